@@ -1,0 +1,52 @@
+# Shared build rules: warnings, sanitizers, static Windows runtime and the
+# folder-per-library convention every component follows.
+
+if(CMAKE_CXX_COMPILER_ID MATCHES "GNU|Clang")
+  add_compile_options(-Wall -Wextra -Wno-unused-parameter)
+endif()
+
+if(WENDREL_SANITIZE AND NOT WIN32)
+  add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
+  add_link_options(-fsanitize=address,undefined)
+endif()
+
+if(WIN32)
+  # No DLLs beside the programs: the C and C++ runtimes are linked in.
+  add_link_options(-static -static-libgcc -static-libstdc++)
+  add_compile_definitions(UNICODE _UNICODE WINVER=0x0601 _WIN32_WINNT=0x0601)
+endif()
+
+set(WENDREL_WIN32_LIBS user32 gdi32 comctl32 comdlg32 shell32 ole32 oleaut32 uuid
+    imm32 winspool advapi32 shlwapi version)
+
+# wendrel_library(<name> [WINDOWS] DIRS <dir>... [EXCLUDE <dir>...] [DEPS <target>...])
+# Every .cpp below the named folders belongs to the library, so adding a
+# source file never needs a CMake edit. A folder that does not exist yet
+# yields no target. WINDOWS libraries are built by the cross compiler only.
+function(wendrel_library name)
+  cmake_parse_arguments(A "WINDOWS" "" "DIRS;EXCLUDE;DEPS" ${ARGN})
+  if(A_WINDOWS AND NOT WIN32)
+    return()
+  endif()
+  set(srcs)
+  foreach(dir IN LISTS A_DIRS)
+    file(GLOB_RECURSE found CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/${dir}/*.cpp ${CMAKE_SOURCE_DIR}/${dir}/*.c)
+    list(APPEND srcs ${found})
+  endforeach()
+  foreach(dir IN LISTS A_EXCLUDE)
+    list(FILTER srcs EXCLUDE REGEX "^${CMAKE_SOURCE_DIR}/${dir}/")
+  endforeach()
+  if(NOT srcs)
+    return()
+  endif()
+  add_library(${name} STATIC ${srcs})
+  target_include_directories(${name} PUBLIC ${CMAKE_SOURCE_DIR})
+  foreach(dep IN LISTS A_DEPS)
+    if(TARGET ${dep})
+      target_link_libraries(${name} PUBLIC ${dep})
+    endif()
+  endforeach()
+  if(A_WINDOWS)
+    target_link_libraries(${name} PUBLIC ${WENDREL_WIN32_LIBS})
+  endif()
+endfunction()
