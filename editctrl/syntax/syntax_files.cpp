@@ -1,0 +1,40 @@
+#include "editctrl/syntax/syntax_files.h"
+
+#include <filesystem>
+#include <system_error>
+
+namespace {
+
+bool IsSeparator(char16_t u) { return u == u'\\' || u == u'/'; }
+
+bool IsFullPath(std::u16string_view name) {
+    if (name.size() >= 2 && name[1] == u':' &&
+        ((name[0] >= u'A' && name[0] <= u'Z') || (name[0] >= u'a' && name[0] <= u'z')))
+        return true;
+    return name.size() >= 2 && IsSeparator(name[0]) && IsSeparator(name[1]);
+}
+
+std::filesystem::path ToFsPath(std::u16string_view path) { return std::filesystem::path(std::u16string(path)); }
+
+}  // namespace
+
+std::u16string JoinPath(std::u16string_view dir, std::u16string_view name) {
+    if (dir.empty() || IsFullPath(name)) return std::u16string(name);
+    while (!name.empty() && IsSeparator(name.front())) name.remove_prefix(1);
+    std::u16string out(dir);
+    if (!IsSeparator(out.back())) out += kPathSeparator;
+    out += name;
+    return out;
+}
+
+bool IsExistingFile(std::u16string_view path) {
+    if (path.empty()) return false;
+    std::error_code ec;
+    return std::filesystem::is_regular_file(ToFsPath(path), ec);
+}
+
+bool ReadTextFileLines(std::u16string_view path, std::vector<std::u16string>& lines) {
+    lines.clear();
+    (void)path;
+    return false;  // reading arrives with the text-file stream
+}
