@@ -252,7 +252,7 @@ bool ApplyLanguageSettings(CEditModeEntry& entry, CStrToken& token, const std::v
         std::u16string_view line = TrimLineEnd(lines[n]);
         if (IsSkipped(line)) continue;
         std::u16string_view value = line;
-        CutCsvField(value, key, u':');
+        if (!CutCsvField(value, key, u':')) key.clear();  // no ':' is as bad as an unknown key
         if (key == u"KeywordNocase") {
             token.SetKeywordNocase(IsTrue(value));
         } else if (key == u"KeywordFile") {
