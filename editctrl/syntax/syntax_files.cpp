@@ -1,5 +1,7 @@
 #include "editctrl/syntax/syntax_files.h"
 
+#include "textengine/kanjitextfile.h"
+
 #include <filesystem>
 #include <system_error>
 
@@ -35,6 +37,13 @@ bool IsExistingFile(std::u16string_view path) {
 
 bool ReadTextFileLines(std::u16string_view path, std::vector<std::u16string>& lines) {
     lines.clear();
-    (void)path;
-    return false;  // reading arrives with the text-file stream
+    CKanjiTextFile file;
+    if (!file.Open(std::u16string(path).c_str(), "r")) return false;
+    std::u16string line;
+    while (file.ReadLine(line)) lines.push_back(line);
+    // A folder opens on some systems and then fails to read.
+    const bool failed = file.Failed();
+    file.Close();
+    if (failed) lines.clear();
+    return !failed;
 }
