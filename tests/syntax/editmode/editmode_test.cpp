@@ -99,7 +99,9 @@ TEST(EditModeList, Failures) {
 TEST(EditModeList, FifteenModesAtMost) {
     std::vector<EditModeListLine> lines;
     for (int i = 1; i <= 16; ++i) {
-        std::string s = "M" + std::to_string(i) + ",M,<text>,*.m" + std::to_string(i);
+        std::string s("M");
+        s += std::to_string(i);
+        s += ",M,<text>,*.m";
         lines.push_back({i, std::u16string(s.begin(), s.end())});
     }
     CEditModeTable table;

@@ -298,13 +298,15 @@ TEST(StrTokenKeywords, MoreThan32767Words) {
     t.SetKeywordNocase(false);
     std::vector<std::u16string> lines;
     for (int i = 0; i < 40000; ++i) {
-        std::string w = "w" + std::to_string(100000 + i);
+        std::string w("w");
+        w += std::to_string(100000 + i);
         lines.emplace_back(w.begin(), w.end());
     }
     std::u16string message;
     ASSERT_EQ(t.SetKeywordLines(lines, message), 0);
     for (int i : {0, 32766, 32767, 32768, 39999}) {
-        std::string w = "w" + std::to_string(100000 + i);
+        std::string w("w");
+        w += std::to_string(100000 + i);
         EXPECT_EQ(ClassAt(t, std::u16string(w.begin(), w.end())), 1) << w;
     }
     EXPECT_EQ(ClassAt(t, u"w140000"), 0);
