@@ -93,13 +93,13 @@ bool CEditModeTable::LoadEditModeList(std::u16string_view settingsDir, std::u16s
     if (!IsExistingFile(listPath)) listPath = JoinPath(settingsDir, u"languages_default.txt");
     if (!IsExistingFile(listPath)) return ParseEditModeList(settingsDir, BuiltinEditModeList(), u"", message);
 
-    std::vector<std::u16string> raw;
+    TextLines raw;
     if (!ReadTextFileLines(listPath, raw)) {
         message = u"言語設定ファイルが開けません(" + listPath + u")";
         return false;
     }
     std::vector<EditModeListLine> lines;
-    for (std::size_t i = 0; i < raw.size(); ++i) {
+    for (std::size_t i = 0; i < raw.Count(); ++i) {
         std::u16string_view text = TrimLineEnd(raw[i]);
         if (!IsSkipped(text)) lines.push_back({int(i + 1), std::u16string(text)});
     }
@@ -235,7 +235,7 @@ bool LoadLanguageSettings(CEditModeEntry& entry, CStrToken& token, std::u16strin
         LoadBuiltinLanguage(entry.language, entry.settingsDir, token);
         return true;
     }
-    std::vector<std::u16string> lines;
+    TextLines lines;
     if (!ReadTextFileLines(entry.language, lines)) {
         message = u"言語設定ファイルが開けません(" + entry.language + u")";
         return false;
@@ -243,12 +243,12 @@ bool LoadLanguageSettings(CEditModeEntry& entry, CStrToken& token, std::u16strin
     return ApplyLanguageSettings(entry, token, lines, entry.language, message);
 }
 
-bool ApplyLanguageSettings(CEditModeEntry& entry, CStrToken& token, const std::vector<std::u16string>& lines,
+bool ApplyLanguageSettings(CEditModeEntry& entry, CStrToken& token, const TextLines& lines,
                            std::u16string_view fileName, std::u16string& message) {
     token.Reset();
     std::u16string keywordFile;
     std::u16string key;
-    for (std::size_t n = 0; n < lines.size(); ++n) {
+    for (std::size_t n = 0; n < lines.Count(); ++n) {
         std::u16string_view line = TrimLineEnd(lines[n]);
         if (IsSkipped(line)) continue;
         std::u16string_view value = line;

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "editctrl/syntax/strtoken.h"
+#include "editctrl/syntax/syntax_files.h"
 
 #include <string>
 #include <string_view>
@@ -64,7 +65,7 @@ const std::vector<EditModeListLine>& BuiltinEditModeList();
 // otherwise message says why.
 bool LoadLanguageSettings(CEditModeEntry& entry, CStrToken& token, std::u16string& message);
 // The same for a language settings file already read; fileName names it in messages.
-bool ApplyLanguageSettings(CEditModeEntry& entry, CStrToken& token, const std::vector<std::u16string>& lines,
+bool ApplyLanguageSettings(CEditModeEntry& entry, CStrToken& token, const TextLines& lines,
                            std::u16string_view fileName, std::u16string& message);
 // Fills token with one of the six built-in languages (tag such as "<cpp>");
 // any other tag leaves the reset language without keywords.

@@ -94,8 +94,10 @@ void CStrToken::Reset() {
 
 void CStrToken::FreeKeywords() {
     std::vector<KeywordRecord>().swap(m_keywords);
+    m_keywordText.reset();
     m_longestKeyword = 0;
     m_scratchSize = 128;
+    m_scratch.clear();
     m_smallestFirst = 0xFFFF;
     m_largestFirst = 0;
     for (auto& b : m_index) b = IndexBucket{};
@@ -254,7 +256,7 @@ bool CStrToken::IsCloseCommentAt(std::u16string_view text) const {
 
 int CStrToken::initDefaultKeyword(std::u16string_view fileName, std::u16string& message) {
     if (fileName.empty()) return 0;
-    std::vector<std::u16string> lines;
+    TextLines lines;
     if (!ReadTextFileLines(fileName, lines)) {
         message = u"CStrToken::initDefaultKeyword(): fopen error(" + std::u16string(fileName) + u")";
         FreeKeywords();
@@ -263,60 +265,72 @@ int CStrToken::initDefaultKeyword(std::u16string_view fileName, std::u16string& 
     return SetKeywordLines(lines, message);
 }
 
-int CStrToken::SetKeywordLines(const std::vector<std::u16string>& lines, std::u16string& message) {
+int CStrToken::SetKeywordLines(const TextLines& lines, std::u16string& message) {
     FreeKeywords();
     auto counted = [](std::u16string_view line) {
         line = CutLineEnd(line);
         return !line.empty() && !StartsWith(line, u"//");
     };
-    std::size_t count = 0;
-    for (const auto& line : lines)
-        if (counted(line)) ++count;
+    std::size_t count = 0, units = 0;
+    for (std::size_t n = 0; n < lines.Count(); ++n) {
+        if (!counted(lines[n])) continue;
+        ++count;
+        units += lines[n].size();
+    }
+    char16_t* pool = nullptr;
     try {
         m_keywords.reserve(count);
+        // Each record keeps its text and its lower-cased copy here.
+        m_keywordText.reset(new char16_t[2 * units + 1]);
+        pool = m_keywordText.get();
     } catch (const std::bad_alloc&) {
         message = u"CStrToken::alloc_keywords(): memory allocate error";
         FreeKeywords();
         return 1;
     }
-    try {
-        for (const auto& whole : lines) {
-            if (!counted(whole)) continue;
-            std::u16string_view line = whole;
-            int keywordClass = 1;
-            std::size_t comma = line.find(u',');
-            if (comma != std::u16string_view::npos) {
-                keywordClass = ParseClass(line.substr(comma + 1));
-                line = line.substr(0, comma);
-            }
-            line = CutTrailingBlanks(line);
-            KeywordRecord kw;
-            kw.text.assign(line);
-            kw.lower = LowerAsciiCopy(line);
-            kw.compare = m_keywordNocase ? kw.lower : kw.text;
-            kw.length = int(kw.compare.size());
-            kw.keywordClass = keywordClass;
-            kw.label = keywordClass == 2 ? kKeyword2Label : kKeyword1Label;
-            if (kw.length > 0) {
-                m_longestKeyword = std::max(m_longestKeyword, kw.length);
-                m_smallestFirst = std::min(m_smallestFirst, kw.compare[0]);
-                m_largestFirst = std::max(m_largestFirst, kw.compare[0]);
-            }
-            m_keywords.push_back(std::move(kw));
+    for (std::size_t n = 0; n < lines.Count(); ++n) {
+        std::u16string_view line = lines[n];
+        if (!counted(line)) continue;
+        int keywordClass = 1;
+        std::size_t comma = line.find(u',');
+        if (comma != std::u16string_view::npos) {
+            keywordClass = ParseClass(line.substr(comma + 1));
+            line = line.substr(0, comma);
         }
-    } catch (const std::bad_alloc&) {
-        message = u"CStrToken::set_keyword(): memory allocate error";
-        FreeKeywords();
-        return 1;
+        line = CutTrailingBlanks(line);
+        KeywordRecord kw;
+        char16_t* text = pool;
+        char16_t* lower = pool + line.size();
+        for (std::size_t k = 0; k < line.size(); ++k) {
+            text[k] = line[k];
+            lower[k] = LowerAscii(line[k]);
+        }
+        pool += 2 * line.size();
+        kw.text = std::u16string_view(text, line.size());
+        kw.lower = std::u16string_view(lower, line.size());
+        kw.compare = m_keywordNocase ? kw.lower : kw.text;
+        kw.length = int(kw.compare.size());
+        kw.keywordClass = keywordClass;
+        kw.label = keywordClass == 2 ? kKeyword2Label : kKeyword1Label;
+        if (kw.length > 0) {
+            m_longestKeyword = std::max(m_longestKeyword, kw.length);
+            m_smallestFirst = std::min(m_smallestFirst, kw.compare[0]);
+            m_largestFirst = std::max(m_largestFirst, kw.compare[0]);
+        }
+        m_keywords.push_back(kw);
     }
     // A token may start in upper case where the folded keywords do not.
     if (m_keywordNocase && m_smallestFirst >= u'a' && m_smallestFirst <= u'z')
         m_smallestFirst = UpperAscii(m_smallestFirst);
     m_scratchSize = std::max<std::size_t>(std::size_t(m_longestKeyword) + 2, 128);
-    std::stable_sort(m_keywords.begin(), m_keywords.end(), [](const KeywordRecord& a, const KeywordRecord& b) {
+    m_scratch.assign(m_scratchSize, u'\0');
+    auto before = [](const KeywordRecord& a, const KeywordRecord& b) {
         int c = a.compare.compare(b.compare);
         return c != 0 ? c < 0 : a.keywordClass < b.keywordClass;
-    });
+    };
+    // Keyword files are usually written sorted already.
+    if (!std::is_sorted(m_keywords.begin(), m_keywords.end(), before))
+        std::stable_sort(m_keywords.begin(), m_keywords.end(), before);
     BuildIndex();
     return 0;
 }
@@ -324,7 +338,7 @@ int CStrToken::SetKeywordLines(const std::vector<std::u16string>& lines, std::u1
 void CStrToken::BuildIndex() {
     for (auto& b : m_index) b = IndexBucket{};
     for (std::size_t i = 0; i < m_keywords.size(); ++i) {
-        const std::u16string& form = m_keywords[i].compare;
+        const std::u16string_view form = m_keywords[i].compare;
         if (form.empty()) continue;  // a blank line's keyword: never matches
         IndexBucket& b = m_index[BucketOf(form[0])];
         if (b.first < 0) b.first = std::int32_t(i);
@@ -342,7 +356,7 @@ void CStrToken::BuildIndex() {
 std::size_t CStrToken::LowerBound(std::u16string_view prefix, std::size_t lo, std::size_t hi) const {
     auto it = std::lower_bound(m_keywords.begin() + lo, m_keywords.begin() + hi, prefix,
                                [](const KeywordRecord& kw, std::u16string_view p) {
-                                   return std::u16string_view(kw.compare) < p;
+                                   return kw.compare < p;
                                });
     return std::size_t(it - m_keywords.begin());
 }
@@ -363,10 +377,10 @@ int CStrToken::FindKeyword(std::u16string_view text, int tokenLength, int& lengt
     const IndexBucket& b = m_index[BucketOf(first)];
     if (b.first < 0) return 0;
     std::u16string_view token = text.substr(0, std::size_t(tokenLength));
-    std::u16string folded;
     if (m_keywordNocase) {
-        folded = LowerAsciiCopy(token);
-        token = folded;
+        // The caller has checked that the token is no longer than the longest keyword.
+        for (std::size_t k = 0; k < token.size(); ++k) m_scratch[k] = LowerAscii(token[k]);
+        token = std::u16string_view(m_scratch.data(), token.size());
     }
     const std::size_t lo = std::size_t(b.first), hi = std::size_t(b.last) + 1;
     if (tokenLength == 1 && b.breakKind != 2) {
@@ -438,7 +452,7 @@ int CStrToken::NextKeywordByPrefix(std::u16string_view prefix, int cycle, char16
     const int run = int(end - first);
     const int next = backwards ? (cycle < 0 ? run - 1 : cycle - 1) : cycle + 1;
     if (next < 0 || next >= run) return -1;
-    const std::u16string& form = m_keywords[first + std::size_t(next)].compare;
+    const std::u16string_view form = m_keywords[first + std::size_t(next)].compare;
     if (out == nullptr || form.size() + 1 > outBytes / sizeof(char16_t)) return -1;
     for (std::size_t k = 0; k < form.size(); ++k) out[k] = upper ? UpperAscii(form[k]) : form[k];
     out[form.size()] = 0;

@@ -9,18 +9,22 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
+class TextLines;
+
+// The texts live in one block owned by the CStrToken that loaded them.
 struct KeywordRecord {
-    std::u16string compare;   // lower-cased copy under KeywordNocase, else the text
-    std::u16string text;      // as written in the keyword file
-    std::u16string lower;     // ASCII-lower-cased copy
-    int length = 0;           // of the compare form
-    int keywordClass = 1;     // 1 or 2
+    std::u16string_view compare;  // lower-cased copy under KeywordNocase, else the text
+    std::u16string_view text;     // as written in the keyword file
+    std::u16string_view lower;    // ASCII-lower-cased copy
+    int length = 0;               // of the compare form
+    int keywordClass = 1;         // 1 or 2
     const char16_t* label = u"KEYWORD";  // "KEYWORD" or "KEYWORD2"
-    std::u16string extra;     // handed to the completion list; empty
+    std::u16string_view extra;    // handed to the completion list; empty
 };
 
 // Receives the rows of a completion list (the code-assist table fills it).
@@ -63,7 +67,7 @@ public:
     // 0 on success; on failure message says why and no keywords are left.
     int initDefaultKeyword(std::u16string_view fileName, std::u16string& message);
     // The same from lines already read (line ends may still be attached).
-    int SetKeywordLines(const std::vector<std::u16string>& lines, std::u16string& message);
+    int SetKeywordLines(const TextLines& lines, std::u16string& message);
 
     // Character tests: code points of 256 and above are never quotes,
     // operators, brackets or comment starters.
@@ -128,11 +132,13 @@ private:
     std::size_t LowerBound(std::u16string_view prefix, std::size_t lo, std::size_t hi) const;
 
     std::size_t m_scratchSize = 128;  // longest keyword + 2, at least 128
+    mutable std::u16string m_scratch;  // a token folded for lookup
     char16_t m_smallestFirst = 0xFFFF;
     char16_t m_largestFirst = 0;
     IndexBucket m_index[kIndexBuckets];
     int m_longestKeyword = 0;
     std::vector<KeywordRecord> m_keywords;
+    std::unique_ptr<char16_t[]> m_keywordText;  // every record's texts
 
     Table m_break{};
     Table m_quote{};

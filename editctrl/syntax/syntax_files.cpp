@@ -35,15 +35,28 @@ bool IsExistingFile(std::u16string_view path) {
     return std::filesystem::is_regular_file(ToFsPath(path), ec);
 }
 
-bool ReadTextFileLines(std::u16string_view path, std::vector<std::u16string>& lines) {
-    lines.clear();
+void TextLines::Assign(std::u16string&& text) {
+    m_text = std::move(text);
+    m_ends.clear();
+    const std::size_t n = m_text.size();
+    for (std::size_t i = 0; i < n; ++i) {
+        if (m_text[i] == u'\n' || (m_text[i] == u'\r' && !(i + 1 < n && m_text[i + 1] == u'\n')))
+            m_ends.push_back(i + 1);
+    }
+    if (n > (m_ends.empty() ? 0 : m_ends.back())) m_ends.push_back(n);  // a last line without line end
+}
+
+bool ReadTextFileLines(std::u16string_view path, TextLines& lines) {
+    lines.Clear();
     CKanjiTextFile file;
     if (!file.Open(std::u16string(path).c_str(), "r")) return false;
-    std::u16string line;
-    while (file.ReadLine(line)) lines.push_back(line);
+    std::u16string text;
+    std::size_t length = 0;
+    while (const char16_t* chunk = file.ReadChunk(&length)) text.append(chunk, length);
     // A folder opens on some systems and then fails to read.
     const bool failed = file.Failed();
     file.Close();
-    if (failed) lines.clear();
-    return !failed;
+    if (failed) return false;
+    lines.Assign(std::move(text));
+    return true;
 }

@@ -2,6 +2,8 @@
 // every language, list and keyword file is read by ReadTextFileLines.
 #pragma once
 
+#include <cstddef>
+#include <initializer_list>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -20,6 +22,34 @@ std::u16string JoinPath(std::u16string_view dir, std::u16string_view name);
 // True when path names an existing file that is not a folder.
 bool IsExistingFile(std::u16string_view path);
 
+// The lines of a text file, kept in one buffer.
+class TextLines {
+public:
+    TextLines() = default;
+    TextLines(std::initializer_list<std::u16string_view> lines) {
+        for (auto line : lines) Add(line);
+    }
+    void Add(std::u16string_view line) {
+        m_text.append(line);
+        m_ends.push_back(m_text.size());
+    }
+    // Takes a whole text and cuts it after each LF, CR LF or lone CR.
+    void Assign(std::u16string&& text);
+    void Clear() {
+        m_text.clear();
+        m_ends.clear();
+    }
+    std::size_t Count() const { return m_ends.size(); }
+    std::u16string_view operator[](std::size_t i) const {
+        const std::size_t begin = i == 0 ? 0 : m_ends[i - 1];
+        return std::u16string_view(m_text).substr(begin, m_ends[i] - begin);
+    }
+
+private:
+    std::u16string m_text;
+    std::vector<std::size_t> m_ends;
+};
+
 // Reads a text file line by line, encoding detected; each line keeps its
-// line end. False when the file can't be opened.
-bool ReadTextFileLines(std::u16string_view path, std::vector<std::u16string>& lines);
+// line end. False when the file can't be opened or read.
+bool ReadTextFileLines(std::u16string_view path, TextLines& lines);

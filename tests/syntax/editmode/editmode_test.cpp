@@ -32,9 +32,9 @@ std::vector<EditModeListLine> Numbered(std::initializer_list<const char16_t*> li
     return out;
 }
 
-std::vector<std::u16string> Lines(std::initializer_list<const char16_t*> lines) {
-    std::vector<std::u16string> out;
-    for (const char16_t* s : lines) out.emplace_back(s);
+TextLines Lines(std::initializer_list<const char16_t*> lines) {
+    TextLines out;
+    for (const char16_t* s : lines) out.Add(s);
     return out;
 }
 
@@ -141,8 +141,9 @@ TEST(LanguageSettings, KeysSetTheLanguage) {
                               u"QuoteChars:\"'`\n", u"EscapeChar:\\\n", u"LanguageKeywordChars:@$\n",
                               u"\"CStyle\"\"Indent\":TRUE\n",  // a quoted key: CSV rules, so not this key
                               u"CStyleIndent:TRUE\n", u"TagLanguageMode:TRUE\n"});
-    std::vector<std::u16string> good(lines);
-    good.erase(good.begin() + 13);
+    TextLines good;
+    for (std::size_t i = 0; i < lines.Count(); ++i)
+        if (i != 13) good.Add(lines[i]);
     ASSERT_TRUE(ApplyLanguageSettings(entry, token, good, u"ruby.txt", message))
         << Narrow(message);
     EXPECT_FALSE(token.KeywordNocase());
@@ -167,7 +168,7 @@ TEST(LanguageSettings, KeysSetTheLanguage) {
 
 TEST(LanguageSettings, Failures) {
     struct Case {
-        std::vector<std::u16string> lines;
+        TextLines lines;
         std::u16string message;
     } cases[] = {
         {Lines({u"KeywordNocase:TRUE", u"// x", u"Foo:bar", u"BreakChars: "}),

@@ -1,4 +1,5 @@
 #include "editctrl/syntax/strtoken.h"
+#include "editctrl/syntax/syntax_files.h"
 
 #include <gtest/gtest.h>
 
@@ -8,9 +9,9 @@
 
 namespace {
 
-std::vector<std::u16string> Lines(std::initializer_list<const char16_t*> list) {
-    std::vector<std::u16string> out;
-    for (const char16_t* s : list) out.emplace_back(s);
+TextLines Lines(std::initializer_list<const char16_t*> list) {
+    TextLines out;
+    for (const char16_t* s : list) out.Add(s);
     return out;
 }
 
@@ -296,11 +297,11 @@ TEST(StrTokenKeywords, LanguageKeywordPrefix) {
 TEST(StrTokenKeywords, MoreThan32767Words) {
     CStrToken t;
     t.SetKeywordNocase(false);
-    std::vector<std::u16string> lines;
+    TextLines lines;
     for (int i = 0; i < 40000; ++i) {
         std::string w("w");
         w += std::to_string(100000 + i);
-        lines.emplace_back(w.begin(), w.end());
+        lines.Add(std::u16string(w.begin(), w.end()));
     }
     std::u16string message;
     ASSERT_EQ(t.SetKeywordLines(lines, message), 0);
