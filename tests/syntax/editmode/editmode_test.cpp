@@ -1,29 +1,14 @@
 #include "editctrl/syntax/editmode.h"
 #include "editctrl/syntax/syntax_files.h"
 
+#include "tests/syntax/narrow.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
 namespace {
-
-std::string Narrow(const std::u16string& s) {
-    std::string out;
-    for (char16_t u : s) {
-        if (u < 0x80) {
-            out += char(u);
-        } else if (u < 0x800) {
-            out += char(0xC0 | (u >> 6));
-            out += char(0x80 | (u & 0x3F));
-        } else {
-            out += char(0xE0 | (u >> 12));
-            out += char(0x80 | ((u >> 6) & 0x3F));
-            out += char(0x80 | (u & 0x3F));
-        }
-    }
-    return out;
-}
 
 std::vector<EditModeListLine> Numbered(std::initializer_list<const char16_t*> lines) {
     std::vector<EditModeListLine> out;

@@ -3,6 +3,8 @@
 #include "editctrl/syntax/editmode.h"
 #include "editctrl/syntax/syntax_files.h"
 
+#include "tests/syntax/narrow.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -13,23 +15,6 @@ namespace {
 std::u16string U16(const char* s) {
     std::u16string out;
     for (; *s; ++s) out += char16_t(static_cast<unsigned char>(*s));
-    return out;
-}
-
-std::string Narrow(const std::u16string& s) {
-    std::string out;
-    for (char16_t u : s) {
-        if (u < 0x80) {
-            out += char(u);
-        } else if (u < 0x800) {
-            out += char(0xC0 | (u >> 6));
-            out += char(0x80 | (u & 0x3F));
-        } else {
-            out += char(0xE0 | (u >> 12));
-            out += char(0x80 | ((u >> 6) & 0x3F));
-            out += char(0x80 | (u & 0x3F));
-        }
-    }
     return out;
 }
 

@@ -1,3 +1,4 @@
+#include "editctrl/syntax/editmode.h"
 #include "editctrl/syntax/strtoken.h"
 #include "editctrl/syntax/syntax_files.h"
 
@@ -20,18 +21,8 @@ void LoadKeywords(CStrToken& t, std::initializer_list<const char16_t*> lines) {
     ASSERT_EQ(t.SetKeywordLines(Lines(lines), message), 0) << std::string(message.begin(), message.end());
 }
 
-// A C-like language: the tables of the built-in C++ mode.
-void SetUpCode(CStrToken& t) {
-    t.SetKeywordNocase(false);
-    t.SetBreakChars(u" ,.:;(){}[]'\"=><-|&*+-/%!^");
-    t.SetOperatorChars(u"=!&|^~*/+-%<>;:.,(){}[]");
-    t.SetOpenComment(u"/*");
-    t.SetCloseComment(u"*/");
-    t.AddRowComment(u"//");
-    t.SetQuoteChars(u"\"'");
-    t.SetBracketChars(u")}]");
-    t.SetEscapeChar(u'\\');
-}
+// A C-like language: the built-in C++ mode without its keywords.
+void SetUpCode(CStrToken& t) { LoadBuiltinLanguage(u"<cpp>", u"no such folder", t); }
 
 struct Row {
     std::u16string text, label;
