@@ -8,9 +8,6 @@
 
 namespace {
 
-constexpr char16_t kKeyword1Label[] = u"KEYWORD";
-constexpr char16_t kKeyword2Label[] = u"KEYWORD2";
-
 bool IsHighSurrogate(char16_t u) { return u >= 0xD800 && u <= 0xDBFF; }
 bool IsLowSurrogate(char16_t u) { return u >= 0xDC00 && u <= 0xDFFF; }
 
@@ -298,7 +295,6 @@ int CStrToken::SetKeywordLines(const TextLines& lines, std::u16string& message) 
             line = line.substr(0, comma);
         }
         line = CutTrailingBlanks(line);
-        KeywordRecord kw;
         char16_t* text = pool;
         char16_t* lower = pool + line.size();
         for (std::size_t k = 0; k < line.size(); ++k) {
@@ -306,16 +302,11 @@ int CStrToken::SetKeywordLines(const TextLines& lines, std::u16string& message) 
             lower[k] = LowerAscii(line[k]);
         }
         pool += 2 * line.size();
-        kw.text = std::u16string_view(text, line.size());
-        kw.lower = std::u16string_view(lower, line.size());
-        kw.compare = m_keywordNocase ? kw.lower : kw.text;
-        kw.length = int(kw.compare.size());
-        kw.keywordClass = keywordClass;
-        kw.label = keywordClass == 2 ? kKeyword2Label : kKeyword1Label;
+        KeywordRecord kw{m_keywordNocase ? lower : text, text, lower, std::int32_t(line.size()), keywordClass};
         if (kw.length > 0) {
             m_longestKeyword = std::max(m_longestKeyword, kw.length);
-            m_smallestFirst = std::min(m_smallestFirst, kw.compare[0]);
-            m_largestFirst = std::max(m_largestFirst, kw.compare[0]);
+            m_smallestFirst = std::min(m_smallestFirst, kw.compare()[0]);
+            m_largestFirst = std::max(m_largestFirst, kw.compare()[0]);
         }
         m_keywords.push_back(kw);
     }
@@ -325,7 +316,7 @@ int CStrToken::SetKeywordLines(const TextLines& lines, std::u16string& message) 
     m_scratchSize = std::max<std::size_t>(std::size_t(m_longestKeyword) + 2, 128);
     m_scratch.assign(m_scratchSize, u'\0');
     auto before = [](const KeywordRecord& a, const KeywordRecord& b) {
-        int c = a.compare.compare(b.compare);
+        int c = a.compare().compare(b.compare());
         return c != 0 ? c < 0 : a.keywordClass < b.keywordClass;
     };
     // Keyword files are usually written sorted already.
@@ -338,7 +329,7 @@ int CStrToken::SetKeywordLines(const TextLines& lines, std::u16string& message) 
 void CStrToken::BuildIndex() {
     for (auto& b : m_index) b = IndexBucket{};
     for (std::size_t i = 0; i < m_keywords.size(); ++i) {
-        const std::u16string_view form = m_keywords[i].compare;
+        const std::u16string_view form = m_keywords[i].compare();
         if (form.empty()) continue;  // a blank line's keyword: never matches
         IndexBucket& b = m_index[BucketOf(form[0])];
         if (b.first < 0) b.first = std::int32_t(i);
@@ -356,20 +347,20 @@ void CStrToken::BuildIndex() {
 std::size_t CStrToken::LowerBound(std::u16string_view prefix, std::size_t lo, std::size_t hi) const {
     auto it = std::lower_bound(m_keywords.begin() + lo, m_keywords.begin() + hi, prefix,
                                [](const KeywordRecord& kw, std::u16string_view p) {
-                                   return kw.compare < p;
+                                   return kw.compare() < p;
                                });
     return std::size_t(it - m_keywords.begin());
 }
 
 bool CStrToken::KeywordFollowsAt(const KeywordRecord& kw, std::u16string_view text) const {
-    if (text.size() < kw.compare.size()) return false;
-    for (std::size_t k = 0; k < kw.compare.size(); ++k) {
+    if (text.size() < kw.compare().size()) return false;
+    for (std::size_t k = 0; k < kw.compare().size(); ++k) {
         char16_t u = m_keywordNocase ? LowerAscii(text[k]) : text[k];
-        if (u != kw.compare[k]) return false;
+        if (u != kw.compare()[k]) return false;
     }
-    if (text.size() == kw.compare.size()) return true;  // the line's end breaks too
+    if (text.size() == kw.compare().size()) return true;  // the line's end breaks too
     int units;
-    return IsBreakChar(CodePointAt(text, kw.compare.size(), units));
+    return IsBreakChar(CodePointAt(text, kw.compare().size(), units));
 }
 
 int CStrToken::FindKeyword(std::u16string_view text, int tokenLength, int& length) const {
@@ -385,13 +376,13 @@ int CStrToken::FindKeyword(std::u16string_view text, int tokenLength, int& lengt
     const std::size_t lo = std::size_t(b.first), hi = std::size_t(b.last) + 1;
     if (tokenLength == 1 && b.breakKind != 2) {
         const KeywordRecord& kw = m_keywords[lo];
-        if (kw.length != 1 || kw.compare[0] != token[0]) return 0;
+        if (kw.length != 1 || kw.compare()[0] != token[0]) return 0;
         length = 1;
         return kw.keywordClass;
     }
     std::size_t i = LowerBound(token, lo, hi);
     if (b.breakKind == 0) {
-        if (i < hi && m_keywords[i].compare == token) {
+        if (i < hi && m_keywords[i].compare() == token) {
             length = m_keywords[i].length;
             return m_keywords[i].keywordClass;
         }
@@ -400,7 +391,7 @@ int CStrToken::FindKeyword(std::u16string_view text, int tokenLength, int& lengt
     // Keywords may hold break characters ("end if"): every keyword starting
     // with the token is tried against the text; the longest that fits wins.
     int found = 0;
-    for (; i < hi && StartsWith(m_keywords[i].compare, token); ++i) {
+    for (; i < hi && StartsWith(m_keywords[i].compare(), token); ++i) {
         if (KeywordFollowsAt(m_keywords[i], text)) {
             found = m_keywords[i].keywordClass;
             length = m_keywords[i].length;
@@ -448,11 +439,11 @@ int CStrToken::NextKeywordByPrefix(std::u16string_view prefix, int cycle, char16
     }
     const std::size_t first = LowerBound(prefix, 0, m_keywords.size());
     std::size_t end = first;
-    while (end < m_keywords.size() && StartsWith(m_keywords[end].compare, prefix)) ++end;
+    while (end < m_keywords.size() && StartsWith(m_keywords[end].compare(), prefix)) ++end;
     const int run = int(end - first);
     const int next = backwards ? (cycle < 0 ? run - 1 : cycle - 1) : cycle + 1;
     if (next < 0 || next >= run) return -1;
-    const std::u16string_view form = m_keywords[first + std::size_t(next)].compare;
+    const std::u16string_view form = m_keywords[first + std::size_t(next)].compare();
     if (out == nullptr || form.size() + 1 > outBytes / sizeof(char16_t)) return -1;
     for (std::size_t k = 0; k < form.size(); ++k) out[k] = upper ? UpperAscii(form[k]) : form[k];
     out[form.size()] = 0;
@@ -465,17 +456,17 @@ int CStrToken::GetKeywordList(std::u16string_view prefix, KeywordListTarget& lis
     const std::u16string lowered = LowerAsciiCopy(prefix);
     int rows = 0;
     auto add = [&](const KeywordRecord& kw) {
-        list.AddRow(kw.text, kw.label);
+        list.AddRow(kw.text(), kw.label());
         ++rows;
     };
     if (m_keywordNocase) {
         // The compare forms are the lower-cased copies: the matches are one run.
         for (std::size_t i = LowerBound(lowered, 0, m_keywords.size());
-             i < m_keywords.size() && StartsWith(m_keywords[i].lower, lowered); ++i)
+             i < m_keywords.size() && StartsWith(m_keywords[i].lower(), lowered); ++i)
             add(m_keywords[i]);
     } else {
         for (const auto& kw : m_keywords)
-            if (StartsWith(kw.lower, lowered)) add(kw);
+            if (StartsWith(kw.lower(), lowered)) add(kw);
     }
     return rows > 0 ? 1 : 0;
 }

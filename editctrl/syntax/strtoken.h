@@ -16,15 +16,21 @@
 
 class TextLines;
 
-// The texts live in one block owned by the CStrToken that loaded them.
+// The texts live in one block owned by the CStrToken that loaded them; a
+// record is kept small because keyword files run to tens of thousands of words.
 struct KeywordRecord {
-    std::u16string_view compare;  // lower-cased copy under KeywordNocase, else the text
-    std::u16string_view text;     // as written in the keyword file
-    std::u16string_view lower;    // ASCII-lower-cased copy
-    int length = 0;               // of the compare form
-    int keywordClass = 1;         // 1 or 2
-    const char16_t* label = u"KEYWORD";  // "KEYWORD" or "KEYWORD2"
-    std::u16string_view extra;    // handed to the completion list; empty
+    const char16_t* comparePtr;  // lowerPtr under KeywordNocase, else textPtr
+    const char16_t* textPtr;     // as written in the keyword file
+    const char16_t* lowerPtr;    // ASCII-lower-cased copy
+    std::int32_t length;         // of each of the three forms
+    std::int32_t keywordClass;   // 1 or 2
+
+    std::u16string_view compare() const { return {comparePtr, std::size_t(length)}; }
+    std::u16string_view text() const { return {textPtr, std::size_t(length)}; }
+    std::u16string_view lower() const { return {lowerPtr, std::size_t(length)}; }
+    const char16_t* label() const { return keywordClass == 2 ? u"KEYWORD2" : u"KEYWORD"; }
+    // Handed to the completion list with the keyword; none from keyword files.
+    std::u16string_view extra() const { return {}; }
 };
 
 // Receives the rows of a completion list (the code-assist table fills it).

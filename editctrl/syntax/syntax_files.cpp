@@ -51,6 +51,10 @@ bool ReadTextFileLines(std::u16string_view path, TextLines& lines) {
     CKanjiTextFile file;
     if (!file.Open(std::u16string(path).c_str(), "r")) return false;
     std::u16string text;
+    // No encoding gives more units than bytes: one allocation for the text.
+    std::error_code ec;
+    const auto bytes = std::filesystem::file_size(ToFsPath(path), ec);
+    if (!ec && bytes < (std::uintmax_t(1) << 30)) text.reserve(std::size_t(bytes));
     std::size_t length = 0;
     while (const char16_t* chunk = file.ReadChunk(&length)) text.append(chunk, length);
     // A folder opens on some systems and then fails to read.

@@ -70,7 +70,7 @@ TEST(KeywordFiles, LinesClassesAndEncodings) {
     std::u16string message;
     ASSERT_EQ(t.initDefaultKeyword(Data("lang/basic_keywords.txt"), message), 0);
     std::vector<std::u16string> texts;
-    for (const auto& kw : t.Keywords()) texts.emplace_back(kw.text);
+    for (const auto& kw : t.Keywords()) texts.emplace_back(kw.text());
     EXPECT_EQ(texts, (std::vector<std::u16string>{u"", u"from", u"select", u"where"}));
     EXPECT_EQ(ClassAt(t, u"SELECT"), 2);
     EXPECT_EQ(ClassAt(t, u"from"), 1);

@@ -216,12 +216,12 @@ TEST(StrTokenKeywords, KeywordLinesGiveTextAndClass) {
     t.SetKeywordNocase(false);
     LoadKeywords(t, {u"select,2\r\n", u"from,7\n", u"// note\n", u"  \n", u"\n", u"where \r\n", u"order, 2", u"by,-2"});
     std::vector<std::pair<std::u16string, int>> got;
-    for (const auto& kw : t.Keywords()) got.emplace_back(kw.text, kw.keywordClass);
+    for (const auto& kw : t.Keywords()) got.emplace_back(kw.text(), kw.keywordClass);
     std::vector<std::pair<std::u16string, int>> expected = {
         {u"", 1}, {u"by", 1}, {u"from", 1}, {u"order", 2}, {u"select", 2}, {u"where", 1}};
     EXPECT_EQ(got, expected);
     for (const auto& kw : t.Keywords())
-        EXPECT_EQ(std::u16string(kw.label), kw.keywordClass == 2 ? u"KEYWORD2" : u"KEYWORD");
+        EXPECT_EQ(std::u16string(kw.label()), kw.keywordClass == 2 ? u"KEYWORD2" : u"KEYWORD");
     EXPECT_EQ(t.LongestKeyword(), 6);
     int length = 0;
     EXPECT_EQ(ClassAt(t, u"select x", &length), 2);
@@ -242,8 +242,8 @@ TEST(StrTokenKeywords, CaseInsensitiveLookup) {
     for (const auto& c : cases) EXPECT_EQ(ClassAt(t, c.text), c.expected) << std::string(c.text.begin(), c.text.end());
     // Written form kept, compare form folded.
     ASSERT_EQ(t.Keywords().size(), 3u);
-    EXPECT_EQ(t.Keywords()[1].text, u"SELECT");
-    EXPECT_EQ(t.Keywords()[1].compare, u"select");
+    EXPECT_EQ(t.Keywords()[1].text(), u"SELECT");
+    EXPECT_EQ(t.Keywords()[1].compare(), u"select");
 }
 
 TEST(StrTokenKeywords, KeywordsHoldingBreakCharacters) {
