@@ -7,6 +7,8 @@
 // index is accepted, and lines outside the text read as one shared empty line.
 #pragma once
 
+#include <string>
+
 #include "textengine/edit_disp_data.h"
 #include "textengine/edit_line.h"
 #include "textengine/edit_line_array.h"
@@ -14,6 +16,7 @@
 #include "textengine/undo_data.h"
 
 class CStrToken;  // the syntax of an edit mode (editor control's syntax tables)
+class CByteStream;
 
 enum LineEndType : int { LineEndCRLF = 1, LineEndLF = 2, LineEndCR = 3 };
 
@@ -120,6 +123,21 @@ public:
     int DeleteText(EditPos from, EditPos to, int record);
     int ReplaceRange(EditPos from, EditPos to, const char16_t* text);
     int SwapLines(int a, int b, int record);
+
+    // Files (edit_data_file.cpp) ------------------------------------------------
+    // code 9 is replaced by the detected code, and lineEnd by the detected
+    // line end; the caller sets the buffer's own line-end type. Load replaces
+    // the text and empties undo; on failure (out of memory, a read error) the
+    // buffer is left empty, a message box says why, and 1 is returned.
+    int Load(CByteStream& in, int& code, int& lineEnd);
+    // Inserts the file at the caret as one undo group; the caret stays.
+    int InsertFile(CByteStream& in, int& code, int& lineEnd);
+    // Writes every line, the line end between lines, and marks the text saved.
+    int Save(CByteStream& out, int code, int lineEnd);
+    // Saves to path through a new file in the same folder that replaces the
+    // old one only when all of it was written; on failure the old file is
+    // untouched and message (when given) says why.
+    int Save(const char16_t* path, int code, int lineEnd, std::u16string* message);
 
     // Undo -------------------------------------------------------------------
     void ResetUndo();

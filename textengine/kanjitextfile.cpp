@@ -26,14 +26,15 @@ CKanjiTextFile::~CKanjiTextFile() { Close(); }
 bool CKanjiTextFile::Open(const char16_t* path, const char* mode) {
     Close();
     bool write = mode && mode[0] == 'w';
+    // The file object stays after a failure so that Error() can tell why.
     if (write) {
         auto file = std::make_unique<CReplacingFileStream>();
-        if (!file->Open(path)) return false;
+        bool opened = file->Open(path);
         m_file = std::move(file);
+        if (!opened) return false;
     } else {
-        auto file = std::make_unique<CFileStream>();
-        if (!file->Open(path, CFileStream::ReadOnly)) return false;
-        m_file = std::move(file);
+        m_file = std::make_unique<CFileStream>();
+        if (!m_file->Open(path, CFileStream::ReadOnly)) return false;
     }
     m_stream = m_file.get();
     m_writing = write;
