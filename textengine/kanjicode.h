@@ -1,4 +1,4 @@
-// The encodings and line ends of text files, shared by the file codec, the
+// The encodings of text files, shared by the file codec, the
 // detection and every caller that stores them as numbers (INI files, dialogs).
 #pragma once
 
@@ -16,10 +16,6 @@ enum : int {
     UTF16BENoSig = 11,
 };
 }  // namespace KanjiCode
-
-namespace LineEndType {
-enum : int { CRLF = 1, LF = 2, CR = 3 };
-}  // namespace LineEndType
 
 // Codes 5, 7, 10 and 11.
 bool IsUnicodeCode(int code);

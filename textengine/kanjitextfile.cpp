@@ -7,6 +7,9 @@ namespace {
 
 constexpr size_t kWriteSlice = 2048;  // units encoded per pass
 
+// Line-end types: 1 CR LF, 2 LF, 3 CR.
+constexpr int kCRLF = 1, kLF = 2, kCR = 3;
+
 inline bool IsHighSurrogate(char16_t u) { return u >= 0xD800 && u < 0xDC00; }
 
 }  // namespace
@@ -23,14 +26,15 @@ CKanjiTextFile::~CKanjiTextFile() { Close(); }
 bool CKanjiTextFile::Open(const char16_t* path, const char* mode) {
     Close();
     bool write = mode && mode[0] == 'w';
+    // The file object stays after a failure so that Error() can tell why.
     if (write) {
         auto file = std::make_unique<CReplacingFileStream>();
-        if (!file->Open(path)) return false;
+        bool opened = file->Open(path);
         m_file = std::move(file);
+        if (!opened) return false;
     } else {
-        auto file = std::make_unique<CFileStream>();
-        if (!file->Open(path, CFileStream::ReadOnly)) return false;
-        m_file = std::move(file);
+        m_file = std::make_unique<CFileStream>();
+        if (!m_file->Open(path, CFileStream::ReadOnly)) return false;
     }
     m_stream = m_file.get();
     m_writing = write;
@@ -280,21 +284,21 @@ int CKanjiTextFile::DetectLineEnd() {
             for (size_t i = 0; i + step <= n; i += step) {
                 unsigned u = !wide ? buf[i] : be ? (buf[i] << 8 | buf[i + 1]) : (buf[i] | buf[i + 1] << 8);
                 if (pendingCR) {
-                    type = u == '\n' ? LineEndType::CRLF : LineEndType::CR;
+                    type = u == '\n' ? kCRLF : kCR;
                     break;
                 }
                 if (u == '\n') {
-                    type = LineEndType::LF;
+                    type = kLF;
                     break;
                 }
                 pendingCR = u == '\r';
             }
             if (n < block) break;
         }
-        if (type == 0 && pendingCR) type = LineEndType::CR;
+        if (type == 0 && pendingCR) type = kCR;
         Rewind();
     }
-    if (type == 0) type = m_code == KanjiCode::EUC || m_code == KanjiCode::JIS ? LineEndType::LF : LineEndType::CRLF;
+    if (type == 0) type = m_code == KanjiCode::EUC || m_code == KanjiCode::JIS ? kLF : kCRLF;
     SetLineEndType(type);
     return type;
 }
