@@ -262,22 +262,22 @@ void CScrollWnd::UpdateScrollBars() {
 
     client = GetScrollClientRect();
     m_vertBarEnabled = GetContentHeight() >= client.Height();
-    CWnd::EnableScrollBar(SB_VERT, m_vertBarEnabled ? ESB_ENABLE_BOTH : ESB_DISABLE_BOTH);
+    UpdateBar(SB_VERT, vert, m_vertBarEnabled, GetMinRow(), GetMaxRow(), GetRowPageSize());
+    m_horzBarEnabled = GetContentWidth() >= client.Width();
+    UpdateBar(SB_HORZ, horz, m_horzBarEnabled, GetMinColumn(), GetMaxColumn(), GetColumnPageSize());
+}
+
+void CScrollWnd::UpdateBar(int bar, bool wanted, bool enabled, int min, int max, int page) {
     SCROLLINFO info{};
     info.fMask = SIF_RANGE | SIF_PAGE;
-    info.nMin = GetMinRow();
-    info.nMax = GetMaxRow();
-    info.nPage = static_cast<UINT>(GetRowPageSize());
-    SetScrollInfo(SB_VERT, &info, TRUE);
-    if (!vert) CWnd::ShowScrollBar(SB_VERT, FALSE);
-
-    m_horzBarEnabled = GetContentWidth() >= client.Width();
-    CWnd::EnableScrollBar(SB_HORZ, m_horzBarEnabled ? ESB_ENABLE_BOTH : ESB_DISABLE_BOTH);
-    info = SCROLLINFO{};
-    info.fMask = SIF_RANGE | SIF_PAGE;
-    info.nMin = GetMinColumn();
-    info.nMax = GetMaxColumn();
-    info.nPage = static_cast<UINT>(GetColumnPageSize());
-    SetScrollInfo(SB_HORZ, &info, TRUE);
-    if (!horz) CWnd::ShowScrollBar(SB_HORZ, FALSE);
+    // A wanted bar stays on screen, disabled, when its range does not scroll:
+    // the platform would hide it otherwise.
+    if (wanted) info.fMask |= SIF_DISABLENOSCROLL;
+    info.nMin = min;
+    info.nMax = max;
+    info.nPage = static_cast<UINT>(page);
+    SetScrollInfo(bar, &info, TRUE);
+    // After the range, which re-enables a scrollable bar on its own.
+    CWnd::EnableScrollBar(bar, enabled ? ESB_ENABLE_BOTH : ESB_DISABLE_BOTH);
+    if (!wanted) CWnd::ShowScrollBar(bar, FALSE);
 }

@@ -93,4 +93,5 @@ private:
     bool BarAllowsScrolling(int bar) const;
     // Whether a bar is wanted when the body has this extent on its axis.
     bool NeedBar(bool vertical, int extent);
+    void UpdateBar(int bar, bool wanted, bool enabled, int min, int max, int page);
 };

@@ -50,6 +50,14 @@ protected:
     }
 };
 
+// One visible host for a whole test program: under Wine without a window
+// manager, unmapping a top-level window waits seconds for a reply that
+// never comes, so tests put their windows into this one and let it live.
+inline HostWindow& SharedHost() {
+    static HostWindow* host = new HostWindow(800, 600);
+    return *host;
+}
+
 // 0x00RRGGBB pixels of a 32-bit DIB, top-down.
 struct Pixels {
     int width = 0, height = 0;

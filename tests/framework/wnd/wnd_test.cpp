@@ -72,7 +72,7 @@ LRESULT CALLBACK WrapperProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) 
 }  // namespace
 
 TEST(Wnd, AttachesBeforeCreationMessagesAndDetachesWithTheWindow) {
-    wtest::HostWindow host;
+    wtest::HostWindow& host = wtest::SharedHost();
     RecordingWnd child;
     ASSERT_TRUE(child.CreateChild(host));
     HWND hwnd = child.m_hWnd;
@@ -100,7 +100,7 @@ TEST(Wnd, TopLevelWindowIsAttachedFromItsVeryFirstMessage) {
 }
 
 TEST(Wnd, RefusedCreationLeavesNoWindow) {
-    wtest::HostWindow host;
+    wtest::HostWindow& host = wtest::SharedHost();
     RecordingWnd child;
     child.createResult = -1;
     EXPECT_FALSE(child.CreateChild(host));
@@ -112,7 +112,7 @@ TEST(Wnd, RefusedCreationLeavesNoWindow) {
 }
 
 TEST(Wnd, WindowCreatedInsideOnCreateGetsItsOwnObject) {
-    wtest::HostWindow host;
+    wtest::HostWindow& host = wtest::SharedHost();
     RecordingWnd outer, inner;
     outer.childOnCreate = &inner;
     ASSERT_TRUE(outer.CreateChild(host));
@@ -123,7 +123,7 @@ TEST(Wnd, WindowCreatedInsideOnCreateGetsItsOwnObject) {
 }
 
 TEST(Wnd, SubclassingThroughWndProcKeepsTheObjectAndUserData) {
-    wtest::HostWindow host;
+    wtest::HostWindow& host = wtest::SharedHost();
     RecordingWnd child;
     ASSERT_TRUE(child.CreateChild(host));
     LONG_PTR previous = ::SetWindowLongPtrW(child, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(WrapperProc));
@@ -140,7 +140,7 @@ TEST(Wnd, SubclassingThroughWndProcKeepsTheObjectAndUserData) {
 }
 
 TEST(Wnd, DefaultProcessesTheHandledMessageAfterNestedOnes) {
-    wtest::HostWindow host;
+    wtest::HostWindow& host = wtest::SharedHost();
     RecordingWnd child;
     ASSERT_TRUE(child.CreateChild(host));
     ASSERT_TRUE(child.SetWindowText(L"かな"));
@@ -148,7 +148,7 @@ TEST(Wnd, DefaultProcessesTheHandledMessageAfterNestedOnes) {
 }
 
 TEST(Wnd, ForeignControlsAreSubclassedAndReleased) {
-    wtest::HostWindow host;
+    wtest::HostWindow& host = wtest::SharedHost();
     RecordingWnd edit;
     ASSERT_TRUE(edit.CreateEx(0, L"EDIT", L"", WS_CHILD | WS_VISIBLE, CRect(0, 0, 100, 20), host, nullptr));
     EXPECT_EQ(CWnd::FromHandle(edit), &edit);
@@ -164,7 +164,7 @@ TEST(Wnd, ForeignControlsAreSubclassedAndReleased) {
 }
 
 TEST(Wnd, DestroyingTheObjectDestroysItsWindow) {
-    wtest::HostWindow host;
+    wtest::HostWindow& host = wtest::SharedHost();
     HWND hwnd;
     {
         RecordingWnd child;
@@ -186,7 +186,7 @@ TEST(Wnd, DialogsAndFramesAreRecognised) {
     HWND systemDialog = ::CreateWindowExW(0, L"#32770", L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
                                           ::GetModuleHandleW(nullptr), nullptr);
     ASSERT_NE(systemDialog, nullptr);
-    wtest::HostWindow plain;
+    wtest::HostWindow& plain = wtest::SharedHost();
 
     EXPECT_TRUE(IsDialogWindow(dialog));
     EXPECT_TRUE(IsDialogWindow(systemDialog));
