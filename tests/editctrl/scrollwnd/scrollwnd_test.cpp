@@ -420,7 +420,9 @@ public:
 };
 
 int CtrlPos(HWND bar) {
-    SCROLLINFO si{sizeof(si), SIF_ALL};
+    SCROLLINFO si{};
+    si.cbSize = sizeof(si);
+    si.fMask = SIF_ALL;
     ::GetScrollInfo(bar, SB_CTL, &si);
     return si.nPos;
 }
@@ -447,7 +449,9 @@ TEST(ScrollWndPane, PaneUsesTheHostsSharedBarsAndScrollStyle) {
     pane.UpdateScrollBars();
     EXPECT_EQ(splitter.scrollStyle, static_cast<DWORD>(WS_VSCROLL | WS_HSCROLL));
     EXPECT_EQ(splitter.relayouts, 1);
-    SCROLLINFO si{sizeof(si), SIF_ALL};
+    SCROLLINFO si{};
+    si.cbSize = sizeof(si);
+    si.fMask = SIF_ALL;
     ASSERT_TRUE(::GetScrollInfo(view.vbar, SB_CTL, &si));
     EXPECT_EQ(si.nMax, 99);
     EXPECT_EQ(si.nPage, 10u);
