@@ -185,6 +185,11 @@ TEST_F(ScrollWndTest, CombinedRequestsMoveBothAxesOnceAndTrackTheThumb) {
     EXPECT_TRUE(grid.OnScroll(0xFF | (SB_THUMBTRACK << 8), 500));
     EXPECT_EQ(grid.Pos(SB_VERT), 90);
     EXPECT_FALSE(grid.OnScroll(0xFFFF, 0));
+    // OnScrolled hears the request, not what the limit let through.
+    grid.SetPositions(10, 88);
+    EXPECT_TRUE(grid.OnScrollBy(0, 5, FALSE));
+    EXPECT_EQ(grid.Pos(SB_VERT), 90);
+    EXPECT_EQ(grid.scrolled.back().dy, 5);
     grid.ScrollPageUp();
     EXPECT_EQ(grid.Pos(SB_VERT), 81);
     grid.ScrollLineDown();
@@ -200,6 +205,17 @@ TEST_F(ScrollWndTest, BottomLandsOnTheLimitOfAHugeRange) {
     EXPECT_EQ(grid.GetScrollLimit(SB_VERT), 2000000 - 10);
     grid.SendMessage(WM_VSCROLL, SB_TOP, 0);
     EXPECT_EQ(grid.Pos(SB_VERT), 0);
+}
+
+TEST_F(ScrollWndTest, LockedScrollingReleasesTheLock) {
+    MakeGrid();
+    grid.m_scrollFlags |= CScrollWnd::kLockUpdateWhileScrolling;
+    EXPECT_TRUE(grid.OnScrollBy(0, 3, FALSE));
+    EXPECT_EQ(grid.Pos(SB_VERT), 3);
+    // Only one window can be locked at a time: this succeeds only when the
+    // scroll unlocked.
+    EXPECT_TRUE(::LockWindowUpdate(host));
+    ::LockWindowUpdate(nullptr);
 }
 
 TEST_F(ScrollWndTest, PageStepOfAOneRowWindowStillMovesOneRow) {
