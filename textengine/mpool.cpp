@@ -5,6 +5,8 @@
 
 namespace {
 
+MPoolSystemAllocator g_system = {std::malloc, std::free};
+
 constexpr std::size_t kHeader = sizeof(MPoolBlockHeader);
 
 std::size_t class_size(int c) { return std::size_t(8) << c; }
@@ -31,6 +33,15 @@ void salvage_remainder(MPool* pool, MPoolChunk* chunk) {
 
 }  // namespace
 
+MPoolSystemAllocator mpool_set_system_allocator(const MPoolSystemAllocator& allocator) {
+    MPoolSystemAllocator old = g_system;
+    g_system = allocator;
+    return old;
+}
+
+void* mpool_system_alloc(std::size_t size) { return g_system.alloc(size); }
+void mpool_system_free(void* block) { g_system.free(block); }
+
 int mpool_size_class(std::size_t n) {
     int c = 0;
     for (std::size_t k = n <= 8 ? 0 : (n - 1) >> 3; k != 0; k >>= 1) ++c;
@@ -42,19 +53,19 @@ std::size_t mpool_granted_size(const MPool* pool, std::size_t n) {
 }
 
 MPool* mpool_create(std::size_t initial, std::size_t maximum) {
-    void* mem = std::malloc(sizeof(MPool));
+    void* mem = mpool_system_alloc(sizeof(MPool));
     return mem ? new (mem) MPool(initial, maximum) : nullptr;
 }
 
 void mpool_release(MPool* pool) {
     for (MPoolChunk* c = pool->chunks; c;) {
         MPoolChunk* next = c->next;
-        std::free(c);
+        mpool_system_free(c);
         c = next;
     }
     for (MPoolLarge* l = pool->large; l;) {
         MPoolLarge* next = l->next;
-        std::free(l);
+        mpool_system_free(l);
         l = next;
     }
     pool->chunks = nullptr;
@@ -66,13 +77,13 @@ void mpool_release(MPool* pool) {
 void mpool_destroy(MPool* pool) {
     if (!pool) return;
     mpool_release(pool);
-    std::free(pool);
+    mpool_system_free(pool);
 }
 
 void* mpool_alloc(MPool* pool, std::size_t n) {
     if (n > pool->threshold) {
         const std::size_t b = large_size(n);
-        auto* l = static_cast<MPoolLarge*>(std::malloc(sizeof(MPoolLarge) + b));
+        auto* l = static_cast<MPoolLarge*>(mpool_system_alloc(sizeof(MPoolLarge) + b));
         if (!l) return nullptr;
         l->header = {pool, b};
         l->prev = nullptr;
@@ -92,7 +103,7 @@ void* mpool_alloc(MPool* pool, std::size_t n) {
     if (!chunk || std::size_t(chunk->end - chunk->cursor) < s + kHeader) {
         std::size_t size = pool->next_chunk;
         while (size < s + kHeader + sizeof(MPoolChunk)) size *= 2;
-        auto* fresh = static_cast<MPoolChunk*>(std::malloc(size));
+        auto* fresh = static_cast<MPoolChunk*>(mpool_system_alloc(size));
         if (!fresh) return nullptr;
         if (chunk) salvage_remainder(pool, chunk);
         pool->next_chunk = pool->next_chunk * 2 < pool->max_chunk ? pool->next_chunk * 2 : pool->max_chunk;
@@ -117,7 +128,7 @@ void mpool_free(void* block) {
         auto* l = reinterpret_cast<MPoolLarge*>(reinterpret_cast<char*>(h) - offsetof(MPoolLarge, header));
         if (l->prev) l->prev->next = l->next; else pool->large = l->next;
         if (l->next) l->next->prev = l->prev;
-        std::free(l);
+        mpool_system_free(l);
         return;
     }
     push_free(pool, h, mpool_size_class(h->size));

@@ -76,6 +76,18 @@ inline std::size_t mpool_block_size(const void* block) {
     return (static_cast<const MPoolBlockHeader*>(block) - 1)->size;
 }
 
+// Where both pool kinds get their memory from the system (malloc and free by
+// default). Tests install failing allocators to check the out-of-memory paths.
+struct MPoolSystemAllocator {
+    void* (*alloc)(std::size_t size);
+    void (*free)(void* block);
+};
+// Installs a new allocator and returns the previous one. Blocks must go back
+// through the allocator that made them.
+MPoolSystemAllocator mpool_set_system_allocator(const MPoolSystemAllocator& allocator);
+void* mpool_system_alloc(std::size_t size);
+void mpool_system_free(void* block);
+
 // The size class of a small request: 8 << mpool_size_class(n) >= n.
 int mpool_size_class(std::size_t n);
 // The size a request of n bytes is given (class size, or for large blocks the
