@@ -46,19 +46,22 @@ void CUndoData::FreeAll() {
     for (int i = 0; i < m_allocated; ++i) FreeChain(i);
     FreeRecords(m_lazyHead);  // outside the ring until its group ends
     m_lazyHead = nullptr;
-    std::free(m_ring);
+    mpool_system_free(m_ring);
     m_ring = nullptr;
     m_allocated = 0;
     m_current = nullptr;
 }
 
 int CUndoData::Grow(int entries) {
-    auto* ring = static_cast<UndoRecord**>(std::realloc(m_ring, std::size_t(entries) * sizeof(UndoRecord*)));
+    auto* ring = static_cast<UndoRecord**>(mpool_system_alloc(std::size_t(entries) * sizeof(UndoRecord*)));
     if (!ring) {
         te_message_box(u"メモリが確保できません", u"メッセージ", kBoxIconInformation);
         return 1;
     }
-    for (int i = m_allocated; i < entries; ++i) ring[i] = nullptr;
+    const int keep = m_allocated < entries ? m_allocated : entries;
+    if (keep) std::memcpy(ring, m_ring, std::size_t(keep) * sizeof(UndoRecord*));
+    for (int i = keep; i < entries; ++i) ring[i] = nullptr;
+    mpool_system_free(m_ring);
     m_ring = ring;
     m_allocated = entries;
     return 0;
