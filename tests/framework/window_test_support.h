@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "framework/gdi.h"
 #include "framework/wnd.h"
 
 namespace wtest {
@@ -77,22 +78,16 @@ inline Pixels CaptureClient(HWND hwnd) {
     out.height = rc.bottom;
     HDC wdc = ::GetDC(hwnd);
     HDC mdc = ::CreateCompatibleDC(wdc);
-    BITMAPINFO bi{};
-    bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
-    bi.bmiHeader.biWidth = out.width;
-    bi.bmiHeader.biHeight = -out.height;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
-    bi.bmiHeader.biCompression = BI_RGB;
+    CBitmap bmp;
     void* bits = nullptr;
-    HBITMAP bmp = ::CreateDIBSection(mdc, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ old = ::SelectObject(mdc, bmp);
-    ::BitBlt(mdc, 0, 0, out.width, out.height, wdc, 0, 0, SRCCOPY);
-    ::GdiFlush();
-    const auto* p = static_cast<const DWORD*>(bits);
-    out.px.assign(p, p + static_cast<size_t>(out.width) * out.height);
-    ::SelectObject(mdc, old);
-    ::DeleteObject(bmp);
+    if (bmp.CreateDIBSection32(mdc, out.width, out.height, &bits)) {
+        CDC dc(mdc);
+        dc.SelectObject(bmp.GetSafeHandle());
+        dc.BitBlt(0, 0, out.width, out.height, wdc, 0, 0);
+        ::GdiFlush();
+        const auto* p = static_cast<const DWORD*>(bits);
+        out.px.assign(p, p + static_cast<size_t>(out.width) * out.height);
+    }
     ::DeleteDC(mdc);
     ::ReleaseDC(hwnd, wdc);
     return out;
