@@ -81,7 +81,11 @@ int CUndoData::OpenEntry(int serial, UndoRecord* head) {
     const int top = Next(m_top);
     const int behind = Next(top);
     if (behind >= m_allocated || top >= m_allocated) {
-        long long want = (long long)(behind > top ? behind : top) + kRingStep;
+        // Grow by at least 64 entries and by half again, so that a long
+        // session does not copy the ring over and over.
+        const long long need = (long long)(behind > top ? behind : top) + 1;
+        long long want = (long long)m_allocated + (m_allocated / 2 > kRingStep ? m_allocated / 2 : kRingStep);
+        if (want < need) want = need + kRingStep;
         if (want > m_maxGroups) want = m_maxGroups;
         if (Grow(int(want)) != 0) return 1;
     }
