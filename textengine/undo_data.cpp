@@ -153,8 +153,12 @@ void CUndoData::EndGroup() {
     UndoRecord* head = m_lazyHead ? m_lazyHead : m_current;
     if (!head) return;
     while (head->prev) head = head->prev;
+    // A group whose records change no text (markers, caret positions, empty
+    // texts) is not worth an undo step.
     bool empty = true;
-    for (UndoRecord* r = head; r && empty; r = r->next) empty = r->kind == UndoKindGroup;
+    for (UndoRecord* r = head; r && empty; r = r->next)
+        empty = r->kind == UndoKindGroup || r->kind == UndoKindCaret ||
+                (r->kind != UndoKindSwap && r->length == 0);
     const bool lazy = head == m_lazyHead;
     m_lazyHead = m_lazyTail = nullptr;
     if (empty) {

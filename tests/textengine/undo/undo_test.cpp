@@ -60,6 +60,19 @@ TEST_F(Undo, CaretMovesEndAStep) {
     EXPECT_EQ(UndoSteps(), 2);
 }
 
+TEST_F(Undo, TypingAfterAVerticalMoveUndoesOnItsOwn) {
+    Load(u"\n");
+    d.SetUndoUnlimited();
+    Type(u"ab");
+    d.MoveCaretLines(1);
+    Type(u"cd");
+    EXPECT_EQ(Text(d), u"ab\ncd");
+    ASSERT_EQ(d.Undo(), 0);
+    EXPECT_EQ(Text(d), u"ab\n");
+    ASSERT_EQ(d.Undo(), 0);
+    EXPECT_EQ(Text(d), u"\n");
+}
+
 TEST_F(Undo, DeleteAfterTypingIsAStepOfItsOwn) {
     Load(u"xyz");
     d.SetUndoUnlimited();
@@ -170,6 +183,8 @@ TEST_F(Undo, GroupsThatRecordNothingLeaveNoStep) {
     d.GetUndo()->BeginGroup(1);  // nested: a marker
     d.GetUndo()->EndGroup();
     d.GetUndo()->EndGroup();
+    d.ReplaceRange({1, 0}, {1, 0}, u"");  // a caret marker, nothing removed or inserted
+    d.DeleteText({0, 0}, {0, 0}, 1);
     EXPECT_TRUE(d.IsModified());
     EXPECT_EQ(UndoSteps(), 1);
     EXPECT_FALSE(d.IsModified());
@@ -259,7 +274,7 @@ TEST_F(Undo, RingThatCannotGrowTellsTheUser) {
 }
 
 TEST(UndoRandom, EveryStepUndoesToTheTextItLeft) {
-    for (unsigned seed = 1; seed <= 20; ++seed) {
+    for (unsigned seed = 1; seed <= 100; ++seed) {
         CEditData d;
         if (seed % 4 != 0) d.SetUndoUnlimited();  // every fourth run keeps the two-entry ring
         d.InsertBlock(u"first line\nsecond\n\nlast");
@@ -288,6 +303,34 @@ TEST(UndoRandom, EveryStepUndoesToTheTextItLeft) {
         }
         ASSERT_EQ(Text(d), final) << "seed " << seed;
         EXPECT_TRUE(d.IsModified() || final == u"first line\nsecond\n\nlast");
+    }
+}
+
+TEST(UndoRandom, UndoAndRedoInterleavedWithEditsStayConsistent) {
+    for (unsigned seed = 1; seed <= 100; ++seed) {
+        CEditData d;
+        if (seed % 3 != 0) d.SetUndoUnlimited();
+        d.InsertBlock(u"alpha\nbeta");
+        d.ResetUndo();
+        std::u16string model = Text(d);
+        std::map<int, std::u16string> bySerial{{0, model}};
+        edit_test::RandomEditor editor(seed);
+        for (int step = 0; step < 300; ++step) {
+            const int pick = editor.Pick(10);
+            if (pick < 2) {
+                if ((pick == 0 ? d.Undo() : d.Redo()) == 0) {
+                    const int serial = d.GetUndo()->GetCurrentSerial();
+                    ASSERT_EQ(Text(d), bySerial[serial]) << "seed " << seed << " step " << step;
+                    ASSERT_EQ(d.IsModified(), serial != 0) << "seed " << seed << " step " << step;
+                }
+                model = Text(d);
+            } else {
+                editor.Step(d, model);
+                ASSERT_EQ(Text(d), model) << "seed " << seed << " step " << step;
+                bySerial[d.GetUndo()->GetCurrentSerial()] = model;
+            }
+            ASSERT_TRUE(edit_test::Consistent(d));
+        }
     }
 }
 
