@@ -74,8 +74,6 @@ void CUndoData::Reset() {
     Grow(m_maxGroups < kRingStep ? m_maxGroups : kRingStep);
 }
 
-bool CUndoData::CanRedo() const { return m_depth == 0 && Entry(Next(m_top)) != nullptr; }
-
 // Makes the entry behind the top a fresh group with the given head: 0 or 1.
 int CUndoData::OpenEntry(int serial, UndoRecord* head) {
     const int top = Next(m_top);

@@ -139,7 +139,10 @@ TEST_F(Undo, NewChangeAfterUndoEndsRedo) {
     d.MoveCaretChars(-1);
     Type(u"c");
     ASSERT_EQ(d.Undo(), 0);
+    EXPECT_TRUE(d.GetUndo()->CanRedo());
     Type(u"d");
+    EXPECT_FALSE(d.GetUndo()->CanRedo());
+    EXPECT_TRUE(d.GetUndo()->CanUndo());
     EXPECT_EQ(d.Redo(), 1);
     EXPECT_EQ(Text(d), u"adb");
     EXPECT_EQ(UndoSteps(), 2);
