@@ -48,6 +48,41 @@ TEST_F(Undo, TypingCoalescesRunsOfWordCharsOrOfOneChar) {
     }
 }
 
+TEST_F(Undo, LanguageBreakCharsDecideTheSteps) {
+    static int tag;
+    const auto* language = reinterpret_cast<const CStrToken*>(&tag);
+    CEditData::SetBreakCharTest([](const CStrToken* lang, char32_t cp) {
+        return lang == reinterpret_cast<const CStrToken*>(&tag) && (cp == u'-' || cp == u' ');
+    });
+    struct Case { const CStrToken* language; int steps; };
+    // Defaults: TAB breaks, '-' does not. The language: the other way round.
+    for (const Case& c : {Case{nullptr, 5}, Case{language, 3}}) {
+        d.Reset();
+        d.SetUndoUnlimited();
+        d.SetLanguage(c.language);
+        Type(u"a-b\tc\td");
+        EXPECT_EQ(UndoSteps(), c.steps);
+    }
+    CEditData::SetBreakCharTest(nullptr);
+}
+
+TEST_F(Undo, SmartIndentRunsInsideTheTypingStep) {
+    static std::u16string seen;
+    seen.clear();
+    CEditData::SetIndentHook([](CEditData& data, char32_t ch) {
+        seen += char16_t(ch);
+        data.TypeChar(u'\t');
+        data.TypeChar(u'\t');
+    });
+    d.SetUndoUnlimited();
+    d.SetIndentMode(2);
+    Type(u"x{\ry");
+    EXPECT_EQ(seen, u"{\r");
+    EXPECT_EQ(Text(d), u"x{\t\t\n\t\ty");
+    EXPECT_EQ(UndoSteps(), 4);  // x, {+indent, CR+indent, y
+    CEditData::SetIndentHook(nullptr);
+}
+
 TEST_F(Undo, CaretMovesEndAStep) {
     d.SetUndoUnlimited();
     Type(u"ab");
