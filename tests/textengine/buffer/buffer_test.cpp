@@ -243,6 +243,23 @@ TEST_F(Buffer, NewLineMovesTheTailAndTheSyntaxState) {
     EXPECT_EQ(d.GetLineFlags(0, CEditLine::FlagInBlockComment), 0);
 }
 
+TEST_F(Buffer, TabAsSpaceTypesBlanksToTheNextStop) {
+    struct Case { int caretX; int expectBlanks; };
+    // Blank 8 px, tab stop 32 px: the stop must lie at least one blank ahead.
+    const Case cases[] = {{0, 4}, {8, 3}, {24, 1}, {30, 4}, {32, 4}, {20, 1}};
+    for (const Case& c : cases) {
+        d.Reset();
+        d.SetTabAsSpace(1);
+        EXPECT_EQ(d.InsertTab(c.caretX, 8, 32), 0);
+        EXPECT_EQ(Text(d), std::u16string(std::size_t(c.expectBlanks), u' ')) << c.caretX;
+        EXPECT_EQ(d.GetCaretX(), -1);
+    }
+    d.Reset();
+    d.SetTabAsSpace(0);
+    d.InsertTab(0, 8, 32);
+    EXPECT_EQ(Text(d), u"\t");
+}
+
 TEST_F(Buffer, InputCharLeavesNotificationToTheCaller) {
     d.InputChar(u'a');
     d.InputChar(u'\n');  // ignored
