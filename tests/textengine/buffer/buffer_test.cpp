@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "tests/textengine/edit_model.h"
@@ -398,6 +399,30 @@ TEST(BufferRandom, MatchesAPlainStringModel) {
             ASSERT_TRUE(Consistent(d)) << "seed " << seed << " step " << step;
         }
     }
+}
+
+// The grep program's worker fills text buffers of its own while the UI thread
+// edits another: the shared pools must stay sound.
+TEST(BufferThreads, BuffersOnTwoThreadsShareThePools) {
+    auto work = [](unsigned seed, bool* ok) {
+        for (int round = 0; round < 60; ++round) {
+            CEditData d;
+            d.SetUndoUnlimited();
+            std::u16string model;
+            edit_test::RandomEditor editor(seed + unsigned(round));
+            for (int step = 0; step < 150; ++step) editor.Step(d, model);
+            if (Text(d) != model || !edit_test::Consistent(d)) *ok = false;
+            while (d.Undo() == 0) {
+            }
+            if (!d.IsEmpty()) *ok = false;
+        }
+    };
+    bool ok1 = true, ok2 = true;
+    std::thread other(work, 1000u, &ok2);
+    work(2000u, &ok1);
+    other.join();
+    EXPECT_TRUE(ok1);
+    EXPECT_TRUE(ok2);
 }
 
 }  // namespace
