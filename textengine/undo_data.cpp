@@ -53,6 +53,8 @@ void CUndoData::FreeAll() {
 }
 
 int CUndoData::Grow(int entries) {
+    if (entries < 1) entries = 1;
+    for (int i = entries; i < m_allocated; ++i) FreeChain(i);  // a smaller ring drops what it no longer holds
     auto* ring = static_cast<UndoRecord**>(mpool_system_alloc(std::size_t(entries) * sizeof(UndoRecord*)));
     if (!ring) {
         te_message_box(u"メモリが確保できません", u"メッセージ", kBoxIconInformation);
