@@ -6,6 +6,7 @@
 #include "tests/textengine/edit_model.h"
 #include "tests/textengine/edit_test_util.h"
 #include "textengine/edit_data.h"
+#include "textengine/utf16.h"
 
 namespace {
 
@@ -369,6 +370,49 @@ TEST(UndoRandom, UndoAndRedoInterleavedWithEditsStayConsistent) {
             }
             ASSERT_TRUE(edit_test::Consistent(d));
         }
+    }
+}
+
+// Every edit keeps pairs whole, and undo brings back the exact text.
+TEST(UndoRandom, SurrogatePairsAreNeverSplit) {
+    auto whole = [](const CEditData& d) {
+        for (int i = 0; i < d.GetLineCount(); ++i) {
+            const char16_t* t = d.GetLineText(i);
+            for (int j = 0; j < d.GetLineLength(i); ++j) {
+                const bool high = utf16_is_high_surrogate(t[j]);
+                const bool low = utf16_is_low_surrogate(t[j]);
+                if (high && !utf16_is_low_surrogate(t[j + 1])) return false;
+                if (low && (j == 0 || !utf16_is_high_surrogate(t[j - 1]))) return false;
+            }
+        }
+        return true;
+    };
+    const char16_t* start = u"\U0001F600a\U00020BB7\n\U0001F601";
+    for (unsigned seed = 1; seed <= 50; ++seed) {
+        CEditData d;
+        d.SetUndoUnlimited();
+        d.InsertBlock(start);
+        d.ResetUndo();
+        edit_test::RandomEditor editor(seed);
+        for (int step = 0; step < 200; ++step) {
+            switch (editor.Pick(6)) {
+            case 0: d.TypeChar(editor.Pick(2) ? 0x1F602 : u'x'); break;
+            case 1: d.Backspace(); break;
+            case 2: d.DeleteCharAtCaret(); break;
+            case 3: {
+                const EditPos p = editor.AnyPos(d);  // may point between two halves
+                d.SetCaretPos(p.line, p.column);
+                break;
+            }
+            case 4: d.DeleteText(editor.AnyPos(d), editor.AnyPos(d), 1); break;
+            case 5: d.MoveCaretChars(editor.Pick(5) - 2); break;
+            }
+            ASSERT_TRUE(whole(d)) << "seed " << seed << " step " << step;
+            ASSERT_TRUE(edit_test::Consistent(d));
+        }
+        while (d.Undo() == 0) {
+        }
+        EXPECT_EQ(Text(d), u"\U0001F600a\U00020BB7\n\U0001F601") << "seed " << seed;
     }
 }
 
