@@ -221,7 +221,12 @@ scheme_type_row scheme_type_table[32] = {
     {21, nullptr, finalize_payload},
 };
 
-void scheme_mark(scheme_context* ctx, scheme_cell* c) { mark_walk(ctx, c); }
+void scheme_mark(scheme_context* ctx, scheme_cell* c) {
+    mark_walk(ctx, c);
+    drain(ctx);
+}
+
+void scheme_finish_sweep(scheme_context* ctx) { sweep_take(ctx, false); }
 
 [[noreturn]] void scheme_fatal_error(scheme_context* ctx, const char* text) {
     char16_t* out = ctx->error_text;

@@ -260,6 +260,8 @@ void scheme_collect(scheme_context* ctx, scheme_cell* a, scheme_cell* b, bool fu
 bool scheme_add_segment(scheme_context* ctx);
 // Marks everything reachable from c (used by the mark-children callbacks).
 void scheme_mark(scheme_context* ctx, scheme_cell* c);
+// Runs the pending lazy sweep to its end (live_cells then counts the survivors).
+void scheme_finish_sweep(scheme_context* ctx);
 
 // --- constructors and environment --------------------------------------------
 scheme_cell* mk_integer(scheme_context* ctx, int32_t value);
