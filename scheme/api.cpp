@@ -2,7 +2,6 @@
 // fatal-error trap: a fatal error (thrown as scheme_fatal) unwinds to the
 // innermost entry, which puts the machine back as it found it and returns
 // its failure value.
-#include <clocale>
 #include <cstdlib>
 #include <cstring>
 #include <new>
@@ -77,15 +76,6 @@ void register_ops() {
     done = true;
 }
 
-void bind_syntax(scheme_context* ctx, const char16_t* name, int op) {
-    scheme_cell* sym = intern(ctx, name);
-    scheme_cell* c = get_cell(ctx, sym, ctx->NIL);
-    c->flags = SCHEME_ATOM | SCHEME_SYNTAX;
-    c->op = op;
-    c->cdr = ctx->NIL;
-    scheme_define(ctx, sym, c);
-}
-
 void build(scheme_context* ctx) {
     ctx->pool = mpool_create(0x8000, 0x8000);
     if (!ctx->pool) scheme_fatal_error(ctx, "no memory");
@@ -110,7 +100,7 @@ void build(scheme_context* ctx) {
         {u"and", OP_AND},           {u"or", OP_OR},           {u"define-macro", OP_DEFINE_MACRO},
         {u"quasiquote", OP_QUASIQUOTE}, {u"_quasiquote-vec", OP_QUASIQUOTE_VEC}, {u"use", OP_USE},
     };
-    for (const auto& s : syntax) bind_syntax(ctx, s.name, s.op);
+    for (const auto& s : syntax) scheme_bind_op(ctx, s.name, SCHEME_SYNTAX, s.op);
     scheme_define(ctx, intern(ctx, u"else"), ctx->T);
     scheme_bind_builtins(ctx);
     ctx->sym_lambda = intern(ctx, u"lambda");
@@ -150,7 +140,6 @@ scheme_context* scheme_create(const scheme_host* host) {
     std::memset(static_cast<void*>(ctx), 0, sizeof(*ctx));
     if (host) ctx->host = *host;
     else ctx->host = scheme_host();
-    std::setlocale(LC_ALL, "Japanese");
     ctx->last_segment = -1;
     ctx->sweep_segment = 0;
     for (auto& c : ctx->special) init_special(&c);

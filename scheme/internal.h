@@ -115,3 +115,5 @@ void scheme_write_escaped(scheme_context* ctx, scheme_cell* port, const char16_t
 
 // Builtins are bound in the global frame by scheme_create.
 void scheme_bind_builtins(scheme_context* ctx);
+// Binds name in the innermost frame to a primitive or syntax cell of the op.
+void scheme_bind_op(scheme_context* ctx, const char16_t* name, int type, int op);

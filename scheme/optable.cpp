@@ -168,17 +168,21 @@ int scheme_check_builtin(scheme_context* ctx, int min, int max, const char* lett
     return scheme_check_args(ctx, name, min, max, l, ctx->args, out, count);
 }
 
+void scheme_bind_op(scheme_context* ctx, const char16_t* name, int type, int op) {
+    scheme_cell* sym = intern(ctx, name);
+    scheme_cell* c = get_cell(ctx, sym, ctx->NIL);
+    c->flags = static_cast<uint16_t>(SCHEME_ATOM | type);
+    c->op = op;
+    c->cdr = ctx->NIL;
+    scheme_define(ctx, sym, c);
+}
+
 void scheme_bind_builtins(scheme_context* ctx) {
     for (int i = 0; i < SCHEME_OP_COUNT; ++i) {
         const scheme_op_row& row = scheme_op_table[i];
         if (!row.name || !row.handler) continue;
         char16_t name[64];
         scheme_ascii_to_u16(row.name, name, 64);
-        scheme_cell* sym = intern(ctx, name);
-        scheme_cell* prim = get_cell(ctx, sym, ctx->NIL);
-        prim->flags = SCHEME_ATOM | SCHEME_PRIMITIVE;
-        prim->op = i;
-        prim->cdr = ctx->NIL;
-        scheme_define(ctx, sym, prim);
+        scheme_bind_op(ctx, name, SCHEME_PRIMITIVE, i);
     }
 }

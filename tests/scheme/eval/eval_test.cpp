@@ -309,6 +309,33 @@ TEST(Eval, HostProcedures) {
     EXPECT_EQ(in.ctx->dump_count, 0);
 }
 
+scheme_cell* host_boom(scheme_context* ctx, scheme_cell**, int) { scheme_fatal_error(ctx, "no memory"); }
+
+scheme_cell* host_inner(scheme_context* ctx, scheme_cell**, int) {
+    // a nested entry traps the fatal error and hands back its failure value
+    scheme_cell* r = scheme_eval_string(ctx, u"(boom)");
+    return r == ctx->F ? mk_string(ctx, u"inner failed") : ctx->T;
+}
+
+TEST(Eval, FatalErrorsReturnToTheInnermostEntry) {
+    Interp in;
+    scheme_register_function(in.ctx, u"boom", host_boom, 0, 0, u"");
+    scheme_register_function(in.ctx, u"inner", host_inner, 0, 0, u"");
+    scheme_cell* outport = in.ctx->outport;
+    EXPECT_EQ(in.run("(inner)"), "\"inner failed\"");
+    EXPECT_EQ(in.host.fatal_boxes.size(), 1u);
+    // a fatal error outside any nested entry fails the whole evaluation
+    EXPECT_EQ(in.eval("(define x (inner)) (let ((y 1)) (boom))"), in.ctx->F);
+    EXPECT_EQ(in.host.fatal_boxes.size(), 3u);
+    EXPECT_EQ(in.run("x"), "\"inner failed\"");
+    EXPECT_EQ(in.ctx->dump_count, 0);
+    EXPECT_EQ(in.ctx->no_gc, 0);
+    EXPECT_EQ(in.ctx->outport, outport);
+    EXPECT_EQ(in.ctx->envir, in.ctx->global_frame);
+    EXPECT_EQ(in.run("(+ 1 2)"), "3");
+    EXPECT_EQ(scheme_test::u8(in.ctx->error_text), "fatal error: no memory");
+}
+
 TEST(Eval, AContinuationCannotEscapeANestedRun) {
     Interp in;
     scheme_register_function(in.ctx, u"call", host_call, 1, 1, u"A");
