@@ -777,6 +777,7 @@ bool load_file(scheme_context* ctx, scheme_cell* name_cell) {
     const scheme_host& h = ctx->host;
     scheme_cell* path = nullptr;
     scheme_root r(ctx, name_cell);
+    scheme_root rp(ctx, path);
     if (is_absolute(name)) {
         path = name_cell;
     } else {
@@ -1029,8 +1030,12 @@ bool op_error_irritants(scheme_context* ctx) {
 
 void scheme_push(scheme_context* ctx, int op, scheme_cell* args, scheme_cell* code) {
     if (ctx->dump_count == ctx->dump_capacity) {
+        // The cells run out long before a sound program needs this many
+        // frames; runaway structure (printing a list that contains itself)
+        // stops here instead of eating the address space.
+        constexpr int kMaxFrames = 1 << 21;
         int cap = ctx->dump_capacity ? ctx->dump_capacity * 2 : 32;
-        if (static_cast<std::size_t>(cap) > INT32_MAX / sizeof(scheme_frame)) scheme_fatal_error(ctx, "no memory");
+        if (cap > kMaxFrames) scheme_fatal_error(ctx, "no memory");
         ctx->dump = static_cast<scheme_frame*>(
             scheme_payload_realloc(ctx, ctx->dump, static_cast<std::size_t>(cap) * sizeof(scheme_frame)));
         ctx->dump_capacity = cap;

@@ -301,6 +301,36 @@ bool op_eof_value(scheme_context* ctx) { return scheme_return(ctx, mk_eof(ctx));
 
 // --- printer ----------------------------------------------------------------------
 
+// The number of distinct pairs of a circular spine, 0 when the spine ends.
+int32_t circular_length(scheme_cell* list) {
+    // Brent's cycle finding: lambda is the cycle length, then mu its start.
+    scheme_cell* power_start = list;
+    scheme_cell* hare = list;
+    int32_t power = 1, lambda = 1;
+    if (!scheme_is(hare, SCHEME_PAIR)) return 0;
+    hare = hare->cdr;
+    while (hare != power_start) {
+        if (!scheme_is(hare, SCHEME_PAIR)) return 0;
+        if (power == lambda) {
+            power_start = hare;
+            power *= 2;
+            lambda = 0;
+        }
+        hare = hare->cdr;
+        ++lambda;
+    }
+    scheme_cell* tortoise = list;
+    hare = list;
+    for (int32_t i = 0; i < lambda; ++i) hare = hare->cdr;
+    int32_t mu = 0;
+    while (tortoise != hare) {
+        tortoise = tortoise->cdr;
+        hare = hare->cdr;
+        ++mu;
+    }
+    return mu + lambda;
+}
+
 bool op_print_object(scheme_context* ctx) {
     scheme_cell* obj = ctx->args;
     scheme_cell* out = ctx->outport;
@@ -334,7 +364,9 @@ bool op_print_object(scheme_context* ctx) {
         }
     }
     port_write(ctx, out, u"(");
-    scheme_push(ctx, OP_PRINT_LIST, obj->cdr, ctx->NIL);
+    // A circular spine is printed once round, then " ...)".
+    int32_t round = circular_length(obj);
+    scheme_push(ctx, OP_PRINT_LIST, obj->cdr, round ? mk_integer(ctx, round - 1) : ctx->NIL);
     ctx->args = obj->car;
     return true;
 }
@@ -342,8 +374,16 @@ bool op_print_object(scheme_context* ctx) {
 bool op_print_list(scheme_context* ctx) {
     scheme_cell* rest = ctx->args;
     if (scheme_is(rest, SCHEME_PAIR)) {
+        scheme_cell* left = ctx->NIL;
+        if (scheme_is(ctx->code, SCHEME_INTEGER)) {
+            if (ctx->code->ival == 0) {
+                port_write(ctx, ctx->outport, u" ...)");
+                return scheme_return(ctx, ctx->UNDEF);
+            }
+            left = mk_integer(ctx, ctx->code->ival - 1);
+        }
         port_write(ctx, ctx->outport, u" ");
-        scheme_push(ctx, OP_PRINT_LIST, rest->cdr, ctx->NIL);
+        scheme_push(ctx, OP_PRINT_LIST, rest->cdr, left);
         ctx->args = rest->car;
         ctx->op = OP_PRINT_OBJECT;
         return true;

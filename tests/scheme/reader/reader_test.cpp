@@ -32,6 +32,9 @@ TEST(Reader, RoundTripOfEveryDatumKind) {
         "|G:1|", "...", ".5", "1+", "12a",
     };
     for (const char* text : same) EXPECT_EQ(read_back(in, text), text) << text;
+    Interp stressed;  // a full collection at every cell allocation
+    stressed.ctx->threshold = 0;
+    for (const char* text : same) EXPECT_EQ(read_back(stressed, text), text) << text;
 }
 
 TEST(Reader, Atoms) {
@@ -63,6 +66,9 @@ TEST(Reader, Atoms) {
         {"#/a\\/b/i", "Error: invalid regexp pattern \n"},
     };
     for (const auto& [text, expected] : cases) EXPECT_EQ(read_back(in, text), expected) << text;
+    Interp stressed;
+    stressed.ctx->threshold = 0;
+    for (const auto& [text, expected] : cases) EXPECT_EQ(read_back(stressed, text), expected) << text;
 }
 
 TEST(Reader, StructureAndComments) {
@@ -131,6 +137,29 @@ TEST(Printer, WriteAndDisplayForms) {
     EXPECT_EQ(scheme_test::write_form(in.ctx, mk_eof(in.ctx)), "#<eof>");
     EXPECT_EQ(in.run("(write '(1 . 2)) (write '(1 (2 . 3) #(4 (5))))"), "#<undef>");
     EXPECT_EQ(in.out(), "(1 . 2)(1 (2 . 3) #(4 (5)))");
+}
+
+}  // namespace
+
+namespace {
+
+TEST(Printer, CircularDataEndsInsteadOfPrintingForever) {
+    Interp in;
+    in.eval("(define a (list 1 2 3)) (define b (list 0 a))");
+    scheme_cell* a = *scheme_lookup(in.ctx, intern(in.ctx, u"a"));
+    a->cdr->cdr->cdr = a->cdr;  // 1 2 3 2 3 ...
+    EXPECT_EQ(in.run("(write a) (write b) 0"), "0");
+    EXPECT_EQ(in.out(), "(1 2 3 ...)(0 (1 2 3 ...))");
+    EXPECT_EQ(in.run("(error \"loop:\" a)"), "Error: loop: (1 2 3 ...) \n");
+    // a list that holds itself nests without end: stopped as out of memory
+    a->cdr->cdr->cdr = in.ctx->NIL;
+    a->car = a;
+    EXPECT_EQ(in.eval("(write a)"), in.ctx->F);
+    ASSERT_FALSE(in.host.fatal_boxes.empty());
+    EXPECT_EQ(in.ctx->dump_count, 0);
+    in.out();
+    EXPECT_EQ(in.run("(write '(1 2)) 5"), "5");
+    EXPECT_EQ(in.out(), "(1 2)");
 }
 
 }  // namespace
