@@ -44,10 +44,13 @@ void refill(scheme_context* ctx, scheme_port_payload* p) {
         std::size_t want = static_cast<std::size_t>(room) / 4;
         if (want > 1023) want = 1023;
         if (want < 8) want = 8;
-        if (static_cast<std::ptrdiff_t>(want) > room) want = static_cast<std::size_t>(room);
-        std::memcpy(bytes, p->carry, p->carry_len);
+        // every byte (the carried ones too) may become one unit
         std::size_t got = static_cast<std::size_t>(p->carry_len);
-        std::size_t read = want > got ? h.file_read(h.user, p->stream, bytes + got, want - got) : 0;
+        std::size_t limit = static_cast<std::size_t>(room) > got ? static_cast<std::size_t>(room) - got : 0;
+        if (want > limit) want = limit;
+        if (want == 0) return;  // no room yet; the carried bytes wait
+        std::memcpy(bytes, p->carry, p->carry_len);
+        std::size_t read = want ? h.file_read(h.user, p->stream, bytes + got, want) : 0;
         got += read;
         bool at_end = read == 0;
         std::size_t used = 0, units = 0;
