@@ -1,6 +1,7 @@
 // Atom constructors, the symbol table, environment frames and atom parsing.
 #include <climits>
 #include <cstring>
+#include <new>
 
 #include "scheme/internal.h"
 

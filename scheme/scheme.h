@@ -68,8 +68,10 @@ struct scheme_symbol_payload {
     char16_t text[1];
 };
 
-// Containers (atoms whose payload holds cells) begin with this link, which
-// threads them onto the collector's work list while their children wait.
+// Containers (atoms whose payload holds cells: vectors, continuations, hash
+// tables and their iterators, and every later kind with a mark-children row)
+// begin with this link, which threads them onto the collector's work list
+// while their children wait, so marking never recurses.
 struct scheme_container_header {
     scheme_cell* gc_link;
 };

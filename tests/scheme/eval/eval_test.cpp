@@ -80,6 +80,11 @@ TEST(Eval, SpecialForms) {
         {"(define z 0) (define (f) (define z 1) z) (list (f) z)", "(1 0)"},
         {"((lambda (a b . 5) a) 1 2 3)", "Error: syntax error in closure \n"},
         {"(define-macro (m a b) a) (m 1 . 2)", "Error: syntax-error \n"},
+        {"(define (make-counter) (let ((n 0)) (lambda () (set! n (+ n 1)) n)))"
+         "(define c (make-counter)) (define d (make-counter)) (c) (c) (d) (list (c) (d))",
+         "(3 2)"},
+        {"(define (compose f g) (lambda (x) (f (g x)))) ((compose car cdr) '(1 2 3))", "2"},
+        {"(define (f . args) (apply + args)) (f 1 2 3)", "6"},
     });
 }
 
