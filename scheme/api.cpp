@@ -249,19 +249,22 @@ scheme_cell* scheme_call_procedure(scheme_context* ctx, scheme_cell* proc) {
     });
 }
 
+const char16_t* scheme_print_to_string(scheme_context* ctx, scheme_cell* obj, bool write_form) {
+    scheme_root r(ctx, obj);
+    scheme_cell* saved_out = ctx->outport;
+    scheme_root r2(ctx, saved_out);
+    scheme_cell* port = mk_output_string_port(ctx, 64);
+    ctx->outport = port;
+    ctx->print_flag = write_form ? 1 : 0;
+    ctx->args = obj;
+    scheme_run_nested(ctx, OP_PRINT_OBJECT, true);
+    ctx->outport = saved_out;
+    return scheme_port(port)->buffer;
+}
+
 const char16_t* scheme_to_string(scheme_context* ctx, scheme_cell* obj) {
-    return trapped(ctx, static_cast<const char16_t*>(u""), [&]() -> const char16_t* {
-        scheme_root r(ctx, obj);
-        scheme_cell* saved_out = ctx->outport;
-        scheme_root r2(ctx, saved_out);
-        scheme_cell* port = mk_output_string_port(ctx, 64);
-        ctx->outport = port;
-        ctx->print_flag = 0;
-        ctx->args = obj;
-        scheme_run_nested(ctx, OP_PRINT_OBJECT, true);
-        ctx->outport = saved_out;
-        return scheme_port(port)->buffer;
-    });
+    return trapped(ctx, static_cast<const char16_t*>(u""),
+                   [&]() -> const char16_t* { return scheme_print_to_string(ctx, obj, false); });
 }
 
 int scheme_protect(scheme_context* ctx, scheme_cell* obj) {
