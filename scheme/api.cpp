@@ -172,7 +172,6 @@ void scheme_destroy(scheme_context* ctx) {
 int scheme_register_function(scheme_context* ctx, const char16_t* name, scheme_callback_fn fn, int min_args,
                              int max_args, const char16_t* letters) {
     return trapped(ctx, 1, [&] {
-        if (max_args > 32) scheme_fatal_error(ctx, "no memory");
         scheme_cell* sym = intern(ctx, name);
         std::size_t n = scheme_u16len(name);
         scheme_cell* c = get_cell(ctx, sym, ctx->NIL);
@@ -180,7 +179,7 @@ int scheme_register_function(scheme_context* ctx, const char16_t* name, scheme_c
             scheme_payload_alloc(ctx, offsetof(scheme_callback_function, name) + (n + 1) * sizeof(char16_t)));
         cb->fn = fn;
         cb->min_args = min_args;
-        cb->max_args = max_args;
+        cb->max_args = max_args > 32 ? 32 : max_args;  // the argument array holds 32
         std::size_t i = 0;
         for (; letters && letters[i] && i < 31; ++i) cb->letters[i] = letters[i];
         cb->letters[i] = 0;

@@ -85,6 +85,8 @@ TEST(Eval, SpecialForms) {
          "(3 2)"},
         {"(define (compose f g) (lambda (x) (f (g x)))) ((compose car cdr) '(1 2 3))", "2"},
         {"(define (f . args) (apply + args)) (f 1 2 3)", "6"},
+        {"(list (eq? 'abc 'abc) (eq? 100000 100000) (eq? \"a\" \"a\") (equal? \"a\" \"a\") (eq? #\\a #\\a))",
+         "(#t #t #f #t #t)"},
     });
 }
 
