@@ -193,7 +193,8 @@ int scheme_register_function(scheme_context* ctx, const char16_t* name, scheme_c
 }
 
 scheme_cell* scheme_run(scheme_context* ctx, int op) {
-    scheme_run_nested(ctx, op);
+    bool ok = scheme_run_nested(ctx, op);
+    if (op == OP_ERROR && !ok) ctx->host_raised = 1;
     return ctx->value;
 }
 

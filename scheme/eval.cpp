@@ -980,10 +980,15 @@ bool op_call_host(scheme_context* ctx) {
     if (r) return scheme_raise_error_text(ctx, r == 1 ? argv[0] : nullptr);
     scheme_cell* keep_args = ctx->args;
     scheme_root root(ctx, keep_args);
-    ctx->error_raised = 0;
+    // An error the procedure raises ends this evaluation too; an error inside
+    // an evaluation it starts (a nested entry) belongs to that entry alone.
+    ctx->host_raised = 0;
     int depth = ctx->dump_count;
     scheme_cell* result = cb->fn(ctx, argv, count);
-    if (ctx->error_raised) return scheme_error_stop(ctx);
+    if (ctx->host_raised) {
+        ctx->host_raised = 0;
+        return scheme_error_stop(ctx);
+    }
     if (ctx->dump_count != depth) ctx->dump_count = depth < ctx->dump_count ? depth : ctx->dump_count;
     return scheme_return(ctx, result ? result : ctx->UNDEF);
 }
