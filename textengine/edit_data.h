@@ -100,6 +100,7 @@ public:
     // Caret and positions ----------------------------------------------------
     EditPos GetCaretPos() const { return m_caret; }
     char32_t GetCaretChar() const;
+    // At column 0 of a later line the line break reads as CR; 0 at (0,0).
     char32_t GetCharBeforeCaret() const;
     char32_t GetCharAt(int line, int column) const;
     bool IsCaretAtLineEnd() const;
@@ -176,6 +177,10 @@ private:
     int m_replaySerial = 0;
     int m_editCounter = 0;
     char32_t m_lastTyped = 0;
+    // Where the open typing, backspace or delete record goes on: a record is
+    // replayed as one run, so it continues only at that position (vertical
+    // caret moves leave the record open).
+    EditPos m_typedEnd{-1, -1};
     CEditDispData m_disp;
     char16_t* m_lastConfinement = nullptr;
     char16_t* m_firstConfinement = nullptr;

@@ -2,8 +2,8 @@
 
 #include <cstring>
 
-MPool LineTextPool(0x40000, 0x800000);
-CMemPool LineRecordPool(sizeof(CEditLine), 256);
+constinit MPool LineTextPool(0x40000, 0x800000);
+constinit CMemPool LineRecordPool(sizeof(CEditLine), 256);
 
 namespace {
 
@@ -64,6 +64,7 @@ int CEditLine::SetCapacity(int bytes) {
 
 int CEditLine::InsertChars(int at, const char16_t* chars, int count) {
     if (count <= 0) return 0;
+    if ((long long)(length + (long long)count) * 2 + 2 > 0x7FFFFFFF) return 1;
     const int needed = (length + count) * int(sizeof(char16_t));
     if (needed >= capacity && SetCapacity(needed + int(sizeof(char16_t))) != 0) return 1;
     flags |= FlagTextChanged;

@@ -34,6 +34,9 @@ struct UndoRecord {
     UndoRecord* prev;  // older
 };
 
+// The 32-bit product keeps the record at nine words.
+static_assert(sizeof(void*) != 4 || sizeof(UndoRecord) == 36);
+
 class CUndoData {
 public:
     static constexpr int kDefaultGroups = 2;  // one undoable group
@@ -69,8 +72,8 @@ public:
     void CloseCoalescing() { m_openKind = 0; }
     int GetGroupDepth() const { return m_depth; }
     int GetMaxGroups() const { return m_maxGroups; }
-    bool CanUndo() const { return m_current != nullptr && m_depth == 0; }
-    bool CanRedo() const;
+    bool CanUndo() const { return (m_lazyHead ? Entry(m_top) : m_current) != nullptr; }
+    bool CanRedo() const { return Entry(Next(m_top)) != nullptr; }
 
 private:
     friend class CEditData;
@@ -95,6 +98,7 @@ private:
     // newest group that fell out of a full ring.
     int m_baseSerial = 0;
     UndoRecord* m_lazyHead = nullptr;  // head of a lazily begun group not yet in the ring
+    UndoRecord* m_lazyTail = nullptr;  // its newest record
 };
 
 // Closes a group when the scope ends, also on an early return or exception.
