@@ -100,16 +100,16 @@ int main(int argc, char** argv) {
             n += nkf[f] == truth;
         }
         double count = static_cast<double>(files.size());
-        Line(std::string("detect-") + dir, 100.0 * ours / count, "uchardet", 100.0 * u / count);
-        Line(std::string("detect-") + dir, 100.0 * ours / count, "nkf", 100.0 * n / count);
+        Line(std::string("detect_") + dir, 100.0 * ours / count, "uchardet", 100.0 * u / count);
+        Line(std::string("detect_") + dir, 100.0 * ours / count, "nkf", 100.0 * n / count);
         total += static_cast<long>(files.size());
         oursAll += ours;
         uchardetAll += u;
         nkfAll += n;
     }
     if (total) {
-        Line("detect-all", 100.0 * oursAll / total, "uchardet", 100.0 * uchardetAll / total);
-        Line("detect-all", 100.0 * oursAll / total, "nkf", 100.0 * nkfAll / total);
+        Line("detect_all", 100.0 * oursAll / total, "uchardet", 100.0 * uchardetAll / total);
+        Line("detect_all", 100.0 * oursAll / total, "nkf", 100.0 * nkfAll / total);
     }
     return 0;
 }

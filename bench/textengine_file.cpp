@@ -181,8 +181,8 @@ int main(int argc, char** argv) {
         double ours = LoadPeakMB(path) / mb;
         Run iconv = RunCommand({"iconv", "-f", c.iconvName, "-t", "UTF-16LE", path});
         Run nkf = RunCommand({"nkf", "-x", c.nkfIn, "-w16L0", path});
-        MemLine(std::string("memory-") + c.name, ours, "iconv", iconv.peakMB / mb);
-        MemLine(std::string("memory-") + c.name, ours, "nkf", nkf.peakMB / mb);
+        MemLine(std::string("memory_") + c.name, ours, "iconv", iconv.peakMB / mb);
+        MemLine(std::string("memory_") + c.name, ours, "nkf", nkf.peakMB / mb);
     }
 
     // Loading: ours into a text buffer (and converting alone, with
@@ -193,9 +193,9 @@ int main(int argc, char** argv) {
         double decode = TimeDecode(path);
         Run iconv = Best({"iconv", "-f", c.iconvName, "-t", "UTF-16LE", path});
         Run nkf = Best({"nkf", "-x", c.nkfIn, "-w16L0", path});
-        Line(std::string("load-") + c.name, ours, "iconv", iconv.seconds, "ms", 1000);
-        Line(std::string("load-") + c.name, ours, "nkf", nkf.seconds, "ms", 1000);
-        Line(std::string("decode-") + c.name, decode, "iconv", iconv.seconds, "ms", 1000);
+        Line(std::string("load_") + c.name, ours, "iconv", iconv.seconds, "ms", 1000);
+        Line(std::string("load_") + c.name, ours, "nkf", nkf.seconds, "ms", 1000);
+        Line(std::string("decode_") + c.name, decode, "iconv", iconv.seconds, "ms", 1000);
     }
 
     // Saving the same text: ours from the buffer, the peers from UTF-16LE.
@@ -215,8 +215,8 @@ int main(int argc, char** argv) {
         Run iconv = Best({"iconv", "-c", "-f", "UTF-16", "-t", c.iconvName, utf16}, peerOut);
         Run nkf = Best({"nkf", "-x", "-W16L", c.nkfOut, utf16}, peerOut);
         fs::remove(peerOut);
-        Line(std::string("save-") + c.name, best, "iconv", iconv.seconds, "ms", 1000);
-        Line(std::string("save-") + c.name, best, "nkf", nkf.seconds, "ms", 1000);
+        Line(std::string("save_") + c.name, best, "iconv", iconv.seconds, "ms", 1000);
+        Line(std::string("save_") + c.name, best, "nkf", nkf.seconds, "ms", 1000);
         fs::remove(outDir / c.file);
     }
     return 0;
