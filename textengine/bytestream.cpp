@@ -180,8 +180,12 @@ bool CFileStream::Rewind() {
 
 bool CFileStream::Flush() {
     if (m_fd < 0 || !m_writing) return !m_failed;
-    if (!FlushBuffer()) return false;
-    if (!SysSync(m_fd)) {
+    return FlushBuffer();
+}
+
+bool CFileStream::Sync() {
+    if (!Flush()) return false;
+    if (m_fd >= 0 && m_writing && !SysSync(m_fd)) {
         Fail(errno);
         return false;
     }
@@ -227,7 +231,7 @@ bool CFileStream::TryCreate(const std::u16string& path) {
 
 bool CReplacingFileStream::Commit() {
     if (m_temp.empty()) return false;
-    bool ok = Flush();
+    bool ok = Sync();
     ok = Close() && ok;
     if (ok) {
 #ifndef _WIN32

@@ -105,4 +105,5 @@ private:
     CKanjiEncoder m_encoder;
     std::vector<uint8_t> m_out;
     bool m_signatureDone = false;
+    bool m_unfinished = false;  // written to since the last FinishText
 };
