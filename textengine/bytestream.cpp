@@ -243,7 +243,9 @@ bool CReplacingFileStream::Commit() {
         std::error_code ec;
         std::filesystem::rename(FsPath(m_temp), FsPath(m_target), ec);
         if (ec) {
-            SetError(ec.value() ? ec.value() : EIO);
+            // A system error code on Windows: as errno where it has one.
+            std::error_condition cond = ec.default_error_condition();
+            SetError(cond.category() == std::generic_category() && cond.value() ? cond.value() : EIO);
             ok = false;
         } else {
             m_temp.clear();
