@@ -68,7 +68,7 @@ public:
     // Ends the text (JIS returns to Roman) and flushes the stream.
     bool FinishText();
 
-    // Part of reading: guesses the code from the first 64 KiB, or returns
+    // Guesses the code from the first 64 KiB of the file, or returns
     // defaultCode; rewinds the stream.
     int DetectKanjiCode(int defaultCode);
     // The line end of the first line end in the file under the current code
