@@ -399,6 +399,19 @@ int CEditData::TypeChar(char32_t ch) {
     return result;
 }
 
+int CEditData::InsertTab(int caretX, int blankWidth, int tabStopWidth) {
+    if (!m_tabAsSpace || blankWidth <= 0 || tabStopWidth <= 0) return TypeChar(u'\t');
+    if (caretX < 0) caretX = 0;
+    const long long reach = (long long)caretX + blankWidth;
+    const long long target = (reach + tabStopWidth - 1) / tabStopWidth * tabStopWidth;
+    int result = 0;
+    if ((long long)caretX + blankWidth / 2 < target) {
+        for (long long n = (target - caretX) / blankWidth; n > 0 && result == 0; --n) result = TypeChar(u' ');
+    }
+    m_caretX = -1;
+    return result;
+}
+
 int CEditData::InsertText(const char16_t* text, int updateCaretX) {
     ++m_editCounter;
     if (!text || !*text) {

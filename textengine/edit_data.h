@@ -116,6 +116,10 @@ public:
     int InputChar(char16_t ch);
     int NewLine();
     int TypeChar(char32_t ch);
+    // Typing TAB. With tab-as-space on, blanks up to the next tab stop are
+    // typed instead; the metrics come from the window's width table: the
+    // caret's pixel x, the advance of one blank and the tab-stop width.
+    int InsertTab(int caretX, int blankWidth, int tabStopWidth);
     virtual int InsertText(const char16_t* text, int updateCaretX);
     int InsertBlock(const char16_t* text);
     int InsertBlock(const char16_t* text, int count);

@@ -30,9 +30,14 @@ void CEditLine::Destroy(CEditLine* line) {
 }
 
 CEditLine* CEditLine::Dummy() {
-    // Callers might have scribbled on it despite the rules; keep it empty.
-    g_dummy = {g_emptyText, 0, 1, 0, 0, -1, 0, 1, nullptr, 0};
-    g_emptyText[0] = 0;
+    // Callers might have scribbled on it despite the rules; keep it empty
+    // (written only then, so threads reading it do not race).
+    if (g_dummy.text != g_emptyText || g_dummy.length != 1 || g_dummy.width != 0 || g_dummy.flags != 0 ||
+        g_dummy.changeMark != -1 || g_dummy.rowCount != 1 || g_dummy.firstRow != 0 || g_dummy.wrapOffsets ||
+        g_emptyText[0] != 0) {
+        g_dummy = {g_emptyText, 0, 1, 0, 0, -1, 0, 1, nullptr, 0};
+        g_emptyText[0] = 0;
+    }
     return &g_dummy;
 }
 
