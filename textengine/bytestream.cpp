@@ -180,8 +180,12 @@ bool CFileStream::Rewind() {
 
 bool CFileStream::Flush() {
     if (m_fd < 0 || !m_writing) return !m_failed;
-    if (!FlushBuffer()) return false;
-    if (!SysSync(m_fd)) {
+    return FlushBuffer();
+}
+
+bool CFileStream::Sync() {
+    if (!Flush()) return false;
+    if (m_fd >= 0 && m_writing && !SysSync(m_fd)) {
         Fail(errno);
         return false;
     }
@@ -227,7 +231,7 @@ bool CFileStream::TryCreate(const std::u16string& path) {
 
 bool CReplacingFileStream::Commit() {
     if (m_temp.empty()) return false;
-    bool ok = Flush();
+    bool ok = Sync();
     ok = Close() && ok;
     if (ok) {
 #ifndef _WIN32
@@ -239,7 +243,9 @@ bool CReplacingFileStream::Commit() {
         std::error_code ec;
         std::filesystem::rename(FsPath(m_temp), FsPath(m_target), ec);
         if (ec) {
-            SetError(ec.value() ? ec.value() : EIO);
+            // A system error code on Windows: as errno where it has one.
+            std::error_condition cond = ec.default_error_condition();
+            SetError(cond.category() == std::generic_category() && cond.value() ? cond.value() : EIO);
             ok = false;
         } else {
             m_temp.clear();

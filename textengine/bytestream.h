@@ -57,7 +57,10 @@ public:
     size_t Read(void* buffer, size_t n) override;
     bool Write(const void* data, size_t n) override;
     bool Rewind() override;
+    // Writes what is buffered.
     bool Flush() override;
+    // Flush, then makes the system put the file on disk.
+    bool Sync();
     bool Failed() const override { return m_failed; }
 
     // The system error of the first failure, 0 when none.

@@ -20,6 +20,27 @@ inline char16_t SingleOrBad(uint8_t b) {
     return cp || b == 0 ? cp : kBad;
 }
 
+// One Shift_JIS character at p[i] (8-bit lead or single byte): advances i and
+// o; false, with nothing done, for a lead byte that ends an unfinished chunk.
+inline bool DecodeSjisChar(const uint8_t* p, size_t n, bool atEnd, size_t& i, char16_t*& o) {
+    uint8_t b = p[i];
+    if (!cp932::IsLead(b)) {
+        *o++ = SingleOrBad(b);
+        ++i;
+    } else if (i + 1 == n) {
+        if (!atEnd) return false;
+        *o++ = kBad;
+        ++i;
+    } else if (cp932::IsTrail(p[i + 1])) {
+        *o++ = PairOrBad(static_cast<uint16_t>(b << 8 | p[i + 1]));
+        i += 2;
+    } else {
+        *o++ = kBad;  // the lead alone is lost; the next byte stands for itself
+        ++i;
+    }
+    return true;
+}
+
 inline bool IsJisByte(uint8_t b) { return b >= 0x21 && b <= 0x7E; }
 inline bool IsEucByte(uint8_t b) { return b >= 0xA1 && b <= 0xFE; }
 inline bool IsCont(uint8_t b) { return (b & 0xC0) == 0x80; }
@@ -86,25 +107,10 @@ size_t CKanjiDecoder::DecodeSJIS(const uint8_t* p, size_t n, bool atEnd, char16_
     char16_t* o = out;
     size_t i = 0;
     while (i < n) {
-        uint8_t b = p[i];
-        if (b < 0x80) {
-            *o++ = b;
-            ++i;
-        } else if (cp932::IsLead(b)) {
-            if (i + 1 == n) {
-                if (!atEnd) break;  // carried
-                *o++ = kBad;
-                ++i;
-            } else if (cp932::IsTrail(p[i + 1])) {
-                *o++ = PairOrBad(static_cast<uint16_t>(b << 8 | p[i + 1]));
-                i += 2;
-            } else {
-                *o++ = kBad;  // the lead alone is lost; the next byte stands for itself
-                ++i;
-            }
-        } else {
-            *o++ = SingleOrBad(b);
-            ++i;
+        if (p[i] < 0x80) {
+            *o++ = p[i++];
+        } else if (!DecodeSjisChar(p, n, atEnd, i, o)) {
+            break;  // a lead byte at the chunk end is carried
         }
     }
     consumed = i;
@@ -216,21 +222,8 @@ size_t CKanjiDecoder::DecodeJIS(const uint8_t* p, size_t n, bool atEnd, char16_t
         } else if (b < 0x80) {
             *o++ = b;
             ++i;
-        } else if (cp932::IsLead(b)) {  // 8-bit bytes in Roman read as Shift_JIS
-            if (i + 1 == n) {
-                if (!atEnd) break;
-                *o++ = kBad;
-                ++i;
-            } else if (cp932::IsTrail(p[i + 1])) {
-                *o++ = PairOrBad(static_cast<uint16_t>(b << 8 | p[i + 1]));
-                i += 2;
-            } else {
-                *o++ = kBad;
-                ++i;
-            }
-        } else {
-            *o++ = SingleOrBad(b);
-            ++i;
+        } else if (!DecodeSjisChar(p, n, atEnd, i, o)) {  // 8-bit bytes in Roman read as Shift_JIS
+            break;
         }
     }
     consumed = i;

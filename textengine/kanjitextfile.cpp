@@ -50,7 +50,7 @@ bool CKanjiTextFile::Open(const char16_t* path, const char* mode) {
 
 bool CKanjiTextFile::Close() {
     bool ok = true;
-    if (m_stream && m_signatureDone) ok = FinishText();
+    if (m_stream && m_unfinished) ok = FinishText();
     if (m_file) {
         if (m_writing) {
             auto* replacing = static_cast<CReplacingFileStream*>(m_file.get());
@@ -66,6 +66,7 @@ bool CKanjiTextFile::Close() {
     m_stream = nullptr;
     m_writing = false;
     m_signatureDone = false;
+    m_unfinished = false;
     ResetReading();
     // The owned file stays until the next Open so that Error() can be asked.
     return ok;
@@ -226,6 +227,7 @@ bool CKanjiTextFile::WriteText(const char16_t* text) {
 
 bool CKanjiTextFile::WriteText(const char16_t* text, size_t n) {
     if (!m_stream || !IsKnownKanjiCode(m_code)) return false;
+    m_unfinished = true;
     bool ok = true;
     if (!m_signatureDone) {
         m_signatureDone = true;
@@ -249,6 +251,7 @@ bool CKanjiTextFile::WriteLineEnd() { return WriteText(m_lineEnd, m_lineEndLengt
 
 bool CKanjiTextFile::FinishText() {
     if (!m_stream) return false;
+    m_unfinished = false;
     uint8_t tail[16];
     size_t n = m_encoder.Finish(tail);
     bool ok = n == 0 || m_stream->Write(tail, n);

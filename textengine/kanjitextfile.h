@@ -68,7 +68,7 @@ public:
     // Ends the text (JIS returns to Roman) and flushes the stream.
     bool FinishText();
 
-    // Part of reading: guesses the code from the first 64 KiB, or returns
+    // Guesses the code from the first 64 KiB of the file, or returns
     // defaultCode; rewinds the stream.
     int DetectKanjiCode(int defaultCode);
     // The line end of the first line end in the file under the current code
@@ -105,4 +105,5 @@ private:
     CKanjiEncoder m_encoder;
     std::vector<uint8_t> m_out;
     bool m_signatureDone = false;
+    bool m_unfinished = false;  // written to since the last FinishText
 };

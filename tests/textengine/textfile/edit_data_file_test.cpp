@@ -163,6 +163,21 @@ TEST(EditDataFile, InsertFileIsOneUndoStepAndKeepsTheCaret) {
     EXPECT_EQ(d.GetCaretPos().column, 5);
 }
 
+TEST(EditDataFile, InsertFileKeepsNulWithAndWithoutAMaximum) {
+    for (int max : {-1, 100}) {
+        CEditData d;
+        d.SetMaxLength(max);
+        CMemoryStream in(std::string("a\0b\r\nc", 6));
+        int code = 1, lineEnd = 0;
+        ASSERT_EQ(d.InsertFile(in, code, lineEnd), 0) << max;
+        ASSERT_EQ(d.GetLineCount(), 2) << max;
+        EXPECT_EQ(Lines(d)[0], std::u16string(u"a\0b", 3)) << max;
+        EXPECT_EQ(Lines(d)[1], u"c") << max;
+        d.Undo();
+        EXPECT_TRUE(d.IsEmpty()) << max;
+    }
+}
+
 std::string ReadFile(const std::filesystem::path& p) {
     std::ifstream f(p, std::ios::binary);
     std::stringstream s;
