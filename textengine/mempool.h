@@ -1,0 +1,46 @@
+// Fixed-size item pool (line records, undo records) with one free list.
+// Callers take an item with Alloc and give it back with Free; memory returns
+// to the system only through FreeAll. Not thread-safe.
+#pragma once
+
+#include <cstddef>
+
+class CMemPool {
+public:
+    constexpr CMemPool(std::size_t itemSize, std::size_t itemsPerBlock)
+        : m_itemSize(itemSize), m_itemsPerBlock(itemsPerBlock) {}
+    CMemPool(const CMemPool&) = delete;
+    CMemPool& operator=(const CMemPool&) = delete;
+
+    // An uninitialised item, or null when memory is short.
+    void* Alloc() {
+        if (!m_free && Grow() != 0) return nullptr;
+        FreeItem* item = m_free;
+        m_free = item->next;
+        return item;
+    }
+    void Free(void* item) {
+        if (!item) return;
+        auto* f = static_cast<FreeItem*>(item);
+        f->next = m_free;
+        m_free = f;
+    }
+
+    // Adds one block of items to the free list: 0, or 1 when memory is short.
+    int Grow();
+    // Frees every block; every item handed out becomes invalid.
+    void FreeAll();
+
+    // The size of one item as laid out in a block.
+    std::size_t ItemStride() const;
+    std::size_t ItemsPerBlock() const { return m_itemsPerBlock; }
+
+private:
+    struct FreeItem { FreeItem* next; };
+    struct BlockNode { BlockNode* next; };  // heads each block, items follow
+
+    std::size_t m_itemSize;
+    std::size_t m_itemsPerBlock;
+    BlockNode* m_blocks = nullptr;
+    FreeItem* m_free = nullptr;
+};

@@ -1,0 +1,83 @@
+// Size-class pool for many small, short-lived blocks (line texts, undo texts,
+// regex nodes, interpreter payloads). Blocks up to the pool's threshold are
+// carved from large chunks and recycled per size class; larger blocks are
+// allocated one by one. Not thread-safe: every user runs on the UI thread.
+#pragma once
+
+#include <cstddef>
+
+struct MPoolChunk;
+struct MPoolLarge;
+
+// Every block handed out is preceded by this header. While the block sits on
+// a free list, `pool` is reused as the link to the next free block.
+struct MPoolBlockHeader {
+    void* pool;
+    std::size_t size;  // class size (8 << n) or, for a large block, its rounded size
+};
+
+struct MPool {
+    static constexpr int kClasses = 11;  // 8, 16, ... 8192 bytes
+    static constexpr std::size_t kMaxThreshold = std::size_t(8) << (kClasses - 1);
+
+    MPoolChunk* chunks = nullptr;            // newest (the carving chunk) first
+    MPoolBlockHeader* free_lists[kClasses] = {};
+    std::size_t initial_chunk = 0;
+    std::size_t next_chunk = 0;
+    std::size_t max_chunk = 0;
+    std::size_t threshold = 0;
+    MPoolLarge* large = nullptr;             // blocks above the threshold, doubly linked
+
+    // Constant-initialisable, so static pools exist before any constructor runs.
+    constexpr MPool(std::size_t initial, std::size_t maximum);
+};
+
+// Header sizes; in the 32-bit build these are 16, 8 and 24 bytes.
+struct MPoolChunk {
+    MPool* pool;
+    MPoolChunk* next;
+    char* cursor;
+    char* end;
+};
+struct MPoolLarge {
+    MPoolLarge* next;
+    MPoolLarge* prev;
+    MPoolBlockHeader header;  // last, so that it sits right before the block
+};
+
+constexpr std::size_t mpool_round8(std::size_t n) { return (n + 7) & ~std::size_t(7); }
+
+constexpr MPool::MPool(std::size_t initial, std::size_t maximum) {
+    initial_chunk = mpool_round8(initial) < 1024 ? 1024 : mpool_round8(initial);
+    next_chunk = initial_chunk;
+    max_chunk = mpool_round8(maximum) < initial_chunk ? initial_chunk : mpool_round8(maximum);
+    threshold = kMaxThreshold;
+    // A chunk must hold its header and the largest class block.
+    const std::size_t room = max_chunk - sizeof(MPoolChunk) - sizeof(MPoolBlockHeader);
+    while (threshold > 8 && threshold > room) threshold >>= 1;
+}
+
+// Creates a pool on the heap; null when even that fails. No chunk is made
+// before the first allocation.
+MPool* mpool_create(std::size_t initial, std::size_t maximum);
+// Frees every chunk and large block of the pool and the pool itself (for
+// pools made by mpool_create).
+void mpool_destroy(MPool* pool);
+// Returns every chunk and large block to the system, leaving the pool empty
+// and usable (for static pools at program exit).
+void mpool_release(MPool* pool);
+
+// At least size bytes, or null when the system allocation fails.
+void* mpool_alloc(MPool* pool, std::size_t size);
+// Gives a block back to the pool it came from; null is ignored.
+void mpool_free(void* block);
+// The block's recorded size: what the caller may use.
+inline std::size_t mpool_block_size(const void* block) {
+    return (static_cast<const MPoolBlockHeader*>(block) - 1)->size;
+}
+
+// The size class of a small request: 8 << mpool_size_class(n) >= n.
+int mpool_size_class(std::size_t n);
+// The size a request of n bytes is given (class size, or for large blocks the
+// size rounded up to a multiple of 1024).
+std::size_t mpool_granted_size(const MPool* pool, std::size_t n);
