@@ -275,6 +275,11 @@ struct RegexProgram {
 // memory is short (prog keeps what it allocated; regex_program_free frees it).
 int regex_parse(RegexProgram* prog, const char16_t* pattern, int length, int compile_flags);
 
+// Builds the text as it stands (no regex language): a chain of literal nodes
+// folded by the compile flags, ending in an empty node. 0, or non-zero when
+// memory is short or the text is too long.
+int regex_parse_literal(RegexProgram* prog, const char16_t* text, int length, int compile_flags);
+
 // A zeroed node of the given kind with the next serial, or null (memory, or
 // the node cap reached).
 RegexNode* regex_new_node(RegexProgram* prog, int kind);
