@@ -80,7 +80,7 @@ private:
             }
             std::string prefix;
             if (indegree_[n] > 1) {
-                int k = int(labels_.size()) + 1;
+                int k = ++label_count_;
                 labels_[n] = k;
                 prefix = "#" + std::to_string(k) + ":";
             } else {
@@ -160,6 +160,7 @@ private:
     std::unordered_map<const RegexNode*, int> indegree_;
     std::unordered_map<const RegexNode*, int> labels_;
     std::string out_;
+    int label_count_ = 0;
 };
 
 }  // namespace
