@@ -1,10 +1,13 @@
 #include "grep/engine/grep_engine.h"
 
+#include <algorithm>
 #include <chrono>
+#include <cstring>
 #include <memory>
 #include <thread>
 #include <vector>
 
+#include "grep/engine/grep_prefilter.h"
 #include "grep/engine/grep_text.h"
 #include "textengine/regex/regex.h"
 
@@ -74,7 +77,10 @@ std::u16string ErrorLine(const std::u16string& path, const std::u16string& reaso
 struct Search {
     RegexPtr masks;  // null: every file
     CompiledRegex* pattern = nullptr;
+    GrepPrefilter prefilter;
 };
+
+int SearchFile(const std::u16string& path, GrepParams& p, CompiledRegex* pattern, const GrepPrefilter* prefilter);
 
 int SearchFolder(GrepParams& p, const std::u16string& folder, Search& s) {
     GrepFileSystem& fs = FileSystemOf(p);
@@ -95,7 +101,7 @@ int SearchFolder(GrepParams& p, const std::u16string& folder, Search& s) {
             }
             if (e.link) return true;
             if (s.masks && regex_search_string_from_start(s.masks.get(), e.name.c_str()) != 1) return true;
-            result = GrepFile(path, p, s.pattern);
+            result = SearchFile(path, p, s.pattern, &s.prefilter);
             return result == GREP_DONE;
         },
         reason);
@@ -158,10 +164,65 @@ int GrepFolder(GrepParams& p, const std::u16string& folder) {
         return GREP_BAD_PATTERN;
     }
     s.pattern = pattern.get();
+    s.prefilter.Build(p.searchText, p.regularExpression != 0, !p.distinguishCase, !p.distinguishWidth, p.encoding);
     return SearchFolder(p, folder, s);
 }
 
 int GrepFile(const std::u16string& path, GrepParams& p, CompiledRegex* pattern) {
+    return SearchFile(path, p, pattern, nullptr);
+}
+
+namespace {
+
+// Reports a regex give-up on line (0-based) of path.
+int SearchFailed(GrepParams& p, const std::u16string& path, int line) {
+    Write(p, ErrorLine(path, u"正規表現の照合が複雑すぎます (" + Decimal(line + 1) + u"行目)"));
+    SetMessage(p, kSearchFailedText);
+    return GREP_SEARCH_FAILED;
+}
+
+// Writes a hit and asks the dialog whether to go on.
+int Hit(GrepParams& p, const std::u16string& path, int line, const char16_t* text, int length) {
+    Write(p, GrepHitLine(path, line + 1, text, length));
+    ++p.hitCount;
+    return Poll(p) == GREP_DONE ? GREP_DONE : GREP_CANCELLED;
+}
+
+// The file's lines that hold the needle, each decoded and searched alone.
+// Used only when no match can reach beyond its line.
+int SearchNeedleLines(const std::u16string& path, GrepParams& p, CompiledRegex* pattern, const GrepPrefilter& filter,
+                      const std::string& bytes, int code, std::size_t start) {
+    thread_local GrepText one;
+    const char* b = bytes.data();
+    const std::size_t n = bytes.size();
+    auto isEnd = [&](std::size_t i) { return b[i] == '\n' || b[i] == '\r'; };
+    int line = 0;                // of the byte at counted
+    std::size_t counted = start;
+    for (std::size_t at = start, hit; at < n && (hit = filter.FindFrom(code, bytes, at)) != std::string::npos;) {
+        std::size_t ls = hit, le = hit;
+        while (ls > at && !isEnd(ls - 1)) --ls;
+        while (le < n && !isEnd(le)) ++le;
+        line += int(std::count(b + counted, b + ls, '\n'));
+        if (std::memchr(b + counted, '\r', ls - counted))  // lone CRs end lines too
+            for (std::size_t i = counted; i < ls; ++i)
+                if (b[i] == '\r' && !(i + 1 < n && b[i + 1] == '\n')) ++line;
+        counted = ls;
+        one.DecodeRange(b + ls, le - ls, code);
+        const RegexTextOps ops = RegexLineOps(one);
+        RegexPos pos{0, 0}, end;
+        const int found = pattern->search(pattern, &ops, &pos, &end, RegexPos{0, 0x7FFFFFFF});
+        if (found < 0) return SearchFailed(p, path, line);
+        if (found == 1 && pos.line == 0) {
+            int length;
+            const char16_t* text = one.LineText(0, &length);
+            if (Hit(p, path, line, text, length) != GREP_DONE) return GREP_CANCELLED;
+        }
+        at = le < n && b[le] == '\r' && le + 1 < n && b[le + 1] == '\n' ? le + 2 : le + 1;
+    }
+    return GREP_DONE;
+}
+
+int SearchFile(const std::u16string& path, GrepParams& p, CompiledRegex* pattern, const GrepPrefilter* prefilter) {
     if (p.progress) p.progress->SetStatus(2, u"ファイル: " + path);
     // Buffers reused from file to file; each worker thread has its own.
     thread_local std::string bytes;
@@ -171,29 +232,33 @@ int GrepFile(const std::u16string& path, GrepParams& p, CompiledRegex* pattern) 
         Write(p, ErrorLine(path, reason));
         return GREP_DONE;
     }
-    text.Decode(bytes, p.encoding);
     if (!pattern) return GREP_DONE;
+    if (prefilter) {
+        if (!prefilter->MayMatch(bytes)) return GREP_DONE;
+        if (prefilter->LineLocal() && !std::memchr(bytes.data(), 0, bytes.size())) {
+            std::size_t skip;
+            const int code = GrepText::ResolveCode(bytes, p.encoding, &skip);
+            if (prefilter->HasForm(code)) return SearchNeedleLines(path, p, pattern, *prefilter, bytes, code, skip);
+        }
+    }
+    text.Decode(bytes, p.encoding);
     const RegexTextOps ops = RegexLineOps(text);
     const int count = text.LineCount();
     RegexPos pos{0, 0};
     while (pos.line < count) {
         RegexPos end;
         const int found = pattern->search(pattern, &ops, &pos, &end, RegexPos{-1, -1});
-        if (found < 0) {
-            Write(p, ErrorLine(path, u"正規表現の照合が複雑すぎます (" + Decimal(pos.line + 1) + u"行目)"));
-            SetMessage(p, kSearchFailedText);
-            return GREP_SEARCH_FAILED;
-        }
+        if (found < 0) return SearchFailed(p, path, pos.line);
         if (found == 0) break;
         int length;
         const char16_t* line = text.LineText(pos.line, &length);
-        Write(p, GrepHitLine(path, pos.line + 1, line, length));
-        ++p.hitCount;
-        if (Poll(p) != GREP_DONE) return GREP_CANCELLED;
+        if (Hit(p, path, pos.line, line, length) != GREP_DONE) return GREP_CANCELLED;
         pos = RegexPos{pos.line + 1, 0};
     }
     return GREP_DONE;
 }
+
+}  // namespace
 
 int GrepThreadProc(GrepParams& p) {
     p.hitCount = 0;

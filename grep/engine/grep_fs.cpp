@@ -1,4 +1,5 @@
 #include <filesystem>
+#include <memory>
 #include <system_error>
 
 #include "grep/engine/grep_engine.h"
@@ -11,12 +12,12 @@ bool GrepFileSystem::ReadFile(const std::u16string& path, std::string& bytes, st
         return false;
     }
     bytes.clear();
+    // Appending from a chunk never clears memory that the file then fills.
     constexpr std::size_t kStep = 1 << 16;
+    thread_local std::unique_ptr<char[]> chunk(new char[kStep]);
     for (;;) {
-        const std::size_t old = bytes.size();
-        bytes.resize(old + kStep);
-        const std::size_t got = file.Read(&bytes[old], kStep);
-        bytes.resize(old + got);
+        const std::size_t got = file.Read(chunk.get(), kStep);
+        bytes.append(chunk.get(), got);
         if (got < kStep) break;
     }
     if (file.Failed()) {

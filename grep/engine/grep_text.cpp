@@ -18,23 +18,37 @@ std::size_t SignatureBytes(const std::string& b, int code) {
 
 }  // namespace
 
-void GrepText::Decode(const std::string& bytes, int code) {
-    const auto* data = reinterpret_cast<const uint8_t*>(bytes.data());
+int GrepText::ResolveCode(const std::string& bytes, int code, std::size_t* skip) {
     if (!IsKnownKanjiCode(code)) {
+        const auto* data = reinterpret_cast<const uint8_t*>(bytes.data());
         const std::size_t probe = bytes.size() < kDetectBytes ? bytes.size() : kDetectBytes;
         code = probe ? DetectKanjiCode(data, probe, KanjiCode::SJIS) : KanjiCode::SJIS;
     }
-    const std::size_t skip = SignatureBytes(bytes, code);
+    *skip = SignatureBytes(bytes, code);
+    return code;
+}
+
+void GrepText::Decode(const std::string& bytes, int code) {
+    std::size_t skip;
+    code = ResolveCode(bytes, code, &skip);
+    DecodeRange(bytes.data() + skip, bytes.size() - skip, code);
+}
+
+void GrepText::DecodeRange(const char* bytes, std::size_t size, int code) {
     CKanjiDecoder decoder(code);
-    units_.resize(bytes.size() - skip + 8);
+    const std::size_t need = size + 8;
+    if (need > capacity_) {
+        capacity_ = need + need / 2;
+        units_.reset(new char16_t[capacity_]);
+    }
     std::size_t consumed = 0;
-    const std::size_t n = decoder.Decode(data + skip, bytes.size() - skip, true, units_.data(), consumed);
-    units_.resize(n + 1);
+    const std::size_t n =
+        decoder.Decode(reinterpret_cast<const uint8_t*>(bytes), size, true, units_.get(), consumed);
     units_[n] = 0;
 
     starts_.clear();
     lengths_.clear();
-    char16_t* u = units_.data();
+    char16_t* u = units_.get();
     std::size_t start = 0;
     for (std::size_t i = 0; i < n; ++i) {
         const char16_t c = u[i];

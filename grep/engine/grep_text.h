@@ -3,6 +3,7 @@
 // NUL-terminated text the regex engine reads in place.
 #pragma once
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -14,15 +15,20 @@ public:
     // default); a signature is skipped. Lines end at CR LF, LF or CR; the
     // text after the last line end is one more (maybe empty) line.
     void Decode(const std::string& bytes, int code);
+    // The same for bytes already known to be in code, without a signature.
+    void DecodeRange(const char* bytes, std::size_t size, int code);
+    // The encoding a file is read in (9 detects) and its signature's size.
+    static int ResolveCode(const std::string& bytes, int code, std::size_t* skip);
 
     int LineCount() const { return int(starts_.size()); }
     const char16_t* LineText(int line, int* length) const {
         *length = lengths_[std::size_t(line)];
-        return units_.data() + starts_[std::size_t(line)];
+        return units_.get() + starts_[std::size_t(line)];
     }
 
 private:
-    std::u16string units_;
+    std::unique_ptr<char16_t[]> units_;  // not cleared between files
+    std::size_t capacity_ = 0;
     std::vector<int> starts_;
     std::vector<int> lengths_;
 };
