@@ -15,6 +15,20 @@ char32_t CodePointAt(const char16_t* p, int* units) {
     return p[0];
 }
 
+// Reads a quoted field from just behind its opening quote: "" stands for
+// one quote, a lone one ends the field. Returns the position behind it.
+template <class Put>
+const char16_t* ReadQuoted(const char16_t* p, Put put) {
+    for (; *p; ++p) {
+        if (*p == u'"') {
+            if (p[1] != u'"') return p + 1;
+            ++p;
+        }
+        put(*p);
+    }
+    return p;
+}
+
 char32_t FoldCase(char32_t c) {
     if ((c >= 'A' && c <= 'Z') || (c >= 0xFF21 && c <= 0xFF3A)) return c + 32;
     return c;
@@ -38,17 +52,7 @@ const char16_t* GetCsvField(const char16_t* text, std::u16string& out, char16_t 
     if (!text) return nullptr;
     const char16_t* p = text;
     if (*p == u'"') {
-        ++p;
-        for (; *p; ++p) {
-            if (*p == u'"') {
-                if (p[1] != u'"') {
-                    ++p;
-                    break;
-                }
-                ++p;
-            }
-            out += *p;
-        }
+        p = ReadQuoted(p + 1, [&](char16_t u) { out += u; });
         while (*p && *p != delimiter) ++p;
     } else {
         while (*p && *p != delimiter) out += *p++;
@@ -64,17 +68,7 @@ const char16_t* GetTsvField(const char16_t* text, char16_t* out, std::size_t cap
     };
     const char16_t* p = text;
     if (*p == u'"') {
-        ++p;
-        for (; *p; ++p) {
-            if (*p == u'"') {
-                if (p[1] != u'"') {
-                    ++p;
-                    break;
-                }
-                ++p;
-            }
-            put(*p);
-        }
+        p = ReadQuoted(p + 1, put);
     } else {
         while (*p && *p != u'\t' && *p != u'\n') {
             if (*p == u'\r') {

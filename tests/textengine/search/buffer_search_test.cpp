@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "textengine/kanjicode.h"
+#include "textengine/kanjicodec.h"
 #include "textengine/platform_hooks.h"
 
 namespace {
@@ -16,15 +18,7 @@ struct RegexDeleter {
 using Regex = std::unique_ptr<CompiledRegex, RegexDeleter>;
 Regex Compile(const char16_t* pattern, int flags = 0) { return Regex(regex_compile(pattern, flags)); }
 
-std::string U8(const std::u16string& s) {
-    std::string out;
-    for (char16_t c : s) {
-        if (c < 0x80) out += char(c);
-        else if (c < 0x800) { out += char(0xC0 | (c >> 6)); out += char(0x80 | (c & 0x3F)); }
-        else { out += char(0xE0 | (c >> 12)); out += char(0x80 | ((c >> 6) & 0x3F)); out += char(0x80 | (c & 0x3F)); }
-    }
-    return out;
-}
+std::string U8(const std::u16string& s) { return EncodeText(KanjiCode::UTF8NoSig, s); }
 
 // A buffer holding text (lines split at "\n"), caret at (0, 0), no undo.
 class Buffer {
