@@ -4,6 +4,7 @@
 #include <chrono>
 #include <cstring>
 #include <memory>
+#include <new>
 #include <thread>
 #include <vector>
 
@@ -12,6 +13,9 @@
 #include "textengine/regex/regex.h"
 
 namespace {
+
+// Line positions are ints: larger files are reported, not read.
+constexpr long long kMaxFileBytes = 0x3FFFFFFF;
 
 constexpr char16_t kCancelledText[] = u"検索を中断しました\n";
 constexpr char16_t kBadPatternText[] = u"不正な正規表現です";
@@ -222,17 +226,9 @@ int SearchNeedleLines(const std::u16string& path, GrepParams& p, CompiledRegex* 
     return GREP_DONE;
 }
 
-int SearchFile(const std::u16string& path, GrepParams& p, CompiledRegex* pattern, const GrepPrefilter* prefilter) {
-    if (p.progress) p.progress->SetStatus(2, u"ファイル: " + path);
-    // Buffers reused from file to file; each worker thread has its own.
-    thread_local std::string bytes;
+int SearchBytes(const std::u16string& path, GrepParams& p, CompiledRegex* pattern, const GrepPrefilter* prefilter,
+                const std::string& bytes) {
     thread_local GrepText text;
-    std::u16string reason;
-    if (!FileSystemOf(p).ReadFile(path, bytes, reason)) {
-        Write(p, ErrorLine(path, reason));
-        return GREP_DONE;
-    }
-    if (!pattern) return GREP_DONE;
     if (prefilter) {
         if (!prefilter->MayMatch(bytes)) return GREP_DONE;
         if (prefilter->LineLocal() && !std::memchr(bytes.data(), 0, bytes.size())) {
@@ -256,6 +252,28 @@ int SearchFile(const std::u16string& path, GrepParams& p, CompiledRegex* pattern
         pos = RegexPos{pos.line + 1, 0};
     }
     return GREP_DONE;
+}
+
+int SearchFile(const std::u16string& path, GrepParams& p, CompiledRegex* pattern, const GrepPrefilter* prefilter) {
+    if (p.progress) p.progress->SetStatus(2, u"ファイル: " + path);
+    // Buffers reused from file to file; each worker thread has its own.
+    thread_local std::string bytes;
+    std::u16string reason;
+    int result = GREP_DONE;
+    try {
+        if (!FileSystemOf(p).ReadFile(path, bytes, reason)) {
+            Write(p, ErrorLine(path, reason));
+        } else if (bytes.size() > std::size_t(kMaxFileBytes)) {
+            Write(p, ErrorLine(path, u"ファイルが大きすぎます"));
+        } else if (pattern) {
+            result = SearchBytes(path, p, pattern, prefilter, bytes);
+        }
+    } catch (const std::bad_alloc&) {
+        Write(p, ErrorLine(path, u"メモリが確保できません"));
+    }
+    // A huge file's buffer is not kept for the next small ones.
+    if (bytes.capacity() > (std::size_t(64) << 20)) std::string().swap(bytes);
+    return result;
 }
 
 }  // namespace
