@@ -70,7 +70,7 @@ def our_hits(cmd):
 
 
 def line(case, ours_s, peer, peer_s):
-    print("bench: %s ours=%.3fs %s=%.3fs ratio=%.2f" % (case, ours_s, peer, peer_s, ours_s / peer_s), flush=True)
+    print("bench: %s ours=%.3fs %s=%.3fs ratio=%.3g" % (case, ours_s, peer, peer_s, ours_s / peer_s), flush=True)
 
 
 def main():
