@@ -1,0 +1,98 @@
+#include "app/core/pathutil.h"
+
+#include "app/core/strutil.h"
+
+void RemoveTrailingBackslash(std::u16string& path) {
+    // A low surrogate is never 0x5C, so the last unit can't be half a pair.
+    if (!path.empty() && path.back() == u'\\') path.pop_back();
+}
+
+void CutLastPathElement(std::u16string& path) {
+    RemoveTrailingBackslash(path);
+    const auto at = path.rfind(u'\\');
+    if (at == std::u16string::npos || at == 0) return;
+    path.resize(at);
+}
+
+bool IsUncPath(const std::u16string& path) {
+    return path.size() >= 2 && path[0] == u'\\' && path[1] == u'\\';
+}
+
+bool HasDriveLetter(const std::u16string& path) {
+    if (path.size() < 2 || path[1] != u':') return false;
+    const char16_t c = path[0];
+    return (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z');
+}
+
+namespace {
+
+// "C:" of "C:\a\b", "\\server\share" of "\\server\share\a".
+std::u16string RootOf(const std::u16string& dir) {
+    if (IsUncPath(dir)) {
+        auto server_end = dir.find(u'\\', 2);
+        if (server_end == std::u16string::npos) return dir;
+        auto share_end = dir.find(u'\\', server_end + 1);
+        return dir.substr(0, share_end);
+    }
+    return dir.substr(0, 2);
+}
+
+}  // namespace
+
+void MakeFullPathIn(std::u16string& path, const std::u16string& currentDir) {
+    if (path.empty() || path.size() > std::size_t(kMaxPath - 1) || IsUncPath(path) || HasDriveLetter(path)) return;
+    if (path[0] == u'\\') {
+        path = RootOf(currentDir) + path;
+        return;
+    }
+    std::u16string dir = currentDir;
+    RemoveTrailingBackslash(dir);
+    std::size_t at = 0;
+    for (;;) {
+        if (path.compare(at, 3, u"..\\") == 0) {
+            CutLastPathElement(dir);
+            at += 3;
+        } else if (path.compare(at, 2, u".\\") == 0) {
+            at += 2;
+        } else {
+            break;
+        }
+    }
+    path = dir + u'\\' + path.substr(at);
+}
+
+bool MatchFileExt(const std::u16string& fileName, const std::u16string& list) {
+    const auto name_start = fileName.find_last_of(u"\\/");
+    const auto dot = fileName.rfind(u'.');
+    std::u16string ext;
+    if (dot != std::u16string::npos && (name_start == std::u16string::npos || dot > name_start)) ext = fileName.substr(dot);
+    ToLowerAscii(ext);
+    std::size_t pos = 0;
+    while (pos < list.size()) {
+        auto end = list.find(u';', pos);
+        if (end == std::u16string::npos) end = list.size();
+        const auto item_dot = list.find(u'.', pos);
+        if (item_dot != std::u16string::npos && item_dot < end) {
+            std::u16string item = list.substr(item_dot, end - item_dot);
+            if (item == u".*") return true;
+            ToLowerAscii(item);
+            if (!ext.empty() && item == ext) return true;
+        }
+        pos = end + 1;
+    }
+    return false;
+}
+
+std::u16string BuildProgramCommandLine(const std::u16string& program, const std::u16string& target) {
+    std::u16string line;
+    if (!program.empty() && program.front() == u'"')
+        line = program;  // already quoted by the user
+    else
+        line = u"\"" + program + u"\"";
+    return line + u" \"" + target + u"\"";
+}
+
+std::u16string BuildOpenUrlItem(const std::u16string& target) {
+    if (target.find(u"://") != std::u16string::npos) return u"\"" + target + u"\",,0xFFFFFFFF,0x03";
+    return u"\"file://" + target + u"\",,0xFFFFFFFF,0x03";
+}

@@ -1,0 +1,39 @@
+// Windows path helpers that need no Windows API: paths are UTF-16 with '\'
+// separators. The parts that ask the system (current folder, module path,
+// files on disk) live in app/winutil.h and build on these.
+#pragma once
+
+#include <string>
+
+// Longest path a Windows file API takes here, terminator included.
+constexpr int kMaxPath = 260;
+
+// Removes one '\' at the end.
+void RemoveTrailingBackslash(std::u16string& path);
+
+// Removes a trailing '\', then cuts the path at its last '\' (C:\a\b → C:\a,
+// C:\a → C:); unchanged when the only '\' starts the path or there is none.
+void CutLastPathElement(std::u16string& path);
+
+// True for "\\server..." and for paths that begin with a drive letter.
+bool IsUncPath(const std::u16string& path);
+bool HasDriveLetter(const std::u16string& path);
+
+// Makes a relative path absolute against currentDir: unchanged when empty,
+// longer than kMaxPath - 1 units, UNC or with a drive letter; "\x" takes the
+// drive (or UNC share) of currentDir; leading "..\" steps go up from
+// currentDir and ".\" steps stay.
+void MakeFullPathIn(std::u16string& path, const std::u16string& currentDir);
+
+// Whether the extension of fileName (with its dot, ASCII lower-cased) is one
+// of the list's items: an item runs from a '.' to the next ';' (text before
+// the dot is ignored), ".*" matches every name.
+bool MatchFileExt(const std::u16string& fileName, const std::u16string& list);
+
+// Command line that starts program with target as its one argument. Both are
+// quoted, so a program path with blanks can't start another program.
+std::u16string BuildProgramCommandLine(const std::u16string& program, const std::u16string& target);
+
+// The item a browser's "WWW_OpenURL" service is asked for: a target without
+// "://" is a local file and gets "file://" in front.
+std::u16string BuildOpenUrlItem(const std::u16string& target);

@@ -1,0 +1,134 @@
+#include "app/core/strutil.h"
+
+namespace {
+
+bool IsHigh(char16_t u) { return u >= 0xD800 && u <= 0xDBFF; }
+bool IsLow(char16_t u) { return u >= 0xDC00 && u <= 0xDFFF; }
+
+// Code point at p and its width in units; a lone surrogate stands alone.
+char32_t CodePointAt(const char16_t* p, int* units) {
+    if (IsHigh(p[0]) && IsLow(p[1])) {
+        *units = 2;
+        return 0x10000 + ((char32_t(p[0]) - 0xD800) << 10) + (char32_t(p[1]) - 0xDC00);
+    }
+    *units = 1;
+    return p[0];
+}
+
+// Reads a quoted field from just behind its opening quote: "" stands for
+// one quote, a lone one ends the field. Returns the position behind it.
+template <class Put>
+const char16_t* ReadQuoted(const char16_t* p, Put put) {
+    for (; *p; ++p) {
+        if (*p == u'"') {
+            if (p[1] != u'"') return p + 1;
+            ++p;
+        }
+        put(*p);
+    }
+    return p;
+}
+
+char32_t FoldCase(char32_t c) {
+    if ((c >= 'A' && c <= 'Z') || (c >= 0xFF21 && c <= 0xFF3A)) return c + 32;
+    return c;
+}
+
+}  // namespace
+
+char16_t* TrimTrailingNewline(char16_t* text, char16_t ch) {
+    if (!text) return nullptr;
+    char16_t* end = text;
+    while (*end) ++end;
+    char16_t* p = end;
+    while (p > text && (p[-1] == u'\r' || p[-1] == u'\n' || (ch && p[-1] == ch))) --p;
+    if (p == end) return nullptr;
+    *p = 0;
+    return p;
+}
+
+const char16_t* GetCsvField(const char16_t* text, std::u16string& out, char16_t delimiter) {
+    out.clear();
+    if (!text) return nullptr;
+    const char16_t* p = text;
+    if (*p == u'"') {
+        p = ReadQuoted(p + 1, [&](char16_t u) { out += u; });
+        while (*p && *p != delimiter) ++p;
+    } else {
+        while (*p && *p != delimiter) out += *p++;
+    }
+    return *p ? p + 1 : nullptr;
+}
+
+const char16_t* GetTsvField(const char16_t* text, char16_t* out, std::size_t capacity) {
+    std::size_t n = 0;
+    auto put = [&](char16_t u) {
+        if (out && n + 1 < capacity) out[n] = u;
+        ++n;
+    };
+    const char16_t* p = text;
+    if (*p == u'"') {
+        p = ReadQuoted(p + 1, put);
+    } else {
+        while (*p && *p != u'\t' && *p != u'\n') {
+            if (*p == u'\r') {
+                if (p[1] == u'\n') ++p;
+                break;
+            }
+            put(*p++);
+        }
+    }
+    if (out && capacity > 0) out[n < capacity ? n : capacity - 1] = 0;
+    return p;
+}
+
+int CountChar(const char16_t* text, char32_t ch) {
+    int count = 0;
+    int units;
+    for (const char16_t* p = text; *p; p += units)
+        if (CodePointAt(p, &units) == ch) ++count;
+    return count;
+}
+
+int CompareNoCase(const char16_t* a, const char16_t* b) {
+    int ua, ub;
+    for (;;) {
+        const char32_t ca = FoldCase(CodePointAt(a, &ua));
+        const char32_t cb = FoldCase(CodePointAt(b, &ub));
+        if (ca != cb) return int(ca) - int(cb);
+        if (ca == 0) return 0;
+        a += ua;
+        b += ub;
+    }
+}
+
+int CommonPrefixNoCase(const char16_t* a, const char16_t* b, int maxUnits) {
+    int n = 0;
+    int ua, ub;
+    while (*a && *b) {
+        const char32_t ca = FoldCase(CodePointAt(a, &ua));
+        const char32_t cb = FoldCase(CodePointAt(b, &ub));
+        if (ca != cb || ua != ub || n + ua > maxUnits) break;
+        n += ua;
+        a += ua;
+        b += ub;
+    }
+    return n;
+}
+
+void ToLowerAscii(char16_t* text) {
+    for (; *text; ++text)
+        if (*text >= u'A' && *text <= u'Z') *text += 32;
+}
+
+void ToLowerAscii(std::u16string& text) {
+    for (char16_t& u : text)
+        if (u >= u'A' && u <= u'Z') u += 32;
+}
+
+const char16_t* FindChar(const char16_t* text, char32_t ch) {
+    int units;
+    for (const char16_t* p = text; *p; p += units)
+        if (CodePointAt(p, &units) == ch) return p;
+    return nullptr;
+}

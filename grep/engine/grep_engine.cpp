@@ -1,0 +1,295 @@
+#include "grep/engine/grep_engine.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstring>
+#include <memory>
+#include <new>
+#include <thread>
+#include <vector>
+
+#include "grep/engine/grep_prefilter.h"
+#include "grep/engine/grep_text.h"
+#include "textengine/regex/regex.h"
+
+namespace {
+
+// Line positions are ints: larger files are reported, not read.
+constexpr long long kMaxFileBytes = 0x3FFFFFFF;
+
+constexpr char16_t kCancelledText[] = u"検索を中断しました\n";
+constexpr char16_t kBadPatternText[] = u"不正な正規表現です";
+constexpr char16_t kSearchFailedText[] = u"正規表現の照合が複雑すぎるため、検索を中断しました\n";
+constexpr char16_t kBadMasksText[] =
+    u"ファイルの種類の指定が不正です\n\nファイルの種類の設定例\n"
+    u"  (1)全てのファイルを検索対象にする場合 -> *.*\n"
+    u"  (2)拡張子を指定する場合 -> *.txt\n"
+    u"  (3)ファイル名の一部を指定する場合 -> 200704*.txt\n"
+    u"  (4)複数の条件を指定する場合は;で区切ります -> *.txt;*.log\n";
+
+struct RegexDeleter {
+    void operator()(CompiledRegex* re) const { regex_free(re); }
+};
+using RegexPtr = std::unique_ptr<CompiledRegex, RegexDeleter>;
+
+void SetMessage(GrepParams& p, std::u16string text) {
+    if (text.size() > std::size_t(kGrepMessageUnits - 1)) text.resize(kGrepMessageUnits - 1);
+    p.messageText = std::move(text);
+}
+
+std::u16string Decimal(int n) {
+    const std::string s = std::to_string(n);
+    return std::u16string(s.begin(), s.end());
+}
+
+GrepFileSystem& FileSystemOf(const GrepParams& p) { return p.fileSystem ? *p.fileSystem : StdGrepFileSystem(); }
+
+void Write(GrepParams& p, const std::u16string& text) {
+    if (p.resultView) p.resultView->Append(text);
+}
+
+// Waits out a pause; GREP_CANCELLED (with its message) when the user cancels.
+int Poll(GrepParams& p) {
+    if (!p.progress) return GREP_DONE;
+    for (;;) {
+        const int state = p.progress->QueryState();
+        if (state == GrepProgress::kPaused) {
+            p.progress->PauseWait();
+            continue;
+        }
+        if (state == GrepProgress::kCancelled) {
+            SetMessage(p, kCancelledText);
+            return GREP_CANCELLED;
+        }
+        return GREP_DONE;
+    }
+}
+
+std::u16string Join(const GrepFileSystem& fs, const std::u16string& folder, const std::u16string& name) {
+    if (!folder.empty() && (folder.back() == fs.Separator() || folder.back() == u'\\' || folder.back() == u'/'))
+        return folder + name;
+    return folder + fs.Separator() + name;
+}
+
+std::u16string ErrorLine(const std::u16string& path, const std::u16string& reason) {
+    std::u16string r = reason;
+    while (!r.empty() && (r.back() == u'\r' || r.back() == u'\n')) r.pop_back();
+    return u"Error " + path + u": " + r + u"\n";
+}
+
+// The compiled masks and pattern of one search, shared by every folder level.
+struct Search {
+    RegexPtr masks;  // null: every file
+    CompiledRegex* pattern = nullptr;
+    GrepPrefilter prefilter;
+};
+
+int SearchFile(const std::u16string& path, GrepParams& p, CompiledRegex* pattern, const GrepPrefilter* prefilter);
+
+int SearchFolder(GrepParams& p, const std::u16string& folder, Search& s) {
+    GrepFileSystem& fs = FileSystemOf(p);
+    if (p.progress) p.progress->SetStatus(1, u"フォルダ: " + folder);
+    int result = GREP_DONE;
+    std::u16string reason;
+    const bool listed = fs.ListFolder(
+        folder,
+        [&](const GrepDirEntry& e) {
+            if ((result = Poll(p)) != GREP_DONE) return false;
+            if (e.name == u"." || e.name == u"..") return true;
+            const std::u16string path = Join(fs, folder, e.name);
+            if (e.directory) {
+                if (!p.searchSubfolders || e.link) return true;
+                result = SearchFolder(p, path, s);
+                if (p.progress) p.progress->SetStatus(1, u"フォルダ: " + folder);
+                return result == GREP_DONE;
+            }
+            if (e.link) return true;
+            if (s.masks && regex_search_string_from_start(s.masks.get(), e.name.c_str()) != 1) return true;
+            result = SearchFile(path, p, s.pattern, &s.prefilter);
+            return result == GREP_DONE;
+        },
+        reason);
+    if (!listed) Write(p, ErrorLine(folder, reason));
+    return result;
+}
+
+}  // namespace
+
+void GrepProgress::PauseWait() { std::this_thread::sleep_for(std::chrono::milliseconds(500)); }
+
+std::u16string GrepMaskPattern(const std::u16string& masks, bool* allFiles) {
+    *allFiles = true;
+    if (masks.empty()) return u"";
+    RegexPtr every(regex_compile(u"(?:^|;)\\*\\.\\*(?:;|$)", 0));
+    if (every && regex_search_string_from_start(every.get(), masks.c_str()) == 1) return u"";
+    *allFiles = false;
+    std::u16string out = u"^";
+    for (char16_t c : masks) {
+        switch (c) {
+        case u';': out += u"$|^"; break;
+        case u'.': out += u"\\."; break;
+        case u'*': out += u".+"; break;
+        default: out += c;
+        }
+    }
+    out += u'$';
+    for (std::size_t at; (at = out.find(u"^.+")) != std::u16string::npos;) out.erase(at, 3);
+    return out;
+}
+
+std::u16string GrepHitLine(const std::u16string& path, int lineNumber, const char16_t* text, int length) {
+    std::u16string line;
+    line.reserve(path.size() + std::size_t(length) + 16);
+    line += path;
+    line += u'(';
+    line += Decimal(lineNumber);
+    line += u"): ";
+    line.append(text, std::size_t(length));
+    line += u'\n';
+    return line;
+}
+
+int GrepFolder(GrepParams& p, const std::u16string& folder) {
+    Search s;
+    bool all;
+    const std::u16string maskPattern = GrepMaskPattern(p.masks, &all);
+    if (!all) {
+        s.masks.reset(regex_compile(maskPattern.c_str(), 1));
+        if (!s.masks) {
+            SetMessage(p, kBadMasksText);
+            return GREP_BAD_MASKS;
+        }
+    }
+    const int flags = (p.distinguishCase ? 0 : 1) | (p.distinguishWidth ? 0 : 2);
+    RegexPtr pattern(p.regularExpression ? regex_compile(p.searchText.c_str(), flags)
+                                         : regex_compile_literal(p.searchText.c_str(), flags));
+    if (!pattern) {
+        SetMessage(p, kBadPatternText);
+        return GREP_BAD_PATTERN;
+    }
+    s.pattern = pattern.get();
+    s.prefilter.Build(p.searchText, p.regularExpression != 0, !p.distinguishCase, !p.distinguishWidth, p.encoding);
+    return SearchFolder(p, folder, s);
+}
+
+int GrepFile(const std::u16string& path, GrepParams& p, CompiledRegex* pattern) {
+    return SearchFile(path, p, pattern, nullptr);
+}
+
+namespace {
+
+// Reports a regex give-up on line (0-based) of path.
+int SearchFailed(GrepParams& p, const std::u16string& path, int line) {
+    Write(p, ErrorLine(path, u"正規表現の照合が複雑すぎます (" + Decimal(line + 1) + u"行目)"));
+    SetMessage(p, kSearchFailedText);
+    return GREP_SEARCH_FAILED;
+}
+
+// Writes a hit and asks the dialog whether to go on.
+int Hit(GrepParams& p, const std::u16string& path, int line, const char16_t* text, int length) {
+    Write(p, GrepHitLine(path, line + 1, text, length));
+    ++p.hitCount;
+    return Poll(p) == GREP_DONE ? GREP_DONE : GREP_CANCELLED;
+}
+
+// The file's lines that hold the needle, each decoded and searched alone.
+// Used only when no match can reach beyond its line.
+int SearchNeedleLines(const std::u16string& path, GrepParams& p, CompiledRegex* pattern, const GrepPrefilter& filter,
+                      const std::string& bytes, int code, std::size_t start) {
+    thread_local GrepText one;
+    const char* b = bytes.data();
+    const std::size_t n = bytes.size();
+    auto isEnd = [&](std::size_t i) { return b[i] == '\n' || b[i] == '\r'; };
+    int line = 0;                // of the byte at counted
+    std::size_t counted = start;
+    for (std::size_t at = start, hit; at < n && (hit = filter.FindFrom(code, bytes, at)) != std::string::npos;) {
+        std::size_t ls = hit, le = hit;
+        while (ls > at && !isEnd(ls - 1)) --ls;
+        while (le < n && !isEnd(le)) ++le;
+        line += int(std::count(b + counted, b + ls, '\n'));
+        if (std::memchr(b + counted, '\r', ls - counted))  // lone CRs end lines too
+            for (std::size_t i = counted; i < ls; ++i)
+                if (b[i] == '\r' && !(i + 1 < n && b[i + 1] == '\n')) ++line;
+        counted = ls;
+        one.DecodeRange(b + ls, le - ls, code);
+        const RegexTextOps ops = RegexLineOps(one);
+        RegexPos pos{0, 0}, end;
+        const int found = pattern->search(pattern, &ops, &pos, &end, RegexPos{0, 0x7FFFFFFF});
+        if (found < 0) return SearchFailed(p, path, line);
+        if (found == 1 && pos.line == 0) {
+            int length;
+            const char16_t* text = one.LineText(0, &length);
+            if (Hit(p, path, line, text, length) != GREP_DONE) return GREP_CANCELLED;
+        }
+        at = le < n && b[le] == '\r' && le + 1 < n && b[le + 1] == '\n' ? le + 2 : le + 1;
+    }
+    return GREP_DONE;
+}
+
+int SearchBytes(const std::u16string& path, GrepParams& p, CompiledRegex* pattern, const GrepPrefilter* prefilter,
+                const std::string& bytes) {
+    thread_local GrepText text;
+    if (prefilter) {
+        if (!prefilter->MayMatch(bytes)) return GREP_DONE;
+        if (prefilter->LineLocal() && !std::memchr(bytes.data(), 0, bytes.size())) {
+            std::size_t skip;
+            const int code = GrepText::ResolveCode(bytes, p.encoding, &skip);
+            if (prefilter->HasForm(code)) return SearchNeedleLines(path, p, pattern, *prefilter, bytes, code, skip);
+        }
+    }
+    text.Decode(bytes, p.encoding);
+    const RegexTextOps ops = RegexLineOps(text);
+    const int count = text.LineCount();
+    RegexPos pos{0, 0};
+    while (pos.line < count) {
+        RegexPos end;
+        const int found = pattern->search(pattern, &ops, &pos, &end, RegexPos{-1, -1});
+        if (found < 0) return SearchFailed(p, path, pos.line);
+        if (found == 0) break;
+        int length;
+        const char16_t* line = text.LineText(pos.line, &length);
+        if (Hit(p, path, pos.line, line, length) != GREP_DONE) return GREP_CANCELLED;
+        pos = RegexPos{pos.line + 1, 0};
+    }
+    return GREP_DONE;
+}
+
+int SearchFile(const std::u16string& path, GrepParams& p, CompiledRegex* pattern, const GrepPrefilter* prefilter) {
+    if (p.progress) p.progress->SetStatus(2, u"ファイル: " + path);
+    // Buffers reused from file to file; each worker thread has its own.
+    thread_local std::string bytes;
+    std::u16string reason;
+    int result = GREP_DONE;
+    try {
+        if (!FileSystemOf(p).ReadFile(path, bytes, reason)) {
+            Write(p, ErrorLine(path, reason));
+        } else if (bytes.size() > std::size_t(kMaxFileBytes)) {
+            Write(p, ErrorLine(path, u"ファイルが大きすぎます"));
+        } else if (pattern) {
+            result = SearchBytes(path, p, pattern, prefilter, bytes);
+        }
+    } catch (const std::bad_alloc&) {
+        Write(p, ErrorLine(path, u"メモリが確保できません"));
+    }
+    // A huge file's buffer is not kept for the next small ones.
+    if (bytes.capacity() > (std::size_t(64) << 20)) std::string().swap(bytes);
+    return result;
+}
+
+}  // namespace
+
+int GrepThreadProc(GrepParams& p) {
+    p.hitCount = 0;
+    p.result = GrepFolder(p, p.folder);
+    if (p.progress) {
+        int state;
+        while ((state = p.progress->QueryState()) == GrepProgress::kPaused) p.progress->PauseWait();
+        if (state == GrepProgress::kCancelled && p.result == GREP_DONE) {
+            SetMessage(p, kCancelledText);
+            p.result = GREP_CANCELLED;
+        }
+    }
+    if (p.result == GREP_DONE) SetMessage(p, Decimal(p.hitCount) + u"個，検索されました。\n");
+    if (p.progress) p.progress->Finished(p.result);
+    return p.result;
+}

@@ -1,0 +1,103 @@
+// sulki's search worker: walks a folder (and its sub-folders when asked),
+// picks files by name masks, reads each in the chosen encoding and writes
+// one result line per matching line. The result view, the progress dialog
+// and the file system are reached through the small interfaces below, so
+// the worker runs the same natively and in the Windows program.
+#pragma once
+
+#include <functional>
+#include <string>
+
+struct CompiledRegex;
+
+// Result codes of a search (GrepParams::result).
+enum GrepResult : int {
+    GREP_DONE = 0,
+    GREP_CANCELLED = 1,
+    GREP_BAD_PATTERN = 2,
+    GREP_BAD_MASKS = 3,
+    // The regex engine gave up on a line (backtracking stack or step budget):
+    // the search stops there, it never passes as "no match".
+    GREP_SEARCH_FAILED = 4,
+};
+
+// Units the message text may hold, terminator included.
+constexpr int kGrepMessageUnits = 1024;
+
+// Receives the result lines (the main dialog's editor control).
+class GrepOutput {
+public:
+    virtual ~GrepOutput() = default;
+    virtual void Append(const std::u16string& text) = 0;
+};
+
+// The progress dialog as the worker sees it.
+class GrepProgress {
+public:
+    enum State : int { kRunning = 0, kCancelled = 1, kPaused = 2 };
+    virtual ~GrepProgress() = default;
+    // Status line 1 (folder) or 2 (file).
+    virtual void SetStatus(int line, const std::u16string& text) = 0;
+    virtual int QueryState() = 0;
+    virtual void Finished(int result) = 0;
+    // How long a paused worker waits before asking again.
+    virtual void PauseWait();
+};
+
+struct GrepDirEntry {
+    std::u16string name;
+    bool directory = false;
+    // A symbolic link, junction or other reparse point that leads elsewhere:
+    // never followed, so links can neither loop nor list a file twice.
+    bool link = false;
+};
+
+class GrepFileSystem {
+public:
+    virtual ~GrepFileSystem() = default;
+    virtual char16_t Separator() const = 0;
+    // Calls visit for every entry of folder in the file system's order
+    // (visit returns false to stop). False, with a reason, when the folder
+    // can't be listed.
+    virtual bool ListFolder(const std::u16string& folder, const std::function<bool(const GrepDirEntry&)>& visit,
+                            std::u16string& reason) = 0;
+    // The whole file; false with a reason.
+    virtual bool ReadFile(const std::u16string& path, std::string& bytes, std::u16string& reason);
+};
+
+// std::filesystem over the host's folders.
+GrepFileSystem& StdGrepFileSystem();
+
+// Built by the search command, which owns it; the worker fills the out fields.
+struct GrepParams {
+    GrepOutput* resultView = nullptr;
+    std::u16string searchText;
+    std::u16string masks;  // ";"-separated; empty = all files
+    std::u16string folder;
+    int distinguishCase = 1;
+    int distinguishWidth = 1;
+    int regularExpression = 0;
+    int searchSubfolders = 0;
+    int encoding = 9;  // KanjiCode; 9 detects per file
+    GrepProgress* progress = nullptr;
+    int hitCount = 0;            // out: matching lines
+    std::u16string messageText;  // out: closing or error message
+    int result = GREP_DONE;      // out
+    GrepFileSystem* fileSystem = nullptr;  // null: StdGrepFileSystem()
+};
+
+// The thread's work: searches params.folder and fills the out fields.
+int GrepThreadProc(GrepParams& params);
+
+// Searches one folder (and below): a result code.
+int GrepFolder(GrepParams& params, const std::u16string& folder);
+
+// Searches one file: GREP_DONE to go on, GREP_CANCELLED or GREP_SEARCH_FAILED.
+int GrepFile(const std::u16string& path, GrepParams& params, CompiledRegex* pattern);
+
+// The regex the masks stand for ("*.txt;200704*.txt" → "\.txt$|^200704.+\.txt$");
+// empty when they select every file.
+std::u16string GrepMaskPattern(const std::u16string& masks, bool* allFiles);
+
+// "%s(%d): %s\n" as the result view shows a hit.
+std::u16string GrepHitLine(const std::u16string& path, int lineNumber, const char16_t* text, int length);

@@ -1,0 +1,45 @@
+// A quick test on a file's raw bytes that tells when the file cannot hold a
+// match, so most files of a search are never decoded. It looks for a text
+// that every match must contain, in each encoding the file may be read in.
+// It only ever says "maybe" for a file that can match.
+#pragma once
+
+#include <array>
+#include <string>
+#include <vector>
+
+class GrepPrefilter {
+public:
+    // code: the KanjiCode the files are read in (9 = detected per file).
+    void Build(const std::u16string& searchText, bool regex, bool ignoreCase, bool ignoreWidth, int code);
+    bool MayMatch(const std::string& bytes) const;
+    bool Active() const { return !needles_.empty(); }
+
+    // Every match lies on one line that holds the needle: a file can then be
+    // searched line by line from the needle's places alone.
+    bool LineLocal() const { return lineLocal_; }
+    // The next place of the needle in code's form at or after from; npos when
+    // none, or when code has no form (then the file takes the full path:
+    // HasForm tells).
+    bool HasForm(int code) const { return NeedleFor(code) != nullptr; }
+    std::size_t FindFrom(int code, const std::string& bytes, std::size_t from) const;
+
+    // The text every match of a regex must contain: its longest run of plain
+    // characters that no quantifier makes optional; empty when the pattern
+    // is not simple enough to tell.
+    static std::u16string RequiredText(const std::u16string& pattern);
+
+private:
+    struct Needle {
+        std::string bytes;
+        std::array<unsigned char, 256> shift;
+        std::vector<int> codes;
+    };
+    const Needle* NeedleFor(int code) const;
+    std::size_t Find(const Needle& n, const std::string& hay, std::size_t from) const;
+
+    std::vector<Needle> needles_;
+    bool fold_ = false;  // ASCII letters compare without case
+    bool detect_ = false;
+    bool lineLocal_ = false;
+};

@@ -1,0 +1,67 @@
+#include "grep/engine/grep_text.h"
+
+#include <cstdint>
+
+#include "textengine/kanjicode.h"
+#include "textengine/kanjicodec.h"
+#include "textengine/kanjidetect.h"
+
+namespace {
+
+// Bytes of the signature the file starts with for code, 0 when none.
+std::size_t SignatureBytes(const std::string& b, int code) {
+    auto starts = [&](const char* sig, std::size_t n) { return b.size() >= n && b.compare(0, n, sig, n) == 0; };
+    if (IsUnicodeCode(code)) return starts(IsBigEndianCode(code) ? "\xFE\xFF" : "\xFF\xFE", 2) ? 2 : 0;
+    if (IsUTF8Code(code)) return starts("\xEF\xBB\xBF", 3) ? 3 : 0;
+    return 0;
+}
+
+}  // namespace
+
+int GrepText::ResolveCode(const std::string& bytes, int code, std::size_t* skip) {
+    if (!IsKnownKanjiCode(code)) {
+        const auto* data = reinterpret_cast<const uint8_t*>(bytes.data());
+        const std::size_t probe = bytes.size() < kDetectBytes ? bytes.size() : kDetectBytes;
+        code = probe ? DetectKanjiCode(data, probe, KanjiCode::SJIS) : KanjiCode::SJIS;
+    }
+    *skip = SignatureBytes(bytes, code);
+    return code;
+}
+
+void GrepText::Decode(const std::string& bytes, int code) {
+    std::size_t skip;
+    code = ResolveCode(bytes, code, &skip);
+    DecodeRange(bytes.data() + skip, bytes.size() - skip, code);
+}
+
+void GrepText::DecodeRange(const char* bytes, std::size_t size, int code) {
+    CKanjiDecoder decoder(code);
+    const std::size_t need = size + 8;
+    if (need > capacity_) {
+        capacity_ = need + need / 2;
+        units_.reset(new char16_t[capacity_]);
+    }
+    std::size_t consumed = 0;
+    const std::size_t n =
+        decoder.Decode(reinterpret_cast<const uint8_t*>(bytes), size, true, units_.get(), consumed);
+    units_[n] = 0;
+
+    starts_.clear();
+    lengths_.clear();
+    char16_t* u = units_.get();
+    std::size_t start = 0;
+    for (std::size_t i = 0; i < n; ++i) {
+        const char16_t c = u[i];
+        if (c == u'\n' || c == u'\r') {
+            starts_.push_back(int(start));
+            lengths_.push_back(int(i - start));
+            u[i] = 0;
+            if (c == u'\r' && i + 1 < n && u[i + 1] == u'\n') ++i;
+            start = i + 1;
+        } else if (c == 0) {
+            u[i] = u' ';  // a NUL in a binary file must not end the line early
+        }
+    }
+    starts_.push_back(int(start));
+    lengths_.push_back(int(n - start));
+}

@@ -1,0 +1,36 @@
+// One file's text as the grep worker searches it: decoded to UTF-16 in one
+// buffer whose line ends are turned into terminators, so every line is a
+// NUL-terminated text the regex engine reads in place.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "textengine/regex_line_host.h"
+
+class GrepText {
+public:
+    // Decodes a whole file in the encoding code (9 detects, Shift_JIS by
+    // default); a signature is skipped. Lines end at CR LF, LF or CR; the
+    // text after the last line end is one more (maybe empty) line.
+    void Decode(const std::string& bytes, int code);
+    // The same for bytes already known to be in code, without a signature.
+    void DecodeRange(const char* bytes, std::size_t size, int code);
+    // The encoding a file is read in (9 detects) and its signature's size.
+    static int ResolveCode(const std::string& bytes, int code, std::size_t* skip);
+
+    int LineCount() const { return int(starts_.size()); }
+    const char16_t* LineText(int line, int* length) const {
+        *length = lengths_[std::size_t(line)];
+        return units_.get() + starts_[std::size_t(line)];
+    }
+
+private:
+    std::unique_ptr<char16_t[]> units_;  // not cleared between files
+    std::size_t capacity_ = 0;
+    std::vector<int> starts_;
+    std::vector<int> lengths_;
+};
+
+inline RegexTextOps RegexLineOps(const GrepText& text) { return RegexLineHost<GrepText>::Make(&text); }

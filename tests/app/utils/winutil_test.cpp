@@ -1,0 +1,216 @@
+#include "app/winutil.h"
+
+#include <gtest/gtest.h>
+#include <shlobj.h>
+
+#include <string>
+#include <vector>
+
+#include "app/shell_seams.h"
+
+namespace {
+
+struct Recorded {
+    std::vector<std::wstring> boxes;     // "caption|text"
+    std::vector<std::wstring> processes; // command lines
+    std::vector<std::wstring> opened;    // "verb|file"
+    bool startSucceeds = true;
+};
+Recorded rec;
+
+int RecordBox(HWND, const wchar_t* text, const wchar_t* caption, UINT) {
+    rec.boxes.push_back(std::wstring(caption) + L"|" + text);
+    return IDOK;
+}
+bool RecordProcess(const wchar_t* line) {
+    rec.processes.push_back(line);
+    return rec.startSucceeds;
+}
+bool RecordShell(HWND, const wchar_t* verb, const wchar_t* file) {
+    rec.opened.push_back(std::wstring(verb) + L"|" + file);
+    return true;
+}
+
+// A fresh folder under the test output with the seams recording.
+class WinUtil : public ::testing::Test {
+protected:
+    void SetUp() override {
+        rec = Recorded{};
+        AppShellSeams() = ShellSeams{RecordBox, RecordProcess, RecordShell};
+        wchar_t tmp[MAX_PATH];
+        GetTempPathW(MAX_PATH, tmp);
+        root_ = std::wstring(tmp) + L"wutil_" + std::to_wstring(GetCurrentProcessId());
+        CreateDirectoryW(root_.c_str(), nullptr);
+        GetLongPathNameW(root_.c_str(), tmp, MAX_PATH);
+        root_ = tmp;
+    }
+    void TearDown() override {
+        ResetAppShellSeams();
+        SetCurrentDirectoryW(L"C:\\");
+        RemoveTree(root_);
+    }
+    static void RemoveTree(const std::wstring& dir) {
+        WIN32_FIND_DATAW fd;
+        HANDLE h = FindFirstFileW((dir + L"\\*").c_str(), &fd);
+        if (h != INVALID_HANDLE_VALUE) {
+            do {
+                std::wstring name = fd.cFileName;
+                if (name == L"." || name == L"..") continue;
+                std::wstring p = dir + L"\\" + name;
+                if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                    RemoveTree(p);
+                else
+                    DeleteFileW(p.c_str());
+            } while (FindNextFileW(h, &fd));
+            FindClose(h);
+        }
+        RemoveDirectoryW(dir.c_str());
+    }
+    void Touch(const std::wstring& path) {
+        HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        ASSERT_NE(h, INVALID_HANDLE_VALUE);
+        CloseHandle(h);
+    }
+    std::wstring root_;
+};
+
+TEST_F(WinUtil, ModuleDirHoldsTheRunningProgram) {
+    const std::wstring dir = GetModuleDir();
+    ASSERT_FALSE(dir.empty());
+    EXPECT_EQ(dir.back(), L'\\');
+    wchar_t self[MAX_PATH];
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    EXPECT_EQ(std::wstring(self).rfind(dir, 0), 0u);
+    EXPECT_EQ(std::wstring(self).find(L'\\', dir.size()), std::wstring::npos);
+}
+
+TEST_F(WinUtil, LongPathTakesTheNamesAsStoredOnDisk) {
+    CreateDirectoryW((root_ + L"\\Mixed Case 日本").c_str(), nullptr);
+    Touch(root_ + L"\\Mixed Case 日本\\File.TXT");
+    std::wstring out;
+    const std::wstring lower = root_ + L"\\mixed case 日本\\file.txt";
+    ASSERT_EQ(GetLongPath(lower.c_str(), out), 1);
+    EXPECT_EQ(out, root_ + L"\\Mixed Case 日本\\File.TXT");
+    // Nothing after a file is looked at; a missing element fails.
+    ASSERT_EQ(GetLongPath((lower + L"\\more").c_str(), out), 1);
+    EXPECT_EQ(out, root_ + L"\\Mixed Case 日本\\File.TXT");
+    EXPECT_EQ(GetLongPath((root_ + L"\\absent\\x").c_str(), out), 0);
+    EXPECT_EQ(GetLongPath(L"relative\\x", out), 0);
+    EXPECT_EQ(GetLongPath((root_ + L"\\*").c_str(), out), 0);
+    ASSERT_EQ(GetLongPath(L"C:\\", out), 1);
+    EXPECT_EQ(out, L"C:\\");
+}
+
+TEST_F(WinUtil, FileAndFolderTests) {
+    Touch(root_ + L"\\f.txt");
+    EXPECT_TRUE(IsFileExist((root_ + L"\\f.txt").c_str()));
+    EXPECT_FALSE(IsFileExist(root_.c_str()));
+    EXPECT_FALSE(IsFileExist((root_ + L"\\none").c_str()));
+    EXPECT_TRUE(IsDirectory(root_.c_str()));
+    EXPECT_TRUE(IsDirectory((root_ + L"\\").c_str()));
+    EXPECT_TRUE(IsDirectory(L"C:"));
+    EXPECT_TRUE(IsDirectory(L"C:\\"));
+    EXPECT_FALSE(IsDirectory((root_ + L"\\f.txt").c_str()));
+    EXPECT_FALSE(IsDirectory(L""));
+}
+
+TEST_F(WinUtil, FullPathUsesTheCurrentFolder) {
+    const std::wstring deep = root_ + L"\\a\\b";
+    CreateDirectoryW((root_ + L"\\a").c_str(), nullptr);
+    CreateDirectoryW(deep.c_str(), nullptr);
+    ASSERT_TRUE(SetCurrentDirectoryW(deep.c_str()));
+    std::wstring p = L"..\\..\\x.txt";
+    MakeFullPath(p);
+    EXPECT_EQ(p, root_ + L"\\x.txt");
+    p = L"\\x";
+    MakeFullPath(p);
+    EXPECT_EQ(p, root_.substr(0, 2) + L"\\x");
+    p = L"D:\\x";
+    MakeFullPath(p);
+    EXPECT_EQ(p, L"D:\\x");
+
+    Touch(deep + L"\\Opened.txt");
+    EXPECT_EQ(GetOpenedFilePath(L"Opened.txt"), deep + L"\\Opened.txt");
+    EXPECT_EQ(GetOpenedFilePath(L"missing.txt"), L"missing.txt");
+}
+
+TEST_F(WinUtil, VersionStringOfAModuleWithAndWithoutVersionBlock) {
+    wchar_t sys[MAX_PATH];
+    GetSystemDirectoryW(sys, MAX_PATH);
+    std::wstring out;
+    ASSERT_EQ(GetFileVersionString((std::wstring(sys) + L"\\kernel32.dll").c_str(), out), 1);
+    int dots = 0;
+    for (wchar_t c : out) {
+        if (c == L'.') ++dots;
+        else EXPECT_TRUE(c >= L'0' && c <= L'9');
+    }
+    EXPECT_EQ(dots, 3);
+    wchar_t self[MAX_PATH];
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    out = L"unchanged";
+    EXPECT_EQ(GetFileVersionString(self, out), 0);
+    EXPECT_EQ(out, L"unchanged");
+}
+
+TEST_F(WinUtil, BrowserStartQuotesTheProgramAndReportsFailure) {
+    EXPECT_TRUE(ExecBrowser(L"C:\\Program Files\\Web Browser\\web.exe", L"C:\\my docs\\a.html"));
+    ASSERT_EQ(rec.processes.size(), 1u);
+    EXPECT_EQ(rec.processes[0], L"\"C:\\Program Files\\Web Browser\\web.exe\" \"C:\\my docs\\a.html\"");
+    EXPECT_TRUE(rec.boxes.empty());
+
+    rec.startSucceeds = false;
+    EXPECT_FALSE(ExecBrowser(L"C:\\none.exe", L"x"));
+    ASSERT_EQ(rec.boxes.size(), 1u);
+    EXPECT_EQ(rec.boxes[0], L"Error|アプリケーションの起動に失敗しました。\n"
+                            L"ツール→オプション→設定タブで，ブラウザの設定を確認してください。");
+}
+
+TEST_F(WinUtil, OpenUrlStartsTheBrowserWhenNoServiceAnswers) {
+    EXPECT_TRUE(OpenURL(L"NO_SUCH_BROWSER_SERVICE", L"http://example.invalid/", L"C:\\b\\web.exe"));
+    ASSERT_EQ(rec.processes.size(), 1u);
+    EXPECT_EQ(rec.processes[0], L"\"C:\\b\\web.exe\" \"http://example.invalid/\"");
+}
+
+TEST_F(WinUtil, HelpDocumentOpensOnlyAnExistingFile) {
+    OpenHelpDocument(L"no_such_help_file.html");
+    EXPECT_TRUE(rec.opened.empty());
+    ASSERT_EQ(rec.boxes.size(), 1u);
+    EXPECT_EQ(rec.boxes[0], L"Error|ファイルが見つかりません");
+
+    const std::wstring docDir = GetModuleDir() + L"doc";
+    const bool made = CreateDirectoryW(docDir.c_str(), nullptr);
+    Touch(docDir + L"\\help_test.html");
+    OpenHelpDocument(L"help_test.html");
+    DeleteFileW((docDir + L"\\help_test.html").c_str());
+    if (made) RemoveDirectoryW(docDir.c_str());
+    ASSERT_EQ(rec.opened.size(), 1u);
+    EXPECT_EQ(rec.opened[0], L"open|" + docDir + L"\\help_test.html");
+}
+
+// Stands in for the folder dialog: records the selection it is asked for.
+std::wstring selected;
+LRESULT CALLBACK FakeDialogProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == BFFM_SETSELECTIONW && wp == TRUE) {
+        selected = reinterpret_cast<const wchar_t*>(lp);
+        return 0;
+    }
+    return DefWindowProcW(hwnd, msg, wp, lp);
+}
+
+TEST_F(WinUtil, BrowseCallbackSelectsTheInitialFolder) {
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = FakeDialogProc;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = L"WUtilFakeBrowse";
+    RegisterClassW(&wc);
+    HWND hwnd = CreateWindowW(L"WUtilFakeBrowse", L"", 0, 0, 0, 10, 10, nullptr, nullptr, wc.hInstance, nullptr);
+    ASSERT_NE(hwnd, nullptr);
+    const wchar_t* start = L"C:\\start 日本";
+    BrowseFolderCallback(hwnd, BFFM_SELCHANGED, 0, reinterpret_cast<LPARAM>(start));
+    EXPECT_TRUE(selected.empty());
+    BrowseFolderCallback(hwnd, BFFM_INITIALIZED, 0, reinterpret_cast<LPARAM>(start));
+    EXPECT_EQ(selected, start);
+    DestroyWindow(hwnd);
+}
+
+}  // namespace

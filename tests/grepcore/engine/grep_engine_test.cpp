@@ -1,0 +1,230 @@
+#include "grep/engine/grep_engine.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "textengine/kanjicode.h"
+#include "textengine/kanjicodec.h"
+
+#include "grep_fakes.h"
+
+namespace {
+
+std::string U8(const std::u16string& s) { return EncodeText(KanjiCode::UTF8NoSig, s); }
+
+class Grep : public ::testing::Test {
+protected:
+    Grep() {
+        params.resultView = &out;
+        params.fileSystem = &fs;
+        params.folder = u"C:\\d";
+        fs.AddFolder(u"C:\\d");
+    }
+    int Run(const std::u16string& text) {
+        params.searchText = text;
+        return GrepThreadProc(params);
+    }
+    std::string Output() const { return U8(out.text_); }
+
+    FakeFileSystem fs;
+    RecordingOutput out;
+    GrepParams params;
+};
+
+TEST(GrepMaskPattern, MasksBecomeOneAnchoredPattern) {
+    struct Case {
+        std::u16string masks, pattern;
+        bool all;
+    } cases[] = {
+        {u"*.txt", u"\\.txt$", false},
+        {u"200704*.txt", u"^200704.+\\.txt$", false},
+        {u"a.txt", u"^a\\.txt$", false},
+        {u"*.txt;*.log", u"\\.txt$|\\.log$", false},
+        {u"*.c;*.*", u"", true},
+        {u"*.*", u"", true},
+        {u"", u"", true},
+        {u"x*.*", u"^x.+\\..+$", false},
+    };
+    for (const auto& c : cases) {
+        bool all = false;
+        EXPECT_EQ(U8(GrepMaskPattern(c.masks, &all)), U8(c.pattern)) << U8(c.masks);
+        EXPECT_EQ(all, c.all) << U8(c.masks);
+    }
+}
+
+TEST_F(Grep, HitLinesAreWrittenOncePerLineInFolderOrder) {
+    fs.AddFile(u"C:\\d\\b.txt", "no\r\nfoo foo foo\r\nbar\r\nfoo");
+    fs.AddFile(u"C:\\d\\a.txt", "nothing here\n");
+    fs.AddFolder(u"C:\\d\\sub");
+    fs.AddFile(u"C:\\d\\sub\\c.txt", "x\rfoo\r");
+    fs.AddFile(u"C:\\d\\z.txt", "\nfoo\n");
+    params.searchSubfolders = 1;
+    EXPECT_EQ(Run(u"foo"), GREP_DONE);
+    EXPECT_EQ(Output(),
+              "C:\\d\\b.txt(2): foo foo foo\n"
+              "C:\\d\\b.txt(4): foo\n"
+              "C:\\d\\sub\\c.txt(2): foo\n"
+              "C:\\d\\z.txt(2): foo\n");
+    EXPECT_EQ(params.hitCount, 4);
+    EXPECT_EQ(U8(params.messageText), "4個，検索されました。\n");
+}
+
+TEST_F(Grep, SubFoldersOnlyWhenAsked) {
+    fs.AddFolder(u"C:\\d\\sub");
+    fs.AddFile(u"C:\\d\\sub\\c.txt", "foo");
+    EXPECT_EQ(Run(u"foo"), GREP_DONE);
+    EXPECT_EQ(Output(), "");
+    EXPECT_EQ(U8(params.messageText), "0個，検索されました。\n");
+}
+
+TEST_F(Grep, MasksSelectFilesByNameIgnoringCase) {
+    for (const char16_t* name : {u"a.txt", u"b.LOG", u"txt", u"c.txt.bak", u".txt"})
+        fs.AddFile(std::u16string(u"C:\\d\\") + name, "hit");
+    params.masks = u"*.txt;*.log";
+    EXPECT_EQ(Run(u"hit"), GREP_DONE);
+    EXPECT_EQ(Output(), "C:\\d\\a.txt(1): hit\nC:\\d\\b.LOG(1): hit\nC:\\d\\.txt(1): hit\n");
+
+    out.text_.clear();
+    params.masks = u"*.c;*.*";
+    EXPECT_EQ(Run(u"hit"), GREP_DONE);
+    EXPECT_EQ(params.hitCount, 5);
+}
+
+TEST_F(Grep, EncodingsAreReadOrDetected) {
+    fs.AddFile(u"C:\\d\\sjis.txt", "\x93\xfa\x96\x7b\x8c\xea\r\n");             // 日本語
+    fs.AddFile(u"C:\\d\\euc.txt", "\xc6\xfc\xcb\xdc\xb8\xec\xa4\xc7\xa4\xb9\n");  // 日本語です
+    fs.AddFile(u"C:\\d\\utf8.txt", "\xEF\xBB\xBF\xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E\n");
+    fs.AddFile(u"C:\\d\\utf16.txt", std::string("\xFF\xFE\xE5\x65\x2C\x67\x9E\x8A\n\0", 10));
+    EXPECT_EQ(Run(u"日本"), GREP_DONE);
+    EXPECT_EQ(Output(),
+              "C:\\d\\sjis.txt(1): 日本語\n"
+              "C:\\d\\euc.txt(1): 日本語です\n"
+              "C:\\d\\utf8.txt(1): 日本語\n"
+              "C:\\d\\utf16.txt(1): 日本語\n");
+
+    out.text_.clear();
+    params.encoding = 1;  // Shift_JIS given: the EUC file reads as other characters
+    EXPECT_EQ(Run(u"日本"), GREP_DONE);
+    EXPECT_EQ(Output(), "C:\\d\\sjis.txt(1): 日本語\n");
+}
+
+TEST_F(Grep, CaseWidthAndRegexOptions) {
+    fs.AddFile(u"C:\\d\\a.txt", "ABC\nabc\nＡＢＣ\na.c\n");
+    struct Case {
+        std::u16string text;
+        int distinguishCase, distinguishWidth, regex;
+        std::string lines;  // matching line numbers
+    } cases[] = {
+        {u"abc", 1, 1, 0, "2"},     {u"abc", 0, 1, 0, "12"},      {u"abc", 0, 0, 0, "123"},
+        {u"ａｂｃ", 1, 0, 0, "2"},  {u"a.c", 1, 1, 0, "4"},       {u"a.c", 1, 1, 1, "24"},
+        {u"^[A-Z]+$", 1, 1, 1, "1"}, {u"c\\nＡ", 1, 1, 1, "2"},
+    };
+    for (const auto& c : cases) {
+        out.text_.clear();
+        params.distinguishCase = c.distinguishCase;
+        params.distinguishWidth = c.distinguishWidth;
+        params.regularExpression = c.regex;
+        EXPECT_EQ(Run(c.text), GREP_DONE);
+        std::string lines;
+        const std::string o = Output();
+        for (std::size_t at = 0; (at = o.find("a.txt(", at)) != std::string::npos; at += 6) lines += o[at + 6];
+        EXPECT_EQ(lines, c.lines) << U8(c.text) << "\n" << o;
+    }
+}
+
+TEST_F(Grep, BadPatternAndBadMasksEndBeforeAnyFileIsRead) {
+    fs.AddFile(u"C:\\d\\a.txt", "(");
+    params.regularExpression = 1;
+    EXPECT_EQ(Run(u"("), GREP_BAD_PATTERN);
+    EXPECT_EQ(U8(params.messageText), "不正な正規表現です");
+    EXPECT_EQ(Output(), "");
+
+    params.regularExpression = 0;
+    params.masks = u"*.[";
+    EXPECT_EQ(Run(u"("), GREP_BAD_MASKS);
+    EXPECT_EQ(U8(params.messageText).rfind("ファイルの種類の指定が不正です\n\nファイルの種類の設定例\n", 0), 0u);
+    EXPECT_NE(U8(params.messageText).find("  (4)複数の条件を指定する場合は;で区切ります -> *.txt;*.log\n"), std::string::npos);
+    EXPECT_EQ(Output(), "");
+}
+
+TEST_F(Grep, UnreadableFilesAndFoldersAreReportedAndTheSearchGoesOn) {
+    fs.AddFile(u"C:\\d\\a.txt", "x");
+    fs.AddFolder(u"C:\\d\\locked");
+    fs.MakeUnreadable(u"C:\\d\\locked");
+    fs.AddFile(u"C:\\d\\b.txt", "x");
+    fs.MakeUnreadable(u"C:\\d\\a.txt");
+    params.searchSubfolders = 1;
+    EXPECT_EQ(Run(u"x"), GREP_DONE);
+    EXPECT_EQ(Output(),
+              "Error C:\\d\\a.txt: 読み取れません\n"
+              "Error C:\\d\\locked: アクセスが拒否されました。\n"
+              "C:\\d\\b.txt(1): x\n");
+
+    out.text_.clear();
+    params.folder = u"C:\\missing";
+    EXPECT_EQ(Run(u"x"), GREP_DONE);
+    EXPECT_EQ(Output(), "Error C:\\missing: アクセスが拒否されました。\n");
+}
+
+TEST_F(Grep, LinksAreNeverFollowed) {
+    fs.AddFile(u"C:\\d\\a.txt", "x");
+    fs.AddLink(u"C:\\d\\loop", true);  // a followed link would list loop\\a.txt
+    fs.AddLink(u"C:\\d\\alias.txt", false);
+    params.searchSubfolders = 1;
+    EXPECT_EQ(Run(u"x"), GREP_DONE);
+    EXPECT_EQ(Output(), "C:\\d\\a.txt(1): x\n");
+}
+
+TEST_F(Grep, CancelStopsAfterTheCurrentResultLine) {
+    fs.AddFile(u"C:\\d\\a.txt", "x\nx\nx\n");
+    fs.AddFile(u"C:\\d\\b.txt", "x\n");
+    ScriptedProgress progress;
+    params.progress = &progress;
+    // Two queries per entry and line so far: the entry a.txt, its first hit.
+    progress.script = {GrepProgress::kRunning, GrepProgress::kPaused, GrepProgress::kCancelled};
+    EXPECT_EQ(Run(u"x"), GREP_CANCELLED);
+    EXPECT_EQ(Output(), "C:\\d\\a.txt(1): x\n");
+    EXPECT_EQ(U8(params.messageText), "検索を中断しました\n");
+    EXPECT_EQ(progress.pauses, 1);
+    EXPECT_EQ(progress.finished, std::vector<int>{GREP_CANCELLED});
+    ASSERT_GE(progress.status.size(), 2u);
+    EXPECT_EQ(U8(progress.status[0]), "1:フォルダ: C:\\d");
+    EXPECT_EQ(U8(progress.status[1]), "2:ファイル: C:\\d\\a.txt");
+}
+
+TEST_F(Grep, CancelAnsweredAfterTheSearchStillCounts) {
+    fs.AddFile(u"C:\\d\\a.txt", "x\n");
+    ScriptedProgress progress;
+    params.progress = &progress;
+    // The entry, the hit, then the worker's last question.
+    progress.script = {GrepProgress::kRunning, GrepProgress::kRunning, GrepProgress::kCancelled};
+    EXPECT_EQ(Run(u"x"), GREP_CANCELLED);
+    EXPECT_EQ(Output(), "C:\\d\\a.txt(1): x\n");
+    EXPECT_EQ(U8(params.messageText), "検索を中断しました\n");
+    EXPECT_EQ(progress.finished, std::vector<int>{GREP_CANCELLED});
+}
+
+TEST_F(Grep, BinaryAndOddLinesDoNotCutLinesShort) {
+    fs.AddFile(u"C:\\d\\bin.dat", std::string("ab\0cd x\n", 8));
+    fs.AddFile(u"C:\\d\\pair.txt", "\xF0\xA0\xAE\xB7x\n");  // 𠮷x, UTF-8
+    params.encoding = 8;
+    EXPECT_EQ(Run(u"x"), GREP_DONE);
+    EXPECT_EQ(Output(), "C:\\d\\bin.dat(1): ab cd x\nC:\\d\\pair.txt(1): 𠮷x\n");
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(Grep, ARegexThatGivesUpStopsTheSearchWithThatError) {
+    fs.AddFile(u"C:\\d\\a.txt", "hit\n" + std::string(40, 'a') + "\nhit\n");
+    fs.AddFile(u"C:\\d\\b.txt", "hit\n");
+    params.regularExpression = 1;
+    EXPECT_EQ(Run(u"hit|(a|a)*b"), GREP_SEARCH_FAILED);
+    EXPECT_EQ(Output(), "C:\\d\\a.txt(1): hit\nError C:\\d\\a.txt: 正規表現の照合が複雑すぎます (2行目)\n");
+    EXPECT_EQ(U8(params.messageText), "正規表現の照合が複雑すぎるため、検索を中断しました\n");
+    EXPECT_EQ(params.hitCount, 1);
+}
+
+}  // namespace

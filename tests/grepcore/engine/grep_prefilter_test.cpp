@@ -1,0 +1,111 @@
+#include "grep/engine/grep_prefilter.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "grep/engine/grep_engine.h"
+#include "grep_fakes.h"
+#include "textengine/regex/regex.h"
+
+namespace {
+
+TEST(GrepPrefilter, RequiredTextOfSimplePatterns) {
+    struct Case {
+        std::u16string pattern, required;
+    } cases[] = {
+        {u"ファイル[をのが]", u"ファイル"},
+        {u"abc", u"abc"},
+        {u"ab?cd", u"cd"},
+        {u"abc*d", u"ab"},
+        {u"x+yz", u"yz"},
+        {u"^foo.bar$", u"foo"},
+        {u"[]x]yy", u"yy"},
+        {u"a|b", u""},
+        {u"(ab)", u""},
+        {u"a\\d", u""},
+        {u"a{2}", u""},
+        {u"[[:alpha:]]x", u""},
+        {u"𠮷?x", u"x"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(GrepPrefilter::RequiredText(c.pattern), c.required);
+}
+
+TEST(GrepPrefilter, SaysNoOnlyWhenNoEncodingHoldsTheText) {
+    GrepPrefilter f;
+    f.Build(u"日本", false, false, false, 9);
+    ASSERT_TRUE(f.Active());
+    EXPECT_TRUE(f.MayMatch("\xE6\x97\xA5\xE6\x9C\xAC"));  // UTF-8
+    EXPECT_TRUE(f.MayMatch("x\x93\xfa\x96\x7b"));         // Shift_JIS
+    EXPECT_TRUE(f.MayMatch("\xc6\xfc\xcb\xdc"));          // EUC-JP
+    EXPECT_FALSE(f.MayMatch("nothing"));
+    EXPECT_TRUE(f.MayMatch(std::string("\xFF\xFE\xE5\x65\x2C\x67", 6)));  // UTF-16 is read in full
+    EXPECT_TRUE(f.MayMatch("\x1b$B"));                                     // so is JIS
+
+    f.Build(u"Error", false, true, false, 8);
+    EXPECT_TRUE(f.MayMatch("an ERROR here"));
+    EXPECT_FALSE(f.MayMatch("an err0r here"));
+    f.Build(u"Ａ", false, true, false, 8);  // full-width letters fold among themselves
+    EXPECT_FALSE(f.Active());
+    f.Build(u"abc", false, false, true, 8);  // width folding: no needle
+    EXPECT_FALSE(f.Active());
+}
+
+// The worker with its shortcuts must write exactly what a plain file-by-file
+// search writes.
+class Equivalence : public ::testing::Test {
+protected:
+    Equivalence() {
+        fs.AddFolder(u"C:\\d");
+        Add(u"lf.txt", "abc 日本語\nxyz\nABC\n\nタブ\tabc");
+        Add(u"crlf.txt", "one\r\nabc\r\n設定ファイルを\r\nabc");
+        Add(u"cr.txt", "a\rabc\rx");
+        Add(u"bom.txt", "\xEF\xBB\xBF" "abc\n\xE8\xA8\xAD\xE5\xAE\x9A\xE3\x83\x95\xE3\x82\xA1\xE3\x82\xA4\xE3\x83\xAB\xE3\x81\xAE\n");
+        Add(u"sjis.txt", "\x83\x5c\x83\x74\x83\x67" "abc\r\n\x83\x61\x83\x62\r\n\x90\xdd\x92\xe8\x83\x74\x83\x40\x83\x43\x83\x8b\x82\xf0\r\n");
+        Add(u"euc.txt", "\xc0\xdf\xc4\xea abc\n\xa5\xd5\xa5\xa1\xa5\xa4\xa5\xeb\xa4\xf2\n");
+        Add(u"nul.dat", std::string("abc\0abc\nab c\n", 13));
+        Add(u"utf16.txt", std::string("\xFF\xFE" "a\0b\0c\0\n\0", 10));
+        Add(u"many.txt", std::string(3000, 'x') + "\nabcabc abc\n" + std::string(5000, 'y') + "abc");
+    }
+    void Add(const std::u16string& name, const std::string& bytes) {
+        fs.AddFile(u"C:\\d\\" + name, bytes);
+        names.push_back(name);
+    }
+    FakeFileSystem fs;
+    std::vector<std::u16string> names;
+};
+
+TEST_F(Equivalence, ShortcutsWriteWhatThePlainSearchWrites) {
+    struct Case {
+        std::u16string text;
+        int regex, distinguishCase;
+    } cases[] = {
+        {u"abc", 0, 1},          {u"ABC", 0, 0},      {u"ab c", 0, 1},           {u"設定", 0, 1},
+        {u"ファイル[をの]", 1, 1}, {u"^abc$", 1, 1},   {u"abc[^x]", 1, 1},        {u"c\\nx", 1, 1},
+        {u"a", 0, 0},            {u"ｱ", 0, 1},        {u"b?c", 1, 1},            {u"ソ", 0, 1},
+    };
+    for (int code : {9, 1, 8, 2}) {
+        for (const auto& c : cases) {
+            RecordingOutput whole, plain;
+            GrepParams params;
+            params.fileSystem = &fs;
+            params.folder = u"C:\\d";
+            params.searchText = c.text;
+            params.regularExpression = c.regex;
+            params.distinguishCase = c.distinguishCase;
+            params.encoding = code;
+            params.resultView = &whole;
+            ASSERT_EQ(GrepThreadProc(params), GREP_DONE);
+
+            params.resultView = &plain;
+            const int flags = c.distinguishCase ? 0 : 1;
+            CompiledRegex* re = c.regex ? regex_compile(c.text.c_str(), flags) : regex_compile_literal(c.text.c_str(), flags);
+            ASSERT_NE(re, nullptr);
+            for (const auto& name : names) GrepFile(u"C:\\d\\" + name, params, re);
+            regex_free(re);
+            EXPECT_EQ(whole.text_, plain.text_) << "code " << code << " case " << (&c - cases);
+        }
+    }
+}
+
+}  // namespace

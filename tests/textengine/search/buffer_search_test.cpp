@@ -1,0 +1,264 @@
+#include "textengine/buffer_search.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "textengine/kanjicode.h"
+#include "textengine/kanjicodec.h"
+#include "textengine/platform_hooks.h"
+
+namespace {
+
+struct RegexDeleter {
+    void operator()(CompiledRegex* re) const { regex_free(re); }
+};
+using Regex = std::unique_ptr<CompiledRegex, RegexDeleter>;
+Regex Compile(const char16_t* pattern, int flags = 0) { return Regex(regex_compile(pattern, flags)); }
+
+std::string U8(const std::u16string& s) { return EncodeText(KanjiCode::UTF8NoSig, s); }
+
+// A buffer holding text (lines split at "\n"), caret at (0, 0), no undo.
+class Buffer {
+public:
+    explicit Buffer(const char16_t* text) {
+        data.InsertText(text, 1);
+        data.SetCaretPos(0, 0);
+        data.ResetUndo();
+    }
+    std::string Text() const {
+        std::u16string all;
+        for (int i = 0; i < data.GetLineCount(); ++i) {
+            if (i) all += u'|';
+            all += data.GetLineText(i);
+        }
+        return U8(all);
+    }
+    CEditData data;
+};
+
+TEST(SearchRegex, ForwardStaysOnItsLineAndBackwardEndsAtTheColumn) {
+    Buffer b(u"abcabc\nabc");
+    auto re = Compile(u"abc");
+    int length = -1;
+    EXPECT_EQ(SearchRegex(b.data, 0, 1, 1, &length, re.get()), 3);
+    EXPECT_EQ(length, 3);
+    EXPECT_EQ(SearchRegex(b.data, 0, 4, 1, &length, re.get()), kSearchNotFound);  // line 1's match doesn't count
+    EXPECT_EQ(SearchRegex(b.data, 0, 5, 0, &length, re.get()), 0);  // the match at 3 ends at 6
+    EXPECT_EQ(SearchRegex(b.data, 0, 6, 0, &length, re.get()), 3);
+    EXPECT_EQ(re->match_start.col, 3);
+    EXPECT_EQ(re->match_end.col, 6);
+    EXPECT_EQ(SearchRegex(b.data, 0, 2, 0, &length, re.get()), kSearchNotFound);
+    EXPECT_EQ(SearchRegex(b.data, 0, 0, 1, &length, nullptr), kSearchNotFound);
+}
+
+TEST(SearchRegex, LineEndsReadAsOneNewline) {
+    Buffer b(u"ab\r\ncd\n\nef");
+    auto re = Compile(u"b\\ncd\\n\\ne");
+    int length;
+    EXPECT_EQ(SearchRegex(b.data, 0, 0, 1, &length, re.get()), 1);
+    EXPECT_EQ(length, 7);
+    EXPECT_EQ(re->match_end.line, 3);
+    EXPECT_EQ(AdvancePos(b.data, EditPos{1, 0}, length), (EditPos{1, 3}));
+    EXPECT_EQ(AdvancePos(b.data, EditPos{1, 0}, 100), (EditPos{2, 3}));
+}
+
+TEST(SearchRegexLines, FirstForwardsLastBackwards) {
+    Buffer b(u"x\nab ab\nx\nab");
+    auto re = Compile(u"ab");
+    EditPos pos{-1, -1};
+    EXPECT_EQ(SearchRegexLines(b.data, &pos, 1, 0, 4, re.get()), 2);
+    EXPECT_EQ(pos, (EditPos{0, 1}));
+    EXPECT_EQ(SearchRegexLines(b.data, &pos, -1, 2, 3, re.get()), 2);
+    EXPECT_EQ(pos, (EditPos{3, 1}));
+    EXPECT_EQ(SearchRegexLines(b.data, &pos, 1, 2, 1, re.get()), kSearchNotFound);
+}
+
+struct BoxRecorder {
+    static int answer;
+    static std::vector<std::u16string> asked;
+    static int Box(const char16_t* text, const char16_t* caption, unsigned type) {
+        asked.push_back(std::u16string(caption) + u"|" + text);
+        return answer;
+    }
+};
+int BoxRecorder::answer = 1;
+std::vector<std::u16string> BoxRecorder::asked;
+
+TEST(SearchWithWrap, WrapsSilentlyWithoutWindowAndAsksWithOne) {
+    Buffer b(u"hit\nx\nx");
+    auto re = Compile(u"hit");
+    const EditPos start{0, 1};
+    EditPos pos{-1, -1};
+    int wrapped = -1;
+    EXPECT_EQ(SearchWithWrap(b.data, &pos, 1, 0, &start, nullptr, re.get(), &wrapped), kSearchNotFound);
+    EXPECT_EQ(wrapped, 0);
+    EXPECT_EQ(SearchWithWrap(b.data, &pos, 1, 1, &start, nullptr, re.get(), &wrapped), 3);
+    EXPECT_EQ(pos, (EditPos{0, 0}));
+    EXPECT_EQ(wrapped, 1);
+
+    TextEnginePlatform hooks;
+    hooks.message_box = BoxRecorder::Box;
+    const TextEnginePlatform old = te_set_platform(hooks);
+    int window = 0;
+    BoxRecorder::answer = 2;  // Cancel
+    b.data.SetCaretPos(2, 1);
+    EXPECT_EQ(SearchWithWrap(b.data, &pos, 1, 1, nullptr, &window, re.get(), &wrapped), kSearchDeclined);
+    EXPECT_EQ(b.data.GetCaretPos(), (EditPos{1, 2}));
+    BoxRecorder::answer = 1;
+    Buffer back(u"x\nx\nhit");
+    const EditPos top{0, 0};
+    EXPECT_EQ(SearchWithWrap(back.data, &pos, -1, 1, &top, &window, re.get(), &wrapped), 3);
+    EXPECT_EQ(pos, (EditPos{0, 2}));
+    te_set_platform(old);
+    ASSERT_EQ(BoxRecorder::asked.size(), 2u);
+    EXPECT_EQ(U8(BoxRecorder::asked[0]), "Message|ファイルの終わりまで検索しました。\nファイルの先頭から検索しますか？");
+    EXPECT_EQ(U8(BoxRecorder::asked[1]), "Message|ファイルの先頭まで検索しました。\nファイルの終わりから検索しますか？");
+}
+
+TEST(ReplaceAll, WholeTextWithTemplatesAndEmptyMatches) {
+    struct Case {
+        const char16_t *text, *pattern, *replacement;
+        int expand;
+        std::string result;
+        int count;
+    } cases[] = {
+        {u"foo\nfoo", u"o", u"[$&]", 1, "f[o][o]|f[o][o]", 4},
+        {u"foo", u"o", u"[$&]", 0, "f[$&][$&]", 2},
+        {u"ab", u"x*", u"-", 0, "-a-b-", 3},
+        {u"a b", u"(\\w)", u"\\1\\n", 1, "a| b|", 2},
+        {u"ab\ncd", u"b\\nc", u"-", 0, "a-d", 1},
+        {u"baa", u"(?<=b)a", u"b", 0, "bba", 1},  // matches of the unchanged text only
+    };
+    for (const auto& c : cases) {
+        Buffer b(c.text);
+        auto re = Compile(c.pattern);
+        int count = -1;
+        EXPECT_EQ(ReplaceAll(b.data, c.replacement, c.expand, nullptr, nullptr, &count, re.get(), 0), 0);
+        EXPECT_EQ(b.Text(), c.result) << U8(c.pattern);
+        EXPECT_EQ(count, c.count) << U8(c.pattern);
+    }
+}
+
+TEST(ReplaceAll, OneUndoStepOrNoneAtAll) {
+    Buffer b(u"a1\na2");
+    auto re = Compile(u"a");
+    int count;
+    EXPECT_EQ(ReplaceAll(b.data, u"b", 0, nullptr, nullptr, &count, Compile(u"zz").get(), 0), 0);
+    EXPECT_EQ(count, 0);
+    EXPECT_FALSE(b.data.GetUndo()->CanUndo());
+    EXPECT_EQ(ReplaceAll(b.data, u"b", 0, nullptr, nullptr, &count, re.get(), 0), 0);
+    EXPECT_EQ(b.Text(), "b1|b2");
+    b.data.Undo();
+    EXPECT_EQ(b.Text(), "a1|a2");
+}
+
+TEST(ReplaceAll, StreamSelectionLimitsAndMovesItsEnd) {
+    Buffer b(u"aaaa\naaaa");
+    auto re = Compile(u"a");
+    const EditPos s{1, 0}, e{2, 1};
+    b.data.SetCaretPos(1, 2);  // at the selection end
+    int count;
+    EXPECT_EQ(ReplaceAll(b.data, u"xy", 0, &s, &e, &count, re.get(), 0), 0);
+    EXPECT_EQ(b.Text(), "axyxyxy|xyxyaa");
+    EXPECT_EQ(count, 5);
+    EXPECT_EQ(b.data.GetCaretPos(), (EditPos{4, 1}));  // followed the end
+}
+
+TEST(ReplaceAll, BoxSelectionReplacesOnlyInsideTheBoxColumns) {
+    Buffer b(u"aaaa\naaaa\naaaa");
+    b.data.GetDispData().boxX[0] = 1;
+    b.data.GetDispData().boxX[1] = 3;
+    auto re = Compile(u"a");
+    const EditPos s{1, 0}, e{3, 1};
+    int count;
+    EXPECT_EQ(ReplaceAll(b.data, u"bb", 0, &s, &e, &count, re.get(), 1), 0);
+    EXPECT_EQ(b.Text(), "abbbba|abbbba|aaaa");
+    EXPECT_EQ(count, 4);
+    // A match that reaches out of the box is left.
+    Buffer c(u"abc\nabc");
+    c.data.GetDispData().boxX[0] = 0;
+    c.data.GetDispData().boxX[1] = 2;
+    auto wide = Compile(u"bc");
+    EXPECT_EQ(ReplaceAll(c.data, u"-", 0, &s, &e, &count, wide.get(), 1), 0);
+    EXPECT_EQ(c.Text(), "abc|abc");
+    EXPECT_EQ(count, 0);
+}
+
+TEST(FilterLines, DeletesOrKeepsMatchingLinesTheLastOneIncluded) {
+    struct Case {
+        const char16_t *text, *pattern;
+        int deleteMatching;
+        std::string result;
+        int count;
+    } cases[] = {
+        {u"a1\nb\na2", u"a", 1, "b", 2},
+        {u"a1\nb\na2", u"a", 0, "a1|a2", 1},
+        {u"a1\na2", u"a", 1, "", 2},
+        {u"a1\na2\nb", u"a", 0, "a1|a2", 1},
+        {u"x\na1\nb2\ny", u"1\\nb", 1, "x|y", 2},
+        {u"b\nb", u"a", 0, "", 2},
+        {u"b\nb", u"a", 1, "b|b", 0},
+    };
+    for (const auto& c : cases) {
+        Buffer b(c.text);
+        auto re = Compile(c.pattern);
+        int count = -1;
+        EXPECT_EQ(FilterLines(b.data, FilterLinesArgs{0, -1, &count, re.get(), c.deleteMatching}), 0);
+        EXPECT_EQ(b.Text(), c.result) << U8(c.text) << " " << c.deleteMatching;
+        EXPECT_EQ(count, c.count) << U8(c.text) << " " << c.deleteMatching;
+    }
+}
+
+TEST(FilterLines, OnlyWithinTheLineRangeAsOneUndoStep) {
+    Buffer b(u"a\na\na\na");
+    auto re = Compile(u"a");
+    int count;
+    EXPECT_EQ(FilterLines(b.data, FilterLinesArgs{1, 2, &count, re.get(), 1}), 0);
+    EXPECT_EQ(b.Text(), "a|a");
+    EXPECT_EQ(count, 2);
+    b.data.Undo();
+    EXPECT_EQ(b.Text(), "a|a|a|a");
+}
+
+TEST(SearchFailures, ARegexThatGivesUpStopsReplaceAndFilterUnchanged) {
+    const std::u16string text = u"ab\n" + std::u16string(40, u'a') + u"\nab";
+    Buffer b(text.c_str());
+    auto re = Compile(u"b|(a|a)*c");
+    int count = -1;
+    EXPECT_EQ(ReplaceAll(b.data, u"x", 0, nullptr, nullptr, &count, re.get(), 0), kSearchFailed);
+    EXPECT_EQ(count, 0);
+    EXPECT_EQ(FilterLines(b.data, FilterLinesArgs{0, -1, &count, re.get(), 1}), kSearchFailed);
+    EXPECT_EQ(count, 0);
+    EXPECT_EQ(b.data.GetLineCount(), 3);
+    EXPECT_EQ(U8(b.data.GetLineText(0)), "ab");
+    EXPECT_FALSE(b.data.GetUndo()->CanUndo());
+}
+
+TEST(SelectionAnchors, ReadTheBuffersSelection) {
+    Buffer b(u"abcd\nabcd\nabcd");
+    auto& d = b.data.GetDispData();
+    d.selStart = EditPos{1, 0};
+    d.selEnd = EditPos{2, 2};
+    EditPos pos;
+    auto first = Compile(u"\\=A.");
+    EXPECT_EQ(SearchRegexLines(b.data, &pos, 1, 0, 3, first.get()), 1);
+    EXPECT_EQ(pos, (EditPos{1, 0}));
+    auto lineStarts = Compile(u"\\=^.");
+    int count;
+    EXPECT_EQ(ReplaceAll(b.data, u"-", 0, nullptr, nullptr, &count, lineStarts.get(), 0), 0);
+    EXPECT_EQ(b.Text(), "a-cd|-bcd|-bcd");
+    d.selStart = d.selEnd = EditPos{-1, -1};
+    EXPECT_EQ(SearchRegexLines(b.data, &pos, 1, 0, 3, first.get()), kSearchNotFound);
+}
+
+TEST(RegexHolder, FreesAndClears) {
+    RegexHolder h{regex_compile(u"a", 0)};
+    regex_holder_free(&h);
+    EXPECT_EQ(h.regex, nullptr);
+    regex_holder_free(&h);
+}
+
+}  // namespace

@@ -1,0 +1,84 @@
+// wdev grep: runs sulki's search worker and prints what sulki writes into
+// its result list, in the same order: the "searching" line, one line per
+// hit or unreadable file or folder, then the closing message. An invalid
+// pattern or mask list (an error box in sulki) goes to stderr.
+#include <cstdlib>
+#include <string>
+
+#include "grep/engine/grep_engine.h"
+#include "textengine/bytestream.h"
+#include "textengine/kanjicode.h"
+#include "textengine/kanjicodec.h"
+#include "wdev_command.h"
+
+namespace {
+
+class StdoutView : public GrepOutput {
+public:
+    void Append(const std::u16string& text) override {
+        const std::string bytes = EncodeText(KanjiCode::UTF8NoSig, text);
+        std::fwrite(bytes.data(), 1, bytes.size(), stdout);
+    }
+};
+
+int run_grep(const wdev::Args& args) {
+    GrepParams params;
+    std::vector<std::string> operands;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        if (a == "--regex") {
+            params.regularExpression = 1;
+        } else if (a == "--icase") {
+            params.distinguishCase = 0;
+        } else if (a == "--iwidth") {
+            params.distinguishWidth = 0;
+        } else if (a == "--subdirs") {
+            params.searchSubfolders = 1;
+        } else if (a == "--masks" || a == "--code") {
+            if (i + 1 >= args.size()) return wdev::usage_error(a + " needs a value");
+            const std::string& v = args[++i];
+            if (a == "--masks") {
+                params.masks = Utf8ToUtf16(v);
+            } else {
+                char* end = nullptr;
+                const long code = std::strtol(v.c_str(), &end, 10);
+                if (v.empty() || *end || (code != 9 && !IsKnownKanjiCode(int(code))))
+                    return wdev::usage_error("--code takes an encoding number (1-3, 5-11)");
+                params.encoding = int(code);
+            }
+        } else if (a.size() > 2 && a.compare(0, 2, "--") == 0) {
+            return wdev::usage_error("grep: unknown option " + a);
+        } else {
+            operands.push_back(a);
+        }
+    }
+    if (operands.size() != 2) return wdev::usage_error("grep needs TEXT and FOLDER");
+    params.searchText = Utf8ToUtf16(operands[0]);
+    params.folder = Utf8ToUtf16(operands[1]);
+    // As sulki normalises the folder field: no trailing separator.
+    while (params.folder.size() > 1 && (params.folder.back() == u'/' || params.folder.back() == u'\\') &&
+           !(params.folder.size() == 3 && params.folder[1] == u':'))
+        params.folder.pop_back();
+
+    static char buffer[1 << 16];
+    std::setvbuf(stdout, buffer, _IOFBF, sizeof buffer);
+    StdoutView view;
+    params.resultView = &view;
+    view.Append(u"'" + params.folder + u"' を検索中...\n");
+    const int result = GrepThreadProc(params);
+    if (result == GREP_BAD_PATTERN || result == GREP_BAD_MASKS) {
+        std::fflush(stdout);
+        const std::string text = EncodeText(KanjiCode::UTF8NoSig, params.messageText);
+        std::fprintf(stderr, "%s\n", text.c_str());
+        return 1;
+    }
+    view.Append(params.messageText);
+    std::fflush(stdout);
+    return result == GREP_SEARCH_FAILED ? 1 : 0;
+}
+
+wdev::Registrar reg({"grep",
+                     "[--regex] [--icase] [--iwidth] [--subdirs] [--masks \"*.txt;*.c\"] [--code N] TEXT FOLDER",
+                     run_grep});
+
+}  // namespace
