@@ -613,6 +613,7 @@ int CEditData::DeleteText(EditPos from, EditPos to, int record) {
     const int result = DeleteRange(from, to, record);
     if (record) m_undo->CloseCoalescing();
     if (result == 0) m_caret = from;
+    m_caretX = -1;
     NotifyChanged();
     return result;
 }

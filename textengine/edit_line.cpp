@@ -2,8 +2,8 @@
 
 #include <cstring>
 
-MPool LineTextPool(0x40000, 0x800000);
-CMemPool LineRecordPool(sizeof(CEditLine), 256);
+constinit MPool LineTextPool(0x40000, 0x800000);
+constinit CMemPool LineRecordPool(sizeof(CEditLine), 256);
 
 namespace {
 

@@ -47,4 +47,7 @@ struct CEditLine {
     int DeleteChars(int at, int count);
 };
 
+// The 32-bit product keeps the record at ten words.
+static_assert(sizeof(void*) != 4 || sizeof(CEditLine) == 40);
+
 extern CMemPool LineRecordPool;

@@ -7,8 +7,8 @@
 
 // Undo texts are small and short-lived: 1 KiB chunks, blocks above 512 bytes
 // taken one by one.
-MPool UndoTextPool(64, 64);
-CMemPool UndoRecordPool(sizeof(UndoRecord), 128);
+constinit MPool UndoTextPool(64, 64);
+constinit CMemPool UndoRecordPool(sizeof(UndoRecord), 128);
 
 namespace {
 constexpr int kRingStep = 64;
@@ -45,20 +45,23 @@ void CUndoData::FreeChain(int entry) {
 void CUndoData::FreeAll() {
     for (int i = 0; i < m_allocated; ++i) FreeChain(i);
     FreeRecords(m_lazyHead);  // outside the ring until its group ends
-    m_lazyHead = nullptr;
-    std::free(m_ring);
+    m_lazyHead = m_lazyTail = nullptr;
+    mpool_system_free(m_ring);
     m_ring = nullptr;
     m_allocated = 0;
     m_current = nullptr;
 }
 
 int CUndoData::Grow(int entries) {
-    auto* ring = static_cast<UndoRecord**>(std::realloc(m_ring, std::size_t(entries) * sizeof(UndoRecord*)));
+    auto* ring = static_cast<UndoRecord**>(mpool_system_alloc(std::size_t(entries) * sizeof(UndoRecord*)));
     if (!ring) {
         te_message_box(u"メモリが確保できません", u"メッセージ", kBoxIconInformation);
         return 1;
     }
-    for (int i = m_allocated; i < entries; ++i) ring[i] = nullptr;
+    const int keep = m_allocated < entries ? m_allocated : entries;
+    if (keep) std::memcpy(ring, m_ring, std::size_t(keep) * sizeof(UndoRecord*));
+    for (int i = keep; i < entries; ++i) ring[i] = nullptr;
+    mpool_system_free(m_ring);
     m_ring = ring;
     m_allocated = entries;
     return 0;
@@ -78,7 +81,11 @@ int CUndoData::OpenEntry(int serial, UndoRecord* head) {
     const int top = Next(m_top);
     const int behind = Next(top);
     if (behind >= m_allocated || top >= m_allocated) {
-        long long want = (long long)(behind > top ? behind : top) + kRingStep;
+        // Grow by at least 64 entries and by half again, so that a long
+        // session does not copy the ring over and over.
+        const long long need = (long long)(behind > top ? behind : top) + 1;
+        long long want = (long long)m_allocated + (m_allocated / 2 > kRingStep ? m_allocated / 2 : kRingStep);
+        if (want < need) want = need + kRingStep;
         if (want > m_maxGroups) want = m_maxGroups;
         if (Grow(int(want)) != 0) return 1;
     }
@@ -102,7 +109,7 @@ int CUndoData::NewRecord(int kind, int force) {
     UndoRecord* rec;
     // Inside a lazily begun group records go to its chain, even when an undo
     // in the meantime moved the current record back into the ring.
-    UndoRecord* chain = m_depth > 0 && m_lazyHead ? m_lazyHead : m_current;
+    UndoRecord* chain = m_depth > 0 && m_lazyHead ? m_lazyTail : m_current;
     if ((m_depth > 0 || force) && chain) {
         rec = AllocRecord(chain->serial, kind);
         if (!rec) return 1;
@@ -119,6 +126,7 @@ int CUndoData::NewRecord(int kind, int force) {
         }
         ++m_serial;
     }
+    if (m_lazyHead && rec->prev == m_lazyTail) m_lazyTail = rec;
     m_current = rec;
     m_openKind = kind;
     return 0;
@@ -132,7 +140,7 @@ void CUndoData::BeginGroup(int lazy) {
         if (head) {
             ++m_serial;
             head->length = 1;  // not in the ring yet
-            m_current = m_lazyHead = head;
+            m_current = m_lazyHead = m_lazyTail = head;
         }
         m_openKind = 0;
     }
@@ -148,7 +156,7 @@ void CUndoData::EndGroup() {
     bool empty = true;
     for (UndoRecord* r = head; r && empty; r = r->next) empty = r->kind == UndoKindGroup;
     const bool lazy = head == m_lazyHead;
-    m_lazyHead = nullptr;
+    m_lazyHead = m_lazyTail = nullptr;
     if (empty) {
         if (lazy) {
             FreeRecords(head);

@@ -34,6 +34,9 @@ struct UndoRecord {
     UndoRecord* prev;  // older
 };
 
+// The 32-bit product keeps the record at nine words.
+static_assert(sizeof(void*) != 4 || sizeof(UndoRecord) == 36);
+
 class CUndoData {
 public:
     static constexpr int kDefaultGroups = 2;  // one undoable group
@@ -95,6 +98,7 @@ private:
     // newest group that fell out of a full ring.
     int m_baseSerial = 0;
     UndoRecord* m_lazyHead = nullptr;  // head of a lazily begun group not yet in the ring
+    UndoRecord* m_lazyTail = nullptr;  // its newest record
 };
 
 // Closes a group when the scope ends, also on an early return or exception.
