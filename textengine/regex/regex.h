@@ -94,6 +94,7 @@ struct CompiledRegex {
     int frame_capacity = 0;
     int sub_depth = 0;           // nested sub-matches running now
     long long budget_left = 0;   // backtracks left at this position
+    long long budget = 10000000; // backtracks allowed at one start position
 };
 
 CompiledRegex* regex_compile(const char16_t* pattern, int flags);
