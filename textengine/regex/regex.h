@@ -98,7 +98,7 @@ struct CompiledRegex {
 };
 
 CompiledRegex* regex_compile(const char16_t* pattern, int flags);
-// The same for a pattern of a given length in units (NUL allowed inside).
+// The same for a pattern of a given length in units (a NUL still ends it).
 CompiledRegex* regex_compile_n(const char16_t* pattern, int length, int flags);
 // Finds the text as it stands (no regex language).
 CompiledRegex* regex_compile_literal(const char16_t* text, int flags);
