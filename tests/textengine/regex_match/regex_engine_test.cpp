@@ -173,6 +173,7 @@ TEST(RegexBounds, RunningOutOfFramesIsAnErrorNotNoMatch) {
 TEST(RegexBounds, ExponentialBacktrackingHitsTheBudget) {
     std::u16string s(40, u'a');
     RegexPtr re = compile("(a|aa)*c");
+    re.get()->budget = 100000;
     EXPECT_EQ(regex_search_string(re.get(), s.c_str(), 0, nullptr, nullptr), REGEX_ERR_BUDGET);
 }
 
@@ -180,9 +181,9 @@ TEST(RegexBounds, EmptyLoopsTerminate) {
     for (const char* p : {"(a?)*+b", "(a?)*b", "(|a)*b", "(a*)*b", "(a*)+b", "(?:a?)*?b", "(a?){2,}+b"}) {
         RegexPtr re = compile(p);
         ASSERT_TRUE(re) << p;
-        std::u16string s(20, u'a');
+        std::u16string s(12, u'a');
         int r = regex_search_string(re.get(), s.c_str(), 0, nullptr, nullptr);
-        EXPECT_TRUE(r == 0 || r == REGEX_ERR_STACK || r == REGEX_ERR_BUDGET) << p << " gave " << r;
+        EXPECT_EQ(r, 0) << p;
     }
 }
 
