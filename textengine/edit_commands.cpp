@@ -1,7 +1,6 @@
 // Whole-text commands of a buffer: line sort, word and blank movement,
 // indentation and width conversion, bracket matching.
 #include <algorithm>
-#include <numeric>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -59,17 +58,28 @@ int CEditData::SortLines(int a, int b, bool descending) {
     if (a >= b) return 0;
     const int count = b - a + 1;
     std::vector<CEditLine*> recs(static_cast<std::size_t>(count));
-    for (int i = 0; i < count; ++i) recs[std::size_t(i)] = m_lines.At(a + i);
-    // order[i] = the line (relative to a) that goes to slot i. A merge sort:
-    // equal lines keep their order and no input makes it quadratic or deep.
+    // A merge sort of (text, line) keys: equal lines keep their order and no
+    // input makes it quadratic or deep.
+    struct Key {
+        std::u16string_view text;
+        int line;  // relative to a
+    };
+    std::vector<Key> keys(static_cast<std::size_t>(count));
+    for (int i = 0; i < count; ++i) {
+        recs[std::size_t(i)] = m_lines.At(a + i);
+        keys[std::size_t(i)] = {line_view(recs[std::size_t(i)]), i};
+    }
+    if (descending)
+        std::stable_sort(keys.begin(), keys.end(), [](const Key& x, const Key& y) { return y.text < x.text; });
+    else
+        std::stable_sort(keys.begin(), keys.end(), [](const Key& x, const Key& y) { return x.text < y.text; });
+    // order[i] = the line that goes to slot i.
     std::vector<int> order(static_cast<std::size_t>(count));
-    std::iota(order.begin(), order.end(), 0);
-    std::stable_sort(order.begin(), order.end(), [&](int x, int y) {
-        const std::u16string_view u = line_view(recs[std::size_t(x)]), v = line_view(recs[std::size_t(y)]);
-        return descending ? v.compare(u) < 0 : u.compare(v) < 0;
-    });
-    int first = 0;
-    while (first < count && order[std::size_t(first)] == first) ++first;
+    int first = count;
+    for (int i = 0; i < count; ++i) {
+        order[std::size_t(i)] = keys[std::size_t(i)].line;
+        if (first == count && order[std::size_t(i)] != i) first = i;
+    }
     if (first == count) return 0;
 
     // One record holds the whole new order, so undo restores it in one step.

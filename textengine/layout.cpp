@@ -64,19 +64,21 @@ int CEditData::GetDisplayColumn(int line, int column, CTextMetrics* m) const {
 
 int CEditData::FitChars(const char16_t* text, int width, CTextMetrics* m) const {
     const CCharWidthTable& table = m_disp.widths;
+    const int tabStop = table.TabStopWidth(m);
     int x = 0;
     int i = 0;
     while (text[i]) {
         if (text[i] == u'\t') {
             if (x + 2 > width) break;  // a TAB is taken when 2 pixels are left
-            x = table.NextTabStop(m, x);
+            x = (x / tabStop + 1) * tabStop;
             ++i;
             continue;
         }
-        const int advance = table.Advance(m, utf16_get_code_point(text + i));
+        int units;
+        const int advance = table.AdvanceAt(m, text + i, units);
         if (x + advance > width) break;
         x += advance;
-        i += utf16_units_at(text + i);
+        i += units;
     }
     if (!text[i]) return i;  // the whole rest fits: no break to adjust
 

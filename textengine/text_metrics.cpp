@@ -48,32 +48,41 @@ int CCharWidthTable::TabStopWidth(CTextMetrics* m) const {
     return t > 0 ? t : 1;
 }
 
+int CCharWidthTable::AdvanceSlow(CTextMetrics* m, const char16_t* p, int& units) const {
+    units = utf16_units_at(p);
+    return Advance(m, utf16_get_code_point(p));
+}
+
 int CalcTextWidth(const char16_t* text, const CCharWidthTable& table, CTextMetrics* m, int n) {
     if (!text) return 0;
+    const int tabStop = table.TabStopWidth(m);
     int x = 0;
     for (int i = 0; n < 0 ? text[i] != 0 : i < n;) {
-        const char16_t u = text[i];
-        if (u == u'\t') {
-            x = table.NextTabStop(m, x);
+        if (text[i] == u'\t') {
+            x = (x / tabStop + 1) * tabStop;
             ++i;
             continue;
         }
-        // A pair cut by n is measured as the lone high half.
-        const bool pair = utf16_is_high_surrogate(u) && (n < 0 || i + 1 < n) && utf16_is_low_surrogate(text[i + 1]);
-        x += table.Advance(m, pair ? utf16_get_code_point(text + i) : u);
-        i += pair ? 2 : 1;
+        int units;
+        if (n >= 0 && i + 1 == n && utf16_is_high_surrogate(text[i])) {
+            x += table.Advance(m, text[i]);  // a pair cut by n: its high half alone
+            units = 1;
+        } else {
+            x += table.AdvanceAt(m, text + i, units);
+        }
+        i += units;
     }
     return x;
 }
 
 int CalcCharIndexAtX(const char16_t* text, const CCharWidthTable& table, CTextMetrics* m, int x) {
     if (!text) return 0;
+    const int tabStop = table.TabStopWidth(m);
     int pos = 0;
     int i = 0;
     while (text[i]) {
-        const char16_t u = text[i];
-        const int units = utf16_units_at(text + i);
-        const int next = u == u'\t' ? table.NextTabStop(m, pos) : pos + table.Advance(m, utf16_get_code_point(text + i));
+        int units = 1;
+        const int next = text[i] == u'\t' ? (pos / tabStop + 1) * tabStop : pos + table.AdvanceAt(m, text + i, units);
         if (next > x) return 2 * (x - pos) < next - pos ? i : i + units;
         pos = next;
         i += units;

@@ -63,6 +63,16 @@ public:
         const int w = GetWidth(m, cp);
         return w + (w < m_fullWidth ? m_spacing : 2 * m_spacing);
     }
+    // Advance of the character at p (not a TAB): units gets 2 for a pair.
+    int AdvanceAt(CTextMetrics* m, const char16_t* p, int& units) const {
+        const char16_t u = *p;
+        units = 1;
+        if (m_widths && (u < 0xD800 || u > 0xDFFF)) {
+            const int w = m_widths[u];
+            if (w >= 0) return m_spacing == 0 ? w : w + (w < m_fullWidth ? m_spacing : 2 * m_spacing);
+        }
+        return AdvanceSlow(m, p, units);
+    }
     bool IsWide(CTextMetrics* m, char32_t cp) const { return GetWidth(m, cp) >= m_fullWidth; }
     // Width of one tab stop: (width of 'x' + spacing) x tab size, at least 1.
     int TabStopWidth(CTextMetrics* m) const;
@@ -81,6 +91,7 @@ public:
 
 private:
     int Measure(CTextMetrics* m, char32_t cp) const;
+    int AdvanceSlow(CTextMetrics* m, const char16_t* p, int& units) const;
 
     mutable std::unique_ptr<int[]> m_widths;  // 65536 entries, -1 = not measured yet
     int m_tabSize = 4;
