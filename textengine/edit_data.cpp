@@ -373,7 +373,9 @@ int CEditData::TypeChar(char32_t ch) {
                         (m_indentMode == 2 && (ch == u'{' || ch == u'}' || ch == u':'));
     // The indentation added after the char belongs to the same undo step.
     CUndoGroupGuard group(indent ? m_undo : nullptr, 0);
-    const bool coalesce = m_undo->GetOpenKind() == UndoKindInsert &&
+    // A typing record replays as one run of text, so it continues only where
+    // the last typed char ended (a vertical caret move leaves it open).
+    const bool coalesce = m_undo->GetOpenKind() == UndoKindInsert && m_caret == m_typedEnd &&
                           (ch == m_lastTyped || (!IsBreakChar(ch) && !IsBreakChar(m_lastTyped)));
     if (!coalesce && OpenRecord(UndoKindInsert, m_caret) != 0) return 1;
     int result;
@@ -390,9 +392,23 @@ int CEditData::TypeChar(char32_t ch) {
         if (g_indentHook) g_indentHook(*this, ch);
         else if (m_indentMode == 1) CopyIndentation();
     }
+    m_typedEnd = m_caret;
     m_caretX = -1;
     group.Release();
     NotifyChanged();
+    return result;
+}
+
+int CEditData::InsertTab(int caretX, int blankWidth, int tabStopWidth) {
+    if (!m_tabAsSpace || blankWidth <= 0 || tabStopWidth <= 0) return TypeChar(u'\t');
+    if (caretX < 0) caretX = 0;
+    const long long reach = (long long)caretX + blankWidth;
+    const long long target = (reach + tabStopWidth - 1) / tabStopWidth * tabStopWidth;
+    int result = 0;
+    if ((long long)caretX + blankWidth / 2 < target) {
+        for (long long n = (target - caretX) / blankWidth; n > 0 && result == 0; --n) result = TypeChar(u' ');
+    }
+    m_caretX = -1;
     return result;
 }
 
@@ -524,7 +540,9 @@ int CEditData::Backspace() {
     ++m_editCounter;
     m_caret = ClampPos(m_caret);
     if (m_caret.column == 0 && m_caret.line == 0) return 0;
-    if (m_undo->GetOpenKind() != UndoKindBackspace && OpenRecord(UndoKindBackspace, m_caret) != 0) return 1;
+    if ((m_undo->GetOpenKind() != UndoKindBackspace || m_caret != m_typedEnd) &&
+        OpenRecord(UndoKindBackspace, m_caret) != 0)
+        return 1;
     int result = 0;
     if (m_caret.column > 0) {
         CEditLine* line = m_lines.At(m_caret.line);
@@ -550,6 +568,7 @@ int CEditData::Backspace() {
         rec->line = m_caret.line;
         rec->column = m_caret.column;
     }
+    m_typedEnd = m_caret;
     m_caretX = -1;
     NotifyChanged();
     return result;
@@ -597,8 +616,10 @@ int CEditData::DeleteCharAtCaret() {
     m_caret = from;
     if (from == to) return 0;
     // Never appended to a typing record: a deletion is its own step.
-    if (m_undo->GetOpenKind() != UndoKindDelete && OpenRecord(UndoKindDelete, from) != 0) return 1;
+    if ((m_undo->GetOpenKind() != UndoKindDelete || from != m_typedEnd) && OpenRecord(UndoKindDelete, from) != 0)
+        return 1;
     const int result = DeleteRange(from, to, 1);
+    m_typedEnd = from;
     m_caretX = -1;
     NotifyChanged();
     return result;
@@ -609,9 +630,10 @@ int CEditData::DeleteText(EditPos from, EditPos to, int record) {
     from = ClampPos(from);
     to = ClampPos(to);
     if (to < from) std::swap(from, to);
+    if (from == to) record = 0;  // nothing removed: no undo step
     if (record && OpenRecord(UndoKindDelete, from) != 0) return 1;
     const int result = DeleteRange(from, to, record);
-    if (record) m_undo->CloseCoalescing();
+    m_undo->CloseCoalescing();  // the caret moves: typing starts a new step
     if (result == 0) m_caret = from;
     m_caretX = -1;
     NotifyChanged();

@@ -100,6 +100,7 @@ public:
     // Caret and positions ----------------------------------------------------
     EditPos GetCaretPos() const { return m_caret; }
     char32_t GetCaretChar() const;
+    // At column 0 of a later line the line break reads as CR; 0 at (0,0).
     char32_t GetCharBeforeCaret() const;
     char32_t GetCharAt(int line, int column) const;
     bool IsCaretAtLineEnd() const;
@@ -115,6 +116,10 @@ public:
     int InputChar(char16_t ch);
     int NewLine();
     int TypeChar(char32_t ch);
+    // Typing TAB. With tab-as-space on, blanks up to the next tab stop are
+    // typed instead; the metrics come from the window's width table: the
+    // caret's pixel x, the advance of one blank and the tab-stop width.
+    int InsertTab(int caretX, int blankWidth, int tabStopWidth);
     virtual int InsertText(const char16_t* text, int updateCaretX);
     int InsertBlock(const char16_t* text);
     int InsertBlock(const char16_t* text, int count);
@@ -176,6 +181,10 @@ private:
     int m_replaySerial = 0;
     int m_editCounter = 0;
     char32_t m_lastTyped = 0;
+    // Where the open typing, backspace or delete record goes on: a record is
+    // replayed as one run, so it continues only at that position (vertical
+    // caret moves leave the record open).
+    EditPos m_typedEnd{-1, -1};
     CEditDispData m_disp;
     char16_t* m_lastConfinement = nullptr;
     char16_t* m_firstConfinement = nullptr;

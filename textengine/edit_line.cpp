@@ -30,9 +30,14 @@ void CEditLine::Destroy(CEditLine* line) {
 }
 
 CEditLine* CEditLine::Dummy() {
-    // Callers might have scribbled on it despite the rules; keep it empty.
-    g_dummy = {g_emptyText, 0, 1, 0, 0, -1, 0, 1, nullptr, 0};
-    g_emptyText[0] = 0;
+    // Callers might have scribbled on it despite the rules; keep it empty
+    // (written only then, so threads reading it do not race).
+    if (g_dummy.text != g_emptyText || g_dummy.length != 1 || g_dummy.width != 0 || g_dummy.flags != 0 ||
+        g_dummy.changeMark != -1 || g_dummy.rowCount != 1 || g_dummy.firstRow != 0 || g_dummy.wrapOffsets ||
+        g_emptyText[0] != 0) {
+        g_dummy = {g_emptyText, 0, 1, 0, 0, -1, 0, 1, nullptr, 0};
+        g_emptyText[0] = 0;
+    }
     return &g_dummy;
 }
 
@@ -64,6 +69,7 @@ int CEditLine::SetCapacity(int bytes) {
 
 int CEditLine::InsertChars(int at, const char16_t* chars, int count) {
     if (count <= 0) return 0;
+    if ((long long)(length + (long long)count) * 2 + 2 > 0x7FFFFFFF) return 1;
     const int needed = (length + count) * int(sizeof(char16_t));
     if (needed >= capacity && SetCapacity(needed + int(sizeof(char16_t))) != 0) return 1;
     flags |= FlagTextChanged;

@@ -12,7 +12,7 @@ std::size_t CMemPool::ItemStride() const {
     return (size + a - 1) & ~(a - 1);
 }
 
-int CMemPool::Grow() {
+int CMemPool::GrowLocked() {
     const std::size_t stride = ItemStride();
     const std::size_t count = m_itemsPerBlock ? m_itemsPerBlock : 1;
     constexpr std::size_t head = (sizeof(BlockNode) + alignof(std::max_align_t) - 1) & ~(alignof(std::max_align_t) - 1);
@@ -30,6 +30,7 @@ int CMemPool::Grow() {
 }
 
 void CMemPool::FreeAll() {
+    MPoolLock lock;
     while (m_blocks) {
         BlockNode* next = m_blocks->next;
         mpool_system_free(m_blocks);

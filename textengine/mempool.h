@@ -1,9 +1,11 @@
 // Fixed-size item pool (line records, undo records) with one free list.
 // Callers take an item with Alloc and give it back with Free; memory returns
-// to the system only through FreeAll. Not thread-safe.
+// to the system only through FreeAll. Guarded by the pools' lock (mpool.h).
 #pragma once
 
 #include <cstddef>
+
+#include "textengine/mpool.h"
 
 class CMemPool {
 public:
@@ -14,20 +16,25 @@ public:
 
     // An uninitialised item, or null when memory is short.
     void* Alloc() {
-        if (!m_free && Grow() != 0) return nullptr;
+        MPoolLock lock;
+        if (!m_free && GrowLocked() != 0) return nullptr;
         FreeItem* item = m_free;
         m_free = item->next;
         return item;
     }
     void Free(void* item) {
         if (!item) return;
+        MPoolLock lock;
         auto* f = static_cast<FreeItem*>(item);
         f->next = m_free;
         m_free = f;
     }
 
     // Adds one block of items to the free list: 0, or 1 when memory is short.
-    int Grow();
+    int Grow() {
+        MPoolLock lock;
+        return GrowLocked();
+    }
     // Frees every block; every item handed out becomes invalid.
     void FreeAll();
 
@@ -36,6 +43,8 @@ public:
     std::size_t ItemsPerBlock() const { return m_itemsPerBlock; }
 
 private:
+    int GrowLocked();
+
     struct FreeItem { FreeItem* next; };
     struct BlockNode { BlockNode* next; };  // heads each block, items follow
 

@@ -2,6 +2,13 @@
 
 #include <cstdlib>
 #include <new>
+#include <thread>
+
+std::atomic_flag MPoolLock::s_flag;
+
+void MPoolLock::Wait() {
+    while (s_flag.test_and_set(std::memory_order_acquire)) std::this_thread::yield();
+}
 
 namespace {
 
@@ -58,6 +65,7 @@ MPool* mpool_create(std::size_t initial, std::size_t maximum) {
 }
 
 void mpool_release(MPool* pool) {
+    MPoolLock lock;
     for (MPoolChunk* c = pool->chunks; c;) {
         MPoolChunk* next = c->next;
         mpool_system_free(c);
@@ -87,6 +95,7 @@ void link_before(MPoolChunk* next, MPoolChunk* node) {
 }  // namespace
 
 void* mpool_alloc(MPool* pool, std::size_t n) {
+    MPoolLock lock;
     if (n > pool->threshold) {
         const std::size_t b = large_size(n);
         auto* c = static_cast<MPoolChunk*>(mpool_system_alloc(sizeof(MPoolChunk) + kHeader + b));
@@ -138,6 +147,7 @@ void* mpool_alloc(MPool* pool, std::size_t n) {
 
 void mpool_free(void* block) {
     if (!block) return;
+    MPoolLock lock;
     auto* h = static_cast<MPoolBlockHeader*>(block) - 1;
     auto* pool = static_cast<MPool*>(h->pool);
     if (h->size > pool->threshold) {

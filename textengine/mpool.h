@@ -1,10 +1,29 @@
 // Size-class pool for many small, short-lived blocks (line texts, undo texts,
 // regex nodes, interpreter payloads). Blocks up to the pool's threshold are
 // carved from large chunks and recycled per size class; larger blocks are
-// allocated one by one. Not thread-safe: every user runs on the UI thread.
+// allocated one by one.
 #pragma once
 
+#include <atomic>
 #include <cstddef>
+
+// Pools serve the UI thread, but the grep program's worker loads files into
+// text buffers of its own while the UI thread edits the result view, and the
+// line pools are shared. One lock for all pools keeps that sound; uncontended
+// it costs one atomic exchange.
+class MPoolLock {
+public:
+    MPoolLock() {
+        if (s_flag.test_and_set(std::memory_order_acquire)) Wait();
+    }
+    ~MPoolLock() { s_flag.clear(std::memory_order_release); }
+    MPoolLock(const MPoolLock&) = delete;
+    MPoolLock& operator=(const MPoolLock&) = delete;
+
+private:
+    static void Wait();
+    static std::atomic_flag s_flag;
+};
 
 struct MPoolChunk;
 

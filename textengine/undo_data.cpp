@@ -53,6 +53,8 @@ void CUndoData::FreeAll() {
 }
 
 int CUndoData::Grow(int entries) {
+    if (entries < 1) entries = 1;
+    for (int i = entries; i < m_allocated; ++i) FreeChain(i);  // a smaller ring drops what it no longer holds
     auto* ring = static_cast<UndoRecord**>(mpool_system_alloc(std::size_t(entries) * sizeof(UndoRecord*)));
     if (!ring) {
         te_message_box(u"メモリが確保できません", u"メッセージ", kBoxIconInformation);
@@ -73,8 +75,6 @@ void CUndoData::Reset() {
     m_baseSerial = 0;
     Grow(m_maxGroups < kRingStep ? m_maxGroups : kRingStep);
 }
-
-bool CUndoData::CanRedo() const { return m_depth == 0 && Entry(Next(m_top)) != nullptr; }
 
 // Makes the entry behind the top a fresh group with the given head: 0 or 1.
 int CUndoData::OpenEntry(int serial, UndoRecord* head) {
@@ -153,8 +153,12 @@ void CUndoData::EndGroup() {
     UndoRecord* head = m_lazyHead ? m_lazyHead : m_current;
     if (!head) return;
     while (head->prev) head = head->prev;
+    // A group whose records change no text (markers, caret positions, empty
+    // texts) is not worth an undo step.
     bool empty = true;
-    for (UndoRecord* r = head; r && empty; r = r->next) empty = r->kind == UndoKindGroup;
+    for (UndoRecord* r = head; r && empty; r = r->next)
+        empty = r->kind == UndoKindGroup || r->kind == UndoKindCaret ||
+                (r->kind != UndoKindSwap && r->length == 0);
     const bool lazy = head == m_lazyHead;
     m_lazyHead = m_lazyTail = nullptr;
     if (empty) {

@@ -72,8 +72,8 @@ public:
     void CloseCoalescing() { m_openKind = 0; }
     int GetGroupDepth() const { return m_depth; }
     int GetMaxGroups() const { return m_maxGroups; }
-    bool CanUndo() const { return m_current != nullptr && m_depth == 0; }
-    bool CanRedo() const;
+    bool CanUndo() const { return (m_lazyHead ? Entry(m_top) : m_current) != nullptr; }
+    bool CanRedo() const { return Entry(Next(m_top)) != nullptr; }
 
 private:
     friend class CEditData;

@@ -43,7 +43,7 @@ struct RandomEditor {
 
     void Step(CEditData& d, std::u16string& model) {
         int caret = Offset(model, d.GetCaretPos());
-        switch (Pick(7)) {
+        switch (Pick(8)) {
         case 0: {
             const std::u16string w = Word();
             d.InsertText(w.c_str(), 1);
@@ -87,6 +87,9 @@ struct RandomEditor {
             model.replace(std::size_t(oa), std::size_t(ob - oa), Normalize(w));
             break;
         }
+        case 7:
+            d.MoveCaretLines(Pick(3) - 1);
+            break;
         }
     }
 };

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "tests/textengine/edit_model.h"
@@ -243,6 +244,23 @@ TEST_F(Buffer, NewLineMovesTheTailAndTheSyntaxState) {
     EXPECT_EQ(d.GetLineFlags(0, CEditLine::FlagInBlockComment), 0);
 }
 
+TEST_F(Buffer, TabAsSpaceTypesBlanksToTheNextStop) {
+    struct Case { int caretX; int expectBlanks; };
+    // Blank 8 px, tab stop 32 px: the stop must lie at least one blank ahead.
+    const Case cases[] = {{0, 4}, {8, 3}, {24, 1}, {30, 4}, {32, 4}, {20, 1}};
+    for (const Case& c : cases) {
+        d.Reset();
+        d.SetTabAsSpace(1);
+        EXPECT_EQ(d.InsertTab(c.caretX, 8, 32), 0);
+        EXPECT_EQ(Text(d), std::u16string(std::size_t(c.expectBlanks), u' ')) << c.caretX;
+        EXPECT_EQ(d.GetCaretX(), -1);
+    }
+    d.Reset();
+    d.SetTabAsSpace(0);
+    d.InsertTab(0, 8, 32);
+    EXPECT_EQ(Text(d), u"\t");
+}
+
 TEST_F(Buffer, InputCharLeavesNotificationToTheCaller) {
     d.InputChar(u'a');
     d.InputChar(u'\n');  // ignored
@@ -381,6 +399,30 @@ TEST(BufferRandom, MatchesAPlainStringModel) {
             ASSERT_TRUE(Consistent(d)) << "seed " << seed << " step " << step;
         }
     }
+}
+
+// The grep program's worker fills text buffers of its own while the UI thread
+// edits another: the shared pools must stay sound.
+TEST(BufferThreads, BuffersOnTwoThreadsShareThePools) {
+    auto work = [](unsigned seed, bool* ok) {
+        for (int round = 0; round < 60; ++round) {
+            CEditData d;
+            d.SetUndoUnlimited();
+            std::u16string model;
+            edit_test::RandomEditor editor(seed + unsigned(round));
+            for (int step = 0; step < 150; ++step) editor.Step(d, model);
+            if (Text(d) != model || !edit_test::Consistent(d)) *ok = false;
+            while (d.Undo() == 0) {
+            }
+            if (!d.IsEmpty()) *ok = false;
+        }
+    };
+    bool ok1 = true, ok2 = true;
+    std::thread other(work, 1000u, &ok2);
+    work(2000u, &ok1);
+    other.join();
+    EXPECT_TRUE(ok1);
+    EXPECT_TRUE(ok2);
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include "tests/textengine/edit_model.h"
 #include "tests/textengine/edit_test_util.h"
 #include "textengine/edit_data.h"
+#include "textengine/utf16.h"
 
 namespace {
 
@@ -48,6 +49,41 @@ TEST_F(Undo, TypingCoalescesRunsOfWordCharsOrOfOneChar) {
     }
 }
 
+TEST_F(Undo, LanguageBreakCharsDecideTheSteps) {
+    static int tag;
+    const auto* language = reinterpret_cast<const CStrToken*>(&tag);
+    CEditData::SetBreakCharTest([](const CStrToken* lang, char32_t cp) {
+        return lang == reinterpret_cast<const CStrToken*>(&tag) && (cp == u'-' || cp == u' ');
+    });
+    struct Case { const CStrToken* language; int steps; };
+    // Defaults: TAB breaks, '-' does not. The language: the other way round.
+    for (const Case& c : {Case{nullptr, 5}, Case{language, 3}}) {
+        d.Reset();
+        d.SetUndoUnlimited();
+        d.SetLanguage(c.language);
+        Type(u"a-b\tc\td");
+        EXPECT_EQ(UndoSteps(), c.steps);
+    }
+    CEditData::SetBreakCharTest(nullptr);
+}
+
+TEST_F(Undo, SmartIndentRunsInsideTheTypingStep) {
+    static std::u16string seen;
+    seen.clear();
+    CEditData::SetIndentHook([](CEditData& data, char32_t ch) {
+        seen += char16_t(ch);
+        data.TypeChar(u'\t');
+        data.TypeChar(u'\t');
+    });
+    d.SetUndoUnlimited();
+    d.SetIndentMode(2);
+    Type(u"x{\ry");
+    EXPECT_EQ(seen, u"{\r");
+    EXPECT_EQ(Text(d), u"x{\t\t\n\t\ty");
+    EXPECT_EQ(UndoSteps(), 4);  // x, {+indent, CR+indent, y
+    CEditData::SetIndentHook(nullptr);
+}
+
 TEST_F(Undo, CaretMovesEndAStep) {
     d.SetUndoUnlimited();
     Type(u"ab");
@@ -58,6 +94,19 @@ TEST_F(Undo, CaretMovesEndAStep) {
     Type(u"e");
     EXPECT_EQ(Text(d), u"abcde");
     EXPECT_EQ(UndoSteps(), 2);
+}
+
+TEST_F(Undo, TypingAfterAVerticalMoveUndoesOnItsOwn) {
+    Load(u"\n");
+    d.SetUndoUnlimited();
+    Type(u"ab");
+    d.MoveCaretLines(1);
+    Type(u"cd");
+    EXPECT_EQ(Text(d), u"ab\ncd");
+    ASSERT_EQ(d.Undo(), 0);
+    EXPECT_EQ(Text(d), u"ab\n");
+    ASSERT_EQ(d.Undo(), 0);
+    EXPECT_EQ(Text(d), u"\n");
 }
 
 TEST_F(Undo, DeleteAfterTypingIsAStepOfItsOwn) {
@@ -126,7 +175,10 @@ TEST_F(Undo, NewChangeAfterUndoEndsRedo) {
     d.MoveCaretChars(-1);
     Type(u"c");
     ASSERT_EQ(d.Undo(), 0);
+    EXPECT_TRUE(d.GetUndo()->CanRedo());
     Type(u"d");
+    EXPECT_FALSE(d.GetUndo()->CanRedo());
+    EXPECT_TRUE(d.GetUndo()->CanUndo());
     EXPECT_EQ(d.Redo(), 1);
     EXPECT_EQ(Text(d), u"adb");
     EXPECT_EQ(UndoSteps(), 2);
@@ -170,6 +222,8 @@ TEST_F(Undo, GroupsThatRecordNothingLeaveNoStep) {
     d.GetUndo()->BeginGroup(1);  // nested: a marker
     d.GetUndo()->EndGroup();
     d.GetUndo()->EndGroup();
+    d.ReplaceRange({1, 0}, {1, 0}, u"");  // a caret marker, nothing removed or inserted
+    d.DeleteText({0, 0}, {0, 0}, 1);
     EXPECT_TRUE(d.IsModified());
     EXPECT_EQ(UndoSteps(), 1);
     EXPECT_FALSE(d.IsModified());
@@ -259,7 +313,7 @@ TEST_F(Undo, RingThatCannotGrowTellsTheUser) {
 }
 
 TEST(UndoRandom, EveryStepUndoesToTheTextItLeft) {
-    for (unsigned seed = 1; seed <= 20; ++seed) {
+    for (unsigned seed = 1; seed <= 100; ++seed) {
         CEditData d;
         if (seed % 4 != 0) d.SetUndoUnlimited();  // every fourth run keeps the two-entry ring
         d.InsertBlock(u"first line\nsecond\n\nlast");
@@ -288,6 +342,77 @@ TEST(UndoRandom, EveryStepUndoesToTheTextItLeft) {
         }
         ASSERT_EQ(Text(d), final) << "seed " << seed;
         EXPECT_TRUE(d.IsModified() || final == u"first line\nsecond\n\nlast");
+    }
+}
+
+TEST(UndoRandom, UndoAndRedoInterleavedWithEditsStayConsistent) {
+    for (unsigned seed = 1; seed <= 100; ++seed) {
+        CEditData d;
+        if (seed % 3 != 0) d.SetUndoUnlimited();
+        d.InsertBlock(u"alpha\nbeta");
+        d.ResetUndo();
+        std::u16string model = Text(d);
+        std::map<int, std::u16string> bySerial{{0, model}};
+        edit_test::RandomEditor editor(seed);
+        for (int step = 0; step < 300; ++step) {
+            const int pick = editor.Pick(10);
+            if (pick < 2) {
+                if ((pick == 0 ? d.Undo() : d.Redo()) == 0) {
+                    const int serial = d.GetUndo()->GetCurrentSerial();
+                    ASSERT_EQ(Text(d), bySerial[serial]) << "seed " << seed << " step " << step;
+                    ASSERT_EQ(d.IsModified(), serial != 0) << "seed " << seed << " step " << step;
+                }
+                model = Text(d);
+            } else {
+                editor.Step(d, model);
+                ASSERT_EQ(Text(d), model) << "seed " << seed << " step " << step;
+                bySerial[d.GetUndo()->GetCurrentSerial()] = model;
+            }
+            ASSERT_TRUE(edit_test::Consistent(d));
+        }
+    }
+}
+
+// Every edit keeps pairs whole, and undo brings back the exact text.
+TEST(UndoRandom, SurrogatePairsAreNeverSplit) {
+    auto whole = [](const CEditData& d) {
+        for (int i = 0; i < d.GetLineCount(); ++i) {
+            const char16_t* t = d.GetLineText(i);
+            for (int j = 0; j < d.GetLineLength(i); ++j) {
+                const bool high = utf16_is_high_surrogate(t[j]);
+                const bool low = utf16_is_low_surrogate(t[j]);
+                if (high && !utf16_is_low_surrogate(t[j + 1])) return false;
+                if (low && (j == 0 || !utf16_is_high_surrogate(t[j - 1]))) return false;
+            }
+        }
+        return true;
+    };
+    const char16_t* start = u"\U0001F600a\U00020BB7\n\U0001F601";
+    for (unsigned seed = 1; seed <= 50; ++seed) {
+        CEditData d;
+        d.SetUndoUnlimited();
+        d.InsertBlock(start);
+        d.ResetUndo();
+        edit_test::RandomEditor editor(seed);
+        for (int step = 0; step < 200; ++step) {
+            switch (editor.Pick(6)) {
+            case 0: d.TypeChar(editor.Pick(2) ? 0x1F602 : u'x'); break;
+            case 1: d.Backspace(); break;
+            case 2: d.DeleteCharAtCaret(); break;
+            case 3: {
+                const EditPos p = editor.AnyPos(d);  // may point between two halves
+                d.SetCaretPos(p.line, p.column);
+                break;
+            }
+            case 4: d.DeleteText(editor.AnyPos(d), editor.AnyPos(d), 1); break;
+            case 5: d.MoveCaretChars(editor.Pick(5) - 2); break;
+            }
+            ASSERT_TRUE(whole(d)) << "seed " << seed << " step " << step;
+            ASSERT_TRUE(edit_test::Consistent(d));
+        }
+        while (d.Undo() == 0) {
+        }
+        EXPECT_EQ(Text(d), u"\U0001F600a\U00020BB7\n\U0001F601") << "seed " << seed;
     }
 }
 
