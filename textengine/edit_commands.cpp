@@ -227,19 +227,13 @@ void CEditData::MoveToBlank(int n, const char32_t blanks[3]) {
 
 // Conversions ----------------------------------------------------------------
 
-// Replaces the first count units of line by with; the undo group's caret is
-// recorded before the first change.
-int CEditData::ReplaceLineStart(int line, int count, const char16_t* with, bool& recorded) {
-    if (!recorded) {
-        if (RecordCaretForUndo() != 0) return 1;
-        recorded = true;
-    }
-    if (DeleteText({0, line}, {count, line}, 1) != 0) return 1;
-    SetCaretPos(line, 0);
-    return InsertText(with, 1);
-}
+int CEditData::TabsToSpaces(int first, int last) { return ConvertIndentation(first, last, false); }
+int CEditData::SpacesToTabs(int first, int last) { return ConvertIndentation(first, last, true); }
 
-int CEditData::TabsToSpaces(int first, int last) {
+// Leading TABs become tab-size blanks each, or each full tab size of leading
+// blanks one TAB. One undo group, opened at the first change; the caret
+// keeps its character.
+int CEditData::ConvertIndentation(int first, int last, bool toTabs) {
     if (first > last) std::swap(first, last);
     first = std::max(first, 0);
     last = std::min(last, m_lines.Count() - 1);
@@ -250,37 +244,29 @@ int CEditData::TabsToSpaces(int first, int last) {
     int result = 0;
     for (int line = first; line <= last && result == 0; ++line) {
         const char16_t* text = GetLineText(line);
-        int tabs = 0;
-        while (text[tabs] == u'\t') ++tabs;
-        if (tabs == 0 || (long long)tabs * tab > kMaxIndentRun) continue;
-        const std::u16string blanks(std::size_t(tabs * tab), u' ');
-        result = ReplaceLineStart(line, tabs, blanks.c_str(), recorded);
-        if (result == 0 && caret.line == line) caret.column += caret.column >= tabs ? tabs * (tab - 1) : caret.column * (tab - 1);
-    }
-    m_caret = ClampPos(caret);
-    return result;
-}
-
-int CEditData::SpacesToTabs(int first, int last) {
-    if (first > last) std::swap(first, last);
-    first = std::max(first, 0);
-    last = std::min(last, m_lines.Count() - 1);
-    const int tab = m_disp.widths.TabSize();
-    EditPos caret = m_caret;
-    CUndoGroupGuard group(m_undo, 1);
-    bool recorded = false;
-    int result = 0;
-    for (int line = first; line <= last && result == 0; ++line) {
-        const char16_t* text = GetLineText(line);
-        int blanks = 0;
-        while (text[blanks] == u' ') ++blanks;
-        const int tabs = blanks / tab;
-        if (tabs == 0 || tabs > kMaxIndentRun) continue;
-        const int replaced = tabs * tab;
-        const std::u16string run(std::size_t(tabs), u'\t');
-        result = ReplaceLineStart(line, replaced, run.c_str(), recorded);
-        if (result == 0 && caret.line == line)
-            caret.column = caret.column >= replaced ? caret.column - replaced + tabs : caret.column / tab;
+        const char16_t lead = toTabs ? u' ' : u'\t';
+        int run = 0;
+        while (text[run] == lead) ++run;
+        // replaced units become built units of the other kind.
+        const int replaced = toTabs ? run / tab * tab : run;
+        const long long built = toTabs ? run / tab : (long long)run * tab;
+        if (replaced == 0 || built > kMaxIndentRun) continue;
+        if (!recorded) {
+            if (RecordCaretForUndo() != 0) return 1;
+            recorded = true;
+        }
+        result = DeleteText({0, line}, {replaced, line}, 1);
+        if (result == 0) {
+            SetCaretPos(line, 0);
+            result = InsertText(std::u16string(std::size_t(built), toTabs ? u'\t' : u' ').c_str(), 1);
+        }
+        if (result == 0 && caret.line == line) {
+            // A caret inside the run goes to the same character's new place.
+            if (caret.column >= replaced)
+                caret.column += int(built) - replaced;
+            else
+                caret.column = toTabs ? caret.column / tab : caret.column * tab;
+        }
     }
     m_caret = ClampPos(caret);
     return result;

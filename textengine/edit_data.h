@@ -280,7 +280,7 @@ private:
     int SortLines(int a, int b, bool descending);
     int ReplayLineOrder(const UndoRecord* rec, int direction);
     void WordStep(int direction);
-    int ReplaceLineStart(int line, int count, const char16_t* with, bool& grouped);
+    int ConvertIndentation(int first, int last, bool toTabs);
 
     const CSyntaxRules* m_syntaxRules = nullptr;
 };

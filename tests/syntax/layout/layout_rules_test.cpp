@@ -89,6 +89,18 @@ TEST_F(Language, CharClassesOfALine) {
         EXPECT_EQ(d.GetCharClass(1, col, &cache), d.GetCharClass(1, col, nullptr)) << col;
 }
 
+TEST_F(Language, QuotesEndingOnAnEscapeOrHalfAPairStopAtTheLineEnd) {
+    const std::u16string text = u"s = \"abc\\\n" u"t = '\xD83D\n" u"/* x";
+    Load(u"<cpp>", text.c_str());
+    Update(0, -1);
+    EXPECT_EQ(Flags(1), 0);
+    EXPECT_EQ(Flags(2), 0);
+    EXPECT_EQ(d.GetCharClass(0, 8, nullptr), CharClassClaimed);
+    EXPECT_EQ(d.GetCharClass(0, 9, nullptr), CharClassCode);  // nothing is read past the line
+    EXPECT_EQ(d.GetCharClass(1, 5, nullptr), CharClassClaimed);
+    EXPECT_EQ(d.GetCharClass(2, 0, nullptr), CharClassBlockComment);
+}
+
 TEST_F(Language, ClassCacheGrowsForLongLines) {
     const std::u16string line = std::u16string(1500, u'a') + u"/* x";
     Load(u"<cpp>", line.c_str());
