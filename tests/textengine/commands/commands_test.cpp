@@ -2,6 +2,8 @@
 // movement, indentation and width conversion.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -217,6 +219,38 @@ TEST_F(Commands, SortIsOneUndoStep) {
     EXPECT_EQ(Text(d), sorted);
     EXPECT_TRUE(d.IsModified());
     EXPECT_TRUE(Consistent(d));
+}
+
+TEST_F(Commands, SortMatchesAStableSortAndUndoesExactly) {
+    std::mt19937 rng(11);
+    for (int round = 0; round < 50; ++round) {
+        std::vector<std::u16string> lines(std::size_t(1 + rng() % 60));
+        for (auto& l : lines) {
+            const int len = int(rng() % 4);
+            for (int i = 0; i < len; ++i) l += u"aAb\U0001F600\uFF41"[rng() % 6];
+        }
+        std::u16string text;
+        for (std::size_t i = 0; i < lines.size(); ++i) text += (i ? u"\n" : u"") + lines[i];
+        CEditData s;
+        s.InsertText(text.c_str(), 1);
+        s.ResetUndo();
+        const int a = int(rng() % lines.size()), b = int(rng() % lines.size());
+        const bool down = rng() % 2;
+        std::vector<const CEditLine*> before;
+        for (int i = 0; i < s.GetLineCount(); ++i) before.push_back(s.GetLine(i));
+        // The model: indices sorted stably by the texts.
+        std::vector<int> idx;
+        for (int i = std::min(a, b); i <= std::max(a, b); ++i) idx.push_back(i);
+        std::stable_sort(idx.begin(), idx.end(), [&](int x, int y) {
+            return down ? lines[std::size_t(y)] < lines[std::size_t(x)] : lines[std::size_t(x)] < lines[std::size_t(y)];
+        });
+        ASSERT_EQ(down ? s.SortLinesDescending(a, b) : s.SortLinesAscending(a, b), 0);
+        for (std::size_t k = 0; k < idx.size(); ++k)
+            ASSERT_EQ(s.GetLine(std::min(a, b) + int(k)), before[std::size_t(idx[k])]) << "round " << round;
+        s.Undo();
+        for (int i = 0; i < s.GetLineCount(); ++i) ASSERT_EQ(s.GetLine(i), before[std::size_t(i)]) << round;
+        ASSERT_TRUE(Consistent(s));
+    }
 }
 
 TEST_F(Commands, SortOfEqualLinesStaysQuick) {

@@ -10,6 +10,7 @@
 #include "textengine/edit_data.h"
 #include "textengine/int_buf.h"
 #include "textengine/layout.h"
+#include "textengine/utf16.h"
 
 namespace {
 
@@ -202,6 +203,45 @@ TEST_F(Layout, InsertBreaksAtWrapSplitsRowsInOneUndoStep) {
     EditPos none{2, 0};
     EXPECT_EQ(d.InsertBreaksAtWrap({0, 0}, none), 0);  // no row start inside: nothing happens
     EXPECT_EQ(none, (EditPos{2, 0}));
+}
+
+TEST_F(Layout, RowsCoverTheLineWholeCharactersAndTheWidth) {
+    // Random lines of narrow, wide, paired, TAB, blank and confinement
+    // characters under every break rule: rows start after the previous one,
+    // never inside a pair, and pass the width only with a single character
+    // a character pulled back from the next row's start, or a last TAB
+    // (taken with 2 pixels left, it reaches the next stop).
+    const std::u16string pieces[] = {u"a", u"b", u"あ", u"\U0001F600", u"\t", u" ", u"。", u"（", u"word"};
+    unsigned seed = 7;
+    for (int round = 0; round < 300; ++round) {
+        std::u16string line;
+        const int n = 1 + int((seed = seed * 1103515245u + 12345u) >> 16) % 40;
+        for (int i = 0; i < n; ++i) line += pieces[((seed = seed * 1103515245u + 12345u) >> 16) % 9];
+        CEditData one;
+        one.GetDispData().widths.Init(&font);
+        one.SetFirstConfinementStr(u"。");
+        one.SetLastConfinementStr(u"（");
+        one.SetWordWrapAtWordEnds(round % 2);
+        one.InsertText(line.c_str(), 1);
+        const int width = 10 + round % 90;
+        one.GetDispData().wrapWidth = width;
+        const int rows = one.CalcLineWrap(0, &font);
+        const CEditLine* rec = one.GetLine(0);
+        std::vector<int> starts{0};
+        for (int r = 0; r + 1 < rows; ++r) starts.push_back(rec->wrapOffsets[r]);
+        starts.push_back(rec->Length());
+        for (std::size_t r = 0; r + 1 < starts.size(); ++r) {
+            const int from = starts[r], to = starts[r + 1];
+            ASSERT_LT(from, to) << "round " << round;
+            ASSERT_FALSE(utf16_is_low_surrogate(line[std::size_t(from)])) << "round " << round;
+            const std::u16string row = line.substr(std::size_t(from), std::size_t(to - from));
+            const int w = CalcTextWidth(row.c_str(), one.GetDispData().widths, &font);
+            const int firstUnits = utf16_units_at(row.c_str());
+            const bool allowed = row.back() == u'。' || row.back() == u'\t' || int(row.size()) == firstUnits;
+            if (w > width && !allowed)
+                ADD_FAILURE() << "round " << round << " row " << r << " is " << w << " px wide";
+        }
+    }
 }
 
 TEST(IntBuf, GrowsByDoublingThenByFixedSteps) {
