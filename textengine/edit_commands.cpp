@@ -316,7 +316,7 @@ int CEditData::ConvertWidth(EditPos from, EditPos to, int ascii, int kana, int t
 // Bracket matching -----------------------------------------------------------
 
 bool CEditData::FindMatchingBracket(char32_t open, char32_t close, int depth, EditPos limit, int direction,
-                                    EditPos& pos) {
+                                    EditPos& pos) const {
     CCharClassCache cache;
     const bool limited = limit.line >= 0;
     EditPos p = ClampPos(m_caret);

@@ -195,7 +195,7 @@ private:
     int m_lineEndLength = 2;
     CEditDataListener* m_listener = nullptr;
 
-    // Layout support and text commands (layout.cpp, syntax_state.cpp, edit_commands*.cpp)
+    // Layout support and text commands (layout.cpp, syntax_state.cpp, edit_ranges.cpp, edit_commands.cpp)
 public:
     // Widths come from the display data's width table; m may be null (then
     // only what is cached counts).
@@ -271,7 +271,7 @@ public:
     // limit (line -1: the text's end) for the bracket that brings depth to 0,
     // counting only brackets in plain code.
     bool FindMatchingBracket(char32_t open, char32_t close, int depth, EditPos limit, int direction,
-                             EditPos& pos);
+                             EditPos& pos) const;
 
     // Undo record of a line sort: line = first line, text = the new order.
     static constexpr int kUndoKindLineOrder = 6;
