@@ -55,6 +55,13 @@ public:
         else overflow_ = true;
         ++n_;
     }
+    // Copies a surrogate pair at p unchanged, leaving p on its second unit.
+    bool put_pair(const char16_t*& p) {
+        if (!is_high_surrogate(p[0]) || !is_low_surrogate(p[1])) return false;
+        put(p[0]);
+        put(*++p);
+        return true;
+    }
     int finish(bool converted) {
         if (units_ > 0) dst_[n_ < units_ ? n_ : units_ - 1] = 0;
         if (overflow_ || units_ == 0) return -1;
@@ -75,11 +82,7 @@ int jwidth_to_fullwidth(const char16_t* src, char16_t* dst, size_t dst_units, in
     bool converted = false;
     for (const char16_t* p = src; *p; ++p) {
         char16_t c = *p;
-        if (is_high_surrogate(c) && is_low_surrogate(p[1])) {
-            out.put(c);
-            out.put(*++p);
-            continue;
-        }
+        if (out.put_pair(p)) continue;
         if (ascii && c >= 0x20 && c <= 0x7E) {
             converted = true;
             out.put(c == ' ' ? u'\u3000' : c == '\\' ? u'\uFFE5' : c == '~' ? u'\uFFE3' : char16_t(c + 0xFEE0));
@@ -110,11 +113,7 @@ int jwidth_to_halfwidth(const char16_t* src, char16_t* dst, size_t dst_units, in
     const auto& forms = half_forms();
     for (const char16_t* p = src; *p; ++p) {
         char16_t c = *p;
-        if (is_high_surrogate(c) && is_low_surrogate(p[1])) {
-            out.put(c);
-            out.put(*++p);
-            continue;
-        }
+        if (out.put_pair(p)) continue;
         if (ascii) {
             int i;
             if (c >= 0xFF01 && c <= 0xFF5D) {

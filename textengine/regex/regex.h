@@ -94,10 +94,11 @@ struct CompiledRegex {
     int frame_capacity = 0;
     int sub_depth = 0;           // nested sub-matches running now
     long long budget_left = 0;   // backtracks left at this position
+    long long budget = 10000000; // backtracks allowed at one start position
 };
 
 CompiledRegex* regex_compile(const char16_t* pattern, int flags);
-// The same for a pattern of a given length in units (NUL allowed inside).
+// The same for a pattern of a given length in units (a NUL still ends it).
 CompiledRegex* regex_compile_n(const char16_t* pattern, int length, int flags);
 // Finds the text as it stands (no regex language).
 CompiledRegex* regex_compile_literal(const char16_t* text, int flags);

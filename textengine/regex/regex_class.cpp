@@ -140,6 +140,17 @@ const char16_t* read_element(const char16_t* p, const char16_t* end, Element* e)
     return p + n;
 }
 
+// Moves the collected items into the program's arena.
+template <typename T>
+bool to_arena(RegexProgram* prog, const std::vector<T>& items, T** array, int* count) {
+    if (items.empty()) return true;
+    *array = static_cast<T*>(regex_arena_alloc(&prog->arena, items.size() * sizeof(T)));
+    if (!*array) return false;
+    std::memcpy(*array, items.data(), items.size() * sizeof(T));
+    *count = int(items.size());
+    return true;
+}
+
 class ClassBuilder {
 public:
     ClassBuilder(RegexCharClass* cc, int options)
@@ -175,21 +186,8 @@ public:
     }
 
     bool finish(RegexProgram* prog) {
-        if (!ranges_.empty()) {
-            cc_->ranges = static_cast<RegexRange*>(
-                regex_arena_alloc(&prog->arena, ranges_.size() * sizeof(RegexRange)));
-            if (!cc_->ranges) return false;
-            std::memcpy(cc_->ranges, ranges_.data(), ranges_.size() * sizeof(RegexRange));
-            cc_->range_count = int(ranges_.size());
-        }
-        if (!singles_.empty()) {
-            cc_->singles = static_cast<int32_t*>(
-                regex_arena_alloc(&prog->arena, singles_.size() * sizeof(int32_t)));
-            if (!cc_->singles) return false;
-            std::memcpy(cc_->singles, singles_.data(), singles_.size() * sizeof(int32_t));
-            cc_->single_count = int(singles_.size());
-        }
-        return true;
+        return to_arena(prog, ranges_, &cc_->ranges, &cc_->range_count) &&
+               to_arena(prog, singles_, &cc_->singles, &cc_->single_count);
     }
 
 private:

@@ -210,16 +210,27 @@ void mark_stars(std::vector<RegexNode*>& all) {
 
 }  // namespace
 
-CompiledRegex* regex_compile_n(const char16_t* pattern, int length, int flags) {
-    if (!pattern) return nullptr;
-    if (length < 0) {
-        length = 0;
-        while (pattern[length]) ++length;
-    }
+namespace {
+
+// Parses (the pattern language, or a plain text taken literally), runs the
+// passes and picks the strategy.
+CompiledRegex* compile(const char16_t* pattern, int length, int flags, bool literal) {
     auto* re = new (std::nothrow) CompiledRegex;
     if (!re) return nullptr;
     for (auto& g : re->last_groups) g = {-1, -1, -1, -1, -1};
-    int rc = regex_parse(&re->prog, pattern, length, flags);
+    int rc = literal ? regex_parse_literal(&re->prog, pattern, length, flags)
+                     : regex_parse(&re->prog, pattern, length, flags);
+    if (rc == 0 && literal && length == 0) {
+        // An empty search text never matches: a class with no member.
+        RegexNode* node = regex_new_node(&re->prog, RN_CLASS);
+        auto* cls = static_cast<RegexCharClass*>(regex_arena_alloc(&re->prog.arena, sizeof(RegexCharClass)));
+        if (!node || !cls) {
+            rc = 1;
+        } else {
+            node->cls = cls;
+            re->prog.root = node;
+        }
+    }
     if (rc == 0) {
         std::vector<RegexNode*> all = collect_nodes(&re->prog);
         pass_empty(&re->prog, all);
@@ -244,61 +255,26 @@ CompiledRegex* regex_compile_n(const char16_t* pattern, int length, int flags) {
     return re;
 }
 
+}  // namespace
+
+CompiledRegex* regex_compile_n(const char16_t* pattern, int length, int flags) {
+    if (!pattern) return nullptr;
+    if (length < 0) {
+        length = 0;
+        while (pattern[length]) ++length;
+    }
+    return compile(pattern, length, flags, false);
+}
+
 CompiledRegex* regex_compile(const char16_t* pattern, int flags) { return regex_compile_n(pattern, -1, flags); }
 
 CompiledRegex* regex_compile_literal(const char16_t* text, int flags) {
     if (!text) return nullptr;
     int n = 0;
     while (text[n]) ++n;
-    if (flags & REGEX_COMPILE_IWIDTH) {
-        // Literal nodes built directly: the text never passes the pattern
-        // language, so "\E" or any other sequence in it stays literal.
-        auto* re = new (std::nothrow) CompiledRegex;
-        if (!re) return nullptr;
-        for (auto& g : re->last_groups) g = {-1, -1, -1, -1, -1};
-        int fold = REGEX_FOLD_WIDTH | ((flags & REGEX_COMPILE_ICASE) ? REGEX_FOLD_CASE : 0);
-        RegexNode** tail = &re->prog.root;
-        int rc = 0;
-        for (int i = 0; i < n && rc == 0;) {
-            int units;
-            int32_t c = regex_read_cp(text + i, text + n, &units);
-            i += units;
-            RegexNode* node = regex_new_node(&re->prog, RN_CHAR);
-            if (!node) {
-                rc = 1;
-                break;
-            }
-            node->value = regex_fold(c, fold);
-            node->aux = fold;
-            *tail = node;
-            tail = &node->next;
-        }
-        if (rc == 0 && n == 0) {
-            // An empty search text never matches: a class with no member.
-            RegexNode* node = regex_new_node(&re->prog, RN_CLASS);
-            auto* cls = static_cast<RegexCharClass*>(regex_arena_alloc(&re->prog.arena, sizeof(RegexCharClass)));
-            if (!node || !cls) rc = 1;
-            else {
-                node->cls = cls;
-                re->prog.root = node;
-            }
-        }
-        if (rc == 0) {
-            std::vector<RegexNode*> all = collect_nodes(&re->prog);
-            rc = pass_strings(&re->prog, all);
-        }
-        if (rc == 0) rc = regex_choose_strategy(re, text, n);
-        if (rc == 0 && re->prog.root) {
-            re->frames = new (std::nothrow) RegexFrame[REGEX_INITIAL_FRAMES];
-            if (!re->frames) rc = 1;
-            re->frame_capacity = REGEX_INITIAL_FRAMES;
-        }
-        if (rc != 0) {
-            regex_free(re);
-            return nullptr;
-        }
-        return re;
-    }
+    // Under ignore-width the text becomes literal nodes, never pattern
+    // language, so "\E" or any other sequence in it stays literal.
+    if (flags & REGEX_COMPILE_IWIDTH) return compile(text, n, flags, true);
     auto* re = new (std::nothrow) CompiledRegex;
     if (!re) return nullptr;
     for (auto& g : re->last_groups) g = {-1, -1, -1, -1, -1};

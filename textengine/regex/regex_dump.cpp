@@ -6,6 +6,16 @@
 
 namespace {
 
+// Joins pieces by appending (a literal + std::string trips a GCC 12 warning).
+template <typename... Parts>
+std::string cat(const Parts&... parts) {
+    std::string s;
+    (s.append(parts), ...);
+    return s;
+}
+
+std::string num(int v) { return std::to_string(v); }
+
 const RegexNode* skip_empty(const RegexNode* n) {
     while (n && n->kind == RN_EMPTY && !n->alt) n = n->next;
     return n;
@@ -75,27 +85,27 @@ private:
         for (n = skip_empty(n); n; n = skip_empty(n->next)) {
             auto label = labels_.find(n);
             if (label != labels_.end()) {
-                emit("@" + std::to_string(label->second));
+                emit(cat("@", num(label->second)));
                 return;
             }
             std::string prefix;
             if (indegree_[n] > 1) {
                 int k = ++label_count_;
                 labels_[n] = k;
-                prefix = "#" + std::to_string(k) + ":";
+                prefix = cat("#", num(k), ":");
             } else {
                 labels_[n] = 0;  // printed; a second visit cannot happen
             }
             switch (n->kind) {
             case RN_BRANCH:
-                emit(prefix + char(n->value) + (n->choice ? "?(" : "("));
+                emit(cat(prefix, std::string(1, char(n->value)), n->choice ? "?(" : "("));
                 chain(n->next);
                 raw(",");
                 chain(n->alt);
                 raw(")");
                 return;
             case RN_COND:
-                emit(prefix + "?(");
+                emit(cat(prefix, "?("));
                 chain(n->sub);
                 raw(")(");
                 chain(n->alt);
@@ -104,12 +114,11 @@ private:
                 raw(")");
                 return;
             case RN_POSSESSIVE:
-                emit(prefix + "{?+" + std::to_string(n->value) + "," +
-                     (n->aux >= 0 ? std::to_string(n->aux) : ""));
+                emit(cat(prefix, "{?+", num(n->value), ",", n->aux >= 0 ? num(n->aux) : ""));
                 chain(n->alt);
                 break;
             default:
-                emit(prefix + text(n));
+                emit(cat(prefix, text(n)));
             }
         }
     }
@@ -117,17 +126,17 @@ private:
     static std::string text(const RegexNode* n) {
         switch (n->kind) {
         case RN_EMPTY: return "()";
-        case RN_CHAR: return "'" + code_point(n->value) + "'" + fold_suffix(n->aux);
+        case RN_CHAR: return cat("'", code_point(n->value), "'", fold_suffix(n->aux));
         case RN_STRING: {
             std::string s = "\"";
             for (int i = 0; i < n->value; ++i) s += code_point(n->str[i]);
-            return s + "\"" + fold_suffix(n->aux);
+            return cat(s, "\"", fold_suffix(n->aux));
         }
         case RN_ANY: return ".";
         case RN_ANY_ALL: return ".s";
         case RN_CLASS: return regex_dump_class(n->cls);
-        case RN_BACKREF: return "\\" + std::to_string(n->value + 1) + fold_suffix(n->aux);
-        case RN_NAMED_BACKREF: return "\\k<" + name_of(n) + ">" + fold_suffix(n->aux);
+        case RN_BACKREF: return cat("\\", num(n->value + 1), fold_suffix(n->aux));
+        case RN_NAMED_BACKREF: return cat("\\k<", name_of(n), ">", fold_suffix(n->aux));
         case RN_LINE_START: return "^";
         case RN_TEXT_START: return "\\A";
         case RN_LINE_END: return "$";
@@ -135,26 +144,26 @@ private:
         case RN_TEXT_END: return "\\z";
         case RN_WORD_BOUNDARY: return "\\b";
         case RN_NOT_WORD_BOUNDARY: return "\\B";
-        case RN_OPEN: return "(" + std::to_string(n->value + 1);
-        case RN_CLOSE: return std::to_string(n->value + 1) + ")";
+        case RN_OPEN: return cat("(", num(n->value + 1));
+        case RN_CLOSE: return cat(num(n->value + 1), ")");
         case RN_PROGRESS: return "P";
         case RN_LOOKAHEAD: return "{?=";
         case RN_NEG_LOOKAHEAD: return "{?!";
         case RN_ATOMIC: return "{?>";
-        case RN_LOOKBEHIND: return "{?<=" + std::to_string(n->value);
-        case RN_NEG_LOOKBEHIND: return "{?<!" + std::to_string(n->value);
+        case RN_LOOKBEHIND: return cat("{?<=", num(n->value));
+        case RN_NEG_LOOKBEHIND: return cat("{?<!", num(n->value));
         case RN_SUB_END: return "}";
-        case RN_COND_GROUP: return "g" + std::to_string(n->value + 1);
-        case RN_COND_NAME: return "<" + name_of(n) + ">";
-        case RN_COND_RECURSION: return n->value ? "R" + std::to_string(n->value) : "R";
+        case RN_COND_GROUP: return cat("g", num(n->value + 1));
+        case RN_COND_NAME: return cat("<", name_of(n), ">");
+        case RN_COND_RECURSION: return n->value ? cat("R", num(n->value)) : "R";
         case RN_HOST_TEXT_START: return "\\=A";
         case RN_HOST_TEXT_END: return "\\=z";
         case RN_HOST_LINE_START: return "\\=^";
         case RN_HOST_LINE_END: return "\\=$";
         case RN_KEEP: return "\\K";
-        case RN_RECURSE: return n->value ? "(?" + std::to_string(n->value) + ")" : "(?R)";
+        case RN_RECURSE: return n->value ? cat("(?", num(n->value), ")") : "(?R)";
         }
-        return "?" + std::to_string(n->kind);
+        return cat("?", num(n->kind));
     }
 
     std::unordered_map<const RegexNode*, int> indegree_;
@@ -177,12 +186,12 @@ std::string regex_dump_class(const RegexCharClass* cc) {
         int e = c;
         while (e + 1 < 256 && regex_class_bit(cc, e + 1)) ++e;
         s += code_point(c);
-        if (e > c) s += (e > c + 1 ? "-" : "") + code_point(e);
+        if (e > c) s += cat(e > c + 1 ? "-" : "", code_point(e));
         c = e;
     }
     for (int i = 0; i < cc->single_count; ++i) s += code_point(cc->singles[i]);
     for (int i = 0; i < cc->range_count; ++i)
-        s += code_point(cc->ranges[i].low) + "-" + code_point(cc->ranges[i].high);
+        s += cat(code_point(cc->ranges[i].low), "-", code_point(cc->ranges[i].high));
     if (cc->flags & REGEX_CLASS_ABOVE_255) s += "+hi";
     s += "]";
     if (cc->flags & REGEX_CLASS_WIDTH_FOLD) s += "/w";

@@ -33,7 +33,6 @@ enum : int {
     REGEX_INITIAL_FRAMES = 32,
     REGEX_MAX_FRAMES = 32768,
     REGEX_MAX_SUB_DEPTH = 400,           // nested sub-matches (lookaround in recursion)
-    REGEX_BACKTRACK_BUDGET = 20000000,   // backtracks allowed at one start position
 };
 
 // Node marks set by the compiler.

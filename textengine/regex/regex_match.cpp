@@ -625,7 +625,7 @@ int regex_match_internal(CompiledRegex* re, const RegexTextOps* ops, RegexPos po
     f->star_count = 0;
     for (auto& g : f->groups) g = {-1, -1, -1, -1, -1};
     if (!push(re)) return REGEX_ERR_STACK;
-    re->budget_left = REGEX_BACKTRACK_BUDGET;
+    re->budget_left = re->budget;
     re->sub_depth = 0;
     Machine m{re, ops};
     int r = m.run(0, false);

@@ -607,8 +607,8 @@ private:
             *out = {p, cont};
             return true;
         }
-        if (min == 0 && max < 0) return star(a, choice, out);
-        if (min == 1 && max < 0) return plus(a, choice, out);
+        if (min == 0 && max < 0) return loop(a, '*', choice, out);
+        if (min == 1 && max < 0) return loop(a, '+', choice, out);
         if (min == 0 && max == 1) return question(a, choice, out);
 
         RegexNode* first_open[REGEX_MAX_GROUPS];
@@ -630,9 +630,9 @@ private:
             append(f);
         }
         if (max < 0) {
-            Frag f, loop;
-            if (!copy(&f) || !star(f, choice, &loop)) return false;
-            append(loop);
+            Frag f, tail;
+            if (!copy(&f) || !loop(f, '*', choice, &tail)) return false;
+            append(tail);
         } else {
             RegexNode* exit = node(RN_EMPTY);
             if (!exit) return false;
@@ -655,11 +655,14 @@ private:
         return true;
     }
 
-    bool star(Frag a, uint8_t choice, Frag* out) {
+    // A loop over the atom: "*" enters through the branch, "+" through the
+    // atom; the branch's next way goes (back) into the atom, through a
+    // progress check when the atom can match without consuming.
+    bool loop(Frag a, char16_t op, uint8_t choice, Frag* out) {
         RegexNode* b = node(RN_BRANCH);
         RegexNode* exit = node(RN_EMPTY);
         if (!b || !exit) return false;
-        b->value = '*';
+        b->value = op;
         b->choice = choice;
         b->alt = exit;
         RegexNode* entry = a.first;
@@ -671,27 +674,7 @@ private:
         }
         b->next = entry;
         a.last->next = b;
-        *out = {b, exit};
-        return true;
-    }
-
-    bool plus(Frag a, uint8_t choice, Frag* out) {
-        RegexNode* b = node(RN_BRANCH);
-        RegexNode* exit = node(RN_EMPTY);
-        if (!b || !exit) return false;
-        b->value = '+';
-        b->choice = choice;
-        b->alt = exit;
-        RegexNode* again = a.first;
-        if (may_be_empty(a)) {
-            RegexNode* check = node(RN_PROGRESS);
-            if (!check) return false;
-            check->next = a.first;
-            again = check;
-        }
-        b->next = again;
-        a.last->next = b;
-        *out = {a.first, exit};
+        *out = {op == '*' ? b : a.first, exit};
         return true;
     }
 

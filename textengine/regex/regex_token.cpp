@@ -15,8 +15,9 @@ int cp_units(const char16_t* p, const char16_t* end) {
     return n;
 }
 
-// Passes over a "(" ... ")" group at p; null when unbalanced.
-const char16_t* skip_group(const char16_t* p, const char16_t* end) {
+// Passes over a nested "(" ... ")" or "{" ... "}" at p, skipping escaped
+// characters and whole classes; null when unbalanced.
+const char16_t* skip_nested(const char16_t* p, const char16_t* end, char16_t open, char16_t close) {
     int depth = 0;
     while (p < end) {
         char16_t c = *p;
@@ -30,43 +31,22 @@ const char16_t* skip_group(const char16_t* p, const char16_t* end) {
             if (!p) return nullptr;
             continue;
         }
-        if (c == '(') {
+        if (c == open) {
             ++depth;
-        } else if (c == ')') {
+        } else if (c == close) {
             if (--depth == 0) return p + 1;
         }
         ++p;
     }
     return nullptr;
+}
+
+const char16_t* skip_group(const char16_t* p, const char16_t* end) {
+    return skip_nested(p, end, u'(', u')');
 }
 
 bool starts_comment(const char16_t* p, const char16_t* end) {
     return end - p >= 3 && p[0] == '(' && p[1] == '?' && p[2] == '#';
-}
-
-// Passes over "{" ... "}" at p (nested braces counted); null when unmatched.
-const char16_t* skip_braces(const char16_t* p, const char16_t* end) {
-    int depth = 0;
-    while (p < end) {
-        char16_t c = *p;
-        if (c == '\\') {
-            if (p + 1 >= end) return nullptr;
-            p += 1 + cp_units(p + 1, end);
-            continue;
-        }
-        if (c == '[') {
-            p = regex_skip_class(p, end);
-            if (!p) return nullptr;
-            continue;
-        }
-        if (c == '{') {
-            ++depth;
-        } else if (c == '}') {
-            if (--depth == 0) return p + 1;
-        }
-        ++p;
-    }
-    return nullptr;
 }
 
 bool is_hex_length_char(char16_t c) {
@@ -175,7 +155,7 @@ int regex_next_token(const char16_t* p, const char16_t* end, RegexToken* out) {
     case '?':
     case '{':
         if (c == '{') {
-            q = skip_braces(p, end);
+            q = skip_nested(p, end, u'{', u'}');
             if (!q) return -1;
         } else {
             q = p + 1;
