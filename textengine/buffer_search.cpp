@@ -29,7 +29,7 @@ bool SelectionColumnOn(const CEditData& data, int line, int which, int* column) 
     if (!Selection(data, &s, &e) || line < s.line || line > e.line) return false;
     if (data.GetDispData().boxSelection) {
         int left, right;
-        GetBoxColumns(data, line, &left, &right);
+        data.GetBoxColumns(line, left, right);
         *column = which == 0 ? left : right;
     } else if (which == 0) {
         *column = line == s.line ? s.column : 0;
@@ -60,7 +60,6 @@ int AnchorLineEnd(void* host, RegexPos pos) {
     return SelectionColumnOn(DataOf(host), pos.line, 1, &column) && pos.col == column;
 }
 
-BoxColumnsFn boxColumns = nullptr;
 
 // One search from *pos; limitLine >= 0 keeps the match start on that line.
 int Find(CompiledRegex* re, const RegexTextOps& ops, const CEditData& data, RegexPos* pos, RegexPos* end,
@@ -119,19 +118,6 @@ int LastOnLine(const CEditData& data, const RegexTextOps& ops, CompiledRegex* re
     return found;
 }
 
-// Whole lines a..b as a range to delete: with the line end after b, or
-// before a when b is the last line.
-void LineRange(const CEditData& data, int a, int b, EditPos* from, EditPos* to) {
-    const int last = data.GetLineCount() - 1;
-    if (b < last) {
-        *from = EditPos{0, a};
-        *to = EditPos{0, b + 1};
-    } else {
-        *to = EditPos{data.GetLineLength(b), b};
-        *from = a > 0 ? EditPos{data.GetLineLength(a - 1), a - 1} : EditPos{0, a};
-    }
-}
-
 // Next match from cur: on cur's line, then on the lines below.
 int FindFrom(const CEditData& data, CompiledRegex* re, EditPos cur, EditPos* match, int* length) {
     const int column = SearchRegex(data, cur.line, cur.column, 1, length, re);
@@ -155,20 +141,6 @@ RegexTextOps EditDataRegexOps(const EditDataRegexHost& host) {
     ops.anchor[2] = AnchorLineStart;
     ops.anchor[3] = AnchorLineEnd;
     return ops;
-}
-
-void SetBoxColumnsFn(BoxColumnsFn fn) { boxColumns = fn; }
-
-void GetBoxColumns(const CEditData& data, int line, int* left, int* right) {
-    if (boxColumns) {
-        boxColumns(data, line, left, right);
-        return;
-    }
-    const CEditDispData& d = data.GetDispData();
-    const int length = data.GetLineLength(line);
-    auto clamp = [&](int x) { return x < 0 ? 0 : x > length ? length : x; };
-    *left = clamp(d.boxX[0] < d.boxX[1] ? d.boxX[0] : d.boxX[1]);
-    *right = clamp(d.boxX[0] < d.boxX[1] ? d.boxX[1] : d.boxX[0]);
 }
 
 int SearchRegex(const CEditData& data, int line, int column, int direction, int* length, CompiledRegex* re) {
@@ -303,7 +275,7 @@ int ReplaceAll(CEditData& data, const char16_t* replacement, int expand, const E
         cur = *selStart;
         if (box) {
             int left, right;
-            GetBoxColumns(data, selStart->line, &left, &right);
+            data.GetBoxColumns(selStart->line, left, right);
             cur.column = left;
         }
     }
@@ -321,7 +293,7 @@ int ReplaceAll(CEditData& data, const char16_t* replacement, int expand, const E
             if (mEnd.line > limit.line) break;
             if (m.line != boxLine) {
                 boxLine = m.line;
-                GetBoxColumns(data, m.line, &boxLeft, &boxRight);
+                data.GetBoxColumns(m.line, boxLeft, boxRight);
             }
             if (mEnd.line != m.line || m.column < boxLeft) {
                 cur = m;
@@ -399,7 +371,7 @@ int FilterLines(CEditData& data, const FilterLinesArgs& args) {
     for (auto it = ranges.rbegin(); it != ranges.rend() && !data.IsEmpty(); ++it) {
         if (!group) group.emplace(data.GetUndo(), 0);
         EditPos from, to;
-        LineRange(data, it->first, it->second, &from, &to);
+        data.GetLineRange(it->first, it->second, from, to);
         result = data.DeleteText(from, to, 1);
         if (result != 0) break;
         deleted += it->second - it->first + 1;

@@ -31,12 +31,6 @@ struct EditDataRegexHost {
 };
 RegexTextOps EditDataRegexOps(const EditDataRegexHost& host);
 
-// The box's columns on a line (smaller and larger x). The layout installs
-// the real measure; without one the box's x values are taken as columns.
-using BoxColumnsFn = void (*)(const CEditData& data, int line, int* left, int* right);
-void SetBoxColumnsFn(BoxColumnsFn fn);
-void GetBoxColumns(const CEditData& data, int line, int* left, int* right);
-
 // direction 1: the first match starting on line at or after column (the
 // match is kept in re, *length set); any other direction: the last match on
 // the line that ends at or before column. Returns the match column.

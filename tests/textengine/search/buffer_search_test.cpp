@@ -9,6 +9,7 @@
 #include "textengine/kanjicode.h"
 #include "textengine/kanjicodec.h"
 #include "textengine/platform_hooks.h"
+#include "textengine/text_metrics.h"
 
 namespace {
 
@@ -168,9 +169,13 @@ TEST(ReplaceAll, StreamSelectionLimitsAndMovesItsEnd) {
 }
 
 TEST(ReplaceAll, BoxSelectionReplacesOnlyInsideTheBoxColumns) {
+    // Box x values are pixels of the shown font: 8 px per narrow character.
+    CFakeTextMetrics font;
     Buffer b(u"aaaa\naaaa\naaaa");
-    b.data.GetDispData().boxX[0] = 1;
-    b.data.GetDispData().boxX[1] = 3;
+    b.data.GetDispData().widths.Init(&font);
+    b.data.GetDispData().metrics = &font;
+    b.data.GetDispData().boxX[0] = 8;
+    b.data.GetDispData().boxX[1] = 24;
     auto re = Compile(u"a");
     const EditPos s{1, 0}, e{3, 1};
     int count;
@@ -179,8 +184,10 @@ TEST(ReplaceAll, BoxSelectionReplacesOnlyInsideTheBoxColumns) {
     EXPECT_EQ(count, 4);
     // A match that reaches out of the box is left.
     Buffer c(u"abc\nabc");
+    c.data.GetDispData().widths.Init(&font);
+    c.data.GetDispData().metrics = &font;
     c.data.GetDispData().boxX[0] = 0;
-    c.data.GetDispData().boxX[1] = 2;
+    c.data.GetDispData().boxX[1] = 16;
     auto wide = Compile(u"bc");
     EXPECT_EQ(ReplaceAll(c.data, u"-", 0, &s, &e, &count, wide.get(), 1), 0);
     EXPECT_EQ(c.Text(), "abc|abc");
