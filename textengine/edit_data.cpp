@@ -4,12 +4,13 @@
 #include <cstring>
 #include <new>
 
+#include "textengine/syntax_rules.h"
+
 #include "textengine/platform_hooks.h"
 #include "textengine/utf16.h"
 
 namespace {
 
-CEditData::BreakCharTest g_breakCharTest = nullptr;
 CEditData::IndentHook g_indentHook = nullptr;
 
 char16_t* copy_string(const char16_t* s) {
@@ -32,7 +33,6 @@ int break_length(const char16_t* text, int at, int count) {
 
 }  // namespace
 
-void CEditData::SetBreakCharTest(BreakCharTest test) { g_breakCharTest = test; }
 void CEditData::SetIndentHook(IndentHook hook) { g_indentHook = hook; }
 
 bool CEditData::IsDefaultBreakChar(char32_t cp) {
@@ -46,7 +46,7 @@ bool CEditData::IsDefaultBreakChar(char32_t cp) {
 }
 
 bool CEditData::IsBreakChar(char32_t cp) const {
-    return m_language && g_breakCharTest ? g_breakCharTest(m_language, cp) : IsDefaultBreakChar(cp);
+    return m_syntaxRules ? m_syntaxRules->IsBreakChar(cp) : IsDefaultBreakChar(cp);
 }
 
 // Construction and state -----------------------------------------------------

@@ -30,11 +30,8 @@ public:
 
 class CEditData {
 public:
-    // Word-break test of a language, used to coalesce typing into undo steps.
-    // The syntax tables install theirs; without one (or without a language)
-    // the default break characters apply.
-    using BreakCharTest = bool (*)(const CStrToken* language, char32_t cp);
-    static void SetBreakCharTest(BreakCharTest test);
+    // Word breaks (which also coalesce typing into undo steps) come from the
+    // buffer's syntax rules; without them the default break characters apply.
     static bool IsDefaultBreakChar(char32_t cp);
     // Called after a typed trigger character when the indent mode is on
     // (CR for mode 1; CR, '{', '}' and ':' for mode 2), inside the typing's

@@ -6,6 +6,7 @@
 #include "tests/textengine/edit_model.h"
 #include "tests/textengine/edit_test_util.h"
 #include "textengine/edit_data.h"
+#include "textengine/syntax_rules.h"
 #include "textengine/utf16.h"
 
 namespace {
@@ -50,21 +51,26 @@ TEST_F(Undo, TypingCoalescesRunsOfWordCharsOrOfOneChar) {
 }
 
 TEST_F(Undo, LanguageBreakCharsDecideTheSteps) {
-    static int tag;
-    const auto* language = reinterpret_cast<const CStrToken*>(&tag);
-    CEditData::SetBreakCharTest([](const CStrToken* lang, char32_t cp) {
-        return lang == reinterpret_cast<const CStrToken*>(&tag) && (cp == u'-' || cp == u' ');
-    });
-    struct Case { const CStrToken* language; int steps; };
+    struct DashAndBlankBreak : CSyntaxRules {
+        bool IsBreakChar(char32_t cp) const override { return cp == u'-' || cp == u' '; }
+        int GetTokenLength(std::u16string_view) const override { return 1; }
+        bool IsClaimedTokenAt(std::u16string_view) const override { return false; }
+        bool IsLineCommentAt(std::u16string_view) const override { return false; }
+        bool IsOpenCommentAt(std::u16string_view) const override { return false; }
+        bool IsCloseCommentAt(std::u16string_view) const override { return false; }
+        int OpenCommentLength() const override { return 0; }
+        int CloseCommentLength() const override { return 0; }
+    } language;
+    struct Case { const CSyntaxRules* rules; int steps; };
     // Defaults: TAB breaks, '-' does not. The language: the other way round.
-    for (const Case& c : {Case{nullptr, 5}, Case{language, 3}}) {
+    for (const Case& c : {Case{nullptr, 5}, Case{&language, 3}}) {
         d.Reset();
         d.SetUndoUnlimited();
-        d.SetLanguage(c.language);
+        d.SetSyntaxRules(c.rules);
         Type(u"a-b\tc\td");
         EXPECT_EQ(UndoSteps(), c.steps);
     }
-    CEditData::SetBreakCharTest(nullptr);
+    d.SetSyntaxRules(nullptr);
 }
 
 TEST_F(Undo, SmartIndentRunsInsideTheTypingStep) {
