@@ -4,9 +4,8 @@
 #include <cstring>
 #include <new>
 
-#include "textengine/syntax_rules.h"
-
 #include "textengine/platform_hooks.h"
+#include "textengine/syntax_rules.h"
 #include "textengine/utf16.h"
 
 namespace {
