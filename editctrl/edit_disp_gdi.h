@@ -51,6 +51,14 @@ public:
     CCharWidthTable& Widths() { return widths_; }
     CLineAttrCache& AttrCache() { return attrCache_; }
 
+    // Caret x (pixels from the row start) and display row at the last caret update.
+    int caretX = 0;
+    int caretRow = 0;
+    // The bracket flashed after typing (partner, typed) and the pair drawn
+    // bold around the caret; line -1 = none.
+    EditPos flashBracket[2] = {{-1, -1}, {-1, -1}};
+    EditPos boldBracket[2] = {{-1, -1}, {-1, -1}};
+
     // The coloured caret and what it was made for (width, height, IME open).
     CBitmap caretBitmap;
     int caretBitmapKey[3] = {-1, -1, -1};
