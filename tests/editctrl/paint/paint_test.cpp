@@ -241,8 +241,8 @@ TEST(EditPaint, PaintedCppFileWithJapaneseCommentsForReviewers) {
     f.data.GetLine(5)->flags |= 0x10;
     f.data.SetCaretPos(7, 7);
     f.ctrl.UpdateCaret(0);
-    f.data.GetDispData().selStart = {1, 12};
-    f.data.GetDispData().selEnd = {7, 12};
+    f.data.GetDispData().selStart = {12, 1};
+    f.data.GetDispData().selEnd = {12, 7};
     const wtest::Pixels p = f.Print();
     const Cells c(f);
     // Comment, keyword and string colours all show.
