@@ -707,6 +707,9 @@ int CEditData::ReplayRecord(UndoRecord* rec, int direction) {
         }
         break;
     }
+    case kUndoKindLineOrder:
+        result = ReplayLineOrder(rec, direction);
+        break;
     default:
         break;
     }

@@ -185,6 +185,95 @@ private:
     char16_t m_lineEndChars[4] = {u'\r', u'\n', 0, 0};
     int m_lineEndLength = 2;
     CEditDataListener* m_listener = nullptr;
+
+    // Layout support and text commands (layout.cpp, syntax_state.cpp, edit_commands*.cpp)
+public:
+    // Widths come from the display data's width table; m may be null (then
+    // only what is cached counts).
+    // Display column of a position: a TAB to the next multiple of the tab
+    // size, a wide character 2, any other 1.
+    int GetDisplayColumn(int line, int column, CTextMetrics* m) const;
+    // Units of text that fit in width pixels, with the line-break rules.
+    int FitChars(const char16_t* text, int width, CTextMetrics* m) const;
+    // Cuts the line into rows at the wrap width and stores the row starts:
+    // the row count (1 without wrapping).
+    int CalcLineWrap(int line, CTextMetrics* m);
+    // Turns every row start within [from, to] into a line end (one undo
+    // group); to follows the text. 0, or 1 when an insertion failed.
+    int InsertBreaksAtWrap(EditPos from, EditPos& to);
+
+    // The language's lexical rules for comment states and syntax classes;
+    // null: no comments, no quoted tokens. The caller keeps them alive.
+    void SetSyntaxRules(const CSyntaxRules* rules) { m_syntaxRules = rules; }
+    const CSyntaxRules* GetSyntaxRules() const { return m_syntaxRules; }
+    // Stores each line's start state (block comment, markup tag) from first
+    // to last (-1: the last line) and on while stored states change.
+    void UpdateLineStates(int first, int last, int options, bool& changed);
+    // CharClass of the character at (line, column); cache may be null.
+    int GetCharClass(int line, int column, CCharClassCache* cache) const;
+
+    // Word class of a character (0 line end, 1 break, 2 blank, 3 other
+    // below 256, 10-16 Japanese classes, 15 the rest).
+    int GetWordCharType(char32_t cp) const;
+
+    // Whole lines a..b with the line end after b; for a last line b the
+    // range takes the line end before a instead.
+    void GetLineRange(int a, int b, EditPos& from, EditPos& to) const;
+    // Characters between two positions, a line end counting its length.
+    long long CountChars(EditPos from, EditPos to) const;
+    // Bytes CopyRange writes, the terminator included.
+    std::size_t GetRangeSize(EditPos from, EditPos to) const;
+    void CopyRange(EditPos from, EditPos to, char16_t* buffer) const;
+    std::u16string GetText() const;
+    std::u16string GetTextRange(EditPos from, EditPos to) const;
+    std::u16string GetSelectedText() const;
+
+    // Box selection: the display data's lines selStart..selEnd between the
+    // pixel columns boxX[0] and boxX[1], measured with its metrics.
+    void GetBoxColumns(int line, int& startCol, int& endCol) const;
+    std::size_t GetBoxSelectionSize() const;
+    // Each line's part followed by LF, NUL-terminated.
+    void CopyBoxSelection(char16_t* buffer) const;
+    std::u16string GetBoxSelectionString() const;
+    int DeleteBoxSelection();
+    // Pastes rows (cut at LF) into the box, or at the caret without one.
+    int InsertBoxText(const char16_t* text);
+    // Pads the line with blanks at its end up to the display column; the
+    // caret goes to the line's end. 0, or 1 on failure.
+    int InsertSpacesTo(int line, int displayColumn);
+
+    // Stable sorts of lines a..b by UTF-16 unit values, one undo step.
+    int SortLinesAscending(int a, int b);
+    int SortLinesDescending(int a, int b);
+
+    // Caret movement by word classes; each ends undo coalescing.
+    void MoveWord(int n);
+    void SkipBlanks(int n);
+    void MoveToWordEdge(int n);
+    void MoveToBlank(int n, const char32_t blanks[3]);
+
+    // Indentation and width conversions, each one undo group.
+    int TabsToSpaces(int first, int last);
+    int SpacesToTabs(int first, int last);
+    int ConvertWidth(EditPos from, EditPos to, int ascii, int kana, int toFull);
+
+    // Scans from the caret (backwards for direction <= 0, over the
+    // characters before it; else over those after the caret character) to
+    // limit (line -1: the text's end) for the bracket that brings depth to 0,
+    // counting only brackets in plain code.
+    bool FindMatchingBracket(char32_t open, char32_t close, int depth, EditPos limit, int direction,
+                             EditPos& pos);
+
+    // Undo record of a line sort: line = first line, text = the new order.
+    static constexpr int kUndoKindLineOrder = 6;
+
+private:
+    int SortLines(int a, int b, bool descending);
+    int ReplayLineOrder(const UndoRecord* rec, int direction);
+    void WordStep(int direction);
+    int ReplaceLineStart(int line, int count, const char16_t* with, bool& grouped);
+
+    const CSyntaxRules* m_syntaxRules = nullptr;
 };
 
 // Restores the buffer's line-end type when the scope ends.

@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "textengine/edit_pos.h"
+#include "textengine/layout.h"
 
 class CEditData;
 
@@ -46,4 +47,9 @@ public:
 private:
     CEditData* m_owner;
     std::unique_ptr<CEditDispExtension> m_extension;
+
+    // Layout support
+public:
+    CCharWidthTable widths;            // of the font the text is shown in
+    CTextMetrics* metrics = nullptr;   // measures that font (box columns); set by the editor control
 };

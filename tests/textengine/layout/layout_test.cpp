@@ -1,0 +1,225 @@
+// Width table, measuring, hit-testing, row fitting and wrapping, and the
+// growable int array, driven by the fake font (8 px below U+0100, else 16).
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <string>
+#include <vector>
+
+#include "tests/textengine/edit_test_util.h"
+#include "textengine/edit_data.h"
+#include "textengine/int_buf.h"
+#include "textengine/layout.h"
+
+namespace {
+
+using edit_test::Text;
+
+struct Layout : ::testing::Test {
+    CFakeTextMetrics font;
+    CEditData d;
+    CCharWidthTable& table = d.GetDispData().widths;
+
+    Layout() {
+        table.Init(&font);
+        d.GetDispData().metrics = &font;
+    }
+    void SetText(const char16_t* text) {
+        d.InsertText(text, 1);
+        d.ResetUndo();
+    }
+    int Width(const char16_t* text, int n = -1) { return CalcTextWidth(text, table, &font, n); }
+    int IndexAt(const char16_t* text, int x) { return CalcCharIndexAtX(text, table, &font, x); }
+    int Fit(const char16_t* text, int width) { return d.FitChars(text, width, &font); }
+    std::vector<int> RowStarts(int line) {
+        const CEditLine* rec = d.GetLine(line);
+        return std::vector<int>(rec->wrapOffsets, rec->wrapOffsets + rec->rowCount - 1);
+    }
+};
+
+TEST_F(Layout, WidthTableMeasuresOnceAndKnowsSpecialCharacters) {
+    EXPECT_EQ(table.GetWidth(&font, u'x'), 8);
+    EXPECT_EQ(table.GetWidth(&font, u'\t'), 8);  // a TAB counts as 'x'
+    EXPECT_EQ(table.GetWidth(&font, 0), 0);
+    EXPECT_EQ(table.GetWidth(&font, 0xDC00), 0);  // second half of a pair
+    EXPECT_EQ(table.FullWidth(), 16);
+    EXPECT_FALSE(table.HasPitchCorrection());
+
+    const int before = font.measured;
+    EXPECT_EQ(table.GetWidth(&font, u'漢'), 16);
+    EXPECT_EQ(table.GetWidth(&font, u'漢'), 16);
+    EXPECT_EQ(font.measured, before + 1);
+    EXPECT_EQ(table.GetWidth(nullptr, u'漢'), 16);  // cached widths need no font
+    EXPECT_EQ(table.GetWidth(nullptr, u'字'), 0);   // others can't be measured
+
+    // Above U+FFFF nothing is cached.
+    table.GetWidth(&font, 0x1F600);
+    table.GetWidth(&font, 0x1F600);
+    EXPECT_EQ(font.measured, before + 3);
+}
+
+TEST_F(Layout, FixedPitchFontOnePixelShortIsWidened) {
+    CFakeTextMetrics odd(8, 15, true);
+    CCharWidthTable t;
+    t.Init(&odd);
+    EXPECT_TRUE(t.HasPitchCorrection());
+    EXPECT_EQ(t.GetWidth(&odd, 0x3042), 16);
+    EXPECT_EQ(t.GetWidth(&odd, u'漢'), 16);
+    EXPECT_TRUE(t.IsWide(&odd, u'漢'));
+
+    CFakeTextMetrics proportional(8, 15, false);
+    t.Init(&proportional);
+    EXPECT_FALSE(t.HasPitchCorrection());
+    EXPECT_EQ(t.GetWidth(&proportional, u'漢'), 15);
+}
+
+TEST_F(Layout, TextWidthWithTabsSpacingAndPairs) {
+    table.SetTabSize(4);
+    struct Case {
+        const char16_t* text;
+        int n;
+        int width;
+    } cases[] = {
+        {u"\tA", -1, 32 + 8},      // tab stop = 4 x width('x')
+        {u"abcde\tx", -1, 64 + 8}, // to the next stop, from the text's start
+        {u"aあ", -1, 24},
+        {u"a\U0001F600b", -1, 32},  // a pair is one wide character
+        {u"a\U0001F600b", 2, 8 + 16},  // a pair cut by n: its high half alone
+        {u"abcdef", 3, 24},
+        {u"", -1, 0},
+    };
+    for (const Case& c : cases) EXPECT_EQ(Width(c.text, c.n), c.width) << c.n;
+
+    table.SetCharSpacing(2);  // once per narrow character, twice per wide one
+    EXPECT_EQ(Width(u"aあ"), 10 + 20);
+    EXPECT_EQ(Width(u"\tA"), 40 + 10);
+    EXPECT_EQ(Width(u"x", 0), 0);
+}
+
+TEST_F(Layout, CharIndexAtXRoundsToTheNearestEdge) {
+    table.SetTabSize(4);
+    struct Case {
+        const char16_t* text;
+        int x;
+        int index;
+    } cases[] = {
+        {u"abc", -5, 0}, {u"abc", 3, 0},  {u"abc", 4, 1},  {u"abc", 11, 1}, {u"abc", 12, 2},
+        {u"abc", 24, 3}, {u"abc", 999, 3}, {u"あい", 7, 0},  {u"あい", 8, 1},  {u"あい", 24, 2},
+        {u"\U0001F600a", 9, 2},  // never inside a pair
+        {u"\tA", 15, 0}, {u"\tA", 16, 1}, {u"\tA", 36, 2},
+    };
+    for (const Case& c : cases) EXPECT_EQ(IndexAt(c.text, c.x), c.index) << "x=" << c.x;
+}
+
+TEST_F(Layout, DisplayColumns) {
+    table.SetTabSize(4);
+    SetText(u"a\tあb\U0001F600c");
+    const int expected[] = {0, 1, 4, 6, 7, 9, 9, 10};
+    for (int col = 0; col <= 7; ++col) EXPECT_EQ(d.GetDisplayColumn(0, col, &font), expected[col]) << col;
+    EXPECT_EQ(d.GetDisplayColumn(0, 100, &font), 10);
+    EXPECT_EQ(d.GetDisplayColumn(5, 3, &font), 0);
+}
+
+TEST_F(Layout, FitCharsTakesWhatFitsAndTabsNeedTwoPixels) {
+    table.SetTabSize(4);
+    EXPECT_EQ(Fit(u"abcdef", 24), 3);
+    EXPECT_EQ(Fit(u"abcdef", 23), 2);
+    EXPECT_EQ(Fit(u"abc", 100), 3);
+    EXPECT_EQ(Fit(u"ab\tc", 17), 2);
+    EXPECT_EQ(Fit(u"ab\tc", 18), 3);  // taken with 2 pixels left, then reaches the stop at 32
+    EXPECT_EQ(Fit(u"\U0001F600\U0001F600", 20), 2);
+    EXPECT_EQ(Fit(u"あ", 10), 0);
+}
+
+TEST_F(Layout, FitCharsKeepsConfinementCharacters) {
+    d.SetFirstConfinementStr(u"、。");
+    d.SetLastConfinementStr(u"（「");
+    struct Case {
+        const char16_t* text;
+        int width;
+        int taken;
+    } cases[] = {
+        {u"あいう。えお", 48, 4},   // a row may not begin with 。: it comes along
+        {u"あいう、。え", 48, 2},   // two of them: the row breaks one character earlier
+        {u"あい（うえお", 48, 2},   // a row may not end with （
+        {u"あい「", 48, 3},         // all of it fits: nothing to adjust
+        {u"あ。いう", 16, 1},       // two units or fewer are never adjusted
+    };
+    for (const Case& c : cases) EXPECT_EQ(Fit(c.text, c.width), c.taken) << c.width;
+}
+
+TEST_F(Layout, WordWrapMovesShortWordsAndCutsLongOnes) {
+    d.SetWordWrapAtWordEnds(1);
+    const std::u16string ten = u"go " + std::u16string(10, u'w') + u" x";
+    EXPECT_EQ(Fit(ten.c_str(), 8 * 8), 3);  // the word starts the next row
+    const std::u16string fifty = u"go " + std::u16string(50, u'w');
+    EXPECT_EQ(Fit(fifty.c_str(), 8 * 45), 45);  // 40 or more on the row: cut where it ends
+    EXPECT_EQ(Fit(fifty.c_str(), 8 * 20), 3);   // 17 on the row: the word moves on
+    EXPECT_EQ(Fit(std::u16string(10, u'w').c_str(), 8 * 4), 4);  // the row keeps its one word
+    EXPECT_EQ(Fit(u"ab  cd", 8 * 3), 3);  // the break falls on a blank: nothing to move
+
+    d.SetWordWrapAtWordEnds(0);
+    EXPECT_EQ(Fit(ten.c_str(), 8 * 8), 8);
+}
+
+TEST_F(Layout, LineWrapStoresRowStarts) {
+    SetText((u"abcdefgh\n\nabcdef\n" + std::u16string(30, u'z')).c_str());
+    EXPECT_EQ(d.CalcLineWrap(0, &font), 1);  // no wrap width: one row
+    d.GetDispData().wrapWidth = 24;
+    EXPECT_EQ(d.CalcLineWrap(0, &font), 3);
+    EXPECT_EQ(RowStarts(0), (std::vector<int>{3, 6}));
+    EXPECT_EQ(d.CalcLineWrap(1, &font), 1);  // an empty line is one row
+    EXPECT_EQ(d.CalcLineWrap(2, &font), 2);  // an exact fit adds no empty row
+    EXPECT_EQ(d.CalcLineWrap(3, &font), 10);  // the array grows past its first four entries
+    EXPECT_EQ(RowStarts(3), (std::vector<int>{3, 6, 9, 12, 15, 18, 21, 24, 27}));
+    EXPECT_EQ(d.GetLineRowCount(3), 10);
+
+    d.GetDispData().wrapWidth = 3;  // narrower than any character
+    EXPECT_EQ(d.CalcLineWrap(0, &font), 8);
+    EXPECT_EQ(RowStarts(0), (std::vector<int>{1, 2, 3, 4, 5, 6, 7}));
+    d.GetDispData().wrapWidth = INT_MAX;
+    EXPECT_EQ(d.CalcLineWrap(0, &font), 1);
+    EXPECT_EQ(d.CalcLineWrap(99, &font), 1);
+}
+
+TEST_F(Layout, InsertBreaksAtWrapSplitsRowsInOneUndoStep) {
+    SetText(u"abcdefgh\nijklmnop");
+    d.GetDispData().wrapWidth = 24;
+    d.CalcLineWrap(0, &font);
+    d.CalcLineWrap(1, &font);
+
+    EditPos to{7, 1};
+    ASSERT_EQ(d.InsertBreaksAtWrap({4, 0}, to), 0);  // the row start at 3 lies before the range
+    EXPECT_EQ(Text(d), u"abcdef\ngh\nijk\nlmn\nop");
+    EXPECT_EQ(to, (EditPos{1, 4}));
+    EXPECT_TRUE(edit_test::Consistent(d));
+
+    d.Undo();
+    EXPECT_EQ(Text(d), u"abcdefgh\nijklmnop");
+    d.Redo();
+    EXPECT_EQ(Text(d), u"abcdef\ngh\nijk\nlmn\nop");
+
+    EditPos none{2, 0};
+    EXPECT_EQ(d.InsertBreaksAtWrap({0, 0}, none), 0);  // no row start inside: nothing happens
+    EXPECT_EQ(none, (EditPos{2, 0}));
+}
+
+TEST(IntBuf, GrowsByDoublingThenByFixedSteps) {
+    CIntBuf buf;
+    EXPECT_EQ(buf.Capacity(), 0);
+    ASSERT_EQ(buf.Reserve(0), 1);
+    EXPECT_EQ(buf.Capacity(), 1024);
+    buf[1023] = 7;
+    ASSERT_EQ(buf.Reserve(1024), 1);
+    EXPECT_EQ(buf.Capacity(), 2048);
+    EXPECT_EQ(buf[1023], 7);
+    ASSERT_EQ(buf.Reserve(3000000), 1);
+    EXPECT_EQ(buf.Capacity(), 3 * 1048576);
+    EXPECT_EQ(buf.Reserve(5), 1);
+    EXPECT_EQ(buf.Reserve(-1), 0);
+    buf.Free();
+    EXPECT_EQ(buf.Capacity(), 0);
+    EXPECT_EQ(buf.Data(), nullptr);
+}
+
+}  // namespace

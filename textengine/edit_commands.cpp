@@ -1,0 +1,368 @@
+// Whole-text commands of a buffer: line sort, word and blank movement,
+// indentation and width conversion, bracket matching.
+#include <algorithm>
+#include <numeric>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "textengine/edit_data.h"
+#include "textengine/jwidth.h"
+#include "textengine/layout.h"
+#include "textengine/utf16.h"
+
+namespace {
+
+// A converted indentation run longer than this is not built; the line keeps
+// its indentation.
+constexpr int kMaxIndentRun = 1023;
+
+std::u16string_view line_view(const CEditLine* rec) { return {rec->text, std::size_t(rec->Length())}; }
+
+bool same_word_class(int ref, int c) {
+    if (ref == 0 || c == 0) return false;  // a line end differs from everything
+    if (ref == c) return true;
+    // The prolonged sound mark belongs to a hiragana or katakana run.
+    if (ref == 16) return c == 12 || c == 13;
+    return c == 16 && (ref == 12 || ref == 13);
+}
+
+}  // namespace
+
+int CEditData::GetWordCharType(char32_t cp) const {
+    if (cp == 0) return 0;
+    if (cp == u'\t' || cp == u' ') return 2;
+    if (IsBreakChar(cp)) return 1;
+    if (cp < 0x100) return 3;
+    if (cp >= 0x3040 && cp <= 0x309F) return 12;
+    if (cp == 0x30FC) return 16;
+    if ((cp >= 0x30A0 && cp <= 0x30FF) || (cp >= 0x31F0 && cp <= 0x31FF)) return 13;
+    if ((cp >= 0xFF01 && cp <= 0xFF0F) || (cp >= 0xFF1A && cp <= 0xFF20) || (cp >= 0xFF3B && cp <= 0xFF40) ||
+        (cp >= 0xFF5B && cp <= 0xFF60))
+        return 10;
+    if ((cp >= 0xFF10 && cp <= 0xFF19) || (cp >= 0xFF21 && cp <= 0xFF3A) || (cp >= 0xFF41 && cp <= 0xFF5A))
+        return 11;
+    if (cp >= 0xFF61 && cp <= 0xFF9F) return 14;
+    return 15;
+}
+
+// Line sort ------------------------------------------------------------------
+
+int CEditData::SortLinesAscending(int a, int b) { return SortLines(a, b, false); }
+int CEditData::SortLinesDescending(int a, int b) { return SortLines(a, b, true); }
+
+int CEditData::SortLines(int a, int b, bool descending) {
+    ++m_editCounter;
+    if (a > b) std::swap(a, b);
+    a = std::max(a, 0);
+    b = std::min(b, m_lines.Count() - 1);
+    if (a >= b) return 0;
+    const int count = b - a + 1;
+    std::vector<CEditLine*> recs(static_cast<std::size_t>(count));
+    for (int i = 0; i < count; ++i) recs[std::size_t(i)] = m_lines.At(a + i);
+    // order[i] = the line (relative to a) that goes to slot i. A merge sort:
+    // equal lines keep their order and no input makes it quadratic or deep.
+    std::vector<int> order(static_cast<std::size_t>(count));
+    std::iota(order.begin(), order.end(), 0);
+    std::stable_sort(order.begin(), order.end(), [&](int x, int y) {
+        const std::u16string_view u = line_view(recs[std::size_t(x)]), v = line_view(recs[std::size_t(y)]);
+        return descending ? v.compare(u) < 0 : u.compare(v) < 0;
+    });
+    int first = 0;
+    while (first < count && order[std::size_t(first)] == first) ++first;
+    if (first == count) return 0;
+
+    // One record holds the whole new order, so undo restores it in one step.
+    CUndoGroupGuard group(m_undo, 0);
+    if (RecordCaretForUndo() != 0 || OpenRecord(kUndoKindLineOrder, {count, a}) != 0) return 1;
+    std::vector<char16_t> packed(std::size_t(count) * 2);
+    for (int i = 0; i < count; ++i) {
+        const unsigned v = unsigned(order[std::size_t(i)]);
+        packed[2 * std::size_t(i)] = char16_t(v & 0xFFFF);
+        packed[2 * std::size_t(i) + 1] = char16_t(v >> 16);
+    }
+    if (m_undo->AppendRecordText(packed.data(), int(packed.size())) != 0) {
+        m_undo->GetCurrentRecord()->length = 0;  // replays as nothing
+        return 1;
+    }
+    for (int i = first; i < count; ++i) {
+        CEditLine* rec = recs[std::size_t(order[std::size_t(i)])];
+        m_lines.Slot(a + i) = rec;
+        if (order[std::size_t(i)] != i) MarkLine(rec);
+    }
+    m_undo->CloseCoalescing();
+    group.Release();
+    NotifyChanged();
+    return 0;
+}
+
+int CEditData::ReplayLineOrder(const UndoRecord* rec, int direction) {
+    const int a = rec->line, count = rec->column;
+    if (count <= 0 || rec->length != 2 * count || a < 0 || a + count > m_lines.Count()) return 0;
+    std::vector<int> order(static_cast<std::size_t>(count));
+    for (int i = 0; i < count; ++i) {
+        const int v = int(rec->text[2 * i] | unsigned(rec->text[2 * i + 1]) << 16);
+        if (v < 0 || v >= count) return 1;
+        order[std::size_t(i)] = v;
+    }
+    std::vector<CEditLine*> now(static_cast<std::size_t>(count));
+    for (int i = 0; i < count; ++i) now[std::size_t(i)] = m_lines.At(a + i);
+    for (int i = 0; i < count; ++i) {
+        const int from = order[std::size_t(i)];
+        if (from == i) continue;
+        if (direction == 1) {
+            m_lines.Slot(a + from) = now[std::size_t(i)];  // undo: slot i goes back where it came from
+            MarkLine(now[std::size_t(i)]);
+        } else {
+            m_lines.Slot(a + i) = now[std::size_t(from)];
+            MarkLine(now[std::size_t(from)]);
+        }
+    }
+    return 0;
+}
+
+// Caret movement -------------------------------------------------------------
+
+namespace {
+
+// The character ending right before column (0 at column 0).
+char32_t char_before(const CEditData& d, EditPos p) {
+    if (p.column <= 0) return 0;
+    const char16_t* text = d.GetLineText(p.line);
+    const int i = p.column;
+    if (i >= 2 && utf16_is_low_surrogate(text[i - 1]) && utf16_is_high_surrogate(text[i - 2]))
+        return utf16_get_code_point(text + i - 2);
+    return text[i - 1];
+}
+
+char32_t char_at(const CEditData& d, EditPos p) { return d.GetCharAt(p.line, p.column); }
+
+bool at_line_end(const CEditData& d, EditPos p) { return p.column >= d.GetLineLength(p.line); }
+
+}  // namespace
+
+void CEditData::MoveWord(int n) {
+    m_undo->CloseCoalescing();
+    m_caretX = -1;
+    EditPos p = ClampPos(m_caret);
+    if (n <= 0) {
+        if (p.line == 0 && p.column == 0) return;
+        int ref = GetWordCharType(char_before(*this, p));
+        p = MovePos(p, -1);
+        while (p.column > 0) {
+            const int c = GetWordCharType(char_before(*this, p));
+            if (!same_word_class(ref, c)) break;
+            if (ref == 16) ref = c;
+            p = MovePos(p, -1);
+        }
+    } else {
+        int ref = GetWordCharType(char_at(*this, p));
+        p = MovePos(p, 1);
+        while (!at_line_end(*this, p)) {
+            const int c = GetWordCharType(char_at(*this, p));
+            if (!same_word_class(ref, c)) break;
+            if (ref == 16) ref = c;
+            p = MovePos(p, 1);
+        }
+    }
+    m_caret = p;
+}
+
+void CEditData::SkipBlanks(int n) {
+    m_undo->CloseCoalescing();
+    m_caretX = -1;
+    EditPos p = ClampPos(m_caret);
+    if (n > 0) {
+        while (GetWordCharType(char_at(*this, p)) == 2) p = MovePos(p, 1);
+    } else {
+        while (p.column > 0 && GetWordCharType(char_before(*this, p)) == 2) p = MovePos(p, -1);
+    }
+    m_caret = p;
+}
+
+void CEditData::MoveToWordEdge(int n) {
+    m_undo->CloseCoalescing();
+    m_caretX = -1;
+    EditPos p = ClampPos(m_caret);
+    if (n <= 0) {
+        while (p.column > 0 && !IsBreakChar(char_before(*this, p))) p = MovePos(p, -1);
+    } else {
+        while (!at_line_end(*this, p) && !IsBreakChar(char_at(*this, p))) p = MovePos(p, 1);
+    }
+    m_caret = p;
+}
+
+void CEditData::MoveToBlank(int n, const char32_t blanks[3]) {
+    m_undo->CloseCoalescing();
+    m_caretX = -1;
+    auto blank = [&](char32_t cp) { return cp != 0 && (cp == blanks[0] || cp == blanks[1] || cp == blanks[2]); };
+    EditPos p = ClampPos(m_caret);
+    if (n <= 0) {
+        if (p.column == 0) {
+            p = MovePos(p, -1);
+        } else {
+            const bool state = blank(char_before(*this, p));
+            p = MovePos(p, -1);
+            while (p.column > 0 && blank(char_before(*this, p)) == state) p = MovePos(p, -1);
+        }
+    } else if (at_line_end(*this, p)) {
+        p = MovePos(p, 1);
+    } else {
+        const bool state = blank(char_at(*this, p));
+        p = MovePos(p, 1);
+        while (!at_line_end(*this, p) && blank(char_at(*this, p)) == state) p = MovePos(p, 1);
+    }
+    m_caret = p;
+}
+
+// Conversions ----------------------------------------------------------------
+
+// Replaces the first count units of line by with; the undo group's caret is
+// recorded before the first change.
+int CEditData::ReplaceLineStart(int line, int count, const char16_t* with, bool& recorded) {
+    if (!recorded) {
+        if (RecordCaretForUndo() != 0) return 1;
+        recorded = true;
+    }
+    if (DeleteText({0, line}, {count, line}, 1) != 0) return 1;
+    SetCaretPos(line, 0);
+    return InsertText(with, 1);
+}
+
+int CEditData::TabsToSpaces(int first, int last) {
+    if (first > last) std::swap(first, last);
+    first = std::max(first, 0);
+    last = std::min(last, m_lines.Count() - 1);
+    const int tab = m_disp.widths.TabSize();
+    EditPos caret = m_caret;
+    CUndoGroupGuard group(m_undo, 1);  // lazy: no step when nothing changes
+    bool recorded = false;
+    int result = 0;
+    for (int line = first; line <= last && result == 0; ++line) {
+        const char16_t* text = GetLineText(line);
+        int tabs = 0;
+        while (text[tabs] == u'\t') ++tabs;
+        if (tabs == 0 || (long long)tabs * tab > kMaxIndentRun) continue;
+        const std::u16string blanks(std::size_t(tabs * tab), u' ');
+        result = ReplaceLineStart(line, tabs, blanks.c_str(), recorded);
+        if (result == 0 && caret.line == line) caret.column += caret.column >= tabs ? tabs * (tab - 1) : caret.column * (tab - 1);
+    }
+    m_caret = ClampPos(caret);
+    return result;
+}
+
+int CEditData::SpacesToTabs(int first, int last) {
+    if (first > last) std::swap(first, last);
+    first = std::max(first, 0);
+    last = std::min(last, m_lines.Count() - 1);
+    const int tab = m_disp.widths.TabSize();
+    EditPos caret = m_caret;
+    CUndoGroupGuard group(m_undo, 1);
+    bool recorded = false;
+    int result = 0;
+    for (int line = first; line <= last && result == 0; ++line) {
+        const char16_t* text = GetLineText(line);
+        int blanks = 0;
+        while (text[blanks] == u' ') ++blanks;
+        const int tabs = blanks / tab;
+        if (tabs == 0 || tabs > kMaxIndentRun) continue;
+        const int replaced = tabs * tab;
+        const std::u16string run(std::size_t(tabs), u'\t');
+        result = ReplaceLineStart(line, replaced, run.c_str(), recorded);
+        if (result == 0 && caret.line == line)
+            caret.column = caret.column >= replaced ? caret.column - replaced + tabs : caret.column / tab;
+    }
+    m_caret = ClampPos(caret);
+    return result;
+}
+
+int CEditData::ConvertWidth(EditPos from, EditPos to, int ascii, int kana, int toFull) {
+    from = ClampPos(from);
+    to = ClampPos(to);
+    if (to < from) std::swap(from, to);
+    const bool caretAtFrom = ClampPos(m_caret) == from;
+    CUndoGroupGuard group(m_undo, 1);
+    bool recorded = false;
+    int result = 0;
+    std::u16string src;
+    std::vector<char16_t> out(1024 / sizeof(char16_t));
+    for (int line = from.line; line <= to.line && result == 0; ++line) {
+        const int start = line == from.line ? from.column : 0;
+        const int end = line == to.line ? to.column : GetLineLength(line);
+        if (start >= end) continue;
+        src.assign(GetLineText(line) + start, std::size_t(end - start));
+        int changed;
+        for (;;) {
+            changed = toFull ? jwidth_to_fullwidth(src.c_str(), out.data(), out.size(), ascii, kana)
+                             : jwidth_to_halfwidth(src.c_str(), out.data(), out.size(), ascii, kana);
+            if (changed >= 0) break;
+            out.resize(out.size() * 2);
+        }
+        if (changed == 0) continue;
+        if (!recorded) {
+            if (RecordCaretForUndo() != 0) return 1;
+            recorded = true;
+        }
+        const int written = int(utf16_length(out.data()));
+        result = DeleteText({start, line}, {end, line}, 1);
+        if (result == 0) {
+            SetCaretPos(line, start);
+            result = InsertText(out.data(), 1);
+        }
+        // The range's end follows the converted text.
+        if (result == 0 && line == to.line) to.column += written - (end - start);
+    }
+    m_caret = caretAtFrom ? from : ClampPos(to);
+    m_caretX = -1;
+    return result;
+}
+
+// Bracket matching -----------------------------------------------------------
+
+bool CEditData::FindMatchingBracket(char32_t open, char32_t close, int depth, EditPos limit, int direction,
+                                    EditPos& pos) {
+    CCharClassCache cache;
+    const bool limited = limit.line >= 0;
+    EditPos p = ClampPos(m_caret);
+    auto counts = [&](EditPos at) { return GetCharClass(at.line, at.column, &cache) == CharClassCode; };
+    if (direction <= 0) {
+        for (;;) {
+            if (p.column == 0) {
+                if (p.line == 0) return false;
+                p = {GetLineLength(p.line - 1), p.line - 1};
+                if (limited && p < limit) return false;
+                continue;
+            }
+            p = MovePos(p, -1);
+            if (limited && p < limit) return false;
+            const char32_t cp = char_at(*this, p);
+            if (cp != open && cp != close) continue;
+            if (!counts(p)) continue;
+            depth += cp == close ? 1 : -1;
+            if (depth == 0) {
+                pos = p;
+                return true;
+            }
+        }
+    }
+    const int last = m_lines.Count() - 1;
+    p = MovePos(p, 1);
+    if (p == ClampPos(m_caret)) return false;  // at the text's end
+    for (;;) {
+        if (limited && !(p < limit)) return false;
+        if (at_line_end(*this, p)) {
+            if (p.line >= last) return false;
+            p = {0, p.line + 1};
+            continue;
+        }
+        const char32_t cp = char_at(*this, p);
+        if ((cp == open || cp == close) && counts(p)) {
+            depth += cp == open ? 1 : -1;
+            if (depth == 0) {
+                pos = p;
+                return true;
+            }
+        }
+        p.column += utf16_units_of(cp);
+    }
+}
