@@ -5,25 +5,6 @@
 #include "editctrl/edit_ctrl.h"
 #include "editctrl/line_colorize.h"
 
-namespace {
-
-// The unit offset at pixel x of the text: a character's own offset left of
-// its midpoint, the one behind it right of it.
-int CharIndexAtX(const char16_t* text, int n, int x, const CMeasure& m) {
-    const int tab = m.TabStop();
-    int left = 0;
-    for (int i = 0; i < n;) {
-        int u;
-        const char32_t cp = CodePointAt(text, n, i, &u);
-        const int right = cp == '\t' ? (tab > 0 ? (left / tab + 1) * tab : left) : left + m.Advance(cp);
-        if (x < right) return x < (left + right) / 2 ? i : i + u;
-        left = right;
-        i += u;
-    }
-    return n;
-}
-
-}  // namespace
 
 LineAttrSlot* CEditCtrl::GetLineAttributes(int line) {
     CEditDispGdi& disp = Disp();
@@ -54,10 +35,8 @@ void CEditCtrl::MarkSelection(LineAttrSlot* slot, int line) {
     if (line < disp.selStart.line || line > disp.selEnd.line) return;
     int from, to;
     if (disp.boxSelection) {
-        const CEditLine* rec = m_data->GetLine(line);
-        const CMeasure m = Measure();
-        from = CharIndexAtX(rec->text, rec->Length(), std::min(disp.boxX[0], disp.boxX[1]), m);
-        to = CharIndexAtX(rec->text, rec->Length(), std::max(disp.boxX[0], disp.boxX[1]), m);
+        Measure();  // the text's measuring source serves this window's font
+        m_data->GetBoxColumns(line, from, to);
     } else {
         from = line == disp.selStart.line ? disp.selStart.column : 0;
         to = line == disp.selEnd.line ? disp.selEnd.column : slot->count;

@@ -37,6 +37,7 @@ CEditCtrl::CEditCtrl() {
 
 CEditCtrl::~CEditCtrl() {
     if (m_data && m_data->GetListener() == &m_listener) m_data->SetListener(nullptr);
+    if (m_data && m_rules && m_data->GetSyntaxRules() == m_rules.get()) m_data->SetSyntaxRules(nullptr);
 }
 
 BOOL CEditCtrl::Create(const wchar_t* className, const wchar_t* windowName, DWORD style, const RECT& rect,
@@ -79,6 +80,9 @@ void CEditCtrl::SetEditData(CEditData* data) {
             Disp().ReleaseMeasuringDC(m_hWnd);
         }
         if (m_data->GetListener() == &m_listener) m_data->SetListener(nullptr);
+        if (m_rules && m_data->GetSyntaxRules() == m_rules.get()) m_data->SetSyntaxRules(nullptr);
+        m_rules.reset();
+        m_rulesLanguage = nullptr;
     }
     const bool fresh = m_data != data;
     m_data = data;
@@ -140,7 +144,7 @@ void CEditCtrl::SetFont(HFONT font) {
 CMeasure CEditCtrl::Measure() {
     CEditDispGdi& disp = Disp();
     disp.MeasuringDC().Set(m_hWnd, m_font);
-    return CMeasure{&disp.Widths(), &disp.MeasuringDC()};
+    return CMeasure{&disp.Widths(), &disp.Metrics()};
 }
 
 void CEditCtrl::ApplyFont() {
@@ -157,11 +161,12 @@ void CEditCtrl::ApplyFont() {
     if (m_data) {
         CCharWidthTable& table = Disp().Widths();
         Disp().ReleaseMeasuringDC(m_hWnd);
-        table.Init(dc);
-        spacing = table.spacing;
-        threshold = table.fullWidthRef;
-        zero = table.GetWidth(dc, '0', nullptr);
-        if (table.fixedPitchCorrection && zero == table.fullWidthRef) zero = 2 * table.GetWidth(dc, 'x', nullptr);
+        CGdiTextMetrics metrics(dc.GetSafeHdc());
+        table.Init(&metrics);
+        spacing = table.CharSpacing();
+        threshold = table.FullWidth();
+        zero = table.GetWidth(&metrics, '0');
+        if (table.HasPitchCorrection() && zero == table.FullWidth()) zero = 2 * table.GetWidth(&metrics, 'x');
     } else {
         zero = GetCharPixelWidth(dc, '0', nullptr);
     }
@@ -234,10 +239,10 @@ void CEditCtrl::RecalcMargins() {
 int CEditCtrl::MeasureLine(int line, const CMeasure& m) {
     if (!IsWindow()) return 1;
     CEditLine* rec = m_data->GetLine(line);
-    rec->width = CalcTextWidth(rec->text, rec->Length(), m);
+    rec->width = m.TextWidth(rec->text, rec->Length());
     m_rowIndex.SetWidth(line, rec->width);
     if (rec->width > m_data->GetWidestLineWidth()) m_data->SetWidestLine(line);
-    return CalcLineWrap(rec, DispData().wrapWidth, m, *m_data);
+    return m_data->CalcLineWrap(line, m.metrics);
 }
 
 void CEditCtrl::RecalcLineWidth(bool all, int fromLine, int count) {
@@ -292,7 +297,7 @@ int CEditCtrl::GetWrapOffset(int line, int rowOffset) const {
 
 int CEditCtrl::GetColumnX(int line, int column) {
     const CEditLine* rec = m_data->GetLine(line);
-    return CalcTextWidth(rec->text, std::min(column, rec->Length()), Measure());
+    return Measure().TextWidth(rec->text, std::min(column, rec->Length()));
 }
 
 void CEditCtrl::RecalcVisibleRows() {
@@ -332,9 +337,7 @@ void CEditCtrl::RecalcLayout(int caretFlag, bool remeasure) {
     RecalcMargins();
     if (remeasure) {
         RecalcLineWidth(true);
-        if (!(m_style & ES_NO_COMMENT_SYNTAX) &&
-            ::UpdateLineStates(*m_data, 0, -1, static_cast<int>(m_style & (kScanNoComments | kScanTags))))
-            InvalidateAll(FALSE);
+        if (ScanLineStates(0, -1)) InvalidateAll(FALSE);
     }
     RecalcVisibleRows();
     UpdateScrollBars();
@@ -355,7 +358,7 @@ void CEditCtrl::RefreshLayout(int caretFlag) {
     Disp().AttrCache().Clear();
     RecalcMargins();
     RecalcLineWidth(true);
-    if (!(m_style & ES_NO_COMMENT_SYNTAX)) ::UpdateLineStates(*m_data, 0, -1, static_cast<int>(m_style & kScanTags));
+    ScanLineStates(0, -1);
     RecalcVisibleRows();
     UpdateScrollBars();
     UpdateCaret(caretFlag);
@@ -365,8 +368,24 @@ void CEditCtrl::RefreshLayout(int caretFlag) {
 }
 
 void CEditCtrl::UpdateLineStates(int from, int to) {
-    if ((m_style & ES_NO_COMMENT_SYNTAX) || !m_data) return;
-    if (::UpdateLineStates(*m_data, from, to, static_cast<int>(m_style & kScanTags))) InvalidateAll(FALSE);
+    if (ScanLineStates(from, to)) InvalidateAll(FALSE);
+}
+
+bool CEditCtrl::ScanLineStates(int from, int to) {
+    if ((m_style & ES_NO_COMMENT_SYNTAX) || !m_data) return false;
+    // The text's comment rules follow its language.
+    const CStrToken* language = m_data->GetLanguage();
+    if (language != m_rulesLanguage) {
+        if (m_data->GetSyntaxRules() == m_rules.get()) m_data->SetSyntaxRules(nullptr);
+        m_rules.reset(language ? new CSyntaxRulesOf<CStrToken>(*language) : nullptr);
+        m_rulesLanguage = language;
+    }
+    if (!m_data->GetSyntaxRules() && m_rules) m_data->SetSyntaxRules(m_rules.get());
+    bool changed = false;
+    m_data->UpdateLineStates(from, to, static_cast<int>(m_style & (LineStateSkip | LineStateTags)), changed);
+    // Lines whose start state changed are coloured anew, though their text is the same.
+    if (changed) Disp().AttrCache().Clear();
+    return changed;
 }
 
 void CEditCtrl::RecalcClientSize() {
@@ -416,7 +435,7 @@ void CEditCtrl::UpdateCaret(int caretFlag) {
     const int rowStart = GetWrapOffset(line, offset);
     m_caretRow = GetFirstRowOfLine(line) + offset;
     const CMeasure m = Measure();
-    m_caretX = CalcTextWidth(rec->text + rowStart, std::max(0, caret.column - rowStart), m);
+    m_caretX = m.TextWidth(rec->text + rowStart, caret.column - rowStart);
     Disp().MeasuringDC().Release();
     Disp().caretX = m_caretX;
     Disp().caretRow = m_caretRow;

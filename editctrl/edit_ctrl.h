@@ -6,10 +6,14 @@
 
 #include <windows.h>
 
+#include <memory>
+
 #include "editctrl/edit_disp_gdi.h"
 #include "editctrl/edit_measure.h"
 #include "editctrl/row_index.h"
 #include "editctrl/scrollwnd.h"
+#include "editctrl/syntax/strtoken.h"
+#include "textengine/syntax_rules.h"
 #include "framework/gdi.h"
 #include "textengine/edit_data.h"
 
@@ -206,6 +210,8 @@ private:
     LRESULT OnImeRequest(WPARAM wParam, LPARAM lParam);
     void OnTimer(UINT_PTR id);
     void DropBackBuffer();
+    // The comment-state scan; true when a line's start state changed.
+    bool ScanLineStates(int from, int to);
 
     // Colouring (edit_colorize.cpp).
     void Colorize(LineAttrSlot* slot, int line, const char16_t* text);
@@ -220,6 +226,8 @@ private:
     Listener m_listener{this};
     CRowIndex m_rowIndex;
     CHighlightMatcher* m_highlight = nullptr;
+    std::unique_ptr<CSyntaxRulesOf<CStrToken>> m_rules;
+    const CStrToken* m_rulesLanguage = nullptr;
     int m_textHeight = 18;
     int m_charWidth = 9;
     int m_digitWidth = 0;

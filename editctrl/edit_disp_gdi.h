@@ -6,7 +6,7 @@
 
 #include <windows.h>
 
-#include "editctrl/char_width_table.h"
+#include "editctrl/gdi_text_metrics.h"
 #include "editctrl/edit_colors.h"
 #include "editctrl/line_attr_cache.h"
 #include "framework/gdi.h"
@@ -18,7 +18,7 @@ class CEditDispGdi : public CEditDispExtension {
 public:
     static constexpr int kMaxViews = 4;
 
-    explicit CEditDispGdi(const CEditData* owner);
+    explicit CEditDispGdi(CEditData* owner);
     ~CEditDispGdi() override;
 
     // The GDI side of a text, made on first use.
@@ -48,7 +48,9 @@ public:
     void ReleaseMeasuringDC(HWND control);
     void OnResetSelection() override { measuringDC_.Release(); }
 
-    CCharWidthTable& Widths() { return widths_; }
+    // The text's width table, and its measuring source over the measuring DC.
+    CCharWidthTable& Widths() { return *widths_; }
+    CGdiTextMetrics& Metrics() { return metrics_; }
     CLineAttrCache& AttrCache() { return attrCache_; }
 
     // Caret x (pixels from the row start) and display row at the last caret update.
@@ -68,6 +70,7 @@ private:
     COLORREF colors_[EDIT_COLOR_COUNT];
     CPen markPen_, rulerPen_;
     CEditCtrlDC measuringDC_;
-    CCharWidthTable widths_;
+    CGdiTextMetrics metrics_{&measuringDC_};
+    CCharWidthTable* widths_;
     CLineAttrCache attrCache_;
 };

@@ -378,7 +378,7 @@ void CEditPainter::InvertBracket(const EditPos& p) {
     int offset = 0;
     while (offset + 1 < rec->rowCount && rec->wrapOffsets && rec->wrapOffsets[offset] <= p.column) ++offset;
     const int start = c_.GetWrapOffset(p.line, offset);
-    const int x = x0_ + CalcTextWidth(rec->text + start, p.column - start, m_);
+    const int x = x0_ + m_.TextWidth(rec->text + start, p.column - start);
     const int y = c_.m_topMargin + (c_.GetFirstRowOfLine(p.line) + offset - vpos_) * rh_ + c_.m_textOffset;
     int u;
     const char32_t cp = CodePointAt(rec->text, rec->Length(), p.column, &u);

@@ -71,7 +71,7 @@ TEST(EditCtrl, RowTableFollowsEachWrapMode) {
             if (mode == 2) {
                 EXPECT_EQ(d.wrapWidth, 30 * f.ctrl.GetCharWidth());
             }
-            const int a = CEditDispGdi::Of(f.data).Widths().GetAdvance(nullptr, 'a', nullptr);
+            const int a = f.ctrl.Measure().Advance('a');
             int row = 0;
             for (int i = 0; i < lines; ++i) {
                 const int n = f.data.GetLineLength(i);
@@ -156,7 +156,7 @@ TEST(EditCtrl, ScrollCodesAndWheelMoveTheRowPosition) {
 TEST(EditCtrl, HorizontalBarFollowsTheWidestLine) {
     EditFixture f(u"short\n" + std::u16string(200, u'w'), 0, 300, 200);
     EXPECT_TRUE(f.ctrl.GetStyle() & WS_HSCROLL);
-    const int a = CEditDispGdi::Of(f.data).Widths().GetAdvance(nullptr, 'w', nullptr);
+    const int a = f.ctrl.Measure().Advance('w');
     EXPECT_EQ(f.ctrl.GetMaxColumn(), 200 * a / f.ctrl.GetCharWidth() + 1);
     f.ctrl.SendMessage(WM_HSCROLL, MAKEWPARAM(SB_LINERIGHT, 0), 0);
     EXPECT_EQ(f.Pos(SB_HORZ), 1);

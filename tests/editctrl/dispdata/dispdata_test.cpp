@@ -130,53 +130,43 @@ TEST(DispGdi, MeasuringDcIsKeptAndGivenBackBeforeItsFontGoes) {
     EXPECT_FALSE(gdi.MeasuringDC().IsHeld());
 }
 
-TEST(CharWidths, InitMeasuresAsciiTabAndTheFullWidthReference) {
+TEST(CharWidths, GdiMetricsFillTheTextWidthTable) {
     HDC screen = ::GetDC(nullptr);
     CMemoryDC dc(screen, 4, 4);
     ::ReleaseDC(nullptr, screen);
     CFont font = MakeFont();
     dc.SelectObject(font.GetSafeHandle());
+    CGdiTextMetrics metrics(dc.GetSafeHdc());
     CCharWidthTable table;
-    table.Init(dc);
+    table.Init(&metrics);
 
+    // Read back without a source: only what is cached counts.
     INT expected[0x7F - 0x20];
     ASSERT_TRUE(::GetCharWidth32W(dc, 0x20, 0x7E, expected));
-    for (int c = 0x20; c <= 0x7E; ++c) ASSERT_EQ(table.CachedWidth(static_cast<char16_t>(c)), expected[c - 0x20]);
-    const int x = table.CachedWidth(u'x');
+    for (int c = 0x20; c <= 0x7E; ++c) ASSERT_EQ(table.GetWidth(nullptr, static_cast<char32_t>(c)), expected[c - 0x20]);
+    const int x = table.GetWidth(nullptr, U'x');
     ASSERT_GT(x, 0);
-    EXPECT_EQ(table.CachedWidth(u'\t'), x);
-    EXPECT_EQ(table.CachedWidth(0xDC00), 0);
-    EXPECT_EQ(table.CachedWidth(0), 0);
-    EXPECT_EQ(table.CachedWidth(u'漢'), -1);
+    EXPECT_EQ(table.GetWidth(nullptr, U'\t'), x);
     SIZE a{};
     ::GetTextExtentPoint32W(dc, L"あ", 1, &a);
-    EXPECT_EQ(table.fullWidthRef, a.cx);
-    EXPECT_EQ(table.oddWidth, 2 * x - 1);
-
-    // Measured once and kept; beyond the BMP measured every time.
-    const int kan = table.GetWidth(dc, U'漢', nullptr);
+    EXPECT_EQ(table.FullWidth(), a.cx);
+    EXPECT_EQ(table.GetWidth(nullptr, U'漢'), 0);
+    const int kan = table.GetWidth(&metrics, U'漢');
     EXPECT_GT(kan, x);
-    EXPECT_EQ(table.CachedWidth(u'漢'), kan);
-    EXPECT_GT(table.GetWidth(dc, U'𠮷', nullptr), 0);
-    EXPECT_EQ(table.CachedWidth(0xD842), -1);
+    EXPECT_EQ(table.GetWidth(nullptr, U'漢'), kan);
+    EXPECT_GT(table.GetWidth(&metrics, U'𠮷'), 0);
 
-    // Spacing: once for narrow characters, twice for wide ones.
-    table.spacing = 1;
-    EXPECT_EQ(table.GetAdvance(dc, U'x', nullptr), x + 1);
-    EXPECT_EQ(table.GetAdvance(dc, U'漢', nullptr), kan + 2);
-    table.tabSize = 4;
-    EXPECT_EQ(table.GetTabStopWidth(dc, nullptr), (x + 1) * 4);
-
-    // Without a DC nothing is measured and nothing remembered; the holder's
-    // DC serves when there is no other.
-    EXPECT_EQ(table.GetWidth(nullptr, U'字', nullptr), 0);
-    EXPECT_EQ(table.CachedWidth(u'字'), -1);
+    // The holder's DC serves, taken only when a width is missing.
     PaneWnd control;
     ASSERT_TRUE(control.Make());
     CEditCtrlDC holder;
     holder.Set(control, font);
-    EXPECT_EQ(table.GetWidth(nullptr, U'字', &holder), kan);
+    CGdiTextMetrics held(&holder);
+    EXPECT_EQ(table.GetWidth(&held, U'x'), x);
+    EXPECT_FALSE(holder.IsHeld());
+    EXPECT_EQ(table.GetWidth(&held, U'字'), kan);
     EXPECT_TRUE(holder.IsHeld());
+    EXPECT_EQ(held.IsFixedPitch(), metrics.IsFixedPitch());
     holder.Release();
 }
 

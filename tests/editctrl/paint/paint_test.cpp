@@ -27,7 +27,7 @@ bool AnyPixel(const wtest::Pixels& p, const CRect& r, COLORREF c) {
 // Geometry of one window, from its own metrics.
 struct Cells {
     explicit Cells(EditFixture& f)
-        : f(f), a(CEditDispGdi::Of(f.data).Widths().GetAdvance(nullptr, 'a', nullptr)),
+        : f(f), a(f.ctrl.Measure().Advance('a')),
           rh(f.ctrl.GetRowHeight()), left(f.ctrl.GetLeftMargin()), top(f.ctrl.GetTopMargin()) {}
     EditFixture& f;
     int a, rh, left, top;
@@ -249,7 +249,8 @@ TEST(EditPaint, PaintedCppFileWithJapaneseCommentsForReviewers) {
     EXPECT_TRUE(AnyPixel(p, CRect(c.left, c.top, p.width, c.top + c.rh), Color(COMMENT_COLOR)));
     EXPECT_TRUE(AnyPixel(p, CRect(c.left, c.top + 5 * c.rh, p.width, c.top + 6 * c.rh), Color(KEYWORD_COLOR)));
     EXPECT_TRUE(AnyPixel(p, CRect(c.left, c.top + 7 * c.rh, p.width, c.top + 8 * c.rh), Color(QUOTE_COLOR)));
-    EXPECT_TRUE(AnyPixel(p, CRect(c.left, c.top + 5 * c.rh, p.width, c.top + 6 * c.rh), Color(SRARCH_COLOR)));
+    EXPECT_TRUE(AnyPixel(p, CRect(c.left, c.top + 8 * c.rh, p.width, c.top + 9 * c.rh), Color(SRARCH_COLOR)));
+    EXPECT_TRUE(AnyPixel(p, CRect(c.left, c.top + 5 * c.rh, p.width, c.top + 6 * c.rh), Color(SELECTED_COLOR)));
     EXPECT_TRUE(wtest::WriteBmp(TEST_OUTPUT_DIR "/editctrl_cpp_japanese.bmp", p));
     f.ctrl.SetHighlight(nullptr);
 }
