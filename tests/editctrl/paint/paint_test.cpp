@@ -247,7 +247,7 @@ TEST(EditPaint, PaintedCppFileWithJapaneseCommentsForReviewers) {
     const Cells c(f);
     // Comment, keyword and string colours all show.
     EXPECT_TRUE(AnyPixel(p, CRect(c.left, c.top, p.width, c.top + c.rh), Color(COMMENT_COLOR)));
-    EXPECT_TRUE(AnyPixel(p, CRect(c.left, c.top + 5 * c.rh, p.width, c.top + 6 * c.rh), Color(KEYWORD_COLOR)));
+    EXPECT_TRUE(AnyPixel(p, CRect(c.left, c.top + 8 * c.rh, p.width, c.top + 9 * c.rh), Color(KEYWORD_COLOR)));
     EXPECT_TRUE(AnyPixel(p, CRect(c.left, c.top + 7 * c.rh, p.width, c.top + 8 * c.rh), Color(QUOTE_COLOR)));
     EXPECT_TRUE(AnyPixel(p, CRect(c.left, c.top + 8 * c.rh, p.width, c.top + 9 * c.rh), Color(SRARCH_COLOR)));
     EXPECT_TRUE(AnyPixel(p, CRect(c.left, c.top + 5 * c.rh, p.width, c.top + 6 * c.rh), Color(SELECTED_COLOR)));
