@@ -87,11 +87,12 @@ void CEditCtrl::SetEditData(CEditData* data) {
     const bool fresh = m_data != data;
     m_data = data;
     if (!data) return;
+    data->SetListener(&m_listener);
     if (fresh && IsWindow()) {
         Disp().AddView(m_hWnd);
-        ApplyFont();  // the text's width table follows this window's font
+        ApplyFont();  // the text's width table follows this window's font; measures every line
+        return;
     }
-    data->SetListener(&m_listener);
     RecalcLineWidth(true);
 }
 

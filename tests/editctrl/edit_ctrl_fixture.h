@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <cwchar>
+#include <map>
 #include <memory>
 #include <string>
 
@@ -33,14 +34,18 @@ inline std::u16string ShippedData() {
     return s;
 }
 
-inline const CStrToken& Cpp() {
-    static CStrToken* token = [] {
-        auto* t = new CStrToken;
-        LoadBuiltinLanguage(u"<cpp>", ShippedData(), *t);
-        return t;
-    }();
-    return *token;
+// A built-in language with its shipped keywords, made once per tag.
+inline const CStrToken& Language(const std::u16string& tag) {
+    static std::map<std::u16string, std::unique_ptr<CStrToken>> made;
+    std::unique_ptr<CStrToken>& t = made[tag];
+    if (!t) {
+        t = std::make_unique<CStrToken>();
+        LoadBuiltinLanguage(tag, ShippedData(), *t);
+    }
+    return *t;
 }
+
+inline const CStrToken& Cpp() { return Language(u"<cpp>"); }
 
 // n lines "line 1" ... "line n" (no line end after the last).
 inline std::u16string NumberedLines(int n) {

@@ -11,33 +11,14 @@
 #include "editctrl/row_index.h"
 #include "editctrl/syntax/editmode.h"
 #include "editctrl/syntax/strtoken.h"
+#include "tests/editctrl/edit_ctrl_fixture.h"
 #include "textengine/edit_line.h"
 
 namespace {
 
-std::u16string ShippedData() {
-    std::u16string s;
-    for (const char* c = TEST_DATA_DIR "/../../../../data"; *c; ++c) s += static_cast<char16_t>(*c);
-    return s;
-}
+using etest::Cpp;
 
-const CStrToken& Cpp() {
-    static CStrToken* token = [] {
-        auto* t = new CStrToken;
-        LoadBuiltinLanguage(u"<cpp>", ShippedData(), *t);
-        return t;
-    }();
-    return *token;
-}
-
-const CStrToken& Html() {
-    static CStrToken* token = [] {
-        auto* t = new CStrToken;
-        LoadBuiltinLanguage(u"<html>", ShippedData(), *t);
-        return t;
-    }();
-    return *token;
-}
+const CStrToken& Html() { return etest::Language(u"<html>"); }
 
 // One letter per unit: t text, k keyword, c comment, q quote, o operator, 2 keyword2.
 std::string Colours(const std::u16string& text, int flags = 0, uint32_t style = 0, const CStrToken* lang = &Cpp()) {
