@@ -16,6 +16,31 @@ const wchar_t CEditCtrl::kClassName[] = L"TORKA_EditCtrl";
 namespace {
 
 UINT g_boxFormat = 0;
+HCURSOR g_linkCursor = nullptr;
+
+// The pointer over a link: a hand with the index finger up ('#' black,
+// '.' white, ' ' clear), hotspot at the fingertip.
+HCURSOR MakeLinkCursor() {
+    static const char* const kHand[16] = {
+        "   ##           ", "  #..#          ", "  #..#          ", "  #..#          ",
+        "  #..###        ", "  #..#..###     ", "  #..#..#..##   ", "###..#..#..#.#  ",
+        "#.#........#.#  ", "#..#.........#  ", " #...........#  ", "  #..........#  ",
+        "  #.........#   ", "   #........#   ", "    #......#    ", "    ########    ",
+    };
+    BYTE andMask[32 * 4], xorMask[32 * 4];
+    std::memset(andMask, 0xFF, sizeof(andMask));
+    std::memset(xorMask, 0, sizeof(xorMask));
+    for (int y = 0; y < 16; ++y) {
+        for (int x = 0; x < 16; ++x) {
+            const char c = kHand[y][x];
+            if (c == ' ') continue;
+            const BYTE bit = static_cast<BYTE>(0x80 >> (x % 8));
+            andMask[y * 4 + x / 8] &= static_cast<BYTE>(~bit);
+            if (c == '.') xorMask[y * 4 + x / 8] |= bit;
+        }
+    }
+    return ::CreateCursor(::GetModuleHandleW(nullptr), 4, 0, 32, 32, andMask, xorMask);
+}
 
 int CALLBACK FaceProc(const LOGFONTW*, const TEXTMETRICW*, DWORD type, LPARAM lParam) {
     *reinterpret_cast<BOOL*>(lParam) = (type & TRUETYPE_FONTTYPE) != 0;
@@ -26,12 +51,15 @@ int CALLBACK FaceProc(const LOGFONTW*, const TEXTMETRICW*, DWORD type, LPARAM lP
 
 UINT GetBoxClipboardFormat() { return g_boxFormat; }
 
+HCURSOR GetLinkCursor() { return g_linkCursor; }
+
 CEditCtrl::CEditCtrl() {
     if (!CWnd::RegisterWindowClass(kClassName,
                                    CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS | CS_BYTEALIGNCLIENT | CS_BYTEALIGNWINDOW,
                                    ::LoadCursorW(nullptr, IDC_IBEAM), reinterpret_cast<HBRUSH>(COLOR_MENU + 1)))
         throw CResourceException("the editing window class cannot be registered");
     if (!g_boxFormat) g_boxFormat = ::RegisterClipboardFormatW(L"TORKA_EditCtrl_CF_IS_BOX_UNICODE");
+    if (!g_linkCursor) g_linkCursor = MakeLinkCursor();
     m_bracketBlinkTime = static_cast<int>(::GetCaretBlinkTime());
 }
 

@@ -260,3 +260,5 @@ private:
 
 // The registered id of the box clipboard format.
 UINT GetBoxClipboardFormat();
+// The pointer shown over a link (made once per process).
+HCURSOR GetLinkCursor();

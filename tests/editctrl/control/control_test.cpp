@@ -33,6 +33,13 @@ TEST(EditCtrl, RegistersItsClassAndCreatesFonts) {
     EXPECT_GT(f.ctrl.GetCharWidth(), 0);
     EXPECT_EQ(f.ctrl.GetRowHeight(), f.ctrl.GetTextHeight());
     EXPECT_NE(GetBoxClipboardFormat(), 0u);
+    ICONINFO info{};
+    ASSERT_TRUE(::GetIconInfo(GetLinkCursor(), &info));
+    EXPECT_FALSE(info.fIcon);
+    EXPECT_EQ(info.xHotspot, 4u);
+    EXPECT_EQ(info.yHotspot, 0u);
+    if (info.hbmMask) ::DeleteObject(info.hbmMask);
+    if (info.hbmColor) ::DeleteObject(info.hbmColor);
 }
 
 TEST(EditCtrl, LineNumberMarginHoldsAtLeastTwoDigits) {
