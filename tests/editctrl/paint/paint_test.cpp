@@ -254,3 +254,29 @@ TEST(EditPaint, PaintedCppFileWithJapaneseCommentsForReviewers) {
     EXPECT_TRUE(wtest::WriteBmp(TEST_OUTPUT_DIR "/editctrl_cpp_japanese.bmp", p));
     f.ctrl.SetHighlight(nullptr);
 }
+
+// On screen: what WM_PAINT shows equals the composed picture, also after
+// scrolling repaints only the strip that came into view.
+TEST(EditPaint, ScreenMatchesThePrintedPictureAfterScrolling) {
+    EditFixture f(etest::NumberedLines(60) + u"\n日本語の行\tタブ", ES_SHOW_ROW_NUM | ES_SHOW_COL_NUM, 360, 240);
+    f.ctrl.UpdateWindow();
+    wtest::Pump();
+    auto same = [&](const char* when) {
+        const wtest::Pixels screen = wtest::CaptureClient(f.ctrl);
+        const wtest::Pixels printed = f.Print();
+        ASSERT_EQ(screen.px.size(), printed.px.size());
+        int differing = 0;
+        for (size_t i = 0; i < screen.px.size(); ++i) differing += (screen.px[i] & 0xFFFFFF) != (printed.px[i] & 0xFFFFFF);
+        EXPECT_EQ(differing, 0) << when;
+    };
+    same("first paint");
+    for (UINT code : {SB_LINEDOWN, SB_PAGEDOWN, SB_BOTTOM}) {
+        f.ctrl.SendMessage(WM_VSCROLL, MAKEWPARAM(code, 0), 0);
+        f.ctrl.UpdateWindow();
+        wtest::Pump();
+        same("after scrolling");
+    }
+    f.ctrl.SendMessage(WM_HSCROLL, MAKEWPARAM(SB_LINERIGHT, 0), 0);
+    f.ctrl.UpdateWindow();
+    same("after scrolling right");
+}
