@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <climits>
 #include <cstring>
+#include <new>
 
 #include "framework/exception.h"
 #include "framework/seams.h"
@@ -279,16 +280,23 @@ void CEditCtrl::RecalcLineWidth(bool all, int fromLine, int count) {
     const int lines = m_data->GetLineCount();
     if (fromLine >= lines) return;
     fromLine = std::max(fromLine, 0);
-    // Line ends typed or removed: the index follows by the difference, which
-    // the caller's re-measured range covers.
-    if (all || m_rowIndex.LineCount() == 0) {
-        m_rowIndex.Reset(lines);
-        all = true;
-        fromLine = 0;
-    } else if (const int delta = lines - m_rowIndex.LineCount(); delta > 0) {
-        m_rowIndex.InsertLines(std::min(fromLine + 1, m_rowIndex.LineCount()), delta);
-    } else if (delta < 0) {
-        m_rowIndex.DeleteLines(std::min(fromLine + 1, lines), -delta);
+    try {
+        // Line ends typed or removed: the index follows by the difference,
+        // which the caller's re-measured range covers.
+        if (all || m_rowIndex.LineCount() == 0) {
+            CRowIndex fresh;  // built aside: short of memory, the old one stays
+            fresh.Reset(lines);
+            m_rowIndex = std::move(fresh);
+            all = true;
+            fromLine = 0;
+        } else if (const int delta = lines - m_rowIndex.LineCount(); delta > 0) {
+            m_rowIndex.InsertLines(std::min(fromLine + 1, m_rowIndex.LineCount()), delta);
+        } else if (delta < 0) {
+            m_rowIndex.DeleteLines(std::min(fromLine + 1, lines), -delta);
+        }
+    } catch (const std::bad_alloc&) {
+        ShowMessageBox(m_hWnd, L"メモリが確保できません", L"メッセージ", MB_ICONINFORMATION);
+        return;
     }
     const CMeasure m = Measure();
     const int end = all ? lines : std::min(lines, fromLine + std::max(count, 0));
