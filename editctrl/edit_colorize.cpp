@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "editctrl/edit_ctrl.h"
-#include "editctrl/line_colorize.h"
+#include "editctrl/core/line_colorize.h"
 
 
 LineAttrSlot* CEditCtrl::GetLineAttributes(int line) {

@@ -10,7 +10,7 @@
 
 #include "editctrl/edit_disp_gdi.h"
 #include "editctrl/edit_measure.h"
-#include "editctrl/row_index.h"
+#include "editctrl/core/row_index.h"
 #include "editctrl/scrollwnd.h"
 #include "editctrl/syntax/strtoken.h"
 #include "textengine/syntax_rules.h"

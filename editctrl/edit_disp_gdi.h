@@ -7,8 +7,8 @@
 #include <windows.h>
 
 #include "editctrl/gdi_text_metrics.h"
-#include "editctrl/edit_colors.h"
-#include "editctrl/line_attr_cache.h"
+#include "editctrl/core/edit_colors.h"
+#include "editctrl/core/line_attr_cache.h"
 #include "framework/gdi.h"
 #include "textengine/edit_disp_data.h"
 

@@ -7,7 +7,7 @@
 
 #include <string>
 
-#include "editctrl/line_colorize.h"
+#include "editctrl/core/line_colorize.h"
 #include "tests/editctrl/edit_ctrl_fixture.h"
 
 using etest::EditFixture;

@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "editctrl/line_attr_cache.h"
+#include "editctrl/core/line_attr_cache.h"
 
 class CStrToken;
 

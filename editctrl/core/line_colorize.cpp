@@ -1,8 +1,8 @@
-#include "editctrl/line_colorize.h"
+#include "editctrl/core/line_colorize.h"
 
 #include <string_view>
 
-#include "editctrl/edit_colors.h"
+#include "editctrl/core/edit_colors.h"
 #include "editctrl/syntax/strtoken.h"
 #include "textengine/edit_line.h"
 

@@ -1,4 +1,4 @@
-#include "editctrl/row_index.h"
+#include "editctrl/core/row_index.h"
 
 #include <algorithm>
 #include <cstring>

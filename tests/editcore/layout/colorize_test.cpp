@@ -1,24 +1,39 @@
 // Colouring of single lines (syntax colours, blank kinds, links) and the
-// row index that maps lines to display rows.
+// row index that maps lines to display rows: no window system needed.
 #include <gtest/gtest.h>
 
+#include <map>
+#include <memory>
 #include <random>
 #include <string>
 #include <vector>
 
-#include "editctrl/edit_colors.h"
-#include "editctrl/line_colorize.h"
-#include "editctrl/row_index.h"
+#include "editctrl/core/edit_colors.h"
+#include "editctrl/core/line_colorize.h"
+#include "editctrl/core/row_index.h"
 #include "editctrl/syntax/editmode.h"
 #include "editctrl/syntax/strtoken.h"
-#include "tests/editctrl/edit_ctrl_fixture.h"
 #include "textengine/edit_line.h"
 
 namespace {
 
-using etest::Cpp;
+// A built-in language with its shipped keywords, made once.
+const CStrToken& Language(const char16_t* tag) {
+    static std::map<std::u16string, std::unique_ptr<CStrToken>> made;
+    std::unique_ptr<CStrToken>& t = made[tag];
+    if (!t) {
+        // The repository's data folder, cut lexically from this test's data folder.
+        const std::string dir = TEST_DATA_DIR;
+        const std::string root = dir.substr(0, dir.rfind("/tests/")) + "/data";
+        const std::u16string data(root.begin(), root.end());
+        t = std::make_unique<CStrToken>();
+        LoadBuiltinLanguage(tag, data, *t);
+    }
+    return *t;
+}
 
-const CStrToken& Html() { return etest::Language(u"<html>"); }
+const CStrToken& Cpp() { return Language(u"<cpp>"); }
+const CStrToken& Html() { return Language(u"<html>"); }
 
 // One letter per unit: t text, k keyword, c comment, q quote, o operator, 2 keyword2.
 std::string Colours(const std::u16string& text, int flags = 0, uint32_t style = 0, const CStrToken* lang = &Cpp()) {
