@@ -23,7 +23,7 @@ LineAttrSlot* CEditCtrl::GetLineAttributes(int line) {
     MarkSelection(slot, line);
     MarkSearchHits(slot, line);
     MarkBlankKinds(slot->items, slot->count, rec->text);
-    if (m_style & ES_CLICKABLE_URL) MarkLinks(slot->items, slot->count, rec->text, colors[KEYWORD_COLOR]);
+    if (m_style & ECS_CLICKABLE_URL) MarkLinks(slot->items, slot->count, rec->text, colors[KEYWORD_COLOR]);
     MarkBoldBrackets(slot, line);
     cache.Validate(slot, line);
     return slot;

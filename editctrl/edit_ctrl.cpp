@@ -133,9 +133,9 @@ void CEditCtrl::SetStyle(DWORD style) {
         Disp().AttrCache().Clear();
     }
     m_style = style;
-    if (style & ES_SINGLE_LINE) m_scrollFlags |= kScrollHorzWithoutBar;
+    if (style & ECS_SINGLE_LINE) m_scrollFlags |= kScrollHorzWithoutBar;
     if (IsWindow()) {
-        if (style & ES_IDLE_POINTER) {
+        if (style & ECS_IDLE_POINTER) {
             m_idleCountdown = 3;
             SetTimer(kTimerIdlePointer, 1000);
         } else {
@@ -262,8 +262,8 @@ void CEditCtrl::RecalcMargins() {
     int digits = 1;
     for (long long p = 10; p <= lines; p *= 10) ++digits;  // ceil(log10(lines + 1))
     m_lineNumberDigits = std::max(digits, 2);
-    m_leftMargin = m_leftBase + ((m_style & ES_SHOW_ROW_NUM) ? (m_lineNumberDigits + 2) * m_digitWidth : 0);
-    m_topMargin = (m_style & ES_SHOW_COL_NUM) ? m_rowHeight + m_topBase - m_textOffset + 4 : m_topBase;
+    m_leftMargin = m_leftBase + ((m_style & ECS_SHOW_ROW_NUM) ? (m_lineNumberDigits + 2) * m_digitWidth : 0);
+    m_topMargin = (m_style & ECS_SHOW_COL_NUM) ? m_rowHeight + m_topBase - m_textOffset + 4 : m_topBase;
 }
 
 int CEditCtrl::MeasureLine(int line, const CMeasure& m) {
@@ -358,14 +358,14 @@ int CEditCtrl::GetContentWidth() {
 }
 
 int CEditCtrl::GetContentHeight() {
-    const int rows = m_data ? DispData().displayRows + ((m_style & ES_EXTRA_LAST_ROW) ? 1 : 0) : 1;
+    const int rows = m_data ? DispData().displayRows + ((m_style & ECS_EXTRA_LAST_ROW) ? 1 : 0) : 1;
     const long long h = static_cast<long long>(m_rowHeight) * rows + m_topMargin;
     return h > INT_MAX ? INT_MAX : static_cast<int>(h);
 }
 
 int CEditCtrl::GetMaxRow() {
     const int rows = m_data ? DispData().displayRows : 1;
-    return (m_style & ES_EXTRA_LAST_ROW) ? rows : rows - 1;
+    return (m_style & ECS_EXTRA_LAST_ROW) ? rows : rows - 1;
 }
 
 void CEditCtrl::RecalcLayout(int caretFlag, bool remeasure) {
@@ -409,7 +409,7 @@ void CEditCtrl::UpdateLineStates(int from, int to) {
 }
 
 bool CEditCtrl::ScanLineStates(int from, int to) {
-    if ((m_style & ES_NO_COMMENT_SYNTAX) || !m_data) return false;
+    if ((m_style & ECS_NO_COMMENT_SYNTAX) || !m_data) return false;
     // The text's comment rules follow its language.
     const CStrToken* language = m_data->GetLanguage();
     if (language != m_rulesLanguage) {
@@ -458,7 +458,7 @@ void CEditCtrl::SetHighlight(CHighlightMatcher* matcher) {
 }
 
 void CEditCtrl::UpdateModifiedColor() {
-    if (!(m_style & ES_MODIFIED_BACKGROUND) || !m_data) return;
+    if (!(m_style & ECS_MODIFIED_BACKGROUND) || !m_data) return;
     SetColor(BG_COLOR, m_data->IsModified() ? m_modifiedBackground : m_unmodifiedBackground);
 }
 
@@ -526,7 +526,7 @@ LRESULT CEditCtrl::OnImeRequest(WPARAM wParam, LPARAM lParam) {
 void CEditCtrl::OnTimer(UINT_PTR id) {
     if (id == kTimerIdlePointer) {
         if (m_idleCountdown > 0 && --m_idleCountdown == 0) {
-            if (m_style & ES_IDLE_POINTER) ::SetCursor(nullptr);
+            if (m_style & ECS_IDLE_POINTER) ::SetCursor(nullptr);
             Invalidate(TRUE);
         }
     } else if (id == kTimerBracket) {
@@ -579,7 +579,7 @@ LRESULT CEditCtrl::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
         if (m_data && m_data->GetUndo()) m_data->GetUndo()->CloseCoalescing();
         break;
     case WM_IME_NOTIFY:
-        if (wParam == IMN_SETOPENSTATUS && (m_style & ES_IME_CARET) && HasFocus()) {
+        if (wParam == IMN_SETOPENSTATUS && (m_style & ECS_IME_CARET) && HasFocus()) {
             ::DestroyCaret();
             ::CreateCaret(m_hWnd, nullptr, m_caretWidth, m_textHeight);
             ::ShowCaret(m_hWnd);

@@ -47,7 +47,7 @@ private:
     int DrawSmoothText(const char16_t* text, int n, int x, int y);
     void InvertBracket(const EditPos& p);
     bool IsCaretLine(int line) const { return data_.GetCaretPos().line == line; }
-    COLORREF Inverted(COLORREF c) const { return (c_.m_style & ES_KEEP_SELECTED_COLORS) ? c : (c ^ 0xFFFFFF); }
+    COLORREF Inverted(COLORREF c) const { return (c_.m_style & ECS_KEEP_SELECTED_COLORS) ? c : (c ^ 0xFFFFFF); }
 
     CEditCtrl& c_;
     CDC& dc_;
@@ -155,7 +155,7 @@ int CEditPainter::DrawSmoothText(const char16_t* text, int n, int x, int y) {
 
 int CEditPainter::DrawRun(const char16_t* text, int from, int to, int x, int y) {
     const int ty = y + c_.m_textOffset;
-    if (c_.m_trueType && (c_.m_style & ES_SMOOTH_TEXT)) return DrawSmoothText(text + from, to - from, x, ty);
+    if (c_.m_trueType && (c_.m_style & ECS_SMOOTH_TEXT)) return DrawSmoothText(text + from, to - from, x, ty);
     const bool opaque = !(c_.m_backBuffer.IsCreated() && dc_.GetBkColor() == bg_);
     return DrawTabbedText(text + from, to - from, x, ty, client_.right, opaque);
 }
@@ -163,14 +163,14 @@ int CEditPainter::DrawRun(const char16_t* text, int from, int to, int x, int y) 
 void CEditPainter::DrawAll() {
     dc_.SelectObject(c_.m_font.GetSafeHandle());
     dc_.SetBkColor(bg_);
-    if (c_.m_style & ES_SHOW_COL_NUM) DrawRuler();
+    if (c_.m_style & ECS_SHOW_COL_NUM) DrawRuler();
     const int rows = data_.GetDispData().displayRows;
     const int firstLine = c_.GetLineOfRow(vpos_);
     const int lastRow = vpos_ + c_.m_visibleRows - 1;
     const int lastLine = lastRow < rows ? c_.GetLineOfRow(lastRow) : data_.GetLineCount() - 1;
     int y = c_.m_topMargin + (c_.GetFirstRowOfLine(firstLine) - vpos_) * rh_;
     for (int line = firstLine; line <= lastLine && y < bodyBottom_; ++line) y = DrawLine(line, y);
-    if (c_.m_style & ES_SHOW_ROW_LINE) {
+    if (c_.m_style & ECS_SHOW_ROW_LINE) {
         const int ly = c_.m_topMargin + (c_.m_caretRow - vpos_ + 1) * rh_ - 1;
         int right = client_.right;
         if (data_.GetDispData().wrapMode == 2) {
@@ -252,7 +252,7 @@ void CEditPainter::DrawLineRows(LineAttrSlot* slot, int line, int y) {
         case kAttrSpace: {
             const int w = m_.Advance(' ');
             x = DrawRun(u" ", 0, 1, x, y);
-            if ((c_.m_style & ES_SHOW_SPACE) && inBody) {
+            if ((c_.m_style & ECS_SHOW_SPACE) && inBody) {
                 dc_.SelectObject(disp_.GetMarkPen());
                 const POINT pts[4] = {{x - w, mb - 1}, {x - w, mb}, {x - w + w - 2, mb}, {x - w + w - 2, mb - 2}};
                 dc_.Polyline(pts, 4);
@@ -262,7 +262,7 @@ void CEditPainter::DrawLineRows(LineAttrSlot* slot, int line, int y) {
         case kAttrTab: {
             const int start = x;
             x = DrawRun(text, i, i + 1, x, y);
-            if ((c_.m_style & ES_SHOW_TAB) && inBody) {
+            if ((c_.m_style & ECS_SHOW_TAB) && inBody) {
                 dc_.SelectObject(disp_.GetMarkPen());
                 const int cc = xCell_, mid = y + th_ / 2;
                 Line(start + cc - cc / 4 - 1, mid, start + cc / 4, mid + th_ / 4);
@@ -274,7 +274,7 @@ void CEditPainter::DrawLineRows(LineAttrSlot* slot, int line, int y) {
             const int start = x;
             const int w = m_.Advance(0x3000);
             x = DrawRun(text, i, i + 1, x, y);
-            if ((c_.m_style & ES_SHOW_2BYTE_SPACE) && inBody) {
+            if ((c_.m_style & ECS_SHOW_2BYTE_SPACE) && inBody) {
                 dc_.SelectObject(disp_.GetMarkPen());
                 const int l = start + 1, t = y + 2, r = start + 1 + w - 3, b = y + th_ - 2;
                 const POINT pts[5] = {{l, t}, {r, t}, {r, b}, {l, b}, {l, t}};
@@ -320,7 +320,7 @@ void CEditPainter::DrawRowEnd(LineAttrSlot* slot, int line, int rowOffset, int y
                 FillBackground(x, y, x + cw_, y + rh_, disp_.GetColor(SELECTED_COLOR));
             else if (slot->items[slot->count].flags & kAttrSearchHit)
                 FillBackground(x, y, x + cw_, y + rh_, disp_.GetColor(SRARCH_COLOR));
-            if (c_.m_style & ES_SHOW_LINE_FEED) {
+            if (c_.m_style & ECS_SHOW_LINE_FEED) {
                 dc_.SelectObject(disp_.GetMarkPen());
                 if (line == data_.GetLineCount() - 1) {
                     if (x + 2 * cc <= c_.m_body.right) {
@@ -337,7 +337,7 @@ void CEditPainter::DrawRowEnd(LineAttrSlot* slot, int line, int rowOffset, int y
                     Line(ax, b, x + 1, b - th_ / 4);
                 }
             }
-        } else if (c_.m_style & ES_SHOW_LINE_END) {
+        } else if (c_.m_style & ECS_SHOW_LINE_END) {
             dc_.SelectObject(disp_.GetMarkPen());
             const int tail = x + cc - cw_ / 4 - 1;
             Line(x + cc / 4, mid, tail, mid + th_ / 4);
@@ -349,10 +349,10 @@ void CEditPainter::DrawRowEnd(LineAttrSlot* slot, int line, int rowOffset, int y
     if (leftBase > 1) {
         if (rowOffset == 0 && (rec->flags & 0x10))
             FillBackground(1, y, leftBase / 2 + 1, y + rh_, disp_.GetColor(QUOTE_COLOR));
-        if ((c_.m_style & ES_SHOW_EDIT_ROW) && rec->changeMark != -1)
+        if ((c_.m_style & ECS_SHOW_EDIT_ROW) && rec->changeMark != -1)
             FillBackground(leftBase / 2 + 1, y, leftBase, y + rh_, disp_.GetColor(KEYWORD_COLOR));
     }
-    if (c_.m_style & ES_SHOW_ROW_NUM) {
+    if (c_.m_style & ECS_SHOW_ROW_NUM) {
         const bool caretRow = row_ == c_.m_caretRow;
         if (caretRow)
             FillBackground(leftBase, y, c_.m_leftMargin - c_.m_digitWidth, y + rh_, disp_.GetColor(SELECTED_COLOR));
@@ -447,7 +447,7 @@ void CEditCtrl::PaintTo(HDC target) {
     if (!mem.IsCreated()) return;
     mem.SetBkMode(TRANSPARENT);
     CEditDispGdi& disp = Disp();
-    if (m_style & ES_SHOW_RULED_LINE) {
+    if (m_style & ECS_SHOW_RULED_LINE) {
         if (m_backBuffer.GetSize() != CSize(w, h)) {
             m_backBuffer.Create(target, w, h);
             m_backBuffer.FillSolidRect(CRect(0, 0, w, h), disp.GetColor(BG_COLOR));
@@ -471,7 +471,7 @@ void CEditCtrl::PaintTo(HDC target) {
         CEditPainter painter(*this, mem, clip);
         painter.DrawAll();
     }
-    if ((m_style & ES_IDLE_POINTER) && m_idleCountdown > 0) {
+    if ((m_style & ECS_IDLE_POINTER) && m_idleCountdown > 0) {
         CBrush brush(disp.GetColor(RULED_LINE_COLOR));
         const int right = (DispData().wrapMode == 2 ? m_leftBase + DispData().wrapWidth : w - m_rightMargin) + 10;
         mem.FrameRect(CRect(m_leftBase - 10, m_topBase - 10, right, h - m_bottomMargin + 10), brush);

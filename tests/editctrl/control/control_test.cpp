@@ -47,7 +47,7 @@ TEST(EditCtrl, LineNumberMarginHoldsAtLeastTwoDigits) {
         int lines, digits;
     } cases[] = {{1, 2}, {9, 2}, {99, 2}, {100, 3}, {999, 3}, {1000, 4}};
     for (const auto& c : cases) {
-        EditFixture f(etest::NumberedLines(c.lines), ES_SHOW_ROW_NUM | ES_SHOW_COL_NUM);
+        EditFixture f(etest::NumberedLines(c.lines), ECS_SHOW_ROW_NUM | ECS_SHOW_COL_NUM);
         f.ctrl.SetLeftBase(5);
         f.ctrl.RecalcMargins();
         EXPECT_EQ(f.ctrl.GetLineNumberDigits(), c.digits) << c.lines;
@@ -155,7 +155,7 @@ TEST(EditCtrl, ScrollCodesAndWheelMoveTheRowPosition) {
     f.ctrl.SendMessage(WM_VSCROLL, MAKEWPARAM(SB_THUMBTRACK, 0), 0);
     EXPECT_TRUE(f.ctrl.GetStyle() & WS_VSCROLL);
     // One more row with the extra-row style.
-    f.ctrl.SetStyle(ES_EXTRA_LAST_ROW);
+    f.ctrl.SetStyle(ECS_EXTRA_LAST_ROW);
     f.ctrl.Relayout(0);
     EXPECT_EQ(f.ctrl.GetScrollLimit(SB_VERT), limit + 1);
 }
@@ -239,7 +239,7 @@ TEST(EditCtrl, DestroyGivesTheMeasuringDcBackBeforeTheFontGoes) {
 }
 
 TEST(EditCtrl, ModifiedBackgroundFollowsTheSavedState) {
-    EditFixture f(u"abc", ES_MODIFIED_BACKGROUND);
+    EditFixture f(u"abc", ECS_MODIFIED_BACKGROUND);
     f.ctrl.SetModifiedColors(RGB(250, 250, 250), RGB(255, 240, 240));
     f.data.MarkSaved();
     f.data.NotifyChanged();

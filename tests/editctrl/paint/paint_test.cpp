@@ -94,7 +94,7 @@ TEST(EditPaint, BoxSelectionPaintsNoLineEndCell) {
 }
 
 TEST(EditPaint, SelectedTextKeepsItsColoursWithTheStyle) {
-    EditFixture f(u"int x;", ES_KEEP_SELECTED_COLORS);
+    EditFixture f(u"int x;", ECS_KEEP_SELECTED_COLORS);
     f.data.SetLanguage(&etest::Cpp());
     f.ctrl.Relayout(0);
     f.data.GetDispData().selStart = {0, 0};
@@ -123,7 +123,7 @@ TEST(EditPaint, SearchHitsAndSyntaxColours) {
 }
 
 TEST(EditPaint, LineNumbersWithCaretBandAndMarginLine) {
-    EditFixture f(etest::NumberedLines(12), ES_SHOW_ROW_NUM);
+    EditFixture f(etest::NumberedLines(12), ECS_SHOW_ROW_NUM);
     f.ctrl.SetLeftBase(9);
     f.ctrl.Relayout(0);
     f.data.SetCaretPos(2, 0);
@@ -146,7 +146,7 @@ TEST(EditPaint, LineNumbersWithCaretBandAndMarginLine) {
 }
 
 TEST(EditPaint, BookmarkAndChangedLineMarks) {
-    EditFixture f(u"a\nb\nc", ES_SHOW_EDIT_ROW);
+    EditFixture f(u"a\nb\nc", ECS_SHOW_EDIT_ROW);
     f.ctrl.SetLeftBase(12);
     f.ctrl.Relayout(0);
     f.data.GetLine(1)->flags |= 0x10;
@@ -160,7 +160,7 @@ TEST(EditPaint, BookmarkAndChangedLineMarks) {
 }
 
 TEST(EditPaint, RulerTicksStopAtTheWrapColumn) {
-    EditFixture f(u"abc", ES_SHOW_COL_NUM, 600, 200);
+    EditFixture f(u"abc", ECS_SHOW_COL_NUM, 600, 200);
     f.ctrl.SetWrapMode(2, 23);
     f.ctrl.Relayout(0);
     const int cw = f.ctrl.GetCharWidth(), rh = f.ctrl.GetRowHeight();
@@ -177,7 +177,7 @@ TEST(EditPaint, RulerTicksStopAtTheWrapColumn) {
 }
 
 TEST(EditPaint, CaretRowUnderlineAndRuledLines) {
-    EditFixture f(etest::NumberedLines(5), ES_SHOW_ROW_LINE);
+    EditFixture f(etest::NumberedLines(5), ECS_SHOW_ROW_LINE);
     f.data.SetCaretPos(1, 0);
     f.ctrl.UpdateCaret(0);
     const Cells c(f);
@@ -186,7 +186,7 @@ TEST(EditPaint, CaretRowUnderlineAndRuledLines) {
     EXPECT_EQ(p.At(c.left + 200, y), Color(RULER_COLOR));
     EXPECT_EQ(p.At(c.left + 200, y - c.rh), Color(BG_COLOR));
 
-    f.ctrl.SetStyle(ES_SHOW_RULED_LINE);
+    f.ctrl.SetStyle(ECS_SHOW_RULED_LINE);
     f.ctrl.Relayout(0);
     p = f.Print();
     for (int i = 1; i <= 3; ++i) EXPECT_EQ(p.At(c.left + 200, c.top + i * c.rh - 1), Color(RULED_LINE_COLOR)) << i;
@@ -229,8 +229,8 @@ TEST(EditPaint, PaintedCppFileWithJapaneseCommentsForReviewers) {
         u"\treturn 0;\n"
         u"}";
     EditFixture f(text,
-                  ES_SHOW_ROW_NUM | ES_SHOW_COL_NUM | ES_SHOW_TAB | ES_SHOW_LINE_FEED | ES_SHOW_2BYTE_SPACE |
-                      ES_SHOW_ROW_LINE | ES_CLICKABLE_URL | ES_SHOW_EDIT_ROW,
+                  ECS_SHOW_ROW_NUM | ECS_SHOW_COL_NUM | ECS_SHOW_TAB | ECS_SHOW_LINE_FEED | ECS_SHOW_2BYTE_SPACE |
+                      ECS_SHOW_ROW_LINE | ECS_CLICKABLE_URL | ECS_SHOW_EDIT_ROW,
                   640, 360);
     f.data.SetLanguage(&etest::Cpp());
     f.ctrl.SetLeftBase(10);
@@ -258,7 +258,7 @@ TEST(EditPaint, PaintedCppFileWithJapaneseCommentsForReviewers) {
 // On screen: what WM_PAINT shows equals the composed picture, also after
 // scrolling repaints only the strip that came into view.
 TEST(EditPaint, ScreenMatchesThePrintedPictureAfterScrolling) {
-    EditFixture f(etest::NumberedLines(60) + u"\n日本語の行\tタブ", ES_SHOW_ROW_NUM | ES_SHOW_COL_NUM, 360, 240);
+    EditFixture f(etest::NumberedLines(60) + u"\n日本語の行\tタブ", ECS_SHOW_ROW_NUM | ECS_SHOW_COL_NUM, 360, 240);
     f.ctrl.UpdateWindow();
     wtest::Pump();
     auto same = [&](const char* when) {
