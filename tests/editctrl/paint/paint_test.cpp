@@ -280,3 +280,32 @@ TEST(EditPaint, ScreenMatchesThePrintedPictureAfterScrolling) {
     f.ctrl.UpdateWindow();
     same("after scrolling right");
 }
+
+// Blank and line-end marks in the mark pen, only with their style bits.
+TEST(EditPaint, BlankAndLineEndMarksFollowTheirStyles) {
+    const COLORREF pen = Color(PEN_COLOR);
+    EditFixture f(u"\u3000 a\nb");
+    const Cells c(f);
+    const int th = f.ctrl.GetTextHeight();
+    const int w3000 = f.ctrl.Measure().Advance(0x3000), ws = f.ctrl.Measure().Advance(' ');
+    const int xc = f.ctrl.Measure().Advance('x');
+    const int lineEnd0 = c.left + w3000 + ws + c.a;  // after "　 a"
+    const int lineEnd1 = c.left + c.a;               // after "b"
+    const struct {
+        DWORD style;
+        POINT at;
+    } marks[] = {
+        {ECS_SHOW_2BYTE_SPACE, {c.left + 1, c.top + 2}},                     // box around U+3000
+        {ECS_SHOW_SPACE, {c.left + w3000, c.top + th - 1}},                  // open box under the space
+        {ECS_SHOW_LINE_FEED, {lineEnd0 + xc / 2 + 1, c.top + th / 2}},       // down arrow's stem
+        {ECS_SHOW_LINE_FEED, {lineEnd1 + xc, c.top + c.rh + th / 2}},        // EOF arrow's shaft
+    };
+    for (const auto& m : marks) {
+        f.ctrl.SetStyle(0);
+        f.ctrl.Relayout(0);
+        EXPECT_NE(f.Print().At(m.at.x, m.at.y), pen) << m.style;
+        f.ctrl.SetStyle(m.style);
+        f.ctrl.Relayout(0);
+        EXPECT_EQ(f.Print().At(m.at.x, m.at.y), pen) << m.style;
+    }
+}
