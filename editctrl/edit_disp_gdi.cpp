@@ -4,7 +4,8 @@
 
 #include "textengine/edit_data.h"
 
-CEditDispGdi::CEditDispGdi(const CEditData* owner) : attrCache_(owner) {
+CEditDispGdi::CEditDispGdi(CEditData* owner) : widths_(&owner->GetDispData().widths), attrCache_(owner) {
+    owner->GetDispData().metrics = &metrics_;
     for (int i = 0; i < EDIT_COLOR_COUNT; ++i) colors_[i] = kDefaultEditColors[i];
 }
 

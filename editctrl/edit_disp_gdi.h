@@ -6,9 +6,9 @@
 
 #include <windows.h>
 
-#include "editctrl/char_width_table.h"
-#include "editctrl/edit_colors.h"
-#include "editctrl/line_attr_cache.h"
+#include "editctrl/gdi_text_metrics.h"
+#include "editctrl/core/edit_colors.h"
+#include "editctrl/core/line_attr_cache.h"
 #include "framework/gdi.h"
 #include "textengine/edit_disp_data.h"
 
@@ -18,7 +18,7 @@ class CEditDispGdi : public CEditDispExtension {
 public:
     static constexpr int kMaxViews = 4;
 
-    explicit CEditDispGdi(const CEditData* owner);
+    explicit CEditDispGdi(CEditData* owner);
     ~CEditDispGdi() override;
 
     // The GDI side of a text, made on first use.
@@ -48,8 +48,18 @@ public:
     void ReleaseMeasuringDC(HWND control);
     void OnResetSelection() override { measuringDC_.Release(); }
 
-    CCharWidthTable& Widths() { return widths_; }
+    // The text's width table, and its measuring source over the measuring DC.
+    CCharWidthTable& Widths() { return *widths_; }
+    CGdiTextMetrics& Metrics() { return metrics_; }
     CLineAttrCache& AttrCache() { return attrCache_; }
+
+    // Caret x (pixels from the row start) and display row at the last caret update.
+    int caretX = 0;
+    int caretRow = 0;
+    // The bracket flashed after typing (partner, typed) and the pair drawn
+    // bold around the caret; line -1 = none.
+    EditPos flashBracket[2] = {{-1, -1}, {-1, -1}};
+    EditPos boldBracket[2] = {{-1, -1}, {-1, -1}};
 
     // The coloured caret and what it was made for (width, height, IME open).
     CBitmap caretBitmap;
@@ -60,6 +70,7 @@ private:
     COLORREF colors_[EDIT_COLOR_COUNT];
     CPen markPen_, rulerPen_;
     CEditCtrlDC measuringDC_;
-    CCharWidthTable widths_;
+    CGdiTextMetrics metrics_{&measuringDC_};
+    CCharWidthTable* widths_;
     CLineAttrCache attrCache_;
 };

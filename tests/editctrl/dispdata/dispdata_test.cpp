@@ -1,6 +1,5 @@
 // The window-system side of a text's display data: views and pane
-// messages, colours and pens, the measuring DC, character widths and the
-// line attribute cache.
+// messages, colours and pens, the measuring DC and character widths.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -130,155 +129,44 @@ TEST(DispGdi, MeasuringDcIsKeptAndGivenBackBeforeItsFontGoes) {
     EXPECT_FALSE(gdi.MeasuringDC().IsHeld());
 }
 
-TEST(CharWidths, InitMeasuresAsciiTabAndTheFullWidthReference) {
+TEST(CharWidths, GdiMetricsFillTheTextWidthTable) {
     HDC screen = ::GetDC(nullptr);
     CMemoryDC dc(screen, 4, 4);
     ::ReleaseDC(nullptr, screen);
     CFont font = MakeFont();
     dc.SelectObject(font.GetSafeHandle());
+    CGdiTextMetrics metrics(dc.GetSafeHdc());
     CCharWidthTable table;
-    table.Init(dc);
+    table.Init(&metrics);
 
+    // Read back without a source: only what is cached counts.
     INT expected[0x7F - 0x20];
     ASSERT_TRUE(::GetCharWidth32W(dc, 0x20, 0x7E, expected));
-    for (int c = 0x20; c <= 0x7E; ++c) ASSERT_EQ(table.CachedWidth(static_cast<char16_t>(c)), expected[c - 0x20]);
-    const int x = table.CachedWidth(u'x');
+    for (int c = 0x20; c <= 0x7E; ++c) ASSERT_EQ(table.GetWidth(nullptr, static_cast<char32_t>(c)), expected[c - 0x20]);
+    const int x = table.GetWidth(nullptr, U'x');
     ASSERT_GT(x, 0);
-    EXPECT_EQ(table.CachedWidth(u'\t'), x);
-    EXPECT_EQ(table.CachedWidth(0xDC00), 0);
-    EXPECT_EQ(table.CachedWidth(0), 0);
-    EXPECT_EQ(table.CachedWidth(u'漢'), -1);
+    EXPECT_EQ(table.GetWidth(nullptr, U'\t'), x);
     SIZE a{};
     ::GetTextExtentPoint32W(dc, L"あ", 1, &a);
-    EXPECT_EQ(table.fullWidthRef, a.cx);
-    EXPECT_EQ(table.oddWidth, 2 * x - 1);
-
-    // Measured once and kept; beyond the BMP measured every time.
-    const int kan = table.GetWidth(dc, U'漢', nullptr);
+    EXPECT_EQ(table.FullWidth(), a.cx);
+    EXPECT_EQ(table.GetWidth(nullptr, U'漢'), 0);
+    const int kan = table.GetWidth(&metrics, U'漢');
     EXPECT_GT(kan, x);
-    EXPECT_EQ(table.CachedWidth(u'漢'), kan);
-    EXPECT_GT(table.GetWidth(dc, U'𠮷', nullptr), 0);
-    EXPECT_EQ(table.CachedWidth(0xD842), -1);
+    EXPECT_EQ(table.GetWidth(nullptr, U'漢'), kan);
+    EXPECT_GT(table.GetWidth(&metrics, U'𠮷'), 0);
 
-    // Spacing: once for narrow characters, twice for wide ones.
-    table.spacing = 1;
-    EXPECT_EQ(table.GetAdvance(dc, U'x', nullptr), x + 1);
-    EXPECT_EQ(table.GetAdvance(dc, U'漢', nullptr), kan + 2);
-    table.tabSize = 4;
-    EXPECT_EQ(table.GetTabStopWidth(dc, nullptr), (x + 1) * 4);
-
-    // Without a DC nothing is measured and nothing remembered; the holder's
-    // DC serves when there is no other.
-    EXPECT_EQ(table.GetWidth(nullptr, U'字', nullptr), 0);
-    EXPECT_EQ(table.CachedWidth(u'字'), -1);
+    // The holder's DC serves, taken only when a width is missing.
     PaneWnd control;
     ASSERT_TRUE(control.Make());
     CEditCtrlDC holder;
     holder.Set(control, font);
-    EXPECT_EQ(table.GetWidth(nullptr, U'字', &holder), kan);
+    CGdiTextMetrics held(&holder);
+    EXPECT_EQ(table.GetWidth(&held, U'x'), x);
+    EXPECT_FALSE(holder.IsHeld());
+    EXPECT_EQ(table.GetWidth(&held, U'字'), kan);
     EXPECT_TRUE(holder.IsHeld());
+    EXPECT_EQ(held.IsFixedPitch(), metrics.IsFixedPitch());
     holder.Release();
-}
-
-namespace {
-
-class AttrCacheTest : public ::testing::Test {
-protected:
-    CEditData data;
-    CLineAttrCache cache{&data};
-
-    void Fill(int lines, int length) {
-        std::u16string text;
-        for (int i = 0; i < lines; ++i) {
-            if (i) text += u'\n';
-            text.append(static_cast<size_t>(length), u'a');
-        }
-        ASSERT_EQ(data.InsertText(text.c_str(), 1), 0);
-    }
-    LineAttrSlot* Fresh(int line) {
-        LineAttrSlot* slot = cache.Allocate(line);
-        if (slot) cache.Validate(slot, line);
-        return slot;
-    }
-};
-
-}  // namespace
-
-TEST_F(AttrCacheTest, CapacityGrowsInBlocksWithRoomForTheLineEnd) {
-    const struct {
-        int length, capacity;
-    } cases[] = {{0, 1024}, {1022, 1024}, {1023, 2048}, {2047, 3072}};
-    for (const auto& c : cases) {
-        CEditData text;
-        CLineAttrCache fresh(&text);
-        std::u16string line(static_cast<size_t>(c.length), u'x');
-        ASSERT_EQ(text.InsertText(line.c_str(), 1), 0);
-        LineAttrSlot* slot = fresh.Allocate(0);
-        ASSERT_NE(slot, nullptr);
-        EXPECT_EQ(slot->capacity, c.capacity) << "length " << c.length;
-        EXPECT_EQ(slot->count, c.length);
-        EXPECT_EQ(slot->line, -1);
-    }
-}
-
-TEST_F(AttrCacheTest, SlotsStayValidOnlyForTheirLineRecordAndUnchangedText) {
-    Fill(10, 5);
-    for (int i = 0; i < 10; ++i) data.GetLine(i)->flags = 0;
-    cache.Resize(128);
-    ASSERT_NE(Fresh(5), nullptr);
-    EXPECT_NE(cache.Get(5), nullptr);
-    EXPECT_EQ(cache.Get(6), nullptr);
-    EXPECT_EQ(cache.Get(10), nullptr);  // past the end
-    EXPECT_EQ(cache.Get(-1), nullptr);
-
-    // An edit in the line marks it changed.
-    data.SetCaretPos(5, 2);
-    ASSERT_EQ(data.InsertText(u"b", 1), 0);
-    EXPECT_EQ(cache.Get(5), nullptr);
-    ASSERT_NE(Fresh(5), nullptr);
-    EXPECT_NE(cache.Get(5), nullptr);
-    EXPECT_EQ(data.GetLineFlags(5, CEditLine::FlagTextChanged), 0);
-
-    // A line inserted above moves another record to index 5.
-    data.SetCaretPos(0, 0);
-    ASSERT_EQ(data.InsertText(u"new\n", 1), 0);
-    data.GetLine(5)->flags = 0;
-    EXPECT_EQ(cache.Get(5), nullptr);
-
-    cache.Clear();
-    EXPECT_EQ(cache.Get(5), nullptr);
-}
-
-TEST_F(AttrCacheTest, LinesThatShareASlotEvictEachOther) {
-    Fill(200, 3);
-    for (int i = 0; i < 200; ++i) data.GetLine(i)->flags = 0;
-    cache.Resize(128);
-    EXPECT_EQ(cache.GetSlotCount(), 128);
-    Fresh(5);
-    Fresh(133);
-    EXPECT_EQ(cache.Get(5), nullptr);
-    EXPECT_NE(cache.Get(133), nullptr);
-    Fresh(6);
-    EXPECT_NE(cache.Get(6), nullptr);
-    EXPECT_NE(cache.Get(133), nullptr);
-}
-
-TEST_F(AttrCacheTest, ReusedSlotLeavesNoMarkPastTheShorterLine) {
-    ASSERT_EQ(data.InsertText(u"a long line of text\nshort", 1), 0);
-    cache.Resize(1);
-    LineAttrSlot* slot = Fresh(0);
-    for (int i = 0; i <= slot->count; ++i) {
-        slot->items[i].flags = kAttrSearchHit | kAttrSelected;
-        slot->items[i].color = 0xFFFFFF;
-        slot->items[i].kind = kAttrSpace;
-    }
-    slot = cache.Allocate(1);
-    ASSERT_EQ(slot->count, 5);
-    for (int i = 0; i <= slot->count; ++i) {
-        EXPECT_EQ(slot->items[i].flags, 0) << "item " << i;
-        EXPECT_EQ(slot->items[i].color, 0u) << "item " << i;
-        EXPECT_EQ(slot->items[i].kind, 0) << "item " << i;
-    }
 }
 
 TEST(TextPlatform, EngineBoxesGoThroughTheSeam) {

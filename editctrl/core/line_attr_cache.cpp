@@ -1,4 +1,4 @@
-#include "editctrl/line_attr_cache.h"
+#include "editctrl/core/line_attr_cache.h"
 
 #include <cstdlib>
 #include <cstring>

@@ -1,0 +1,228 @@
+// Editing window benchmark, run under Wine: the first paint of a 10 MB file,
+// a full relayout in each wrap mode and one keystroke that inserts a line at
+// the top (layout update and paint), at 10^3 and 10^6 lines. The peer for
+// painting and typing is the system's multi-line EDIT control on the same
+// text; for relayout and typing also the full re-measure a keystroke would
+// cost without the row index ("rescan").
+#include <windows.h>
+
+#include <chrono>
+#include <cstdio>
+#include <string>
+
+#include "editctrl/edit_ctrl.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double MsSince(Clock::time_point t) { return std::chrono::duration<double, std::milli>(Clock::now() - t).count(); }
+
+void PrintLine(const char* name, double ours, const char* peerName, double peer) {
+    std::printf("bench: %s ours=%.3fms %s=%.3fms ratio=%.3f\n", name, ours, peerName, peer, peer > 0 ? ours / peer : 0.0);
+    std::fflush(stdout);
+}
+
+// Lines of mixed Japanese and ASCII code-like text; eol between lines.
+std::u16string MakeText(int lines, int width, const char16_t* eol) {
+    static const char16_t alphabet[] = u"int x = 0; // 日本語のコメント abc(def) { return \"かな\"; }\t";
+    const int n = static_cast<int>(sizeof(alphabet) / sizeof(alphabet[0])) - 1;
+    std::u16string text;
+    text.reserve(static_cast<size_t>(lines) * static_cast<size_t>(width + 2));
+    unsigned seed = 99;
+    for (int i = 0; i < lines; ++i) {
+        seed = seed * 1103515245u + 12345u;
+        const int w = width / 2 + static_cast<int>((seed >> 16) % static_cast<unsigned>(width));
+        for (int j = 0; j < w; ++j) text += alphabet[(static_cast<unsigned>(j) + seed) % static_cast<unsigned>(n)];
+        if (i + 1 < lines) text += eol;
+    }
+    return text;
+}
+
+void PrintClient(HWND hwnd, HDC mdc) { ::SendMessageW(hwnd, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(mdc), PRF_CLIENT); }
+
+struct Host {
+    HWND hwnd;
+    HDC mdc;
+    HBITMAP bmp;
+    Host() {
+        CWnd::RegisterWindowClass(L"TORKA_BenchHost", 0, nullptr, reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1));
+        hwnd = ::CreateWindowExW(0, L"TORKA_BenchHost", L"bench", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 900, 700,
+                                 nullptr, nullptr, nullptr, nullptr);
+        HDC screen = ::GetDC(nullptr);
+        mdc = ::CreateCompatibleDC(screen);
+        bmp = ::CreateCompatibleBitmap(screen, 800, 600);
+        ::ReleaseDC(nullptr, screen);
+        ::SelectObject(mdc, bmp);
+    }
+};
+
+HFONT MakeFont() {
+    LOGFONTW lf{};
+    lf.lfHeight = -16;
+    lf.lfCharSet = SHIFTJIS_CHARSET;
+    lf.lfPitchAndFamily = FIXED_PITCH;
+    wcscpy(lf.lfFaceName, L"ＭＳ ゴシック");
+    return ::CreateFontIndirectW(&lf);
+}
+
+struct Ours {
+    CEditData data;
+    CEditCtrl ctrl;
+    Ours(Host& host, HFONT font) {
+        ctrl.Create(WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_HSCROLL, CRect(0, 0, 800, 600), host.hwnd, 1);
+        ctrl.SetFont(font);
+    }
+    ~Ours() { ctrl.DestroyWindow(); }
+};
+
+HWND MakePeer(Host& host, HFONT font, bool wrap) {
+    const DWORD style = WS_CHILD | WS_VISIBLE | WS_VSCROLL | ES_MULTILINE | (wrap ? 0 : (WS_HSCROLL | ES_AUTOHSCROLL));
+    HWND edit = ::CreateWindowExW(0, L"EDIT", L"", style, 0, 0, 800, 600, host.hwnd, nullptr, nullptr, nullptr);
+    ::SendMessageW(edit, EM_SETLIMITTEXT, 0x7FFFFFFE, 0);
+    ::SendMessageW(edit, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    return edit;
+}
+
+void FirstPaint(Host& host, HFONT font) {
+    // About 10 MB as a Shift_JIS file.
+    const std::u16string text = MakeText(190000, 50, u"\n");
+    Ours ours(host, font);
+    auto t = Clock::now();
+    ours.data.InsertText(text.c_str(), 1);
+    ours.data.SetCaretPos(0, 0);
+    ours.ctrl.SetEditData(&ours.data);  // measures and wraps every line
+    PrintClient(ours.ctrl, host.mdc);
+    const double oursMs = MsSince(t);
+
+    const std::u16string crlf = MakeText(190000, 50, u"\r\n");
+    HWND edit = MakePeer(host, font, false);
+    t = Clock::now();
+    ::SetWindowTextW(edit, reinterpret_cast<const wchar_t*>(crlf.c_str()));
+    PrintClient(edit, host.mdc);
+    const double peerMs = MsSince(t);
+    ::DestroyWindow(edit);
+    PrintLine("first_paint_10MB", oursMs, "edit", peerMs);
+}
+
+double g_layout1e3[3];
+
+void Layout(Host& host, HFONT font, int lines) {
+    const std::u16string text = MakeText(lines, 60, u"\n");
+    Ours ours(host, font);
+    ours.data.InsertText(text.c_str(), 1);
+    ours.data.SetCaretPos(0, 0);
+    ours.ctrl.SetEditData(&ours.data);
+    static const char* const kModes[] = {"nowrap", "window", "col40"};
+    for (int mode = 0; mode < 3; ++mode) {
+        ours.ctrl.SetWrapMode(mode, 40);
+        auto t = Clock::now();
+        ours.ctrl.RecalcLayout(0, true);
+        const double oursMs = MsSince(t);
+        char name[64];
+        std::snprintf(name, sizeof(name), "recalc_layout_%s_%d", kModes[mode], lines);
+        if (lines > 1000) {
+            PrintLine(name, oursMs, "linear", g_layout1e3[mode] * lines / 1000);
+            continue;
+        }
+        g_layout1e3[mode] = oursMs;
+
+        const std::u16string crlf = MakeText(lines, 60, u"\r\n");
+        HWND edit = MakePeer(host, font, mode != 0);
+        ::SetWindowTextW(edit, reinterpret_cast<const wchar_t*>(crlf.c_str()));
+        t = Clock::now();
+        // A font change makes the EDIT control lay every line out again.
+        ::SendMessageW(edit, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+        ::SendMessageW(edit, EM_GETLINECOUNT, 0, 0);
+        const double peerMs = MsSince(t);
+        ::DestroyWindow(edit);
+        PrintLine(name, oursMs, "edit", peerMs);
+    }
+}
+
+// One typed line at the top: the text, the layout update, the paint.
+void TypeLineAtTop(Ours& ours, HDC mdc) {
+    ours.data.SetCaretPos(0, 0);
+    ours.data.InsertText(u"x\n", 1);
+    ours.ctrl.RecalcLineWidth(false, 0, 2);
+    ours.ctrl.UpdateLineStates(0, 1);
+    ours.ctrl.UpdateScrollBars();
+    ours.ctrl.UpdateCaret(0);
+    PrintClient(ours.ctrl, mdc);
+}
+
+void Keystroke(Host& host, HFONT font, int lines) {
+    const std::u16string text = MakeText(lines, 60, u"\n");
+    for (int mode : {0, 2}) {
+        Ours ours(host, font);
+        ours.data.InsertText(text.c_str(), 1);
+        ours.data.SetCaretPos(0, 0);
+        ours.ctrl.SetEditData(&ours.data);
+        ours.ctrl.SetWrapMode(mode, 40);
+        ours.ctrl.Relayout(0);
+        PrintClient(ours.ctrl, host.mdc);
+        // The first edit at the top moves the gaps of the line stores there.
+        ours.data.InsertText(u"x\n", 1);
+        ours.ctrl.RecalcLineWidth(false, 0, 2);
+        const int reps = 20;
+        auto t = Clock::now();
+        for (int i = 0; i < reps; ++i) TypeLineAtTop(ours, host.mdc);
+        const double oursMs = MsSince(t) / reps;
+        // The same keystroke when the layout re-measures every line.
+        t = Clock::now();
+        for (int i = 0; i < 3; ++i) {
+            ours.data.SetCaretPos(0, 0);
+            ours.data.InsertText(u"x\n", 1);
+            ours.ctrl.RecalcLineWidth(true);
+            ours.ctrl.UpdateScrollBars();
+            PrintClient(ours.ctrl, host.mdc);
+        }
+        const double rescanMs = MsSince(t) / 3;
+        char name[64];
+        std::snprintf(name, sizeof(name), "keystroke_top_line_%s_%d", mode ? "col40" : "nowrap", lines);
+        PrintLine(name, oursMs, "rescan", rescanMs);
+    }
+    if (lines > 1000) return;
+    const std::u16string crlf = MakeText(lines, 60, u"\r\n");
+    HWND edit = MakePeer(host, font, false);
+    ::SetWindowTextW(edit, reinterpret_cast<const wchar_t*>(crlf.c_str()));
+    Ours ours(host, font);
+    ours.data.InsertText(text.c_str(), 1);
+    ours.data.SetCaretPos(0, 0);
+    ours.ctrl.SetEditData(&ours.data);
+    ours.ctrl.Relayout(0);
+    ours.data.InsertText(u"x\n", 1);
+    ours.ctrl.RecalcLineWidth(false, 0, 2);
+    ::SendMessageW(edit, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(L"x\r\n"));
+    const int reps = 5;
+    auto t = Clock::now();
+    for (int i = 0; i < reps; ++i) TypeLineAtTop(ours, host.mdc);
+    const double oursMs = MsSince(t) / reps;
+    t = Clock::now();
+    for (int i = 0; i < reps; ++i) {
+        ::SendMessageW(edit, EM_SETSEL, 0, 0);
+        ::SendMessageW(edit, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(L"x\r\n"));
+        PrintClient(edit, host.mdc);
+    }
+    const double peerMs = MsSince(t) / reps;
+    ::DestroyWindow(edit);
+    char name[64];
+    std::snprintf(name, sizeof(name), "keystroke_top_line_edit_%d", lines);
+    PrintLine(name, oursMs, "edit", peerMs);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    Host host;
+    HFONT font = MakeFont();
+    const bool quick = argc > 1 && std::string(argv[1]) == "--quick";
+    for (int lines : {1000, 1000000}) {
+        if (quick && lines > 1000) break;
+        Keystroke(host, font, lines);
+        Layout(host, font, lines);
+    }
+    if (!quick) FirstPaint(host, font);
+    ::DeleteObject(font);
+    return 0;
+}

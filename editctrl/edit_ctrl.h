@@ -1,0 +1,264 @@
+// CEditCtrl: the text-editing window. It shows one CEditData that its host
+// owns; the window keeps only view state (fonts, metrics, margins, scroll
+// positions, the style word, the back buffer, timers). What every window on
+// one text shares lives in the text's display data (CEditDispGdi).
+#pragma once
+
+#include <windows.h>
+
+#include <memory>
+
+#include "editctrl/edit_disp_gdi.h"
+#include "editctrl/edit_measure.h"
+#include "editctrl/core/row_index.h"
+#include "editctrl/scrollwnd.h"
+#include "editctrl/syntax/strtoken.h"
+#include "textengine/syntax_rules.h"
+#include "framework/gdi.h"
+#include "textengine/edit_data.h"
+
+// The style word (ECS_: editing-window style, apart from the system EDIT control's ES_ styles).
+enum CEditCtrlStyle : DWORD {
+    ECS_SHOW_LINE_FEED = 0x1,
+    ECS_SHOW_TAB = 0x2,
+    ECS_BRACKET_FLASH = 0x4,
+    ECS_SINGLE_LINE = 0x8,
+    ECS_CTRL_KEYS_FROM_CHAR = 0x10,
+    ECS_SHOW_ROW_NUM = 0x20,
+    ECS_SHOW_COL_NUM = 0x40,
+    ECS_NO_COMMENT_SYNTAX = 0x80,
+    ECS_TAG_LANGUAGE = 0x100,
+    ECS_SHOW_2BYTE_SPACE = 0x200,
+    ECS_CLICKABLE_URL = 0x400,
+    ECS_SEARCH_LOOP_MSG = 0x800,
+    ECS_HOST_MAPS_KEYS = 0x1000,
+    ECS_DRAG_DROP_EDIT = 0x2000,
+    ECS_SHOW_ROW_LINE = 0x4000,
+    ECS_SHOW_EDIT_ROW = 0x8000,
+    ECS_MOUSE_SELECT_COPY = 0x10000,
+    ECS_EXTRA_LAST_ROW = 0x20000,
+    ECS_NO_CARET_BLINK = 0x40000,
+    ECS_ROW_COPY_AT_NO_SEL = 0x80000,
+    ECS_SHOW_SPACE = 0x100000,
+    ECS_SHOW_LINE_END = 0x200000,
+    ECS_KEEP_SELECTED_COLORS = 0x400000,
+    ECS_IME_CARET = 0x800000,
+    ECS_TEXT_DROP_EDIT = 0x1000000,
+    ECS_SHOW_BRACKETS_BOLD = 0x2000000,
+    ECS_WORD_DRAG = 0x4000000,
+    ECS_SMOOTH_TEXT = 0x8000000,
+    ECS_IDLE_POINTER = 0x10000000,
+    ECS_SHOW_RULED_LINE = 0x20000000,
+    ECS_CLEAR_AFTER_COPY = 0x40000000,
+    ECS_MODIFIED_BACKGROUND = 0x80000000,
+};
+
+// Private messages of the control and its parent.
+enum EditCtrlMessage : UINT {
+    WM_EDIT_DBLCLK = 0x8201,
+    WM_EDIT_LAYOUTCHANGED = 0x8202,
+    WM_EDIT_CARETMOVED = 0x8203,
+    WM_EDIT_SCROLLED = 0x8204,
+    WM_EDIT_KILLFOCUS = 0x8205,
+    WM_EDIT_SETFOCUS = 0x8206,
+    WM_EDIT_SELCHANGED = 0x8207,
+    WM_EDIT_INSERT_TEXT = 0x8208,
+    WM_EDIT_SYNC_FIRST = 0x8210,
+    WM_EDIT_SYNC_INVALIDATE = 0x8210,
+    WM_EDIT_SYNC_RECALC = 0x8211,
+    WM_EDIT_SYNC_LAST = 0x8216,
+    WM_EDIT_RELAYOUT = 0x8220,
+};
+
+// Timer ids on the control's window.
+enum : UINT_PTR {
+    kTimerDragScroll = 100,
+    kTimerTripleClick = 101,
+    kTimerBracket = 102,
+    kTimerIdlePointer = 103,
+};
+
+// Finds the highlighted search pattern in one line (the search of the
+// control sets one while its highlight is on).
+class CHighlightMatcher {
+public:
+    virtual ~CHighlightMatcher() = default;
+    // The first match at or after from in the line: true with [*start, *end).
+    virtual bool Find(const CEditData& data, int line, int from, int* start, int* end) = 0;
+};
+
+class CEditCtrl : public CScrollWnd {
+public:
+    static const wchar_t kClassName[];
+
+    CEditCtrl();
+    ~CEditCtrl() override;
+
+    BOOL Create(const wchar_t* className, const wchar_t* windowName, DWORD style, const RECT& rect,
+                HWND parent, UINT id) override;
+    // Creates with the control's own class.
+    BOOL Create(DWORD style, const RECT& rect, HWND parent, UINT id) {
+        return Create(kClassName, L"", style, rect, parent, id);
+    }
+
+    void SetEditData(CEditData* data);
+    CEditData* GetEditData() const { return m_data; }
+    CEditDispGdi& Disp() const { return CEditDispGdi::Of(*m_data); }
+    CEditDispData& DispData() const { return m_data->GetDispData(); }
+
+    void SetStyle(DWORD style);
+    DWORD GetStyleWord() const { return m_style; }
+    virtual void OnCaretMoved() {}
+    virtual void SetFont(HFONT font);
+    void CreateFont(const LOGFONTW& lf);
+    HFONT GetNormalFont() const { return m_font; }
+
+    // Wrap settings (the wrap commands set them; layout follows).
+    void SetWrapMode(int mode, int columns = 0);
+    void SetWrapWidthToWindow(int clientWidth);
+
+    // Layout.
+    void RecalcMargins();
+    void RecalcLineWidth(bool all, int fromLine = 0, int count = 0);
+    void RecalcLayout(int caretFlag, bool remeasure);
+    void RefreshLayout(int caretFlag);
+    void Relayout(int caretFlag);
+    void RecalcClientSize();
+    void RedrawAll();
+    void InvalidateAll(BOOL erase);
+    void UpdateLineStates(int from, int to);
+    void UpdateModifiedColor();
+    // Caret display position and the caret-moved notice.
+    void UpdateCaret(int caretFlag = 0);
+
+    // Row queries.
+    int GetDisplayRows() const { return DispData().displayRows; }
+    int GetLineOfRow(int row);
+    int GetFirstRowOfLine(int line);
+    int GetRowOffset(int row);
+    int GetWrapOffset(int line, int rowOffset) const;
+    int GetCaretRow() const { return m_caretRow; }
+    int GetCaretX() const { return m_caretX; }
+
+    // Metrics.
+    int GetCharWidth() const { return m_charWidth; }
+    int GetRowHeight() const { return m_rowHeight; }
+    int GetTextHeight() const { return m_textHeight; }
+    int GetDigitWidth() const { return m_digitWidth; }
+    int GetLineNumberDigits() const { return m_lineNumberDigits; }
+    int GetWidestWidth() const { return m_rowIndex.WidestWidth(); }
+    CMeasure Measure();
+    // Pixel x of a column of a line (from the line's first unit, no scroll).
+    int GetColumnX(int line, int column);
+
+    // Settings the host sets.
+    void SetExtraRowSpacing(int px) { m_extraRowSpacing = px; }
+    void SetTextOffset(int px) { m_textOffset = px; }
+    void SetTopBase(int px) { m_topBase = px; }
+    void SetLeftBase(int px) { m_leftBase = px; }
+    void SetModifiedColors(COLORREF unmodified, COLORREF modified) {
+        m_unmodifiedBackground = unmodified;
+        m_modifiedBackground = modified;
+    }
+    virtual void SetColor(int index, COLORREF color);
+    void SetHighlight(CHighlightMatcher* matcher);
+
+    // CScrollWnd geometry.
+    int GetVisibleColumns() override;
+    int GetVisibleRows() override { return m_visibleRows; }
+    int GetLeftMargin() override { return m_leftMargin; }
+    int GetTopMargin() override { return m_topMargin; }
+    int GetRightMargin() override { return m_rightMargin; }
+    int GetBottomMargin() override { return m_bottomMargin; }
+    int GetContentWidth() override;
+    int GetContentHeight() override;
+    int ColumnsToPixels(int a, int b) override { return (a - b) * m_charWidth; }
+    int RowsToPixels(int a, int b) override { return (a - b) * m_rowHeight; }
+    int GetMaxRow() override;
+    int GetRowPageSize() override { return m_visibleRows - 1; }
+    int GetMaxColumn() override;
+    int GetColumnPageSize() override { return GetVisibleColumns() - 1; }
+    void OnScrolled(int dx, int dy, BOOL thumbTracking) override;
+
+    // Attributes of one line for drawing (the slot of the attribute cache).
+    LineAttrSlot* GetLineAttributes(int line);
+    void ClearSelectionFlags(LineAttrSlot* slot, int line);
+
+    // Paints the whole client area into dc (WM_PAINT and WM_PRINTCLIENT).
+    void PaintTo(HDC dc);
+
+protected:
+    LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
+    int OnCreate(CREATESTRUCTW* cs) override;
+    void OnDestroy() override;
+
+private:
+    class Listener : public CEditDataListener {
+    public:
+        explicit Listener(CEditCtrl* owner) : m_owner(owner) {}
+        void OnEditDataChanged() override { m_owner->UpdateModifiedColor(); }
+
+    private:
+        CEditCtrl* m_owner;
+    };
+
+    void ApplyFont();
+    void DeleteFonts();
+    void RecalcVisibleRows();
+    int MeasureLine(int line, const CMeasure& m);
+    void SendParent(UINT msg, WPARAM wParam = 0, LPARAM lParam = 0);
+    LRESULT OnImeRequest(WPARAM wParam, LPARAM lParam);
+    void OnTimer(UINT_PTR id);
+    void DropBackBuffer();
+    // The comment-state scan; true when a line's start state changed.
+    bool ScanLineStates(int from, int to);
+
+    // Colouring (edit_colorize.cpp).
+    void Colorize(LineAttrSlot* slot, int line, const char16_t* text);
+    void MarkSelection(LineAttrSlot* slot, int line);
+    void MarkSearchHits(LineAttrSlot* slot, int line);
+    void MarkBoldBrackets(LineAttrSlot* slot, int line);
+
+    // Painting (edit_paint.cpp).
+    friend class CEditPainter;
+
+    CEditData* m_data = nullptr;
+    Listener m_listener{this};
+    CRowIndex m_rowIndex;
+    CHighlightMatcher* m_highlight = nullptr;
+    std::unique_ptr<CSyntaxRulesOf<CStrToken>> m_rules;
+    const CStrToken* m_rulesLanguage = nullptr;
+    int m_textHeight = 18;
+    int m_charWidth = 9;
+    int m_digitWidth = 0;
+    int m_rowHeight = 18;
+    BOOL m_trueType = FALSE;
+    int m_leftMargin = 1;
+    int m_topMargin = 1;
+    CFont m_font, m_underlineFont, m_boldFont;
+    DWORD m_style = 0;
+    int m_visibleRows = 1;
+    int m_completionStart = -1;
+    int m_lineNumberDigits = 0;
+    int m_extraRowSpacing = 0;
+    int m_textOffset = 0;
+    int m_topBase = 1;
+    int m_leftBase = 1;
+    int m_bottomMargin = 0;
+    int m_rightMargin = 0;
+    CRect m_body;
+    int m_caretWidth = 2;
+    int m_bracketBlinkTime = 0;
+    COLORREF m_unmodifiedBackground = 0xFFFFFF;
+    COLORREF m_modifiedBackground = 0xFFFFFF;
+    int m_idleCountdown = 0;
+    CMemoryDC m_backBuffer;
+    int m_caretX = 0;
+    int m_caretRow = 0;
+    int m_wrapColumnsSetting = 80;
+};
+
+// The registered id of the box clipboard format.
+UINT GetBoxClipboardFormat();
+// The pointer shown over a link (made once per process).
+HCURSOR GetLinkCursor();

@@ -1,0 +1,480 @@
+// Painting of the editing window: the client area is composed off screen,
+// row by row in runs of equal attributes, and copied out in one BitBlt.
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+#include "editctrl/edit_ctrl.h"
+#include "framework/wide.h"
+
+class CEditPainter {
+public:
+    CEditPainter(CEditCtrl& c, CDC& dc, const CRect& clip)
+        : c_(c), dc_(dc), clip_(clip), disp_(c.Disp()), data_(*c.m_data), m_(c.Measure()) {
+        client_ = c.GetScrollClientRect();
+        client_.OffsetRect(-client_.left, -client_.top);
+        hpos_ = c.GetScrollPos(SB_HORZ);
+        vpos_ = c.GetScrollPos(SB_VERT);
+        cw_ = c.m_charWidth;
+        rh_ = c.m_rowHeight;
+        th_ = c.m_textHeight;
+        bodyBottom_ = client_.bottom - c.m_bottomMargin;
+        x0_ = c.m_leftMargin - hpos_ * cw_;
+        xCell_ = m_.Advance('x');
+        bg_ = disp_.GetColor(BG_COLOR);
+    }
+    ~CEditPainter() { disp_.MeasuringDC().Release(); }
+
+    void DrawAll();
+
+private:
+    bool Visible(const RECT& r) const {
+        RECT out;
+        return ::IntersectRect(&out, &r, &clip_) != 0;
+    }
+    void FillBackground(const RECT& r, COLORREF color);
+    void FillBackground(int l, int t, int r, int b, COLORREF color) { FillBackground(CRect(l, t, r, b), color); }
+    void Line(int x1, int y1, int x2, int y2) {
+        dc_.MoveTo(x1, y1);
+        dc_.LineTo(x2, y2);
+    }
+    int DrawLine(int line, int y);
+    void DrawLineRows(LineAttrSlot* slot, int line, int y);
+    int DrawRun(const char16_t* text, int from, int to, int x, int y);
+    void DrawRowEnd(LineAttrSlot* slot, int line, int rowOffset, int y, int x);
+    void DrawRuler();
+    int DrawTabbedText(const char16_t* text, int n, int x, int y, int clipRight, bool opaque);
+    int DrawSmoothText(const char16_t* text, int n, int x, int y);
+    void InvertBracket(const EditPos& p);
+    bool IsCaretLine(int line) const { return data_.GetCaretPos().line == line; }
+    COLORREF Inverted(COLORREF c) const { return (c_.m_style & ECS_KEEP_SELECTED_COLORS) ? c : (c ^ 0xFFFFFF); }
+
+    CEditCtrl& c_;
+    CDC& dc_;
+    CRect clip_;
+    CEditDispGdi& disp_;
+    CEditData& data_;
+    CMeasure m_;
+    CRect client_;
+    int hpos_, vpos_, cw_, rh_, th_, bodyBottom_, x0_, xCell_;
+    COLORREF bg_;
+    int row_ = 0;  // display row being drawn
+};
+
+void CEditPainter::FillBackground(const RECT& r, COLORREF color) {
+    if (r.right <= r.left || r.bottom <= r.top || !Visible(r)) return;
+    if (c_.m_backBuffer.IsCreated() && color == bg_) {
+        dc_.BitBlt(r.left, r.top, r.right - r.left, r.bottom - r.top, c_.m_backBuffer, r.left, r.top);
+        return;
+    }
+    dc_.FillSolidRect(r, color);
+}
+
+int CEditPainter::DrawTabbedText(const char16_t* text, int n, int x, int y, int clipRight, bool opaque) {
+    const int tab = m_.TabStop();
+    int advances[100];
+    wchar_t units[100];
+    int i = 0;
+    while (i < n) {
+        int k = 0, width = 0;
+        const int start = x;
+        if (text[i] == '\t') {
+            const int rel = x - x0_;
+            const int next = tab > 0 ? (rel / tab + 1) * tab : rel + xCell_;
+            units[0] = L' ';
+            advances[0] = next - rel;
+            width = advances[0];
+            k = 1;
+            ++i;
+        } else {
+            while (i < n && k < 99 && text[i] != '\t') {
+                int u;
+                const char32_t cp = CodePointAt(text, n, i, &u);
+                if (u == 2 && k + 2 > 99) break;
+                const int a = m_.Advance(cp);
+                units[k] = static_cast<wchar_t>(text[i]);
+                advances[k++] = a;
+                if (u == 2) {
+                    units[k] = static_cast<wchar_t>(text[i + 1]);
+                    advances[k++] = 0;
+                }
+                width += a;
+                i += u;
+            }
+        }
+        const CRect r(start, y - c_.m_textOffset, std::min(start + width, clipRight), y - c_.m_textOffset + rh_);
+        if (r.left < r.right && Visible(r))
+            dc_.ExtTextOut(start, y, ETO_CLIPPED | (opaque ? ETO_OPAQUE : 0), &r, units, k, advances);
+        x = start + width;
+    }
+    return x;
+}
+
+int CEditPainter::DrawSmoothText(const char16_t* text, int n, int x, int y) {
+    const COLORREF t = ::GetTextColor(dc_), g = dc_.GetBkColor();
+    TEXTMETRICW tm{};
+    dc_.GetTextMetrics(&tm);
+    const MAT2 identity = {{0, 1}, {0, 0}, {0, 0}, {0, 1}};
+    std::vector<BYTE> heap;
+    BYTE stack[8192];
+    for (int i = 0; i < n;) {
+        int u;
+        const char32_t cp = CodePointAt(text, n, i, &u);
+        const int w = cp == '\t' ? m_.TabStop() - (x - x0_) % std::max(1, m_.TabStop()) : m_.Advance(cp);
+        FillBackground(x, y - c_.m_textOffset, x + w, y - c_.m_textOffset + rh_, g);
+        if (cp != ' ' && cp != '\t') {
+            GLYPHMETRICS gm{};
+            const DWORD size = ::GetGlyphOutlineW(dc_, cp, GGO_GRAY8_BITMAP, &gm, 0, nullptr, &identity);
+            if (size != GDI_ERROR && size > 0) {
+                BYTE* buf = stack;
+                if (size > sizeof(stack)) {
+                    heap.resize(size);
+                    buf = heap.data();
+                }
+                if (::GetGlyphOutlineW(dc_, cp, GGO_GRAY8_BITMAP, &gm, size, buf, &identity) != GDI_ERROR) {
+                    const int pitch = (static_cast<int>(gm.gmBlackBoxX) + 3) & ~3;
+                    for (UINT row = 0; row < gm.gmBlackBoxY; ++row) {
+                        for (UINT col = 0; col < gm.gmBlackBoxX; ++col) {
+                            const int v = buf[row * pitch + col];
+                            if (v < 1 || v > 64) continue;
+                            auto mix = [v](int a, int b) { return v * a / 64 + (64 - v) * b / 64; };
+                            const COLORREF px = RGB(mix(GetRValue(t), GetRValue(g)), mix(GetGValue(t), GetGValue(g)),
+                                                    mix(GetBValue(t), GetBValue(g)));
+                            dc_.SetPixel(x + gm.gmptGlyphOrigin.x + static_cast<int>(col),
+                                         y + tm.tmAscent - gm.gmptGlyphOrigin.y + static_cast<int>(row), px);
+                        }
+                    }
+                }
+            }
+        }
+        x += w;
+        i += u;
+    }
+    return x;
+}
+
+int CEditPainter::DrawRun(const char16_t* text, int from, int to, int x, int y) {
+    const int ty = y + c_.m_textOffset;
+    if (c_.m_trueType && (c_.m_style & ECS_SMOOTH_TEXT)) return DrawSmoothText(text + from, to - from, x, ty);
+    const bool opaque = !(c_.m_backBuffer.IsCreated() && dc_.GetBkColor() == bg_);
+    return DrawTabbedText(text + from, to - from, x, ty, client_.right, opaque);
+}
+
+void CEditPainter::DrawAll() {
+    dc_.SelectObject(c_.m_font.GetSafeHandle());
+    dc_.SetBkColor(bg_);
+    if (c_.m_style & ECS_SHOW_COL_NUM) DrawRuler();
+    const int rows = data_.GetDispData().displayRows;
+    const int firstLine = c_.GetLineOfRow(vpos_);
+    const int lastRow = vpos_ + c_.m_visibleRows - 1;
+    const int lastLine = lastRow < rows ? c_.GetLineOfRow(lastRow) : data_.GetLineCount() - 1;
+    int y = c_.m_topMargin + (c_.GetFirstRowOfLine(firstLine) - vpos_) * rh_;
+    for (int line = firstLine; line <= lastLine && y < bodyBottom_; ++line) y = DrawLine(line, y);
+    if (c_.m_style & ECS_SHOW_ROW_LINE) {
+        const int ly = c_.m_topMargin + (c_.m_caretRow - vpos_ + 1) * rh_ - 1;
+        int right = client_.right;
+        if (data_.GetDispData().wrapMode == 2) {
+            const long long wrapRight =
+                c_.m_leftMargin + (static_cast<long long>(data_.GetDispData().wrapColumns) - hpos_) * cw_;
+            if (wrapRight < right) right = static_cast<int>(wrapRight);
+        }
+        if (ly > c_.m_topMargin && ly < client_.bottom) {
+            dc_.SelectObject(disp_.GetRulerPen());
+            Line(c_.m_leftMargin, ly, right, ly);
+        }
+    }
+    FillBackground(0, std::max(y, c_.m_topMargin), client_.right, client_.bottom, bg_);
+    FillBackground(0, 0, client_.right, c_.m_topBase, bg_);
+}
+
+int CEditPainter::DrawLine(int line, int y) {
+    const int rows = std::max(1, data_.GetLine(line)->rowCount);
+    const int next = y + rows * rh_;
+    const int bottom = std::min(bodyBottom_, next);
+    if (bottom > c_.m_topMargin && Visible(CRect(0, y, client_.right, bottom))) {
+        if (LineAttrSlot* slot = c_.GetLineAttributes(line)) {
+            DrawLineRows(slot, line, y);
+            c_.ClearSelectionFlags(slot, line);
+        }
+    }
+    return next;
+}
+
+void CEditPainter::DrawLineRows(LineAttrSlot* slot, int line, int y) {
+    const CEditLine* rec = data_.GetLine(line);
+    const char16_t* text = rec->text;
+    const int count = slot->count;
+    const int rowCount = std::max(1, rec->rowCount);
+    int x = x0_;
+    int rowOff = 0;
+    int i = 0;
+    if (y < c_.m_topMargin) {
+        rowOff = std::min(rowCount - 1, (c_.m_topMargin - y + rh_ - 1) / rh_);
+        i = c_.GetWrapOffset(line, rowOff);
+        y += rowOff * rh_;
+    }
+    row_ = c_.GetFirstRowOfLine(line) + rowOff;
+    auto rowEnd = [&]() { return rowOff + 1 < rowCount ? c_.GetWrapOffset(line, rowOff + 1) : count; };
+    auto nextRow = [&]() {
+        DrawRowEnd(slot, line, rowOff, y, x);
+        ++rowOff;
+        ++row_;
+        y += rh_;
+        x = x0_;
+    };
+    const LineAttrItem* items = slot->items;
+    const COLORREF selected = disp_.GetColor(SELECTED_COLOR), hit = disp_.GetColor(SRARCH_COLOR);
+    while (i < count && text[i] != '\n' && y < bodyBottom_) {
+        if (x > client_.right && rowOff == rowCount - 1) break;
+        if (i >= rowEnd() && rowOff + 1 < rowCount) {
+            nextRow();
+            continue;
+        }
+        const LineAttrItem& a = items[i];
+        int j = i + 1;
+        if (a.kind == kAttrOrdinary) {
+            while (j < count && items[j].color == a.color && items[j].kind == a.kind && items[j].flags == a.flags) ++j;
+            if (j < count && text[j - 1] >= 0xD800 && text[j - 1] < 0xDC00) ++j;  // a pair stays whole
+        }
+        if (a.flags & kAttrSelected) {
+            dc_.SetBkColor(selected);
+            dc_.SetTextColor(Inverted(a.color));
+        } else {
+            dc_.SetBkColor((a.flags & kAttrSearchHit) ? hit : bg_);
+            dc_.SetTextColor(a.color);
+        }
+        dc_.SelectObject((a.flags & kAttrLink)          ? c_.m_underlineFont.GetSafeHandle()
+                         : (a.flags & kAttrBoldBracket) ? c_.m_boldFont.GetSafeHandle()
+                                                        : c_.m_font.GetSafeHandle());
+        const int mb = y + th_ - 1;
+        const bool inBody = x >= c_.m_leftMargin && x < c_.m_body.right;
+        switch (a.kind) {
+        case kAttrSpace: {
+            const int w = m_.Advance(' ');
+            x = DrawRun(u" ", 0, 1, x, y);
+            if ((c_.m_style & ECS_SHOW_SPACE) && inBody) {
+                dc_.SelectObject(disp_.GetMarkPen());
+                const POINT pts[4] = {{x - w, mb - 1}, {x - w, mb}, {x - w + w - 2, mb}, {x - w + w - 2, mb - 2}};
+                dc_.Polyline(pts, 4);
+            }
+            break;
+        }
+        case kAttrTab: {
+            const int start = x;
+            x = DrawRun(text, i, i + 1, x, y);
+            if ((c_.m_style & ECS_SHOW_TAB) && inBody) {
+                dc_.SelectObject(disp_.GetMarkPen());
+                const int cc = xCell_, mid = y + th_ / 2;
+                Line(start + cc - cc / 4 - 1, mid, start + cc / 4, mid + th_ / 4);
+                Line(start + cc - cc / 4 - 1, mid, start + cc / 4, mid - th_ / 4);
+            }
+            break;
+        }
+        case kAttrFullWidthSpace: {
+            const int start = x;
+            const int w = m_.Advance(0x3000);
+            x = DrawRun(text, i, i + 1, x, y);
+            if ((c_.m_style & ECS_SHOW_2BYTE_SPACE) && inBody) {
+                dc_.SelectObject(disp_.GetMarkPen());
+                const int l = start + 1, t = y + 2, r = start + 1 + w - 3, b = y + th_ - 2;
+                const POINT pts[5] = {{l, t}, {r, t}, {r, b}, {l, b}, {l, t}};
+                dc_.Polyline(pts, 5);
+            }
+            break;
+        }
+        default:
+            // The run may cross row ends: each part on its own row.
+            for (int from = i; from < j;) {
+                int cut = std::min(j, rowOff + 1 < rowCount ? rowEnd() : j);
+                if (cut > from && cut < j && text[cut - 1] >= 0xD800 && text[cut - 1] < 0xDC00) --cut;
+                if (cut <= from) cut = j;
+                x = DrawRun(text, from, cut, x, y);
+                from = cut;
+                if (from < j) nextRow();
+                if (y >= bodyBottom_) break;
+            }
+            break;
+        }
+        i = j;
+    }
+    dc_.SetBkColor(bg_);
+    dc_.SelectObject(c_.m_font.GetSafeHandle());
+    if (y < bodyBottom_) DrawRowEnd(slot, line, rowOff, y, x);
+    for (const EditPos& p : disp_.flashBracket)
+        if (p.line == line) InvertBracket(p);
+}
+
+void CEditPainter::DrawRowEnd(LineAttrSlot* slot, int line, int rowOffset, int y, int x) {
+    if (y < c_.m_topMargin) return;
+    const CEditLine* rec = data_.GetLine(line);
+    const int rowCount = std::max(1, rec->rowCount);
+    const bool lastRow = rowOffset >= rowCount - 1;
+    const CEditDispData& dd = data_.GetDispData();
+    FillBackground(std::max(x, c_.m_leftMargin), y, client_.right, y + rh_, bg_);
+    if (x >= c_.m_leftMargin && x < c_.m_body.right) {
+        const int cc = xCell_, mid = y + th_ / 2;
+        if (lastRow) {
+            const bool selected = !dd.boxSelection && dd.selStart.line >= 0 && dd.selStart != dd.selEnd &&
+                                  dd.selStart.line <= line && line < dd.selEnd.line;
+            if (selected)
+                FillBackground(x, y, x + cw_, y + rh_, disp_.GetColor(SELECTED_COLOR));
+            else if (slot->items[slot->count].flags & kAttrSearchHit)
+                FillBackground(x, y, x + cw_, y + rh_, disp_.GetColor(SRARCH_COLOR));
+            if (c_.m_style & ECS_SHOW_LINE_FEED) {
+                dc_.SelectObject(disp_.GetMarkPen());
+                if (line == data_.GetLineCount() - 1) {
+                    if (x + 2 * cc <= c_.m_body.right) {
+                        const int tipX = x + cc / 4 + 1;
+                        Line(x + 2 * cc - cw_ / 4 - 3, mid, tipX, mid);
+                        Line(tipX, mid, tipX + cc / 2, mid - th_ / 4);
+                        Line(tipX, mid, tipX + cc / 2, mid + th_ / 4);
+                    }
+                } else {
+                    const int g = th_ / 8;
+                    const int ax = x + cc / 2 + 1, b = y + th_ - g - 2;
+                    Line(ax, y + g + 2, ax, b);
+                    Line(ax, b, ax + cc / 2, b - th_ / 4);
+                    Line(ax, b, x + 1, b - th_ / 4);
+                }
+            }
+        } else if (c_.m_style & ECS_SHOW_LINE_END) {
+            dc_.SelectObject(disp_.GetMarkPen());
+            const int tail = x + cc - cw_ / 4 - 1;
+            Line(x + cc / 4, mid, tail, mid + th_ / 4);
+            Line(x + cc / 4, mid, tail, mid - th_ / 4);
+        }
+    }
+    FillBackground(0, y, c_.m_leftMargin, y + rh_, bg_);
+    const int leftBase = c_.m_leftBase;
+    if (leftBase > 1) {
+        if (rowOffset == 0 && (rec->flags & 0x10))
+            FillBackground(1, y, leftBase / 2 + 1, y + rh_, disp_.GetColor(QUOTE_COLOR));
+        if ((c_.m_style & ECS_SHOW_EDIT_ROW) && rec->changeMark != -1)
+            FillBackground(leftBase / 2 + 1, y, leftBase, y + rh_, disp_.GetColor(KEYWORD_COLOR));
+    }
+    if (c_.m_style & ECS_SHOW_ROW_NUM) {
+        const bool caretRow = row_ == c_.m_caretRow;
+        if (caretRow)
+            FillBackground(leftBase, y, c_.m_leftMargin - c_.m_digitWidth, y + rh_, disp_.GetColor(SELECTED_COLOR));
+        if (rowOffset == 0) {
+            wchar_t number[16];
+            const int len = std::swprintf(number, 16, L"%d", line + 1);
+            const int nx = (c_.m_lineNumberDigits - len + 1) * c_.m_digitWidth + leftBase;
+            dc_.SelectObject(c_.m_font.GetSafeHandle());
+            dc_.SetBkMode(TRANSPARENT);
+            dc_.SetTextColor(caretRow ? Inverted(disp_.GetColor(KEYWORD_COLOR)) : disp_.GetColor(RULER_COLOR));
+            const CRect r(nx, y, c_.m_leftMargin, y + rh_);
+            dc_.ExtTextOut(nx, y + c_.m_textOffset, ETO_CLIPPED, &r, number, len);
+        }
+        dc_.SelectObject(disp_.GetRulerPen());
+        const int lx = c_.m_leftMargin - cw_ / 2 - 1;
+        Line(lx, y, lx, y + rh_);
+    }
+}
+
+void CEditPainter::InvertBracket(const EditPos& p) {
+    if (p.line < 0 || p.line >= data_.GetLineCount() || p.column < 0 || p.column >= data_.GetLineLength(p.line)) return;
+    const CEditLine* rec = data_.GetLine(p.line);
+    int offset = 0;
+    while (offset + 1 < rec->rowCount && rec->wrapOffsets && rec->wrapOffsets[offset] <= p.column) ++offset;
+    const int start = c_.GetWrapOffset(p.line, offset);
+    const int x = x0_ + m_.TextWidth(rec->text + start, p.column - start);
+    const int y = c_.m_topMargin + (c_.GetFirstRowOfLine(p.line) + offset - vpos_) * rh_ + c_.m_textOffset;
+    int u;
+    const char32_t cp = CodePointAt(rec->text, rec->Length(), p.column, &u);
+    dc_.InvertRect(CRect(x, y, x + m_.Advance(cp), y + th_));
+}
+
+void CEditPainter::DrawRuler() {
+    const int top = c_.m_topBase, bottom = c_.m_topMargin - 2, base = bottom - 1;
+    const int right = client_.right - c_.m_rightMargin;
+    const int wrapCols = data_.GetDispData().wrapColumns;
+    const int caretX = c_.m_leftMargin + c_.m_caretX - hpos_ * cw_;
+    const CRect caretCell(caretX + 1, top, std::min(right, caretX + cw_), base);
+    const COLORREF selected = disp_.GetColor(SELECTED_COLOR), ruler = disp_.GetColor(RULER_COLOR);
+    dc_.SetBkMode(TRANSPARENT);
+    // Chunks of ten columns, from the first one that shows.
+    int count = std::max(0, (hpos_ / 10) * 10);
+    int x = x0_ + count * cw_;
+    int lastX = x;
+    for (; x < right; count += 10, x += 10 * cw_) {
+        const int xr = std::min(x + 10 * cw_, right);
+        FillBackground(x, top, xr, base + 1, bg_);
+        const bool caretHere = caretX >= x && caretX < xr;
+        if (caretHere) FillBackground(caretCell, selected);
+        wchar_t digits[16];
+        const int len = std::swprintf(digits, 16, L"%d", count);
+        for (int k = 0; k < len; ++k) {
+            const int dx = x + k * cw_ + 2;
+            if (caretHere && dx <= caretX && caretX < dx + cw_) {
+                dc_.SetBkColor(selected);
+                dc_.SetTextColor(Inverted(disp_.GetColor(KEYWORD_COLOR)));
+                dc_.ExtTextOut(dx, top, ETO_CLIPPED | ETO_OPAQUE, &caretCell, digits + k, 1);
+            } else {
+                dc_.SetTextColor(ruler);
+                const CRect r(dx, top, std::min(dx + cw_, right), base);
+                dc_.ExtTextOut(dx, top, ETO_CLIPPED, &r, digits + k, 1);
+            }
+        }
+        dc_.SelectObject(disp_.GetRulerPen());
+        const bool passesWrap = static_cast<long long>(count) + 10 > wrapCols;
+        const int baseEnd = passesWrap ? std::min(xr, x + (wrapCols % 10) * cw_ + 1) : xr;
+        Line(x, base, baseEnd, base);
+        Line(x, top, x, base);
+        for (int k = 1; k <= 9 && count + k <= wrapCols && x + k * cw_ < right; ++k) {
+            const int tx = x + k * cw_;
+            Line(tx, base, tx, base - (k == 5 ? rh_ / 2 : rh_ / 4));
+        }
+        lastX = xr;
+        if (passesWrap) break;  // the chunk holding the wrap column is the last
+    }
+    dc_.SetBkColor(bg_);
+    FillBackground(0, base + 1, client_.right, c_.m_topMargin, bg_);
+    FillBackground(0, 0, c_.m_leftMargin, c_.m_topMargin, bg_);
+    dc_.SelectObject(disp_.GetRulerPen());
+    Line(c_.m_leftBase, base, c_.m_leftMargin, base);
+    FillBackground(lastX, top, client_.right, base + 1, bg_);
+}
+
+void CEditCtrl::PaintTo(HDC target) {
+    if (!m_data) return;
+    const CRect client = GetScrollClientRect();
+    const int w = client.Width(), h = client.Height();
+    if (w <= 0 || h <= 0 || !::RectVisible(target, CRect(0, 0, w, h))) return;
+    CRect clip;
+    if (::GetClipBox(target, &clip) == NULLREGION || clip.IsRectEmpty()) clip = CRect(0, 0, w, h);
+    CMemoryDC mem(target, w, h);
+    if (!mem.IsCreated()) return;
+    mem.SetBkMode(TRANSPARENT);
+    CEditDispGdi& disp = Disp();
+    if (m_style & ECS_SHOW_RULED_LINE) {
+        if (m_backBuffer.GetSize() != CSize(w, h)) {
+            m_backBuffer.Create(target, w, h);
+            m_backBuffer.FillSolidRect(CRect(0, 0, w, h), disp.GetColor(BG_COLOR));
+            CPen pen;
+            pen.CreatePen(PS_SOLID, 0, disp.GetColor(RULED_LINE_COLOR));
+            m_backBuffer.SelectObject(pen.GetSafeHandle());
+            const int right = DispData().wrapMode == 2 ? m_leftMargin + DispData().wrapWidth : w - m_rightMargin;
+            for (int i = 1; i <= m_visibleRows; ++i) {
+                const int y = m_topMargin + i * m_rowHeight;
+                if (y > h - m_bottomMargin) break;
+                m_backBuffer.MoveTo(m_leftBase, y - 1);
+                m_backBuffer.LineTo(right, y - 1);
+            }
+            m_backBuffer.SelectObject(::GetStockObject(BLACK_PEN));
+        }
+        mem.BitBlt(0, 0, w, h, m_backBuffer, 0, 0);
+    } else {
+        mem.FillSolidRect(CRect(0, 0, w, h), disp.GetColor(BG_COLOR));
+    }
+    {
+        CEditPainter painter(*this, mem, clip);
+        painter.DrawAll();
+    }
+    if ((m_style & ECS_IDLE_POINTER) && m_idleCountdown > 0) {
+        CBrush brush(disp.GetColor(RULED_LINE_COLOR));
+        const int right = (DispData().wrapMode == 2 ? m_leftBase + DispData().wrapWidth : w - m_rightMargin) + 10;
+        mem.FrameRect(CRect(m_leftBase - 10, m_topBase - 10, right, h - m_bottomMargin + 10), brush);
+    }
+    ::BitBlt(target, 0, 0, w, h, mem, 0, 0, SRCCOPY);
+}

@@ -1,0 +1,110 @@
+// An editing window on a text inside the shared test host.
+#pragma once
+
+#include <windows.h>
+
+#include <cwchar>
+#include <map>
+#include <memory>
+#include <string>
+
+#include "editctrl/edit_ctrl.h"
+#include "editctrl/syntax/editmode.h"
+#include "editctrl/syntax/strtoken.h"
+#include "tests/framework/window_test_support.h"
+
+namespace etest {
+
+inline CFont MakeFont(int height = -16, const wchar_t* face = L"ＭＳ ゴシック") {
+    LOGFONTW lf{};
+    lf.lfHeight = height;
+    lf.lfCharSet = SHIFTJIS_CHARSET;
+    lf.lfPitchAndFamily = FIXED_PITCH;
+    lf.lfQuality = NONANTIALIASED_QUALITY;  // colours are checked pixel by pixel
+    std::wcscpy(lf.lfFaceName, face);
+    CFont font;
+    font.CreateFontIndirect(lf);
+    return font;
+}
+
+// The shipped data folder (keyword files), from this test's data folder.
+inline std::u16string ShippedData() {
+    std::u16string s;
+    for (const char* c = TEST_DATA_DIR "/../../../../data"; *c; ++c) s += static_cast<char16_t>(*c);
+    return s;
+}
+
+// A built-in language with its shipped keywords, made once per tag.
+inline const CStrToken& Language(const std::u16string& tag) {
+    static std::map<std::u16string, std::unique_ptr<CStrToken>> made;
+    std::unique_ptr<CStrToken>& t = made[tag];
+    if (!t) {
+        t = std::make_unique<CStrToken>();
+        LoadBuiltinLanguage(tag, ShippedData(), *t);
+    }
+    return *t;
+}
+
+inline const CStrToken& Cpp() { return Language(u"<cpp>"); }
+
+// n lines "line 1" ... "line n" (no line end after the last).
+inline std::u16string NumberedLines(int n) {
+    std::u16string s;
+    for (int i = 1; i <= n; ++i) {
+        s += u"line ";
+        for (char c : std::to_string(i)) s += static_cast<char16_t>(c);
+        if (i < n) s += u'\n';
+    }
+    return s;
+}
+
+struct EditFixture {
+    CEditData data;
+    CEditCtrl ctrl;
+
+    explicit EditFixture(const std::u16string& text, DWORD style = 0, int width = 400, int height = 300,
+                         HWND parent = nullptr) {
+        if (!parent) parent = wtest::SharedHost();
+        ctrl.Create(WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_HSCROLL, CRect(0, 0, width, height), parent, 7);
+        CFont font = MakeFont();
+        ctrl.SetFont(font);
+        data.InsertText(text.c_str(), 1);
+        data.SetCaretPos(0, 0);
+        ctrl.SetEditData(&data);
+        ctrl.SetStyle(style);
+        ctrl.Relayout(0);
+    }
+    ~EditFixture() { ctrl.DestroyWindow(); }
+
+    int Pos(int bar) const {
+        SCROLLINFO si{};
+        si.cbSize = sizeof(si);
+        si.fMask = SIF_POS;
+        ::GetScrollInfo(ctrl, bar, &si);
+        return si.nPos;
+    }
+    // The picture WM_PRINTCLIENT paints.
+    wtest::Pixels Print() {
+        const CRect rc = ctrl.GetClientRect();
+        wtest::Pixels out;
+        out.width = rc.Width();
+        out.height = rc.Height();
+        HDC screen = ::GetDC(nullptr);
+        HDC mdc = ::CreateCompatibleDC(screen);
+        ::ReleaseDC(nullptr, screen);
+        CBitmap bmp;
+        void* bits = nullptr;
+        if (bmp.CreateDIBSection32(mdc, out.width, out.height, &bits)) {
+            HGDIOBJ old = ::SelectObject(mdc, bmp);
+            ctrl.SendMessage(WM_PRINTCLIENT, reinterpret_cast<WPARAM>(mdc), PRF_CLIENT);
+            ::GdiFlush();
+            const auto* p = static_cast<const DWORD*>(bits);
+            out.px.assign(p, p + static_cast<size_t>(out.width) * out.height);
+            ::SelectObject(mdc, old);
+        }
+        ::DeleteDC(mdc);
+        return out;
+    }
+};
+
+}  // namespace etest
