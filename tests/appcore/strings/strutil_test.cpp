@@ -67,6 +67,28 @@ TEST(GetCsvField, WalksFieldsUpToTheEnd) {
     EXPECT_EQ(out, u"");
 }
 
+TEST(GetCsvField, AViewEndsWhereItEndsNotAtATerminator) {
+    // The buffer goes on behind each view; nothing past the view is read.
+    const std::u16string buffer = u"\"a\"\"b\",c\"\";x";
+    std::u16string out;
+    std::u16string_view rest = std::u16string_view(buffer).substr(0, 3);  // "a" — a quote follows in the buffer
+    EXPECT_FALSE(GetCsvField(rest, out, u','));
+    EXPECT_EQ(out, u"a");
+    EXPECT_TRUE(rest.empty());
+
+    rest = std::u16string_view(buffer).substr(0, 9);  // "a""b",c"
+    ASSERT_TRUE(GetCsvField(rest, out, u','));
+    EXPECT_EQ(out, u"a\"b");
+    EXPECT_EQ(rest, u"c\"");
+    EXPECT_FALSE(GetCsvField(rest, out, u','));
+    EXPECT_EQ(out, u"c\"");
+
+    rest = u"k:v:w";
+    ASSERT_TRUE(GetCsvField(rest, out, u':'));
+    EXPECT_EQ(out, u"k");
+    EXPECT_EQ(rest, u"v:w");
+}
+
 TEST(GetTsvField, FieldsEndAtTabLfOrCrLf) {
     char16_t out[16];
     const char16_t* text = u"ab\tcd\r\nef";
