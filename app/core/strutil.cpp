@@ -1,18 +1,13 @@
 #include "app/core/strutil.h"
 
-namespace {
+#include "textengine/utf16.h"
 
-bool IsHigh(char16_t u) { return u >= 0xD800 && u <= 0xDBFF; }
-bool IsLow(char16_t u) { return u >= 0xDC00 && u <= 0xDFFF; }
+namespace {
 
 // Code point at p and its width in units; a lone surrogate stands alone.
 char32_t CodePointAt(const char16_t* p, int* units) {
-    if (IsHigh(p[0]) && IsLow(p[1])) {
-        *units = 2;
-        return 0x10000 + ((char32_t(p[0]) - 0xD800) << 10) + (char32_t(p[1]) - 0xDC00);
-    }
-    *units = 1;
-    return p[0];
+    *units = utf16_units_at(p);
+    return utf16_get_code_point(p);
 }
 
 // Reads a quoted field from just behind its opening quote: "" stands for
