@@ -119,6 +119,14 @@ int CompareNoCase(const char16_t* a, const char16_t* b) {
     }
 }
 
+bool EqualsNoCase(std::u16string_view a, std::u16string_view b) {
+    // Surrogates never fold, so comparing unit by unit is enough.
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (FoldCase(a[i]) != FoldCase(b[i])) return false;
+    return true;
+}
+
 int CommonPrefixNoCase(const char16_t* a, const char16_t* b, int maxUnits) {
     int n = 0;
     int ua, ub;

@@ -34,6 +34,8 @@ int CountChar(const char16_t* text, char32_t ch);
 // Compares with A-Z and full-width Ａ-Ｚ folded to lower case; the result is
 // the difference of the first differing folded code points (0 when equal).
 int CompareNoCase(const char16_t* a, const char16_t* b);
+// Equality under the same folding, for views that are not terminated.
+bool EqualsNoCase(std::u16string_view a, std::u16string_view b);
 
 // Units of the common prefix of a and b under the same folding, at most
 // maxUnits (a pair is never split).

@@ -24,19 +24,6 @@ std::u16string_view TrimLineEnd(std::u16string_view line) {
 
 bool IsSkipped(std::u16string_view trimmed) { return trimmed.empty() || StartsWith(trimmed, u"//"); }
 
-// Full-width Latin capitals fold too, as everywhere names are compared.
-char32_t FoldCase(char16_t u) {
-    if ((u >= u'A' && u <= u'Z') || (u >= 0xFF21 && u <= 0xFF3A)) return char32_t(u) + 32;
-    return u;
-}
-
-bool EqualsNoCase(std::u16string_view a, std::u16string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (FoldCase(a[i]) != FoldCase(b[i])) return false;
-    return true;
-}
-
 bool IsTrue(std::u16string_view value) { return value == u"TRUE"; }
 
 }  // namespace

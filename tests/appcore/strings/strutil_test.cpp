@@ -131,6 +131,10 @@ TEST(FoldingCompares, FullWidthAndAsciiLettersFoldTogether) {
     EXPECT_NE(CompareNoCase(u"A", u"ａ"), 0);  // widths stay apart
     EXPECT_GT(CompareNoCase(u"𠮷", u"\uFFFF"), 0);  // pairs compare as code points
 
+    EXPECT_TRUE(EqualsNoCase(std::u16string_view(u"ＡBcd", 3), u"ａbC"));  // a view ends at its size
+    EXPECT_FALSE(EqualsNoCase(u"ab", u"abc"));
+    EXPECT_FALSE(EqualsNoCase(u"A", u"ａ"));
+
     EXPECT_EQ(CommonPrefixNoCase(u"Ａbc", u"ａBd", 10), 2);
     EXPECT_EQ(CommonPrefixNoCase(u"abc", u"ABC", 2), 2);
     EXPECT_EQ(CommonPrefixNoCase(u"a𠮷x", u"A𠮷y", 2), 1);  // never half a pair
