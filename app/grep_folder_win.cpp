@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include "app/wide.h"
+#include "framework/wide.h"
 
 namespace {
 
@@ -11,7 +11,7 @@ std::u16string SystemReason(DWORD error) {
     const DWORD n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
                                    nullptr, error, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
     std::u16string reason;
-    if (n && text) reason = ToU16(std::wstring(text, n));
+    if (n && text) reason = ToU16(std::wstring_view(text, n));
     if (text) LocalFree(text);
     while (!reason.empty() && (reason.back() == u'\r' || reason.back() == u'\n' || reason.back() == u' '))
         reason.pop_back();

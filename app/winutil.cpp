@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "app/core/pathutil.h"
-#include "app/shell_seams.h"
-#include "app/wide.h"
+#include "framework/seams.h"
+#include "framework/wide.h"
 
 std::wstring GetModuleDir() {
     std::vector<wchar_t> name(MAX_PATH);
@@ -128,18 +128,26 @@ int GetFileVersionString(const wchar_t* module, std::wstring& out) {
     return 1;
 }
 
+namespace {
+
+// A missing argument counts as empty text.
+std::wstring_view OrEmpty(const wchar_t* s) { return s ? s : L""; }
+
+}  // namespace
+
 int CALLBACK BrowseFolderCallback(HWND hwnd, UINT msg, LPARAM, LPARAM data) {
     if (msg == BFFM_INITIALIZED) SendMessageW(hwnd, BFFM_SETSELECTIONW, TRUE, data);
     return 0;
 }
 
 bool ExecBrowser(const wchar_t* browser, const wchar_t* target) {
-    const std::wstring line = ToWide(BuildProgramCommandLine(ToU16(browser), ToU16(target)));
-    if (AppShellSeams().startProcess(line.c_str())) return true;
-    AppShellSeams().messageBox(nullptr,
-                               L"アプリケーションの起動に失敗しました。\n"
-                               L"ツール→オプション→設定タブで，ブラウザの設定を確認してください。",
-                               L"Error", MB_OK | MB_ICONWARNING);
+    const std::wstring line =
+        ToWide(BuildProgramCommandLine(ToU16(OrEmpty(browser)), ToU16(OrEmpty(target))));
+    if (StartProcess(line.c_str(), nullptr, false)) return true;
+    ShowMessageBox(nullptr,
+                   L"アプリケーションの起動に失敗しました。\n"
+                   L"ツール→オプション→設定タブで，ブラウザの設定を確認してください。",
+                   L"Error", MB_OK | MB_ICONWARNING);
     return false;
 }
 
@@ -181,11 +189,11 @@ private:
 bool OpenURL(const wchar_t* service, const wchar_t* target, const wchar_t* browser) {
     DdeClient dde;
     if (!dde.Init()) {
-        AppShellSeams().messageBox(nullptr, L"DDEの初期化に失敗しました。", L"Error", MB_OK | MB_ICONWARNING);
+        ShowMessageBox(nullptr, L"DDEの初期化に失敗しました。", L"Error", MB_OK | MB_ICONWARNING);
         return false;
     }
     if (!dde.Request(service, L"WWW_Activate", L"0xFFFFFFFF,0x0")) return ExecBrowser(browser, target);
-    const std::wstring item = ToWide(BuildOpenUrlItem(ToU16(target)));
+    const std::wstring item = ToWide(BuildOpenUrlItem(ToU16(OrEmpty(target))));
     if (!dde.Request(service, L"WWW_OpenURL", item.c_str())) return ExecBrowser(browser, target);
     return true;
 }
@@ -193,8 +201,8 @@ bool OpenURL(const wchar_t* service, const wchar_t* target, const wchar_t* brows
 void OpenHelpDocument(const wchar_t* name) {
     const std::wstring path = GetModuleDir() + L"doc\\" + name;
     if (!IsFileExist(path.c_str())) {
-        AppShellSeams().messageBox(nullptr, L"ファイルが見つかりません", L"Error", MB_OK | MB_ICONWARNING);
+        ShowMessageBox(nullptr, L"ファイルが見つかりません", L"Error", MB_OK | MB_ICONWARNING);
         return;
     }
-    AppShellSeams().shellExecute(nullptr, L"open", path.c_str());
+    ShellExecuteOpen(nullptr, L"open", path.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
 }

@@ -14,11 +14,11 @@ void CutLastPathElement(std::u16string& path) {
     path.resize(at);
 }
 
-bool IsUncPath(const std::u16string& path) {
+bool IsUncPath(std::u16string_view path) {
     return path.size() >= 2 && path[0] == u'\\' && path[1] == u'\\';
 }
 
-bool HasDriveLetter(const std::u16string& path) {
+bool HasDriveLetter(std::u16string_view path) {
     if (path.size() < 2 || path[1] != u':') return false;
     const char16_t c = path[0];
     return (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z');

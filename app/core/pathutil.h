@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 // Longest path a Windows file API takes here, terminator included.
 constexpr int kMaxPath = 260;
@@ -16,8 +17,8 @@ void RemoveTrailingBackslash(std::u16string& path);
 void CutLastPathElement(std::u16string& path);
 
 // True for "\\server..." and for paths that begin with a drive letter.
-bool IsUncPath(const std::u16string& path);
-bool HasDriveLetter(const std::u16string& path);
+bool IsUncPath(std::u16string_view path);
+bool HasDriveLetter(std::u16string_view path);
 
 // Makes a relative path absolute against currentDir: unchanged when empty,
 // longer than kMaxPath - 1 units, UNC or with a drive letter; "\x" takes the

@@ -1,30 +1,42 @@
 #include "app/core/strutil.h"
 
-namespace {
+#include "textengine/utf16.h"
 
-bool IsHigh(char16_t u) { return u >= 0xD800 && u <= 0xDBFF; }
-bool IsLow(char16_t u) { return u >= 0xDC00 && u <= 0xDFFF; }
+namespace {
 
 // Code point at p and its width in units; a lone surrogate stands alone.
 char32_t CodePointAt(const char16_t* p, int* units) {
-    if (IsHigh(p[0]) && IsLow(p[1])) {
-        *units = 2;
-        return 0x10000 + ((char32_t(p[0]) - 0xD800) << 10) + (char32_t(p[1]) - 0xDC00);
-    }
-    *units = 1;
-    return p[0];
+    *units = utf16_units_at(p);
+    return utf16_get_code_point(p);
 }
 
 // Reads a quoted field from just behind its opening quote: "" stands for
 // one quote, a lone one ends the field. Returns the position behind it.
-template <class Put>
-const char16_t* ReadQuoted(const char16_t* p, Put put) {
-    for (; *p; ++p) {
+// atEnd tells where the text ends (a terminator or the end of a view).
+template <class AtEnd, class Put>
+const char16_t* ReadQuoted(const char16_t* p, AtEnd atEnd, Put put) {
+    for (; !atEnd(p); ++p) {
         if (*p == u'"') {
-            if (p[1] != u'"') return p + 1;
+            if (atEnd(p + 1) || p[1] != u'"') return p + 1;
             ++p;
         }
         put(*p);
+    }
+    return p;
+}
+
+constexpr auto AtTerminator = [](const char16_t* p) { return *p == 0; };
+
+// One delimited field of [p, end) into out; returns the delimiter's
+// position, or end.
+template <class AtEnd>
+const char16_t* ReadCsvField(const char16_t* p, AtEnd atEnd, std::u16string& out, char16_t delimiter) {
+    out.clear();
+    if (!atEnd(p) && *p == u'"') {
+        p = ReadQuoted(p + 1, atEnd, [&](char16_t u) { out += u; });
+        while (!atEnd(p) && *p != delimiter) ++p;
+    } else {
+        while (!atEnd(p) && *p != delimiter) out += *p++;
     }
     return p;
 }
@@ -50,14 +62,19 @@ char16_t* TrimTrailingNewline(char16_t* text, char16_t ch) {
 const char16_t* GetCsvField(const char16_t* text, std::u16string& out, char16_t delimiter) {
     out.clear();
     if (!text) return nullptr;
-    const char16_t* p = text;
-    if (*p == u'"') {
-        p = ReadQuoted(p + 1, [&](char16_t u) { out += u; });
-        while (*p && *p != delimiter) ++p;
-    } else {
-        while (*p && *p != delimiter) out += *p++;
-    }
+    const char16_t* p = ReadCsvField(text, AtTerminator, out, delimiter);
     return *p ? p + 1 : nullptr;
+}
+
+bool GetCsvField(std::u16string_view& rest, std::u16string& out, char16_t delimiter) {
+    const char16_t* const end = rest.data() + rest.size();
+    const char16_t* p = ReadCsvField(rest.data(), [end](const char16_t* q) { return q == end; }, out, delimiter);
+    if (p == end) {
+        rest = {};
+        return false;
+    }
+    rest.remove_prefix(std::size_t(p - rest.data()) + 1);
+    return true;
 }
 
 const char16_t* GetTsvField(const char16_t* text, char16_t* out, std::size_t capacity) {
@@ -68,7 +85,7 @@ const char16_t* GetTsvField(const char16_t* text, char16_t* out, std::size_t cap
     };
     const char16_t* p = text;
     if (*p == u'"') {
-        p = ReadQuoted(p + 1, put);
+        p = ReadQuoted(p + 1, AtTerminator, put);
     } else {
         while (*p && *p != u'\t' && *p != u'\n') {
             if (*p == u'\r') {
@@ -100,6 +117,14 @@ int CompareNoCase(const char16_t* a, const char16_t* b) {
         a += ua;
         b += ub;
     }
+}
+
+bool EqualsNoCase(std::u16string_view a, std::u16string_view b) {
+    // Surrogates never fold, so comparing unit by unit is enough.
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (FoldCase(a[i]) != FoldCase(b[i])) return false;
+    return true;
 }
 
 int CommonPrefixNoCase(const char16_t* a, const char16_t* b, int maxUnits) {

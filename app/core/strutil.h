@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <string>
+#include <string_view>
 
 // Cuts the trailing run made of CR, LF and ch off text. Returns where the run
 // began (now the terminator), or null when nothing was cut.
@@ -16,6 +17,9 @@ char16_t* TrimTrailingNewline(char16_t* text, char16_t ch);
 // behind the delimiter, or null when the field ended the text (a null text
 // gives an empty field and null).
 const char16_t* GetCsvField(const char16_t* text, std::u16string& out, char16_t delimiter);
+// The same on a view, for lines that are not terminated: rest moves behind
+// the delimiter; false (and rest empty) when the field ended the text.
+bool GetCsvField(std::u16string_view& rest, std::u16string& out, char16_t delimiter);
 
 // Reads one tab-separated field. Fields end at TAB, LF or CR (for CR LF the
 // returned position is the LF's); a field that opens with a double quote is
@@ -30,6 +34,8 @@ int CountChar(const char16_t* text, char32_t ch);
 // Compares with A-Z and full-width Ａ-Ｚ folded to lower case; the result is
 // the difference of the first differing folded code points (0 when equal).
 int CompareNoCase(const char16_t* a, const char16_t* b);
+// Equality under the same folding, for views that are not terminated.
+bool EqualsNoCase(std::u16string_view a, std::u16string_view b);
 
 // Units of the common prefix of a and b under the same folding, at most
 // maxUnits (a pair is never split).

@@ -1,5 +1,6 @@
 #include "editctrl/syntax/editmode.h"
 
+#include "app/core/strutil.h"
 #include "editctrl/syntax/syntax_files.h"
 
 #include <string>
@@ -22,51 +23,6 @@ std::u16string_view TrimLineEnd(std::u16string_view line) {
 }
 
 bool IsSkipped(std::u16string_view trimmed) { return trimmed.empty() || StartsWith(trimmed, u"//"); }
-
-// One field of a delimited line: a field starting with a double quote runs
-// to the next lone double quote (two stand for one) and anything up to the
-// delimiter after it is dropped. rest moves behind the delimiter; false
-// when the line ended instead.
-bool CutCsvField(std::u16string_view& rest, std::u16string& out, char16_t delimiter) {
-    out.clear();
-    std::size_t i = 0;
-    if (!rest.empty() && rest[0] == u'"') {
-        for (i = 1; i < rest.size(); ++i) {
-            if (rest[i] == u'"') {
-                if (i + 1 < rest.size() && rest[i + 1] == u'"') {
-                    out += u'"';
-                    ++i;
-                    continue;
-                }
-                ++i;
-                break;
-            }
-            out += rest[i];
-        }
-        while (i < rest.size() && rest[i] != delimiter) ++i;
-    } else {
-        while (i < rest.size() && rest[i] != delimiter) out += rest[i++];
-    }
-    if (i >= rest.size()) {
-        rest = {};
-        return false;
-    }
-    rest.remove_prefix(i + 1);
-    return true;
-}
-
-// Full-width Latin capitals fold too, as everywhere names are compared.
-char32_t FoldCase(char16_t u) {
-    if ((u >= u'A' && u <= u'Z') || (u >= 0xFF21 && u <= 0xFF3A)) return char32_t(u) + 32;
-    return u;
-}
-
-bool EqualsNoCase(std::u16string_view a, std::u16string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (FoldCase(a[i]) != FoldCase(b[i])) return false;
-    return true;
-}
 
 bool IsTrue(std::u16string_view value) { return value == u"TRUE"; }
 
@@ -120,7 +76,7 @@ bool CEditModeTable::ParseEditModeList(std::u16string_view settingsDir, const st
         std::u16string* fields[] = {&entry.name, &entry.shortName, &entry.language, &entry.patterns};
         bool bad = false;
         for (std::u16string* field : fields) {
-            CutCsvField(rest, *field, u',');
+            GetCsvField(rest, *field, u',');
             if (field->empty()) bad = true;
         }
         if (bad) {
@@ -252,7 +208,7 @@ bool ApplyLanguageSettings(CEditModeEntry& entry, CStrToken& token, const TextLi
         std::u16string_view line = TrimLineEnd(lines[n]);
         if (IsSkipped(line)) continue;
         std::u16string_view value = line;
-        if (!CutCsvField(value, key, u':')) key.clear();  // no ':' is as bad as an unknown key
+        if (!GetCsvField(value, key, u':')) key.clear();  // no ':' is as bad as an unknown key
         if (key == u"KeywordNocase") {
             token.SetKeywordNocase(IsTrue(value));
         } else if (key == u"KeywordFile") {

@@ -1,5 +1,6 @@
 #include "editctrl/syntax/syntax_files.h"
 
+#include "app/core/pathutil.h"
 #include "textengine/kanjitextfile.h"
 
 #include <filesystem>
@@ -9,11 +10,9 @@ namespace {
 
 bool IsSeparator(char16_t u) { return u == u'\\' || u == u'/'; }
 
+// A drive letter, or a server path with either kind of separator.
 bool IsFullPath(std::u16string_view name) {
-    if (name.size() >= 2 && name[1] == u':' &&
-        ((name[0] >= u'A' && name[0] <= u'Z') || (name[0] >= u'a' && name[0] <= u'z')))
-        return true;
-    return name.size() >= 2 && IsSeparator(name[0]) && IsSeparator(name[1]);
+    return HasDriveLetter(name) || (name.size() >= 2 && IsSeparator(name[0]) && IsSeparator(name[1]));
 }
 
 std::filesystem::path ToFsPath(std::u16string_view path) { return std::filesystem::path(std::u16string(path)); }

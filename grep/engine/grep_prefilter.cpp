@@ -4,12 +4,11 @@
 
 #include "textengine/kanjicode.h"
 #include "textengine/kanjicodec.h"
+#include "textengine/utf16.h"
 
 namespace {
 
 unsigned char Fold(unsigned char c) { return c >= 'A' && c <= 'Z' ? c + 32 : c; }
-
-bool IsHigh(char16_t u) { return u >= 0xD800 && u <= 0xDBFF; }
 
 }  // namespace
 
@@ -35,7 +34,10 @@ std::u16string GrepPrefilter::RequiredText(const std::u16string& p) {
             endRun();
             ++i;
         } else if (c == u'*' || c == u'?' || c == u'+') {
-            if (c != u'+' && !run.empty()) run.erase(run.size() - (run.size() >= 2 && IsHigh(run[run.size() - 2]) ? 2 : 1));
+            if (c != u'+' && !run.empty()) {
+                const bool pair = run.size() >= 2 && utf16_is_high_surrogate(run[run.size() - 2]);
+                run.erase(run.size() - (pair ? 2 : 1));
+            }
             endRun();
             ++i;
             if (i < p.size() && (p[i] == u'?' || p[i] == u'+')) ++i;

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "app/shell_seams.h"
+#include "framework/seams.h"
 
 namespace {
 
@@ -18,25 +18,23 @@ struct Recorded {
 };
 Recorded rec;
 
-int RecordBox(HWND, const wchar_t* text, const wchar_t* caption, UINT) {
-    rec.boxes.push_back(std::wstring(caption) + L"|" + text);
-    return IDOK;
-}
-bool RecordProcess(const wchar_t* line) {
-    rec.processes.push_back(line);
-    return rec.startSucceeds;
-}
-bool RecordShell(HWND, const wchar_t* verb, const wchar_t* file) {
-    rec.opened.push_back(std::wstring(verb) + L"|" + file);
-    return true;
-}
-
 // A fresh folder under the test output with the seams recording.
 class WinUtil : public ::testing::Test {
 protected:
     void SetUp() override {
         rec = Recorded{};
-        AppShellSeams() = ShellSeams{RecordBox, RecordProcess, RecordShell};
+        SetMessageBoxHandler([](const MessageBoxRequest& r) {
+            rec.boxes.push_back(r.caption + L"|" + r.text);
+            return IDOK;
+        });
+        SetProcessStartHandler([](const ProcessStartRequest& r) {
+            if (r.kind == ProcessStartRequest::Process) {
+                rec.processes.push_back(r.parameters);
+                return rec.startSucceeds;
+            }
+            rec.opened.push_back(r.verb + L"|" + r.file);
+            return true;
+        });
         wchar_t tmp[MAX_PATH];
         GetTempPathW(MAX_PATH, tmp);
         root_ = std::wstring(tmp) + L"wutil_" + std::to_wstring(GetCurrentProcessId());
@@ -45,7 +43,8 @@ protected:
         root_ = tmp;
     }
     void TearDown() override {
-        ResetAppShellSeams();
+        SetMessageBoxHandler(nullptr);
+        SetProcessStartHandler(nullptr);
         SetCurrentDirectoryW(L"C:\\");
         RemoveTree(root_);
     }

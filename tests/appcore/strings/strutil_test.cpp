@@ -67,6 +67,28 @@ TEST(GetCsvField, WalksFieldsUpToTheEnd) {
     EXPECT_EQ(out, u"");
 }
 
+TEST(GetCsvField, AViewEndsWhereItEndsNotAtATerminator) {
+    // The buffer goes on behind each view; nothing past the view is read.
+    const std::u16string buffer = u"\"a\"\"b\",c\"\";x";
+    std::u16string out;
+    std::u16string_view rest = std::u16string_view(buffer).substr(0, 3);  // "a" — a quote follows in the buffer
+    EXPECT_FALSE(GetCsvField(rest, out, u','));
+    EXPECT_EQ(out, u"a");
+    EXPECT_TRUE(rest.empty());
+
+    rest = std::u16string_view(buffer).substr(0, 9);  // "a""b",c"
+    ASSERT_TRUE(GetCsvField(rest, out, u','));
+    EXPECT_EQ(out, u"a\"b");
+    EXPECT_EQ(rest, u"c\"");
+    EXPECT_FALSE(GetCsvField(rest, out, u','));
+    EXPECT_EQ(out, u"c\"");
+
+    rest = u"k:v:w";
+    ASSERT_TRUE(GetCsvField(rest, out, u':'));
+    EXPECT_EQ(out, u"k");
+    EXPECT_EQ(rest, u"v:w");
+}
+
 TEST(GetTsvField, FieldsEndAtTabLfOrCrLf) {
     char16_t out[16];
     const char16_t* text = u"ab\tcd\r\nef";
@@ -108,6 +130,10 @@ TEST(FoldingCompares, FullWidthAndAsciiLettersFoldTogether) {
     EXPECT_NE(CompareNoCase(u"Ä", u"ä"), 0);
     EXPECT_NE(CompareNoCase(u"A", u"ａ"), 0);  // widths stay apart
     EXPECT_GT(CompareNoCase(u"𠮷", u"\uFFFF"), 0);  // pairs compare as code points
+
+    EXPECT_TRUE(EqualsNoCase(std::u16string_view(u"ＡBcd", 3), u"ａbC"));  // a view ends at its size
+    EXPECT_FALSE(EqualsNoCase(u"ab", u"abc"));
+    EXPECT_FALSE(EqualsNoCase(u"A", u"ａ"));
 
     EXPECT_EQ(CommonPrefixNoCase(u"Ａbc", u"ａBd", 10), 2);
     EXPECT_EQ(CommonPrefixNoCase(u"abc", u"ABC", 2), 2);
