@@ -6,6 +6,7 @@
 #include <cstring>
 #include <new>
 
+#include "scheme/library.h"
 #include "scheme/ops.h"
 #include "textengine/mpool.h"
 
@@ -73,6 +74,9 @@ void register_ops() {
     scheme_register_reader_ops();
     scheme_register_eval_ops();
     scheme_register_builtin_ops();
+    scheme_register_core_library_ops();
+    scheme_register_port_ops();
+    scheme_register_hash_ops();
     done = true;
 }
 
