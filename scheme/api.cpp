@@ -175,8 +175,13 @@ void scheme_destroy(scheme_context* ctx) {
 
 int scheme_register_function(scheme_context* ctx, const char16_t* name, scheme_callback_fn fn, int min_args,
                              int max_args, const char16_t* letters) {
+    // the call passes at most 32 arguments in a fixed array, and the letters
+    // must fit their 32-unit field whole: anything else is refused, not cut
+    std::size_t letter_count = letters ? scheme_u16len(letters) : 0;
+    if (!name || !fn || min_args < 0 || max_args < min_args || max_args > 32 ||
+        letter_count >= sizeof(scheme_callback_function::letters) / sizeof(char16_t))
+        return 1;
     return trapped(ctx, 1, [&] {
-        if (max_args > 32) scheme_fatal_error(ctx, "no memory");
         scheme_cell* sym = intern(ctx, name);
         std::size_t n = scheme_u16len(name);
         scheme_cell* c = get_cell(ctx, sym, ctx->NIL);
@@ -186,7 +191,7 @@ int scheme_register_function(scheme_context* ctx, const char16_t* name, scheme_c
         cb->min_args = min_args;
         cb->max_args = max_args;
         std::size_t i = 0;
-        for (; letters && letters[i] && i < 31; ++i) cb->letters[i] = letters[i];
+        for (; i < letter_count; ++i) cb->letters[i] = letters[i];
         cb->letters[i] = 0;
         std::memcpy(cb->name, name, (n + 1) * sizeof(char16_t));
         c->payload = cb;
@@ -204,15 +209,17 @@ scheme_cell* scheme_run(scheme_context* ctx, int op) {
 
 namespace {
 
-// Reads and evaluates everything from the port as one run.
-void run_port(scheme_context* ctx, scheme_cell* port) {
+// Reads and evaluates everything from the port as one run; false when the
+// program reported an error.
+bool run_port(scheme_context* ctx, scheme_cell* port) {
     scheme_cell* saved_in = ctx->inport;
     scheme_root r1(ctx, saved_in);
     scheme_root r2(ctx, port);
     ctx->args = cons(ctx, port, ctx->NIL);
-    scheme_run_nested(ctx, OP_READ_EVAL);
+    bool ok = scheme_run_nested(ctx, OP_READ_EVAL);
     ctx->args = ctx->NIL;
     ctx->inport = saved_in;
+    return ok;
 }
 
 }  // namespace
@@ -220,9 +227,9 @@ void run_port(scheme_context* ctx, scheme_cell* port) {
 scheme_cell* scheme_eval_string(scheme_context* ctx, const char16_t* source) {
     return trapped(ctx, ctx->F, [&] {
         scheme_cell* port = mk_string_input_port(ctx, source);
-        run_port(ctx, port);
+        bool ok = run_port(ctx, port);
         scheme_port(port)->flags |= SCHEME_PORT_CLOSED;
-        return ctx->value;
+        return ok ? ctx->value : ctx->F;
     });
 }
 
@@ -237,9 +244,9 @@ int scheme_load_file(scheme_context* ctx, const char16_t* path) {
             ctx->error_text[n] = 0;
             return 1;
         }
-        run_port(ctx, port);
+        bool ok = run_port(ctx, port);
         scheme_port_close(ctx, port);
-        return 0;
+        return ok ? 0 : 1;
     });
 }
 
@@ -286,15 +293,28 @@ int scheme_unprotect(scheme_context* ctx, scheme_cell* obj) {
     return 0;
 }
 
+namespace {
+
+// A maker's failure is remembered so that a host procedure that made the
+// value raises the error in the running program (see op_call_host).
+template <typename F>
+scheme_cell* make_value(scheme_context* ctx, F&& make) {
+    scheme_cell* c = trapped(ctx, static_cast<scheme_cell*>(nullptr), make);
+    if (!c) ctx->maker_failed = 1;
+    return c;
+}
+
+}  // namespace
+
 scheme_cell* scheme_mk_string(scheme_context* ctx, const char16_t* text) {
-    return trapped(ctx, static_cast<scheme_cell*>(nullptr), [&] { return mk_string(ctx, text); });
+    return make_value(ctx, [&] { return mk_string(ctx, text); });
 }
 scheme_cell* scheme_mk_integer(scheme_context* ctx, int32_t value) {
-    return trapped(ctx, static_cast<scheme_cell*>(nullptr), [&] { return mk_integer(ctx, value); });
+    return make_value(ctx, [&] { return mk_integer(ctx, value); });
 }
 scheme_cell* scheme_mk_char(scheme_context* ctx, uint32_t cp) {
-    return trapped(ctx, static_cast<scheme_cell*>(nullptr), [&] { return mk_char(ctx, cp); });
+    return make_value(ctx, [&] { return mk_char(ctx, cp); });
 }
 scheme_cell* scheme_mk_eof(scheme_context* ctx) {
-    return trapped(ctx, static_cast<scheme_cell*>(nullptr), [&] { return mk_eof(ctx); });
+    return make_value(ctx, [&] { return mk_eof(ctx); });
 }

@@ -982,8 +982,16 @@ bool op_call_host(scheme_context* ctx) {
     scheme_root root(ctx, keep_args);
     ctx->error_raised = 0;
     int depth = ctx->dump_count;
+    int32_t maker_failed = ctx->maker_failed;
+    ctx->maker_failed = 0;
     scheme_cell* result = cb->fn(ctx, argv, count);
+    bool failed = ctx->maker_failed != 0;
+    ctx->maker_failed = maker_failed;
     if (ctx->error_raised) return scheme_error_stop(ctx);
+    if (failed) {
+        if (ctx->dump_count > depth) ctx->dump_count = depth;
+        return scheme_raise_error_text(ctx);
+    }
     if (ctx->dump_count != depth) ctx->dump_count = depth < ctx->dump_count ? depth : ctx->dump_count;
     return scheme_return(ctx, result ? result : ctx->UNDEF);
 }

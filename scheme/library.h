@@ -23,27 +23,6 @@ inline bool scheme_is_atom_of(const scheme_cell* c, int type) {
 // Raises the type message of one letter for a single argument (variadic builtins).
 bool scheme_raise_type(scheme_context* ctx, const char* letter, scheme_cell* bad);
 
-// Builds a proper list front to back; the list under construction is a root.
-struct scheme_list_builder {
-    scheme_context* ctx;
-    scheme_cell* head;
-    scheme_cell* tail = nullptr;
-    scheme_root root;
-    explicit scheme_list_builder(scheme_context* c) : ctx(c), head(c->NIL), root(c, head) {}
-    void add(scheme_cell* v) {
-        scheme_cell* cell = cons(ctx, v, ctx->NIL);
-        if (tail) tail->cdr = cell;
-        else head = cell;
-        tail = cell;
-    }
-    // Ends the list with the given tail (improper lists).
-    scheme_cell* finish(scheme_cell* rest) {
-        if (tail) tail->cdr = rest;
-        else head = rest;
-        return head;
-    }
-};
-
 // The ops of each library source, and the per-interpreter set-up
 // (built-in classes, permanent ports) that scheme_create runs.
 void scheme_register_core_library_ops();

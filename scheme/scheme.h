@@ -237,9 +237,18 @@ struct scheme_context {
     // Cells held by C++ code across allocations (see scheme_root).
     struct scheme_root* temp_roots;
     scheme_cell* mark_work;  // containers whose children are still to be marked
+
+    // A value maker ran out of memory inside a host procedure: the procedure's
+    // call raises the error instead of letting a null cell in.
+    int32_t maker_failed;
 };
 
-// Keeps a C++ local cell alive across allocations for its scope.
+// Keeps a C++ local cell alive across allocations for its scope. (The root
+// is unlinked by its destructor; GCC cannot see that through inlining.)
+#if defined(__GNUC__) && !defined(__clang__) && __GNUC__ >= 12
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdangling-pointer"
+#endif
 struct scheme_root {
     scheme_context* ctx;
     scheme_cell** slot;
@@ -249,6 +258,9 @@ struct scheme_root {
     scheme_root(const scheme_root&) = delete;
     scheme_root& operator=(const scheme_root&) = delete;
 };
+#if defined(__GNUC__) && !defined(__clang__) && __GNUC__ >= 12
+#pragma GCC diagnostic pop
+#endif
 
 // --- cells and memory -------------------------------------------------------
 [[noreturn]] void scheme_fatal_error(scheme_context* ctx, const char* text);
@@ -319,3 +331,26 @@ scheme_cell* scheme_mk_integer(scheme_context* ctx, int32_t value);
 scheme_cell* scheme_mk_char(scheme_context* ctx, uint32_t cp);
 scheme_cell* scheme_mk_eof(scheme_context* ctx);
 scheme_cell* scheme_run(scheme_context* ctx, int op);
+
+// Builds a proper list front to back for a host procedure or a builtin; the
+// list under construction is a collector root for the builder's lifetime, so
+// a collection while it grows never frees it.
+struct scheme_list_builder {
+    scheme_context* ctx;
+    scheme_cell* head;
+    scheme_cell* tail = nullptr;
+    scheme_root root;
+    explicit scheme_list_builder(scheme_context* c) : ctx(c), head(c->NIL), root(c, head) {}
+    void add(scheme_cell* v) {
+        scheme_cell* cell = cons(ctx, v, ctx->NIL);
+        if (tail) tail->cdr = cell;
+        else head = cell;
+        tail = cell;
+    }
+    // Ends the list with the given tail (improper lists).
+    scheme_cell* finish(scheme_cell* rest) {
+        if (tail) tail->cdr = rest;
+        else head = rest;
+        return head;
+    }
+};
