@@ -189,7 +189,7 @@ int scheme_register_function(scheme_context* ctx, const char16_t* name, scheme_c
             scheme_payload_alloc(ctx, offsetof(scheme_callback_function, name) + (n + 1) * sizeof(char16_t)));
         cb->fn = fn;
         cb->min_args = min_args;
-        cb->max_args = max_args;
+        cb->max_args = max_args > 32 ? 32 : max_args;  // the argument array holds 32
         std::size_t i = 0;
         for (; i < letter_count; ++i) cb->letters[i] = letters[i];
         cb->letters[i] = 0;
@@ -203,7 +203,8 @@ int scheme_register_function(scheme_context* ctx, const char16_t* name, scheme_c
 }
 
 scheme_cell* scheme_run(scheme_context* ctx, int op) {
-    scheme_run_nested(ctx, op);
+    bool ok = scheme_run_nested(ctx, op);
+    if (op == OP_ERROR && !ok) ctx->host_raised = 1;
     return ctx->value;
 }
 
@@ -260,19 +261,22 @@ scheme_cell* scheme_call_procedure(scheme_context* ctx, scheme_cell* proc) {
     });
 }
 
+const char16_t* scheme_print_to_string(scheme_context* ctx, scheme_cell* obj, bool write_form) {
+    scheme_root r(ctx, obj);
+    scheme_cell* saved_out = ctx->outport;
+    scheme_root r2(ctx, saved_out);
+    scheme_cell* port = mk_output_string_port(ctx, 64);
+    ctx->outport = port;
+    ctx->print_flag = write_form ? 1 : 0;
+    ctx->args = obj;
+    scheme_run_nested(ctx, OP_PRINT_OBJECT, true);
+    ctx->outport = saved_out;
+    return scheme_port(port)->buffer;
+}
+
 const char16_t* scheme_to_string(scheme_context* ctx, scheme_cell* obj) {
-    return trapped(ctx, static_cast<const char16_t*>(u""), [&]() -> const char16_t* {
-        scheme_root r(ctx, obj);
-        scheme_cell* saved_out = ctx->outport;
-        scheme_root r2(ctx, saved_out);
-        scheme_cell* port = mk_output_string_port(ctx, 64);
-        ctx->outport = port;
-        ctx->print_flag = 0;
-        ctx->args = obj;
-        scheme_run_nested(ctx, OP_PRINT_OBJECT, true);
-        ctx->outport = saved_out;
-        return scheme_port(port)->buffer;
-    });
+    return trapped(ctx, static_cast<const char16_t*>(u""),
+                   [&]() -> const char16_t* { return scheme_print_to_string(ctx, obj, false); });
 }
 
 int scheme_protect(scheme_context* ctx, scheme_cell* obj) {

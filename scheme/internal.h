@@ -110,6 +110,9 @@ void scheme_port_close(scheme_context* ctx, scheme_cell* port);
 void scheme_string_port_clear(scheme_context* ctx, scheme_cell* port);
 scheme_cell* mk_output_string_port(scheme_context* ctx, int32_t capacity);
 
+// Printed form in a string owned by the interpreter (valid until the next
+// allocation); no fatal-error trap of its own.
+const char16_t* scheme_print_to_string(scheme_context* ctx, scheme_cell* obj, bool write_form);
 void scheme_print_atom(scheme_context* ctx, scheme_cell* port, scheme_cell* obj, bool write_form);
 void scheme_write_escaped(scheme_context* ctx, scheme_cell* port, const char16_t* text, std::size_t units);
 

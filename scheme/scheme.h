@@ -233,6 +233,7 @@ struct scheme_context {
     uint32_t run_id;
     uint32_t next_run_id;
     int32_t error_raised;  // the error protocol finished in the current run
+    int32_t host_raised;   // a host procedure raised an error (scheme_run of the error op)
 
     // Cells held by C++ code across allocations (see scheme_root).
     struct scheme_root* temp_roots;

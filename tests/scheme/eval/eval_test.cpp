@@ -85,6 +85,8 @@ TEST(Eval, SpecialForms) {
          "(3 2)"},
         {"(define (compose f g) (lambda (x) (f (g x)))) ((compose car cdr) '(1 2 3))", "2"},
         {"(define (f . args) (apply + args)) (f 1 2 3)", "6"},
+        {"(list (eq? 'abc 'abc) (eq? 100000 100000) (eq? \"a\" \"a\") (equal? \"a\" \"a\") (eq? #\\a #\\a))",
+         "(#t #t #f #t #t)"},
     });
 }
 
@@ -311,6 +313,11 @@ TEST(Eval, HostProcedures) {
     EXPECT_EQ(in.run("(p \"x\" 'b)"), "Error: p: number required: b \n");
     EXPECT_EQ(in.run("(p)"), "Error: wrong number of arguments: p requires 1, but got 0 \n");
     EXPECT_EQ(in.run("p"), "#<callback function p>");
+    // an error inside an evaluation the host starts is that evaluation's own
+    in.host.err.clear();
+    in.eval("(define r (p \"(car 1)\")) (define went-on 1)");
+    EXPECT_EQ(scheme_test::u8(in.host.err), "Error: car: pair required: 1 \n");
+    EXPECT_EQ(in.run("went-on"), "1");
     in.host.err.clear();
     in.eval("(raise) (define after 1)");
     EXPECT_EQ(scheme_test::u8(in.host.err), "Error: host says no \n");
@@ -350,9 +357,11 @@ TEST(Eval, AContinuationCannotEscapeANestedRun) {
     Interp in;
     scheme_register_function(in.ctx, u"call", host_call, 1, 1, u"A");
     in.host.err.clear();
-    // k belongs to the outer run; calling it inside the host's run is an error of that run
-    EXPECT_EQ(in.run("(call-with-current-continuation (lambda (k) (call (lambda () (k 1))) 2))"),
-              "Error: continuation called outside its evaluation #<continuation> \n");
+    // k belongs to the outer run; calling it inside the host's run is an error
+    // of that run, and the outer run goes on
+    scheme_cell* v = in.eval("(call-with-current-continuation (lambda (k) (call (lambda () (k 1))) 2))");
+    EXPECT_EQ(scheme_test::u8(in.host.err), "Error: continuation called outside its evaluation #<continuation> \n");
+    EXPECT_EQ(scheme_test::write_form(in.ctx, v), "2");
     EXPECT_EQ(in.ctx->dump_count, 0);
     EXPECT_EQ(in.run("(+ 2 3)"), "5");
 }

@@ -144,14 +144,7 @@ struct TestHost {
 
 // Write form of an object, as the printer makes it.
 inline std::string write_form(scheme_context* ctx, scheme_cell* obj) {
-    scheme_cell* saved = ctx->outport;
-    scheme_cell* port = mk_output_string_port(ctx, 64);
-    ctx->outport = port;
-    ctx->print_flag = 1;
-    ctx->args = obj;
-    scheme_run_nested(ctx, OP_PRINT_OBJECT, true);
-    ctx->outport = saved;
-    return u8(scheme_port(port)->buffer);
+    return u8(scheme_print_to_string(ctx, obj, true));
 }
 
 // An interpreter over a TestHost with `list` defined (the core library
