@@ -22,12 +22,13 @@ bool push(CompiledRegex* re) {
         if (cap > REGEX_MAX_FRAMES) cap = REGEX_MAX_FRAMES;
         auto* bigger = new (std::nothrow) RegexFrame[size_t(cap)];
         if (!bigger) return false;
-        for (int i = 0; i <= re->frame_top; ++i) copy_frame(&bigger[i], &re->frames[i], REGEX_MAX_GROUPS);
+        for (int i = 0; i <= re->frame_top; ++i) copy_frame(&bigger[i], &re->frames[i], re->prog.group_count);
         delete[] re->frames;
         re->frames = bigger;
         re->frame_capacity = cap;
     }
-    copy_frame(&re->frames[re->frame_top + 1], &re->frames[re->frame_top], REGEX_MAX_GROUPS);
+    // Slots past the group count are never read: a push copies only the used ones.
+    copy_frame(&re->frames[re->frame_top + 1], &re->frames[re->frame_top], re->prog.group_count);
     ++re->frame_top;
     re->frames[re->frame_top].type = FRAME_RUN;
     return true;
@@ -631,7 +632,8 @@ int regex_match_internal(CompiledRegex* re, const RegexTextOps* ops, RegexPos po
     int r = m.run(0, false);
     if (r == 1) {
         const RegexFrame* fin = &re->frames[re->frame_top];
-        std::memcpy(re->last_groups, fin->groups, sizeof re->last_groups);
+        for (int g = 0; g < REGEX_MAX_GROUPS; ++g)
+            re->last_groups[g] = g < re->prog.group_count ? fin->groups[g] : RegexGroupSlot{-1, -1, -1, -1, -1};
         re->last_closed = fin->last_closed;
         re->match_start = fin->start;
         *end = fin->pos;
