@@ -1,0 +1,58 @@
+// Fuzz target: compile any pattern under any flags, then search, replace
+// and search through a multi-line host. The input is read as UTF-16 units:
+// the first unit holds the flags, a unit 0xFFFF ends the pattern, the rest
+// is the subject.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "textengine/regex/regex_internal.h"
+#include "tools/wdev/regex_lines_host.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    if (size < 2) return 0;
+    std::u16string units(size / 2, u'\0');
+    for (size_t i = 0; i < units.size(); ++i) units[i] = char16_t(data[2 * i] | data[2 * i + 1] << 8);
+    const int mode = units[0];
+    size_t sep = units.find(char16_t(0xFFFF), 1);
+    std::u16string pattern = units.substr(1, sep == std::u16string::npos ? std::u16string::npos : sep - 1);
+    std::u16string subject = sep == std::u16string::npos ? std::u16string() : units.substr(sep + 1);
+    if (pattern.size() > 300 || subject.size() > 2000) return 0;
+    // The engine works on NUL-terminated text: a NUL inside ends it.
+    subject = subject.substr(0, subject.find(u'\0'));
+
+    const int flags = mode & 3;
+    CompiledRegex* re;
+    if (mode & 4) {
+        std::u16string text = pattern.substr(0, pattern.find(u'\0'));
+        re = regex_compile_literal(text.c_str(), flags);
+    } else {
+        re = regex_compile_n(pattern.data(), int(pattern.size()), flags);
+    }
+    if (!re) return 0;
+    re->budget = 20000;
+
+    int from = 0, col, len;
+    for (int guard = 0; guard < 200; ++guard) {
+        int r = regex_search_string_n(re, subject.c_str(), int(subject.size()), from, &col, &len);
+        if (r != 1) break;
+        if (col < from || col + len > int(subject.size())) __builtin_trap();
+        from = col + (len > 0 ? len : 1);
+        if (from > int(subject.size())) break;
+    }
+    if (mode & 8) {
+        const char16_t* out =
+            regex_replace_string(re, subject.c_str(), u"<$&|$1|\\2|$+|$`|$'>", true, nullptr, 0, nullptr, nullptr);
+        regex_free_replace_result(out, subject.c_str(), nullptr);
+    }
+    if (mode & 16) {
+        RegexLinesHost host = RegexLinesHost::from_text(subject);
+        RegexTextOps ops = host.ops();
+        if (regex_search_ops(re, &ops) == 1) {
+            char16_t buf[64];
+            regex_expand_template(&ops, re->match_start, re->match_end, u"$&$1$'", re, buf, 64);
+        }
+    }
+    regex_free(re);
+    return 0;
+}

@@ -1,0 +1,301 @@
+// Compiling: four passes over the parsed graph, then the search strategy.
+#include <cstring>
+#include <new>
+#include <vector>
+
+#include "textengine/regex/regex_internal.h"
+
+namespace {
+
+// Every node reachable from the root and from the groups' opening nodes.
+std::vector<RegexNode*> collect_nodes(RegexProgram* prog) {
+    std::vector<RegexNode*> all;
+    std::vector<RegexNode*> todo;
+    auto push = [&](RegexNode* n) {
+        if (n && !(n->marks & MARK_VISIT)) {
+            n->marks |= MARK_VISIT;
+            todo.push_back(n);
+        }
+    };
+    push(prog->root);
+    for (int g = 0; g < prog->group_count; ++g) push(prog->group_open[g]);
+    while (!todo.empty()) {
+        RegexNode* n = todo.back();
+        todo.pop_back();
+        all.push_back(n);
+        push(n->next);
+        push(n->alt);
+        push(n->sub);
+    }
+    for (RegexNode* n : all) n->marks &= uint8_t(~MARK_VISIT);
+    return all;
+}
+
+// Pass 1: empty nodes without alt are stepped over.
+RegexNode* skip_empty(RegexNode* n) {
+    for (int guard = 0; n && n->kind == RN_EMPTY && !n->alt && guard < 1000000; ++guard) n = n->next;
+    return n;
+}
+
+void pass_empty(RegexProgram* prog, std::vector<RegexNode*>& all) {
+    prog->root = skip_empty(prog->root);
+    for (RegexNode* n : all) {
+        n->next = skip_empty(n->next);
+        n->alt = skip_empty(n->alt);
+        // A lookaround's `sub` names its end node and a condition's `sub` a
+        // condition node: neither is ever empty.
+    }
+}
+
+// Pass 2: a branch whose two ways start with the same literal matches it
+// first and branches after it.
+bool same_char(const RegexNode* a, const RegexNode* b) {
+    return a && b && a->kind == RN_CHAR && b->kind == RN_CHAR && a->value == b->value && a->aux == b->aux;
+}
+
+int pass_common_first(RegexProgram* prog, std::vector<RegexNode*>& all) {
+    size_t count = all.size();
+    for (size_t i = 0; i < count; ++i) {
+        RegexNode* b = all[i];
+        if (b->kind != RN_BRANCH || !same_char(b->next, b->alt) || b->first_table) continue;
+        RegexNode* nb = regex_new_node(prog, RN_BRANCH);
+        if (!nb) return 1;
+        nb->value = '|';
+        nb->next = b->next->next;
+        nb->alt = b->alt->next;
+        nb->choice = b->choice;
+        b->kind = RN_CHAR;
+        b->value = b->next->value;
+        b->aux = b->next->aux;
+        b->choice = 0;
+        b->alt = nullptr;
+        b->next = nb;
+        all.push_back(nb);
+        // The new branch may itself have a common first literal.
+        ++count;
+    }
+    return 0;
+}
+
+// Pass 3: first-character tables for branches.
+struct FirstCollect {
+    uint8_t table[32];
+    int atoms = 0;
+    bool ok = true;
+};
+
+void table_set(uint8_t* t, int c, int way_bit) { t[c >> 2] |= uint8_t(way_bit << ((c & 3) * 2)); }
+
+void collect_first(RegexNode* n, FirstCollect& fc, int way_bit, int depth) {
+    if (!fc.ok) return;
+    if (depth > 64) {
+        fc.ok = false;
+        return;
+    }
+    while (n && (n->kind == RN_EMPTY || n->kind == RN_OPEN || n->kind == RN_CLOSE || n->kind == RN_ATOMIC) &&
+           !(n->kind == RN_EMPTY && n->alt)) {
+        n = n->next;
+    }
+    if (!n) {
+        fc.ok = false;
+        return;
+    }
+    if (n->kind == RN_BRANCH || n->kind == RN_EMPTY) {
+        if (n->marks & MARK_COLLECT) {  // a loop back: the way can start anywhere
+            fc.ok = false;
+            return;
+        }
+        n->marks |= MARK_COLLECT;
+        collect_first(n->next, fc, way_bit, depth + 1);
+        collect_first(n->alt, fc, way_bit, depth + 1);
+        n->marks &= uint8_t(~MARK_COLLECT);
+        return;
+    }
+    if (++fc.atoms > 20) {
+        fc.ok = false;
+        return;
+    }
+    if (n->kind == RN_CHAR && n->value < 128) {
+        table_set(fc.table, n->value, way_bit);
+        if ((n->aux & REGEX_FOLD_CASE) && n->value >= 'a' && n->value <= 'z')
+            table_set(fc.table, n->value - 32, way_bit);
+        return;
+    }
+    if (n->kind == RN_STRING && n->value > 0 && n->str[0] < 128) {
+        int32_t c = n->str[0];
+        table_set(fc.table, c, way_bit);
+        if ((n->aux & REGEX_FOLD_CASE) && c >= 'a' && c <= 'z') table_set(fc.table, c - 32, way_bit);
+        return;
+    }
+    if (n->kind == RN_CLASS && n->cls->flags == 0 && n->cls->range_count == 0 && n->cls->single_count == 0) {
+        for (int c = 1; c < 128; ++c)
+            if (regex_class_bit(n->cls, c)) table_set(fc.table, c, way_bit);
+        return;
+    }
+    fc.ok = false;
+}
+
+int pass_first_tables(RegexProgram* prog, std::vector<RegexNode*>& all) {
+    if (all.size() >= 2040) return 0;
+    int done = 0;
+    for (RegexNode* b : all) {
+        if (b->kind != RN_BRANCH) continue;
+        if (++done > 30) break;
+        FirstCollect fc;
+        std::memset(fc.table, 0, sizeof fc.table);
+        b->marks |= MARK_COLLECT;
+        collect_first(b->next, fc, 1, 0);
+        collect_first(b->alt, fc, 2, 0);
+        b->marks &= uint8_t(~MARK_COLLECT);
+        if (!fc.ok) continue;
+        auto* t = static_cast<uint8_t*>(regex_arena_alloc(&prog->arena, 32));
+        if (!t) return 1;
+        std::memcpy(t, fc.table, 32);
+        b->first_table = t;
+    }
+    return 0;
+}
+
+// Pass 4: runs of literals become strings. Only the run's first node
+// changes, so edges into the middle of a run (loops) stay valid.
+int pass_strings(RegexProgram* prog, std::vector<RegexNode*>& all) {
+    std::vector<int32_t> cps;
+    for (RegexNode* n : all) {
+        if (n->kind != RN_CHAR || n->value == '\n') continue;
+        cps.clear();
+        cps.push_back(n->value);
+        RegexNode* m = n->next;
+        while (m && m->kind == RN_CHAR && m->aux == n->aux && m->value != '\n' && m != n) {
+            cps.push_back(m->value);
+            m = m->next;
+            if (cps.size() > 100000) break;
+        }
+        if (cps.size() < 2) continue;
+        auto* str = static_cast<int32_t*>(regex_arena_alloc(&prog->arena, cps.size() * sizeof(int32_t)));
+        if (!str) return 1;
+        std::memcpy(str, cps.data(), cps.size() * sizeof(int32_t));
+        n->kind = RN_STRING;
+        n->str = str;
+        n->value = int32_t(cps.size());
+        n->next = m;
+    }
+    return 0;
+}
+
+// A loop over one single-character atom is marked so the matcher runs it
+// without a frame per round.
+bool single_char_atom(const RegexNode* n) {
+    return n && (n->kind == RN_CHAR || n->kind == RN_ANY || n->kind == RN_ANY_ALL || n->kind == RN_CLASS) &&
+           !n->alt;
+}
+
+void mark_stars(std::vector<RegexNode*>& all) {
+    for (RegexNode* r : all)
+        if (r->kind == RN_RECURSE && r->next && r->next->kind == RN_PROGRESS) r->next->marks |= MARK_AFTER_RECURSE;
+    for (RegexNode* b : all) {
+        if (b->kind != RN_BRANCH || (b->value != '*' && b->value != '+')) continue;
+        bool loop_alt;
+        if (single_char_atom(b->next) && b->next->next == b && b->alt != b->next)
+            loop_alt = false;
+        else if (single_char_atom(b->alt) && b->alt->next == b && b->next != b->alt)
+            loop_alt = true;
+        else
+            continue;
+        int preferred_alt = b->choice == 1;
+        b->marks |= MARK_STAR;
+        if (loop_alt) b->marks |= MARK_STAR_ALT;
+        if (preferred_alt != int(loop_alt)) b->marks |= MARK_STAR_LAZY;
+    }
+}
+
+}  // namespace
+
+namespace {
+
+// Parses (the pattern language, or a plain text taken literally), runs the
+// passes and picks the strategy.
+CompiledRegex* compile(const char16_t* pattern, int length, int flags, bool literal) {
+    auto* re = new (std::nothrow) CompiledRegex;
+    if (!re) return nullptr;
+    for (auto& g : re->last_groups) g = {-1, -1, -1, -1, -1};
+    int rc = literal ? regex_parse_literal(&re->prog, pattern, length, flags)
+                     : regex_parse(&re->prog, pattern, length, flags);
+    if (rc == 0 && literal && length == 0) {
+        // An empty search text never matches: a class with no member.
+        RegexNode* node = regex_new_node(&re->prog, RN_CLASS);
+        auto* cls = static_cast<RegexCharClass*>(regex_arena_alloc(&re->prog.arena, sizeof(RegexCharClass)));
+        if (!node || !cls) {
+            rc = 1;
+        } else {
+            node->cls = cls;
+            re->prog.root = node;
+        }
+    }
+    if (rc == 0) {
+        std::vector<RegexNode*> all = collect_nodes(&re->prog);
+        pass_empty(&re->prog, all);
+        all = collect_nodes(&re->prog);
+        rc = pass_common_first(&re->prog, all);
+        if (rc == 0) rc = pass_first_tables(&re->prog, all);
+        if (rc == 0) rc = pass_strings(&re->prog, all);
+        if (rc == 0) {
+            mark_stars(all);
+            rc = regex_choose_strategy(re, pattern, length);
+        }
+    }
+    if (rc == 0 && re->prog.root) {
+        re->frames = new (std::nothrow) RegexFrame[REGEX_INITIAL_FRAMES];
+        if (!re->frames) rc = 1;
+        re->frame_capacity = REGEX_INITIAL_FRAMES;
+    }
+    if (rc != 0) {
+        regex_free(re);
+        return nullptr;
+    }
+    return re;
+}
+
+}  // namespace
+
+CompiledRegex* regex_compile_n(const char16_t* pattern, int length, int flags) {
+    if (!pattern) return nullptr;
+    if (length < 0) {
+        length = 0;
+        while (pattern[length]) ++length;
+    }
+    return compile(pattern, length, flags, false);
+}
+
+CompiledRegex* regex_compile(const char16_t* pattern, int flags) { return regex_compile_n(pattern, -1, flags); }
+
+CompiledRegex* regex_compile_literal(const char16_t* text, int flags) {
+    if (!text) return nullptr;
+    int n = 0;
+    while (text[n]) ++n;
+    // Under ignore-width the text becomes literal nodes, never pattern
+    // language, so "\E" or any other sequence in it stays literal.
+    if (flags & REGEX_COMPILE_IWIDTH) return compile(text, n, flags, true);
+    auto* re = new (std::nothrow) CompiledRegex;
+    if (!re) return nullptr;
+    for (auto& g : re->last_groups) g = {-1, -1, -1, -1, -1};
+    re->strategy = REGEX_STRATEGY_LITERAL;
+    re->search = regex_strategy_literal;
+    re->graph_dropped = true;
+    if (n > 0) {
+        re->literal = literal_searcher_new(text, n, (flags & REGEX_COMPILE_ICASE) != 0);
+        if (!re->literal) {
+            regex_free(re);
+            return nullptr;
+        }
+    }
+    return re;
+}
+
+void regex_free(CompiledRegex* re) {
+    if (!re) return;
+    literal_searcher_free(re->literal);
+    delete re->first_set;
+    delete[] re->frames;
+    regex_program_free(&re->prog);
+    delete re;
+}

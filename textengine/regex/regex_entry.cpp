@@ -1,0 +1,120 @@
+// The string host and the search entry points over it.
+#include "textengine/regex/regex_internal.h"
+
+namespace {
+
+const char16_t kEmpty[1] = {0};
+
+const char16_t* str_char_at(void* h, RegexPos pos) {
+    auto* s = static_cast<RegexStringHost*>(h);
+    if (pos.line > 0) return kEmpty;
+    if (pos.col > s->length) return s->text + s->length;
+    return s->text + pos.col;
+}
+
+const char16_t* str_get_line(void* h, int line, int* length) {
+    auto* s = static_cast<RegexStringHost*>(h);
+    if (line != 0) return nullptr;
+    *length = s->length;
+    return s->text;
+}
+
+const char16_t* str_next(void* h, RegexPos* pos) {
+    auto* s = static_cast<RegexStringHost*>(h);
+    const char16_t* t = s->text;
+    int c = pos->col;
+    if (c < s->length) {
+        c += (regex_high_surrogate(t[c]) && regex_low_surrogate(t[c + 1])) ? 2 : 1;
+        if (c < s->length && t[c] == u'\r' && t[c + 1] == u'\n') ++c;
+    }
+    pos->col = c;
+    return t + c;
+}
+
+const char16_t* str_previous(void* h, RegexPos* pos) {
+    auto* s = static_cast<RegexStringHost*>(h);
+    const char16_t* t = s->text;
+    int c = pos->col;
+    if (c <= 0 || pos->line != 0) return nullptr;
+    if (c > s->length) c = s->length + 1;
+    c -= (c >= 2 && regex_high_surrogate(t[c - 2]) && regex_low_surrogate(t[c - 1])) ? 2 : 1;
+    if (c > 0 && t[c] == u'\r' && t[c + 1] == u'\n') --c;
+    pos->col = c;
+    return t + c;
+}
+
+int str_next_line_start(void* h, RegexPos* pos) {
+    auto* s = static_cast<RegexStringHost*>(h);
+    for (int c = pos->col; c < s->length; ++c) {
+        if (s->text[c] == u'\n') {
+            pos->col = c + 1;
+            return 1;
+        }
+    }
+    return 0;
+}
+
+int str_distance(void*, RegexPos from, RegexPos to) { return to.col - from.col; }
+
+int str_is_line_start(void* h, RegexPos pos) {
+    auto* s = static_cast<RegexStringHost*>(h);
+    return pos.col == 0 || (pos.col <= s->length && s->text[pos.col - 1] == u'\n');
+}
+
+}  // namespace
+
+RegexTextOps regex_string_ops(RegexStringHost* host) {
+    RegexTextOps ops{};
+    ops.host = host;
+    ops.char_at = str_char_at;
+    ops.get_line = str_get_line;
+    ops.next = str_next;
+    ops.previous = str_previous;
+    ops.next_line_start = str_next_line_start;
+    ops.distance = str_distance;
+    ops.is_line_start = str_is_line_start;
+    return ops;
+}
+
+int regex_search_string_n(CompiledRegex* re, const char16_t* text, int length, int start, int* match_col,
+                          int* match_len) {
+    if (match_len) *match_len = 0;
+    if (!re || !text) return REGEX_ERR_NONE_REGEX;
+    RegexStringHost host{text, length};
+    if (start < 0) start = 0;
+    if (start > length) return 0;
+    RegexTextOps ops = regex_string_ops(&host);
+    RegexPos pos{0, start};
+    RegexPos end{0, start};
+    int r = re->search(re, &ops, &pos, &end, RegexPos{-1, 0});
+    if (r == 1) {
+        re->match_start = pos;
+        re->match_end = end;
+        if (match_col) *match_col = pos.col;
+        if (match_len) *match_len = end.col - pos.col;
+    }
+    return r;
+}
+
+int regex_search_string(CompiledRegex* re, const char16_t* text, int start, int* match_col, int* match_len) {
+    int n = 0;
+    if (text)
+        while (text[n]) ++n;
+    return regex_search_string_n(re, text, n, start, match_col, match_len);
+}
+
+int regex_search_string_from_start(CompiledRegex* re, const char16_t* text) {
+    return regex_search_string(re, text, 0, nullptr, nullptr);
+}
+
+int regex_search_ops(CompiledRegex* re, const RegexTextOps* ops) {
+    if (!re) return REGEX_ERR_NONE_REGEX;
+    RegexPos pos{0, 0};
+    RegexPos end{0, 0};
+    int r = re->search(re, ops, &pos, &end, RegexPos{-1, 0});
+    if (r == 1) {
+        re->match_start = pos;
+        re->match_end = end;
+    }
+    return r;
+}

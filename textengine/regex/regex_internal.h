@@ -1,0 +1,108 @@
+// Records shared by the compiler, the search strategies and the matcher.
+#pragma once
+
+#include "textengine/regex/regex.h"
+
+// The state of one match attempt; every choice point is a whole copy.
+enum : int {
+    FRAME_RUN = 0,       // the running state (or a taken choice)
+    FRAME_CHOICE = 1,    // a branch: `way` says which way was taken
+    FRAME_PROGRESS = 2,  // marker of an empty-progress check
+    FRAME_RECURSE = 3,   // marker of a recursion call
+    FRAME_STAR = 4,      // a loop over a single-character atom
+};
+
+struct RegexFrame {
+    RegexNode* node;
+    int type;
+    int way;  // FRAME_CHOICE: 0 took next, 1 took alt
+    RegexPos pos;
+    RegexPos start;  // match start (moved by \K)
+    const char16_t* cur;
+    const char16_t* prev;  // null: ask the host
+    int last_closed;
+    int rec_group;   // -1 outside a recursion; 0 the whole pattern; else group number
+    int rec_caller;  // index of the recursion marker
+    // FRAME_STAR: the run's first position and how many characters it still holds.
+    RegexPos star_pos;
+    int star_count;
+    RegexGroupSlot groups[REGEX_MAX_GROUPS];
+};
+
+enum : int {
+    REGEX_INITIAL_FRAMES = 32,
+    REGEX_MAX_FRAMES = 32768,
+    REGEX_MAX_SUB_DEPTH = 400,           // nested sub-matches (lookaround in recursion)
+};
+
+// Node marks set by the compiler.
+enum : uint8_t {
+    MARK_VISIT = 0x01,
+    MARK_STAR = 0x02,        // a loop over a single-character atom, detected at compile
+    MARK_STAR_ALT = 0x04,    // ... whose loop way is alt (else next)
+    MARK_STAR_LAZY = 0x08,
+    MARK_COLLECT = 0x10,
+    MARK_AFTER_RECURSE = 0x20,  // the progress check after a recursion (see the matcher)
+};
+
+// True when the code point at cur is the end of the text.
+inline bool regex_is_end(const char16_t* cur) { return cur[0] == 0; }
+
+inline bool regex_high_surrogate(char16_t u) { return u >= 0xD800 && u <= 0xDBFF; }
+inline bool regex_low_surrogate(char16_t u) { return u >= 0xDC00 && u <= 0xDFFF; }
+
+// One step forward over the character at cur, by the walking rule: a pair is
+// one character, CR LF is one character seen at its LF, and a step onto a
+// NUL is completed by the host.
+inline const char16_t* regex_step(const RegexTextOps* ops, RegexPos* pos, const char16_t* cur) {
+    int n = (regex_high_surrogate(cur[0]) && regex_low_surrogate(cur[1])) ? 2 : 1;
+    const char16_t* p = cur + n;
+    if (*p != 0) {
+        pos->col += n;
+        if (p[0] == u'\r' && p[1] == u'\n') {
+            ++p;
+            ++pos->col;
+        }
+        return p;
+    }
+    return ops->next(ops->host, pos);
+}
+
+inline bool regex_pos_beyond(RegexPos p, RegexPos limit) {
+    return limit.line >= 0 && (p.line > limit.line || (p.line == limit.line && p.col > limit.col));
+}
+
+// Case-sensitive or case-insensitive search of a fixed UTF-16 text.
+struct LiteralSearcher {
+    bool icase;
+    char16_t* pattern;  // case-folded for icase
+    int length;
+    uint8_t shift[65536];  // shifts above 255 are capped: a shorter shift is always safe
+};
+
+LiteralSearcher* literal_searcher_new(const char16_t* text, int length, bool icase);
+void literal_searcher_free(LiteralSearcher* ls);
+// First hit in text[from, n) at a whole character; the index or -1.
+int literal_searcher_find(const LiteralSearcher* ls, const char16_t* text, int n, int from);
+
+// The matcher's machine; also used by the strategies.
+int regex_match_internal(CompiledRegex* re, const RegexTextOps* ops, RegexPos pos, const char16_t* cur,
+                         const char16_t* prev, RegexPos* end);
+
+// Chooses and installs the search strategy (compile's last step).
+int regex_choose_strategy(CompiledRegex* re, const char16_t* pattern, int length);
+
+int regex_strategy_every(CompiledRegex*, const RegexTextOps*, RegexPos*, RegexPos*, RegexPos);
+int regex_strategy_first_char(CompiledRegex*, const RegexTextOps*, RegexPos*, RegexPos*, RegexPos);
+int regex_strategy_literal(CompiledRegex*, const RegexTextOps*, RegexPos*, RegexPos*, RegexPos);
+int regex_strategy_line_start(CompiledRegex*, const RegexTextOps*, RegexPos*, RegexPos*, RegexPos);
+int regex_strategy_first_set(CompiledRegex*, const RegexTextOps*, RegexPos*, RegexPos*, RegexPos);
+int regex_strategy_word_boundary(CompiledRegex*, const RegexTextOps*, RegexPos*, RegexPos*, RegexPos);
+
+// Set of UTF-16 units that can start a match (strategies 2 and 5). A
+// candidate pair is marked by its high surrogate.
+struct RegexFirstSet {
+    uint32_t bits[65536 / 32];
+    bool test(char16_t u) const { return (bits[u >> 5] >> (u & 31)) & 1u; }
+    void set(uint32_t u) { bits[u >> 5] |= 1u << (u & 31); }
+};

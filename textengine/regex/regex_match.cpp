@@ -1,0 +1,655 @@
+// The backtracking matcher. Choice points are whole copies of the match
+// state on an explicit stack owned by the regex, so ordinary backtracking
+// never recurses on the host stack; only sub-patterns (lookaround, atomic
+// groups, conditions, possessive repeats) run as nested machine calls.
+#include <cstddef>
+#include <cstring>
+#include <new>
+
+#include "textengine/regex/regex_internal.h"
+
+namespace {
+
+inline void copy_frame(RegexFrame* dst, const RegexFrame* src, int groups) {
+    // The fixed part by a constant size (inlined), then the used slots.
+    std::memcpy(static_cast<void*>(dst), src, offsetof(RegexFrame, groups));
+    if (groups > 0) std::memcpy(dst->groups, src->groups, sizeof(RegexGroupSlot) * size_t(groups));
+}
+
+// Copies the top frame to a new top. False when the stack is exhausted.
+bool push(CompiledRegex* re) {
+    if (re->frame_top + 1 >= re->frame_capacity) {
+        if (re->frame_capacity >= REGEX_MAX_FRAMES) return false;
+        int cap = re->frame_capacity * 2;
+        if (cap > REGEX_MAX_FRAMES) cap = REGEX_MAX_FRAMES;
+        auto* bigger = new (std::nothrow) RegexFrame[size_t(cap)];
+        if (!bigger) return false;
+        for (int i = 0; i <= re->frame_top; ++i) copy_frame(&bigger[i], &re->frames[i], re->prog.group_count);
+        delete[] re->frames;
+        re->frames = bigger;
+        re->frame_capacity = cap;
+    }
+    // Slots past the group count are never read: a push copies only the used ones.
+    copy_frame(&re->frames[re->frame_top + 1], &re->frames[re->frame_top], re->prog.group_count);
+    ++re->frame_top;
+    re->frames[re->frame_top].type = FRAME_RUN;
+    return true;
+}
+
+inline bool pos_equal(RegexPos a, RegexPos b) { return a.line == b.line && a.col == b.col; }
+
+// The character before the frame's position, or 0 when there is none.
+int32_t prev_char(const RegexTextOps* ops, const RegexFrame* f) {
+    int units;
+    if (f->prev) return regex_cp_at(f->prev, &units);
+    if (f->pos.line == 0 && f->pos.col == 0) return 0;
+    RegexPos q = f->pos;
+    const char16_t* p = ops->previous(ops->host, &q);
+    return p ? regex_cp_at(p, &units) : 0;
+}
+
+// Does the single-character atom accept c?
+inline bool atom_accepts(const RegexNode* a, int32_t c) {
+    switch (a->kind) {
+    case RN_CHAR: return c != 0 && regex_fold(c, a->aux) == a->value;
+    case RN_ANY: return c != 0 && c != '\n';
+    case RN_ANY_ALL: return c != 0;
+    case RN_CLASS: return regex_class_contains(a->cls, c);
+    }
+    return false;
+}
+
+// One character back from pos (to no earlier than the run's start).
+const char16_t* step_back(const RegexTextOps* ops, RegexPos* pos) {
+    if (pos->col > 0) {
+        int len = 0;
+        const char16_t* base = ops->get_line(ops->host, pos->line, &len);
+        if (base && pos->col <= len) {
+            int c = pos->col - 1;
+            if (c > 0 && regex_low_surrogate(base[c]) && regex_high_surrogate(base[c - 1]))
+                --c;
+            else if (c > 0 && base[c] == u'\r' && base[c + 1] == u'\n')
+                --c;
+            pos->col = c;
+            return base + c;
+        }
+    }
+    return ops->previous(ops->host, pos);
+}
+
+// What must come first after a loop (so a loop gives back only where the
+// rest can start): a folded literal, or 0 when anything may follow.
+inline int32_t peek_char(const RegexNode* x, int* fold) {
+    if (!x) return 0;
+    if (x->kind == RN_CHAR) {
+        *fold = x->aux;
+        return x->value;
+    }
+    if (x->kind == RN_STRING && x->value > 0) {
+        *fold = x->aux;
+        return x->str[0];
+    }
+    return 0;
+}
+
+struct Machine {
+    CompiledRegex* re;
+    const RegexTextOps* ops;
+
+    RegexFrame* top() { return &re->frames[re->frame_top]; }
+
+    // Runs from the frame above `base` until it completes (1), fails back
+    // to `base` (0) or hits a resource limit (< 0). In a sub-match the end
+    // of the body completes the run.
+    int run(int base, bool sub);
+    int sub_match(int call, RegexNode* body, RegexPos pos, const char16_t* cur, const char16_t* prev);
+    bool star_retry(RegexFrame* s);
+    bool backref(RegexFrame* f, int g, int fold);
+};
+
+// Runs body as a nested match from the given position, above frame `call`.
+int Machine::sub_match(int call, RegexNode* body, RegexPos pos, const char16_t* cur, const char16_t* prev) {
+    if (re->sub_depth >= REGEX_MAX_SUB_DEPTH) return REGEX_ERR_STACK;
+    re->frame_top = call;
+    if (!push(re)) return REGEX_ERR_STACK;
+    RegexFrame* f = top();
+    f->node = body;
+    f->pos = pos;
+    f->cur = cur;
+    f->prev = prev;
+    ++re->sub_depth;
+    int r = run(call, true);
+    --re->sub_depth;
+    return r;
+}
+
+// Backtracking into a loop over a single-character atom: greedy gives one
+// character back, lazy takes one more. False when the loop has no way left.
+bool Machine::star_retry(RegexFrame* s) {
+    RegexNode* b = s->node;
+    bool loop_alt = (b->marks & MARK_STAR_ALT) != 0;
+    RegexNode* atom = loop_alt ? b->alt : b->next;
+    RegexNode* exit = loop_alt ? b->next : b->alt;
+    int fold = 0;
+    int32_t peek = peek_char(exit, &fold);
+    int units;
+    if (s->way) {  // lazy: one more character
+        int32_t c = regex_cp_at(s->cur, &units);
+        if (!atom_accepts(atom, c)) return false;
+        s->prev = s->cur;
+        s->cur = regex_step(ops, &s->pos, s->cur);
+    } else {
+        for (;;) {
+            if (s->star_count <= 0) return false;
+            s->cur = step_back(ops, &s->pos);
+            s->prev = nullptr;
+            --s->star_count;
+            if (!s->cur) return false;
+            if (!peek) break;
+            int32_t c = regex_cp_at(s->cur, &units);
+            if (c != 0 && regex_fold(c, fold) == peek) break;
+        }
+    }
+    int idx = int(s - re->frames);
+    if (!s->way && s->star_count == 0) {
+        // Last way: the frame itself goes on.
+        s->type = FRAME_RUN;
+        s->node = exit;
+        re->frame_top = idx;
+        return true;
+    }
+    re->frame_top = idx;
+    if (!push(re)) return false;
+    re->frames[idx].type = FRAME_STAR;
+    top()->node = exit;
+    return true;
+}
+
+bool Machine::backref(RegexFrame* f, int g, int fold) {
+    if (g < 0 || g >= re->prog.group_count) return false;
+    const RegexGroupSlot& s = f->groups[g];
+    if (s.length < 0) return false;
+    RegexPos gp{s.start_line, s.start_col};
+    const char16_t* gc = ops->char_at(ops->host, gp);
+    RegexPos p = f->pos;
+    const char16_t* cur = f->cur;
+    const char16_t* prev = f->prev;
+    int done = 0;
+    while (done < s.length) {
+        int u1, u2;
+        int32_t a = regex_cp_at(gc, &u1);
+        int32_t c = regex_cp_at(cur, &u2);
+        if (a == 0 || c == 0 || regex_fold(a, fold) != regex_fold(c, fold)) return false;
+        RegexPos before = gp;
+        gc = regex_step(ops, &gp, gc);
+        done += gp.line == before.line ? gp.col - before.col : ops->distance(ops->host, before, gp);
+        prev = cur;
+        cur = regex_step(ops, &p, cur);
+    }
+    f->pos = p;
+    f->cur = cur;
+    f->prev = prev;
+    return true;
+}
+
+int Machine::run(int base, bool sub) {
+    for (;;) {
+        RegexFrame* f = top();
+        RegexNode* n = f->node;
+
+        // Leaving a recursion: back to the caller's captures and node.
+        if (f->rec_group >= 0 &&
+            (!n || (n->kind == RN_CLOSE && f->rec_group > 0 && n->value == f->rec_group - 1))) {
+            const RegexFrame* caller = &re->frames[f->rec_caller];
+            f->node = caller->node->next;
+            std::memcpy(f->groups, caller->groups, sizeof f->groups);
+            f->last_closed = caller->last_closed;
+            f->rec_group = caller->rec_group;
+            f->rec_caller = caller->rec_caller;
+            continue;
+        }
+        if (!n) return 1;
+
+        int units;
+        int32_t c;
+        switch (n->kind) {
+        case RN_EMPTY:
+            f->node = n->next;
+            continue;
+
+        case RN_BRANCH: {
+            if (n->marks & MARK_STAR) {
+                bool loop_alt = (n->marks & MARK_STAR_ALT) != 0;
+                RegexNode* atom = loop_alt ? n->alt : n->next;
+                RegexNode* exit = loop_alt ? n->next : n->alt;
+                if (n->marks & MARK_STAR_LAZY) {
+                    if (!push(re)) return REGEX_ERR_STACK;
+                    RegexFrame* s = &re->frames[re->frame_top - 1];
+                    s->type = FRAME_STAR;
+                    s->way = 1;
+                    top()->node = exit;
+                    continue;
+                }
+                RegexPos start = f->pos;
+                int count = 0;
+                for (;;) {
+                    c = regex_cp_at(f->cur, &units);
+                    if (!atom_accepts(atom, c)) break;
+                    f->prev = f->cur;
+                    f->cur = regex_step(ops, &f->pos, f->cur);
+                    ++count;
+                }
+                f->node = exit;
+                if (count == 0) continue;
+                int fold = 0;
+                int32_t peek = peek_char(exit, &fold);
+                if (!push(re)) return REGEX_ERR_STACK;
+                RegexFrame* s = &re->frames[re->frame_top - 1];
+                s->type = FRAME_STAR;
+                s->way = 0;
+                s->node = n;
+                s->star_pos = start;
+                s->star_count = count;
+                if (peek) {
+                    c = regex_cp_at(top()->cur, &units);
+                    if (c == 0 || regex_fold(c, fold) != peek) goto fail;
+                }
+                continue;
+            }
+            if (n->first_table) {
+                c = regex_cp_at(f->cur, &units);
+                if (c < 128) {
+                    int e = (n->first_table[c >> 2] >> ((c & 3) * 2)) & 3;
+                    if (e == 0) goto fail;
+                    if (e == 1) {
+                        f->node = n->next;
+                        continue;
+                    }
+                    if (e == 2) {
+                        f->node = n->alt;
+                        continue;
+                    }
+                }
+            }
+            if (!push(re)) return REGEX_ERR_STACK;
+            RegexFrame* ch = &re->frames[re->frame_top - 1];
+            ch->type = FRAME_CHOICE;
+            ch->way = n->choice;
+            top()->node = n->choice ? n->alt : n->next;
+            continue;
+        }
+
+        case RN_CHAR:
+            c = regex_cp_at(f->cur, &units);
+            if (c == 0 || regex_fold(c, n->aux) != n->value) goto fail;
+            f->prev = f->cur;
+            f->cur = regex_step(ops, &f->pos, f->cur);
+            f->node = n->next;
+            continue;
+
+        case RN_STRING: {
+            const int32_t* s = n->str;
+            const int fold = n->aux;
+            for (int i = 0; i < n->value; ++i) {
+                c = regex_cp_at(f->cur, &units);
+                if (c == 0 || regex_fold(c, fold) != s[i]) goto fail;
+                f->prev = f->cur;
+                f->cur = regex_step(ops, &f->pos, f->cur);
+            }
+            f->node = n->next;
+            continue;
+        }
+
+        case RN_ANY:
+        case RN_ANY_ALL:
+        case RN_CLASS:
+            c = regex_cp_at(f->cur, &units);
+            if (!atom_accepts(n, c)) goto fail;
+            f->prev = f->cur;
+            f->cur = regex_step(ops, &f->pos, f->cur);
+            f->node = n->next;
+            continue;
+
+        case RN_BACKREF:
+            if (!backref(f, n->value, n->aux)) goto fail;
+            f->node = n->next;
+            continue;
+
+        case RN_NAMED_BACKREF:
+            if (!backref(f, regex_find_group(&re->prog, n->name, n->name_length), n->aux)) goto fail;
+            f->node = n->next;
+            continue;
+
+        case RN_LINE_START:
+            if (f->pos.col != 0 && prev_char(ops, f) != '\n') goto fail;
+            f->node = n->next;
+            continue;
+
+        case RN_TEXT_START:
+            if (f->pos.line != 0 || f->pos.col != 0) goto fail;
+            f->node = n->next;
+            continue;
+
+        case RN_LINE_END:
+            c = regex_cp_at(f->cur, &units);
+            if (c != 0 && c != '\n') goto fail;
+            f->node = n->next;
+            continue;
+
+        case RN_TEXT_END_LF: {
+            c = regex_cp_at(f->cur, &units);
+            bool ok;
+            if (c == '\n') {
+                RegexPos q = f->pos;
+                ok = *regex_step(ops, &q, f->cur) == 0;
+            } else {
+                ok = c == 0 && prev_char(ops, f) != '\n';
+            }
+            if (!ok) goto fail;
+            f->node = n->next;
+            continue;
+        }
+
+        case RN_TEXT_END:
+            if (*f->cur != 0) goto fail;
+            f->node = n->next;
+            continue;
+
+        case RN_WORD_BOUNDARY:
+        case RN_NOT_WORD_BOUNDARY: {
+            bool a = regex_is_word_char(prev_char(ops, f));
+            bool b = regex_is_word_char(regex_cp_at(f->cur, &units));
+            if ((a != b) != (n->kind == RN_WORD_BOUNDARY)) goto fail;
+            f->node = n->next;
+            continue;
+        }
+
+        case RN_OPEN: {
+            RegexGroupSlot& s = f->groups[n->value];
+            s.start_line = f->pos.line;
+            s.start_col = f->pos.col;
+            f->node = n->next;
+            continue;
+        }
+
+        case RN_CLOSE: {
+            RegexGroupSlot& s = f->groups[n->value];
+            s.end_line = f->pos.line;
+            s.end_col = f->pos.col;
+            RegexPos st{s.start_line, s.start_col};
+            s.length = st.line == f->pos.line ? f->pos.col - st.col : ops->distance(ops->host, st, f->pos);
+            f->last_closed = n->value;
+            f->node = n->next;
+            continue;
+        }
+
+        case RN_PROGRESS: {
+            if (n->marks & MARK_AFTER_RECURSE) {
+                // Recursions are kept from looping by the check at the call;
+                // nested calls may well return at one position.
+                f->node = n->next;
+                continue;
+            }
+            for (int i = re->frame_top - 1; i >= 0; --i) {
+                const RegexFrame& m = re->frames[i];
+                if (m.type == FRAME_PROGRESS && m.node == n) {
+                    if (pos_equal(m.pos, f->pos)) goto fail;
+                    break;
+                }
+            }
+            if (!push(re)) return REGEX_ERR_STACK;
+            re->frames[re->frame_top - 1].type = FRAME_PROGRESS;
+            top()->node = n->next;
+            continue;
+        }
+
+        case RN_LOOKAHEAD:
+        case RN_NEG_LOOKAHEAD:
+        case RN_ATOMIC:
+        case RN_LOOKBEHIND:
+        case RN_NEG_LOOKBEHIND: {
+            const int call = re->frame_top;
+            RegexPos from = f->pos;
+            const char16_t* cur = f->cur;
+            const char16_t* prev = f->prev;
+            bool reachable = true;
+            if (n->kind == RN_LOOKBEHIND || n->kind == RN_NEG_LOOKBEHIND) {
+                // A lookbehind that would step before the text's start fails.
+                for (int k = 0; k < n->value && reachable; ++k) {
+                    if (from.line == 0 && from.col == 0) {
+                        reachable = false;
+                        break;
+                    }
+                    cur = ops->previous(ops->host, &from);
+                    if (!cur) reachable = false;
+                }
+                prev = nullptr;
+            }
+            int r = 0;
+            if (reachable) {
+                r = sub_match(call, n->next, from, cur, prev);
+                if (r < 0) return r;
+            }
+            const bool matched = r == 1;
+            f = &re->frames[call];
+            if (matched) {
+                const RegexFrame* fin = top();
+                std::memcpy(f->groups, fin->groups, sizeof f->groups);
+                f->last_closed = fin->last_closed;
+                if (n->kind == RN_ATOMIC) {
+                    f->pos = fin->pos;
+                    f->cur = fin->cur;
+                    f->prev = fin->prev;
+                    f->start = fin->start;
+                }
+            }
+            re->frame_top = call;
+            const bool wanted = n->kind != RN_NEG_LOOKAHEAD && n->kind != RN_NEG_LOOKBEHIND;
+            if (matched != wanted) goto fail;
+            f->node = n->sub->next;
+            continue;
+        }
+
+        case RN_SUB_END:
+            if (sub) return 1;
+            f->node = n->next;
+            continue;
+
+        case RN_COND: {
+            const RegexNode* cn = n->sub;
+            bool truth = false;
+            switch (cn->kind) {
+            case RN_COND_GROUP:
+                truth = cn->value >= 0 && cn->value < re->prog.group_count && f->groups[cn->value].length >= 0;
+                break;
+            case RN_COND_NAME: {
+                int g = regex_find_group(&re->prog, cn->name, cn->name_length);
+                truth = g >= 0 && f->groups[g].length >= 0;
+                break;
+            }
+            case RN_COND_RECURSION:
+                truth = cn->value == 0 ? f->rec_group >= 0 : f->rec_group == cn->value;
+                break;
+            default: {
+                const int call = re->frame_top;
+                int r = sub_match(call, n->sub, f->pos, f->cur, f->prev);
+                if (r < 0) return r;
+                f = &re->frames[call];
+                if (r == 1) {
+                    const RegexFrame* fin = top();
+                    std::memcpy(f->groups, fin->groups, sizeof f->groups);
+                    f->last_closed = fin->last_closed;
+                }
+                re->frame_top = call;
+                truth = r == 1;
+            }
+            }
+            f->node = truth ? n->alt : n->next;
+            continue;
+        }
+
+        case RN_HOST_TEXT_START:
+        case RN_HOST_TEXT_END:
+        case RN_HOST_LINE_START:
+        case RN_HOST_LINE_END: {
+            auto hook = ops->anchor[n->kind - RN_HOST_TEXT_START];
+            if (!hook || !hook(ops->host, f->pos)) goto fail;
+            f->node = n->next;
+            continue;
+        }
+
+        case RN_KEEP:
+            f->start = f->pos;
+            f->node = n->next;
+            continue;
+
+        case RN_RECURSE: {
+            RegexNode* target = nullptr;
+            if (n->value == 0)
+                target = re->prog.root;
+            else if (n->value - 1 < re->prog.group_count && re->prog.group_open[n->value - 1])
+                target = re->prog.group_open[n->value - 1]->next;
+            else
+                goto fail;
+            // Entering the same recursion again at the same position would
+            // never end.
+            for (int m = f->rec_caller; m >= 0; m = re->frames[m].rec_caller) {
+                if (re->frames[m].node == n && pos_equal(re->frames[m].pos, f->pos)) goto fail;
+            }
+            if (!push(re)) return REGEX_ERR_STACK;
+            const int marker = re->frame_top - 1;
+            re->frames[marker].type = FRAME_RECURSE;
+            f = top();
+            f->node = target;
+            f->rec_group = n->value;
+            f->rec_caller = marker;
+            if (!target) {
+                // Recursion into an empty whole pattern returns at once.
+                f->node = n->next;
+                f->rec_group = re->frames[marker].rec_group;
+                f->rec_caller = re->frames[marker].rec_caller;
+            }
+            continue;
+        }
+
+        case RN_POSSESSIVE: {
+            const int call = re->frame_top;
+            const int min = n->value;
+            const int max = n->aux;
+            int count = 0;
+            while (max < 0 || count < max) {
+                RegexFrame* cf = &re->frames[call];
+                int r = sub_match(call, n->alt, cf->pos, cf->cur, cf->prev);
+                if (r < 0) return r;
+                cf = &re->frames[call];
+                if (r == 0) break;
+                const RegexFrame* fin = top();
+                const bool moved = !pos_equal(fin->pos, cf->pos);
+                cf->pos = fin->pos;
+                cf->cur = fin->cur;
+                cf->prev = fin->prev;
+                cf->start = fin->start;
+                cf->last_closed = fin->last_closed;
+                std::memcpy(cf->groups, fin->groups, sizeof cf->groups);
+                ++count;
+                // A round that consumed nothing would repeat forever.
+                if (!moved) {
+                    if (count < min) count = min;
+                    break;
+                }
+            }
+            re->frame_top = call;
+            f = top();
+            if (count < min) goto fail;
+            f->node = n->next;
+            continue;
+        }
+
+        default:
+            // Condition nodes are read by their conditional only.
+            goto fail;
+        }
+
+    fail:
+        if (--re->budget_left < 0) return REGEX_ERR_BUDGET;
+        for (;;) {
+            int i = re->frame_top - 1;
+            while (i > base && (re->frames[i].type == FRAME_PROGRESS || re->frames[i].type == FRAME_RECURSE)) --i;
+            if (i <= base) {
+                re->frame_top = base;
+                return 0;
+            }
+            RegexFrame* ch = &re->frames[i];
+            if (ch->type == FRAME_CHOICE) {
+                ch->type = FRAME_RUN;
+                ch->node = ch->way ? ch->node->next : ch->node->alt;
+                re->frame_top = i;
+                break;
+            }
+            if (ch->type == FRAME_STAR && star_retry(ch)) break;
+            re->frame_top = i;
+            // A spent frame at the top is dropped by the next round.
+            re->frames[i].type = FRAME_PROGRESS;
+        }
+    }
+}
+
+}  // namespace
+
+int regex_match_internal(CompiledRegex* re, const RegexTextOps* ops, RegexPos pos, const char16_t* cur,
+                         const char16_t* prev, RegexPos* end) {
+    if (!re->frames || !re->prog.root) {
+        // A pure literal: compare it here.
+        if (!re->literal) return 0;
+        int len = 0;
+        const char16_t* line = ops->get_line(ops->host, pos.line, &len);
+        const int m = re->literal->length;
+        if (!line || pos.col + m > len || literal_searcher_find(re->literal, line, pos.col + m, pos.col) != pos.col)
+            return 0;
+        re->match_start = pos;
+        *end = RegexPos{pos.line, pos.col + m};
+        for (auto& g : re->last_groups) g = {-1, -1, -1, -1, -1};
+        re->last_closed = -1;
+        return 1;
+    }
+    // Frame 0 is the base the machine fails back to; frame 1 runs.
+    re->frames[0].type = FRAME_RUN;
+    re->frame_top = 1;
+    RegexFrame* f = &re->frames[1];
+    f->node = re->prog.root;
+    f->type = FRAME_RUN;
+    f->way = 0;
+    f->pos = pos;
+    f->start = pos;
+    f->cur = cur;
+    f->prev = prev;
+    f->last_closed = -1;
+    f->rec_group = -1;
+    f->rec_caller = -1;
+    f->star_pos = pos;
+    f->star_count = 0;
+    for (int g = 0; g < re->prog.group_count; ++g) f->groups[g] = {-1, -1, -1, -1, -1};
+    re->budget_left = re->budget;
+    re->sub_depth = 0;
+    Machine m{re, ops};
+    int r = m.run(0, false);
+    if (r == 1) {
+        const RegexFrame* fin = &re->frames[re->frame_top];
+        for (int g = 0; g < REGEX_MAX_GROUPS; ++g)
+            re->last_groups[g] = g < re->prog.group_count ? fin->groups[g] : RegexGroupSlot{-1, -1, -1, -1, -1};
+        re->last_closed = fin->last_closed;
+        re->match_start = fin->start;
+        *end = fin->pos;
+    }
+    re->frame_top = 0;
+    return r;
+}
+
+int regex_match_at(CompiledRegex* re, const RegexTextOps* ops, RegexPos pos, const char16_t* cur,
+                   const char16_t* prev, RegexPos* end) {
+    if (!re) return 0;
+    if (!cur) cur = ops->char_at(ops->host, pos);
+    int r = regex_match_internal(re, ops, pos, cur, prev, end);
+    if (r > 0) re->match_end = *end;
+    return r;
+}

@@ -1,0 +1,378 @@
+// Search strategies: walk the text and run the matcher only where a match
+// can start.
+#include <cstring>
+#include <new>
+#include <vector>
+
+#include "textengine/regex/regex_internal.h"
+
+namespace {
+
+// ---------------------------------------------------------------------------
+// Choosing the strategy
+
+// Marks every unit u whose folded form is c (the units a literal node of
+// value c with these fold flags accepts).
+void first_set_add_char(RegexFirstSet* fs, int32_t c, int fold) {
+    if (c > 0xFFFF) {
+        fs->set(0xD800 + ((c - 0x10000) >> 10));
+        return;
+    }
+    fs->set(uint32_t(c));
+    if (fold == 0) return;
+    auto try_unit = [&](int32_t u) {
+        if (regex_fold(u, fold) == c) fs->set(uint32_t(u));
+    };
+    for (int32_t u = 'A'; u <= 'Z'; ++u) try_unit(u);
+    for (int32_t u = 0xFF01; u <= 0xFF5D; ++u) try_unit(u);
+    for (int32_t u : {0x3000, 0xFFE5, 0xFFE3, 0x201D, 0x2019, 0x2018}) try_unit(u);
+}
+
+void first_set_add_class(RegexFirstSet* fs, const RegexCharClass* cls) {
+    for (int32_t u = 1; u < 0x10000; ++u) {
+        if (u >= 0xD800 && u <= 0xDBFF) {
+            fs->set(uint32_t(u));  // a pair may be a member: the matcher decides
+            continue;
+        }
+        if (regex_class_contains(cls, u)) fs->set(uint32_t(u));
+    }
+}
+
+struct FirstWalk {
+    RegexFirstSet* fs;
+    int atoms = 0;
+};
+
+// Adds the characters that can start a match from n; false when some way can
+// start without a character (or the set would grow unwieldy).
+bool first_set_walk(RegexNode* n, FirstWalk& w, int depth) {
+    if (depth > 64) return false;
+    while (n && !n->alt &&
+           (n->kind == RN_EMPTY || n->kind == RN_OPEN || n->kind == RN_CLOSE || n->kind == RN_ATOMIC ||
+            n->kind == RN_LOOKAHEAD))
+        n = n->next;
+    if (!n) return false;
+    switch (n->kind) {
+    case RN_EMPTY:
+    case RN_BRANCH: {
+        if (n->marks & MARK_COLLECT) return false;
+        n->marks |= MARK_COLLECT;
+        bool ok = first_set_walk(n->next, w, depth + 1) && first_set_walk(n->alt, w, depth + 1);
+        n->marks &= uint8_t(~MARK_COLLECT);
+        return ok;
+    }
+    case RN_CHAR:
+        if (++w.atoms > 32) return false;
+        first_set_add_char(w.fs, n->value, n->aux);
+        return true;
+    case RN_STRING:
+        if (++w.atoms > 32) return false;
+        first_set_add_char(w.fs, n->str[0], n->aux);
+        return true;
+    case RN_CLASS:
+        if (++w.atoms > 8) return false;
+        first_set_add_class(w.fs, n->cls);
+        return true;
+    default:
+        return false;
+    }
+}
+
+int install_first_set(CompiledRegex* re, RegexNode* first) {
+    auto* fs = new (std::nothrow) RegexFirstSet;
+    if (!fs) return -1;
+    std::memset(fs->bits, 0, sizeof fs->bits);
+    FirstWalk w{fs};
+    if (!first_set_walk(first, w, 0)) {
+        delete fs;
+        return 0;
+    }
+    re->first_set = fs;
+    return 1;
+}
+
+// Chain end after n, passing empty nodes.
+RegexNode* skip_empties(RegexNode* n) {
+    while (n && n->kind == RN_EMPTY && !n->alt) n = n->next;
+    return n;
+}
+
+}  // namespace
+
+int regex_choose_strategy(CompiledRegex* re, const char16_t* pattern, int length) {
+    RegexNode* n = re->prog.root;
+    while (n && !n->alt &&
+           (n->kind == RN_EMPTY || n->kind == RN_OPEN || n->kind == RN_LOOKAHEAD || n->kind == RN_ATOMIC))
+        n = n->next;
+
+    if (n && n->kind == RN_STRING && !(n->aux & REGEX_FOLD_WIDTH)) {
+        char16_t units[260];
+        int u = 0;
+        bool has_cr = false;
+        for (int i = 0; i < n->value && u < 256; ++i) {
+            int32_t c = n->str[i];
+            if (c == '\n') break;
+            if (c == '\r') has_cr = true;
+            if (c > 0xFFFF) {
+                units[u++] = char16_t(0xD800 + ((c - 0x10000) >> 10));
+                units[u++] = char16_t(0xDC00 + ((c - 0x10000) & 0x3FF));
+            } else {
+                units[u++] = char16_t(c);
+            }
+        }
+        if (u >= 3 && u <= 128) {
+            re->literal = literal_searcher_new(units, u, (n->aux & REGEX_FOLD_CASE) != 0);
+            if (!re->literal) return 1;
+            re->strategy = REGEX_STRATEGY_LITERAL;
+            re->strategy_fold = n->aux;
+            re->search = regex_strategy_literal;
+            // The searcher alone decides only when the whole graph is this one
+            // string (a CR would see CR LF differently from the matcher).
+            if (skip_empties(re->prog.root) == n && !skip_empties(n->next) && !has_cr &&
+                re->prog.group_count == 0) {
+                re->graph_dropped = true;
+                re->prog.root = nullptr;
+            }
+            return 0;
+        }
+    }
+
+    re->strategy = REGEX_STRATEGY_EVERY;
+    re->search = regex_strategy_every;
+    if (!n) return 0;
+    switch (n->kind) {
+    case RN_CHAR:
+    case RN_STRING:
+        re->strategy = REGEX_STRATEGY_FIRST_CHAR;
+        re->strategy_char = n->kind == RN_CHAR ? n->value : n->str[0];
+        re->strategy_fold = n->aux;
+        re->search = regex_strategy_first_char;
+        if (install_first_set(re, n) < 0) return 1;
+        return 0;
+    case RN_CLASS:
+    case RN_BRANCH: {
+        int r = install_first_set(re, n);
+        if (r < 0) return 1;
+        if (r > 0) {
+            re->strategy = REGEX_STRATEGY_FIRST_SET;
+            re->strategy_class = n->kind == RN_CLASS ? n->cls : nullptr;
+            re->search = regex_strategy_first_set;
+        }
+        return 0;
+    }
+    case RN_LINE_START:
+        re->strategy = REGEX_STRATEGY_LINE_START;
+        re->search = regex_strategy_line_start;
+        return 0;
+    case RN_WORD_BOUNDARY:
+        re->strategy = REGEX_STRATEGY_WORD_BOUNDARY;
+        re->search = regex_strategy_word_boundary;
+        return 0;
+    default:
+        return 0;
+    }
+}
+
+// ---------------------------------------------------------------------------
+// Walking the text
+
+namespace {
+
+inline const char16_t* normalise_crlf(RegexPos* p, const char16_t* cur) {
+    if (cur[0] == u'\r' && cur[1] == u'\n') {
+        ++p->col;
+        return cur + 1;
+    }
+    return cur;
+}
+
+// Strategies 2 and 5: skip quickly over units that cannot start a match,
+// inside each line's text, then confirm the candidate character.
+template <typename Scan, typename Exact>
+int scan_search(CompiledRegex* re, const RegexTextOps* ops, RegexPos* pos, RegexPos* end, RegexPos limit,
+                Scan scan, Exact exact) {
+    RegexPos p = *pos;
+    const char16_t* cur = normalise_crlf(&p, ops->char_at(ops->host, p));
+    const char16_t* prev = nullptr;
+    int line = -1;
+    const char16_t* base = nullptr;
+    int len = 0;
+    for (;;) {
+        if (p.line != line) {
+            line = p.line;
+            base = ops->get_line(ops->host, line, &len);
+            if (!base) len = 0;
+        }
+        if (base && p.col < len) {
+            const char16_t* q = scan(base + p.col, base + len);
+            if (q != base + p.col) {
+                prev = nullptr;
+                p.col = int(q - base);
+                cur = q < base + len ? q : ops->char_at(ops->host, p);
+                // Inside a pair: the high half was the candidate.
+                if (q < base + len && regex_low_surrogate(*q) && regex_high_surrogate(q[-1])) {
+                    ++p.col;
+                    cur = p.col < len ? base + p.col : ops->char_at(ops->host, p);
+                    continue;
+                }
+                cur = normalise_crlf(&p, cur);
+            }
+        }
+        if (regex_pos_beyond(p, limit)) return 0;
+        int units;
+        int32_t c = regex_cp_at(cur, &units);
+        if (c == 0) return 0;  // the end is no character
+        if (exact(c)) {
+            int r = regex_match_internal(re, ops, p, cur, prev, end);
+            if (r > 0) {
+                *pos = re->match_start;
+                return 1;
+            }
+            if (r < 0) return r;
+        }
+        prev = cur;
+        cur = regex_step(ops, &p, cur);
+    }
+}
+
+}  // namespace
+
+// Strategy 1 and the walk shared by strategy 6.
+template <typename Pred>
+static int walk_every(CompiledRegex* re, const RegexTextOps* ops, RegexPos* pos, RegexPos* end, RegexPos limit,
+                      Pred pred) {
+    RegexPos p = *pos;
+    const char16_t* cur = normalise_crlf(&p, ops->char_at(ops->host, p));
+    const char16_t* prev = nullptr;
+    for (;;) {
+        if (regex_pos_beyond(p, limit)) return 0;
+        if (pred(p, cur, prev)) {
+            RegexPos at = p;
+            int r = regex_match_internal(re, ops, at, cur, prev, end);
+            if (r > 0) {
+                *pos = re->match_start;
+                return 1;
+            }
+            if (r < 0) return r;
+        }
+        if (*cur == 0) return 0;
+        prev = cur;
+        cur = regex_step(ops, &p, cur);
+    }
+}
+
+int regex_strategy_every(CompiledRegex* re, const RegexTextOps* ops, RegexPos* pos, RegexPos* end,
+                         RegexPos limit) {
+    return walk_every(re, ops, pos, end, limit, [](RegexPos, const char16_t*, const char16_t*) { return true; });
+}
+
+int regex_strategy_word_boundary(CompiledRegex* re, const RegexTextOps* ops, RegexPos* pos, RegexPos* end,
+                                 RegexPos limit) {
+    return walk_every(re, ops, pos, end, limit, [ops](RegexPos p, const char16_t* cur, const char16_t* prev) {
+        int units;
+        bool before = false;
+        if (prev) {
+            before = regex_is_word_char(regex_cp_at(prev, &units));
+        } else if (p.line != 0 || p.col != 0) {
+            RegexPos q = p;
+            const char16_t* pc = ops->previous(ops->host, &q);
+            before = pc && regex_is_word_char(regex_cp_at(pc, &units));
+        }
+        return before != regex_is_word_char(regex_cp_at(cur, &units));
+    });
+}
+
+namespace {
+
+// Skips units outside the first set.
+struct SetScan {
+    const RegexFirstSet* fs;
+    const char16_t* operator()(const char16_t* q, const char16_t* e) const {
+        while (q < e && !fs->test(*q)) ++q;
+        return q;
+    }
+};
+
+}  // namespace
+
+int regex_strategy_first_char(CompiledRegex* re, const RegexTextOps* ops, RegexPos* pos, RegexPos* end,
+                              RegexPos limit) {
+    const int32_t v = re->strategy_char;
+    const int fold = re->strategy_fold;
+    if (fold == 0 && v < 0xD800 && v != '\r') {
+        const char16_t unit = char16_t(v);
+        return scan_search(
+            re, ops, pos, end, limit,
+            [unit](const char16_t* q, const char16_t* e) {
+                while (q < e && *q != unit) ++q;
+                return q;
+            },
+            [v](int32_t c) { return c == v; });
+    }
+    return scan_search(re, ops, pos, end, limit, SetScan{re->first_set},
+                       [v, fold](int32_t c) { return regex_fold(c, fold) == v; });
+}
+
+int regex_strategy_first_set(CompiledRegex* re, const RegexTextOps* ops, RegexPos* pos, RegexPos* end,
+                             RegexPos limit) {
+    const RegexFirstSet* fs = re->first_set;
+    return scan_search(re, ops, pos, end, limit, SetScan{fs},
+                       [fs](int32_t c) { return fs->test(char16_t(c > 0xFFFF ? 0xD800 + ((c - 0x10000) >> 10) : c)); });
+}
+
+int regex_strategy_line_start(CompiledRegex* re, const RegexTextOps* ops, RegexPos* pos, RegexPos* end,
+                              RegexPos limit) {
+    RegexPos p = *pos;
+    bool try_here = ops->is_line_start(ops->host, p) != 0;
+    for (;;) {
+        if (try_here) {
+            if (regex_pos_beyond(p, limit)) return 0;
+            const char16_t* cur = ops->char_at(ops->host, p);
+            int r = regex_match_internal(re, ops, p, cur, nullptr, end);
+            if (r > 0) {
+                *pos = re->match_start;
+                return 1;
+            }
+            if (r < 0) return r;
+        }
+        if (!ops->next_line_start(ops->host, &p)) return 0;
+        if (regex_pos_beyond(p, limit)) return 0;
+        try_here = true;
+    }
+}
+
+int regex_strategy_literal(CompiledRegex* re, const RegexTextOps* ops, RegexPos* pos, RegexPos* end,
+                           RegexPos limit) {
+    if (!re->literal) return 0;  // an empty search text never matches
+    RegexPos p = *pos;
+    const int m = re->literal->length;
+    for (;;) {
+        int len = 0;
+        const char16_t* text = ops->get_line(ops->host, p.line, &len);
+        if (!text) return 0;
+        int from = p.col;
+        for (;;) {
+            int hit = from <= len ? literal_searcher_find(re->literal, text, len, from) : -1;
+            if (hit < 0) break;
+            RegexPos at{p.line, hit};
+            if (regex_pos_beyond(at, limit)) return 0;
+            if (re->graph_dropped) {
+                *pos = at;
+                *end = RegexPos{p.line, hit + m};
+                re->match_start = at;
+                for (auto& g : re->last_groups) g = {-1, -1, -1, -1, -1};
+                re->last_closed = -1;
+                return 1;
+            }
+            int r = regex_match_internal(re, ops, at, text + hit, nullptr, end);
+            if (r > 0) {
+                *pos = re->match_start;
+                return 1;
+            }
+            if (r < 0) return r;
+            from = hit + ((regex_high_surrogate(text[hit]) && regex_low_surrogate(text[hit + 1])) ? 2 : 1);
+        }
+        p = RegexPos{p.line + 1, 0};
+        if (regex_pos_beyond(p, limit)) return 0;
+    }
+}
