@@ -77,6 +77,8 @@ void register_ops() {
     scheme_register_core_library_ops();
     scheme_register_port_ops();
     scheme_register_hash_ops();
+    scheme_register_regexp_ops();
+    scheme_register_class_ops();
     done = true;
 }
 
@@ -116,6 +118,7 @@ void build(scheme_context* ctx) {
     ctx->sym_quasiquote_vec = intern(ctx, u"_quasiquote-vec");
     ctx->sym_optional = intern(ctx, u":optional");
     ctx->sym_arrow = intern(ctx, u"=>");
+    scheme_init_classes(ctx);
 }
 
 void free_all(scheme_context* ctx) {
@@ -155,6 +158,7 @@ scheme_context* scheme_create(const scheme_host* host) {
     ctx->args = ctx->envir = ctx->code = ctx->oblist = ctx->global_frame = nil;
     ctx->protected_list = ctx->inport = ctx->outport = ctx->errport = ctx->strport = ctx->saved_outport = nil;
     ctx->value = ctx->values = nil;
+    ctx->sys_tm_class = ctx->sys_stat_class = nil;
     ctx->threshold = 0x800000;
     ctx->gensym_counter = 1;
     ctx->cancel_vk = 3;

@@ -31,3 +31,5 @@ void scheme_register_hash_ops();
 void scheme_register_regexp_ops();
 void scheme_register_class_ops();
 void scheme_init_classes(scheme_context* ctx);
+// Printed forms of the library's atoms; false for other kinds.
+bool scheme_print_regexp(scheme_context* ctx, scheme_cell* port, scheme_cell* obj);

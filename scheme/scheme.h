@@ -142,6 +142,15 @@ struct scheme_host {
     void* std_in = nullptr;
     void* std_out = nullptr;
     void* std_err = nullptr;
+    // File status by UTF-16 path (times in seconds since 1970); false when it fails.
+    bool (*file_stat)(void* user, const char16_t* path, int64_t* size, int64_t* atime, int64_t* mtime,
+                      int64_t* ctime) = nullptr;
+    // Starts the command line without waiting for it; false when it does not start.
+    bool (*exec)(void* user, const char16_t* command_line) = nullptr;
+    // The clipboard's Unicode text, copied into memory from malloc that the
+    // interpreter frees (null with *units 0 when there is none). The host
+    // closes the clipboard before it returns.
+    char16_t* (*clipboard_text)(void* user, std::size_t* units) = nullptr;
 };
 
 // Thrown by scheme_fatal_error; every entry of the embedding interface catches it.
@@ -242,6 +251,12 @@ struct scheme_context {
     // A value maker ran out of memory inside a host procedure: the procedure's
     // call raises the error instead of letting a null cell in.
     int32_t maker_failed;
+
+    // The built-in classes (<sys-tm>, <sys-stat>), held here so that the
+    // procedures that make and read their objects never depend on what the
+    // global names are bound to now.
+    scheme_cell* sys_tm_class;
+    scheme_cell* sys_stat_class;
 };
 
 // Keeps a C++ local cell alive across allocations for its scope. (The root
