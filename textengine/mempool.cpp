@@ -2,6 +2,8 @@
 
 #include <cstdlib>
 
+#include "textengine/mpool.h"
+
 std::size_t CMemPool::ItemStride() const {
     // Items hold pointers (and the free link), so keep them pointer-aligned;
     // in the 32-bit build this is the size rounded up to 4.
@@ -14,7 +16,7 @@ int CMemPool::Grow() {
     const std::size_t stride = ItemStride();
     const std::size_t count = m_itemsPerBlock ? m_itemsPerBlock : 1;
     constexpr std::size_t head = (sizeof(BlockNode) + alignof(std::max_align_t) - 1) & ~(alignof(std::max_align_t) - 1);
-    auto* node = static_cast<BlockNode*>(std::malloc(head + stride * count));
+    auto* node = static_cast<BlockNode*>(mpool_system_alloc(head + stride * count));
     if (!node) return 1;
     node->next = m_blocks;
     m_blocks = node;
@@ -30,7 +32,7 @@ int CMemPool::Grow() {
 void CMemPool::FreeAll() {
     while (m_blocks) {
         BlockNode* next = m_blocks->next;
-        std::free(m_blocks);
+        mpool_system_free(m_blocks);
         m_blocks = next;
     }
     m_free = nullptr;

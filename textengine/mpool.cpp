@@ -5,6 +5,8 @@
 
 namespace {
 
+MPoolSystemAllocator g_system = {std::malloc, std::free};
+
 constexpr std::size_t kHeader = sizeof(MPoolBlockHeader);
 
 std::size_t class_size(int c) { return std::size_t(8) << c; }
@@ -31,6 +33,15 @@ void salvage_remainder(MPool* pool, MPoolChunk* chunk) {
 
 }  // namespace
 
+MPoolSystemAllocator mpool_set_system_allocator(const MPoolSystemAllocator& allocator) {
+    MPoolSystemAllocator old = g_system;
+    g_system = allocator;
+    return old;
+}
+
+void* mpool_system_alloc(std::size_t size) { return g_system.alloc(size); }
+void mpool_system_free(void* block) { g_system.free(block); }
+
 int mpool_size_class(std::size_t n) {
     int c = 0;
     for (std::size_t k = n <= 8 ? 0 : (n - 1) >> 3; k != 0; k >>= 1) ++c;
@@ -42,23 +53,17 @@ std::size_t mpool_granted_size(const MPool* pool, std::size_t n) {
 }
 
 MPool* mpool_create(std::size_t initial, std::size_t maximum) {
-    void* mem = std::malloc(sizeof(MPool));
+    void* mem = mpool_system_alloc(sizeof(MPool));
     return mem ? new (mem) MPool(initial, maximum) : nullptr;
 }
 
 void mpool_release(MPool* pool) {
     for (MPoolChunk* c = pool->chunks; c;) {
         MPoolChunk* next = c->next;
-        std::free(c);
+        mpool_system_free(c);
         c = next;
     }
-    for (MPoolLarge* l = pool->large; l;) {
-        MPoolLarge* next = l->next;
-        std::free(l);
-        l = next;
-    }
     pool->chunks = nullptr;
-    pool->large = nullptr;
     for (auto& f : pool->free_lists) f = nullptr;
     pool->next_chunk = pool->initial_chunk;
 }
@@ -66,20 +71,42 @@ void mpool_release(MPool* pool) {
 void mpool_destroy(MPool* pool) {
     if (!pool) return;
     mpool_release(pool);
-    std::free(pool);
+    mpool_system_free(pool);
 }
+
+namespace {
+
+bool is_large(const MPoolChunk* c) { return c->end == nullptr; }
+
+// Links node in front of `next` and tells a large `next` of its new neighbour.
+void link_before(MPoolChunk* next, MPoolChunk* node) {
+    node->next = next;
+    if (next && is_large(next)) next->cursor = reinterpret_cast<char*>(node);
+}
+
+}  // namespace
 
 void* mpool_alloc(MPool* pool, std::size_t n) {
     if (n > pool->threshold) {
         const std::size_t b = large_size(n);
-        auto* l = static_cast<MPoolLarge*>(std::malloc(sizeof(MPoolLarge) + b));
-        if (!l) return nullptr;
-        l->header = {pool, b};
-        l->prev = nullptr;
-        l->next = pool->large;
-        if (l->next) l->next->prev = l;
-        pool->large = l;
-        return &l->header + 1;
+        auto* c = static_cast<MPoolChunk*>(mpool_system_alloc(sizeof(MPoolChunk) + kHeader + b));
+        if (!c) return nullptr;
+        c->pool = pool;
+        c->end = nullptr;
+        // Directly behind the carving chunk, so that the carving chunk stays first.
+        MPoolChunk* head = pool->chunks;
+        if (head) {
+            link_before(head->next, c);
+            head->next = c;
+            c->cursor = reinterpret_cast<char*>(head);
+        } else {
+            c->next = nullptr;
+            c->cursor = nullptr;
+            pool->chunks = c;
+        }
+        auto* h = reinterpret_cast<MPoolBlockHeader*>(c + 1);
+        *h = {pool, b};
+        return h + 1;
     }
     const int c = mpool_size_class(n);
     const std::size_t s = class_size(c);
@@ -89,17 +116,17 @@ void* mpool_alloc(MPool* pool, std::size_t n) {
         return h + 1;
     }
     MPoolChunk* chunk = pool->chunks;
-    if (!chunk || std::size_t(chunk->end - chunk->cursor) < s + kHeader) {
+    if (!chunk || is_large(chunk) || std::size_t(chunk->end - chunk->cursor) < s + kHeader) {
         std::size_t size = pool->next_chunk;
         while (size < s + kHeader + sizeof(MPoolChunk)) size *= 2;
-        auto* fresh = static_cast<MPoolChunk*>(std::malloc(size));
+        auto* fresh = static_cast<MPoolChunk*>(mpool_system_alloc(size));
         if (!fresh) return nullptr;
-        if (chunk) salvage_remainder(pool, chunk);
+        if (chunk && !is_large(chunk)) salvage_remainder(pool, chunk);
         pool->next_chunk = pool->next_chunk * 2 < pool->max_chunk ? pool->next_chunk * 2 : pool->max_chunk;
         fresh->pool = pool;
-        fresh->next = chunk;
         fresh->cursor = reinterpret_cast<char*>(fresh + 1);
         fresh->end = reinterpret_cast<char*>(fresh) + size;
+        link_before(chunk, fresh);
         pool->chunks = chunk = fresh;
     }
     auto* h = reinterpret_cast<MPoolBlockHeader*>(chunk->cursor);
@@ -114,10 +141,12 @@ void mpool_free(void* block) {
     auto* h = static_cast<MPoolBlockHeader*>(block) - 1;
     auto* pool = static_cast<MPool*>(h->pool);
     if (h->size > pool->threshold) {
-        auto* l = reinterpret_cast<MPoolLarge*>(reinterpret_cast<char*>(h) - offsetof(MPoolLarge, header));
-        if (l->prev) l->prev->next = l->next; else pool->large = l->next;
-        if (l->next) l->next->prev = l->prev;
-        std::free(l);
+        auto* c = reinterpret_cast<MPoolChunk*>(h) - 1;
+        auto* prev = reinterpret_cast<MPoolChunk*>(c->cursor);
+        if (prev) prev->next = c->next;
+        else pool->chunks = c->next;
+        if (c->next && is_large(c->next)) c->next->cursor = reinterpret_cast<char*>(prev);
+        mpool_system_free(c);
         return;
     }
     push_free(pool, h, mpool_size_class(h->size));

@@ -7,7 +7,6 @@
 #include <cstddef>
 
 struct MPoolChunk;
-struct MPoolLarge;
 
 // Every block handed out is preceded by this header. While the block sits on
 // a free list, `pool` is reused as the link to the next free block.
@@ -26,24 +25,24 @@ struct MPool {
     std::size_t next_chunk = 0;
     std::size_t max_chunk = 0;
     std::size_t threshold = 0;
-    MPoolLarge* large = nullptr;             // blocks above the threshold, doubly linked
 
     // Constant-initialisable, so static pools exist before any constructor runs.
     constexpr MPool(std::size_t initial, std::size_t maximum);
 };
 
-// Header sizes; in the 32-bit build these are 16, 8 and 24 bytes.
+// Chunk header (16 bytes in the 32-bit build). A large block is a chunk of its
+// own whose header is followed by its block header (24 bytes together); it
+// has end == null, and its cursor points back to the node before it in the
+// chunk list, so that freeing it costs no search.
 struct MPoolChunk {
     MPool* pool;
     MPoolChunk* next;
     char* cursor;
     char* end;
 };
-struct MPoolLarge {
-    MPoolLarge* next;
-    MPoolLarge* prev;
-    MPoolBlockHeader header;  // last, so that it sits right before the block
-};
+
+static_assert(sizeof(void*) != 4 ||
+              (sizeof(MPoolBlockHeader) == 8 && sizeof(MPoolChunk) == 16 && sizeof(MPool) == 64));
 
 constexpr std::size_t mpool_round8(std::size_t n) { return (n + 7) & ~std::size_t(7); }
 
@@ -75,6 +74,18 @@ void mpool_free(void* block);
 inline std::size_t mpool_block_size(const void* block) {
     return (static_cast<const MPoolBlockHeader*>(block) - 1)->size;
 }
+
+// Where both pool kinds get their memory from the system (malloc and free by
+// default). Tests install failing allocators to check the out-of-memory paths.
+struct MPoolSystemAllocator {
+    void* (*alloc)(std::size_t size);
+    void (*free)(void* block);
+};
+// Installs a new allocator and returns the previous one. Blocks must go back
+// through the allocator that made them.
+MPoolSystemAllocator mpool_set_system_allocator(const MPoolSystemAllocator& allocator);
+void* mpool_system_alloc(std::size_t size);
+void mpool_system_free(void* block);
 
 // The size class of a small request: 8 << mpool_size_class(n) >= n.
 int mpool_size_class(std::size_t n);

@@ -36,11 +36,29 @@ TEST_F(PoolFixture, FreedBlockIsReusedForTheSameClassOnly) {
     EXPECT_EQ(mpool_alloc(pool, 9), a);
 }
 
-TEST_F(PoolFixture, LargeBlocksAreFreedInAnyOrder) {
+int ChunkCount(const MPool* pool) {
+    int n = 0;
+    for (const MPoolChunk* c = pool->chunks; c; c = c->next) ++n;
+    return n;
+}
+
+TEST_F(PoolFixture, LargeBlocksAreFreedInAnyOrderAroundTheChunks) {
     std::vector<void*> blocks;
-    for (int i = 0; i < 5; ++i) blocks.push_back(mpool_alloc(pool, 10000 + i * 5000));
-    for (int i : {2, 0, 4, 1, 3}) mpool_free(blocks[i]);
-    EXPECT_EQ(pool->large, nullptr);
+    for (int i = 0; i < 5; ++i) {
+        blocks.push_back(mpool_alloc(pool, 10000 + i * 5000));
+        if (i == 1) blocks.push_back(mpool_alloc(pool, 100));  // a chunk in front of the first two
+    }
+    EXPECT_EQ(ChunkCount(pool), 6);
+    for (int i : {3, 0, 5, 1, 4}) {  // blocks[2] is the small one
+        std::memset(blocks[i], 0x11, mpool_block_size(blocks[i]));
+        mpool_free(blocks[i]);
+    }
+    EXPECT_EQ(ChunkCount(pool), 1);  // only the carving chunk is left
+    EXPECT_EQ(pool->chunks->end - pool->chunks->cursor > 0, true);
+    void* small = mpool_alloc(pool, 100);  // carving goes on from it
+    EXPECT_EQ(ChunkCount(pool), 1);
+    mpool_free(small);
+    mpool_free(blocks[2]);
 }
 
 TEST(MPoolThreshold, FollowsTheMaximumChunkSize) {

@@ -1,0 +1,65 @@
+// The window-system side of a text's display data, shared by every control
+// that shows the text: the registered views, the colour table with its pens,
+// the character width table, the cached measuring DC, the line attribute
+// cache and the coloured caret bitmap.
+#pragma once
+
+#include <windows.h>
+
+#include "editctrl/char_width_table.h"
+#include "editctrl/edit_colors.h"
+#include "editctrl/line_attr_cache.h"
+#include "framework/gdi.h"
+#include "textengine/edit_disp_data.h"
+
+class CEditData;
+
+class CEditDispGdi : public CEditDispExtension {
+public:
+    static constexpr int kMaxViews = 4;
+
+    explicit CEditDispGdi(const CEditData* owner);
+    ~CEditDispGdi() override;
+
+    // The GDI side of a text, made on first use.
+    static CEditDispGdi& Of(CEditData& data);
+
+    // The slot the window took, or kMaxViews when all are taken (the window
+    // then gets no pane messages).
+    int AddView(HWND view);
+    // The slot the window held, or kMaxViews.
+    int RemoveView(HWND view);
+    HWND GetView(int slot) const { return slot >= 0 && slot < kMaxViews ? views_[slot] : nullptr; }
+    // Sends to every registered view but the sender, in slot order.
+    void BroadcastMessage(HWND sender, UINT msg, WPARAM wParam, LPARAM lParam) const;
+
+    COLORREF GetColor(int index) const { return colors_[index]; }
+    // Stores a colour; the mark and ruler pens follow their colours. False
+    // when it was already so. Nothing is repainted.
+    bool SetColor(int index, COLORREF color);
+    HPEN GetMarkPen();
+    HPEN GetRulerPen();
+
+    // The measuring DC of a control with its font, kept between measurings.
+    HDC GetMeasuringDC(HWND control, HFONT font);
+    CEditCtrlDC& MeasuringDC() { return measuringDC_; }
+    // Gives the DC back when it belongs to the control (before the control
+    // deletes the font selected into it).
+    void ReleaseMeasuringDC(HWND control);
+    void OnResetSelection() override { measuringDC_.Release(); }
+
+    CCharWidthTable& Widths() { return widths_; }
+    CLineAttrCache& AttrCache() { return attrCache_; }
+
+    // The coloured caret and what it was made for (width, height, IME open).
+    CBitmap caretBitmap;
+    int caretBitmapKey[3] = {-1, -1, -1};
+
+private:
+    HWND views_[kMaxViews] = {};
+    COLORREF colors_[EDIT_COLOR_COUNT];
+    CPen markPen_, rulerPen_;
+    CEditCtrlDC measuringDC_;
+    CCharWidthTable widths_;
+    CLineAttrCache attrCache_;
+};

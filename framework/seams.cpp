@@ -1,0 +1,64 @@
+#include "framework/seams.h"
+
+#include <shellapi.h>
+
+#include <vector>
+
+namespace {
+
+MessageBoxHandler& BoxHandler() {
+    static MessageBoxHandler handler;
+    return handler;
+}
+
+ProcessStartHandler& StartHandler() {
+    static ProcessStartHandler handler;
+    return handler;
+}
+
+std::wstring OrEmpty(const wchar_t* s) { return s ? s : L""; }
+
+}  // namespace
+
+MessageBoxHandler SetMessageBoxHandler(MessageBoxHandler handler) {
+    std::swap(BoxHandler(), handler);
+    return handler;
+}
+
+ProcessStartHandler SetProcessStartHandler(ProcessStartHandler handler) {
+    std::swap(StartHandler(), handler);
+    return handler;
+}
+
+int ShowMessageBox(HWND owner, const wchar_t* text, const wchar_t* caption, UINT type) {
+    if (const auto& handler = BoxHandler()) return handler({owner, OrEmpty(text), OrEmpty(caption), type});
+    return ::MessageBoxW(owner, text, caption, type);
+}
+
+bool ShellExecuteOpen(HWND owner, const wchar_t* verb, const wchar_t* file, const wchar_t* parameters,
+                      const wchar_t* directory, int show) {
+    if (const auto& handler = StartHandler())
+        return handler({ProcessStartRequest::Shell, OrEmpty(verb), OrEmpty(file), OrEmpty(parameters),
+                        OrEmpty(directory), show, false});
+    HINSTANCE result = ::ShellExecuteW(owner, verb, file, parameters, directory, show);
+    return reinterpret_cast<INT_PTR>(result) > 32;
+}
+
+bool StartProcess(const wchar_t* commandLine, const wchar_t* directory, bool waitForIdle) {
+    if (const auto& handler = StartHandler())
+        return handler({ProcessStartRequest::Process, L"", L"", OrEmpty(commandLine), OrEmpty(directory),
+                        SW_SHOWNORMAL, waitForIdle});
+    // CreateProcessW may write into its command line.
+    std::wstring line = OrEmpty(commandLine);
+    std::vector<wchar_t> buf(line.begin(), line.end());
+    buf.push_back(L'\0');
+    STARTUPINFOW si{};
+    si.cb = sizeof(si);
+    PROCESS_INFORMATION pi{};
+    if (!::CreateProcessW(nullptr, buf.data(), nullptr, nullptr, FALSE, 0, nullptr, directory, &si, &pi))
+        return false;
+    if (waitForIdle) ::WaitForInputIdle(pi.hProcess, INFINITE);
+    ::CloseHandle(pi.hThread);
+    ::CloseHandle(pi.hProcess);
+    return true;
+}

@@ -1,0 +1,44 @@
+// Every message box and every program start of the system goes through
+// these functions, so a test can answer a box nobody sees and record what
+// would have been started. Without a handler they call the platform.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+
+struct MessageBoxRequest {
+    HWND owner;
+    std::wstring text;
+    std::wstring caption;
+    UINT type;
+};
+
+struct ProcessStartRequest {
+    enum Kind { Shell, Process } kind;  // ShellExecuteW or CreateProcessW
+    std::wstring verb;         // Shell only; empty = default verb
+    std::wstring file;         // Shell: file or URL; Process: empty
+    std::wstring parameters;   // Shell parameters / the Process command line
+    std::wstring directory;
+    int show;                  // Shell only
+    bool waitForIdle;          // Process only
+};
+
+// The handler's answer stands for MessageBoxW's result.
+using MessageBoxHandler = std::function<int(const MessageBoxRequest&)>;
+// The handler's answer stands for whether the start succeeded.
+using ProcessStartHandler = std::function<bool(const ProcessStartRequest&)>;
+
+// Install a handler (or none); returns the one it replaces.
+MessageBoxHandler SetMessageBoxHandler(MessageBoxHandler handler);
+ProcessStartHandler SetProcessStartHandler(ProcessStartHandler handler);
+
+int ShowMessageBox(HWND owner, const wchar_t* text, const wchar_t* caption, UINT type);
+// ShellExecuteW; true when the platform reports success (a result above 32).
+bool ShellExecuteOpen(HWND owner, const wchar_t* verb, const wchar_t* file, const wchar_t* parameters,
+                      const wchar_t* directory, int show);
+// CreateProcessW with a command line and no application name; both handles
+// are closed at once, after waiting for the new program to become idle when
+// asked.
+bool StartProcess(const wchar_t* commandLine, const wchar_t* directory, bool waitForIdle);

@@ -1,0 +1,82 @@
+// Our code page 932 table against the host iconv's "CP932", both ways, for
+// every single byte, every lead/trail pair and every BMP code point.
+#include <gtest/gtest.h>
+#include <iconv.h>
+
+#include <string>
+
+#include "textengine/kanjicodec.h"
+
+namespace {
+
+class Iconv {
+public:
+    Iconv(const char* to, const char* from) : m_cd(iconv_open(to, from)) {}
+    ~Iconv() {
+        if (m_cd != reinterpret_cast<iconv_t>(-1)) iconv_close(m_cd);
+    }
+    bool ok() const { return m_cd != reinterpret_cast<iconv_t>(-1); }
+    // False when iconv rejects the input.
+    bool Convert(const std::string& in, std::string& out) {
+        iconv(m_cd, nullptr, nullptr, nullptr, nullptr);
+        char buf[16];
+        char* src = const_cast<char*>(in.data());
+        size_t srcLeft = in.size();
+        char* dst = buf;
+        size_t dstLeft = sizeof buf;
+        if (iconv(m_cd, &src, &srcLeft, &dst, &dstLeft) == static_cast<size_t>(-1) || srcLeft) return false;
+        out.assign(buf, dst);
+        return true;
+    }
+
+private:
+    iconv_t m_cd;
+};
+
+std::u16string FromUtf16le(const std::string& s) {
+    std::u16string u;
+    for (size_t i = 0; i + 1 < s.size(); i += 2)
+        u += static_cast<char16_t>(static_cast<uint8_t>(s[i]) | static_cast<uint8_t>(s[i + 1]) << 8);
+    return u;
+}
+
+bool IsLead(int b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
+
+TEST(Cp932Iconv, DecodingMatches) {
+    Iconv cv("UTF-16LE", "CP932");
+    ASSERT_TRUE(cv.ok());
+    int mapped = 0;
+    std::string out;
+    for (int b = 0; b < 256; ++b) {
+        if (IsLead(b)) continue;
+        std::string in(1, static_cast<char>(b));
+        std::u16string want = cv.Convert(in, out) ? FromUtf16le(out) : u"?";
+        ASSERT_EQ(DecodeText(1, in), want) << "byte " << b;
+    }
+    for (int lead = 0x81; lead <= 0xFC; ++lead) {
+        if (!IsLead(lead)) continue;
+        for (int trail = 0x40; trail <= 0xFC; ++trail) {
+            if (trail == 0x7F) continue;
+            std::string in{static_cast<char>(lead), static_cast<char>(trail)};
+            bool ok = cv.Convert(in, out);
+            std::u16string want = ok ? FromUtf16le(out) : u"?";  // one '?' per unmapped pair
+            mapped += ok;
+            ASSERT_EQ(DecodeText(1, in), want) << std::hex << "pair " << lead << " " << trail;
+        }
+    }
+    EXPECT_GT(mapped, 7000);
+}
+
+TEST(Cp932Iconv, EncodingMatchesForEveryBmpCodePoint) {
+    Iconv cv("CP932", "UTF-16LE");
+    ASSERT_TRUE(cv.ok());
+    std::string out;
+    for (int cp = 0; cp < 0x10000; ++cp) {
+        if (cp >= 0xD800 && cp < 0xE000) continue;
+        std::string in{static_cast<char>(cp & 0xFF), static_cast<char>(cp >> 8)};
+        std::string want = cv.Convert(in, out) ? out : "?";
+        ASSERT_EQ(EncodeText(1, std::u16string(1, static_cast<char16_t>(cp))), want) << std::hex << "U+" << cp;
+    }
+}
+
+}  // namespace

@@ -1,0 +1,104 @@
+// Encoding and line-end detection.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "textengine/kanjitextfile.h"
+
+namespace {
+
+int Detect(const std::string& bytes, int defaultCode = 1) {
+    return DetectKanjiCode(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), defaultCode);
+}
+
+const std::u16string kProse =
+    u"日本語の文章です。ひらがなとカタカナ、それに漢字が混じっています。\r\n"
+    u"今日は天気が良いので、散歩に出かけました。";
+
+struct DetectCase {
+    const char* name;
+    std::string bytes;
+    int defaultCode;
+    int code;
+};
+
+TEST(Detect, KanjiCode) {
+    const DetectCase cases[] = {
+        {"empty keeps the default", "", 5, 5},
+        {"ASCII keeps the default", "plain text\r\n", 1, 1},
+        {"ASCII with a UTF-16 default", "plain text\r\n", 5, 1},
+        {"ASCII with EUC default", "plain text\r\n", 2, 2},
+        {"UTF-16LE signature", "\xFF\xFE" "a", 1, 5},
+        {"UTF-16BE signature", "\xFE\xFF", 1, 10},
+        {"UTF-8 signature", "\xEF\xBB\xBF" "a", 1, 6},
+        {"JIS escape", "abc\x1b$B4A\x1b(B", 1, 3},
+        {"JIS escape after an 8-bit byte", "\x82\xA0\x82\xA2\x1b$B4A\x1b(B....", 1, 1},
+        {"UTF-16LE without signature", std::string("a\0b\0", 4), 1, 7},
+        {"UTF-16BE without signature", std::string("\0a\0b", 4), 1, 11},
+        {"nothing scores: EUC-JP", "\x80\x80\x80\x80\x80\x80\x80", 1, 2},
+        {"a tie goes to Shift_JIS", "\xE0\xA1\xE0\xA1\xE0\xA1\xE0\xA1" "abcd", 1, 1},
+        {"Shift_JIS prose", EncodeText(1, kProse), 1, 1},
+        {"EUC-JP prose", EncodeText(2, kProse), 1, 2},
+        {"UTF-8 prose", EncodeText(8, kProse), 1, 8},
+        {"JIS prose", EncodeText(3, kProse), 1, 3},
+        {"UTF-16LE prose", "\xFF\xFE" + EncodeText(5, kProse), 1, 5},
+        {"UTF-8 hiragana", "\xE3\x81\x82\xE3\x81\x84\xE3\x81\x86\xE3\x81\x88\xE3\x81\x8A" "abcd", 1, 8},
+    };
+    for (const auto& c : cases) EXPECT_EQ(Detect(c.bytes, c.defaultCode), c.code) << c.name;
+}
+
+TEST(Detect, CharCodeScoresStopAtNul) {
+    // Hiragana in Shift_JIS, then a NUL; what follows would make Shift_JIS invalid.
+    std::string s = "\x82\xA0\x82\xA2\x82\xA4";
+    s += '\0';
+    s += "\x80\x80\x80\x80\x80\x80";
+    EXPECT_EQ(DetectCharCode(reinterpret_cast<const uint8_t*>(s.data()), s.size()), 1);
+}
+
+TEST(Detect, OnlyTheFirst64KiBAreLookedAt) {
+    std::string s(kDetectBytes, 'a');
+    s += EncodeText(2, kProse);
+    CMemoryStream in(s);
+    CKanjiTextFile file(&in, 1, 1);
+    EXPECT_EQ(file.DetectKanjiCode(1), 1);
+    // The stream is rewound: reading starts at the first byte.
+    std::u16string line;
+    ASSERT_TRUE(file.ReadLine(line));
+    EXPECT_EQ(line.substr(0, 3), u"aaa");
+}
+
+struct LineEndCase {
+    const char* name;
+    int code;
+    std::string bytes;
+    int lineEnd;
+};
+
+TEST(Detect, LineEnd) {
+    const LineEndCase cases[] = {
+        {"CR LF", 1, "a\r\nb\n", 1},
+        {"LF", 1, "a\nb\r\n", 2},
+        {"CR", 1, "a\rb\r\n", 3},
+        {"CR at the very end", 1, "a\r", 3},
+        {"CR at offset 4095, LF behind it", 1, std::string(4095, 'a') + "\r\n", 1},
+        {"CR at offset 4095 alone", 1, std::string(4095, 'a') + "\rb", 3},
+        {"none in EUC-JP", 2, "\xB4\xC1", 2},
+        {"none in JIS", 3, "abc", 2},
+        {"none in UTF-8", 8, "abc", 1},
+        {"none in Shift_JIS", 1, "abc", 1},
+        {"UTF-16LE CR LF", 5, std::string("\xFF\xFE" "a\0\r\0\n\0", 8), 1},
+        {"UTF-16BE LF", 11, std::string("\0a\0\n", 4), 2},
+        {"UTF-16LE unit 0D0A is no line end", 7, std::string("\x0A\x0D\n\0", 4), 2},
+        {"UTF-16LE CR across a block", 7, std::string(8190, 'a') + std::string("\r\0\n\0", 4), 1},
+    };
+    for (const auto& c : cases) {
+        CMemoryStream in(c.bytes);
+        CKanjiTextFile file(&in, c.code, 1);
+        EXPECT_EQ(file.DetectLineEnd(), c.lineEnd) << c.name;
+        EXPECT_EQ(file.GetLineEndType(), c.lineEnd) << c.name;
+        size_t n = 0;
+        EXPECT_NE(file.ReadChunk(&n), nullptr) << c.name;  // rewound
+    }
+}
+
+}  // namespace

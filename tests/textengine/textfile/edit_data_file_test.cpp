@@ -1,0 +1,215 @@
+// Loading, inserting and saving a text buffer.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "textengine/edit_data.h"
+#include "textengine/kanjitextfile.h"
+#include "textengine/platform_hooks.h"
+
+namespace {
+
+const int kAllCodes[] = {1, 2, 3, 5, 7, 10, 11, 6, 8};
+
+std::vector<std::u16string> Lines(const CEditData& d) {
+    std::vector<std::u16string> out;
+    for (int i = 0; i < d.GetLineCount(); ++i) out.emplace_back(d.GetLineText(i), d.GetLineLength(i));
+    return out;
+}
+
+// Several chunks of real Japanese prose.
+std::u16string Prose() {
+    std::u16string text;
+    for (int i = 0; i < 300; ++i) {
+        text += u"吾輩は猫である。名前はまだ無い。どこで生れたかとんと見当がつかぬ。ｶﾀｶﾅ①髙\r\n";
+        text += u"何でも薄暗いじめじめした所でニャーニャー泣いていた事だけは記憶している。\r\n";
+    }
+    return text + u"おわり";
+}
+
+std::string SaveBytes(CEditData& d, int code, int lineEnd) {
+    CMemoryStream out;
+    EXPECT_EQ(d.Save(out, code, lineEnd), 0);
+    return out.Bytes();
+}
+
+int LoadBytes(CEditData& d, const std::string& bytes, int& code, int& lineEnd) {
+    CMemoryStream in(bytes);
+    return d.Load(in, code, lineEnd);
+}
+
+struct MessageRecorder {
+    static inline std::vector<std::u16string> texts;
+    static int Box(const char16_t* text, const char16_t* caption, unsigned) {
+        texts.push_back(std::u16string(text) + u"|" + caption);
+        return 1;
+    }
+    MessageRecorder() {
+        texts.clear();
+        TextEnginePlatform hooks;
+        hooks.message_box = Box;
+        m_old = te_set_platform(hooks);
+    }
+    ~MessageRecorder() { te_set_platform(m_old); }
+    TextEnginePlatform m_old;
+};
+
+TEST(EditDataFile, EveryEncodingRoundTripsThroughLoadAndSave) {
+    CEditData source;
+    source.InsertText(Prose().c_str(), 1);
+    const auto want = Lines(source);
+    for (int code : kAllCodes) {
+        for (int lineEnd : {1, 2, 3}) {
+            std::string bytes = SaveBytes(source, code, lineEnd);
+            CEditData loaded;
+            int readCode = 9, readEnd = 0;
+            ASSERT_EQ(LoadBytes(loaded, bytes, readCode, readEnd), 0);
+            // Detection finds every encoding but the signature-less UTF-16 ones.
+            if (code != 7 && code != 11) {
+                EXPECT_EQ(readCode, code) << "code " << code;
+            }
+            readCode = code;
+            ASSERT_EQ(LoadBytes(loaded, bytes, readCode, readEnd), 0);
+            EXPECT_EQ(readEnd, lineEnd);
+            EXPECT_EQ(Lines(loaded), want) << "code " << code << " line end " << lineEnd;
+            EXPECT_EQ(SaveBytes(loaded, code, lineEnd), bytes) << "code " << code;
+            EXPECT_FALSE(loaded.IsModified());
+            EXPECT_EQ(loaded.GetCaretPos().line, 0);
+            EXPECT_EQ(loaded.GetUndo()->CanUndo(), false);
+        }
+    }
+}
+
+TEST(EditDataFile, SaveWritesExactlyTheLinesLineEnds) {
+    CEditData d;
+    d.InsertText(u"a\r\n", 1);
+    EXPECT_EQ(SaveBytes(d, 1, 2), "a\n");
+    CEditData empty;
+    EXPECT_EQ(SaveBytes(empty, 1, 1), "");
+    EXPECT_EQ(SaveBytes(empty, 5, 1), "\xFF\xFE");  // an empty UTF-16 file keeps its signature
+    CMemoryStream out;
+    EXPECT_EQ(d.Save(out, 9, 1), 1);
+}
+
+TEST(EditDataFile, NulInAFileKeepsTheRestOfItsChunk) {
+    CEditData d;
+    int code = 1, lineEnd = 0;
+    ASSERT_EQ(LoadBytes(d, std::string("a\0b\r\nc", 6), code, lineEnd), 0);
+    ASSERT_EQ(d.GetLineCount(), 2);
+    EXPECT_EQ(Lines(d)[0], std::u16string(u"a\0b", 3));
+    EXPECT_EQ(Lines(d)[1], u"c");
+    EXPECT_EQ(SaveBytes(d, 1, 1), std::string("a\0b\r\nc", 6));
+}
+
+// A stream that fails after some bytes, as a disk or network error would.
+class FailingStream : public CByteStream {
+public:
+    explicit FailingStream(std::string bytes, size_t failAt) : m_bytes(std::move(bytes)), m_failAt(failAt) {}
+    size_t Read(void* buffer, size_t n) override {
+        size_t k = std::min(n, std::min(m_bytes.size(), m_failAt) - std::min(m_pos, m_failAt));
+        std::memcpy(buffer, m_bytes.data() + m_pos, k);
+        m_pos += k;
+        if (m_pos >= m_failAt && k < n) m_failed = true;
+        return k;
+    }
+    bool Write(const void*, size_t) override { return false; }
+    bool Rewind() override {
+        m_pos = 0;
+        return true;
+    }
+    bool Failed() const override { return m_failed; }
+
+private:
+    std::string m_bytes;
+    size_t m_pos = 0, m_failAt;
+    bool m_failed = false;
+};
+
+TEST(EditDataFile, AFailedLoadLeavesNoPartOfTheFile) {
+    MessageRecorder messages;
+    CEditData d;
+    d.InsertText(u"old text", 1);
+    FailingStream in(std::string(20000, 'x'), 10000);
+    int code = 1, lineEnd = 0;
+    EXPECT_EQ(d.Load(in, code, lineEnd), 1);
+    EXPECT_TRUE(d.IsEmpty());
+    ASSERT_EQ(messages.texts.size(), 1u);
+    EXPECT_NE(messages.texts[0].find(u"|メッセージ"), std::u16string::npos);
+}
+
+TEST(EditDataFile, InsertFileIsOneUndoStepAndKeepsTheCaret) {
+    CEditData d;
+    d.InsertText(u"head tail", 1);
+    d.SetCaretPos(0, 5);
+    std::u16string text(5000, u'あ');
+    text += u"\r\nend ";
+    CMemoryStream in(EncodeText(1, text));
+    int code = 9, lineEnd = 0;
+    ASSERT_EQ(d.InsertFile(in, code, lineEnd), 0);
+    EXPECT_EQ(code, 1);
+    EXPECT_EQ(lineEnd, 1);
+    ASSERT_EQ(d.GetLineCount(), 2);
+    EXPECT_EQ(Lines(d)[0], u"head " + std::u16string(5000, u'あ'));
+    EXPECT_EQ(Lines(d)[1], u"end tail");
+    EXPECT_EQ(d.GetCaretPos().line, 0);
+    EXPECT_EQ(d.GetCaretPos().column, 5);
+    d.Undo();
+    EXPECT_EQ(Lines(d), std::vector<std::u16string>{u"head tail"});
+    EXPECT_EQ(d.GetCaretPos().column, 5);
+}
+
+std::string ReadFile(const std::filesystem::path& p) {
+    std::ifstream f(p, std::ios::binary);
+    std::stringstream s;
+    s << f.rdbuf();
+    return s.str();
+}
+
+TEST(EditDataFile, SaveToAPathReplacesTheFileOnlyWhenAllWasWritten) {
+    namespace fs = std::filesystem;
+    fs::path dir = fs::path(TEST_OUTPUT_DIR) / "save_test";
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+    fs::path target = dir / "target.txt";
+    { std::ofstream(target, std::ios::binary) << "original"; }
+    std::u16string path = Utf8ToUtf16(target.string());
+
+    CEditData d;
+    d.InsertText(u"新しい内容\r\n二行目", 1);
+    std::u16string message;
+    EXPECT_EQ(d.Save(path.c_str(), 6, 2, &message), 0) << std::string(message.begin(), message.end());
+    EXPECT_EQ(ReadFile(target), "\xEF\xBB\xBF新しい内容\n二行目");
+    EXPECT_FALSE(d.IsModified());
+
+    // A code that is no encoding: nothing is touched.
+    d.InsertText(u"!", 1);
+    EXPECT_EQ(d.Save(path.c_str(), 9, 1, &message), 1);
+    EXPECT_FALSE(message.empty());
+    EXPECT_EQ(ReadFile(target), "\xEF\xBB\xBF新しい内容\n二行目");
+    EXPECT_TRUE(d.IsModified());
+
+    // A folder in the way of the target: the rename fails, the folder stays.
+    fs::path blocked = dir / "blocked";
+    fs::create_directories(blocked / "inside");
+    std::u16string blockedPath = Utf8ToUtf16(blocked.string());
+    message.clear();
+    EXPECT_EQ(d.Save(blockedPath.c_str(), 1, 1, &message), 1);
+    EXPECT_FALSE(message.empty());
+    EXPECT_TRUE(fs::is_directory(blocked / "inside"));
+
+    // No folder: fails with a message.
+    std::u16string missing = Utf8ToUtf16((dir / "no" / "such.txt").string());
+    EXPECT_EQ(d.Save(missing.c_str(), 1, 1, &message), 1);
+
+    // No temporary file is left behind.
+    int files = 0;
+    for (const auto& e : fs::directory_iterator(dir)) files += e.is_regular_file();
+    EXPECT_EQ(files, 1);
+}
+
+}  // namespace

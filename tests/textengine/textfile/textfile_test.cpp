@@ -1,0 +1,270 @@
+// Reading and writing text files in every encoding through CKanjiTextFile.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "textengine/kanjitextfile.h"
+
+namespace {
+
+const int kAllCodes[] = {1, 2, 3, 5, 7, 10, 11, 6, 8};
+
+// Real Japanese text with half-width katakana, an NEC special character and
+// an IBM extension kanji, which every encoding can hold.
+const std::u16string kJapanese =
+    u"吾輩は猫である。名前はまだ無い。\r\n"
+    u"どこで生れたかとんと見当がつかぬ。ｶﾀｶﾅ ﾃﾞｽ\r\n"
+    u"①Ⅹ㈱ 髙橋 ～ ￢ ＄ \\ ~ tab\there\r\n"
+    u"last line";
+
+std::string Write(int code, int lineEnd, const std::vector<std::u16string>& pieces) {
+    CMemoryStream out;
+    CKanjiTextFile file(&out, code, lineEnd);
+    for (const auto& p : pieces) EXPECT_TRUE(file.WriteText(p.data(), p.size()));
+    EXPECT_TRUE(file.FinishText());
+    return out.Bytes();
+}
+
+std::u16string ReadAll(int code, const std::string& bytes) {
+    CMemoryStream in(bytes);
+    CKanjiTextFile file(&in, code, 1);
+    std::u16string text;
+    size_t n;
+    while (const char16_t* chunk = file.ReadChunk(&n)) text.append(chunk, n);
+    return text;
+}
+
+std::vector<std::u16string> ReadLines(int code, const std::string& bytes) {
+    CMemoryStream in(bytes);
+    CKanjiTextFile file(&in, code, 1);
+    std::vector<std::u16string> lines;
+    std::u16string line;
+    while (file.ReadLine(line)) lines.push_back(line);
+    return lines;
+}
+
+std::string Bytes(std::initializer_list<int> list) {
+    std::string s;
+    for (int b : list) s += static_cast<char>(b);
+    return s;
+}
+
+TEST(TextFile, JapaneseRoundTripsInEveryEncoding) {
+    for (int code : kAllCodes) {
+        std::string bytes = Write(code, 1, {kJapanese});
+        EXPECT_EQ(ReadAll(code, bytes), kJapanese) << "code " << code;
+    }
+}
+
+TEST(TextFile, SignaturesAreWrittenOnlyForTheirCodes) {
+    EXPECT_EQ(Write(5, 1, {u"a"}), Bytes({0xFF, 0xFE, 'a', 0}));
+    EXPECT_EQ(Write(7, 1, {u"a"}), Bytes({'a', 0}));
+    EXPECT_EQ(Write(10, 1, {u"a"}), Bytes({0xFE, 0xFF, 0, 'a'}));
+    EXPECT_EQ(Write(11, 1, {u"a"}), Bytes({0, 'a'}));
+    EXPECT_EQ(Write(6, 1, {u"a"}), Bytes({0xEF, 0xBB, 0xBF, 'a'}));
+    EXPECT_EQ(Write(8, 1, {u"a"}), "a");
+    // A signature is skipped whenever present, whatever the code says.
+    EXPECT_EQ(ReadAll(7, Bytes({0xFF, 0xFE, 'a', 0})), u"a");
+    EXPECT_EQ(ReadAll(5, Bytes({'a', 0})), u"a");
+    EXPECT_EQ(ReadAll(11, Bytes({0xFE, 0xFF, 0, 'a'})), u"a");
+    EXPECT_EQ(ReadAll(8, Bytes({0xEF, 0xBB, 0xBF, 'a'})), u"a");
+}
+
+// A character, or a CR LF, that straddles the 4096-byte chunk boundary at
+// every offset reads back whole.
+TEST(TextFile, SequencesSplitByTheChunkBoundaryReadWhole) {
+    const std::u16string tails[] = {u"漢ｱ\r\nx", u"\r\n\r\nb", u"😀z"};
+    for (int code : kAllCodes) {
+        for (const auto& tail : tails) {
+            if (tail[0] == 0xD83D && !(IsUnicodeCode(code) || IsUTF8Code(code))) continue;
+            for (size_t pad = 4085; pad <= 4096; ++pad) {
+                std::u16string text(pad, u'a');
+                text += tail;
+                std::string bytes = Write(code, 1, {text});
+                ASSERT_EQ(ReadAll(code, bytes), text) << "code " << code << " pad " << pad;
+            }
+        }
+    }
+}
+
+TEST(TextFile, CrAtTheEndOfAChunkAndLfAtTheStartOfTheNextAreOneLineEnd) {
+    std::string bytes(4095, 'a');
+    bytes += "\r\nb";
+    auto lines = ReadLines(1, bytes);
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[0], std::u16string(4095, u'a') + u"\r\n");
+    EXPECT_EQ(lines[1], u"b");
+    // The chunk itself never ends in that CR.
+    CMemoryStream in(bytes);
+    CKanjiTextFile file(&in, 1, 1);
+    size_t n;
+    const char16_t* chunk = file.ReadChunk(&n);
+    ASSERT_NE(chunk, nullptr);
+    EXPECT_EQ(n, 4095u);
+}
+
+TEST(TextFile, ReadLineKeepsEachKindOfLineEnd) {
+    auto lines = ReadLines(8, "a\nb\r\nc\rd\r\r\ne");
+    std::vector<std::u16string> want = {u"a\n", u"b\r\n", u"c\r", u"d\r", u"\r\n", u"e"};
+    EXPECT_EQ(lines, want);
+    EXPECT_TRUE(ReadLines(1, "").empty());
+    EXPECT_EQ(ReadLines(1, "x\n"), std::vector<std::u16string>{u"x\n"});
+}
+
+TEST(TextFile, ReadLineIntoABufferCutsLongLinesWithoutOverrun) {
+    CMemoryStream in(std::string("abcdef\r\ngh\r\nj"));
+    CKanjiTextFile file(&in, 1, 1);
+    char16_t buf[5] = {};
+    std::vector<std::u16string> got;
+    while (file.ReadLine(buf, 4)) got.push_back(buf);
+    // "gh\r" would split the CR LF: the cut goes before the CR.
+    std::vector<std::u16string> want = {u"abc", u"def", u"\r\n", u"gh", u"\r\n", u"j"};
+    EXPECT_EQ(got, want);
+    EXPECT_EQ(file.ReadLine(buf, 1), nullptr);
+}
+
+TEST(TextFile, ReadChunkAfterReadLineContinuesWhereTheLineEnded) {
+    CMemoryStream in(std::string("one\ntwo\nthree"));
+    CKanjiTextFile file(&in, 1, 1);
+    std::u16string line;
+    ASSERT_TRUE(file.ReadLine(line));
+    size_t n;
+    const char16_t* rest = file.ReadChunk(&n);
+    ASSERT_NE(rest, nullptr);
+    EXPECT_EQ(std::u16string(rest, n), u"two\nthree");
+}
+
+TEST(TextFile, NulDoesNotCutTheChunk) {
+    EXPECT_EQ(ReadAll(1, std::string("a\0b\0c", 5)), std::u16string(u"a\0b\0c", 5));
+    EXPECT_EQ(ReadAll(8, std::string("\0\xE3\x81\x82", 4)), std::u16string(u"\0あ", 2));
+}
+
+struct DecodeCase {
+    int code;
+    std::string bytes;
+    std::u16string text;
+};
+
+TEST(TextFile, BadBytesBecomeOneQuestionMarkEach) {
+    const DecodeCase cases[] = {
+        // Shift_JIS: unmapped single bytes, an unmapped pair, a lead without trail.
+        {1, Bytes({0x80, 0xA0, 0xFD, 'a'}), u"???a"},
+        {1, Bytes({0x85, 0x40, 'a'}), u"?a"},
+        {1, Bytes({0x81, 0x20, 'a'}), u"? a"},
+        {1, Bytes({'a', 0x88}), u"a?"},
+        {1, Bytes({0xF0, 0x40}), u"\uE000"},  // user-defined area
+        // UTF-8: leads F8-FF, surrogates, beyond U+10FFFF, bad continuations, truncation.
+        {8, Bytes({0xF8, 0x88, 0x80, 0x80, 0x80}), u"?????"},
+        {8, Bytes({0xFF, 'a'}), u"?a"},
+        {8, Bytes({0xED, 0xA0, 0x80, 'a'}), u"?a"},
+        {8, Bytes({0xF4, 0x90, 0x80, 0x80, 'a'}), u"?a"},
+        {8, Bytes({0xE3, 0x81, 'a'}), u"??a"},
+        {8, Bytes({0xC3, 0x28}), u"?("},
+        {8, Bytes({'a', 0xE3, 0x81}), u"a??"},
+        {8, Bytes({0xF0, 0x9F, 0x98, 0x80}), u"😀"},
+        {8, Bytes({0xF4, 0x8F, 0xBF, 0xBF}), u"\U0010FFFF"},
+        // UTF-16 with an odd byte count keeps the last byte as '?'.
+        {7, Bytes({'a', 0, 'b'}), u"a?"},
+        {11, Bytes({0, 'a', 'b'}), u"a?"},
+        // EUC-JP: JIS X 0212 and broken pairs.
+        {2, Bytes({0x8F, 0xB0, 0xA1, 'a'}), u"?a"},
+        {2, Bytes({0xB4, 0xC1, 0xB4, 'a'}), u"漢?a"},
+        {2, Bytes({0x8E, 0xB1, 0x8E, 'a'}), u"ｱ?a"},
+        // JIS: controls pass through in every state; a lone kanji byte is '?'.
+        {3, "\x1b$B4A\r\n4A\t\x1b(Ja", u"漢\r\n漢\ta"},
+        {3, "\x1b$B4A4", u"漢?"},
+        {3, "\x0e\x31\x0f" "a\x1b(I\x32\x1b(Bb", u"ｱaｲb"},
+        {3, "\x1bKa", u"a"},  // an unknown escape drops the byte after it
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(ReadAll(c.code, c.bytes), c.text) << "code " << c.code << " bytes " << testing::PrintToString(c.bytes);
+}
+
+struct EncodeCase {
+    int code;
+    std::u16string text;
+    std::string bytes;
+};
+
+TEST(TextFile, WritingPicksTheFormOfEachEncoding) {
+    const EncodeCase cases[] = {
+        {3, u"漢a", "\x1b$B4A\x1b(Ja"},
+        {3, u"漢", "\x1b$B4A\x1b(J"},           // returns to Roman at the end
+        {3, u"ｱ漢ｲ", "\x0e\x31\x0f\x1b$B4A\x1b(J\x0e\x32\x0f"},
+        {1, u"😀", "?"},
+        {8, u"😀", "\xF0\x9F\x98\x80"},
+        {1, u"\xD800" u"a", "?a"},             // a lone surrogate
+        {8, u"a\xDC00", "a?"},
+        {1, u"髙①¥", "\xFB\xFC\x87\x40\x5C"},   // IBM extension, NEC row 13, one-way ¥
+        // EUC-JP and JIS hold JIS X 0208 rows only: the IBM kanji goes out as its
+        // NEC-selected copy, the user-defined area as '?'.
+        {2, u"髙\uE000ｱ", "\xFC\xE2?\x8E\xB1"},
+        {3, u"\uE000\u2170", "?\x1b$B|q\x1b(J"},
+        {2, u"\u0080", "?"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(EncodeText(c.code, c.text), c.bytes) << "code " << c.code;
+    // JIS output stays 7-bit whatever the text.
+    std::u16string all;
+    for (char16_t u = 1; u < 0xD800; ++u) all += u;
+    for (unsigned char b : EncodeText(3, all)) ASSERT_LT(b, 0x80);
+}
+
+TEST(TextFile, JisStateCarriesAcrossWrites) {
+    EXPECT_EQ(Write(3, 2, {u"漢", u"\n", u"字"}), "\x1b$B4A\x1b(J\n\x1b$B;z\x1b(J");
+}
+
+TEST(TextFile, WritingWithoutACodeWritesNothing) {
+    CMemoryStream out;
+    CKanjiTextFile file(&out, 9, 1);
+    EXPECT_FALSE(file.WriteText(u"a"));
+    EXPECT_TRUE(out.Bytes().empty());
+}
+
+TEST(TextFile, LineEndTypes) {
+    for (int type : {1, 2, 3, 7}) {
+        CMemoryStream out;
+        CKanjiTextFile file(&out, 1, type);
+        file.WriteLineEnd();
+        EXPECT_EQ(out.Bytes(), type == 2 ? "\n" : type == 3 ? "\r" : "\r\n");
+    }
+}
+
+TEST(TextFile, OpenByPathReadsAndDetects) {
+    std::string dir = TEST_OUTPUT_DIR;
+    std::u16string path = Utf8ToUtf16(dir + "/textfile_漢字.txt");
+    {
+        CKanjiTextFile out;
+        ASSERT_TRUE(out.Open(path.c_str(), "w"));
+        EXPECT_EQ(out.GetKanjiCode(), 9);
+        out.SetKanjiCode(2);
+        out.SetLineEndType(2);
+        EXPECT_TRUE(out.WriteText(u"日本語のテキストです。"));
+        EXPECT_TRUE(out.WriteLineEnd());
+        EXPECT_TRUE(out.Close());
+    }
+    CKanjiTextFile in;
+    ASSERT_TRUE(in.Open(path.c_str(), "r"));
+    EXPECT_EQ(in.GetKanjiCode(), 2);
+    EXPECT_EQ(in.DetectLineEnd(), 2);
+    std::u16string line;
+    ASSERT_TRUE(in.ReadLine(line));
+    EXPECT_EQ(line, u"日本語のテキストです。\n");
+    EXPECT_FALSE(in.ReadLine(line));
+    in.Close();
+
+    CKanjiTextFile missing;
+    EXPECT_FALSE(missing.Open(Utf8ToUtf16(dir + "/no/such/file.txt").c_str(), "r"));
+    EXPECT_FALSE(missing.Open(Utf8ToUtf16(dir + "/no/such/file.txt").c_str(), "w"));
+}
+
+TEST(TextFile, NamesAndCodes) {
+    EXPECT_STREQ(KanjiCodeName(7), "UNICODE(no signature)");
+    EXPECT_STREQ(KanjiCodeName(9), "自動判別");
+    EXPECT_EQ(KanjiCodeName(4), nullptr);
+    EXPECT_STREQ(LineEndTypeName(1), "CR+LF(\\r\\n)");
+    for (int code : {5, 7, 10, 11}) EXPECT_TRUE(IsUnicodeCode(code));
+    for (int code : {1, 2, 3, 4, 6, 8, 9}) EXPECT_FALSE(IsUnicodeCode(code));
+}
+
+}  // namespace

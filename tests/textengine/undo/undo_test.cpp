@@ -1,0 +1,294 @@
+#include <gtest/gtest.h>
+
+#include <map>
+#include <string>
+
+#include "tests/textengine/edit_model.h"
+#include "tests/textengine/edit_test_util.h"
+#include "textengine/edit_data.h"
+
+namespace {
+
+using edit_test::Text;
+
+struct Undo : ::testing::Test {
+    CEditData d;
+    void Load(const char16_t* text) {
+        d.InsertBlock(text);
+        d.SetCaretPos(0, 0);
+        d.ResetUndo();
+    }
+    void Type(const std::u16string& s) {
+        for (char16_t c : s) d.TypeChar(c);
+    }
+    int UndoSteps() {
+        int n = 0;
+        while (d.Undo() == 0) ++n;
+        return n;
+    }
+};
+
+TEST_F(Undo, TypingCoalescesRunsOfWordCharsOrOfOneChar) {
+    struct Case { const char16_t* typed; int steps; };
+    const Case cases[] = {
+        {u"abc def", 3},      // abc, the blank, def
+        {u"aaaa", 1},
+        {u"    ", 1},         // one repeated break char
+        {u"a b", 3},
+        {u"日本語", 1},
+        {u"ab、cd", 3},        // an ideographic comma breaks words
+        {u"x\ry", 3},
+    };
+    for (const Case& c : cases) {
+        d.Reset();
+        d.SetUndoUnlimited();
+        Type(c.typed);
+        EXPECT_EQ(UndoSteps(), c.steps) << std::string(c.typed, c.typed + 0) << c.steps;
+        EXPECT_TRUE(d.IsEmpty());
+    }
+}
+
+TEST_F(Undo, CaretMovesEndAStep) {
+    d.SetUndoUnlimited();
+    Type(u"ab");
+    d.MoveCaretChars(-1);
+    d.MoveCaretChars(1);
+    Type(u"cd");
+    d.MoveCaretLines(0);  // vertical moves keep the step open
+    Type(u"e");
+    EXPECT_EQ(Text(d), u"abcde");
+    EXPECT_EQ(UndoSteps(), 2);
+}
+
+TEST_F(Undo, DeleteAfterTypingIsAStepOfItsOwn) {
+    Load(u"xyz");
+    d.SetUndoUnlimited();
+    d.TypeChar(u'a');
+    d.DeleteCharAtCaret();
+    d.DeleteCharAtCaret();
+    EXPECT_EQ(Text(d), u"az");
+    ASSERT_EQ(d.Undo(), 0);
+    EXPECT_EQ(Text(d), u"axyz");
+    EXPECT_EQ(d.GetCaretPos(), (EditPos{1, 0}));
+    ASSERT_EQ(d.Undo(), 0);
+    EXPECT_EQ(Text(d), u"xyz");
+    EXPECT_EQ(d.Redo(), 0);
+    EXPECT_EQ(d.Redo(), 0);
+    EXPECT_EQ(Text(d), u"az");
+}
+
+TEST_F(Undo, BackspaceRunsUndoInOrderAcrossJoinsAndPairs) {
+    Load(u"ab\nc\U0001F600d");
+    d.SetUndoUnlimited();
+    d.SetCaretPos(1, 3);
+    for (int i = 0; i < 4; ++i) d.Backspace();
+    EXPECT_EQ(Text(d), u"ad");
+    EXPECT_EQ(d.GetCaretPos(), (EditPos{1, 0}));
+    ASSERT_EQ(d.Undo(), 0);
+    EXPECT_EQ(Text(d), u"ab\nc\U0001F600d");
+    EXPECT_EQ(d.GetCaretPos(), (EditPos{3, 1}));
+    EXPECT_EQ(d.Undo(), 1);
+    ASSERT_EQ(d.Redo(), 0);
+    EXPECT_EQ(Text(d), u"ad");
+}
+
+TEST_F(Undo, NewBufferKeepsOneStep) {
+    Type(u"a");
+    d.MoveCaretChars(-1);
+    Type(u"b");
+    EXPECT_EQ(Text(d), u"ba");
+    ASSERT_EQ(d.Undo(), 0);
+    EXPECT_EQ(Text(d), u"a");
+    // The first change is gone from the ring, but it is still in the text:
+    // the buffer must not claim to be unmodified.
+    EXPECT_TRUE(d.IsModified());
+    EXPECT_EQ(d.Undo(), 1);
+    EXPECT_EQ(Text(d), u"a");
+    EXPECT_TRUE(d.IsModified());
+    ASSERT_EQ(d.Redo(), 0);
+    EXPECT_EQ(Text(d), u"ba");
+    EXPECT_EQ(d.Redo(), 1);
+}
+
+TEST_F(Undo, SavedStateFallenOutOfTheRingIsStillRecognised) {
+    Type(u"a");
+    d.MarkSaved();
+    d.MoveCaretChars(-1);
+    Type(u"b");
+    EXPECT_TRUE(d.IsModified());
+    ASSERT_EQ(d.Undo(), 0);
+    EXPECT_FALSE(d.IsModified());
+}
+
+TEST_F(Undo, NewChangeAfterUndoEndsRedo) {
+    d.SetUndoUnlimited();
+    Type(u"ab");
+    d.MoveCaretChars(-1);
+    Type(u"c");
+    ASSERT_EQ(d.Undo(), 0);
+    Type(u"d");
+    EXPECT_EQ(d.Redo(), 1);
+    EXPECT_EQ(Text(d), u"adb");
+    EXPECT_EQ(UndoSteps(), 2);
+    EXPECT_TRUE(d.IsEmpty());
+}
+
+TEST_F(Undo, ReturningToTheSavedStateClearsModifiedAndMarks) {
+    Load(u"a\nb\nc");
+    d.SetUndoUnlimited();
+    d.SetCaretPos(1, 1);
+    Type(u"x");
+    d.MarkSaved();
+    EXPECT_FALSE(d.IsLineModified(1));
+    d.SetCaretPos(2, 1);
+    Type(u"y");
+    EXPECT_TRUE(d.IsLineModified(2));
+
+    ASSERT_EQ(d.Undo(), 0);  // back to the saved state
+    EXPECT_FALSE(d.IsModified());
+    for (int i = 0; i < 3; ++i) EXPECT_FALSE(d.IsLineModified(i)) << i;
+    ASSERT_EQ(d.Undo(), 0);  // before the save: away from it again
+    EXPECT_TRUE(d.IsModified());
+    EXPECT_TRUE(d.IsLineModified(1));
+    EXPECT_FALSE(d.IsLineModified(2));
+    ASSERT_EQ(d.Redo(), 0);
+    EXPECT_FALSE(d.IsModified());
+    EXPECT_FALSE(d.IsLineModified(1));
+    ASSERT_EQ(d.Redo(), 0);
+    EXPECT_TRUE(d.IsModified());
+    EXPECT_TRUE(d.IsLineModified(2));
+}
+
+TEST_F(Undo, GroupsThatRecordNothingLeaveNoStep) {
+    d.SetUndoUnlimited();
+    Type(u"a");
+    for (int lazy : {0, 1}) {
+        CUndoGroupGuard group(d.GetUndo(), lazy);
+        d.SetCaretPos(0, 0);
+    }
+    d.GetUndo()->BeginGroup(0);
+    d.GetUndo()->BeginGroup(1);  // nested: a marker
+    d.GetUndo()->EndGroup();
+    d.GetUndo()->EndGroup();
+    EXPECT_TRUE(d.IsModified());
+    EXPECT_EQ(UndoSteps(), 1);
+    EXPECT_FALSE(d.IsModified());
+}
+
+TEST_F(Undo, LazyGroupBecomesOneStep) {
+    Load(u"start");
+    d.SetUndoUnlimited();
+    {
+        CUndoGroupGuard group(d.GetUndo(), 1);
+        d.SetCaretPos(0, 5);
+        d.InsertText(u" one", 1);
+        d.SetCaretPos(0, 0);
+        d.TypeChar(u'>');
+        d.DeleteText({1, 0}, {3, 0}, 1);
+    }
+    EXPECT_EQ(Text(d), u">art one");
+    EXPECT_EQ(UndoSteps(), 1);
+    EXPECT_EQ(Text(d), u"start");
+    EXPECT_FALSE(d.IsModified());
+    ASSERT_EQ(d.Redo(), 0);
+    EXPECT_EQ(Text(d), u">art one");
+    d.MarkSaved();
+    d.Undo();
+    d.Redo();
+    EXPECT_FALSE(d.IsModified());
+}
+
+TEST_F(Undo, UndoInsideAnOpenLazyGroupUndoesThePreviousStep) {
+    d.SetUndoUnlimited();
+    Type(u"ab");
+    CUndoGroupGuard group(d.GetUndo(), 1);
+    ASSERT_EQ(d.Undo(), 0);
+    EXPECT_TRUE(d.IsEmpty());
+    Type(u"c");
+    group.Release();
+    EXPECT_EQ(Text(d), u"c");
+    ASSERT_EQ(d.Undo(), 0);
+    EXPECT_TRUE(d.IsEmpty());
+}
+
+TEST_F(Undo, IndentModeCopiesIndentationInTheSameStep) {
+    Load(u"\t  code");
+    d.SetUndoUnlimited();
+    d.SetIndentMode(1);
+    d.SetCaretPos(0, 7);
+    d.TypeChar(u'\r');
+    EXPECT_EQ(Text(d), u"\t  code\n\t  ");
+    EXPECT_EQ(d.GetCaretPos(), (EditPos{3, 1}));
+    ASSERT_EQ(d.Undo(), 0);
+    EXPECT_EQ(Text(d), u"\t  code");
+}
+
+TEST_F(Undo, LongRecordsAndUndoTextGrowth) {
+    d.SetUndoUnlimited();
+    const std::u16string big(20000, u'q');
+    d.InsertText(big.c_str(), 1);
+    for (int i = 0; i < 3000; ++i) d.TypeChar(u'w');
+    ASSERT_EQ(d.Undo(), 0);
+    EXPECT_EQ(Text(d), big);
+    ASSERT_EQ(d.Undo(), 0);
+    EXPECT_TRUE(d.IsEmpty());
+    ASSERT_EQ(d.Redo(), 0);
+    ASSERT_EQ(d.Redo(), 0);
+    EXPECT_EQ(d.GetCharCount(), 23000);
+}
+
+TEST_F(Undo, RingThatCannotGrowTellsTheUser) {
+    edit_test::PlatformRecorder platform;
+    d.SetUndoUnlimited();
+    // Fill the first 64 ring entries.
+    for (int i = 0; i < 62; ++i) {
+        d.TypeChar(u'a');
+        d.MoveCaretChars(-1);
+    }
+    EXPECT_TRUE(platform.boxes.empty());
+    {
+        edit_test::FailingAllocator fail;  // the 63rd step needs a bigger ring
+        EXPECT_EQ(d.TypeChar(u'c'), 1);
+    }
+    ASSERT_EQ(platform.boxes.size(), 1u);
+    EXPECT_EQ(platform.boxes[0], u"メッセージ: メモリが確保できません");
+    EXPECT_EQ(Text(d), std::u16string(62, u'a'));
+    EXPECT_EQ(d.TypeChar(u'b'), 0);
+    EXPECT_EQ(UndoSteps(), 63);
+    EXPECT_TRUE(d.IsEmpty());
+}
+
+TEST(UndoRandom, EveryStepUndoesToTheTextItLeft) {
+    for (unsigned seed = 1; seed <= 20; ++seed) {
+        CEditData d;
+        if (seed % 4 != 0) d.SetUndoUnlimited();  // every fourth run keeps the two-entry ring
+        d.InsertBlock(u"first line\nsecond\n\nlast");
+        d.ResetUndo();
+        std::u16string model = Text(d);
+        std::map<int, std::u16string> bySerial{{0, model}};
+        edit_test::RandomEditor editor(seed);
+        for (int step = 0; step < 200; ++step) {
+            editor.Step(d, model);
+            bySerial[d.GetUndo()->GetCurrentSerial()] = Text(d);
+        }
+        const std::u16string final = Text(d);
+        int undone = 0;
+        while (d.Undo() == 0) {
+            ++undone;
+            const int serial = d.GetUndo()->GetCurrentSerial();
+            ASSERT_TRUE(bySerial.count(serial)) << "seed " << seed;
+            ASSERT_EQ(Text(d), bySerial[serial]) << "seed " << seed << " undo " << undone;
+            ASSERT_TRUE(edit_test::Consistent(d));
+        }
+        if (seed % 4 != 0) {
+            EXPECT_EQ(Text(d), u"first line\nsecond\n\nlast");
+            EXPECT_FALSE(d.IsModified());
+        }
+        while (d.Redo() == 0) {
+        }
+        ASSERT_EQ(Text(d), final) << "seed " << seed;
+        EXPECT_TRUE(d.IsModified() || final == u"first line\nsecond\n\nlast");
+    }
+}
+
+}  // namespace

@@ -1,0 +1,298 @@
+#include "textengine/bytestream.h"
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#include <share.h>
+#include <sys/stat.h>
+#else
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
+namespace {
+
+constexpr size_t kFileBufferSize = 64 * 1024;
+
+#ifdef _WIN32
+const wchar_t* WidePath(const std::u16string& path) { return reinterpret_cast<const wchar_t*>(path.c_str()); }
+long long SysRead(int fd, void* b, size_t n) { return _read(fd, b, static_cast<unsigned>(n)); }
+long long SysWrite(int fd, const void* b, size_t n) { return _write(fd, b, static_cast<unsigned>(n)); }
+bool SysSync(int fd) { return _commit(fd) == 0; }
+int SysClose(int fd) { return _close(fd); }
+bool SysRewind(int fd) { return _lseeki64(fd, 0, SEEK_SET) == 0; }
+int OpenRead(const std::u16string& p) { return _wsopen(WidePath(p), _O_RDONLY | _O_BINARY, _SH_DENYNO); }
+int OpenCreate(const std::u16string& p, bool exclusive) {
+    int flags = _O_RDWR | _O_CREAT | _O_BINARY | (exclusive ? _O_EXCL : _O_TRUNC);
+    return _wsopen(WidePath(p), flags, _SH_DENYRW, _S_IREAD | _S_IWRITE);
+}
+void RemoveFile(const std::u16string& p) { _wremove(WidePath(p)); }
+#else
+long long SysRead(int fd, void* b, size_t n) {
+    ssize_t r;
+    do r = ::read(fd, b, n); while (r < 0 && errno == EINTR);
+    return r;
+}
+long long SysWrite(int fd, const void* b, size_t n) {
+    ssize_t r;
+    do r = ::write(fd, b, n); while (r < 0 && errno == EINTR);
+    return r;
+}
+bool SysSync(int fd) { return ::fsync(fd) == 0; }
+int SysClose(int fd) { return ::close(fd); }
+bool SysRewind(int fd) { return ::lseek(fd, 0, SEEK_SET) == 0; }
+int OpenRead(const std::u16string& p) { return ::open(PathToUtf8(p.c_str()).c_str(), O_RDONLY | O_CLOEXEC); }
+int OpenCreate(const std::u16string& p, bool exclusive) {
+    int flags = O_RDWR | O_CREAT | O_CLOEXEC | (exclusive ? O_EXCL : O_TRUNC);
+    return ::open(PathToUtf8(p.c_str()).c_str(), flags, 0666);
+}
+void RemoveFile(const std::u16string& p) { ::unlink(PathToUtf8(p.c_str()).c_str()); }
+#endif
+
+std::filesystem::path FsPath(const std::u16string& p) {
+#ifdef _WIN32
+    return std::filesystem::path(std::wstring(WidePath(p)));
+#else
+    return std::filesystem::path(PathToUtf8(p.c_str()));
+#endif
+}
+
+}  // namespace
+
+size_t CMemoryStream::Read(void* buffer, size_t n) {
+    size_t k = std::min(n, m_bytes.size() - m_pos);
+    std::memcpy(buffer, m_bytes.data() + m_pos, k);
+    m_pos += k;
+    return k;
+}
+
+bool CMemoryStream::Write(const void* data, size_t n) {
+    m_bytes.append(static_cast<const char*>(data), n);
+    m_pos = m_bytes.size();
+    return true;
+}
+
+CFileStream::~CFileStream() { Close(); }
+
+bool CFileStream::Open(const char16_t* path, Mode mode) {
+    Close();
+    m_failed = false;
+    m_error = 0;
+    std::u16string p(path ? path : u"");
+    m_fd = mode == ReadOnly ? OpenRead(p) : OpenCreate(p, false);
+    if (m_fd < 0) {
+        Fail(errno);
+        return false;
+    }
+    m_writing = mode == Create;
+    m_buffer.resize(kFileBufferSize);
+    m_begin = m_end = 0;
+    return true;
+}
+
+void CFileStream::Fail(int error) {
+    if (!m_failed) m_error = error ? error : EIO;
+    m_failed = true;
+}
+
+bool CFileStream::Close() {
+    if (m_fd < 0) return !m_failed;
+    bool ok = !m_writing || FlushBuffer();
+    if (SysClose(m_fd) != 0) {
+        Fail(errno);
+        ok = false;
+    }
+    m_fd = -1;
+    m_begin = m_end = 0;
+    return ok && !m_failed;
+}
+
+size_t CFileStream::Read(void* buffer, size_t n) {
+    if (m_fd < 0 || m_writing) return 0;
+    auto* out = static_cast<uint8_t*>(buffer);
+    size_t done = 0;
+    while (done < n) {
+        if (m_begin == m_end) {
+            if (n - done >= m_buffer.size()) {  // large reads bypass the buffer
+                long long r = SysRead(m_fd, out + done, n - done);
+                if (r < 0) Fail(errno);
+                if (r <= 0) break;
+                done += static_cast<size_t>(r);
+                continue;
+            }
+            long long r = SysRead(m_fd, m_buffer.data(), m_buffer.size());
+            if (r < 0) Fail(errno);
+            if (r <= 0) break;
+            m_begin = 0;
+            m_end = static_cast<size_t>(r);
+        }
+        size_t k = std::min(n - done, m_end - m_begin);
+        std::memcpy(out + done, m_buffer.data() + m_begin, k);
+        m_begin += k;
+        done += k;
+    }
+    return done;
+}
+
+bool CFileStream::FlushBuffer() {
+    while (m_begin < m_end) {
+        long long r = SysWrite(m_fd, m_buffer.data() + m_begin, m_end - m_begin);
+        if (r <= 0) {
+            Fail(r < 0 ? errno : ENOSPC);
+            m_begin = m_end = 0;
+            return false;
+        }
+        m_begin += static_cast<size_t>(r);
+    }
+    m_begin = m_end = 0;
+    return true;
+}
+
+bool CFileStream::Write(const void* data, size_t n) {
+    if (m_fd < 0 || !m_writing || m_failed) return false;
+    auto* in = static_cast<const uint8_t*>(data);
+    while (n > 0) {
+        if (m_end == m_buffer.size() && !FlushBuffer()) return false;
+        size_t k = std::min(n, m_buffer.size() - m_end);
+        std::memcpy(m_buffer.data() + m_end, in, k);
+        m_end += k;
+        in += k;
+        n -= k;
+    }
+    return true;
+}
+
+bool CFileStream::Rewind() {
+    if (m_fd < 0) return false;
+    if (m_writing && !FlushBuffer()) return false;
+    m_begin = m_end = 0;
+    if (!SysRewind(m_fd)) {
+        Fail(errno);
+        return false;
+    }
+    return true;
+}
+
+bool CFileStream::Flush() {
+    if (m_fd < 0 || !m_writing) return !m_failed;
+    if (!FlushBuffer()) return false;
+    if (!SysSync(m_fd)) {
+        Fail(errno);
+        return false;
+    }
+    return true;
+}
+
+CReplacingFileStream::~CReplacingFileStream() { Abandon(); }
+
+bool CReplacingFileStream::Open(const char16_t* path) {
+    Abandon();
+    m_target = path ? path : u"";
+    // A new name beside the target: same folder, so the final rename never
+    // crosses volumes.
+    size_t slash = m_target.find_last_of(u"/\\");
+    std::u16string dir = slash == std::u16string::npos ? u"" : m_target.substr(0, slash + 1);
+    static unsigned serial = 0;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        std::string name = "~wdsave" + std::to_string(++serial) + "_" + std::to_string(attempt) + ".tmp";
+        std::u16string temp = dir + std::u16string(name.begin(), name.end());
+        if (TryCreate(temp)) {
+            m_temp = temp;
+            return true;
+        }
+        if (Error() != EEXIST) return false;
+    }
+    return false;
+}
+
+bool CFileStream::TryCreate(const std::u16string& path) {
+    Close();
+    m_failed = false;
+    m_error = 0;
+    m_fd = OpenCreate(path, true);
+    if (m_fd < 0) {
+        Fail(errno);
+        return false;
+    }
+    m_writing = true;
+    m_buffer.resize(kFileBufferSize);
+    m_begin = m_end = 0;
+    return true;
+}
+
+bool CReplacingFileStream::Commit() {
+    if (m_temp.empty()) return false;
+    bool ok = Flush();
+    ok = Close() && ok;
+    if (ok) {
+#ifndef _WIN32
+        // Keep the original's permission bits.
+        struct stat st;
+        if (::stat(PathToUtf8(m_target.c_str()).c_str(), &st) == 0)
+            ::chmod(PathToUtf8(m_temp.c_str()).c_str(), st.st_mode & 07777);
+#endif
+        std::error_code ec;
+        std::filesystem::rename(FsPath(m_temp), FsPath(m_target), ec);
+        if (ec) {
+            SetError(ec.value() ? ec.value() : EIO);
+            ok = false;
+        } else {
+            m_temp.clear();
+        }
+    }
+    Abandon();
+    return ok;
+}
+
+void CReplacingFileStream::Abandon() {
+    Close();
+    if (!m_temp.empty()) RemoveFile(m_temp);
+    m_temp.clear();
+}
+
+std::u16string FileErrorMessage(int error) {
+    switch (error) {
+    case 0: return u"";
+    case ENOENT: return u"ファイルまたはフォルダが見つかりません。";
+    case EACCES:
+    case EPERM:
+    case EROFS: return u"アクセスが拒否されました。";
+    case ENOSPC: return u"ディスクの空き容量が不足しています。";
+    case ENOMEM: return u"メモリが確保できません";
+    case EISDIR: return u"フォルダです。";
+    default: return u"ファイルの読み書きに失敗しました。";
+    }
+}
+
+std::string PathToUtf8(const char16_t* path) {
+    std::string out;
+    if (!path) return out;
+    for (const char16_t* p = path; *p; ++p) {
+        char32_t c = *p;
+        if (c >= 0xD800 && c < 0xDC00 && p[1] >= 0xDC00 && p[1] < 0xE000) {
+            c = 0x10000 + ((c - 0xD800) << 10) + (p[1] - 0xDC00);
+            ++p;
+        }
+        if (c < 0x80) {
+            out += static_cast<char>(c);
+        } else if (c < 0x800) {
+            out += static_cast<char>(0xC0 | (c >> 6));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        } else if (c < 0x10000) {
+            out += static_cast<char>(0xE0 | (c >> 12));
+            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        } else {
+            out += static_cast<char>(0xF0 | (c >> 18));
+            out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        }
+    }
+    return out;
+}

@@ -1,0 +1,104 @@
+// Byte streams under the text file codec: a file opened by UTF-16 path, a
+// file written beside its target and swapped in on commit, and memory.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+class CByteStream {
+public:
+    virtual ~CByteStream() = default;
+    // Reads up to n bytes; fewer only at the end of the stream (or on an
+    // error, which Failed() then tells).
+    virtual size_t Read(void* buffer, size_t n) = 0;
+    // False when not everything could be written.
+    virtual bool Write(const void* data, size_t n) = 0;
+    // Back to the first byte; false when the stream can't seek.
+    virtual bool Rewind() = 0;
+    virtual bool Flush() { return true; }
+    // A read or write error happened since the stream was opened.
+    virtual bool Failed() const { return false; }
+};
+
+class CMemoryStream : public CByteStream {
+public:
+    CMemoryStream() = default;
+    explicit CMemoryStream(std::string bytes) : m_bytes(std::move(bytes)) {}
+    size_t Read(void* buffer, size_t n) override;
+    bool Write(const void* data, size_t n) override;
+    bool Rewind() override { m_pos = 0; return true; }
+    const std::string& Bytes() const { return m_bytes; }
+
+private:
+    std::string m_bytes;
+    size_t m_pos = 0;
+};
+
+// A buffered file. Errors keep the last system error for Message().
+class CFileStream : public CByteStream {
+public:
+    enum Mode { ReadOnly, Create };
+
+    CFileStream() = default;
+    ~CFileStream() override;
+    CFileStream(const CFileStream&) = delete;
+    CFileStream& operator=(const CFileStream&) = delete;
+
+    // ReadOnly shares the file with every other reader and writer; Create
+    // makes or empties the file and keeps others out while it is open.
+    bool Open(const char16_t* path, Mode mode);
+    // Writes what is buffered and closes; false when any write, the flush
+    // or the close failed.
+    bool Close();
+    bool IsOpen() const { return m_fd >= 0; }
+
+    size_t Read(void* buffer, size_t n) override;
+    bool Write(const void* data, size_t n) override;
+    bool Rewind() override;
+    bool Flush() override;
+    bool Failed() const override { return m_failed; }
+
+    // The system error of the first failure, 0 when none.
+    int Error() const { return m_error; }
+
+protected:
+    // Creates a file that must not exist yet, for writing.
+    bool TryCreate(const std::u16string& path);
+    void SetError(int error) { m_failed = true; m_error = error; }
+
+private:
+    bool FlushBuffer();
+    void Fail(int error);
+
+    int m_fd = -1;
+    bool m_writing = false;
+    bool m_failed = false;
+    int m_error = 0;
+    std::vector<uint8_t> m_buffer;
+    size_t m_begin = 0, m_end = 0;  // unread bytes, or bytes waiting to be written
+};
+
+// Writes a file as a new file in the target's folder and puts it in place
+// of the target only on Commit, so a failed save never harms the original.
+class CReplacingFileStream : public CFileStream {
+public:
+    ~CReplacingFileStream() override;
+    bool Open(const char16_t* path);
+    // Flushes, closes and replaces the target; on failure the temporary file
+    // is removed and the target stays as it was.
+    bool Commit();
+    // Removes the temporary file (also done by the destructor).
+    void Abandon();
+    const std::u16string& TargetPath() const { return m_target; }
+
+private:
+    std::u16string m_target, m_temp;
+};
+
+// A short Japanese sentence for a failed file operation, for message boxes.
+std::u16string FileErrorMessage(int error);
+// UTF-16 path to the host's form (UTF-8 on POSIX); for messages and tools.
+std::string PathToUtf8(const char16_t* path);
+std::u16string Utf8ToUtf16(const std::string& s);

@@ -1,0 +1,757 @@
+#include "textengine/edit_data.h"
+
+#include <cstdlib>
+#include <cstring>
+#include <new>
+
+#include "textengine/platform_hooks.h"
+#include "textengine/utf16.h"
+
+namespace {
+
+CEditData::BreakCharTest g_breakCharTest = nullptr;
+CEditData::IndentHook g_indentHook = nullptr;
+
+char16_t* copy_string(const char16_t* s) {
+    if (!s || !*s) return nullptr;
+    const std::size_t n = utf16_length(s) + 1;
+    auto* copy = new char16_t[n];
+    std::memcpy(copy, s, n * sizeof(char16_t));
+    return copy;
+}
+
+int find_break(const char16_t* text, int from, int count) {
+    for (int i = from; i < count; ++i)
+        if (text[i] == u'\r' || text[i] == u'\n') return i;
+    return count;
+}
+
+int break_length(const char16_t* text, int at, int count) {
+    return text[at] == u'\r' && at + 1 < count && text[at + 1] == u'\n' ? 2 : 1;
+}
+
+}  // namespace
+
+void CEditData::SetBreakCharTest(BreakCharTest test) { g_breakCharTest = test; }
+void CEditData::SetIndentHook(IndentHook hook) { g_indentHook = hook; }
+
+bool CEditData::IsDefaultBreakChar(char32_t cp) {
+    switch (cp) {
+    case 0: case u'\t': case u'\n': case u'\r': case u' ':
+    case 0x3000: case 0x3001: case 0x3002: case 0xFF0C: case 0xFF0E:
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool CEditData::IsBreakChar(char32_t cp) const {
+    return m_language && g_breakCharTest ? g_breakCharTest(m_language, cp) : IsDefaultBreakChar(cp);
+}
+
+// Construction and state -----------------------------------------------------
+
+CEditData::CEditData() : m_disp(this) {
+    m_undo = new CUndoData(CUndoData::kDefaultGroups);
+    Clear();
+}
+
+CEditData::~CEditData() {
+    delete m_undo;
+    delete[] m_lastConfinement;
+    delete[] m_firstConfinement;
+    FreeLines(0, m_lines.Count());
+}
+
+void CEditData::FreeLines(int at, int n) {
+    bool widestGone = false;
+    for (int i = at; i < at + n; ++i) {
+        CEditLine* line = m_lines.At(i);
+        widestGone |= line == m_widestLine;
+        CEditLine::Destroy(line);
+    }
+    m_lines.Remove(at, n);
+    if (widestGone) {
+        // The control re-measures; until then name a line that still exists.
+        m_widestLine = m_lines.Count() ? m_lines.At(at > 0 ? at - 1 : 0) : nullptr;
+        m_widestWidth = m_widestLine ? m_widestLine->width : 0;
+    }
+}
+
+void CEditData::Clear() {
+    FreeLines(0, m_lines.Count());
+    CEditLine* line = CEditLine::Create();
+    if (!line || m_lines.Insert(0, &line, 1) != 0) throw std::bad_alloc();
+    m_charCount = 0;
+    m_maxLength = -1;
+    m_caret = {0, 0};
+    m_widestLine = line;
+    m_widestWidth = 0;
+    m_caretX = 0;
+    m_editCounter = 0;
+    SetLineEndType(LineEndCRLF);
+}
+
+void CEditData::Reset() {
+    m_disp.ResetSelection();
+    Clear();
+    ResetUndo();
+}
+
+void CEditData::SetLineEndType(int type) {
+    m_lineEndType = type == LineEndLF || type == LineEndCR ? type : LineEndCRLF;
+    m_lineEndChars[0] = m_lineEndType == LineEndLF ? u'\n' : u'\r';
+    m_lineEndChars[1] = m_lineEndType == LineEndCRLF ? u'\n' : 0;
+    m_lineEndLength = m_lineEndType == LineEndCRLF ? 2 : 1;
+}
+
+void CEditData::SetLastConfinementStr(const char16_t* s) {
+    delete[] m_lastConfinement;
+    m_lastConfinement = copy_string(s);
+    m_breakAdjust = m_wordWrap || m_lastConfinement || m_firstConfinement;
+}
+
+void CEditData::SetFirstConfinementStr(const char16_t* s) {
+    delete[] m_firstConfinement;
+    m_firstConfinement = copy_string(s);
+    m_breakAdjust = m_wordWrap || m_lastConfinement || m_firstConfinement;
+}
+
+void CEditData::SetWordWrapAtWordEnds(int on) {
+    m_wordWrap = on;
+    m_breakAdjust = m_wordWrap || m_lastConfinement || m_firstConfinement;
+}
+
+bool CEditData::IsEmpty() const { return m_lines.Count() == 1 && m_lines.At(0)->length == 1; }
+
+bool CEditData::IsModified() const { return m_undo->GetCurrentSerial() != m_savedPoint; }
+
+void CEditData::MarkSaved() {
+    for (int i = 0, n = m_lines.Count(); i < n; ++i) m_lines.At(i)->changeMark = -1;
+    m_savedPoint = m_undo->GetCurrentSerial();
+}
+
+void CEditData::NotifyChanged() {
+    if (m_listener) m_listener->OnEditDataChanged();
+}
+
+void CEditData::SetWidestLine(int line) {
+    CEditLine* rec = GetLine(line);
+    m_widestWidth = rec->width;
+    m_widestLine = rec;
+}
+
+CEditLine* CEditData::GetLine(int i) const {
+    return i >= 0 && i < m_lines.Count() ? m_lines.At(i) : CEditLine::Dummy();
+}
+
+// Caret and positions --------------------------------------------------------
+
+char32_t CEditData::GetCharAt(int line, int column) const {
+    if (column < 0 || line < 0 || line >= m_lines.Count()) return 0;
+    const CEditLine* rec = m_lines.At(line);
+    return column < rec->Length() ? utf16_get_code_point(rec->text + column) : 0;
+}
+
+char32_t CEditData::GetCaretChar() const {
+    const CEditLine* rec = GetLine(m_caret.line);
+    const int col = m_caret.column;
+    if (col >= rec->Length()) return 0;
+    if (col > 0 && utf16_is_low_surrogate(rec->text[col]) && utf16_is_high_surrogate(rec->text[col - 1]))
+        return utf16_get_code_point(rec->text + col - 1);
+    return utf16_get_code_point(rec->text + col);
+}
+
+char32_t CEditData::GetCharBeforeCaret() const {
+    const int col = m_caret.column;
+    if (col == 0) return m_caret.line > 0 ? u'\r' : 0;
+    const CEditLine* rec = GetLine(m_caret.line);
+    if (col >= 2 && utf16_is_low_surrogate(rec->text[col - 1]) && utf16_is_high_surrogate(rec->text[col - 2]))
+        return utf16_get_code_point(rec->text + col - 2);
+    return rec->text[col - 1];
+}
+
+bool CEditData::IsCaretAtLineEnd() const { return m_caret.column >= GetLineLength(m_caret.line); }
+
+bool CEditData::IsCaretAtTextEnd() const { return m_caret.line >= m_lines.Count() - 1 && IsCaretAtLineEnd(); }
+
+EditPos CEditData::ClampPos(EditPos pos) const {
+    const int last = m_lines.Count() - 1;
+    pos.line = pos.line < 0 ? 0 : pos.line > last ? last : pos.line;
+    const CEditLine* rec = m_lines.At(pos.line);
+    const int len = rec->Length();
+    pos.column = pos.column < 0 ? 0 : pos.column > len ? len : pos.column;
+    if (pos.column > 0 && utf16_is_high_surrogate(rec->text[pos.column - 1]) &&
+        utf16_is_low_surrogate(rec->text[pos.column]))
+        --pos.column;
+    return pos;
+}
+
+EditPos CEditData::MovePos(EditPos pos, int n) const {
+    pos = ClampPos(pos);
+    const int last = m_lines.Count() - 1;
+    long long rest = n < 0 ? -(long long)n : n;
+    if (n < 0) {
+        while (rest > 0) {
+            if (rest <= pos.column) {
+                pos.column -= int(rest);
+                break;
+            }
+            rest -= pos.column;
+            if (pos.line == 0) {
+                pos.column = 0;
+                break;
+            }
+            --pos.line;
+            --rest;
+            pos.column = m_lines.At(pos.line)->Length();
+        }
+    } else {
+        while (rest > 0) {
+            const int len = m_lines.At(pos.line)->Length();
+            if (rest <= len - pos.column) {
+                pos.column += int(rest);
+                break;
+            }
+            rest -= len - pos.column;
+            if (pos.line == last) {
+                pos.column = len;
+                break;
+            }
+            ++pos.line;
+            --rest;
+            pos.column = 0;
+        }
+    }
+    const char16_t* text = m_lines.At(pos.line)->text;
+    if (pos.column > 0 && utf16_is_high_surrogate(text[pos.column - 1]) && utf16_is_low_surrogate(text[pos.column]))
+        pos.column += n < 0 ? -1 : 1;
+    return pos;
+}
+
+void CEditData::SetCaretPos(int line, int column) {
+    m_caret = ClampPos({column, line});
+    m_undo->CloseCoalescing();
+    m_caretX = -1;
+}
+
+void CEditData::MoveCaretChars(int n) {
+    if (n == 0) return;
+    m_undo->CloseCoalescing();
+    m_caret = MovePos(m_caret, n);
+    m_caretX = -1;
+}
+
+void CEditData::MoveCaretLines(int n) {
+    m_caret = ClampPos({m_caret.column, m_caret.line + n});
+}
+
+void CEditData::MoveCaretLinesHome(int n) {
+    if (n == 0) return;
+    m_undo->CloseCoalescing();
+    MoveCaretLines(n);
+    m_caret.column = 0;
+    m_caretX = -1;
+}
+
+// Change marks and recording -------------------------------------------------
+
+void CEditData::MarkLine(CEditLine* line) {
+    const int s = m_replaySerial;
+    switch (m_replayDirection) {
+    case 0:
+        if (line->changeMark == -1) line->changeMark = m_undo->GetCurrentSerial();
+        break;
+    case 1:  // undoing group s: towards the saved state when it lies below s
+    case 2: {
+        const bool away = m_replayDirection == 1 ? m_savedPoint >= s : m_savedPoint < s;
+        if (away) {
+            if (line->changeMark == -1) line->changeMark = s;
+        } else if (line->changeMark == s) {
+            line->changeMark = -1;
+        }
+        break;
+    }
+    }
+}
+
+int CEditData::RecordText(const char16_t* text, int count) {
+    if (m_replayDirection != 0 || count <= 0) return 0;
+    const int kind = m_undo->GetOpenKind();
+    if (kind < UndoKindInsert || kind > UndoKindDelete) return 0;
+    return m_undo->AppendRecordText(text, count);
+}
+
+void CEditData::RemoveLastRecordedUnit(char16_t unit) {
+    UndoRecord* rec = m_undo->GetCurrentRecord();
+    if (m_replayDirection == 0 && rec && m_undo->GetOpenKind() == UndoKindInsert && rec->length > 0 &&
+        rec->text[rec->length - 1] == unit)
+        --rec->length;
+}
+
+int CEditData::OpenRecord(int kind, EditPos pos) {
+    if (m_undo->NewRecord(kind, 0) != 0) return 1;
+    UndoRecord* rec = m_undo->GetCurrentRecord();
+    rec->line = pos.line;
+    rec->column = pos.column;
+    return 0;
+}
+
+// Editing --------------------------------------------------------------------
+
+int CEditData::CheckMaxLength(char16_t ch) const {
+    if (m_maxLength <= 0) return 0;
+    const long long used = (long long)(m_lines.Count() - 1) * m_lineEndLength + m_charCount;
+    return m_maxLength < used + (ch == u'\r' ? m_lineEndLength : 1);
+}
+
+int CEditData::InputChar(char16_t ch) {
+    if (ch == u'\n') return 0;
+    CEditLine* line = m_lines.At(m_caret.line);
+    if (CheckMaxLength(ch)) {
+        te_message_beep(kBeepExclamation);
+        // Never leave half a pair behind.
+        const int col = m_caret.column;
+        if (utf16_is_low_surrogate(ch) && col > 0 && utf16_is_high_surrogate(line->text[col - 1])) {
+            const char16_t high = line->text[col - 1];
+            line->DeleteChars(col - 1, 1);
+            --m_caret.column;
+            --m_charCount;
+            RemoveLastRecordedUnit(high);
+        }
+        return 1;
+    }
+    if (ch == u'\r') return NewLine();
+    if (line->InsertChars(m_caret.column, &ch, 1) != 0) return 1;
+    if (RecordText(&ch, 1) != 0) {
+        line->DeleteChars(m_caret.column, 1);
+        return 1;
+    }
+    ++m_caret.column;
+    ++m_charCount;
+    MarkLine(line);
+    return 0;
+}
+
+int CEditData::NewLine() {
+    if (m_lines.Reserve(1) != 0) return 1;
+    CEditLine* line = m_lines.At(m_caret.line);
+    CEditLine* fresh = CEditLine::Create();
+    if (!fresh) return 1;
+    const int col = m_caret.column;
+    const int tail = line->Length() - col;
+    if (tail > 0 && fresh->InsertChars(0, line->text + col, tail) != 0) {
+        CEditLine::Destroy(fresh);
+        return 1;
+    }
+    if (RecordText(u"\r", 1) != 0) {
+        CEditLine::Destroy(fresh);
+        return 1;
+    }
+    line->DeleteChars(col, tail);
+    fresh->flags = line->flags | CEditLine::FlagTextChanged;
+    line->flags = CEditLine::FlagTextChanged;
+    m_lines.Insert(m_caret.line + 1, &fresh, 1);  // room reserved above
+    MarkLine(line);
+    MarkLine(fresh);
+    m_caret = {0, m_caret.line + 1};
+    return 0;
+}
+
+void CEditData::CopyIndentation() {
+    const CEditLine* prev = GetLine(m_caret.line - 1);
+    for (int i = 0; i < prev->Length(); ++i) {
+        const char16_t u = prev->text[i];
+        if (u != u'\t' && u != u' ' && u != 0x3000) break;
+        if (InputChar(u) != 0) break;
+    }
+}
+
+int CEditData::TypeChar(char32_t ch) {
+    ++m_editCounter;
+    const bool indent = ((m_indentMode == 1 || m_indentMode == 2) && ch == u'\r') ||
+                        (m_indentMode == 2 && (ch == u'{' || ch == u'}' || ch == u':'));
+    // The indentation added after the char belongs to the same undo step.
+    CUndoGroupGuard group(indent ? m_undo : nullptr, 0);
+    const bool coalesce = m_undo->GetOpenKind() == UndoKindInsert &&
+                          (ch == m_lastTyped || (!IsBreakChar(ch) && !IsBreakChar(m_lastTyped)));
+    if (!coalesce && OpenRecord(UndoKindInsert, m_caret) != 0) return 1;
+    int result;
+    if (ch >= 0x10000) {
+        char16_t pair[2];
+        utf16_put_code_point(pair, ch);
+        result = InputChar(pair[0]);
+        if (result == 0) result = InputChar(pair[1]);
+    } else {
+        result = InputChar(char16_t(ch));
+    }
+    m_lastTyped = ch;
+    if (result == 0 && indent) {
+        if (g_indentHook) g_indentHook(*this, ch);
+        else if (m_indentMode == 1) CopyIndentation();
+    }
+    m_caretX = -1;
+    group.Release();
+    NotifyChanged();
+    return result;
+}
+
+int CEditData::InsertText(const char16_t* text, int updateCaretX) {
+    ++m_editCounter;
+    if (!text || !*text) {
+        NotifyChanged();
+        return 0;
+    }
+    if (OpenRecord(UndoKindInsert, m_caret) != 0) return 1;
+    int result = 0;
+    if (m_maxLength <= 0) {
+        result = InsertBlock(text);
+    } else {
+        for (const char16_t* p = text; *p && result == 0; ++p) {
+            if (*p == u'\n' && p > text && p[-1] == u'\r') continue;
+            result = InputChar(*p == u'\n' ? u'\r' : *p);
+        }
+    }
+    m_undo->CloseCoalescing();
+    if (result != 0 || updateCaretX) m_caretX = -1;
+    // Also after a refusal at the limit: what was inserted stays and the
+    // layout must see it.
+    NotifyChanged();
+    return result;
+}
+
+int CEditData::InsertBlock(const char16_t* text) { return text ? InsertBlock(text, int(utf16_length(text))) : 0; }
+
+int CEditData::InsertBlock(const char16_t* text, int count) {
+    if (!text || count <= 0) return 0;
+    CEditLine* line = m_lines.At(m_caret.line);
+    const int col = m_caret.column;
+    const int firstBreak = find_break(text, 0, count);
+    if (firstBreak == count) {
+        if (line->InsertChars(col, text, count) != 0) return 1;
+        if (RecordText(text, count) != 0) {
+            line->DeleteChars(col, count);
+            return 1;
+        }
+        m_caret.column += count;
+        m_charCount += count;
+        MarkLine(line);
+        return 0;
+    }
+
+    // Build every new line first, so that running out of memory leaves the
+    // text as it was.
+    const int tail = line->Length() - col;
+    int n = 0, cap = 256;
+    auto* fresh = static_cast<CEditLine**>(std::malloc(std::size_t(cap) * sizeof(CEditLine*)));
+    bool failed = !fresh;
+    long long units = firstBreak;
+    int lastLen = 0;
+    for (int at = firstBreak; !failed && at < count;) {
+        const int start = at + break_length(text, at, count);
+        const int end = find_break(text, start, count);
+        const bool last = end == count;
+        const int len = end - start;
+        if (n == cap) {
+            cap *= 2;
+            auto* grown = static_cast<CEditLine**>(std::realloc(fresh, std::size_t(cap) * sizeof(CEditLine*)));
+            if (!grown) { failed = true; break; }
+            fresh = grown;
+        }
+        CEditLine* rec = CEditLine::Create();
+        if (!rec) { failed = true; break; }
+        fresh[n++] = rec;
+        const int total = len + (last ? tail : 0);
+        if (total > 0) {
+            if (rec->SetCapacity((total + 1) * int(sizeof(char16_t))) != 0) { failed = true; break; }
+            std::memcpy(rec->text, text + start, std::size_t(len) * sizeof(char16_t));
+            if (last) std::memcpy(rec->text + len, line->text + col, std::size_t(tail) * sizeof(char16_t));
+            rec->text[total] = 0;
+            rec->length = total + 1;
+        }
+        rec->flags = CEditLine::FlagTextChanged;
+        units += len;
+        lastLen = len;
+        at = end;
+    }
+    if (!failed && m_lines.Reserve(n) != 0) failed = true;
+    if (!failed && line->InsertChars(col, text, firstBreak) != 0) failed = true;
+    if (!failed) {
+        // Record the inserted text with every break as one CR.
+        bool recorded = true;
+        for (int at = 0; at < count && recorded;) {
+            const int end = find_break(text, at, count);
+            recorded = RecordText(text + at, end - at) == 0 && (end == count || RecordText(u"\r", 1) == 0);
+            at = end == count ? count : end + break_length(text, end, count);
+        }
+        if (!recorded) {
+            line->DeleteChars(col, firstBreak);
+            failed = true;
+        }
+    }
+    if (failed) {
+        for (int i = 0; i < n; ++i) CEditLine::Destroy(fresh[i]);
+        std::free(fresh);
+        return 1;
+    }
+    // The caret line keeps its head and the first piece; its old tail now
+    // ends the last new line.
+    line->DeleteChars(col + firstBreak, tail);
+    m_lines.Insert(m_caret.line + 1, fresh, n);
+    MarkLine(line);
+    for (int i = 0; i < n; ++i) MarkLine(fresh[i]);
+    std::free(fresh);
+    m_charCount += int(units);
+    m_caret = {lastLen, m_caret.line + n};
+    return 0;
+}
+
+int CEditData::JoinWithPrevious(int index) {
+    CEditLine* prev = m_lines.At(index - 1);
+    CEditLine* line = m_lines.At(index);
+    if (prev->InsertChars(prev->Length(), line->text, line->Length()) != 0) return 1;
+    prev->flags = line->flags | CEditLine::FlagTextChanged;
+    if (m_widestLine == line) {
+        m_widestLine = prev;
+        m_widestWidth = prev->width;
+    }
+    FreeLines(index, 1);
+    MarkLine(prev);
+    return 0;
+}
+
+int CEditData::Backspace() {
+    ++m_editCounter;
+    m_caret = ClampPos(m_caret);
+    if (m_caret.column == 0 && m_caret.line == 0) return 0;
+    if (m_undo->GetOpenKind() != UndoKindBackspace && OpenRecord(UndoKindBackspace, m_caret) != 0) return 1;
+    int result = 0;
+    if (m_caret.column > 0) {
+        CEditLine* line = m_lines.At(m_caret.line);
+        // A pair goes as a whole: low half first, so undo types it back in order.
+        const int col = m_caret.column;
+        const int n = col >= 2 && utf16_is_low_surrogate(line->text[col - 1]) &&
+                              utf16_is_high_surrogate(line->text[col - 2]) ? 2 : 1;
+        const char16_t removed[2] = {line->text[col - 1], n == 2 ? line->text[col - 2] : u'\0'};
+        result = RecordText(removed, n);
+        if (result == 0) {
+            line->DeleteChars(col - n, n);
+            m_caret.column -= n;
+            m_charCount -= n;
+            MarkLine(line);
+        }
+    } else {
+        const EditPos joined{m_lines.At(m_caret.line - 1)->Length(), m_caret.line - 1};
+        result = RecordText(u"\r", 1);
+        if (result == 0) result = JoinWithPrevious(m_caret.line);
+        if (result == 0) m_caret = joined;
+    }
+    if (UndoRecord* rec = m_undo->GetCurrentRecord(); rec && m_undo->GetOpenKind() == UndoKindBackspace) {
+        rec->line = m_caret.line;
+        rec->column = m_caret.column;
+    }
+    m_caretX = -1;
+    NotifyChanged();
+    return result;
+}
+
+// Removes [from, to) (ordered, clamped); with record the removed text goes to
+// the open record first.
+int CEditData::DeleteRange(EditPos from, EditPos to, int record) {
+    if (!(from < to)) return 0;
+    CEditLine* first = m_lines.At(from.line);
+    if (from.line == to.line) {
+        const int n = to.column - from.column;
+        if (record && RecordText(first->text + from.column, n) != 0) return 1;
+        first->DeleteChars(from.column, n);
+        m_charCount -= n;
+        MarkLine(first);
+        return 0;
+    }
+    CEditLine* last = m_lines.At(to.line);
+    if (record) {
+        bool ok = RecordText(first->text + from.column, first->Length() - from.column) == 0 &&
+                  RecordText(u"\r", 1) == 0;
+        for (int i = from.line + 1; ok && i < to.line; ++i) {
+            const CEditLine* mid = m_lines.At(i);
+            ok = RecordText(mid->text, mid->Length()) == 0 && RecordText(u"\r", 1) == 0;
+        }
+        if (!ok || RecordText(last->text, to.column) != 0) return 1;
+    }
+    long long removed = first->Length() - from.column + to.column;
+    for (int i = from.line + 1; i < to.line; ++i) removed += m_lines.At(i)->Length();
+    // Append the rest of the last line before cutting, so a failure changes nothing.
+    const int oldLen = first->Length();
+    if (first->InsertChars(oldLen, last->text + to.column, last->Length() - to.column) != 0) return 1;
+    first->DeleteChars(from.column, oldLen - from.column);
+    FreeLines(from.line + 1, to.line - from.line);
+    m_charCount -= int(removed);
+    MarkLine(first);
+    return 0;
+}
+
+int CEditData::DeleteCharAtCaret() {
+    ++m_editCounter;
+    const EditPos from = ClampPos(m_caret);
+    const EditPos to = MovePos(from, 1);
+    m_caret = from;
+    if (from == to) return 0;
+    // Never appended to a typing record: a deletion is its own step.
+    if (m_undo->GetOpenKind() != UndoKindDelete && OpenRecord(UndoKindDelete, from) != 0) return 1;
+    const int result = DeleteRange(from, to, 1);
+    m_caretX = -1;
+    NotifyChanged();
+    return result;
+}
+
+int CEditData::DeleteText(EditPos from, EditPos to, int record) {
+    ++m_editCounter;
+    from = ClampPos(from);
+    to = ClampPos(to);
+    if (to < from) std::swap(from, to);
+    if (record && OpenRecord(UndoKindDelete, from) != 0) return 1;
+    const int result = DeleteRange(from, to, record);
+    if (record) m_undo->CloseCoalescing();
+    if (result == 0) m_caret = from;
+    m_caretX = -1;
+    NotifyChanged();
+    return result;
+}
+
+int CEditData::ReplaceRange(EditPos from, EditPos to, const char16_t* text) {
+    CUndoGroupGuard group(m_undo, 0);
+    int result = RecordCaretForUndo();
+    const int deleted = DeleteText(from, to, 1);
+    if (result == 0) result = deleted;
+    const int inserted = InsertText(text, 1);
+    return result != 0 ? result : inserted;
+}
+
+int CEditData::SwapLines(int a, int b, int record) {
+    ++m_editCounter;
+    const int n = m_lines.Count();
+    if (a < 0 || b < 0 || a >= n || b >= n) return 1;
+    if (a == b) return 0;
+    if (record) {
+        if (OpenRecord(UndoKindSwap, {b, a}) != 0) return 1;
+    }
+    std::swap(m_lines.Slot(a), m_lines.Slot(b));
+    MarkLine(m_lines.At(a));
+    MarkLine(m_lines.At(b));
+    NotifyChanged();
+    return 0;
+}
+
+// Undo -----------------------------------------------------------------------
+
+void CEditData::ResetUndo() {
+    m_undo->Reset();
+    MarkSaved();
+}
+
+void CEditData::SetUndoUnlimited() {
+    const bool modified = IsModified();
+    delete m_undo;
+    m_undo = new CUndoData(CUndoData::kUnlimited);
+    // Keep the modified state: a fresh store's serial 0 is the saved point
+    // only when the text was unmodified.
+    m_savedPoint = modified ? -1 : 0;
+}
+
+int CEditData::RecordCaretForUndo() {
+    if (m_undo->NewRecord(UndoKindCaret, 1) != 0) return 1;
+    UndoRecord* rec = m_undo->GetCurrentRecord();
+    rec->line = m_caret.line;
+    rec->column = m_caret.column;
+    return 0;
+}
+
+int CEditData::DeleteForward(EditPos pos, int units) { return DeleteRange(pos, MovePos(pos, units), 0); }
+
+int CEditData::ReplayRecord(UndoRecord* rec, int direction) {
+    const EditPos pos = ClampPos({rec->column, rec->line});
+    const bool undo = direction == 1;
+    int result = 0;
+    switch (rec->kind) {
+    case UndoKindInsert:
+        m_caret = pos;
+        result = undo ? DeleteForward(pos, rec->length) : InsertBlock(rec->text, rec->length);
+        break;
+    case UndoKindBackspace:
+        m_caret = pos;
+        if (undo) {
+            for (int i = rec->length - 1; i >= 0 && result == 0; --i) result = InputChar(rec->text[i]);
+        } else {
+            result = DeleteForward(pos, rec->length);
+        }
+        break;
+    case UndoKindDelete:
+        m_caret = pos;
+        if (undo) {
+            result = InsertBlock(rec->text, rec->length);
+            m_caret = ClampPos(pos);
+        } else {
+            result = DeleteForward(pos, rec->length);
+        }
+        break;
+    case UndoKindCaret:
+        m_caret = pos;
+        break;
+    case UndoKindSwap: {
+        const int n = m_lines.Count();
+        const int a = rec->line, b = rec->column;
+        if (a >= 0 && b >= 0 && a < n && b < n && a != b) {
+            std::swap(m_lines.Slot(a), m_lines.Slot(b));
+            MarkLine(m_lines.At(a));
+            MarkLine(m_lines.At(b));
+        }
+        break;
+    }
+    default:
+        break;
+    }
+    return result;
+}
+
+void CEditData::AfterReplay() {
+    m_caret = ClampPos(m_caret);
+    m_caretX = -1;
+    if (m_undo->GetCurrentSerial() == m_savedPoint) MarkSaved();
+    m_replayDirection = 0;
+    NotifyChanged();
+}
+
+int CEditData::Undo() {
+    ++m_editCounter;
+    CUndoData& u = *m_undo;
+    u.CloseCoalescing();
+    // While a lazily begun group is open the ring still holds the last step.
+    UndoRecord* head = u.m_lazyHead ? u.Entry(u.m_top) : u.m_current;
+    if (!head) return 1;
+    while (head->prev) head = head->prev;
+    UndoRecord* newest = head;
+    while (newest->next) newest = newest->next;
+    m_replayDirection = 1;
+    m_replaySerial = head->serial;
+    for (UndoRecord* r = newest; r; r = r->prev) ReplayRecord(r, 1);
+    u.m_top = u.Prev(u.m_top);
+    u.m_current = u.Entry(u.m_top);
+    AfterReplay();
+    return 0;
+}
+
+int CEditData::Redo() {
+    ++m_editCounter;
+    CUndoData& u = *m_undo;
+    u.CloseCoalescing();
+    const int top = u.Next(u.m_top);
+    UndoRecord* head = u.Entry(top);
+    if (!head) return 1;
+    u.m_top = top;
+    u.m_current = head;
+    m_replayDirection = 2;
+    m_replaySerial = head->serial;
+    for (UndoRecord* r = head; r; r = r->next) ReplayRecord(r, 2);
+    AfterReplay();
+    return 0;
+}

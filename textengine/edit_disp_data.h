@@ -1,0 +1,49 @@
+// The portable part of a text's display state: the selection and the wrap
+// settings shared by every window that shows the text. The editor control
+// attaches its window-system part (pens, views, caches) as an extension.
+#pragma once
+
+#include <climits>
+#include <memory>
+
+#include "textengine/edit_pos.h"
+
+class CEditData;
+
+// The window-system side of the display data, owned by it.
+class CEditDispExtension {
+public:
+    virtual ~CEditDispExtension() = default;
+    // The selection is being dropped (release cached device contexts etc.).
+    virtual void OnResetSelection() {}
+};
+
+class CEditDispData {
+public:
+    explicit CEditDispData(CEditData* owner) : m_owner(owner) {}
+
+    CEditData* GetOwner() const { return m_owner; }
+    // Drops the selection without redrawing.
+    void ResetSelection();
+
+    CEditDispExtension* GetExtension() const { return m_extension.get(); }
+    void SetExtension(std::unique_ptr<CEditDispExtension> ext) { m_extension = std::move(ext); }
+
+    int displayRows = 0;
+    int wrapMode = 0;          // 0 none, 1 window width, 2 fixed columns
+    int wrapColumns = INT_MAX;
+    int wrapWidth = INT_MAX;   // pixels; INT_MAX = no wrapping
+    int mouseSelState = 0;
+    EditPos selAnchor{-1, -1};
+    EditPos initialRange[2] = {{-1, -1}, {-1, -1}};
+    EditPos selStart{-1, -1};  // ordered; line -1 = no selection
+    EditPos selEnd{-1, -1};
+    int boxX[2] = {0, 0};
+    int boxSelection = 0;
+    int boxRequest = 0;
+    int wordDrag = 0;
+
+private:
+    CEditData* m_owner;
+    std::unique_ptr<CEditDispExtension> m_extension;
+};

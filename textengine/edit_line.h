@@ -1,0 +1,53 @@
+// One line of a text buffer and the pools its records and texts live in.
+#pragma once
+
+#include "textengine/mempool.h"
+#include "textengine/mpool.h"
+
+// Line texts and wrap-offset arrays: chunks double from 256 KiB to 8 MiB.
+extern MPool LineTextPool;
+
+// One record per line. In the 32-bit build this is ten 32-bit words.
+struct CEditLine {
+    enum : int {
+        FlagInBlockComment = 0x1,  // the line begins inside a block comment
+        FlagInTag = 0x4,           // the line begins inside a markup tag
+        FlagTextChanged = 0x8,     // text changed since the line was last measured
+    };
+
+    char16_t* text;     // NUL-terminated; the shared empty string until first written
+    int capacity;       // bytes of the text block (0 for the shared empty string)
+    int length;         // UTF-16 units including the terminator
+    int width;          // pixel width, written by the editor control
+    int flags;
+    int changeMark;     // serial of the undo group that first changed it since the save; -1 none
+    int firstRow;       // first display row, written by the layout
+    int rowCount;       // display rows; 1 when unwrapped
+    int* wrapOffsets;   // row starts after the first row, in LineTextPool; null when none
+    int wrapCapacity;
+
+    // A fresh empty record from LineRecordPool, or null when memory is short.
+    static CEditLine* Create();
+    // Frees the text, the wrap array and the record.
+    static void Destroy(CEditLine* line);
+    // The shared read-only empty record (stands for every line outside the text).
+    static CEditLine* Dummy();
+
+    int Length() const { return length - 1; }
+    bool IsSharedText() const;
+    // The unit at index is a high surrogate (index within the text).
+    bool IsLeadSurrogateAt(int index) const;
+
+    // Makes the text block hold bytes: 0, or 1 (text untouched) when the
+    // block can't be had.
+    int SetCapacity(int bytes);
+    // Inserts count units before unit at: 0, or 1 when memory is short.
+    int InsertChars(int at, const char16_t* chars, int count);
+    // Removes count units at at; gives back spare room beyond 128 bytes.
+    int DeleteChars(int at, int count);
+};
+
+// The 32-bit product keeps the record at ten words.
+static_assert(sizeof(void*) != 4 || sizeof(CEditLine) == 40);
+
+extern CMemPool LineRecordPool;

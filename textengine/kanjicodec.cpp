@@ -1,0 +1,520 @@
+#include "textengine/kanjicodec.h"
+
+#include <vector>
+
+#include "textengine/cp932.h"
+#include "textengine/kanjicode.h"
+
+namespace {
+
+constexpr char16_t kBad = u'?';
+constexpr uint8_t ESC = 0x1B, SO = 0x0E, SI = 0x0F;
+
+inline char16_t PairOrBad(uint16_t sjis) {
+    char16_t cp = cp932::DecodePair(static_cast<uint8_t>(sjis >> 8), static_cast<uint8_t>(sjis));
+    return cp ? cp : kBad;
+}
+
+inline char16_t SingleOrBad(uint8_t b) {
+    char16_t cp = cp932::kSingle[b];
+    return cp || b == 0 ? cp : kBad;
+}
+
+inline bool IsJisByte(uint8_t b) { return b >= 0x21 && b <= 0x7E; }
+inline bool IsEucByte(uint8_t b) { return b >= 0xA1 && b <= 0xFE; }
+inline bool IsCont(uint8_t b) { return (b & 0xC0) == 0x80; }
+
+}  // namespace
+
+bool IsUnicodeCode(int code) {
+    return code == KanjiCode::Unicode || code == KanjiCode::UnicodeNoSig || code == KanjiCode::UTF16BE ||
+           code == KanjiCode::UTF16BENoSig;
+}
+
+bool IsKnownKanjiCode(int code) { return KanjiCodeName(code) && code != KanjiCode::Auto; }
+
+const int kKanjiCodeOrder[10] = {1, 2, 3, 5, 7, 10, 11, 6, 8, 9};
+
+const char* KanjiCodeName(int code) {
+    switch (code) {
+    case 1: return "SJIS";
+    case 2: return "EUC";
+    case 3: return "JIS";
+    case 5: return "UNICODE";
+    case 7: return "UNICODE(no signature)";
+    case 10: return "UTF16BE";
+    case 11: return "UTF16BE(no signature)";
+    case 6: return "UTF8";
+    case 8: return "UTF8(no signature)";
+    case 9: return "自動判別";
+    default: return nullptr;
+    }
+}
+
+const char* LineEndTypeName(int type) {
+    switch (type) {
+    case 1: return "CR+LF(\\r\\n)";
+    case 2: return "LF(\\n)";
+    case 3: return "CR(\\r)";
+    default: return nullptr;
+    }
+}
+
+// ---------------------------------------------------------------- decoding
+
+void CKanjiDecoder::Reset(int code) {
+    m_code = code;
+    m_jisState = 1;
+    m_shiftOut = false;
+}
+
+size_t CKanjiDecoder::Decode(const uint8_t* bytes, size_t n, bool atEnd, char16_t* out, size_t& consumed) {
+    switch (m_code) {
+    case KanjiCode::EUC: return DecodeEUC(bytes, n, atEnd, out, consumed);
+    case KanjiCode::JIS: return DecodeJIS(bytes, n, atEnd, out, consumed);
+    case KanjiCode::Unicode:
+    case KanjiCode::UnicodeNoSig: return DecodeUTF16(bytes, n, atEnd, out, consumed, false);
+    case KanjiCode::UTF16BE:
+    case KanjiCode::UTF16BENoSig: return DecodeUTF16(bytes, n, atEnd, out, consumed, true);
+    case KanjiCode::UTF8:
+    case KanjiCode::UTF8NoSig: return DecodeUTF8(bytes, n, atEnd, out, consumed);
+    default: return DecodeSJIS(bytes, n, atEnd, out, consumed);
+    }
+}
+
+size_t CKanjiDecoder::DecodeSJIS(const uint8_t* p, size_t n, bool atEnd, char16_t* out, size_t& consumed) {
+    char16_t* o = out;
+    size_t i = 0;
+    while (i < n) {
+        uint8_t b = p[i];
+        if (b < 0x80) {
+            *o++ = b;
+            ++i;
+        } else if (cp932::IsLead(b)) {
+            if (i + 1 == n) {
+                if (!atEnd) break;  // carried
+                *o++ = kBad;
+                ++i;
+            } else if (cp932::IsTrail(p[i + 1])) {
+                *o++ = PairOrBad(static_cast<uint16_t>(b << 8 | p[i + 1]));
+                i += 2;
+            } else {
+                *o++ = kBad;  // the lead alone is lost; the next byte stands for itself
+                ++i;
+            }
+        } else {
+            *o++ = SingleOrBad(b);
+            ++i;
+        }
+    }
+    consumed = i;
+    return static_cast<size_t>(o - out);
+}
+
+size_t CKanjiDecoder::DecodeEUC(const uint8_t* p, size_t n, bool atEnd, char16_t* out, size_t& consumed) {
+    char16_t* o = out;
+    size_t i = 0;
+    while (i < n) {
+        uint8_t b = p[i];
+        if (b < 0x80) {
+            *o++ = b;
+            ++i;
+            continue;
+        }
+        size_t need = b == 0x8F ? 3 : (b == 0x8E || IsEucByte(b)) ? 2 : 1;
+        if (i + need > n && !atEnd) {
+            // Carry only what can still become a sequence.
+            bool partial = true;
+            for (size_t k = i + 1; k < n; ++k) partial = partial && IsEucByte(p[k]);
+            if (partial) break;
+        }
+        if (need == 1 || i + need > n) {
+            *o++ = kBad;
+            ++i;
+        } else if (b == 0x8E) {
+            uint8_t t = p[i + 1];
+            if (t >= 0xA1 && t <= 0xDF) {
+                *o++ = cp932::kSingle[t];
+                i += 2;
+            } else {
+                *o++ = kBad;
+                ++i;
+            }
+        } else if (b == 0x8F) {
+            // JIS X 0212 has no place in code page 932: one '?' per character.
+            if (IsEucByte(p[i + 1]) && IsEucByte(p[i + 2])) {
+                i += 3;
+            } else {
+                ++i;
+            }
+            *o++ = kBad;
+        } else if (IsEucByte(p[i + 1])) {
+            *o++ = PairOrBad(cp932::JisToSjis(b & 0x7F, p[i + 1] & 0x7F));
+            i += 2;
+        } else {
+            *o++ = kBad;
+            ++i;
+        }
+    }
+    consumed = i;
+    return static_cast<size_t>(o - out);
+}
+
+size_t CKanjiDecoder::DecodeJIS(const uint8_t* p, size_t n, bool atEnd, char16_t* out, size_t& consumed) {
+    char16_t* o = out;
+    size_t i = 0;
+    while (i < n) {
+        uint8_t b = p[i];
+        if (b == ESC) {
+            if (i + 3 > n && !atEnd) break;  // escape sequence cut by the chunk end
+            if (i + 1 >= n) {
+                *o++ = kBad;
+                ++i;
+            } else if (p[i + 1] == '$' || p[i + 1] == '(') {
+                if (i + 2 >= n) {
+                    *o++ = kBad;
+                    *o++ = kBad;
+                    i += 2;
+                    continue;
+                }
+                if (p[i + 1] == '$') {
+                    m_jisState = 2;
+                } else {
+                    m_jisState = p[i + 2] == 'I' ? 3 : 1;
+                }
+                i += 3;
+            } else {
+                i += 2;  // an unknown escape is dropped with the byte after it
+            }
+        } else if (b == SO) {
+            m_shiftOut = true;
+            ++i;
+        } else if (b == SI) {
+            m_shiftOut = false;
+            ++i;
+        } else if (b < 0x21 || b == 0x7F) {
+            *o++ = b;  // line ends, tabs and other controls in every state
+            ++i;
+        } else if (m_shiftOut || m_jisState == 3) {
+            *o++ = b <= 0x5F ? cp932::kSingle[b + 0x80] : kBad;
+            ++i;
+        } else if (m_jisState == 2) {
+            if (b >= 0x80) {
+                *o++ = kBad;
+                ++i;
+            } else if (i + 1 == n) {
+                if (!atEnd) break;  // kanji pair split across chunks
+                *o++ = kBad;
+                ++i;
+            } else if (IsJisByte(p[i + 1])) {
+                *o++ = PairOrBad(cp932::JisToSjis(b, p[i + 1]));
+                i += 2;
+            } else {
+                *o++ = kBad;
+                ++i;
+            }
+        } else if (b < 0x80) {
+            *o++ = b;
+            ++i;
+        } else if (cp932::IsLead(b)) {  // 8-bit bytes in Roman read as Shift_JIS
+            if (i + 1 == n) {
+                if (!atEnd) break;
+                *o++ = kBad;
+                ++i;
+            } else if (cp932::IsTrail(p[i + 1])) {
+                *o++ = PairOrBad(static_cast<uint16_t>(b << 8 | p[i + 1]));
+                i += 2;
+            } else {
+                *o++ = kBad;
+                ++i;
+            }
+        } else {
+            *o++ = SingleOrBad(b);
+            ++i;
+        }
+    }
+    consumed = i;
+    return static_cast<size_t>(o - out);
+}
+
+size_t CKanjiDecoder::DecodeUTF8(const uint8_t* p, size_t n, bool atEnd, char16_t* out, size_t& consumed) {
+    char16_t* o = out;
+    size_t i = 0;
+    while (i < n) {
+        // ASCII runs dominate most files.
+        while (i < n && p[i] < 0x80) *o++ = p[i++];
+        if (i >= n) break;
+        uint8_t b = p[i];
+        size_t len = b < 0xC0 ? 0 : b < 0xE0 ? 2 : b < 0xF0 ? 3 : b < 0xF8 ? 4 : 0;
+        if (len == 0) {
+            *o++ = kBad;
+            ++i;
+            continue;
+        }
+        size_t avail = n - i < len ? n - i : len;
+        size_t good = 1;
+        while (good < avail && IsCont(p[i + good])) ++good;
+        if (good < len) {
+            if (good == avail && !atEnd) break;  // the sequence goes on in the next chunk
+            *o++ = kBad;
+            ++i;
+            continue;
+        }
+        char32_t cp;
+        if (len == 2) {
+            cp = (b & 0x1F) << 6 | (p[i + 1] & 0x3F);
+        } else if (len == 3) {
+            cp = (b & 0x0F) << 12 | (p[i + 1] & 0x3F) << 6 | (p[i + 2] & 0x3F);
+        } else {
+            cp = (b & 0x07) << 18 | (p[i + 1] & 0x3F) << 12 | (p[i + 2] & 0x3F) << 6 | (p[i + 3] & 0x3F);
+        }
+        i += len;
+        if ((cp >= 0xD800 && cp < 0xE000) || cp > 0x10FFFF) {
+            *o++ = kBad;
+        } else if (cp >= 0x10000) {
+            cp -= 0x10000;
+            *o++ = static_cast<char16_t>(0xD800 + (cp >> 10));
+            *o++ = static_cast<char16_t>(0xDC00 + (cp & 0x3FF));
+        } else {
+            *o++ = static_cast<char16_t>(cp);
+        }
+    }
+    consumed = i;
+    return static_cast<size_t>(o - out);
+}
+
+size_t CKanjiDecoder::DecodeUTF16(const uint8_t* p, size_t n, bool atEnd, char16_t* out, size_t& consumed,
+                                  bool bigEndian) {
+    size_t units = n / 2;
+    if (bigEndian) {
+        for (size_t k = 0; k < units; ++k) out[k] = static_cast<char16_t>(p[2 * k] << 8 | p[2 * k + 1]);
+    } else {
+        for (size_t k = 0; k < units; ++k) out[k] = static_cast<char16_t>(p[2 * k] | p[2 * k + 1] << 8);
+    }
+    consumed = units * 2;
+    if (n % 2 && atEnd) {  // an odd last byte stands for nothing whole
+        out[units++] = kBad;
+        consumed = n;
+    }
+    return units;
+}
+
+// ---------------------------------------------------------------- encoding
+
+void CKanjiEncoder::Reset(int code) {
+    m_code = code;
+    m_jisState = 1;
+    m_shiftOut = false;
+    m_pendingHigh = 0;
+}
+
+size_t CKanjiEncoder::EncodeJIS(uint16_t code, uint8_t* out) {
+    uint8_t* o = out;
+    if (code < 0x80) {
+        if (m_shiftOut) {
+            *o++ = SI;
+            m_shiftOut = false;
+        }
+        if (m_jisState != 1) {
+            *o++ = ESC;
+            *o++ = '(';
+            *o++ = 'J';
+            m_jisState = 1;
+        }
+        *o++ = static_cast<uint8_t>(code);
+    } else if (code < 0x100) {  // half-width katakana
+        if (m_jisState == 2) {
+            *o++ = ESC;
+            *o++ = '(';
+            *o++ = 'J';
+            m_jisState = 1;
+        }
+        if (!m_shiftOut) {
+            *o++ = SO;
+            m_shiftOut = true;
+        }
+        *o++ = static_cast<uint8_t>(code - 0x80);
+    } else {
+        if (m_shiftOut) {
+            *o++ = SI;
+            m_shiftOut = false;
+        }
+        if (m_jisState != 2) {
+            *o++ = ESC;
+            *o++ = '$';
+            *o++ = 'B';
+            m_jisState = 2;
+        }
+        uint16_t j = cp932::SjisToJis(static_cast<uint8_t>(code >> 8), static_cast<uint8_t>(code));
+        *o++ = static_cast<uint8_t>(j >> 8);
+        *o++ = static_cast<uint8_t>(j);
+    }
+    return static_cast<size_t>(o - out);
+}
+
+size_t CKanjiEncoder::EncodeUnit(char32_t cp, uint8_t* out) {
+    switch (m_code) {
+    case KanjiCode::UTF8:
+    case KanjiCode::UTF8NoSig:
+        if (cp < 0x80) {
+            out[0] = static_cast<uint8_t>(cp);
+            return 1;
+        }
+        if (cp < 0x800) {
+            out[0] = static_cast<uint8_t>(0xC0 | cp >> 6);
+            out[1] = static_cast<uint8_t>(0x80 | (cp & 0x3F));
+            return 2;
+        }
+        if (cp < 0x10000) {
+            out[0] = static_cast<uint8_t>(0xE0 | cp >> 12);
+            out[1] = static_cast<uint8_t>(0x80 | (cp >> 6 & 0x3F));
+            out[2] = static_cast<uint8_t>(0x80 | (cp & 0x3F));
+            return 3;
+        }
+        out[0] = static_cast<uint8_t>(0xF0 | cp >> 18);
+        out[1] = static_cast<uint8_t>(0x80 | (cp >> 12 & 0x3F));
+        out[2] = static_cast<uint8_t>(0x80 | (cp >> 6 & 0x3F));
+        out[3] = static_cast<uint8_t>(0x80 | (cp & 0x3F));
+        return 4;
+    case KanjiCode::Unicode:
+    case KanjiCode::UnicodeNoSig:
+    case KanjiCode::UTF16BE:
+    case KanjiCode::UTF16BENoSig: {
+        char16_t units[2];
+        size_t k = 0;
+        if (cp >= 0x10000) {
+            units[k++] = static_cast<char16_t>(0xD800 + ((cp - 0x10000) >> 10));
+            units[k++] = static_cast<char16_t>(0xDC00 + ((cp - 0x10000) & 0x3FF));
+        } else {
+            units[k++] = static_cast<char16_t>(cp);
+        }
+        bool be = IsBigEndianCode(m_code);
+        for (size_t u = 0; u < k; ++u) {
+            out[2 * u + (be ? 1 : 0)] = static_cast<uint8_t>(units[u]);
+            out[2 * u + (be ? 0 : 1)] = static_cast<uint8_t>(units[u] >> 8);
+        }
+        return 2 * k;
+    }
+    default: break;
+    }
+    // Shift_JIS and the encodings derived from it.
+    uint16_t code;
+    if (cp == 0) {
+        code = 0;
+    } else if (cp >= 0x10000 || (cp >= 0xD800 && cp < 0xE000)) {
+        code = '?';
+    } else {
+        code = m_code == KanjiCode::SJIS ? cp932::Encode(static_cast<char16_t>(cp))
+                                         : cp932::EncodeForJis(static_cast<char16_t>(cp));
+        if (code == 0) code = '?';
+    }
+    if (m_code == KanjiCode::JIS) return EncodeJIS(code, out);
+    if (code < 0x80) {
+        out[0] = static_cast<uint8_t>(code);
+        return 1;
+    }
+    if (code < 0x100) {
+        if (m_code == KanjiCode::EUC) {
+            out[0] = 0x8E;
+            out[1] = static_cast<uint8_t>(code);
+            return 2;
+        }
+        out[0] = static_cast<uint8_t>(code);
+        return 1;
+    }
+    if (m_code == KanjiCode::EUC) {
+        uint16_t j = cp932::SjisToJis(static_cast<uint8_t>(code >> 8), static_cast<uint8_t>(code));
+        out[0] = static_cast<uint8_t>(j >> 8 | 0x80);
+        out[1] = static_cast<uint8_t>(j | 0x80);
+        return 2;
+    }
+    out[0] = static_cast<uint8_t>(code >> 8);
+    out[1] = static_cast<uint8_t>(code);
+    return 2;
+}
+
+// UTF-16 files keep a lone surrogate as it is; elsewhere it has no form.
+size_t CKanjiEncoder::EncodeLoneHalf(char16_t u, uint8_t* out) {
+    return EncodeUnit(IsUnicodeCode(m_code) ? u : u'?', out);
+}
+
+size_t CKanjiEncoder::Encode(const char16_t* text, size_t n, uint8_t* out) {
+    uint8_t* o = out;
+    size_t i = 0;
+    if (m_pendingHigh && n > 0) {
+        char16_t high = m_pendingHigh;
+        m_pendingHigh = 0;
+        if (text[0] >= 0xDC00 && text[0] < 0xE000) {
+            o += EncodeUnit(0x10000 + ((high - 0xD800) << 10) + (text[0] - 0xDC00), o);
+            i = 1;
+        } else {
+            o += EncodeLoneHalf(high, o);
+        }
+    }
+    const bool ascii = m_code == KanjiCode::SJIS || m_code == KanjiCode::EUC || IsUTF8Code(m_code);
+    while (i < n) {
+        if (ascii) {
+            while (i < n && text[i] < 0x80) *o++ = static_cast<uint8_t>(text[i++]);
+            if (i >= n) break;
+        }
+        char16_t u = text[i++];
+        if (u >= 0xD800 && u < 0xDC00) {
+            if (i == n) {
+                m_pendingHigh = u;
+                break;
+            }
+            if (text[i] >= 0xDC00 && text[i] < 0xE000) {
+                o += EncodeUnit(0x10000 + ((u - 0xD800) << 10) + (text[i] - 0xDC00), o);
+                ++i;
+                continue;
+            }
+        }
+        o += u >= 0xD800 && u < 0xE000 ? EncodeLoneHalf(u, o) : EncodeUnit(u, o);
+    }
+    return static_cast<size_t>(o - out);
+}
+
+size_t CKanjiEncoder::Finish(uint8_t* out) {
+    uint8_t* o = out;
+    if (m_pendingHigh) {
+        char16_t high = m_pendingHigh;
+        m_pendingHigh = 0;
+        o += EncodeLoneHalf(high, o);
+    }
+    if (m_code == KanjiCode::JIS) {
+        if (m_shiftOut) {
+            *o++ = SI;
+            m_shiftOut = false;
+        }
+        if (m_jisState != 1) {
+            *o++ = ESC;
+            *o++ = '(';
+            *o++ = 'J';
+            m_jisState = 1;
+        }
+    }
+    return static_cast<size_t>(o - out);
+}
+
+// ---------------------------------------------------------------- whole texts
+
+std::u16string DecodeText(int code, const std::string& bytes) {
+    CKanjiDecoder decoder(code);
+    std::u16string out(bytes.size() + 4, u'\0');
+    size_t consumed = 0;
+    size_t n = decoder.Decode(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), true, out.data(), consumed);
+    out.resize(n);
+    return out;
+}
+
+std::string EncodeText(int code, const std::u16string& text) {
+    CKanjiEncoder encoder(code);
+    std::string out(text.size() * CKanjiEncoder::kMaxBytesPerUnit + 16, '\0');
+    auto* o = reinterpret_cast<uint8_t*>(out.data());
+    size_t n = encoder.Encode(text.data(), text.size(), o);
+    n += encoder.Finish(o + n);
+    out.resize(n);
+    return out;
+}
+
+std::u16string Utf8ToUtf16(const std::string& s) { return DecodeText(KanjiCode::UTF8NoSig, s); }

@@ -1,0 +1,68 @@
+// Conversion between the file encodings and UTF-16, a chunk at a time.
+// The decoder leaves an incomplete sequence at the end of a chunk for the
+// caller to carry into the next; the encoder keeps the JIS shift state and a
+// pending high surrogate between calls.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+class CKanjiDecoder {
+public:
+    explicit CKanjiDecoder(int code = 1) { Reset(code); }
+    // Back to the initial state (JIS: Roman, shift-in).
+    void Reset(int code);
+    int Code() const { return m_code; }
+
+    // Decodes bytes[0, n) into out (room for n + 4 units). Sets consumed to
+    // the bytes used; the rest (at most three bytes, an incomplete sequence)
+    // must be passed again in front of the next chunk. With atEnd set
+    // everything is consumed and an incomplete sequence becomes '?'.
+    // Returns the units written. Bytes that map to nothing give one '?' per
+    // byte or per pair; nothing is dropped silently. U+0000 is kept.
+    size_t Decode(const uint8_t* bytes, size_t n, bool atEnd, char16_t* out, size_t& consumed);
+
+private:
+    size_t DecodeSJIS(const uint8_t* p, size_t n, bool atEnd, char16_t* out, size_t& consumed);
+    size_t DecodeEUC(const uint8_t* p, size_t n, bool atEnd, char16_t* out, size_t& consumed);
+    size_t DecodeJIS(const uint8_t* p, size_t n, bool atEnd, char16_t* out, size_t& consumed);
+    size_t DecodeUTF8(const uint8_t* p, size_t n, bool atEnd, char16_t* out, size_t& consumed);
+    size_t DecodeUTF16(const uint8_t* p, size_t n, bool atEnd, char16_t* out, size_t& consumed, bool bigEndian);
+
+    int m_code = 1;
+    int m_jisState = 1;  // 1 Roman, 2 kanji, 3 half-width katakana
+    bool m_shiftOut = false;
+};
+
+class CKanjiEncoder {
+public:
+    explicit CKanjiEncoder(int code = 1) { Reset(code); }
+    void Reset(int code);
+    int Code() const { return m_code; }
+
+    // Bytes that one UTF-16 unit can become at most, escape sequences included.
+    static constexpr size_t kMaxBytesPerUnit = 6;
+
+    // Encodes text[0, n) into out (room for n * kMaxBytesPerUnit + 8 bytes);
+    // returns the bytes written. A character with no form in the encoding is
+    // written as '?'.
+    size_t Encode(const char16_t* text, size_t n, uint8_t* out);
+    // Ends the text: a pending lone high surrogate becomes '?', and JIS
+    // returns to Roman. Returns the bytes written (at most 8).
+    size_t Finish(uint8_t* out);
+
+private:
+    size_t EncodeUnit(char32_t cp, uint8_t* out);
+    size_t EncodeLoneHalf(char16_t u, uint8_t* out);
+    size_t EncodeJIS(uint16_t sjis, uint8_t* out);
+
+    int m_code = 1;
+    int m_jisState = 1;
+    bool m_shiftOut = false;
+    char16_t m_pendingHigh = 0;
+};
+
+// Whole-text helpers (tests, the harness, small files).
+std::u16string DecodeText(int code, const std::string& bytes);
+std::string EncodeText(int code, const std::u16string& text);

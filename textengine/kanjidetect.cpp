@@ -1,0 +1,231 @@
+#include "textengine/kanjidetect.h"
+
+#include "textengine/kanjicode.h"
+
+namespace {
+
+// Characters frequent in Japanese prose, in each encoding, with their weight.
+struct FrequentChar {
+    uint8_t sjis[2];
+    uint8_t euc[2];
+    uint8_t utf8[3];
+    int weight;
+};
+
+const FrequentChar kFrequent[] = {
+    {{0x81, 0x42}, {0xA1, 0xA3}, {0xE3, 0x80, 0x82}, 3},  // 。
+    {{0x81, 0x41}, {0xA1, 0xA2}, {0xE3, 0x80, 0x81}, 3},  // 、
+    {{0x81, 0x43}, {0xA1, 0xA4}, {0xEF, 0xBC, 0x8C}, 3},  // ，
+    {{0x81, 0x60}, {0xA1, 0xC1}, {0xE3, 0x80, 0x9C}, 3},  // ～
+    {{0x93, 0xFA}, {0xC6, 0xFC}, {0xE6, 0x97, 0xA5}, 3},  // 日
+    {{0x90, 0x6C}, {0xBF, 0xCD}, {0xE4, 0xBA, 0xBA}, 3},  // 人
+    {{0x88, 0xEA}, {0xB0, 0xEC}, {0xE4, 0xB8, 0x80}, 3},  // 一
+    {{0x8C, 0xA9}, {0xB8, 0xAB}, {0xE8, 0xA6, 0x8B}, 3},  // 見
+    {{0x8E, 0x96}, {0xBB, 0xF6}, {0xE4, 0xBA, 0x8B}, 3},  // 事
+    {{0x96, 0x7B}, {0xCB, 0xDC}, {0xE6, 0x9C, 0xAC}, 3},  // 本
+    {{0x94, 0x4E}, {0xC7, 0xAF}, {0xE5, 0xB9, 0xB4}, 3},  // 年
+    {{0x8E, 0x9E}, {0xBB, 0xFE}, {0xE6, 0x99, 0x82}, 3},  // 時
+    {{0x95, 0xAA}, {0xCA, 0xAC}, {0xE5, 0x88, 0x86}, 3},  // 分
+    {{0x91, 0xE5}, {0xC2, 0xE7}, {0xE5, 0xA4, 0xA7}, 3},  // 大
+    {{0x8F, 0xAC}, {0xBE, 0xAE}, {0xE5, 0xB0, 0x8F}, 3},  // 小
+    {{0x8F, 0xE3}, {0xBE, 0xE5}, {0xE4, 0xB8, 0x8A}, 3},  // 上
+    {{0x89, 0xBA}, {0xB2, 0xBC}, {0xE4, 0xB8, 0x8B}, 3},  // 下
+    {{0x8D, 0x82}, {0xB9, 0xE2}, {0xE9, 0xAB, 0x98}, 3},  // 高
+    {{0x92, 0xE1}, {0xC4, 0xE3}, {0xE4, 0xBD, 0x8E}, 3},  // 低
+};
+
+int SjisWeight(uint8_t a, uint8_t b) {
+    for (const auto& f : kFrequent)
+        if (f.sjis[0] == a && f.sjis[1] == b) return f.weight;
+    return 0;
+}
+int EucWeight(uint8_t a, uint8_t b) {
+    for (const auto& f : kFrequent)
+        if (f.euc[0] == a && f.euc[1] == b) return f.weight;
+    return 0;
+}
+int Utf8Weight(uint8_t a, uint8_t b, uint8_t c) {
+    for (const auto& f : kFrequent)
+        if (f.utf8[0] == a && f.utf8[1] == b && f.utf8[2] == c) return f.weight;
+    return 0;
+}
+
+struct Scorer {
+    int code = 0;
+    bool valid = true;
+    int hiragana = 0, katakana = 0, halfKana = 0, points = 0;
+    int weight = 0;  // tenths; 0 = none
+
+    int Score() const {
+        int s = points * 3 + halfKana + hiragana * 5 + katakana * 2;
+        return weight > 0 ? weight * s / 10 : s;
+    }
+};
+
+inline bool In(uint8_t b, uint8_t lo, uint8_t hi) { return b >= lo && b <= hi; }
+
+// Each scorer stops at a NUL byte or when four or fewer bytes remain.
+Scorer ScoreSjis(const uint8_t* p, size_t n) {
+    Scorer s;
+    s.code = KanjiCode::SJIS;
+    bool afterHalfKanaPair = false;  // EF BD / EF BE: UTF-8 half-width katakana
+    size_t i = 0;
+    while (n - i > 4) {
+        uint8_t b = p[i];
+        if (b == 0) break;
+        if (b < 0x80) {
+            afterHalfKanaPair = false;
+            ++i;
+        } else if (In(b, 0xA0, 0xDF)) {
+            if (!In(b, 0xA1, 0xA5) && !afterHalfKanaPair) ++s.halfKana;
+            afterHalfKanaPair = false;
+            ++i;
+        } else if (In(b, 0x81, 0x9F) || In(b, 0xE0, 0xFC)) {
+            uint8_t t = p[i + 1];
+            if (!In(t, 0x40, 0x7E) && !In(t, 0x80, 0xFC)) {
+                s.valid = false;
+                break;
+            }
+            afterHalfKanaPair = false;
+            if (b == 0x82 && In(t, 0x9F, 0xF1)) {
+                ++s.hiragana;
+            } else if (b == 0x83 && In(t, 0x40, 0x96)) {
+                ++s.katakana;
+            } else if (b == 0xEF && (t == 0xBD || t == 0xBE)) {
+                afterHalfKanaPair = true;
+            } else {
+                int w = SjisWeight(b, t);
+                s.points += w ? w : 1;
+            }
+            i += 2;
+        } else {
+            s.valid = false;
+            break;
+        }
+    }
+    return s;
+}
+
+Scorer ScoreUtf8(const uint8_t* p, size_t n) {
+    Scorer s;
+    s.code = KanjiCode::UTF8NoSig;
+    s.weight = 15;
+    size_t i = 0;
+    while (n - i > 4) {
+        uint8_t b = p[i];
+        if (b == 0) break;
+        if (b < 0x80) {
+            ++i;
+            continue;
+        }
+        size_t len = In(b, 0xC0, 0xDF) ? 2 : In(b, 0xE0, 0xEF) ? 3 : In(b, 0xF0, 0xF7) ? 4 : 0;
+        bool ok = len != 0;
+        for (size_t k = 1; ok && k < len; ++k) ok = In(p[i + k], 0x80, 0xBF);
+        if (!ok) {
+            s.valid = false;
+            break;
+        }
+        if (len == 3) {
+            uint8_t c1 = p[i + 1], c2 = p[i + 2];
+            if (b == 0xE3 && ((c1 == 0x81 && In(c2, 0x80, 0xBF)) || (c1 == 0x82 && In(c2, 0x80, 0x9E)))) {
+                ++s.hiragana;
+            } else if (b == 0xE3 && ((c1 == 0x82 && In(c2, 0xA1, 0xBF)) || (c1 == 0x83 && In(c2, 0x80, 0xB6)))) {
+                ++s.katakana;
+            } else if (b == 0xEF && ((c1 == 0xBD && In(c2, 0xA1, 0xBF)) || (c1 == 0xBE && In(c2, 0x80, 0x9F)))) {
+                ++s.halfKana;
+            } else {
+                int w = Utf8Weight(b, c1, c2);
+                s.points += w ? w : 2;
+            }
+        }
+        i += len;
+    }
+    return s;
+}
+
+Scorer ScoreEuc(const uint8_t* p, size_t n) {
+    Scorer s;
+    s.code = KanjiCode::EUC;
+    size_t i = 0;
+    while (n - i > 4) {
+        uint8_t b = p[i];
+        if (b == 0) break;
+        if (b <= 0x80) {
+            ++i;
+        } else if (b == 0x8E) {
+            if (!In(p[i + 1], 0xA1, 0xFE)) {
+                s.valid = false;
+                break;
+            }
+            ++s.halfKana;
+            i += 2;
+        } else if (b == 0x8F) {
+            if (!In(p[i + 1], 0xA1, 0xFE) || !In(p[i + 2], 0xA1, 0xFE)) {
+                s.valid = false;
+                break;
+            }
+            i += 3;
+        } else if (In(b, 0xA1, 0xFE) && In(p[i + 1], 0xA1, 0xFE)) {
+            uint8_t t = p[i + 1];
+            if (b == 0xA4 && In(t, 0xA1, 0xF3)) {
+                ++s.hiragana;
+            } else if (b == 0xA5 && In(t, 0xA1, 0xF6)) {
+                ++s.katakana;
+            } else {
+                int w = EucWeight(b, t);
+                s.points += w ? w : 1;
+            }
+            i += 2;
+        } else {
+            s.valid = false;
+            break;
+        }
+    }
+    return s;
+}
+
+}  // namespace
+
+int DetectCharCode(const uint8_t* bytes, size_t n) {
+    const Scorer scorers[3] = {ScoreSjis(bytes, n), ScoreUtf8(bytes, n), ScoreEuc(bytes, n)};
+    int result = KanjiCode::Auto;
+    int best = -1;
+    for (const Scorer& s : scorers) {
+        int score = s.Score();
+        // Ties go to the earlier candidate.
+        if (s.valid && score > 0 && score > best) {
+            result = s.code;
+            best = score;
+        }
+    }
+    return result;
+}
+
+int DetectKanjiCode(const uint8_t* p, size_t n, int defaultCode) {
+    if (n == 0) return defaultCode;
+    if (n >= 2 && p[0] == 0xFF && p[1] == 0xFE) return KanjiCode::Unicode;
+    if (n >= 2 && p[0] == 0xFE && p[1] == 0xFF) return KanjiCode::UTF16BE;
+    if (n >= 3 && p[0] == 0xEF && p[1] == 0xBB && p[2] == 0xBF) return KanjiCode::UTF8;
+
+    bool asciiPairs = false;
+    for (size_t i = 0; i + 1 < n && !asciiPairs; ++i)
+        asciiPairs = In(p[i], 0x01, 0x7F) && In(p[i + 1], 0x01, 0x7F);
+
+    bool escTest = true, eightBit = false;
+    for (size_t i = 0; i < n; ++i) {
+        uint8_t b = p[i];
+        if (b >= 0x80) {
+            eightBit = true;
+            escTest = false;
+            continue;
+        }
+        if (escTest && b == 0x1B && i + 1 < n && p[i + 1] == '$') return KanjiCode::JIS;
+        if (!asciiPairs && i + 1 < n && p[i + 1] == 0)
+            return i % 2 == 0 ? KanjiCode::UnicodeNoSig : KanjiCode::UTF16BENoSig;
+    }
+    if (eightBit) {
+        int code = DetectCharCode(p, n);
+        return code == KanjiCode::Auto ? KanjiCode::EUC : code;
+    }
+    return IsUnicodeCode(defaultCode) ? KanjiCode::SJIS : defaultCode;
+}

@@ -1,0 +1,17 @@
+// Guessing the encoding of a text from its first bytes.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+// Bytes the encoding guess looks at.
+constexpr size_t kDetectBytes = 65536;
+
+// The KanjiCode of bytes[0, n): signatures, JIS escapes, UTF-16 without
+// signature, then the multibyte guess; pure 7-bit text keeps defaultCode
+// (a UTF-16 default becomes Shift_JIS). An empty text gives defaultCode.
+int DetectKanjiCode(const uint8_t* bytes, size_t n, int defaultCode);
+
+// The multibyte guess alone: 1 (Shift_JIS), 8 (UTF-8), 2 (EUC-JP) or 9 when
+// no candidate scored.
+int DetectCharCode(const uint8_t* bytes, size_t n);

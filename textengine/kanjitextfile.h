@@ -1,0 +1,108 @@
+// A text file in one of the KanjiCode encodings, read and written as
+// UTF-16 in chunks of 4096 bytes. Partial characters, escape sequences and a
+// trailing CR are carried from one chunk to the next, so a CR LF or a
+// character split by a chunk boundary reads back whole.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "textengine/bytestream.h"
+#include "textengine/kanjicode.h"
+#include "textengine/kanjicodec.h"
+#include "textengine/kanjidetect.h"
+
+class CKanjiTextFile {
+public:
+    static constexpr size_t kChunkBytes = 4096;
+
+    // No stream yet; code 0, line end CR LF.
+    CKanjiTextFile();
+    // Over an open stream that the caller keeps. lineEnd 2 writes "\n", 3
+    // "\r", anything else "\r\n".
+    CKanjiTextFile(CByteStream* stream, int code, int lineEnd);
+    ~CKanjiTextFile();
+    CKanjiTextFile(const CKanjiTextFile&) = delete;
+    CKanjiTextFile& operator=(const CKanjiTextFile&) = delete;
+
+    // mode "r": opens for reading, shared with everyone, and detects the code
+    // (Shift_JIS when nothing tells). mode "w": creates the file, code 9, so
+    // nothing is written until SetKanjiCode. False when it can't be opened.
+    bool Open(const char16_t* path, const char* mode);
+    // Ends the text (see FinishText) when writing and closes an owned file;
+    // false when any write, the flush or the close failed.
+    bool Close();
+
+    int GetKanjiCode() const { return m_code; }
+    void SetKanjiCode(int code);
+    int GetLineEndType() const { return m_lineEndType; }
+    void SetLineEndType(int type);
+    CByteStream* Stream() const { return m_stream; }
+    // A read or write error happened on the stream.
+    bool Failed() const { return m_stream && m_stream->Failed(); }
+    // The system error of an owned file's failure (0 when none or unknown).
+    int Error() const { return m_file ? m_file->Error() : 0; }
+
+    // The UTF-16 text of the next chunk, NUL-terminated, with its length in
+    // units (U+0000 may occur inside); null at the end of the file. Line
+    // breaks stay as they are in the file. Valid until the next read.
+    const char16_t* ReadChunk(size_t* length = nullptr);
+
+    // The next line including its line end (LF, CR LF or a lone CR); false
+    // at the end of the file.
+    bool ReadLine(std::u16string& line);
+    // The same into buffer (capacity units, NUL included); a longer line is
+    // cut to capacity - 1 units and goes on at the next call. Null at the end
+    // of the file or when capacity < 2.
+    char16_t* ReadLine(char16_t* buffer, size_t capacity);
+
+    // Converts text to the stream's code and writes it; the first write of
+    // codes 5, 10 and 6 writes the signature first. False on a write error.
+    bool WriteText(const char16_t* text);
+    bool WriteText(const char16_t* text, size_t n);
+    // The line end of the line-end type.
+    bool WriteLineEnd();
+    // Ends the text (JIS returns to Roman) and flushes the stream.
+    bool FinishText();
+
+    // Part of reading: guesses the code from the first 64 KiB, or returns
+    // defaultCode; rewinds the stream.
+    int DetectKanjiCode(int defaultCode);
+    // The line end of the first line end in the file under the current code
+    // (CR LF when there is none; LF for EUC-JP and JIS); kept as the line-end
+    // type. Rewinds the stream.
+    int DetectLineEnd();
+
+private:
+    void ResetReading();
+    bool FillChunk();
+    bool Rewind();
+
+    CByteStream* m_stream = nullptr;
+    std::unique_ptr<CFileStream> m_file;  // when opened by path
+    bool m_writing = false;
+    int m_code = 0;
+    int m_lineEndType = 1;
+    char16_t m_lineEnd[3] = {u'\r', u'\n', 0};
+    size_t m_lineEndLength = 2;
+
+    // Reading.
+    CKanjiDecoder m_decoder;
+    std::vector<uint8_t> m_raw;        // carried bytes, then a chunk
+    size_t m_carry = 0;
+    std::vector<char16_t> m_text;      // decoded chunk
+    size_t m_textLength = 0;
+    size_t m_cursor = 0;               // ReadLine's position in m_text
+    char16_t m_heldUnit = 0;           // CR or high surrogate that ended a chunk
+    std::u16string m_lineRest;         // what a cut ReadLine left
+    bool m_started = false;            // signature handled
+    bool m_eof = false;
+
+    // Writing.
+    CKanjiEncoder m_encoder;
+    std::vector<uint8_t> m_out;
+    bool m_signatureDone = false;
+};

@@ -1,0 +1,74 @@
+// wdev convert IN OUT [--from CODE] --to CODE --eol 1|2|3: loads IN into a
+// text buffer (detecting the encoding when --from is absent or 9) and saves
+// it to OUT. On failure prints the message and exits 1, OUT untouched.
+#include <cstdlib>
+
+#include "textengine/edit_data.h"
+#include "textengine/kanjitextfile.h"
+#include "textengine/platform_hooks.h"
+#include "wdev_command.h"
+
+namespace {
+
+std::string g_loadMessage;
+
+int RecordBox(const char16_t* text, const char16_t*, unsigned) {
+    g_loadMessage = PathToUtf8(text);
+    return 1;
+}
+
+bool ParseInt(const std::string& s, int& out) {
+    char* end = nullptr;
+    long v = std::strtol(s.c_str(), &end, 10);
+    if (s.empty() || *end) return false;
+    out = static_cast<int>(v);
+    return true;
+}
+
+int run_convert(const wdev::Args& args) {
+    std::vector<std::string> files;
+    int from = KanjiCode::Auto, to = 0, eol = 0;
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        int* target = a == "--from" ? &from : a == "--to" ? &to : a == "--eol" ? &eol : nullptr;
+        if (target) {
+            if (i + 1 >= args.size() || !ParseInt(args[i + 1], *target))
+                return wdev::usage_error(a + " needs a number");
+            ++i;
+        } else {
+            files.push_back(a);
+        }
+    }
+    if (files.size() != 2) return wdev::usage_error("convert needs IN and OUT");
+    if (from != KanjiCode::Auto && !IsKnownKanjiCode(from)) return wdev::usage_error("unknown --from code");
+    if (!IsKnownKanjiCode(to)) return wdev::usage_error("--to needs an encoding code");
+    if (eol < 1 || eol > 3) return wdev::usage_error("--eol must be 1, 2 or 3");
+
+    std::u16string in = Utf8ToUtf16(files[0]), out = Utf8ToUtf16(files[1]);
+    CFileStream input;
+    if (!input.Open(in.c_str(), CFileStream::ReadOnly)) {
+        std::printf("cannot open %s: %s\n", files[0].c_str(), PathToUtf8(FileErrorMessage(input.Error()).c_str()).c_str());
+        return 1;
+    }
+    TextEnginePlatform hooks;
+    hooks.message_box = RecordBox;
+    TextEnginePlatform old = te_set_platform(hooks);
+    CEditData data;
+    int code = from, lineEnd = 0;
+    int loaded = data.Load(input, code, lineEnd);
+    te_set_platform(old);
+    if (loaded != 0) {
+        std::printf("%s\n", g_loadMessage.c_str());
+        return 1;
+    }
+    std::u16string message;
+    if (data.Save(out.c_str(), to, eol, &message) != 0) {
+        std::printf("%s\n", PathToUtf8(message.c_str()).c_str());
+        return 1;
+    }
+    return 0;
+}
+
+wdev::Registrar reg({"convert", "IN OUT [--from CODE] --to CODE --eol 1|2|3", run_convert});
+
+}  // namespace
