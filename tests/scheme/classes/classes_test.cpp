@@ -4,9 +4,10 @@
 #include <cstring>
 #include <map>
 
-#include "tests/scheme/support/test_host.h"
+#include "tests/scheme/support/case_table.h"
 
 using scheme_test::Interp;
+using scheme_test::run_table;
 using scheme_test::u8;
 
 namespace {
@@ -55,23 +56,8 @@ struct SystemInterp : Interp {
     }
 };
 
-struct Case {
-    const char* program;
-    const char* expected;  // write form of the value, or the error output
-};
-
-void run_table(const std::vector<Case>& cases) {
-    for (const Case& c : cases) {
-        SystemInterp in;
-        EXPECT_EQ(in.run(c.program), c.expected) << c.program;
-        SystemInterp stressed;
-        stressed.ctx->threshold = 0;
-        EXPECT_EQ(stressed.run(c.program), c.expected) << "collecting at every allocation: " << c.program;
-    }
-}
-
 TEST(Classes, DefinedClassesAndObjects) {
-    run_table({
+    run_table<SystemInterp>({
         {"(_define-class \"point\" '() '(x y))", "#<class point>"},
         {"(define c (_define-class \"point\" '() '(x y))) (define p (make c)) (slot-set! p 'x 1) "
          "(list (slot-ref p 'x) (slot-ref p 'y))",
@@ -94,7 +80,7 @@ TEST(Classes, DefinedClassesAndObjects) {
 }
 
 TEST(Classes, BuiltInClasses) {
-    run_table({
+    run_table<SystemInterp>({
         {"<sys-tm>", "#<class <sys-tm>>"},
         {"(define t (make <sys-tm>)) (slot-set! t 'year \"x\")", "Error: exact integer required, but got \"x\" \n"},
         {"(define t (make <sys-tm>)) (slot-set! t 'year 99) (slot-ref t 'year)", "99"},

@@ -4,7 +4,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "tests/scheme/support/test_host.h"
+#include "tests/scheme/support/case_table.h"
 
 using scheme_test::Interp;
 
@@ -29,10 +29,7 @@ struct LibInterp : Interp {
     bool loaded = false;
 };
 
-struct Case {
-    const char* program;
-    const char* expected;  // write form of the value, or the error output
-};
+using scheme_test::Case;
 
 void run_table(const std::vector<Case>& cases) {
     for (const Case& c : cases) {

@@ -1,25 +1,11 @@
 #include <gtest/gtest.h>
 
-#include "tests/scheme/support/test_host.h"
+#include "tests/scheme/support/case_table.h"
 
 using scheme_test::Interp;
+using scheme_test::run_table;
 
 namespace {
-
-struct Case {
-    const char* program;
-    const char* expected;  // write form of the value, or the error output
-};
-
-void run_table(const std::vector<Case>& cases) {
-    for (const Case& c : cases) {
-        Interp in;
-        EXPECT_EQ(in.run(c.program), c.expected) << c.program;
-        Interp stressed;
-        stressed.ctx->threshold = 0;
-        EXPECT_EQ(stressed.run(c.program), c.expected) << "collecting at every allocation: " << c.program;
-    }
-}
 
 TEST(Regexp, MakingAndMatching) {
     run_table({
