@@ -260,8 +260,9 @@ bool op_sys_strftime(scheme_context* ctx) {
     std::wstring wfmt = to_wide(fmt->text, static_cast<std::size_t>(fmt->length));
     wchar_t buf[1024];
     std::size_t units = wfmt.empty() ? 0 : std::wcsftime(buf, 1024, wfmt.c_str(), &tm);
-    // 0 for a non-empty format: the text did not fit, or the formatter refused
-    if (units == 0 && !wfmt.empty()) return scheme_raise(ctx, u"sys-strftime: cannot format:", a[0]);
+    // 0 for a non-empty format: the text did not fit, or the formatter refused.
+    // Some C libraries hand back a cut text that fills the buffer instead.
+    if ((units == 0 && !wfmt.empty()) || units >= 1023) return scheme_raise(ctx, u"sys-strftime: cannot format:", a[0]);
     std::u16string text = from_wide(buf, units);
     return scheme_return(ctx, mk_string_n(ctx, text.data(), text.size()));
 }
