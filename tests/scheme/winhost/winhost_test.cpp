@@ -88,11 +88,12 @@ TEST(WinHost, Clipboard) {
     const char16_t text[] = u"clip\u3042";
     ASSERT_TRUE(put_clipboard(CF_UNICODETEXT, text, sizeof(text)));
     EXPECT_EQ(in.run("(win-get-clipboard-text)"), "\"clip\xE3\x81\x82\"");
-    // a block without its NUL ends at the block's size
+    // a block without its NUL ends at the block's size (a system that puts
+    // the NUL into the block's last unit itself leaves "ab")
     const char16_t unterminated[] = {u'a', u'b', u'c'};
     ASSERT_TRUE(put_clipboard(CF_UNICODETEXT, unterminated, sizeof(unterminated)));
     std::string r = in.run("(win-get-clipboard-text)");
-    EXPECT_EQ(r.substr(0, 4), "\"abc") << r;
+    EXPECT_TRUE(r == "\"ab\"" || r == "\"abc\"") << r;
     // only data of another kind: the empty string
     UINT other = RegisterClipboardFormatW(L"wendrel test data");
     ASSERT_TRUE(put_clipboard(other, "xyz", 3));
