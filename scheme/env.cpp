@@ -165,6 +165,8 @@ scheme_cell* intern(scheme_context* ctx, const char16_t* name) {
     auto* s = static_cast<scheme_symbol_payload*>(
         scheme_payload_alloc(ctx, offsetof(scheme_symbol_payload, text) + (n + 1) * sizeof(char16_t)));
     s->gensym = 0;
+    s->global_entry = nullptr;
+    s->global_deletions = 0;
     std::memcpy(s->text, name, (n + 1) * sizeof(char16_t));
     s->name = s->text;
     scheme_hash_entry* e = TableLookup(t, h, s->text, TABLE_INSERT);
@@ -177,6 +179,27 @@ scheme_cell* intern(scheme_context* ctx, const char16_t* name) {
     return c;
 }
 
+namespace {
+
+// Entries of a table never move, so the global frame's entry of a symbol is
+// kept in the symbol until a deletion from that table makes it doubtful.
+void cache_global(scheme_context* ctx, scheme_cell* frame, scheme_cell* symbol, scheme_hash_table* t,
+                  scheme_hash_entry* e) {
+    if (frame != ctx->global_frame->car || !scheme_is(symbol, SCHEME_SYMBOL)) return;
+    auto* s = static_cast<scheme_symbol_payload*>(symbol->payload);
+    s->global_entry = e;
+    s->global_deletions = t->deletions;
+}
+
+scheme_hash_entry* cached_global(scheme_context* ctx, scheme_cell* frame, scheme_cell* symbol,
+                                 scheme_hash_table* t) {
+    if (frame != ctx->global_frame->car || !scheme_is(symbol, SCHEME_SYMBOL)) return nullptr;
+    auto* s = static_cast<scheme_symbol_payload*>(symbol->payload);
+    return s->global_deletions == t->deletions ? s->global_entry : nullptr;
+}
+
+}  // namespace
+
 void scheme_define(scheme_context* ctx, scheme_cell* symbol, scheme_cell* value) {
     scheme_cell* frame = ctx->envir->car;
     if (scheme_is(frame, SCHEME_HASH)) {
@@ -184,6 +207,7 @@ void scheme_define(scheme_context* ctx, scheme_cell* symbol, scheme_cell* value)
         scheme_hash_entry* e = TableLookup(t, scheme_hash_key(SCHEME_HASH_PTR, symbol), symbol, TABLE_INSERT);
         if (!e) scheme_fatal_error(ctx, "no memory");
         e->value = value;
+        cache_global(ctx, frame, symbol, t, e);
         return;
     }
     scheme_cell* binding = cons(ctx, symbol, value);
@@ -193,7 +217,11 @@ void scheme_define(scheme_context* ctx, scheme_cell* symbol, scheme_cell* value)
 scheme_cell** scheme_lookup_frame(scheme_context* ctx, scheme_cell* symbol, scheme_cell* frame) {
     if (scheme_is(frame, SCHEME_HASH)) {
         scheme_hash_table* t = static_cast<scheme_hash_payload*>(frame->payload)->table;
-        scheme_hash_entry* e = TableLookup(t, scheme_hash_key(SCHEME_HASH_PTR, symbol), symbol, TABLE_FIND);
+        scheme_hash_entry* e = cached_global(ctx, frame, symbol, t);
+        if (!e) {
+            e = TableLookup(t, scheme_hash_key(SCHEME_HASH_PTR, symbol), symbol, TABLE_FIND);
+            if (e) cache_global(ctx, frame, symbol, t, e);
+        }
         return e ? reinterpret_cast<scheme_cell**>(&e->value) : nullptr;
     }
     for (scheme_cell* p = frame; scheme_is(p, SCHEME_PAIR); p = p->cdr)

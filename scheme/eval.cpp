@@ -967,7 +967,6 @@ bool op_gc(scheme_context* ctx) {
 bool op_debug_info(scheme_context* ctx) { return scheme_return(ctx, ctx->protected_list); }
 bool op_nop(scheme_context* ctx) { return scheme_return(ctx, ctx->value); }
 
-bool op_eof_object(scheme_context* ctx) { return scheme_return(ctx, mk_eof(ctx)); }
 
 // --- host procedures ------------------------------------------------------------------
 
@@ -1217,5 +1216,4 @@ void scheme_register_eval_ops() {
         {OP_NOP, op_nop},
     };
     for (const auto& r : rows) scheme_set_op(r.op, r.h);
-    (void)op_eof_object;
 }

@@ -132,6 +132,7 @@ scheme_hash_entry* TableLookup(scheme_hash_table* t, uint32_t hash, const void* 
                 if (it->next == e) it->next = e->next;
             *link = e->next;
             t->count--;
+            t->deletions++;
             e->next = t->free_entries;
             t->free_entries = e;
         }

@@ -57,6 +57,7 @@ struct scheme_hash_table {
     scheme_hash_compare_fn compare;
     scheme_cell* owner;
     scheme_hash_iter* iterators;
+    uint32_t deletions;  // entries deleted so far (invalidates cached entry pointers)
 };
 
 enum scheme_hash_kind : int32_t {

@@ -21,13 +21,6 @@ struct scheme_type_row {
 extern scheme_type_row scheme_type_table[32];
 
 inline bool scheme_is_atom(const scheme_cell* c) { return (c->flags & SCHEME_ATOM) != 0; }
-inline scheme_cell* scheme_new_atom(scheme_context* ctx, int type) {
-    scheme_cell* c = get_cell(ctx, ctx->NIL, ctx->NIL);
-    c->flags = static_cast<uint16_t>(SCHEME_ATOM | type);
-    c->payload = nullptr;
-    c->cdr = ctx->NIL;
-    return c;
-}
 
 // Payload allocation that reports failure instead of raising the fatal error
 // (the hash table's allocator callbacks).

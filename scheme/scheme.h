@@ -62,9 +62,15 @@ struct scheme_string_payload {
     char16_t text[1];
 };
 
+struct scheme_hash_entry;
+
 struct scheme_symbol_payload {
     int32_t gensym;
     const char16_t* name;
+    // The symbol's entry in the global frame, valid while the table's
+    // deletion count still equals global_deletions.
+    scheme_hash_entry* global_entry;
+    uint32_t global_deletions;
     char16_t text[1];
 };
 

@@ -307,3 +307,21 @@ TEST(HashTable, AnIteratorOutlivingItsTableSeesNoMoreEntries) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(HashTable, GlobalLookupsSeeDeletionsFromTheGlobalFrame) {
+    Interp in;
+    scheme_context* ctx = in.ctx;
+    EXPECT_EQ(in.run("(define g 1) g"), "1");  // g's entry is now remembered in the symbol
+    scheme_cell* g = intern(ctx, u"g");
+    scheme_hash_table* t = table_of(ctx->global_frame->car);
+    ASSERT_NE(TableLookup(t, scheme_hash_key(SCHEME_HASH_PTR, g), g, TABLE_DELETE), nullptr);
+    EXPECT_EQ(in.run("g"), "Error: unbounded variable g \n");
+    // the freed entry goes to the next key inserted; g must not see it
+    EXPECT_EQ(in.run("(define h 2) h"), "2");
+    EXPECT_EQ(in.run("g"), "Error: unbounded variable g \n");
+    EXPECT_EQ(in.run("(define g 3) (list g h)"), "(3 2)");
+}
+
+}  // namespace
