@@ -240,18 +240,19 @@ scheme_cell* scheme_eval_string(scheme_context* ctx, const char16_t* source) {
 
 int scheme_load_file(scheme_context* ctx, const char16_t* path) {
     return trapped(ctx, 1, [&] {
-        scheme_cell* port = scheme_open_input_file(ctx, path);
-        if (!port) {
-            const char* prefix = "fatal error: file cannot open ";
+        // a failure leaves "<prefix><path>" in the error text for the host
+        auto fail = [&](const char* prefix) {
             std::size_t n = 0;
             for (const char* p = prefix; *p; ++p) ctx->error_text[n++] = static_cast<unsigned char>(*p);
             for (const char16_t* p = path; *p && n + 1 < SCHEME_ERROR_TEXT; ++p) ctx->error_text[n++] = *p;
             ctx->error_text[n] = 0;
             return 1;
-        }
+        };
+        scheme_cell* port = scheme_open_input_file(ctx, path);
+        if (!port) return fail("fatal error: file cannot open ");
         bool ok = run_port(ctx, port);
         scheme_port_close(ctx, port);
-        return ok ? 0 : 1;
+        return ok ? 0 : fail("load stopped by an error: ");
     });
 }
 

@@ -161,6 +161,7 @@ TEST(Embedding, LoadFileReportsFailure) {
     EXPECT_EQ(scheme_load_file(in.ctx, u"ok.scm"), 0);
     EXPECT_EQ(scheme_load_file(in.ctx, u"bad.scm"), 1);
     EXPECT_EQ(u8(in.host.err), "Error: car: pair required: () \n");
+    EXPECT_EQ(u8(in.ctx->error_text), "load stopped by an error: bad.scm");
     EXPECT_EQ(in.run("(list a b (symbol-bound? 'c))"), "(1 1 #f)");
     EXPECT_EQ(scheme_load_file(in.ctx, u"none.scm"), 1);
     EXPECT_EQ(u8(in.ctx->error_text), "fatal error: file cannot open none.scm");
