@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "textengine/regex/regex.h"
+#include "tools/wdev/wdev_regex_text.h"
 
 #if __has_include(<oniguruma.h>)
 #include <oniguruma.h>
@@ -35,26 +36,6 @@
 namespace {
 
 using Clock = std::chrono::steady_clock;
-
-std::u16string utf8_to_u16(const std::string& s) {
-    std::u16string out;
-    out.reserve(s.size());
-    for (size_t i = 0; i < s.size();) {
-        unsigned char b = static_cast<unsigned char>(s[i]);
-        char32_t c;
-        int extra = b < 0x80 ? 0 : (b & 0xE0) == 0xC0 ? 1 : (b & 0xF0) == 0xE0 ? 2 : 3;
-        c = extra == 0 ? b : extra == 1 ? (b & 0x1F) : extra == 2 ? (b & 0x0F) : (b & 0x07);
-        for (int k = 1; k <= extra && i + size_t(k) < s.size(); ++k) c = (c << 6) | (s[i + size_t(k)] & 0x3F);
-        i += size_t(extra) + 1;
-        if (c >= 0x10000) {
-            out += char16_t(0xD800 + ((c - 0x10000) >> 10));
-            out += char16_t(0xDC00 + ((c - 0x10000) & 0x3FF));
-        } else {
-            out += char16_t(c);
-        }
-    }
-    return out;
-}
 
 std::u16string load_text(int argc, char** argv) {
     std::string bytes;
@@ -77,7 +58,7 @@ std::u16string load_text(int argc, char** argv) {
     size_t n;
     while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) bytes.append(buf, n);
     pclose(p);
-    return utf8_to_u16(bytes);
+    return wdev::utf8_to_u16(bytes);
 }
 
 std::vector<std::u16string> split_lines(const std::u16string& t) {
@@ -120,8 +101,20 @@ struct Engine {
     double text_fraction = 1.0;  // std::regex runs on a prefix
 };
 
+using FindFn = std::function<int(const std::u16string&, size_t, size_t*, size_t*)>;
+
+long count_all(const std::u16string& t, const FindFn& find) {
+    long n = 0;
+    size_t from = 0, s, e;
+    while (from <= t.size() && find(t, from, &s, &e)) {
+        ++n;
+        from = e > s ? e : s + 1;
+    }
+    return n;
+}
+
 long count_lines_backward(const std::vector<std::u16string>& lines,
-                          const std::function<int(const std::u16string&, size_t, size_t*, size_t*)>& find) {
+                          const FindFn& find) {
     long found = 0;
     for (size_t l = lines.size(); l-- > 0;) {
         size_t from = 0, s, e;
@@ -221,15 +214,7 @@ Engine onig_engine(OnigApi* api) {
         *e = size_t(region->end[0]) / 2;
         return 1;
     };
-    e.count = [find](const std::u16string& t) {
-        long n = 0;
-        size_t from = 0, s, en;
-        while (from <= t.size() && find(t, from, &s, &en)) {
-            ++n;
-            from = en > s ? en : s + 1;
-        }
-        return n;
-    };
+    e.count = [find](const std::u16string& t) { return count_all(t, find); };
     e.backward = [find](const std::vector<std::u16string>& lines) { return count_lines_backward(lines, find); };
     e.release = [] {
         a->region_free(region, 1);
@@ -290,15 +275,7 @@ Engine pcre2_engine(Pcre2Api* api, bool use_jit) {
         *e = ov[1];
         return 1;
     };
-    e.count = [find](const std::u16string& t) {
-        long n = 0;
-        size_t from = 0, s, en;
-        while (from <= t.size() && find(t, from, &s, &en)) {
-            ++n;
-            from = en > s ? en : s + 1;
-        }
-        return n;
-    };
+    e.count = [find](const std::u16string& t) { return count_all(t, find); };
     e.backward = [find](const std::vector<std::u16string>& lines) { return count_lines_backward(lines, find); };
     e.release = [st] {
         st->a->md_free(st->md);

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <new>
 
+#include "scheme/library.h"
 #include "scheme/ops.h"
 #include "textengine/mpool.h"
 
@@ -73,6 +74,11 @@ void register_ops() {
     scheme_register_reader_ops();
     scheme_register_eval_ops();
     scheme_register_builtin_ops();
+    scheme_register_core_library_ops();
+    scheme_register_port_ops();
+    scheme_register_hash_ops();
+    scheme_register_regexp_ops();
+    scheme_register_class_ops();
     done = true;
 }
 
@@ -112,6 +118,7 @@ void build(scheme_context* ctx) {
     ctx->sym_quasiquote_vec = intern(ctx, u"_quasiquote-vec");
     ctx->sym_optional = intern(ctx, u":optional");
     ctx->sym_arrow = intern(ctx, u"=>");
+    scheme_init_classes(ctx);
 }
 
 void free_all(scheme_context* ctx) {
@@ -151,6 +158,7 @@ scheme_context* scheme_create(const scheme_host* host) {
     ctx->args = ctx->envir = ctx->code = ctx->oblist = ctx->global_frame = nil;
     ctx->protected_list = ctx->inport = ctx->outport = ctx->errport = ctx->strport = ctx->saved_outport = nil;
     ctx->value = ctx->values = nil;
+    ctx->sys_tm_class = ctx->sys_stat_class = nil;
     ctx->threshold = 0x800000;
     ctx->gensym_counter = 1;
     ctx->cancel_vk = 3;
@@ -171,6 +179,12 @@ void scheme_destroy(scheme_context* ctx) {
 
 int scheme_register_function(scheme_context* ctx, const char16_t* name, scheme_callback_fn fn, int min_args,
                              int max_args, const char16_t* letters) {
+    // the call passes at most 32 arguments in a fixed array, and the letters
+    // must fit their 32-unit field whole: anything else is refused, not cut
+    std::size_t letter_count = letters ? scheme_u16len(letters) : 0;
+    if (!name || !fn || min_args < 0 || max_args < min_args || max_args > 32 ||
+        letter_count >= sizeof(scheme_callback_function::letters) / sizeof(char16_t))
+        return 1;
     return trapped(ctx, 1, [&] {
         scheme_cell* sym = intern(ctx, name);
         std::size_t n = scheme_u16len(name);
@@ -181,7 +195,7 @@ int scheme_register_function(scheme_context* ctx, const char16_t* name, scheme_c
         cb->min_args = min_args;
         cb->max_args = max_args > 32 ? 32 : max_args;  // the argument array holds 32
         std::size_t i = 0;
-        for (; letters && letters[i] && i < 31; ++i) cb->letters[i] = letters[i];
+        for (; i < letter_count; ++i) cb->letters[i] = letters[i];
         cb->letters[i] = 0;
         std::memcpy(cb->name, name, (n + 1) * sizeof(char16_t));
         c->payload = cb;
@@ -200,15 +214,17 @@ scheme_cell* scheme_run(scheme_context* ctx, int op) {
 
 namespace {
 
-// Reads and evaluates everything from the port as one run.
-void run_port(scheme_context* ctx, scheme_cell* port) {
+// Reads and evaluates everything from the port as one run; false when the
+// program reported an error.
+bool run_port(scheme_context* ctx, scheme_cell* port) {
     scheme_cell* saved_in = ctx->inport;
     scheme_root r1(ctx, saved_in);
     scheme_root r2(ctx, port);
     ctx->args = cons(ctx, port, ctx->NIL);
-    scheme_run_nested(ctx, OP_READ_EVAL);
+    bool ok = scheme_run_nested(ctx, OP_READ_EVAL);
     ctx->args = ctx->NIL;
     ctx->inport = saved_in;
+    return ok;
 }
 
 }  // namespace
@@ -216,26 +232,27 @@ void run_port(scheme_context* ctx, scheme_cell* port) {
 scheme_cell* scheme_eval_string(scheme_context* ctx, const char16_t* source) {
     return trapped(ctx, ctx->F, [&] {
         scheme_cell* port = mk_string_input_port(ctx, source);
-        run_port(ctx, port);
+        bool ok = run_port(ctx, port);
         scheme_port(port)->flags |= SCHEME_PORT_CLOSED;
-        return ctx->value;
+        return ok ? ctx->value : ctx->F;
     });
 }
 
 int scheme_load_file(scheme_context* ctx, const char16_t* path) {
     return trapped(ctx, 1, [&] {
-        scheme_cell* port = scheme_open_input_file(ctx, path);
-        if (!port) {
-            const char* prefix = "fatal error: file cannot open ";
+        // a failure leaves "<prefix><path>" in the error text for the host
+        auto fail = [&](const char* prefix) {
             std::size_t n = 0;
             for (const char* p = prefix; *p; ++p) ctx->error_text[n++] = static_cast<unsigned char>(*p);
             for (const char16_t* p = path; *p && n + 1 < SCHEME_ERROR_TEXT; ++p) ctx->error_text[n++] = *p;
             ctx->error_text[n] = 0;
             return 1;
-        }
-        run_port(ctx, port);
+        };
+        scheme_cell* port = scheme_open_input_file(ctx, path);
+        if (!port) return fail("fatal error: file cannot open ");
+        bool ok = run_port(ctx, port);
         scheme_port_close(ctx, port);
-        return 0;
+        return ok ? 0 : fail("load stopped by an error: ");
     });
 }
 
@@ -285,15 +302,28 @@ int scheme_unprotect(scheme_context* ctx, scheme_cell* obj) {
     return 0;
 }
 
+namespace {
+
+// A maker's failure is remembered so that a host procedure that made the
+// value raises the error in the running program (see op_call_host).
+template <typename F>
+scheme_cell* make_value(scheme_context* ctx, F&& make) {
+    scheme_cell* c = trapped(ctx, static_cast<scheme_cell*>(nullptr), make);
+    if (!c) ctx->maker_failed = 1;
+    return c;
+}
+
+}  // namespace
+
 scheme_cell* scheme_mk_string(scheme_context* ctx, const char16_t* text) {
-    return trapped(ctx, static_cast<scheme_cell*>(nullptr), [&] { return mk_string(ctx, text); });
+    return make_value(ctx, [&] { return mk_string(ctx, text); });
 }
 scheme_cell* scheme_mk_integer(scheme_context* ctx, int32_t value) {
-    return trapped(ctx, static_cast<scheme_cell*>(nullptr), [&] { return mk_integer(ctx, value); });
+    return make_value(ctx, [&] { return mk_integer(ctx, value); });
 }
 scheme_cell* scheme_mk_char(scheme_context* ctx, uint32_t cp) {
-    return trapped(ctx, static_cast<scheme_cell*>(nullptr), [&] { return mk_char(ctx, cp); });
+    return make_value(ctx, [&] { return mk_char(ctx, cp); });
 }
 scheme_cell* scheme_mk_eof(scheme_context* ctx) {
-    return trapped(ctx, static_cast<scheme_cell*>(nullptr), [&] { return mk_eof(ctx); });
+    return make_value(ctx, [&] { return mk_eof(ctx); });
 }

@@ -174,7 +174,7 @@ scheme_cell* sweep_take(scheme_context* ctx, bool take) {
 void mark_roots(scheme_context* ctx, scheme_cell* a, scheme_cell* b) {
     scheme_cell* roots[] = {ctx->oblist, ctx->global_frame, ctx->protected_list, ctx->args, ctx->envir,
                             ctx->code, ctx->value, ctx->values, ctx->inport, ctx->outport, ctx->errport,
-                            ctx->strport, ctx->saved_outport};
+                            ctx->strport, ctx->saved_outport, ctx->sys_tm_class, ctx->sys_stat_class};
     for (scheme_cell* r : roots) {
         mark_walk(ctx, r);
         drain(ctx);

@@ -983,10 +983,18 @@ bool op_call_host(scheme_context* ctx) {
     // an evaluation it starts (a nested entry) belongs to that entry alone.
     ctx->host_raised = 0;
     int depth = ctx->dump_count;
+    int32_t maker_failed = ctx->maker_failed;
+    ctx->maker_failed = 0;
     scheme_cell* result = cb->fn(ctx, argv, count);
+    bool failed = ctx->maker_failed != 0;
+    ctx->maker_failed = maker_failed;
     if (ctx->host_raised) {
         ctx->host_raised = 0;
         return scheme_error_stop(ctx);
+    }
+    if (failed) {
+        if (ctx->dump_count > depth) ctx->dump_count = depth;
+        return scheme_raise_error_text(ctx);
     }
     if (ctx->dump_count != depth) ctx->dump_count = depth < ctx->dump_count ? depth : ctx->dump_count;
     return scheme_return(ctx, result ? result : ctx->UNDEF);
@@ -1132,7 +1140,11 @@ bool scheme_run_nested(scheme_context* ctx, int op, bool exit_frame) {
     }
     // frames left by `exit` die with their run
     if (ctx->dump_count > ctx->run_base) ctx->dump_count = ctx->run_base;
-    return !ctx->error_raised;
+    // An error of this run is this run's: the run that called it learns of it
+    // from the result and decides for itself (load passes it on).
+    bool ok = !ctx->error_raised;
+    ctx->error_raised = 0;
+    return ok;
 }
 
 void scheme_register_eval_ops() {

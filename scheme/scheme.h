@@ -148,6 +148,15 @@ struct scheme_host {
     void* std_in = nullptr;
     void* std_out = nullptr;
     void* std_err = nullptr;
+    // File status by UTF-16 path (times in seconds since 1970); false when it fails.
+    bool (*file_stat)(void* user, const char16_t* path, int64_t* size, int64_t* atime, int64_t* mtime,
+                      int64_t* ctime) = nullptr;
+    // Starts the command line without waiting for it; false when it does not start.
+    bool (*exec)(void* user, const char16_t* command_line) = nullptr;
+    // The clipboard's Unicode text, copied into memory from malloc that the
+    // interpreter frees (null with *units 0 when there is none). The host
+    // closes the clipboard before it returns.
+    char16_t* (*clipboard_text)(void* user, std::size_t* units) = nullptr;
 };
 
 // Thrown by scheme_fatal_error; every entry of the embedding interface catches it.
@@ -244,9 +253,24 @@ struct scheme_context {
     // Cells held by C++ code across allocations (see scheme_root).
     struct scheme_root* temp_roots;
     scheme_cell* mark_work;  // containers whose children are still to be marked
+
+    // A value maker ran out of memory inside a host procedure: the procedure's
+    // call raises the error instead of letting a null cell in.
+    int32_t maker_failed;
+
+    // The built-in classes (<sys-tm>, <sys-stat>), held here so that the
+    // procedures that make and read their objects never depend on what the
+    // global names are bound to now.
+    scheme_cell* sys_tm_class;
+    scheme_cell* sys_stat_class;
 };
 
-// Keeps a C++ local cell alive across allocations for its scope.
+// Keeps a C++ local cell alive across allocations for its scope. (The root
+// is unlinked by its destructor; GCC cannot see that through inlining.)
+#if defined(__GNUC__) && !defined(__clang__) && __GNUC__ >= 12
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdangling-pointer"
+#endif
 struct scheme_root {
     scheme_context* ctx;
     scheme_cell** slot;
@@ -256,6 +280,9 @@ struct scheme_root {
     scheme_root(const scheme_root&) = delete;
     scheme_root& operator=(const scheme_root&) = delete;
 };
+#if defined(__GNUC__) && !defined(__clang__) && __GNUC__ >= 12
+#pragma GCC diagnostic pop
+#endif
 
 // --- cells and memory -------------------------------------------------------
 [[noreturn]] void scheme_fatal_error(scheme_context* ctx, const char* text);
@@ -326,3 +353,26 @@ scheme_cell* scheme_mk_integer(scheme_context* ctx, int32_t value);
 scheme_cell* scheme_mk_char(scheme_context* ctx, uint32_t cp);
 scheme_cell* scheme_mk_eof(scheme_context* ctx);
 scheme_cell* scheme_run(scheme_context* ctx, int op);
+
+// Builds a proper list front to back for a host procedure or a builtin; the
+// list under construction is a collector root for the builder's lifetime, so
+// a collection while it grows never frees it.
+struct scheme_list_builder {
+    scheme_context* ctx;
+    scheme_cell* head;
+    scheme_cell* tail = nullptr;
+    scheme_root root;
+    explicit scheme_list_builder(scheme_context* c) : ctx(c), head(c->NIL), root(c, head) {}
+    void add(scheme_cell* v) {
+        scheme_cell* cell = cons(ctx, v, ctx->NIL);
+        if (tail) tail->cdr = cell;
+        else head = cell;
+        tail = cell;
+    }
+    // Ends the list with the given tail (improper lists).
+    scheme_cell* finish(scheme_cell* rest) {
+        if (tail) tail->cdr = rest;
+        else head = rest;
+        return head;
+    }
+};

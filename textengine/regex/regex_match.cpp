@@ -11,7 +11,9 @@
 namespace {
 
 inline void copy_frame(RegexFrame* dst, const RegexFrame* src, int groups) {
-    std::memcpy(static_cast<void*>(dst), src, offsetof(RegexFrame, groups) + sizeof(RegexGroupSlot) * size_t(groups));
+    // The fixed part by a constant size (inlined), then the used slots.
+    std::memcpy(static_cast<void*>(dst), src, offsetof(RegexFrame, groups));
+    if (groups > 0) std::memcpy(dst->groups, src->groups, sizeof(RegexGroupSlot) * size_t(groups));
 }
 
 // Copies the top frame to a new top. False when the stack is exhausted.
@@ -22,12 +24,13 @@ bool push(CompiledRegex* re) {
         if (cap > REGEX_MAX_FRAMES) cap = REGEX_MAX_FRAMES;
         auto* bigger = new (std::nothrow) RegexFrame[size_t(cap)];
         if (!bigger) return false;
-        for (int i = 0; i <= re->frame_top; ++i) copy_frame(&bigger[i], &re->frames[i], REGEX_MAX_GROUPS);
+        for (int i = 0; i <= re->frame_top; ++i) copy_frame(&bigger[i], &re->frames[i], re->prog.group_count);
         delete[] re->frames;
         re->frames = bigger;
         re->frame_capacity = cap;
     }
-    copy_frame(&re->frames[re->frame_top + 1], &re->frames[re->frame_top], REGEX_MAX_GROUPS);
+    // Slots past the group count are never read: a push copies only the used ones.
+    copy_frame(&re->frames[re->frame_top + 1], &re->frames[re->frame_top], re->prog.group_count);
     ++re->frame_top;
     re->frames[re->frame_top].type = FRAME_RUN;
     return true;
@@ -609,8 +612,10 @@ int regex_match_internal(CompiledRegex* re, const RegexTextOps* ops, RegexPos po
         re->last_closed = -1;
         return 1;
     }
-    re->frame_top = 0;
-    RegexFrame* f = &re->frames[0];
+    // Frame 0 is the base the machine fails back to; frame 1 runs.
+    re->frames[0].type = FRAME_RUN;
+    re->frame_top = 1;
+    RegexFrame* f = &re->frames[1];
     f->node = re->prog.root;
     f->type = FRAME_RUN;
     f->way = 0;
@@ -623,15 +628,15 @@ int regex_match_internal(CompiledRegex* re, const RegexTextOps* ops, RegexPos po
     f->rec_caller = -1;
     f->star_pos = pos;
     f->star_count = 0;
-    for (auto& g : f->groups) g = {-1, -1, -1, -1, -1};
-    if (!push(re)) return REGEX_ERR_STACK;
+    for (int g = 0; g < re->prog.group_count; ++g) f->groups[g] = {-1, -1, -1, -1, -1};
     re->budget_left = re->budget;
     re->sub_depth = 0;
     Machine m{re, ops};
     int r = m.run(0, false);
     if (r == 1) {
         const RegexFrame* fin = &re->frames[re->frame_top];
-        std::memcpy(re->last_groups, fin->groups, sizeof re->last_groups);
+        for (int g = 0; g < REGEX_MAX_GROUPS; ++g)
+            re->last_groups[g] = g < re->prog.group_count ? fin->groups[g] : RegexGroupSlot{-1, -1, -1, -1, -1};
         re->last_closed = fin->last_closed;
         re->match_start = fin->start;
         *end = fin->pos;

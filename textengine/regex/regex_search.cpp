@@ -282,6 +282,19 @@ int regex_strategy_word_boundary(CompiledRegex* re, const RegexTextOps* ops, Reg
     });
 }
 
+namespace {
+
+// Skips units outside the first set.
+struct SetScan {
+    const RegexFirstSet* fs;
+    const char16_t* operator()(const char16_t* q, const char16_t* e) const {
+        while (q < e && !fs->test(*q)) ++q;
+        return q;
+    }
+};
+
+}  // namespace
+
 int regex_strategy_first_char(CompiledRegex* re, const RegexTextOps* ops, RegexPos* pos, RegexPos* end,
                               RegexPos limit) {
     const int32_t v = re->strategy_char;
@@ -296,26 +309,15 @@ int regex_strategy_first_char(CompiledRegex* re, const RegexTextOps* ops, RegexP
             },
             [v](int32_t c) { return c == v; });
     }
-    const RegexFirstSet* fs = re->first_set;
-    return scan_search(
-        re, ops, pos, end, limit,
-        [fs](const char16_t* q, const char16_t* e) {
-            while (q < e && !fs->test(*q)) ++q;
-            return q;
-        },
-        [v, fold](int32_t c) { return regex_fold(c, fold) == v; });
+    return scan_search(re, ops, pos, end, limit, SetScan{re->first_set},
+                       [v, fold](int32_t c) { return regex_fold(c, fold) == v; });
 }
 
 int regex_strategy_first_set(CompiledRegex* re, const RegexTextOps* ops, RegexPos* pos, RegexPos* end,
                              RegexPos limit) {
     const RegexFirstSet* fs = re->first_set;
-    return scan_search(
-        re, ops, pos, end, limit,
-        [fs](const char16_t* q, const char16_t* e) {
-            while (q < e && !fs->test(*q)) ++q;
-            return q;
-        },
-        [fs](int32_t c) { return fs->test(char16_t(c > 0xFFFF ? 0xD800 + ((c - 0x10000) >> 10) : c)); });
+    return scan_search(re, ops, pos, end, limit, SetScan{fs},
+                       [fs](int32_t c) { return fs->test(char16_t(c > 0xFFFF ? 0xD800 + ((c - 0x10000) >> 10) : c)); });
 }
 
 int regex_strategy_line_start(CompiledRegex* re, const RegexTextOps* ops, RegexPos* pos, RegexPos* end,

@@ -5,6 +5,13 @@
 #include <cstdio>
 #include <string>
 
+// With the text file codec in the tree, files are read with its encoding
+// detection (Shift_JIS, EUC-JP, JIS, UTF-8, UTF-16).
+#if __has_include("textengine/kanjitextfile.h")
+#include "textengine/kanjitextfile.h"
+#define WDEV_HAVE_KANJI_TEXT_FILE 1
+#endif
+
 namespace wdev {
 
 inline std::u16string utf8_to_u16(const std::string& s, bool* ok = nullptr) {
@@ -72,6 +79,15 @@ inline std::string u16_to_utf8(const std::u16string& s) { return u16_to_utf8(s.d
 // else UTF-16 when every other byte is zero, else UTF-8. False when the
 // file cannot be read.
 inline bool read_text_file(const std::string& path, std::u16string* text) {
+#ifdef WDEV_HAVE_KANJI_TEXT_FILE
+    CKanjiTextFile file;
+    std::u16string wide = utf8_to_u16(path);
+    if (!file.Open(wide.c_str(), "r")) return false;
+    text->clear();
+    size_t n = 0;
+    while (const char16_t* chunk = file.ReadChunk(&n)) text->append(chunk, n);
+    return !file.Failed();
+#else
     std::FILE* f = std::fopen(path.c_str(), "rb");
     if (!f) return false;
     std::string bytes;
@@ -105,6 +121,7 @@ inline bool read_text_file(const std::string& path, std::u16string* text) {
             *text = utf8_to_u16(bytes);
     }
     return true;
+#endif
 }
 
 }  // namespace wdev

@@ -63,7 +63,8 @@ TEST(Reader, Atoms) {
         {"(_quasiquote-vec (1 2))", "`#(1 2)"},
         {"(quote-vector (1 2))", "'#(1 2)"},
         {"a\"b", "a\"b"},
-        {"#/a\\/b/i", "Error: invalid regexp pattern \n"},
+        {"#/a\\/b/i", "#/a\\/b/i"},
+        {"#/(/", "Error: invalid regexp pattern \n"},
     };
     for (const auto& [text, expected] : cases) EXPECT_EQ(read_back(in, text), expected) << text;
     Interp stressed;

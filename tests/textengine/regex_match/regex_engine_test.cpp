@@ -308,3 +308,54 @@ TEST(RegexLines, SearchOpsAndTemplatesThroughAHost) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(RegexHostAnchors, HooksDecideAndMissingHooksFail) {
+    RegexLinesHost host = RegexLinesHost::from_text(u"abab\ncd");
+    RegexTextOps ops = host.ops();
+    RegexPtr start = compile("\\=A.");
+    RegexPtr end = compile(".\\=z");
+    RegexPtr line_start = compile("\\=^.");
+    RegexPtr line_end = compile(".\\=$");
+    // Without hooks an anchor never holds.
+    EXPECT_EQ(regex_search_ops(start.get(), &ops), 0);
+    // A selection from (0, 2) to (1, 1).
+    ops.anchor[0] = [](void*, RegexPos p) { return int(p.line == 0 && p.col == 2); };
+    ops.anchor[1] = [](void*, RegexPos p) { return int(p.line == 1 && p.col == 1); };
+    ops.anchor[2] = [](void*, RegexPos p) { return int((p.line == 0 && p.col == 2) || (p.line == 1 && p.col == 0)); };
+    ops.anchor[3] = [](void*, RegexPos p) { return int((p.line == 0 && p.col == 4) || (p.line == 1 && p.col == 1)); };
+    ASSERT_EQ(regex_search_ops(start.get(), &ops), 1);
+    EXPECT_EQ(start.get()->match_start.col, 2);
+    ASSERT_EQ(regex_search_ops(end.get(), &ops), 1);
+    EXPECT_EQ(end.get()->match_start.line, 1);
+    EXPECT_EQ(end.get()->match_start.col, 0);
+    ASSERT_EQ(regex_search_ops(line_start.get(), &ops), 1);
+    EXPECT_EQ(line_start.get()->match_start.col, 2);
+    ASSERT_EQ(regex_search_ops(line_end.get(), &ops), 1);
+    EXPECT_EQ(line_end.get()->match_start.col, 3);
+}
+
+TEST(RegexRecursion, ConditionsSeeTheRecursion) {
+    const struct {
+        const char* pattern;
+        const char* subject;
+        const char* match;
+    } cases[] = {
+        {"(?(R)a|b(?R))", "ba", "ba"},
+        {"(x(?(R1)y|(?1)))", "xxy", "xxy"},
+        {"(?<p>\\((?:[^()]|(?&p))*\\))", "((a)(b))", "((a)(b))"},
+        {"(?<q>a)(?(<q>)b|c)", "ab", "ab"},
+        {"(?<q>a)?\\k<q>", "aa", "aa"},
+    };
+    for (const auto& c : cases) {
+        RegexPtr re = compile(c.pattern);
+        ASSERT_TRUE(re) << c.pattern;
+        std::u16string s = u16(c.subject);
+        int col = -1, len = 0;
+        ASSERT_EQ(regex_search_string(re.get(), s.c_str(), 0, &col, &len), 1) << c.pattern;
+        EXPECT_EQ(u8(s.substr(size_t(col), size_t(len))), c.match) << c.pattern;
+    }
+}
+
+}  // namespace
