@@ -1,20 +1,23 @@
 #!/usr/bin/env python3
 """Writes the grep benchmark's two trees from the Japanese manual pages
 (manpages-ja): the same text as UTF-8 and as Shift_JIS, 20,000 files of
-about 10 KB in 100 folders of 10 sub-folders, from a fixed seed.
-usage: grep_tree.py OUT_DIR   (makes OUT_DIR/utf8 and OUT_DIR/sjis)"""
+about 10 KB in folders of 200 files (10 sub-folders of 20), from a fixed seed.
+usage: grep_tree.py [--files N] OUT_DIR   (makes OUT_DIR/utf8 and OUT_DIR/sjis,
+then OUT_DIR/complete, so a run cut short is made again)"""
+import argparse
 import gzip
 import os
 import random
+import shutil
 import sys
 
-FILES = 20000
 MEAN_BYTES = 10000
 
 
 def corpus():
     lines = []
-    for root, _, names in os.walk("/usr/share/man/ja"):
+    for root, dirs, names in os.walk("/usr/share/man/ja"):
+        dirs.sort()  # the same lines in the same order on every machine
         for name in sorted(names):
             path = os.path.join(root, name)
             try:
@@ -33,12 +36,23 @@ def corpus():
 
 
 def main():
-    out = sys.argv[1]
+    ap = argparse.ArgumentParser()
+    ap.add_argument("--files", type=int, default=20000)
+    ap.add_argument("out")
+    args = ap.parse_args()
+    out = args.out
     lines = corpus()
     if not lines:
-        sys.exit("grep_tree: no manual pages under /usr/share/man/ja (apt-get install manpages-ja)")
+        sys.exit("grep_tree: no manual pages under /usr/share/man/ja (apt-get install manpages-ja;"
+                 " a Docker image may exclude /usr/share/man in /etc/dpkg/dpkg.cfg.d)")
+    for stale in ("complete", "utf8", "sjis"):
+        path = os.path.join(out, stale)
+        if os.path.isdir(path):
+            shutil.rmtree(path)
+        elif os.path.exists(path):
+            os.remove(path)
     rng = random.Random(20261210)
-    for i in range(FILES):
+    for i in range(args.files):
         rel = os.path.join("d%03d" % (i // 200), "s%d" % ((i // 20) % 10), "f%05d.txt" % i)
         target = rng.randint(MEAN_BYTES // 5, MEAN_BYTES * 9 // 5)
         start = rng.randrange(len(lines))
@@ -53,6 +67,7 @@ def main():
             os.makedirs(os.path.dirname(path), exist_ok=True)
             with open(path, "wb") as f:
                 f.write(text.encode(enc))
+    open(os.path.join(out, "complete"), "w").write("%d files\n" % args.files)
 
 
 main()
