@@ -538,6 +538,22 @@ int Machine::run(int base, bool sub) {
             const int min = n->value;
             const int max = n->aux;
             int count = 0;
+            const RegexNode* atom = n->alt;
+            if (atom && !atom->alt && atom->next && atom->next->kind == RN_SUB_END &&
+                (atom->kind == RN_CHAR || atom->kind == RN_ANY || atom->kind == RN_ANY_ALL ||
+                 atom->kind == RN_CLASS)) {
+                // One character per round: no sub-match needed.
+                while (max < 0 || count < max) {
+                    c = regex_cp_at(f->cur, &units);
+                    if (!atom_accepts(atom, c)) break;
+                    f->prev = f->cur;
+                    f->cur = regex_step(ops, &f->pos, f->cur);
+                    ++count;
+                }
+                if (count < min) goto fail;
+                f->node = n->next;
+                continue;
+            }
             while (max < 0 || count < max) {
                 RegexFrame* cf = &re->frames[call];
                 int r = sub_match(call, n->alt, cf->pos, cf->cur, cf->prev);

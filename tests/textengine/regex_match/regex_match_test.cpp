@@ -90,6 +90,10 @@ const Case kCases[] = {
     {"(a*)*b", 0, "aaab", 0, "aaab"},
     {"(a|)+b", 0, "b", 0, "b"},
     {"x?+", 0, "", 0, ""},
+    {"a{2,3}+a", 0, "aaaa", 0, "aaaa"},
+    {"a{2,3}+a", 0, "aaa", kNone, ""},
+    {"[ab]?+b", 0, "b", kNone, ""},
+    {"(?:ab)++c", 0, "ababc", 0, "ababc"},
     // Lookaround.
     {"foo(?=bar)", 0, "foobaz foobar", 7, "foo"},
     {"foo(?!bar)", 0, "foobar foobaz", 7, "foo"},
