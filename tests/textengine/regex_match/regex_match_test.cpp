@@ -116,6 +116,8 @@ const Case kCases[] = {
     {"😀", 0, "a😀b", 1, "😀"},
     {".b", 0, "😀b", 0, "😀b"},
     {"[😀]", 0, "x😀", 1, "😀"},
+    {"a😀b", 0, "a😀a😀b", 3, "a😀b"},
+    {"😀😀", I, "x😀😀", 1, "😀😀"},
     // CR LF is one character seen at its LF.
     {"a.b", 0, "a\r\nb", kNone, ""},
     {"a\\nb", 0, "a\r\nb", 0, "a\r\nb"},
