@@ -161,14 +161,17 @@ int pass_first_tables(RegexProgram* prog, std::vector<RegexNode*>& all) {
 int pass_strings(RegexProgram* prog, std::vector<RegexNode*>& all) {
     std::vector<int32_t> cps;
     for (RegexNode* n : all) {
-        if (n->kind != RN_CHAR || n->value == '\n') continue;
+        // A node inside a run already taken starts no run of its own (that
+        // would make long chains quadratic); edges into it still work.
+        if (n->kind != RN_CHAR || n->value == '\n' || (n->marks & MARK_IN_RUN)) continue;
         cps.clear();
         cps.push_back(n->value);
+        n->marks |= MARK_IN_RUN;
         RegexNode* m = n->next;
-        while (m && m->kind == RN_CHAR && m->aux == n->aux && m->value != '\n' && m != n) {
+        while (m && m->kind == RN_CHAR && m->aux == n->aux && m->value != '\n' && !(m->marks & MARK_IN_RUN)) {
+            m->marks |= MARK_IN_RUN;
             cps.push_back(m->value);
             m = m->next;
-            if (cps.size() > 100000) break;
         }
         if (cps.size() < 2) continue;
         auto* str = static_cast<int32_t*>(regex_arena_alloc(&prog->arena, cps.size() * sizeof(int32_t)));
@@ -179,6 +182,7 @@ int pass_strings(RegexProgram* prog, std::vector<RegexNode*>& all) {
         n->value = int32_t(cps.size());
         n->next = m;
     }
+    for (RegexNode* n : all) n->marks &= uint8_t(~MARK_IN_RUN);
     return 0;
 }
 

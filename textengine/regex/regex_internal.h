@@ -42,7 +42,8 @@ enum : uint8_t {
     MARK_STAR_ALT = 0x04,    // ... whose loop way is alt (else next)
     MARK_STAR_LAZY = 0x08,
     MARK_COLLECT = 0x10,
-    MARK_AFTER_RECURSE = 0x20,  // the progress check after a recursion (see the matcher)
+    MARK_AFTER_RECURSE = 0x20,
+    MARK_IN_RUN = 0x40,         // absorbed into a string by the compiler  // the progress check after a recursion (see the matcher)
 };
 
 // True when the code point at cur is the end of the text.

@@ -103,7 +103,7 @@ struct Machine {
     // of the body completes the run.
     int run(int base, bool sub);
     int sub_match(int call, RegexNode* body, RegexPos pos, const char16_t* cur, const char16_t* prev);
-    bool star_retry(RegexFrame* s);
+    int star_retry(RegexFrame* s);
     bool backref(RegexFrame* f, int g, int fold);
 };
 
@@ -124,8 +124,9 @@ int Machine::sub_match(int call, RegexNode* body, RegexPos pos, const char16_t* 
 }
 
 // Backtracking into a loop over a single-character atom: greedy gives one
-// character back, lazy takes one more. False when the loop has no way left.
-bool Machine::star_retry(RegexFrame* s) {
+// character back, lazy takes one more. 1 when a way was found, 0 when the
+// loop has none left, < 0 when the stack is exhausted.
+int Machine::star_retry(RegexFrame* s) {
     RegexNode* b = s->node;
     bool loop_alt = (b->marks & MARK_STAR_ALT) != 0;
     RegexNode* atom = loop_alt ? b->alt : b->next;
@@ -135,16 +136,16 @@ bool Machine::star_retry(RegexFrame* s) {
     int units;
     if (s->way) {  // lazy: one more character
         int32_t c = regex_cp_at(s->cur, &units);
-        if (!atom_accepts(atom, c)) return false;
+        if (!atom_accepts(atom, c)) return 0;
         s->prev = s->cur;
         s->cur = regex_step(ops, &s->pos, s->cur);
     } else {
         for (;;) {
-            if (s->star_count <= 0) return false;
+            if (s->star_count <= 0) return 0;
             s->cur = step_back(ops, &s->pos);
             s->prev = nullptr;
             --s->star_count;
-            if (!s->cur) return false;
+            if (!s->cur) return 0;
             if (!peek) break;
             int32_t c = regex_cp_at(s->cur, &units);
             if (c != 0 && regex_fold(c, fold) == peek) break;
@@ -156,13 +157,13 @@ bool Machine::star_retry(RegexFrame* s) {
         s->type = FRAME_RUN;
         s->node = exit;
         re->frame_top = idx;
-        return true;
+        return 1;
     }
     re->frame_top = idx;
-    if (!push(re)) return false;
+    if (!push(re)) return REGEX_ERR_STACK;
     re->frames[idx].type = FRAME_STAR;
     top()->node = exit;
-    return true;
+    return 1;
 }
 
 bool Machine::backref(RegexFrame* f, int g, int fold) {
@@ -537,6 +538,22 @@ int Machine::run(int base, bool sub) {
             const int min = n->value;
             const int max = n->aux;
             int count = 0;
+            const RegexNode* atom = n->alt;
+            if (atom && !atom->alt && atom->next && atom->next->kind == RN_SUB_END &&
+                (atom->kind == RN_CHAR || atom->kind == RN_ANY || atom->kind == RN_ANY_ALL ||
+                 atom->kind == RN_CLASS)) {
+                // One character per round: no sub-match needed.
+                while (max < 0 || count < max) {
+                    c = regex_cp_at(f->cur, &units);
+                    if (!atom_accepts(atom, c)) break;
+                    f->prev = f->cur;
+                    f->cur = regex_step(ops, &f->pos, f->cur);
+                    ++count;
+                }
+                if (count < min) goto fail;
+                f->node = n->next;
+                continue;
+            }
             while (max < 0 || count < max) {
                 RegexFrame* cf = &re->frames[call];
                 int r = sub_match(call, n->alt, cf->pos, cf->cur, cf->prev);
@@ -586,7 +603,11 @@ int Machine::run(int base, bool sub) {
                 re->frame_top = i;
                 break;
             }
-            if (ch->type == FRAME_STAR && star_retry(ch)) break;
+            if (ch->type == FRAME_STAR) {
+                int r = star_retry(ch);
+                if (r < 0) return r;
+                if (r > 0) break;
+            }
             re->frame_top = i;
             // A spent frame at the top is dropped by the next round.
             re->frames[i].type = FRAME_PROGRESS;

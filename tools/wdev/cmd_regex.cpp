@@ -12,6 +12,7 @@ namespace {
 
 int run_regex(const wdev::Args& args) {
     int flags = 0;
+    wdev::binary_stdout();
     bool literal = false;
     std::vector<std::string> rest;
     for (const auto& a : args) {

@@ -8,6 +8,7 @@ namespace {
 
 int run_replace(const wdev::Args& args) {
     int flags = 0;
+    wdev::binary_stdout();
     std::vector<std::string> rest;
     for (const auto& a : args) {
         if (a == "--icase") flags |= REGEX_COMPILE_ICASE;

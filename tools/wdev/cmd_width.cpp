@@ -10,6 +10,7 @@ namespace {
 
 int run_width(const wdev::Args& args) {
     int dir = 0, ascii = 0, kana = 0;
+    wdev::binary_stdout();
     std::vector<std::string> rest;
     for (const auto& a : args) {
         if (a == "--full") dir = 1;

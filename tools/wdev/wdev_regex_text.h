@@ -12,7 +12,20 @@
 #define WDEV_HAVE_KANJI_TEXT_FILE 1
 #endif
 
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#endif
+
 namespace wdev {
+
+// The output formats are exact: no CR added before LF on Windows.
+inline void binary_stdout() {
+#ifdef _WIN32
+    std::fflush(stdout);
+    _setmode(_fileno(stdout), _O_BINARY);
+#endif
+}
 
 inline std::u16string utf8_to_u16(const std::string& s, bool* ok = nullptr) {
     std::u16string out;

@@ -187,6 +187,15 @@ TEST(RegexBounds, EmptyLoopsTerminate) {
     }
 }
 
+TEST(RegexBounds, LongLiteralChainsCompileInLinearTime) {
+    RegexPtr re = compile("x-{100000}");
+    ASSERT_TRUE(re);
+    std::u16string s = u"x" + std::u16string(100000, u'-');
+    int col = -1, len = -1;
+    ASSERT_EQ(regex_search_string(re.get(), s.c_str(), 0, &col, &len), 1);
+    EXPECT_EQ(len, 100001);
+}
+
 TEST(RegexBounds, LeftRecursionFails) {
     RegexPtr re = compile("(?R)a|b");
     ASSERT_TRUE(re);

@@ -90,6 +90,10 @@ const Case kCases[] = {
     {"(a*)*b", 0, "aaab", 0, "aaab"},
     {"(a|)+b", 0, "b", 0, "b"},
     {"x?+", 0, "", 0, ""},
+    {"a{2,3}+a", 0, "aaaa", 0, "aaaa"},
+    {"a{2,3}+a", 0, "aaa", kNone, ""},
+    {"[ab]?+b", 0, "b", kNone, ""},
+    {"(?:ab)++c", 0, "ababc", 0, "ababc"},
     // Lookaround.
     {"foo(?=bar)", 0, "foobaz foobar", 7, "foo"},
     {"foo(?!bar)", 0, "foobar foobaz", 7, "foo"},
@@ -112,6 +116,8 @@ const Case kCases[] = {
     {"😀", 0, "a😀b", 1, "😀"},
     {".b", 0, "😀b", 0, "😀b"},
     {"[😀]", 0, "x😀", 1, "😀"},
+    {"a😀b", 0, "a😀a😀b", 3, "a😀b"},
+    {"😀😀", I, "x😀😀", 1, "😀😀"},
     // CR LF is one character seen at its LF.
     {"a.b", 0, "a\r\nb", kNone, ""},
     {"a\\nb", 0, "a\r\nb", 0, "a\r\nb"},
