@@ -31,21 +31,10 @@ void* chunk_alloc(std::size_t size) {
     void* p = nullptr;
     if (size >= kHugePage && size % kHugePage == 0) {
         if (posix_memalign(&p, kHugePage, size) != 0) return nullptr;
-#ifdef MADV_HUGEPAGE
-        madvise(p, size, MADV_HUGEPAGE);
-#endif
     } else {
         p = std::malloc(size);
     }
-#ifndef MADV_POPULATE_WRITE
-#define MADV_POPULATE_WRITE 23  // Linux 5.14; older kernels refuse it harmlessly
-#endif
-    if (p && size >= kPrefaultFrom) {
-        const std::uintptr_t page = 4096;
-        const std::uintptr_t from = (reinterpret_cast<std::uintptr_t>(p) + page - 1) & ~(page - 1);
-        const std::uintptr_t to = (reinterpret_cast<std::uintptr_t>(p) + size) & ~(page - 1);
-        if (to > from) madvise(reinterpret_cast<void*>(from), to - from, MADV_POPULATE_WRITE);
-    }
+    if (p && size >= kPrefaultFrom) mpool_advise_sequential(p, size, true);
     return p;
 }
 
@@ -87,6 +76,28 @@ MPoolSystemAllocator mpool_set_system_allocator(const MPoolSystemAllocator& allo
 }
 
 void* mpool_system_alloc(std::size_t size) { return g_system.alloc(size); }
+
+void mpool_advise_sequential(void* block, std::size_t size, bool prefault) {
+#if defined(__linux__)
+#ifndef MADV_POPULATE_WRITE
+#define MADV_POPULATE_WRITE 23  // Linux 5.14; older kernels refuse it harmlessly
+#endif
+    const auto at = reinterpret_cast<std::uintptr_t>(block);
+    const std::uintptr_t hugeFrom = (at + kHugePage - 1) & ~(kHugePage - 1);
+    const std::uintptr_t hugeTo = (at + size) & ~(kHugePage - 1);
+#ifdef MADV_HUGEPAGE
+    if (hugeTo > hugeFrom) madvise(reinterpret_cast<void*>(hugeFrom), hugeTo - hugeFrom, MADV_HUGEPAGE);
+#endif
+    const std::uintptr_t page = 4096;
+    const std::uintptr_t from = (at + page - 1) & ~(page - 1);
+    const std::uintptr_t to = (at + size) & ~(page - 1);
+    if (prefault && to > from) madvise(reinterpret_cast<void*>(from), to - from, MADV_POPULATE_WRITE);
+#else
+    (void)block;
+    (void)size;
+    (void)prefault;
+#endif
+}
 void mpool_system_free(void* block) { g_system.free(block); }
 
 int mpool_size_class(std::size_t n) {

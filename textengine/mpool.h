@@ -106,6 +106,11 @@ MPoolSystemAllocator mpool_set_system_allocator(const MPoolSystemAllocator& allo
 void* mpool_system_alloc(std::size_t size);
 void mpool_system_free(void* block);
 
+// Tells the system that a large block will be filled front to back: on
+// Linux its whole 2 MiB pages may become huge pages, and with prefault its
+// pages are faulted in at once. Elsewhere nothing.
+void mpool_advise_sequential(void* block, std::size_t size, bool prefault);
+
 // The size class of a small request: 8 << mpool_size_class(n) >= n.
 int mpool_size_class(std::size_t n);
 // The size a request of n bytes is given (class size, or for large blocks the
