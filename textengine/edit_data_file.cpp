@@ -1,6 +1,7 @@
 // Loading, inserting and saving a text buffer through CKanjiTextFile.
 #include <cerrno>
 #include <climits>
+#include <cstdint>
 #include <cstring>
 #include <new>
 
@@ -19,6 +20,23 @@ void DetectFor(CKanjiTextFile& file, int& code, int& lineEnd) {
     if (code == KanjiCode::Auto || !IsKnownKanjiCode(code)) code = file.DetectKanjiCode(KanjiCode::SJIS);
     file.SetKanjiCode(code);
     lineEnd = file.DetectLineEnd();
+}
+
+// Index of the first CR or LF in text[from, count), or count. Four units are
+// tested at once: a word with no unit below 0x0E holds neither.
+int FindLineBreak(const char16_t* text, int from, int count) {
+    constexpr uint64_t kOnes = 0x0001000100010001ull, kHigh = 0x8000800080008000ull;
+    int i = from;
+    while (i < count) {
+        for (; i + 4 <= count; i += 4) {
+            uint64_t w;
+            std::memcpy(&w, text + i, sizeof w);
+            if (((w - kOnes * 0x0E) & ~w & kHigh) != 0) break;
+        }
+        for (const int stop = i + 4 < count ? i + 4 : count; i < stop; ++i)
+            if (text[i] == u'\r' || text[i] == u'\n') return i;
+    }
+    return count;
 }
 
 bool HasNul(const char16_t* text, size_t n) {
@@ -71,8 +89,7 @@ int CEditData::ReadLines(CKanjiTextFile& file, long long fileSize) {
         const int count = static_cast<int>(n);
         int at = 0;
         for (;;) {
-            int end = at;
-            while (end < count && chunk[end] != u'\r' && chunk[end] != u'\n') ++end;
+            const int end = FindLineBreak(chunk, at, count);
             if (end == count) {
                 if (head.size() + static_cast<size_t>(count - at) > static_cast<size_t>(INT_MAX - m_charCount)) return 1;
                 head.append(chunk + at, static_cast<size_t>(count - at));
