@@ -1,7 +1,9 @@
 #include "textengine/mpool.h"
 
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <new>
 #include <thread>
 
@@ -18,23 +20,36 @@ void MPoolLock::Wait() {
 namespace {
 
 #if defined(__linux__)
-// Pool chunks are carved front to back and every byte of them gets used, so
-// their pages are faulted in by one call instead of one trap per page, and
-// chunks of whole huge pages are aligned so the system can back them with
-// huge pages. Loading a big file touches hundreds of megabytes of fresh
-// memory; page faults would otherwise cost more than reading and decoding.
-// The memory still goes back through free().
+// Pool chunks are carved front to back and every byte of them gets used.
+// Loading a big file touches hundreds of megabytes of fresh memory, and one
+// trap per 4 KiB page would cost more than reading and decoding: chunks of
+// whole huge pages are aligned so the system can back them with huge pages
+// (a fault per 2 MiB, taken only as the chunk fills), and smaller chunks are
+// faulted in by one call. The memory still goes back through free().
 constexpr std::size_t kHugePage = std::size_t(2) << 20;
 constexpr std::size_t kPrefaultFrom = std::size_t(64) << 10;
 
+bool huge_pages_on() {
+    static const bool on = [] {
+        std::FILE* f = std::fopen("/sys/kernel/mm/transparent_hugepage/enabled", "r");
+        if (!f) return false;
+        char line[128] = {};
+        const bool read = std::fgets(line, sizeof line, f) != nullptr;
+        std::fclose(f);
+        return read && !std::strstr(line, "[never]");
+    }();
+    return on;
+}
+
 void* chunk_alloc(std::size_t size) {
     void* p = nullptr;
-    if (size >= kHugePage && size % kHugePage == 0) {
+    const bool huge = size >= kHugePage && size % kHugePage == 0 && huge_pages_on();
+    if (huge) {
         if (posix_memalign(&p, kHugePage, size) != 0) return nullptr;
     } else {
         p = std::malloc(size);
     }
-    if (p && size >= kPrefaultFrom) mpool_advise_sequential(p, size, true);
+    if (p && size >= kPrefaultFrom) mpool_advise_sequential(p, size, !huge);
     return p;
 }
 
