@@ -60,12 +60,16 @@ bool WriteLines(const CEditData& data, CByteStream& out, int code, int lineEnd) 
 }  // namespace
 
 // Fills a line of a file being loaded, sized once: head (what earlier chunks
-// held of it) followed by n units of text.
+// held of it) followed by n units of text. The caller holds MPoolLock.
 int CEditData::AppendLoadedLine(CEditLine* line, const std::u16string& head, const char16_t* text, int n) {
     const size_t total = head.size() + static_cast<size_t>(n);
     if (total == 0) return 0;
     if (total > static_cast<size_t>(INT_MAX - m_charCount) || total >= INT_MAX / sizeof(char16_t) - 1) return 1;
-    if (line->SetCapacity(static_cast<int>((total + 1) * sizeof(char16_t))) != 0) return 1;
+    // The line still has the shared empty text: its first block.
+    auto* block = static_cast<char16_t*>(mpool_alloc_locked(&LineTextPool, (total + 1) * sizeof(char16_t)));
+    if (!block) return 1;
+    line->text = block;
+    line->capacity = static_cast<int>(mpool_block_size(block));
     if (!head.empty()) std::memcpy(line->text, head.data(), head.size() * sizeof(char16_t));
     if (n > 0) std::memcpy(line->text + head.size(), text, static_cast<size_t>(n) * sizeof(char16_t));
     line->text[total] = 0;
@@ -87,6 +91,7 @@ int CEditData::ReadLines(CKanjiTextFile& file, long long fileSize) {
     while (const char16_t* chunk = file.ReadChunk(&n)) {
         if (n > static_cast<size_t>(INT_MAX)) return 1;
         const int count = static_cast<int>(n);
+        MPoolLock lock;  // once for the chunk's lines, not twice a line
         int at = 0;
         for (;;) {
             const int end = FindLineBreak(chunk, at, count);
@@ -110,12 +115,13 @@ int CEditData::ReadLines(CKanjiTextFile& file, long long fileSize) {
                 if (want > INT_MAX - lines - 6) want = INT_MAX - lines - 6;
                 if (m_lines.Reserve(want > 1 ? static_cast<int>(want) : 1) != 0 && m_lines.Reserve(1) != 0) return 1;
             }
-            line = CEditLine::Create();
+            line = CEditLine::CreateLocked();
             if (!line) return 1;
             line->flags = CEditLine::FlagTextChanged;
             m_lines.Insert(lines, &line, 1);  // cannot fail: room was made above
         }
     }
+    MPoolLock lock;
     return AppendLoadedLine(line, head, nullptr, 0);
 }
 

@@ -17,6 +17,10 @@ public:
     // An uninitialised item, or null when memory is short.
     void* Alloc() {
         MPoolLock lock;
+        return AllocLocked();
+    }
+    // The same for a caller that holds MPoolLock.
+    void* AllocLocked() {
         if (!m_free && GrowLocked() != 0) return nullptr;
         FreeItem* item = m_free;
         m_free = item->next;

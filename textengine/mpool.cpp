@@ -162,6 +162,10 @@ void link_before(MPoolChunk* next, MPoolChunk* node) {
 
 void* mpool_alloc(MPool* pool, std::size_t n) {
     MPoolLock lock;
+    return mpool_alloc_locked(pool, n);
+}
+
+void* mpool_alloc_locked(MPool* pool, std::size_t n) {
     if (n > pool->threshold) {
         const std::size_t b = large_size(n);
         auto* c = static_cast<MPoolChunk*>(mpool_system_alloc(sizeof(MPoolChunk) + kHeader + b));

@@ -87,6 +87,8 @@ void mpool_release(MPool* pool);
 
 // At least size bytes, or null when the system allocation fails.
 void* mpool_alloc(MPool* pool, std::size_t size);
+// The same for a caller that holds MPoolLock (bulk work takes it once).
+void* mpool_alloc_locked(MPool* pool, std::size_t size);
 // Gives a block back to the pool it came from; null is ignored.
 void mpool_free(void* block);
 // The block's recorded size: what the caller may use.
