@@ -26,6 +26,10 @@ long long SysWrite(int fd, const void* b, size_t n) { return _write(fd, b, stati
 bool SysSync(int fd) { return _commit(fd) == 0; }
 int SysClose(int fd) { return _close(fd); }
 bool SysRewind(int fd) { return _lseeki64(fd, 0, SEEK_SET) == 0; }
+long long SysSize(int fd) {
+    struct _stati64 st;
+    return _fstati64(fd, &st) == 0 ? static_cast<long long>(st.st_size) : -1;
+}
 int OpenRead(const std::u16string& p) { return _wsopen(WidePath(p), _O_RDONLY | _O_BINARY, _SH_DENYNO); }
 int OpenCreate(const std::u16string& p, bool exclusive) {
     int flags = _O_RDWR | _O_CREAT | _O_BINARY | (exclusive ? _O_EXCL : _O_TRUNC);
@@ -46,6 +50,10 @@ long long SysWrite(int fd, const void* b, size_t n) {
 bool SysSync(int fd) { return ::fsync(fd) == 0; }
 int SysClose(int fd) { return ::close(fd); }
 bool SysRewind(int fd) { return ::lseek(fd, 0, SEEK_SET) == 0; }
+long long SysSize(int fd) {
+    struct stat st;
+    return ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) ? static_cast<long long>(st.st_size) : -1;
+}
 int OpenRead(const std::u16string& p) { return ::open(PathToUtf8(p.c_str()).c_str(), O_RDONLY | O_CLOEXEC); }
 int OpenCreate(const std::u16string& p, bool exclusive) {
     int flags = O_RDWR | O_CREAT | O_CLOEXEC | (exclusive ? O_EXCL : O_TRUNC);
@@ -177,6 +185,8 @@ bool CFileStream::Rewind() {
     }
     return true;
 }
+
+long long CFileStream::Size() const { return m_fd >= 0 ? SysSize(m_fd) : -1; }
 
 bool CFileStream::Flush() {
     if (m_fd < 0 || !m_writing) return !m_failed;

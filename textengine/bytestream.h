@@ -18,6 +18,8 @@ public:
     // Back to the first byte; false when the stream can't seek.
     virtual bool Rewind() = 0;
     virtual bool Flush() { return true; }
+    // Length in bytes; -1 when the stream can't tell. Only a hint for sizing.
+    virtual long long Size() const { return -1; }
     // A read or write error happened since the stream was opened.
     virtual bool Failed() const { return false; }
 };
@@ -29,6 +31,7 @@ public:
     size_t Read(void* buffer, size_t n) override;
     bool Write(const void* data, size_t n) override;
     bool Rewind() override { m_pos = 0; return true; }
+    long long Size() const override { return static_cast<long long>(m_bytes.size()); }
     const std::string& Bytes() const { return m_bytes; }
 
 private:
@@ -57,6 +60,7 @@ public:
     size_t Read(void* buffer, size_t n) override;
     bool Write(const void* data, size_t n) override;
     bool Rewind() override;
+    long long Size() const override;
     // Writes what is buffered.
     bool Flush() override;
     // Flush, then makes the system put the file on disk.

@@ -17,6 +17,7 @@
 
 class CStrToken;  // the syntax of an edit mode (editor control's syntax tables)
 class CByteStream;
+class CKanjiTextFile;
 
 enum LineEndType : int { LineEndCRLF = 1, LineEndLF = 2, LineEndCR = 3 };
 
@@ -161,6 +162,8 @@ private:
     int ReplayRecord(UndoRecord* rec, int direction);
     void AfterReplay();
     void CopyIndentation();
+    int ReadLines(CKanjiTextFile& file, long long fileSize);
+    int AppendLoadedLine(CEditLine* line, const std::u16string& head, const char16_t* text, int n);
 
     CEditLineArray m_lines;
     int m_charCount = 0;

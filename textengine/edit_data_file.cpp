@@ -1,6 +1,8 @@
 // Loading, inserting and saving a text buffer through CKanjiTextFile.
 #include <cerrno>
 #include <climits>
+#include <cstdint>
+#include <cstring>
 #include <new>
 
 #include "textengine/edit_data.h"
@@ -18,6 +20,23 @@ void DetectFor(CKanjiTextFile& file, int& code, int& lineEnd) {
     if (code == KanjiCode::Auto || !IsKnownKanjiCode(code)) code = file.DetectKanjiCode(KanjiCode::SJIS);
     file.SetKanjiCode(code);
     lineEnd = file.DetectLineEnd();
+}
+
+// Index of the first CR or LF in text[from, count), or count. Four units are
+// tested at once: a word with no unit below 0x0E holds neither.
+int FindLineBreak(const char16_t* text, int from, int count) {
+    constexpr uint64_t kOnes = 0x0001000100010001ull, kHigh = 0x8000800080008000ull;
+    int i = from;
+    while (i < count) {
+        for (; i + 4 <= count; i += 4) {
+            uint64_t w;
+            std::memcpy(&w, text + i, sizeof w);
+            if (((w - kOnes * 0x0E) & ~w & kHigh) != 0) break;
+        }
+        for (const int stop = i + 4 < count ? i + 4 : count; i < stop; ++i)
+            if (text[i] == u'\r' || text[i] == u'\n') return i;
+    }
+    return count;
 }
 
 bool HasNul(const char16_t* text, size_t n) {
@@ -40,24 +59,81 @@ bool WriteLines(const CEditData& data, CByteStream& out, int code, int lineEnd) 
 
 }  // namespace
 
+// Fills a line of a file being loaded, sized once: head (what earlier chunks
+// held of it) followed by n units of text. The caller holds MPoolLock.
+int CEditData::AppendLoadedLine(CEditLine* line, const std::u16string& head, const char16_t* text, int n) {
+    const size_t total = head.size() + static_cast<size_t>(n);
+    if (total == 0) return 0;
+    if (total > static_cast<size_t>(INT_MAX - m_charCount) || total >= INT_MAX / sizeof(char16_t) - 1) return 1;
+    // The line still has the shared empty text: its first block.
+    auto* block = static_cast<char16_t*>(mpool_alloc_locked(&LineTextPool, (total + 1) * sizeof(char16_t)));
+    if (!block) return 1;
+    line->text = block;
+    line->capacity = static_cast<int>(mpool_block_size(block));
+    if (!head.empty()) std::memcpy(line->text, head.data(), head.size() * sizeof(char16_t));
+    if (n > 0) std::memcpy(line->text + head.size(), text, static_cast<size_t>(n) * sizeof(char16_t));
+    line->text[total] = 0;
+    line->length = static_cast<int>(total) + 1;
+    line->flags |= CEditLine::FlagTextChanged;
+    m_charCount += static_cast<int>(total);
+    return 0;
+}
+
+// The whole file behind the one empty line of a cleared buffer: the same
+// lines as inserting chunk after chunk, but every line is built once, when
+// its end is seen, with no undo recording or change marking (the records
+// stay unmarked, as saving would leave them), and the line array is sized
+// from the file's size instead of doubling.
+int CEditData::ReadLines(CKanjiTextFile& file, long long fileSize) {
+    CEditLine* line = m_lines.At(0);  // the line being read
+    std::u16string head;              // its text from earlier chunks
+    size_t n;
+    while (const char16_t* chunk = file.ReadChunk(&n)) {
+        if (n > static_cast<size_t>(INT_MAX)) return 1;
+        const int count = static_cast<int>(n);
+        MPoolLock lock;  // once for the chunk's lines, not twice a line
+        int at = 0;
+        for (;;) {
+            const int end = FindLineBreak(chunk, at, count);
+            if (end == count) {
+                if (head.size() + static_cast<size_t>(count - at) > static_cast<size_t>(INT_MAX - m_charCount)) return 1;
+                head.append(chunk + at, static_cast<size_t>(count - at));
+                break;
+            }
+            if (AppendLoadedLine(line, head, chunk + at, end - at) != 0) return 1;
+            head.clear();
+            // The reader never ends a chunk with a CR while more follows, so a
+            // CR LF is always whole here.
+            at = end + (chunk[end] == u'\r' && end + 1 < count && chunk[end + 1] == u'\n' ? 2 : 1);
+            const int lines = m_lines.Count();
+            if (lines + 6 >= m_lines.Capacity()) {
+                // Lines so far scaled to the whole file, with a tenth to spare.
+                const unsigned long long read = file.BytesRead();
+                long long want = 1;
+                if (fileSize > 0 && read > 0 && static_cast<unsigned long long>(fileSize) > read)
+                    want = static_cast<long long>(lines * (static_cast<double>(fileSize) / read) * 1.1) - lines;
+                if (want > INT_MAX - lines - 6) want = INT_MAX - lines - 6;
+                if (m_lines.Reserve(want > 1 ? static_cast<int>(want) : 1) != 0 && m_lines.Reserve(1) != 0) return 1;
+            }
+            line = CEditLine::CreateLocked();
+            if (!line) return 1;
+            line->flags = CEditLine::FlagTextChanged;
+            m_lines.Insert(lines, &line, 1);  // cannot fail: room was made above
+        }
+    }
+    MPoolLock lock;
+    return AppendLoadedLine(line, head, nullptr, 0);
+}
+
 int CEditData::Load(CByteStream& in, int& code, int& lineEnd) {
     bool outOfMemory = false, ok = true;
     try {
         CKanjiTextFile file(&in, code, 1);
         DetectFor(file, code, lineEnd);
         Reset();
-        size_t n;
-        while (ok) {
-            const char16_t* chunk = file.ReadChunk(&n);
-            if (!chunk) break;
-            m_undo->CloseCoalescing();
-            if (n > static_cast<size_t>(INT_MAX) - static_cast<size_t>(m_charCount)) {
-                outOfMemory = true;  // beyond what a buffer can count
-                ok = false;
-            } else if (InsertBlock(chunk, static_cast<int>(n)) != 0) {
-                outOfMemory = true;
-                ok = false;
-            }
+        if (ReadLines(file, in.Size()) != 0) {
+            outOfMemory = true;
+            ok = false;
         }
         ok = ok && !file.Failed();
     } catch (const std::bad_alloc&) {
@@ -72,7 +148,10 @@ int CEditData::Load(CByteStream& in, int& code, int& lineEnd) {
         return 1;
     }
     SetCaretPos(0, 0);
-    ResetUndo();
+    // Every line is unmarked already: empty the undo ring and take its serial
+    // as the saved point without visiting the lines again.
+    m_undo->Reset();
+    m_savedPoint = m_undo->GetCurrentSerial();
     return 0;
 }
 

@@ -17,7 +17,12 @@ constexpr int kShrinkSlack = 128;
 }  // namespace
 
 CEditLine* CEditLine::Create() {
-    auto* line = static_cast<CEditLine*>(LineRecordPool.Alloc());
+    MPoolLock lock;
+    return CreateLocked();
+}
+
+CEditLine* CEditLine::CreateLocked() {
+    auto* line = static_cast<CEditLine*>(LineRecordPool.AllocLocked());
     if (line) *line = {g_emptyText, 0, 1, 0, 0, -1, 0, 1, nullptr, 0};
     return line;
 }

@@ -28,6 +28,8 @@ struct CEditLine {
 
     // A fresh empty record from LineRecordPool, or null when memory is short.
     static CEditLine* Create();
+    // The same for a caller that holds MPoolLock.
+    static CEditLine* CreateLocked();
     // Frees the text, the wrap array and the record.
     static void Destroy(CEditLine* line);
     // The shared read-only empty record (stands for every line outside the text).

@@ -3,6 +3,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "textengine/mpool.h"
+
 CEditLineArray::~CEditLineArray() { std::free(m_items); }
 
 void CEditLineArray::MoveGap(int at) {
@@ -29,10 +31,14 @@ int CEditLineArray::Reserve(int n) {
     long long cap = m_capacity ? m_capacity : kInitialCapacity;
     while (m_count + n + 5 >= cap) cap = cap < 0x100000 ? cap * 2 : cap + 0x100000;
     if (cap > 0x7FFFFFFF) return 1;
-    MoveGap(m_count);
-    auto* items = static_cast<CEditLine**>(std::realloc(m_items, std::size_t(cap) * sizeof(CEditLine*)));
+    // A fresh zeroed array: the slots beyond the lines are not touched until
+    // used, which matters when a big file's line count was estimated high.
+    auto* items = static_cast<CEditLine**>(std::calloc(std::size_t(cap), sizeof(CEditLine*)));
     if (!items) return 1;
-    std::memset(items + m_capacity, 0, std::size_t(cap - m_capacity) * sizeof(CEditLine*));
+    mpool_advise_sequential(items, std::size_t(cap) * sizeof(CEditLine*), false);
+    MoveGap(m_count);
+    if (m_count) std::memcpy(items, m_items, std::size_t(m_count) * sizeof(CEditLine*));
+    std::free(m_items);
     m_items = items;
     m_capacity = int(cap);
     m_gapStart = m_count;

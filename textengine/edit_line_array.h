@@ -12,6 +12,7 @@ public:
     CEditLineArray& operator=(const CEditLineArray&) = delete;
 
     int Count() const { return m_count; }
+    int Capacity() const { return m_capacity; }
     CEditLine* At(int i) const { return m_items[i < m_gapStart ? i : i + (m_gapEnd - m_gapStart)]; }
     CEditLine*& Slot(int i) { return m_items[i < m_gapStart ? i : i + (m_gapEnd - m_gapStart)]; }
 

@@ -42,6 +42,22 @@ inline bool DecodeSjisChar(const uint8_t* p, size_t n, bool atEnd, size_t& i, ch
 }
 
 inline bool IsJisByte(uint8_t b) { return b >= 0x21 && b <= 0x7E; }
+
+// Every JIS X 0208 row and cell decoded once: EUC-JP pairs are most of a
+// Japanese file, and the row arithmetic per pair costs more than a lookup.
+struct JisTable {
+    char16_t cells[94 * 94];
+    JisTable() {
+        for (int j1 = 0; j1 < 94; ++j1)
+            for (int j2 = 0; j2 < 94; ++j2)
+                cells[j1 * 94 + j2] = PairOrBad(cp932::JisToSjis(static_cast<uint8_t>(j1 + 0x21), static_cast<uint8_t>(j2 + 0x21)));
+    }
+};
+
+const char16_t* JisCells() {
+    static const JisTable table;
+    return table.cells;
+}
 inline bool IsEucByte(uint8_t b) { return b >= 0xA1 && b <= 0xFE; }
 inline bool IsCont(uint8_t b) { return (b & 0xC0) == 0x80; }
 
@@ -118,6 +134,7 @@ size_t CKanjiDecoder::DecodeSJIS(const uint8_t* p, size_t n, bool atEnd, char16_
 }
 
 size_t CKanjiDecoder::DecodeEUC(const uint8_t* p, size_t n, bool atEnd, char16_t* out, size_t& consumed) {
+    const char16_t* jis = JisCells();
     char16_t* o = out;
     size_t i = 0;
     while (i < n) {
@@ -125,6 +142,11 @@ size_t CKanjiDecoder::DecodeEUC(const uint8_t* p, size_t n, bool atEnd, char16_t
         if (b < 0x80) {
             *o++ = b;
             ++i;
+            continue;
+        }
+        if (IsEucByte(b) && i + 1 < n && IsEucByte(p[i + 1])) {  // the common case: a JIS X 0208 pair
+            *o++ = jis[(b - 0xA1) * 94 + (p[i + 1] - 0xA1)];
+            i += 2;
             continue;
         }
         size_t need = b == 0x8F ? 3 : (b == 0x8E || IsEucByte(b)) ? 2 : 1;
@@ -238,6 +260,13 @@ size_t CKanjiDecoder::DecodeUTF8(const uint8_t* p, size_t n, bool atEnd, char16_
         while (i < n && p[i] < 0x80) *o++ = p[i++];
         if (i >= n) break;
         uint8_t b = p[i];
+        if (b >= 0xE0 && b < 0xF0 && i + 2 < n && IsCont(p[i + 1]) && IsCont(p[i + 2])) {
+            // Three bytes, as nearly all Japanese text is.
+            const char32_t cp3 = (b & 0x0F) << 12 | (p[i + 1] & 0x3F) << 6 | (p[i + 2] & 0x3F);
+            *o++ = cp3 >= 0xD800 && cp3 < 0xE000 ? kBad : static_cast<char16_t>(cp3);
+            i += 3;
+            continue;
+        }
         size_t len = b < 0xC0 ? 0 : b < 0xE0 ? 2 : b < 0xF0 ? 3 : b < 0xF8 ? 4 : 0;
         if (len == 0) {
             *o++ = kBad;

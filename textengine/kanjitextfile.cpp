@@ -94,6 +94,7 @@ void CKanjiTextFile::ResetReading() {
     m_textLength = 0;
     m_cursor = 0;
     m_heldUnit = 0;
+    m_bytesRead = 0;
     m_started = false;
     m_eof = false;
     m_lineRest.clear();
@@ -118,6 +119,7 @@ bool CKanjiTextFile::FillChunk() {
             size_t got = m_stream->Read(m_raw.data() + m_carry, kChunkBytes);
             m_eof = got < kChunkBytes;
             m_carry += got;
+            m_bytesRead += got;
         }
         const uint8_t* p = m_raw.data();
         size_t total = m_carry, skip = 0;

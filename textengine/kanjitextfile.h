@@ -43,6 +43,8 @@ public:
     CByteStream* Stream() const { return m_stream; }
     // A read or write error happened on the stream.
     bool Failed() const { return m_stream && m_stream->Failed(); }
+    // Bytes taken from the stream by reading since the last rewind.
+    unsigned long long BytesRead() const { return m_bytesRead; }
     // The system error of an owned file's failure (0 when none or unknown).
     int Error() const { return m_file ? m_file->Error() : 0; }
 
@@ -98,6 +100,7 @@ private:
     size_t m_cursor = 0;               // ReadLine's position in m_text
     char16_t m_heldUnit = 0;           // CR or high surrogate that ended a chunk
     std::u16string m_lineRest;         // what a cut ReadLine left
+    unsigned long long m_bytesRead = 0;
     bool m_started = false;            // signature handled
     bool m_eof = false;
 

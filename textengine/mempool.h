@@ -17,6 +17,10 @@ public:
     // An uninitialised item, or null when memory is short.
     void* Alloc() {
         MPoolLock lock;
+        return AllocLocked();
+    }
+    // The same for a caller that holds MPoolLock.
+    void* AllocLocked() {
         if (!m_free && GrowLocked() != 0) return nullptr;
         FreeItem* item = m_free;
         m_free = item->next;
@@ -30,7 +34,8 @@ public:
         m_free = f;
     }
 
-    // Adds one block of items to the free list: 0, or 1 when memory is short.
+    // Adds one block of items-per-block items to the free list: 0, or 1 when
+    // memory is short.
     int Grow() {
         MPoolLock lock;
         return GrowLocked();
@@ -46,10 +51,15 @@ private:
     int GrowLocked();
 
     struct FreeItem { FreeItem* next; };
-    struct BlockNode { BlockNode* next; };  // heads each block, items follow
+    struct BlockNode { BlockNode* next; };  // heads each slab, blocks follow
 
     std::size_t m_itemSize;
     std::size_t m_itemsPerBlock;
     BlockNode* m_blocks = nullptr;
     FreeItem* m_free = nullptr;
+    // Blocks are cut from slabs that double up to a few megabytes, so a
+    // big file's records come in few system allocations.
+    char* m_slabCursor = nullptr;
+    char* m_slabEnd = nullptr;
+    std::size_t m_slabBlocks = 0;  // blocks in the last slab
 };

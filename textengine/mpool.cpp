@@ -1,8 +1,15 @@
 #include "textengine/mpool.h"
 
+#include <cstdint>
+#include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <new>
 #include <thread>
+
+#if defined(__linux__)
+#include <sys/mman.h>
+#endif
 
 std::atomic_flag MPoolLock::s_flag;
 
@@ -12,7 +19,44 @@ void MPoolLock::Wait() {
 
 namespace {
 
+#if defined(__linux__)
+// Pool chunks are carved front to back and every byte of them gets used.
+// Loading a big file touches hundreds of megabytes of fresh memory, and one
+// trap per 4 KiB page would cost more than reading and decoding: chunks of
+// whole huge pages are aligned so the system can back them with huge pages
+// (a fault per 2 MiB, taken only as the chunk fills), and smaller chunks are
+// faulted in by one call. The memory still goes back through free().
+constexpr std::size_t kHugePage = std::size_t(2) << 20;
+constexpr std::size_t kPrefaultFrom = std::size_t(64) << 10;
+
+bool huge_pages_on() {
+    static const bool on = [] {
+        std::FILE* f = std::fopen("/sys/kernel/mm/transparent_hugepage/enabled", "r");
+        if (!f) return false;
+        char line[128] = {};
+        const bool read = std::fgets(line, sizeof line, f) != nullptr;
+        std::fclose(f);
+        return read && !std::strstr(line, "[never]");
+    }();
+    return on;
+}
+
+void* chunk_alloc(std::size_t size) {
+    void* p = nullptr;
+    const bool huge = size >= kHugePage && size % kHugePage == 0 && huge_pages_on();
+    if (huge) {
+        if (posix_memalign(&p, kHugePage, size) != 0) return nullptr;
+    } else {
+        p = std::malloc(size);
+    }
+    if (p && size >= kPrefaultFrom) mpool_advise_sequential(p, size, !huge);
+    return p;
+}
+
+MPoolSystemAllocator g_system = {chunk_alloc, std::free};
+#else
 MPoolSystemAllocator g_system = {std::malloc, std::free};
+#endif
 
 constexpr std::size_t kHeader = sizeof(MPoolBlockHeader);
 
@@ -47,6 +91,28 @@ MPoolSystemAllocator mpool_set_system_allocator(const MPoolSystemAllocator& allo
 }
 
 void* mpool_system_alloc(std::size_t size) { return g_system.alloc(size); }
+
+void mpool_advise_sequential(void* block, std::size_t size, bool prefault) {
+#if defined(__linux__)
+#ifndef MADV_POPULATE_WRITE
+#define MADV_POPULATE_WRITE 23  // Linux 5.14; older kernels refuse it harmlessly
+#endif
+    const auto at = reinterpret_cast<std::uintptr_t>(block);
+    const std::uintptr_t hugeFrom = (at + kHugePage - 1) & ~(kHugePage - 1);
+    const std::uintptr_t hugeTo = (at + size) & ~(kHugePage - 1);
+#ifdef MADV_HUGEPAGE
+    if (hugeTo > hugeFrom) madvise(reinterpret_cast<void*>(hugeFrom), hugeTo - hugeFrom, MADV_HUGEPAGE);
+#endif
+    const std::uintptr_t page = 4096;
+    const std::uintptr_t from = (at + page - 1) & ~(page - 1);
+    const std::uintptr_t to = (at + size) & ~(page - 1);
+    if (prefault && to > from) madvise(reinterpret_cast<void*>(from), to - from, MADV_POPULATE_WRITE);
+#else
+    (void)block;
+    (void)size;
+    (void)prefault;
+#endif
+}
 void mpool_system_free(void* block) { g_system.free(block); }
 
 int mpool_size_class(std::size_t n) {
@@ -96,6 +162,10 @@ void link_before(MPoolChunk* next, MPoolChunk* node) {
 
 void* mpool_alloc(MPool* pool, std::size_t n) {
     MPoolLock lock;
+    return mpool_alloc_locked(pool, n);
+}
+
+void* mpool_alloc_locked(MPool* pool, std::size_t n) {
     if (n > pool->threshold) {
         const std::size_t b = large_size(n);
         auto* c = static_cast<MPoolChunk*>(mpool_system_alloc(sizeof(MPoolChunk) + kHeader + b));

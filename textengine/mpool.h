@@ -87,6 +87,8 @@ void mpool_release(MPool* pool);
 
 // At least size bytes, or null when the system allocation fails.
 void* mpool_alloc(MPool* pool, std::size_t size);
+// The same for a caller that holds MPoolLock (bulk work takes it once).
+void* mpool_alloc_locked(MPool* pool, std::size_t size);
 // Gives a block back to the pool it came from; null is ignored.
 void mpool_free(void* block);
 // The block's recorded size: what the caller may use.
@@ -105,6 +107,11 @@ struct MPoolSystemAllocator {
 MPoolSystemAllocator mpool_set_system_allocator(const MPoolSystemAllocator& allocator);
 void* mpool_system_alloc(std::size_t size);
 void mpool_system_free(void* block);
+
+// Tells the system that a large block will be filled front to back: on
+// Linux its whole 2 MiB pages may become huge pages, and with prefault its
+// pages are faulted in at once. Elsewhere nothing.
+void mpool_advise_sequential(void* block, std::size_t size, bool prefault);
 
 // The size class of a small request: 8 << mpool_size_class(n) >= n.
 int mpool_size_class(std::size_t n);

@@ -1,6 +1,7 @@
 // Loading, inserting and saving a text buffer.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -10,6 +11,7 @@
 
 #include "textengine/edit_data.h"
 #include "textengine/kanjitextfile.h"
+#include "textengine/mpool.h"
 #include "textengine/platform_hooks.h"
 
 namespace {
@@ -140,6 +142,96 @@ TEST(EditDataFile, AFailedLoadLeavesNoPartOfTheFile) {
     EXPECT_TRUE(d.IsEmpty());
     ASSERT_EQ(messages.texts.size(), 1u);
     EXPECT_NE(messages.texts[0].find(u"|メッセージ"), std::u16string::npos);
+}
+
+// The lines of a text split at CR LF, LF and lone CR.
+std::vector<std::u16string> SplitLines(const std::u16string& text) {
+    std::vector<std::u16string> out(1);
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != u'\r' && text[i] != u'\n') {
+            out.back() += text[i];
+            continue;
+        }
+        if (text[i] == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n') ++i;
+        out.emplace_back();
+    }
+    return out;
+}
+
+std::string Utf16LE(const std::u16string& text) {
+    std::string bytes;
+    for (char16_t u : text) {
+        bytes += static_cast<char>(u & 0xFF);
+        bytes += static_cast<char>(u >> 8);
+    }
+    return bytes;
+}
+
+TEST(EditDataFile, LoadBuildsEveryLineWhateverTheChunkBoundaries) {
+    // UTF-16 chunks hold 2045 units: line ends and lines placed across them.
+    const size_t chunk = 2045;
+    std::u16string crAtEdge(chunk - 1, u'a');
+    crAtEdge += u"\r\nb";
+    std::u16string loneCrAtEdge(chunk - 1, u'a');
+    loneCrAtEdge += u"\rb\r";
+    std::u16string mixed;
+    unsigned seed = 12345;
+    for (int i = 0; i < 30000; ++i) {
+        seed = seed * 1103515245 + 12345;
+        const char16_t pick[] = {u'a', u'あ', u'\r', u'\n', u'x', u'漢', u'\r', u'b'};
+        mixed += pick[(seed >> 16) % 8];
+    }
+    const std::u16string cases[] = {
+        u"", u"\n", u"\r", u"\r\n\r\n", u"a\r", u"\nb", crAtEdge, loneCrAtEdge,
+        std::u16string(3 * chunk + 7, u'長') + u"\r\n" + std::u16string(chunk, u'b'), mixed,
+    };
+    for (const auto& text : cases) {
+        CEditData d;
+        d.InsertText(u"old\r\ntext", 1);
+        int code = 7, lineEnd = 0;
+        ASSERT_EQ(LoadBytes(d, Utf16LE(text), code, lineEnd), 0);
+        const auto want = SplitLines(text);
+        ASSERT_EQ(Lines(d), want) << text.size();
+        long long units = 0;
+        for (int i = 0; i < d.GetLineCount(); ++i) {
+            units += d.GetLineLength(i);
+            EXPECT_FALSE(d.IsLineModified(i));
+            // Lines that got text are to be measured; so is every line but the first.
+            EXPECT_EQ(d.GetLineFlags(i, CEditLine::FlagTextChanged) != 0, i > 0 || d.GetLineLength(0) > 0) << i;
+        }
+        EXPECT_EQ(d.GetCharCount(), units);
+        EXPECT_FALSE(d.IsModified());
+        EXPECT_FALSE(d.GetUndo()->CanUndo());
+        EXPECT_EQ(d.GetCaretPos().line, 0);
+        EXPECT_EQ(d.GetCaretPos().column, 0);
+        // Editing after a load works on the loaded lines.
+        d.SetCaretPos(d.GetLineCount() - 1, d.GetLineLength(d.GetLineCount() - 1));
+        d.TypeChar(u'!');
+        EXPECT_EQ(Lines(d).back(), want.back() + u"!");
+        EXPECT_TRUE(d.IsLineModified(d.GetLineCount() - 1));
+    }
+}
+
+TEST(EditDataFile, LoadOutOfMemoryReportsAndLeavesTheBufferEmpty) {
+    MessageRecorder messages;
+    CEditData d;
+    d.InsertText(u"old text", 1);
+    // A line this long takes a block of its own from the system, and the
+    // system has no big blocks left.
+    std::string bytes = "first\r\n" + std::string(100000, 'x') + "\r\nlast";
+    int code = 1, lineEnd = 0;
+    {
+        auto smallOnly = [](size_t n) -> void* { return n < 65536 ? std::malloc(n) : nullptr; };
+        MPoolSystemAllocator old = mpool_set_system_allocator({smallOnly, std::free});
+        EXPECT_EQ(LoadBytes(d, bytes, code, lineEnd), 1);
+        mpool_set_system_allocator(old);
+    }
+    EXPECT_TRUE(d.IsEmpty());
+    ASSERT_EQ(messages.texts.size(), 1u);
+    EXPECT_EQ(messages.texts[0], u"メモリが確保できません|メッセージ");
+    ASSERT_EQ(LoadBytes(d, bytes, code, lineEnd), 0);
+    EXPECT_EQ(d.GetLineCount(), 3);
+    EXPECT_EQ(d.GetLineLength(1), 100000);
 }
 
 TEST(EditDataFile, InsertFileIsOneUndoStepAndKeepsTheCaret) {
