@@ -7,6 +7,7 @@
 #include <string>
 
 #include "scheme/internal.h"
+#include "textengine/bytestream.h"
 #include "wdev_command.h"
 
 #ifdef _WIN32
@@ -43,29 +44,6 @@ std::string to_utf8(const char16_t* s, std::size_t n) {
             out += static_cast<char>(0x80 | (cp >> 12 & 0x3F));
             out += static_cast<char>(0x80 | (cp >> 6 & 0x3F));
             out += static_cast<char>(0x80 | (cp & 0x3F));
-        }
-    }
-    return out;
-}
-
-std::u16string from_utf8(const std::string& s) {
-    std::u16string out;
-    for (std::size_t i = 0; i < s.size();) {
-        unsigned char c = static_cast<unsigned char>(s[i]);
-        uint32_t cp;
-        int n;
-        if (c < 0x80) cp = c, n = 1;
-        else if (c < 0xE0) cp = c & 0x1F, n = 2;
-        else if (c < 0xF0) cp = c & 0x0F, n = 3;
-        else cp = c & 0x07, n = 4;
-        for (int k = 1; k < n && i + k < s.size(); ++k) cp = cp << 6 | (static_cast<unsigned char>(s[i + k]) & 0x3F);
-        i += static_cast<std::size_t>(n);
-        if (cp >= 0x10000) {
-            cp -= 0x10000;
-            out += static_cast<char16_t>(0xD800 | (cp >> 10));
-            out += static_cast<char16_t>(0xDC00 | (cp & 0x3FF));
-        } else {
-            out += static_cast<char16_t>(cp);
         }
     }
     return out;
@@ -201,7 +179,7 @@ int run_scheme(const wdev::Args& args) {
         scheme_eval_string(ctx, text.c_str());
     } else {
         for (const std::string& file : args) {
-            std::u16string path = from_utf8(file);
+            std::u16string path = Utf8ToUtf16(file);
             if (scheme_load_file(ctx, path.c_str()) != 0) {
                 std::string msg = to_utf8(ctx->error_text, std::char_traits<char16_t>::length(ctx->error_text));
                 std::fprintf(stderr, "%s\n", msg.c_str());

@@ -10,31 +10,11 @@
 #include <vector>
 
 #include "scheme/ops.h"
+#include "textengine/bytestream.h"
 
 namespace scheme_test {
 
-inline std::u16string u16(const std::string& s) {
-    std::u16string out;
-    for (std::size_t i = 0; i < s.size();) {
-        unsigned char c = static_cast<unsigned char>(s[i]);
-        uint32_t cp;
-        int n;
-        if (c < 0x80) cp = c, n = 1;
-        else if (c < 0xE0) cp = c & 0x1F, n = 2;
-        else if (c < 0xF0) cp = c & 0x0F, n = 3;
-        else cp = c & 0x07, n = 4;
-        for (int k = 1; k < n && i + k < s.size(); ++k) cp = cp << 6 | (static_cast<unsigned char>(s[i + k]) & 0x3F);
-        i += n;
-        if (cp >= 0x10000) {
-            cp -= 0x10000;
-            out += static_cast<char16_t>(0xD800 | (cp >> 10));
-            out += static_cast<char16_t>(0xDC00 | (cp & 0x3FF));
-        } else {
-            out += static_cast<char16_t>(cp);
-        }
-    }
-    return out;
-}
+inline std::u16string u16(const std::string& s) { return Utf8ToUtf16(s); }
 
 inline std::string u8(const std::u16string& s) {
     std::string out;
