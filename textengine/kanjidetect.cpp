@@ -2,6 +2,9 @@
 
 #include "textengine/kanjicode.h"
 
+#include <cstdint>
+#include <cstring>
+
 namespace {
 
 // Characters frequent in Japanese prose, in each encoding, with their weight.
@@ -34,20 +37,25 @@ const FrequentChar kFrequent[] = {
     {{0x92, 0xE1}, {0xC4, 0xE3}, {0xE4, 0xBD, 0x8E}, 3},  // 低
 };
 
-int SjisWeight(uint8_t a, uint8_t b) {
-    for (const auto& f : kFrequent)
-        if (f.sjis[0] == a && f.sjis[1] == b) return f.weight;
-    return 0;
-}
-int EucWeight(uint8_t a, uint8_t b) {
-    for (const auto& f : kFrequent)
-        if (f.euc[0] == a && f.euc[1] == b) return f.weight;
-    return 0;
-}
-int Utf8Weight(uint8_t a, uint8_t b, uint8_t c) {
-    for (const auto& f : kFrequent)
-        if (f.utf8[0] == a && f.utf8[1] == b && f.utf8[2] == c) return f.weight;
-    return 0;
+// Looked up once per multibyte character: a table per encoding, indexed by
+// the character's bytes, in place of a walk through kFrequent.
+struct WeightTables {
+    uint8_t sjis[256 * 256] = {};
+    uint8_t euc[256 * 256] = {};
+    uint8_t utf8[16 * 64 * 64] = {};  // E0..EF lead byte, two trail bytes
+    WeightTables() {
+        for (const auto& f : kFrequent) {
+            sjis[f.sjis[0] << 8 | f.sjis[1]] = uint8_t(f.weight);
+            euc[f.euc[0] << 8 | f.euc[1]] = uint8_t(f.weight);
+            utf8[Utf8Index(f.utf8[0], f.utf8[1], f.utf8[2])] = uint8_t(f.weight);
+        }
+    }
+    static size_t Utf8Index(uint8_t a, uint8_t b, uint8_t c) { return size_t(a & 0x0F) << 12 | (b & 0x3F) << 6 | (c & 0x3F); }
+};
+
+const WeightTables& Weights() {
+    static const WeightTables tables;
+    return tables;
 }
 
 struct Scorer {
@@ -94,7 +102,7 @@ Scorer ScoreSjis(const uint8_t* p, size_t n) {
             } else if (b == 0xEF && (t == 0xBD || t == 0xBE)) {
                 afterHalfKanaPair = true;
             } else {
-                int w = SjisWeight(b, t);
+                int w = FrequentCharWeightSjis(b, t);
                 s.points += w ? w : 1;
             }
             i += 2;
@@ -134,7 +142,7 @@ Scorer ScoreUtf8(const uint8_t* p, size_t n) {
             } else if (b == 0xEF && ((c1 == 0xBD && In(c2, 0xA1, 0xBF)) || (c1 == 0xBE && In(c2, 0x80, 0x9F)))) {
                 ++s.halfKana;
             } else {
-                int w = Utf8Weight(b, c1, c2);
+                int w = FrequentCharWeightUtf8(b, c1, c2);
                 s.points += w ? w : 2;
             }
         }
@@ -172,7 +180,7 @@ Scorer ScoreEuc(const uint8_t* p, size_t n) {
             } else if (b == 0xA5 && In(t, 0xA1, 0xF6)) {
                 ++s.katakana;
             } else {
-                int w = EucWeight(b, t);
+                int w = FrequentCharWeightEuc(b, t);
                 s.points += w ? w : 1;
             }
             i += 2;
@@ -184,7 +192,36 @@ Scorer ScoreEuc(const uint8_t* p, size_t n) {
     return s;
 }
 
+// Index of the first byte >= 0x80, or n; a word at a time.
+size_t FirstEightBit(const uint8_t* p, size_t n) {
+    size_t i = 0;
+    for (uint64_t w; i + sizeof w <= n; i += sizeof w) {
+        std::memcpy(&w, p + i, sizeof w);
+        if (w & 0x8080808080808080ull) break;
+    }
+    while (i < n && p[i] < 0x80) ++i;
+    return i;
+}
+
+bool FindEscDollar(const uint8_t* p, size_t n) {
+    for (const uint8_t* q = p; n >= 2;) {
+        const auto* e = static_cast<const uint8_t*>(std::memchr(q, 0x1B, n - 1));
+        if (!e) return false;
+        if (e[1] == '$') return true;
+        n -= size_t(e + 1 - q);
+        q = e + 1;
+    }
+    return false;
+}
+
 }  // namespace
+
+int FrequentCharWeightSjis(uint8_t a, uint8_t b) { return Weights().sjis[a << 8 | b]; }
+int FrequentCharWeightEuc(uint8_t a, uint8_t b) { return Weights().euc[a << 8 | b]; }
+int FrequentCharWeightUtf8(uint8_t a, uint8_t b, uint8_t c) {
+    if ((a & 0xF0) != 0xE0 || (b & 0xC0) != 0x80 || (c & 0xC0) != 0x80) return 0;
+    return Weights().utf8[WeightTables::Utf8Index(a, b, c)];
+}
 
 int DetectCharCode(const uint8_t* bytes, size_t n) {
     const Scorer scorers[3] = {ScoreSjis(bytes, n), ScoreUtf8(bytes, n), ScoreEuc(bytes, n)};
@@ -212,7 +249,14 @@ int DetectKanjiCode(const uint8_t* p, size_t n, int defaultCode) {
         asciiPairs = In(p[i], 0x01, 0x7F) && In(p[i + 1], 0x01, 0x7F);
 
     bool escTest = true, eightBit = false;
-    for (size_t i = 0; i < n; ++i) {
+    if (asciiPairs) {
+        // Only an escape before the first 8-bit byte can make the text JIS.
+        const size_t first = FirstEightBit(p, n);
+        if (FindEscDollar(p, first)) return KanjiCode::JIS;
+        eightBit = first < n;
+        escTest = false;
+    }
+    for (size_t i = 0; !asciiPairs && i < n; ++i) {
         uint8_t b = p[i];
         if (b >= 0x80) {
             eightBit = true;

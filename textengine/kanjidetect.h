@@ -15,3 +15,9 @@ int DetectKanjiCode(const uint8_t* bytes, size_t n, int defaultCode);
 // The multibyte guess alone: 1 (Shift_JIS), 8 (UTF-8), 2 (EUC-JP) or 9 when
 // no candidate scored.
 int DetectCharCode(const uint8_t* bytes, size_t n);
+
+// The weight the guess gives a character frequent in Japanese prose, by its
+// bytes in each encoding; 0 for any other character.
+int FrequentCharWeightSjis(uint8_t lead, uint8_t trail);
+int FrequentCharWeightEuc(uint8_t lead, uint8_t trail);
+int FrequentCharWeightUtf8(uint8_t lead, uint8_t trail1, uint8_t trail2);

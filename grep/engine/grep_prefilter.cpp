@@ -1,6 +1,9 @@
 #include "grep/engine/grep_prefilter.h"
 
 #include <cstring>
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 
 #include "textengine/kanjicode.h"
 #include "textengine/kanjicodec.h"
@@ -9,6 +12,36 @@
 namespace {
 
 unsigned char Fold(unsigned char c) { return c >= 'A' && c <= 'Z' ? c + 32 : c; }
+
+#ifdef __SSE2__
+// Tests 16 candidate starts at a time on the needle's first and last bytes
+// (letters folded by OR 0x20, exact for letters only: no other byte ORs into
+// a-z) and verifies each survivor in full. Returns the first hit, or npos
+// with *from moved to the first start the blocks did not cover.
+std::size_t FindInBlocks(const unsigned char* h, std::size_t size, const unsigned char* p, std::size_t m, bool fold,
+                         std::size_t* from) {
+    auto caseBit = [fold](unsigned char c) { return char(fold && c >= 'a' && c <= 'z' ? 0x20 : 0); };
+    const __m128i first = _mm_set1_epi8(char(p[0])), last = _mm_set1_epi8(char(p[m - 1]));
+    const __m128i firstCase = _mm_set1_epi8(caseBit(p[0])), lastCase = _mm_set1_epi8(caseBit(p[m - 1]));
+    std::size_t at = *from;
+    for (; size - at >= m + 15; at += 16) {
+        const __m128i a = _mm_or_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(h + at)), firstCase);
+        const __m128i z = _mm_or_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(h + at + m - 1)), lastCase);
+        unsigned mask = unsigned(_mm_movemask_epi8(_mm_and_si128(_mm_cmpeq_epi8(a, first), _mm_cmpeq_epi8(z, last))));
+        for (; mask; mask &= mask - 1) {
+            const std::size_t c = at + unsigned(__builtin_ctz(mask));
+            std::size_t k = 1;
+            if (fold)
+                while (k < m && Fold(h[c + k]) == p[k]) ++k;
+            else if (m > 1 && std::memcmp(h + c + 1, p + 1, m - 1) == 0)
+                k = m;
+            if (k >= m) return c;
+        }
+    }
+    *from = at;
+    return std::string::npos;
+}
+#endif
 
 }  // namespace
 
@@ -126,7 +159,13 @@ std::size_t GrepPrefilter::FindFrom(int code, const std::string& bytes, std::siz
 
 std::size_t GrepPrefilter::Find(const Needle& n, const std::string& hay, std::size_t from) const {
     const std::size_t m = n.bytes.size();
-    if (hay.size() < m) return std::string::npos;
+    if (hay.size() < m || from > hay.size() - m) return std::string::npos;
+    const auto* h = reinterpret_cast<const unsigned char*>(hay.data());
+    const auto* p = reinterpret_cast<const unsigned char*>(n.bytes.data());
+#ifdef __SSE2__
+    const std::size_t found = FindInBlocks(h, hay.size(), p, m, fold_, &from);
+    if (found != std::string::npos) return found;
+#endif
     if (!fold_) {
 #ifdef __GLIBC__
         const void* at = memmem(hay.data() + from, hay.size() - from, n.bytes.data(), m);
@@ -135,8 +174,6 @@ std::size_t GrepPrefilter::Find(const Needle& n, const std::string& hay, std::si
         return hay.find(n.bytes, from);
 #endif
     }
-    const auto* h = reinterpret_cast<const unsigned char*>(hay.data());
-    const auto* p = reinterpret_cast<const unsigned char*>(n.bytes.data());
     const unsigned char last = p[m - 1];
     for (std::size_t at = from; at + m <= hay.size();) {
         const unsigned char c = h[at + m - 1];

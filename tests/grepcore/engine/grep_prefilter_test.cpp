@@ -51,6 +51,51 @@ TEST(GrepPrefilter, SaysNoOnlyWhenNoEncodingHoldsTheText) {
     EXPECT_FALSE(f.Active());
 }
 
+// Every place of the needle, with and without case, at every offset from the
+// blocks the search takes at once and across their ends; bytes that differ
+// from a letter only in bit 0x20 ("@`", "[{", 0xC1/0xE1) must not match it.
+TEST(GrepPrefilter, FindsEachPlaceAtEveryOffset) {
+    const struct {
+        std::u16string text;
+        std::string bytes;  // in Shift_JIS
+    } needles[] = {{u"a", "a"},
+                   {u"Zq", "Zq"},
+                   {u"abc", "abc"},
+                   {u"a@[", "a@["},
+                   {u"@bcdefghijklmnoZ", "@bcdefghijklmnoZ"},
+                   {u"abcdefghijklmnopq", "abcdefghijklmnopq"},
+                   {u"xあy", "x\x82\xA0y"}};
+    const std::string fill = "@`[{\xC1\xE1" "AaZz\x82\xA0xyq_";
+    for (const auto& n : needles)
+        for (bool ignoreCase : {false, true}) {
+            const std::string& needle = n.bytes;
+            GrepPrefilter f;
+            f.Build(n.text, false, ignoreCase, false, 1);
+            ASSERT_TRUE(f.Active());
+            auto lower = [&](std::string s) {
+                if (ignoreCase)
+                    for (char& c : s) c = c >= 'A' && c <= 'Z' ? char(c + 32) : c;
+                return s;
+            };
+            for (std::size_t size = needle.size(); size < 70; size += 7)
+                for (std::size_t place = 0; place + needle.size() <= size; ++place) {
+                    std::string hay(size, ' ');
+                    for (std::size_t i = 0; i < size; ++i) hay[i] = fill[(i * 7 + size) % fill.size()];
+                    std::string put = needle;
+                    if (ignoreCase)
+                        for (std::size_t i = 0; i < put.size(); i += 2)
+                            if (put[i] >= 'a' && put[i] <= 'z') put[i] = char(put[i] - 32);
+                    hay.replace(place, put.size(), put);
+                    const std::string lowHay = lower(hay), lowNeedle = lower(needle);
+                    for (std::size_t from : {std::size_t(0), place, place + 1}) {
+                        const std::size_t want = from <= size ? lowHay.find(lowNeedle, from) : std::string::npos;
+                        EXPECT_EQ(f.FindFrom(1, hay, from), want)
+                            << needle << " case " << ignoreCase << " size " << size << " at " << place << " from " << from;
+                    }
+                }
+        }
+}
+
 // The worker with its shortcuts must write exactly what a plain file-by-file
 // search writes.
 class Equivalence : public ::testing::Test {
@@ -66,6 +111,13 @@ protected:
         Add(u"nul.dat", std::string("abc\0abc\nab c\n", 13));
         Add(u"utf16.txt", std::string("\xFF\xFE" "a\0b\0c\0\n\0", 10));
         Add(u"many.txt", std::string(3000, 'x') + "\nabcabc abc\n" + std::string(5000, 'y') + "abc");
+        // Lines of every length up to 40, hits among them: line numbers
+        // counted over many blocks, lines ending on and across block edges.
+        std::string lines;
+        for (int i = 0; i < 900; ++i) lines += std::string(i % 41, 'x') + (i % 13 == 0 ? "aBc" : "") + (i % 7 ? "\n" : "\n\n");
+        Add(u"lines.txt", lines);
+        Add(u"lonecr.txt", lines + "abc\rabc\r\n" + lines);
+        Add(u"blank.txt", std::string(9000, '\n') + "abc\n");
     }
     void Add(const std::u16string& name, const std::string& bytes) {
         fs.AddFile(u"C:\\d\\" + name, bytes);

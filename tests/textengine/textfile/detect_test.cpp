@@ -1,6 +1,7 @@
 // Encoding and line-end detection.
 #include <gtest/gtest.h>
 
+#include <set>
 #include <string>
 
 #include "textengine/kanjitextfile.h"
@@ -33,6 +34,10 @@ TEST(Detect, KanjiCode) {
         {"UTF-8 signature", "\xEF\xBB\xBF" "a", 1, 6},
         {"JIS escape", "abc\x1b$B4A\x1b(B", 1, 3},
         {"JIS escape after an 8-bit byte", "\x82\xA0\x82\xA2\x1b$B4A\x1b(B....", 1, 1},
+        {"JIS escape right before an 8-bit byte", "abcdefghij\x1b$\x82\xA0\x82\xA2\x82\xA4....", 1, 3},
+        {"JIS escape after a late 8-bit byte", "abcdefghijk\x82\xA0\x1b$B4A\x1b(B....", 1, 1},
+        {"escape without $ then a JIS escape", "ab\x1b\x1b$B4A\x1b(B", 1, 3},
+        {"escape as the last byte", "abcdefghijklmnop\x1b", 1, 1},
         {"UTF-16LE without signature", std::string("a\0b\0", 4), 1, 7},
         {"UTF-16BE without signature", std::string("\0a\0b", 4), 1, 11},
         {"nothing scores: EUC-JP", "\x80\x80\x80\x80\x80\x80\x80", 1, 2},
@@ -45,6 +50,37 @@ TEST(Detect, KanjiCode) {
         {"UTF-8 hiragana", "\xE3\x81\x82\xE3\x81\x84\xE3\x81\x86\xE3\x81\x88\xE3\x81\x8A" "abcd", 1, 8},
     };
     for (const auto& c : cases) EXPECT_EQ(Detect(c.bytes, c.defaultCode), c.code) << c.name;
+}
+
+// The frequent characters the guess weighs, and no other character, in each
+// encoding, over every byte pair (and every three-byte UTF-8 form).
+TEST(Detect, FrequentCharWeights) {
+    const std::u16string frequent = u"。、，〜日人一見事本年時分大小上下高低";
+    std::set<uint32_t> sjis, euc, utf8;
+    for (char16_t c : frequent) {
+        const std::u16string one(1, c);
+        auto pack = [](const std::string& b) {
+            uint32_t v = 0;
+            for (char x : b) v = v << 8 | uint8_t(x);
+            return v;
+        };
+        sjis.insert(pack(EncodeText(1, one)));
+        euc.insert(pack(EncodeText(2, one)));
+        utf8.insert(pack(EncodeText(8, one)));
+    }
+    ASSERT_EQ(sjis.size(), frequent.size());
+    ASSERT_EQ(euc.size(), frequent.size());
+    ASSERT_EQ(utf8.size(), frequent.size());
+    int wrong = 0;
+    for (uint32_t a = 0; a < 256; ++a)
+        for (uint32_t b = 0; b < 256; ++b) {
+            const uint32_t v = a << 8 | b;
+            wrong += FrequentCharWeightSjis(uint8_t(a), uint8_t(b)) != (sjis.count(v) ? 3 : 0);
+            wrong += FrequentCharWeightEuc(uint8_t(a), uint8_t(b)) != (euc.count(v) ? 3 : 0);
+            for (uint32_t c = 0; c < 256; ++c)
+                wrong += FrequentCharWeightUtf8(uint8_t(a), uint8_t(b), uint8_t(c)) != (utf8.count(v << 8 | c) ? 3 : 0);
+        }
+    EXPECT_EQ(wrong, 0);
 }
 
 TEST(Detect, CharCodeScoresStopAtNul) {
