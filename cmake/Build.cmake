@@ -14,6 +14,10 @@ if(WIN32)
   # No DLLs beside the programs: the C and C++ runtimes are linked in.
   add_link_options(-static -static-libgcc -static-libstdc++)
   add_compile_definitions(UNICODE _UNICODE WINVER=0x0601 _WIN32_WINNT=0x0601)
+  if(CMAKE_SYSTEM_PROCESSOR STREQUAL "i686")
+    # Every Windows version we target requires SSE2; the search loops use it.
+    add_compile_options(-msse2)
+  endif()
 endif()
 
 set(WENDREL_WIN32_LIBS user32 gdi32 comctl32 comdlg32 shell32 ole32 oleaut32 uuid
