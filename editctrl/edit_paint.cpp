@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "editctrl/edit_ctrl.h"
+#include "editctrl/text_drawer.h"
 #include "framework/wide.h"
 
 class CEditPainter {
@@ -71,43 +72,9 @@ void CEditPainter::FillBackground(const RECT& r, COLORREF color) {
 }
 
 int CEditPainter::DrawTabbedText(const char16_t* text, int n, int x, int y, int clipRight, bool opaque) {
-    const int tab = m_.TabStop();
-    int advances[100];
-    wchar_t units[100];
-    int i = 0;
-    while (i < n) {
-        int k = 0, width = 0;
-        const int start = x;
-        if (text[i] == '\t') {
-            const int rel = x - x0_;
-            const int next = tab > 0 ? (rel / tab + 1) * tab : rel + xCell_;
-            units[0] = L' ';
-            advances[0] = next - rel;
-            width = advances[0];
-            k = 1;
-            ++i;
-        } else {
-            while (i < n && k < 99 && text[i] != '\t') {
-                int u;
-                const char32_t cp = CodePointAt(text, n, i, &u);
-                if (u == 2 && k + 2 > 99) break;
-                const int a = m_.Advance(cp);
-                units[k] = static_cast<wchar_t>(text[i]);
-                advances[k++] = a;
-                if (u == 2) {
-                    units[k] = static_cast<wchar_t>(text[i + 1]);
-                    advances[k++] = 0;
-                }
-                width += a;
-                i += u;
-            }
-        }
-        const CRect r(start, y - c_.m_textOffset, std::min(start + width, clipRight), y - c_.m_textOffset + rh_);
-        if (r.left < r.right && Visible(r))
-            dc_.ExtTextOut(start, y, ETO_CLIPPED | (opaque ? ETO_OPAQUE : 0), &r, units, k, advances);
-        x = start + width;
-    }
-    return x;
+    const CRect rows(x, y - c_.m_textOffset, clipRight, y - c_.m_textOffset + rh_);
+    return CTextDrawer().DrawTabbedText(dc_, clip_, text, n, rows, m_, x, y, x0_,
+                                        ETO_CLIPPED | (opaque ? ETO_OPAQUE : 0));
 }
 
 int CEditPainter::DrawSmoothText(const char16_t* text, int n, int x, int y) {
