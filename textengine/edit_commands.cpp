@@ -84,7 +84,7 @@ int CEditData::SortLines(int a, int b, bool descending) {
 
     // One record holds the whole new order, so undo restores it in one step.
     CUndoGroupGuard group(m_undo, 0);
-    if (RecordCaretForUndo() != 0 || OpenRecord(kUndoKindLineOrder, {count, a}) != 0) return 1;
+    if (RecordCaretForUndo() != 0 || OpenRecord(UndoKindLineOrder, {count, a}) != 0) return 1;
     std::vector<char16_t> packed(std::size_t(count) * 2);
     for (int i = 0; i < count; ++i) {
         const unsigned v = unsigned(order[std::size_t(i)]);

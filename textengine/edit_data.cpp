@@ -728,7 +728,7 @@ int CEditData::ReplayRecord(UndoRecord* rec, int direction) {
         }
         break;
     }
-    case kUndoKindLineOrder:
+    case UndoKindLineOrder:
         result = ReplayLineOrder(rec, direction);
         break;
     default:

@@ -273,9 +273,6 @@ public:
     bool FindMatchingBracket(char32_t open, char32_t close, int depth, EditPos limit, int direction,
                              EditPos& pos) const;
 
-    // Undo record of a line sort: line = first line, text = the new order.
-    static constexpr int kUndoKindLineOrder = 6;
-
 private:
     int SortLines(int a, int b, bool descending);
     int ReplayLineOrder(const UndoRecord* rec, int direction);

@@ -19,6 +19,7 @@ enum UndoKind : int {
     UndoKindDelete = 3,     // text removed at or after the position
     UndoKindCaret = 4,      // caret marker
     UndoKindSwap = 5,       // lines `line` and `column` swapped
+    UndoKindLineOrder = 6,  // a line sort: line = first line, text = the new order
 };
 
 // A line break inside recorded text is stored as one CR.
