@@ -98,9 +98,15 @@ bool CFileStream::Open(const char16_t* path, Mode mode) {
         return false;
     }
     m_writing = mode == Create;
-    m_buffer.resize(kFileBufferSize);
     m_begin = m_end = 0;
     return true;
+}
+
+uint8_t* CFileStream::Buffer() {
+    // Made on first use and left uninitialised: a reader that takes whole
+    // files in large reads never needs it.
+    if (!m_buffer) m_buffer.reset(new uint8_t[kFileBufferSize]);
+    return m_buffer.get();
 }
 
 void CFileStream::Fail(int error) {
@@ -126,21 +132,21 @@ size_t CFileStream::Read(void* buffer, size_t n) {
     size_t done = 0;
     while (done < n) {
         if (m_begin == m_end) {
-            if (n - done >= m_buffer.size()) {  // large reads bypass the buffer
+            if (n - done >= kFileBufferSize) {  // large reads bypass the buffer
                 long long r = SysRead(m_fd, out + done, n - done);
                 if (r < 0) Fail(errno);
                 if (r <= 0) break;
                 done += static_cast<size_t>(r);
                 continue;
             }
-            long long r = SysRead(m_fd, m_buffer.data(), m_buffer.size());
+            long long r = SysRead(m_fd, Buffer(), kFileBufferSize);
             if (r < 0) Fail(errno);
             if (r <= 0) break;
             m_begin = 0;
             m_end = static_cast<size_t>(r);
         }
         size_t k = std::min(n - done, m_end - m_begin);
-        std::memcpy(out + done, m_buffer.data() + m_begin, k);
+        std::memcpy(out + done, m_buffer.get() + m_begin, k);
         m_begin += k;
         done += k;
     }
@@ -149,7 +155,7 @@ size_t CFileStream::Read(void* buffer, size_t n) {
 
 bool CFileStream::FlushBuffer() {
     while (m_begin < m_end) {
-        long long r = SysWrite(m_fd, m_buffer.data() + m_begin, m_end - m_begin);
+        long long r = SysWrite(m_fd, m_buffer.get() + m_begin, m_end - m_begin);
         if (r <= 0) {
             Fail(r < 0 ? errno : ENOSPC);
             m_begin = m_end = 0;
@@ -165,9 +171,9 @@ bool CFileStream::Write(const void* data, size_t n) {
     if (m_fd < 0 || !m_writing || m_failed) return false;
     auto* in = static_cast<const uint8_t*>(data);
     while (n > 0) {
-        if (m_end == m_buffer.size() && !FlushBuffer()) return false;
-        size_t k = std::min(n, m_buffer.size() - m_end);
-        std::memcpy(m_buffer.data() + m_end, in, k);
+        if (m_end == kFileBufferSize && !FlushBuffer()) return false;
+        size_t k = std::min(n, kFileBufferSize - m_end);
+        std::memcpy(Buffer() + m_end, in, k);
         m_end += k;
         in += k;
         n -= k;
@@ -234,7 +240,6 @@ bool CFileStream::TryCreate(const std::u16string& path) {
         return false;
     }
     m_writing = true;
-    m_buffer.resize(kFileBufferSize);
     m_begin = m_end = 0;
     return true;
 }

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <memory>
 #include <vector>
 
 class CByteStream {
@@ -77,13 +78,14 @@ protected:
 
 private:
     bool FlushBuffer();
+    uint8_t* Buffer();
     void Fail(int error);
 
     int m_fd = -1;
     bool m_writing = false;
     bool m_failed = false;
     int m_error = 0;
-    std::vector<uint8_t> m_buffer;
+    std::unique_ptr<uint8_t[]> m_buffer;
     size_t m_begin = 0, m_end = 0;  // unread bytes, or bytes waiting to be written
 };
 

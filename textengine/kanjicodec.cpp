@@ -473,13 +473,24 @@ size_t CKanjiEncoder::Encode(const char16_t* text, size_t n, uint8_t* out) {
             o += EncodeLoneHalf(high, o);
         }
     }
-    const bool ascii = m_code == KanjiCode::SJIS || m_code == KanjiCode::EUC || IsUTF8Code(m_code);
+    const bool utf8 = IsUTF8Code(m_code);
+    const bool ascii = m_code == KanjiCode::SJIS || m_code == KanjiCode::EUC || utf8;
     while (i < n) {
         if (ascii) {
             while (i < n && text[i] < 0x80) *o++ = static_cast<uint8_t>(text[i++]);
             if (i >= n) break;
         }
         char16_t u = text[i++];
+        if (utf8 && (u < 0xD800 || u >= 0xE000)) {  // the common case without a call
+            if (u < 0x800) {
+                *o++ = static_cast<uint8_t>(0xC0 | u >> 6);
+            } else {
+                *o++ = static_cast<uint8_t>(0xE0 | u >> 12);
+                *o++ = static_cast<uint8_t>(0x80 | (u >> 6 & 0x3F));
+            }
+            *o++ = static_cast<uint8_t>(0x80 | (u & 0x3F));
+            continue;
+        }
         if (u >= 0xD800 && u < 0xDC00) {
             if (i == n) {
                 m_pendingHigh = u;

@@ -4,6 +4,9 @@
 
 #include <cstdint>
 #include <cstring>
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 
 namespace {
 
@@ -76,6 +79,7 @@ inline bool In(uint8_t b, uint8_t lo, uint8_t hi) { return b >= lo && b <= hi; }
 Scorer ScoreSjis(const uint8_t* p, size_t n) {
     Scorer s;
     s.code = KanjiCode::SJIS;
+    const WeightTables& weights = Weights();
     bool afterHalfKanaPair = false;  // EF BD / EF BE: UTF-8 half-width katakana
     size_t i = 0;
     while (n - i > 4) {
@@ -102,7 +106,7 @@ Scorer ScoreSjis(const uint8_t* p, size_t n) {
             } else if (b == 0xEF && (t == 0xBD || t == 0xBE)) {
                 afterHalfKanaPair = true;
             } else {
-                int w = FrequentCharWeightSjis(b, t);
+                int w = weights.sjis[b << 8 | t];
                 s.points += w ? w : 1;
             }
             i += 2;
@@ -118,6 +122,7 @@ Scorer ScoreUtf8(const uint8_t* p, size_t n) {
     Scorer s;
     s.code = KanjiCode::UTF8NoSig;
     s.weight = 15;
+    const WeightTables& weights = Weights();
     size_t i = 0;
     while (n - i > 4) {
         uint8_t b = p[i];
@@ -142,7 +147,7 @@ Scorer ScoreUtf8(const uint8_t* p, size_t n) {
             } else if (b == 0xEF && ((c1 == 0xBD && In(c2, 0xA1, 0xBF)) || (c1 == 0xBE && In(c2, 0x80, 0x9F)))) {
                 ++s.halfKana;
             } else {
-                int w = FrequentCharWeightUtf8(b, c1, c2);
+                int w = b >= 0xE0 ? weights.utf8[WeightTables::Utf8Index(b, c1, c2)] : 0;
                 s.points += w ? w : 2;
             }
         }
@@ -151,9 +156,72 @@ Scorer ScoreUtf8(const uint8_t* p, size_t n) {
     return s;
 }
 
+#ifdef __SSE2__
+// Passes 16 bytes at a time while they hold valid UTF-8 (no NUL), carrying
+// the continuation bytes a sequence still wants into the next block. Stops
+// where the byte scan must look closer and returns where that scan goes on:
+// at a sequence's start. Only blocks whose every byte the scan would look at
+// as a lead (more than four bytes from the end) are taken.
+size_t PassUtf8Blocks(const uint8_t* p, size_t n, bool& threeByte) {
+    auto atLeast = [](__m128i x, int lo) { return _mm_cmpeq_epi8(_mm_max_epu8(x, _mm_set1_epi8(char(lo))), x); };
+    auto bits = [](__m128i m) { return uint32_t(_mm_movemask_epi8(m)); };
+    size_t i = 0, lastLead = 0;
+    uint32_t carry = 0;  // continuation bytes wanted at the block's start
+    for (; n - i >= 20; i += 16) {
+        const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
+        const uint32_t c0 = bits(atLeast(x, 0xC0)), e0 = bits(atLeast(x, 0xE0)), f0 = bits(atLeast(x, 0xF0));
+        const uint32_t bad = bits(atLeast(x, 0xF8)) | bits(_mm_cmpeq_epi8(x, _mm_setzero_si128()));
+        const uint32_t cont =
+            bits(_mm_cmpeq_epi8(_mm_and_si128(x, _mm_set1_epi8(char(0xC0))), _mm_set1_epi8(char(0x80))));
+        const uint32_t lead3 = e0 & ~f0, lead34 = e0, leads = c0;
+        const uint32_t wanted = leads << 1 | lead34 << 2 | f0 << 3;
+        if (bad || ((wanted & 0xFFFF) | carry) != cont) break;
+        threeByte |= lead3 != 0;
+        carry = wanted >> 16;
+        if (leads) lastLead = i + 31 - size_t(__builtin_clz(leads));
+    }
+    // A sequence left open is read again from its lead.
+    return carry ? lastLead : i;
+}
+#endif
+
+// What ScoreUtf8 would decide when no other encoding is in the race: the
+// same validity, and a score above zero exactly when a three-byte character
+// comes before the scan stops.
+Scorer QuickScoreUtf8(const uint8_t* p, size_t n) {
+    Scorer s;
+    s.code = KanjiCode::UTF8NoSig;
+    s.weight = 15;
+    bool threeByte = false;
+    size_t i = 0;
+#ifdef __SSE2__
+    i = PassUtf8Blocks(p, n, threeByte);
+#endif
+    while (n - i > 4) {
+        uint8_t b = p[i];
+        if (b == 0) break;
+        if (b < 0x80) {
+            ++i;
+            continue;
+        }
+        size_t len = In(b, 0xC0, 0xDF) ? 2 : In(b, 0xE0, 0xEF) ? 3 : In(b, 0xF0, 0xF7) ? 4 : 0;
+        bool ok = len != 0;
+        for (size_t k = 1; ok && k < len; ++k) ok = In(p[i + k], 0x80, 0xBF);
+        if (!ok) {
+            s.valid = false;
+            break;
+        }
+        threeByte |= len == 3;
+        i += len;
+    }
+    s.points = threeByte ? 1 : 0;
+    return s;
+}
+
 Scorer ScoreEuc(const uint8_t* p, size_t n) {
     Scorer s;
     s.code = KanjiCode::EUC;
+    const WeightTables& weights = Weights();
     size_t i = 0;
     while (n - i > 4) {
         uint8_t b = p[i];
@@ -180,7 +248,7 @@ Scorer ScoreEuc(const uint8_t* p, size_t n) {
             } else if (b == 0xA5 && In(t, 0xA1, 0xF6)) {
                 ++s.katakana;
             } else {
-                int w = FrequentCharWeightEuc(b, t);
+                int w = weights.euc[b << 8 | t];
                 s.points += w ? w : 1;
             }
             i += 2;
@@ -224,7 +292,12 @@ int FrequentCharWeightUtf8(uint8_t a, uint8_t b, uint8_t c) {
 }
 
 int DetectCharCode(const uint8_t* bytes, size_t n) {
-    const Scorer scorers[3] = {ScoreSjis(bytes, n), ScoreUtf8(bytes, n), ScoreEuc(bytes, n)};
+    const Scorer sjis = ScoreSjis(bytes, n), euc = ScoreEuc(bytes, n);
+    // UTF-8 text soon breaks the other two scans; then only UTF-8's validity
+    // and whether it scores at all decide, and weighing its characters is
+    // wasted work.
+    const bool rivals = (sjis.valid && sjis.Score() > 0) || (euc.valid && euc.Score() > 0);
+    const Scorer scorers[3] = {sjis, rivals ? ScoreUtf8(bytes, n) : QuickScoreUtf8(bytes, n), euc};
     int result = KanjiCode::Auto;
     int best = -1;
     for (const Scorer& s : scorers) {

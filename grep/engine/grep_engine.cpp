@@ -40,9 +40,21 @@ void SetMessage(GrepParams& p, std::u16string text) {
     p.messageText = std::move(text);
 }
 
+// n's digits appended to out, without a temporary string.
+void AppendDecimal(std::u16string& out, int n) {
+    char16_t digits[12];
+    char16_t* d = digits + 12;
+    unsigned v = n < 0 ? 0u - unsigned(n) : unsigned(n);
+    do *--d = char16_t(u'0' + v % 10);
+    while (v /= 10);
+    if (n < 0) *--d = u'-';
+    out.append(d, std::size_t(digits + 12 - d));
+}
+
 std::u16string Decimal(int n) {
-    const std::string s = std::to_string(n);
-    return std::u16string(s.begin(), s.end());
+    std::u16string s;
+    AppendDecimal(s, n);
+    return s;
 }
 
 GrepFileSystem& FileSystemOf(const GrepParams& p) { return p.fileSystem ? *p.fileSystem : StdGrepFileSystem(); }
@@ -140,15 +152,20 @@ std::u16string GrepMaskPattern(const std::u16string& masks, bool* allFiles) {
     return out;
 }
 
+void AppendGrepHitLine(std::u16string& out, const std::u16string& path, int lineNumber, const char16_t* text,
+                       int length) {
+    out.reserve(out.size() + path.size() + std::size_t(length) + 16);
+    out += path;
+    out += u'(';
+    AppendDecimal(out, lineNumber);
+    out += u"): ";
+    out.append(text, std::size_t(length));
+    out += u'\n';
+}
+
 std::u16string GrepHitLine(const std::u16string& path, int lineNumber, const char16_t* text, int length) {
     std::u16string line;
-    line.reserve(path.size() + std::size_t(length) + 16);
-    line += path;
-    line += u'(';
-    line += Decimal(lineNumber);
-    line += u"): ";
-    line.append(text, std::size_t(length));
-    line += u'\n';
+    AppendGrepHitLine(line, path, lineNumber, text, length);
     return line;
 }
 
@@ -190,7 +207,10 @@ int SearchFailed(GrepParams& p, const std::u16string& path, int line) {
 
 // Writes a hit and asks the dialog whether to go on.
 int Hit(GrepParams& p, const std::u16string& path, int line, const char16_t* text, int length) {
-    Write(p, GrepHitLine(path, line + 1, text, length));
+    thread_local std::u16string out;  // keeps its block from hit to hit
+    out.clear();
+    AppendGrepHitLine(out, path, line + 1, text, length);
+    Write(p, out);
     ++p.hitCount;
     return Poll(p) == GREP_DONE ? GREP_DONE : GREP_CANCELLED;
 }
@@ -234,7 +254,7 @@ const char* LastNewline(const char* lo, const char* hi) {
 // The file's lines that hold the needle, each decoded and searched alone.
 // Used only when no match can reach beyond its line.
 int SearchNeedleLines(const std::u16string& path, GrepParams& p, CompiledRegex* pattern, const GrepPrefilter& filter,
-                      const std::string& bytes, int code, std::size_t start) {
+                      const std::string& bytes, int code, std::size_t start, std::size_t first) {
     thread_local GrepText one;
     const char* b = bytes.data();
     const std::size_t n = bytes.size();
@@ -243,7 +263,8 @@ int SearchNeedleLines(const std::u16string& path, GrepParams& p, CompiledRegex* 
     const bool hasCR = std::memchr(b + start, '\r', n - start) != nullptr;
     int line = 0;                // of the byte at counted
     std::size_t counted = start;
-    for (std::size_t at = start, hit; at < n && (hit = filter.FindFrom(code, bytes, at)) != std::string::npos;) {
+    for (std::size_t at = start, hit = first; hit != std::string::npos;
+         hit = at < n ? filter.FindFrom(code, bytes, at) : std::string::npos) {
         std::size_t ls = hit, le = hit;
         if (hasCR) {
             while (ls > at && !isEnd(ls - 1)) --ls;
@@ -277,15 +298,16 @@ int SearchNeedleLines(const std::u16string& path, GrepParams& p, CompiledRegex* 
 int SearchBytes(const std::u16string& path, GrepParams& p, CompiledRegex* pattern, const GrepPrefilter* prefilter,
                 const std::string& bytes) {
     thread_local GrepText text;
-    if (prefilter) {
-        if (!prefilter->MayMatch(bytes)) return GREP_DONE;
-        if (prefilter->LineLocal() && !std::memchr(bytes.data(), 0, bytes.size())) {
-            std::size_t skip;
-            const int code = GrepText::ResolveCode(bytes, p.encoding, &skip);
-            if (prefilter->HasForm(code)) return SearchNeedleLines(path, p, pattern, *prefilter, bytes, code, skip);
-        }
+    std::size_t skip;
+    const int code = GrepText::ResolveCode(bytes, p.encoding, &skip);
+    // NULs (read as blanks) take the full path, as do encodings the needle
+    // has no form in (JIS, UTF-16).
+    if (prefilter && prefilter->HasForm(code) && !std::memchr(bytes.data(), 0, bytes.size())) {
+        const std::size_t first = prefilter->FindFrom(code, bytes, skip);
+        if (first == std::string::npos) return GREP_DONE;
+        if (prefilter->LineLocal()) return SearchNeedleLines(path, p, pattern, *prefilter, bytes, code, skip, first);
     }
-    text.Decode(bytes, p.encoding);
+    text.DecodeRange(bytes.data() + skip, bytes.size() - skip, code);
     const RegexTextOps ops = RegexLineOps(text);
     const int count = text.LineCount();
     RegexPos pos{0, 0};

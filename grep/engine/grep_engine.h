@@ -101,3 +101,5 @@ std::u16string GrepMaskPattern(const std::u16string& masks, bool* allFiles);
 
 // "%s(%d): %s\n" as the result view shows a hit.
 std::u16string GrepHitLine(const std::u16string& path, int lineNumber, const char16_t* text, int length);
+void AppendGrepHitLine(std::u16string& out, const std::u16string& path, int lineNumber, const char16_t* text,
+                       int length);

@@ -1,5 +1,6 @@
 #include "grep/engine/grep_prefilter.h"
 
+#include <cstdint>
 #include <cstring>
 #ifdef __SSE2__
 #include <emmintrin.h>
@@ -13,27 +14,43 @@ namespace {
 
 unsigned char Fold(unsigned char c) { return c >= 'A' && c <= 'Z' ? c + 32 : c; }
 
+// How common a byte is in Japanese text in any of the encodings searched
+// (higher is more common): a rough prior, only used to pick the needle
+// bytes the block scan looks at first.
+int Commonness(unsigned char b) {
+    if (b == ' ' || b == 0xE3) return 10;  // blank; UTF-8 kana and punctuation
+    if (b == 0x82 || b == 0x83 || b == 0xA4 || b == 0xA5) return 9;  // kana leads (Shift_JIS, EUC-JP)
+    if (b == 0x81 || b == 0xA1) return 8;                             // punctuation leads
+    if (std::strchr("etaoinsrhl", b) && b) return 8;
+    if (b >= 'a' && b <= 'z') return 6;
+    if ((b >= 0xE4 && b <= 0xE9) || (b >= 0x88 && b <= 0x9F)) return 6;  // kanji leads
+    if (b == '\n' || b == '\t' || b == '\r' || (b >= '0' && b <= '9') || b >= 0x80) return 5;
+    if (b >= 'A' && b <= 'Z') return 4;
+    if (b < 0x20) return 1;
+    return 4;
+}
+
 #ifdef __SSE2__
-// Tests 16 candidate starts at a time on the needle's first and last bytes
-// (letters folded by OR 0x20, exact for letters only: no other byte ORs into
-// a-z) and verifies each survivor in full. Returns the first hit, or npos
-// with *from moved to the first start the blocks did not cover.
-std::size_t FindInBlocks(const unsigned char* h, std::size_t size, const unsigned char* p, std::size_t m, bool fold,
-                         std::size_t* from) {
+// Tests 16 candidate starts at a time on two of the needle's bytes, the
+// rarest ones (letters folded by OR 0x20, exact for letters only: no other
+// byte ORs into a-z), and verifies each survivor in full. Returns the first
+// hit, or npos with *from moved to the first start the blocks did not cover.
+std::size_t FindInBlocks(const unsigned char* h, std::size_t size, const unsigned char* p, std::size_t m,
+                         std::size_t r1, std::size_t r2, bool fold, std::size_t* from) {
     auto caseBit = [fold](unsigned char c) { return char(fold && c >= 'a' && c <= 'z' ? 0x20 : 0); };
-    const __m128i first = _mm_set1_epi8(char(p[0])), last = _mm_set1_epi8(char(p[m - 1]));
-    const __m128i firstCase = _mm_set1_epi8(caseBit(p[0])), lastCase = _mm_set1_epi8(caseBit(p[m - 1]));
+    const __m128i b1 = _mm_set1_epi8(char(p[r1])), b2 = _mm_set1_epi8(char(p[r2]));
+    const __m128i case1 = _mm_set1_epi8(caseBit(p[r1])), case2 = _mm_set1_epi8(caseBit(p[r2]));
     std::size_t at = *from;
     for (; size - at >= m + 15; at += 16) {
-        const __m128i a = _mm_or_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(h + at)), firstCase);
-        const __m128i z = _mm_or_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(h + at + m - 1)), lastCase);
-        unsigned mask = unsigned(_mm_movemask_epi8(_mm_and_si128(_mm_cmpeq_epi8(a, first), _mm_cmpeq_epi8(z, last))));
+        const __m128i x = _mm_or_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(h + at + r1)), case1);
+        const __m128i y = _mm_or_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(h + at + r2)), case2);
+        unsigned mask = unsigned(_mm_movemask_epi8(_mm_and_si128(_mm_cmpeq_epi8(x, b1), _mm_cmpeq_epi8(y, b2))));
         for (; mask; mask &= mask - 1) {
             const std::size_t c = at + unsigned(__builtin_ctz(mask));
-            std::size_t k = 1;
+            std::size_t k = 0;
             if (fold)
                 while (k < m && Fold(h[c + k]) == p[k]) ++k;
-            else if (m > 1 && std::memcmp(h + c + 1, p + 1, m - 1) == 0)
+            else if (std::memcmp(h + c, p, m) == 0)
                 k = m;
             if (k >= m) return c;
         }
@@ -42,6 +59,42 @@ std::size_t FindInBlocks(const unsigned char* h, std::size_t size, const unsigne
     return std::string::npos;
 }
 #endif
+
+// For each UTF-16 unit, how many one- or two-byte sequences of code decode
+// to it alone.
+std::vector<unsigned char> CountSources(int code) {
+    std::vector<unsigned char> count(0x10000, 0);
+    auto add = [&](const uint8_t* bytes, std::size_t n) {
+        CKanjiDecoder decoder(code);
+        char16_t out[8];
+        std::size_t consumed = 0;
+        if (decoder.Decode(bytes, n, true, out, consumed) == 1 && count[out[0]] < 255) ++count[out[0]];
+    };
+    for (unsigned a = 0; a < 256; ++a) {
+        const uint8_t one[1] = {uint8_t(a)};
+        add(one, 1);
+        for (unsigned b = 0x40; b < 256; ++b) {
+            const uint8_t two[2] = {uint8_t(a), uint8_t(b)};
+            add(two, 2);
+        }
+    }
+    return count;
+}
+
+// Whether text holds a character that more than one byte sequence of code
+// reads as: the NEC and IBM copies of a symbol or kanji in Shift_JIS, or
+// "?", which stands for every byte that maps to nothing. A needle in one
+// form would pass over the files written with the other.
+bool HasManyForms(int code, const std::u16string& text) {
+    if (text.find(u'?') != std::u16string::npos) return true;
+    if (code != KanjiCode::SJIS && code != KanjiCode::EUC) return false;
+    static const std::vector<unsigned char> sjis = CountSources(KanjiCode::SJIS);
+    static const std::vector<unsigned char> euc = CountSources(KanjiCode::EUC);
+    const std::vector<unsigned char>& count = code == KanjiCode::SJIS ? sjis : euc;
+    for (char16_t u : text)
+        if (count[u] > 1) return true;
+    return false;
+}
 
 }  // namespace
 
@@ -87,7 +140,7 @@ void GrepPrefilter::Build(const std::u16string& searchText, bool regex, bool ign
     needles_.clear();
     lineLocal_ = false;
     fold_ = ignoreCase;
-    detect_ = !IsKnownKanjiCode(code);
+    const bool detect = !IsKnownKanjiCode(code);
     if (ignoreWidth) return;
     const std::u16string text = regex ? RequiredText(searchText) : searchText;
     if (text.empty()) return;
@@ -97,7 +150,7 @@ void GrepPrefilter::Build(const std::u16string& searchText, bool regex, bool ign
         if (ignoreCase && ((u >= 0xFF21 && u <= 0xFF3A) || (u >= 0xFF41 && u <= 0xFF5A))) return;
     }
     std::vector<int> codes;
-    if (detect_)
+    if (detect)
         codes = {KanjiCode::SJIS, KanjiCode::EUC, KanjiCode::UTF8NoSig};
     else if (code == KanjiCode::SJIS || code == KanjiCode::EUC || IsUTF8Code(code))
         codes = {code == KanjiCode::UTF8 ? int(KanjiCode::UTF8NoSig) : code};
@@ -109,6 +162,8 @@ void GrepPrefilter::Build(const std::u16string& searchText, bool regex, bool ign
         const std::string bytes = EncodeText(c, text);
         // A text the encoding can't hold can't turn up in it either.
         if (bytes.empty() || DecodeText(c, bytes) != text) continue;
+        // Nor can a needle stand for a text that has several forms.
+        if (HasManyForms(c, text)) return;
         anyForm = true;
         std::string folded = bytes;
         if (fold_)
@@ -134,6 +189,12 @@ void GrepPrefilter::Build(const std::u16string& searchText, bool regex, bool ign
             if (fold_ && n.bytes[j] >= 'a' && n.bytes[j] <= 'z')
                 n.shift[static_cast<unsigned char>(n.bytes[j] - 32)] = n.shift[static_cast<unsigned char>(n.bytes[j])];
         }
+        // Two different places (one for a one-byte needle), rarest first.
+        for (std::size_t j = 1; j < m; ++j)
+            if (Commonness(Fold(n.bytes[j])) < Commonness(Fold(n.bytes[n.rare1]))) n.rare1 = j;
+        n.rare2 = n.rare1 == 0 && m > 1 ? 1 : 0;
+        for (std::size_t j = 0; j < m; ++j)
+            if (j != n.rare1 && Commonness(Fold(n.bytes[j])) < Commonness(Fold(n.bytes[n.rare2]))) n.rare2 = j;
         found.push_back(std::move(n));
     }
     // Held by no encoding: let every file through rather than guess.
@@ -163,7 +224,7 @@ std::size_t GrepPrefilter::Find(const Needle& n, const std::string& hay, std::si
     const auto* h = reinterpret_cast<const unsigned char*>(hay.data());
     const auto* p = reinterpret_cast<const unsigned char*>(n.bytes.data());
 #ifdef __SSE2__
-    const std::size_t found = FindInBlocks(h, hay.size(), p, m, fold_, &from);
+    const std::size_t found = FindInBlocks(h, hay.size(), p, m, n.rare1, n.rare2, fold_, &from);
     if (found != std::string::npos) return found;
 #endif
     if (!fold_) {
@@ -185,18 +246,4 @@ std::size_t GrepPrefilter::Find(const Needle& n, const std::string& hay, std::si
         at += n.shift[c];
     }
     return std::string::npos;
-}
-
-bool GrepPrefilter::MayMatch(const std::string& bytes) const {
-    if (needles_.empty()) return true;
-    // NULs (read as blanks), UTF-16 and JIS text take the full path.
-    if (std::memchr(bytes.data(), 0, bytes.size())) return true;
-    if (detect_) {
-        if (std::memchr(bytes.data(), 0x1B, bytes.size())) return true;
-        if (bytes.size() >= 2 && ((bytes[0] == '\xFF' && bytes[1] == '\xFE') || (bytes[0] == '\xFE' && bytes[1] == '\xFF')))
-            return true;
-    }
-    for (const Needle& n : needles_)
-        if (Find(n, bytes, 0) != std::string::npos) return true;
-    return false;
 }

@@ -1,7 +1,7 @@
 // A quick test on a file's raw bytes that tells when the file cannot hold a
 // match, so most files of a search are never decoded. It looks for a text
-// that every match must contain, in each encoding the file may be read in.
-// It only ever says "maybe" for a file that can match.
+// that every match must contain, in the form it takes in the encoding the
+// file is read in. A file without that needle cannot match.
 #pragma once
 
 #include <array>
@@ -12,7 +12,6 @@ class GrepPrefilter {
 public:
     // code: the KanjiCode the files are read in (9 = detected per file).
     void Build(const std::u16string& searchText, bool regex, bool ignoreCase, bool ignoreWidth, int code);
-    bool MayMatch(const std::string& bytes) const;
     bool Active() const { return !needles_.empty(); }
 
     // Every match lies on one line that holds the needle: a file can then be
@@ -34,12 +33,14 @@ private:
         std::string bytes;
         std::array<unsigned char, 256> shift;
         std::vector<int> codes;
+        // The two places whose bytes are least common in Japanese text: the
+        // block scan tests those first.
+        std::size_t rare1 = 0, rare2 = 0;
     };
     const Needle* NeedleFor(int code) const;
     std::size_t Find(const Needle& n, const std::string& hay, std::size_t from) const;
 
     std::vector<Needle> needles_;
     bool fold_ = false;  // ASCII letters compare without case
-    bool detect_ = false;
     bool lineLocal_ = false;
 };

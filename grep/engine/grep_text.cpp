@@ -28,12 +28,6 @@ int GrepText::ResolveCode(const std::string& bytes, int code, std::size_t* skip)
     return code;
 }
 
-void GrepText::Decode(const std::string& bytes, int code) {
-    std::size_t skip;
-    code = ResolveCode(bytes, code, &skip);
-    DecodeRange(bytes.data() + skip, bytes.size() - skip, code);
-}
-
 void GrepText::DecodeRange(const char* bytes, std::size_t size, int code) {
     CKanjiDecoder decoder(code);
     const std::size_t need = size + 8;

@@ -11,11 +11,9 @@
 
 class GrepText {
 public:
-    // Decodes a whole file in the encoding code (9 detects, Shift_JIS by
-    // default); a signature is skipped. Lines end at CR LF, LF or CR; the
-    // text after the last line end is one more (maybe empty) line.
-    void Decode(const std::string& bytes, int code);
-    // The same for bytes already known to be in code, without a signature.
+    // Decodes bytes known to be in code, without a signature. Lines end at
+    // CR LF, LF or CR; the text after the last line end is one more (maybe
+    // empty) line.
     void DecodeRange(const char* bytes, std::size_t size, int code);
     // The encoding a file is read in (9 detects) and its signature's size.
     static int ResolveCode(const std::string& bytes, int code, std::size_t* skip);

@@ -16,9 +16,17 @@ namespace {
 class StdoutView : public GrepOutput {
 public:
     void Append(const std::u16string& text) override {
-        const std::string bytes = EncodeText(KanjiCode::UTF8NoSig, text);
-        std::fwrite(bytes.data(), 1, bytes.size(), stdout);
+        const std::size_t room = text.size() * CKanjiEncoder::kMaxBytesPerUnit + 16;
+        if (bytes_.size() < room) bytes_.resize(room + room / 2);
+        auto* out = reinterpret_cast<uint8_t*>(bytes_.data());
+        std::size_t n = encoder_.Encode(text.data(), text.size(), out);
+        n += encoder_.Finish(out + n);
+        std::fwrite(out, 1, n, stdout);
     }
+
+private:
+    CKanjiEncoder encoder_{KanjiCode::UTF8NoSig};
+    std::string bytes_;  // reused from line to line
 };
 
 int run_grep(const wdev::Args& args) {

@@ -31,23 +31,31 @@ TEST(GrepPrefilter, RequiredTextOfSimplePatterns) {
     for (const auto& c : cases) EXPECT_EQ(GrepPrefilter::RequiredText(c.pattern), c.required);
 }
 
-TEST(GrepPrefilter, SaysNoOnlyWhenNoEncodingHoldsTheText) {
+TEST(GrepPrefilter, NeedleInTheFormOfTheFilesEncoding) {
     GrepPrefilter f;
     f.Build(u"日本", false, false, false, 9);
     ASSERT_TRUE(f.Active());
-    EXPECT_TRUE(f.MayMatch("\xE6\x97\xA5\xE6\x9C\xAC"));  // UTF-8
-    EXPECT_TRUE(f.MayMatch("x\x93\xfa\x96\x7b"));         // Shift_JIS
-    EXPECT_TRUE(f.MayMatch("\xc6\xfc\xcb\xdc"));          // EUC-JP
-    EXPECT_FALSE(f.MayMatch("nothing"));
-    EXPECT_TRUE(f.MayMatch(std::string("\xFF\xFE\xE5\x65\x2C\x67", 6)));  // UTF-16 is read in full
-    EXPECT_TRUE(f.MayMatch("\x1b$B"));                                     // so is JIS
+    EXPECT_EQ(f.FindFrom(8, "x\xE6\x97\xA5\xE6\x9C\xAC", 0), 1u);
+    EXPECT_EQ(f.FindFrom(1, "x\x93\xfa\x96\x7b", 0), 1u);
+    EXPECT_EQ(f.FindFrom(2, "\xc6\xfc\xcb\xdc", 0), 0u);
+    EXPECT_EQ(f.FindFrom(1, "\xE6\x97\xA5\xE6\x9C\xAC", 0), std::string::npos);
+    EXPECT_FALSE(f.HasForm(5));  // UTF-16 is read in full
+    EXPECT_FALSE(f.HasForm(3));  // so is JIS
 
     f.Build(u"Error", false, true, false, 8);
-    EXPECT_TRUE(f.MayMatch("an ERROR here"));
-    EXPECT_FALSE(f.MayMatch("an err0r here"));
+    EXPECT_EQ(f.FindFrom(8, "an ERROR here", 0), 3u);
+    EXPECT_EQ(f.FindFrom(8, "an err0r here", 0), std::string::npos);
     f.Build(u"Ａ", false, true, false, 8);  // full-width letters fold among themselves
     EXPECT_FALSE(f.Active());
     f.Build(u"abc", false, false, true, 8);  // width folding: no needle
+    EXPECT_FALSE(f.Active());
+    // Characters with more than one byte form get no needle: the NEC and
+    // IBM copies in Shift_JIS, and "?", which every unmapped byte reads as.
+    f.Build(u"∵", false, false, false, 9);
+    EXPECT_FALSE(f.Active());
+    f.Build(u"ⅰ", false, false, false, 1);
+    EXPECT_FALSE(f.Active());
+    f.Build(u"a?", false, false, false, 8);
     EXPECT_FALSE(f.Active());
 }
 
@@ -118,6 +126,9 @@ protected:
         Add(u"lines.txt", lines);
         Add(u"lonecr.txt", lines + "abc\rabc\r\n" + lines);
         Add(u"blank.txt", std::string(9000, '\n') + "abc\n");
+        // The NEC copies of "∵" and "ⅰ", and bytes that map to nothing.
+        Add(u"nec.txt", "\x82\xa0 \x87\x9a\r\n\x82\xa2 \xee\xef\r\n\x82\xa4 \x85\x40\r\n");
+        Add(u"badutf8.txt", "\xe3\x81\x82 \xff\xfe\n");
     }
     void Add(const std::u16string& name, const std::string& bytes) {
         fs.AddFile(u"C:\\d\\" + name, bytes);
@@ -135,6 +146,7 @@ TEST_F(Equivalence, ShortcutsWriteWhatThePlainSearchWrites) {
         {u"abc", 0, 1},          {u"ABC", 0, 0},      {u"ab c", 0, 1},           {u"設定", 0, 1},
         {u"ファイル[をの]", 1, 1}, {u"^abc$", 1, 1},   {u"abc[^x]", 1, 1},        {u"c\\nx", 1, 1},
         {u"a", 0, 0},            {u"ｱ", 0, 1},        {u"b?c", 1, 1},            {u"ソ", 0, 1},
+        {u"∵", 0, 1},           {u"ⅰ", 0, 1},        {u"?", 0, 1},              {u"あ ?", 0, 1},
     };
     for (int code : {9, 1, 8, 2}) {
         for (const auto& c : cases) {

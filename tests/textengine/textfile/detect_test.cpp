@@ -48,6 +48,16 @@ TEST(Detect, KanjiCode) {
         {"JIS prose", EncodeText(3, kProse), 1, 3},
         {"UTF-16LE prose", "\xFF\xFE" + EncodeText(5, kProse), 1, 5},
         {"UTF-8 hiragana", "\xE3\x81\x82\xE3\x81\x84\xE3\x81\x86\xE3\x81\x88\xE3\x81\x8A" "abcd", 1, 8},
+        // "\xC3\x80\n" is valid UTF-8 and breaks Shift_JIS and EUC-JP at once;
+        // UTF-8 then wins only with a three-byte character the scan reaches.
+        {"UTF-8 alone, two-byte characters only", "\xC3\x80\nabcdefgh", 1, 2},
+        {"UTF-8 alone, a three-byte character after ASCII words",
+         "\xC3\x80\nabcdefghijklmnop\xE3\x80\x81" "abcd", 1, 8},
+        {"UTF-8 alone, the three-byte character in the last four bytes", "\xC3\x80\nabcdefghijklmnop\xE3\x80\x81",
+         1, 2},
+        {"UTF-8 alone, a NUL before the three-byte character",
+         std::string("\xC3\x80\nabcdefgh\0\xE3\x80\x81" "abcd", 19), 1, 2},
+        {"UTF-8 alone, broken after the three-byte character", "\xC3\x80\n\xE3\x80\x81" "abcdefgh\xFF" "abcd", 1, 2},
     };
     for (const auto& c : cases) EXPECT_EQ(Detect(c.bytes, c.defaultCode), c.code) << c.name;
 }
