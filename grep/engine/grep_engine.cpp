@@ -118,7 +118,7 @@ int SearchFolder(GrepParams& p, const std::u16string& folder, Search& s) {
                 if (p.progress) p.progress->SetStatus(1, u"フォルダ: " + folder);
                 return result == GREP_DONE;
             }
-            if (e.link) return true;
+            if (e.link || e.special) return true;
             if (s.masks && regex_search_string_from_start(s.masks.get(), e.name.c_str()) != 1) return true;
             result = SearchFile(path, p, s.pattern, &s.prefilter);
             return result == GREP_DONE;
@@ -259,6 +259,7 @@ int SearchNeedleLines(const std::u16string& path, GrepParams& p, CompiledRegex* 
     const char* b = bytes.data();
     const std::size_t n = bytes.size();
     auto isEnd = [&](std::size_t i) { return b[i] == '\n' || b[i] == '\r'; };
+    const bool exact = filter.Exact(code);  // the needle's line is a hit
     // Without CRs a line ends at '\n' alone, and memchr finds the bounds.
     const bool hasCR = std::memchr(b + start, '\r', n - start) != nullptr;
     int line = 0;                // of the byte at counted
@@ -280,12 +281,16 @@ int SearchNeedleLines(const std::u16string& path, GrepParams& p, CompiledRegex* 
             for (std::size_t i = counted; i < ls; ++i)
                 if (b[i] == '\r' && !(i + 1 < n && b[i + 1] == '\n')) ++line;
         counted = ls;
-        one.DecodeRange(b + ls, le - ls, code);
-        const RegexTextOps ops = RegexLineOps(one);
-        RegexPos pos{0, 0}, end;
-        const int found = pattern->search(pattern, &ops, &pos, &end, RegexPos{0, 0x7FFFFFFF});
-        if (found < 0) return SearchFailed(p, path, line);
-        if (found == 1 && pos.line == 0) {
+        one.DecodeLine(b + ls, le - ls, code);
+        int found = 1;
+        if (!exact) {
+            const RegexTextOps ops = RegexLineOps(one);
+            RegexPos pos{0, 0}, end;
+            found = pattern->search(pattern, &ops, &pos, &end, RegexPos{0, 0x7FFFFFFF});
+            if (found < 0) return SearchFailed(p, path, line);
+            found = found == 1 && pos.line == 0;
+        }
+        if (found) {
             int length;
             const char16_t* text = one.LineText(0, &length);
             if (Hit(p, path, line, text, length) != GREP_DONE) return GREP_CANCELLED;

@@ -50,6 +50,9 @@ struct GrepDirEntry {
     // A symbolic link, junction or other reparse point that leads elsewhere:
     // never followed, so links can neither loop nor list a file twice.
     bool link = false;
+    // A device, pipe or socket: never opened, as reading one could hold the
+    // search up for good.
+    bool special = false;
 };
 
 class GrepFileSystem {
@@ -65,7 +68,7 @@ public:
     virtual bool ReadFile(const std::u16string& path, std::string& bytes, std::u16string& reason);
 };
 
-// std::filesystem over the host's folders.
+// The host's folders: POSIX calls on Unix, std::filesystem elsewhere.
 GrepFileSystem& StdGrepFileSystem();
 
 // Built by the search command, which owns it; the worker fills the out fields.

@@ -139,6 +139,7 @@ std::u16string GrepPrefilter::RequiredText(const std::u16string& p) {
 void GrepPrefilter::Build(const std::u16string& searchText, bool regex, bool ignoreCase, bool ignoreWidth, int code) {
     needles_.clear();
     lineLocal_ = false;
+    exact_ = false;
     fold_ = ignoreCase;
     const bool detect = !IsKnownKanjiCode(code);
     if (ignoreWidth) return;
@@ -203,7 +204,10 @@ void GrepPrefilter::Build(const std::u16string& searchText, bool regex, bool ign
     // A negated class may match a line end; anything else that could reach
     // across lines needs "(", "\\" or "|", which give no needle at all.
     lineLocal_ = !regex || searchText.find(u"[^") == std::u16string::npos;
+    exact_ = !regex && !ignoreCase;
 }
+
+bool GrepPrefilter::IsUtf8Form(int code) { return IsUTF8Code(code); }
 
 const GrepPrefilter::Needle* GrepPrefilter::NeedleFor(int code) const {
     if (code == KanjiCode::UTF8) code = KanjiCode::UTF8NoSig;

@@ -22,6 +22,10 @@ public:
     // HasForm tells).
     bool HasForm(int code) const { return NeedleFor(code) != nullptr; }
     std::size_t FindFrom(int code, const std::string& bytes, std::size_t from) const;
+    // Whether a line that holds the needle in code's form matches, with no
+    // further test: a plain text, its case kept, in UTF-8, where a needle
+    // can only sit on character starts.
+    bool Exact(int code) const { return exact_ && IsUtf8Form(code) && NeedleFor(code); }
 
     // The text every match of a regex must contain: its longest run of plain
     // characters that no quantifier makes optional; empty when the pattern
@@ -38,9 +42,11 @@ private:
         std::size_t rare1 = 0, rare2 = 0;
     };
     const Needle* NeedleFor(int code) const;
+    static bool IsUtf8Form(int code);
     std::size_t Find(const Needle& n, const std::string& hay, std::size_t from) const;
 
     std::vector<Needle> needles_;
     bool fold_ = false;  // ASCII letters compare without case
     bool lineLocal_ = false;
+    bool exact_ = false;  // a plain text, compared with case
 };

@@ -28,7 +28,7 @@ int GrepText::ResolveCode(const std::string& bytes, int code, std::size_t* skip)
     return code;
 }
 
-void GrepText::DecodeRange(const char* bytes, std::size_t size, int code) {
+std::size_t GrepText::DecodeUnits(const char* bytes, std::size_t size, int code) {
     CKanjiDecoder decoder(code);
     const std::size_t need = size + 8;
     if (need > capacity_) {
@@ -39,6 +39,17 @@ void GrepText::DecodeRange(const char* bytes, std::size_t size, int code) {
     const std::size_t n =
         decoder.Decode(reinterpret_cast<const uint8_t*>(bytes), size, true, units_.get(), consumed);
     units_[n] = 0;
+    return n;
+}
+
+void GrepText::DecodeLine(const char* bytes, std::size_t size, int code) {
+    const std::size_t n = DecodeUnits(bytes, size, code);
+    starts_.assign(1, 0);
+    lengths_.assign(1, int(n));
+}
+
+void GrepText::DecodeRange(const char* bytes, std::size_t size, int code) {
+    const std::size_t n = DecodeUnits(bytes, size, code);
 
     starts_.clear();
     lengths_.clear();

@@ -15,6 +15,8 @@ public:
     // CR LF, LF or CR; the text after the last line end is one more (maybe
     // empty) line.
     void DecodeRange(const char* bytes, std::size_t size, int code);
+    // One line: bytes known to hold no line end and no NUL.
+    void DecodeLine(const char* bytes, std::size_t size, int code);
     // The encoding a file is read in (9 detects) and its signature's size.
     static int ResolveCode(const std::string& bytes, int code, std::size_t* skip);
 
@@ -25,6 +27,9 @@ public:
     }
 
 private:
+    // Decodes into units_ with a terminator behind: the units written.
+    std::size_t DecodeUnits(const char* bytes, std::size_t size, int code);
+
     std::unique_ptr<char16_t[]> units_;  // not cleared between files
     std::size_t capacity_ = 0;
     std::vector<int> starts_;

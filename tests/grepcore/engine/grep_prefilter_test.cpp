@@ -128,7 +128,9 @@ protected:
         Add(u"blank.txt", std::string(9000, '\n') + "abc\n");
         // The NEC copies of "∵" and "ⅰ", and bytes that map to nothing.
         Add(u"nec.txt", "\x82\xa0 \x87\x9a\r\n\x82\xa2 \xee\xef\r\n\x82\xa4 \x85\x40\r\n");
-        Add(u"badutf8.txt", "\xe3\x81\x82 \xff\xfe\n");
+        Add(u"badutf8.txt", "\xe3\x81\x82 \xff\xfe\n"
+                            // a cut "設" and a stray trail byte right before "設定"
+                            "\xe8\xa8\xe8\xa8\xad\xe5\xae\x9a\n\xa8\xe8\xa8\xad\xe5\xae\x9a\n");
     }
     void Add(const std::u16string& name, const std::string& bytes) {
         fs.AddFile(u"C:\\d\\" + name, bytes);
