@@ -1,5 +1,9 @@
 #include "textengine/kanjicodec.h"
 
+#include <cstring>
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 #include <vector>
 
 #include "textengine/cp932.h"
@@ -252,16 +256,75 @@ size_t CKanjiDecoder::DecodeJIS(const uint8_t* p, size_t n, bool atEnd, char16_t
     return static_cast<size_t>(o - out);
 }
 
+namespace {
+
+// The four bytes as read on a little-endian machine.
+inline uint32_t LittleEndianWord(uint32_t w) {
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__
+    return __builtin_bswap32(w);
+#else
+    return w;
+#endif
+}
+
+
+// Widens the ASCII bytes at p (up to n) into units, 16 at a time while
+// whole blocks are ASCII: the count copied; the caller finishes the run.
+inline size_t WidenAsciiBlocks(const uint8_t* p, size_t n, char16_t* o) {
+    size_t i = 0;
+#ifdef __SSE2__
+    const __m128i zero = _mm_setzero_si128();
+    for (; n - i >= 16; i += 16) {
+        const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
+        if (_mm_movemask_epi8(x)) break;
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(o + i), _mm_unpacklo_epi8(x, zero));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(o + i + 8), _mm_unpackhi_epi8(x, zero));
+    }
+#endif
+    return i;
+}
+
+// Narrows the ASCII units at t (up to n) into bytes, 8 at a time while
+// whole blocks are ASCII: the count copied.
+inline size_t NarrowAsciiBlocks(const char16_t* t, size_t n, uint8_t* o) {
+    size_t i = 0;
+#ifdef __SSE2__
+    const __m128i high = _mm_set1_epi16(static_cast<short>(0xFF80));
+    for (; n - i >= 8; i += 8) {
+        const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(t + i));
+        if (_mm_movemask_epi8(_mm_cmpeq_epi16(_mm_and_si128(x, high), _mm_setzero_si128())) != 0xFFFF) break;
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(o + i), _mm_packus_epi16(x, x));
+    }
+#endif
+    return i;
+}
+}  // namespace
+
 size_t CKanjiDecoder::DecodeUTF8(const uint8_t* p, size_t n, bool atEnd, char16_t* out, size_t& consumed) {
     char16_t* o = out;
     size_t i = 0;
     while (i < n) {
         // ASCII runs dominate most files.
+        const size_t wide = WidenAsciiBlocks(p + i, n - i, o);
+        i += wide;
+        o += wide;
         while (i < n && p[i] < 0x80) *o++ = p[i++];
         if (i >= n) break;
+        // Three bytes, as nearly all Japanese text is: a run of them tested
+        // a word at a time, lead and both trails in one comparison.
+        while (n - i >= 4) {
+            uint32_t w;
+            std::memcpy(&w, p + i, sizeof w);
+            w = LittleEndianWord(w);
+            if ((w & 0xC0C0F0) != 0x8080E0) break;
+            const char16_t cp3 = static_cast<char16_t>((w & 0x0F) << 12 | (w >> 8 & 0x3F) << 6 | (w >> 16 & 0x3F));
+            *o++ = cp3 >= 0xD800 && cp3 < 0xE000 ? kBad : cp3;
+            i += 3;
+        }
+        if (i >= n) break;
         uint8_t b = p[i];
+        if (b < 0x80) continue;
         if (b >= 0xE0 && b < 0xF0 && i + 2 < n && IsCont(p[i + 1]) && IsCont(p[i + 2])) {
-            // Three bytes, as nearly all Japanese text is.
             const char32_t cp3 = (b & 0x0F) << 12 | (p[i + 1] & 0x3F) << 6 | (p[i + 2] & 0x3F);
             *o++ = cp3 >= 0xD800 && cp3 < 0xE000 ? kBad : static_cast<char16_t>(cp3);
             i += 3;
@@ -477,6 +540,9 @@ size_t CKanjiEncoder::Encode(const char16_t* text, size_t n, uint8_t* out) {
     const bool ascii = m_code == KanjiCode::SJIS || m_code == KanjiCode::EUC || utf8;
     while (i < n) {
         if (ascii) {
+            const size_t narrow = NarrowAsciiBlocks(text + i, n - i, o);
+            i += narrow;
+            o += narrow;
             while (i < n && text[i] < 0x80) *o++ = static_cast<uint8_t>(text[i++]);
             if (i >= n) break;
         }

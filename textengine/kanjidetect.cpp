@@ -8,6 +8,11 @@
 #include <emmintrin.h>
 #endif
 
+#include "textengine/cpu_features.h"
+#ifdef WENDREL_HAS_AVX2_PATHS
+#include <immintrin.h>
+#endif
+
 namespace {
 
 // Characters frequent in Japanese prose, in each encoding, with their weight.
@@ -185,6 +190,31 @@ size_t PassUtf8Blocks(const uint8_t* p, size_t n, bool& threeByte) {
 }
 #endif
 
+#ifdef WENDREL_HAS_AVX2_PATHS
+// PassUtf8Blocks with 32-byte blocks.
+__attribute__((target("avx2"))) size_t PassUtf8BlocksAvx2(const uint8_t* p, size_t n, bool& threeByte) {
+    const __m256i k80 = _mm256_set1_epi8(char(0x80)), kC0 = _mm256_set1_epi8(char(0xC0));
+    const __m256i kE0 = _mm256_set1_epi8(char(0xE0)), kF0 = _mm256_set1_epi8(char(0xF0));
+    const __m256i kF8 = _mm256_set1_epi8(char(0xF8)), zero = _mm256_setzero_si256();
+#define AT_LEAST(x, k) uint64_t(uint32_t(_mm256_movemask_epi8(_mm256_cmpeq_epi8(_mm256_max_epu8(x, k), x))))
+    size_t i = 0, lastLead = 0;
+    uint64_t carry = 0;
+    for (; n - i >= 36; i += 32) {
+        const __m256i x = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + i));
+        const uint64_t c0 = AT_LEAST(x, kC0), e0 = AT_LEAST(x, kE0), f0 = AT_LEAST(x, kF0);
+        const uint64_t bad = AT_LEAST(x, kF8) | uint32_t(_mm256_movemask_epi8(_mm256_cmpeq_epi8(x, zero)));
+        const uint64_t cont = uint32_t(_mm256_movemask_epi8(_mm256_cmpeq_epi8(_mm256_and_si256(x, kC0), k80)));
+        const uint64_t wanted = c0 << 1 | e0 << 2 | f0 << 3;
+        if (bad || ((wanted & 0xFFFFFFFFu) | carry) != cont) break;
+        threeByte |= (e0 & ~f0) != 0;
+        carry = wanted >> 32;
+        if (c0) lastLead = i + 63 - size_t(__builtin_clzll(c0));
+    }
+#undef AT_LEAST
+    return carry ? lastLead : i;
+}
+#endif
+
 // What ScoreUtf8 would decide when no other encoding is in the race: the
 // same validity, and a score above zero exactly when a three-byte character
 // comes before the scan stops.
@@ -194,8 +224,15 @@ Scorer QuickScoreUtf8(const uint8_t* p, size_t n) {
     s.weight = 15;
     bool threeByte = false;
     size_t i = 0;
+#ifdef WENDREL_HAS_AVX2_PATHS
+    if (CpuHasAvx2()) i = PassUtf8BlocksAvx2(p, n, threeByte);
+#endif
 #ifdef __SSE2__
-    i = PassUtf8Blocks(p, n, threeByte);
+    // The rest, or all where AVX2 doesn't run.
+    if (n - i > 4) {
+        const size_t more = PassUtf8Blocks(p + i, n - i, threeByte);
+        i += more;
+    }
 #endif
     while (n - i > 4) {
         uint8_t b = p[i];

@@ -6,6 +6,11 @@
 #include <emmintrin.h>
 #endif
 
+#include "textengine/cpu_features.h"
+#ifdef WENDREL_HAS_AVX2_PATHS
+#include <immintrin.h>
+#endif
+
 #include "textengine/kanjicode.h"
 #include "textengine/kanjicodec.h"
 #include "textengine/utf16.h"
@@ -40,11 +45,63 @@ std::size_t FindInBlocks(const unsigned char* h, std::size_t size, const unsigne
     auto caseBit = [fold](unsigned char c) { return char(fold && c >= 'a' && c <= 'z' ? 0x20 : 0); };
     const __m128i b1 = _mm_set1_epi8(char(p[r1])), b2 = _mm_set1_epi8(char(p[r2]));
     const __m128i case1 = _mm_set1_epi8(caseBit(p[r1])), case2 = _mm_set1_epi8(caseBit(p[r2]));
+    auto candidates = [&](std::size_t at) {
+        __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(h + at + r1));
+        __m128i y = _mm_loadu_si128(reinterpret_cast<const __m128i*>(h + at + r2));
+        if (fold) {
+            x = _mm_or_si128(x, case1);
+            y = _mm_or_si128(y, case2);
+        }
+        return _mm_and_si128(_mm_cmpeq_epi8(x, b1), _mm_cmpeq_epi8(y, b2));
+    };
+    auto verify = [&](std::size_t at, unsigned mask) {
+        for (; mask; mask &= mask - 1) {
+            const std::size_t c = at + unsigned(__builtin_ctz(mask));
+            std::size_t k = 0;
+            if (fold)
+                while (k < m && Fold(h[c + k]) == p[k]) ++k;
+            else if (std::memcmp(h + c, p, m) == 0)
+                k = m;
+            if (k >= m) return c;
+        }
+        return std::string::npos;
+    };
     std::size_t at = *from;
+    // Two blocks a round, tested together: candidates are rare.
+    for (; size - at >= m + 31; at += 32) {
+        const __m128i lo = candidates(at), hi = candidates(at + 16);
+        if (!_mm_movemask_epi8(_mm_or_si128(lo, hi))) continue;
+        const unsigned mask = unsigned(_mm_movemask_epi8(lo)) | unsigned(_mm_movemask_epi8(hi)) << 16;
+        const std::size_t found = verify(at, mask);
+        if (found != std::string::npos) return found;
+    }
     for (; size - at >= m + 15; at += 16) {
-        const __m128i x = _mm_or_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(h + at + r1)), case1);
-        const __m128i y = _mm_or_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(h + at + r2)), case2);
-        unsigned mask = unsigned(_mm_movemask_epi8(_mm_and_si128(_mm_cmpeq_epi8(x, b1), _mm_cmpeq_epi8(y, b2))));
+        const std::size_t found = verify(at, unsigned(_mm_movemask_epi8(candidates(at))));
+        if (found != std::string::npos) return found;
+    }
+    *from = at;
+    return std::string::npos;
+}
+#endif
+
+#ifdef WENDREL_HAS_AVX2_PATHS
+// FindInBlocks with 32-byte blocks.
+__attribute__((target("avx2"))) std::size_t FindInBlocksAvx2(const unsigned char* h, std::size_t size,
+                                                             const unsigned char* p, std::size_t m, std::size_t r1,
+                                                             std::size_t r2, bool fold, std::size_t* from) {
+    auto caseBit = [fold](unsigned char c) { return char(fold && c >= 'a' && c <= 'z' ? 0x20 : 0); };
+    const __m256i b1 = _mm256_set1_epi8(char(p[r1])), b2 = _mm256_set1_epi8(char(p[r2]));
+    const __m256i case1 = _mm256_set1_epi8(caseBit(p[r1])), case2 = _mm256_set1_epi8(caseBit(p[r2]));
+    std::size_t at = *from;
+    for (; size - at >= m + 31; at += 32) {
+        __m256i x = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(h + at + r1));
+        __m256i y = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(h + at + r2));
+        if (fold) {
+            x = _mm256_or_si256(x, case1);
+            y = _mm256_or_si256(y, case2);
+        }
+        unsigned mask = unsigned(
+            _mm256_movemask_epi8(_mm256_and_si256(_mm256_cmpeq_epi8(x, b1), _mm256_cmpeq_epi8(y, b2))));
         for (; mask; mask &= mask - 1) {
             const std::size_t c = at + unsigned(__builtin_ctz(mask));
             std::size_t k = 0;
@@ -227,6 +284,12 @@ std::size_t GrepPrefilter::Find(const Needle& n, const std::string& hay, std::si
     if (hay.size() < m || from > hay.size() - m) return std::string::npos;
     const auto* h = reinterpret_cast<const unsigned char*>(hay.data());
     const auto* p = reinterpret_cast<const unsigned char*>(n.bytes.data());
+#ifdef WENDREL_HAS_AVX2_PATHS
+    if (CpuHasAvx2()) {
+        const std::size_t found = FindInBlocksAvx2(h, hay.size(), p, m, n.rare1, n.rare2, fold_, &from);
+        if (found != std::string::npos) return found;
+    }
+#endif
 #ifdef __SSE2__
     const std::size_t found = FindInBlocks(h, hay.size(), p, m, n.rare1, n.rare2, fold_, &from);
     if (found != std::string::npos) return found;

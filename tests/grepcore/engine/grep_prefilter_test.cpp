@@ -6,6 +6,7 @@
 
 #include "grep/engine/grep_engine.h"
 #include "grep_fakes.h"
+#include "textengine/cpu_features.h"
 #include "textengine/regex/regex.h"
 
 namespace {
@@ -74,8 +75,10 @@ TEST(GrepPrefilter, FindsEachPlaceAtEveryOffset) {
                    {u"abcdefghijklmnopq", "abcdefghijklmnopq"},
                    {u"xあy", "x\x82\xA0y"}};
     const std::string fill = "@`[{\xC1\xE1" "AaZz\x82\xA0xyq_";
+    for (bool avx2 : {true, false})
     for (const auto& n : needles)
         for (bool ignoreCase : {false, true}) {
+            AllowAvx2(avx2);
             const std::string& needle = n.bytes;
             GrepPrefilter f;
             f.Build(n.text, false, ignoreCase, false, 1);
@@ -85,7 +88,7 @@ TEST(GrepPrefilter, FindsEachPlaceAtEveryOffset) {
                     for (char& c : s) c = c >= 'A' && c <= 'Z' ? char(c + 32) : c;
                 return s;
             };
-            for (std::size_t size = needle.size(); size < 70; size += 7)
+            for (std::size_t size = needle.size(); size < 100; size += 7)
                 for (std::size_t place = 0; place + needle.size() <= size; ++place) {
                     std::string hay(size, ' ');
                     for (std::size_t i = 0; i < size; ++i) hay[i] = fill[(i * 7 + size) % fill.size()];
@@ -97,11 +100,13 @@ TEST(GrepPrefilter, FindsEachPlaceAtEveryOffset) {
                     const std::string lowHay = lower(hay), lowNeedle = lower(needle);
                     for (std::size_t from : {std::size_t(0), place, place + 1}) {
                         const std::size_t want = from <= size ? lowHay.find(lowNeedle, from) : std::string::npos;
-                        EXPECT_EQ(f.FindFrom(1, hay, from), want)
-                            << needle << " case " << ignoreCase << " size " << size << " at " << place << " from " << from;
+                        EXPECT_EQ(f.FindFrom(1, hay, from), want) << needle << " case " << ignoreCase << " size "
+                                                                   << size << " at " << place << " from " << from
+                                                                   << " avx2 " << avx2;
                     }
                 }
         }
+    AllowAvx2(true);
 }
 
 // The worker with its shortcuts must write exactly what a plain file-by-file

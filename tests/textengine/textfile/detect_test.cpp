@@ -4,6 +4,7 @@
 #include <set>
 #include <string>
 
+#include "textengine/cpu_features.h"
 #include "textengine/kanjitextfile.h"
 
 namespace {
@@ -57,9 +58,15 @@ TEST(Detect, KanjiCode) {
          1, 2},
         {"UTF-8 alone, a NUL before the three-byte character",
          std::string("\xC3\x80\nabcdefgh\0\xE3\x80\x81" "abcd", 19), 1, 2},
+        {"UTF-8 prose over many blocks", EncodeText(8, kProse + kProse + kProse) + "abcdef", 1, 8},
+        {"UTF-8 prose broken near its end", EncodeText(8, kProse + kProse + kProse) + "\xFF" "abcdef", 1, 2},
         {"UTF-8 alone, broken after the three-byte character", "\xC3\x80\n\xE3\x80\x81" "abcdefgh\xFF" "abcd", 1, 2},
     };
-    for (const auto& c : cases) EXPECT_EQ(Detect(c.bytes, c.defaultCode), c.code) << c.name;
+    for (bool avx2 : {true, false}) {  // the wide and the baseline block scans
+        AllowAvx2(avx2);
+        for (const auto& c : cases) EXPECT_EQ(Detect(c.bytes, c.defaultCode), c.code) << c.name << " avx2 " << avx2;
+    }
+    AllowAvx2(true);
 }
 
 // The frequent characters the guess weighs, and no other character, in each

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "textengine/kanjicodec.h"
 #include "textengine/kanjitextfile.h"
 
 namespace {
@@ -179,6 +180,38 @@ TEST(TextFile, BadBytesBecomeOneQuestionMarkEach) {
     };
     for (const auto& c : cases)
         EXPECT_EQ(ReadAll(c.code, c.bytes), c.text) << "code " << c.code << " bytes " << testing::PrintToString(c.bytes);
+}
+
+// The UTF-8 codec takes ASCII and three-byte characters in blocks: every
+// run length around a block, then a character of each length, a broken
+// sequence or a lone surrogate, must come out as one by one.
+TEST(TextFile, Utf8RunsAroundBlockEdges) {
+    const struct {
+        std::string bytes;
+        std::u16string text;
+    } tails[] = {{"", u""},
+                 {"\xC3\xA9", u"é"},
+                 {"\xE3\x81\x82\xE3\x81\x84", u"あい"},
+                 {"\xF0\xA0\xAE\xB7", u"𠮷"},
+                 {"\xE3\x81", u"??"},
+                 {"\xED\xA0\x80", u"?"},
+                 {"\xE3\x81\x82\x80", u"あ?"}};
+    for (int ascii = 0; ascii <= 40; ++ascii)
+        for (int kana = 0; kana <= 7; kana += 7)
+            for (const auto& t : tails) {
+                std::string bytes(std::size_t(ascii), 'a');
+                std::u16string text(std::size_t(ascii), u'a');
+                for (int k = 0; k < kana; ++k) {
+                    bytes += "\xE3\x82\xAB";
+                    text += u'カ';
+                }
+                bytes += t.bytes + "z";
+                text += t.text + u"z";
+                EXPECT_EQ(DecodeText(8, bytes), text) << ascii << " " << kana << " " << t.bytes;
+                if (t.text.find(u'?') == std::u16string::npos) {
+                    EXPECT_EQ(EncodeText(8, text), bytes) << ascii;
+                }
+            }
 }
 
 struct EncodeCase {
