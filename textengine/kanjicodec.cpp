@@ -546,17 +546,21 @@ size_t CKanjiEncoder::Encode(const char16_t* text, size_t n, uint8_t* out) {
             while (i < n && text[i] < 0x80) *o++ = static_cast<uint8_t>(text[i++]);
             if (i >= n) break;
         }
-        char16_t u = text[i++];
-        if (utf8 && (u < 0xD800 || u >= 0xE000)) {  // the common case without a call
-            if (u < 0x800) {
-                *o++ = static_cast<uint8_t>(0xC0 | u >> 6);
-            } else {
-                *o++ = static_cast<uint8_t>(0xE0 | u >> 12);
-                *o++ = static_cast<uint8_t>(0x80 | (u >> 6 & 0x3F));
+        if (utf8) {
+            // A run of characters of three bytes, as Japanese text is, and
+            // of two, without leaving the loop.
+            for (char16_t c; i < n && (c = text[i]) >= 0x80 && (c < 0xD800 || c >= 0xE000); ++i) {
+                if (c < 0x800) {
+                    *o++ = static_cast<uint8_t>(0xC0 | c >> 6);
+                } else {
+                    *o++ = static_cast<uint8_t>(0xE0 | c >> 12);
+                    *o++ = static_cast<uint8_t>(0x80 | (c >> 6 & 0x3F));
+                }
+                *o++ = static_cast<uint8_t>(0x80 | (c & 0x3F));
             }
-            *o++ = static_cast<uint8_t>(0x80 | (u & 0x3F));
-            continue;
+            if (i >= n || text[i] < 0x80) continue;
         }
+        char16_t u = text[i++];
         if (u >= 0xD800 && u < 0xDC00) {
             if (i == n) {
                 m_pendingHigh = u;

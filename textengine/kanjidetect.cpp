@@ -80,6 +80,14 @@ struct Scorer {
 
 inline bool In(uint8_t b, uint8_t lo, uint8_t hi) { return b >= lo && b <= hi; }
 
+// Whether the eight bytes at p are ASCII without NUL: the scorers pass
+// those a word at a time.
+inline bool PlainAsciiWord(const uint8_t* p) {
+    uint64_t w;
+    std::memcpy(&w, p, sizeof w);
+    return !(w & 0x8080808080808080ull) && !((w - 0x0101010101010101ull) & ~w & 0x8080808080808080ull);
+}
+
 // Each scorer stops at a NUL byte or when four or fewer bytes remain.
 Scorer ScoreSjis(const uint8_t* p, size_t n) {
     Scorer s;
@@ -88,6 +96,11 @@ Scorer ScoreSjis(const uint8_t* p, size_t n) {
     bool afterHalfKanaPair = false;  // EF BD / EF BE: UTF-8 half-width katakana
     size_t i = 0;
     while (n - i > 4) {
+        if (n - i >= 8 && PlainAsciiWord(p + i)) {
+            afterHalfKanaPair = false;
+            i += 8;
+            continue;
+        }
         uint8_t b = p[i];
         if (b == 0) break;
         if (b < 0x80) {
@@ -168,50 +181,59 @@ Scorer ScoreUtf8(const uint8_t* p, size_t n) {
 // at a sequence's start. Only blocks whose every byte the scan would look at
 // as a lead (more than four bytes from the end) are taken.
 size_t PassUtf8Blocks(const uint8_t* p, size_t n, bool& threeByte) {
-    auto atLeast = [](__m128i x, int lo) { return _mm_cmpeq_epi8(_mm_max_epu8(x, _mm_set1_epi8(char(lo))), x); };
-    auto bits = [](__m128i m) { return uint32_t(_mm_movemask_epi8(m)); };
-    size_t i = 0, lastLead = 0;
+    // Bytes from 0xC0 (0xE0, ...) up are those above -65 (-33, ...) as
+    // signed numbers that also have the high bit.
+    auto above = [](__m128i x, int v) {
+        return uint32_t(_mm_movemask_epi8(_mm_cmpgt_epi8(x, _mm_set1_epi8(char(v)))));
+    };
+    size_t i = 0;
     uint32_t carry = 0;  // continuation bytes wanted at the block's start
+    uint32_t lastLeads = 0, threeBytes = 0;
     for (; n - i >= 20; i += 16) {
         const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
-        const uint32_t c0 = bits(atLeast(x, 0xC0)), e0 = bits(atLeast(x, 0xE0)), f0 = bits(atLeast(x, 0xF0));
-        const uint32_t bad = bits(atLeast(x, 0xF8)) | bits(_mm_cmpeq_epi8(x, _mm_setzero_si128()));
-        const uint32_t cont =
-            bits(_mm_cmpeq_epi8(_mm_and_si128(x, _mm_set1_epi8(char(0xC0))), _mm_set1_epi8(char(0x80))));
+        const uint32_t high = uint32_t(_mm_movemask_epi8(x));
+        const uint32_t c0 = above(x, -65) & high, e0 = above(x, -33) & high, f0 = above(x, -17) & high;
+        const uint32_t nul = uint32_t(_mm_movemask_epi8(_mm_cmpeq_epi8(x, _mm_setzero_si128())));
+        const uint32_t bad = (above(x, -9) & high) | nul;
+        const uint32_t cont = high & ~c0;
         const uint32_t lead3 = e0 & ~f0, lead34 = e0, leads = c0;
         const uint32_t wanted = leads << 1 | lead34 << 2 | f0 << 3;
         if (bad || ((wanted & 0xFFFF) | carry) != cont) break;
-        threeByte |= lead3 != 0;
+        threeBytes |= lead3;
         carry = wanted >> 16;
-        if (leads) lastLead = i + 31 - size_t(__builtin_clz(leads));
+        lastLeads = leads;
     }
-    // A sequence left open is read again from its lead.
-    return carry ? lastLead : i;
+    threeByte |= threeBytes != 0;
+    // A sequence left open (only the last block taken can leave one) is
+    // read again from its lead.
+    return carry ? i - 16 + 31 - size_t(__builtin_clz(lastLeads)) : i;
 }
 #endif
 
 #ifdef WENDREL_HAS_AVX2_PATHS
 // PassUtf8Blocks with 32-byte blocks.
 __attribute__((target("avx2"))) size_t PassUtf8BlocksAvx2(const uint8_t* p, size_t n, bool& threeByte) {
-    const __m256i k80 = _mm256_set1_epi8(char(0x80)), kC0 = _mm256_set1_epi8(char(0xC0));
-    const __m256i kE0 = _mm256_set1_epi8(char(0xE0)), kF0 = _mm256_set1_epi8(char(0xF0));
-    const __m256i kF8 = _mm256_set1_epi8(char(0xF8)), zero = _mm256_setzero_si256();
-#define AT_LEAST(x, k) uint64_t(uint32_t(_mm256_movemask_epi8(_mm256_cmpeq_epi8(_mm256_max_epu8(x, k), x))))
-    size_t i = 0, lastLead = 0;
-    uint64_t carry = 0;
+    const __m256i m65 = _mm256_set1_epi8(-65), m33 = _mm256_set1_epi8(-33), m17 = _mm256_set1_epi8(-17);
+    const __m256i m9 = _mm256_set1_epi8(-9), zero = _mm256_setzero_si256();
+#define ABOVE(x, k) uint64_t(uint32_t(_mm256_movemask_epi8(_mm256_cmpgt_epi8(x, k))))
+    size_t i = 0;
+    uint64_t carry = 0, lastLeads = 0, threeBytes = 0;
     for (; n - i >= 36; i += 32) {
         const __m256i x = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + i));
-        const uint64_t c0 = AT_LEAST(x, kC0), e0 = AT_LEAST(x, kE0), f0 = AT_LEAST(x, kF0);
-        const uint64_t bad = AT_LEAST(x, kF8) | uint32_t(_mm256_movemask_epi8(_mm256_cmpeq_epi8(x, zero)));
-        const uint64_t cont = uint32_t(_mm256_movemask_epi8(_mm256_cmpeq_epi8(_mm256_and_si256(x, kC0), k80)));
+        const uint64_t high = uint32_t(_mm256_movemask_epi8(x));
+        const uint64_t c0 = ABOVE(x, m65) & high, e0 = ABOVE(x, m33) & high, f0 = ABOVE(x, m17) & high;
+        const uint64_t bad = (ABOVE(x, m9) & high) | uint32_t(_mm256_movemask_epi8(_mm256_cmpeq_epi8(x, zero)));
+        const uint64_t cont = high & ~c0;
         const uint64_t wanted = c0 << 1 | e0 << 2 | f0 << 3;
         if (bad || ((wanted & 0xFFFFFFFFu) | carry) != cont) break;
-        threeByte |= (e0 & ~f0) != 0;
+        threeBytes |= e0 & ~f0;
         carry = wanted >> 32;
-        if (c0) lastLead = i + 63 - size_t(__builtin_clzll(c0));
+        lastLeads = c0;
     }
-#undef AT_LEAST
-    return carry ? lastLead : i;
+#undef ABOVE
+    threeByte |= threeBytes != 0;
+    // Only the last block taken can leave a sequence open.
+    return carry ? i - 32 + 63 - size_t(__builtin_clzll(lastLeads)) : i;
 }
 #endif
 
@@ -261,6 +283,10 @@ Scorer ScoreEuc(const uint8_t* p, size_t n) {
     const WeightTables& weights = Weights();
     size_t i = 0;
     while (n - i > 4) {
+        if (n - i >= 8 && PlainAsciiWord(p + i)) {
+            i += 8;
+            continue;
+        }
         uint8_t b = p[i];
         if (b == 0) break;
         if (b <= 0x80) {
