@@ -7,10 +7,8 @@
 #include <new>
 #include <thread>
 #include <vector>
-#ifdef __SSE2__
-#include <emmintrin.h>
-#endif
 
+#include "grep/engine/grep_lines.h"
 #include "grep/engine/grep_prefilter.h"
 #include "grep/engine/grep_text.h"
 #include "textengine/regex/regex.h"
@@ -215,42 +213,6 @@ int Hit(GrepParams& p, const std::u16string& path, int line, const char16_t* tex
     return Poll(p) == GREP_DONE ? GREP_DONE : GREP_CANCELLED;
 }
 
-// '\n' bytes in [p, p + n), 16 at a time.
-std::size_t CountNewlines(const char* p, std::size_t n) {
-    std::size_t count = 0;
-#ifdef __SSE2__
-    const __m128i nl = _mm_set1_epi8('\n');
-    while (n >= 16) {
-        // Byte counters in acc go up to 255: add them up every 255 blocks.
-        const std::size_t blocks = std::min<std::size_t>(n / 16, 255);
-        __m128i acc = _mm_setzero_si128();
-        for (std::size_t i = 0; i < blocks; ++i, p += 16)
-            acc = _mm_sub_epi8(acc, _mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)), nl));
-        const __m128i sums = _mm_sad_epu8(acc, _mm_setzero_si128());
-        count += std::size_t(_mm_extract_epi16(sums, 0)) + std::size_t(_mm_extract_epi16(sums, 4));
-        n -= blocks * 16;
-    }
-#endif
-    for (; n; --n) count += *p++ == '\n';
-    return count;
-}
-
-// The last '\n' in [lo, hi), or nullptr; memrchr is not everywhere.
-const char* LastNewline(const char* lo, const char* hi) {
-#ifdef __SSE2__
-    const __m128i nl = _mm_set1_epi8('\n');
-    while (hi - lo >= 16) {
-        hi -= 16;
-        const unsigned mask =
-            unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(hi)), nl)));
-        if (mask) return hi + (31 - __builtin_clz(mask));
-    }
-#endif
-    while (hi > lo)
-        if (*--hi == '\n') return hi;
-    return nullptr;
-}
-
 // The file's lines that hold the needle, each decoded and searched alone.
 // Used only when no match can reach beyond its line.
 int SearchNeedleLines(const std::u16string& path, GrepParams& p, CompiledRegex* pattern, const GrepPrefilter& filter,
@@ -258,28 +220,13 @@ int SearchNeedleLines(const std::u16string& path, GrepParams& p, CompiledRegex* 
     thread_local GrepText one;
     const char* b = bytes.data();
     const std::size_t n = bytes.size();
-    auto isEnd = [&](std::size_t i) { return b[i] == '\n' || b[i] == '\r'; };
     const bool exact = filter.Exact(code);  // the needle's line is a hit
-    // Without CRs a line ends at '\n' alone, and memchr finds the bounds.
-    const bool hasCR = std::memchr(b + start, '\r', n - start) != nullptr;
-    int line = 0;                // of the byte at counted
+    int line = 0;                            // of the byte at counted
     std::size_t counted = start;
     for (std::size_t at = start, hit = first; hit != std::string::npos;
          hit = at < n ? filter.FindFrom(code, bytes, at) : std::string::npos) {
-        std::size_t ls = hit, le = hit;
-        if (hasCR) {
-            while (ls > at && !isEnd(ls - 1)) --ls;
-            while (le < n && !isEnd(le)) ++le;
-        } else {
-            const char* nl = LastNewline(b + at, b + hit);
-            ls = nl ? std::size_t(nl - b) + 1 : at;
-            const void* end = std::memchr(b + hit, '\n', n - hit);
-            le = end ? std::size_t(static_cast<const char*>(end) - b) : n;
-        }
-        line += int(CountNewlines(b + counted, ls - counted));
-        if (hasCR && std::memchr(b + counted, '\r', ls - counted))  // lone CRs end lines too
-            for (std::size_t i = counted; i < ls; ++i)
-                if (b[i] == '\r' && !(i + 1 < n && b[i + 1] == '\n')) ++line;
+        const std::size_t ls = LineStartOf(b, at, hit), le = LineEndFrom(b, n, hit);
+        line += int(CountLineEnds(b, n, counted, ls));
         counted = ls;
         one.DecodeLine(b + ls, le - ls, code);
         int found = 1;

@@ -1,0 +1,47 @@
+#include "grep/engine/grep_lines.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+#include <vector>
+
+namespace {
+
+// Texts of a, LF and CR in every mix, long enough to cross several blocks:
+// each scan must agree with walking the bytes one by one.
+TEST(GrepLines, BlockScansAgreeWithAWalk) {
+    std::mt19937 random(5);
+    for (int round = 0; round < 400; ++round) {
+        const std::size_t size = random() % 90;
+        std::string text(size, 'a');
+        const int ends = int(random() % 4);  // none, few, some, many
+        for (char& c : text)
+            if (int(random() % 8) < ends) c = random() % 2 ? '\n' : '\r';
+        const char* b = text.data();
+        auto isEnd = [&](std::size_t i) { return b[i] == '\n' || b[i] == '\r'; };
+
+        for (std::size_t at = 0; at <= size; ++at) {
+            std::size_t end = at;
+            while (end < size && !isEnd(end)) ++end;
+            ASSERT_EQ(LineEndFrom(b, size, at), end) << text.size() << " at " << at;
+        }
+        // Line starts: 0 and every place after a line end that is not the
+        // LF of a CR LF.
+        std::vector<std::size_t> starts{0};
+        for (std::size_t i = 0; i < size; ++i)
+            if (isEnd(i) && !(b[i] == '\r' && i + 1 < size && b[i + 1] == '\n')) starts.push_back(i + 1);
+        for (std::size_t s = 0; s < starts.size(); ++s)
+            for (std::size_t t = s; t < starts.size(); ++t)
+                ASSERT_EQ(CountLineEnds(b, size, starts[s], starts[t]), t - s) << text.size();
+        for (std::size_t s = 0; s < starts.size(); ++s) {
+            const std::size_t next = s + 1 < starts.size() ? starts[s + 1] : size + 1;
+            for (std::size_t at = starts[s]; at < next && at < size; ++at) {
+                if (isEnd(at)) continue;
+                ASSERT_EQ(LineStartOf(b, 0, at), starts[s]) << text.size() << " at " << at;
+            }
+        }
+    }
+}
+
+}  // namespace
