@@ -136,6 +136,47 @@ Scorer ScoreSjis(const uint8_t* p, size_t n) {
     return s;
 }
 
+// What ScoreSjis would decide without weighing: the same validity, and a
+// score above zero exactly when it would count anything (every character
+// but the EF BD / EF BE pair, and the half-width kana it counts).
+Scorer QuickScoreSjis(const uint8_t* p, size_t n) {
+    Scorer s;
+    s.code = KanjiCode::SJIS;
+    bool afterHalfKanaPair = false, counts = false;
+    size_t i = 0;
+    while (n - i > 4) {
+        if (n - i >= 8 && PlainAsciiWord(p + i)) {
+            afterHalfKanaPair = false;
+            i += 8;
+            continue;
+        }
+        const uint8_t b = p[i];
+        if (b == 0) break;
+        if (b < 0x80) {
+            afterHalfKanaPair = false;
+            ++i;
+        } else if (In(b, 0xA0, 0xDF)) {
+            counts |= !In(b, 0xA1, 0xA5) && !afterHalfKanaPair;
+            afterHalfKanaPair = false;
+            ++i;
+        } else if (In(b, 0x81, 0x9F) || In(b, 0xE0, 0xFC)) {
+            const uint8_t t = p[i + 1];
+            if (!In(t, 0x40, 0x7E) && !In(t, 0x80, 0xFC)) {
+                s.valid = false;
+                break;
+            }
+            afterHalfKanaPair = b == 0xEF && (t == 0xBD || t == 0xBE);
+            counts |= !afterHalfKanaPair;
+            i += 2;
+        } else {
+            s.valid = false;
+            break;
+        }
+    }
+    s.points = counts ? 1 : 0;
+    return s;
+}
+
 Scorer ScoreUtf8(const uint8_t* p, size_t n) {
     Scorer s;
     s.code = KanjiCode::UTF8NoSig;
@@ -355,12 +396,17 @@ int FrequentCharWeightUtf8(uint8_t a, uint8_t b, uint8_t c) {
 }
 
 int DetectCharCode(const uint8_t* bytes, size_t n) {
-    const Scorer sjis = ScoreSjis(bytes, n), euc = ScoreEuc(bytes, n);
-    // UTF-8 text soon breaks the other two scans; then only UTF-8's validity
-    // and whether it scores at all decide, and weighing its characters is
-    // wasted work.
-    const bool rivals = (sjis.valid && sjis.Score() > 0) || (euc.valid && euc.Score() > 0);
-    const Scorer scorers[3] = {sjis, rivals ? ScoreUtf8(bytes, n) : QuickScoreUtf8(bytes, n), euc};
+    // Quick passes tell which encodings are in the race at all: text in one
+    // encoding soon breaks the others' rules. Only two or more left need
+    // their characters weighed.
+    auto live = [](const Scorer& s) { return s.valid && s.Score() > 0; };
+    const Scorer quickSjis = QuickScoreSjis(bytes, n), quickUtf8 = QuickScoreUtf8(bytes, n);
+    const Scorer euc = ScoreEuc(bytes, n);
+    const int alive = int(live(quickSjis)) + int(live(quickUtf8)) + int(live(euc));
+    if (alive == 0) return KanjiCode::Auto;
+    if (alive == 1) return live(quickSjis) ? KanjiCode::SJIS : live(quickUtf8) ? KanjiCode::UTF8NoSig : KanjiCode::EUC;
+    const Scorer scorers[3] = {live(quickSjis) ? ScoreSjis(bytes, n) : quickSjis,
+                               live(quickUtf8) ? ScoreUtf8(bytes, n) : quickUtf8, euc};
     int result = KanjiCode::Auto;
     int best = -1;
     for (const Scorer& s : scorers) {
