@@ -156,8 +156,17 @@ void finalize(scheme_context* ctx, scheme_cell* c) {
 }
 
 // Next free cell of the lazy sweep, or null at the end of the last segment.
+// After a full collection no cell is marked and every dead one is already
+// free, so the walk only looks for free cells.
 scheme_cell* sweep_take(scheme_context* ctx, bool take) {
     for (;;) {
+        if (ctx->sweep_clean) {
+            while (take && ctx->sweep_next < ctx->sweep_end) {
+                if (!ctx->sweep_next->flags) return ctx->sweep_next;
+                ctx->sweep_next++;
+            }
+            ctx->sweep_next = ctx->sweep_end;
+        }
         while (ctx->sweep_next < ctx->sweep_end) {
             scheme_cell* c = ctx->sweep_next;
             if (c->flags & SCHEME_MARK) {
@@ -425,11 +434,19 @@ void scheme_collect(scheme_context* ctx, scheme_cell* a, scheme_cell* b, bool fu
     ctx->sweep_segment = 0;
     ctx->sweep_next = ctx->segments[0];
     ctx->sweep_end = ctx->sweep_next + ctx->segment_sizes[0];
+    ctx->sweep_clean = full;
     if (!full) return;
+    // the whole sweep at once: payloads go now, and marks with them
     for (int s = 0; s <= ctx->last_segment; ++s) {
         scheme_cell* c = ctx->segments[s];
-        for (int i = 0; i < ctx->segment_sizes[s]; ++i)
-            if (!(c[i].flags & SCHEME_MARK) && c[i].flags) finalize(ctx, &c[i]);
+        for (int i = 0; i < ctx->segment_sizes[s]; ++i) {
+            if (c[i].flags & SCHEME_MARK) {
+                c[i].flags &= static_cast<uint16_t>(~SCHEME_MARK);
+                ctx->live_cells++;
+            } else if (c[i].flags) {
+                finalize(ctx, &c[i]);
+            }
+        }
     }
 }
 

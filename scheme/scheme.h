@@ -188,6 +188,7 @@ struct scheme_context {
     int32_t sweep_segment;
     scheme_cell* sweep_next;
     scheme_cell* sweep_end;
+    int32_t sweep_clean;  // swept whole by a full collection: no marks left
 
     scheme_cell* args;
     scheme_cell* envir;
