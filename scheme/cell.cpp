@@ -256,7 +256,8 @@ void scheme_finish_sweep(scheme_context* ctx) { sweep_take(ctx, false); }
 namespace {
 
 // Payload blocks above the pool's own classes are granted in size classes of
-// four steps per doubling (whole KiB, at most a quarter more than asked), so
+// four steps per doubling (in whole KiB, as the pool grants large blocks; from
+// 4 KiB up at most a quarter more than asked), so
 // that the blocks a collection frees fit the requests of nearby sizes that
 // follow: a string or vector that grows step by step reuses them instead of
 // going back to the C heap, which may hand the pages back to the system and
