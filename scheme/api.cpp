@@ -83,7 +83,7 @@ void register_ops() {
 }
 
 void build(scheme_context* ctx) {
-    ctx->pool = mpool_create(0x8000, 0x8000);
+    ctx->pool = mpool_create(SCHEME_POOL_CHUNK, SCHEME_POOL_CHUNK);
     if (!ctx->pool) scheme_fatal_error(ctx, "no memory");
     if (!scheme_add_segment(ctx)) scheme_fatal_error(ctx, "no memory");
     scheme_cell* global = mk_hash(ctx, 1024, "ptr-eq?");
@@ -159,7 +159,7 @@ scheme_context* scheme_create(const scheme_host* host) {
     ctx->protected_list = ctx->inport = ctx->outport = ctx->errport = ctx->strport = ctx->saved_outport = nil;
     ctx->value = ctx->values = nil;
     ctx->sys_tm_class = ctx->sys_stat_class = nil;
-    ctx->threshold = 0x800000;
+    ctx->threshold = SCHEME_PAYLOAD_ALLOWANCE;
     ctx->gensym_counter = 1;
     ctx->cancel_vk = 3;
     ctx->no_gc = 1;

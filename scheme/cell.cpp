@@ -1,7 +1,12 @@
 // Cells, segments, payload accounting and the collector.
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+
+#ifdef __SANITIZE_ADDRESS__
+#include <sanitizer/asan_interface.h>
+#endif
 
 #include "scheme/internal.h"
 #include "textengine/mpool.h"
@@ -151,8 +156,17 @@ void finalize(scheme_context* ctx, scheme_cell* c) {
 }
 
 // Next free cell of the lazy sweep, or null at the end of the last segment.
+// After a full collection no cell is marked and every dead one is already
+// free, so the walk only looks for free cells.
 scheme_cell* sweep_take(scheme_context* ctx, bool take) {
     for (;;) {
+        if (ctx->sweep_clean) {
+            while (take && ctx->sweep_next < ctx->sweep_end) {
+                if (!ctx->sweep_next->flags) return ctx->sweep_next;
+                ctx->sweep_next++;
+            }
+            ctx->sweep_next = ctx->sweep_end;
+        }
         while (ctx->sweep_next < ctx->sweep_end) {
             scheme_cell* c = ctx->sweep_next;
             if (c->flags & SCHEME_MARK) {
@@ -239,8 +253,138 @@ void scheme_finish_sweep(scheme_context* ctx) { sweep_take(ctx, false); }
     throw scheme_fatal();
 }
 
+namespace {
+
+// Payload blocks above the pool's own classes are granted in size classes of
+// four steps per doubling (in whole KiB, as the pool grants large blocks; from
+// 4 KiB up at most a quarter more than asked), so
+// that the blocks a collection frees fit the requests of nearby sizes that
+// follow: a string or vector that grows step by step reuses them instead of
+// going back to the C heap, which may hand the pages back to the system and
+// fault them in again on the next round.
+constexpr MPool kPoolShape(SCHEME_POOL_CHUNK, SCHEME_POOL_CHUNK);
+
+struct LargeClasses {
+    std::size_t size[SCHEME_LARGE_CLASSES] = {};
+    int count = 0;
+    constexpr LargeClasses() {
+        for (std::size_t base = kPoolShape.threshold; count < SCHEME_LARGE_CLASSES; base *= 2) {
+            for (std::size_t j = 1; j <= 4 && count < SCHEME_LARGE_CLASSES; ++j) {
+                const std::size_t s = (base + base * j / 4 + 1023) & ~std::size_t(1023);
+                if (count == 0 || s > size[count - 1]) size[count++] = s;
+            }
+        }
+    }
+};
+constexpr LargeClasses kLarge;
+static_assert(kLarge.size[0] > kPoolShape.threshold && kLarge.count == SCHEME_LARGE_CLASSES);
+
+// The class of a request of n bytes above the pool's classes, -1 beyond the
+// largest (granted as the pool does).
+int large_class(std::size_t n) {
+    const std::size_t* end = kLarge.size + kLarge.count;
+    const std::size_t* at = std::lower_bound(kLarge.size, end, n);
+    return at == end ? -1 : static_cast<int>(at - kLarge.size);
+}
+
+}  // namespace
+
+// A freed large block while it waits in the cache.
+struct scheme_cached_block {
+    scheme_cached_block* next;  // in its class, older
+    scheme_cached_block* prev;  // in its class, newer
+    scheme_cached_block* newer;
+    scheme_cached_block* older;
+    int cls;
+};
+
+namespace {
+
+// A cached block is out of bounds for the sanitizer but for its links.
+void hide(void* block, std::size_t size) {
+#ifdef __SANITIZE_ADDRESS__
+    ASAN_POISON_MEMORY_REGION(static_cast<char*>(block) + sizeof(scheme_cached_block),
+                              size - sizeof(scheme_cached_block));
+#else
+    (void)block, (void)size;
+#endif
+}
+
+void unhide(void* block, std::size_t size) {
+#ifdef __SANITIZE_ADDRESS__
+    ASAN_UNPOISON_MEMORY_REGION(block, size);
+#else
+    (void)block, (void)size;
+#endif
+}
+
+void uncache(scheme_context* ctx, scheme_cached_block* b) {
+    (b->prev ? b->prev->next : ctx->large_free[b->cls]) = b->next;
+    if (b->next) b->next->prev = b->prev;
+    (b->newer ? b->newer->older : ctx->cache_newest) = b->older;
+    (b->older ? b->older->newer : ctx->cache_oldest) = b->newer;
+    const std::size_t size = mpool_block_size(b);
+    ctx->cached_bytes -= size;
+    unhide(b, size);
+}
+
+// Gives the oldest cached blocks back to the pool until `more` bytes fit
+// under the cap.
+void trim_cache(scheme_context* ctx, std::size_t more = 0) {
+    const std::size_t cap = scheme_payload_cache_cap(ctx);
+    while (ctx->cache_oldest && ctx->cached_bytes + more > cap) {
+        scheme_cached_block* b = ctx->cache_oldest;
+        uncache(ctx, b);
+        mpool_free(b);
+    }
+}
+
+void* large_alloc(scheme_context* ctx, std::size_t bytes) {
+    const int c = large_class(bytes);
+    if (c < 0) return mpool_alloc(ctx->pool, bytes);
+    scheme_cached_block* b = ctx->large_free[c];
+    // else one of the next class up, while that is at most half again the request
+    if (!b && c + 1 < kLarge.count && kLarge.size[c + 1] <= bytes + bytes / 2) b = ctx->large_free[c + 1];
+    if (!b) return mpool_alloc(ctx->pool, kLarge.size[c]);
+    uncache(ctx, b);
+    return b;
+}
+
+// Keeps a freed large block for reuse; false when it is to go back to the pool.
+bool cache_large(scheme_context* ctx, void* block, std::size_t size) {
+    const int c = large_class(size);
+    if (c < 0 || kLarge.size[c] != size || size > scheme_payload_cache_cap(ctx)) return false;
+    trim_cache(ctx, size);
+    auto* b = static_cast<scheme_cached_block*>(block);
+    b->cls = c;
+    b->prev = nullptr;
+    b->next = ctx->large_free[c];
+    if (b->next) b->next->prev = b;
+    ctx->large_free[c] = b;
+    b->older = ctx->cache_newest;
+    b->newer = nullptr;
+    (b->older ? b->older->newer : ctx->cache_oldest) = b;
+    ctx->cache_newest = b;
+    ctx->cached_bytes += size;
+    hide(b, size);
+    return true;
+}
+
+std::size_t granted_size(const scheme_context* ctx, std::size_t bytes) {
+    if (bytes > ctx->pool->threshold) {
+        const int c = large_class(bytes);
+        if (c >= 0) return kLarge.size[c];
+    }
+    return mpool_granted_size(ctx->pool, bytes);
+}
+
+}  // namespace
+
+std::size_t scheme_payload_cache_cap(const scheme_context* ctx) { return ctx->threshold; }
+
 void* scheme_payload_try_alloc(scheme_context* ctx, std::size_t bytes) {
-    void* p = mpool_alloc(ctx->pool, bytes ? bytes : 1);
+    if (bytes == 0) bytes = 1;
+    void* p = bytes > ctx->pool->threshold ? large_alloc(ctx, bytes) : mpool_alloc(ctx->pool, bytes);
     if (p) ctx->payload_bytes += mpool_block_size(p);
     return p;
 }
@@ -254,7 +398,7 @@ void* scheme_payload_alloc(scheme_context* ctx, std::size_t bytes) {
 void* scheme_payload_realloc(scheme_context* ctx, void* block, std::size_t bytes) {
     if (!block) return scheme_payload_alloc(ctx, bytes);
     std::size_t old = mpool_block_size(block);
-    if (mpool_granted_size(ctx->pool, bytes ? bytes : 1) == old) return block;
+    if (granted_size(ctx, bytes ? bytes : 1) == old) return block;
     // On failure the owner keeps its old block intact.
     void* fresh = scheme_payload_alloc(ctx, bytes);
     std::memcpy(fresh, block, bytes < old ? bytes : old);
@@ -264,7 +408,9 @@ void* scheme_payload_realloc(scheme_context* ctx, void* block, std::size_t bytes
 
 void scheme_payload_free(scheme_context* ctx, void* block) {
     if (!block) return;
-    ctx->payload_bytes -= mpool_block_size(block);
+    const std::size_t size = mpool_block_size(block);
+    ctx->payload_bytes -= size;
+    if (size > ctx->pool->threshold && cache_large(ctx, block, size)) return;
     mpool_free(block);
 }
 
@@ -289,22 +435,50 @@ void scheme_collect(scheme_context* ctx, scheme_cell* a, scheme_cell* b, bool fu
     ctx->sweep_segment = 0;
     ctx->sweep_next = ctx->segments[0];
     ctx->sweep_end = ctx->sweep_next + ctx->segment_sizes[0];
+    ctx->sweep_clean = full;
     if (!full) return;
+    // the whole sweep at once: payloads go now, and marks with them
     for (int s = 0; s <= ctx->last_segment; ++s) {
         scheme_cell* c = ctx->segments[s];
-        for (int i = 0; i < ctx->segment_sizes[s]; ++i)
-            if (!(c[i].flags & SCHEME_MARK) && c[i].flags) finalize(ctx, &c[i]);
+        for (int i = 0; i < ctx->segment_sizes[s]; ++i) {
+            if (c[i].flags & SCHEME_MARK) {
+                c[i].flags &= static_cast<uint16_t>(~SCHEME_MARK);
+                ctx->live_cells++;
+            } else if (c[i].flags) {
+                finalize(ctx, &c[i]);
+            }
+        }
     }
 }
+
+namespace {
+
+// The payload allowed to pile up between full collections follows the live
+// payload and the cell heap (a collection walks both), so that collections
+// cost the same per byte allocated, while a small heap keeps its garbage, and
+// so the memory it touches, small. Collections for want of cells only lower
+// it: their sweep has just freed what the last marking found dead, so the
+// payload is at most the live part and what came since. A threshold of 0
+// (stress runs) stays.
+void adjust_threshold(scheme_context* ctx, bool full) {
+    if (ctx->threshold == 0) return;
+    const std::size_t heap = static_cast<std::size_t>(ctx->total_cells) * sizeof(scheme_cell);
+    const std::size_t fit = ctx->payload_bytes + std::max({SCHEME_PAYLOAD_ALLOWANCE, ctx->payload_bytes, heap});
+    if (full || fit < ctx->threshold) ctx->threshold = fit;
+    trim_cache(ctx);
+}
+
+}  // namespace
 
 scheme_cell* get_cell(scheme_context* ctx, scheme_cell* a, scheme_cell* b) {
     if (!ctx->no_gc && ctx->payload_bytes > ctx->threshold) {
         scheme_collect(ctx, a, b, true);
-        if (ctx->payload_bytes > ctx->threshold / 2) ctx->threshold *= 2;
+        adjust_threshold(ctx, true);
     }
     scheme_cell* c = sweep_take(ctx, true);
     bool collected = false;
     if (!c && !ctx->no_gc && ctx->total_cells / 2 < ctx->total_cells - ctx->live_cells) {
+        adjust_threshold(ctx, false);
         scheme_collect(ctx, a, b, false);
         collected = true;
         c = sweep_take(ctx, true);

@@ -22,6 +22,11 @@ extern scheme_type_row scheme_type_table[32];
 
 inline bool scheme_is_atom(const scheme_cell* c) { return (c->flags & SCHEME_ATOM) != 0; }
 
+// Chunk size of the payload pool: blocks up to its threshold (1 KiB) come
+// from the pool's classes, larger ones from the context's cache of freed
+// blocks or the C heap.
+constexpr std::size_t SCHEME_POOL_CHUNK = 2048;
+
 // Payload allocation that reports failure instead of raising the fatal error
 // (the hash table's allocator callbacks).
 void* scheme_payload_try_alloc(scheme_context* ctx, std::size_t bytes);

@@ -174,6 +174,12 @@ struct scheme_frame {
 constexpr int SCHEME_MAX_SEGMENTS = 100;
 constexpr int SCHEME_SEGMENT_CELLS = 4096;
 constexpr int SCHEME_ERROR_TEXT = 1026;
+// Size classes of large payload blocks kept for reuse: up to four per
+// doubling above the pool's own classes (2 KiB to 160 MiB).
+constexpr int SCHEME_LARGE_CLASSES = 64;
+// The least payload allowed to pile up between full collections (more with
+// a larger heap).
+constexpr std::size_t SCHEME_PAYLOAD_ALLOWANCE = std::size_t(256) << 10;
 
 struct scheme_context {
     scheme_cell* segments[SCHEME_MAX_SEGMENTS];
@@ -182,6 +188,7 @@ struct scheme_context {
     int32_t sweep_segment;
     scheme_cell* sweep_next;
     scheme_cell* sweep_end;
+    int32_t sweep_clean;  // swept whole by a full collection: no marks left
 
     scheme_cell* args;
     scheme_cell* envir;
@@ -225,7 +232,15 @@ struct scheme_context {
 
     MPool* pool;
     std::size_t payload_bytes;
-    std::size_t threshold;
+    std::size_t threshold;  // payload bytes that start a full collection (0: every allocation)
+    // Freed large payload blocks kept for reuse, newest first in each class
+    // and all of them in the order they were freed (the oldest go first when
+    // the cache is over scheme_payload_cache_cap). They stay blocks of the
+    // pool, so the pool's end frees them.
+    struct scheme_cached_block* large_free[SCHEME_LARGE_CLASSES];
+    struct scheme_cached_block* cache_oldest;
+    struct scheme_cached_block* cache_newest;
+    std::size_t cached_bytes;
 
     int32_t gensym_counter;
     int32_t live_cells;
@@ -289,6 +304,8 @@ struct scheme_root {
 void* scheme_payload_alloc(scheme_context* ctx, std::size_t bytes);
 void* scheme_payload_realloc(scheme_context* ctx, void* block, std::size_t bytes);
 void scheme_payload_free(scheme_context* ctx, void* block);
+// The most bytes of freed large blocks the context keeps for reuse.
+std::size_t scheme_payload_cache_cap(const scheme_context* ctx);
 scheme_cell* get_cell(scheme_context* ctx, scheme_cell* a, scheme_cell* b);
 scheme_cell* cons(scheme_context* ctx, scheme_cell* car, scheme_cell* cdr);
 void scheme_collect(scheme_context* ctx, scheme_cell* a, scheme_cell* b, bool full);

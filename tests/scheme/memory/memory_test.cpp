@@ -41,6 +41,29 @@ TEST(Payload, ClassesAndAccounting) {
     EXPECT_EQ(ctx->payload_bytes, before);
 }
 
+TEST(Payload, FreedLargeBlocksAreReusedWithinTheirClass) {
+    Interp in;
+    scheme_context* ctx = in.ctx;
+    std::size_t before = ctx->payload_bytes;
+    void* p = scheme_payload_alloc(ctx, 10000);
+    std::size_t size = mpool_block_size(p);
+    ASSERT_GE(size, 10000u);
+    scheme_payload_free(ctx, p);
+    EXPECT_EQ(ctx->payload_bytes, before);
+    EXPECT_EQ(ctx->cached_bytes, size);
+    void* q = scheme_payload_alloc(ctx, size - 100);  // same class: the cached block
+    EXPECT_EQ(q, p);
+    EXPECT_EQ(ctx->cached_bytes, 0u);
+    EXPECT_EQ(ctx->payload_bytes, before + size);
+    std::memcpy(q, "large", 6);
+    EXPECT_EQ(scheme_payload_realloc(ctx, q, size), q);
+    void* grown = scheme_payload_realloc(ctx, q, size + 1);
+    EXPECT_NE(grown, q);
+    EXPECT_STREQ(static_cast<char*>(grown), "large");
+    scheme_payload_free(ctx, grown);
+    EXPECT_EQ(ctx->payload_bytes, before);
+}
+
 TEST(Payload, AFailedReallocationKeepsTheOldBlock) {
     Interp in;
     scheme_context* ctx = in.ctx;
@@ -61,9 +84,12 @@ TEST(Collector, LiveCountAfterAFullCollectionIsTheReachableCells) {
     in.eval("(define keep '(1 2 3 (4 5) #(6 7)))");
     for (int i = 0; i < 5000; ++i) cons(ctx, ctx->NIL, ctx->NIL);  // garbage
     scheme_collect(ctx, ctx->NIL, ctx->NIL, true);
-    int marked = count_marked(ctx);
+    int live = ctx->live_cells;
+    EXPECT_EQ(count_marked(ctx), 0);  // swept whole
+    scheme_collect(ctx, ctx->NIL, ctx->NIL, false);  // marks only
+    EXPECT_EQ(count_marked(ctx), live);
     scheme_finish_sweep(ctx);
-    EXPECT_EQ(ctx->live_cells, marked);
+    EXPECT_EQ(ctx->live_cells, live);
     EXPECT_EQ(count_marked(ctx), 0);
     EXPECT_EQ(in.run("keep"), "(1 2 3 (4 5) #(6 7))");
 }
@@ -157,6 +183,28 @@ TEST(Collector, PayloadVolumeTriggersCollections) {
     text.push_back(0);
     for (int i = 0; i < 2000; ++i) mk_string(ctx, text.data());  // 2 MB of garbage strings
     EXPECT_LT(ctx->payload_bytes, 512u * 1024);
+}
+
+// Strings grown step by step through many size classes, then a large live
+// set dropped: the threshold and the cache of freed blocks come back down
+// instead of holding the peak for the rest of the session.
+TEST(Collector, GrowAndDropCyclesKeepTheBlockCacheBounded) {
+    Interp in;
+    scheme_context* ctx = in.ctx;
+    EXPECT_EQ(in.run("(define (grow i s) (if (= i 0) s (grow (- i 1) (string-append s \"abcdefgh\"))))"
+                     "(define (churn n) (if (> n 0) (begin (grow 2000 \"\") (churn (- n 1)))))"
+                     "(churn 3) (string-length (grow 2000 \"\"))"),
+              "16000");
+    EXPECT_LE(ctx->cached_bytes, scheme_payload_cache_cap(ctx));
+    EXPECT_LE(ctx->payload_bytes + ctx->cached_bytes, 4u * SCHEME_PAYLOAD_ALLOWANCE);
+    EXPECT_EQ(in.run("(define big (make-vector 300 #f))"
+                     "(define (fill i) (if (< i 300) (begin (vector-set! big i (make-string 20000 #\\a)) (fill (+ i 1)))))"
+                     "(fill 0) (string-length (vector-ref big 299))"),
+              "20000");
+    EXPECT_GT(ctx->threshold, 8u << 20);  // some 12 MB live
+    EXPECT_EQ(in.run("(set! big #f) (churn 8) (string-length (grow 1000 \"\"))"), "8000");
+    EXPECT_LE(ctx->cached_bytes, scheme_payload_cache_cap(ctx));
+    EXPECT_LE(ctx->payload_bytes + ctx->cached_bytes, 4u * SCHEME_PAYLOAD_ALLOWANCE);
 }
 
 // --- hash tables -------------------------------------------------------------------
