@@ -96,16 +96,12 @@ Scorer ScoreSjis(const uint8_t* p, size_t n) {
     bool afterHalfKanaPair = false;  // EF BD / EF BE: UTF-8 half-width katakana
     size_t i = 0;
     while (n - i > 4) {
-        if (n - i >= 8 && PlainAsciiWord(p + i)) {
-            afterHalfKanaPair = false;
-            i += 8;
-            continue;
-        }
         uint8_t b = p[i];
         if (b == 0) break;
         if (b < 0x80) {
             afterHalfKanaPair = false;
             ++i;
+            while (n - i >= 8 && PlainAsciiWord(p + i)) i += 8;
         } else if (In(b, 0xA0, 0xDF)) {
             if (!In(b, 0xA1, 0xA5) && !afterHalfKanaPair) ++s.halfKana;
             afterHalfKanaPair = false;
@@ -136,6 +132,21 @@ Scorer ScoreSjis(const uint8_t* p, size_t n) {
     return s;
 }
 
+// The Shift_JIS rules the scorer checks, by byte.
+struct SjisTables {
+    enum : uint8_t { kInvalid, kSingle, kLead };
+    uint8_t kind[256] = {};
+    bool trail[256] = {};
+    SjisTables() {
+        for (int b = 0; b < 256; ++b) {
+            kind[b] = In(uint8_t(b), 0xA0, 0xDF) ? kSingle
+                      : In(uint8_t(b), 0x81, 0x9F) || In(uint8_t(b), 0xE0, 0xFC) ? kLead
+                                                                                 : kInvalid;
+            trail[b] = In(uint8_t(b), 0x40, 0x7E) || In(uint8_t(b), 0x80, 0xFC);
+        }
+    }
+};
+
 // What ScoreSjis would decide without weighing: the same validity, and a
 // score above zero exactly when it would count anything (every character
 // but the EF BD / EF BE pair, and the half-width kana it counts).
@@ -144,36 +155,52 @@ Scorer QuickScoreSjis(const uint8_t* p, size_t n) {
     s.code = KanjiCode::SJIS;
     bool afterHalfKanaPair = false, counts = false;
     size_t i = 0;
-    while (n - i > 4) {
-        if (n - i >= 8 && PlainAsciiWord(p + i)) {
-            afterHalfKanaPair = false;
-            i += 8;
-            continue;
-        }
+    // Until something counts.
+    while (!counts && n - i > 4) {
         const uint8_t b = p[i];
-        if (b == 0) break;
+        if (b == 0) return s;
         if (b < 0x80) {
             afterHalfKanaPair = false;
             ++i;
         } else if (In(b, 0xA0, 0xDF)) {
-            counts |= !In(b, 0xA1, 0xA5) && !afterHalfKanaPair;
+            counts = !In(b, 0xA1, 0xA5) && !afterHalfKanaPair;
             afterHalfKanaPair = false;
             ++i;
         } else if (In(b, 0x81, 0x9F) || In(b, 0xE0, 0xFC)) {
             const uint8_t t = p[i + 1];
             if (!In(t, 0x40, 0x7E) && !In(t, 0x80, 0xFC)) {
                 s.valid = false;
-                break;
+                return s;
             }
             afterHalfKanaPair = b == 0xEF && (t == 0xBD || t == 0xBE);
-            counts |= !afterHalfKanaPair;
+            counts = !afterHalfKanaPair;
+            i += 2;
+        } else {
+            s.valid = false;
+            return s;
+        }
+    }
+    s.points = counts ? 1 : 0;
+    // Then only whether the rest keeps the rules.
+    static const SjisTables tables;
+    while (n - i > 4) {
+        const uint8_t b = p[i];
+        if (b < 0x80) {
+            if (b == 0) break;
+            ++i;
+            while (n - i >= 8 && PlainAsciiWord(p + i)) i += 8;
+            continue;
+        }
+        const uint8_t kind = tables.kind[b];
+        if (kind == SjisTables::kSingle) {
+            ++i;
+        } else if (kind == SjisTables::kLead && tables.trail[p[i + 1]]) {
             i += 2;
         } else {
             s.valid = false;
             break;
         }
     }
-    s.points = counts ? 1 : 0;
     return s;
 }
 
@@ -324,14 +351,11 @@ Scorer ScoreEuc(const uint8_t* p, size_t n) {
     const WeightTables& weights = Weights();
     size_t i = 0;
     while (n - i > 4) {
-        if (n - i >= 8 && PlainAsciiWord(p + i)) {
-            i += 8;
-            continue;
-        }
         uint8_t b = p[i];
         if (b == 0) break;
         if (b <= 0x80) {
             ++i;
+            while (n - i >= 8 && PlainAsciiWord(p + i)) i += 8;
         } else if (b == 0x8E) {
             if (!In(p[i + 1], 0xA1, 0xFE)) {
                 s.valid = false;
