@@ -9,7 +9,7 @@
 #endif
 
 #include "textengine/cpu_features.h"
-#ifdef WENDREL_HAS_AVX2_PATHS
+#ifdef WENDREL_HAS_X86_EXTENSIONS
 #include <immintrin.h>
 #endif
 
@@ -278,7 +278,7 @@ size_t PassUtf8Blocks(const uint8_t* p, size_t n, bool& threeByte) {
 }
 #endif
 
-#ifdef WENDREL_HAS_AVX2_PATHS
+#ifdef WENDREL_HAS_X86_EXTENSIONS
 // PassUtf8Blocks with 32-byte blocks.
 __attribute__((target("avx2"))) size_t PassUtf8BlocksAvx2(const uint8_t* p, size_t n, bool& threeByte) {
     const __m256i m65 = _mm256_set1_epi8(-65), m33 = _mm256_set1_epi8(-33), m17 = _mm256_set1_epi8(-17);
@@ -314,7 +314,7 @@ Scorer QuickScoreUtf8(const uint8_t* p, size_t n) {
     s.weight = 15;
     bool threeByte = false;
     size_t i = 0;
-#ifdef WENDREL_HAS_AVX2_PATHS
+#ifdef WENDREL_HAS_X86_EXTENSIONS
     if (CpuHasAvx2()) i = PassUtf8BlocksAvx2(p, n, threeByte);
 #endif
 #ifdef __SSE2__

@@ -7,7 +7,7 @@
 #endif
 
 #include "textengine/cpu_features.h"
-#ifdef WENDREL_HAS_AVX2_PATHS
+#ifdef WENDREL_HAS_X86_EXTENSIONS
 #include <immintrin.h>
 #endif
 
@@ -84,7 +84,7 @@ std::size_t FindInBlocks(const unsigned char* h, std::size_t size, const unsigne
 }
 #endif
 
-#ifdef WENDREL_HAS_AVX2_PATHS
+#ifdef WENDREL_HAS_X86_EXTENSIONS
 // FindInBlocks with 32-byte blocks.
 __attribute__((target("avx2"))) std::size_t FindInBlocksAvx2(const unsigned char* h, std::size_t size,
                                                              const unsigned char* p, std::size_t m, std::size_t r1,
@@ -284,7 +284,7 @@ std::size_t GrepPrefilter::Find(const Needle& n, const std::string& hay, std::si
     if (hay.size() < m || from > hay.size() - m) return std::string::npos;
     const auto* h = reinterpret_cast<const unsigned char*>(hay.data());
     const auto* p = reinterpret_cast<const unsigned char*>(n.bytes.data());
-#ifdef WENDREL_HAS_AVX2_PATHS
+#ifdef WENDREL_HAS_X86_EXTENSIONS
     if (CpuHasAvx2()) {
         const std::size_t found = FindInBlocksAvx2(h, hay.size(), p, m, n.rare1, n.rare2, fold_, &from);
         if (found != std::string::npos) return found;

@@ -78,7 +78,7 @@ TEST(GrepPrefilter, FindsEachPlaceAtEveryOffset) {
     for (bool avx2 : {true, false})
     for (const auto& n : needles)
         for (bool ignoreCase : {false, true}) {
-            AllowAvx2(avx2);
+            AllowCpuExtensions(avx2);
             const std::string& needle = n.bytes;
             GrepPrefilter f;
             f.Build(n.text, false, ignoreCase, false, 1);
@@ -106,7 +106,7 @@ TEST(GrepPrefilter, FindsEachPlaceAtEveryOffset) {
                     }
                 }
         }
-    AllowAvx2(true);
+    AllowCpuExtensions(true);
 }
 
 // The worker with its shortcuts must write exactly what a plain file-by-file

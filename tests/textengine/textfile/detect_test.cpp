@@ -63,10 +63,10 @@ TEST(Detect, KanjiCode) {
         {"UTF-8 alone, broken after the three-byte character", "\xC3\x80\n\xE3\x80\x81" "abcdefgh\xFF" "abcd", 1, 2},
     };
     for (bool avx2 : {true, false}) {  // the wide and the baseline block scans
-        AllowAvx2(avx2);
+        AllowCpuExtensions(avx2);
         for (const auto& c : cases) EXPECT_EQ(Detect(c.bytes, c.defaultCode), c.code) << c.name << " avx2 " << avx2;
     }
-    AllowAvx2(true);
+    AllowCpuExtensions(true);
 }
 
 // The frequent characters the guess weighs, and no other character, in each

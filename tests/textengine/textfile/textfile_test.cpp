@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "textengine/cpu_features.h"
 #include "textengine/kanjicodec.h"
 #include "textengine/kanjitextfile.h"
 
@@ -196,9 +197,11 @@ TEST(TextFile, Utf8RunsAroundBlockEdges) {
                  {"\xE3\x81", u"??"},
                  {"\xED\xA0\x80", u"?"},
                  {"\xE3\x81\x82\x80", u"あ?"}};
+    for (bool extensions : {true, false})
     for (int ascii = 0; ascii <= 40; ++ascii)
-        for (int kana = 0; kana <= 7; kana += 7)
+        for (int kana : {0, 1, 4, 5, 7, 13})
             for (const auto& t : tails) {
+                AllowCpuExtensions(extensions);
                 std::string bytes(std::size_t(ascii), 'a');
                 std::u16string text(std::size_t(ascii), u'a');
                 for (int k = 0; k < kana; ++k) {
@@ -212,6 +215,7 @@ TEST(TextFile, Utf8RunsAroundBlockEdges) {
                     EXPECT_EQ(EncodeText(8, text), bytes) << ascii;
                 }
             }
+    AllowCpuExtensions(true);
 }
 
 struct EncodeCase {
