@@ -90,14 +90,25 @@ std::u16string ErrorLine(const std::u16string& path, const std::u16string& reaso
     return u"Error " + path + u": " + r + u"\n";
 }
 
+// Buffers a search reuses from file to file. Each search owns its own, so
+// workers on several threads share none.
+struct Scratch {
+    std::string bytes;   // the file
+    GrepText text;       // the whole file decoded
+    GrepText line;       // one line decoded
+    std::u16string out;  // a result line
+};
+
 // The compiled masks and pattern of one search, shared by every folder level.
 struct Search {
     RegexPtr masks;  // null: every file
     CompiledRegex* pattern = nullptr;
     GrepPrefilter prefilter;
+    Scratch scratch;
 };
 
-int SearchFile(const std::u16string& path, GrepParams& p, CompiledRegex* pattern, const GrepPrefilter* prefilter);
+int SearchFile(const std::u16string& path, GrepParams& p, CompiledRegex* pattern, const GrepPrefilter* prefilter,
+               Scratch& scratch);
 
 int SearchFolder(GrepParams& p, const std::u16string& folder, Search& s) {
     GrepFileSystem& fs = FileSystemOf(p);
@@ -118,7 +129,7 @@ int SearchFolder(GrepParams& p, const std::u16string& folder, Search& s) {
             }
             if (e.link || e.special) return true;
             if (s.masks && regex_search_string_from_start(s.masks.get(), e.name.c_str()) != 1) return true;
-            result = SearchFile(path, p, s.pattern, &s.prefilter);
+            result = SearchFile(path, p, s.pattern, &s.prefilter, s.scratch);
             return result == GREP_DONE;
         },
         reason);
@@ -191,7 +202,8 @@ int GrepFolder(GrepParams& p, const std::u16string& folder) {
 }
 
 int GrepFile(const std::u16string& path, GrepParams& p, CompiledRegex* pattern) {
-    return SearchFile(path, p, pattern, nullptr);
+    Scratch scratch;
+    return SearchFile(path, p, pattern, nullptr, scratch);
 }
 
 namespace {
@@ -204,8 +216,7 @@ int SearchFailed(GrepParams& p, const std::u16string& path, int line) {
 }
 
 // Writes a hit and asks the dialog whether to go on.
-int Hit(GrepParams& p, const std::u16string& path, int line, const char16_t* text, int length) {
-    thread_local std::u16string out;  // keeps its block from hit to hit
+int Hit(GrepParams& p, const std::u16string& path, int line, const char16_t* text, int length, std::u16string& out) {
     out.clear();
     AppendGrepHitLine(out, path, line + 1, text, length);
     Write(p, out);
@@ -216,8 +227,9 @@ int Hit(GrepParams& p, const std::u16string& path, int line, const char16_t* tex
 // The file's lines that hold the needle, each decoded and searched alone.
 // Used only when no match can reach beyond its line.
 int SearchNeedleLines(const std::u16string& path, GrepParams& p, CompiledRegex* pattern, const GrepPrefilter& filter,
-                      const std::string& bytes, int code, std::size_t start, std::size_t first) {
-    thread_local GrepText one;
+                      int code, std::size_t start, std::size_t first, Scratch& scratch) {
+    const std::string& bytes = scratch.bytes;
+    GrepText& one = scratch.line;
     const char* b = bytes.data();
     const std::size_t n = bytes.size();
     const bool exact = filter.Exact(code);  // the needle's line is a hit
@@ -240,7 +252,7 @@ int SearchNeedleLines(const std::u16string& path, GrepParams& p, CompiledRegex* 
         if (found) {
             int length;
             const char16_t* text = one.LineText(0, &length);
-            if (Hit(p, path, line, text, length) != GREP_DONE) return GREP_CANCELLED;
+            if (Hit(p, path, line, text, length, scratch.out) != GREP_DONE) return GREP_CANCELLED;
         }
         at = le < n && b[le] == '\r' && le + 1 < n && b[le + 1] == '\n' ? le + 2 : le + 1;
     }
@@ -248,8 +260,9 @@ int SearchNeedleLines(const std::u16string& path, GrepParams& p, CompiledRegex* 
 }
 
 int SearchBytes(const std::u16string& path, GrepParams& p, CompiledRegex* pattern, const GrepPrefilter* prefilter,
-                const std::string& bytes) {
-    thread_local GrepText text;
+                Scratch& scratch) {
+    const std::string& bytes = scratch.bytes;
+    GrepText& text = scratch.text;
     std::size_t skip;
     const int code = GrepText::ResolveCode(bytes, p.encoding, &skip);
     // NULs (read as blanks) take the full path, as do encodings the needle
@@ -257,7 +270,7 @@ int SearchBytes(const std::u16string& path, GrepParams& p, CompiledRegex* patter
     if (prefilter && prefilter->HasForm(code) && !std::memchr(bytes.data(), 0, bytes.size())) {
         const std::size_t first = prefilter->FindFrom(code, bytes, skip);
         if (first == std::string::npos) return GREP_DONE;
-        if (prefilter->LineLocal()) return SearchNeedleLines(path, p, pattern, *prefilter, bytes, code, skip, first);
+        if (prefilter->LineLocal()) return SearchNeedleLines(path, p, pattern, *prefilter, code, skip, first, scratch);
     }
     text.DecodeRange(bytes.data() + skip, bytes.size() - skip, code);
     const RegexTextOps ops = RegexLineOps(text);
@@ -270,16 +283,16 @@ int SearchBytes(const std::u16string& path, GrepParams& p, CompiledRegex* patter
         if (found == 0) break;
         int length;
         const char16_t* line = text.LineText(pos.line, &length);
-        if (Hit(p, path, pos.line, line, length) != GREP_DONE) return GREP_CANCELLED;
+        if (Hit(p, path, pos.line, line, length, scratch.out) != GREP_DONE) return GREP_CANCELLED;
         pos = RegexPos{pos.line + 1, 0};
     }
     return GREP_DONE;
 }
 
-int SearchFile(const std::u16string& path, GrepParams& p, CompiledRegex* pattern, const GrepPrefilter* prefilter) {
+int SearchFile(const std::u16string& path, GrepParams& p, CompiledRegex* pattern, const GrepPrefilter* prefilter,
+               Scratch& scratch) {
     if (p.progress) p.progress->SetStatus(2, u"ファイル: " + path);
-    // Buffers reused from file to file; each worker thread has its own.
-    thread_local std::string bytes;
+    std::string& bytes = scratch.bytes;
     std::u16string reason;
     int result = GREP_DONE;
     try {
@@ -288,7 +301,7 @@ int SearchFile(const std::u16string& path, GrepParams& p, CompiledRegex* pattern
         } else if (bytes.size() > std::size_t(kMaxFileBytes)) {
             Write(p, ErrorLine(path, u"ファイルが大きすぎます"));
         } else if (pattern) {
-            result = SearchBytes(path, p, pattern, prefilter, bytes);
+            result = SearchBytes(path, p, pattern, prefilter, scratch);
         }
     } catch (const std::bad_alloc&) {
         Write(p, ErrorLine(path, u"メモリが確保できません"));

@@ -16,6 +16,15 @@
 #include <vector>
 #endif
 
+namespace {
+
+// Read into a block on the stack and appended: no memory that the file then
+// fills is cleared first, and nothing stays behind after the search. As
+// large as the file stream's own buffer, so its reads bypass that.
+constexpr std::size_t kReadStep = 64 * 1024;
+
+}  // namespace
+
 bool GrepFileSystem::ReadFile(const std::u16string& path, std::string& bytes, std::u16string& reason) {
     CFileStream file;
     if (!file.Open(path.c_str(), CFileStream::ReadOnly)) {
@@ -23,13 +32,11 @@ bool GrepFileSystem::ReadFile(const std::u16string& path, std::string& bytes, st
         return false;
     }
     bytes.clear();
-    // Appending from a chunk never clears memory that the file then fills.
-    constexpr std::size_t kStep = 1 << 16;
-    thread_local std::unique_ptr<char[]> chunk(new char[kStep]);
+    char chunk[kReadStep];
     for (;;) {
-        const std::size_t got = file.Read(chunk.get(), kStep);
-        bytes.append(chunk.get(), got);
-        if (got < kStep) break;
+        const std::size_t got = file.Read(chunk, sizeof chunk);
+        bytes.append(chunk, got);
+        if (got < sizeof chunk) break;
     }
     if (file.Failed()) {
         reason = FileErrorMessage(file.Error());
@@ -103,15 +110,14 @@ public:
             return false;
         }
         bytes.clear();
-        constexpr std::size_t kStep = 1 << 16;
-        thread_local std::unique_ptr<char[]> chunk(new char[kStep]);
+        char chunk[kReadStep];
         int error = 0;
         for (;;) {
-            const ssize_t got = read(fd, chunk.get(), kStep);
+            const ssize_t got = read(fd, chunk, sizeof chunk);
             if (got < 0 && errno == EINTR) continue;
             if (got < 0) error = errno;
             if (got <= 0) break;
-            bytes.append(chunk.get(), std::size_t(got));
+            bytes.append(chunk, std::size_t(got));
         }
         close(fd);
         if (error) {
