@@ -204,41 +204,55 @@ Scorer QuickScoreSjis(const uint8_t* p, size_t n) {
     return s;
 }
 
-Scorer ScoreUtf8(const uint8_t* p, size_t n) {
-    Scorer s;
-    s.code = KanjiCode::UTF8NoSig;
-    s.weight = 15;
-    const WeightTables& weights = Weights();
-    size_t i = 0;
+// The length of the UTF-8 sequence the lead byte p[0] starts, its
+// continuation bytes checked; 0 when it breaks the rules.
+size_t Utf8SequenceLength(const uint8_t* p) {
+    const uint8_t b = p[0];
+    const size_t len = In(b, 0xC0, 0xDF) ? 2 : In(b, 0xE0, 0xEF) ? 3 : In(b, 0xF0, 0xF7) ? 4 : 0;
+    for (size_t k = 1; k < len; ++k)
+        if (!In(p[k], 0x80, 0xBF)) return 0;
+    return len;
+}
+
+// Walks the UTF-8 text at p from i as the scorer reads it: up to a NUL or
+// to four bytes from the end, calling seen(lead, length) for each multibyte
+// sequence. False when a sequence breaks the rules.
+template <class Seen>
+bool WalkUtf8(const uint8_t* p, size_t n, size_t i, Seen seen) {
     while (n - i > 4) {
-        uint8_t b = p[i];
+        const uint8_t b = p[i];
         if (b == 0) break;
         if (b < 0x80) {
             ++i;
             continue;
         }
-        size_t len = In(b, 0xC0, 0xDF) ? 2 : In(b, 0xE0, 0xEF) ? 3 : In(b, 0xF0, 0xF7) ? 4 : 0;
-        bool ok = len != 0;
-        for (size_t k = 1; ok && k < len; ++k) ok = In(p[i + k], 0x80, 0xBF);
-        if (!ok) {
-            s.valid = false;
-            break;
-        }
-        if (len == 3) {
-            uint8_t c1 = p[i + 1], c2 = p[i + 2];
-            if (b == 0xE3 && ((c1 == 0x81 && In(c2, 0x80, 0xBF)) || (c1 == 0x82 && In(c2, 0x80, 0x9E)))) {
-                ++s.hiragana;
-            } else if (b == 0xE3 && ((c1 == 0x82 && In(c2, 0xA1, 0xBF)) || (c1 == 0x83 && In(c2, 0x80, 0xB6)))) {
-                ++s.katakana;
-            } else if (b == 0xEF && ((c1 == 0xBD && In(c2, 0xA1, 0xBF)) || (c1 == 0xBE && In(c2, 0x80, 0x9F)))) {
-                ++s.halfKana;
-            } else {
-                int w = b >= 0xE0 ? weights.utf8[WeightTables::Utf8Index(b, c1, c2)] : 0;
-                s.points += w ? w : 2;
-            }
-        }
+        const size_t len = Utf8SequenceLength(p + i);
+        if (!len) return false;
+        seen(p + i, len);
         i += len;
     }
+    return true;
+}
+
+Scorer ScoreUtf8(const uint8_t* p, size_t n) {
+    Scorer s;
+    s.code = KanjiCode::UTF8NoSig;
+    s.weight = 15;
+    const WeightTables& weights = Weights();
+    s.valid = WalkUtf8(p, n, 0, [&](const uint8_t* q, size_t len) {
+        if (len != 3) return;
+        const uint8_t b = q[0], c1 = q[1], c2 = q[2];
+        if (b == 0xE3 && ((c1 == 0x81 && In(c2, 0x80, 0xBF)) || (c1 == 0x82 && In(c2, 0x80, 0x9E)))) {
+            ++s.hiragana;
+        } else if (b == 0xE3 && ((c1 == 0x82 && In(c2, 0xA1, 0xBF)) || (c1 == 0x83 && In(c2, 0x80, 0xB6)))) {
+            ++s.katakana;
+        } else if (b == 0xEF && ((c1 == 0xBD && In(c2, 0xA1, 0xBF)) || (c1 == 0xBE && In(c2, 0x80, 0x9F)))) {
+            ++s.halfKana;
+        } else {
+            const int w = weights.utf8[WeightTables::Utf8Index(b, c1, c2)];
+            s.points += w ? w : 2;
+        }
+    });
     return s;
 }
 
@@ -324,23 +338,7 @@ Scorer QuickScoreUtf8(const uint8_t* p, size_t n) {
         i += more;
     }
 #endif
-    while (n - i > 4) {
-        uint8_t b = p[i];
-        if (b == 0) break;
-        if (b < 0x80) {
-            ++i;
-            continue;
-        }
-        size_t len = In(b, 0xC0, 0xDF) ? 2 : In(b, 0xE0, 0xEF) ? 3 : In(b, 0xF0, 0xF7) ? 4 : 0;
-        bool ok = len != 0;
-        for (size_t k = 1; ok && k < len; ++k) ok = In(p[i + k], 0x80, 0xBF);
-        if (!ok) {
-            s.valid = false;
-            break;
-        }
-        threeByte |= len == 3;
-        i += len;
-    }
+    s.valid = WalkUtf8(p, n, i, [&](const uint8_t*, size_t len) { threeByte |= len == 3; });
     s.points = threeByte ? 1 : 0;
     return s;
 }

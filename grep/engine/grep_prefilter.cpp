@@ -35,6 +35,22 @@ int Commonness(unsigned char b) {
     return 4;
 }
 
+// Of the candidate starts at + each bit of mask, the first where the whole
+// needle is, or npos.
+std::size_t FirstWhole(const unsigned char* h, std::size_t at, unsigned mask, const unsigned char* p, std::size_t m,
+                       bool fold) {
+    for (; mask; mask &= mask - 1) {
+        const std::size_t c = at + unsigned(__builtin_ctz(mask));
+        std::size_t k = 0;
+        if (fold)
+            while (k < m && Fold(h[c + k]) == p[k]) ++k;
+        else if (std::memcmp(h + c, p, m) == 0)
+            k = m;
+        if (k >= m) return c;
+    }
+    return std::string::npos;
+}
+
 #ifdef __SSE2__
 // Tests 16 candidate starts at a time on two of the needle's bytes, the
 // rarest ones (letters folded by OR 0x20, exact for letters only: no other
@@ -54,18 +70,7 @@ std::size_t FindInBlocks(const unsigned char* h, std::size_t size, const unsigne
         }
         return _mm_and_si128(_mm_cmpeq_epi8(x, b1), _mm_cmpeq_epi8(y, b2));
     };
-    auto verify = [&](std::size_t at, unsigned mask) {
-        for (; mask; mask &= mask - 1) {
-            const std::size_t c = at + unsigned(__builtin_ctz(mask));
-            std::size_t k = 0;
-            if (fold)
-                while (k < m && Fold(h[c + k]) == p[k]) ++k;
-            else if (std::memcmp(h + c, p, m) == 0)
-                k = m;
-            if (k >= m) return c;
-        }
-        return std::string::npos;
-    };
+    auto verify = [&](std::size_t at, unsigned mask) { return FirstWhole(h, at, mask, p, m, fold); };
     std::size_t at = *from;
     // Two blocks a round, tested together: candidates are rare.
     for (; size - at >= m + 31; at += 32) {
@@ -100,17 +105,10 @@ __attribute__((target("avx2"))) std::size_t FindInBlocksAvx2(const unsigned char
             x = _mm256_or_si256(x, case1);
             y = _mm256_or_si256(y, case2);
         }
-        unsigned mask = unsigned(
+        const unsigned mask = unsigned(
             _mm256_movemask_epi8(_mm256_and_si256(_mm256_cmpeq_epi8(x, b1), _mm256_cmpeq_epi8(y, b2))));
-        for (; mask; mask &= mask - 1) {
-            const std::size_t c = at + unsigned(__builtin_ctz(mask));
-            std::size_t k = 0;
-            if (fold)
-                while (k < m && Fold(h[c + k]) == p[k]) ++k;
-            else if (std::memcmp(h + c, p, m) == 0)
-                k = m;
-            if (k >= m) return c;
-        }
+        const std::size_t found = FirstWhole(h, at, mask, p, m, fold);
+        if (found != std::string::npos) return found;
     }
     *from = at;
     return std::string::npos;
