@@ -4,6 +4,11 @@
 #include <emmintrin.h>
 #endif
 
+#include "textengine/cpu_features.h"
+#ifdef WENDREL_HAS_X86_EXTENSIONS
+#include <immintrin.h>
+#endif
+
 namespace {
 
 inline bool IsLineEnd(char c) { return c == '\n' || c == '\r'; }
@@ -21,8 +26,35 @@ inline unsigned LineEndMask(const char* p) {
 
 }  // namespace
 
+#ifdef WENDREL_HAS_X86_EXTENSIONS
+// CountLineEnds over whole 32-byte blocks from *i; moves *i past them.
+__attribute__((target("avx2"))) std::size_t CountLineEndsAvx2(const char* b, std::size_t size, std::size_t* at,
+                                                              std::size_t to) {
+    const __m256i lf = _mm256_set1_epi8('\n'), cr = _mm256_set1_epi8('\r'), zero = _mm256_setzero_si256();
+    std::size_t count = 0, i = *at;
+    while (to - i >= 32 && size - i >= 33) {
+        __m256i acc = zero;
+        for (int k = 0; k < 255 && to - i >= 32 && size - i >= 33; ++k, i += 32) {
+            const __m256i x = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(b + i));
+            const __m256i next = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(b + i + 1));
+            const __m256i loneCr = _mm256_andnot_si256(_mm256_cmpeq_epi8(next, lf), _mm256_cmpeq_epi8(x, cr));
+            acc = _mm256_sub_epi8(_mm256_sub_epi8(acc, _mm256_cmpeq_epi8(x, lf)), loneCr);
+        }
+        const __m256i sums = _mm256_sad_epu8(acc, zero);  // four sums, each far below 2^32
+        const __m128i half = _mm_add_epi64(_mm256_castsi256_si128(sums), _mm256_extracti128_si256(sums, 1));
+        count += std::size_t(unsigned(_mm_cvtsi128_si32(half))) +
+                 std::size_t(unsigned(_mm_cvtsi128_si32(_mm_srli_si128(half, 8))));
+    }
+    *at = i;
+    return count;
+}
+#endif
+
 std::size_t CountLineEnds(const char* b, std::size_t size, std::size_t from, std::size_t to) {
     std::size_t count = 0, i = from;
+#ifdef WENDREL_HAS_X86_EXTENSIONS
+    if (CpuHasAvx2()) count += CountLineEndsAvx2(b, size, &i, to);
+#endif
 #ifdef __SSE2__
     const __m128i lf = _mm_set1_epi8('\n'), cr = _mm_set1_epi8('\r'), zero = _mm_setzero_si128();
     // Each block adds at most one to a byte counter: add them up every 255.

@@ -107,6 +107,7 @@ __attribute__((target("avx2"))) std::size_t FindInBlocksAvx2(const unsigned char
         }
         const unsigned mask = unsigned(
             _mm256_movemask_epi8(_mm256_and_si256(_mm256_cmpeq_epi8(x, b1), _mm256_cmpeq_epi8(y, b2))));
+        if (!mask) continue;
         const std::size_t found = FirstWhole(h, at, mask, p, m, fold);
         if (found != std::string::npos) return found;
     }
@@ -246,11 +247,19 @@ void GrepPrefilter::Build(const std::u16string& searchText, bool regex, bool ign
                 n.shift[static_cast<unsigned char>(n.bytes[j] - 32)] = n.shift[static_cast<unsigned char>(n.bytes[j])];
         }
         // Two different places (one for a one-byte needle), rarest first.
+        // The second is taken three bytes or more from the first where the
+        // needle allows: bytes of one character come together, so a pair
+        // within it would pass every place that character stands.
+        auto rarer = [&](std::size_t a, std::size_t b) {
+            return Commonness(Fold(n.bytes[a])) < Commonness(Fold(n.bytes[b]));
+        };
         for (std::size_t j = 1; j < m; ++j)
-            if (Commonness(Fold(n.bytes[j])) < Commonness(Fold(n.bytes[n.rare1]))) n.rare1 = j;
-        n.rare2 = n.rare1 == 0 && m > 1 ? 1 : 0;
+            if (rarer(j, n.rare1)) n.rare1 = j;
+        const std::size_t apart = m >= 4 ? 3 : 1;
+        auto farEnough = [&](std::size_t j) { return (j > n.rare1 ? j - n.rare1 : n.rare1 - j) >= apart; };
+        n.rare2 = n.rare1;
         for (std::size_t j = 0; j < m; ++j)
-            if (j != n.rare1 && Commonness(Fold(n.bytes[j])) < Commonness(Fold(n.bytes[n.rare2]))) n.rare2 = j;
+            if (farEnough(j) && (n.rare2 == n.rare1 || rarer(j, n.rare2))) n.rare2 = j;
         found.push_back(std::move(n));
     }
     // Held by no encoding: let every file through rather than guess.
