@@ -4,40 +4,28 @@
 
 namespace {
 
-std::atomic<bool> g_allowed{true};
-
 #ifdef WENDREL_HAS_X86_EXTENSIONS
 // The runtime library's check includes the system saving the wide
 // registers, without which AVX2 code must not run.
-bool Supports(bool avx2) {
-    static const bool has[2] = {[] {
-                                    __builtin_cpu_init();
-                                    return __builtin_cpu_supports("ssse3") != 0;
-                                }(),
-                                [] {
-                                    __builtin_cpu_init();
-                                    return __builtin_cpu_supports("avx2") != 0;
-                                }()};
-    return has[avx2] && g_allowed.load(std::memory_order_relaxed);
+bool Supported(const char* which) {
+    __builtin_cpu_init();
+    return which[0] == 'a' ? __builtin_cpu_supports("avx2") != 0 : __builtin_cpu_supports("ssse3") != 0;
 }
+
+// Asked once, while the program starts: the scans ask for every line.
+const bool g_avx2 = Supported("avx2");
+const bool g_ssse3 = Supported("ssse3");
+#else
+const bool g_avx2 = false;
+const bool g_ssse3 = false;
 #endif
+
+std::atomic<bool> g_allowed{true};
 
 }  // namespace
 
-bool CpuHasAvx2() {
-#ifdef WENDREL_HAS_X86_EXTENSIONS
-    return Supports(true);
-#else
-    return false;
-#endif
-}
+bool CpuHasAvx2() { return g_avx2 && g_allowed.load(std::memory_order_relaxed); }
 
-bool CpuHasSsse3() {
-#ifdef WENDREL_HAS_X86_EXTENSIONS
-    return Supports(false);
-#else
-    return false;
-#endif
-}
+bool CpuHasSsse3() { return g_ssse3 && g_allowed.load(std::memory_order_relaxed); }
 
 void AllowCpuExtensions(bool allowed) { g_allowed.store(allowed, std::memory_order_relaxed); }
