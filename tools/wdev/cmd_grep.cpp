@@ -2,6 +2,7 @@
 // its result list, in the same order: the "searching" line, one line per
 // hit or unreadable file or folder, then the closing message. An invalid
 // pattern or mask list (an error box in sulki) goes to stderr.
+#include <cstdio>
 #include <cstdlib>
 #include <string>
 
@@ -13,20 +14,34 @@
 
 namespace {
 
+// Lines are encoded straight into one large block that is written out when
+// full: no copy into stdio's buffer and no stream lock per line.
 class StdoutView : public GrepOutput {
 public:
+    ~StdoutView() override { Flush(); }
+
     void Append(const std::u16string& text) override {
         const std::size_t room = text.size() * CKanjiEncoder::kMaxBytesPerUnit + 16;
-        if (bytes_.size() < room) bytes_.resize(room + room / 2);
-        auto* out = reinterpret_cast<uint8_t*>(bytes_.data());
+        if (used_ + room > block_.size()) {
+            Flush();
+            if (room > block_.size()) block_.resize(room);
+        }
+        auto* out = reinterpret_cast<uint8_t*>(block_.data()) + used_;
         std::size_t n = encoder_.Encode(text.data(), text.size(), out);
         n += encoder_.Finish(out + n);
-        std::fwrite(out, 1, n, stdout);
+        used_ += n;
+    }
+
+    void Flush() {
+        if (used_) std::fwrite(block_.data(), 1, used_, stdout);
+        used_ = 0;
+        std::fflush(stdout);
     }
 
 private:
     CKanjiEncoder encoder_{KanjiCode::UTF8NoSig};
-    std::string bytes_;  // reused from line to line
+    std::string block_ = std::string(std::size_t(1) << 18, '\0');
+    std::size_t used_ = 0;
 };
 
 int run_grep(const wdev::Args& args) {
@@ -68,20 +83,18 @@ int run_grep(const wdev::Args& args) {
            !(params.folder.size() == 3 && params.folder[1] == u':'))
         params.folder.pop_back();
 
-    static char buffer[1 << 16];
-    std::setvbuf(stdout, buffer, _IOFBF, sizeof buffer);
     StdoutView view;
     params.resultView = &view;
     view.Append(u"'" + params.folder + u"' を検索中...\n");
     const int result = GrepThreadProc(params);
     if (result == GREP_BAD_PATTERN || result == GREP_BAD_MASKS) {
-        std::fflush(stdout);
+        view.Flush();
         const std::string text = EncodeText(KanjiCode::UTF8NoSig, params.messageText);
         std::fprintf(stderr, "%s\n", text.c_str());
         return 1;
     }
     view.Append(params.messageText);
-    std::fflush(stdout);
+    view.Flush();
     return result == GREP_SEARCH_FAILED ? 1 : 0;
 }
 
