@@ -131,6 +131,9 @@ protected:
         Add(u"lines.txt", lines);
         Add(u"lonecr.txt", lines + "abc\rabc\r\n" + lines);
         Add(u"blank.txt", std::string(9000, '\n') + "abc\n");
+        // A pattern's opening text twice on a line, the match at the second;
+        // and a match that starts at the needle's start only.
+        Add(u"twice.txt", "ファイルXファイルを\nxファイルが\nabcccd abd\n");
         // The NEC copies of "∵" and "ⅰ", and bytes that map to nothing.
         Add(u"nec.txt", "\x82\xa0 \x87\x9a\r\n\x82\xa2 \xee\xef\r\n\x82\xa4 \x85\x40\r\n");
         Add(u"badutf8.txt", "\xe3\x81\x82 \xff\xfe\n"
@@ -154,6 +157,7 @@ TEST_F(Equivalence, ShortcutsWriteWhatThePlainSearchWrites) {
         {u"ファイル[をの]", 1, 1}, {u"^abc$", 1, 1},   {u"abc[^x]", 1, 1},        {u"c\\nx", 1, 1},
         {u"a", 0, 0},            {u"ｱ", 0, 1},        {u"b?c", 1, 1},            {u"ソ", 0, 1},
         {u"∵", 0, 1},           {u"ⅰ", 0, 1},        {u"?", 0, 1},              {u"あ ?", 0, 1},
+        {u"abc*d", 1, 1},        {u"ABC*D", 1, 0},    {u"ファイル[をが]$", 1, 1}, {u"xフ", 1, 1},
     };
     for (int code : {9, 1, 8, 2}) {
         for (const auto& c : cases) {
