@@ -9,6 +9,9 @@
 #include <vector>
 
 #include "grep/engine/grep_engine.h"
+#ifdef __unix__
+#include <sys/stat.h>
+#endif
 #include "textengine/regex/regex.h"
 
 namespace {
@@ -68,6 +71,15 @@ TEST_F(GrepDisk, FindsEveryHitOnceAndDoesNotFollowLinks) {
     EXPECT_EQ(Search(params), kExpected);
     if (ec) GTEST_SKIP() << "links can't be made here: " << ec.message();
 }
+
+#ifdef __unix__
+// Opening a pipe nobody writes to would hold the search up for good.
+TEST_F(GrepDisk, PipesAndDevicesAreNotOpened) {
+    ASSERT_EQ(mkfifo((root_ / "sub" / "pipe.txt").c_str(), 0600), 0);
+    GrepParams params;
+    EXPECT_EQ(Search(params), kExpected);
+}
+#endif
 
 TEST_F(GrepDisk, WorkersOnSeveralThreadsShareNothing) {
     constexpr int kThreads = 4;
