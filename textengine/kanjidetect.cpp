@@ -147,6 +147,45 @@ struct SjisTables {
     }
 };
 
+#ifdef __SSE2__
+// Passes 16-byte blocks from the character start i that keep the Shift_JIS
+// rules however their bytes pair up: no 0x80, 0xFD-0xFF or NUL, and no byte
+// of a lead's range followed by one that can't trail (below 0x40, 0x7F).
+// Only blocks whose every byte the scan would look at (more than four bytes
+// from the end) are taken. Returns a character start to go on from: just
+// past the last byte below 0x40 in the blocks taken, which can only stand
+// alone, or i when there is none. *failed is the first byte the blocks
+// could not pass, or where they ended.
+size_t PassSjisBlocks(const uint8_t* p, size_t n, size_t i, size_t* failed) {
+    const __m128i bias = _mm_set1_epi8(char(0x80));
+    // Unsigned comparisons through the sign bit: x ^ 0x80 as signed.
+    auto below = [&](__m128i x, int v) {
+        return _mm_cmplt_epi8(_mm_xor_si128(x, bias), _mm_set1_epi8(char(v ^ 0x80)));
+    };
+    auto inRange = [&](__m128i x, int lo, int hi) {
+        return _mm_andnot_si128(below(x, lo), below(x, hi + 1));
+    };
+    size_t resume = i;
+    for (; n - i >= 21; i += 16) {
+        const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
+        const __m128i next = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i + 1));
+        const __m128i lead = _mm_or_si128(inRange(x, 0x81, 0x9F), inRange(x, 0xE0, 0xFC));
+        const __m128i cannotTrail = _mm_or_si128(below(next, 0x40), _mm_cmpeq_epi8(next, _mm_set1_epi8(0x7F)));
+        const __m128i bad = _mm_or_si128(
+            _mm_or_si128(_mm_cmpeq_epi8(x, bias), _mm_cmpeq_epi8(x, _mm_setzero_si128())),
+            _mm_or_si128(_mm_andnot_si128(below(x, 0xFD), _mm_set1_epi8(-1)), _mm_and_si128(lead, cannotTrail)));
+        if (const unsigned stop = unsigned(_mm_movemask_epi8(bad))) {
+            *failed = i + unsigned(__builtin_ctz(stop));
+            return resume;
+        }
+        if (const unsigned low = unsigned(_mm_movemask_epi8(below(x, 0x40))))
+            resume = i + (31 - size_t(__builtin_clz(low))) + 1;
+    }
+    *failed = i;
+    return resume;
+}
+#endif
+
 // What ScoreSjis would decide without weighing: the same validity, and a
 // score above zero exactly when it would count anything (every character
 // but the EF BD / EF BE pair, and the half-width kana it counts).
@@ -183,7 +222,19 @@ Scorer QuickScoreSjis(const uint8_t* p, size_t n) {
     s.points = counts ? 1 : 0;
     // Then only whether the rest keeps the rules.
     static const SjisTables tables;
+    size_t byteWalkTo = i;  // the byte walk goes on at least to here
     while (n - i > 4) {
+#ifdef __SSE2__
+        if (i >= byteWalkTo) {
+            size_t failed;
+            const size_t resume = PassSjisBlocks(p, n, i, &failed);
+            byteWalkTo = failed + 2;  // past the byte and what pairs with it
+            if (resume != i) {
+                i = resume;
+                continue;
+            }
+        }
+#endif
         const uint8_t b = p[i];
         if (b < 0x80) {
             if (b == 0) break;
