@@ -5,16 +5,17 @@
 namespace {
 
 #ifdef WENDREL_HAS_X86_EXTENSIONS
-// The runtime library's check includes the system saving the wide
-// registers, without which AVX2 code must not run.
-bool Supported(const char* which) {
+// Asked once, while the program starts: the scans ask for every line. The
+// runtime library's answer includes the system saving the wide registers,
+// without which AVX2 code must not run.
+const bool g_avx2 = [] {
     __builtin_cpu_init();
-    return which[0] == 'a' ? __builtin_cpu_supports("avx2") != 0 : __builtin_cpu_supports("ssse3") != 0;
-}
-
-// Asked once, while the program starts: the scans ask for every line.
-const bool g_avx2 = Supported("avx2");
-const bool g_ssse3 = Supported("ssse3");
+    return __builtin_cpu_supports("avx2") != 0;
+}();
+const bool g_ssse3 = [] {
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("ssse3") != 0;
+}();
 #else
 const bool g_avx2 = false;
 const bool g_ssse3 = false;

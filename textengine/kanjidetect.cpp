@@ -4,14 +4,8 @@
 
 #include <cstdint>
 #include <cstring>
-#ifdef __SSE2__
-#include <emmintrin.h>
-#endif
-
 #include "textengine/cpu_features.h"
-#ifdef WENDREL_HAS_X86_EXTENSIONS
-#include <immintrin.h>
-#endif
+#include "textengine/kanjidetect_blocks.h"
 
 namespace {
 
@@ -147,44 +141,6 @@ struct SjisTables {
     }
 };
 
-#ifdef __SSE2__
-// Passes 16-byte blocks from the character start i that keep the Shift_JIS
-// rules however their bytes pair up: no 0x80, 0xFD-0xFF or NUL, and no byte
-// of a lead's range followed by one that can't trail (below 0x40, 0x7F).
-// Only blocks whose every byte the scan would look at (more than four bytes
-// from the end) are taken. Returns a character start to go on from: just
-// past the last byte below 0x40 in the blocks taken, which can only stand
-// alone, or i when there is none. *failed is the first byte the blocks
-// could not pass, or where they ended.
-size_t PassSjisBlocks(const uint8_t* p, size_t n, size_t i, size_t* failed) {
-    const __m128i bias = _mm_set1_epi8(char(0x80));
-    // Unsigned comparisons through the sign bit: x ^ 0x80 as signed.
-    auto below = [&](__m128i x, int v) {
-        return _mm_cmplt_epi8(_mm_xor_si128(x, bias), _mm_set1_epi8(char(v ^ 0x80)));
-    };
-    auto inRange = [&](__m128i x, int lo, int hi) {
-        return _mm_andnot_si128(below(x, lo), below(x, hi + 1));
-    };
-    size_t resume = i;
-    for (; n - i >= 21; i += 16) {
-        const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
-        const __m128i next = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i + 1));
-        const __m128i lead = _mm_or_si128(inRange(x, 0x81, 0x9F), inRange(x, 0xE0, 0xFC));
-        const __m128i cannotTrail = _mm_or_si128(below(next, 0x40), _mm_cmpeq_epi8(next, _mm_set1_epi8(0x7F)));
-        const __m128i bad = _mm_or_si128(
-            _mm_or_si128(_mm_cmpeq_epi8(x, bias), _mm_cmpeq_epi8(x, _mm_setzero_si128())),
-            _mm_or_si128(_mm_andnot_si128(below(x, 0xFD), _mm_set1_epi8(-1)), _mm_and_si128(lead, cannotTrail)));
-        if (const unsigned stop = unsigned(_mm_movemask_epi8(bad))) {
-            *failed = i + unsigned(__builtin_ctz(stop));
-            return resume;
-        }
-        if (const unsigned low = unsigned(_mm_movemask_epi8(below(x, 0x40))))
-            resume = i + (31 - size_t(__builtin_clz(low))) + 1;
-    }
-    *failed = i;
-    return resume;
-}
-#endif
 
 // What ScoreSjis would decide without weighing: the same validity, and a
 // score above zero exactly when it would count anything (every character
@@ -307,68 +263,6 @@ Scorer ScoreUtf8(const uint8_t* p, size_t n) {
     return s;
 }
 
-#ifdef __SSE2__
-// Passes 16 bytes at a time while they hold valid UTF-8 (no NUL), carrying
-// the continuation bytes a sequence still wants into the next block. Stops
-// where the byte scan must look closer and returns where that scan goes on:
-// at a sequence's start. Only blocks whose every byte the scan would look at
-// as a lead (more than four bytes from the end) are taken.
-size_t PassUtf8Blocks(const uint8_t* p, size_t n, bool& threeByte) {
-    // Bytes from 0xC0 (0xE0, ...) up are those above -65 (-33, ...) as
-    // signed numbers that also have the high bit.
-    auto above = [](__m128i x, int v) {
-        return uint32_t(_mm_movemask_epi8(_mm_cmpgt_epi8(x, _mm_set1_epi8(char(v)))));
-    };
-    size_t i = 0;
-    uint32_t carry = 0;  // continuation bytes wanted at the block's start
-    uint32_t lastLeads = 0, threeBytes = 0;
-    for (; n - i >= 20; i += 16) {
-        const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
-        const uint32_t high = uint32_t(_mm_movemask_epi8(x));
-        const uint32_t c0 = above(x, -65) & high, e0 = above(x, -33) & high, f0 = above(x, -17) & high;
-        const uint32_t nul = uint32_t(_mm_movemask_epi8(_mm_cmpeq_epi8(x, _mm_setzero_si128())));
-        const uint32_t bad = (above(x, -9) & high) | nul;
-        const uint32_t cont = high & ~c0;
-        const uint32_t lead3 = e0 & ~f0, lead34 = e0, leads = c0;
-        const uint32_t wanted = leads << 1 | lead34 << 2 | f0 << 3;
-        if (bad || ((wanted & 0xFFFF) | carry) != cont) break;
-        threeBytes |= lead3;
-        carry = wanted >> 16;
-        lastLeads = leads;
-    }
-    threeByte |= threeBytes != 0;
-    // A sequence left open (only the last block taken can leave one) is
-    // read again from its lead.
-    return carry ? i - 16 + 31 - size_t(__builtin_clz(lastLeads)) : i;
-}
-#endif
-
-#ifdef WENDREL_HAS_X86_EXTENSIONS
-// PassUtf8Blocks with 32-byte blocks.
-__attribute__((target("avx2"))) size_t PassUtf8BlocksAvx2(const uint8_t* p, size_t n, bool& threeByte) {
-    const __m256i m65 = _mm256_set1_epi8(-65), m33 = _mm256_set1_epi8(-33), m17 = _mm256_set1_epi8(-17);
-    const __m256i m9 = _mm256_set1_epi8(-9), zero = _mm256_setzero_si256();
-#define ABOVE(x, k) uint64_t(uint32_t(_mm256_movemask_epi8(_mm256_cmpgt_epi8(x, k))))
-    size_t i = 0;
-    uint64_t carry = 0, lastLeads = 0, threeBytes = 0;
-    for (; n - i >= 36; i += 32) {
-        const __m256i x = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + i));
-        const uint64_t high = uint32_t(_mm256_movemask_epi8(x));
-        const uint64_t c0 = ABOVE(x, m65) & high, e0 = ABOVE(x, m33) & high, f0 = ABOVE(x, m17) & high;
-        const uint64_t bad = (ABOVE(x, m9) & high) | uint32_t(_mm256_movemask_epi8(_mm256_cmpeq_epi8(x, zero)));
-        const uint64_t cont = high & ~c0;
-        const uint64_t wanted = c0 << 1 | e0 << 2 | f0 << 3;
-        if (bad || ((wanted & 0xFFFFFFFFu) | carry) != cont) break;
-        threeBytes |= e0 & ~f0;
-        carry = wanted >> 32;
-        lastLeads = c0;
-    }
-#undef ABOVE
-    threeByte |= threeBytes != 0;
-    // Only the last block taken can leave a sequence open.
-    return carry ? i - 32 + 63 - size_t(__builtin_clzll(lastLeads)) : i;
-}
-#endif
 
 // What ScoreUtf8 would decide when no other encoding is in the race: the
 // same validity, and a score above zero exactly when a three-byte character
