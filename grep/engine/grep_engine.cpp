@@ -172,12 +172,6 @@ void AppendGrepHitLine(std::u16string& out, const std::u16string& path, int line
     out += u'\n';
 }
 
-std::u16string GrepHitLine(const std::u16string& path, int lineNumber, const char16_t* text, int length) {
-    std::u16string line;
-    AppendGrepHitLine(line, path, lineNumber, text, length);
-    return line;
-}
-
 int GrepFolder(GrepParams& p, const std::u16string& folder) {
     Search s;
     bool all;

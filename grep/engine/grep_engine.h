@@ -102,7 +102,6 @@ int GrepFile(const std::u16string& path, GrepParams& params, CompiledRegex* patt
 // empty when they select every file.
 std::u16string GrepMaskPattern(const std::u16string& masks, bool* allFiles);
 
-// "%s(%d): %s\n" as the result view shows a hit.
-std::u16string GrepHitLine(const std::u16string& path, int lineNumber, const char16_t* text, int length);
+// Appends "%s(%d): %s\n" as the result view shows a hit.
 void AppendGrepHitLine(std::u16string& out, const std::u16string& path, int lineNumber, const char16_t* text,
                        int length);

@@ -62,7 +62,19 @@ public:
             reason = FileErrorMessage(errno);
             return false;
         }
+        // Closed and taken off the stack however the walk ends, a throwing
+        // visitor included.
+        struct Listing {
+            std::vector<OpenFolder>& open;
+            DIR* dir;
+            bool pushed = false;
+            ~Listing() {
+                if (pushed) open.pop_back();
+                closedir(dir);
+            }
+        } listing{open_, dir};
         open_.push_back({folder, dirfd(dir)});
+        listing.pushed = true;
         GrepDirEntry e;
         bool go = true;
         int error = 0;
@@ -88,8 +100,6 @@ public:
             e.special = type != DT_DIR && type != DT_LNK && type != DT_REG;
             if (!(go = visit(e))) break;
         }
-        open_.pop_back();
-        closedir(dir);
         if (go && error) {
             reason = FileErrorMessage(error);
             return false;

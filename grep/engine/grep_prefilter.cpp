@@ -144,9 +144,16 @@ std::vector<unsigned char> CountSources(int code) {
 bool HasManyForms(int code, const std::u16string& text) {
     if (text.find(u'?') != std::u16string::npos) return true;
     if (code != KanjiCode::SJIS && code != KanjiCode::EUC) return false;
-    static const std::vector<unsigned char> sjis = CountSources(KanjiCode::SJIS);
-    static const std::vector<unsigned char> euc = CountSources(KanjiCode::EUC);
-    const std::vector<unsigned char>& count = code == KanjiCode::SJIS ? sjis : euc;
+    // Each table made the first time its encoding is asked about.
+    auto sjis = [] {
+        static const std::vector<unsigned char> count = CountSources(KanjiCode::SJIS);
+        return &count;
+    };
+    auto euc = [] {
+        static const std::vector<unsigned char> count = CountSources(KanjiCode::EUC);
+        return &count;
+    };
+    const std::vector<unsigned char>& count = code == KanjiCode::SJIS ? *sjis() : *euc();
     for (char16_t u : text)
         if (count[u] > 1) return true;
     return false;
