@@ -7,7 +7,7 @@
 #include <memory>
 #include <vector>
 
-#include "app/core/pathutil.h"
+#include "util/pathutil.h"
 #include "framework/seams.h"
 #include "framework/wide.h"
 

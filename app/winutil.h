@@ -1,5 +1,5 @@
 // Path, file, version and browser helpers that ask Windows. The pure string
-// work is in app/core/pathutil.h and app/core/strutil.h.
+// work is in util/pathutil.h and util/strutil.h.
 #pragma once
 
 #include <windows.h>

@@ -44,7 +44,19 @@ function(wendrel_library name)
     return()
   endif()
   add_library(${name} STATIC ${srcs})
-  target_include_directories(${name} PUBLIC ${CMAKE_SOURCE_DIR})
+  # Each library compiles against an include root of its own folders and
+  # gets its dependencies' roots through them, nothing else: an include of
+  # a library it does not depend on (a lower layer reaching up) fails to
+  # compile. Includes keep their "folder/header.h" form.
+  set(root ${CMAKE_BINARY_DIR}/include/${name})
+  foreach(dir IN LISTS A_DIRS)
+    get_filename_component(parent ${root}/${dir} DIRECTORY)
+    file(MAKE_DIRECTORY ${parent})
+    if(NOT EXISTS ${root}/${dir})
+      file(CREATE_LINK ${CMAKE_SOURCE_DIR}/${dir} ${root}/${dir} SYMBOLIC)
+    endif()
+  endforeach()
+  target_include_directories(${name} PUBLIC ${root})
   foreach(dep IN LISTS A_DEPS)
     if(TARGET ${dep})
       target_link_libraries(${name} PUBLIC ${dep})

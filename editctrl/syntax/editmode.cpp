@@ -1,6 +1,6 @@
 #include "editctrl/syntax/editmode.h"
 
-#include "app/core/strutil.h"
+#include "util/strutil.h"
 #include "editctrl/syntax/syntax_files.h"
 
 #include <string>

@@ -1,6 +1,6 @@
 #include "editctrl/syntax/syntax_files.h"
 
-#include "app/core/pathutil.h"
+#include "util/pathutil.h"
 #include "textengine/kanjitextfile.h"
 
 #include <filesystem>

@@ -55,7 +55,11 @@ std::u16string Decimal(int n) {
     return s;
 }
 
+#ifdef __unix__
 GrepFileSystem& FileSystemOf(const GrepParams& p) { return p.fileSystem ? *p.fileSystem : StdGrepFileSystem(); }
+#else
+GrepFileSystem& FileSystemOf(const GrepParams& p) { return *p.fileSystem; }
+#endif
 
 void Write(GrepParams& p, const std::u16string& text) {
     if (p.resultView) p.resultView->Append(text);

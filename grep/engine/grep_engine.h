@@ -68,8 +68,11 @@ public:
     virtual bool ReadFile(const std::u16string& path, std::string& bytes, std::u16string& reason);
 };
 
-// The host's folders: POSIX calls on Unix, std::filesystem elsewhere.
+#ifdef __unix__
+// The host's folders through POSIX calls. On Windows the program passes the
+// Win32 file system (grep/winfs) in GrepParams::fileSystem.
 GrepFileSystem& StdGrepFileSystem();
+#endif
 
 // Built by the search command, which owns it; the worker fills the out fields.
 struct GrepParams {
@@ -86,7 +89,7 @@ struct GrepParams {
     int hitCount = 0;            // out: matching lines
     std::u16string messageText;  // out: closing or error message
     int result = GREP_DONE;      // out
-    GrepFileSystem* fileSystem = nullptr;  // null: StdGrepFileSystem()
+    GrepFileSystem* fileSystem = nullptr;  // null on Unix: StdGrepFileSystem(); required on Windows
 };
 
 // The thread's work: searches params.folder and fills the out fields.

@@ -1,7 +1,3 @@
-#include <filesystem>
-#include <memory>
-#include <system_error>
-
 #include "grep/engine/grep_engine.h"
 #include "textengine/bytestream.h"
 #include "textengine/kanjicodec.h"
@@ -149,52 +145,6 @@ private:
 
 GrepFileSystem& StdGrepFileSystem() {
     thread_local PosixFileSystem fs;  // each worker its own open folders
-    return fs;
-}
-
-#else
-
-namespace {
-
-namespace fs = std::filesystem;
-
-// The codec's Japanese sentence for the errno the library reports.
-std::u16string ReasonOf(const std::error_code& ec) { return FileErrorMessage(ec.value()); }
-
-class StdFileSystem : public GrepFileSystem {
-public:
-    char16_t Separator() const override { return fs::path::preferred_separator; }
-
-    bool ListFolder(const std::u16string& folder, const std::function<bool(const GrepDirEntry&)>& visit,
-                    std::u16string& reason) override {
-        std::error_code ec;
-        fs::directory_iterator it(fs::path(folder), ec);
-        if (ec) {
-            reason = ReasonOf(ec);
-            return false;
-        }
-        GrepDirEntry e;
-        for (; it != fs::directory_iterator(); it.increment(ec)) {
-            if (ec) break;
-            e.name = it->path().filename().u16string();
-            std::error_code ignored;
-            e.link = it->is_symlink(ignored);
-            e.directory = it->is_directory(ignored);
-            e.special = !e.link && !e.directory && !it->is_regular_file(ignored);
-            if (!visit(e)) return true;
-        }
-        if (ec) {
-            reason = ReasonOf(ec);
-            return false;
-        }
-        return true;
-    }
-};
-
-}  // namespace
-
-GrepFileSystem& StdGrepFileSystem() {
-    static StdFileSystem fs;
     return fs;
 }
 

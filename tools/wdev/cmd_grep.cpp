@@ -7,6 +7,9 @@
 #include <string>
 
 #include "grep/engine/grep_engine.h"
+#ifdef _WIN32
+#include "grep/winfs/grep_folder_win.h"
+#endif
 #include "textengine/bytestream.h"
 #include "textengine/kanjicode.h"
 #include "textengine/kanjicodec.h"
@@ -78,6 +81,9 @@ int run_grep(const wdev::Args& args) {
     if (operands.size() != 2) return wdev::usage_error("grep needs TEXT and FOLDER");
     params.searchText = Utf8ToUtf16(operands[0]);
     params.folder = Utf8ToUtf16(operands[1]);
+#ifdef _WIN32
+    params.fileSystem = &WinGrepFileSystem();
+#endif
     // As sulki normalises the folder field: no trailing separator.
     while (params.folder.size() > 1 && (params.folder.back() == u'/' || params.folder.back() == u'\\') &&
            !(params.folder.size() == 3 && params.folder[1] == u':'))

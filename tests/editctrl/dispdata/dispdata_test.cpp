@@ -7,9 +7,6 @@
 #include <vector>
 
 #include "editctrl/edit_disp_gdi.h"
-#include "editctrl/text_platform.h"
-#include "framework/seams.h"
-#include "textengine/platform_hooks.h"
 #include "framework/gdi.h"
 #include "textengine/edit_data.h"
 #include "tests/framework/window_test_support.h"
@@ -167,20 +164,4 @@ TEST(CharWidths, GdiMetricsFillTheTextWidthTable) {
     EXPECT_TRUE(holder.IsHeld());
     EXPECT_EQ(held.IsFixedPitch(), metrics.IsFixedPitch());
     holder.Release();
-}
-
-TEST(TextPlatform, EngineBoxesGoThroughTheSeam) {
-    std::vector<MessageBoxRequest> asked;
-    auto previous = SetMessageBoxHandler([&](const MessageBoxRequest& r) {
-        asked.push_back(r);
-        return IDOK;
-    });
-    ConnectTextEngineToWindows();
-    EXPECT_EQ(te_message_box(u"メモリが確保できません", u"メッセージ", kBoxIconInformation), IDOK);
-    ASSERT_EQ(asked.size(), 1u);
-    EXPECT_EQ(asked[0].text, L"メモリが確保できません");
-    EXPECT_EQ(asked[0].caption, L"メッセージ");
-    EXPECT_EQ(asked[0].type, static_cast<UINT>(MB_ICONINFORMATION));
-    SetMessageBoxHandler(previous);
-    te_set_platform(TextEnginePlatform{});
 }

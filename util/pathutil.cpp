@@ -1,6 +1,6 @@
-#include "app/core/pathutil.h"
+#include "util/pathutil.h"
 
-#include "app/core/strutil.h"
+#include "util/strutil.h"
 
 void RemoveTrailingBackslash(std::u16string& path) {
     // A low surrogate is never 0x5C, so the last unit can't be half a pair.

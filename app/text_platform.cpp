@@ -1,4 +1,4 @@
-#include "editctrl/text_platform.h"
+#include "app/text_platform.h"
 
 #include <windows.h>
 

@@ -1,4 +1,4 @@
-#include "app/core/pathutil.h"
+#include "util/pathutil.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "app/core/strutil.h"
+#include "util/strutil.h"
 
 #include "textengine/utf16.h"
 

@@ -1,4 +1,4 @@
-#include "app/grep_folder_win.h"
+#include "grep/winfs/grep_folder_win.h"
 
 #include <windows.h>
 
