@@ -19,7 +19,7 @@ LineAttrSlot* CEditCtrl::GetLineAttributes(int line) {
     const CEditLine* rec = m_data->GetLine(line);
     uint32_t colors[EDIT_COLOR_COUNT];
     for (int i = 0; i < EDIT_COLOR_COUNT; ++i) colors[i] = disp.GetColor(i);
-    ColorizeLine(slot->items, slot->count, rec->text, rec->flags, m_data->GetLanguage(), m_style, colors);
+    ColorizeLine(slot->items, slot->count, rec->text, rec->flags, LanguageOf(m_data->GetSyntaxRules()), m_style, colors);
     MarkSelection(slot, line);
     MarkSearchHits(slot, line);
     MarkBlankKinds(slot->items, slot->count, rec->text);

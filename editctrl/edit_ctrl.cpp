@@ -66,7 +66,6 @@ CEditCtrl::CEditCtrl() {
 
 CEditCtrl::~CEditCtrl() {
     if (m_data && m_data->GetListener() == &m_listener) m_data->SetListener(nullptr);
-    if (m_data && m_rules && m_data->GetSyntaxRules() == m_rules.get()) m_data->SetSyntaxRules(nullptr);
 }
 
 BOOL CEditCtrl::Create(const wchar_t* className, const wchar_t* windowName, DWORD style, const RECT& rect,
@@ -109,9 +108,6 @@ void CEditCtrl::SetEditData(CEditData* data) {
             Disp().ReleaseMeasuringDC(m_hWnd);
         }
         if (m_data->GetListener() == &m_listener) m_data->SetListener(nullptr);
-        if (m_rules && m_data->GetSyntaxRules() == m_rules.get()) m_data->SetSyntaxRules(nullptr);
-        m_rules.reset();
-        m_rulesLanguage = nullptr;
     }
     const bool fresh = m_data != data;
     m_data = data;
@@ -410,14 +406,6 @@ void CEditCtrl::UpdateLineStates(int from, int to) {
 
 bool CEditCtrl::ScanLineStates(int from, int to) {
     if ((m_style & ECS_NO_COMMENT_SYNTAX) || !m_data) return false;
-    // The text's comment rules follow its language.
-    const CStrToken* language = m_data->GetLanguage();
-    if (language != m_rulesLanguage) {
-        if (m_data->GetSyntaxRules() == m_rules.get()) m_data->SetSyntaxRules(nullptr);
-        m_rules.reset(language ? new CSyntaxRulesOf<CStrToken>(*language) : nullptr);
-        m_rulesLanguage = language;
-    }
-    if (!m_data->GetSyntaxRules() && m_rules) m_data->SetSyntaxRules(m_rules.get());
     bool changed = false;
     m_data->UpdateLineStates(from, to, static_cast<int>(m_style & (LineStateSkip | LineStateTags)), changed);
     // Lines whose start state changed are coloured anew, though their text is the same.

@@ -13,7 +13,6 @@
 #include "editctrl/core/row_index.h"
 #include "editctrl/scrollwnd.h"
 #include "editctrl/syntax/strtoken.h"
-#include "textengine/syntax_rules.h"
 #include "framework/gdi.h"
 #include "textengine/edit_data.h"
 
@@ -226,8 +225,6 @@ private:
     Listener m_listener{this};
     CRowIndex m_rowIndex;
     CHighlightMatcher* m_highlight = nullptr;
-    std::unique_ptr<CSyntaxRulesOf<CStrToken>> m_rules;
-    const CStrToken* m_rulesLanguage = nullptr;
     int m_textHeight = 18;
     int m_charWidth = 9;
     int m_digitWidth = 0;

@@ -15,7 +15,6 @@
 #include "textengine/edit_pos.h"
 #include "textengine/undo_data.h"
 
-class CStrToken;  // the syntax of an edit mode (editor control's syntax tables)
 class CByteStream;
 class CKanjiTextFile;
 
@@ -74,8 +73,6 @@ public:
     void SetTabAsSpace(int on) { m_tabAsSpace = on; }
     int GetIndentMode() const { return m_indentMode; }
     void SetIndentMode(int mode) { m_indentMode = mode; }
-    const CStrToken* GetLanguage() const { return m_language; }
-    void SetLanguage(const CStrToken* language) { m_language = language; }
     bool IsBreakChar(char32_t cp) const;
     int GetCaretX() const { return m_caretX; }
     void SetCaretX(int x) { m_caretX = x; }
@@ -175,7 +172,6 @@ private:
     int m_widestWidth = 0;
     CEditLine* m_widestLine = nullptr;
     int m_caretX = 0;
-    const CStrToken* m_language = nullptr;
     int m_savedPoint = 0;
     int m_replayDirection = 0;
     int m_replaySerial = 0;
@@ -211,8 +207,10 @@ public:
     // group); to follows the text. 0, or 1 when an insertion failed.
     int InsertBreaksAtWrap(EditPos from, EditPos& to);
 
-    // The language's lexical rules for comment states and syntax classes;
-    // null: no comments, no quoted tokens. The caller keeps them alive.
+    // The language's lexical rules for word breaks, comment states and
+    // syntax classes (the editor's syntax tables implement them); null: the
+    // default break characters, no comments, no quoted tokens. The caller
+    // keeps them alive.
     void SetSyntaxRules(const CSyntaxRules* rules) { m_syntaxRules = rules; }
     const CSyntaxRules* GetSyntaxRules() const { return m_syntaxRules; }
     // Stores each line's start state (block comment, markup tag) from first

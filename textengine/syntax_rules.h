@@ -24,23 +24,3 @@ public:
     virtual int OpenCommentLength() const = 0;
     virtual int CloseCommentLength() const = 0;
 };
-
-// Adapts a language object with the syntax tables' query names; the caller
-// that owns both keeps the adapter as long as the buffer uses it.
-template <class Language>
-class CSyntaxRulesOf final : public CSyntaxRules {
-public:
-    explicit CSyntaxRulesOf(const Language& language) : m_language(language) {}
-
-    bool IsBreakChar(char32_t cp) const override { return m_language.IsBreakChar(cp); }
-    int GetTokenLength(std::u16string_view text) const override { return m_language.GetTokenLength(text); }
-    bool IsClaimedTokenAt(std::u16string_view text) const override { return m_language.IsQuoteChar(text) != 0; }
-    bool IsLineCommentAt(std::u16string_view text) const override { return m_language.IsLineCommentAt(text); }
-    bool IsOpenCommentAt(std::u16string_view text) const override { return m_language.IsOpenCommentAt(text); }
-    bool IsCloseCommentAt(std::u16string_view text) const override { return m_language.IsCloseCommentAt(text); }
-    int OpenCommentLength() const override { return int(m_language.OpenComment().size()); }
-    int CloseCommentLength() const override { return int(m_language.CloseComment().size()); }
-
-private:
-    const Language& m_language;
-};

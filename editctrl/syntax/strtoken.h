@@ -14,6 +14,8 @@
 #include <string_view>
 #include <vector>
 
+#include "textengine/syntax_rules.h"
+
 class TextLines;
 
 // The texts live in one block owned by the CStrToken that loaded them; a
@@ -41,13 +43,15 @@ public:
     virtual void AddRow(std::u16string_view text, std::u16string_view label) = 0;
 };
 
-class CStrToken {
+// A buffer holds its language as the text engine's CSyntaxRules; the
+// overrides are final, so calls on a CStrToken stay direct.
+class CStrToken : public CSyntaxRules {
 public:
     static constexpr int kMaxRowComments = 4;
     static constexpr int kIndexBuckets = 129;  // one per unit 0-127, one for 128 up
 
     CStrToken();
-    virtual ~CStrToken();
+    ~CStrToken() override;
     CStrToken(const CStrToken&) = delete;
     CStrToken& operator=(const CStrToken&) = delete;
 
@@ -77,7 +81,7 @@ public:
 
     // Character tests: code points of 256 and above are never quotes,
     // operators, brackets or comment starters.
-    bool IsBreakChar(char32_t cp) const;
+    bool IsBreakChar(char32_t cp) const final;
     bool IsOperatorChar(char32_t cp) const { return cp < 256 && m_operator[cp] != 0; }
     bool IsCommentStartChar(char32_t cp) const { return cp < 256 && m_commentStart[cp] != 0; }
     bool IsLanguageKeywordChar(char32_t cp) const { return cp < 256 && m_keywordPrefix[cp] != 0; }
@@ -103,12 +107,15 @@ public:
     int GetKeywordClass(std::u16string_view text, int& length, int tokenLength) const;
     // A quoted token's length, else one break character or the run of
     // non-break characters; 0 for an empty text.
-    int GetTokenLength(std::u16string_view text) const;
+    int GetTokenLength(std::u16string_view text) const final;
     // The run of non-break characters at text[0] (a surrogate pair is one).
     int GetWordLength(std::u16string_view text) const;
-    bool IsLineCommentAt(std::u16string_view text) const;
-    bool IsOpenCommentAt(std::u16string_view text) const;
-    bool IsCloseCommentAt(std::u16string_view text) const;
+    bool IsLineCommentAt(std::u16string_view text) const final;
+    bool IsOpenCommentAt(std::u16string_view text) const final;
+    bool IsCloseCommentAt(std::u16string_view text) const final;
+    bool IsClaimedTokenAt(std::u16string_view text) const final { return IsQuoteChar(text) != 0; }
+    int OpenCommentLength() const final { return int(m_openComment.size()); }
+    int CloseCommentLength() const final { return int(m_closeComment.size()); }
 
     bool KeywordNocase() const { return m_keywordNocase; }
     bool TagLanguageMode() const { return m_tagLanguageMode; }
@@ -161,3 +168,7 @@ private:
     int m_escapeChar = 0;
     bool m_tagLanguageMode = false;
 };
+
+// The editor's syntax tables behind a buffer's rules; null when the buffer
+// has none or rules of another kind.
+inline const CStrToken* LanguageOf(const CSyntaxRules* rules) { return dynamic_cast<const CStrToken*>(rules); }

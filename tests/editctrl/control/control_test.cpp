@@ -251,7 +251,7 @@ TEST(EditCtrl, ModifiedBackgroundFollowsTheSavedState) {
 
 TEST(EditCtrl, ChangingCommentStateInvalidatesTheLinesBelow) {
     EditFixture f(u"int a;\nint b;\nint c;");
-    f.data.SetLanguage(&etest::Cpp());
+    f.data.SetSyntaxRules(&etest::Cpp());
     f.ctrl.Relayout(0);
     for (int i = 0; i < 3; ++i) ASSERT_NE(f.ctrl.GetLineAttributes(i), nullptr);
     EXPECT_EQ(f.ctrl.GetLineAttributes(2)->items[0].color, kDefaultEditColors[KEYWORD_COLOR]);

@@ -95,7 +95,7 @@ TEST(EditPaint, BoxSelectionPaintsNoLineEndCell) {
 
 TEST(EditPaint, SelectedTextKeepsItsColoursWithTheStyle) {
     EditFixture f(u"int x;", ECS_KEEP_SELECTED_COLORS);
-    f.data.SetLanguage(&etest::Cpp());
+    f.data.SetSyntaxRules(&etest::Cpp());
     f.ctrl.Relayout(0);
     f.data.GetDispData().selStart = {0, 0};
     f.data.GetDispData().selEnd = {3, 0};
@@ -107,7 +107,7 @@ TEST(EditPaint, SelectedTextKeepsItsColoursWithTheStyle) {
 
 TEST(EditPaint, SearchHitsAndSyntaxColours) {
     EditFixture f(u"int abc; // note\nreturn abc;");
-    f.data.SetLanguage(&etest::Cpp());
+    f.data.SetSyntaxRules(&etest::Cpp());
     WordMatcher matcher(u"abc");
     f.ctrl.SetHighlight(&matcher);
     f.ctrl.Relayout(0);
@@ -232,7 +232,7 @@ TEST(EditPaint, PaintedCppFileWithJapaneseCommentsForReviewers) {
                   ECS_SHOW_ROW_NUM | ECS_SHOW_COL_NUM | ECS_SHOW_TAB | ECS_SHOW_LINE_FEED | ECS_SHOW_2BYTE_SPACE |
                       ECS_SHOW_ROW_LINE | ECS_CLICKABLE_URL | ECS_SHOW_EDIT_ROW,
                   640, 360);
-    f.data.SetLanguage(&etest::Cpp());
+    f.data.SetSyntaxRules(&etest::Cpp());
     f.ctrl.SetLeftBase(10);
     f.ctrl.SetTopBase(2);
     WordMatcher matcher(u"argc");

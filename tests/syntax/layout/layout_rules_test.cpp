@@ -13,12 +13,11 @@ namespace {
 
 struct Language : ::testing::Test {
     CStrToken token;
-    CSyntaxRulesOf<CStrToken> rules{token};
     CEditData d;
 
     void Load(const char16_t* tag, const char16_t* text) {
         LoadBuiltinLanguage(tag, u"no such folder", token);
-        d.SetSyntaxRules(&rules);
+        d.SetSyntaxRules(&token);
         d.InsertText(text, 1);
     }
     int Flags(int line) { return d.GetLineFlags(line, CEditLine::FlagInBlockComment | CEditLine::FlagInTag); }
