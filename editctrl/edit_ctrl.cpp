@@ -65,6 +65,9 @@ CEditCtrl::CEditCtrl() {
 }
 
 CEditCtrl::~CEditCtrl() {
+    // OnDestroy takes the window out of the text's view table: it must run
+    // while this object is whole.
+    DestroyWindow();
     if (m_data && m_data->GetListener() == &m_listener) m_data->SetListener(nullptr);
 }
 

@@ -1,10 +1,114 @@
-// Dialog windows. Window code asks whether an ancestor is a dialog: either an
-// attached CDialog or any window of the system dialog class "#32770".
+// Dialog windows from templates (a resource id or a template in memory),
+// modal and modeless, and property-sheet pages.
+//
+// A template dialog is created by the system, not by CWnd::CreateEx, so it
+// binds through its dialog procedure: the first message that procedure sees
+// (WM_NCCREATE, WM_SETFONT or WM_INITDIALOG, whichever the system sends
+// first) attaches the object being created and routes the window through
+// CWnd's procedure from then on, so handlers see ordinary messages and
+// results. A property-sheet page, created by the sheet, binds at
+// WM_INITDIALOG from the page record that names its object.
 #pragma once
+
+#include <windows.h>
+#include <commctrl.h>
 
 #include "framework/wnd.h"
 
-class CDialog : public CWnd {};
+class CDataExchange;
+
+class CDialog : public CWnd {
+public:
+    CDialog() = default;
+    explicit CDialog(UINT templateId) : templateId_(templateId) {}
+
+    // Modeless creation from the dialog's own template, a resource id or a
+    // template in memory. The window is visible when the template says so.
+    using CWnd::Create;
+    BOOL Create(UINT templateId, HWND parent);
+    BOOL CreateIndirect(const DLGTEMPLATE* dialogTemplate, HWND parent);
+    // Runs the dialog modally; IDOK/IDCANCEL or what EndDialog gave, -1 when
+    // the dialog could not be created.
+    INT_PTR DoModal(HWND parent = nullptr);
+    void SetTemplate(UINT templateId) { templateId_ = templateId, indirect_ = nullptr; }
+    void SetTemplate(const DLGTEMPLATE* dialogTemplate) { indirect_ = dialogTemplate; }
+
+    // Modal: ends the loop with the result. Modeless: hides the dialog.
+    void EndDialog(INT_PTR result);
+    bool IsModal() const { return modal_; }
+
+    // Moves values between the controls and the members DoDataExchange
+    // names; false when a value does not validate (the control has the focus).
+    BOOL UpdateData(BOOL saveAndValidate = TRUE);
+
+    HWND GetDlgItem(int id) const { return ::GetDlgItem(m_hWnd, id); }
+    CString GetDlgItemText(int id) const;
+    void SetDlgItemText(int id, const wchar_t* text) { ::SetDlgItemTextW(m_hWnd, id, text); }
+    UINT IsDlgButtonChecked(int id) const { return ::IsDlgButtonChecked(m_hWnd, id); }
+    void CheckDlgButton(int id, UINT check) { ::CheckDlgButton(m_hWnd, id, check); }
+
+protected:
+    // Fills the controls (UpdateData(FALSE)); TRUE lets the system set focus.
+    virtual BOOL OnInitDialog();
+    virtual void DoDataExchange(CDataExchange* dx) {}
+    // The IDOK and IDCANCEL commands: validate and end / end.
+    virtual void OnOK();
+    virtual void OnCancel();
+    // WM_COMMAND; true when handled.
+    virtual bool OnCommand(WPARAM wParam, LPARAM lParam);
+    LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
+
+    // Attaches the object to its dialog window and makes CWnd's procedure
+    // the window's, keeping the dialog class's for the default processing.
+    static void Bind(HWND hwnd, CDialog* dialog);
+    static INT_PTR BindAndDispatch(HWND hwnd, CDialog* dialog, UINT msg, WPARAM wParam, LPARAM lParam);
+    static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+
+private:
+    UINT templateId_ = 0;
+    const DLGTEMPLATE* indirect_ = nullptr;
+    bool modal_ = false;
+    INT_PTR result_ = 0;
+};
+
+// One page of a property sheet; the sheet creates its window.
+class CPropertyPage : public CDialog {
+public:
+    explicit CPropertyPage(UINT templateId) : CDialog(templateId), templateId_(templateId) {}
+    explicit CPropertyPage(const DLGTEMPLATE* dialogTemplate) : dialogTemplate_(dialogTemplate) {}
+    // The page record to hand to the sheet; binds this object when the
+    // sheet creates the page.
+    PROPSHEETPAGEW MakePage();
+
+private:
+    static INT_PTR CALLBACK PageProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+    UINT templateId_ = 0;
+    const DLGTEMPLATE* dialogTemplate_ = nullptr;
+};
+
+// Direction and target of one data exchange.
+class CDataExchange {
+public:
+    CDataExchange(CDialog* dialog, bool saveAndValidate) : m_pDlgWnd(dialog), m_bSaveAndValidate(saveAndValidate) {}
+    CDialog* m_pDlgWnd;
+    bool m_bSaveAndValidate;
+    // Set when a value did not validate: the exchange stops there.
+    bool failed = false;
+    // Marks the control that failed and gives it the focus.
+    void Fail(int id);
+};
+
+// Exchanges for the control kinds the dialogs use. A failed exchange leaves
+// the member as it was.
+void DDX_Text(CDataExchange* dx, int id, CString& value);
+// An integer in an edit box; text that is not one is refused with a box.
+void DDX_Text(CDataExchange* dx, int id, int& value);
+void DDX_Check(CDataExchange* dx, int id, int& value);
+// The index of the checked button in the group that starts at id (-1: none).
+void DDX_Radio(CDataExchange* dx, int id, int& value);
+void DDX_CBIndex(CDataExchange* dx, int id, int& index);
+// The edit text of a combo box.
+void DDX_CBString(CDataExchange* dx, int id, CString& value);
 
 inline bool IsDialogWindow(HWND hwnd) {
     if (!hwnd) return false;

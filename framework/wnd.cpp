@@ -22,11 +22,46 @@ private:
     CWnd* outer_;
 };
 
+// One message being handled, kept on the stack of the dispatch that handles
+// it: the object may be deleted by its own handler, and its frames then
+// forget it rather than the object forgetting its frames.
+struct DispatchFrame {
+    CWnd* wnd;
+    UINT msg;
+    WPARAM wParam;
+    LPARAM lParam;
+    DispatchFrame* outer;
+};
+thread_local DispatchFrame* t_dispatching = nullptr;
+
+class DispatchScope {
+public:
+    DispatchScope(CWnd* wnd, UINT msg, WPARAM wParam, LPARAM lParam)
+        : frame_{wnd, msg, wParam, lParam, t_dispatching} {
+        t_dispatching = &frame_;
+    }
+    ~DispatchScope() { t_dispatching = frame_.outer; }
+    // False once the object was deleted during the handler.
+    bool Alive() const { return frame_.wnd != nullptr; }
+
+private:
+    DispatchFrame frame_;
+};
+
 }  // namespace
 
 CWnd::~CWnd() {
-    // Derived handlers are gone by now: the window dies with the base's.
-    if (m_hWnd && ::IsWindow(m_hWnd)) ::DestroyWindow(m_hWnd);
+    for (DispatchFrame* f = t_dispatching; f; f = f->outer)
+        if (f->wnd == this) f->wnd = nullptr;
+    if (!m_hWnd) return;
+    // Derived handlers are gone by now: the window dies with its default
+    // processing only (a foreign control's own procedure given back).
+    HWND hwnd = m_hWnd;
+    if (superProc_ != ::DefWindowProcW)
+        UnsubclassWindow();
+    else
+        Detach();
+    if (::IsWindow(hwnd)) ::DestroyWindow(hwnd);
 }
 
 CWnd* CWnd::Lookup(HWND hwnd) { return static_cast<CWnd*>(::GetPropW(hwnd, kObjectProp)); }
@@ -113,6 +148,12 @@ HWND CWnd::UnsubclassWindow() {
 
 BOOL CWnd::DestroyWindow() { return m_hWnd ? ::DestroyWindow(m_hWnd) : FALSE; }
 
+CWnd* CWnd::ExchangeCreating(CWnd* wnd) {
+    CWnd* previous = t_creating;
+    t_creating = wnd;
+    return previous;
+}
+
 LRESULT CALLBACK CWnd::StdWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     CWnd* wnd = Lookup(hwnd);
     if (!wnd) {
@@ -125,10 +166,9 @@ LRESULT CALLBACK CWnd::StdWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPa
 }
 
 LRESULT CWnd::Dispatch(UINT msg, WPARAM wParam, LPARAM lParam) {
-    Message outer = current_;
-    current_ = {msg, wParam, lParam};
+    DispatchScope scope(this, msg, wParam, lParam);
     LRESULT result = WindowProc(msg, wParam, lParam);
-    current_ = outer;
+    if (!scope.Alive()) return result;
     if (msg == WM_NCDESTROY) {
         if (superProc_ != ::DefWindowProcW) {
             ::SetWindowLongPtrW(m_hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(superProc_));
@@ -151,7 +191,11 @@ LRESULT CWnd::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     return DefWindowProc(msg, wParam, lParam);
 }
 
-LRESULT CWnd::Default() { return DefWindowProc(current_.msg, current_.wParam, current_.lParam); }
+LRESULT CWnd::Default() {
+    for (DispatchFrame* f = t_dispatching; f; f = f->outer)
+        if (f->wnd == this) return DefWindowProc(f->msg, f->wParam, f->lParam);
+    return 0;
+}
 
 LRESULT CWnd::DefWindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     return ::CallWindowProcW(superProc_, m_hWnd, msg, wParam, lParam);

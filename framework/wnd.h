@@ -9,6 +9,14 @@
 // thread's "object being created" is taken up by the first message the new
 // window receives (WM_NCCREATE, or WM_GETMINMAXINFO before it for top-level
 // windows), so OnCreate already runs on the object.
+//
+// Lifetimes: a handler may end the object (a window whose PostNcDestroy
+// deletes it, closed from its own handler); dispatch keeps what it needs on
+// the stack and touches the object no more once it is gone. A destructor
+// runs after the derived parts are gone, so a class whose OnDestroy does
+// work destroys its window in its own destructor; the base destructor
+// destroys a window still alive with the object already detached, so only
+// the window's default processing runs, never a handler of half an object.
 #pragma once
 
 #include <windows.h>
@@ -122,6 +130,10 @@ protected:
     // window deletes itself here).
     virtual void PostNcDestroy() {}
 
+    // The object whose window is being created on this thread (the next
+    // unbound window's first message takes it); returns the one replaced.
+    static CWnd* ExchangeCreating(CWnd* wnd);
+
 private:
     static LRESULT CALLBACK StdWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
     static CWnd* Lookup(HWND hwnd);
@@ -129,12 +141,7 @@ private:
     void Detach();
     LRESULT Dispatch(UINT msg, WPARAM wParam, LPARAM lParam);
 
-    struct Message {
-        UINT msg;
-        WPARAM wParam;
-        LPARAM lParam;
-    };
-    Message current_{};
+    friend class CDialog;
     WNDPROC superProc_ = ::DefWindowProcW;
 };
 

@@ -74,7 +74,8 @@ struct EditFixture {
         ctrl.SetStyle(style);
         ctrl.Relayout(0);
     }
-    ~EditFixture() { ctrl.DestroyWindow(); }
+    // The control goes first (members die in reverse order) and destroys
+    // its window itself.
 
     int Pos(int bar) const {
         SCROLLINFO si{};

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <memory>
 #include <vector>
 
 #include "tests/editctrl/edit_ctrl_fixture.h"
@@ -225,17 +226,38 @@ TEST(EditCtrl, ReconversionAnswersOnlyForOneLineAndABigEnoughBuffer) {
     EXPECT_EQ(f.ctrl.SendMessage(WM_IME_REQUEST, IMR_RECONVERTSTRING, 0), 0);
 }
 
-TEST(EditCtrl, DestroyGivesTheMeasuringDcBackBeforeTheFontGoes) {
-    auto f = std::make_unique<EditFixture>(u"abc");
-    CEditDispGdi& gdi = CEditDispGdi::Of(f->data);
-    HDC dc = gdi.GetMeasuringDC(f->ctrl, f->ctrl.GetNormalFont());
-    ASSERT_NE(dc, nullptr);
-    HFONT font = f->ctrl.GetNormalFont();
-    f->ctrl.DestroyWindow();
-    EXPECT_FALSE(gdi.MeasuringDC().IsHeld());
-    // The font was deleted after the DC let go of it.
-    LOGFONTW lf;
-    EXPECT_EQ(::GetObjectW(font, sizeof(lf), &lf), 0);
+// Both ways a control can end: its window destroyed while the object lives,
+// or the object destroyed while its window lives.
+TEST(EditCtrl, EndingTheControlEitherWayUnregistersItsWindowAndFreesItsGdiState) {
+    for (bool objectFirst : {false, true}) {
+        SCOPED_TRACE(objectFirst ? "object destroyed with its window" : "window destroyed first");
+        CEditData data;
+        data.InsertText(u"abc", 1);
+        auto ctrl = std::make_unique<CEditCtrl>();
+        ASSERT_TRUE(ctrl->Create(WS_CHILD | WS_VISIBLE, CRect(0, 0, 200, 100), wtest::SharedHost(), 7));
+        ctrl->SetEditData(&data);
+        CEditDispGdi& gdi = CEditDispGdi::Of(data);
+        HWND hwnd = ctrl->m_hWnd;
+        ASSERT_EQ(gdi.GetView(0), hwnd);
+        ASSERT_NE(gdi.GetMeasuringDC(hwnd, ctrl->GetNormalFont()), nullptr);
+        HFONT font = ctrl->GetNormalFont();
+
+        if (objectFirst)
+            ctrl.reset();
+        else
+            ctrl->DestroyWindow();
+        EXPECT_FALSE(::IsWindow(hwnd));
+        for (int slot = 0; slot < CEditDispGdi::kMaxViews; ++slot) EXPECT_EQ(gdi.GetView(slot), nullptr);
+        EXPECT_FALSE(gdi.MeasuringDC().IsHeld());
+        // The font was deleted after the DC let go of it.
+        LOGFONTW lf;
+        EXPECT_EQ(::GetObjectW(font, sizeof(lf), &lf), 0);
+        // The text can take a new window in the freed slot.
+        CEditCtrl next;
+        ASSERT_TRUE(next.Create(WS_CHILD, CRect(0, 0, 50, 50), wtest::SharedHost(), 8));
+        next.SetEditData(&data);
+        EXPECT_EQ(gdi.GetView(0), next.m_hWnd);
+    }
 }
 
 TEST(EditCtrl, ModifiedBackgroundFollowsTheSavedState) {
