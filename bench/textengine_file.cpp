@@ -77,7 +77,7 @@ bool LoadFile(CEditData& data, const std::string& path, int& code) {
     if (!in.Open(p.c_str(), CFileStream::ReadOnly)) return false;
     int lineEnd = 0;
     code = KanjiCode::Auto;
-    return data.Load(in, code, lineEnd) == 0;
+    return data.Load(in, code, lineEnd);
 }
 
 // Each load runs in a fresh child, as a user's first load does: the buffer's
@@ -210,7 +210,7 @@ int main(int argc, char** argv) {
         double best = 1e9;
         for (int i = 0; i < kRuns; ++i) {
             double t0 = Now();
-            if (data.Save(out.c_str(), c.code, 2, nullptr) != 0) return 1;
+            if (!data.Save(out.c_str(), c.code, 2, nullptr)) return 1;
             best = std::min(best, Now() - t0);
         }
         // The peers write a file too (ours also syncs it to disk before the swap).

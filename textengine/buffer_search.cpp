@@ -317,12 +317,15 @@ int ReplaceAll(CEditData& data, const char16_t* replacement, int expand, const E
     int result = 0;
     int done = 0;
     for (auto it = matches.rbegin(); it != matches.rend(); ++it) {
-        result = data.DeleteText(it->start, it->end, 1);
-        if (result == 0) {
+        bool replaced = data.DeleteText(it->start, it->end, 1);
+        if (replaced) {
             data.SetCaretPos(it->start.line, it->start.column);
-            result = data.InsertText(useTemplate ? it->text.c_str() : replacement, 0);
+            replaced = data.InsertText(useTemplate ? it->text.c_str() : replacement, 0);
         }
-        if (result != 0) break;
+        if (!replaced) {
+            result = 1;
+            break;
+        }
         ++done;
         const EditPos after = data.GetCaretPos();
         if (limit.line == it->end.line) limit.column += after.column - it->end.column;
@@ -372,8 +375,10 @@ int FilterLines(CEditData& data, const FilterLinesArgs& args) {
         if (!group) group.emplace(data.GetUndo(), 0);
         EditPos from, to;
         data.GetLineRange(it->first, it->second, from, to);
-        result = data.DeleteText(from, to, 1);
-        if (result != 0) break;
+        if (!data.DeleteText(from, to, 1)) {
+            result = 1;
+            break;
+        }
         deleted += it->second - it->first + 1;
     }
     const EditPos caret = data.ClampPos(EditPos{0, first});

@@ -47,15 +47,15 @@ int CEditData::GetWordCharType(char32_t cp) const {
 
 // Line sort ------------------------------------------------------------------
 
-int CEditData::SortLinesAscending(int a, int b) { return SortLines(a, b, false); }
-int CEditData::SortLinesDescending(int a, int b) { return SortLines(a, b, true); }
+bool CEditData::SortLinesAscending(int a, int b) { return SortLines(a, b, false); }
+bool CEditData::SortLinesDescending(int a, int b) { return SortLines(a, b, true); }
 
-int CEditData::SortLines(int a, int b, bool descending) {
+bool CEditData::SortLines(int a, int b, bool descending) {
     ++m_editCounter;
     if (a > b) std::swap(a, b);
     a = std::max(a, 0);
     b = std::min(b, m_lines.Count() - 1);
-    if (a >= b) return 0;
+    if (a >= b) return true;
     const int count = b - a + 1;
     std::vector<CEditLine*> recs(static_cast<std::size_t>(count));
     // A merge sort of (text, line) keys: equal lines keep their order and no
@@ -80,11 +80,11 @@ int CEditData::SortLines(int a, int b, bool descending) {
         order[std::size_t(i)] = keys[std::size_t(i)].line;
         if (first == count && order[std::size_t(i)] != i) first = i;
     }
-    if (first == count) return 0;
+    if (first == count) return true;
 
     // One record holds the whole new order, so undo restores it in one step.
     CUndoGroupGuard group(m_undo, 0);
-    if (RecordCaretForUndo() != 0 || OpenRecord(UndoKindLineOrder, {count, a}) != 0) return 1;
+    if (!RecordCaretForUndo() || !OpenRecord(UndoKindLineOrder, {count, a})) return false;
     std::vector<char16_t> packed(std::size_t(count) * 2);
     for (int i = 0; i < count; ++i) {
         const unsigned v = unsigned(order[std::size_t(i)]);
@@ -93,7 +93,7 @@ int CEditData::SortLines(int a, int b, bool descending) {
     }
     if (m_undo->AppendRecordText(packed.data(), int(packed.size())) != 0) {
         m_undo->GetCurrentRecord()->length = 0;  // replays as nothing
-        return 1;
+        return false;
     }
     for (int i = first; i < count; ++i) {
         CEditLine* rec = recs[std::size_t(order[std::size_t(i)])];
@@ -103,16 +103,16 @@ int CEditData::SortLines(int a, int b, bool descending) {
     m_undo->CloseCoalescing();
     group.Release();
     NotifyChanged();
-    return 0;
+    return true;
 }
 
-int CEditData::ReplayLineOrder(const UndoRecord* rec, int direction) {
+bool CEditData::ReplayLineOrder(const UndoRecord* rec, int direction) {
     const int a = rec->line, count = rec->column;
-    if (count <= 0 || rec->length != 2 * count || a < 0 || a + count > m_lines.Count()) return 0;
+    if (count <= 0 || rec->length != 2 * count || a < 0 || a + count > m_lines.Count()) return true;
     std::vector<int> order(static_cast<std::size_t>(count));
     for (int i = 0; i < count; ++i) {
         const int v = int(rec->text[2 * i] | unsigned(rec->text[2 * i + 1]) << 16);
-        if (v < 0 || v >= count) return 1;
+        if (v < 0 || v >= count) return false;
         order[std::size_t(i)] = v;
     }
     std::vector<CEditLine*> now(static_cast<std::size_t>(count));
@@ -128,7 +128,7 @@ int CEditData::ReplayLineOrder(const UndoRecord* rec, int direction) {
             MarkLine(now[std::size_t(from)]);
         }
     }
-    return 0;
+    return true;
 }
 
 // Caret movement -------------------------------------------------------------
@@ -227,13 +227,13 @@ void CEditData::MoveToBlank(int n, const char32_t blanks[3]) {
 
 // Conversions ----------------------------------------------------------------
 
-int CEditData::TabsToSpaces(int first, int last) { return ConvertIndentation(first, last, false); }
-int CEditData::SpacesToTabs(int first, int last) { return ConvertIndentation(first, last, true); }
+bool CEditData::TabsToSpaces(int first, int last) { return ConvertIndentation(first, last, false); }
+bool CEditData::SpacesToTabs(int first, int last) { return ConvertIndentation(first, last, true); }
 
 // Leading TABs become tab-size blanks each, or each full tab size of leading
 // blanks one TAB. One undo group, opened at the first change; the caret
 // keeps its character.
-int CEditData::ConvertIndentation(int first, int last, bool toTabs) {
+bool CEditData::ConvertIndentation(int first, int last, bool toTabs) {
     if (first > last) std::swap(first, last);
     first = std::max(first, 0);
     last = std::min(last, m_lines.Count() - 1);
@@ -241,8 +241,8 @@ int CEditData::ConvertIndentation(int first, int last, bool toTabs) {
     EditPos caret = m_caret;
     CUndoGroupGuard group(m_undo, 1);  // lazy: no step when nothing changes
     bool recorded = false;
-    int result = 0;
-    for (int line = first; line <= last && result == 0; ++line) {
+    bool ok = true;
+    for (int line = first; line <= last && ok; ++line) {
         const char16_t* text = GetLineText(line);
         const char16_t lead = toTabs ? u' ' : u'\t';
         int run = 0;
@@ -252,15 +252,15 @@ int CEditData::ConvertIndentation(int first, int last, bool toTabs) {
         const long long built = toTabs ? run / tab : (long long)run * tab;
         if (replaced == 0 || built > kMaxIndentRun) continue;
         if (!recorded) {
-            if (RecordCaretForUndo() != 0) return 1;
+            if (!RecordCaretForUndo()) return false;
             recorded = true;
         }
-        result = DeleteText({0, line}, {replaced, line}, 1);
-        if (result == 0) {
+        ok = DeleteText({0, line}, {replaced, line}, 1);
+        if (ok) {
             SetCaretPos(line, 0);
-            result = InsertText(std::u16string(std::size_t(built), toTabs ? u'\t' : u' ').c_str(), 1);
+            ok = InsertText(std::u16string(std::size_t(built), toTabs ? u'\t' : u' ').c_str(), 1);
         }
-        if (result == 0 && caret.line == line) {
+        if (ok && caret.line == line) {
             // A caret inside the run goes to the same character's new place.
             if (caret.column >= replaced)
                 caret.column += int(built) - replaced;
@@ -269,20 +269,20 @@ int CEditData::ConvertIndentation(int first, int last, bool toTabs) {
         }
     }
     m_caret = ClampPos(caret);
-    return result;
+    return ok;
 }
 
-int CEditData::ConvertWidth(EditPos from, EditPos to, int ascii, int kana, int toFull) {
+bool CEditData::ConvertWidth(EditPos from, EditPos to, int ascii, int kana, int toFull) {
     from = ClampPos(from);
     to = ClampPos(to);
     if (to < from) std::swap(from, to);
     const bool caretAtFrom = ClampPos(m_caret) == from;
     CUndoGroupGuard group(m_undo, 1);
     bool recorded = false;
-    int result = 0;
+    bool ok = true;
     std::u16string src;
     std::vector<char16_t> out(1024 / sizeof(char16_t));
-    for (int line = from.line; line <= to.line && result == 0; ++line) {
+    for (int line = from.line; line <= to.line && ok; ++line) {
         const int start = line == from.line ? from.column : 0;
         const int end = line == to.line ? to.column : GetLineLength(line);
         if (start >= end) continue;
@@ -296,21 +296,21 @@ int CEditData::ConvertWidth(EditPos from, EditPos to, int ascii, int kana, int t
         }
         if (changed == 0) continue;
         if (!recorded) {
-            if (RecordCaretForUndo() != 0) return 1;
+            if (!RecordCaretForUndo()) return false;
             recorded = true;
         }
         const int written = int(utf16_length(out.data()));
-        result = DeleteText({start, line}, {end, line}, 1);
-        if (result == 0) {
+        ok = DeleteText({start, line}, {end, line}, 1);
+        if (ok) {
             SetCaretPos(line, start);
-            result = InsertText(out.data(), 1);
+            ok = InsertText(out.data(), 1);
         }
         // The range's end follows the converted text.
-        if (result == 0 && line == to.line) to.column += written - (end - start);
+        if (ok && line == to.line) to.column += written - (end - start);
     }
     m_caret = caretAtFrom ? from : ClampPos(to);
     m_caretX = -1;
-    return result;
+    return ok;
 }
 
 // Bracket matching -----------------------------------------------------------

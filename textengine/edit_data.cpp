@@ -274,11 +274,11 @@ void CEditData::MarkLine(CEditLine* line) {
     }
 }
 
-int CEditData::RecordText(const char16_t* text, int count) {
-    if (m_replayDirection != 0 || count <= 0) return 0;
+bool CEditData::RecordText(const char16_t* text, int count) {
+    if (m_replayDirection != 0 || count <= 0) return true;
     const int kind = m_undo->GetOpenKind();
-    if (kind < UndoKindInsert || kind > UndoKindDelete) return 0;
-    return m_undo->AppendRecordText(text, count);
+    if (kind < UndoKindInsert || kind > UndoKindDelete) return true;
+    return m_undo->AppendRecordText(text, count) == 0;
 }
 
 void CEditData::RemoveLastRecordedUnit(char16_t unit) {
@@ -288,12 +288,12 @@ void CEditData::RemoveLastRecordedUnit(char16_t unit) {
         --rec->length;
 }
 
-int CEditData::OpenRecord(int kind, EditPos pos) {
-    if (m_undo->NewRecord(kind, 0) != 0) return 1;
+bool CEditData::OpenRecord(int kind, EditPos pos) {
+    if (m_undo->NewRecord(kind, 0) != 0) return false;
     UndoRecord* rec = m_undo->GetCurrentRecord();
     rec->line = pos.line;
     rec->column = pos.column;
-    return 0;
+    return true;
 }
 
 // Editing --------------------------------------------------------------------
@@ -304,8 +304,8 @@ int CEditData::CheckMaxLength(char16_t ch) const {
     return m_maxLength < used + (ch == u'\r' ? m_lineEndLength : 1);
 }
 
-int CEditData::InputChar(char16_t ch) {
-    if (ch == u'\n') return 0;
+bool CEditData::InputChar(char16_t ch) {
+    if (ch == u'\n') return true;
     CEditLine* line = m_lines.At(m_caret.line);
     if (CheckMaxLength(ch)) {
         te_message_beep(kBeepExclamation);
@@ -318,34 +318,34 @@ int CEditData::InputChar(char16_t ch) {
             --m_charCount;
             RemoveLastRecordedUnit(high);
         }
-        return 1;
+        return false;
     }
     if (ch == u'\r') return NewLine();
-    if (line->InsertChars(m_caret.column, &ch, 1) != 0) return 1;
-    if (RecordText(&ch, 1) != 0) {
+    if (line->InsertChars(m_caret.column, &ch, 1) != 0) return false;
+    if (!RecordText(&ch, 1)) {
         line->DeleteChars(m_caret.column, 1);
-        return 1;
+        return false;
     }
     ++m_caret.column;
     ++m_charCount;
     MarkLine(line);
-    return 0;
+    return true;
 }
 
-int CEditData::NewLine() {
-    if (m_lines.Reserve(1) != 0) return 1;
+bool CEditData::NewLine() {
+    if (m_lines.Reserve(1) != 0) return false;
     CEditLine* line = m_lines.At(m_caret.line);
     CEditLine* fresh = CEditLine::Create();
-    if (!fresh) return 1;
+    if (!fresh) return false;
     const int col = m_caret.column;
     const int tail = line->Length() - col;
     if (tail > 0 && fresh->InsertChars(0, line->text + col, tail) != 0) {
         CEditLine::Destroy(fresh);
-        return 1;
+        return false;
     }
-    if (RecordText(u"\r", 1) != 0) {
+    if (!RecordText(u"\r", 1)) {
         CEditLine::Destroy(fresh);
-        return 1;
+        return false;
     }
     line->DeleteChars(col, tail);
     fresh->flags = line->flags | CEditLine::FlagTextChanged;
@@ -354,7 +354,7 @@ int CEditData::NewLine() {
     MarkLine(line);
     MarkLine(fresh);
     m_caret = {0, m_caret.line + 1};
-    return 0;
+    return true;
 }
 
 void CEditData::CopyIndentation() {
@@ -362,11 +362,11 @@ void CEditData::CopyIndentation() {
     for (int i = 0; i < prev->Length(); ++i) {
         const char16_t u = prev->text[i];
         if (u != u'\t' && u != u' ' && u != 0x3000) break;
-        if (InputChar(u) != 0) break;
+        if (!InputChar(u)) break;
     }
 }
 
-int CEditData::TypeChar(char32_t ch) {
+bool CEditData::TypeChar(char32_t ch) {
     ++m_editCounter;
     const bool indent = ((m_indentMode == 1 || m_indentMode == 2) && ch == u'\r') ||
                         (m_indentMode == 2 && (ch == u'{' || ch == u'}' || ch == u':'));
@@ -376,18 +376,18 @@ int CEditData::TypeChar(char32_t ch) {
     // the last typed char ended (a vertical caret move leaves it open).
     const bool coalesce = m_undo->GetOpenKind() == UndoKindInsert && m_caret == m_typedEnd &&
                           (ch == m_lastTyped || (!IsBreakChar(ch) && !IsBreakChar(m_lastTyped)));
-    if (!coalesce && OpenRecord(UndoKindInsert, m_caret) != 0) return 1;
-    int result;
+    if (!coalesce && !OpenRecord(UndoKindInsert, m_caret)) return false;
+    bool ok;
     if (ch >= 0x10000) {
         char16_t pair[2];
         utf16_put_code_point(pair, ch);
-        result = InputChar(pair[0]);
-        if (result == 0) result = InputChar(pair[1]);
+        ok = InputChar(pair[0]);
+        if (ok) ok = InputChar(pair[1]);
     } else {
-        result = InputChar(char16_t(ch));
+        ok = InputChar(char16_t(ch));
     }
     m_lastTyped = ch;
-    if (result == 0 && indent) {
+    if (ok && indent) {
         if (g_indentHook) g_indentHook(*this, ch);
         else if (m_indentMode == 1) CopyIndentation();
     }
@@ -395,63 +395,63 @@ int CEditData::TypeChar(char32_t ch) {
     m_caretX = -1;
     group.Release();
     NotifyChanged();
-    return result;
+    return ok;
 }
 
-int CEditData::InsertTab(int caretX, int blankWidth, int tabStopWidth) {
+bool CEditData::InsertTab(int caretX, int blankWidth, int tabStopWidth) {
     if (!m_tabAsSpace || blankWidth <= 0 || tabStopWidth <= 0) return TypeChar(u'\t');
     if (caretX < 0) caretX = 0;
     const long long reach = (long long)caretX + blankWidth;
     const long long target = (reach + tabStopWidth - 1) / tabStopWidth * tabStopWidth;
-    int result = 0;
+    bool ok = true;
     if ((long long)caretX + blankWidth / 2 < target) {
-        for (long long n = (target - caretX) / blankWidth; n > 0 && result == 0; --n) result = TypeChar(u' ');
+        for (long long n = (target - caretX) / blankWidth; n > 0 && ok; --n) ok = TypeChar(u' ');
     }
     m_caretX = -1;
-    return result;
+    return ok;
 }
 
-int CEditData::InsertText(const char16_t* text, int updateCaretX) {
+bool CEditData::InsertText(const char16_t* text, int updateCaretX) {
     ++m_editCounter;
     if (!text || !*text) {
         NotifyChanged();
-        return 0;
+        return true;
     }
-    if (OpenRecord(UndoKindInsert, m_caret) != 0) return 1;
-    int result = 0;
+    if (!OpenRecord(UndoKindInsert, m_caret)) return false;
+    bool ok = true;
     if (m_maxLength <= 0) {
-        result = InsertBlock(text);
+        ok = InsertBlock(text);
     } else {
-        for (const char16_t* p = text; *p && result == 0; ++p) {
+        for (const char16_t* p = text; *p && ok; ++p) {
             if (*p == u'\n' && p > text && p[-1] == u'\r') continue;
-            result = InputChar(*p == u'\n' ? u'\r' : *p);
+            ok = InputChar(*p == u'\n' ? u'\r' : *p);
         }
     }
     m_undo->CloseCoalescing();
-    if (result != 0 || updateCaretX) m_caretX = -1;
+    if (!ok || updateCaretX) m_caretX = -1;
     // Also after a refusal at the limit: what was inserted stays and the
     // layout must see it.
     NotifyChanged();
-    return result;
+    return ok;
 }
 
-int CEditData::InsertBlock(const char16_t* text) { return text ? InsertBlock(text, int(utf16_length(text))) : 0; }
+bool CEditData::InsertBlock(const char16_t* text) { return text ? InsertBlock(text, int(utf16_length(text))) : true; }
 
-int CEditData::InsertBlock(const char16_t* text, int count) {
-    if (!text || count <= 0) return 0;
+bool CEditData::InsertBlock(const char16_t* text, int count) {
+    if (!text || count <= 0) return true;
     CEditLine* line = m_lines.At(m_caret.line);
     const int col = m_caret.column;
     const int firstBreak = find_break(text, 0, count);
     if (firstBreak == count) {
-        if (line->InsertChars(col, text, count) != 0) return 1;
-        if (RecordText(text, count) != 0) {
+        if (line->InsertChars(col, text, count) != 0) return false;
+        if (!RecordText(text, count)) {
             line->DeleteChars(col, count);
-            return 1;
+            return false;
         }
         m_caret.column += count;
         m_charCount += count;
         MarkLine(line);
-        return 0;
+        return true;
     }
 
     // Build every new line first, so that running out of memory leaves the
@@ -496,7 +496,7 @@ int CEditData::InsertBlock(const char16_t* text, int count) {
         bool recorded = true;
         for (int at = 0; at < count && recorded;) {
             const int end = find_break(text, at, count);
-            recorded = RecordText(text + at, end - at) == 0 && (end == count || RecordText(u"\r", 1) == 0);
+            recorded = RecordText(text + at, end - at) && (end == count || RecordText(u"\r", 1));
             at = end == count ? count : end + break_length(text, end, count);
         }
         if (!recorded) {
@@ -507,7 +507,7 @@ int CEditData::InsertBlock(const char16_t* text, int count) {
     if (failed) {
         for (int i = 0; i < n; ++i) CEditLine::Destroy(fresh[i]);
         std::free(fresh);
-        return 1;
+        return false;
     }
     // The caret line keeps its head and the first piece; its old tail now
     // ends the last new line.
@@ -518,13 +518,13 @@ int CEditData::InsertBlock(const char16_t* text, int count) {
     std::free(fresh);
     m_charCount += int(units);
     m_caret = {lastLen, m_caret.line + n};
-    return 0;
+    return true;
 }
 
-int CEditData::JoinWithPrevious(int index) {
+bool CEditData::JoinWithPrevious(int index) {
     CEditLine* prev = m_lines.At(index - 1);
     CEditLine* line = m_lines.At(index);
-    if (prev->InsertChars(prev->Length(), line->text, line->Length()) != 0) return 1;
+    if (prev->InsertChars(prev->Length(), line->text, line->Length()) != 0) return false;
     prev->flags = line->flags | CEditLine::FlagTextChanged;
     if (m_widestLine == line) {
         m_widestLine = prev;
@@ -532,17 +532,17 @@ int CEditData::JoinWithPrevious(int index) {
     }
     FreeLines(index, 1);
     MarkLine(prev);
-    return 0;
+    return true;
 }
 
-int CEditData::Backspace() {
+bool CEditData::Backspace() {
     ++m_editCounter;
     m_caret = ClampPos(m_caret);
-    if (m_caret.column == 0 && m_caret.line == 0) return 0;
+    if (m_caret.column == 0 && m_caret.line == 0) return true;
     if ((m_undo->GetOpenKind() != UndoKindBackspace || m_caret != m_typedEnd) &&
-        OpenRecord(UndoKindBackspace, m_caret) != 0)
-        return 1;
-    int result = 0;
+        !OpenRecord(UndoKindBackspace, m_caret))
+        return false;
+    bool ok = true;
     if (m_caret.column > 0) {
         CEditLine* line = m_lines.At(m_caret.line);
         // A pair goes as a whole: low half first, so undo types it back in order.
@@ -550,8 +550,8 @@ int CEditData::Backspace() {
         const int n = col >= 2 && utf16_is_low_surrogate(line->text[col - 1]) &&
                               utf16_is_high_surrogate(line->text[col - 2]) ? 2 : 1;
         const char16_t removed[2] = {line->text[col - 1], n == 2 ? line->text[col - 2] : u'\0'};
-        result = RecordText(removed, n);
-        if (result == 0) {
+        ok = RecordText(removed, n);
+        if (ok) {
             line->DeleteChars(col - n, n);
             m_caret.column -= n;
             m_charCount -= n;
@@ -559,9 +559,9 @@ int CEditData::Backspace() {
         }
     } else {
         const EditPos joined{m_lines.At(m_caret.line - 1)->Length(), m_caret.line - 1};
-        result = RecordText(u"\r", 1);
-        if (result == 0) result = JoinWithPrevious(m_caret.line);
-        if (result == 0) m_caret = joined;
+        ok = RecordText(u"\r", 1);
+        if (ok) ok = JoinWithPrevious(m_caret.line);
+        if (ok) m_caret = joined;
     }
     if (UndoRecord* rec = m_undo->GetCurrentRecord(); rec && m_undo->GetOpenKind() == UndoKindBackspace) {
         rec->line = m_caret.line;
@@ -570,97 +570,96 @@ int CEditData::Backspace() {
     m_typedEnd = m_caret;
     m_caretX = -1;
     NotifyChanged();
-    return result;
+    return ok;
 }
 
 // Removes [from, to) (ordered, clamped); with record the removed text goes to
 // the open record first.
-int CEditData::DeleteRange(EditPos from, EditPos to, int record) {
-    if (!(from < to)) return 0;
+bool CEditData::DeleteRange(EditPos from, EditPos to, int record) {
+    if (!(from < to)) return true;
     CEditLine* first = m_lines.At(from.line);
     if (from.line == to.line) {
         const int n = to.column - from.column;
-        if (record && RecordText(first->text + from.column, n) != 0) return 1;
+        if (record && !RecordText(first->text + from.column, n)) return false;
         first->DeleteChars(from.column, n);
         m_charCount -= n;
         MarkLine(first);
-        return 0;
+        return true;
     }
     CEditLine* last = m_lines.At(to.line);
     if (record) {
-        bool ok = RecordText(first->text + from.column, first->Length() - from.column) == 0 &&
-                  RecordText(u"\r", 1) == 0;
+        bool ok = RecordText(first->text + from.column, first->Length() - from.column) &&
+                  RecordText(u"\r", 1);
         for (int i = from.line + 1; ok && i < to.line; ++i) {
             const CEditLine* mid = m_lines.At(i);
-            ok = RecordText(mid->text, mid->Length()) == 0 && RecordText(u"\r", 1) == 0;
+            ok = RecordText(mid->text, mid->Length()) && RecordText(u"\r", 1);
         }
-        if (!ok || RecordText(last->text, to.column) != 0) return 1;
+        if (!ok || !RecordText(last->text, to.column)) return false;
     }
     long long removed = first->Length() - from.column + to.column;
     for (int i = from.line + 1; i < to.line; ++i) removed += m_lines.At(i)->Length();
     // Append the rest of the last line before cutting, so a failure changes nothing.
     const int oldLen = first->Length();
-    if (first->InsertChars(oldLen, last->text + to.column, last->Length() - to.column) != 0) return 1;
+    if (first->InsertChars(oldLen, last->text + to.column, last->Length() - to.column) != 0) return false;
     first->DeleteChars(from.column, oldLen - from.column);
     FreeLines(from.line + 1, to.line - from.line);
     m_charCount -= int(removed);
     MarkLine(first);
-    return 0;
+    return true;
 }
 
-int CEditData::DeleteCharAtCaret() {
+bool CEditData::DeleteCharAtCaret() {
     ++m_editCounter;
     const EditPos from = ClampPos(m_caret);
     const EditPos to = MovePos(from, 1);
     m_caret = from;
-    if (from == to) return 0;
+    if (from == to) return true;
     // Never appended to a typing record: a deletion is its own step.
-    if ((m_undo->GetOpenKind() != UndoKindDelete || from != m_typedEnd) && OpenRecord(UndoKindDelete, from) != 0)
-        return 1;
-    const int result = DeleteRange(from, to, 1);
+    if ((m_undo->GetOpenKind() != UndoKindDelete || from != m_typedEnd) && !OpenRecord(UndoKindDelete, from))
+        return false;
+    const bool ok = DeleteRange(from, to, 1);
     m_typedEnd = from;
     m_caretX = -1;
     NotifyChanged();
-    return result;
+    return ok;
 }
 
-int CEditData::DeleteText(EditPos from, EditPos to, int record) {
+bool CEditData::DeleteText(EditPos from, EditPos to, int record) {
     ++m_editCounter;
     from = ClampPos(from);
     to = ClampPos(to);
     if (to < from) std::swap(from, to);
     if (from == to) record = 0;  // nothing removed: no undo step
-    if (record && OpenRecord(UndoKindDelete, from) != 0) return 1;
-    const int result = DeleteRange(from, to, record);
+    if (record && !OpenRecord(UndoKindDelete, from)) return false;
+    const bool ok = DeleteRange(from, to, record);
     m_undo->CloseCoalescing();  // the caret moves: typing starts a new step
-    if (result == 0) m_caret = from;
+    if (ok) m_caret = from;
     m_caretX = -1;
     NotifyChanged();
-    return result;
+    return ok;
 }
 
-int CEditData::ReplaceRange(EditPos from, EditPos to, const char16_t* text) {
+bool CEditData::ReplaceRange(EditPos from, EditPos to, const char16_t* text) {
     CUndoGroupGuard group(m_undo, 0);
-    int result = RecordCaretForUndo();
-    const int deleted = DeleteText(from, to, 1);
-    if (result == 0) result = deleted;
-    const int inserted = InsertText(text, 1);
-    return result != 0 ? result : inserted;
+    const bool recorded = RecordCaretForUndo();
+    const bool deleted = DeleteText(from, to, 1);
+    const bool inserted = InsertText(text, 1);
+    return recorded && deleted && inserted;
 }
 
-int CEditData::SwapLines(int a, int b, int record) {
+bool CEditData::SwapLines(int a, int b, int record) {
     ++m_editCounter;
     const int n = m_lines.Count();
-    if (a < 0 || b < 0 || a >= n || b >= n) return 1;
-    if (a == b) return 0;
+    if (a < 0 || b < 0 || a >= n || b >= n) return false;
+    if (a == b) return true;
     if (record) {
-        if (OpenRecord(UndoKindSwap, {b, a}) != 0) return 1;
+        if (!OpenRecord(UndoKindSwap, {b, a})) return false;
     }
     std::swap(m_lines.Slot(a), m_lines.Slot(b));
     MarkLine(m_lines.At(a));
     MarkLine(m_lines.At(b));
     NotifyChanged();
-    return 0;
+    return true;
 }
 
 // Undo -----------------------------------------------------------------------
@@ -679,40 +678,40 @@ void CEditData::SetUndoUnlimited() {
     m_savedPoint = modified ? -1 : 0;
 }
 
-int CEditData::RecordCaretForUndo() {
-    if (m_undo->NewRecord(UndoKindCaret, 1) != 0) return 1;
+bool CEditData::RecordCaretForUndo() {
+    if (m_undo->NewRecord(UndoKindCaret, 1) != 0) return false;
     UndoRecord* rec = m_undo->GetCurrentRecord();
     rec->line = m_caret.line;
     rec->column = m_caret.column;
-    return 0;
+    return true;
 }
 
-int CEditData::DeleteForward(EditPos pos, int units) { return DeleteRange(pos, MovePos(pos, units), 0); }
+bool CEditData::DeleteForward(EditPos pos, int units) { return DeleteRange(pos, MovePos(pos, units), 0); }
 
-int CEditData::ReplayRecord(UndoRecord* rec, int direction) {
+bool CEditData::ReplayRecord(UndoRecord* rec, int direction) {
     const EditPos pos = ClampPos({rec->column, rec->line});
     const bool undo = direction == 1;
-    int result = 0;
+    bool ok = true;
     switch (rec->kind) {
     case UndoKindInsert:
         m_caret = pos;
-        result = undo ? DeleteForward(pos, rec->length) : InsertBlock(rec->text, rec->length);
+        ok = undo ? DeleteForward(pos, rec->length) : InsertBlock(rec->text, rec->length);
         break;
     case UndoKindBackspace:
         m_caret = pos;
         if (undo) {
-            for (int i = rec->length - 1; i >= 0 && result == 0; --i) result = InputChar(rec->text[i]);
+            for (int i = rec->length - 1; i >= 0 && ok; --i) ok = InputChar(rec->text[i]);
         } else {
-            result = DeleteForward(pos, rec->length);
+            ok = DeleteForward(pos, rec->length);
         }
         break;
     case UndoKindDelete:
         m_caret = pos;
         if (undo) {
-            result = InsertBlock(rec->text, rec->length);
+            ok = InsertBlock(rec->text, rec->length);
             m_caret = ClampPos(pos);
         } else {
-            result = DeleteForward(pos, rec->length);
+            ok = DeleteForward(pos, rec->length);
         }
         break;
     case UndoKindCaret:
@@ -729,12 +728,12 @@ int CEditData::ReplayRecord(UndoRecord* rec, int direction) {
         break;
     }
     case UndoKindLineOrder:
-        result = ReplayLineOrder(rec, direction);
+        ok = ReplayLineOrder(rec, direction);
         break;
     default:
         break;
     }
-    return result;
+    return ok;
 }
 
 void CEditData::AfterReplay() {
@@ -745,13 +744,13 @@ void CEditData::AfterReplay() {
     NotifyChanged();
 }
 
-int CEditData::Undo() {
+bool CEditData::Undo() {
     ++m_editCounter;
     CUndoData& u = *m_undo;
     u.CloseCoalescing();
     // While a lazily begun group is open the ring still holds the last step.
     UndoRecord* head = u.m_lazyHead ? u.Entry(u.m_top) : u.m_current;
-    if (!head) return 1;
+    if (!head) return false;
     while (head->prev) head = head->prev;
     UndoRecord* newest = head;
     while (newest->next) newest = newest->next;
@@ -761,21 +760,21 @@ int CEditData::Undo() {
     u.m_top = u.Prev(u.m_top);
     u.m_current = u.Entry(u.m_top);
     AfterReplay();
-    return 0;
+    return true;
 }
 
-int CEditData::Redo() {
+bool CEditData::Redo() {
     ++m_editCounter;
     CUndoData& u = *m_undo;
     u.CloseCoalescing();
     const int top = u.Next(u.m_top);
     UndoRecord* head = u.Entry(top);
-    if (!head) return 1;
+    if (!head) return false;
     u.m_top = top;
     u.m_current = head;
     m_replayDirection = 2;
     m_replaySerial = head->serial;
     for (UndoRecord* r = head; r; r = r->next) ReplayRecord(r, 2);
     AfterReplay();
-    return 0;
+    return true;
 }

@@ -3,7 +3,7 @@
 // an optional maximum length, the undo store, the modified state and one
 // listener told after every change.
 //
-// Conventions: operations return 0 on success and 1 on failure; any line
+// Conventions: operations that can fail return true on success; any line
 // index is accepted, and lines outside the text read as one shared empty line.
 #pragma once
 
@@ -44,45 +44,38 @@ public:
     CEditData(const CEditData&) = delete;
     CEditData& operator=(const CEditData&) = delete;
 
-    // State ------------------------------------------------------------------
+    // Settings and listener -------------------------------------------------
     void Clear();
     void Reset();
     void SetLineEndType(int type);
     int GetLineEndType() const { return m_lineEndType; }
     const char16_t* GetLineEndChars() const { return m_lineEndChars; }
     int GetLineEndLength() const { return m_lineEndLength; }
-    void SetLastConfinementStr(const char16_t* s);
-    void SetFirstConfinementStr(const char16_t* s);
-    const char16_t* GetLastConfinementStr() const { return m_lastConfinement; }
-    const char16_t* GetFirstConfinementStr() const { return m_firstConfinement; }
-    void SetWordWrapAtWordEnds(int on);
-    int GetWordWrapAtWordEnds() const { return m_wordWrap; }
-    int GetBreakAdjustment() const { return m_breakAdjust; }
-    bool IsEmpty() const;
-    bool IsModified() const;
-    void MarkSaved();
-    void SetListener(CEditDataListener* listener) { m_listener = listener; }
-    CEditDataListener* GetListener() const { return m_listener; }
-    void NotifyChanged();
-    void SetWidestLine(int line);
-    int GetWidestLineWidth() const { return m_widestWidth; }
-    CEditLine* GetWidestLine() const { return m_widestLine; }
     int GetMaxLength() const { return m_maxLength; }
     void SetMaxLength(int max) { m_maxLength = max; }
     int GetTabAsSpace() const { return m_tabAsSpace; }
     void SetTabAsSpace(int on) { m_tabAsSpace = on; }
     int GetIndentMode() const { return m_indentMode; }
     void SetIndentMode(int mode) { m_indentMode = mode; }
-    bool IsBreakChar(char32_t cp) const;
-    int GetCaretX() const { return m_caretX; }
-    void SetCaretX(int x) { m_caretX = x; }
-    int GetEditCounter() const { return m_editCounter; }
-    int GetReplayDirection() const { return m_replayDirection; }
-    CEditDispData& GetDispData() { return m_disp; }
-    const CEditDispData& GetDispData() const { return m_disp; }
-    CUndoData* GetUndo() const { return m_undo; }
+    void SetListener(CEditDataListener* listener) { m_listener = listener; }
+    CEditDataListener* GetListener() const { return m_listener; }
+    void NotifyChanged();
 
-    // Lines ------------------------------------------------------------------
+    // The language's lexical rules for word breaks, comment states and
+    // syntax classes (the editor's syntax tables implement them); null: the
+    // default break characters, no comments, no quoted tokens. The caller
+    // keeps them alive.
+    void SetSyntaxRules(const CSyntaxRules* rules) { m_syntaxRules = rules; }
+    const CSyntaxRules* GetSyntaxRules() const { return m_syntaxRules; }
+    bool IsBreakChar(char32_t cp) const;
+    // Word class of a character (0 line end, 1 break, 2 blank, 3 other
+    // below 256, 10-16 Japanese classes, 15 the rest).
+    int GetWordCharType(char32_t cp) const;
+
+    // Text: reading -----------------------------------------------------------
+    bool IsEmpty() const;
+    bool IsModified() const;
+    void MarkSaved();
     int GetLineCount() const { return m_lines.Count(); }
     int GetCharCount() const { return m_charCount; }
     CEditLine* GetLine(int i) const;
@@ -90,14 +83,45 @@ public:
     int GetLineLength(int i) const { return GetLine(i)->length - 1; }
     int GetLineFlags(int i, int mask) const { return GetLine(i)->flags & mask; }
     bool IsLineModified(int i) const { return GetLine(i)->changeMark != -1; }
-    int GetLineRowCount(int i) const { return GetLine(i)->rowCount; }
+    char32_t GetCharAt(int line, int column) const;
+    // Whole lines a..b with the line end after b; for a last line b the
+    // range takes the line end before a instead.
+    void GetLineRange(int a, int b, EditPos& from, EditPos& to) const;
+    // Characters between two positions, a line end counting its length.
+    long long CountChars(EditPos from, EditPos to) const;
+    // Bytes CopyRange writes, the terminator included.
+    std::size_t GetRangeSize(EditPos from, EditPos to) const;
+    void CopyRange(EditPos from, EditPos to, char16_t* buffer) const;
+    std::u16string GetText() const;
+    std::u16string GetTextRange(EditPos from, EditPos to) const;
+    std::u16string GetSelectedText() const;
 
-    // Caret and positions ----------------------------------------------------
+    // Text: editing (false when memory or the maximum length ran out) ------
+    bool InputChar(char16_t ch);
+    bool NewLine();
+    bool TypeChar(char32_t ch);
+    // Typing TAB. With tab-as-space on, blanks up to the next tab stop are
+    // typed instead; the metrics come from the window's width table: the
+    // caret's pixel x, the advance of one blank and the tab-stop width.
+    bool InsertTab(int caretX, int blankWidth, int tabStopWidth);
+    virtual bool InsertText(const char16_t* text, int updateCaretX);
+    bool InsertBlock(const char16_t* text);
+    bool InsertBlock(const char16_t* text, int count);
+    bool Backspace();
+    bool DeleteCharAtCaret();
+    bool DeleteText(EditPos from, EditPos to, int record);
+    bool ReplaceRange(EditPos from, EditPos to, const char16_t* text);
+    bool SwapLines(int a, int b, int record);
+    // Indentation and width conversions, each one undo group.
+    bool TabsToSpaces(int first, int last);
+    bool SpacesToTabs(int first, int last);
+    bool ConvertWidth(EditPos from, EditPos to, int ascii, int kana, int toFull);
+
+    // Caret -------------------------------------------------------------------
     EditPos GetCaretPos() const { return m_caret; }
     char32_t GetCaretChar() const;
     // At column 0 of a later line the line break reads as CR; 0 at (0,0).
     char32_t GetCharBeforeCaret() const;
-    char32_t GetCharAt(int line, int column) const;
     bool IsCaretAtLineEnd() const;
     bool IsCaretAtTextEnd() const;
     EditPos ClampPos(EditPos pos) const;
@@ -106,61 +130,117 @@ public:
     void MoveCaretChars(int n);
     void MoveCaretLines(int n);
     void MoveCaretLinesHome(int n);
+    // The pixel column vertical moves keep (-1: take it from the caret).
+    int GetCaretX() const { return m_caretX; }
+    void SetCaretX(int x) { m_caretX = x; }
+    // Caret movement by word classes; each ends undo coalescing.
+    void MoveWord(int n);
+    void SkipBlanks(int n);
+    void MoveToWordEdge(int n);
+    void MoveToBlank(int n, const char32_t blanks[3]);
+    // Scans from the caret (backwards for direction <= 0, over the
+    // characters before it; else over those after the caret character) to
+    // limit (line -1: the text's end) for the bracket that brings depth to 0,
+    // counting only brackets in plain code.
+    bool FindMatchingBracket(char32_t open, char32_t close, int depth, EditPos limit, int direction,
+                             EditPos& pos) const;
 
-    // Editing ----------------------------------------------------------------
-    int InputChar(char16_t ch);
-    int NewLine();
-    int TypeChar(char32_t ch);
-    // Typing TAB. With tab-as-space on, blanks up to the next tab stop are
-    // typed instead; the metrics come from the window's width table: the
-    // caret's pixel x, the advance of one blank and the tab-stop width.
-    int InsertTab(int caretX, int blankWidth, int tabStopWidth);
-    virtual int InsertText(const char16_t* text, int updateCaretX);
-    int InsertBlock(const char16_t* text);
-    int InsertBlock(const char16_t* text, int count);
-    int Backspace();
-    int DeleteCharAtCaret();
-    int DeleteText(EditPos from, EditPos to, int record);
-    int ReplaceRange(EditPos from, EditPos to, const char16_t* text);
-    int SwapLines(int a, int b, int record);
-
-    // Files (edit_data_file.cpp) ------------------------------------------------
+    // Files (edit_data_file.cpp) ----------------------------------------------
     // code 9 is replaced by the detected code, and lineEnd by the detected
     // line end; the caller sets the buffer's own line-end type. Load replaces
     // the text and empties undo; on failure (out of memory, a read error) the
-    // buffer is left empty, a message box says why, and 1 is returned.
-    int Load(CByteStream& in, int& code, int& lineEnd);
+    // buffer is left empty, a message box says why, and false is returned.
+    bool Load(CByteStream& in, int& code, int& lineEnd);
     // Inserts the file at the caret as one undo group; the caret stays.
-    int InsertFile(CByteStream& in, int& code, int& lineEnd);
+    bool InsertFile(CByteStream& in, int& code, int& lineEnd);
     // Writes every line, the line end between lines, and marks the text saved.
-    int Save(CByteStream& out, int code, int lineEnd);
+    bool Save(CByteStream& out, int code, int lineEnd);
     // Saves to path through a new file in the same folder that replaces the
     // old one only when all of it was written; on failure the old file is
     // untouched and message (when given) says why.
-    int Save(const char16_t* path, int code, int lineEnd, std::u16string* message);
+    bool Save(const char16_t* path, int code, int lineEnd, std::u16string* message);
 
-    // Undo -------------------------------------------------------------------
+    // Undo --------------------------------------------------------------------
     void ResetUndo();
     void SetUndoUnlimited();
-    int RecordCaretForUndo();
-    int Undo();
-    int Redo();
+    bool RecordCaretForUndo();
+    // False when there is nothing to undo (redo).
+    bool Undo();
+    bool Redo();
+    CUndoData* GetUndo() const { return m_undo; }
+    int GetEditCounter() const { return m_editCounter; }
+    int GetReplayDirection() const { return m_replayDirection; }
+
+    // Layout (layout.cpp, syntax_state.cpp) ---------------------------------
+    CEditDispData& GetDispData() { return m_disp; }
+    const CEditDispData& GetDispData() const { return m_disp; }
+    void SetLastConfinementStr(const char16_t* s);
+    void SetFirstConfinementStr(const char16_t* s);
+    const char16_t* GetLastConfinementStr() const { return m_lastConfinement; }
+    const char16_t* GetFirstConfinementStr() const { return m_firstConfinement; }
+    void SetWordWrapAtWordEnds(int on);
+    int GetWordWrapAtWordEnds() const { return m_wordWrap; }
+    int GetBreakAdjustment() const { return m_breakAdjust; }
+    void SetWidestLine(int line);
+    int GetWidestLineWidth() const { return m_widestWidth; }
+    CEditLine* GetWidestLine() const { return m_widestLine; }
+    int GetLineRowCount(int i) const { return GetLine(i)->rowCount; }
+    // Widths come from the display data's width table; m may be null (then
+    // only what is cached counts).
+    // Display column of a position: a TAB to the next multiple of the tab
+    // size, a wide character 2, any other 1.
+    int GetDisplayColumn(int line, int column, CTextMetrics* m) const;
+    // Units of text that fit in width pixels, with the line-break rules.
+    int FitChars(const char16_t* text, int width, CTextMetrics* m) const;
+    // Cuts the line into rows at the wrap width and stores the row starts:
+    // the row count (1 without wrapping).
+    int CalcLineWrap(int line, CTextMetrics* m);
+    // Turns every row start within [from, to] into a line end (one undo
+    // group); to follows the text. False when an insertion failed.
+    bool InsertBreaksAtWrap(EditPos from, EditPos& to);
+    // Stores each line's start state (block comment, markup tag) from first
+    // to last (-1: the last line) and on while stored states change.
+    void UpdateLineStates(int first, int last, int options, bool& changed);
+    // CharClass of the character at (line, column); cache may be null.
+    int GetCharClass(int line, int column, CCharClassCache* cache) const;
+
+    // Box selection and sort (edit_ranges.cpp, edit_commands.cpp) ---------
+    // Box selection: the display data's lines selStart..selEnd between the
+    // pixel columns boxX[0] and boxX[1], measured with its metrics.
+    void GetBoxColumns(int line, int& startCol, int& endCol) const;
+    std::size_t GetBoxSelectionSize() const;
+    // Each line's part followed by LF, NUL-terminated.
+    void CopyBoxSelection(char16_t* buffer) const;
+    std::u16string GetBoxSelectionString() const;
+    bool DeleteBoxSelection();
+    // Pastes rows (cut at LF) into the box, or at the caret without one.
+    bool InsertBoxText(const char16_t* text);
+    // Pads the line with blanks at its end up to the display column; the
+    // caret goes to the line's end.
+    bool InsertSpacesTo(int line, int displayColumn);
+    // Stable sorts of lines a..b by UTF-16 unit values, one undo step.
+    bool SortLinesAscending(int a, int b);
+    bool SortLinesDescending(int a, int b);
 
 private:
     int CheckMaxLength(char16_t ch) const;
     void MarkLine(CEditLine* line);
-    int RecordText(const char16_t* text, int count);
-    int OpenRecord(int kind, EditPos pos);
-    int DeleteRange(EditPos from, EditPos to, int record);
-    int JoinWithPrevious(int line);
+    bool RecordText(const char16_t* text, int count);
+    bool OpenRecord(int kind, EditPos pos);
+    bool DeleteRange(EditPos from, EditPos to, int record);
+    bool JoinWithPrevious(int line);
     void FreeLines(int at, int n);
     void RemoveLastRecordedUnit(char16_t unit);
-    int DeleteForward(EditPos pos, int units);
-    int ReplayRecord(UndoRecord* rec, int direction);
+    bool DeleteForward(EditPos pos, int units);
+    bool ReplayRecord(UndoRecord* rec, int direction);
     void AfterReplay();
     void CopyIndentation();
-    int ReadLines(CKanjiTextFile& file, long long fileSize);
-    int AppendLoadedLine(CEditLine* line, const std::u16string& head, const char16_t* text, int n);
+    bool ReadLines(CKanjiTextFile& file, long long fileSize);
+    bool AppendLoadedLine(CEditLine* line, const std::u16string& head, const char16_t* text, int n);
+    bool SortLines(int a, int b, bool descending);
+    bool ReplayLineOrder(const UndoRecord* rec, int direction);
+    void WordStep(int direction);
+    bool ConvertIndentation(int first, int last, bool toTabs);
 
     CEditLineArray m_lines;
     int m_charCount = 0;
@@ -190,93 +270,6 @@ private:
     char16_t m_lineEndChars[4] = {u'\r', u'\n', 0, 0};
     int m_lineEndLength = 2;
     CEditDataListener* m_listener = nullptr;
-
-    // Layout support and text commands (layout.cpp, syntax_state.cpp, edit_ranges.cpp, edit_commands.cpp)
-public:
-    // Widths come from the display data's width table; m may be null (then
-    // only what is cached counts).
-    // Display column of a position: a TAB to the next multiple of the tab
-    // size, a wide character 2, any other 1.
-    int GetDisplayColumn(int line, int column, CTextMetrics* m) const;
-    // Units of text that fit in width pixels, with the line-break rules.
-    int FitChars(const char16_t* text, int width, CTextMetrics* m) const;
-    // Cuts the line into rows at the wrap width and stores the row starts:
-    // the row count (1 without wrapping).
-    int CalcLineWrap(int line, CTextMetrics* m);
-    // Turns every row start within [from, to] into a line end (one undo
-    // group); to follows the text. 0, or 1 when an insertion failed.
-    int InsertBreaksAtWrap(EditPos from, EditPos& to);
-
-    // The language's lexical rules for word breaks, comment states and
-    // syntax classes (the editor's syntax tables implement them); null: the
-    // default break characters, no comments, no quoted tokens. The caller
-    // keeps them alive.
-    void SetSyntaxRules(const CSyntaxRules* rules) { m_syntaxRules = rules; }
-    const CSyntaxRules* GetSyntaxRules() const { return m_syntaxRules; }
-    // Stores each line's start state (block comment, markup tag) from first
-    // to last (-1: the last line) and on while stored states change.
-    void UpdateLineStates(int first, int last, int options, bool& changed);
-    // CharClass of the character at (line, column); cache may be null.
-    int GetCharClass(int line, int column, CCharClassCache* cache) const;
-
-    // Word class of a character (0 line end, 1 break, 2 blank, 3 other
-    // below 256, 10-16 Japanese classes, 15 the rest).
-    int GetWordCharType(char32_t cp) const;
-
-    // Whole lines a..b with the line end after b; for a last line b the
-    // range takes the line end before a instead.
-    void GetLineRange(int a, int b, EditPos& from, EditPos& to) const;
-    // Characters between two positions, a line end counting its length.
-    long long CountChars(EditPos from, EditPos to) const;
-    // Bytes CopyRange writes, the terminator included.
-    std::size_t GetRangeSize(EditPos from, EditPos to) const;
-    void CopyRange(EditPos from, EditPos to, char16_t* buffer) const;
-    std::u16string GetText() const;
-    std::u16string GetTextRange(EditPos from, EditPos to) const;
-    std::u16string GetSelectedText() const;
-
-    // Box selection: the display data's lines selStart..selEnd between the
-    // pixel columns boxX[0] and boxX[1], measured with its metrics.
-    void GetBoxColumns(int line, int& startCol, int& endCol) const;
-    std::size_t GetBoxSelectionSize() const;
-    // Each line's part followed by LF, NUL-terminated.
-    void CopyBoxSelection(char16_t* buffer) const;
-    std::u16string GetBoxSelectionString() const;
-    int DeleteBoxSelection();
-    // Pastes rows (cut at LF) into the box, or at the caret without one.
-    int InsertBoxText(const char16_t* text);
-    // Pads the line with blanks at its end up to the display column; the
-    // caret goes to the line's end. 0, or 1 on failure.
-    int InsertSpacesTo(int line, int displayColumn);
-
-    // Stable sorts of lines a..b by UTF-16 unit values, one undo step.
-    int SortLinesAscending(int a, int b);
-    int SortLinesDescending(int a, int b);
-
-    // Caret movement by word classes; each ends undo coalescing.
-    void MoveWord(int n);
-    void SkipBlanks(int n);
-    void MoveToWordEdge(int n);
-    void MoveToBlank(int n, const char32_t blanks[3]);
-
-    // Indentation and width conversions, each one undo group.
-    int TabsToSpaces(int first, int last);
-    int SpacesToTabs(int first, int last);
-    int ConvertWidth(EditPos from, EditPos to, int ascii, int kana, int toFull);
-
-    // Scans from the caret (backwards for direction <= 0, over the
-    // characters before it; else over those after the caret character) to
-    // limit (line -1: the text's end) for the bracket that brings depth to 0,
-    // counting only brackets in plain code.
-    bool FindMatchingBracket(char32_t open, char32_t close, int depth, EditPos limit, int direction,
-                             EditPos& pos) const;
-
-private:
-    int SortLines(int a, int b, bool descending);
-    int ReplayLineOrder(const UndoRecord* rec, int direction);
-    void WordStep(int direction);
-    int ConvertIndentation(int first, int last, bool toTabs);
-
     const CSyntaxRules* m_syntaxRules = nullptr;
 };
 

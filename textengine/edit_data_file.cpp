@@ -61,13 +61,13 @@ bool WriteLines(const CEditData& data, CByteStream& out, int code, int lineEnd) 
 
 // Fills a line of a file being loaded, sized once: head (what earlier chunks
 // held of it) followed by n units of text. The caller holds MPoolLock.
-int CEditData::AppendLoadedLine(CEditLine* line, const std::u16string& head, const char16_t* text, int n) {
+bool CEditData::AppendLoadedLine(CEditLine* line, const std::u16string& head, const char16_t* text, int n) {
     const size_t total = head.size() + static_cast<size_t>(n);
-    if (total == 0) return 0;
-    if (total > static_cast<size_t>(INT_MAX - m_charCount) || total >= INT_MAX / sizeof(char16_t) - 1) return 1;
+    if (total == 0) return true;
+    if (total > static_cast<size_t>(INT_MAX - m_charCount) || total >= INT_MAX / sizeof(char16_t) - 1) return false;
     // The line still has the shared empty text: its first block.
     auto* block = static_cast<char16_t*>(mpool_alloc_locked(&LineTextPool, (total + 1) * sizeof(char16_t)));
-    if (!block) return 1;
+    if (!block) return false;
     line->text = block;
     line->capacity = static_cast<int>(mpool_block_size(block));
     if (!head.empty()) std::memcpy(line->text, head.data(), head.size() * sizeof(char16_t));
@@ -76,7 +76,7 @@ int CEditData::AppendLoadedLine(CEditLine* line, const std::u16string& head, con
     line->length = static_cast<int>(total) + 1;
     line->flags |= CEditLine::FlagTextChanged;
     m_charCount += static_cast<int>(total);
-    return 0;
+    return true;
 }
 
 // The whole file behind the one empty line of a cleared buffer: the same
@@ -84,23 +84,23 @@ int CEditData::AppendLoadedLine(CEditLine* line, const std::u16string& head, con
 // its end is seen, with no undo recording or change marking (the records
 // stay unmarked, as saving would leave them), and the line array is sized
 // from the file's size instead of doubling.
-int CEditData::ReadLines(CKanjiTextFile& file, long long fileSize) {
+bool CEditData::ReadLines(CKanjiTextFile& file, long long fileSize) {
     CEditLine* line = m_lines.At(0);  // the line being read
     std::u16string head;              // its text from earlier chunks
     size_t n;
     while (const char16_t* chunk = file.ReadChunk(&n)) {
-        if (n > static_cast<size_t>(INT_MAX)) return 1;
+        if (n > static_cast<size_t>(INT_MAX)) return false;
         const int count = static_cast<int>(n);
         MPoolLock lock;  // once for the chunk's lines, not twice a line
         int at = 0;
         for (;;) {
             const int end = FindLineBreak(chunk, at, count);
             if (end == count) {
-                if (head.size() + static_cast<size_t>(count - at) > static_cast<size_t>(INT_MAX - m_charCount)) return 1;
+                if (head.size() + static_cast<size_t>(count - at) > static_cast<size_t>(INT_MAX - m_charCount)) return false;
                 head.append(chunk + at, static_cast<size_t>(count - at));
                 break;
             }
-            if (AppendLoadedLine(line, head, chunk + at, end - at) != 0) return 1;
+            if (!AppendLoadedLine(line, head, chunk + at, end - at)) return false;
             head.clear();
             // The reader never ends a chunk with a CR while more follows, so a
             // CR LF is always whole here.
@@ -113,10 +113,10 @@ int CEditData::ReadLines(CKanjiTextFile& file, long long fileSize) {
                 if (fileSize > 0 && read > 0 && static_cast<unsigned long long>(fileSize) > read)
                     want = static_cast<long long>(lines * (static_cast<double>(fileSize) / read) * 1.1) - lines;
                 if (want > INT_MAX - lines - 6) want = INT_MAX - lines - 6;
-                if (m_lines.Reserve(want > 1 ? static_cast<int>(want) : 1) != 0 && m_lines.Reserve(1) != 0) return 1;
+                if (m_lines.Reserve(want > 1 ? static_cast<int>(want) : 1) != 0 && m_lines.Reserve(1) != 0) return false;
             }
             line = CEditLine::CreateLocked();
-            if (!line) return 1;
+            if (!line) return false;
             line->flags = CEditLine::FlagTextChanged;
             m_lines.Insert(lines, &line, 1);  // cannot fail: room was made above
         }
@@ -125,13 +125,13 @@ int CEditData::ReadLines(CKanjiTextFile& file, long long fileSize) {
     return AppendLoadedLine(line, head, nullptr, 0);
 }
 
-int CEditData::Load(CByteStream& in, int& code, int& lineEnd) {
+bool CEditData::Load(CByteStream& in, int& code, int& lineEnd) {
     bool outOfMemory = false, ok = true;
     try {
         CKanjiTextFile file(&in, code, 1);
         DetectFor(file, code, lineEnd);
         Reset();
-        if (ReadLines(file, in.Size()) != 0) {
+        if (!ReadLines(file, in.Size())) {
             outOfMemory = true;
             ok = false;
         }
@@ -145,66 +145,66 @@ int CEditData::Load(CByteStream& in, int& code, int& lineEnd) {
         Reset();
         te_message_box(outOfMemory ? kNoMemory : u"ファイルの読み込みに失敗しました。", kMessageCaption,
                        kBoxIconInformation);
-        return 1;
+        return false;
     }
     SetCaretPos(0, 0);
     // Every line is unmarked already: empty the undo ring and take its serial
     // as the saved point without visiting the lines again.
     m_undo->Reset();
     m_savedPoint = m_undo->GetCurrentSerial();
-    return 0;
+    return true;
 }
 
-int CEditData::InsertFile(CByteStream& in, int& code, int& lineEnd) {
+bool CEditData::InsertFile(CByteStream& in, int& code, int& lineEnd) {
     const EditPos caret = m_caret;
-    int result = 0;
+    bool ok = true;
     try {
         CKanjiTextFile file(&in, code, 1);
         DetectFor(file, code, lineEnd);
         CUndoGroupGuard group(m_undo, 0);
         size_t n;
-        while (result == 0) {
+        while (ok) {
             const char16_t* chunk = file.ReadChunk(&n);
             if (!chunk) break;
             if (!HasNul(chunk, n)) {
-                result = InsertText(chunk, 0);
+                ok = InsertText(chunk, 0);
                 continue;
             }
             // InsertText stops at a NUL: the same insertion by length.
             ++m_editCounter;
-            if (OpenRecord(UndoKindInsert, m_caret) != 0) {
-                result = 1;
+            if (!OpenRecord(UndoKindInsert, m_caret)) {
+                ok = false;
                 break;
             }
             if (m_maxLength <= 0) {
-                result = InsertBlock(chunk, static_cast<int>(n));
+                ok = InsertBlock(chunk, static_cast<int>(n));
             } else {
-                for (size_t i = 0; i < n && result == 0; ++i) {
+                for (size_t i = 0; i < n && ok; ++i) {
                     if (chunk[i] == u'\n' && i > 0 && chunk[i - 1] == u'\r') continue;
-                    result = InputChar(chunk[i] == u'\n' ? u'\r' : chunk[i]);
+                    ok = InputChar(chunk[i] == u'\n' ? u'\r' : chunk[i]);
                 }
             }
             m_undo->CloseCoalescing();
             NotifyChanged();
         }
-        if (result == 0 && file.Failed()) result = 1;
+        if (ok && file.Failed()) ok = false;
         const EditPos back = ClampPos(caret);
         SetCaretPos(back.line, back.column);
         RecordCaretForUndo();
     } catch (const std::bad_alloc&) {
-        result = 1;
+        ok = false;
     }
     NotifyChanged();
-    return result;
+    return ok;
 }
 
-int CEditData::Save(CByteStream& out, int code, int lineEnd) {
-    if (!WriteLines(*this, out, code, lineEnd)) return 1;
+bool CEditData::Save(CByteStream& out, int code, int lineEnd) {
+    if (!WriteLines(*this, out, code, lineEnd)) return false;
     MarkSaved();
-    return 0;
+    return true;
 }
 
-int CEditData::Save(const char16_t* path, int code, int lineEnd, std::u16string* message) {
+bool CEditData::Save(const char16_t* path, int code, int lineEnd, std::u16string* message) {
     auto fail = [&](int error) {
         if (message) {
             *message = u"ファイルを保存できません。\n";
@@ -212,7 +212,7 @@ int CEditData::Save(const char16_t* path, int code, int lineEnd, std::u16string*
             *message += u"\n";
             *message += error ? FileErrorMessage(error) : u"文字コードが正しくありません。";
         }
-        return 1;
+        return false;
     };
     if (!IsKnownKanjiCode(code)) return fail(0);
     CReplacingFileStream file;
@@ -230,5 +230,5 @@ int CEditData::Save(const char16_t* path, int code, int lineEnd, std::u16string*
         return fail(error);
     }
     MarkSaved();
-    return 0;
+    return true;
 }

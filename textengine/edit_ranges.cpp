@@ -140,33 +140,33 @@ std::u16string CEditData::GetBoxSelectionString() const {
     return any ? s : std::u16string();
 }
 
-int CEditData::DeleteBoxSelection() {
-    if (m_disp.selStart.line < 0) return 0;
+bool CEditData::DeleteBoxSelection() {
+    if (m_disp.selStart.line < 0) return true;
     CUndoGroupGuard group(m_undo, 0);
     RecordCaretForUndo();
-    int result = 0;
+    bool ok = true;
     for (int line = m_disp.selEnd.line; line >= m_disp.selStart.line; --line) {
         int s, e;
         GetBoxColumns(line, s, e);
         if (s >= e) continue;
-        const int r = DeleteText({s, line}, {e, line}, 1);
-        if (result == 0) result = r;
+        const bool r = DeleteText({s, line}, {e, line}, 1);
+        if (ok) ok = r;
     }
-    return result;
+    return ok;
 }
 
-int CEditData::InsertSpacesTo(int line, int displayColumn) {
-    if (line < 0 || line >= m_lines.Count()) return 1;
+bool CEditData::InsertSpacesTo(int line, int displayColumn) {
+    if (line < 0 || line >= m_lines.Count()) return false;
     const int len = GetLineLength(line);
     SetCaretPos(line, len);
     const int have = GetDisplayColumn(line, len, m_disp.metrics);
-    if (have >= displayColumn) return 0;
+    if (have >= displayColumn) return true;
     const std::u16string blanks(std::size_t(displayColumn - have), u' ');
     return InsertText(blanks.c_str(), 1);
 }
 
-int CEditData::InsertBoxText(const char16_t* text) {
-    if (!text) return 1;
+bool CEditData::InsertBoxText(const char16_t* text) {
+    if (!text) return false;
     // Rows end at LF; a CR before it goes, and a last LF ends the last row.
     std::vector<std::u16string> rows;
     for (const char16_t* p = text; *p;) {
@@ -176,7 +176,7 @@ int CEditData::InsertBoxText(const char16_t* text) {
         rows.emplace_back(p, cut);
         p = *end ? end + 1 : end;
     }
-    if (rows.empty()) return 0;
+    if (rows.empty()) return true;
 
     const bool box = m_disp.boxSelection && m_disp.selStart.line >= 0;
     int firstLine, lastLine, left, right;
@@ -200,16 +200,16 @@ int CEditData::InsertBoxText(const char16_t* text) {
         if (line >= m_lines.Count()) {
             const int last = m_lines.Count() - 1;
             SetCaretPos(last, GetLineLength(last));
-            if (InsertText(u"\n", 1) != 0) return 1;
+            if (!InsertText(u"\n", 1)) return false;
         } else if (line <= lastLine && right > left) {
             int s, e;
             GetBoxColumns(line, s, e);
-            if (s < e && DeleteText({s, line}, {e, line}, 1) != 0) return 1;
+            if (s < e && !DeleteText({s, line}, {e, line}, 1)) return false;
         }
         if (rows[k].empty()) continue;
-        if (InsertSpacesTo(line, padColumn) != 0) return 1;
+        if (!InsertSpacesTo(line, padColumn)) return false;
         SetCaretPos(line, CalcCharIndexAtX(GetLineText(line), m_disp.widths, m_disp.metrics, left));
-        if (InsertText(rows[k].c_str(), 1) != 0) return 1;
+        if (!InsertText(rows[k].c_str(), 1)) return false;
     }
-    return 0;
+    return true;
 }

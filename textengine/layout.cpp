@@ -128,7 +128,7 @@ int CEditData::CalcLineWrap(int line, CTextMetrics* m) {
     return rows;
 }
 
-int CEditData::InsertBreaksAtWrap(EditPos from, EditPos& to) {
+bool CEditData::InsertBreaksAtWrap(EditPos from, EditPos& to) {
     if (to < from) std::swap(from, to);
     std::vector<EditPos> breaks;
     const int lastLine = to.line < m_lines.Count() ? to.line : m_lines.Count() - 1;
@@ -140,18 +140,18 @@ int CEditData::InsertBreaksAtWrap(EditPos from, EditPos& to) {
             if (!(p < from) && !(to < p)) breaks.push_back(p);
         }
     }
-    if (breaks.empty()) return 0;
+    if (breaks.empty()) return true;
 
     CUndoGroupGuard group(m_undo, 0);
     RecordCaretForUndo();
-    int result = 0;
+    bool ok = true;
     int inserted = 0;
     int shift = 0;  // the last split's offset on to's line
     // From the last to the first, so the positions before stay valid.
     for (auto it = breaks.rbegin(); it != breaks.rend(); ++it) {
         SetCaretPos(it->line, it->column);
-        if (InsertText(u"\n", 1) != 0) {
-            result = 1;
+        if (!InsertText(u"\n", 1)) {
+            ok = false;
             break;
         }
         ++inserted;
@@ -160,5 +160,5 @@ int CEditData::InsertBreaksAtWrap(EditPos from, EditPos& to) {
     to.line += inserted;
     to.column -= shift;
     SetCaretPos(to.line, to.column);
-    return result;
+    return ok;
 }

@@ -55,14 +55,14 @@ int run_convert(const wdev::Args& args) {
     TextEnginePlatform old = te_set_platform(hooks);
     CEditData data;
     int code = from, lineEnd = 0;
-    int loaded = data.Load(input, code, lineEnd);
+    const bool loaded = data.Load(input, code, lineEnd);
     te_set_platform(old);
-    if (loaded != 0) {
+    if (!loaded) {
         std::printf("%s\n", g_loadMessage.c_str());
         return 1;
     }
     std::u16string message;
-    if (data.Save(out.c_str(), to, eol, &message) != 0) {
+    if (!data.Save(out.c_str(), to, eol, &message)) {
         std::printf("%s\n", PathToUtf8(message.c_str()).c_str());
         return 1;
     }

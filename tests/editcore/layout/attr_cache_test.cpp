@@ -21,7 +21,7 @@ protected:
             if (i) text += u'\n';
             text.append(static_cast<size_t>(length), u'a');
         }
-        ASSERT_EQ(data.InsertText(text.c_str(), 1), 0);
+        ASSERT_TRUE(data.InsertText(text.c_str(), 1));
     }
     LineAttrSlot* Fresh(int line) {
         LineAttrSlot* slot = cache.Allocate(line);
@@ -40,7 +40,7 @@ TEST_F(AttrCacheTest, CapacityGrowsInBlocksWithRoomForTheLineEnd) {
         CEditData text;
         CLineAttrCache fresh(&text);
         std::u16string line(static_cast<size_t>(c.length), u'x');
-        ASSERT_EQ(text.InsertText(line.c_str(), 1), 0);
+        ASSERT_TRUE(text.InsertText(line.c_str(), 1));
         LineAttrSlot* slot = fresh.Allocate(0);
         ASSERT_NE(slot, nullptr);
         EXPECT_EQ(slot->capacity, c.capacity) << "length " << c.length;
@@ -61,7 +61,7 @@ TEST_F(AttrCacheTest, SlotsStayValidOnlyForTheirLineRecordAndUnchangedText) {
 
     // An edit in the line marks it changed.
     data.SetCaretPos(5, 2);
-    ASSERT_EQ(data.InsertText(u"b", 1), 0);
+    ASSERT_TRUE(data.InsertText(u"b", 1));
     EXPECT_EQ(cache.Get(5), nullptr);
     ASSERT_NE(Fresh(5), nullptr);
     EXPECT_NE(cache.Get(5), nullptr);
@@ -69,7 +69,7 @@ TEST_F(AttrCacheTest, SlotsStayValidOnlyForTheirLineRecordAndUnchangedText) {
 
     // A line inserted above moves another record to index 5.
     data.SetCaretPos(0, 0);
-    ASSERT_EQ(data.InsertText(u"new\n", 1), 0);
+    ASSERT_TRUE(data.InsertText(u"new\n", 1));
     data.GetLine(5)->flags = 0;
     EXPECT_EQ(cache.Get(5), nullptr);
 
@@ -92,7 +92,7 @@ TEST_F(AttrCacheTest, LinesThatShareASlotEvictEachOther) {
 }
 
 TEST_F(AttrCacheTest, ReusedSlotLeavesNoMarkPastTheShorterLine) {
-    ASSERT_EQ(data.InsertText(u"a long line of text\nshort", 1), 0);
+    ASSERT_TRUE(data.InsertText(u"a long line of text\nshort", 1));
     cache.Resize(1);
     LineAttrSlot* slot = Fresh(0);
     for (int i = 0; i <= slot->count; ++i) {

@@ -110,7 +110,7 @@ TEST_F(Commands, BoxSelectionCopyAndDelete) {
     d.CopyBoxSelection(buf.data());
     EXPECT_EQ(std::u16string(buf.data()), u"bc\nfg\nj\nい\n");
 
-    ASSERT_EQ(d.DeleteBoxSelection(), 0);
+    ASSERT_TRUE(d.DeleteBoxSelection());
     EXPECT_EQ(Text(d), u"ad\neh\ni\nあう");
     EXPECT_TRUE(Consistent(d));
     d.Undo();  // one step
@@ -153,7 +153,7 @@ TEST_F(Commands, BoxPasteFillsTheBoxAndTheLinesBelow) {
         disp.boxSelection = 1;
         disp.boxX[0] = c.x0;
         disp.boxX[1] = c.x1;
-        ASSERT_EQ(box.InsertBoxText(c.rows), 0) << c.x0;
+        ASSERT_TRUE(box.InsertBoxText(c.rows)) << c.x0;
         EXPECT_EQ(Text(box), c.result);
         EXPECT_TRUE(Consistent(box));
         box.Undo();
@@ -164,31 +164,31 @@ TEST_F(Commands, BoxPasteFillsTheBoxAndTheLinesBelow) {
 TEST_F(Commands, BoxPasteWithoutABoxStartsAtTheCaret) {
     SetText(u"abc\nd");
     d.SetCaretPos(0, 1);
-    ASSERT_EQ(d.InsertBoxText(u"X\nY"), 0);
+    ASSERT_TRUE(d.InsertBoxText(u"X\nY"));
     EXPECT_EQ(Text(d), u"aXbc\ndY");
 }
 
 TEST_F(Commands, InsertSpacesToPadsUpToADisplayColumn) {
     d.GetDispData().widths.SetTabSize(4);
     SetText(u"a\t\nあ\nabcdef");
-    ASSERT_EQ(d.InsertSpacesTo(0, 6), 0);
-    ASSERT_EQ(d.InsertSpacesTo(1, 5), 0);
-    ASSERT_EQ(d.InsertSpacesTo(2, 3), 0);  // already beyond: unchanged
+    ASSERT_TRUE(d.InsertSpacesTo(0, 6));
+    ASSERT_TRUE(d.InsertSpacesTo(1, 5));
+    ASSERT_TRUE(d.InsertSpacesTo(2, 3));  // already beyond: unchanged
     EXPECT_EQ(Text(d), u"a\t  \nあ   \nabcdef");
     EXPECT_EQ(Caret(), (EditPos{6, 2}));
-    EXPECT_EQ(d.InsertSpacesTo(3, 3), 1);
-    EXPECT_EQ(d.InsertSpacesTo(-1, 3), 1);
+    EXPECT_FALSE(d.InsertSpacesTo(3, 3));
+    EXPECT_FALSE(d.InsertSpacesTo(-1, 3));
 }
 
 TEST_F(Commands, SortIsByUnitValuesAndStable) {
     SetText(u"b\na\nB\na");
     const CEditLine* firstA = d.GetLine(1);
     const CEditLine* secondA = d.GetLine(3);
-    ASSERT_EQ(d.SortLinesAscending(0, 3), 0);
+    ASSERT_TRUE(d.SortLinesAscending(0, 3));
     EXPECT_EQ(Text(d), u"B\na\na\nb");
     EXPECT_EQ(d.GetLine(1), firstA);  // equal lines keep their order
     EXPECT_EQ(d.GetLine(2), secondA);
-    ASSERT_EQ(d.SortLinesDescending(3, 0), 0);
+    ASSERT_TRUE(d.SortLinesDescending(3, 0));
     EXPECT_EQ(Text(d), u"b\na\na\nB");
     EXPECT_EQ(d.GetLine(1), firstA);
 
@@ -206,7 +206,7 @@ TEST_F(Commands, SortIsOneUndoStep) {
     for (int i = 0; i < 1000; ++i) text += std::u16string(1, char16_t(u'a' + (i * 7919) % 26)) + u"\n";
     text += u"end";
     SetText(text);
-    ASSERT_EQ(d.SortLinesDescending(0, 999), 0);
+    ASSERT_TRUE(d.SortLinesDescending(0, 999));
     const std::u16string sorted = Text(d);
     ASSERT_NE(sorted, text);
     // The default store keeps one step: a sort recorded swap by swap could
@@ -244,7 +244,7 @@ TEST_F(Commands, SortMatchesAStableSortAndUndoesExactly) {
         std::stable_sort(idx.begin(), idx.end(), [&](int x, int y) {
             return down ? lines[std::size_t(y)] < lines[std::size_t(x)] : lines[std::size_t(x)] < lines[std::size_t(y)];
         });
-        ASSERT_EQ(down ? s.SortLinesDescending(a, b) : s.SortLinesAscending(a, b), 0);
+        ASSERT_TRUE(down ? s.SortLinesDescending(a, b) : s.SortLinesAscending(a, b));
         for (std::size_t k = 0; k < idx.size(); ++k)
             ASSERT_EQ(s.GetLine(std::min(a, b) + int(k)), before[std::size_t(idx[k])]) << "round " << round;
         s.Undo();
@@ -261,12 +261,12 @@ TEST_F(Commands, SortOfEqualLinesStaysQuick) {
     for (int i = 0; i < kLines; ++i) text += u"same\n";
     SetText(text);
     const CEditLine* first = d.GetLine(0);
-    ASSERT_EQ(d.SortLinesAscending(0, kLines - 1), 0);
+    ASSERT_TRUE(d.SortLinesAscending(0, kLines - 1));
     EXPECT_EQ(d.GetLine(0), first);
     EXPECT_FALSE(d.GetUndo()->CanUndo());  // nothing moved: no step
     EXPECT_FALSE(d.IsModified());
 
-    ASSERT_EQ(d.SortLinesAscending(0, kLines), 0);  // the empty last line goes first
+    ASSERT_TRUE(d.SortLinesAscending(0, kLines));  // the empty last line goes first
     EXPECT_EQ(d.GetLine(1), first);
     EXPECT_EQ(d.GetLineLength(0), 0);
     d.Undo();
@@ -348,10 +348,10 @@ TEST_F(Commands, IndentationConversion) {
     d.GetDispData().widths.SetTabSize(4);
     SetText(u"\t\tx\n      x\n  x\n\t \ty\nplain");
     d.SetCaretPos(1, 7);
-    ASSERT_EQ(d.SpacesToTabs(0, 4), 0);
+    ASSERT_TRUE(d.SpacesToTabs(0, 4));
     EXPECT_EQ(Text(d), u"\t\tx\n\t  x\n  x\n\t \ty\nplain");
     EXPECT_EQ(Caret(), (EditPos{4, 1}));  // the caret stays on its character
-    ASSERT_EQ(d.TabsToSpaces(4, 0), 0);
+    ASSERT_TRUE(d.TabsToSpaces(4, 0));
     EXPECT_EQ(Text(d), u"        x\n      x\n  x\n     \ty\nplain");
     d.Undo();
     EXPECT_EQ(Text(d), u"\t\tx\n\t  x\n  x\n\t \ty\nplain");
@@ -360,8 +360,8 @@ TEST_F(Commands, IndentationConversion) {
     CEditData plain;
     plain.InsertText(u"x\n y", 1);
     plain.ResetUndo();
-    ASSERT_EQ(plain.SpacesToTabs(0, 1), 0);
-    ASSERT_EQ(plain.TabsToSpaces(0, 1), 0);
+    ASSERT_TRUE(plain.SpacesToTabs(0, 1));
+    ASSERT_TRUE(plain.TabsToSpaces(0, 1));
     EXPECT_FALSE(plain.GetUndo()->CanUndo());
 
     // A run that would pass 1023 characters keeps its indentation.
@@ -369,26 +369,26 @@ TEST_F(Commands, IndentationConversion) {
     CEditData wide;
     wide.GetDispData().widths.SetTabSize(4);
     wide.InsertText(deep.c_str(), 1);
-    ASSERT_EQ(wide.TabsToSpaces(0, 0), 0);
+    ASSERT_TRUE(wide.TabsToSpaces(0, 0));
     EXPECT_EQ(Text(wide), deep);
 }
 
 TEST_F(Commands, WidthConversionOfARange) {
     SetText(u"abc ｶﾞｷﾞ\nxyz ガギ end");
     d.SetCaretPos(1, 2);
-    ASSERT_EQ(d.ConvertWidth({1, 0}, {6, 1}, 1, 1, 0), 0);  // to half width
+    ASSERT_TRUE(d.ConvertWidth({1, 0}, {6, 1}, 1, 1, 0));  // to half width
     EXPECT_EQ(Text(d), u"abc ｶﾞｷﾞ\nxyz ｶﾞｷﾞ end");
     EXPECT_EQ(Caret(), (EditPos{8, 1}));  // the range's end, moved by the longer text
     d.Undo();
     EXPECT_EQ(Text(d), u"abc ｶﾞｷﾞ\nxyz ガギ end");
 
     d.SetCaretPos(0, 1);
-    ASSERT_EQ(d.ConvertWidth({1, 0}, {3, 1}, 1, 0, 1), 0);  // ASCII only, to full width
+    ASSERT_TRUE(d.ConvertWidth({1, 0}, {3, 1}, 1, 0, 1));  // ASCII only, to full width
     EXPECT_EQ(Text(d), u"aｂｃ　ｶﾞｷﾞ\nｘｙｚ ガギ end");
     EXPECT_EQ(Caret(), (EditPos{1, 0}));  // it stood on the range's start
 
     d.ResetUndo();
-    ASSERT_EQ(d.ConvertWidth({0, 1}, {3, 1}, 1, 1, 1), 0);  // nothing left to convert
+    ASSERT_TRUE(d.ConvertWidth({0, 1}, {3, 1}, 1, 1, 1));  // nothing left to convert
     EXPECT_FALSE(d.GetUndo()->CanUndo());
 }
 

@@ -190,7 +190,7 @@ TEST_F(Layout, InsertBreaksAtWrapSplitsRowsInOneUndoStep) {
     d.CalcLineWrap(1, &font);
 
     EditPos to{7, 1};
-    ASSERT_EQ(d.InsertBreaksAtWrap({4, 0}, to), 0);  // the row start at 3 lies before the range
+    ASSERT_TRUE(d.InsertBreaksAtWrap({4, 0}, to));  // the row start at 3 lies before the range
     EXPECT_EQ(Text(d), u"abcdef\ngh\nijk\nlmn\nop");
     EXPECT_EQ(to, (EditPos{1, 4}));
     EXPECT_TRUE(edit_test::Consistent(d));
@@ -201,7 +201,7 @@ TEST_F(Layout, InsertBreaksAtWrapSplitsRowsInOneUndoStep) {
     EXPECT_EQ(Text(d), u"abcdef\ngh\nijk\nlmn\nop");
 
     EditPos none{2, 0};
-    EXPECT_EQ(d.InsertBreaksAtWrap({0, 0}, none), 0);  // no row start inside: nothing happens
+    EXPECT_TRUE(d.InsertBreaksAtWrap({0, 0}, none));  // no row start inside: nothing happens
     EXPECT_EQ(none, (EditPos{2, 0}));
 }
 

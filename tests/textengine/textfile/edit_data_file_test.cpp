@@ -36,11 +36,11 @@ std::u16string Prose() {
 
 std::string SaveBytes(CEditData& d, int code, int lineEnd) {
     CMemoryStream out;
-    EXPECT_EQ(d.Save(out, code, lineEnd), 0);
+    EXPECT_TRUE(d.Save(out, code, lineEnd));
     return out.Bytes();
 }
 
-int LoadBytes(CEditData& d, const std::string& bytes, int& code, int& lineEnd) {
+bool LoadBytes(CEditData& d, const std::string& bytes, int& code, int& lineEnd) {
     CMemoryStream in(bytes);
     return d.Load(in, code, lineEnd);
 }
@@ -70,13 +70,13 @@ TEST(EditDataFile, EveryEncodingRoundTripsThroughLoadAndSave) {
             std::string bytes = SaveBytes(source, code, lineEnd);
             CEditData loaded;
             int readCode = 9, readEnd = 0;
-            ASSERT_EQ(LoadBytes(loaded, bytes, readCode, readEnd), 0);
+            ASSERT_TRUE(LoadBytes(loaded, bytes, readCode, readEnd));
             // Detection finds every encoding but the signature-less UTF-16 ones.
             if (code != 7 && code != 11) {
                 EXPECT_EQ(readCode, code) << "code " << code;
             }
             readCode = code;
-            ASSERT_EQ(LoadBytes(loaded, bytes, readCode, readEnd), 0);
+            ASSERT_TRUE(LoadBytes(loaded, bytes, readCode, readEnd));
             EXPECT_EQ(readEnd, lineEnd);
             EXPECT_EQ(Lines(loaded), want) << "code " << code << " line end " << lineEnd;
             EXPECT_EQ(SaveBytes(loaded, code, lineEnd), bytes) << "code " << code;
@@ -95,13 +95,13 @@ TEST(EditDataFile, SaveWritesExactlyTheLinesLineEnds) {
     EXPECT_EQ(SaveBytes(empty, 1, 1), "");
     EXPECT_EQ(SaveBytes(empty, 5, 1), "\xFF\xFE");  // an empty UTF-16 file keeps its signature
     CMemoryStream out;
-    EXPECT_EQ(d.Save(out, 9, 1), 1);
+    EXPECT_FALSE(d.Save(out, 9, 1));
 }
 
 TEST(EditDataFile, NulInAFileKeepsTheRestOfItsChunk) {
     CEditData d;
     int code = 1, lineEnd = 0;
-    ASSERT_EQ(LoadBytes(d, std::string("a\0b\r\nc", 6), code, lineEnd), 0);
+    ASSERT_TRUE(LoadBytes(d, std::string("a\0b\r\nc", 6), code, lineEnd));
     ASSERT_EQ(d.GetLineCount(), 2);
     EXPECT_EQ(Lines(d)[0], std::u16string(u"a\0b", 3));
     EXPECT_EQ(Lines(d)[1], u"c");
@@ -138,7 +138,7 @@ TEST(EditDataFile, AFailedLoadLeavesNoPartOfTheFile) {
     d.InsertText(u"old text", 1);
     FailingStream in(std::string(20000, 'x'), 10000);
     int code = 1, lineEnd = 0;
-    EXPECT_EQ(d.Load(in, code, lineEnd), 1);
+    EXPECT_FALSE(d.Load(in, code, lineEnd));
     EXPECT_TRUE(d.IsEmpty());
     ASSERT_EQ(messages.texts.size(), 1u);
     EXPECT_NE(messages.texts[0].find(u"|メッセージ"), std::u16string::npos);
@@ -189,7 +189,7 @@ TEST(EditDataFile, LoadBuildsEveryLineWhateverTheChunkBoundaries) {
         CEditData d;
         d.InsertText(u"old\r\ntext", 1);
         int code = 7, lineEnd = 0;
-        ASSERT_EQ(LoadBytes(d, Utf16LE(text), code, lineEnd), 0);
+        ASSERT_TRUE(LoadBytes(d, Utf16LE(text), code, lineEnd));
         const auto want = SplitLines(text);
         ASSERT_EQ(Lines(d), want) << text.size();
         long long units = 0;
@@ -223,13 +223,13 @@ TEST(EditDataFile, LoadOutOfMemoryReportsAndLeavesTheBufferEmpty) {
     {
         auto smallOnly = [](size_t n) -> void* { return n < 65536 ? std::malloc(n) : nullptr; };
         MPoolSystemAllocator old = mpool_set_system_allocator({smallOnly, std::free});
-        EXPECT_EQ(LoadBytes(d, bytes, code, lineEnd), 1);
+        EXPECT_FALSE(LoadBytes(d, bytes, code, lineEnd));
         mpool_set_system_allocator(old);
     }
     EXPECT_TRUE(d.IsEmpty());
     ASSERT_EQ(messages.texts.size(), 1u);
     EXPECT_EQ(messages.texts[0], u"メモリが確保できません|メッセージ");
-    ASSERT_EQ(LoadBytes(d, bytes, code, lineEnd), 0);
+    ASSERT_TRUE(LoadBytes(d, bytes, code, lineEnd));
     EXPECT_EQ(d.GetLineCount(), 3);
     EXPECT_EQ(d.GetLineLength(1), 100000);
 }
@@ -242,7 +242,7 @@ TEST(EditDataFile, InsertFileIsOneUndoStepAndKeepsTheCaret) {
     text += u"\r\nend ";
     CMemoryStream in(EncodeText(1, text));
     int code = 9, lineEnd = 0;
-    ASSERT_EQ(d.InsertFile(in, code, lineEnd), 0);
+    ASSERT_TRUE(d.InsertFile(in, code, lineEnd));
     EXPECT_EQ(code, 1);
     EXPECT_EQ(lineEnd, 1);
     ASSERT_EQ(d.GetLineCount(), 2);
@@ -261,7 +261,7 @@ TEST(EditDataFile, InsertFileKeepsNulWithAndWithoutAMaximum) {
         d.SetMaxLength(max);
         CMemoryStream in(std::string("a\0b\r\nc", 6));
         int code = 1, lineEnd = 0;
-        ASSERT_EQ(d.InsertFile(in, code, lineEnd), 0) << max;
+        ASSERT_TRUE(d.InsertFile(in, code, lineEnd)) << max;
         ASSERT_EQ(d.GetLineCount(), 2) << max;
         EXPECT_EQ(Lines(d)[0], std::u16string(u"a\0b", 3)) << max;
         EXPECT_EQ(Lines(d)[1], u"c") << max;
@@ -289,13 +289,13 @@ TEST(EditDataFile, SaveToAPathReplacesTheFileOnlyWhenAllWasWritten) {
     CEditData d;
     d.InsertText(u"新しい内容\r\n二行目", 1);
     std::u16string message;
-    EXPECT_EQ(d.Save(path.c_str(), 6, 2, &message), 0) << std::string(message.begin(), message.end());
+    EXPECT_TRUE(d.Save(path.c_str(), 6, 2, &message)) << std::string(message.begin(), message.end());
     EXPECT_EQ(ReadFile(target), "\xEF\xBB\xBF新しい内容\n二行目");
     EXPECT_FALSE(d.IsModified());
 
     // A code that is no encoding: nothing is touched.
     d.InsertText(u"!", 1);
-    EXPECT_EQ(d.Save(path.c_str(), 9, 1, &message), 1);
+    EXPECT_FALSE(d.Save(path.c_str(), 9, 1, &message));
     EXPECT_FALSE(message.empty());
     EXPECT_EQ(ReadFile(target), "\xEF\xBB\xBF新しい内容\n二行目");
     EXPECT_TRUE(d.IsModified());
@@ -305,13 +305,13 @@ TEST(EditDataFile, SaveToAPathReplacesTheFileOnlyWhenAllWasWritten) {
     fs::create_directories(blocked / "inside");
     std::u16string blockedPath = Utf8ToUtf16(blocked.string());
     message.clear();
-    EXPECT_EQ(d.Save(blockedPath.c_str(), 1, 1, &message), 1);
+    EXPECT_FALSE(d.Save(blockedPath.c_str(), 1, 1, &message));
     EXPECT_FALSE(message.empty());
     EXPECT_TRUE(fs::is_directory(blocked / "inside"));
 
     // No folder: fails with a message.
     std::u16string missing = Utf8ToUtf16((dir / "no" / "such.txt").string());
-    EXPECT_EQ(d.Save(missing.c_str(), 1, 1, &message), 1);
+    EXPECT_FALSE(d.Save(missing.c_str(), 1, 1, &message));
 
     // No temporary file is left behind.
     int files = 0;

@@ -25,7 +25,7 @@ struct Undo : ::testing::Test {
     }
     int UndoSteps() {
         int n = 0;
-        while (d.Undo() == 0) ++n;
+        while (d.Undo()) ++n;
         return n;
     }
 };
@@ -109,9 +109,9 @@ TEST_F(Undo, TypingAfterAVerticalMoveUndoesOnItsOwn) {
     d.MoveCaretLines(1);
     Type(u"cd");
     EXPECT_EQ(Text(d), u"ab\ncd");
-    ASSERT_EQ(d.Undo(), 0);
+    ASSERT_TRUE(d.Undo());
     EXPECT_EQ(Text(d), u"ab\n");
-    ASSERT_EQ(d.Undo(), 0);
+    ASSERT_TRUE(d.Undo());
     EXPECT_EQ(Text(d), u"\n");
 }
 
@@ -122,13 +122,13 @@ TEST_F(Undo, DeleteAfterTypingIsAStepOfItsOwn) {
     d.DeleteCharAtCaret();
     d.DeleteCharAtCaret();
     EXPECT_EQ(Text(d), u"az");
-    ASSERT_EQ(d.Undo(), 0);
+    ASSERT_TRUE(d.Undo());
     EXPECT_EQ(Text(d), u"axyz");
     EXPECT_EQ(d.GetCaretPos(), (EditPos{1, 0}));
-    ASSERT_EQ(d.Undo(), 0);
+    ASSERT_TRUE(d.Undo());
     EXPECT_EQ(Text(d), u"xyz");
-    EXPECT_EQ(d.Redo(), 0);
-    EXPECT_EQ(d.Redo(), 0);
+    EXPECT_TRUE(d.Redo());
+    EXPECT_TRUE(d.Redo());
     EXPECT_EQ(Text(d), u"az");
 }
 
@@ -139,11 +139,11 @@ TEST_F(Undo, BackspaceRunsUndoInOrderAcrossJoinsAndPairs) {
     for (int i = 0; i < 4; ++i) d.Backspace();
     EXPECT_EQ(Text(d), u"ad");
     EXPECT_EQ(d.GetCaretPos(), (EditPos{1, 0}));
-    ASSERT_EQ(d.Undo(), 0);
+    ASSERT_TRUE(d.Undo());
     EXPECT_EQ(Text(d), u"ab\nc\U0001F600d");
     EXPECT_EQ(d.GetCaretPos(), (EditPos{3, 1}));
-    EXPECT_EQ(d.Undo(), 1);
-    ASSERT_EQ(d.Redo(), 0);
+    EXPECT_FALSE(d.Undo());
+    ASSERT_TRUE(d.Redo());
     EXPECT_EQ(Text(d), u"ad");
 }
 
@@ -152,17 +152,17 @@ TEST_F(Undo, NewBufferKeepsOneStep) {
     d.MoveCaretChars(-1);
     Type(u"b");
     EXPECT_EQ(Text(d), u"ba");
-    ASSERT_EQ(d.Undo(), 0);
+    ASSERT_TRUE(d.Undo());
     EXPECT_EQ(Text(d), u"a");
     // The first change is gone from the ring, but it is still in the text:
     // the buffer must not claim to be unmodified.
     EXPECT_TRUE(d.IsModified());
-    EXPECT_EQ(d.Undo(), 1);
+    EXPECT_FALSE(d.Undo());
     EXPECT_EQ(Text(d), u"a");
     EXPECT_TRUE(d.IsModified());
-    ASSERT_EQ(d.Redo(), 0);
+    ASSERT_TRUE(d.Redo());
     EXPECT_EQ(Text(d), u"ba");
-    EXPECT_EQ(d.Redo(), 1);
+    EXPECT_FALSE(d.Redo());
 }
 
 TEST_F(Undo, SavedStateFallenOutOfTheRingIsStillRecognised) {
@@ -171,7 +171,7 @@ TEST_F(Undo, SavedStateFallenOutOfTheRingIsStillRecognised) {
     d.MoveCaretChars(-1);
     Type(u"b");
     EXPECT_TRUE(d.IsModified());
-    ASSERT_EQ(d.Undo(), 0);
+    ASSERT_TRUE(d.Undo());
     EXPECT_FALSE(d.IsModified());
 }
 
@@ -180,12 +180,12 @@ TEST_F(Undo, NewChangeAfterUndoEndsRedo) {
     Type(u"ab");
     d.MoveCaretChars(-1);
     Type(u"c");
-    ASSERT_EQ(d.Undo(), 0);
+    ASSERT_TRUE(d.Undo());
     EXPECT_TRUE(d.GetUndo()->CanRedo());
     Type(u"d");
     EXPECT_FALSE(d.GetUndo()->CanRedo());
     EXPECT_TRUE(d.GetUndo()->CanUndo());
-    EXPECT_EQ(d.Redo(), 1);
+    EXPECT_FALSE(d.Redo());
     EXPECT_EQ(Text(d), u"adb");
     EXPECT_EQ(UndoSteps(), 2);
     EXPECT_TRUE(d.IsEmpty());
@@ -202,17 +202,17 @@ TEST_F(Undo, ReturningToTheSavedStateClearsModifiedAndMarks) {
     Type(u"y");
     EXPECT_TRUE(d.IsLineModified(2));
 
-    ASSERT_EQ(d.Undo(), 0);  // back to the saved state
+    ASSERT_TRUE(d.Undo());  // back to the saved state
     EXPECT_FALSE(d.IsModified());
     for (int i = 0; i < 3; ++i) EXPECT_FALSE(d.IsLineModified(i)) << i;
-    ASSERT_EQ(d.Undo(), 0);  // before the save: away from it again
+    ASSERT_TRUE(d.Undo());  // before the save: away from it again
     EXPECT_TRUE(d.IsModified());
     EXPECT_TRUE(d.IsLineModified(1));
     EXPECT_FALSE(d.IsLineModified(2));
-    ASSERT_EQ(d.Redo(), 0);
+    ASSERT_TRUE(d.Redo());
     EXPECT_FALSE(d.IsModified());
     EXPECT_FALSE(d.IsLineModified(1));
-    ASSERT_EQ(d.Redo(), 0);
+    ASSERT_TRUE(d.Redo());
     EXPECT_TRUE(d.IsModified());
     EXPECT_TRUE(d.IsLineModified(2));
 }
@@ -250,7 +250,7 @@ TEST_F(Undo, LazyGroupBecomesOneStep) {
     EXPECT_EQ(UndoSteps(), 1);
     EXPECT_EQ(Text(d), u"start");
     EXPECT_FALSE(d.IsModified());
-    ASSERT_EQ(d.Redo(), 0);
+    ASSERT_TRUE(d.Redo());
     EXPECT_EQ(Text(d), u">art one");
     d.MarkSaved();
     d.Undo();
@@ -262,12 +262,12 @@ TEST_F(Undo, UndoInsideAnOpenLazyGroupUndoesThePreviousStep) {
     d.SetUndoUnlimited();
     Type(u"ab");
     CUndoGroupGuard group(d.GetUndo(), 1);
-    ASSERT_EQ(d.Undo(), 0);
+    ASSERT_TRUE(d.Undo());
     EXPECT_TRUE(d.IsEmpty());
     Type(u"c");
     group.Release();
     EXPECT_EQ(Text(d), u"c");
-    ASSERT_EQ(d.Undo(), 0);
+    ASSERT_TRUE(d.Undo());
     EXPECT_TRUE(d.IsEmpty());
 }
 
@@ -279,7 +279,7 @@ TEST_F(Undo, IndentModeCopiesIndentationInTheSameStep) {
     d.TypeChar(u'\r');
     EXPECT_EQ(Text(d), u"\t  code\n\t  ");
     EXPECT_EQ(d.GetCaretPos(), (EditPos{3, 1}));
-    ASSERT_EQ(d.Undo(), 0);
+    ASSERT_TRUE(d.Undo());
     EXPECT_EQ(Text(d), u"\t  code");
 }
 
@@ -288,12 +288,12 @@ TEST_F(Undo, LongRecordsAndUndoTextGrowth) {
     const std::u16string big(20000, u'q');
     d.InsertText(big.c_str(), 1);
     for (int i = 0; i < 3000; ++i) d.TypeChar(u'w');
-    ASSERT_EQ(d.Undo(), 0);
+    ASSERT_TRUE(d.Undo());
     EXPECT_EQ(Text(d), big);
-    ASSERT_EQ(d.Undo(), 0);
+    ASSERT_TRUE(d.Undo());
     EXPECT_TRUE(d.IsEmpty());
-    ASSERT_EQ(d.Redo(), 0);
-    ASSERT_EQ(d.Redo(), 0);
+    ASSERT_TRUE(d.Redo());
+    ASSERT_TRUE(d.Redo());
     EXPECT_EQ(d.GetCharCount(), 23000);
 }
 
@@ -308,12 +308,12 @@ TEST_F(Undo, RingThatCannotGrowTellsTheUser) {
     EXPECT_TRUE(platform.boxes.empty());
     {
         edit_test::FailingAllocator fail;  // the 63rd step needs a bigger ring
-        EXPECT_EQ(d.TypeChar(u'c'), 1);
+        EXPECT_FALSE(d.TypeChar(u'c'));
     }
     ASSERT_EQ(platform.boxes.size(), 1u);
     EXPECT_EQ(platform.boxes[0], u"メッセージ: メモリが確保できません");
     EXPECT_EQ(Text(d), std::u16string(62, u'a'));
-    EXPECT_EQ(d.TypeChar(u'b'), 0);
+    EXPECT_TRUE(d.TypeChar(u'b'));
     EXPECT_EQ(UndoSteps(), 63);
     EXPECT_TRUE(d.IsEmpty());
 }
@@ -333,7 +333,7 @@ TEST(UndoRandom, EveryStepUndoesToTheTextItLeft) {
         }
         const std::u16string final = Text(d);
         int undone = 0;
-        while (d.Undo() == 0) {
+        while (d.Undo()) {
             ++undone;
             const int serial = d.GetUndo()->GetCurrentSerial();
             ASSERT_TRUE(bySerial.count(serial)) << "seed " << seed;
@@ -344,7 +344,7 @@ TEST(UndoRandom, EveryStepUndoesToTheTextItLeft) {
             EXPECT_EQ(Text(d), u"first line\nsecond\n\nlast");
             EXPECT_FALSE(d.IsModified());
         }
-        while (d.Redo() == 0) {
+        while (d.Redo()) {
         }
         ASSERT_EQ(Text(d), final) << "seed " << seed;
         EXPECT_TRUE(d.IsModified() || final == u"first line\nsecond\n\nlast");
@@ -363,7 +363,7 @@ TEST(UndoRandom, UndoAndRedoInterleavedWithEditsStayConsistent) {
         for (int step = 0; step < 300; ++step) {
             const int pick = editor.Pick(10);
             if (pick < 2) {
-                if ((pick == 0 ? d.Undo() : d.Redo()) == 0) {
+                if (pick == 0 ? d.Undo() : d.Redo()) {
                     const int serial = d.GetUndo()->GetCurrentSerial();
                     ASSERT_EQ(Text(d), bySerial[serial]) << "seed " << seed << " step " << step;
                     ASSERT_EQ(d.IsModified(), serial != 0) << "seed " << seed << " step " << step;
@@ -416,7 +416,7 @@ TEST(UndoRandom, SurrogatePairsAreNeverSplit) {
             ASSERT_TRUE(whole(d)) << "seed " << seed << " step " << step;
             ASSERT_TRUE(edit_test::Consistent(d));
         }
-        while (d.Undo() == 0) {
+        while (d.Undo()) {
         }
         EXPECT_EQ(Text(d), u"\U0001F600a\U00020BB7\n\U0001F601") << "seed " << seed;
     }
