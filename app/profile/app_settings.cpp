@@ -207,6 +207,21 @@ void StoreFontSettings(const CAppSettings& settings, CIniProfile& profile) { Sto
 
 void StoreExitSettings(const CAppSettings& settings, CIniProfile& profile) { StoreRows(settings, kExitSave, profile); }
 
+bool SaveEditorSettings(CIniProfile& profile) {
+    StoreEditorSettings(theSettings, profile);
+    return profile.Save();
+}
+
+bool SaveFontSettings(CIniProfile& profile) {
+    StoreFontSettings(theSettings, profile);
+    return profile.Save();
+}
+
+bool SaveExitSettings(CIniProfile& profile) {
+    StoreExitSettings(theSettings, profile);
+    return profile.Save();
+}
+
 std::u16string ResolveSettingsDir(const std::u16string& dir, const std::u16string& programDir) {
     return dir.empty() ? programDir : dir;
 }

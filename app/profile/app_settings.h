@@ -145,5 +145,12 @@ void StoreFontSettings(const CAppSettings& settings, CIniProfile& profile);
 // LINE_MODE, EDIT_MODE and KB_MACRO_DIR, written at exit.
 void StoreExitSettings(const CAppSettings& settings, CIniProfile& profile);
 
+// theSettings into the store, then the store to its file (the options
+// command, the font commands, exit). False when the file was not written;
+// the writers go on regardless.
+bool SaveEditorSettings(CIniProfile& profile);
+bool SaveFontSettings(CIniProfile& profile);
+bool SaveExitSettings(CIniProfile& profile);
+
 // A folder setting where it is used: empty means programDir.
 std::u16string ResolveSettingsDir(const std::u16string& dir, const std::u16string& programDir);

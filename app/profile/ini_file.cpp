@@ -20,3 +20,10 @@ bool CPlainIniFile::Replace(const std::u16string& path, const std::string& bytes
     CReplacingFileStream file;
     return file.Open(path.c_str()) && file.Write(bytes.data(), bytes.size()) && file.Commit();
 }
+
+std::u16string IniMutexName(std::u16string_view path) {
+    std::u16string name(path);
+    for (char16_t& c : name)
+        if (c == u'\\') c = u'_';
+    return name;
+}

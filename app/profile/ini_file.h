@@ -6,6 +6,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 enum class IniReadResult {
     Ok,
@@ -34,3 +35,7 @@ public:
     IniReadResult Read(const std::u16string& path, std::string& bytes) override;
     bool Replace(const std::u16string& path, const std::string& bytes) override;
 };
+
+// The name of the mutex that guards the file at path between programs: the
+// full path with every backslash turned into '_' (object names can't hold one).
+std::u16string IniMutexName(std::u16string_view path);

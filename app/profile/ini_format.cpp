@@ -37,15 +37,15 @@ private:
     CKanjiTextFile m_file;
 };
 
-std::string EncodeUtf16LeWithSignature(const std::u16string& text) {
+}  // namespace
+
+std::string Utf16LeFileBytes(const std::u16string& text) {
     CMemoryStream out;
     CKanjiTextFile file(&out, KanjiCode::Unicode, kLineEndLF);
     file.WriteText(text.data(), text.size());  // writes the signature even for no text
     file.FinishText();
     return out.Bytes();
 }
-
-}  // namespace
 
 bool IsStorableIniEntry(std::u16string_view section, std::u16string_view key, std::u16string_view value) {
     if (HasLineBreakOrNul(section) || HasLineBreakOrNul(key) || HasLineBreakOrNul(value)) return false;
@@ -92,7 +92,7 @@ std::string FormatIniBytes(const IniMap& map) {
         text += value;
         text += u'\n';
     }
-    return EncodeUtf16LeWithSignature(text);
+    return Utf16LeFileBytes(text);
 }
 
 int ParseIniInt(std::u16string_view text) {
@@ -123,5 +123,5 @@ std::string ConvertToUtf16LeLf(const std::string& bytes) {
         text += line;
         if (hadEnd) text += u'\n';
     }
-    return EncodeUtf16LeWithSignature(text);
+    return Utf16LeFileBytes(text);
 }

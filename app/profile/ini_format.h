@@ -39,6 +39,9 @@ std::string FormatIniBytes(const IniMap& map);
 int ParseIniInt(std::u16string_view text);
 std::u16string FormatIniInt(int value);
 
+// text as a file of UTF-16LE with FF FE, as the store writes it.
+std::string Utf16LeFileBytes(const std::u16string& text);
+
 // Any text in a detected encoding as UTF-16LE with FF FE and LF line ends
 // (CR LF and lone CR become LF); for the framework's own profile file.
 std::string ConvertToUtf16LeLf(const std::string& bytes);
