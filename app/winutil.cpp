@@ -92,6 +92,38 @@ void MakeFullPath(std::wstring& path) {
     path = ToWide(p);
 }
 
+namespace {
+
+// Releases a COM interface pointer when it goes out of scope.
+template <class T>
+struct ComRef {
+    T* p = nullptr;
+    ~ComRef() {
+        if (p) p->Release();
+    }
+};
+
+}  // namespace
+
+bool ResolveShortcut(const wchar_t* link, std::wstring& target) {
+    ComRef<IShellLinkW> shell_link;
+    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
+                                reinterpret_cast<void**>(&shell_link.p))))
+        return false;
+    ComRef<IPersistFile> file;
+    if (FAILED(shell_link.p->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file.p)))) return false;
+    if (FAILED(file.p->Load(link, STGM_READ))) return false;
+    // No box, no search for a moved target, no rewrite of the link; the
+    // high word bounds the time spent.
+    constexpr DWORD kResolveMs = 1000;
+    if (FAILED(shell_link.p->Resolve(nullptr, SLR_NO_UI | SLR_NOSEARCH | SLR_NOUPDATE | (kResolveMs << 16))))
+        return false;
+    wchar_t path[MAX_PATH] = {};
+    if (shell_link.p->GetPath(path, MAX_PATH, nullptr, 0) != S_OK || !path[0]) return false;
+    target = path;
+    return true;
+}
+
 std::wstring GetOpenedFilePath(const wchar_t* path) {
     HANDLE h = CreateFileW(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);

@@ -22,6 +22,10 @@ bool IsDirectory(const wchar_t* path);
 // Makes a relative path absolute against the current folder (in place).
 void MakeFullPath(std::wstring& path);
 
+// The target of a shell shortcut (.lnk), resolved without any window or
+// search. COM must be initialised; false when any step fails.
+bool ResolveShortcut(const wchar_t* link, std::wstring& target);
+
 // The full path the system reports for the opened file; the input when the
 // file can't be opened.
 std::wstring GetOpenedFilePath(const wchar_t* path);

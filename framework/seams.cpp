@@ -39,15 +39,16 @@ bool ShellExecuteOpen(HWND owner, const wchar_t* verb, const wchar_t* file, cons
                       const wchar_t* directory, int show) {
     if (const auto& handler = StartHandler())
         return handler({ProcessStartRequest::Shell, OrEmpty(verb), OrEmpty(file), OrEmpty(parameters),
-                        OrEmpty(directory), show, false});
+                        OrEmpty(directory), show, false, L""});
     HINSTANCE result = ::ShellExecuteW(owner, verb, file, parameters, directory, show);
     return reinterpret_cast<INT_PTR>(result) > 32;
 }
 
-bool StartProcess(const wchar_t* commandLine, const wchar_t* directory, bool waitForIdle) {
+bool StartProcess(const wchar_t* commandLine, const wchar_t* directory, bool waitForIdle,
+                  const wchar_t* application) {
     if (const auto& handler = StartHandler())
         return handler({ProcessStartRequest::Process, L"", L"", OrEmpty(commandLine), OrEmpty(directory),
-                        SW_SHOWNORMAL, waitForIdle});
+                        SW_SHOWNORMAL, waitForIdle, OrEmpty(application)});
     // CreateProcessW may write into its command line.
     std::wstring line = OrEmpty(commandLine);
     std::vector<wchar_t> buf(line.begin(), line.end());
@@ -55,9 +56,11 @@ bool StartProcess(const wchar_t* commandLine, const wchar_t* directory, bool wai
     STARTUPINFOW si{};
     si.cb = sizeof(si);
     PROCESS_INFORMATION pi{};
-    if (!::CreateProcessW(nullptr, buf.data(), nullptr, nullptr, FALSE, 0, nullptr, directory, &si, &pi))
+    if (!::CreateProcessW(application, buf.data(), nullptr, nullptr, FALSE, 0, nullptr, directory, &si, &pi))
         return false;
-    if (waitForIdle) ::WaitForInputIdle(pi.hProcess, INFINITE);
+    // A program that never reaches its message loop must not hold us.
+    constexpr DWORD kIdleWaitMs = 10000;
+    if (waitForIdle) ::WaitForInputIdle(pi.hProcess, kIdleWaitMs);
     ::CloseHandle(pi.hThread);
     ::CloseHandle(pi.hProcess);
     return true;

@@ -23,6 +23,7 @@ struct ProcessStartRequest {
     std::wstring directory;
     int show;                  // Shell only
     bool waitForIdle;          // Process only
+    std::wstring application;  // Process only; empty = taken from the command line
 };
 
 // The handler's answer stands for MessageBoxW's result.
@@ -38,7 +39,8 @@ int ShowMessageBox(HWND owner, const wchar_t* text, const wchar_t* caption, UINT
 // ShellExecuteW; true when the platform reports success (a result above 32).
 bool ShellExecuteOpen(HWND owner, const wchar_t* verb, const wchar_t* file, const wchar_t* parameters,
                       const wchar_t* directory, int show);
-// CreateProcessW with a command line and no application name; both handles
-// are closed at once, after waiting for the new program to become idle when
-// asked.
-bool StartProcess(const wchar_t* commandLine, const wchar_t* directory, bool waitForIdle);
+// CreateProcessW with a command line and, when given, the program's path as
+// the application name; both handles are closed at once, after waiting (a
+// bounded time) for the new program to become idle when asked.
+bool StartProcess(const wchar_t* commandLine, const wchar_t* directory, bool waitForIdle,
+                  const wchar_t* application = nullptr);
