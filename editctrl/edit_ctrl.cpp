@@ -7,6 +7,8 @@
 #include <cstring>
 #include <new>
 
+#include "editctrl/core/cindent.h"
+#include "editctrl/core/command_rules.h"
 #include "framework/exception.h"
 #include "framework/seams.h"
 #include "framework/wide.h"
@@ -62,6 +64,7 @@ CEditCtrl::CEditCtrl() {
     if (!g_boxFormat) g_boxFormat = ::RegisterClipboardFormatW(L"TORKA_EditCtrl_CF_IS_BOX_UNICODE");
     if (!g_linkCursor) g_linkCursor = MakeLinkCursor();
     m_bracketBlinkTime = static_cast<int>(::GetCaretBlinkTime());
+    CEditData::SetIndentHook(&CCIndent::OnTyped);
 }
 
 CEditCtrl::~CEditCtrl() {
@@ -230,7 +233,7 @@ void CEditCtrl::ApplyFont() {
     SendParent(WM_EDIT_LAYOUTCHANGED);
 }
 
-void CEditCtrl::SetWrapMode(int mode, int columns) {
+void CEditCtrl::SetWrapMode(int mode, int columns, bool relayout) {
     if (!m_data) return;
     CEditDispData& disp = DispData();
     disp.wrapMode = mode;
@@ -240,20 +243,20 @@ void CEditCtrl::SetWrapMode(int mode, int columns) {
     } else if (mode == 1) {
         SetWrapWidthToWindow(GetScrollClientRect().Width());
     } else {
-        disp.wrapColumns = columns > 0 && columns != INT_MAX ? columns : 80;
-        const long long w = static_cast<long long>(disp.wrapColumns) * m_charWidth;
-        disp.wrapWidth = w > 0 && w < INT_MAX ? static_cast<int>(w) : 400;
+        const WrapGeometry wrap = WrapForColumns(columns, m_charWidth);
+        disp.wrapColumns = wrap.columns;
+        disp.wrapWidth = wrap.width;
     }
+    if (relayout) Relayout(0);
     RecalcClientSize();
 }
 
 void CEditCtrl::SetWrapWidthToWindow(int clientWidth) {
     if (!m_data) return;
-    CEditDispData& disp = DispData();
-    int columns = (clientWidth - m_rightMargin - m_leftMargin) / m_charWidth - (m_data->GetBreakAdjustment() ? 3 : 1);
-    columns = std::max(columns, 20);
-    disp.wrapColumns = columns;
-    disp.wrapWidth = columns * m_charWidth > 0 ? columns * m_charWidth : 400;
+    const WrapGeometry wrap =
+        WrapForWindow(clientWidth, m_leftMargin, m_rightMargin, m_charWidth, m_data->GetBreakAdjustment() != 0);
+    DispData().wrapColumns = wrap.columns;
+    DispData().wrapWidth = wrap.width;
 }
 
 void CEditCtrl::RecalcMargins() {

@@ -7,9 +7,12 @@
 #include <windows.h>
 
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "editctrl/edit_disp_gdi.h"
 #include "editctrl/edit_measure.h"
+#include "editctrl/core/regex_cache.h"
 #include "editctrl/core/row_index.h"
 #include "editctrl/scrollwnd.h"
 #include "editctrl/syntax/strtoken.h"
@@ -113,7 +116,8 @@ public:
     HFONT GetNormalFont() const { return m_font; }
 
     // Wrap settings (the wrap commands set them; layout follows).
-    void SetWrapMode(int mode, int columns = 0);
+    // Mode 0 no wrap, 1 at the window's width, 2 at fixed columns.
+    void SetWrapMode(int mode, int columns = 0, bool relayout = false);
     void SetWrapWidthToWindow(int clientWidth);
 
     // Layout.
@@ -186,6 +190,58 @@ public:
     // Paints the whole client area into dc (WM_PAINT and WM_PRINTCLIENT).
     void PaintTo(HDC dc);
 
+    // A read-only control ignores every editing command.
+    void SetReadOnly(bool on) { m_readOnly = on; }
+    bool IsReadOnly() const { return m_readOnly; }
+
+    // Search, replace, filter and the search-hit highlight (edit_search.cpp).
+    // Options: matchCase, matchWidth (full/half width distinguished), useRegex
+    // (else the pattern is found as it stands). A pattern that does not
+    // compile, or that the regex engine gives up on, is reported in a box and
+    // changes nothing.
+    void SetSearchHighlight(const wchar_t* pattern, BOOL matchCase, BOOL matchWidth, BOOL useRegex);
+    void ClearSearchHighlight();
+    bool IsSearchHighlightOn() const { return m_searchCache.highlightOn; }
+    // 0 when a match was selected, 1 otherwise; wrapped is set when the
+    // search went on from the other end of the text.
+    int FindString(const wchar_t* pattern, int direction, BOOL matchCase, BOOL matchWidth, BOOL useRegex,
+                   int* wrapped = nullptr);
+    // Replaces the selected match and finds the next (a match not selected
+    // yet is only selected), or replaces all.
+    int FindReplace(const wchar_t* pattern, const wchar_t* replacement, int direction, BOOL matchCase,
+                    BOOL matchWidth, BOOL useRegex, BOOL replaceAll, BOOL inSelection, int* count, int* wrapped);
+    // 0 on success, 1 when nothing could be done (bad pattern, read-only).
+    int ReplaceAll(const wchar_t* pattern, const wchar_t* replacement, BOOL matchCase, BOOL matchWidth,
+                   BOOL useRegex, BOOL inSelection, int* count);
+    // deleteMatching: nonzero deletes the matching lines, 0 keeps only them.
+    int FilterLines(const wchar_t* pattern, BOOL matchCase, BOOL matchWidth, BOOL useRegex, BOOL inSelection,
+                    int* count, BOOL deleteMatching);
+    // Tab / Shift+Tab over whole lines (or ch typed over a part of one line).
+    void Indent(BOOL unindent, BOOL tabAsSpaces, int tabSize, wchar_t ch);
+
+    // Text and line commands (edit_commands.cpp). Each editing command is
+    // one undo step that also puts the caret back.
+    void SelectWholeLines();
+    void DeleteLine();
+    void ReverseLines();
+    void SortLines(BOOL descending);
+    void ClearText();
+    bool GoToBookmark(int from, int to, int step, bool extend);
+    // The partner of the bracket ch at the caret (in code only).
+    bool FindMatchingBracket(char32_t ch, EditPos& pos);
+    int GetFirstVisibleLine();
+    int GetLastVisibleLine();
+    int GetLineTop(int line);
+    // Links under the caret (style ECS_CLICKABLE_URL only).
+    bool GetLinkRangeAtCaret(EditPos& start, EditPos& end);
+    std::wstring GetLinkAtCaret();
+    static bool IsUrlScheme(const wchar_t* text);
+    bool IsPointOnText(int x, int y);
+    // Host utilities.
+    int ColumnFromDisplayColumn(int displayColumn, int line);
+    static int GetMenuHeight(HMENU menu);
+    static void EnumFontSizes(HDC dc, const wchar_t* face, std::vector<int>& sizes);
+
 protected:
     LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
     int OnCreate(CREATESTRUCTW* cs) override;
@@ -253,6 +309,21 @@ private:
     int m_caretX = 0;
     int m_caretRow = 0;
     int m_wrapColumnsSetting = 80;
+    bool m_readOnly = false;
+
+    // Search state (edit_search.cpp).
+    CRegexCache m_searchCache;
+    std::unique_ptr<CHighlightMatcher> m_searchHits;
+    EditPos m_emptyMatchAt{-1, -1};  // where the last search found an empty match
+    void SelectFound(EditPos start, EditPos end);
+    void DropSelection();
+    void ScrollToCaret();
+    int ShowFindResult(int length, EditPos at);
+    void ReportSearchFailure();
+    // After a command changed many lines: re-measure, repaint, caret shown.
+    void AfterLinesChanged();
+    // The selection's end after lines before it changed (the text after it did not).
+    void KeepSelectionEnd(int linesAfter, int unitsAfter);
 };
 
 // The registered id of the box clipboard format.

@@ -1,0 +1,399 @@
+// Find, replace, filter, indent by pattern and the search-hit highlight of
+// the editing window. The searches themselves run in the text.
+#include <algorithm>
+
+#include "editctrl/core/command_rules.h"
+#include "editctrl/edit_ctrl.h"
+#include "editctrl/wait_cursor.h"
+#include "framework/seams.h"
+#include "framework/wide.h"
+#include "textengine/buffer_search.h"
+#include "textengine/platform_hooks.h"
+
+namespace {
+
+constexpr wchar_t kBadPattern[] = L"不正な正規表現です";
+constexpr wchar_t kGaveUp[] = L"正規表現の照合が複雑すぎるため、検索を中断しました";
+constexpr wchar_t kMessageCaption[] = L"メッセージ";
+
+bool HasSelectionIn(const CEditDispData& d) { return d.selStart.line >= 0 && d.selStart != d.selEnd; }
+
+// The text's wrap prompts shown as boxes of this window while a search runs.
+class PromptsOfWindow {
+public:
+    explicit PromptsOfWindow(HWND owner) {
+        s_owner = owner;
+        TextEnginePlatform hooks = te_set_platform(TextEnginePlatform{});
+        hooks.message_box = &Box;
+        m_old = te_set_platform(hooks);
+    }
+    ~PromptsOfWindow() { te_set_platform(m_old); }
+    PromptsOfWindow(const PromptsOfWindow&) = delete;
+    PromptsOfWindow& operator=(const PromptsOfWindow&) = delete;
+
+private:
+    static int Box(const char16_t* text, const char16_t* caption, unsigned type) {
+        return ShowMessageBox(s_owner, AsWide(text), AsWide(caption), type);
+    }
+    static inline HWND s_owner = nullptr;
+    TextEnginePlatform m_old;
+};
+
+// The highlighted pattern found in a line through the window's search cache.
+class CacheHighlight : public CHighlightMatcher {
+public:
+    explicit CacheHighlight(const CRegexCache& cache) : m_cache(cache) {}
+    bool Find(const CEditData& data, int line, int from, int* start, int* end) override {
+        CompiledRegex* re = m_cache.Get();
+        if (!m_cache.highlightOn || !re) return false;
+        int length = 0;
+        const int column = SearchRegex(data, line, from, 1, &length, re);
+        if (column < 0) return false;  // none, or the engine gave up: nothing marked
+        *start = column;
+        *end = column + length;
+        return true;
+    }
+
+private:
+    const CRegexCache& m_cache;
+};
+
+}  // namespace
+
+void CEditCtrl::ReportSearchFailure() { ShowMessageBox(m_hWnd, kGaveUp, kMessageCaption, MB_ICONINFORMATION); }
+
+void CEditCtrl::SetSearchHighlight(const wchar_t* pattern, BOOL matchCase, BOOL matchWidth, BOOL useRegex) {
+    m_searchCache.highlightOn = true;
+    m_searchCache.Compile(AsU16(pattern ? pattern : L""), matchCase, matchWidth, useRegex);
+    if (!m_searchHits) m_searchHits = std::make_unique<CacheHighlight>(m_searchCache);
+    SetHighlight(m_searchHits.get());
+    RedrawAll();
+}
+
+void CEditCtrl::ClearSearchHighlight() {
+    if (!m_searchCache.highlightOn) return;
+    m_searchCache.highlightOn = false;
+    SetHighlight(nullptr);
+    RedrawAll();
+}
+
+void CEditCtrl::DropSelection() {
+    if (!m_data || !HasSelectionIn(DispData())) {
+        if (m_data) DispData().ResetSelection();
+        return;
+    }
+    DispData().ResetSelection();
+    Disp().AttrCache().Clear();
+    InvalidateAll(FALSE);
+    SendParent(WM_EDIT_SELCHANGED);
+    m_completionStart = -1;
+}
+
+void CEditCtrl::ScrollToCaret() {
+    UpdateCaret(0);
+    const int row = m_caretRow;
+    const int top = GetScrollPos(SB_VERT);
+    int dy = 0;
+    const int margin = m_visibleRows > 2 ? 2 : 1;
+    if (row < top) {
+        dy = row - top;
+    } else if (row > top + m_visibleRows - margin) {
+        dy = row + margin - top - m_visibleRows;
+    }
+    const int column = m_caretX / std::max(1, m_charWidth);
+    const int left = GetScrollPos(SB_HORZ);
+    const int columns = GetVisibleColumns();
+    int dx = 0;
+    if (column < left) {
+        dx = column - left;
+    } else if (column > left + columns - 2) {
+        dx = column - left - columns + 2;
+    }
+    if (dx || dy) OnScrollBy(dx, dy, FALSE);
+    UpdateCaret(0);
+}
+
+void CEditCtrl::SelectFound(EditPos start, EditPos end) {
+    CEditDispData& disp = DispData();
+    disp.ResetSelection();
+    if (start != end) {
+        disp.selAnchor = start;
+        disp.selStart = start;
+        disp.selEnd = end;
+        disp.initialRange[0] = start;
+        disp.initialRange[1] = end;
+    }
+    // The match's start comes into view first, then the caret at its end.
+    m_data->SetCaretPos(start.line, start.column);
+    ScrollToCaret();
+    m_data->SetCaretPos(end.line, end.column);
+    ScrollToCaret();
+    Disp().AttrCache().Clear();
+    InvalidateAll(FALSE);
+    SendParent(WM_EDIT_SELCHANGED);
+    m_completionStart = -1;
+}
+
+int CEditCtrl::ShowFindResult(int length, EditPos at) {
+    if (length == kSearchFailed) {
+        ReportSearchFailure();
+        return 1;
+    }
+    if (length == kSearchNotFound) {
+        if (m_style & ECS_SEARCH_LOOP_MSG) ShowMessageBox(m_hWnd, L"見つかりません", L"検索", MB_ICONINFORMATION);
+        return 1;
+    }
+    if (length < 0) return 1;  // the user would not wrap around
+    const EditPos end = AdvancePos(*m_data, at, length);
+    m_emptyMatchAt = length == 0 ? at : EditPos{-1, -1};
+    SelectFound(at, end);
+    return 0;
+}
+
+int CEditCtrl::FindString(const wchar_t* pattern, int direction, BOOL matchCase, BOOL matchWidth, BOOL useRegex,
+                          int* wrapped) {
+    int wrappedLocal = 0;
+    if (!wrapped) wrapped = &wrappedLocal;
+    *wrapped = 0;
+    if (!m_data) return 1;
+    if (!pattern || !*pattern) {
+        ClearSearchHighlight();
+        return 1;
+    }
+    if (direction != 1 && direction != -1) return 1;
+    CWaitCursor wait;
+    CEditDispData& disp = DispData();
+    const EditPos caretBefore = m_data->GetCaretPos();
+    const bool selected = HasSelectionIn(disp);
+    // Where the search starts: past the match just found.
+    EditPos from = caretBefore;
+    if (selected) {
+        if (direction == 1)
+            from = m_data->MovePos(disp.selStart, 1);
+        else
+            from = disp.selStart.line == disp.selEnd.line ? m_data->MovePos(disp.selEnd, -1) : disp.selStart;
+    } else if (useRegex && direction == 1 && caretBefore == m_emptyMatchAt) {
+        // An empty match was just found here: never the same one again.
+        from = m_data->IsCaretAtTextEnd() ? EditPos{0, 0} : m_data->MovePos(caretBefore, 1);
+    }
+    CompiledRegex* re = m_searchCache.Compile(AsU16(pattern), matchCase, matchWidth, useRegex);
+    if (!re) {
+        ShowMessageBox(m_hWnd, kBadPattern, kMessageCaption, MB_ICONINFORMATION);
+        return 1;
+    }
+    SetSearchHighlight(pattern, matchCase, matchWidth, useRegex);
+    EditPos at{0, 0};
+    int length;
+    {
+        PromptsOfWindow prompts(m_hWnd);
+        length = SearchWithWrap(*m_data, &at, direction, 1, &from, (m_style & ECS_SEARCH_LOOP_MSG) ? m_hWnd : nullptr,
+                                re, wrapped);
+    }
+    if (length < 0) {
+        // Nothing found: the caret and the selection stay as they were.
+        m_data->SetCaretPos(caretBefore.line, caretBefore.column);
+        UpdateCaret(0);
+    }
+    return ShowFindResult(length, at);
+}
+
+int CEditCtrl::FindReplace(const wchar_t* pattern, const wchar_t* replacement, int direction, BOOL matchCase,
+                           BOOL matchWidth, BOOL useRegex, BOOL replaceAll, BOOL inSelection, int* count,
+                           int* wrapped) {
+    int countLocal = 0, wrappedLocal = 0;
+    if (!count) count = &countLocal;
+    if (!wrapped) wrapped = &wrappedLocal;
+    if (replaceAll) return ReplaceAll(pattern, replacement, matchCase, matchWidth, useRegex, inSelection, count);
+    *count = 0;
+    *wrapped = 0;
+    if (!m_data || !pattern || !*pattern || (direction != 1 && direction != -1)) return 1;
+    CompiledRegex* re = m_searchCache.Compile(AsU16(pattern), matchCase, matchWidth, useRegex);
+    if (!re) {
+        ShowMessageBox(m_hWnd, kBadPattern, kMessageCaption, MB_ICONINFORMATION);
+        return 1;
+    }
+    SetSearchHighlight(pattern, matchCase, matchWidth, useRegex);
+    CEditDispData& disp = DispData();
+    const bool selected = HasSelectionIn(disp);
+    const EditPos start = selected ? disp.selStart : m_data->GetCaretPos();
+    EditPos at{0, 0};
+    int length;
+    {
+        PromptsOfWindow prompts(m_hWnd);
+        length = SearchWithWrap(*m_data, &at, direction, 1, &start,
+                                (m_style & ECS_SEARCH_LOOP_MSG) ? m_hWnd : nullptr, re, wrapped);
+    }
+    if (length >= 0 && at == start) {
+        const EditPos end = AdvancePos(*m_data, at, length);
+        if (!selected) {
+            if (length > 0) return ShowFindResult(length, at);
+        } else if (disp.selEnd == end && !disp.boxSelection) {
+            if (m_readOnly) return 1;
+            const std::u16string text = useRegex ? GetReplacementText(*m_data, at, length, AsU16(replacement), re)
+                                                 : std::u16string(AsU16(replacement ? replacement : L""));
+            DropSelection();
+            m_data->ReplaceRange(at, end, text.c_str());
+            *count = 1;
+            // A backward search goes on before the replacement.
+            if (direction == -1) m_data->SetCaretPos(at.line, at.column);
+            AfterLinesChanged();
+            return FindString(pattern, direction, matchCase, matchWidth, useRegex, wrapped);
+        }
+    }
+    return ShowFindResult(length, at);
+}
+
+void CEditCtrl::KeepSelectionEnd(int linesAfter, int unitsAfter) {
+    CEditDispData& disp = DispData();
+    const int line = std::max(0, m_data->GetLineCount() - 1 - linesAfter);
+    const int column = std::max(0, m_data->GetLineLength(line) - unitsAfter);
+    disp.selEnd = EditPos{column, line};
+    if (disp.selEnd < disp.selStart) disp.selEnd = disp.selStart;
+    disp.selAnchor = disp.selEnd;
+}
+
+int CEditCtrl::ReplaceAll(const wchar_t* pattern, const wchar_t* replacement, BOOL matchCase, BOOL matchWidth,
+                          BOOL useRegex, BOOL inSelection, int* count) {
+    int countLocal = 0;
+    if (!count) count = &countLocal;
+    *count = 0;
+    if (!m_data || m_readOnly || !pattern || !*pattern) return 1;
+    RegexHolder re{CompileSearchPattern(AsU16(pattern), matchCase, matchWidth, useRegex)};
+    if (!re.regex) {
+        ShowMessageBox(m_hWnd, kBadPattern, kMessageCaption, MB_ICONINFORMATION);
+        return 1;
+    }
+    CWaitCursor wait;
+    CEditDispData& disp = DispData();
+    const char16_t* with = AsU16(replacement ? replacement : L"");
+    int result;
+    if (inSelection && HasSelectionIn(disp)) {
+        const EditPos start = disp.selStart, end = disp.selEnd;
+        const int linesAfter = m_data->GetLineCount() - 1 - end.line;
+        const int unitsAfter = m_data->GetLineLength(end.line) - end.column;
+        if (disp.boxSelection) Measure();  // the box's columns are measured in this window's font
+        result = ::ReplaceAll(*m_data, with, useRegex, &start, &end, count, re.regex, disp.boxSelection);
+        if (disp.boxSelection) Disp().MeasuringDC().Release();
+        if (result == 0) KeepSelectionEnd(linesAfter, unitsAfter);
+    } else {
+        result = ::ReplaceAll(*m_data, with, useRegex, nullptr, nullptr, count, re.regex, 0);
+        if (result == 0) DropSelection();
+        m_completionStart = -1;
+    }
+    regex_holder_free(&re);
+    if (result == kSearchFailed) {
+        *count = 0;
+        ReportSearchFailure();
+        return 1;
+    }
+    AfterLinesChanged();
+    return result == 0 ? 0 : 1;
+}
+
+int CEditCtrl::FilterLines(const wchar_t* pattern, BOOL matchCase, BOOL matchWidth, BOOL useRegex, BOOL inSelection,
+                           int* count, BOOL deleteMatching) {
+    int countLocal = 0;
+    if (!count) count = &countLocal;
+    *count = 0;
+    if (!m_data || m_readOnly || !pattern || !*pattern) return 1;
+    RegexHolder re{CompileSearchPattern(AsU16(pattern), matchCase, matchWidth, useRegex)};
+    if (!re.regex) {
+        ShowMessageBox(m_hWnd, kBadPattern, kMessageCaption, MB_ICONINFORMATION);
+        return 1;
+    }
+    CWaitCursor wait;
+    CEditDispData& disp = DispData();
+    const bool within = inSelection && HasSelectionIn(disp);
+    int first = 0, last = -1;
+    if (within) SelectedLineSpan(disp.selStart, disp.selEnd, first, last);
+    const EditPos end = disp.selEnd;
+    const int linesAfter = within ? m_data->GetLineCount() - 1 - end.line : 0;
+    const int unitsAfter = within ? m_data->GetLineLength(end.line) - end.column : 0;
+    const int result = ::FilterLines(*m_data, FilterLinesArgs{first, last, count, re.regex, deleteMatching ? 1 : 0});
+    regex_holder_free(&re);
+    if (result == kSearchFailed) {
+        *count = 0;
+        ReportSearchFailure();
+        return 1;
+    }
+    if (within && *count > 0 && m_data->GetLineCount() - 1 - linesAfter >= disp.selStart.line) {
+        KeepSelectionEnd(linesAfter, unitsAfter);
+    } else if (!within || *count > 0) {
+        DropSelection();
+        m_completionStart = -1;
+    }
+    AfterLinesChanged();
+    return result == 0 ? 0 : 1;
+}
+
+void CEditCtrl::AfterLinesChanged() {
+    Relayout(1);
+    ScrollToCaret();
+}
+
+void CEditCtrl::SelectWholeLines() {
+    if (!m_data) return;
+    CEditDispData& disp = DispData();
+    int first, last;
+    if (HasSelectionIn(disp) && !disp.boxSelection) {
+        SelectedLineSpan(disp.selStart, disp.selEnd, first, last);
+    } else {
+        first = last = m_data->GetCaretPos().line;
+    }
+    const EditPos start{0, first}, end{m_data->GetLineLength(last), last};
+    disp.ResetSelection();
+    disp.selAnchor = end;
+    disp.selStart = start;
+    disp.selEnd = end;
+    m_data->SetCaretPos(start.line, start.column);
+    Disp().AttrCache().Clear();
+    InvalidateAll(FALSE);
+    SendParent(WM_EDIT_SELCHANGED);
+}
+
+void CEditCtrl::Indent(BOOL unindent, BOOL tabAsSpaces, int tabSize, wchar_t ch) {
+    if (!m_data || m_readOnly) return;
+    CEditDispData& disp = DispData();
+    const bool selected = HasSelectionIn(disp);
+    const bool box = selected && disp.boxSelection;
+    const bool wholeLines = selected && !box &&
+                            (disp.selStart.line != disp.selEnd.line ||
+                             (disp.selStart.column == 0 && disp.selEnd.column == m_data->GetLineLength(disp.selEnd.line)));
+    if (!box && !wholeLines && !(unindent && ch == L'\t')) {
+        // Over a part of one line the character is typed in place of it.
+        CUndoGroupGuard group(m_data->GetUndo(), 0);
+        if (selected) {
+            const EditPos start = disp.selStart, end = disp.selEnd;
+            DropSelection();
+            m_data->DeleteText(start, end, 1);
+        }
+        m_data->TypeChar(static_cast<char32_t>(ch));
+        group.Release();
+        AfterLinesChanged();
+        return;
+    }
+    if (!unindent) {
+        std::u16string insertion = tabAsSpaces ? std::u16string(std::size_t(std::max(tabSize, 1)), u' ')
+                                               : std::u16string(1, static_cast<char16_t>(ch));
+        if (!box) SelectWholeLines();
+        int count;
+        ReplaceAll(box ? L"\\=^" : L"^", AsWide(insertion.c_str()), TRUE, TRUE, TRUE, TRUE, &count);
+        return;
+    }
+    const bool hadSelection = selected && (box || wholeLines);
+    const EditPos caret = m_data->GetCaretPos();
+    const int lengthBefore = m_data->GetLineLength(caret.line);
+    CUndoGroupGuard group(m_data->GetUndo(), 0);
+    m_data->RecordCaretForUndo();
+    if (!box) SelectWholeLines();
+    int count;
+    ReplaceAll(AsWide(UnindentPattern(tabSize, box).c_str()), L"", TRUE, TRUE, TRUE, TRUE, &count);
+    if (!hadSelection) {
+        // The caret stays on its character.
+        DropSelection();
+        const int removed = lengthBefore - m_data->GetLineLength(caret.line);
+        m_data->SetCaretPos(caret.line, std::max(0, caret.column - removed));
+        ScrollToCaret();
+    }
+    m_data->RecordCaretForUndo();
+}

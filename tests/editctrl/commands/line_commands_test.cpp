@@ -1,0 +1,219 @@
+// Line commands, bookmarks, brackets, wrap, visible lines, links and host
+// utilities of the editing window on real windows.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <climits>
+#include <string>
+#include <vector>
+
+#include "editctrl/core/command_rules.h"
+#include "tests/editctrl/edit_ctrl_fixture.h"
+
+using etest::EditFixture;
+
+inline void PrintTo(const EditPos& p, std::ostream* os) { *os << "(" << p.column << "," << p.line << ")"; }
+
+namespace {
+
+std::u16string Text(const CEditData& d) {
+    std::u16string s;
+    for (int i = 0; i < d.GetLineCount(); ++i) {
+        if (i) s += u'\n';
+        s.append(d.GetLineText(i), std::size_t(d.GetLineLength(i)));
+    }
+    return s;
+}
+
+void Select(EditFixture& f, EditPos start, EditPos end) {
+    CEditDispData& d = f.data.GetDispData();
+    d.selAnchor = start;
+    d.selStart = start;
+    d.selEnd = end;
+    f.data.SetCaretPos(end.line, end.column);
+}
+
+bool Selected(EditFixture& f) { return f.data.GetDispData().selStart.line >= 0; }
+
+}  // namespace
+
+TEST(EditLines, ReverseAndSortTheSelectedLinesAsOneUndoStep) {
+    EditFixture f(u"l0\nl1\nl2\nc\na\nb\nl6");
+    f.data.SetUndoUnlimited();
+    Select(f, {0, 3}, {0, 6});
+    f.ctrl.ReverseLines();
+    EXPECT_EQ(Text(f.data), u"l0\nl1\nl2\nb\na\nc\nl6");
+    EXPECT_FALSE(Selected(f));
+    EXPECT_EQ(f.data.GetCaretPos(), (EditPos{0, 6}));
+    Select(f, {1, 3}, {1, 5});
+    f.ctrl.SortLines(FALSE);
+    EXPECT_EQ(Text(f.data), u"l0\nl1\nl2\na\nb\nc\nl6");
+    Select(f, {0, 4}, {2, 6});
+    f.ctrl.SortLines(TRUE);
+    EXPECT_EQ(Text(f.data), u"l0\nl1\nl2\na\nl6\nc\nb");
+    EXPECT_EQ(f.data.GetCaretPos(), (EditPos{1, 6}));  // the end of the last line
+    f.data.Undo();
+    EXPECT_EQ(Text(f.data), u"l0\nl1\nl2\na\nb\nc\nl6");
+    EXPECT_EQ(f.data.GetCaretPos(), (EditPos{2, 6}));
+    f.data.Undo();
+    f.data.Undo();
+    EXPECT_EQ(Text(f.data), u"l0\nl1\nl2\nc\na\nb\nl6");
+    // Without a selection nothing happens.
+    f.ctrl.ReverseLines();
+    EXPECT_EQ(Text(f.data), u"l0\nl1\nl2\nc\na\nb\nl6");
+}
+
+TEST(EditLines, DeleteLineKeepsThePixelColumnAndUndoRestoresTheCaret) {
+    EditFixture f(u"abcdef\nxy\nabcdefgh");
+    f.data.SetUndoUnlimited();
+    f.data.SetCaretPos(2, 5);
+    f.ctrl.DeleteLine();
+    EXPECT_EQ(Text(f.data), u"abcdef\nxy");
+    EXPECT_EQ(f.data.GetCaretPos(), (EditPos{2, 1}));  // "xy" is shorter
+    f.data.SetCaretPos(0, 4);
+    f.ctrl.DeleteLine();
+    EXPECT_EQ(Text(f.data), u"xy");
+    EXPECT_EQ(f.data.GetCaretPos(), (EditPos{2, 0}));
+    f.data.Undo();
+    EXPECT_EQ(Text(f.data), u"abcdef\nxy");
+    EXPECT_EQ(f.data.GetCaretPos(), (EditPos{4, 0}));
+    f.ctrl.DeleteLine();
+    f.ctrl.DeleteLine();
+    EXPECT_EQ(Text(f.data), u"");
+    const int steps = f.data.GetUndo()->CanUndo();
+    f.ctrl.DeleteLine();  // one empty line: nothing, no undo step
+    EXPECT_EQ(f.data.GetUndo()->CanUndo(), steps != 0);
+    f.data.Undo();
+    EXPECT_EQ(Text(f.data), u"xy");
+}
+
+TEST(EditLines, ClearTextEmptiesTextAndUndo) {
+    EditFixture f(u"a\nb\nc");
+    Select(f, {0, 0}, {1, 1});
+    f.ctrl.ClearText();
+    EXPECT_EQ(Text(f.data), u"");
+    EXPECT_EQ(f.data.GetLineCount(), 1);
+    EXPECT_FALSE(Selected(f));
+    EXPECT_FALSE(f.data.GetUndo()->CanUndo());
+}
+
+TEST(EditLines, SelectWholeLinesAnchorsAtTheEnd) {
+    EditFixture f(u"ab\ncd\nef\ngh");
+    Select(f, {1, 1}, {0, 3});
+    f.ctrl.SelectWholeLines();
+    const CEditDispData& d = f.data.GetDispData();
+    EXPECT_EQ(d.selStart, (EditPos{0, 1}));
+    EXPECT_EQ(d.selEnd, (EditPos{2, 2}));
+    EXPECT_EQ(d.selAnchor, (EditPos{2, 2}));
+    EXPECT_EQ(f.data.GetCaretPos(), (EditPos{0, 1}));
+    f.data.GetDispData().ResetSelection();
+    f.data.SetCaretPos(3, 1);
+    f.ctrl.SelectWholeLines();
+    EXPECT_EQ(d.selStart, (EditPos{0, 3}));
+    EXPECT_EQ(d.selEnd, (EditPos{2, 3}));
+}
+
+TEST(EditLines, BookmarksTakeTheCaretOrTheSelection) {
+    EditFixture f(etest::NumberedLines(200), 0, 300, 200);
+    f.data.GetLine(150)->flags |= kLineFlagBookmark;
+    f.data.GetLine(20)->flags |= kLineFlagBookmark;
+    f.data.SetCaretPos(30, 3);
+    EXPECT_TRUE(f.ctrl.GoToBookmark(31, 199, 1, false));
+    EXPECT_EQ(f.data.GetCaretPos(), (EditPos{0, 150}));
+    EXPECT_LE(f.ctrl.GetFirstVisibleLine(), 150);  // scrolled to it
+    EXPECT_GE(f.ctrl.GetLastVisibleLine(), 150);
+    EXPECT_FALSE(f.ctrl.GoToBookmark(151, 199, 1, false));
+    EXPECT_EQ(f.data.GetCaretPos(), (EditPos{0, 150}));
+    EXPECT_TRUE(f.ctrl.GoToBookmark(149, 0, -1, true));
+    EXPECT_EQ(f.data.GetCaretPos(), (EditPos{0, 20}));
+    EXPECT_EQ(f.data.GetDispData().selStart, (EditPos{0, 20}));
+    EXPECT_EQ(f.data.GetDispData().selEnd, (EditPos{0, 150}));
+    EXPECT_EQ(f.ctrl.GetLineTop(f.ctrl.GetFirstVisibleLine()), f.ctrl.GetTopMargin());
+}
+
+TEST(EditLines, MatchingBracketOnlyInCode) {
+    EditFixture f(u"f(a[1], \")\") { x(); }");
+    f.data.SetLanguage(&etest::Cpp());
+    f.ctrl.Relayout(0);
+    EditPos pos{-1, -1};
+    f.data.SetCaretPos(0, 1);
+    ASSERT_TRUE(f.ctrl.FindMatchingBracket(u'(', pos));
+    EXPECT_EQ(pos, (EditPos{11, 0}));  // the ")" in the string does not count
+    f.data.SetCaretPos(0, 11);
+    ASSERT_TRUE(f.ctrl.FindMatchingBracket(u')', pos));
+    EXPECT_EQ(pos, (EditPos{1, 0}));
+    f.data.SetCaretPos(0, 13);
+    ASSERT_TRUE(f.ctrl.FindMatchingBracket(u'{', pos));
+    EXPECT_EQ(pos, (EditPos{20, 0}));
+    f.data.SetCaretPos(0, 9);
+    EXPECT_FALSE(f.ctrl.FindMatchingBracket(u')', pos));  // inside the string
+    f.data.SetCaretPos(0, 0);
+    EXPECT_FALSE(f.ctrl.FindMatchingBracket(u'f', pos));
+}
+
+TEST(EditLines, WrapModes) {
+    EditFixture f(std::u16string(300, u'x'), 0, 400, 300);
+    const int cw = f.ctrl.GetCharWidth();
+    f.ctrl.SetWrapMode(2, 0, true);
+    EXPECT_EQ(f.ctrl.DispData().wrapColumns, 80);
+    EXPECT_EQ(f.ctrl.GetEditData()->GetLineRowCount(0), (300 + 79) / 80);
+    f.ctrl.SetWrapMode(1, 0, true);
+    EXPECT_EQ(f.ctrl.DispData().wrapWidth, f.ctrl.DispData().wrapColumns * cw);
+    EXPECT_GT(f.ctrl.GetEditData()->GetLineRowCount(0), 1);
+    f.ctrl.SetWrapMode(0, 0, true);
+    EXPECT_EQ(f.ctrl.DispData().wrapWidth, INT_MAX);
+    EXPECT_EQ(f.ctrl.GetEditData()->GetLineRowCount(0), 1);
+    // A very narrow window still wraps at 20 columns.
+    ::MoveWindow(f.ctrl, 0, 0, 40, 100, TRUE);
+    f.ctrl.SetWrapMode(1, 0, true);
+    EXPECT_EQ(f.ctrl.DispData().wrapColumns, 20);
+}
+
+TEST(EditLines, LinksUnderTheCaret) {
+    EditFixture f(u"see http://example.com/a now", ECS_CLICKABLE_URL);
+    f.data.SetCaretPos(0, 10);
+    EditPos s, e;
+    ASSERT_TRUE(f.ctrl.GetLinkRangeAtCaret(s, e));
+    EXPECT_EQ(s, (EditPos{4, 0}));
+    EXPECT_EQ(e, (EditPos{24, 0}));
+    EXPECT_EQ(f.ctrl.GetLinkAtCaret(), L"http://example.com/a");
+    f.data.SetCaretPos(0, 1);
+    EXPECT_EQ(f.ctrl.GetLinkAtCaret(), L"");
+    f.ctrl.SetStyle(0);
+    f.data.SetCaretPos(0, 10);
+    EXPECT_FALSE(f.ctrl.GetLinkRangeAtCaret(s, e));
+    EXPECT_TRUE(CEditCtrl::IsUrlScheme(L"www.x"));
+    EXPECT_FALSE(CEditCtrl::IsUrlScheme(L"file://x"));
+}
+
+TEST(EditLines, PointOnTextAndHostUtilities) {
+    EditFixture f(u"ab\tあc\n");
+    const int cw = f.ctrl.GetCharWidth();
+    const int y = f.ctrl.GetTopMargin() + f.ctrl.GetRowHeight() / 2;
+    const int x0 = f.ctrl.GetLeftMargin();
+    EXPECT_TRUE(f.ctrl.IsPointOnText(x0 + cw, y));
+    EXPECT_FALSE(f.ctrl.IsPointOnText(x0 + 40 * cw, y));
+    EXPECT_FALSE(f.ctrl.IsPointOnText(x0 + cw, y + f.ctrl.GetRowHeight()));  // the empty last line
+    EXPECT_FALSE(f.ctrl.IsPointOnText(x0 + cw, y + 5 * f.ctrl.GetRowHeight()));  // below the text
+    // Display columns: "ab" 2, TAB to 4, "あ" 2 more.
+    EXPECT_EQ(f.ctrl.ColumnFromDisplayColumn(3, 0), 3);
+    EXPECT_EQ(f.ctrl.ColumnFromDisplayColumn(5, 0), 4);
+    EXPECT_EQ(f.ctrl.ColumnFromDisplayColumn(7, 0), 5);
+    EXPECT_EQ(f.ctrl.ColumnFromDisplayColumn(0, 0), 0);
+    EXPECT_EQ(f.ctrl.ColumnFromDisplayColumn(3, 9), 0);
+
+    HMENU menu = ::CreatePopupMenu();
+    ::AppendMenuW(menu, MF_STRING, 1, L"one");
+    ::AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+    ::AppendMenuW(menu, MF_STRING, 2, L"two");
+    const int item = ::GetSystemMetrics(SM_CYMENU);
+    EXPECT_EQ(CEditCtrl::GetMenuHeight(menu), 2 * ::GetSystemMetrics(SM_CYEDGE) + 2 * (item - 2) + item - 6);
+    ::DestroyMenu(menu);
+
+    std::vector<int> sizes{99};
+    HDC dc = ::GetDC(f.ctrl);
+    CEditCtrl::EnumFontSizes(dc, L"ＭＳ ゴシック", sizes);
+    ::ReleaseDC(f.ctrl, dc);
+    const std::vector<int> scalable{8, 9, 10, 11, 12, 14, 16, 18, 20, 22, 24, 26, 28, 36, 48, 72};
+    EXPECT_EQ(sizes, scalable);
+}
