@@ -110,7 +110,7 @@ bool CEditCtrl::GoToBookmark(int from, int to, int step, bool extend) {
 }
 
 bool CEditCtrl::FindMatchingBracket(char32_t ch, EditPos& pos) {
-    const CStrToken* language = m_data ? m_data->GetLanguage() : nullptr;
+    const CStrToken* language = m_data ? LanguageOf(m_data->GetSyntaxRules()) : nullptr;
     if (!language || ch >= 256) return false;
     const int kind = language->GetBracketKind(ch);
     if (kind != 1 && kind != 2) return false;

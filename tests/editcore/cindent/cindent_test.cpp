@@ -49,7 +49,6 @@ std::u16string Shown(const CEditData& d) {
 
 struct Buffer {
     CEditData data;
-    CSyntaxRulesOf<CStrToken> rules{Cpp()};
 
     explicit Buffer(std::u16string shown, int mode = 2) {
         CEditData::SetIndentHook(&CCIndent::OnTyped);
@@ -67,7 +66,7 @@ struct Buffer {
             }
         }
         data.SetCaretPos(line, column);
-        data.SetSyntaxRules(&rules);
+        data.SetSyntaxRules(&Cpp());
         data.SetIndentMode(mode);
         bool changed = false;
         data.UpdateLineStates(0, -1, 0, changed);

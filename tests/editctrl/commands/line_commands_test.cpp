@@ -133,7 +133,7 @@ TEST(EditLines, BookmarksTakeTheCaretOrTheSelection) {
 
 TEST(EditLines, MatchingBracketOnlyInCode) {
     EditFixture f(u"f(a[1], \")\") { x(); }");
-    f.data.SetLanguage(&etest::Cpp());
+    f.data.SetSyntaxRules(&etest::Cpp());
     f.ctrl.Relayout(0);
     EditPos pos{-1, -1};
     f.data.SetCaretPos(0, 1);
