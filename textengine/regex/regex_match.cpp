@@ -92,6 +92,20 @@ inline int32_t peek_char(const RegexNode* x, int* fold) {
     return 0;
 }
 
+// What a node's step tells the machine: go on with the frame's node, or
+// fail back to the latest choice; any other value ends the run (1 a
+// match, < 0 an error).
+enum : int {
+    STEP_GO = 2,
+    STEP_FAIL = 3,
+};
+
+#if defined(__GNUC__)
+#define REGEX_HOT inline __attribute__((always_inline))
+#else
+#define REGEX_HOT inline
+#endif
+
 struct Machine {
     CompiledRegex* re;
     const RegexTextOps* ops;
@@ -103,8 +117,27 @@ struct Machine {
     // of the body completes the run.
     int run(int base, bool sub);
     int sub_match(int call, RegexNode* body, RegexPos pos, const char16_t* cur, const char16_t* prev);
-    int star_retry(RegexFrame* s);
+    // Keeps the captures (and for an atomic group the position) that the
+    // sub-match ending at the top frame left, in the calling frame.
+    void take_sub_result(RegexFrame* f, bool with_position);
+
+    // One step per node family.
+    int branch(RegexFrame* f, RegexNode* n);
+    int star_enter(RegexFrame* f, RegexNode* n);
+    int consume(RegexFrame* f, RegexNode* n);
+    int assertion(RegexFrame* f, RegexNode* n);
+    int capture(RegexFrame* f, RegexNode* n);
+    int progress(RegexFrame* f, RegexNode* n);
+    int sub_pattern(RegexFrame* f, RegexNode* n);
+    int conditional(RegexFrame* f, RegexNode* n);
+    int recursion(RegexFrame* f, RegexNode* n);
+    void leave_recursion(RegexFrame* f);
+    int possessive(RegexFrame* f, RegexNode* n);
     bool backref(RegexFrame* f, int g, int fold);
+
+    // Failing: back to the latest choice that has a way left.
+    int backtrack(int base);
+    int star_retry(RegexFrame* s);
 };
 
 // Runs body as a nested match from the given position, above frame `call`.
@@ -121,6 +154,18 @@ int Machine::sub_match(int call, RegexNode* body, RegexPos pos, const char16_t* 
     int r = run(call, true);
     --re->sub_depth;
     return r;
+}
+
+void Machine::take_sub_result(RegexFrame* f, bool with_position) {
+    const RegexFrame* fin = top();
+    std::memcpy(f->groups, fin->groups, sizeof f->groups);
+    f->last_closed = fin->last_closed;
+    if (with_position) {
+        f->pos = fin->pos;
+        f->cur = fin->cur;
+        f->prev = fin->prev;
+        f->start = fin->start;
+    }
 }
 
 // Backtracking into a loop over a single-character atom: greedy gives one
@@ -193,425 +238,448 @@ bool Machine::backref(RegexFrame* f, int g, int fold) {
     return true;
 }
 
+// A loop over a single-character atom runs without a frame per round: the
+// greedy form takes every character it can at once and leaves one frame
+// that gives them back one by one; the lazy form leaves a frame that takes
+// one more each time.
+REGEX_HOT int Machine::star_enter(RegexFrame* f, RegexNode* n) {
+    const bool loop_alt = (n->marks & MARK_STAR_ALT) != 0;
+    RegexNode* atom = loop_alt ? n->alt : n->next;
+    RegexNode* exit = loop_alt ? n->next : n->alt;
+    if (n->marks & MARK_STAR_LAZY) {
+        if (!push(re)) return REGEX_ERR_STACK;
+        RegexFrame* s = &re->frames[re->frame_top - 1];
+        s->type = FRAME_STAR;
+        s->way = 1;
+        top()->node = exit;
+        return STEP_GO;
+    }
+    const RegexPos start = f->pos;
+    int count = 0;
+    int units;
+    for (;;) {
+        int32_t c = regex_cp_at(f->cur, &units);
+        if (!atom_accepts(atom, c)) break;
+        f->prev = f->cur;
+        f->cur = regex_step(ops, &f->pos, f->cur);
+        ++count;
+    }
+    f->node = exit;
+    if (count == 0) return STEP_GO;
+    int fold = 0;
+    const int32_t peek = peek_char(exit, &fold);
+    if (!push(re)) return REGEX_ERR_STACK;
+    RegexFrame* s = &re->frames[re->frame_top - 1];
+    s->type = FRAME_STAR;
+    s->way = 0;
+    s->node = n;
+    s->star_pos = start;
+    s->star_count = count;
+    if (peek) {
+        int32_t c = regex_cp_at(top()->cur, &units);
+        if (c == 0 || regex_fold(c, fold) != peek) return STEP_FAIL;
+    }
+    return STEP_GO;
+}
+
+REGEX_HOT int Machine::branch(RegexFrame* f, RegexNode* n) {
+    if (n->marks & MARK_STAR) return star_enter(f, n);
+    if (n->first_table) {
+        int units;
+        const int32_t c = regex_cp_at(f->cur, &units);
+        if (c < 128) {
+            const int e = (n->first_table[c >> 2] >> ((c & 3) * 2)) & 3;
+            if (e == 0) return STEP_FAIL;
+            if (e == 1) {
+                f->node = n->next;
+                return STEP_GO;
+            }
+            if (e == 2) {
+                f->node = n->alt;
+                return STEP_GO;
+            }
+        }
+    }
+    if (!push(re)) return REGEX_ERR_STACK;
+    RegexFrame* ch = &re->frames[re->frame_top - 1];
+    ch->type = FRAME_CHOICE;
+    ch->way = n->choice;
+    top()->node = n->choice ? n->alt : n->next;
+    return STEP_GO;
+}
+
+// Literals, strings, dots and classes: the text must hold them here.
+REGEX_HOT int Machine::consume(RegexFrame* f, RegexNode* n) {
+    int units;
+    int32_t c;
+    if (n->kind == RN_STRING) {
+        const int32_t* s = n->str;
+        const int fold = n->aux;
+        for (int i = 0; i < n->value; ++i) {
+            c = regex_cp_at(f->cur, &units);
+            if (c == 0 || regex_fold(c, fold) != s[i]) return STEP_FAIL;
+            f->prev = f->cur;
+            f->cur = regex_step(ops, &f->pos, f->cur);
+        }
+        f->node = n->next;
+        return STEP_GO;
+    }
+    c = regex_cp_at(f->cur, &units);
+    if (n->kind == RN_CHAR) {
+        if (c == 0 || regex_fold(c, n->aux) != n->value) return STEP_FAIL;
+    } else if (!atom_accepts(n, c)) {
+        return STEP_FAIL;
+    }
+    f->prev = f->cur;
+    f->cur = regex_step(ops, &f->pos, f->cur);
+    f->node = n->next;
+    return STEP_GO;
+}
+
+// Anchors and boundaries: they test the position and consume nothing.
+int Machine::assertion(RegexFrame* f, RegexNode* n) {
+    int units;
+    int32_t c;
+    bool ok;
+    switch (n->kind) {
+    case RN_LINE_START:
+        ok = f->pos.col == 0 || prev_char(ops, f) == '\n';
+        break;
+    case RN_TEXT_START:
+        ok = f->pos.line == 0 && f->pos.col == 0;
+        break;
+    case RN_LINE_END:
+        c = regex_cp_at(f->cur, &units);
+        ok = c == 0 || c == '\n';
+        break;
+    case RN_TEXT_END_LF:
+        c = regex_cp_at(f->cur, &units);
+        if (c == '\n') {
+            RegexPos q = f->pos;
+            ok = *regex_step(ops, &q, f->cur) == 0;
+        } else {
+            ok = c == 0 && prev_char(ops, f) != '\n';
+        }
+        break;
+    case RN_TEXT_END:
+        ok = *f->cur == 0;
+        break;
+    case RN_WORD_BOUNDARY:
+    case RN_NOT_WORD_BOUNDARY: {
+        const bool a = regex_is_word_char(prev_char(ops, f));
+        const bool b = regex_is_word_char(regex_cp_at(f->cur, &units));
+        ok = (a != b) == (n->kind == RN_WORD_BOUNDARY);
+        break;
+    }
+    default: {  // the host's anchors
+        auto hook = ops->anchor[n->kind - RN_HOST_TEXT_START];
+        ok = hook && hook(ops->host, f->pos);
+    }
+    }
+    if (!ok) return STEP_FAIL;
+    f->node = n->next;
+    return STEP_GO;
+}
+
+// Capture starts and ends, and \K's new match start.
+REGEX_HOT int Machine::capture(RegexFrame* f, RegexNode* n) {
+    if (n->kind == RN_KEEP) {
+        f->start = f->pos;
+    } else if (n->kind == RN_OPEN) {
+        RegexGroupSlot& s = f->groups[n->value];
+        s.start_line = f->pos.line;
+        s.start_col = f->pos.col;
+    } else {
+        RegexGroupSlot& s = f->groups[n->value];
+        s.end_line = f->pos.line;
+        s.end_col = f->pos.col;
+        const RegexPos st{s.start_line, s.start_col};
+        s.length = st.line == f->pos.line ? f->pos.col - st.col : ops->distance(ops->host, st, f->pos);
+        f->last_closed = n->value;
+    }
+    f->node = n->next;
+    return STEP_GO;
+}
+
+// A loop round that may consume nothing must have moved since the round
+// before it.
+int Machine::progress(RegexFrame* f, RegexNode* n) {
+    if (n->marks & MARK_AFTER_RECURSE) {
+        // Recursions are kept from looping by the check at the call;
+        // nested calls may well return at one position.
+        f->node = n->next;
+        return STEP_GO;
+    }
+    for (int i = re->frame_top - 1; i >= 0; --i) {
+        const RegexFrame& m = re->frames[i];
+        if (m.type == FRAME_PROGRESS && m.node == n) {
+            if (pos_equal(m.pos, f->pos)) return STEP_FAIL;
+            break;
+        }
+    }
+    if (!push(re)) return REGEX_ERR_STACK;
+    re->frames[re->frame_top - 1].type = FRAME_PROGRESS;
+    top()->node = n->next;
+    return STEP_GO;
+}
+
+// Lookahead, lookbehind and atomic groups: the body runs as a sub-match
+// that nothing later can backtrack into.
+int Machine::sub_pattern(RegexFrame* f, RegexNode* n) {
+    const int call = re->frame_top;
+    RegexPos from = f->pos;
+    const char16_t* cur = f->cur;
+    const char16_t* prev = f->prev;
+    bool reachable = true;
+    if (n->kind == RN_LOOKBEHIND || n->kind == RN_NEG_LOOKBEHIND) {
+        // A lookbehind that would step before the text's start fails.
+        for (int k = 0; k < n->value && reachable; ++k) {
+            if (from.line == 0 && from.col == 0) {
+                reachable = false;
+                break;
+            }
+            cur = ops->previous(ops->host, &from);
+            if (!cur) reachable = false;
+        }
+        prev = nullptr;
+    }
+    int r = 0;
+    if (reachable) {
+        r = sub_match(call, n->next, from, cur, prev);
+        if (r < 0) return r;
+    }
+    const bool matched = r == 1;
+    f = &re->frames[call];
+    if (matched) take_sub_result(f, n->kind == RN_ATOMIC);
+    re->frame_top = call;
+    const bool wanted = n->kind != RN_NEG_LOOKAHEAD && n->kind != RN_NEG_LOOKBEHIND;
+    if (matched != wanted) return STEP_FAIL;
+    f->node = n->sub->next;
+    return STEP_GO;
+}
+
+// (?(c)yes|no): the condition is decided without leaving a choice point.
+int Machine::conditional(RegexFrame* f, RegexNode* n) {
+    const RegexNode* cn = n->sub;
+    bool truth = false;
+    switch (cn->kind) {
+    case RN_COND_GROUP:
+        truth = cn->value >= 0 && cn->value < re->prog.group_count && f->groups[cn->value].length >= 0;
+        break;
+    case RN_COND_NAME: {
+        const int g = regex_find_group(&re->prog, cn->name, cn->name_length);
+        truth = g >= 0 && f->groups[g].length >= 0;
+        break;
+    }
+    case RN_COND_RECURSION:
+        truth = cn->value == 0 ? f->rec_group >= 0 : f->rec_group == cn->value;
+        break;
+    default: {
+        const int call = re->frame_top;
+        const int r = sub_match(call, n->sub, f->pos, f->cur, f->prev);
+        if (r < 0) return r;
+        f = &re->frames[call];
+        if (r == 1) take_sub_result(f, false);
+        re->frame_top = call;
+        truth = r == 1;
+    }
+    }
+    f->node = truth ? n->alt : n->next;
+    return STEP_GO;
+}
+
+int Machine::recursion(RegexFrame* f, RegexNode* n) {
+    RegexNode* target = nullptr;
+    if (n->value == 0)
+        target = re->prog.root;
+    else if (n->value - 1 < re->prog.group_count && re->prog.group_open[n->value - 1])
+        target = re->prog.group_open[n->value - 1]->next;
+    else
+        return STEP_FAIL;
+    // Entering the same recursion again at the same position would never end.
+    for (int m = f->rec_caller; m >= 0; m = re->frames[m].rec_caller) {
+        if (re->frames[m].node == n && pos_equal(re->frames[m].pos, f->pos)) return STEP_FAIL;
+    }
+    if (!push(re)) return REGEX_ERR_STACK;
+    const int marker = re->frame_top - 1;
+    re->frames[marker].type = FRAME_RECURSE;
+    f = top();
+    f->node = target;
+    f->rec_group = n->value;
+    f->rec_caller = marker;
+    if (!target) {
+        // Recursion into an empty whole pattern returns at once.
+        f->node = n->next;
+        f->rec_group = re->frames[marker].rec_group;
+        f->rec_caller = re->frames[marker].rec_caller;
+    }
+    return STEP_GO;
+}
+
+// Back to the caller's captures and node at the end of a recursion.
+void Machine::leave_recursion(RegexFrame* f) {
+    const RegexFrame* caller = &re->frames[f->rec_caller];
+    f->node = caller->node->next;
+    std::memcpy(f->groups, caller->groups, sizeof f->groups);
+    f->last_closed = caller->last_closed;
+    f->rec_group = caller->rec_group;
+    f->rec_caller = caller->rec_caller;
+}
+
+int Machine::possessive(RegexFrame* f, RegexNode* n) {
+    const int call = re->frame_top;
+    const int min = n->value;
+    const int max = n->aux;
+    int count = 0;
+    const RegexNode* atom = n->alt;
+    if (atom && !atom->alt && atom->next && atom->next->kind == RN_SUB_END &&
+        (atom->kind == RN_CHAR || atom->kind == RN_ANY || atom->kind == RN_ANY_ALL || atom->kind == RN_CLASS)) {
+        // One character per round: no sub-match needed.
+        int units;
+        while (max < 0 || count < max) {
+            const int32_t c = regex_cp_at(f->cur, &units);
+            if (!atom_accepts(atom, c)) break;
+            f->prev = f->cur;
+            f->cur = regex_step(ops, &f->pos, f->cur);
+            ++count;
+        }
+        if (count < min) return STEP_FAIL;
+        f->node = n->next;
+        return STEP_GO;
+    }
+    while (max < 0 || count < max) {
+        RegexFrame* cf = &re->frames[call];
+        const int r = sub_match(call, n->alt, cf->pos, cf->cur, cf->prev);
+        if (r < 0) return r;
+        cf = &re->frames[call];
+        if (r == 0) break;
+        const bool moved = !pos_equal(top()->pos, cf->pos);
+        take_sub_result(cf, true);
+        ++count;
+        // A round that consumed nothing would repeat forever.
+        if (!moved) {
+            if (count < min) count = min;
+            break;
+        }
+    }
+    re->frame_top = call;
+    f = top();
+    if (count < min) return STEP_FAIL;
+    f->node = n->next;
+    return STEP_GO;
+}
+
+int Machine::backtrack(int base) {
+    if (--re->budget_left < 0) return REGEX_ERR_BUDGET;
+    for (;;) {
+        int i = re->frame_top - 1;
+        while (i > base && (re->frames[i].type == FRAME_PROGRESS || re->frames[i].type == FRAME_RECURSE)) --i;
+        if (i <= base) {
+            re->frame_top = base;
+            return 0;
+        }
+        RegexFrame* ch = &re->frames[i];
+        if (ch->type == FRAME_CHOICE) {
+            ch->type = FRAME_RUN;
+            ch->node = ch->way ? ch->node->next : ch->node->alt;
+            re->frame_top = i;
+            return STEP_GO;
+        }
+        if (ch->type == FRAME_STAR) {
+            const int r = star_retry(ch);
+            if (r < 0) return r;
+            if (r > 0) return STEP_GO;
+        }
+        re->frame_top = i;
+        // A spent frame at the top is dropped by the next round.
+        re->frames[i].type = FRAME_PROGRESS;
+    }
+}
+
 int Machine::run(int base, bool sub) {
     for (;;) {
         RegexFrame* f = top();
         RegexNode* n = f->node;
-
-        // Leaving a recursion: back to the caller's captures and node.
         if (f->rec_group >= 0 &&
             (!n || (n->kind == RN_CLOSE && f->rec_group > 0 && n->value == f->rec_group - 1))) {
-            const RegexFrame* caller = &re->frames[f->rec_caller];
-            f->node = caller->node->next;
-            std::memcpy(f->groups, caller->groups, sizeof f->groups);
-            f->last_closed = caller->last_closed;
-            f->rec_group = caller->rec_group;
-            f->rec_caller = caller->rec_caller;
+            leave_recursion(f);
             continue;
         }
         if (!n) return 1;
 
-        int units;
-        int32_t c;
+        int step;
         switch (n->kind) {
         case RN_EMPTY:
             f->node = n->next;
             continue;
-
-        case RN_BRANCH: {
-            if (n->marks & MARK_STAR) {
-                bool loop_alt = (n->marks & MARK_STAR_ALT) != 0;
-                RegexNode* atom = loop_alt ? n->alt : n->next;
-                RegexNode* exit = loop_alt ? n->next : n->alt;
-                if (n->marks & MARK_STAR_LAZY) {
-                    if (!push(re)) return REGEX_ERR_STACK;
-                    RegexFrame* s = &re->frames[re->frame_top - 1];
-                    s->type = FRAME_STAR;
-                    s->way = 1;
-                    top()->node = exit;
-                    continue;
-                }
-                RegexPos start = f->pos;
-                int count = 0;
-                for (;;) {
-                    c = regex_cp_at(f->cur, &units);
-                    if (!atom_accepts(atom, c)) break;
-                    f->prev = f->cur;
-                    f->cur = regex_step(ops, &f->pos, f->cur);
-                    ++count;
-                }
-                f->node = exit;
-                if (count == 0) continue;
-                int fold = 0;
-                int32_t peek = peek_char(exit, &fold);
-                if (!push(re)) return REGEX_ERR_STACK;
-                RegexFrame* s = &re->frames[re->frame_top - 1];
-                s->type = FRAME_STAR;
-                s->way = 0;
-                s->node = n;
-                s->star_pos = start;
-                s->star_count = count;
-                if (peek) {
-                    c = regex_cp_at(top()->cur, &units);
-                    if (c == 0 || regex_fold(c, fold) != peek) goto fail;
-                }
-                continue;
-            }
-            if (n->first_table) {
-                c = regex_cp_at(f->cur, &units);
-                if (c < 128) {
-                    int e = (n->first_table[c >> 2] >> ((c & 3) * 2)) & 3;
-                    if (e == 0) goto fail;
-                    if (e == 1) {
-                        f->node = n->next;
-                        continue;
-                    }
-                    if (e == 2) {
-                        f->node = n->alt;
-                        continue;
-                    }
-                }
-            }
-            if (!push(re)) return REGEX_ERR_STACK;
-            RegexFrame* ch = &re->frames[re->frame_top - 1];
-            ch->type = FRAME_CHOICE;
-            ch->way = n->choice;
-            top()->node = n->choice ? n->alt : n->next;
-            continue;
-        }
-
+        case RN_BRANCH:
+            step = branch(f, n);
+            break;
         case RN_CHAR:
-            c = regex_cp_at(f->cur, &units);
-            if (c == 0 || regex_fold(c, n->aux) != n->value) goto fail;
-            f->prev = f->cur;
-            f->cur = regex_step(ops, &f->pos, f->cur);
-            f->node = n->next;
-            continue;
-
-        case RN_STRING: {
-            const int32_t* s = n->str;
-            const int fold = n->aux;
-            for (int i = 0; i < n->value; ++i) {
-                c = regex_cp_at(f->cur, &units);
-                if (c == 0 || regex_fold(c, fold) != s[i]) goto fail;
-                f->prev = f->cur;
-                f->cur = regex_step(ops, &f->pos, f->cur);
-            }
-            f->node = n->next;
-            continue;
-        }
-
+        case RN_STRING:
         case RN_ANY:
         case RN_ANY_ALL:
         case RN_CLASS:
-            c = regex_cp_at(f->cur, &units);
-            if (!atom_accepts(n, c)) goto fail;
-            f->prev = f->cur;
-            f->cur = regex_step(ops, &f->pos, f->cur);
-            f->node = n->next;
-            continue;
-
+            step = consume(f, n);
+            break;
         case RN_BACKREF:
-            if (!backref(f, n->value, n->aux)) goto fail;
-            f->node = n->next;
-            continue;
-
-        case RN_NAMED_BACKREF:
-            if (!backref(f, regex_find_group(&re->prog, n->name, n->name_length), n->aux)) goto fail;
-            f->node = n->next;
-            continue;
-
-        case RN_LINE_START:
-            if (f->pos.col != 0 && prev_char(ops, f) != '\n') goto fail;
-            f->node = n->next;
-            continue;
-
-        case RN_TEXT_START:
-            if (f->pos.line != 0 || f->pos.col != 0) goto fail;
-            f->node = n->next;
-            continue;
-
-        case RN_LINE_END:
-            c = regex_cp_at(f->cur, &units);
-            if (c != 0 && c != '\n') goto fail;
-            f->node = n->next;
-            continue;
-
-        case RN_TEXT_END_LF: {
-            c = regex_cp_at(f->cur, &units);
-            bool ok;
-            if (c == '\n') {
-                RegexPos q = f->pos;
-                ok = *regex_step(ops, &q, f->cur) == 0;
-            } else {
-                ok = c == 0 && prev_char(ops, f) != '\n';
-            }
-            if (!ok) goto fail;
-            f->node = n->next;
-            continue;
-        }
-
-        case RN_TEXT_END:
-            if (*f->cur != 0) goto fail;
-            f->node = n->next;
-            continue;
-
-        case RN_WORD_BOUNDARY:
-        case RN_NOT_WORD_BOUNDARY: {
-            bool a = regex_is_word_char(prev_char(ops, f));
-            bool b = regex_is_word_char(regex_cp_at(f->cur, &units));
-            if ((a != b) != (n->kind == RN_WORD_BOUNDARY)) goto fail;
-            f->node = n->next;
-            continue;
-        }
-
-        case RN_OPEN: {
-            RegexGroupSlot& s = f->groups[n->value];
-            s.start_line = f->pos.line;
-            s.start_col = f->pos.col;
-            f->node = n->next;
-            continue;
-        }
-
-        case RN_CLOSE: {
-            RegexGroupSlot& s = f->groups[n->value];
-            s.end_line = f->pos.line;
-            s.end_col = f->pos.col;
-            RegexPos st{s.start_line, s.start_col};
-            s.length = st.line == f->pos.line ? f->pos.col - st.col : ops->distance(ops->host, st, f->pos);
-            f->last_closed = n->value;
-            f->node = n->next;
-            continue;
-        }
-
-        case RN_PROGRESS: {
-            if (n->marks & MARK_AFTER_RECURSE) {
-                // Recursions are kept from looping by the check at the call;
-                // nested calls may well return at one position.
+        case RN_NAMED_BACKREF: {
+            const int g = n->kind == RN_BACKREF ? n->value : regex_find_group(&re->prog, n->name, n->name_length);
+            step = STEP_FAIL;
+            if (backref(f, g, n->aux)) {
                 f->node = n->next;
-                continue;
+                step = STEP_GO;
             }
-            for (int i = re->frame_top - 1; i >= 0; --i) {
-                const RegexFrame& m = re->frames[i];
-                if (m.type == FRAME_PROGRESS && m.node == n) {
-                    if (pos_equal(m.pos, f->pos)) goto fail;
-                    break;
-                }
-            }
-            if (!push(re)) return REGEX_ERR_STACK;
-            re->frames[re->frame_top - 1].type = FRAME_PROGRESS;
-            top()->node = n->next;
-            continue;
+            break;
         }
-
+        case RN_LINE_START:
+        case RN_TEXT_START:
+        case RN_LINE_END:
+        case RN_TEXT_END_LF:
+        case RN_TEXT_END:
+        case RN_WORD_BOUNDARY:
+        case RN_NOT_WORD_BOUNDARY:
+        case RN_HOST_TEXT_START:
+        case RN_HOST_TEXT_END:
+        case RN_HOST_LINE_START:
+        case RN_HOST_LINE_END:
+            step = assertion(f, n);
+            break;
+        case RN_OPEN:
+        case RN_CLOSE:
+        case RN_KEEP:
+            step = capture(f, n);
+            break;
+        case RN_PROGRESS:
+            step = progress(f, n);
+            break;
         case RN_LOOKAHEAD:
         case RN_NEG_LOOKAHEAD:
         case RN_ATOMIC:
         case RN_LOOKBEHIND:
-        case RN_NEG_LOOKBEHIND: {
-            const int call = re->frame_top;
-            RegexPos from = f->pos;
-            const char16_t* cur = f->cur;
-            const char16_t* prev = f->prev;
-            bool reachable = true;
-            if (n->kind == RN_LOOKBEHIND || n->kind == RN_NEG_LOOKBEHIND) {
-                // A lookbehind that would step before the text's start fails.
-                for (int k = 0; k < n->value && reachable; ++k) {
-                    if (from.line == 0 && from.col == 0) {
-                        reachable = false;
-                        break;
-                    }
-                    cur = ops->previous(ops->host, &from);
-                    if (!cur) reachable = false;
-                }
-                prev = nullptr;
-            }
-            int r = 0;
-            if (reachable) {
-                r = sub_match(call, n->next, from, cur, prev);
-                if (r < 0) return r;
-            }
-            const bool matched = r == 1;
-            f = &re->frames[call];
-            if (matched) {
-                const RegexFrame* fin = top();
-                std::memcpy(f->groups, fin->groups, sizeof f->groups);
-                f->last_closed = fin->last_closed;
-                if (n->kind == RN_ATOMIC) {
-                    f->pos = fin->pos;
-                    f->cur = fin->cur;
-                    f->prev = fin->prev;
-                    f->start = fin->start;
-                }
-            }
-            re->frame_top = call;
-            const bool wanted = n->kind != RN_NEG_LOOKAHEAD && n->kind != RN_NEG_LOOKBEHIND;
-            if (matched != wanted) goto fail;
-            f->node = n->sub->next;
-            continue;
-        }
-
+        case RN_NEG_LOOKBEHIND:
+            step = sub_pattern(f, n);
+            break;
         case RN_SUB_END:
             if (sub) return 1;
             f->node = n->next;
             continue;
-
-        case RN_COND: {
-            const RegexNode* cn = n->sub;
-            bool truth = false;
-            switch (cn->kind) {
-            case RN_COND_GROUP:
-                truth = cn->value >= 0 && cn->value < re->prog.group_count && f->groups[cn->value].length >= 0;
-                break;
-            case RN_COND_NAME: {
-                int g = regex_find_group(&re->prog, cn->name, cn->name_length);
-                truth = g >= 0 && f->groups[g].length >= 0;
-                break;
-            }
-            case RN_COND_RECURSION:
-                truth = cn->value == 0 ? f->rec_group >= 0 : f->rec_group == cn->value;
-                break;
-            default: {
-                const int call = re->frame_top;
-                int r = sub_match(call, n->sub, f->pos, f->cur, f->prev);
-                if (r < 0) return r;
-                f = &re->frames[call];
-                if (r == 1) {
-                    const RegexFrame* fin = top();
-                    std::memcpy(f->groups, fin->groups, sizeof f->groups);
-                    f->last_closed = fin->last_closed;
-                }
-                re->frame_top = call;
-                truth = r == 1;
-            }
-            }
-            f->node = truth ? n->alt : n->next;
-            continue;
-        }
-
-        case RN_HOST_TEXT_START:
-        case RN_HOST_TEXT_END:
-        case RN_HOST_LINE_START:
-        case RN_HOST_LINE_END: {
-            auto hook = ops->anchor[n->kind - RN_HOST_TEXT_START];
-            if (!hook || !hook(ops->host, f->pos)) goto fail;
-            f->node = n->next;
-            continue;
-        }
-
-        case RN_KEEP:
-            f->start = f->pos;
-            f->node = n->next;
-            continue;
-
-        case RN_RECURSE: {
-            RegexNode* target = nullptr;
-            if (n->value == 0)
-                target = re->prog.root;
-            else if (n->value - 1 < re->prog.group_count && re->prog.group_open[n->value - 1])
-                target = re->prog.group_open[n->value - 1]->next;
-            else
-                goto fail;
-            // Entering the same recursion again at the same position would
-            // never end.
-            for (int m = f->rec_caller; m >= 0; m = re->frames[m].rec_caller) {
-                if (re->frames[m].node == n && pos_equal(re->frames[m].pos, f->pos)) goto fail;
-            }
-            if (!push(re)) return REGEX_ERR_STACK;
-            const int marker = re->frame_top - 1;
-            re->frames[marker].type = FRAME_RECURSE;
-            f = top();
-            f->node = target;
-            f->rec_group = n->value;
-            f->rec_caller = marker;
-            if (!target) {
-                // Recursion into an empty whole pattern returns at once.
-                f->node = n->next;
-                f->rec_group = re->frames[marker].rec_group;
-                f->rec_caller = re->frames[marker].rec_caller;
-            }
-            continue;
-        }
-
-        case RN_POSSESSIVE: {
-            const int call = re->frame_top;
-            const int min = n->value;
-            const int max = n->aux;
-            int count = 0;
-            const RegexNode* atom = n->alt;
-            if (atom && !atom->alt && atom->next && atom->next->kind == RN_SUB_END &&
-                (atom->kind == RN_CHAR || atom->kind == RN_ANY || atom->kind == RN_ANY_ALL ||
-                 atom->kind == RN_CLASS)) {
-                // One character per round: no sub-match needed.
-                while (max < 0 || count < max) {
-                    c = regex_cp_at(f->cur, &units);
-                    if (!atom_accepts(atom, c)) break;
-                    f->prev = f->cur;
-                    f->cur = regex_step(ops, &f->pos, f->cur);
-                    ++count;
-                }
-                if (count < min) goto fail;
-                f->node = n->next;
-                continue;
-            }
-            while (max < 0 || count < max) {
-                RegexFrame* cf = &re->frames[call];
-                int r = sub_match(call, n->alt, cf->pos, cf->cur, cf->prev);
-                if (r < 0) return r;
-                cf = &re->frames[call];
-                if (r == 0) break;
-                const RegexFrame* fin = top();
-                const bool moved = !pos_equal(fin->pos, cf->pos);
-                cf->pos = fin->pos;
-                cf->cur = fin->cur;
-                cf->prev = fin->prev;
-                cf->start = fin->start;
-                cf->last_closed = fin->last_closed;
-                std::memcpy(cf->groups, fin->groups, sizeof cf->groups);
-                ++count;
-                // A round that consumed nothing would repeat forever.
-                if (!moved) {
-                    if (count < min) count = min;
-                    break;
-                }
-            }
-            re->frame_top = call;
-            f = top();
-            if (count < min) goto fail;
-            f->node = n->next;
-            continue;
-        }
-
+        case RN_COND:
+            step = conditional(f, n);
+            break;
+        case RN_RECURSE:
+            step = recursion(f, n);
+            break;
+        case RN_POSSESSIVE:
+            step = possessive(f, n);
+            break;
         default:
             // Condition nodes are read by their conditional only.
-            goto fail;
+            step = STEP_FAIL;
         }
-
-    fail:
-        if (--re->budget_left < 0) return REGEX_ERR_BUDGET;
-        for (;;) {
-            int i = re->frame_top - 1;
-            while (i > base && (re->frames[i].type == FRAME_PROGRESS || re->frames[i].type == FRAME_RECURSE)) --i;
-            if (i <= base) {
-                re->frame_top = base;
-                return 0;
-            }
-            RegexFrame* ch = &re->frames[i];
-            if (ch->type == FRAME_CHOICE) {
-                ch->type = FRAME_RUN;
-                ch->node = ch->way ? ch->node->next : ch->node->alt;
-                re->frame_top = i;
-                break;
-            }
-            if (ch->type == FRAME_STAR) {
-                int r = star_retry(ch);
-                if (r < 0) return r;
-                if (r > 0) break;
-            }
-            re->frame_top = i;
-            // A spent frame at the top is dropped by the next round.
-            re->frames[i].type = FRAME_PROGRESS;
-        }
+        if (step == STEP_GO) continue;
+        if (step == STEP_FAIL) step = backtrack(base);
+        if (step != STEP_GO) return step;
     }
 }
 
