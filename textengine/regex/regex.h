@@ -47,7 +47,7 @@ struct RegexGroupSlot {
 enum : int {
     REGEX_ERR_NONE_REGEX = -1,  // string entry points given no regex
     REGEX_ERR_STACK = -2,       // the backtracking stack ran out
-    REGEX_ERR_BUDGET = -3,      // too much backtracking at one position
+    REGEX_ERR_BUDGET = -3,      // too much backtracking in one search (of one line)
 };
 
 enum RegexStrategyKind : int {
@@ -58,10 +58,12 @@ enum RegexStrategyKind : int {
     REGEX_STRATEGY_LINE_START = 4,
     REGEX_STRATEGY_FIRST_SET = 5,
     REGEX_STRATEGY_WORD_BOUNDARY = 6,
+    REGEX_STRATEGY_LEADING_DOTS = 7,  // ".*" or ".+" first: one try per line
 };
 
 struct LiteralSearcher;
 struct RegexFirstSet;
+struct RegexMemo;
 struct RegexFrame;
 struct CompiledRegex;
 
@@ -93,8 +95,22 @@ struct CompiledRegex {
     int frame_top = 0;
     int frame_capacity = 0;
     int sub_depth = 0;           // nested sub-matches running now
-    long long budget_left = 0;   // backtracks left at this position
-    long long budget = 10000000; // backtracks allowed at one start position
+
+    // Every search call (and every line of a multi-line host it walks)
+    // starts with `budget` backtracks and gains a few per start position
+    // tried, never above `budget`; running out gives REGEX_ERR_BUDGET.
+    long long budget_left = 0;
+    long long budget = 10000000;
+    int budget_line = 0;         // the line the budget is counted for
+    bool new_search = true;      // the next try starts a search call
+
+    // True when whether the rest of a match succeeds from a node depends
+    // on the node and the position alone (no back-reference, condition,
+    // recursion): failures may then be remembered.
+    bool position_decides = false;
+    RegexMemo* memo = nullptr;   // failed (branch, position) pairs; null when none may be kept
+    long long work = 0;          // steps and backtracks on this line
+    long long memo_check_at = 0; // work at which the current try switches the memo on
 };
 
 CompiledRegex* regex_compile(const char16_t* pattern, int flags);

@@ -212,6 +212,35 @@ void mark_stars(std::vector<RegexNode*>& all) {
     }
 }
 
+// Decides whether a state's outcome depends on its node and position alone
+// and, where it does and the graph has branches, gives each branch its row
+// in the record of failed states. Progress checks look down the stack, so
+// with them the record is not kept (they make no difference to dots first).
+int plan_memo(CompiledRegex* re) {
+    std::vector<RegexNode*> all = collect_nodes(&re->prog);
+    bool progress = false;
+    int branches = 0;
+    re->position_decides = true;
+    for (RegexNode* n : all) {
+        switch (n->kind) {
+        case RN_BACKREF: case RN_NAMED_BACKREF: case RN_COND: case RN_RECURSE:
+            re->position_decides = false;
+            break;
+        case RN_PROGRESS:
+            progress = true;
+            break;
+        case RN_BRANCH:
+            n->memo_slot = branches++;
+            break;
+        }
+    }
+    if (!re->position_decides || progress || branches == 0) return 0;
+    re->memo = new (std::nothrow) RegexMemo;
+    if (!re->memo) return 1;
+    re->memo->slots = branches;
+    return 0;
+}
+
 }  // namespace
 
 namespace {
@@ -244,8 +273,9 @@ CompiledRegex* compile(const char16_t* pattern, int length, int flags, bool lite
         if (rc == 0) rc = pass_strings(&re->prog, all);
         if (rc == 0) {
             mark_stars(all);
-            rc = regex_choose_strategy(re, pattern, length);
+            rc = plan_memo(re);
         }
+        if (rc == 0) rc = regex_choose_strategy(re, pattern, length);
     }
     if (rc == 0 && re->prog.root) {
         re->frames = new (std::nothrow) RegexFrame[REGEX_INITIAL_FRAMES];
@@ -299,6 +329,7 @@ void regex_free(CompiledRegex* re) {
     if (!re) return;
     literal_searcher_free(re->literal);
     delete re->first_set;
+    regex_memo_free(re->memo);
     delete[] re->frames;
     regex_program_free(&re->prog);
     delete re;

@@ -90,6 +90,33 @@ int literal_searcher_find(const LiteralSearcher* ls, const char16_t* text, int n
 int regex_match_internal(CompiledRegex* re, const RegexTextOps* ops, RegexPos pos, const char16_t* cur,
                          const char16_t* prev, RegexPos* end);
 
+// Every strategy starts a search call with regex_search_begin and tries
+// each start position with regex_try_at, which counts the step budget per
+// call and line and keeps the record of failed states for that line.
+inline void regex_search_begin(CompiledRegex* re) { re->new_search = true; }
+int regex_try_at(CompiledRegex* re, const RegexTextOps* ops, RegexPos pos, const char16_t* cur,
+                 const char16_t* prev, RegexPos* end);
+
+// Failed states of one line's search: a bit per (branch node, column).
+// A branch reached again at a column where it was reached before in the
+// same search has failed there (a success would have ended the search, and
+// no loop returns to a column without consuming), so the second visit
+// fails at once. Only kept where `position_decides`, outside sub-matches,
+// and switched on once a line's search does more work than its length
+// warrants, so ordinary searches never pay for it.
+struct RegexMemo {
+    uint64_t* bits = nullptr;
+    size_t capacity = 0;  // words
+    size_t used = 0;      // words that may hold marks; the rest are zero
+    int slots = 0;        // branch nodes
+    int line = -1;
+    int base_col = 0;     // column of bit row 0
+    bool on = false;
+    bool eager = false;   // on from a line's first try (to check it against the plain machine)
+};
+
+void regex_memo_free(RegexMemo* memo);
+
 // Chooses and installs the search strategy (compile's last step).
 int regex_choose_strategy(CompiledRegex* re, const char16_t* pattern, int length);
 
@@ -99,6 +126,7 @@ int regex_strategy_literal(CompiledRegex*, const RegexTextOps*, RegexPos*, Regex
 int regex_strategy_line_start(CompiledRegex*, const RegexTextOps*, RegexPos*, RegexPos*, RegexPos);
 int regex_strategy_first_set(CompiledRegex*, const RegexTextOps*, RegexPos*, RegexPos*, RegexPos);
 int regex_strategy_word_boundary(CompiledRegex*, const RegexTextOps*, RegexPos*, RegexPos*, RegexPos);
+int regex_strategy_leading_dots(CompiledRegex*, const RegexTextOps*, RegexPos*, RegexPos*, RegexPos);
 
 // Set of UTF-16 units that can start a match (strategies 2 and 5). A
 // candidate pair is marked by its high surrogate.

@@ -92,6 +92,55 @@ inline int32_t peek_char(const RegexNode* x, int* fold) {
     return 0;
 }
 
+// ---------------------------------------------------------------------------
+// The record of failed states
+
+enum : long long {
+    MEMO_MAX_WORDS = 1 << 20,      // 8 MB of marks at most; beyond, states are not kept
+    MEMO_TRY_WORK = 4096,          // one try doing more switches the record on
+    MEMO_LINE_WORK = 1024,         // ... as does a line costing more than this
+    MEMO_WORK_PER_COLUMN = 8,      // ... plus this per column walked
+    BUDGET_PER_TRY = 64,           // backtracks a start position adds to the budget
+};
+
+bool memo_reserve(RegexMemo* m, size_t words) {
+    if (words > size_t(MEMO_MAX_WORDS)) return false;
+    if (words > m->capacity) {
+        size_t cap = m->capacity ? m->capacity : 1024;
+        while (cap < words) cap *= 2;
+        auto* bigger = new (std::nothrow) uint64_t[cap];
+        if (!bigger) return false;
+        if (m->used) std::memcpy(bigger, m->bits, m->used * sizeof(uint64_t));
+        std::memset(bigger + m->used, 0, (cap - m->used) * sizeof(uint64_t));
+        delete[] m->bits;
+        m->bits = bigger;
+        m->capacity = cap;
+    }
+    if (words > m->used) m->used = words;
+    return true;
+}
+
+// True when branch n was reached at pos before in this line's search; marks
+// it otherwise. Positions off the record's line are never kept.
+inline bool memo_seen(RegexMemo* m, const RegexNode* n, RegexPos pos) {
+    if (pos.line != m->line || pos.col < m->base_col) return false;
+    const size_t bit = size_t(pos.col - m->base_col) * size_t(m->slots) + size_t(n->memo_slot);
+    const size_t word = bit >> 6;
+    if (word >= m->used && !memo_reserve(m, word + 1)) return false;
+    const uint64_t mask = uint64_t(1) << (bit & 63);
+    if (m->bits[word] & mask) return true;
+    m->bits[word] |= mask;
+    return false;
+}
+
+void memo_restart(RegexMemo* m, int line, int col) {
+    if (m->used) std::memset(m->bits, 0, m->used * sizeof(uint64_t));
+    m->used = 0;
+    m->line = line;
+    m->base_col = col;
+    m->on = false;
+}
+
 // What a node's step tells the machine: go on with the frame's node, or
 // fail back to the latest choice; any other value ends the run (1 a
 // match, < 0 an error).
@@ -111,6 +160,8 @@ struct Machine {
     const RegexTextOps* ops;
 
     RegexFrame* top() { return &re->frames[re->frame_top]; }
+    // The record of failed states, when it is kept here.
+    RegexMemo* memo() const { return re->memo && re->memo->on && re->sub_depth == 0 ? re->memo : nullptr; }
 
     // Runs from the frame above `base` until it completes (1), fails back
     // to `base` (0) or hits a resource limit (< 0). In a sub-match the end
@@ -184,6 +235,9 @@ int Machine::star_retry(RegexFrame* s) {
         if (!atom_accepts(atom, c)) return 0;
         s->prev = s->cur;
         s->cur = regex_step(ops, &s->pos, s->cur);
+        ++re->work;
+        RegexMemo* m = memo();
+        if (m && memo_seen(m, b, s->pos)) return 0;
     } else {
         for (;;) {
             if (s->star_count <= 0) return 0;
@@ -246,6 +300,8 @@ REGEX_HOT int Machine::star_enter(RegexFrame* f, RegexNode* n) {
     const bool loop_alt = (n->marks & MARK_STAR_ALT) != 0;
     RegexNode* atom = loop_alt ? n->alt : n->next;
     RegexNode* exit = loop_alt ? n->next : n->alt;
+    RegexMemo* m = memo();
+    if (m && memo_seen(m, n, f->pos)) return STEP_FAIL;
     if (n->marks & MARK_STAR_LAZY) {
         if (!push(re)) return REGEX_ERR_STACK;
         RegexFrame* s = &re->frames[re->frame_top - 1];
@@ -257,13 +313,30 @@ REGEX_HOT int Machine::star_enter(RegexFrame* f, RegexNode* n) {
     const RegexPos start = f->pos;
     int count = 0;
     int units;
-    for (;;) {
-        int32_t c = regex_cp_at(f->cur, &units);
-        if (!atom_accepts(atom, c)) break;
-        f->prev = f->cur;
-        f->cur = regex_step(ops, &f->pos, f->cur);
-        ++count;
+    if (m) {
+        // The loop stops short of a column where it failed before: only
+        // leaving it remains from there.
+        for (;;) {
+            int32_t c = regex_cp_at(f->cur, &units);
+            if (!atom_accepts(atom, c)) break;
+            RegexPos q = f->pos;
+            const char16_t* after = regex_step(ops, &q, f->cur);
+            if (memo_seen(m, n, q)) break;
+            f->prev = f->cur;
+            f->cur = after;
+            f->pos = q;
+            ++count;
+        }
+    } else {
+        for (;;) {
+            int32_t c = regex_cp_at(f->cur, &units);
+            if (!atom_accepts(atom, c)) break;
+            f->prev = f->cur;
+            f->cur = regex_step(ops, &f->pos, f->cur);
+            ++count;
+        }
     }
+    re->work += count;
     f->node = exit;
     if (count == 0) return STEP_GO;
     int fold = 0;
@@ -284,6 +357,9 @@ REGEX_HOT int Machine::star_enter(RegexFrame* f, RegexNode* n) {
 
 REGEX_HOT int Machine::branch(RegexFrame* f, RegexNode* n) {
     if (n->marks & MARK_STAR) return star_enter(f, n);
+    if (RegexMemo* m = memo()) {
+        if (memo_seen(m, n, f->pos)) return STEP_FAIL;
+    }
     if (n->first_table) {
         int units;
         const int32_t c = regex_cp_at(f->cur, &units);
@@ -571,6 +647,7 @@ int Machine::possessive(RegexFrame* f, RegexNode* n) {
 
 int Machine::backtrack(int base) {
     if (--re->budget_left < 0) return REGEX_ERR_BUDGET;
+    if (++re->work >= re->memo_check_at && re->memo) re->memo->on = true;
     for (;;) {
         int i = re->frame_top - 1;
         while (i > base && (re->frames[i].type == FRAME_PROGRESS || re->frames[i].type == FRAME_RECURSE)) --i;
@@ -718,7 +795,6 @@ int regex_match_internal(CompiledRegex* re, const RegexTextOps* ops, RegexPos po
     f->star_pos = pos;
     f->star_count = 0;
     for (int g = 0; g < re->prog.group_count; ++g) f->groups[g] = {-1, -1, -1, -1, -1};
-    re->budget_left = re->budget;
     re->sub_depth = 0;
     Machine m{re, ops};
     int r = m.run(0, false);
@@ -734,11 +810,40 @@ int regex_match_internal(CompiledRegex* re, const RegexTextOps* ops, RegexPos po
     return r;
 }
 
+int regex_try_at(CompiledRegex* re, const RegexTextOps* ops, RegexPos pos, const char16_t* cur,
+                 const char16_t* prev, RegexPos* end) {
+    if (re->new_search || pos.line != re->budget_line) {
+        re->new_search = false;
+        re->budget_line = pos.line;
+        re->budget_left = re->budget;
+        re->work = 0;
+        if (re->memo) memo_restart(re->memo, pos.line, pos.col);
+    } else {
+        const long long allowance = BUDGET_PER_TRY + re->prog.serial;
+        re->budget_left = re->budget_left < re->budget - allowance ? re->budget_left + allowance : re->budget;
+    }
+    if (RegexMemo* m = re->memo) {
+        // A line whose tries cost more than its length warrants has states
+        // worth remembering.
+        if (!m->on && (m->eager || re->work > MEMO_LINE_WORK + MEMO_WORK_PER_COLUMN * (long long)(pos.col - m->base_col)))
+            m->on = true;
+        re->memo_check_at = re->work + MEMO_TRY_WORK;
+    }
+    return regex_match_internal(re, ops, pos, cur, prev, end);
+}
+
+void regex_memo_free(RegexMemo* memo) {
+    if (!memo) return;
+    delete[] memo->bits;
+    delete memo;
+}
+
 int regex_match_at(CompiledRegex* re, const RegexTextOps* ops, RegexPos pos, const char16_t* cur,
                    const char16_t* prev, RegexPos* end) {
     if (!re) return 0;
     if (!cur) cur = ops->char_at(ops->host, pos);
-    int r = regex_match_internal(re, ops, pos, cur, prev, end);
+    regex_search_begin(re);
+    int r = regex_try_at(re, ops, pos, cur, prev, end);
     if (r > 0) re->match_end = *end;
     return r;
 }

@@ -219,6 +219,7 @@ struct RegexNode {
     uint8_t choice;  // 0 = try next first, 1 = try alt first
     uint8_t marks;   // scratch bits of the compile passes
     int serial;      // creation number within the program
+    int memo_slot;   // kind 1: its row in the search's record of failed states
     RegexNode* next;
     RegexNode* alt;
     RegexNode* sub;           // kinds 19-23: the body's RN_SUB_END; 25: the condition node

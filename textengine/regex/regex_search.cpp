@@ -97,6 +97,26 @@ RegexNode* skip_empties(RegexNode* n) {
     return n;
 }
 
+// The dot kind (RN_ANY or RN_ANY_ALL) when the pattern begins, after capture
+// starts, with a loop of dots (".*", ".*?", ".+") and later start positions
+// can be ruled out; else 0.
+int leading_dots(const CompiledRegex* re) {
+    if (!re->position_decides) return 0;
+    const RegexNode* n = re->prog.root;
+    while (n && !n->alt && (n->kind == RN_EMPTY || n->kind == RN_OPEN)) n = n->next;
+    if (!n) return 0;
+    const RegexNode* loop = n;
+    const RegexNode* dot = nullptr;
+    if (n->kind == RN_ANY || n->kind == RN_ANY_ALL) {  // ".+": the dot, then its loop
+        loop = n->next;
+        dot = n;
+    }
+    if (!loop || loop->kind != RN_BRANCH || !(loop->marks & MARK_STAR)) return 0;
+    const RegexNode* atom = (loop->marks & MARK_STAR_ALT) ? loop->alt : loop->next;
+    if (dot && atom != dot) return 0;
+    return atom->kind == RN_ANY || atom->kind == RN_ANY_ALL ? atom->kind : 0;
+}
+
 }  // namespace
 
 int regex_choose_strategy(CompiledRegex* re, const char16_t* pattern, int length) {
@@ -140,6 +160,12 @@ int regex_choose_strategy(CompiledRegex* re, const char16_t* pattern, int length
     re->strategy = REGEX_STRATEGY_EVERY;
     re->search = regex_strategy_every;
     if (!n) return 0;
+    if (int dots = leading_dots(re)) {
+        re->strategy = REGEX_STRATEGY_LEADING_DOTS;
+        re->strategy_fold = dots == RN_ANY_ALL;  // the dots cross lines
+        re->search = regex_strategy_leading_dots;
+        return 0;
+    }
     switch (n->kind) {
     case RN_CHAR:
     case RN_STRING:
@@ -191,6 +217,7 @@ inline const char16_t* normalise_crlf(RegexPos* p, const char16_t* cur) {
 template <typename Scan, typename Exact>
 int scan_search(CompiledRegex* re, const RegexTextOps* ops, RegexPos* pos, RegexPos* end, RegexPos limit,
                 Scan scan, Exact exact) {
+    regex_search_begin(re);
     RegexPos p = *pos;
     const char16_t* cur = normalise_crlf(&p, ops->char_at(ops->host, p));
     const char16_t* prev = nullptr;
@@ -223,7 +250,7 @@ int scan_search(CompiledRegex* re, const RegexTextOps* ops, RegexPos* pos, Regex
         int32_t c = regex_cp_at(cur, &units);
         if (c == 0) return 0;  // the end is no character
         if (exact(c)) {
-            int r = regex_match_internal(re, ops, p, cur, prev, end);
+            int r = regex_try_at(re, ops, p, cur, prev, end);
             if (r > 0) {
                 *pos = re->match_start;
                 return 1;
@@ -241,6 +268,7 @@ int scan_search(CompiledRegex* re, const RegexTextOps* ops, RegexPos* pos, Regex
 template <typename Pred>
 static int walk_every(CompiledRegex* re, const RegexTextOps* ops, RegexPos* pos, RegexPos* end, RegexPos limit,
                       Pred pred) {
+    regex_search_begin(re);
     RegexPos p = *pos;
     const char16_t* cur = normalise_crlf(&p, ops->char_at(ops->host, p));
     const char16_t* prev = nullptr;
@@ -248,7 +276,7 @@ static int walk_every(CompiledRegex* re, const RegexTextOps* ops, RegexPos* pos,
         if (regex_pos_beyond(p, limit)) return 0;
         if (pred(p, cur, prev)) {
             RegexPos at = p;
-            int r = regex_match_internal(re, ops, at, cur, prev, end);
+            int r = regex_try_at(re, ops, at, cur, prev, end);
             if (r > 0) {
                 *pos = re->match_start;
                 return 1;
@@ -322,13 +350,14 @@ int regex_strategy_first_set(CompiledRegex* re, const RegexTextOps* ops, RegexPo
 
 int regex_strategy_line_start(CompiledRegex* re, const RegexTextOps* ops, RegexPos* pos, RegexPos* end,
                               RegexPos limit) {
+    regex_search_begin(re);
     RegexPos p = *pos;
     bool try_here = ops->is_line_start(ops->host, p) != 0;
     for (;;) {
         if (try_here) {
             if (regex_pos_beyond(p, limit)) return 0;
             const char16_t* cur = ops->char_at(ops->host, p);
-            int r = regex_match_internal(re, ops, p, cur, nullptr, end);
+            int r = regex_try_at(re, ops, p, cur, nullptr, end);
             if (r > 0) {
                 *pos = re->match_start;
                 return 1;
@@ -344,6 +373,7 @@ int regex_strategy_line_start(CompiledRegex* re, const RegexTextOps* ops, RegexP
 int regex_strategy_literal(CompiledRegex* re, const RegexTextOps* ops, RegexPos* pos, RegexPos* end,
                            RegexPos limit) {
     if (!re->literal) return 0;  // an empty search text never matches
+    regex_search_begin(re);
     RegexPos p = *pos;
     const int m = re->literal->length;
     for (;;) {
@@ -364,7 +394,7 @@ int regex_strategy_literal(CompiledRegex* re, const RegexTextOps* ops, RegexPos*
                 re->last_closed = -1;
                 return 1;
             }
-            int r = regex_match_internal(re, ops, at, text + hit, nullptr, end);
+            int r = regex_try_at(re, ops, at, text + hit, nullptr, end);
             if (r > 0) {
                 *pos = re->match_start;
                 return 1;
@@ -374,5 +404,28 @@ int regex_strategy_literal(CompiledRegex* re, const RegexTextOps* ops, RegexPos*
         }
         p = RegexPos{p.line + 1, 0};
         if (regex_pos_beyond(p, limit)) return 0;
+    }
+}
+
+int regex_strategy_leading_dots(CompiledRegex* re, const RegexTextOps* ops, RegexPos* pos, RegexPos* end,
+                                RegexPos limit) {
+    // A try from p lets the dots reach every column up to the line's end
+    // (the text's end under (?s)); a later start on that stretch can only
+    // reach a part of what p reached, so it cannot succeed where p failed.
+    regex_search_begin(re);
+    RegexPos p = *pos;
+    const char16_t* cur = normalise_crlf(&p, ops->char_at(ops->host, p));
+    const char16_t* prev = nullptr;
+    for (;;) {
+        if (regex_pos_beyond(p, limit)) return 0;
+        const int r = regex_try_at(re, ops, p, cur, prev, end);
+        if (r > 0) {
+            *pos = re->match_start;
+            return 1;
+        }
+        if (r < 0) return r;
+        if (re->strategy_fold || !ops->next_line_start(ops->host, &p)) return 0;
+        cur = normalise_crlf(&p, ops->char_at(ops->host, p));
+        prev = nullptr;
     }
 }

@@ -221,7 +221,7 @@ TEST_F(Grep, ARegexThatGivesUpStopsTheSearchWithThatError) {
     fs.AddFile(u"C:\\d\\a.txt", "hit\n" + std::string(40, 'a') + "\nhit\n");
     fs.AddFile(u"C:\\d\\b.txt", "hit\n");
     params.regularExpression = 1;
-    EXPECT_EQ(Run(u"hit|(a|a)*b"), GREP_SEARCH_FAILED);
+    EXPECT_EQ(Run(u"hit|(a|a)*\\1b"), GREP_SEARCH_FAILED);  // a back-reference: no shortcut tames it
     EXPECT_EQ(Output(), "C:\\d\\a.txt(1): hit\nError C:\\d\\a.txt: 正規表現の照合が複雑すぎます (2行目)\n");
     EXPECT_EQ(U8(params.messageText), "正規表現の照合が複雑すぎるため、検索を中断しました\n");
     EXPECT_EQ(params.hitCount, 1);

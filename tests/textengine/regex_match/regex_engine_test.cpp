@@ -80,6 +80,9 @@ TEST(RegexStrategy, ChosenFromTheFirstNode) {
         {"x*", REGEX_STRATEGY_EVERY},
         {"(?=abc)abcd", REGEX_STRATEGY_LITERAL},
         {"(?!abc)x", REGEX_STRATEGY_EVERY},
+        {".*x", REGEX_STRATEGY_LEADING_DOTS},
+        {"(.+?)x", REGEX_STRATEGY_LEADING_DOTS},
+        {"(.*)\\1", REGEX_STRATEGY_EVERY},  // the captures decide: every start counts
     };
     for (const auto& c : cases) {
         RegexPtr re = compile(c.pattern.c_str());
@@ -172,7 +175,7 @@ TEST(RegexBounds, RunningOutOfFramesIsAnErrorNotNoMatch) {
 
 TEST(RegexBounds, ExponentialBacktrackingHitsTheBudget) {
     std::u16string s(40, u'a');
-    RegexPtr re = compile("(a|aa)*c");
+    RegexPtr re = compile("(a|aa)*\\1c");  // a back-reference: failures cannot be remembered
     re.get()->budget = 100000;
     EXPECT_EQ(regex_search_string(re.get(), s.c_str(), 0, nullptr, nullptr), REGEX_ERR_BUDGET);
 }

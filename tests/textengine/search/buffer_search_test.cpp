@@ -233,7 +233,7 @@ TEST(FilterLines, OnlyWithinTheLineRangeAsOneUndoStep) {
 TEST(SearchFailures, ARegexThatGivesUpStopsReplaceAndFilterUnchanged) {
     const std::u16string text = u"ab\n" + std::u16string(40, u'a') + u"\nab";
     Buffer b(text.c_str());
-    auto re = Compile(u"b|(a|a)*c");
+    auto re = Compile(u"b|(a|a)*\\1c");  // a back-reference: no shortcut tames it
     int count = -1;
     EXPECT_EQ(ReplaceAll(b.data, u"x", 0, nullptr, nullptr, &count, re.get(), 0), kSearchFailed);
     EXPECT_EQ(count, 0);

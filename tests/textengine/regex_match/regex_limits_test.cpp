@@ -1,0 +1,157 @@
+// The engine at its limits: searches of long lines stay linear, remembered
+// failures never change a result, and the step budget bounds a whole search.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "regex_test_util.h"
+#include "textengine/regex/regex_internal.h"
+#include "textengine/regex_line_host.h"
+
+namespace {
+
+RegexPtr compile(const std::u16string& p, int flags = 0) {
+    return RegexPtr(regex_compile_n(p.data(), int(p.size()), flags));
+}
+
+// Every match from each match end, with its groups: "col+len(g1,g2..) ...".
+std::string all_matches(CompiledRegex* re, const std::u16string& s) {
+    std::string out;
+    int from = 0, col, len;
+    for (;;) {
+        const int r = regex_search_string_n(re, s.c_str(), int(s.size()), from, &col, &len);
+        if (r != 1) {
+            if (r < 0) out += "error" + std::to_string(r);
+            return out;
+        }
+        out += std::to_string(col) + "+" + std::to_string(len) + "(";
+        for (int g = 0; g < re->prog.group_count; ++g) {
+            const RegexGroupSlot& slot = re->last_groups[g];
+            out += (g ? "," : "") + (slot.length < 0 ? std::string("~") : std::to_string(slot.start_col) + ":" +
+                                                                            std::to_string(slot.length));
+        }
+        out += ") ";
+        from = col + (len > 0 ? len : 1);
+        if (from > int(s.size())) return out;
+    }
+}
+
+TEST(RegexLimits, RememberedFailuresNeverChangeAMatchOrItsGroups) {
+    // Each pattern on each subject: the plain machine tried at every position
+    // and the engine remembering failed states from the first try on agree on
+    // every match and group.
+    const char* patterns[] = {
+        "(a|ab)(c|bcd)(d*)", "(\\w+)\\s*=", "[^,]*,[^,]*,x", "(a|aa)*b", "(a*?)(a|b)+?c", ".*x[0-9]",
+        "(.+)(\\d)", "(?:ab|a)(?:bc|c)*", "\\s+$", "(x+x+)+y", "(?=(a+))a*b", "(?>a|ab)c|(a|b)*",
+        "(a+)+b|a", "\\b(\\w+)\\b.*?\\b(\\w+)$", "(a|b|ab)*?c", "([ぁ-ん]+|カ)+。",
+        "(?=[xab]*(a|b)c)[xab]b", ".*x", "(.*?)(x|y)", ".+(\\d)", "(?s).*x", "(?s)(.+?)x$",
+    };
+    const char* subjects[] = {
+        "abcd abbcd aabcdd", "key = value\nname=1", "a,b,c,x,,x", "aaaaaaab aab ab",
+        "xx x1 x2y xx9", "aaaaaaaaaaaaac", "  trailing  \nnext  ", "abcbcbc abab",
+        "xxxxxxxxy xxxx", "aab ab a", "foo bar baz", "あいうカえお。かか。", "xabc", "ab\ncx\r\nyy\nx",
+    };
+    for (const char* p : patterns) {
+        RegexPtr plain = compile(u16(p));
+        RegexPtr remembering = compile(u16(p));
+        ASSERT_TRUE(plain && remembering) << p;
+        regex_memo_free(plain.get()->memo);
+        plain.get()->memo = nullptr;
+        plain.get()->search = regex_strategy_every;
+        if (remembering.get()->memo) remembering.get()->memo->eager = true;
+        for (const char* s : subjects) {
+            const std::u16string subject = u16(s);
+            EXPECT_EQ(all_matches(remembering.get(), subject), all_matches(plain.get(), subject))
+                << p << " on " << s;
+        }
+    }
+}
+
+// The steps a failing search of one line takes (loop steps and backtracks).
+long long work_on(const std::u16string& pattern, const std::u16string& line) {
+    RegexPtr re = compile(pattern);
+    EXPECT_TRUE(re);
+    if (!re) return -1;
+    int col, len;
+    EXPECT_EQ(regex_search_string_n(re.get(), line.c_str(), int(line.size()), 0, &col, &len), 0) << u8(pattern);
+    return re.get()->work;
+}
+
+TEST(RegexLimits, FailingSearchesOfLongLinesTakeLinearSteps) {
+    struct Case {
+        const char16_t* pattern;
+        const char16_t* unit;  // the line repeats it
+    };
+    const Case cases[] = {
+        {u".*x", u"abc"},          {u"(.*)x", u"abc"},     {u".+x", u"abc"},       {u"(.+?)x", u"abc"},
+        {u".*x[0-9]", u"axb"},     {u"\\s+$", u"  a"},     {u"\\s+$", u"     "},   {u"(\\w+)\\s*=", u"ab "},
+        {u"[^,]*,[^,]*,[^,]*;", u"ab,c"}, {u"(a|aa)*b", u"a"},   {u"(?s).*x", u"ab\n"},
+    };
+    for (const Case& c : cases) {
+        std::u16string small, large;
+        while (small.size() < 2000) small += c.unit;
+        while (large.size() < 20000) large += c.unit;
+        if (std::u16string(c.pattern) == u"\\s+$") {
+            small += u"a";  // spaces that never reach the end
+            large += u"a";
+        }
+        const long long a = work_on(c.pattern, small), b = work_on(c.pattern, large);
+        // Ten times the line, at most about ten times the steps (quadratic would be a hundred).
+        EXPECT_LE(b, 15 * a + 1000) << u8(c.pattern) << ": " << a << " then " << b;
+    }
+}
+
+TEST(RegexLimits, ExplosivePatternsEndWithinOneBudgetPerSearch) {
+    // Remembered failures tame these: the answer comes at once.
+    const std::u16string a1000 = std::u16string(1000, u'a') + u"b";
+    RegexPtr twenty = compile(u"(a|a){20}b");
+    int col, len;
+    EXPECT_EQ(regex_search_string_n(twenty.get(), a1000.c_str(), int(a1000.size()), 0, &col, &len), 1);
+    EXPECT_EQ(col, 980);
+    EXPECT_EQ(len, 21);
+    const std::u16string a2000(2000, u'a');
+    RegexPtr never = compile(u"(a|a){22}$x");
+    EXPECT_EQ(regex_search_string_n(never.get(), a2000.c_str(), int(a2000.size()), 0, &col, &len), 0);
+
+    // A back-reference leaves the machine to plain backtracking: the budget
+    // counts for the whole search, so start positions that each cost less
+    // than it still add up to the give-up (counted per start, this search
+    // would run on to "no match").
+    RegexPtr backref = compile(u"(a|a){10}\\1b");
+    backref.get()->budget = 20000;
+    EXPECT_EQ(regex_search_string_n(backref.get(), a2000.c_str(), int(a2000.size()), 0, &col, &len),
+              REGEX_ERR_BUDGET);
+    // The next search has its own budget.
+    EXPECT_EQ(regex_search_string(backref.get(), u"aaaaaaaaaaab", 0, &col, &len), 1);
+}
+
+struct Lines {
+    std::vector<std::u16string> lines;
+    int LineCount() const { return int(lines.size()); }
+    const char16_t* LineText(int line, int* length) const {
+        *length = int(lines[size_t(line)].size());
+        return lines[size_t(line)].c_str();
+    }
+};
+
+TEST(RegexLimits, EachLineOfAHostHasItsOwnBudget) {
+    RegexPtr re = compile(u"(a|a)*\\1b");
+    Lines one{{std::u16string(9, u'a')}};
+    RegexTextOps ops = RegexLineHost<Lines>::Make(&one);
+    RegexPos pos{0, 0}, end;
+    ASSERT_EQ(re.get()->search(re.get(), &ops, &pos, &end, RegexPos{-1, 0}), 0);
+    const long long line_cost = re.get()->work;
+
+    // Lines that each cost two thirds of the budget: counted per line, every
+    // one is searched to its end.
+    Lines nine{std::vector<std::u16string>(8, std::u16string(9, u'a'))};
+    nine.lines.push_back(u"aaaaaaaaab");
+    ops = RegexLineHost<Lines>::Make(&nine);
+    re.get()->budget = line_cost * 3 / 2;
+    pos = RegexPos{0, 0};
+    ASSERT_EQ(re.get()->search(re.get(), &ops, &pos, &end, RegexPos{-1, 0}), 1);
+    EXPECT_EQ(pos.line, 8);
+}
+
+}  // namespace
