@@ -6,6 +6,7 @@
 // takes the last match of each, as the editor's backward search does.
 //
 //   bench_textengine_regex [UTF16LE-FILE]
+//   bench_textengine_regex --long-lines   (only the long-line cases below)
 //
 // Without a file the text is read from /usr/share/man/ja. The peers are
 // loaded at run time, so the benchmark builds without their libraries.
@@ -103,14 +104,16 @@ struct Engine {
 
 using FindFn = std::function<int(const std::u16string&, size_t, size_t*, size_t*)>;
 
+// -1 when the engine gave up (a match or backtracking limit).
 long count_all(const std::u16string& t, const FindFn& find) {
     long n = 0;
     size_t from = 0, s, e;
-    while (from <= t.size() && find(t, from, &s, &e)) {
+    int r;
+    while (from <= t.size() && (r = find(t, from, &s, &e)) == 1) {
         ++n;
         from = e > s ? e : s + 1;
     }
-    return n;
+    return r < 0 ? -1 : n;
 }
 
 long count_lines_backward(const std::vector<std::u16string>& lines,
@@ -139,12 +142,12 @@ Engine ours_engine() {
     };
     e.count = [](const std::u16string& t) {
         long n = 0;
-        int from = 0, col, len;
-        while (regex_search_string_n(re, t.c_str(), int(t.size()), from, &col, &len) == 1) {
+        int from = 0, col, len, r;
+        while ((r = regex_search_string_n(re, t.c_str(), int(t.size()), from, &col, &len)) == 1) {
             ++n;
             from = col + (len > 0 ? len : 1);
         }
-        return n;
+        return r < 0 ? -1 : n;
     };
     e.backward = [](const std::vector<std::u16string>& lines) {
         return count_lines_backward(lines, [](const std::u16string& l, size_t from, size_t* s, size_t* en) {
@@ -209,7 +212,8 @@ Engine onig_engine(OnigApi* api) {
         auto* b = reinterpret_cast<const OnigUChar*>(t.data());
         const OnigUChar* end = b + t.size() * 2;
         int r = a->search(reg, b, end, b + from * 2, end, region, ONIG_OPTION_NONE);
-        if (r < 0) return 0;
+        if (r == ONIG_MISMATCH) return 0;
+        if (r < 0) return -1;
         *s = size_t(region->beg[0]) / 2;
         *e = size_t(region->end[0]) / 2;
         return 1;
@@ -269,7 +273,8 @@ Engine pcre2_engine(Pcre2Api* api, bool use_jit) {
     auto find = [st](const std::u16string& t, size_t from, size_t* s, size_t* e) {
         int r = st->a->match(st->code, reinterpret_cast<PCRE2_SPTR16>(t.data()), t.size(), from, PCRE2_NO_UTF_CHECK,
                              st->md, nullptr);
-        if (r < 0) return 0;
+        if (r == PCRE2_ERROR_NOMATCH) return 0;
+        if (r < 0) return -1;
         PCRE2_SIZE* ov = st->a->ovector(st->md);
         *s = ov[0];
         *e = ov[1];
@@ -334,6 +339,94 @@ Engine std_engine() {
     return e;
 }
 
+// ---------------------------------------------------------------------------
+// Long lines that a backtracking engine can make quadratic (or worse): one
+// failing search of one line of 10k, 100k and 1M characters, the median of
+// interleaved runs per engine, and how the time grows from 10k to 1M
+// (linear is 100). A size is skipped for an engine whose growth so far
+// (quadratic after the first size) projects it past three seconds.
+
+struct LongLineCase {
+    const char* name;
+    const char16_t* pattern;
+    const char16_t* unit;  // the line repeats it
+    const char16_t* tail;  // and ends with this
+};
+
+double median(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    return v.empty() ? -1 : v[v.size() / 2];
+}
+
+void run_long_lines(std::vector<Engine*> engines) {
+    const LongLineCase cases[] = {
+        {"dot-star-x", u".*x", u"abcdefghij", u""},
+        {"dot-star-capture-x", u"(.*)x", u"abcdefghij", u""},
+        {"dot-plus-x", u".+x", u"abcdefghij", u""},
+        {"dot-star-x-digit", u".*x[0-9]", u"abxcdxefx ", u""},
+        {"spaces-before-end", u"\\s+$", u" ", u"a"},
+        {"word-then-equals", u"(\\w+)\\s*=", u"abcdefghij", u""},
+        {"comma-chain", u"[^,]*,[^,]*,[^,]*;", u"abcdefghij", u""},
+        {"a-or-aa-star-b", u"(a|aa)*b", u"a", u""},
+    };
+    const size_t sizes[] = {10000, 100000, 1000000};
+    for (const LongLineCase& c : cases) {
+        std::vector<std::vector<double>> ms(engines.size(), std::vector<double>(3, -1));
+        std::vector<bool> gave_up(engines.size(), false);
+        for (int si = 0; si < 3; ++si) {
+            std::u16string line;
+            while (line.size() < sizes[si]) line += c.unit;
+            line.resize(sizes[si]);
+            line += c.tail;
+            std::vector<std::vector<double>> runs(engines.size());
+            std::vector<bool> active(engines.size());
+            for (size_t e = 0; e < engines.size(); ++e) {
+                // Ten times the line: expect the growth seen so far, or
+                // quadratic growth after the first size.
+                double projected = 0;
+                if (si > 0) {
+                    const double prev = ms[e][si - 1];
+                    const double growth = si == 1 ? 100 : std::max(10.0, prev / std::max(ms[e][si - 2], 1e-6));
+                    projected = prev < 0 ? 1e30 : prev * growth;
+                }
+                active[e] = projected < 3000 && engines[e]->compile(c.pattern, false);
+            }
+            auto until = Clock::now() + std::chrono::milliseconds(300);
+            for (int round = 0; round < 3 || (round < 15 && Clock::now() < until); ++round) {
+                for (size_t e = 0; e < engines.size(); ++e) {
+                    if (!active[e]) continue;
+                    auto t0 = Clock::now();
+                    long n = engines[e]->count(line);
+                    runs[e].push_back(std::chrono::duration<double, std::milli>(Clock::now() - t0).count());
+                    if (n < 0) gave_up[e] = true;
+                    if (runs[e].back() > 1000) active[e] = false;  // one run is enough
+                }
+            }
+            for (size_t e = 0; e < engines.size(); ++e) {
+                if (runs[e].empty()) continue;
+                engines[e]->release();
+                ms[e][si] = median(runs[e]);
+            }
+            for (size_t e = 1; e < engines.size(); ++e) {
+                if (ms[0][si] < 0 || ms[e][si] < 0) continue;
+                std::printf("bench: %s-%zuk ours=%.3fms %s=%.3fms ratio=%.2f\n", c.name, sizes[si] / 1000, ms[0][si],
+                            engines[e]->name, ms[e][si], ms[0][si] / ms[e][si]);
+            }
+            std::fflush(stdout);
+        }
+        std::printf("# %s growth 1M/10k (linear 100):", c.name);
+        for (size_t e = 0; e < engines.size(); ++e) {
+            if (ms[e][0] > 0 && ms[e][2] >= 0)
+                std::printf(" %s=%.0f", engines[e]->name, ms[e][2] / ms[e][0]);
+            else
+                std::printf(" %s=skipped", engines[e]->name);
+            if (gave_up[e]) std::printf("(gave up)");
+        }
+        std::printf("\n");
+        std::fflush(stdout);
+    }
+}
+
 struct Case {
     const char* name;
     std::u16string pattern;      // for us (and every peer unless given below)
@@ -346,6 +439,33 @@ struct Case {
 }  // namespace
 
 int main(int argc, char** argv) {
+    const bool only_long_lines = argc > 1 && std::strcmp(argv[1], "--long-lines") == 0;
+    std::vector<Engine> peers;
+#ifdef HAVE_ONIG
+    static OnigApi onig;
+    if (onig.load()) peers.push_back(onig_engine(&onig));
+    else std::fprintf(stderr, "bench: Oniguruma not found (libonig5)\n");
+#endif
+#ifdef HAVE_PCRE2
+    static Pcre2Api pcre;
+    if (pcre.load()) {
+        peers.push_back(pcre2_engine(&pcre, false));
+        peers.push_back(pcre2_engine(&pcre, true));
+    } else {
+        std::fprintf(stderr, "bench: PCRE2 16-bit not found (libpcre2-16-0)\n");
+    }
+#endif
+    peers.push_back(std_engine());
+    Engine ours = ours_engine();
+
+    std::vector<Engine*> line_engines{&ours};
+    for (Engine& p : peers)
+        if (p.text_fraction == 1.0) line_engines.push_back(&p);
+    if (only_long_lines) {
+        run_long_lines(line_engines);
+        return 0;
+    }
+
     std::u16string text = load_text(argc, argv);
     if (text.size() < 1000) {
         std::fprintf(stderr, "bench: no input (install manpages-ja or give a UTF-16LE file)\n");
@@ -370,24 +490,6 @@ int main(int argc, char** argv) {
         {"dot-star-long-lines", u"foo.*bar", u"", false, true, false},
         {"backward-literal", u"ファイル", u"", false, false, true},
     };
-
-    std::vector<Engine> peers;
-#ifdef HAVE_ONIG
-    static OnigApi onig;
-    if (onig.load()) peers.push_back(onig_engine(&onig));
-    else std::fprintf(stderr, "bench: Oniguruma not found (libonig5)\n");
-#endif
-#ifdef HAVE_PCRE2
-    static Pcre2Api pcre;
-    if (pcre.load()) {
-        peers.push_back(pcre2_engine(&pcre, false));
-        peers.push_back(pcre2_engine(&pcre, true));
-    } else {
-        std::fprintf(stderr, "bench: PCRE2 16-bit not found (libpcre2-16-0)\n");
-    }
-#endif
-    peers.push_back(std_engine());
-    Engine ours = ours_engine();
 
     std::printf("# input: %zu UTF-16 units, %zu lines\n", text.size(), lines.size());
     for (const Case& c : cases) {
@@ -426,5 +528,6 @@ int main(int argc, char** argv) {
         }
         std::fflush(stdout);
     }
+    run_long_lines(line_engines);
     return 0;
 }
