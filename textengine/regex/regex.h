@@ -116,6 +116,11 @@ struct CompiledRegex {
 CompiledRegex* regex_compile(const char16_t* pattern, int flags);
 // The same for a pattern of a given length in units (a NUL still ends it).
 CompiledRegex* regex_compile_n(const char16_t* pattern, int length, int flags);
+// The same, giving in *error (when not null) why a pattern does not compile:
+// a RegexCompileError, 0 when it does.
+CompiledRegex* regex_compile_checked(const char16_t* pattern, int length, int flags, int* error);
+// The message for a RegexCompileError, as a user reads it.
+const char16_t* regex_compile_error_text(int error);
 // Finds the text as it stands (no regex language).
 CompiledRegex* regex_compile_literal(const char16_t* text, int flags);
 void regex_free(CompiledRegex* re);

@@ -140,6 +140,20 @@ const char16_t* read_element(const char16_t* p, const char16_t* end, Element* e)
     return p + n;
 }
 
+// "[:name:]" at p (name of letters) whose name is none of the known ones.
+bool unknown_posix_name(const char16_t* p, const char16_t* end) {
+    if (end - p < 5 || p[0] != '[' || p[1] != ':') return false;
+    const char16_t* q = p + 2;
+    while (q < end && ((*q >= 'a' && *q <= 'z') || (*q >= 'A' && *q <= 'Z'))) ++q;
+    if (q == p + 2 || end - q < 2 || q[0] != ':' || q[1] != ']') return false;
+    for (const PosixName& name : kPosix) {
+        const size_t len = std::char_traits<char16_t>::length(name.text);
+        if (size_t(q + 2 - (p + 1)) == len && std::char_traits<char16_t>::compare(p + 1, name.text, len) == 0)
+            return false;
+    }
+    return true;
+}
+
 // Moves the collected items into the program's arena.
 template <typename T>
 bool to_arena(RegexProgram* prog, const std::vector<T>& items, T** array, int* count) {
@@ -214,9 +228,11 @@ RegexCharClass* new_class(RegexProgram* prog, int options) {
 }  // namespace
 
 RegexCharClass* regex_build_class(RegexProgram* prog, const char16_t* p, const char16_t* end,
-                                  int options) {
+                                  int options, int* error) {
+    *error = REGEX_COMPILE_NO_MEMORY;
     RegexCharClass* cc = new_class(prog, options);
     if (!cc) return nullptr;
+    *error = REGEX_COMPILE_INVALID;
     if (p < end && *p == '^') {
         cc->flags |= REGEX_CLASS_NEGATED;
         ++p;
@@ -224,6 +240,10 @@ RegexCharClass* regex_build_class(RegexProgram* prog, const char16_t* p, const c
     ClassBuilder builder(cc, options);
     Element e;
     while (p < end) {
+        if (unknown_posix_name(p, end)) {
+            *error = REGEX_COMPILE_UNKNOWN_CLASS;
+            return nullptr;
+        }
         p = read_element(p, end, &e);
         if (!p) return nullptr;
         if (e.type == Element::kSet) {
@@ -254,7 +274,9 @@ RegexCharClass* regex_build_class(RegexProgram* prog, const char16_t* p, const c
         builder.add_single(e.cp);
     }
     if (cc->flags & REGEX_CLASS_NEGATED) set_bit(cc, '\n');  // [^x] never matches LF
+    *error = REGEX_COMPILE_NO_MEMORY;
     if (!builder.finish(prog)) return nullptr;
+    *error = REGEX_COMPILE_OK;
     return cc;
 }
 

@@ -247,12 +247,19 @@ namespace {
 
 // Parses (the pattern language, or a plain text taken literally), runs the
 // passes and picks the strategy.
-CompiledRegex* compile(const char16_t* pattern, int length, int flags, bool literal) {
+CompiledRegex* compile(const char16_t* pattern, int length, int flags, bool literal, int* error) {
+    *error = REGEX_COMPILE_NO_MEMORY;
     auto* re = new (std::nothrow) CompiledRegex;
     if (!re) return nullptr;
     for (auto& g : re->last_groups) g = {-1, -1, -1, -1, -1};
     int rc = literal ? regex_parse_literal(&re->prog, pattern, length, flags)
                      : regex_parse(&re->prog, pattern, length, flags);
+    if (rc != 0) {
+        *error = literal ? (re->prog.serial >= REGEX_MAX_NODES ? REGEX_COMPILE_TOO_LARGE : REGEX_COMPILE_NO_MEMORY)
+                         : rc;
+        regex_free(re);
+        return nullptr;
+    }
     if (rc == 0 && literal && length == 0) {
         // An empty search text never matches: a class with no member.
         RegexNode* node = regex_new_node(&re->prog, RN_CLASS);
@@ -282,22 +289,43 @@ CompiledRegex* compile(const char16_t* pattern, int length, int flags, bool lite
         if (!re->frames) rc = 1;
         re->frame_capacity = REGEX_INITIAL_FRAMES;
     }
-    if (rc != 0) {
+    if (rc != 0) {  // the passes ran out of memory
         regex_free(re);
         return nullptr;
     }
+    *error = REGEX_COMPILE_OK;
     return re;
 }
 
 }  // namespace
 
-CompiledRegex* regex_compile_n(const char16_t* pattern, int length, int flags) {
+CompiledRegex* regex_compile_checked(const char16_t* pattern, int length, int flags, int* error) {
+    int ignored;
+    if (!error) error = &ignored;
+    *error = REGEX_COMPILE_INVALID;
     if (!pattern) return nullptr;
     if (length < 0) {
         length = 0;
         while (pattern[length]) ++length;
     }
-    return compile(pattern, length, flags, false);
+    return compile(pattern, length, flags, false, error);
+}
+
+CompiledRegex* regex_compile_n(const char16_t* pattern, int length, int flags) {
+    return regex_compile_checked(pattern, length, flags, nullptr);
+}
+
+const char16_t* regex_compile_error_text(int error) {
+    switch (error) {
+    case REGEX_COMPILE_OK: return u"";
+    case REGEX_COMPILE_BAD_RANGE: return u"繰り返しの最大回数が最小回数より小さい正規表現です";
+    case REGEX_COMPILE_NO_GROUP: return u"正規表現が存在しないグループ番号を参照しています";
+    case REGEX_COMPILE_NO_NAME: return u"正規表現が存在しないグループ名を参照しています";
+    case REGEX_COMPILE_UNKNOWN_CLASS: return u"正規表現に不明な文字クラス名があります";
+    case REGEX_COMPILE_TOO_LARGE: return u"正規表現が大きすぎます";
+    case REGEX_COMPILE_NO_MEMORY: return u"正規表現を作るメモリが足りません";
+    }
+    return u"不正な正規表現です";
 }
 
 CompiledRegex* regex_compile(const char16_t* pattern, int flags) { return regex_compile_n(pattern, -1, flags); }
@@ -308,7 +336,8 @@ CompiledRegex* regex_compile_literal(const char16_t* text, int flags) {
     while (text[n]) ++n;
     // Under ignore-width the text becomes literal nodes, never pattern
     // language, so "\E" or any other sequence in it stays literal.
-    if (flags & REGEX_COMPILE_IWIDTH) return compile(text, n, flags, true);
+    int error;
+    if (flags & REGEX_COMPILE_IWIDTH) return compile(text, n, flags, true, &error);
     auto* re = new (std::nothrow) CompiledRegex;
     if (!re) return nullptr;
     for (auto& g : re->last_groups) g = {-1, -1, -1, -1, -1};

@@ -88,6 +88,18 @@ enum RegexCompileFlags : int {
     REGEX_COMPILE_IWIDTH = 2,  // ignore width
 };
 
+// Why a pattern does not compile (0: it does).
+enum RegexCompileError : int {
+    REGEX_COMPILE_OK = 0,
+    REGEX_COMPILE_INVALID = 1,        // any other fault of the pattern's syntax
+    REGEX_COMPILE_BAD_RANGE = 2,      // a repeat's maximum below its minimum: a{2,1}
+    REGEX_COMPILE_NO_GROUP = 3,       // a reference to a group number the pattern lacks
+    REGEX_COMPILE_NO_NAME = 4,        // a reference to a group name the pattern lacks
+    REGEX_COMPILE_UNKNOWN_CLASS = 5,  // [[:foo:]]
+    REGEX_COMPILE_TOO_LARGE = 6,      // too many nodes, too deep, too large a count
+    REGEX_COMPILE_NO_MEMORY = 7,
+};
+
 // Option word bits, switched by (?sSiw) inside a pattern.
 enum : int {
     REGEX_OPT_DOTALL = 1,    // s: "." matches LF
@@ -272,8 +284,8 @@ struct RegexProgram {
 };
 
 // Parses the pattern (length in units, or -1 for NUL-terminated) into prog,
-// which must be fresh. Returns 0, or non-zero for an invalid pattern or when
-// memory is short (prog keeps what it allocated; regex_program_free frees it).
+// which must be fresh. Returns 0, or the RegexCompileError that stops it
+// (prog keeps what it allocated; regex_program_free frees it).
 int regex_parse(RegexProgram* prog, const char16_t* pattern, int length, int compile_flags);
 
 // Builds the text as it stands (no regex language): a chain of literal nodes

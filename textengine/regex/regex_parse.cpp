@@ -91,13 +91,25 @@ class Parser {
 public:
     explicit Parser(RegexProgram* prog) : prog_(prog) {}
 
-    bool parse(const char16_t* p, const char16_t* end, Frag* out) {
-        if (!alternation(p, end, true, out)) return false;
-        return resolve_recursions();
+    // 0, or the error that stopped the parse.
+    int parse(const char16_t* p, const char16_t* end, Frag* out) {
+        if (!alternation(p, end, true, out) || !resolve_recursions() || !check_references())
+            return error_ ? error_ : REGEX_COMPILE_INVALID;
+        return REGEX_COMPILE_OK;
     }
 
 private:
-    RegexNode* node(int kind) { return regex_new_node(prog_, kind); }
+    // Notes why the parse fails (the first reason counts) and fails.
+    bool fail(int error) {
+        if (!error_) error_ = error;
+        return false;
+    }
+
+    RegexNode* node(int kind) {
+        RegexNode* n = regex_new_node(prog_, kind);
+        if (!n) fail(prog_->serial >= REGEX_MAX_NODES ? REGEX_COMPILE_TOO_LARGE : REGEX_COMPILE_NO_MEMORY);
+        return n;
+    }
 
     bool single(int kind, Frag* out) {
         RegexNode* n = node(kind);
@@ -217,8 +229,10 @@ private:
             return char_frag(regex_read_cp(s, e, &n), out);
         }
         case REGEX_TOK_CLASS: {
-            RegexCharClass* cc = regex_build_class(prog_, s + 1, e - 1, prog_->options);
-            if (!cc || !single(RN_CLASS, out)) return false;
+            int error;
+            RegexCharClass* cc = regex_build_class(prog_, s + 1, e - 1, prog_->options, &error);
+            if (!cc) return fail(error);
+            if (!single(RN_CLASS, out)) return false;
             out->first->cls = cc;
             return true;
         }
@@ -237,8 +251,9 @@ private:
     }
 
     bool backref(int group_number, Frag* out) {
-        if (group_number < 1 || group_number > REGEX_MAX_GROUPS) return false;
+        if (group_number < 1 || group_number > REGEX_MAX_GROUPS) return fail(REGEX_COMPILE_NO_GROUP);
         if (!single(RN_BACKREF, out)) return false;
+        references_.push_back(out->first);
         out->first->value = group_number - 1;
         out->first->aux = fold_flags(prog_->options);
         return true;
@@ -305,6 +320,7 @@ private:
             if (t.length > 2) {
                 int n = t.length - 4;  // \k< name >
                 if (n <= 0 || !single(RN_NAMED_BACKREF, out)) return false;
+                references_.push_back(out->first);
                 out->first->name = copy_name(s + 3, n);
                 out->first->name_length = n;
                 out->first->aux = fold_flags(prog_->options);
@@ -336,7 +352,7 @@ private:
 
     bool group(const RegexToken& t, bool var_width, Frag* out) {
         DepthGuard guard(depth_);
-        if (depth_ > REGEX_MAX_DEPTH) return false;
+        if (depth_ > REGEX_MAX_DEPTH) return fail(REGEX_COMPILE_TOO_LARGE);
         const char16_t* s = t.start + 1;        // behind "("
         const char16_t* e = t.start + t.length - 1;  // on ")"
         if (s == e || *s != '?') return capture(s, e, nullptr, 0, var_width, out);
@@ -496,12 +512,14 @@ private:
             test = node(RN_COND_GROUP);
             if (!test) return false;
             test->value = *cs - '1';
+            references_.push_back(test);
         } else if (cs < ce && *cs == '<' && ce[-1] == '>' && ce - cs > 2) {
             test = node(RN_COND_NAME);
             if (!test) return false;
             test->name_length = int(ce - cs - 2);
             test->name = copy_name(cs + 1, test->name_length);
             if (!test->name) return false;
+            references_.push_back(test);
         } else if (cs < ce && *cs == 'R' &&
                    (ce - cs == 1 || (ce - cs == 2 && cs[1] >= '1' && cs[1] <= '9'))) {
             test = node(RN_COND_RECURSION);
@@ -539,20 +557,19 @@ private:
 
     // --- quantifiers -------------------------------------------------------
 
-    static bool parse_count(const char16_t* p, const char16_t* end, int* out) {
+    bool parse_count(const char16_t* p, const char16_t* end, int* out) {
         int n = -1;
         for (; p < end; ++p) {
             if (*p == ' ' || *p == '\t') continue;
             if (*p < '0' || *p > '9') return false;
             n = (n < 0 ? 0 : n) * 10 + (*p - '0');
-            if (n > REGEX_MAX_REPEAT) return false;
+            if (n > REGEX_MAX_REPEAT) return fail(REGEX_COMPILE_TOO_LARGE);
         }
         *out = n;
         return true;
     }
 
-    static bool parse_quantifier(const RegexToken& q, int* min, int* max, bool* lazy,
-                                 bool* possessive) {
+    bool parse_quantifier(const RegexToken& q, int* min, int* max, bool* lazy, bool* possessive) {
         const char16_t* s = q.start;
         const char16_t* e = q.start + q.length;
         *lazy = *possessive = false;
@@ -590,7 +607,7 @@ private:
         int min, max;
         bool lazy, possessive;
         if (!parse_quantifier(qt, &min, &max, &lazy, &possessive)) return false;
-        if (max >= 0 && max < min) max = min;  // {3,1} repeats exactly 3 times
+        if (max >= 0 && max < min) return fail(REGEX_COMPILE_BAD_RANGE);
         if (!var_width && min != max) return false;
         if (max == 0) return single(RN_EMPTY, out);  // {0}: the empty match
         uint8_t choice = lazy ? 1 : 0;
@@ -815,10 +832,23 @@ private:
         for (RegexNode* r : recursions_) {
             if (r->name) {
                 int g = regex_find_group(prog_, r->name, r->name_length);
-                if (g < 0) return false;
+                if (g < 0) return fail(REGEX_COMPILE_NO_NAME);
                 r->value = g + 1;
             } else if (r->value > prog_->group_count) {
-                return false;
+                return fail(REGEX_COMPILE_NO_GROUP);
+            }
+        }
+        return true;
+    }
+
+    // Back-references and conditions name groups the whole pattern has (a
+    // group may come after the reference).
+    bool check_references() {
+        for (const RegexNode* r : references_) {
+            if (r->name) {
+                if (regex_find_group(prog_, r->name, r->name_length) < 0) return fail(REGEX_COMPILE_NO_NAME);
+            } else if (r->value >= prog_->group_count) {
+                return fail(REGEX_COMPILE_NO_GROUP);
             }
         }
         return true;
@@ -827,6 +857,8 @@ private:
     RegexProgram* prog_;
     int depth_ = 0;
     std::vector<RegexNode*> recursions_;
+    std::vector<const RegexNode*> references_;  // back-references and group conditions
+    int error_ = REGEX_COMPILE_OK;
     std::vector<unsigned> stamps_;
     std::vector<int> values_;
     unsigned stamp_ = 0;
@@ -843,7 +875,7 @@ int regex_parse(RegexProgram* prog, const char16_t* pattern, int length, int com
     int start_options = prog->options;
     Parser parser(prog);
     Frag f;
-    if (!parser.parse(pattern, pattern + n, &f)) return 1;
+    if (int error = parser.parse(pattern, pattern + n, &f)) return error;
     prog->root = f.first;
     prog->options = start_options;
     return 0;

@@ -11,9 +11,10 @@ const char16_t* regex_skip_class(const char16_t* p, const char16_t* end);
 const char16_t* regex_skip_comments(const char16_t* p, const char16_t* end);
 
 // Builds the class record for the text between "[" and "]" under the option
-// word. Returns null for an invalid class (descending range) or no memory.
+// word. Returns null for an invalid class (descending range, an unknown
+// "[:name:]") or no memory, with the reason in *error.
 RegexCharClass* regex_build_class(RegexProgram* prog, const char16_t* p, const char16_t* end,
-                                  int options);
+                                  int options, int* error);
 
 // The class of one of \d \D \w \W \s \S \l under the option word.
 RegexCharClass* regex_escape_class(RegexProgram* prog, char16_t letter, int options);

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "textengine/regex/regex_dump.h"
+#include "textengine/regex/regex.h"
 #include "textengine/regex/regex_node.h"
 
 namespace {
@@ -55,7 +56,7 @@ TEST(RegexParser, AtomsAndEscapes) {
         {u"\\x41\\x{3042}", 0, "'A' 'U+3042'"},
         {u"\\Qa.b|\\E", 0, "'a' '.' 'b' '|'"},
         {u"\\Qa(", 0, "'a' '('"},
-        {u"\\k<x>\\kx", 0, "\\k<x> 'k' 'x'"},
+        {u"\\k<x>\\kx(?<x>)", 0, "\\k<x> 'k' 'x' (1 1)"},
         {u"\\d\\w", 0, "[0-9] [0-9A-Z_a-z]"},
         {u"Ａa", I, "'U+FF41'/i 'a'/i"},
         {u"Ａ", W, "'A'/w"},
@@ -76,7 +77,7 @@ TEST(RegexParser, BackReferences) {
     const ParseCase cases[] = {
         {u"(a)\\1", 0, "(1 'a' 1) \\1"},
         {u"(a)\\1", I, "(1 'a'/i 1) \\1/i"},
-        {u"\\12", 0, "\\1 '2'"},                      // more than the groups opened: one digit
+        {u"\\12()", 0, "\\1 '2' (1 1)"},                    // more than the groups opened: one digit
         {u"(a)\\12", 0, "(1 'a' 1) \\1 '2'"},
         {u"(a)\\g1\\g{1}", 0, "(1 'a' 1) \\1 \\1"},
         {u"(a)(b)\\g{-1}\\g-2", 0, "(1 'a' 1) (2 'b' 2) \\2 \\1"},
@@ -133,7 +134,7 @@ TEST(RegexParser, Quantifiers) {
         {u"a{,}", 0, "#1:*('a' @1,)"},
         {u"a{0}", 0, ""},
         {u"a{}", 0, ""},
-        {u"a{3,1}", 0, "'a' 'a' 'a'"},
+        {u"a{3,1}", 0, "INVALID"},
         {u"(a){2}", 0, "(1 'a' 1) (1 'a' 1)"},       // copies share the group number
         {u"(a){2}(b)", 0, "(1 'a' 1) (1 'a' 1) (2 'b' 2)"},
         {u"a*+", 0, "{?+0,'a'}"},
@@ -144,7 +145,7 @@ TEST(RegexParser, Quantifiers) {
         {u"(?:a|)+", 0, "#1:|('a' #2:+(P @1,),@2)"},
         {u"(?:\\b)*", 0, "#1:*(P \\b @1,)"},
         {u"(?:(?=a)b)*", 0, "#1:*({?= 'a'} 'b' @1,)"},
-        {u"\\1*", 0, "#1:*(P \\1 @1,)"},
+        {u"()\\1*", 0, "(1 1) #1:*(P \\1 @1,)"},
         {u"*a", 0, "INVALID"},
         {u"a**", 0, "INVALID"},
         {u"a|*", 0, "INVALID"},
@@ -194,8 +195,8 @@ TEST(RegexParser, RecursionAndConditionals) {
         {u"(?1x)", 0, "INVALID"},
         {u"(?R1)", 0, "INVALID"},
         {u"(a)?(?(1)b|c)", 0, "?((1 'a' 1) #1:?(g1)('b','c'),@1)"},
-        {u"(?(1)a)", 0, "?(g1)('a',)"},
-        {u"(?(1)a|b|c)", 0, "?(g1)('a',|('b','c'))"},
+        {u"()(?(1)a)", 0, "(1 1) ?(g1)('a',)"},
+        {u"()(?(1)a|b|c)", 0, "(1 1) ?(g1)('a',|('b','c'))"},
         {u"(?(<n>)a|b)(?<n>c)", 0, "?(<n>)('a' #1:(1 'c' 1),'b' @1)"},
         {u"(?(R)a|b)(?(R2)c)", 0, "?(R)('a' #1:?(R2)('c',),'b' @1)"},
         {u"(?(?=a)ab|cd)", 0, "?({?= 'a'}})('a' 'b','c' 'd')"},
@@ -285,6 +286,52 @@ TEST(RegexParser, NodeCapAndSerials) {
     ASSERT_TRUE(big && small);
     EXPECT_EQ(reinterpret_cast<uintptr_t>(small) % sizeof(void*), 0u);
     regex_program_free(&prog);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(RegexCompileErrors, EachPatternTheEngineCannotHonourHasItsReason) {
+    std::u16string many;  // 50,000 alternatives
+    for (int i = 0; i < 50000; ++i) many += i ? u"|ab" : u"ab";
+    struct Case {
+        std::u16string pattern;
+        int error;
+    } const cases[] = {
+        {u"a{2,1}", REGEX_COMPILE_BAD_RANGE},
+        {u"a{2,}", REGEX_COMPILE_OK},
+        {u"\\9", REGEX_COMPILE_NO_GROUP},
+        {u"(a)\\2", REGEX_COMPILE_NO_GROUP},
+        {u"\\2(a)(b)", REGEX_COMPILE_OK},  // a group may follow its reference
+        {u"(a)\\g{-2}", REGEX_COMPILE_NO_GROUP},
+        {u"(?(2)a|b)", REGEX_COMPILE_NO_GROUP},
+        {u"(a)(?2)", REGEX_COMPILE_NO_GROUP},
+        {u"\\k<y>", REGEX_COMPILE_NO_NAME},
+        {u"(?<x>a)\\k<y>", REGEX_COMPILE_NO_NAME},
+        {u"\\k<x>(?<x>a)", REGEX_COMPILE_OK},
+        {u"(?(<y>)a|b)", REGEX_COMPILE_NO_NAME},
+        {u"(?&y)", REGEX_COMPILE_NO_NAME},
+        {u"[[:foo:]]", REGEX_COMPILE_UNKNOWN_CLASS},
+        {u"[[:alpha:]]", REGEX_COMPILE_OK},
+        {many, REGEX_COMPILE_TOO_LARGE},
+        {u"a{100001}", REGEX_COMPILE_TOO_LARGE},
+        {std::u16string(300, u'(') + std::u16string(300, u')'), REGEX_COMPILE_TOO_LARGE},
+        {u"(a", REGEX_COMPILE_INVALID},
+        {u"*a", REGEX_COMPILE_INVALID},
+    };
+    for (const Case& c : cases) {
+        int error = -1;
+        CompiledRegex* re = regex_compile_checked(c.pattern.data(), int(c.pattern.size()), 0, &error);
+        EXPECT_EQ(error, c.error) << utf8(c.pattern.substr(0, 20));
+        EXPECT_EQ(re != nullptr, c.error == REGEX_COMPILE_OK) << utf8(c.pattern.substr(0, 20));
+        regex_free(re);
+    }
+    // Every reason reads differently, and the plain one is the editor's.
+    EXPECT_EQ(std::u16string(regex_compile_error_text(REGEX_COMPILE_INVALID)), u"不正な正規表現です");
+    for (int a = REGEX_COMPILE_INVALID; a <= REGEX_COMPILE_NO_MEMORY; ++a)
+        for (int b = a + 1; b <= REGEX_COMPILE_NO_MEMORY; ++b)
+            EXPECT_NE(std::u16string(regex_compile_error_text(a)), regex_compile_error_text(b)) << a << " " << b;
 }
 
 }  // namespace
