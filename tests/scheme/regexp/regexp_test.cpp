@@ -66,4 +66,15 @@ TEST(Regexp, ReplacementProcedureCannotDisturbTheScan) {
     });
 }
 
+TEST(Regexp, EverySearchEndsWithAMatchNoMatchOrTheGiveUp) {
+    run_table({
+        {"(rxmatch-start (rxmatch (string->regexp \"(a|a){20}b\") (string-append (make-string 1000 #\\a) \"b\")))",
+         "980"},
+        {"(rxmatch (string->regexp \"(a|a){22}$x\") (make-string 2000 #\\a))", "#f"},
+        // a back-reference leaves only the budget, counted once for the whole search
+        {"(rxmatch (string->regexp \"(a|a)*\\\\1b\") (make-string 200 #\\a))",
+         "Error: regexp: the search gave up (too much backtracking) \n"},
+    });
+}
+
 }  // namespace
