@@ -4,6 +4,7 @@
 // is the subject.
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <string>
 
 #include "textengine/regex/regex_internal.h"
@@ -31,6 +32,31 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     if (!re) return 0;
     re->budget = 20000;
+
+    // Remembered failures and the one try per line of leading dots never
+    // change a result: the same pattern tried at every position by the plain
+    // machine finds the same first match and groups (when neither gives up).
+    if (!(mode & 4) && re->prog.root) {
+        CompiledRegex* plain = regex_compile_n(pattern.data(), int(pattern.size()), flags);
+        if (!plain) __builtin_trap();
+        plain->budget = 20000;
+        regex_memo_free(plain->memo);
+        plain->memo = nullptr;
+        plain->search = regex_strategy_every;
+        if (re->memo) re->memo->eager = true;
+        for (int from = 0; from <= int(subject.size()); from += 1 + int(subject.size()) / 3) {
+            int c1 = -1, l1 = -1, c2 = -1, l2 = -1;
+            const int r1 = regex_search_string_n(re, subject.c_str(), int(subject.size()), from, &c1, &l1);
+            const int r2 = regex_search_string_n(plain, subject.c_str(), int(subject.size()), from, &c2, &l2);
+            if (r1 < 0 || r2 < 0) continue;
+            if (r1 != r2 || (r1 == 1 && (c1 != c2 || l1 != l2))) __builtin_trap();
+            for (int g = 0; r1 == 1 && g < re->prog.group_count; ++g)
+                if (std::memcmp(&re->last_groups[g], &plain->last_groups[g], sizeof(RegexGroupSlot)) != 0)
+                    __builtin_trap();
+        }
+        regex_free(plain);
+        if (re->memo) re->memo->eager = false;
+    }
 
     int from = 0, col, len;
     for (int guard = 0; guard < 200; ++guard) {
