@@ -92,6 +92,11 @@ void CDialog::EndDialog(INT_PTR result) {
         ShowWindow(SW_HIDE);
 }
 
+BOOL CDialog::PreTranslateMessage(MSG* msg) {
+    if (msg->message < WM_KEYFIRST || msg->message > WM_KEYLAST) return FALSE;
+    return ::IsDialogMessageW(m_hWnd, msg);
+}
+
 CString CDialog::GetDlgItemText(int id) const {
     HWND item = GetDlgItem(id);
     int n = item ? ::GetWindowTextLengthW(item) : 0;

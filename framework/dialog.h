@@ -36,6 +36,8 @@ public:
     // Modal: ends the loop with the result. Modeless: hides the dialog.
     void EndDialog(INT_PTR result);
     bool IsModal() const { return modal_; }
+    // Dialog navigation (Tab, Enter, Esc, mnemonics) of a modeless dialog.
+    BOOL PreTranslateMessage(MSG* msg) override;
 
     // Moves values between the controls and the members DoDataExchange
     // names; false when a value does not validate (the control has the focus).

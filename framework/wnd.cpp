@@ -23,7 +23,7 @@ private:
 };
 
 // One message being handled, kept on the stack of the dispatch that handles
-// it: the object may be deleted by its own handler, and its frames then
+// it: the object may be deleted by its own handler, and then its frames
 // forget it rather than the object forgetting its frames.
 struct DispatchFrame {
     CWnd* wnd;
@@ -33,26 +33,34 @@ struct DispatchFrame {
     DispatchFrame* outer;
 };
 thread_local DispatchFrame* t_dispatching = nullptr;
+thread_local CWndLifeWatch* t_watches = nullptr;
 
 class DispatchScope {
 public:
     DispatchScope(CWnd* wnd, UINT msg, WPARAM wParam, LPARAM lParam)
-        : frame_{wnd, msg, wParam, lParam, t_dispatching} {
+        : frame_{wnd, msg, wParam, lParam, t_dispatching}, watch_(wnd) {
         t_dispatching = &frame_;
     }
     ~DispatchScope() { t_dispatching = frame_.outer; }
     // False once the object was deleted during the handler.
-    bool Alive() const { return frame_.wnd != nullptr; }
+    bool Alive() const { return watch_.Alive(); }
 
 private:
     DispatchFrame frame_;
+    CWndLifeWatch watch_;
 };
 
 }  // namespace
 
+CWndLifeWatch::CWndLifeWatch(CWnd* wnd) : wnd_(wnd), outer_(t_watches) { t_watches = this; }
+
+CWndLifeWatch::~CWndLifeWatch() { t_watches = outer_; }
+
 CWnd::~CWnd() {
     for (DispatchFrame* f = t_dispatching; f; f = f->outer)
         if (f->wnd == this) f->wnd = nullptr;
+    for (CWndLifeWatch* w = t_watches; w; w = w->outer_)
+        if (w->wnd_ == this) w->wnd_ = nullptr;
     if (!m_hWnd) return;
     // Derived handlers are gone by now: the window dies with its default
     // processing only (a foreign control's own procedure given back).
@@ -112,6 +120,7 @@ BOOL CWnd::CreateEx(DWORD exStyle, const wchar_t* className, const wchar_t* wind
     if (m_hWnd) return FALSE;
     HWND hwnd;
     bool takenUp;
+    CWndLifeWatch watch(this);
     {
         CreatingScope scope(this);
         hwnd = ::CreateWindowExW(exStyle, className, windowName, style, rect.left, rect.top,
@@ -119,6 +128,8 @@ BOOL CWnd::CreateEx(DWORD exStyle, const wchar_t* className, const wchar_t* wind
                                  ::GetModuleHandleW(nullptr), param);
         takenUp = scope.TakenUp(this);
     }
+    // A refused window that owns its object has deleted it on the way out.
+    if (!watch.Alive()) return FALSE;
     if (!hwnd) {
         // OnCreate refused, or the class does not exist; the object may have
         // been attached and detached again on the way.

@@ -21,13 +21,14 @@
 
 #include <windows.h>
 
+#include "framework/cmdtarget.h"
 #include "framework/fwstring.h"
 #include "framework/geometry.h"
 
-class CWnd {
+class CWnd : public CCmdTarget {
 public:
     CWnd() = default;
-    virtual ~CWnd();
+    ~CWnd() override;
     CWnd(const CWnd&) = delete;
     CWnd& operator=(const CWnd&) = delete;
 
@@ -55,6 +56,9 @@ public:
     BOOL DestroyWindow();
 
     virtual LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam);
+    // A message of this window or a descendant before it is dispatched;
+    // true when it was handled here (keys translated, dialog navigation).
+    virtual BOOL PreTranslateMessage(MSG* msg) { return FALSE; }
     // The default processing of the message being handled / of any message.
     LRESULT Default();
     LRESULT DefWindowProc(UINT msg, WPARAM wParam, LPARAM lParam);
@@ -143,6 +147,22 @@ private:
 
     friend class CDialog;
     WNDPROC superProc_ = ::DefWindowProcW;
+};
+
+// Tells whether a window object outlived calls that may end it (a window
+// that deletes itself when its window goes). Watches live on the stack.
+class CWndLifeWatch {
+public:
+    explicit CWndLifeWatch(CWnd* wnd);
+    ~CWndLifeWatch();
+    CWndLifeWatch(const CWndLifeWatch&) = delete;
+    CWndLifeWatch& operator=(const CWndLifeWatch&) = delete;
+    bool Alive() const { return wnd_ != nullptr; }
+
+private:
+    friend class CWnd;
+    CWnd* wnd_;
+    CWndLifeWatch* outer_;
 };
 
 // The attached object of a window if it is of class T (a dynamic_cast).
