@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "app/ini_file_win.h"
+#include "app/ini_profile_win.h"
 #include "app/ini_registry_win.h"
 #include "app/profile/app_settings.h"
 #include "app/profile/ini_format.h"
@@ -134,6 +135,17 @@ TEST_F(SettingsFiles, AFileThatCouldNotBeReadAtStartIsToldOnceAndNeverSavedOver)
     EXPECT_FALSE(SaveExitSettings(*app.m_pIniProfile));
     EXPECT_EQ(Read(L"wendrel.ini"), original);
     EXPECT_EQ(boxes_.size(), 1u);
+}
+
+TEST(IniProfileForWindows, StringsWithTextOrResourceDefaults) {
+    CIniProfile store;
+    EXPECT_TRUE(WriteIniString(store, L"FIND", L"HISTORY0", L"検索語"));
+    EXPECT_FALSE(WriteIniString(store, L"FIND", L"HISTORY1", L"two\nlines"));
+    EXPECT_EQ(GetIniString(store, L"FIND", L"HISTORY0", L"d"), CString(L"検索語"));
+    EXPECT_EQ(GetIniString(store, L"FIND", L"HISTORY1", L"d"), CString(L"d"));
+    EXPECT_EQ(GetIniString(store, L"FIND", L"HISTORY1", nullptr), CString(L""));
+    EXPECT_EQ(GetIniString(store, L"FIND", L"HISTORY1", MAKEINTRESOURCEW(65000)), CString(L""))
+        << "an identifier the string table lacks gives the empty string";
 }
 
 // A lock whose owner ended without releasing it.
