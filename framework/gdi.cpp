@@ -1,5 +1,7 @@
 #include "framework/gdi.h"
 
+#include <cstdlib>
+
 bool CBitmap::CreateDIBSection32(HDC dc, int width, int height, void** bits) {
     BITMAPINFO bi{};
     bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
@@ -68,4 +70,20 @@ void CMemoryDC::Destroy() {
     if (HDC dc = Release()) ::DeleteDC(dc);
     bitmap_.DeleteObject();
     size_ = CSize(-1, -1);
+}
+
+bool CFont::CreatePointFontIndirect(const LOGFONTW& lf, HDC dc) {
+    HDC measure = dc ? dc : ::GetDC(nullptr);
+    LOGFONTW scaled = lf;
+    scaled.lfHeight = -std::abs(::MulDiv(lf.lfHeight, ::GetDeviceCaps(measure, LOGPIXELSY), 720));
+    if (!dc) ::ReleaseDC(nullptr, measure);
+    return CreateFontIndirect(scaled);
+}
+
+bool CFont::CreatePointFont(int tenthsOfPoint, const wchar_t* faceName, HDC dc) {
+    LOGFONTW lf{};
+    lf.lfHeight = tenthsOfPoint;
+    lf.lfCharSet = DEFAULT_CHARSET;
+    if (faceName) lstrcpynW(lf.lfFaceName, faceName, LF_FACESIZE);
+    return CreatePointFontIndirect(lf, dc);
 }

@@ -51,6 +51,11 @@ public:
         return h_ != nullptr;
     }
     bool GetLogFont(LOGFONTW* lf) const { return h_ && ::GetObjectW(h_, sizeof(LOGFONTW), lf) != 0; }
+    // lf.lfHeight in tenths of a point, made a character height for dc's
+    // vertical resolution (the screen's when dc is null).
+    bool CreatePointFontIndirect(const LOGFONTW& lf, HDC dc = nullptr);
+    // A font of that size in tenths of a point, default character set.
+    bool CreatePointFont(int tenthsOfPoint, const wchar_t* faceName, HDC dc = nullptr);
 };
 
 class CPen : public CGdiObject<HPEN> {

@@ -9,6 +9,7 @@
 #include <thread>
 #include <vector>
 
+#include "app/editor_fonts_win.h"
 #include "app/ini_file_win.h"
 #include "app/ini_profile_win.h"
 #include "app/ini_registry_win.h"
@@ -146,6 +147,33 @@ TEST(IniProfileForWindows, StringsWithTextOrResourceDefaults) {
     EXPECT_EQ(GetIniString(store, L"FIND", L"HISTORY1", nullptr), CString(L""));
     EXPECT_EQ(GetIniString(store, L"FIND", L"HISTORY1", MAKEINTRESOURCEW(65000)), CString(L""))
         << "an identifier the string table lacks gives the empty string";
+}
+
+TEST(EditorFonts, AreMadeFromTheFontSettingsInTenthsOfAPoint) {
+    const CAppSettings saved = theSettings;
+    theSettings.fontFaceName = u"Arial";
+    theSettings.fontPoint = 200;
+    theSettings.fontWeight = 700;
+    theSettings.fontItalic = 1;
+    theSettings.tabFontFaceName = u"Courier New";
+    theSettings.tabFontPoint = 100;
+    ASSERT_TRUE(CreateEditorFont());
+    ASSERT_TRUE(CreateTabFont());
+    HDC screen = GetDC(nullptr);
+    const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(nullptr, screen);
+    LOGFONTW editor{}, tab{};
+    ASSERT_TRUE(theEditorFont.GetLogFont(&editor));
+    ASSERT_TRUE(theTabFont.GetLogFont(&tab));
+    EXPECT_EQ(editor.lfHeight, -MulDiv(200, dpi, 720));
+    EXPECT_EQ(editor.lfWeight, 700);
+    EXPECT_EQ(editor.lfItalic, 1);
+    EXPECT_EQ(editor.lfCharSet, DEFAULT_CHARSET);
+    EXPECT_STREQ(editor.lfFaceName, L"Arial");
+    EXPECT_EQ(tab.lfHeight, -MulDiv(100, dpi, 720));
+    EXPECT_EQ(tab.lfWeight, 0);
+    EXPECT_STREQ(tab.lfFaceName, L"Courier New");
+    theSettings = saved;
 }
 
 // A lock whose owner ended without releasing it.
