@@ -53,7 +53,7 @@ bool CTorkaWinApp::LoadSettingsFile(const std::wstring& path) {
 }
 
 void CTorkaWinApp::UpgradeIniFile(const wchar_t* localPath) {
-    m_localProfileFile = localPath;
+    SetProfileFile(localPath);
     if (!IsFileExist(localPath)) {
         CreateFileWithContents(localPath, Utf16LeFileBytes(u"\n"));
         return;

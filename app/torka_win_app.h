@@ -9,18 +9,20 @@
 #include <string>
 
 #include "app/profile/ini_profile.h"
+#include "framework/app.h"
 
-class CTorkaWinApp {
+class CTorkaWinApp : public CWinApp {
 public:
     CTorkaWinApp();
-    virtual ~CTorkaWinApp();
+    ~CTorkaWinApp() override;
     CTorkaWinApp(const CTorkaWinApp&) = delete;
     CTorkaWinApp& operator=(const CTorkaWinApp&) = delete;
 
     // The settings store: empty (no path, no entries) until start-up.
     CIniProfile* m_pIniProfile;
 
-    // The entry's integer value, or defaultValue when it is absent.
+    // The entry's integer value, or defaultValue when it is absent. These
+    // read and write the settings store, not the framework's profile file.
     int GetProfileInt(const wchar_t* section, const wchar_t* key, int defaultValue);
     // Changes the store only; nothing reaches the disk before Save. Returns TRUE.
     BOOL WriteProfileInt(const wchar_t* section, const wchar_t* key, int value);
@@ -42,8 +44,4 @@ public:
     // one line end when missing, converted (through a temporary file, the
     // old one untouched on failure) when in another encoding.
     void UpgradeIniFile(const wchar_t* localPath);
-    const std::wstring& GetLocalProfileFile() const { return m_localProfileFile; }
-
-private:
-    std::wstring m_localProfileFile;
 };

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 #include <thread>
 #include <vector>
@@ -83,14 +84,16 @@ TEST_F(SettingsFiles, TwoStoresSavingUnderTheMutexKeepEveryChange) {
     Write(L"wendrel.ini", FileBytes(u"\n[APPLICATION]\nMAX_MRU=4\n"));
     constexpr int kSaves = 25;
     auto worker = [this](char16_t id) {
-        CTorkaWinApp app;
-        app.LoadSettingsFile(Path(L"wendrel.ini"));
+        const std::wstring path = Path(L"wendrel.ini");
+        CIniProfile store(std::make_unique<CWinIniFile>(path));
+        store.SetPath(ToU16(path));
+        store.Load();
         for (int i = 0; i < kSaves; ++i) {
             std::u16string key = u"K";
             key += id;
             key += FormatIniInt(i);
-            app.m_pIniProfile->WriteInt(u"WORK", key, i);
-            EXPECT_TRUE(app.m_pIniProfile->Save());
+            store.WriteInt(u"WORK", key, i);
+            EXPECT_TRUE(store.Save());
         }
     };
     std::thread a(worker, u'a'), b(worker, u'b');
@@ -200,7 +203,7 @@ TEST_F(SettingsFiles, AnAbandonedMutexCountsAsHeld) {
 TEST_F(SettingsFiles, TheLocalProfileFileBecomesUtf16LeWithLfLineEnds) {
     CTorkaWinApp app;
     app.UpgradeIniFile(Path(L"missing.ini").c_str());
-    EXPECT_EQ(app.GetLocalProfileFile(), Path(L"missing.ini"));
+    EXPECT_EQ(std::wstring(app.GetProfileFile()), Path(L"missing.ini"));
     EXPECT_EQ(Read(L"missing.ini"), std::string("\xFF\xFE\n\0", 4));
 
     Write(L"old.ini", EncodeText(KanjiCode::SJIS, u"[Recent File List]\r\nFile1=C:\\文書\\a.txt\r\n"));
@@ -277,7 +280,7 @@ TEST_F(RegistryMigration, RunsOnceAtTheFirstStartAndKeepsAnExistingLocalFile) {
         CTorkaWinApp app;
         app.OpenSettingsFiles(dir_);
         EXPECT_EQ(app.GetProfileInt(L"TEXT_EDITOR", L"TABSTOP", 4), 8);
-        EXPECT_EQ(app.GetLocalProfileFile(), Path(L"wendrel_local.ini"));
+        EXPECT_EQ(std::wstring(app.GetProfileFile()), Path(L"wendrel_local.ini"));
     }
     EXPECT_EQ(Read(L"wendrel_local.ini"), local);
     SetDword(L"\\TEXT_EDITOR", L"TABSTOP", 2);
