@@ -31,7 +31,8 @@ public:
     void SetFileAccess(std::unique_ptr<CIniFileAccess> file);
     CIniFileAccess& FileAccess() const { return *m_file; }
 
-    // The value, or null when the entry is absent.
+    // The value, or null when the entry is absent; valid until the next
+    // change of that entry or the next Load or Save.
     const std::u16string* Find(std::u16string_view section, std::u16string_view key) const;
     // Adds the entry when (section, key) is absent; an existing entry is
     // never replaced. An entry that would not read back as itself (see

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -41,6 +42,7 @@ protected:
                std::to_wstring(++serial_) + L"\\";
         CreateDirectoryW(dir_.c_str(), nullptr);
         SetMessageBoxHandler([this](const MessageBoxRequest& r) {
+            std::lock_guard<std::mutex> hold(boxesLock_);
             boxes_.push_back(r.caption + L"|" + r.text);
             return IDOK;
         });
@@ -77,6 +79,7 @@ protected:
 
     std::wstring dir_;
     std::vector<std::wstring> boxes_;
+    std::mutex boxesLock_;
     static inline int serial_ = 0;
 };
 
@@ -290,6 +293,21 @@ TEST_F(RegistryMigration, RunsOnceAtTheFirstStartAndKeepsAnExistingLocalFile) {
         EXPECT_EQ(app.GetProfileInt(L"TEXT_EDITOR", L"TABSTOP", 4), 8) << "the file, not the registry, holds the settings";
     }
     EXPECT_TRUE(boxes_.empty());
+}
+
+TEST_F(RegistryMigration, TwoFirstStartsAtOnceMigrateOnce) {
+    SetDword(L"\\TEXT_EDITOR", L"TABSTOP", 8);
+    for (int round = 0; round < 5; ++round) {
+        DeleteFileW(Path(L"wendrel.ini").c_str());
+        DeleteFileW(Path(L"wendrel_local.ini").c_str());
+        CTorkaWinApp first, second;
+        std::thread a([&] { first.OpenSettingsFiles(dir_); }), b([&] { second.OpenSettingsFiles(dir_); });
+        a.join();
+        b.join();
+        EXPECT_EQ(first.GetProfileInt(L"TEXT_EDITOR", L"TABSTOP", 4), 8);
+        EXPECT_EQ(second.GetProfileInt(L"TEXT_EDITOR", L"TABSTOP", 4), 8);
+    }
+    EXPECT_TRUE(boxes_.empty()) << "neither start found the other's half-made file";
 }
 
 TEST_F(RegistryMigration, WithoutOldSettingsBothFilesHoldTheSignature) {
