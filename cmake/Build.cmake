@@ -17,6 +17,9 @@ if(WIN32)
   if(CMAKE_SYSTEM_PROCESSOR STREQUAL "i686")
     # Every Windows version we target requires SSE2; the search loops use it.
     add_compile_options(-msse2)
+    # Up to 4 GiB of address space on 64-bit Windows (3 GiB with /3GB) instead
+    # of 2 GiB: what decides how big a file the editor can open.
+    add_link_options(-Wl,--large-address-aware)
   endif()
 endif()
 

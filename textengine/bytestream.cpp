@@ -1,8 +1,9 @@
 #include "textengine/bytestream.h"
 
+#include "textengine/file_replace.h"
+
 #include <cerrno>
 #include <cstring>
-#include <filesystem>
 
 #ifdef _WIN32
 #include <fcntl.h>
@@ -31,6 +32,13 @@ long long SysSize(int fd) {
     return _fstati64(fd, &st) == 0 ? static_cast<long long>(st.st_size) : -1;
 }
 int OpenRead(const std::u16string& p) { return _wsopen(WidePath(p), _O_RDONLY | _O_BINARY, _SH_DENYNO); }
+// 0 for a regular file, else why it can't be read as a file.
+int CheckRegular(int fd) {
+    struct _stati64 st;
+    if (_fstati64(fd, &st) != 0) return errno;
+    if (st.st_mode & _S_IFDIR) return EISDIR;
+    return (st.st_mode & _S_IFMT) == _S_IFREG ? 0 : kNotRegularFile;
+}
 int OpenCreate(const std::u16string& p, bool exclusive) {
     int flags = _O_RDWR | _O_CREAT | _O_BINARY | (exclusive ? _O_EXCL : _O_TRUNC);
     return _wsopen(WidePath(p), flags, _SH_DENYRW, _S_IREAD | _S_IWRITE);
@@ -54,21 +62,24 @@ long long SysSize(int fd) {
     struct stat st;
     return ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) ? static_cast<long long>(st.st_size) : -1;
 }
-int OpenRead(const std::u16string& p) { return ::open(PathToUtf8(p.c_str()).c_str(), O_RDONLY | O_CLOEXEC); }
+// Without blocking: a pipe or device is seen, and refused, before any read.
+int OpenRead(const std::u16string& p) {
+    return ::open(PathToUtf8(p.c_str()).c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+}
+int CheckRegular(int fd) {
+    struct stat st;
+    if (::fstat(fd, &st) != 0) return errno;
+    if (S_ISDIR(st.st_mode)) return EISDIR;
+    if (!S_ISREG(st.st_mode)) return kNotRegularFile;
+    const int flags = ::fcntl(fd, F_GETFL);
+    return flags < 0 || ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) < 0 ? errno : 0;
+}
 int OpenCreate(const std::u16string& p, bool exclusive) {
     int flags = O_RDWR | O_CREAT | O_CLOEXEC | (exclusive ? O_EXCL : O_TRUNC);
     return ::open(PathToUtf8(p.c_str()).c_str(), flags, 0666);
 }
 void RemoveFile(const std::u16string& p) { ::unlink(PathToUtf8(p.c_str()).c_str()); }
 #endif
-
-std::filesystem::path FsPath(const std::u16string& p) {
-#ifdef _WIN32
-    return std::filesystem::path(std::wstring(WidePath(p)));
-#else
-    return std::filesystem::path(PathToUtf8(p.c_str()));
-#endif
-}
 
 }  // namespace
 
@@ -96,6 +107,14 @@ bool CFileStream::Open(const char16_t* path, Mode mode) {
     if (m_fd < 0) {
         Fail(errno);
         return false;
+    }
+    if (mode == ReadOnly) {
+        if (const int error = CheckRegular(m_fd)) {
+            SysClose(m_fd);
+            m_fd = -1;
+            Fail(error);
+            return false;
+        }
     }
     m_writing = mode == Create;
     m_begin = m_end = 0;
@@ -213,10 +232,18 @@ CReplacingFileStream::~CReplacingFileStream() { Abandon(); }
 bool CReplacingFileStream::Open(const char16_t* path) {
     Abandon();
     m_target = path ? path : u"";
-    // A new name beside the target: same folder, so the final rename never
-    // crosses volumes.
-    size_t slash = m_target.find_last_of(u"/\\");
-    std::u16string dir = slash == std::u16string::npos ? u"" : m_target.substr(0, slash + 1);
+    SaveTarget target;
+    if (const int error = ResolveSaveTarget(m_target, target)) {
+        SetError(error);
+        return false;
+    }
+    m_resolved = target.path;
+    m_exists = target.exists;
+    m_hardLinked = target.hardLinked;
+    // A new name beside the file written: same folder, so the final rename
+    // never crosses volumes.
+    size_t slash = m_resolved.find_last_of(u"/\\");
+    std::u16string dir = slash == std::u16string::npos ? u"" : m_resolved.substr(0, slash + 1);
     static unsigned serial = 0;
     for (int attempt = 0; attempt < 100; ++attempt) {
         std::string name = "~wdsave" + std::to_string(++serial) + "_" + std::to_string(attempt) + ".tmp";
@@ -249,20 +276,13 @@ bool CReplacingFileStream::Commit() {
     bool ok = Sync();
     ok = Close() && ok;
     if (ok) {
-#ifndef _WIN32
-        // Keep the original's permission bits.
-        struct stat st;
-        if (::stat(PathToUtf8(m_target.c_str()).c_str(), &st) == 0)
-            ::chmod(PathToUtf8(m_temp.c_str()).c_str(), st.st_mode & 07777);
-#endif
-        std::error_code ec;
-        std::filesystem::rename(FsPath(m_temp), FsPath(m_target), ec);
-        if (ec) {
-            // A system error code on Windows: as errno where it has one.
-            std::error_condition cond = ec.default_error_condition();
-            SetError(cond.category() == std::generic_category() && cond.value() ? cond.value() : EIO);
+        const SaveTarget target{m_resolved, m_exists, m_hardLinked};
+        // A file with other names is written in place, so they all see the
+        // new text; the temporary file then only proves it all fit.
+        if (const int error = m_hardLinked ? OverwriteFromTemp(m_temp, target) : ReplaceWithTemp(m_temp, target)) {
+            SetError(error);
             ok = false;
-        } else {
+        } else if (!m_hardLinked) {
             m_temp.clear();
         }
     }
@@ -286,6 +306,7 @@ std::u16string FileErrorMessage(int error) {
     case ENOSPC: return u"ディスクの空き容量が不足しています。";
     case ENOMEM: return u"メモリが確保できません";
     case EISDIR: return u"フォルダです。";
+    case kNotRegularFile: return u"通常のファイルではありません。";
     default: return u"ファイルの読み書きに失敗しました。";
     }
 }

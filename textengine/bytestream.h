@@ -50,8 +50,9 @@ public:
     CFileStream(const CFileStream&) = delete;
     CFileStream& operator=(const CFileStream&) = delete;
 
-    // ReadOnly shares the file with every other reader and writer; Create
-    // makes or empties the file and keeps others out while it is open.
+    // ReadOnly shares the file with every other reader and writer and opens
+    // only a regular file (a folder, device or pipe fails without waiting);
+    // Create makes or empties the file and keeps others out while it is open.
     bool Open(const char16_t* path, Mode mode);
     // Writes what is buffered and closes; false when any write, the flush
     // or the close failed.
@@ -91,6 +92,9 @@ private:
 
 // Writes a file as a new file in the target's folder and puts it in place
 // of the target only on Commit, so a failed save never harms the original.
+// A symbolic link is saved through to its target; a folder, device or pipe
+// is refused at Open; a hard-linked file is written in place once all of
+// the new text is on disk (see file_replace.h).
 class CReplacingFileStream : public CFileStream {
 public:
     ~CReplacingFileStream() override;
@@ -103,7 +107,8 @@ public:
     const std::u16string& TargetPath() const { return m_target; }
 
 private:
-    std::u16string m_target, m_temp;
+    std::u16string m_target, m_resolved, m_temp;
+    bool m_exists = false, m_hardLinked = false;
 };
 
 // A short Japanese sentence for a failed file operation, for message boxes.

@@ -13,6 +13,7 @@
 #include "textengine/edit_line.h"
 #include "textengine/edit_line_array.h"
 #include "textengine/edit_pos.h"
+#include "textengine/text_loss.h"
 #include "textengine/undo_data.h"
 
 class CByteStream;
@@ -147,18 +148,26 @@ public:
 
     // Files (edit_data_file.cpp) ----------------------------------------------
     // code 9 is replaced by the detected code, and lineEnd by the detected
-    // line end; the caller sets the buffer's own line-end type. Load replaces
-    // the text and empties undo; on failure (out of memory, a read error) the
-    // buffer is left empty, a message box says why, and false is returned.
-    bool Load(CByteStream& in, int& code, int& lineEnd);
+    // line end; the caller sets the buffer's own line-end type. Load reads
+    // into fresh lines and only then replaces the text and empties undo; on
+    // failure (out of memory, a read error) the text, undo, code and lineEnd
+    // stay as they were, a message box says why, and false is returned. loss
+    // (when given) counts the bytes that decoded to nothing.
+    bool Load(CByteStream& in, int& code, int& lineEnd, TextLossReport* loss = nullptr);
     // Inserts the file at the caret as one undo group; the caret stays.
-    bool InsertFile(CByteStream& in, int& code, int& lineEnd);
-    // Writes every line, the line end between lines, and marks the text saved.
-    bool Save(CByteStream& out, int code, int lineEnd);
-    // Saves to path through a new file in the same folder that replaces the
-    // old one only when all of it was written; on failure the old file is
-    // untouched and message (when given) says why.
-    bool Save(const char16_t* path, int code, int lineEnd, std::u16string* message);
+    bool InsertFile(CByteStream& in, int& code, int& lineEnd, TextLossReport* loss = nullptr);
+    // Writes every line, the line end between lines, and marks the text
+    // saved. loss (when given) counts the characters written as '?'.
+    bool Save(CByteStream& out, int code, int lineEnd, TextLossReport* loss = nullptr);
+    // Saves to path (through symbolic links, to their target) so that a
+    // failure never leaves the old file half-written: see
+    // CReplacingFileStream. A target that is not a regular file is refused.
+    // On failure message (when given) says why.
+    bool Save(const char16_t* path, int code, int lineEnd, std::u16string* message,
+             TextLossReport* loss = nullptr);
+    // What saving in code would write as '?', without writing anything: for
+    // asking the user before a lossy save. Unknown codes report nothing.
+    TextLossReport CheckSave(int code) const;
 
     // Undo --------------------------------------------------------------------
     void ResetUndo();
@@ -235,8 +244,9 @@ private:
     bool ReplayRecord(UndoRecord* rec, int direction);
     void AfterReplay();
     void CopyIndentation();
-    bool ReadLines(CKanjiTextFile& file, long long fileSize);
-    bool AppendLoadedLine(CEditLine* line, const std::u16string& head, const char16_t* text, int n);
+    static bool ReadLines(CKanjiTextFile& file, long long fileSize, CEditLineArray& lines, int& charCount);
+    static bool AppendLoadedLine(CEditLine* line, const std::u16string& head, const char16_t* text, int n,
+                                 int& charCount);
     bool SortLines(int a, int b, bool descending);
     bool ReplayLineOrder(const UndoRecord* rec, int direction);
     void WordStep(int direction);

@@ -45,26 +45,75 @@ bool HasNul(const char16_t* text, size_t n) {
     return false;
 }
 
-bool WriteLines(const CEditData& data, CByteStream& out, int code, int lineEnd) {
+// Places the first unit written as '?' (an index among all units written)
+// in the lines seen so far: line at, which began at unit lineStart, or one
+// before it when the unit lies before that.
+void PlaceFirstReplaced(const CKanjiTextFile& file, int line, unsigned long long lineStart,
+                        const CEditData& data, TextLossReport& loss) {
+    if (loss.firstReplaced.line >= 0 || file.ReplacedChars() == 0) return;
+    const auto unit = static_cast<unsigned long long>(file.FirstReplacedUnit());
+    if (unit < lineStart && line > 0) {
+        // A high surrogate that ended the line before, found at its line end.
+        loss.firstReplaced = {data.GetLineLength(line - 1) - 1, line - 1};
+        return;
+    }
+    const unsigned long long column = unit - lineStart;
+    const int length = data.GetLineLength(line);
+    loss.firstReplaced = {column < static_cast<unsigned long long>(length) ? static_cast<int>(column) : length - 1,
+                          line};
+}
+
+bool WriteLines(const CEditData& data, CByteStream& out, int code, int lineEnd, TextLossReport* loss) {
     if (!IsKnownKanjiCode(code)) return false;
     CKanjiTextFile file(&out, code, lineEnd);
     const int last = data.GetLineCount() - 1;
+    TextLossReport found;
+    unsigned long long unitsWritten = 0;
     bool ok = true;
     for (int i = 0; ok && i <= last; ++i) {
-        ok = file.WriteText(data.GetLineText(i), static_cast<size_t>(data.GetLineLength(i)));
-        if (ok && i < last) ok = file.WriteLineEnd();
+        const auto length = static_cast<size_t>(data.GetLineLength(i));
+        ok = file.WriteText(data.GetLineText(i), length);
+        PlaceFirstReplaced(file, i, unitsWritten, data, found);
+        unitsWritten += length;
+        if (ok && i < last) {
+            ok = file.WriteLineEnd();
+            unitsWritten += static_cast<unsigned long long>(lineEnd == 2 || lineEnd == 3 ? 1 : 2);
+        }
     }
-    return file.FinishText() && ok;
+    ok = file.FinishText() && ok;
+    PlaceFirstReplaced(file, last + 1, unitsWritten, data, found);
+    found.replacedChars = file.ReplacedChars();
+    if (loss) *loss = found;
+    return ok;
 }
+
+// Frees the records of lines read for a load that did not finish.
+struct LoadedLines {
+    CEditLineArray lines;
+    int charCount = 0;
+    ~LoadedLines() {
+        for (int i = 0; i < lines.Count(); ++i) CEditLine::Destroy(lines.At(i));
+        lines.RemoveAll();
+    }
+};
+
+// Takes what is written and keeps nothing: what a save would replace.
+class CDiscardStream : public CByteStream {
+public:
+    size_t Read(void*, size_t) override { return 0; }
+    bool Write(const void*, size_t) override { return true; }
+    bool Rewind() override { return true; }
+};
 
 }  // namespace
 
 // Fills a line of a file being loaded, sized once: head (what earlier chunks
 // held of it) followed by n units of text. The caller holds MPoolLock.
-bool CEditData::AppendLoadedLine(CEditLine* line, const std::u16string& head, const char16_t* text, int n) {
+bool CEditData::AppendLoadedLine(CEditLine* line, const std::u16string& head, const char16_t* text, int n,
+                                 int& charCount) {
     const size_t total = head.size() + static_cast<size_t>(n);
     if (total == 0) return true;
-    if (total > static_cast<size_t>(INT_MAX - m_charCount) || total >= INT_MAX / sizeof(char16_t) - 1) return false;
+    if (total > static_cast<size_t>(INT_MAX - charCount) || total >= INT_MAX / sizeof(char16_t) - 1) return false;
     // The line still has the shared empty text: its first block.
     auto* block = static_cast<char16_t*>(mpool_alloc_locked(&LineTextPool, (total + 1) * sizeof(char16_t)));
     if (!block) return false;
@@ -75,17 +124,22 @@ bool CEditData::AppendLoadedLine(CEditLine* line, const std::u16string& head, co
     line->text[total] = 0;
     line->length = static_cast<int>(total) + 1;
     line->flags |= CEditLine::FlagTextChanged;
-    m_charCount += static_cast<int>(total);
+    charCount += static_cast<int>(total);
     return true;
 }
 
-// The whole file behind the one empty line of a cleared buffer: the same
-// lines as inserting chunk after chunk, but every line is built once, when
-// its end is seen, with no undo recording or change marking (the records
-// stay unmarked, as saving would leave them), and the line array is sized
-// from the file's size instead of doubling.
-bool CEditData::ReadLines(CKanjiTextFile& file, long long fileSize) {
-    CEditLine* line = m_lines.At(0);  // the line being read
+// The whole file into lines, an empty array on entry: the same lines as
+// inserting chunk after chunk into an empty buffer, but every line is built
+// once, when its end is seen, with no undo recording or change marking (the
+// records stay unmarked, as saving would leave them), and the line array is
+// sized from the file's size instead of doubling.
+bool CEditData::ReadLines(CKanjiTextFile& file, long long fileSize, CEditLineArray& lines, int& charCount) {
+    CEditLine* line = CEditLine::Create();  // the line being read
+    if (!line) return false;
+    if (lines.Insert(0, &line, 1) != 0) {
+        CEditLine::Destroy(line);
+        return false;
+    }
     std::u16string head;              // its text from earlier chunks
     size_t n;
     while (const char16_t* chunk = file.ReadChunk(&n)) {
@@ -96,57 +150,73 @@ bool CEditData::ReadLines(CKanjiTextFile& file, long long fileSize) {
         for (;;) {
             const int end = FindLineBreak(chunk, at, count);
             if (end == count) {
-                if (head.size() + static_cast<size_t>(count - at) > static_cast<size_t>(INT_MAX - m_charCount)) return false;
+                if (head.size() + static_cast<size_t>(count - at) > static_cast<size_t>(INT_MAX - charCount)) return false;
                 head.append(chunk + at, static_cast<size_t>(count - at));
                 break;
             }
-            if (!AppendLoadedLine(line, head, chunk + at, end - at)) return false;
+            if (!AppendLoadedLine(line, head, chunk + at, end - at, charCount)) return false;
             head.clear();
             // The reader never ends a chunk with a CR while more follows, so a
             // CR LF is always whole here.
             at = end + (chunk[end] == u'\r' && end + 1 < count && chunk[end + 1] == u'\n' ? 2 : 1);
-            const int lines = m_lines.Count();
-            if (lines + 6 >= m_lines.Capacity()) {
+            const int have = lines.Count();
+            if (have + 6 >= lines.Capacity()) {
                 // Lines so far scaled to the whole file, with a tenth to spare.
                 const unsigned long long read = file.BytesRead();
                 long long want = 1;
                 if (fileSize > 0 && read > 0 && static_cast<unsigned long long>(fileSize) > read)
-                    want = static_cast<long long>(lines * (static_cast<double>(fileSize) / read) * 1.1) - lines;
-                if (want > INT_MAX - lines - 6) want = INT_MAX - lines - 6;
-                if (m_lines.Reserve(want > 1 ? static_cast<int>(want) : 1) != 0 && m_lines.Reserve(1) != 0) return false;
+                    want = static_cast<long long>(have * (static_cast<double>(fileSize) / read) * 1.1) - have;
+                if (want > INT_MAX - have - 6) want = INT_MAX - have - 6;
+                if (lines.Reserve(want > 1 ? static_cast<int>(want) : 1) != 0 && lines.Reserve(1) != 0) return false;
             }
             line = CEditLine::CreateLocked();
             if (!line) return false;
             line->flags = CEditLine::FlagTextChanged;
-            m_lines.Insert(lines, &line, 1);  // cannot fail: room was made above
+            lines.Insert(have, &line, 1);  // cannot fail: room was made above
         }
     }
     MPoolLock lock;
-    return AppendLoadedLine(line, head, nullptr, 0);
+    return AppendLoadedLine(line, head, nullptr, 0, charCount);
 }
 
-bool CEditData::Load(CByteStream& in, int& code, int& lineEnd) {
+bool CEditData::Load(CByteStream& in, int& code, int& lineEnd, TextLossReport* loss) {
     bool outOfMemory = false, ok = true;
+    int detectedCode = code, detectedLineEnd = lineEnd;
+    unsigned long long undecoded = 0;
+    LoadedLines fresh;
     try {
         CKanjiTextFile file(&in, code, 1);
-        DetectFor(file, code, lineEnd);
-        Reset();
-        if (!ReadLines(file, in.Size())) {
+        DetectFor(file, detectedCode, detectedLineEnd);
+        if (!ReadLines(file, in.Size(), fresh.lines, fresh.charCount)) {
             outOfMemory = true;
             ok = false;
         }
         ok = ok && !file.Failed();
+        undecoded = file.UndecodedBytes();
     } catch (const std::bad_alloc&) {
         outOfMemory = true;
         ok = false;
     }
     if (!ok) {
-        // Never show part of a file as if it were the file.
-        Reset();
+        // The text on screen stays: a failed reload must not cost unsaved work.
         te_message_box(outOfMemory ? kNoMemory : u"ファイルの読み込みに失敗しました。", kMessageCaption,
                        kBoxIconInformation);
         return false;
     }
+    try {
+        Reset();
+    } catch (const std::bad_alloc&) {
+        // Only its one empty line failed, and that is replaced here anyway.
+    }
+    FreeLines(0, m_lines.Count());
+    m_lines.Swap(fresh.lines);
+    m_charCount = fresh.charCount;
+    fresh.charCount = 0;
+    m_widestLine = m_lines.At(0);
+    m_widestWidth = 0;
+    code = detectedCode;
+    lineEnd = detectedLineEnd;
+    if (loss) *loss = TextLossReport{undecoded, 0, {-1, -1}};
     SetCaretPos(0, 0);
     // Every line is unmarked already: empty the undo ring and take its serial
     // as the saved point without visiting the lines again.
@@ -155,7 +225,7 @@ bool CEditData::Load(CByteStream& in, int& code, int& lineEnd) {
     return true;
 }
 
-bool CEditData::InsertFile(CByteStream& in, int& code, int& lineEnd) {
+bool CEditData::InsertFile(CByteStream& in, int& code, int& lineEnd, TextLossReport* loss) {
     const EditPos caret = m_caret;
     bool ok = true;
     try {
@@ -188,6 +258,7 @@ bool CEditData::InsertFile(CByteStream& in, int& code, int& lineEnd) {
             NotifyChanged();
         }
         if (ok && file.Failed()) ok = false;
+        if (loss) *loss = TextLossReport{file.UndecodedBytes(), 0, {-1, -1}};
         const EditPos back = ClampPos(caret);
         SetCaretPos(back.line, back.column);
         RecordCaretForUndo();
@@ -198,13 +269,20 @@ bool CEditData::InsertFile(CByteStream& in, int& code, int& lineEnd) {
     return ok;
 }
 
-bool CEditData::Save(CByteStream& out, int code, int lineEnd) {
-    if (!WriteLines(*this, out, code, lineEnd)) return false;
+bool CEditData::Save(CByteStream& out, int code, int lineEnd, TextLossReport* loss) {
+    if (!WriteLines(*this, out, code, lineEnd, loss)) return false;
     MarkSaved();
     return true;
 }
 
-bool CEditData::Save(const char16_t* path, int code, int lineEnd, std::u16string* message) {
+TextLossReport CEditData::CheckSave(int code) const {
+    TextLossReport loss;
+    CDiscardStream nowhere;
+    WriteLines(*this, nowhere, code, LineEndCRLF, &loss);
+    return loss;
+}
+
+bool CEditData::Save(const char16_t* path, int code, int lineEnd, std::u16string* message, TextLossReport* loss) {
     auto fail = [&](int error) {
         if (message) {
             *message = u"ファイルを保存できません。\n";
@@ -219,7 +297,7 @@ bool CEditData::Save(const char16_t* path, int code, int lineEnd, std::u16string
     if (!file.Open(path)) return fail(file.Error());
     bool written = false;
     try {
-        written = WriteLines(*this, file, code, lineEnd);
+        written = WriteLines(*this, file, code, lineEnd, loss);
     } catch (const std::bad_alloc&) {
         file.Abandon();
         return fail(ENOMEM);

@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <utility>
 
 #include "textengine/mpool.h"
 
@@ -62,6 +63,14 @@ void CEditLineArray::Remove(int at, int n) {
     std::memset(m_items + at, 0, std::size_t(n) * sizeof(CEditLine*));
     m_gapStart = at;
     m_count -= n;
+}
+
+void CEditLineArray::Swap(CEditLineArray& other) {
+    std::swap(m_items, other.m_items);
+    std::swap(m_count, other.m_count);
+    std::swap(m_capacity, other.m_capacity);
+    std::swap(m_gapStart, other.m_gapStart);
+    std::swap(m_gapEnd, other.m_gapEnd);
 }
 
 void CEditLineArray::RemoveAll() {

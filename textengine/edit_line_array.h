@@ -24,6 +24,8 @@ public:
     void Remove(int at, int n);
     // Empties the array, keeping its memory.
     void RemoveAll();
+    // Exchanges the contents of two arrays.
+    void Swap(CEditLineArray& other);
 
 private:
     void MoveGap(int at);

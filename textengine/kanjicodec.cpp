@@ -31,20 +31,26 @@ inline char16_t SingleOrBad(uint8_t b) {
 
 // One Shift_JIS character at p[i] (8-bit lead or single byte): advances i and
 // o; false, with nothing done, for a lead byte that ends an unfinished chunk.
-inline bool DecodeSjisChar(const uint8_t* p, size_t n, bool atEnd, size_t& i, char16_t*& o) {
+// Bytes that decode to nothing are added to bad.
+inline bool DecodeSjisChar(const uint8_t* p, size_t n, bool atEnd, size_t& i, char16_t*& o,
+                           unsigned long long& bad) {
     uint8_t b = p[i];
     if (!cp932::IsLead(b)) {
-        *o++ = SingleOrBad(b);
+        *o = SingleOrBad(b);
+        bad += *o++ == kBad;
         ++i;
     } else if (i + 1 == n) {
         if (!atEnd) return false;
         *o++ = kBad;
+        ++bad;
         ++i;
     } else if (cp932::IsTrail(p[i + 1])) {
-        *o++ = PairOrBad(static_cast<uint16_t>(b << 8 | p[i + 1]));
+        *o = PairOrBad(static_cast<uint16_t>(b << 8 | p[i + 1]));
+        bad += *o++ == kBad ? 2 : 0;
         i += 2;
     } else {
         *o++ = kBad;  // the lead alone is lost; the next byte stands for itself
+        ++bad;
         ++i;
     }
     return true;
@@ -112,6 +118,7 @@ void CKanjiDecoder::Reset(int code) {
     m_code = code;
     m_jisState = 1;
     m_shiftOut = false;
+    m_undecoded = 0;
 }
 
 size_t CKanjiDecoder::Decode(const uint8_t* bytes, size_t n, bool atEnd, char16_t* out, size_t& consumed) {
@@ -134,7 +141,7 @@ size_t CKanjiDecoder::DecodeSJIS(const uint8_t* p, size_t n, bool atEnd, char16_
     while (i < n) {
         if (p[i] < 0x80) {
             *o++ = p[i++];
-        } else if (!DecodeSjisChar(p, n, atEnd, i, o)) {
+        } else if (!DecodeSjisChar(p, n, atEnd, i, o, m_undecoded)) {
             break;  // a lead byte at the chunk end is carried
         }
     }
@@ -154,7 +161,8 @@ size_t CKanjiDecoder::DecodeEUC(const uint8_t* p, size_t n, bool atEnd, char16_t
             continue;
         }
         if (IsEucByte(b) && i + 1 < n && IsEucByte(p[i + 1])) {  // the common case: a JIS X 0208 pair
-            *o++ = jis[(b - 0xA1) * 94 + (p[i + 1] - 0xA1)];
+            *o = jis[(b - 0xA1) * 94 + (p[i + 1] - 0xA1)];
+            m_undecoded += *o++ == kBad ? 2 : 0;
             i += 2;
             continue;
         }
@@ -167,6 +175,7 @@ size_t CKanjiDecoder::DecodeEUC(const uint8_t* p, size_t n, bool atEnd, char16_t
         }
         if (need == 1 || i + need > n) {
             *o++ = kBad;
+            ++m_undecoded;
             ++i;
         } else if (b == 0x8E) {
             uint8_t t = p[i + 1];
@@ -175,21 +184,22 @@ size_t CKanjiDecoder::DecodeEUC(const uint8_t* p, size_t n, bool atEnd, char16_t
                 i += 2;
             } else {
                 *o++ = kBad;
+                ++m_undecoded;
                 ++i;
             }
         } else if (b == 0x8F) {
             // JIS X 0212 has no place in code page 932: one '?' per character.
-            if (IsEucByte(p[i + 1]) && IsEucByte(p[i + 2])) {
-                i += 3;
-            } else {
-                ++i;
-            }
+            const size_t k = IsEucByte(p[i + 1]) && IsEucByte(p[i + 2]) ? 3 : 1;
+            i += k;
+            m_undecoded += k;
             *o++ = kBad;
         } else if (IsEucByte(p[i + 1])) {
-            *o++ = PairOrBad(cp932::JisToSjis(b & 0x7F, p[i + 1] & 0x7F));
+            *o = PairOrBad(cp932::JisToSjis(b & 0x7F, p[i + 1] & 0x7F));
+            m_undecoded += *o++ == kBad ? 2 : 0;
             i += 2;
         } else {
             *o++ = kBad;
+            ++m_undecoded;
             ++i;
         }
     }
@@ -206,11 +216,13 @@ size_t CKanjiDecoder::DecodeJIS(const uint8_t* p, size_t n, bool atEnd, char16_t
             if (i + 3 > n && !atEnd) break;  // escape sequence cut by the chunk end
             if (i + 1 >= n) {
                 *o++ = kBad;
+                ++m_undecoded;
                 ++i;
             } else if (p[i + 1] == '$' || p[i + 1] == '(') {
                 if (i + 2 >= n) {
                     *o++ = kBad;
                     *o++ = kBad;
+                    m_undecoded += 2;
                     i += 2;
                     continue;
                 }
@@ -222,6 +234,7 @@ size_t CKanjiDecoder::DecodeJIS(const uint8_t* p, size_t n, bool atEnd, char16_t
                 i += 3;
             } else {
                 i += 2;  // an unknown escape is dropped with the byte after it
+                m_undecoded += 2;
             }
         } else if (b == SO) {
             m_shiftOut = true;
@@ -234,26 +247,31 @@ size_t CKanjiDecoder::DecodeJIS(const uint8_t* p, size_t n, bool atEnd, char16_t
             ++i;
         } else if (m_shiftOut || m_jisState == 3) {
             *o++ = b <= 0x5F ? cp932::kSingle[b + 0x80] : kBad;
+            m_undecoded += b > 0x5F;
             ++i;
         } else if (m_jisState == 2) {
             if (b >= 0x80) {
                 *o++ = kBad;
+                ++m_undecoded;
                 ++i;
             } else if (i + 1 == n) {
                 if (!atEnd) break;  // kanji pair split across chunks
                 *o++ = kBad;
+                ++m_undecoded;
                 ++i;
             } else if (IsJisByte(p[i + 1])) {
-                *o++ = PairOrBad(cp932::JisToSjis(b, p[i + 1]));
+                *o = PairOrBad(cp932::JisToSjis(b, p[i + 1]));
+                m_undecoded += *o++ == kBad ? 2 : 0;
                 i += 2;
             } else {
                 *o++ = kBad;
+                ++m_undecoded;
                 ++i;
             }
         } else if (b < 0x80) {
             *o++ = b;
             ++i;
-        } else if (!DecodeSjisChar(p, n, atEnd, i, o)) {  // 8-bit bytes in Roman read as Shift_JIS
+        } else if (!DecodeSjisChar(p, n, atEnd, i, o, m_undecoded)) {  // 8-bit bytes in Roman read as Shift_JIS
             break;
         }
     }
@@ -365,7 +383,9 @@ size_t CKanjiDecoder::DecodeUTF8(const uint8_t* p, size_t n, bool atEnd, char16_
             w = LittleEndianWord(w);
             if ((w & 0xC0C0F0) != 0x8080E0) break;
             const char16_t cp3 = static_cast<char16_t>((w & 0x0F) << 12 | (w >> 8 & 0x3F) << 6 | (w >> 16 & 0x3F));
-            *o++ = cp3 >= 0xD800 && cp3 < 0xE000 ? kBad : cp3;
+            const bool surrogate = cp3 >= 0xD800 && cp3 < 0xE000;
+            *o++ = surrogate ? kBad : cp3;
+            m_undecoded += surrogate ? 3 : 0;
             i += 3;
         }
         if (i >= n) break;
@@ -373,13 +393,16 @@ size_t CKanjiDecoder::DecodeUTF8(const uint8_t* p, size_t n, bool atEnd, char16_
         if (b < 0x80) continue;
         if (b >= 0xE0 && b < 0xF0 && i + 2 < n && IsCont(p[i + 1]) && IsCont(p[i + 2])) {
             const char32_t cp3 = (b & 0x0F) << 12 | (p[i + 1] & 0x3F) << 6 | (p[i + 2] & 0x3F);
-            *o++ = cp3 >= 0xD800 && cp3 < 0xE000 ? kBad : static_cast<char16_t>(cp3);
+            const bool surrogate = cp3 >= 0xD800 && cp3 < 0xE000;
+            *o++ = surrogate ? kBad : static_cast<char16_t>(cp3);
+            m_undecoded += surrogate ? 3 : 0;
             i += 3;
             continue;
         }
         size_t len = b < 0xC0 ? 0 : b < 0xE0 ? 2 : b < 0xF0 ? 3 : b < 0xF8 ? 4 : 0;
         if (len == 0) {
             *o++ = kBad;
+            ++m_undecoded;
             ++i;
             continue;
         }
@@ -389,6 +412,7 @@ size_t CKanjiDecoder::DecodeUTF8(const uint8_t* p, size_t n, bool atEnd, char16_
         if (good < len) {
             if (good == avail && !atEnd) break;  // the sequence goes on in the next chunk
             *o++ = kBad;
+            ++m_undecoded;
             ++i;
             continue;
         }
@@ -403,6 +427,7 @@ size_t CKanjiDecoder::DecodeUTF8(const uint8_t* p, size_t n, bool atEnd, char16_
         i += len;
         if ((cp >= 0xD800 && cp < 0xE000) || cp > 0x10FFFF) {
             *o++ = kBad;
+            m_undecoded += len;
         } else if (cp >= 0x10000) {
             cp -= 0x10000;
             *o++ = static_cast<char16_t>(0xD800 + (cp >> 10));
@@ -426,6 +451,7 @@ size_t CKanjiDecoder::DecodeUTF16(const uint8_t* p, size_t n, bool atEnd, char16
     consumed = units * 2;
     if (n % 2 && atEnd) {  // an odd last byte stands for nothing whole
         out[units++] = kBad;
+        ++m_undecoded;
         consumed = n;
     }
     return units;
@@ -438,6 +464,15 @@ void CKanjiEncoder::Reset(int code) {
     m_jisState = 1;
     m_shiftOut = false;
     m_pendingHigh = 0;
+    m_unitReplaced = false;
+    m_unitsBefore = 0;
+    m_replaced = 0;
+    m_firstReplaced = -1;
+}
+
+void CKanjiEncoder::NoteReplaced(unsigned long long unit) {
+    m_unitReplaced = false;
+    if (m_replaced++ == 0) m_firstReplaced = static_cast<long long>(unit);
 }
 
 size_t CKanjiEncoder::EncodeJIS(uint16_t code, uint8_t* out) {
@@ -535,10 +570,14 @@ size_t CKanjiEncoder::EncodeUnit(char32_t cp, uint8_t* out) {
         code = 0;
     } else if (cp >= 0x10000 || (cp >= 0xD800 && cp < 0xE000)) {
         code = '?';
+        m_unitReplaced = true;
     } else {
         code = m_code == KanjiCode::SJIS ? cp932::Encode(static_cast<char16_t>(cp))
                                          : cp932::EncodeForJis(static_cast<char16_t>(cp));
-        if (code == 0) code = '?';
+        if (code == 0) {
+            code = '?';
+            m_unitReplaced = true;
+        }
     }
     if (m_code == KanjiCode::JIS) return EncodeJIS(code, out);
     if (code < 0x80) {
@@ -567,12 +606,16 @@ size_t CKanjiEncoder::EncodeUnit(char32_t cp, uint8_t* out) {
 
 // UTF-16 files keep a lone surrogate as it is; elsewhere it has no form.
 size_t CKanjiEncoder::EncodeLoneHalf(char16_t u, uint8_t* out) {
-    return EncodeUnit(IsUnicodeCode(m_code) ? u : u'?', out);
+    if (IsUnicodeCode(m_code)) return EncodeUnit(u, out);
+    m_unitReplaced = true;
+    return EncodeUnit(u'?', out);
 }
 
 size_t CKanjiEncoder::Encode(const char16_t* text, size_t n, uint8_t* out) {
     uint8_t* o = out;
     size_t i = 0;
+    const unsigned long long base = m_unitsBefore;
+    m_unitsBefore += n;
     if (m_pendingHigh && n > 0) {
         char16_t high = m_pendingHigh;
         m_pendingHigh = 0;
@@ -582,6 +625,7 @@ size_t CKanjiEncoder::Encode(const char16_t* text, size_t n, uint8_t* out) {
         } else {
             o += EncodeLoneHalf(high, o);
         }
+        if (m_unitReplaced) NoteReplaced(base - 1);  // the high half ended the call before
     }
     const bool utf8 = IsUTF8Code(m_code);
     const bool ascii = m_code == KanjiCode::SJIS || m_code == KanjiCode::EUC || utf8;
@@ -607,6 +651,7 @@ size_t CKanjiEncoder::Encode(const char16_t* text, size_t n, uint8_t* out) {
             }
             if (i >= n || text[i] < 0x80) continue;
         }
+        const size_t at = i;
         char16_t u = text[i++];
         if (u >= 0xD800 && u < 0xDC00) {
             if (i == n) {
@@ -616,10 +661,12 @@ size_t CKanjiEncoder::Encode(const char16_t* text, size_t n, uint8_t* out) {
             if (text[i] >= 0xDC00 && text[i] < 0xE000) {
                 o += EncodeUnit(0x10000 + ((u - 0xD800) << 10) + (text[i] - 0xDC00), o);
                 ++i;
+                if (m_unitReplaced) NoteReplaced(base + at);
                 continue;
             }
         }
         o += u >= 0xD800 && u < 0xE000 ? EncodeLoneHalf(u, o) : EncodeUnit(u, o);
+        if (m_unitReplaced) NoteReplaced(base + at);
     }
     return static_cast<size_t>(o - out);
 }
@@ -630,6 +677,7 @@ size_t CKanjiEncoder::Finish(uint8_t* out) {
         char16_t high = m_pendingHigh;
         m_pendingHigh = 0;
         o += EncodeLoneHalf(high, o);
+        if (m_unitReplaced) NoteReplaced(m_unitsBefore - 1);
     }
     if (m_code == KanjiCode::JIS) {
         if (m_shiftOut) {

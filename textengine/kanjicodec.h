@@ -22,6 +22,8 @@ public:
     // Returns the units written. Bytes that map to nothing give one '?' per
     // byte or per pair; nothing is dropped silently. U+0000 is kept.
     size_t Decode(const uint8_t* bytes, size_t n, bool atEnd, char16_t* out, size_t& consumed);
+    // Bytes read as '?' since the last Reset because they decode to nothing.
+    unsigned long long UndecodedBytes() const { return m_undecoded; }
 
 private:
     size_t DecodeSJIS(const uint8_t* p, size_t n, bool atEnd, char16_t* out, size_t& consumed);
@@ -33,6 +35,7 @@ private:
     int m_code = 1;
     int m_jisState = 1;  // 1 Roman, 2 kanji, 3 half-width katakana
     bool m_shiftOut = false;
+    unsigned long long m_undecoded = 0;
 };
 
 class CKanjiEncoder {
@@ -52,7 +55,14 @@ public:
     // returns to Roman. Returns the bytes written (at most 8).
     size_t Finish(uint8_t* out);
 
+    // Characters written as '?' since the last Reset because the encoding
+    // has no form for them, and the index of the first one among all the
+    // units passed to Encode since then (-1 when none).
+    unsigned long long ReplacedChars() const { return m_replaced; }
+    long long FirstReplacedUnit() const { return m_firstReplaced; }
+
 private:
+    void NoteReplaced(unsigned long long unit);
     size_t EncodeUnit(char32_t cp, uint8_t* out);
     size_t EncodeLoneHalf(char16_t u, uint8_t* out);
     size_t EncodeJIS(uint16_t sjis, uint8_t* out);
@@ -61,6 +71,10 @@ private:
     int m_jisState = 1;
     bool m_shiftOut = false;
     char16_t m_pendingHigh = 0;
+    bool m_unitReplaced = false;            // the last EncodeUnit wrote '?' for want of a form
+    unsigned long long m_unitsBefore = 0;   // units passed to earlier Encode calls
+    unsigned long long m_replaced = 0;
+    long long m_firstReplaced = -1;
 };
 
 // Whole-text helpers (tests, the harness, small files).

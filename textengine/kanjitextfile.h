@@ -47,6 +47,12 @@ public:
     unsigned long long BytesRead() const { return m_bytesRead; }
     // The system error of an owned file's failure (0 when none or unknown).
     int Error() const { return m_file ? m_file->Error() : 0; }
+    // Bytes read since the last rewind that decoded to nothing (each read as '?').
+    unsigned long long UndecodedBytes() const { return m_decoder.UndecodedBytes(); }
+    // Characters written as '?' for want of a form in the code, and the
+    // index of the first among all units written (-1 when none).
+    unsigned long long ReplacedChars() const { return m_encoder.ReplacedChars(); }
+    long long FirstReplacedUnit() const { return m_encoder.FirstReplacedUnit(); }
 
     // The UTF-16 text of the next chunk, NUL-terminated, with its length in
     // units (U+0000 may occur inside); null at the end of the file. Line

@@ -1,6 +1,8 @@
 // wdev convert IN OUT [--from CODE] --to CODE --eol 1|2|3: loads IN into a
 // text buffer (detecting the encoding when --from is absent or 9) and saves
-// it to OUT. On failure prints the message and exits 1, OUT untouched.
+// it to OUT. On failure prints the message and exits 1, OUT untouched. When
+// bytes of IN decoded to nothing or characters had no form in OUT's code
+// (each becomes '?'), says how many on standard error and exits 3.
 #include <cstdlib>
 
 #include "textengine/edit_data.h"
@@ -55,18 +57,26 @@ int run_convert(const wdev::Args& args) {
     TextEnginePlatform old = te_set_platform(hooks);
     CEditData data;
     int code = from, lineEnd = 0;
-    const bool loaded = data.Load(input, code, lineEnd);
+    TextLossReport readLoss, writeLoss;
+    const bool loaded = data.Load(input, code, lineEnd, &readLoss);
     te_set_platform(old);
     if (!loaded) {
         std::printf("%s\n", g_loadMessage.c_str());
         return 1;
     }
     std::u16string message;
-    if (!data.Save(out.c_str(), to, eol, &message)) {
+    if (!data.Save(out.c_str(), to, eol, &message, &writeLoss)) {
         std::printf("%s\n", PathToUtf8(message.c_str()).c_str());
         return 1;
     }
-    return 0;
+    if (readLoss.undecodedBytes)
+        std::fprintf(stderr, "wdev: %llu bytes of %s could not be decoded (read as '?')\n", readLoss.undecodedBytes,
+                     files[0].c_str());
+    if (writeLoss.replacedChars)
+        std::fprintf(stderr, "wdev: %llu characters have no form in code %d (written as '?'); the first at line %d, column %d\n",
+                     writeLoss.replacedChars, to, writeLoss.firstReplaced.line + 1,
+                     writeLoss.firstReplaced.column + 1);
+    return readLoss.Lossy() || writeLoss.Lossy() ? 3 : 0;
 }
 
 wdev::Registrar reg({"convert", "IN OUT [--from CODE] --to CODE --eol 1|2|3", run_convert});

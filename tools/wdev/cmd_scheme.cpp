@@ -1,6 +1,7 @@
 // wdev scheme [FILE...]: runs scripts in a fresh interpreter. Output port to
 // standard output, error port to standard error (both UTF-8); exit 1 when
-// any error was reported.
+// any error was reported. Files are read only when they are regular files: a
+// folder, pipe or device is an error, never a wait.
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -49,7 +50,16 @@ std::string to_utf8(const char16_t* s, std::size_t n) {
     return out;
 }
 
+// Why path can't be read as a file ("" when it can): opening checks the
+// kind of file without waiting on a pipe or device.
+std::string UnreadableReason(const char16_t* path) {
+    CFileStream probe;
+    if (probe.Open(path, CFileStream::ReadOnly)) return "";
+    return PathToUtf8(FileErrorMessage(probe.Error()).c_str());
+}
+
 void* file_open(void*, const char16_t* path, const char* mode) {
+    if (mode[0] == 'r' && !UnreadableReason(path).empty()) return nullptr;
 #ifdef _WIN32
     wchar_t wmode[4] = {0};
     for (int i = 0; mode[i] && i < 3; ++i) wmode[i] = static_cast<wchar_t>(mode[i]);
@@ -180,6 +190,12 @@ int run_scheme(const wdev::Args& args) {
     } else {
         for (const std::string& file : args) {
             std::u16string path = Utf8ToUtf16(file);
+            const std::string reason = UnreadableReason(path.c_str());
+            if (!reason.empty()) {
+                std::fprintf(stderr, "wdev: cannot read %s: %s\n", file.c_str(), reason.c_str());
+                state.error = true;
+                continue;
+            }
             if (scheme_load_file(ctx, path.c_str()) != 0) {
                 std::string msg = to_utf8(ctx->error_text, std::char_traits<char16_t>::length(ctx->error_text));
                 std::fprintf(stderr, "%s\n", msg.c_str());

@@ -1,6 +1,7 @@
 // wdev: exposes the text engine on the command line for tests, benchmarks
-// and acceptance checks. Exit codes: 0 success, 1 failure of the operation,
-// 2 wrong command line.
+// and acceptance checks. Exit codes: 0 success, 1 failure of the operation
+// (including output that could not be written), 2 wrong command line, 3 a
+// conversion that had to replace characters.
 #include "wdev_command.h"
 
 #include <algorithm>
@@ -33,6 +34,15 @@ void print_help() {
 
 }  // namespace
 
+// Output that never arrived (a full disk, a closed pipe) is a failure.
+int Finish(int result) {
+    if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
+        std::fprintf(stderr, "wdev: cannot write the output\n");
+        return 1;
+    }
+    return result;
+}
+
 int main(int argc, char** argv) {
     if (argc < 2) {
         print_help();
@@ -41,10 +51,10 @@ int main(int argc, char** argv) {
     std::string name = argv[1];
     if (name == "--help" || name == "-h" || name == "help") {
         print_help();
-        return 0;
+        return Finish(0);
     }
     for (const auto& c : wdev::commands()) {
-        if (name == c.name) return c.run(wdev::Args(argv + 2, argv + argc));
+        if (name == c.name) return Finish(c.run(wdev::Args(argv + 2, argv + argc)));
     }
     return wdev::usage_error("unknown command '" + name + "' (see wdev --help)");
 }

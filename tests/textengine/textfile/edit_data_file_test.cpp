@@ -9,7 +9,12 @@
 #include <string>
 #include <vector>
 
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
+
 #include "textengine/edit_data.h"
+#include "textengine/file_replace.h"
 #include "textengine/kanjitextfile.h"
 #include "textengine/mpool.h"
 #include "textengine/platform_hooks.h"
@@ -132,16 +137,89 @@ private:
     bool m_failed = false;
 };
 
-TEST(EditDataFile, AFailedLoadLeavesNoPartOfTheFile) {
+TEST(EditDataFile, AFailedLoadKeepsTheTextAndItsUndo) {
     MessageRecorder messages;
     CEditData d;
-    d.InsertText(u"old text", 1);
+    d.InsertText(u"unsaved\r\nwork", 1);
     FailingStream in(std::string(20000, 'x'), 10000);
-    int code = 1, lineEnd = 0;
+    int code = 2, lineEnd = 3;
     EXPECT_FALSE(d.Load(in, code, lineEnd));
-    EXPECT_TRUE(d.IsEmpty());
+    EXPECT_EQ(Lines(d), (std::vector<std::u16string>{u"unsaved", u"work"}));
+    EXPECT_TRUE(d.IsModified());
+    EXPECT_TRUE(d.GetUndo()->CanUndo());
+    EXPECT_EQ(code, 2);
+    EXPECT_EQ(lineEnd, 3);
     ASSERT_EQ(messages.texts.size(), 1u);
     EXPECT_NE(messages.texts[0].find(u"|メッセージ"), std::u16string::npos);
+    // The same buffer still loads a good file afterwards.
+    code = 1;
+    ASSERT_TRUE(LoadBytes(d, "new\r\ntext", code, lineEnd));
+    EXPECT_EQ(Lines(d), (std::vector<std::u16string>{u"new", u"text"}));
+    EXPECT_FALSE(d.IsModified());
+}
+
+TEST(EditDataFile, ASaveReportsWhatTheCodeCouldNotHold) {
+    const std::u16string emoji = u"\U0001F600";
+    struct Case {
+        std::u16string text;
+        int code;
+        unsigned long long replaced;
+        EditPos first;
+    } cases[] = {
+        {u"plain ? and 漢字", 1, 0, {-1, -1}},
+        {u"ab" + emoji + u"c", 1, 1, {2, 0}},
+        {u"line\r\ncafé é", 1, 2, {3, 1}},
+        {u"x\r\n" + emoji + emoji, 2, 2, {0, 1}},
+        {u"かな" + emoji, 3, 1, {2, 0}},
+        {u"ab" + emoji + u"c", 6, 0, {-1, -1}},
+        {u"ab" + emoji + u"c", 5, 0, {-1, -1}},
+        // A lone high surrogate is only known to be alone at the line end.
+        {std::u16string(u"ok\r\nab\xD800\r\nz"), 1, 1, {2, 1}},
+        {std::u16string(u"ab\xD800"), 1, 1, {2, 0}},
+    };
+    for (const Case& c : cases) {
+        CEditData d;
+        d.InsertText(c.text.c_str(), 1);
+        const std::string where = "code " + std::to_string(c.code) + " text " + PathToUtf8(c.text.c_str());
+        const TextLossReport checked = d.CheckSave(c.code);
+        EXPECT_EQ(checked.replacedChars, c.replaced) << where;
+        EXPECT_EQ(checked.firstReplaced, c.first) << where;
+        EXPECT_TRUE(d.IsModified()) << "checking saves nothing: " << where;
+        TextLossReport saved;
+        CMemoryStream out;
+        ASSERT_TRUE(d.Save(out, c.code, 1, &saved)) << where;
+        EXPECT_EQ(saved.replacedChars, c.replaced) << where;
+        EXPECT_EQ(saved.firstReplaced, c.first) << where;
+        EXPECT_EQ(saved.Lossy(), c.replaced > 0) << where;
+        // The file itself keeps the '?' that stored files rely on.
+        if (c.replaced) EXPECT_NE(out.Bytes().find('?'), std::string::npos) << where;
+    }
+}
+
+TEST(EditDataFile, ALoadReportsTheBytesThatDecodedToNothing) {
+    struct Case {
+        std::string bytes;
+        int code;
+        unsigned long long undecoded;
+    } cases[] = {
+        {"plain ? text", 1, 0},
+        {"\x8A\xBF\x8E\x9A", 1, 0},          // 漢字
+        {"a\x85\x40" "b\x81", 1, 3},         // an unassigned pair, a lead at the end
+        {"\x81\x20", 1, 1},                    // a lead with no trail: the space stays
+        {"\xB4\xC1\x8F\xB0\xA1z", 2, 3},      // a JIS X 0212 character
+        {"\x1B$B4A\x1B(B\x1B%Gx", 3, 2},       // an unknown escape
+        {"ok\xFF\xED\xA0\x80", 8, 4},         // a stray byte and an encoded surrogate
+        {std::string("a\0b", 3), 7, 1},       // an odd last byte of UTF-16
+    };
+    for (const Case& c : cases) {
+        CEditData d;
+        int code = c.code, lineEnd = 0;
+        TextLossReport loss;
+        CMemoryStream in(c.bytes);
+        ASSERT_TRUE(d.Load(in, code, lineEnd, &loss));
+        EXPECT_EQ(loss.undecodedBytes, c.undecoded) << "code " << c.code << " bytes " << c.bytes;
+        EXPECT_EQ(loss.replacedChars, 0u);
+    }
 }
 
 // The lines of a text split at CR LF, LF and lone CR.
@@ -212,7 +290,7 @@ TEST(EditDataFile, LoadBuildsEveryLineWhateverTheChunkBoundaries) {
     }
 }
 
-TEST(EditDataFile, LoadOutOfMemoryReportsAndLeavesTheBufferEmpty) {
+TEST(EditDataFile, LoadOutOfMemoryReportsAndKeepsTheText) {
     MessageRecorder messages;
     CEditData d;
     d.InsertText(u"old text", 1);
@@ -226,7 +304,7 @@ TEST(EditDataFile, LoadOutOfMemoryReportsAndLeavesTheBufferEmpty) {
         EXPECT_FALSE(LoadBytes(d, bytes, code, lineEnd));
         mpool_set_system_allocator(old);
     }
-    EXPECT_TRUE(d.IsEmpty());
+    EXPECT_EQ(Lines(d), std::vector<std::u16string>{u"old text"});
     ASSERT_EQ(messages.texts.size(), 1u);
     EXPECT_EQ(messages.texts[0], u"メモリが確保できません|メッセージ");
     ASSERT_TRUE(LoadBytes(d, bytes, code, lineEnd));
@@ -318,5 +396,81 @@ TEST(EditDataFile, SaveToAPathReplacesTheFileOnlyWhenAllWasWritten) {
     for (const auto& e : fs::directory_iterator(dir)) files += e.is_regular_file();
     EXPECT_EQ(files, 1);
 }
+
+
+// A fresh folder under the test output for one test's files.
+std::filesystem::path FreshDir(const char* name) {
+    auto dir = std::filesystem::path(TEST_OUTPUT_DIR) / name;
+    std::filesystem::remove_all(dir);
+    std::filesystem::create_directories(dir);
+    return dir;
+}
+
+std::u16string U16(const std::filesystem::path& p) { return Utf8ToUtf16(p.string()); }
+
+bool SaveText(const std::filesystem::path& p, const char16_t* text, std::u16string* message = nullptr) {
+    CEditData d;
+    d.InsertText(text, 1);
+    return d.Save(U16(p).c_str(), 1, 2, message);
+}
+
+TEST(EditDataFile, SaveThroughALinkWritesWhatItNames) {
+    namespace fs = std::filesystem;
+    const fs::path dir = FreshDir("save_links");
+    const fs::path target = dir / "target.txt";
+    { std::ofstream(target, std::ios::binary) << "old"; }
+
+    // Hard links: every name sees the new text; the file stays one file.
+    const fs::path other = dir / "other name.txt";
+    fs::create_hard_link(target, other);
+    ASSERT_TRUE(SaveText(other, u"新しい\r\nlonger text than before"));
+    EXPECT_EQ(ReadFile(target), "\x90V\x82\xB5\x82\xA2\nlonger text than before");
+    EXPECT_EQ(fs::hard_link_count(target), 2u);
+    ASSERT_TRUE(SaveText(target, u"short"));
+    EXPECT_EQ(ReadFile(other), "short");
+
+    // A symbolic link (relative, through a second link) stays a link.
+    std::error_code ec;
+    fs::create_symlink("target.txt", dir / "link1", ec);
+    if (ec) GTEST_SKIP() << "no symbolic links here: " << ec.message();
+    fs::create_symlink(dir / "link1", dir / "link2");
+    ASSERT_TRUE(SaveText(dir / "link2", u"via link"));
+    EXPECT_TRUE(fs::is_symlink(dir / "link1"));
+    EXPECT_TRUE(fs::is_symlink(dir / "link2"));
+    EXPECT_EQ(ReadFile(target), "via link");
+    EXPECT_EQ(ReadFile(other), "via link");
+    // A link to a file not there yet creates it.
+    fs::create_symlink("later.txt", dir / "dangling");
+    ASSERT_TRUE(SaveText(dir / "dangling", u"made"));
+    EXPECT_TRUE(fs::is_symlink(dir / "dangling"));
+    EXPECT_EQ(ReadFile(dir / "later.txt"), "made");
+    for (const auto& e : fs::directory_iterator(dir))
+        EXPECT_EQ(e.path().filename().string().find("~wdsave"), std::string::npos) << "left behind: " << e.path();
+}
+
+#ifndef _WIN32
+TEST(EditDataFile, SaveRefusesWhatIsNoRegularFileAndKeepsPermissions) {
+    namespace fs = std::filesystem;
+    const fs::path dir = FreshDir("save_special");
+    const fs::path fifo = dir / "pipe";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    std::u16string message;
+    EXPECT_FALSE(SaveText(fifo, u"x", &message));
+    EXPECT_NE(message.find(u"通常のファイルではありません"), std::u16string::npos);
+    EXPECT_TRUE(fs::is_fifo(fifo));
+    EXPECT_FALSE(SaveText("/dev/null", u"x", &message));
+    EXPECT_TRUE(fs::is_character_file("/dev/null"));
+    // A pipe is not opened for reading either (nothing would ever arrive).
+    CFileStream in;
+    EXPECT_FALSE(in.Open(U16(fifo).c_str(), CFileStream::ReadOnly));
+    EXPECT_EQ(in.Error(), kNotRegularFile);
+
+    const fs::path file = dir / "private.txt";
+    { std::ofstream(file) << "a"; }
+    fs::permissions(file, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    ASSERT_TRUE(SaveText(file, u"b"));
+    EXPECT_EQ(fs::status(file).permissions(), fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+}
+#endif
 
 }  // namespace
