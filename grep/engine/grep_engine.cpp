@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "grep/engine/grep_lines.h"
+#include "grep/engine/grep_masks.h"
 #include "grep/engine/grep_prefilter.h"
 #include "grep/engine/grep_text.h"
 #include "textengine/regex/regex.h"
@@ -105,7 +106,7 @@ struct Scratch {
 
 // The compiled masks and pattern of one search, shared by every folder level.
 struct Search {
-    RegexPtr masks;  // null: every file
+    GrepMasks masks;
     CompiledRegex* pattern = nullptr;
     GrepPrefilter prefilter;
     Scratch scratch;
@@ -132,7 +133,7 @@ int SearchFolder(GrepParams& p, const std::u16string& folder, Search& s) {
                 return result == GREP_DONE;
             }
             if (e.link || e.special) return true;
-            if (s.masks && regex_search_string_from_start(s.masks.get(), e.name.c_str()) != 1) return true;
+            if (!s.masks.Selects(e.name)) return true;
             result = SearchFile(path, p, s.pattern, &s.prefilter, s.scratch);
             return result == GREP_DONE;
         },
@@ -144,26 +145,6 @@ int SearchFolder(GrepParams& p, const std::u16string& folder, Search& s) {
 }  // namespace
 
 void GrepProgress::PauseWait() { std::this_thread::sleep_for(std::chrono::milliseconds(500)); }
-
-std::u16string GrepMaskPattern(const std::u16string& masks, bool* allFiles) {
-    *allFiles = true;
-    if (masks.empty()) return u"";
-    RegexPtr every(regex_compile(u"(?:^|;)\\*\\.\\*(?:;|$)", 0));
-    if (every && regex_search_string_from_start(every.get(), masks.c_str()) == 1) return u"";
-    *allFiles = false;
-    std::u16string out = u"^";
-    for (char16_t c : masks) {
-        switch (c) {
-        case u';': out += u"$|^"; break;
-        case u'.': out += u"\\."; break;
-        case u'*': out += u".+"; break;
-        default: out += c;
-        }
-    }
-    out += u'$';
-    for (std::size_t at; (at = out.find(u"^.+")) != std::u16string::npos;) out.erase(at, 3);
-    return out;
-}
 
 void AppendGrepHitLine(std::u16string& out, const std::u16string& path, int lineNumber, const char16_t* text,
                        int length) {
@@ -178,14 +159,9 @@ void AppendGrepHitLine(std::u16string& out, const std::u16string& path, int line
 
 int GrepFolder(GrepParams& p, const std::u16string& folder) {
     Search s;
-    bool all;
-    const std::u16string maskPattern = GrepMaskPattern(p.masks, &all);
-    if (!all) {
-        s.masks.reset(regex_compile(maskPattern.c_str(), 1));
-        if (!s.masks) {
-            SetMessage(p, kBadMasksText);
-            return GREP_BAD_MASKS;
-        }
+    if (!s.masks.Set(p.masks)) {
+        SetMessage(p, kBadMasksText);
+        return GREP_BAD_MASKS;
     }
     const int flags = (p.distinguishCase ? 0 : 1) | (p.distinguishWidth ? 0 : 2);
     RegexPtr pattern(p.regularExpression ? regex_compile(p.searchText.c_str(), flags)

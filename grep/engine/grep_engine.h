@@ -78,7 +78,7 @@ GrepFileSystem& StdGrepFileSystem();
 struct GrepParams {
     GrepOutput* resultView = nullptr;
     std::u16string searchText;
-    std::u16string masks;  // ";"-separated; empty = all files
+    std::u16string masks;  // ";"-separated (see grep_masks.h); empty = all files
     std::u16string folder;
     int distinguishCase = 1;
     int distinguishWidth = 1;
@@ -100,10 +100,6 @@ int GrepFolder(GrepParams& params, const std::u16string& folder);
 
 // Searches one file: GREP_DONE to go on, GREP_CANCELLED or GREP_SEARCH_FAILED.
 int GrepFile(const std::u16string& path, GrepParams& params, CompiledRegex* pattern);
-
-// The regex the masks stand for ("*.txt;200704*.txt" → "\.txt$|^200704.+\.txt$");
-// empty when they select every file.
-std::u16string GrepMaskPattern(const std::u16string& masks, bool* allFiles);
 
 // Appends "%s(%d): %s\n" as the result view shows a hit.
 void AppendGrepHitLine(std::u16string& out, const std::u16string& path, int lineNumber, const char16_t* text,

@@ -1,8 +1,10 @@
 #include "grep/engine/grep_engine.h"
+#include "grep/engine/grep_masks.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "textengine/kanjicode.h"
 #include "textengine/kanjicodec.h"
@@ -32,24 +34,49 @@ protected:
     GrepParams params;
 };
 
-TEST(GrepMaskPattern, MasksBecomeOneAnchoredPattern) {
+TEST(GrepMasks, SelectNamesAsTheMaskRulesSay) {
     struct Case {
-        std::u16string masks, pattern;
-        bool all;
+        const char16_t* masks;
+        const char16_t* selected;    // ","-separated names the masks take
+        const char16_t* unselected;  // and names they leave
     } cases[] = {
-        {u"*.txt", u"\\.txt$", false},
-        {u"200704*.txt", u"^200704.+\\.txt$", false},
-        {u"a.txt", u"^a\\.txt$", false},
-        {u"*.txt;*.log", u"\\.txt$|\\.log$", false},
-        {u"*.c;*.*", u"", true},
-        {u"*.*", u"", true},
-        {u"", u"", true},
-        {u"x*.*", u"^x.+\\..+$", false},
+        {u"*.txt", u"a.txt,.txt,B.TXT,x.y.txt", u"txt,a.txt.bak,atxt"},
+        {u"200704*.txt", u"200704a.txt,200704ab.TXT", u"200704.txt,x200704a.txt"},
+        {u"a.txt", u"a.txt,A.Txt", u"abtxt,ba.txt,a.txt2"},
+        {u"*.txt;*.log", u"a.txt,b.LOG", u"c.cpp,log"},
+        {u"x*.*", u"xa.b,xyz.c.d", u"x.b,xa.,ya.b"},
+        // Every regex character other than the wildcards stands for itself.
+        {u"*(1).txt", u"a(1).txt", u"a1.txt,a(11).txt"},
+        {u"[ab].c", u"[ab].c", u"a.c,b.c"},
+        {u"a+b$.{2}^", u"a+b$.{2}^,A+B$.{2}^", u"aab$.{2}^,a+b$.xx"},
+        // "?" is exactly one character, "*" inside a mask at least one.
+        {u"file?.txt", u"file1.txt,fileX.TXT", u"fil.txt,file.txt,file12.txt"},
+        {u"a*b", u"axb,axyb", u"ab"},
+        {u"日本*.txt", u"日本語.txt", u"日本.txt"},
+        {u"*.c;*.*", u"anything,a.c,noext", u""},
+        {u"", u"anything,.x", u""},
     };
-    for (const auto& c : cases) {
-        bool all = false;
-        EXPECT_EQ(U8(GrepMaskPattern(c.masks, &all)), U8(c.pattern)) << U8(c.masks);
-        EXPECT_EQ(all, c.all) << U8(c.masks);
+    auto split = [](const char16_t* list) {
+        std::vector<std::u16string> out;
+        std::u16string s(list);
+        for (size_t at = 0; at < s.size();) {
+            size_t end = s.find(u',', at);
+            if (end == std::u16string::npos) end = s.size();
+            out.push_back(s.substr(at, end - at));
+            at = end + 1;
+        }
+        return out;
+    };
+    for (const Case& c : cases) {
+        GrepMasks masks;
+        ASSERT_TRUE(masks.Set(c.masks)) << U8(c.masks);
+        for (const auto& name : split(c.selected)) EXPECT_TRUE(masks.Selects(name)) << U8(c.masks) << " " << U8(name);
+        for (const auto& name : split(c.unselected)) EXPECT_FALSE(masks.Selects(name)) << U8(c.masks) << " " << U8(name);
+    }
+    // Characters no file name holds make the masks invalid.
+    for (const char16_t* bad : {u"*.t|t", u"a:b", u"*.txt;dir\\*.c", u"<x>", u"a/b"}) {
+        GrepMasks masks;
+        EXPECT_FALSE(masks.Set(bad)) << U8(bad);
     }
 }
 
@@ -141,7 +168,7 @@ TEST_F(Grep, BadPatternAndBadMasksEndBeforeAnyFileIsRead) {
     EXPECT_EQ(Output(), "");
 
     params.regularExpression = 0;
-    params.masks = u"*.[";
+    params.masks = u"*.txt|*.log";
     EXPECT_EQ(Run(u"("), GREP_BAD_MASKS);
     EXPECT_EQ(U8(params.messageText).rfind("ファイルの種類の指定が不正です\n\nファイルの種類の設定例\n", 0), 0u);
     EXPECT_NE(U8(params.messageText).find("  (4)複数の条件を指定する場合は;で区切ります -> *.txt;*.log\n"), std::string::npos);
