@@ -8,7 +8,7 @@
 #include <string>
 
 #include "textengine/regex/regex_internal.h"
-#include "tools/wdev/regex_lines_host.h"
+#include "textengine/regex_line_host.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size < 2) return 0;
@@ -72,8 +72,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         regex_free_replace_result(out, subject.c_str(), nullptr);
     }
     if (mode & 16) {
-        RegexLinesHost host = RegexLinesHost::from_text(subject);
-        RegexTextOps ops = host.ops();
+        const RegexTextLines host(subject);
+        RegexTextOps ops = host.Ops();
         if (regex_search_ops(re, &ops) == 1) {
             char16_t buf[64];
             regex_expand_template(&ops, re->match_start, re->match_end, u"$&$1$'", re, buf, 64);

@@ -1,12 +1,15 @@
 // The regex engine's view of a text made of lines, for any host that keeps
 // its lines as NUL-terminated UTF-16 texts: the end of every line but the
-// last reads as one "\n", whatever the line end was. The text buffer and the
-// grep worker fill their RegexTextOps from here.
+// last reads as one "\n", whatever the line end was. The text buffer, the
+// grep worker and RegexTextLines (below) fill their RegexTextOps from here.
 //
 // Lines must provide:
 //   int LineCount() const;
 //   const char16_t* LineText(int line, int* length) const;  // 0 <= line < count
 #pragma once
+
+#include <string>
+#include <vector>
 
 #include "textengine/regex/regex.h"
 
@@ -106,4 +109,37 @@ struct RegexLineHost {
         ops.is_line_start = IsLineStart;
         return ops;
     }
+};
+
+// A whole text held as lines for the engine, for tools and tests that have
+// a text rather than a buffer: split where it lies, every line end (CR LF,
+// LF or a lone CR) turned into a terminator, so no line is copied.
+class RegexTextLines {
+public:
+    explicit RegexTextLines(std::u16string text) : m_text(std::move(text)) {
+        int start = 0;
+        const int n = static_cast<int>(m_text.size());
+        for (int i = 0; i < n; ++i) {
+            const char16_t c = m_text[static_cast<size_t>(i)];
+            if (c != u'\r' && c != u'\n') continue;
+            m_starts.push_back(start);
+            m_lengths.push_back(i - start);
+            m_text[static_cast<size_t>(i)] = 0;
+            if (c == u'\r' && i + 1 < n && m_text[static_cast<size_t>(i) + 1] == u'\n') m_text[static_cast<size_t>(++i)] = 0;
+            start = i + 1;
+        }
+        m_starts.push_back(start);
+        m_lengths.push_back(n - start);
+    }
+    int LineCount() const { return static_cast<int>(m_starts.size()); }
+    const char16_t* LineText(int line, int* length) const {
+        *length = m_lengths[static_cast<size_t>(line)];
+        return m_text.c_str() + m_starts[static_cast<size_t>(line)];
+    }
+    // Valid while this object lives and is not moved.
+    RegexTextOps Ops() const { return RegexLineHost<RegexTextLines>::Make(this); }
+
+private:
+    std::u16string m_text;
+    std::vector<int> m_starts, m_lengths;
 };

@@ -3,8 +3,7 @@
 // a line end counting one), searching on after each match as the buffer
 // search does: from the match end, one character further after an empty
 // match.
-#include "regex_lines_host.h"
-#include "textengine/regex/regex_internal.h"
+#include "textengine/regex_line_host.h"
 #include "wdev_command.h"
 #include "wdev_regex_text.h"
 
@@ -34,8 +33,8 @@ int run_regex(const wdev::Args& args) {
         std::printf("不正な正規表現です\n");
         return 2;
     }
-    RegexLinesHost host = RegexLinesHost::from_text(text);
-    RegexTextOps ops = host.ops();
+    const RegexTextLines host(std::move(text));
+    const RegexTextOps ops = host.Ops();
     RegexPos pos{0, 0};
     int rc = 0;
     for (;;) {
@@ -50,9 +49,8 @@ int run_regex(const wdev::Args& args) {
         std::printf("%d %d %d\n", at.line, at.col, ops.distance(ops.host, at, end));
         pos = end;
         if (end.line == at.line && end.col == at.col) {
-            const char16_t* cur = ops.char_at(ops.host, end);
-            if (*cur == 0) break;
-            regex_step(&ops, &pos, cur);
+            if (*ops.char_at(ops.host, end) == 0) break;
+            ops.next(ops.host, &pos);
         }
     }
     regex_free(re);

@@ -7,7 +7,7 @@
 #include <cstring>
 #include <string>
 
-#include "scheme/internal.h"
+#include "scheme/scheme.h"
 #include "textengine/bytestream.h"
 #include "wdev_command.h"
 

@@ -7,7 +7,7 @@
 
 #include "regex_test_util.h"
 #include "textengine/regex/regex_internal.h"
-#include "tools/wdev/regex_lines_host.h"
+#include "textengine/regex_line_host.h"
 
 namespace {
 
@@ -247,8 +247,8 @@ struct LinesCase {
 };
 
 TEST(RegexLines, MatchesAcrossLineEnds) {
-    RegexLinesHost host = RegexLinesHost::from_text(u"abc\nxab\n\nab c\r\nend");
-    RegexTextOps ops = host.ops();
+    const RegexTextLines host(u"abc\nxab\n\nab c\r\nend");
+    RegexTextOps ops = host.Ops();
     const LinesCase cases[] = {
         {"ab", {{0, 0}, {1, 1}, {3, 0}}},
         {"abc", {{0, 0}}},
@@ -289,8 +289,8 @@ TEST(RegexLines, MatchesAcrossLineEnds) {
 }
 
 TEST(RegexLines, LimitStopsTheSearch) {
-    RegexLinesHost host = RegexLinesHost::from_text(u"aaa\nbbb\nccc");
-    RegexTextOps ops = host.ops();
+    const RegexTextLines host(u"aaa\nbbb\nccc");
+    RegexTextOps ops = host.Ops();
     for (const char* p : {"c", "ccc", "[c]", "^c", "c|d"}) {
         RegexPtr re = compile(p);
         RegexPos at{0, 0}, end;
@@ -301,8 +301,8 @@ TEST(RegexLines, LimitStopsTheSearch) {
 }
 
 TEST(RegexLines, SearchOpsAndTemplatesThroughAHost) {
-    RegexLinesHost host = RegexLinesHost::from_text(u"one two\nthree four");
-    RegexTextOps ops = host.ops();
+    const RegexTextLines host(u"one two\nthree four");
+    RegexTextOps ops = host.Ops();
     RegexPtr re = compile("(t\\w+) (\\w+)");
     ASSERT_EQ(regex_search_ops(re.get(), &ops), 1);
     EXPECT_EQ(re.get()->match_start.line, 1);
@@ -324,8 +324,8 @@ TEST(RegexLines, SearchOpsAndTemplatesThroughAHost) {
 namespace {
 
 TEST(RegexHostAnchors, HooksDecideAndMissingHooksFail) {
-    RegexLinesHost host = RegexLinesHost::from_text(u"abab\ncd");
-    RegexTextOps ops = host.ops();
+    const RegexTextLines host(u"abab\ncd");
+    RegexTextOps ops = host.Ops();
     RegexPtr start = compile("\\=A.");
     RegexPtr end = compile(".\\=z");
     RegexPtr line_start = compile("\\=^.");
