@@ -425,7 +425,9 @@ TEST(EditDataFile, SaveThroughALinkWritesWhatItNames) {
     fs::create_hard_link(target, other);
     ASSERT_TRUE(SaveText(other, u"新しい\r\nlonger text than before"));
     EXPECT_EQ(ReadFile(target), "\x90V\x82\xB5\x82\xA2\nlonger text than before");
+#ifndef _WIN32  // the C runtime's stat counts one link whatever the file has
     EXPECT_EQ(fs::hard_link_count(target), 2u);
+#endif
     ASSERT_TRUE(SaveText(target, u"short"));
     EXPECT_EQ(ReadFile(other), "short");
 
