@@ -6,6 +6,7 @@
 #include "app/ini_registry_win.h"
 #include "app/profile/ini_format.h"
 #include "app/winutil.h"
+#include "framework/resource_text.h"
 #include "framework/seams.h"
 #include "framework/wide.h"
 
@@ -63,4 +64,11 @@ void CTorkaWinApp::UpgradeIniFile(const wchar_t* localPath) {
     if (bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFF && static_cast<unsigned char>(bytes[1]) == 0xFE)
         return;
     ReplaceFileContents(localPath, ConvertToUtf16LeLf(bytes));
+}
+
+CString CTorkaWinApp::LoadPromptString(UINT id) { return LoadResourceString(id); }
+
+void CTorkaWinApp::UpdateAllDocViews(LPARAM hint, CCmdTarget* hintObject) {
+    for (const auto& docTemplate : GetDocTemplates())
+        for (CDocument* document : docTemplate->GetDocuments()) document->UpdateAllViews(nullptr, hint, hintObject);
 }

@@ -44,4 +44,10 @@ public:
     // one line end when missing, converted (through a temporary file, the
     // old one untouched on failure) when in another encoding.
     void UpgradeIniFile(const wchar_t* localPath);
+
+    // The string resource of a command id (the editor gives edit-mode
+    // commands texts of their own).
+    virtual CString LoadPromptString(UINT id);
+    // UpdateAllViews with no sender on every document of every template.
+    void UpdateAllDocViews(LPARAM hint, CCmdTarget* hintObject = nullptr);
 };

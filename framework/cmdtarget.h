@@ -30,6 +30,8 @@ public:
     static CCmdUI ForMenuItem(HMENU menu, UINT index, UINT id);
     static CCmdUI ForToolBarButton(HWND toolbar, UINT id);
     static CCmdUI ForStatusPane(CStatusBar* bar, int index, UINT id);
+    // Asks only whether some target knows the command; shows nothing.
+    static CCmdUI ForProbe(UINT id);
 
     void Enable(bool on = true);
     // 0 unchecked, 1 checked, 2 indeterminate.
@@ -43,7 +45,7 @@ public:
     void DoUpdate(CCmdTarget* target);
 
 private:
-    enum Kind { MenuItem, ToolBarButton, StatusPane } kind_ = MenuItem;
+    enum Kind { MenuItem, ToolBarButton, StatusPane, Probe } kind_ = MenuItem;
     HMENU menu_ = nullptr;
     UINT index_ = 0;
     HWND toolbar_ = nullptr;

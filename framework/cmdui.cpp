@@ -30,6 +30,13 @@ CCmdUI CCmdUI::ForStatusPane(CStatusBar* bar, int index, UINT id) {
     return ui;
 }
 
+CCmdUI CCmdUI::ForProbe(UINT id) {
+    CCmdUI ui;
+    ui.kind_ = Probe;
+    ui.m_nID = id;
+    return ui;
+}
+
 void CCmdUI::Enable(bool on) {
     enabled_ = on;
     switch (kind_) {
@@ -41,6 +48,8 @@ void CCmdUI::Enable(bool on) {
         break;
     case StatusPane:
         statusBar_->SetPaneEnabled(static_cast<int>(index_), on);
+        break;
+    case Probe:
         break;
     }
 }
@@ -60,6 +69,7 @@ void CCmdUI::SetCheck(int check) {
         break;
     }
     case StatusPane:
+    case Probe:
         break;
     }
 }
@@ -75,6 +85,7 @@ void CCmdUI::SetText(const wchar_t* text) {
         break;
     }
     case ToolBarButton:
+    case Probe:
         break;
     case StatusPane:
         statusBar_->SetPaneText(static_cast<int>(index_), text);

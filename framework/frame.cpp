@@ -153,6 +153,10 @@ bool CFrameWnd::RouteCmdMsg(UINT id, CCmdUI* ui) {
 
 bool CFrameWnd::OnCmdMsg(UINT id, CCmdUI* ui) {
     switch (id) {
+    case ID_INDICATOR_CAPS:
+    case ID_INDICATOR_NUM:
+        if (ui) ui->Enable((::GetKeyState(id == ID_INDICATOR_CAPS ? VK_CAPITAL : VK_NUMLOCK) & 1) != 0);
+        return true;
     case ID_VIEW_STATUS_BAR:
         if (!statusBar_ || !statusBar_->m_hWnd) return false;
         if (ui)

@@ -1,0 +1,59 @@
+// The editor's top-level window: toolbar and status bar, its placement in
+// WINDOW, the key bindings with their translation (a key bound to a macro
+// procedure runs it first), key texts in the menus, dropped files, and the
+// application's activation told to the macro language.
+#pragma once
+
+#include <windows.h>
+
+#include "app/accel_table.h"
+#include "framework/bars.h"
+#include "framework/frame.h"
+
+class CIniProfile;
+
+// Posted to the frame when the application becomes active.
+constexpr UINT WM_FRAME_ACTIVATEAPP = WM_USER + 200;
+
+class CMainFrame : public CFrameWnd {
+public:
+    CMainFrame() = default;
+    ~CMainFrame() override;
+
+    CStatusBar m_wndStatusBar;
+    CToolBar m_wndToolBar;
+
+    // The bindings from the store and the accelerator handle built anew.
+    void LoadKeyBindings(const CIniProfile& profile);
+    // The handle rebuilt from the table (after the table changed).
+    void RebuildAccelerators();
+    CAcceleratorTable& GetAccelTable() { return accelTable_; }
+
+    BOOL PreTranslateMessage(MSG* msg) override;
+    CString GetMessageString(UINT id) override;
+    // Each command item's text ends with a tab and its keys.
+    void UpdateMenuKeyTexts(HMENU menu);
+
+    // Placement from WINDOW, kept on the nearest monitor's work area.
+    void RestoreWindowPlacement();
+    // The rectangle a saved placement lands on inside a work area.
+    static RECT FitToWorkArea(const RECT& saved, const RECT& workArea);
+
+    bool OnCmdMsg(UINT id, CCmdUI* ui) override;
+
+protected:
+    int OnCreate(CREATESTRUCTW* cs) override;
+    void OnDestroy() override;
+    void OnDropFiles(HDROP drop) override;
+    void OnInitMenuPopup(HMENU popup, UINT index, BOOL sysMenu) override;
+    LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
+
+private:
+    void SaveWindowPlacement();
+    // The key's command when a bound command is one nobody handles: the
+    // key then goes to the focused window as it is.
+    bool IsUnhandledBinding(const MSG& msg) const;
+
+    CAcceleratorTable accelTable_;
+    HACCEL accelHandle_ = nullptr;
+};
