@@ -54,6 +54,8 @@ int CALLBACK FaceProc(const LOGFONTW*, const TEXTMETRICW*, DWORD type, LPARAM lP
 
 UINT GetBoxClipboardFormat() { return g_boxFormat; }
 
+UINT OriginalCaretBlinkTime();
+
 HCURSOR GetLinkCursor() { return g_linkCursor; }
 
 CEditCtrl::CEditCtrl() {
@@ -63,7 +65,7 @@ CEditCtrl::CEditCtrl() {
         throw CResourceException("the editing window class cannot be registered");
     if (!g_boxFormat) g_boxFormat = ::RegisterClipboardFormatW(L"TORKA_EditCtrl_CF_IS_BOX_UNICODE");
     if (!g_linkCursor) g_linkCursor = MakeLinkCursor();
-    m_bracketBlinkTime = static_cast<int>(::GetCaretBlinkTime());
+    m_bracketBlinkTime = static_cast<int>(OriginalCaretBlinkTime());
     CEditData::SetIndentHook(&CCIndent::OnTyped);
 }
 
@@ -93,10 +95,18 @@ int CEditCtrl::OnCreate(CREATESTRUCTW* cs) {
     std::wcscpy(lf.lfFaceName, L"Terminal");
     CreateFont(lf);
     ApplyFont();
+    // Without OLE on this thread the window simply takes no drops.
+    m_dropTarget.Register(m_hWnd);
     return 0;
 }
 
 void CEditCtrl::OnDestroy() {
+    m_dropTarget.Revoke();
+    EndMouseCapture();
+    if (HasFocus() && m_changedBlinkTime) {
+        ::SetCaretBlinkTime(OriginalCaretBlinkTime());
+        m_changedBlinkTime = false;
+    }
     CScrollWnd::OnDestroy();
     DropBackBuffer();
     if (m_data) {
@@ -220,8 +230,7 @@ void CEditCtrl::ApplyFont() {
     RecalcVisibleRows();
     UpdateScrollBars();
     if (HasFocus()) {
-        ::CreateCaret(m_hWnd, nullptr, m_caretWidth, m_textHeight);
-        ::ShowCaret(m_hWnd);
+        CreateEditCaret(true);
         UpdateCaret(1);
     }
     if (HIMC imc = ::ImmGetContext(m_hWnd)) {
@@ -456,30 +465,9 @@ void CEditCtrl::UpdateModifiedColor() {
     SetColor(BG_COLOR, m_data->IsModified() ? m_modifiedBackground : m_unmodifiedBackground);
 }
 
-void CEditCtrl::UpdateCaret(int caretFlag) {
-    if (!m_data || !IsWindow()) return;
-    const EditPos caret = m_data->GetCaretPos();
-    const int line = caret.line;
-    const CEditLine* rec = m_data->GetLine(line);
-    int offset = 0;
-    while (offset + 1 < rec->rowCount && rec->wrapOffsets && rec->wrapOffsets[offset] <= caret.column) ++offset;
-    const int rowStart = GetWrapOffset(line, offset);
-    m_caretRow = GetFirstRowOfLine(line) + offset;
-    const CMeasure m = Measure();
-    m_caretX = m.TextWidth(rec->text + rowStart, caret.column - rowStart);
-    Disp().MeasuringDC().Release();
-    Disp().caretX = m_caretX;
-    Disp().caretRow = m_caretRow;
-    const int x = m_leftMargin + m_caretX - GetScrollPos(SB_HORZ) * m_charWidth;
-    const int y = m_topMargin + (m_caretRow - GetScrollPos(SB_VERT)) * m_rowHeight + m_textOffset;
-    if (HasFocus()) ::SetCaretPos(x, y);
-    OnCaretMoved();
-    SendParent(WM_EDIT_CARETMOVED, static_cast<WPARAM>(caret.column), static_cast<LPARAM>(line));
-}
-
 void CEditCtrl::OnScrolled(int dx, int dy, BOOL thumbTracking) {
     if (m_paneMode && dx && m_data) Disp().BroadcastMessage(m_hWnd, WM_EDIT_SYNC_INVALIDATE, 1, 0);
-    UpdateCaret(0);
+    if (!m_placingCaret) UpdateCaret(0);
     SendParent(WM_EDIT_SCROLLED);
 }
 
@@ -525,8 +513,25 @@ void CEditCtrl::OnTimer(UINT_PTR id) {
         }
     } else if (id == kTimerBracket) {
         KillTimer(kTimerBracket);
-        if (m_data) Disp().flashBracket[0] = Disp().flashBracket[1] = {-1, -1};
-        Invalidate(FALSE);
+        if (!m_data) return;
+        for (EditPos& p : Disp().flashBracket) {
+            if (p.line >= 0) MirrorRedrawLine(p.line);
+            p = {-1, -1};
+        }
+    } else if (id == kTimerTripleClick) {
+        KillTimer(kTimerTripleClick);
+        m_tripleClickArmed = false;
+    } else if (id == kTimerDragScroll) {
+        if (!m_data || ::GetCapture() != m_hWnd) {
+            KillTimer(kTimerDragScroll);
+            return;
+        }
+        CPoint p;
+        ::GetCursorPos(&p);
+        ScreenToClient(&p);
+        CEditDispData& d = DispData();
+        if (!PointInBody(p) && d.mouseSelState == 1) d.mouseSelState = 2;
+        if (d.mouseSelState == 2 && !PointInBody(p)) MouseSelectTo(true, p.x, p.y);
     }
 }
 
@@ -541,7 +546,7 @@ LRESULT CEditCtrl::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
         PaintTo(reinterpret_cast<HDC>(wParam));
         return 0;
     case WM_ERASEBKGND:
-        return 1;  // the paint covers everything
+        return 0;  // the paint covers everything
     case WM_SIZE:
         if (LOWORD(lParam) && m_data) {
             if (DispData().wrapMode == 1) {
@@ -550,20 +555,56 @@ LRESULT CEditCtrl::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
             }
             RecalcVisibleRows();
             UpdateScrollBars();
-            UpdateCaret(1);
+            UpdateCaret(0, true);
             RecalcClientSize();
             DropBackBuffer();
         }
         break;
     case WM_SETFOCUS:
-        ::CreateCaret(m_hWnd, nullptr, m_caretWidth, m_textHeight);
-        UpdateCaret(0);
-        ::ShowCaret(m_hWnd);
-        SendParent(WM_EDIT_SETFOCUS);
+        OnSetFocus(reinterpret_cast<HWND>(wParam));
         break;
     case WM_KILLFOCUS:
-        ::DestroyCaret();
-        SendParent(WM_EDIT_KILLFOCUS);
+        OnKillFocus(reinterpret_cast<HWND>(wParam));
+        break;
+    case WM_CHAR:
+        OnChar(static_cast<UINT>(wParam));
+        return 0;
+    case WM_KEYDOWN:
+        OnKeyDown(static_cast<UINT>(wParam));
+        return 0;
+    case WM_GETDLGCODE:
+        return m_dlgCode;
+    case WM_LBUTTONDOWN:
+        OnLButtonDown(static_cast<UINT>(wParam), CPoint::FromLParam(lParam));
+        return 0;
+    case WM_LBUTTONUP:
+        OnLButtonUp();
+        return 0;
+    case WM_LBUTTONDBLCLK:
+        OnLButtonDblClk(CPoint::FromLParam(lParam));
+        return 0;
+    case WM_MOUSEMOVE:
+        OnMouseMove(static_cast<UINT>(wParam), CPoint::FromLParam(lParam));
+        return 0;
+    case WM_RBUTTONDOWN:
+        OnRButtonDown(static_cast<UINT>(wParam), CPoint::FromLParam(lParam));
+        break;  // the scroll window hands it on to the parent
+    case WM_CAPTURECHANGED:
+        // Lost to someone else (a message box during a drag): the drag ends.
+        if (reinterpret_cast<HWND>(lParam) != m_hWnd) {
+            KillTimer(kTimerDragScroll);
+            if (m_data) DispData().mouseSelState = 0;
+        }
+        return 0;
+    case WM_SETCURSOR:
+        if (LOWORD(lParam) == HTCLIENT && (m_style & (ECS_CLICKABLE_URL | ECS_IDLE_POINTER))) {
+            CPoint p;
+            ::GetCursorPos(&p);
+            ScreenToClient(&p);
+            UpdatePointer(p);
+            if ((m_style & ECS_IDLE_POINTER) && m_idleCountdown == 0) return TRUE;
+            if (PointInBody(p)) return TRUE;
+        }
         break;
     case WM_TIMER:
         OnTimer(wParam);
@@ -574,37 +615,37 @@ LRESULT CEditCtrl::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
         break;
     case WM_IME_NOTIFY:
         if (wParam == IMN_SETOPENSTATUS && (m_style & ECS_IME_CARET) && HasFocus()) {
-            ::DestroyCaret();
-            ::CreateCaret(m_hWnd, nullptr, m_caretWidth, m_textHeight);
-            ::ShowCaret(m_hWnd);
+            CreateEditCaret(true);
             UpdateCaret(0);
         }
         break;
     case WM_IME_CHAR:
-        if (m_data) {
-            m_data->TypeChar(static_cast<char32_t>(wParam));
-            RecalcLineWidth(false, m_data->GetCaretPos().line, 1);
-            UpdateCaret(1);
-            InvalidateAll(FALSE);
-        }
+        InsertChar(static_cast<char32_t>(wParam));
         return 0;
     case WM_IME_REQUEST:
         if (wParam == IMR_RECONVERTSTRING) return OnImeRequest(wParam, lParam);
         break;
     case WM_EDIT_INSERT_TEXT:
-        if (m_data && wParam) {
-            const EditPos at = m_data->GetCaretPos();
-            const int before = m_data->GetLineCount();
-            m_data->InsertText(AsU16(reinterpret_cast<const wchar_t*>(wParam)), 1);
-            RecalcLineWidth(false, at.line, m_data->GetLineCount() - before + 1);
-            RecalcMargins();
-            UpdateScrollBars();
-            UpdateCaret(1);
-            InvalidateAll(FALSE);
-        }
+        if (wParam) ReplaceSelection(AsU16(reinterpret_cast<const wchar_t*>(wParam)), false);
         return 0;
     case WM_EDIT_SYNC_INVALIDATE:
         Invalidate(wParam ? TRUE : FALSE);
+        SendParent(WM_EDIT_LAYOUTCHANGED);
+        return 0;
+    case WM_EDIT_SYNC_LINECHANGED:
+        OnSyncLineChanged(wParam);
+        return 0;
+    case WM_EDIT_SYNC_REDRAWLINE:
+        RedrawLine(static_cast<int>(wParam));
+        return 0;
+    case WM_EDIT_SYNC_REDRAWLINES:
+        InvalidateLines(static_cast<int>(wParam), static_cast<int>(lParam));
+        return 0;
+    case WM_EDIT_SYNC_REDRAWMARGIN:
+        RedrawMargin(static_cast<int>(wParam));
+        return 0;
+    case WM_EDIT_SYNC_RULERMARK:
+        RulerMark(static_cast<int>(wParam));
         return 0;
     case WM_EDIT_SYNC_RECALC:
         RecalcLayout(static_cast<int>(wParam), false);

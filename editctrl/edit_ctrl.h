@@ -17,6 +17,7 @@
 #include "editctrl/scrollwnd.h"
 #include "editctrl/syntax/strtoken.h"
 #include "framework/gdi.h"
+#include "framework/ole.h"
 #include "textengine/edit_data.h"
 
 // The style word (ECS_: editing-window style, apart from the system EDIT control's ES_ styles).
@@ -67,7 +68,12 @@ enum EditCtrlMessage : UINT {
     WM_EDIT_INSERT_TEXT = 0x8208,
     WM_EDIT_SYNC_FIRST = 0x8210,
     WM_EDIT_SYNC_INVALIDATE = 0x8210,
-    WM_EDIT_SYNC_RECALC = 0x8211,
+    WM_EDIT_SYNC_LINECHANGED = 0x8211,
+    WM_EDIT_SYNC_REDRAWLINE = 0x8212,
+    WM_EDIT_SYNC_REDRAWLINES = 0x8213,
+    WM_EDIT_SYNC_REDRAWMARGIN = 0x8214,
+    WM_EDIT_SYNC_RULERMARK = 0x8215,
+    WM_EDIT_SYNC_RECALC = 0x8216,
     WM_EDIT_SYNC_LAST = 0x8216,
     WM_EDIT_RELAYOUT = 0x8220,
 };
@@ -131,8 +137,9 @@ public:
     void InvalidateAll(BOOL erase);
     void UpdateLineStates(int from, int to);
     void UpdateModifiedColor();
-    // Caret display position and the caret-moved notice.
-    void UpdateCaret(int caretFlag = 0);
+    // Places the caret after a move: scrollIntoView 1 scrolls it into view;
+    // without the focus only the cached row and x follow unless forced.
+    void UpdateCaret(int scrollIntoView = 0, bool force = false, bool preferPreviousRow = false);
 
     // Row queries.
     int GetDisplayRows() const { return DispData().displayRows; }
@@ -242,6 +249,112 @@ public:
     static int GetMenuHeight(HMENU menu);
     static void EnumFontSizes(HDC dc, const wchar_t* face, std::vector<int>& sizes);
 
+    // Coordinates (edit_caret.cpp). A row position is (x-column within the
+    // display row, display row).
+    struct RowPos {
+        int xColumn;
+        int row;
+    };
+    RowPos LinePosToRowPos(int column, int line, bool preferPreviousRow = false);
+    CPoint PointFromRowPos(int xColumn, int row);
+    EditPos PosFromPoint(int x, int y, bool clamp);
+    bool PointInBody(CPoint p);
+    // Scrolls so that the cell at pixel x of a display row is visible.
+    void EnsureVisible(int pixelX, int row);
+
+    // Caret movement (edit_caret.cpp). extend: grow the selection.
+    void MoveCaret(int lines, int chars, bool extend, bool scroll);
+    void MoveCaretRows(int n, bool extend, bool scrollView);
+    void MoveCharLeft(bool extend);
+    void MoveCharRight(bool extend);
+    void MoveWordLeft(bool extend);
+    void MoveWordRight(bool extend);
+    void MoveToLineStart(bool extend, bool always = false);
+    void MoveToLineEnd(bool extend);
+    void MoveToTextStart(bool extend);
+    void MoveToTextEnd(bool extend);
+    void MovePageUp(bool extend);
+    void MovePageDown(bool extend);
+    // The word edge after (n > 0) or before (n < 0) the caret.
+    EditPos GetWordEdge(int n);
+
+    // Selection (edit_caret.cpp).
+    bool HasSelection() const;
+    bool IsMultiLineSelection() const;
+    bool IsLineInSelection(int line) const;
+    void BeginSelection(int column, int line);
+    void ExtendSelection(int boxFlag, int column, int line);
+    void ExtendSelectionTo(int boxFlag, int column, int line);
+    void BeginOrClearSelection(bool extend);
+    void ClearSelection(bool redraw);
+    void SelectRange(int column1, int line1, int column2, int line2, bool box);
+    void SelectAll();
+    void SelectLineAt(int line);
+    void SelectWordAt();
+    void UpdateBoldBrackets();
+
+    // Repaints here and, in pane mode, in the other windows of the text.
+    void MirrorRedrawLine(int line);
+    void MirrorInvalidateLines(int first, int last);
+    void MirrorRedrawMargin(int row);
+    void MirrorRulerMark(int x);
+    void RedrawLine(int line);
+    void InvalidateLines(int first, int last);
+    void RedrawMargin(int row);
+    void RulerMark(int x);
+    // After an edit: re-measure what changed and repaint (the sender of a
+    // pane message re-measures, the receivers only follow).
+    void LineChanged(int linesBefore, const CEditLine* caretLineRecord, int rowsBefore, int firstLine,
+                     bool remeasure = true);
+
+    // Typing and keys (edit_input.cpp).
+    void SetOverwrite(bool on);
+    bool IsOverwrite() const { return m_overwrite; }
+    void SetBracketBlinkTime(int ms) { m_bracketBlinkTime = ms; }
+    void SetDlgCode(UINT code) { m_dlgCode = code; }
+    void InsertChar(char32_t ch);
+    void OnChar(UINT ch);
+    void OnKeyDown(UINT key);
+    void BackSpace();
+    void DeleteChar();
+    void CompleteKeyword(bool backwards);
+    void ResetCompletion() { m_completionStart = -1; }
+    void CreateEditCaret(bool recreate);
+    void FlashMatchingBracket(char32_t ch);
+    // Deletes [start, end), or the box selection when there is one.
+    void DeleteRange(EditPos start, EditPos end, bool updateCaret);
+    void DeleteSelection();
+    void DeleteRangeAsGroup(EditPos start, EditPos end);
+
+    // Mouse (edit_mouse.cpp).
+    void ClickAt(bool extend, int x, int y);
+    bool IsPointInSelection(int x, int y);
+    int LineNumberHit(int x, int y);
+    bool IsLinkAt(int x, int y);
+    void OpenLinkAtCaret();
+    void EndMouseCapture();
+
+    // Clipboard and undo (edit_clipboard.cpp).
+    void Copy();
+    void CopyAndClear();
+    void Cut();
+    // False when the clipboard could not be set (the user was told).
+    bool CopyTextToClipboard(EditPos start, EditPos end, bool box);
+    void Paste(bool raw, bool asBox);
+    bool CanPaste() const;
+    void ReplaceSelection(const char16_t* text, bool asBox);
+    void PasteBox(const char16_t* text);
+    std::u16string GetSelectedText() const;
+    std::size_t GetSelectedSize() const;
+    void Undo();
+    void Redo();
+
+    // Drag and drop (edit_dragdrop.cpp): true when a drop happened.
+    bool StartDrag();
+    DWORD OnDragOver(IDataObject* data, DWORD keys, CPoint point);
+    void OnDragLeave();
+    bool Drop(IDataObject* data, DWORD effect, CPoint point);
+
 protected:
     LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
     int OnCreate(CREATESTRUCTW* cs) override;
@@ -324,6 +437,47 @@ private:
     void AfterLinesChanged();
     // The selection's end after lines before it changed (the text after it did not).
     void KeepSelectionEnd(int linesAfter, int unitsAfter);
+
+    // Input state.
+    bool m_overwrite = false;
+    bool m_changedBlinkTime = false;
+    UINT m_dlgCode = DLGC_WANTALLKEYS;
+    CPoint m_caretPoint{-1, -1};
+    EditPos m_dblClickPos{-1, -1};
+    static constexpr int kCompletionPrefixUnits = 200;
+    char16_t m_completionPrefix[kCompletionPrefixUnits] = {};
+    CPoint m_lastMouse{-1, -1};
+    bool m_placingCaret = false;
+    bool m_tripleClickArmed = false;
+    char16_t m_pendingHigh = 0;
+    CRect m_dropCaret{0, 0, 0, 0};
+    EditPos m_dropPos{-1, -1};
+    DropTargetTmpl<CEditCtrl> m_dropTarget{this};
+
+    void OnLButtonDown(UINT flags, CPoint p);
+    void OnLButtonUp();
+    void OnLButtonDblClk(CPoint p);
+    void OnMouseMove(UINT flags, CPoint p);
+    void OnRButtonDown(UINT flags, CPoint p);
+    void StartMouseSelection(bool wordMode);
+    void MouseSelectTo(bool scroll, int x, int y);
+    void UpdatePointer(CPoint p);
+    void OnSetFocus(HWND lost);
+    void OnKillFocus(HWND gained);
+    void OnSyncLineChanged(WPARAM wParam);
+    // The caret line's state before an edit, for LineChanged.
+    struct EditSnapshot {
+        int lines;
+        int caretLine;
+        const CEditLine* record;
+        int rows;
+    };
+    EditSnapshot Snapshot() const;
+    void AfterEdit(const EditSnapshot& before, int firstLine, bool fullLayout);
+    bool IsCommentMarkerChar(char32_t ch) const;
+    // Overwrite caret width: the character at the caret with its spacing.
+    int CaretWidthAt();
+    void TypeOne(char32_t ch);
 };
 
 // The registered id of the box clipboard format.

@@ -61,6 +61,15 @@ public:
     EditPos flashBracket[2] = {{-1, -1}, {-1, -1}};
     EditPos boldBracket[2] = {{-1, -1}, {-1, -1}};
 
+    // What a window's edit tells the other panes of the text (lines before,
+    // caret line, its rows before, first line to re-measure); the pane
+    // message carries this block's address.
+    int lineChange[4] = {0, 0, 0, 0};
+    // A drag out of one of the text's windows is running, and its text was
+    // dropped into this same text (the drop moved it already).
+    bool dragRunning = false;
+    bool droppedIntoSameText = false;
+
     // The coloured caret and what it was made for (width, height, IME open).
     CBitmap caretBitmap;
     int caretBitmapKey[3] = {-1, -1, -1};

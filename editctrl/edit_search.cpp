@@ -89,29 +89,7 @@ void CEditCtrl::DropSelection() {
     m_completionStart = -1;
 }
 
-void CEditCtrl::ScrollToCaret() {
-    UpdateCaret(0);
-    const int row = m_caretRow;
-    const int top = GetScrollPos(SB_VERT);
-    int dy = 0;
-    const int margin = m_visibleRows > 2 ? 2 : 1;
-    if (row < top) {
-        dy = row - top;
-    } else if (row > top + m_visibleRows - margin) {
-        dy = row + margin - top - m_visibleRows;
-    }
-    const int column = m_caretX / std::max(1, m_charWidth);
-    const int left = GetScrollPos(SB_HORZ);
-    const int columns = GetVisibleColumns();
-    int dx = 0;
-    if (column < left) {
-        dx = column - left;
-    } else if (column > left + columns - 2) {
-        dx = column - left - columns + 2;
-    }
-    if (dx || dy) OnScrollBy(dx, dy, FALSE);
-    UpdateCaret(0);
-}
+void CEditCtrl::ScrollToCaret() { UpdateCaret(1, true); }
 
 void CEditCtrl::SelectFound(EditPos start, EditPos end) {
     CEditDispData& disp = DispData();

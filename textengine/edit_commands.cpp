@@ -317,9 +317,20 @@ bool CEditData::ConvertWidth(EditPos from, EditPos to, int ascii, int kana, int 
 
 bool CEditData::FindMatchingBracket(char32_t open, char32_t close, int depth, EditPos limit, int direction,
                                     EditPos& pos) const {
+    EditPos from = ClampPos(m_caret);
+    if (direction > 0) {
+        const EditPos next = MovePos(from, 1);
+        if (next == from) return false;  // at the text's end
+        from = next;
+    }
+    return ScanForBracket(open, close, depth, limit, direction, from, pos);
+}
+
+bool CEditData::ScanForBracket(char32_t open, char32_t close, int depth, EditPos limit, int direction, EditPos from,
+                               EditPos& pos) const {
     CCharClassCache cache;
     const bool limited = limit.line >= 0;
-    EditPos p = ClampPos(m_caret);
+    EditPos p = ClampPos(from);
     auto counts = [&](EditPos at) { return GetCharClass(at.line, at.column, &cache) == CharClassCode; };
     if (direction <= 0) {
         for (;;) {
@@ -342,8 +353,6 @@ bool CEditData::FindMatchingBracket(char32_t open, char32_t close, int depth, Ed
         }
     }
     const int last = m_lines.Count() - 1;
-    p = MovePos(p, 1);
-    if (p == ClampPos(m_caret)) return false;  // at the text's end
     for (;;) {
         if (limited && !(p < limit)) return false;
         if (at_line_end(*this, p)) {

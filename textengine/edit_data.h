@@ -145,6 +145,10 @@ public:
     // counting only brackets in plain code.
     bool FindMatchingBracket(char32_t open, char32_t close, int depth, EditPos limit, int direction,
                              EditPos& pos) const;
+    // The same scan from a given position: backwards over the characters
+    // before it, forwards from the character at it.
+    bool ScanForBracket(char32_t open, char32_t close, int depth, EditPos limit, int direction, EditPos from,
+                        EditPos& pos) const;
 
     // Files (edit_data_file.cpp) ----------------------------------------------
     // code 9 is replaced by the detected code, and lineEnd by the detected

@@ -174,11 +174,12 @@ TEST(EditCtrl, HorizontalBarFollowsTheWidestLine) {
     EXPECT_EQ(small.Pos(SB_HORZ), 0);
 }
 
-// The parent hears layout, caret and scroll notices in that order.
+// The parent of the focused control hears layout, caret and scroll notices in that order.
 TEST(EditCtrl, ParentHearsLayoutCaretAndScrollNotices) {
     wtest::HostWindow& host = wtest::SharedHost();
     host.recordFrom = WM_EDIT_DBLCLK;
     EditFixture f(etest::NumberedLines(100), 0, 300, 200, host);
+    f.ctrl.SetFocus();
     host.records.clear();
     f.ctrl.Relayout(0);
     std::vector<UINT> seen;

@@ -1,0 +1,401 @@
+// Typed characters, the control's own key map, keyword completion on Esc,
+// the caret's shape and the focus.
+#include <windows.h>
+#include <imm.h>
+
+#include <algorithm>
+#include <cstring>
+
+#include "editctrl/core/bracket_pair.h"
+#include "editctrl/edit_ctrl.h"
+#include "editctrl/syntax/strtoken.h"
+#include "framework/wide.h"
+#include "textengine/undo_data.h"
+
+namespace {
+
+bool KeyDown(int key) { return ::GetKeyState(key) < 0; }
+
+constexpr UINT kNoBlinkTime = 86400000;
+
+}  // namespace
+
+// The caret blink time is the user's, system-wide: read once per process,
+// put back only by a control that changed it.
+UINT OriginalCaretBlinkTime() {
+    static const UINT original = ::GetCaretBlinkTime();
+    return original;
+}
+
+CEditCtrl::EditSnapshot CEditCtrl::Snapshot() const {
+    const int line = m_data->GetCaretPos().line;
+    return {m_data->GetLineCount(), line, m_data->GetLine(line), m_data->GetLineRowCount(line)};
+}
+
+void CEditCtrl::AfterEdit(const EditSnapshot& before, int firstLine, bool severalLines) {
+    m_completionStart = -1;
+    if (severalLines && m_data->GetLineCount() == before.lines) {
+        // A box edit: every line of it changed, the count did not.
+        const int last = std::max(m_data->GetCaretPos().line, before.caretLine);
+        RecalcLineWidth(false, firstLine, last - firstLine + 1);
+        UpdateScrollBars();
+        Disp().AttrCache().Clear();
+        RedrawAll();
+    } else {
+        LineChanged(before.lines, before.record, before.rows, severalLines ? firstLine : before.caretLine);
+    }
+    if (!(m_style & ECS_NO_COMMENT_SYNTAX)) UpdateLineStates(std::min(firstLine, m_data->GetCaretPos().line),
+                                                            m_data->GetCaretPos().line);
+    UpdateCaret(1, true);
+}
+
+void CEditCtrl::TypeOne(char32_t ch) {
+    if (ch == '\t') {
+        const EditPos c = m_data->GetCaretPos();
+        const CMeasure m = Measure();
+        const int x = m.TextWidth(m_data->GetLineText(c.line), c.column);
+        m_data->InsertTab(x, m.Advance(' '), m.TabStop());
+        Disp().MeasuringDC().Release();
+        return;
+    }
+    m_data->TypeChar(ch);
+}
+
+void CEditCtrl::InsertChar(char32_t ch) {
+    if (m_readOnly || !m_data) return;
+    if (ch == 8 || ch == 27) return;
+    // A pair typed as two units is one character.
+    if (ch >= 0xD800 && ch < 0xDC00) {
+        m_pendingHigh = static_cast<char16_t>(ch);
+        return;
+    }
+    if (ch >= 0xDC00 && ch < 0xE000) {
+        if (!m_pendingHigh) return;
+        ch = 0x10000 + ((static_cast<char32_t>(m_pendingHigh) - 0xD800) << 10) + (ch - 0xDC00);
+    }
+    m_pendingHigh = 0;
+    if ((ch == '\t' || ch == '\r') && (m_style & ECS_SINGLE_LINE)) return;
+    if (ch == '\t' && IsMultiLineSelection()) {
+        Indent(KeyDown(VK_SHIFT), m_data->GetTabAsSpace() != 0, Disp().Widths().TabSize(), L'\t');
+        return;
+    }
+    const EditSnapshot before = Snapshot();
+    int firstLine = before.caretLine;
+    bool severalLines = false;
+    if (HasSelection()) {
+        CEditDispData& d = DispData();
+        const EditPos start = d.selStart, end = d.selEnd;
+        firstLine = start.line;
+        severalLines = start.line != end.line;
+        {
+            CUndoGroupGuard group(m_data->GetUndo(), 0);
+            m_data->RecordCaretForUndo();
+            if (d.boxSelection)
+                m_data->DeleteBoxSelection();
+            else
+                m_data->DeleteText(start, end, 1);
+            TypeOne(ch);
+        }
+        MirrorInvalidateLines(start.line, end.line);
+        d.ResetSelection();
+        SendParent(WM_EDIT_SELCHANGED);
+    } else if (!m_overwrite || m_data->IsCaretAtTextEnd()) {
+        TypeOne(ch);
+    } else if (ch == '\r') {
+        // Overwriting a line end moves on to the next line.
+        const EditPos c = m_data->GetCaretPos();
+        if (c.line + 1 >= m_data->GetLineCount()) return;
+        m_data->SetCaretPos(c.line + 1, 0);
+        UpdateCaret(1);
+        return;
+    } else {
+        CUndoGroupGuard group(m_data->GetUndo(), 0);
+        m_data->DeleteCharAtCaret();
+        TypeOne(ch);
+    }
+    AfterEdit(before, firstLine, severalLines);
+    const CStrToken* lang = LanguageOf(m_data->GetSyntaxRules());
+    if ((m_style & ECS_BRACKET_FLASH) && lang && ch < 256 && lang->GetBracketKind(ch) == 1) {
+        const EditPos after = m_data->GetCaretPos();
+        const int caretX = m_data->GetCaretX();
+        m_data->SetCaretPos(after.line, after.column - 1);
+        FlashMatchingBracket(ch);
+        m_data->SetCaretPos(after.line, after.column);
+        m_data->SetCaretX(caretX);
+    }
+}
+
+void CEditCtrl::OnChar(UINT ch) {
+    if (!KeyDown(VK_CONTROL) || ch >= 0x20) {
+        InsertChar(ch);
+        return;
+    }
+    if (!(m_style & ECS_CTRL_KEYS_FROM_CHAR)) return;
+    switch (ch) {
+    case 1: SelectAll(); break;
+    case 3: CopyAndClear(); break;
+    case 22: Paste(false, false); break;
+    case 24: Cut(); break;
+    case 25: Redo(); break;
+    case 26: Undo(); break;
+    default: break;
+    }
+}
+
+void CEditCtrl::OnKeyDown(UINT key) {
+    if (!m_data) return;
+    if (m_style & ECS_HOST_MAPS_KEYS) {
+        if (key == VK_ESCAPE) ClearSelection(true);
+        return;
+    }
+    const bool shift = KeyDown(VK_SHIFT), ctrl = KeyDown(VK_CONTROL);
+    switch (key) {
+    case VK_BACK: BackSpace(); break;
+    case VK_ESCAPE:
+        if (HasSelection())
+            ClearSelection(true);
+        else
+            CompleteKeyword(shift);
+        break;
+    case VK_PRIOR:
+        if (ctrl) ScrollPageUp();
+        else MovePageUp(shift);
+        break;
+    case VK_NEXT:
+        if (ctrl) ScrollPageDown();
+        else MovePageDown(shift);
+        break;
+    case VK_END:
+        if (ctrl) MoveToTextEnd(shift);
+        else MoveToLineEnd(shift);
+        break;
+    case VK_HOME:
+        if (ctrl) MoveToTextStart(shift);
+        else MoveToLineStart(shift);
+        break;
+    case VK_LEFT:
+        if (ctrl) MoveWordLeft(shift);
+        else MoveCharLeft(shift);
+        break;
+    case VK_RIGHT:
+        if (ctrl) MoveWordRight(shift);
+        else MoveCharRight(shift);
+        break;
+    case VK_UP:
+        if (ctrl) ScrollLineUp();
+        else MoveCaretRows(-1, shift, false);
+        break;
+    case VK_DOWN:
+        if (ctrl) ScrollLineDown();
+        else MoveCaretRows(1, shift, false);
+        break;
+    case VK_DELETE: DeleteChar(); break;
+    default: break;
+    }
+}
+
+void CEditCtrl::DeleteRange(EditPos start, EditPos end, bool updateCaret) {
+    if (m_readOnly || !m_data) return;
+    const EditSnapshot before = Snapshot();
+    CEditDispData& d = DispData();
+    const bool box = d.boxSelection && HasSelection();
+    const int first = box ? d.selStart.line : std::min(start.line, end.line);
+    const int last = box ? d.selEnd.line : std::max(start.line, end.line);
+    if (box)
+        m_data->DeleteBoxSelection();
+    else
+        m_data->DeleteText(start, end, 1);
+    if (HasSelection()) MirrorInvalidateLines(d.selStart.line, d.selEnd.line);
+    const bool hadSelection = d.selAnchor.line >= 0;
+    d.ResetSelection();
+    if (hadSelection) SendParent(WM_EDIT_SELCHANGED);
+    m_completionStart = -1;
+    if (box && first != last) {
+        RecalcLineWidth(false, first, last - first + 1);
+        UpdateScrollBars();
+        Disp().AttrCache().Clear();
+        RedrawAll();
+    } else {
+        LineChanged(before.lines, before.record, before.rows, first);
+    }
+    if (!(m_style & ECS_NO_COMMENT_SYNTAX)) UpdateLineStates(m_data->GetCaretPos().line, m_data->GetCaretPos().line);
+    if (updateCaret) UpdateCaret(1, true);
+}
+
+void CEditCtrl::DeleteSelection() {
+    if (!HasSelection()) return;
+    DeleteRangeAsGroup(DispData().selStart, DispData().selEnd);
+}
+
+void CEditCtrl::DeleteRangeAsGroup(EditPos start, EditPos end) {
+    if (m_readOnly || !m_data || (start == end && !(DispData().boxSelection && HasSelection()))) return;
+    CUndoGroupGuard group(m_data->GetUndo(), 0);
+    m_data->RecordCaretForUndo();
+    DeleteRange(start, end, true);
+    m_data->RecordCaretForUndo();
+}
+
+void CEditCtrl::BackSpace() {
+    if (m_readOnly || !m_data) return;
+    if (HasSelection()) {
+        DeleteSelection();
+        return;
+    }
+    const EditSnapshot before = Snapshot();
+    const int first = std::max(before.caretLine - (m_data->GetCaretPos().column == 0 ? 1 : 0), 0);
+    m_data->Backspace();
+    AfterEdit(before, first, false);
+}
+
+void CEditCtrl::DeleteChar() {
+    if (m_readOnly || !m_data) return;
+    if (HasSelection()) {
+        DeleteSelection();
+        return;
+    }
+    const EditSnapshot before = Snapshot();
+    m_data->DeleteCharAtCaret();
+    AfterEdit(before, before.caretLine, false);
+}
+
+void CEditCtrl::CompleteKeyword(bool backwards) {
+    if (m_readOnly || !m_data) return;
+    const CStrToken* lang = LanguageOf(m_data->GetSyntaxRules());
+    const char32_t before = m_data->GetCharBeforeCaret();
+    if (!lang || !before || before == '\r' || lang->IsBreakChar(before)) return;
+    int cycle = -1;
+    if (m_completionStart >= 0) {
+        // Back to the typed prefix; the cycle goes on from its index.
+        const EditSnapshot snap = Snapshot();
+        m_data->Undo();
+        LineChanged(snap.lines, snap.record, snap.rows, snap.caretLine);
+        cycle = m_completionStart;
+    }
+    const EditPos caret = m_data->GetCaretPos();
+    if (caret.column == 0) return;
+    const int caretX = m_data->GetCaretX();
+    m_data->MoveWord(-1);
+    const EditPos start = m_data->GetCaretPos();
+    m_data->SetCaretPos(caret.line, caret.column);
+    m_data->SetCaretX(caretX);
+    if (start.line != caret.line) return;
+    if (cycle < 0) {
+        const int length = caret.column - start.column;
+        // The prefix buffer holds at most its size less the terminator.
+        if (length <= 0 || length >= kCompletionPrefixUnits) return;
+        std::memcpy(m_completionPrefix, m_data->GetLineText(caret.line) + start.column,
+                    static_cast<std::size_t>(length) * sizeof(char16_t));
+        m_completionPrefix[length] = 0;
+    }
+    char16_t keyword[256];
+    const int next = lang->NextKeywordByPrefix(m_completionPrefix, cycle, keyword, sizeof(keyword), backwards);
+    m_completionStart = -1;
+    if (next < 0) {
+        UpdateCaret(1);
+        return;
+    }
+    const EditSnapshot snap = Snapshot();
+    m_data->ReplaceRange(start, caret, keyword);
+    LineChanged(snap.lines, snap.record, snap.rows, snap.caretLine);
+    UpdateScrollBars();
+    RedrawLine(m_data->GetCaretPos().line);
+    UpdateCaret(1);
+    m_completionStart = next;
+}
+
+void CEditCtrl::SetOverwrite(bool on) {
+    m_overwrite = on;
+    if (HasFocus()) CreateEditCaret(true);
+    UpdateCaret(0);
+}
+
+void CEditCtrl::CreateEditCaret(bool recreate) {
+    if (!IsWindow()) return;
+    if (recreate) {
+        ::HideCaret(m_hWnd);
+        ::DestroyCaret();
+    }
+    m_caretWidth = m_overwrite ? CaretWidthAt() : 2;
+    bool imeOpen = false;
+    if (m_style & ECS_IME_CARET) {
+        if (HIMC imc = ::ImmGetContext(m_hWnd)) {
+            imeOpen = ::ImmGetOpenStatus(imc) != FALSE;
+            ::ImmReleaseContext(m_hWnd, imc);
+        }
+    }
+    if (imeOpen && m_data) {
+        CEditDispGdi& disp = Disp();
+        const int key[3] = {1, m_caretWidth, m_textHeight};
+        if (!disp.caretBitmap || !std::equal(key, key + 3, disp.caretBitmapKey)) {
+            disp.caretBitmap.DeleteObject();
+            CClientDC dc(m_hWnd);
+            CBitmap bmp;
+            if (bmp.CreateCompatibleBitmap(dc, m_caretWidth, m_textHeight)) {
+                HDC memory = ::CreateCompatibleDC(dc);
+                HGDIOBJ old = ::SelectObject(memory, bmp.GetSafeHandle());
+                const COLORREF fill = (disp.GetColor(IME_CARET_COLOR) ^ disp.GetColor(BG_COLOR)) & 0xFFFFFF;
+                HBRUSH brush = ::CreateSolidBrush(fill);
+                const RECT r{0, 0, m_caretWidth, m_textHeight};
+                ::FillRect(memory, &r, brush);
+                ::DeleteObject(brush);
+                ::SelectObject(memory, old);
+                ::DeleteDC(memory);
+                disp.caretBitmap.Attach(bmp.Detach());
+                std::copy(key, key + 3, disp.caretBitmapKey);
+            }
+        }
+        ::CreateCaret(m_hWnd, disp.caretBitmap.GetSafeHandle(), 0, 0);
+    } else {
+        ::CreateCaret(m_hWnd, nullptr, m_caretWidth, m_textHeight);
+    }
+    if (m_style & ECS_NO_CARET_BLINK) {
+        OriginalCaretBlinkTime();
+        ::SetCaretBlinkTime(kNoBlinkTime);
+        m_changedBlinkTime = true;
+    }
+    ::ShowCaret(m_hWnd);
+}
+
+void CEditCtrl::FlashMatchingBracket(char32_t ch) {
+    if (m_bracketBlinkTime <= 0 || !m_data || ch >= 256) return;
+    CEditDispGdi& disp = Disp();
+    for (EditPos& p : disp.flashBracket) {
+        if (p.line >= 0) MirrorRedrawLine(p.line);
+        p = {-1, -1};
+    }
+    KillTimer(kTimerBracket);
+    const char16_t open = OpenerOf(static_cast<char16_t>(ch));
+    EditPos partner;
+    if (!open || !m_data->FindMatchingBracket(open, ch, 1, {-1, -1}, -1, partner)) return;
+    disp.flashBracket[0] = partner;
+    disp.flashBracket[1] = m_data->GetCaretPos();
+    MirrorRedrawLine(partner.line);
+    MirrorRedrawLine(disp.flashBracket[1].line);
+    SetTimer(kTimerBracket, static_cast<UINT>(m_bracketBlinkTime));
+}
+
+void CEditCtrl::OnSetFocus(HWND lost) {
+    CreateEditCaret(false);
+    m_caretPoint = CPoint(-1, -1);
+    UpdateCaret(0, true);
+    LOGFONTW lf{};
+    if (m_font && m_font.GetLogFont(&lf)) {
+        if (HIMC imc = ::ImmGetContext(m_hWnd)) {
+            ::ImmSetCompositionFontW(imc, &lf);
+            ::ImmReleaseContext(m_hWnd, imc);
+        }
+    }
+    SendParent(WM_EDIT_SETFOCUS, reinterpret_cast<WPARAM>(lost));
+}
+
+void CEditCtrl::OnKillFocus(HWND gained) {
+    ::HideCaret(m_hWnd);
+    ::DestroyCaret();
+    m_caretPoint = CPoint(-1, -1);
+    if (m_changedBlinkTime) {
+        ::SetCaretBlinkTime(OriginalCaretBlinkTime());
+        m_changedBlinkTime = false;
+    }
+    EndMouseCapture();
+    SendParent(WM_EDIT_KILLFOCUS, reinterpret_cast<WPARAM>(gained));
+}
