@@ -5,6 +5,7 @@
 #include "editctrl/core/command_rules.h"
 #include "editctrl/edit_ctrl.h"
 #include "editctrl/wait_cursor.h"
+#include "framework/seams.h"
 #include "editctrl/syntax/strtoken.h"
 #include "textengine/layout.h"
 #include "textengine/text_metrics.h"
@@ -33,6 +34,98 @@ void CEditCtrl::DeleteLine() {
         const int column = CalcCharIndexAtX(m_data->GetLineText(line), *m.table, m.metrics, x);
         Disp().MeasuringDC().Release();
         m_data->SetCaretPos(line, column);
+        m_data->RecordCaretForUndo();
+    }
+    AfterLinesChanged();
+}
+
+namespace {
+
+// The clipboard's Unicode text, read no further than its block; false when
+// it holds none.
+bool ReadClipboardText(HWND owner, std::u16string& text) {
+    text.clear();
+    if (!::IsClipboardFormatAvailable(CF_UNICODETEXT) || !::OpenClipboard(owner)) return false;
+    bool found = false;
+    if (HANDLE block = ::GetClipboardData(CF_UNICODETEXT)) {
+        const SIZE_T units = ::GlobalSize(block) / sizeof(char16_t);
+        if (const auto* p = static_cast<const char16_t*>(::GlobalLock(block))) {
+            SIZE_T n = 0;
+            while (n < units && p[n]) ++n;
+            text.assign(p, n);
+            found = true;
+            ::GlobalUnlock(block);
+        }
+    }
+    ::CloseClipboard();
+    return found;
+}
+
+// A movable global block holding the units and a terminator; null when short of memory.
+HGLOBAL MakeTextBlock(const char16_t* text, std::size_t units) {
+    HGLOBAL block = ::GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, (units + 1) * sizeof(char16_t));
+    if (!block) return nullptr;
+    auto* p = static_cast<char16_t*>(::GlobalLock(block));
+    if (!p) {
+        ::GlobalFree(block);
+        return nullptr;
+    }
+    std::copy(text, text + units, p);
+    ::GlobalUnlock(block);
+    return block;
+}
+
+// Stream text to the clipboard, marked as no box.
+bool WriteClipboardText(HWND owner, const std::u16string& text) {
+    HGLOBAL body = MakeTextBlock(text.c_str(), text.size());
+    HGLOBAL flag = MakeTextBlock(u"FALSE", 5);
+    bool done = false;
+    if (body && flag && ::OpenClipboard(owner)) {
+        if (::EmptyClipboard() && ::SetClipboardData(CF_UNICODETEXT, body)) {
+            body = nullptr;  // the clipboard owns it now
+            if (::SetClipboardData(GetBoxClipboardFormat(), flag)) flag = nullptr;
+            done = true;
+        }
+        ::CloseClipboard();
+    }
+    if (body) ::GlobalFree(body);
+    if (flag) ::GlobalFree(flag);
+    return done;
+}
+
+}  // namespace
+
+void CEditCtrl::CopyLine() {
+    if (!m_data) return;
+    const int line = m_data->GetCaretPos().line;
+    const EditPos from{0, line};
+    const EditPos to = line + 1 < m_data->GetLineCount() ? EditPos{0, line + 1}
+                                                         : EditPos{m_data->GetLineLength(line), line};
+    if (!WriteClipboardText(m_hWnd, m_data->GetTextRange(from, to)))
+        ShowMessageBox(m_hWnd, L"Unable to set Clipboard data", nullptr, MB_OK);
+}
+
+void CEditCtrl::PasteLine(bool above) {
+    if (!m_data || m_readOnly) return;
+    std::u16string text;
+    // Nothing to paste: no empty line is left behind either.
+    if (!ReadClipboardText(m_hWnd, text) || text.empty()) return;
+    DropSelection();
+    {
+        CUndoGroupGuard group(m_data->GetUndo(), 0);
+        m_data->RecordCaretForUndo();
+        const int line = m_data->GetCaretPos().line;
+        if (above) {
+            m_data->SetCaretPos(line, 0);
+            m_data->InsertText(u"\n", 1);
+            m_data->SetCaretPos(line, 0);
+        } else {
+            m_data->SetCaretPos(line, m_data->GetLineLength(line));
+            m_data->InsertText(u"\n", 1);
+        }
+        m_data->InsertText(text.c_str(), 1);
+        // Text that ended with a line end leaves one line end too many.
+        if (m_data->GetCaretPos().column == 0) m_data->Backspace();
         m_data->RecordCaretForUndo();
     }
     AfterLinesChanged();

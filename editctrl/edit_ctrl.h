@@ -230,6 +230,10 @@ public:
     // one undo step that also puts the caret back.
     void SelectWholeLines();
     void DeleteLine();
+    // The caret line with its line end to the clipboard.
+    void CopyLine();
+    // The clipboard's text as whole lines above or below the caret line.
+    void PasteLine(bool above);
     void ReverseLines();
     void SortLines(BOOL descending);
     void ClearText();

@@ -217,3 +217,68 @@ TEST(EditLines, PointOnTextAndHostUtilities) {
     const std::vector<int> scalable{8, 9, 10, 11, 12, 14, 16, 18, 20, 22, 24, 26, 28, 36, 48, 72};
     EXPECT_EQ(sizes, scalable);
 }
+
+namespace {
+
+void SetClipboard(const wchar_t* text) {
+    ASSERT_TRUE(::OpenClipboard(nullptr));
+    ::EmptyClipboard();
+    if (text) {
+        const size_t bytes = (wcslen(text) + 1) * sizeof(wchar_t);
+        HGLOBAL block = ::GlobalAlloc(GMEM_MOVEABLE, bytes);
+        memcpy(::GlobalLock(block), text, bytes);
+        ::GlobalUnlock(block);
+        ::SetClipboardData(CF_UNICODETEXT, block);
+    }
+    ::CloseClipboard();
+}
+
+std::wstring Clipboard() {
+    std::wstring s;
+    if (!::OpenClipboard(nullptr)) return s;
+    if (HANDLE h = ::GetClipboardData(CF_UNICODETEXT)) {
+        s = static_cast<const wchar_t*>(::GlobalLock(h));
+        ::GlobalUnlock(h);
+    }
+    ::CloseClipboard();
+    return s;
+}
+
+}  // namespace
+
+TEST(EditLines, CopyAndPasteWholeLines) {
+    EditFixture f(u"one\ntwo\nthree");
+    f.data.SetLineEndType(LineEndLF);
+    f.data.SetUndoUnlimited();
+    f.data.SetCaretPos(1, 2);
+    f.ctrl.CopyLine();
+    EXPECT_EQ(Clipboard(), L"two\n");
+    f.data.SetCaretPos(2, 1);
+    f.ctrl.CopyLine();
+    EXPECT_EQ(Clipboard(), L"three");
+
+    SetClipboard(L"x\n");
+    f.data.SetCaretPos(1, 2);
+    f.ctrl.PasteLine(true);
+    EXPECT_EQ(Text(f.data), u"one\nx\ntwo\nthree");
+    SetClipboard(L"y\r\nz");
+    f.data.SetCaretPos(2, 0);
+    f.ctrl.PasteLine(false);
+    EXPECT_EQ(Text(f.data), u"one\nx\ntwo\ny\nz\nthree");
+    f.data.Undo();
+    EXPECT_EQ(Text(f.data), u"one\nx\ntwo\nthree");
+    EXPECT_EQ(f.data.GetCaretPos(), (EditPos{0, 2}));
+    f.data.Undo();
+    EXPECT_EQ(Text(f.data), u"one\ntwo\nthree");
+    EXPECT_EQ(f.data.GetCaretPos(), (EditPos{2, 1}));
+
+    // Nothing on the clipboard: nothing changes, not even an empty line.
+    f.data.ResetUndo();
+    for (const wchar_t* empty : {static_cast<const wchar_t*>(nullptr), L""}) {
+        SetClipboard(empty);
+        f.ctrl.PasteLine(true);
+        f.ctrl.PasteLine(false);
+        EXPECT_EQ(Text(f.data), u"one\ntwo\nthree");
+        EXPECT_FALSE(f.data.GetUndo()->CanUndo());
+    }
+}
