@@ -1,6 +1,8 @@
 #include "textengine/buffer_search.h"
 
+#include <deque>
 #include <optional>
+#include <string_view>
 #include <vector>
 
 #include "textengine/platform_hooks.h"
@@ -264,12 +266,15 @@ int ReplaceAll(CEditData& data, const char16_t* replacement, int expand, const E
     EditPos limit = inSelection ? *selEnd : EditPos{0, 0};
 
     // Every match is found on the unchanged text first, so replacements never
-    // feed later matches and a regex failure leaves the text untouched.
+    // feed later matches and a regex failure leaves the text untouched. The
+    // expansions share one string.
     struct Match {
         EditPos start, end;
-        std::u16string text;
+        std::size_t text, length;  // the expansion in `expansions`
     };
-    std::vector<Match> matches;
+    std::deque<Match> matches;
+    std::u16string expansions;
+    bool multiLine = false;
     EditPos cur{0, 0};
     if (inSelection) {
         cur = *selStart;
@@ -306,30 +311,83 @@ int ReplaceAll(CEditData& data, const char16_t* replacement, int expand, const E
                 continue;
             }
         }
-        matches.push_back(Match{m, mEnd, useTemplate ? GetReplacementText(data, m, length, replacement, re) : u""});
+        Match match{m, mEnd, expansions.size(), 0};
+        if (useTemplate) {
+            expansions += GetReplacementText(data, m, length, replacement, re);
+            match.length = expansions.size() - match.text;
+        }
+        multiLine = multiLine || mEnd.line != m.line;
+        matches.push_back(match);
         cur = mEnd;
         if (length == 0 && !StepChar(data, &cur)) break;
     }
     if (matches.empty()) return 0;
+    const std::u16string_view fixed(replacement);
+    auto textOf = [&](const Match& m) {
+        return useTemplate ? std::u16string_view(expansions).substr(m.text, m.length) : fixed;
+    };
+    auto hasBreak = [](std::u16string_view t) { return t.find_first_of(u"\r\n") != std::u16string_view::npos; };
+    if (!useTemplate) multiLine = multiLine || hasBreak(fixed);
+    else multiLine = multiLine || hasBreak(expansions);
 
-    // From the last match back, so earlier positions stay valid.
     CUndoGroupGuard group(data.GetUndo(), 0);
     int result = 0;
     int done = 0;
-    for (auto it = matches.rbegin(); it != matches.rend(); ++it) {
-        bool replaced = data.DeleteText(it->start, it->end, 1);
-        if (replaced) {
-            data.SetCaretPos(it->start.line, it->start.column);
-            replaced = data.InsertText(useTemplate ? it->text.c_str() : replacement, 0);
+    if (!multiLine) {
+        // Each line is rebuilt once and exchanged in place; one record keeps
+        // the old texts.
+        long long oldUnits = 0;
+        for (std::size_t i = 0; i < matches.size();) {
+            const int line = matches[i].start.line;
+            oldUnits += 4 + data.GetLineLength(line);
+            while (i < matches.size() && matches[i].start.line == line) ++i;
         }
-        if (!replaced) {
-            result = 1;
-            break;
+        if (!data.BeginLineTexts(oldUnits)) return 1;  // short of memory: nothing changed
+        std::u16string rebuilt;
+        for (std::size_t i = 0; i < matches.size();) {
+            const int line = matches[i].start.line;
+            const char16_t* text = data.GetLineText(line);
+            const int length = data.GetLineLength(line);
+            rebuilt.clear();
+            int at = 0;
+            int shift = 0;
+            int onLine = 0;
+            for (; i < matches.size() && matches[i].start.line == line; ++i, ++onLine) {
+                const Match& m = matches[i];
+                rebuilt.append(text + at, std::size_t(m.start.column - at));
+                const std::u16string_view with = textOf(m);
+                rebuilt.append(with);
+                if (line == limit.line && m.end.column <= limit.column)
+                    shift += int(with.size()) - (m.end.column - m.start.column);
+                at = m.end.column;
+            }
+            rebuilt.append(text + at, std::size_t(length - at));
+            if (!data.ExchangeLineText(line, rebuilt.data(), int(rebuilt.size()))) {
+                result = 1;
+                break;
+            }
+            done += onLine;
+            if (line == limit.line) limit.column += shift;
         }
-        ++done;
-        const EditPos after = data.GetCaretPos();
-        if (limit.line == it->end.line) limit.column += after.column - it->end.column;
-        limit.line += after.line - it->end.line;
+        data.NotifyChanged();
+    } else {
+        // From the last match back, so earlier positions stay valid.
+        for (auto it = matches.rbegin(); it != matches.rend(); ++it) {
+            bool replaced = data.DeleteText(it->start, it->end, 1);
+            if (replaced) {
+                data.SetCaretPos(it->start.line, it->start.column);
+                const std::u16string with(textOf(*it));
+                replaced = data.InsertText(with.c_str(), 0);
+            }
+            if (!replaced) {
+                result = 1;
+                break;
+            }
+            ++done;
+            const EditPos after = data.GetCaretPos();
+            if (limit.line == it->end.line) limit.column += after.column - it->end.column;
+            limit.line += after.line - it->end.line;
+        }
     }
     if (count) *count = done;
     EditPos back = inSelection && caret == *selEnd ? limit : caret;

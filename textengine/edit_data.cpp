@@ -730,6 +730,9 @@ bool CEditData::ReplayRecord(UndoRecord* rec, int direction) {
     case UndoKindLineOrder:
         ok = ReplayLineOrder(rec, direction);
         break;
+    case UndoKindLineTexts:
+        ok = ReplayLineTexts(rec);
+        break;
     default:
         break;
     }

@@ -231,6 +231,14 @@ public:
     // Pads the line with blanks at its end up to the display column; the
     // caret goes to the line's end.
     bool InsertSpacesTo(int line, int displayColumn);
+    // Many lines given new texts as one undo record that keeps their old
+    // texts (replace-all): BeginLineTexts opens the record with room for
+    // oldUnits units of old text; ExchangeLineText gives one line its new
+    // text (lines keep their records, flags and bookmarks). The caller
+    // holds an undo group and tells the listener at the end.
+    bool BeginLineTexts(long long oldUnits);
+    bool ExchangeLineText(int line, const char16_t* text, int length);
+
     // Stable sorts of lines a..b by UTF-16 unit values, one undo step.
     bool SortLinesAscending(int a, int b);
     bool SortLinesDescending(int a, int b);
@@ -252,6 +260,7 @@ private:
     static bool AppendLoadedLine(CEditLine* line, const std::u16string& head, const char16_t* text, int n,
                                  int& charCount);
     bool SortLines(int a, int b, bool descending);
+    bool ReplayLineTexts(UndoRecord* rec);
     bool ReplayLineOrder(const UndoRecord* rec, int direction);
     void WordStep(int direction);
     bool ConvertIndentation(int first, int last, bool toTabs);

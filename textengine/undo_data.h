@@ -20,6 +20,7 @@ enum UndoKind : int {
     UndoKindCaret = 4,      // caret marker
     UndoKindSwap = 5,       // lines `line` and `column` swapped
     UndoKindLineOrder = 6,  // a line sort: line = first line, text = the new order
+    UndoKindLineTexts = 7,  // line texts exchanged: text = per line its index and length (2 units each), then its other text
 };
 
 // A line break inside recorded text is stored as one CR.

@@ -156,6 +156,35 @@ TEST(ReplaceAll, OneUndoStepOrNoneAtAll) {
     EXPECT_EQ(b.Text(), "a1|a2");
 }
 
+TEST(ReplaceAll, LinesRebuiltInPlaceKeepTheirRecordsAndUndoBothWays) {
+    Buffer b(u"xy a xy\nno\n\u65e5xy\nxy");
+    b.data.SetUndoUnlimited();
+    b.data.GetLine(2)->flags |= 0x10;  // a bookmark
+    const CEditLine* third = b.data.GetLine(2);
+    auto re = Compile(u"xy");
+    int count = -1;
+    EXPECT_EQ(ReplaceAll(b.data, u"\u30c6\u30b9\u30c8", 0, nullptr, nullptr, &count, re.get(), 0), 0);
+    EXPECT_EQ(count, 4);
+    EXPECT_EQ(b.Text(), U8(u"\u30c6\u30b9\u30c8 a \u30c6\u30b9\u30c8|no|\u65e5\u30c6\u30b9\u30c8|\u30c6\u30b9\u30c8"));
+    EXPECT_EQ(b.data.GetLine(2), third);
+    EXPECT_TRUE(b.data.GetLineFlags(2, 0x10));
+    EXPECT_TRUE(b.data.IsLineModified(0));
+    EXPECT_FALSE(b.data.IsLineModified(1));
+    EXPECT_EQ(b.data.GetCharCount(), 9 + 2 + 4 + 3);
+    // Shorter texts, then undo and redo through both.
+    EXPECT_EQ(ReplaceAll(b.data, u"", 0, nullptr, nullptr, &count, Compile(u"\u30c6\u30b9").get(), 0), 0);
+    EXPECT_EQ(b.Text(), U8(u"\u30c8 a \u30c8|no|\u65e5\u30c8|\u30c8"));
+    ASSERT_TRUE(b.data.Undo());
+    ASSERT_TRUE(b.data.Undo());
+    EXPECT_EQ(b.Text(), U8(u"xy a xy|no|\u65e5xy|xy"));
+    EXPECT_EQ(b.data.GetCharCount(), 7 + 2 + 3 + 2);
+    EXPECT_FALSE(b.data.IsModified());
+    ASSERT_TRUE(b.data.Redo());
+    EXPECT_EQ(b.Text(), U8(u"\u30c6\u30b9\u30c8 a \u30c6\u30b9\u30c8|no|\u65e5\u30c6\u30b9\u30c8|\u30c6\u30b9\u30c8"));
+    EXPECT_EQ(b.data.GetLine(2), third);
+    EXPECT_TRUE(b.data.GetLineFlags(2, 0x10));
+}
+
 TEST(ReplaceAll, StreamSelectionLimitsAndMovesItsEnd) {
     Buffer b(u"aaaa\naaaa");
     auto re = Compile(u"a");
