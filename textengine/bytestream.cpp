@@ -296,6 +296,44 @@ void CReplacingFileStream::Abandon() {
     m_temp.clear();
 }
 
+std::u16string PathFromHost(const std::string& name) {
+    std::u16string out;
+    out.reserve(name.size());
+    const auto* p = reinterpret_cast<const unsigned char*>(name.data());
+    const size_t n = name.size();
+    for (size_t i = 0; i < n;) {
+        const unsigned char b = p[i];
+        if (b < 0x80) {
+            out += static_cast<char16_t>(b);
+            ++i;
+            continue;
+        }
+        const size_t len = b >= 0xC2 && b < 0xE0 ? 2 : b >= 0xE0 && b < 0xF0 ? 3 : b >= 0xF0 && b < 0xF5 ? 4 : 0;
+        char32_t c = len == 2 ? b & 0x1F : len == 3 ? b & 0x0F : b & 0x07;
+        bool good = len > 0 && i + len <= n;
+        for (size_t k = 1; good && k < len; ++k) {
+            good = (p[i + k] & 0xC0) == 0x80;
+            c = c << 6 | (p[i + k] & 0x3F);
+        }
+        // Overlong forms, surrogates and values past U+10FFFF are no UTF-8 either.
+        good = good && !(len == 3 && c < 0x800) && !(len == 4 && (c < 0x10000 || c > 0x10FFFF)) &&
+               !(c >= 0xD800 && c < 0xE000);
+        if (!good) {
+            out += static_cast<char16_t>(0xDC00 + b);
+            ++i;
+            continue;
+        }
+        if (c >= 0x10000) {
+            out += static_cast<char16_t>(0xD800 + ((c - 0x10000) >> 10));
+            out += static_cast<char16_t>(0xDC00 + ((c - 0x10000) & 0x3FF));
+        } else {
+            out += static_cast<char16_t>(c);
+        }
+        i += len;
+    }
+    return out;
+}
+
 std::u16string FileErrorMessage(int error) {
     switch (error) {
     case 0: return u"";
@@ -319,6 +357,9 @@ std::string PathToUtf8(const char16_t* path) {
         if (c >= 0xD800 && c < 0xDC00 && p[1] >= 0xDC00 && p[1] < 0xE000) {
             c = 0x10000 + ((c - 0xD800) << 10) + (p[1] - 0xDC00);
             ++p;
+        } else if (c >= 0xDC80 && c <= 0xDCFF) {
+            out += static_cast<char>(c - 0xDC00);  // a byte of a name that was no UTF-8
+            continue;
         }
         if (c < 0x80) {
             out += static_cast<char>(c);

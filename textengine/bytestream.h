@@ -114,5 +114,10 @@ private:
 // A short Japanese sentence for a failed file operation, for message boxes.
 std::u16string FileErrorMessage(int error);
 // UTF-16 path to the host's form (UTF-8 on POSIX); for messages and tools.
+// U+DC80..U+DCFF standing alone become the bytes 0x80..0xFF (see PathFromHost).
 std::string PathToUtf8(const char16_t* path);
+// A name as the host gives it (UTF-8 on POSIX) as a path: a byte that is no
+// part of valid UTF-8 becomes U+DC00 + the byte, so that PathToUtf8 gives the
+// very same bytes back and a name that is not UTF-8 can still be opened.
+std::u16string PathFromHost(const std::string& name);
 std::u16string Utf8ToUtf16(const std::string& s);

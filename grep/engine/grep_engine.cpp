@@ -16,9 +16,6 @@
 
 namespace {
 
-// Line positions are ints: larger files are reported, not read.
-constexpr long long kMaxFileBytes = 0x3FFFFFFF;
-
 constexpr char16_t kCancelledText[] = u"検索を中断しました\n";
 constexpr char16_t kBadPatternText[] = u"不正な正規表現です";
 constexpr char16_t kSearchFailedText[] = u"正規表現の照合が複雑すぎるため、検索を中断しました\n";
@@ -272,7 +269,7 @@ int SearchFile(const std::u16string& path, GrepParams& p, CompiledRegex* pattern
     try {
         if (!FileSystemOf(p).ReadFile(path, bytes, reason)) {
             Write(p, ErrorLine(path, reason));
-        } else if (bytes.size() > std::size_t(kMaxFileBytes)) {
+        } else if (bytes.size() > std::size_t(kGrepMaxFileBytes)) {
             Write(p, ErrorLine(path, u"ファイルが大きすぎます"));
         } else if (pattern) {
             result = SearchBytes(path, p, pattern, prefilter, scratch);
@@ -280,8 +277,6 @@ int SearchFile(const std::u16string& path, GrepParams& p, CompiledRegex* pattern
     } catch (const std::bad_alloc&) {
         Write(p, ErrorLine(path, u"メモリが確保できません"));
     }
-    // A huge file's buffer is not kept for the next small ones.
-    if (bytes.capacity() > (std::size_t(64) << 20)) std::string().swap(bytes);
     return result;
 }
 

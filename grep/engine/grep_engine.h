@@ -24,6 +24,9 @@ enum GrepResult : int {
 // Units the message text may hold, terminator included.
 constexpr int kGrepMessageUnits = 1024;
 
+// Line positions are ints: larger files are reported, not read.
+constexpr long long kGrepMaxFileBytes = 0x3FFFFFFF;
+
 // Receives the result lines (the main dialog's editor control).
 class GrepOutput {
 public:
@@ -64,7 +67,9 @@ public:
     // can't be listed.
     virtual bool ListFolder(const std::u16string& folder, const std::function<bool(const GrepDirEntry&)>& visit,
                             std::u16string& reason) = 0;
-    // The whole file; false with a reason.
+    // The whole file into bytes, whose buffer is kept from file to file;
+    // false with a reason, also for a file that is not a regular file or is
+    // larger than kGrepMaxFileBytes (told before anything is read).
     virtual bool ReadFile(const std::u16string& path, std::string& bytes, std::u16string& reason);
 };
 

@@ -1,10 +1,15 @@
 #include "grep/engine/grep_engine.h"
+
+#include <cstdint>
+
 #include "textengine/bytestream.h"
+#include "textengine/file_replace.h"
 #include "textengine/kanjicodec.h"
 
 #ifdef __unix__
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -14,10 +19,58 @@
 
 namespace {
 
-// Read into a block on the stack and appended: no memory that the file then
-// fills is cleared first, and nothing stays behind after the search. As
-// large as the file stream's own buffer, so its reads bypass that.
-constexpr std::size_t kReadStep = 64 * 1024;
+constexpr char16_t kTooBigText[] = u"ファイルが大きすぎます";
+
+// Makes room for size bytes. Natively a large buffer is backed by huge pages
+// where the system offers them, so filling it costs a fault per 2 MiB, not
+// per 4 KiB (the Windows program takes plain pages: large pages need a
+// privilege users lack).
+void Reserve(std::string& bytes, std::size_t size) {
+    if (size <= bytes.capacity()) return;
+    bytes.reserve(size);
+#ifdef MADV_HUGEPAGE
+    constexpr std::uintptr_t kHuge = std::uintptr_t(2) << 20;
+    const auto begin = (reinterpret_cast<std::uintptr_t>(bytes.data()) + kHuge - 1) & ~(kHuge - 1);
+    const auto end = (reinterpret_cast<std::uintptr_t>(bytes.data()) + bytes.capacity()) & ~(kHuge - 1);
+    if (end > begin) madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
+#endif
+}
+
+// Reads a whole file whose size the system told into bytes, in one read of
+// that size into the buffer the last file left (growing it only for a larger
+// file). A file that grows meanwhile is read on to its end. read(buffer, n)
+// returns the bytes read, 0 at the end, or -1 (error set).
+template <class Read>
+bool ReadKnownSize(long long size, std::string& bytes, Read read, std::u16string& reason) {
+    if (size > kGrepMaxFileBytes) {
+        reason = kTooBigText;
+        return false;
+    }
+    Reserve(bytes, std::size_t(size));
+    bytes.resize(std::size_t(size));
+    std::size_t done = 0;
+    char more[4096];  // past the told size: a file still growing
+    for (;;) {
+        const bool full = done == bytes.size();
+        int error = 0;
+        const long long got = full ? read(more, sizeof more, error) : read(bytes.data() + done, bytes.size() - done, error);
+        if (got < 0) {
+            reason = FileErrorMessage(error);
+            return false;
+        }
+        if (got == 0) break;
+        if (full) {
+            if (bytes.size() + std::size_t(got) > std::size_t(kGrepMaxFileBytes)) {
+                reason = kTooBigText;
+                return false;
+            }
+            bytes.append(more, std::size_t(got));
+        }
+        done += std::size_t(got);
+    }
+    bytes.resize(done);
+    return true;
+}
 
 }  // namespace
 
@@ -27,18 +80,16 @@ bool GrepFileSystem::ReadFile(const std::u16string& path, std::string& bytes, st
         reason = FileErrorMessage(file.Error());
         return false;
     }
-    bytes.clear();
-    char chunk[kReadStep];
-    for (;;) {
-        const std::size_t got = file.Read(chunk, sizeof chunk);
-        bytes.append(chunk, got);
-        if (got < sizeof chunk) break;
-    }
-    if (file.Failed()) {
-        reason = FileErrorMessage(file.Error());
-        return false;
-    }
-    return true;
+    return ReadKnownSize(file.Size() > 0 ? file.Size() : 0, bytes,
+                         [&](char* to, std::size_t n, int& error) -> long long {
+                             const std::size_t got = file.Read(to, n);
+                             if (file.Failed()) {
+                                 error = file.Error();
+                                 return -1;
+                             }
+                             return static_cast<long long>(got);
+                         },
+                         reason);
 }
 
 #ifdef __unix__
@@ -90,7 +141,7 @@ public:
                        : S_ISLNK(st.st_mode)                                         ? DT_LNK
                                                                                      : DT_FIFO;
             }
-            e.name = Utf8ToUtf16(d->d_name);
+            e.name = PathFromHost(d->d_name);
             e.directory = type == DT_DIR;
             e.link = type == DT_LNK;
             e.special = type != DT_DIR && type != DT_LNK && type != DT_REG;
@@ -103,34 +154,47 @@ public:
         return true;
     }
 
+    // Opened without blocking, and read only when the opened handle is a
+    // regular file: an entry replaced by a pipe since the listing can't hold
+    // the search up.
     bool ReadFile(const std::u16string& path, std::string& bytes, std::u16string& reason) override {
+        constexpr int kFlags = O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY;
         int fd = -1;
         const std::size_t slash = path.rfind(u'/');
         if (!open_.empty() && slash != std::u16string::npos && path.compare(0, slash, open_.back().folder) == 0 &&
             slash == open_.back().folder.size())
-            fd = openat(open_.back().fd, PathToUtf8(path.c_str() + slash + 1).c_str(), O_RDONLY | O_CLOEXEC);
+            fd = openat(open_.back().fd, PathToUtf8(path.c_str() + slash + 1).c_str(), kFlags);
         else
-            fd = open(PathToUtf8(path.c_str()).c_str(), O_RDONLY | O_CLOEXEC);
+            fd = open(PathToUtf8(path.c_str()).c_str(), kFlags);
         if (fd < 0) {
             reason = FileErrorMessage(errno);
             return false;
         }
-        bytes.clear();
-        char chunk[kReadStep];
-        int error = 0;
-        for (;;) {
-            const ssize_t got = read(fd, chunk, sizeof chunk);
-            if (got < 0 && errno == EINTR) continue;
-            if (got < 0) error = errno;
-            if (got <= 0) break;
-            bytes.append(chunk, std::size_t(got));
-        }
-        close(fd);
-        if (error) {
-            reason = FileErrorMessage(error);
+        struct Closer {
+            int fd;
+            ~Closer() { close(fd); }
+        } closer{fd};
+        struct stat st;
+        if (fstat(fd, &st) != 0) {
+            reason = FileErrorMessage(errno);
             return false;
         }
-        return true;
+        if (!S_ISREG(st.st_mode)) {
+            reason = FileErrorMessage(S_ISDIR(st.st_mode) ? EISDIR : kNotRegularFile);
+            return false;
+        }
+        return ReadKnownSize(st.st_size, bytes,
+                             [fd](char* to, std::size_t n, int& error) -> long long {
+                                 for (;;) {
+                                     const ssize_t got = read(fd, to, n);
+                                     if (got >= 0) return got;
+                                     if (errno != EINTR) {
+                                         error = errno;
+                                         return -1;
+                                     }
+                                 }
+                             },
+                             reason);
     }
 
 private:

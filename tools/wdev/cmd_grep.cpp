@@ -80,9 +80,11 @@ int run_grep(const wdev::Args& args) {
     }
     if (operands.size() != 2) return wdev::usage_error("grep needs TEXT and FOLDER");
     params.searchText = Utf8ToUtf16(operands[0]);
-    params.folder = Utf8ToUtf16(operands[1]);
 #ifdef _WIN32
+    params.folder = Utf8ToUtf16(operands[1]);
     params.fileSystem = &WinGrepFileSystem();
+#else
+    params.folder = PathFromHost(operands[1]);  // the folder's own bytes, UTF-8 or not
 #endif
     // As sulki normalises the folder field: no trailing separator.
     while (params.folder.size() > 1 && (params.folder.back() == u'/' || params.folder.back() == u'\\') &&

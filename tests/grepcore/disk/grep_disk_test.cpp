@@ -79,6 +79,41 @@ TEST_F(GrepDisk, PipesAndDevicesAreNotOpened) {
     GrepParams params;
     EXPECT_EQ(Search(params), kExpected);
 }
+
+// A name that is no UTF-8 (here Shift_JIS) is opened by its own bytes: the
+// file is searched, the folder entered, and no look-alike is read instead.
+TEST_F(GrepDisk, NamesThatAreNoUtf8AreOpenedByTheirOwnBytes) {
+    const std::string sjis = "\x93\xfa\x96\x7b";  // 日本
+    fs::create_directory(root_ / (sjis + "dir"));
+    Write(root_ / (sjis + ".txt"), "hit in the file\n");
+    Write(root_ / (sjis + "dir") / "d.txt", "hit in the folder\n");
+    Write(root_ / "???{.txt", "hit in a look-alike\n");
+    LinesOutput out;
+    GrepParams params;
+    params.resultView = &out;
+    params.folder = root_.u16string();
+    params.searchSubfolders = 1;
+    params.searchText = u"hit in";
+    ASSERT_EQ(GrepThreadProc(params), GREP_DONE);
+    ASSERT_EQ(out.lines.size(), 3u);
+    std::sort(out.lines.begin(), out.lines.end());
+    const std::u16string odd = u"\xDC93\xDCfa\xDC96\x7b";
+    EXPECT_EQ(out.lines[0], params.folder + u"/???{.txt(1): hit in a look-alike\n");
+    EXPECT_EQ(out.lines[1], params.folder + u"/" + odd + u".txt(1): hit in the file\n");
+    EXPECT_EQ(out.lines[2], params.folder + u"/" + odd + u"dir/d.txt(1): hit in the folder\n");
+}
+
+// A file over the size limit is refused before it is read.
+TEST_F(GrepDisk, TooLargeAFileIsToldNotRead) {
+    const fs::path big = root_ / "huge.txt";
+    { std::ofstream(big) << "hit\n"; }
+    fs::resize_file(big, std::uintmax_t(kGrepMaxFileBytes) + 1);  // sparse: no disk used
+    std::string bytes;
+    std::u16string reason;
+    EXPECT_FALSE(StdGrepFileSystem().ReadFile(big.u16string(), bytes, reason));
+    EXPECT_EQ(reason, u"ファイルが大きすぎます");
+    EXPECT_LT(bytes.capacity(), std::size_t(1) << 20);
+}
 #endif
 
 TEST_F(GrepDisk, WorkersOnSeveralThreadsShareNothing) {
