@@ -1,20 +1,23 @@
 #!/usr/bin/env python3
-"""sulki's search engine (through `wdev grep`) against GNU grep and ripgrep on
-a UTF-8 tree, and on the same text in Shift_JIS, where grep and rg cannot
-match Japanese, against what a user could build instead: `nkf -w | grep` per
-file, a copy converted by nkf and then grepped, and rg's own decoding
-(`rg -E shift_jis`). Hit counts are checked first; a disagreement fails the
-run. Then one line per case and peer, the best of several runs each:
-  bench: <case> ours=<s>s <peer>=<s>s ratio=<ours/peer>
+"""sulki's search engine (through `wdev grep`) against GNU grep and ripgrep,
+whole programs against whole programs, on three shapes of the same Japanese
+manual text: a tree of ~10 KB files, a tree of ~100 KB files, and a folder of
+a few ~100 MB files; each as UTF-8 and as Shift_JIS. On Shift_JIS the peer is
+ripgrep decoding it itself (`rg -E shift_jis`): grep cannot match Japanese
+there. Hit counts are checked first; a disagreement fails the run. Then one
+line per case and peer: the median of interleaved runs, the minimum beside:
+  bench: <case> ours=<s>s <peer>=<s>s ratio=<ours/peer> min-ours=<s>s min-<peer>=<s>s
 usage: grep_bench.py [--small] [--files N] [--runs N] [--wdev PATH] [--data DIR]
-The trees are made by grep_tree.py when DATA_DIR has none (defaults:
-build/native/tools/wdev/wdev; build/grep-bench, 20,000 files, about 200 MB
-per tree; --small: 2,000 files in build/grep-bench-2000)."""
+The data is made by grep_tree.py when DATA_DIR has none (defaults:
+build/native/tools/wdev/wdev; build/grep-bench, 20,000 files and 3 big files
+of 100 MB; --small: 2,000 files and 3 of 10 MB in build/grep-bench-2000)."""
 import argparse
 import os
 import re
+import statistics
 import subprocess
 import sys
+import tempfile
 import time
 
 HERE = os.path.dirname(os.path.abspath(__file__))
@@ -48,30 +51,25 @@ def rg(opts, text, tree, threads, encoding=None):
             + (["-E", encoding] if encoding else []) + opts + ["-e", text, tree])
 
 
-def nkf_pipeline(opts, text, tree):
-    script = 'for f; do nkf -w "$f" | grep -Hn --label="$f" %s -e "$PAT"; done' % " ".join(opts)
-    return ["sh", "-c", 'PAT="$1"; shift; find "$@" -type f -exec sh -c \'PAT="$0"; %s\' "$PAT" {} +'
-            % script.replace("'", "'\\''"), "sh", text, tree]
+def times(cmds, runs):
+    """(median, minimum) wall time of each command; the runs take turns, so a
+    burst of load elsewhere on the machine hits every command alike."""
+    took = [[] for _ in cmds]
+    # Output goes to a real file: GNU grep stops at the first hit when it
+    # sees its output is /dev/null.
+    with tempfile.TemporaryFile() as out:
+        for _ in range(runs):
+            for i, cmd in enumerate(cmds):
+                out.seek(0)
+                out.truncate()
+                start = time.perf_counter()
+                subprocess.run(cmd, stdout=out, stderr=subprocess.DEVNULL, env=ENV)
+                took[i].append(time.perf_counter() - start)
+    return [(statistics.median(t), min(t)) for t in took]
 
 
-def best_times(cmds, runs):
-    """Best wall time of each command; the runs take turns, so a burst of load
-    elsewhere on the machine hits every command alike."""
-    best = [None] * len(cmds)
-    for _ in range(runs):
-        for i, cmd in enumerate(cmds):
-            start = time.perf_counter()
-            subprocess.run(cmd, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, env=ENV)
-            elapsed = time.perf_counter() - start
-            best[i] = elapsed if best[i] is None else min(best[i], elapsed)
-    return best
-
-
-def count_lines(cmd, took=None):
-    start = time.perf_counter()
+def count_lines(cmd):
     r = subprocess.run(cmd, stdout=subprocess.PIPE, stderr=subprocess.PIPE, env=ENV)
-    if took is not None:
-        took.append(time.perf_counter() - start)
     if r.returncode > 1:
         sys.exit("grep_bench: %s failed: %s" % (" ".join(cmd[:3]), r.stderr.decode(errors="replace")))
     return r.stdout.count(b"\n")
@@ -87,109 +85,120 @@ def our_hits(cmd):
     return int(m.group(1))
 
 
-def line(case, ours_s, peer, peer_s):
-    print("bench: %s ours=%.3fs %s=%.3fs ratio=%.3g" % (case, ours_s, peer, peer_s, ours_s / peer_s), flush=True)
+def line(case, ours_t, peer, peer_t):
+    print("bench: %s ours=%.3fs %s=%.3fs ratio=%.3g min-ours=%.3fs min-%s=%.3fs"
+          % (case, ours_t[0], peer, peer_t[0], ours_t[0] / peer_t[0], ours_t[1], peer, peer_t[1]), flush=True)
 
 
-def check(label, counts, extra=""):
+def check(label, counts):
     ok = len(set(counts.values())) == 1
-    print("check: %s hits %s%s %s" % (label, " ".join("%s=%d" % kv for kv in counts.items()), extra,
-                                      "ok" if ok else "MISMATCH"), flush=True)
+    print("check: %s hits %s %s" % (label, " ".join("%s=%d" % kv for kv in counts.items()),
+                                    "ok" if ok else "MISMATCH"), flush=True)
     return ok
 
 
-def utf8_tree(utf8):
+def utf8_cases(shape, tree):
     failed = False
     for name, o, g, r, text in CASES:
-        failed |= not check("utf8-" + name, {
-            "ours": our_hits(ours(o, text, utf8, UTF8_CODE)),
-            "ours-detect": our_hits(ours(o, text, utf8, AUTO)),
-            "grep": count_lines(grep(g, text, utf8)),
-            "rg": count_lines(rg(r, text, utf8, 0)),
+        failed |= not check("%s-utf8-%s" % (shape, name), {
+            "ours": our_hits(ours(o, text, tree, UTF8_CODE)),
+            "ours-detect": our_hits(ours(o, text, tree, AUTO)),
+            "grep": count_lines(grep(g, text, tree)),
+            "rg": count_lines(rg(r, text, tree, 0)),
         })
     if failed:
-        sys.exit("grep_bench: FAILED: hit counts differ on the UTF-8 tree")
-
+        sys.exit("grep_bench: FAILED: hit counts differ on %s (UTF-8)" % tree)
     for name, o, g, r, text in CASES:
-        t_ours, t_detect, t_grep, t_rg1, t_rg = best_times([
-            ours(o, text, utf8, UTF8_CODE), ours(o, text, utf8, AUTO), grep(g, text, utf8),
-            rg(r, text, utf8, 1), rg(r, text, utf8, 0)], args.runs)
-        line("utf8-" + name, t_ours, "grep", t_grep)
-        line("utf8-" + name, t_ours, "rg-j1", t_rg1)
-        line("utf8-" + name, t_ours, "rg", t_rg)
-        line("utf8-detect-" + name, t_detect, "grep", t_grep)
+        t_ours, t_detect, t_grep, t_rg1, t_rg = times([
+            ours(o, text, tree, UTF8_CODE), ours(o, text, tree, AUTO), grep(g, text, tree),
+            rg(r, text, tree, 1), rg(r, text, tree, 0)], args.runs)
+        case = "%s-utf8-%s" % (shape, name)
+        line(case, t_ours, "grep", t_grep)
+        line(case, t_ours, "rg-j1", t_rg1)
+        line(case, t_ours, "rg", t_rg)
+        line("%s-utf8-detect-%s" % (shape, name), t_detect, "rg-j1", t_rg1)
 
 
-def sjis_tree(sjis, data):
-    print("note: on the Shift_JIS tree grep and rg (as run above) cannot match Japanese text: they see "
-          "its bytes, not its characters. The peers there are what a user could build instead: "
-          "`nkf -w FILE | grep` for each file (on the 200 files of one folder, as the whole tree "
-          "takes many minutes), a copy of the tree converted by nkf and then grepped (the "
-          "conversion's time counted in every case), and rg decoding it itself (`rg -E shift_jis`). "
-          "ours reads with detection (the default), ours-fixed with Shift_JIS chosen.", flush=True)
-    copy = os.path.join(data, "sjis-as-utf8")
-    start = time.perf_counter()
-    subprocess.run(["rm", "-rf", copy], check=True)
-    subprocess.run(["cp", "-r", sjis, copy], check=True)
-    subprocess.run(["sh", "-c", 'find "$1" -type f -exec nkf -w --overwrite {} +', "sh", copy], check=True)
-    t_convert = time.perf_counter() - start
-    subset = os.path.join(sjis, "d000")
+def sjis_cases(shape, tree):
     failed = False
     for name, o, g, r, text in CASES:
-        raw = "; grep/rg without conversion: grep=%d rg=%d" % (count_lines(grep(g, text, sjis)),
-                                                               count_lines(rg(r, text, sjis, 0)))
-        ok = check("sjis-" + name, {
-            "ours": our_hits(ours(o, text, sjis, AUTO)),
-            "ours-fixed": our_hits(ours(o, text, sjis, SJIS_CODE)),
-            "nkf-copy+grep": count_lines(grep(g, text, copy)),
-            "rg-sjis": count_lines(rg(r, text, sjis, 0, "shift_jis")),
-        }, raw)
-        pipe = []  # a single run: 200 nkf processes take seconds
-        ok &= check("sjis-200files-" + name, {
-            "ours": our_hits(ours(o, text, subset, AUTO)),
-            "nkf|grep": count_lines(nkf_pipeline(g, text, subset), pipe),
+        failed |= not check("%s-sjis-%s" % (shape, name), {
+            "ours": our_hits(ours(o, text, tree, AUTO)),
+            "ours-fixed": our_hits(ours(o, text, tree, SJIS_CODE)),
+            "rg-sjis": count_lines(rg(r, text, tree, 0, "shift_jis")),
         })
-        failed |= not ok
-        if not ok:
-            continue
-        t_ours, t_fixed, t_grep, t_rg1, t_rg, t_sub = best_times([
-            ours(o, text, sjis, AUTO), ours(o, text, sjis, SJIS_CODE), grep(g, text, copy),
-            rg(r, text, sjis, 1, "shift_jis"), rg(r, text, sjis, 0, "shift_jis"),
-            ours(o, text, subset, AUTO)], args.runs)
-        line("sjis-" + name, t_ours, "nkf-copy+grep", t_convert + t_grep)
-        line("sjis-" + name, t_ours, "rg-sjis-j1", t_rg1)
-        line("sjis-" + name, t_ours, "rg-sjis", t_rg)
-        line("sjis-fixed-" + name, t_fixed, "rg-sjis-j1", t_rg1)
-        line("sjis-200files-" + name, t_sub, "nkf|grep", pipe[0])
-    subprocess.run(["rm", "-rf", copy])
     if failed:
-        sys.exit("grep_bench: FAILED: hit counts differ on the Shift_JIS tree")
+        sys.exit("grep_bench: FAILED: hit counts differ on %s (Shift_JIS)" % tree)
+    for name, o, g, r, text in CASES:
+        t_ours, t_fixed, t_rg1, t_rg = times([
+            ours(o, text, tree, AUTO), ours(o, text, tree, SJIS_CODE),
+            rg(r, text, tree, 1, "shift_jis"), rg(r, text, tree, 0, "shift_jis")], args.runs)
+        case = "%s-sjis-%s" % (shape, name)
+        line(case, t_ours, "rg-sjis-j1", t_rg1)
+        line(case, t_ours, "rg-sjis", t_rg)
+        line("%s-sjis-fixed-%s" % (shape, name), t_fixed, "rg-sjis-j1", t_rg1)
+
+
+def make_tree(out, files, mean_bytes):
+    if not os.path.exists(os.path.join(out, "complete")):
+        print("grep_bench: writing %d files of ~%d bytes per tree into %s" % (files, mean_bytes, out), flush=True)
+        subprocess.run([sys.executable, os.path.join(HERE, "grep_tree.py"), "--files", str(files),
+                        "--mean-bytes", str(mean_bytes), out], check=True)
+
+
+def make_big(out, source, count, size):
+    """count files of about size bytes each, the source tree's files joined
+    in order, for UTF-8 and Shift_JIS alike (the same text in both)."""
+    if os.path.exists(os.path.join(out, "complete")):
+        return
+    print("grep_bench: joining %d files of ~%d MB into %s" % (count, size >> 20, out), flush=True)
+    names = []
+    for root, dirs, files in os.walk(os.path.join(source, "utf8")):
+        dirs.sort()
+        names += [os.path.relpath(os.path.join(root, f), os.path.join(source, "utf8")) for f in sorted(files)]
+    for enc in ("utf8", "sjis"):
+        os.makedirs(os.path.join(out, enc), exist_ok=True)
+        k = 0
+        for i in range(count):
+            with open(os.path.join(out, enc, "big%d.txt" % i), "wb") as big:
+                while big.tell() < size:
+                    with open(os.path.join(source, enc, names[k % len(names)]), "rb") as f:
+                        big.write(f.read())
+                    k += 1
+    open(os.path.join(out, "complete"), "w").write("%d files\n" % count)
 
 
 def main():
     global args
-    ap = argparse.ArgumentParser(description="grep benchmark: sulki's engine against grep, rg and nkf pipelines")
-    ap.add_argument("--small", action="store_true", help="2,000 files (about 20 MB per tree) for a quick run")
-    ap.add_argument("--files", type=int, help="files per tree (default 20,000)")
-    ap.add_argument("--runs", type=int, default=3, help="runs per command; the best counts (default 3)")
+    ap = argparse.ArgumentParser(description="grep benchmark: sulki's engine against grep and rg")
+    ap.add_argument("--small", action="store_true", help="2,000 files and 10 MB big files, for a quick run")
+    ap.add_argument("--files", type=int, help="files of the 10 KB tree (default 20,000)")
+    ap.add_argument("--runs", type=int, default=5, help="interleaved runs per command (default 5)")
     ap.add_argument("--wdev", default=os.path.join(ROOT, "build/native/tools/wdev/wdev"))
-    ap.add_argument("--data", help="where the trees are (made when missing)")
+    ap.add_argument("--data", help="where the data is (made when missing)")
     args = ap.parse_args()
     files = args.files or (2000 if args.small else 20000)
+    big_bytes = (10 if args.small else 100) << 20
     data = args.data or os.path.join(ROOT, "build", "grep-bench" if files == 20000 else "grep-bench-%d" % files)
     if not os.access(args.wdev, os.X_OK):
         sys.exit("grep_bench: no %s (cmake --build --preset native)" % args.wdev)
-    for tool in ("grep", "rg", "nkf"):
+    for tool in ("grep", "rg"):
         if subprocess.run(["sh", "-c", 'command -v "$1" >/dev/null', "sh", tool]).returncode:
             sys.exit("grep_bench: %s is missing (tools/install-deps)" % tool)
-    if not os.path.exists(os.path.join(data, "complete")):
-        print("grep_bench: writing %d files per tree into %s" % (files, data), flush=True)
-        subprocess.run([sys.executable, os.path.join(HERE, "grep_tree.py"), "--files", str(files), data], check=True)
-    utf8, sjis = os.path.join(data, "utf8"), os.path.join(data, "sjis")
-    for tree in (utf8, sjis):  # into the page cache, so every run reads from memory
-        subprocess.run(["sh", "-c", 'find "$1" -type f -exec cat {} + > /dev/null', "sh", tree])
-    utf8_tree(utf8)
-    sjis_tree(sjis, data)
+    shapes = [("10k", os.path.join(data, "tree-10k")), ("100k", os.path.join(data, "tree-100k")),
+              ("big", os.path.join(data, "big"))]
+    make_tree(shapes[0][1], files, 10000)
+    make_tree(shapes[1][1], max(files // 10, 1), 100000)
+    make_big(shapes[2][1], shapes[0][1], 3, big_bytes)
+    print("note: natively ours opens each file through its folder (openat) and reads big files into huge "
+          "pages where the system offers them; the Windows program opens by full path into plain pages.",
+          flush=True)
+    for shape, tree in shapes:
+        for enc in ("utf8", "sjis"):  # into the page cache, so every run reads from memory
+            subprocess.run(["sh", "-c", 'find "$1" -type f -exec cat {} + > /dev/null', "sh",
+                            os.path.join(tree, enc)])
+        utf8_cases(shape, os.path.join(tree, "utf8"))
+        sjis_cases(shape, os.path.join(tree, "sjis"))
 
 
 if __name__ == "__main__":

@@ -1,9 +1,10 @@
 #!/usr/bin/env python3
 """Writes the grep benchmark's two trees from the Japanese manual pages
 (manpages-ja): the same text as UTF-8 and as Shift_JIS, 20,000 files of
-about 10 KB in folders of 200 files (10 sub-folders of 20), from a fixed seed.
-usage: grep_tree.py [--files N] OUT_DIR   (makes OUT_DIR/utf8 and OUT_DIR/sjis,
-then OUT_DIR/complete, so a run cut short is made again)"""
+about 10 KB (--mean-bytes) in folders of 200 files (10 sub-folders of 20),
+from a fixed seed.
+usage: grep_tree.py [--files N] [--mean-bytes B] OUT_DIR   (makes OUT_DIR/utf8
+and OUT_DIR/sjis, then OUT_DIR/complete, so a run cut short is made again)"""
 import argparse
 import gzip
 import os
@@ -38,6 +39,7 @@ def corpus():
 def main():
     ap = argparse.ArgumentParser()
     ap.add_argument("--files", type=int, default=20000)
+    ap.add_argument("--mean-bytes", type=int, default=MEAN_BYTES)
     ap.add_argument("out")
     args = ap.parse_args()
     out = args.out
@@ -54,7 +56,7 @@ def main():
     rng = random.Random(20261210)
     for i in range(args.files):
         rel = os.path.join("d%03d" % (i // 200), "s%d" % ((i // 20) % 10), "f%05d.txt" % i)
-        target = rng.randint(MEAN_BYTES // 5, MEAN_BYTES * 9 // 5)
+        target = rng.randint(args.mean_bytes // 5, args.mean_bytes * 9 // 5)
         start = rng.randrange(len(lines))
         chunk, size, k = [], 0, start
         while size < target:
