@@ -208,11 +208,10 @@ void CFrameWnd::OnInitMenuPopup(HMENU popup, UINT, BOOL sysMenu) {
 void CFrameWnd::OnClose() {
     CWinApp* app = AfxGetApp();
     CDocument* document = GetActiveDocument();
-    if (app && app->m_pMainWnd == this) {
-        if (!app->SaveAllModified()) return;
-    } else if (document && !document->CanCloseFrame(this)) {
-        return;
-    }
+    // The frame's own document first, then, for the main window, every
+    // other one the program holds.
+    if (document && !document->CanCloseFrame(this)) return;
+    if (app && app->m_pMainWnd == this && !app->SaveAllModified()) return;
     if (document)
         document->OnCloseDocument();  // destroys this frame
     else

@@ -72,6 +72,10 @@ public:
         return openSucceeds;
     }
     BOOL SaveModified() override { return saveModifiedAnswer; }
+    // The document's own question at the frame's close (files that ask one
+    // by one); the framework must ask it even for the main window.
+    bool canCloseFrame = true;
+    BOOL CanCloseFrame(CFrameWnd* frame) override { return canCloseFrame && CDocument::CanCloseFrame(frame); }
     bool OnCmdMsg(UINT id, CCmdUI* ui) override {
         switch (id) {
         case ID_DOC_CMD:
@@ -203,10 +207,14 @@ TEST(DocView, TemplateMakesDocumentFrameAndViewInOrder) {
     EXPECT_EQ(frame->GetWindowText(), CString(L"メモ.txt"));
 
     // Closing asks the document; No keeps everything.
-    doc->saveModifiedAnswer = false;
-    frame->SendMessage(WM_CLOSE);
-    EXPECT_EQ(theTestApp.m_pMainWnd, frame);
-    EXPECT_EQ(Template().GetDocuments().size(), 1u);
+    for (bool refusedByFrameQuestion : {true, false}) {
+        doc->canCloseFrame = !refusedByFrameQuestion;
+        doc->saveModifiedAnswer = refusedByFrameQuestion;
+        frame->SendMessage(WM_CLOSE);
+        EXPECT_EQ(theTestApp.m_pMainWnd, frame);
+        EXPECT_EQ(Template().GetDocuments().size(), 1u);
+    }
+    doc->canCloseFrame = true;
     doc->saveModifiedAnswer = true;
     HWND hwnd = frame->m_hWnd;
     g_log.clear();
