@@ -1,13 +1,19 @@
-// Loading (with detection) and saving a ~100 MB text file in Shift_JIS,
-// EUC-JP, UTF-8 and UTF-16LE, against iconv converting the same file to or
-// from UTF-16LE and against nkf; then peak memory per MB of file. Build the
-// corpus first (save times include syncing the file to disk):  bench/make_textengine_corpus.sh [DIR]; bench_textengine_file [DIR]
+// Whole programs against whole programs on a ~100 MB text file in Shift_JIS,
+// EUC-JP, UTF-8 and UTF-16LE: peak memory per MB of file; loading (this
+// program started again to load the file into a text buffer, with detection,
+// or only to decode it) against iconv and nkf converting it to UTF-16LE; saving
+// as converting from the UTF-16LE file (load, then save, as `wdev convert`
+// does) against iconv doing the same conversion, both syncing the written
+// file to disk; and Shift_JIS to UTF-8 on many lines and on one long line, the
+// `wdev convert` goal. Build the corpus first:
+//   bench/make_textengine_corpus.sh [DIR]; bench_textengine_file [DIR]
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <fcntl.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
@@ -80,47 +86,31 @@ bool LoadFile(CEditData& data, const std::string& path, int& code) {
     return data.Load(in, code, lineEnd);
 }
 
-// Each load runs in a fresh child, as a user's first load does: the buffer's
-// memory is new to the process, not recycled from an earlier run.
-double TimeLoad(const std::string& path) {
-    double best = 1e9;
-    for (int i = 0; i < kLoadRuns; ++i) {
-        int fds[2];
-        if (pipe(fds) != 0) return -1;
-        pid_t pid = fork();
-        if (pid == 0) {
-            CEditData data;
-            int code;
-            double t0 = Now();
-            double t = LoadFile(data, path, code) ? Now() - t0 : -1;
-            ssize_t w = write(fds[1], &t, sizeof t);
-            _exit(w == sizeof t ? 0 : 1);
-        }
-        close(fds[1]);
-        double t = -1;
-        if (read(fds[0], &t, sizeof t) != sizeof t) t = -1;
-        close(fds[0]);
-        waitpid(pid, nullptr, 0);
-        if (t < 0) return -1;
-        best = std::min(best, t);
+// What the program does when started again by itself with a mode: the work
+// alone, timed from outside like the peers. 0 on success.
+int RunMode(const std::string& mode, char** argv) {
+    if (mode == "--load") {
+        CEditData data;
+        int code;
+        return LoadFile(data, argv[0], code) ? 0 : 1;
     }
-    return best;
-}
-
-// Conversion alone: the file read and decoded chunk by chunk, no buffer.
-double TimeDecode(const std::string& path) {
-    double best = 1e9;
-    std::u16string p = Utf8ToUtf16(path);
-    for (int i = 0; i < kRuns; ++i) {
-        double t0 = Now();
+    if (mode == "--decode") {
         CKanjiTextFile file;
-        if (!file.Open(p.c_str(), "r")) return -1;
+        const std::u16string p = Utf8ToUtf16(argv[0]);
+        if (!file.Open(p.c_str(), "r")) return 1;
         size_t n;
         while (file.ReadChunk(&n)) {
         }
-        best = std::min(best, Now() - t0);
+        return file.Failed() ? 1 : 0;
     }
-    return best;
+    if (mode == "--convert") {  // IN OUT CODE: as wdev convert, a save syncing the file
+        CEditData data;
+        int code;
+        if (!LoadFile(data, argv[0], code)) return 1;
+        const std::u16string out = Utf8ToUtf16(argv[1]);
+        return data.Save(out.c_str(), std::atoi(argv[2]), 2, nullptr) ? 0 : 1;
+    }
+    return 2;
 }
 
 // Peak memory of a child that only loads the file.
@@ -154,6 +144,10 @@ void MemLine(const std::string& name, double ours, const char* peer, double thei
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (argc > 1 && argv[1][0] == '-' && argv[1][1] == '-') return RunMode(argv[1], argv + 2);
+    const std::string self = fs::canonical("/proc/self/exe").string();
+    std::printf("note: natively the line pools are backed by huge pages where the system offers them; the "
+                "Windows program takes plain pages.\n");
     fs::path big = fs::path(argc > 1 ? argv[1] : "build/bench-corpus") / "big";
     if (!fs::is_directory(big)) {
         std::fprintf(stderr, "no corpus in %s: run bench/make_textengine_corpus.sh first\n", big.c_str());
@@ -188,39 +182,52 @@ int main(int argc, char** argv) {
         MemLine(std::string("memory_") + c.name, ours, "nkf", nkf.peakMB / mb);
     }
 
-    // Loading: ours into a text buffer (and converting alone, with
-    // detection), the peers converting to UTF-16LE.
+    // Loading: ours into a text buffer (and decoding alone), with
+    // detection; the peers converting to UTF-16LE.
     for (const auto& c : cases) {
         std::string path = (big / c.file).string();
-        double ours = TimeLoad(path);
-        double decode = TimeDecode(path);
+        Run ours = Best({self, "--load", path}, "/dev/null", kLoadRuns);
+        Run decode = Best({self, "--decode", path}, "/dev/null", kLoadRuns);
         Run iconv = Best({"iconv", "-f", c.iconvName, "-t", "UTF-16LE", path}, "/dev/null", kLoadRuns);
         Run nkf = Best({"nkf", "-x", c.nkfIn, "-w16L0", path}, "/dev/null", kLoadRuns);
-        Line(std::string("load_") + c.name, ours, "iconv", iconv.seconds, "ms", 1000);
-        Line(std::string("load_") + c.name, ours, "nkf", nkf.seconds, "ms", 1000);
-        Line(std::string("decode_") + c.name, decode, "iconv", iconv.seconds, "ms", 1000);
+        Line(std::string("load_") + c.name, ours.seconds, "iconv", iconv.seconds, "ms", 1000);
+        Line(std::string("load_") + c.name, ours.seconds, "nkf", nkf.seconds, "ms", 1000);
+        Line(std::string("decode_") + c.name, decode.seconds, "iconv", iconv.seconds, "ms", 1000);
     }
 
-    // Saving the same text: ours from the buffer, the peers from UTF-16LE.
-    CEditData data;
-    int code;
-    if (!LoadFile(data, utf16, code)) return 1;
-    for (const auto& c : cases) {
-        std::u16string out = Utf8ToUtf16((outDir / c.file).string());
-        double best = 1e9;
-        for (int i = 0; i < kRuns; ++i) {
-            double t0 = Now();
-            if (!data.Save(out.c_str(), c.code, 2, nullptr)) return 1;
-            best = std::min(best, Now() - t0);
-        }
-        // The peers write a file too (ours also syncs it to disk before the swap).
-        std::string peerOut = (outDir / (std::string("peer-") + c.file)).string();
-        Run iconv = Best({"iconv", "-c", "-f", "UTF-16", "-t", c.iconvName, utf16}, peerOut);
-        Run nkf = Best({"nkf", "-x", "-W16L", c.nkfOut, utf16}, peerOut);
+    // Saving: the same conversion from the UTF-16LE file on both sides, and
+    // both put the written file on disk before they end.
+    auto convert = [&](const std::string& name, const std::string& in, int code, const char* from, const char* to) {
+        const std::string out = (outDir / "ours.out").string(), peerOut = (outDir / "peer.out").string();
+        Run ours = Best({self, "--convert", in, out, std::to_string(code)});
+        Run iconv = Best({"sh", "-c", "iconv -c -f \"$1\" -t \"$2\" \"$3\" > \"$4\" && sync \"$4\"", "sh", from, to,
+                          in, peerOut});
+        Line(name, ours.seconds, "iconv", iconv.seconds, "ms", 1000);
+        fs::remove(out);
         fs::remove(peerOut);
-        Line(std::string("save_") + c.name, best, "iconv", iconv.seconds, "ms", 1000);
-        Line(std::string("save_") + c.name, best, "nkf", nkf.seconds, "ms", 1000);
-        fs::remove(outDir / c.file);
+    };
+    for (const auto& c : cases) convert(std::string("save_") + c.name, utf16, c.code, "UTF-16", c.iconvName);
+
+    // Shift_JIS to UTF-8, the usual shape and one long line.
+    const std::string sjis = (big / "sjis.txt").string();
+    const std::string oneLine = (outDir / "one-line-sjis.txt").string();
+    {
+        std::FILE* in = std::fopen(sjis.c_str(), "rb");
+        std::FILE* out = std::fopen(oneLine.c_str(), "wb");
+        if (!in || !out) return 1;
+        char block[65536];
+        size_t n, total = 0;
+        while (total < (size_t(10) << 20) && (n = std::fread(block, 1, sizeof block, in)) > 0) {
+            std::replace(block, block + n, '\n', ' ');
+            std::replace(block, block + n, '\r', ' ');
+            std::fwrite(block, 1, n, out);
+            total += n;
+        }
+        std::fclose(in);
+        std::fclose(out);
     }
+    convert("convert_sjis_to_utf8_lines", sjis, 8, "CP932", "UTF-8");
+    convert("convert_sjis_to_utf8_one_10MB_line", oneLine, 8, "CP932", "UTF-8");
+    fs::remove(oneLine);
     return 0;
 }
