@@ -97,10 +97,11 @@ struct CompiledRegex {
     int sub_depth = 0;           // nested sub-matches running now
 
     // Every search call (and every line of a multi-line host it walks)
-    // starts with `budget` backtracks and gains a few per start position
-    // tried, never above `budget`; running out gives REGEX_ERR_BUDGET.
+    // starts with `budget` backtracks and gains `budget_per_try` for each
+    // start position tried; running out gives REGEX_ERR_BUDGET.
     long long budget_left = 0;
     long long budget = 10000000;
+    long long budget_per_try = 64;
     int budget_line = 0;         // the line the budget is counted for
     bool new_search = true;      // the next try starts a search call
 
@@ -108,9 +109,10 @@ struct CompiledRegex {
     // on the node and the position alone (no back-reference, condition,
     // recursion): failures may then be remembered.
     bool position_decides = false;
-    RegexMemo* memo = nullptr;   // failed (branch, position) pairs; null when none may be kept
-    long long work = 0;          // steps and backtracks on this line
-    long long memo_check_at = 0; // work at which the current try switches the memo on
+    RegexMemo* memo = nullptr;       // failed (branch, position) pairs; null when none may be kept
+    RegexMemo* memo_live = nullptr;  // the memo while it is switched on for the current line
+    long long work = 0;              // steps and backtracks on this line
+    long long memo_check_at = 0x7FFFFFFFFFFFFFFF;  // work at which the current try switches the memo on
 };
 
 CompiledRegex* regex_compile(const char16_t* pattern, int flags);

@@ -284,6 +284,9 @@ CompiledRegex* compile(const char16_t* pattern, int length, int flags, bool lite
         }
         if (rc == 0) rc = regex_choose_strategy(re, pattern, length);
     }
+    // A start position may cost a few backtracks per node without adding up
+    // to a give-up on a long line.
+    re->budget_per_try = 64 + re->prog.serial;
     if (rc == 0 && re->prog.root) {
         re->frames = new (std::nothrow) RegexFrame[REGEX_INITIAL_FRAMES];
         if (!re->frames) rc = 1;

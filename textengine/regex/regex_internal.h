@@ -3,6 +3,12 @@
 
 #include "textengine/regex/regex.h"
 
+#if defined(__GNUC__)
+#define REGEX_UNLIKELY(x) __builtin_expect(!!(x), 0)
+#else
+#define REGEX_UNLIKELY(x) (x)
+#endif
+
 // The state of one match attempt; every choice point is a whole copy.
 enum : int {
     FRAME_RUN = 0,       // the running state (or a taken choice)
@@ -94,8 +100,29 @@ int regex_match_internal(CompiledRegex* re, const RegexTextOps* ops, RegexPos po
 // each start position with regex_try_at, which counts the step budget per
 // call and line and keeps the record of failed states for that line.
 inline void regex_search_begin(CompiledRegex* re) { re->new_search = true; }
-int regex_try_at(CompiledRegex* re, const RegexTextOps* ops, RegexPos pos, const char16_t* cur,
-                 const char16_t* prev, RegexPos* end);
+void regex_start_line(CompiledRegex* re, RegexPos pos);
+void regex_check_memo(CompiledRegex* re, RegexPos pos);
+
+// When the record of failed states is switched on for a line: once one try
+// costs this much, or all tries on the line more than the line warrants.
+enum : long long {
+    REGEX_MEMO_TRY_WORK = 16384,
+    REGEX_MEMO_LINE_WORK = 16384,
+    REGEX_MEMO_WORK_PER_COLUMN = 64,
+};
+
+inline int regex_try_at(CompiledRegex* re, const RegexTextOps* ops, RegexPos pos, const char16_t* cur,
+                        const char16_t* prev, RegexPos* end) {
+    if (REGEX_UNLIKELY(re->new_search || pos.line != re->budget_line))
+        regex_start_line(re, pos);
+    else
+        re->budget_left += re->budget_per_try;
+    if (re->memo) {
+        re->memo_check_at = re->work + REGEX_MEMO_TRY_WORK;
+        if (!re->memo_live && re->work > REGEX_MEMO_LINE_WORK) regex_check_memo(re, pos);
+    }
+    return regex_match_internal(re, ops, pos, cur, prev, end);
+}
 
 // Failed states of one line's search: a bit per (branch node, column).
 // A branch reached again at a column where it was reached before in the
@@ -111,7 +138,6 @@ struct RegexMemo {
     int slots = 0;        // branch nodes
     int line = -1;
     int base_col = 0;     // column of bit row 0
-    bool on = false;
     bool eager = false;   // on from a line's first try (to check it against the plain machine)
 };
 

@@ -8,6 +8,12 @@
 
 #include "textengine/regex/regex_internal.h"
 
+#if defined(__GNUC__)
+#define REGEX_HOT inline __attribute__((always_inline))
+#else
+#define REGEX_HOT inline
+#endif
+
 namespace {
 
 inline void copy_frame(RegexFrame* dst, const RegexFrame* src, int groups) {
@@ -49,7 +55,7 @@ int32_t prev_char(const RegexTextOps* ops, const RegexFrame* f) {
 }
 
 // Does the single-character atom accept c?
-inline bool atom_accepts(const RegexNode* a, int32_t c) {
+REGEX_HOT bool atom_accepts(const RegexNode* a, int32_t c) {
     switch (a->kind) {
     case RN_CHAR: return c != 0 && regex_fold(c, a->aux) == a->value;
     case RN_ANY: return c != 0 && c != '\n';
@@ -77,30 +83,37 @@ const char16_t* step_back(const RegexTextOps* ops, RegexPos* pos) {
     return ops->previous(ops->host, pos);
 }
 
-// What must come first after a loop (so a loop gives back only where the
-// rest can start): a folded literal, or 0 when anything may follow.
-inline int32_t peek_char(const RegexNode* x, int* fold) {
-    if (!x) return 0;
-    if (x->kind == RN_CHAR) {
-        *fold = x->aux;
-        return x->value;
+// What must come first after a loop, so a loop gives back only where the
+// rest can start: a folded literal, or the end of a line ("$").
+struct Peek {
+    int32_t c = 0;  // 0: anything may follow
+    int fold = 0;
+    bool line_end = false;
+
+    explicit Peek(const RegexNode* x) {
+        if (!x) return;
+        if (x->kind == RN_CHAR) {
+            c = x->value;
+            fold = x->aux;
+        } else if (x->kind == RN_STRING && x->value > 0) {
+            c = x->str[0];
+            fold = x->aux;
+        } else if (x->kind == RN_LINE_END) {
+            line_end = true;
+        }
     }
-    if (x->kind == RN_STRING && x->value > 0) {
-        *fold = x->aux;
-        return x->str[0];
+    bool any() const { return c == 0 && !line_end; }
+    bool admits(int32_t ch) const {
+        if (line_end) return ch == 0 || ch == '\n';
+        return ch != 0 && regex_fold(ch, fold) == c;
     }
-    return 0;
-}
+};
 
 // ---------------------------------------------------------------------------
 // The record of failed states
 
 enum : long long {
     MEMO_MAX_WORDS = 1 << 20,      // 8 MB of marks at most; beyond, states are not kept
-    MEMO_TRY_WORK = 4096,          // one try doing more switches the record on
-    MEMO_LINE_WORK = 1024,         // ... as does a line costing more than this
-    MEMO_WORK_PER_COLUMN = 8,      // ... plus this per column walked
-    BUDGET_PER_TRY = 64,           // backtracks a start position adds to the budget
 };
 
 bool memo_reserve(RegexMemo* m, size_t words) {
@@ -138,7 +151,6 @@ void memo_restart(RegexMemo* m, int line, int col) {
     m->used = 0;
     m->line = line;
     m->base_col = col;
-    m->on = false;
 }
 
 // What a node's step tells the machine: go on with the frame's node, or
@@ -149,19 +161,16 @@ enum : int {
     STEP_FAIL = 3,
 };
 
-#if defined(__GNUC__)
-#define REGEX_HOT inline __attribute__((always_inline))
-#else
-#define REGEX_HOT inline
-#endif
-
 struct Machine {
     CompiledRegex* re;
     const RegexTextOps* ops;
 
     RegexFrame* top() { return &re->frames[re->frame_top]; }
     // The record of failed states, when it is kept here.
-    RegexMemo* memo() const { return re->memo && re->memo->on && re->sub_depth == 0 ? re->memo : nullptr; }
+    RegexMemo* memo() const {
+        RegexMemo* m = re->memo_live;
+        return REGEX_UNLIKELY(m != nullptr) && re->sub_depth == 0 ? m : nullptr;
+    }
 
     // Runs from the frame above `base` until it completes (1), fails back
     // to `base` (0) or hits a resource limit (< 0). In a sub-match the end
@@ -175,7 +184,9 @@ struct Machine {
     // One step per node family.
     int branch(RegexFrame* f, RegexNode* n);
     int star_enter(RegexFrame* f, RegexNode* n);
-    int consume(RegexFrame* f, RegexNode* n);
+    int consume_char(RegexFrame* f, RegexNode* n);
+    int consume_string(RegexFrame* f, RegexNode* n);
+    int consume_one(RegexFrame* f, RegexNode* n);  // dots and classes
     int assertion(RegexFrame* f, RegexNode* n);
     int capture(RegexFrame* f, RegexNode* n);
     int progress(RegexFrame* f, RegexNode* n);
@@ -227,8 +238,7 @@ int Machine::star_retry(RegexFrame* s) {
     bool loop_alt = (b->marks & MARK_STAR_ALT) != 0;
     RegexNode* atom = loop_alt ? b->alt : b->next;
     RegexNode* exit = loop_alt ? b->next : b->alt;
-    int fold = 0;
-    int32_t peek = peek_char(exit, &fold);
+    const Peek peek(exit);
     int units;
     if (s->way) {  // lazy: one more character
         int32_t c = regex_cp_at(s->cur, &units);
@@ -245,9 +255,7 @@ int Machine::star_retry(RegexFrame* s) {
             s->prev = nullptr;
             --s->star_count;
             if (!s->cur) return 0;
-            if (!peek) break;
-            int32_t c = regex_cp_at(s->cur, &units);
-            if (c != 0 && regex_fold(c, fold) == peek) break;
+            if (peek.any() || peek.admits(regex_cp_at(s->cur, &units))) break;
         }
     }
     int idx = int(s - re->frames);
@@ -339,8 +347,7 @@ REGEX_HOT int Machine::star_enter(RegexFrame* f, RegexNode* n) {
     re->work += count;
     f->node = exit;
     if (count == 0) return STEP_GO;
-    int fold = 0;
-    const int32_t peek = peek_char(exit, &fold);
+    const Peek peek(exit);
     if (!push(re)) return REGEX_ERR_STACK;
     RegexFrame* s = &re->frames[re->frame_top - 1];
     s->type = FRAME_STAR;
@@ -348,10 +355,7 @@ REGEX_HOT int Machine::star_enter(RegexFrame* f, RegexNode* n) {
     s->node = n;
     s->star_pos = start;
     s->star_count = count;
-    if (peek) {
-        int32_t c = regex_cp_at(top()->cur, &units);
-        if (c == 0 || regex_fold(c, fold) != peek) return STEP_FAIL;
-    }
+    if (!peek.any() && !peek.admits(regex_cp_at(top()->cur, &units))) return STEP_FAIL;
     return STEP_GO;
 }
 
@@ -385,27 +389,33 @@ REGEX_HOT int Machine::branch(RegexFrame* f, RegexNode* n) {
 }
 
 // Literals, strings, dots and classes: the text must hold them here.
-REGEX_HOT int Machine::consume(RegexFrame* f, RegexNode* n) {
+REGEX_HOT int Machine::consume_char(RegexFrame* f, RegexNode* n) {
     int units;
-    int32_t c;
-    if (n->kind == RN_STRING) {
-        const int32_t* s = n->str;
-        const int fold = n->aux;
-        for (int i = 0; i < n->value; ++i) {
-            c = regex_cp_at(f->cur, &units);
-            if (c == 0 || regex_fold(c, fold) != s[i]) return STEP_FAIL;
-            f->prev = f->cur;
-            f->cur = regex_step(ops, &f->pos, f->cur);
-        }
-        f->node = n->next;
-        return STEP_GO;
+    const int32_t c = regex_cp_at(f->cur, &units);
+    if (c == 0 || regex_fold(c, n->aux) != n->value) return STEP_FAIL;
+    f->prev = f->cur;
+    f->cur = regex_step(ops, &f->pos, f->cur);
+    f->node = n->next;
+    return STEP_GO;
+}
+
+REGEX_HOT int Machine::consume_string(RegexFrame* f, RegexNode* n) {
+    const int32_t* s = n->str;
+    const int fold = n->aux;
+    int units;
+    for (int i = 0; i < n->value; ++i) {
+        const int32_t c = regex_cp_at(f->cur, &units);
+        if (c == 0 || regex_fold(c, fold) != s[i]) return STEP_FAIL;
+        f->prev = f->cur;
+        f->cur = regex_step(ops, &f->pos, f->cur);
     }
-    c = regex_cp_at(f->cur, &units);
-    if (n->kind == RN_CHAR) {
-        if (c == 0 || regex_fold(c, n->aux) != n->value) return STEP_FAIL;
-    } else if (!atom_accepts(n, c)) {
-        return STEP_FAIL;
-    }
+    f->node = n->next;
+    return STEP_GO;
+}
+
+REGEX_HOT int Machine::consume_one(RegexFrame* f, RegexNode* n) {
+    int units;
+    if (!atom_accepts(n, regex_cp_at(f->cur, &units))) return STEP_FAIL;
     f->prev = f->cur;
     f->cur = regex_step(ops, &f->pos, f->cur);
     f->node = n->next;
@@ -647,7 +657,7 @@ int Machine::possessive(RegexFrame* f, RegexNode* n) {
 
 int Machine::backtrack(int base) {
     if (--re->budget_left < 0) return REGEX_ERR_BUDGET;
-    if (++re->work >= re->memo_check_at && re->memo) re->memo->on = true;
+    if (REGEX_UNLIKELY(++re->work >= re->memo_check_at)) re->memo_live = re->memo;
     for (;;) {
         int i = re->frame_top - 1;
         while (i > base && (re->frames[i].type == FRAME_PROGRESS || re->frames[i].type == FRAME_RECURSE)) --i;
@@ -693,11 +703,15 @@ int Machine::run(int base, bool sub) {
             step = branch(f, n);
             break;
         case RN_CHAR:
+            step = consume_char(f, n);
+            break;
         case RN_STRING:
+            step = consume_string(f, n);
+            break;
         case RN_ANY:
         case RN_ANY_ALL:
         case RN_CLASS:
-            step = consume(f, n);
+            step = consume_one(f, n);
             break;
         case RN_BACKREF:
         case RN_NAMED_BACKREF: {
@@ -810,26 +824,22 @@ int regex_match_internal(CompiledRegex* re, const RegexTextOps* ops, RegexPos po
     return r;
 }
 
-int regex_try_at(CompiledRegex* re, const RegexTextOps* ops, RegexPos pos, const char16_t* cur,
-                 const char16_t* prev, RegexPos* end) {
-    if (re->new_search || pos.line != re->budget_line) {
-        re->new_search = false;
-        re->budget_line = pos.line;
-        re->budget_left = re->budget;
-        re->work = 0;
-        if (re->memo) memo_restart(re->memo, pos.line, pos.col);
-    } else {
-        const long long allowance = BUDGET_PER_TRY + re->prog.serial;
-        re->budget_left = re->budget_left < re->budget - allowance ? re->budget_left + allowance : re->budget;
+void regex_start_line(CompiledRegex* re, RegexPos pos) {
+    re->new_search = false;
+    re->budget_line = pos.line;
+    re->budget_left = re->budget;
+    re->work = 0;
+    re->memo_live = nullptr;
+    if (re->memo) {
+        memo_restart(re->memo, pos.line, pos.col);
+        if (re->memo->eager) re->memo_live = re->memo;
     }
-    if (RegexMemo* m = re->memo) {
-        // A line whose tries cost more than its length warrants has states
-        // worth remembering.
-        if (!m->on && (m->eager || re->work > MEMO_LINE_WORK + MEMO_WORK_PER_COLUMN * (long long)(pos.col - m->base_col)))
-            m->on = true;
-        re->memo_check_at = re->work + MEMO_TRY_WORK;
-    }
-    return regex_match_internal(re, ops, pos, cur, prev, end);
+}
+
+void regex_check_memo(CompiledRegex* re, RegexPos pos) {
+    RegexMemo* m = re->memo;
+    if (re->work > REGEX_MEMO_LINE_WORK + REGEX_MEMO_WORK_PER_COLUMN * (long long)(pos.col - m->base_col))
+        re->memo_live = m;
 }
 
 void regex_memo_free(RegexMemo* memo) {
