@@ -372,7 +372,7 @@ void run_long_lines(std::vector<Engine*> engines) {
     const size_t sizes[] = {10000, 100000, 1000000};
     for (const LongLineCase& c : cases) {
         std::vector<std::vector<double>> ms(engines.size(), std::vector<double>(3, -1));
-        std::vector<bool> gave_up(engines.size(), false);
+        std::vector<int> gave_up_at(engines.size(), -1);  // the first size where the engine gave up
         for (int si = 0; si < 3; ++si) {
             std::u16string line;
             while (line.size() < sizes[si]) line += c.unit;
@@ -392,13 +392,13 @@ void run_long_lines(std::vector<Engine*> engines) {
                 active[e] = projected < 3000 && engines[e]->compile(c.pattern, false);
             }
             auto until = Clock::now() + std::chrono::milliseconds(300);
-            for (int round = 0; round < 3 || (round < 15 && Clock::now() < until); ++round) {
+            for (int round = 0; round < 3 || (round < 201 && Clock::now() < until); ++round) {
                 for (size_t e = 0; e < engines.size(); ++e) {
                     if (!active[e]) continue;
                     auto t0 = Clock::now();
                     long n = engines[e]->count(line);
                     runs[e].push_back(std::chrono::duration<double, std::milli>(Clock::now() - t0).count());
-                    if (n < 0) gave_up[e] = true;
+                    if (n < 0 && gave_up_at[e] < 0) gave_up_at[e] = si;
                     if (runs[e].back() > 1000) active[e] = false;  // one run is enough
                 }
             }
@@ -416,11 +416,12 @@ void run_long_lines(std::vector<Engine*> engines) {
         }
         std::printf("# %s growth 1M/10k (linear 100):", c.name);
         for (size_t e = 0; e < engines.size(); ++e) {
-            if (ms[e][0] > 0 && ms[e][2] >= 0)
+            if (gave_up_at[e] >= 0)
+                std::printf(" %s=gave-up-at-%zuk", engines[e]->name, sizes[gave_up_at[e]] / 1000);
+            else if (ms[e][0] > 0 && ms[e][2] >= 0)
                 std::printf(" %s=%.0f", engines[e]->name, ms[e][2] / ms[e][0]);
             else
                 std::printf(" %s=skipped", engines[e]->name);
-            if (gave_up[e]) std::printf("(gave up)");
         }
         std::printf("\n");
         std::fflush(stdout);
