@@ -20,10 +20,7 @@ void CEditCtrl::Copy() {
     if (HasSelection()) {
         CopyTextToClipboard(DispData().selStart, DispData().selEnd, DispData().boxSelection != 0);
     } else if (m_style & ECS_ROW_COPY_AT_NO_SEL) {
-        const int line = m_data->GetCaretPos().line;
-        const int last = m_data->GetLineCount() - 1;
-        const EditPos end = line < last ? EditPos{0, line + 1} : EditPos{m_data->GetLineLength(line), line};
-        CopyTextToClipboard({0, line}, end, false);
+        CopyLine();
     }
 }
 

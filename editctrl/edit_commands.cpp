@@ -5,23 +5,43 @@
 #include "editctrl/core/command_rules.h"
 #include "editctrl/edit_ctrl.h"
 #include "editctrl/wait_cursor.h"
-#include "framework/seams.h"
+#include "editctrl/edit_transfer.h"
 #include "editctrl/syntax/strtoken.h"
 #include "textengine/layout.h"
 #include "textengine/text_metrics.h"
 
-namespace {
+void CEditCtrl::SelectLine() {
+    if (m_data) SelectLineAt(m_data->GetCaretPos().line);
+}
 
-bool HasSelectionIn(const CEditDispData& d) { return d.selStart.line >= 0 && d.selStart != d.selEnd; }
-
-}  // namespace
+void CEditCtrl::MoveToRowEnd(bool extend) {
+    if (!m_data) return;
+    const EditPos caret = m_data->GetCaretPos();
+    const CEditLine* rec = m_data->GetLine(caret.line);
+    if (DispData().wrapMode == 0 || rec->rowCount < 2) {
+        MoveToLineEnd(extend);
+        return;
+    }
+    // The row the caret is shown on: at a row's end it belongs to that row.
+    int offset = GetCaretRow() - GetFirstRowOfLine(caret.line);
+    if (offset < 0 || offset >= rec->rowCount) {
+        offset = 0;
+        while (offset + 1 < rec->rowCount && rec->wrapOffsets[offset] <= caret.column) ++offset;
+    }
+    const int end = offset + 1 < rec->rowCount ? GetWrapOffset(caret.line, offset + 1) : rec->Length();
+    BeginOrClearSelection(extend);
+    m_data->SetCaretPos(caret.line, end);
+    if (extend) ExtendSelectionTo(0, end, caret.line);
+    // Shown at the end of that row, not at the start of the next.
+    UpdateCaret(1, false, true);
+}
 
 void CEditCtrl::DeleteLine() {
     if (!m_data || m_readOnly) return;
     if (m_data->GetLineCount() == 1 && m_data->GetLineLength(0) == 0) return;
     const EditPos caret = m_data->GetCaretPos();
     const int x = GetColumnX(caret.line, caret.column);
-    DropSelection();
+    ClearSelection(true);
     {
         CUndoGroupGuard group(m_data->GetUndo(), 0);
         m_data->RecordCaretForUndo();
@@ -39,78 +59,22 @@ void CEditCtrl::DeleteLine() {
     AfterLinesChanged();
 }
 
-namespace {
-
-// The clipboard's Unicode text, read no further than its block; false when
-// it holds none.
-bool ReadClipboardText(HWND owner, std::u16string& text) {
-    text.clear();
-    if (!::IsClipboardFormatAvailable(CF_UNICODETEXT) || !::OpenClipboard(owner)) return false;
-    bool found = false;
-    if (HANDLE block = ::GetClipboardData(CF_UNICODETEXT)) {
-        const SIZE_T units = ::GlobalSize(block) / sizeof(char16_t);
-        if (const auto* p = static_cast<const char16_t*>(::GlobalLock(block))) {
-            SIZE_T n = 0;
-            while (n < units && p[n]) ++n;
-            text.assign(p, n);
-            found = true;
-            ::GlobalUnlock(block);
-        }
-    }
-    ::CloseClipboard();
-    return found;
-}
-
-// A movable global block holding the units and a terminator; null when short of memory.
-HGLOBAL MakeTextBlock(const char16_t* text, std::size_t units) {
-    HGLOBAL block = ::GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, (units + 1) * sizeof(char16_t));
-    if (!block) return nullptr;
-    auto* p = static_cast<char16_t*>(::GlobalLock(block));
-    if (!p) {
-        ::GlobalFree(block);
-        return nullptr;
-    }
-    std::copy(text, text + units, p);
-    ::GlobalUnlock(block);
-    return block;
-}
-
-// Stream text to the clipboard, marked as no box.
-bool WriteClipboardText(HWND owner, const std::u16string& text) {
-    HGLOBAL body = MakeTextBlock(text.c_str(), text.size());
-    HGLOBAL flag = MakeTextBlock(u"FALSE", 5);
-    bool done = false;
-    if (body && flag && ::OpenClipboard(owner)) {
-        if (::EmptyClipboard() && ::SetClipboardData(CF_UNICODETEXT, body)) {
-            body = nullptr;  // the clipboard owns it now
-            if (::SetClipboardData(GetBoxClipboardFormat(), flag)) flag = nullptr;
-            done = true;
-        }
-        ::CloseClipboard();
-    }
-    if (body) ::GlobalFree(body);
-    if (flag) ::GlobalFree(flag);
-    return done;
-}
-
-}  // namespace
-
 void CEditCtrl::CopyLine() {
     if (!m_data) return;
     const int line = m_data->GetCaretPos().line;
     const EditPos from{0, line};
     const EditPos to = line + 1 < m_data->GetLineCount() ? EditPos{0, line + 1}
                                                          : EditPos{m_data->GetLineLength(line), line};
-    if (!WriteClipboardText(m_hWnd, m_data->GetTextRange(from, to)))
-        ShowMessageBox(m_hWnd, L"Unable to set Clipboard data", nullptr, MB_OK);
+    CopyTextToClipboard(from, to, false);
 }
 
 void CEditCtrl::PasteLine(bool above) {
     if (!m_data || m_readOnly) return;
     std::u16string text;
+    bool box = false;
     // Nothing to paste: no empty line is left behind either.
-    if (!ReadClipboardText(m_hWnd, text) || text.empty()) return;
-    DropSelection();
+    if (!ReadClipboardText(m_hWnd, text, box) || text.empty()) return;
+    ClearSelection(true);
     {
         CUndoGroupGuard group(m_data->GetUndo(), 0);
         m_data->RecordCaretForUndo();
@@ -132,7 +96,7 @@ void CEditCtrl::PasteLine(bool above) {
 }
 
 void CEditCtrl::ReverseLines() {
-    if (!m_data || m_readOnly || !HasSelectionIn(DispData()) || DispData().boxSelection) return;
+    if (!m_data || m_readOnly || !HasSelection() || DispData().boxSelection) return;
     CWaitCursor wait;
     int first, last;
     SelectedLineSpan(DispData().selStart, DispData().selEnd, first, last);
@@ -141,7 +105,7 @@ void CEditCtrl::ReverseLines() {
         m_data->RecordCaretForUndo();
         for (int a = first, b = last; a < b; ++a, --b) m_data->SwapLines(a, b, 1);
     }
-    DropSelection();
+    ClearSelection(true);
     const EditPos after = last + 1 < m_data->GetLineCount() ? EditPos{0, last + 1}
                                                              : EditPos{m_data->GetLineLength(last), last};
     m_data->SetCaretPos(after.line, after.column);
@@ -149,7 +113,7 @@ void CEditCtrl::ReverseLines() {
 }
 
 void CEditCtrl::SortLines(BOOL descending) {
-    if (!m_data || m_readOnly || !HasSelectionIn(DispData()) || DispData().boxSelection) return;
+    if (!m_data || m_readOnly || !HasSelection() || DispData().boxSelection) return;
     CWaitCursor wait;
     int first, last;
     SelectedLineSpan(DispData().selStart, DispData().selEnd, first, last);
@@ -161,7 +125,7 @@ void CEditCtrl::SortLines(BOOL descending) {
         else
             m_data->SortLinesAscending(first, last);
     }
-    DropSelection();
+    ClearSelection(true);
     const EditPos after = last + 1 < m_data->GetLineCount() ? EditPos{0, last + 1}
                                                              : EditPos{m_data->GetLineLength(last), last};
     m_data->SetCaretPos(after.line, after.column);
@@ -170,11 +134,11 @@ void CEditCtrl::SortLines(BOOL descending) {
 
 void CEditCtrl::ClearText() {
     if (!m_data || m_readOnly) return;
-    DropSelection();
+    ClearSelection(true);
     m_data->Clear();
     m_data->ResetUndo();
     Disp().AttrCache().Clear();
-    m_completionStart = -1;
+    ResetCompletion();
     m_emptyMatchAt = EditPos{-1, -1};
     Relayout(1);
 }
@@ -183,22 +147,10 @@ bool CEditCtrl::GoToBookmark(int from, int to, int step, bool extend) {
     if (!m_data) return false;
     const int line = FindBookmarkLine(*m_data, from, to, step);
     if (line < 0) return false;
-    CEditDispData& disp = DispData();
-    const EditPos caret = m_data->GetCaretPos();
-    const EditPos target{0, line};
-    if (extend) {
-        const EditPos anchor = HasSelectionIn(disp) ? disp.selAnchor : caret;
-        disp.selAnchor = anchor;
-        disp.selStart = std::min(anchor, target);
-        disp.selEnd = std::max(anchor, target);
-        Disp().AttrCache().Clear();
-        InvalidateAll(FALSE);
-        SendParent(WM_EDIT_SELCHANGED);
-    } else {
-        DropSelection();
-    }
+    BeginOrClearSelection(extend);
     m_data->SetCaretPos(line, 0);
-    ScrollToCaret();
+    if (extend) ExtendSelectionTo(0, 0, line);
+    UpdateCaret(1, true);
     return true;
 }
 

@@ -229,6 +229,10 @@ public:
     // Text and line commands (edit_commands.cpp). Each editing command is
     // one undo step that also puts the caret back.
     void SelectWholeLines();
+    // The caret line with its line end.
+    void SelectLine();
+    // To the end of the caret's display row (wrapped lines), else of its line.
+    void MoveToRowEnd(bool extend);
     void DeleteLine();
     // The caret line with its line end to the clipboard.
     void CopyLine();
@@ -433,8 +437,6 @@ private:
     std::unique_ptr<CHighlightMatcher> m_searchHits;
     EditPos m_emptyMatchAt{-1, -1};  // where the last search found an empty match
     void SelectFound(EditPos start, EditPos end);
-    void DropSelection();
-    void ScrollToCaret();
     int ShowFindResult(int length, EditPos at);
     void ReportSearchFailure();
     // After a command changed many lines: re-measure, repaint, caret shown.

@@ -16,8 +16,6 @@ constexpr wchar_t kBadPattern[] = L"不正な正規表現です";
 constexpr wchar_t kGaveUp[] = L"正規表現の照合が複雑すぎるため、検索を中断しました";
 constexpr wchar_t kMessageCaption[] = L"メッセージ";
 
-bool HasSelectionIn(const CEditDispData& d) { return d.selStart.line >= 0 && d.selStart != d.selEnd; }
-
 // The text's wrap prompts shown as boxes of this window while a search runs.
 class PromptsOfWindow {
 public:
@@ -77,39 +75,11 @@ void CEditCtrl::ClearSearchHighlight() {
     RedrawAll();
 }
 
-void CEditCtrl::DropSelection() {
-    if (!m_data || !HasSelectionIn(DispData())) {
-        if (m_data) DispData().ResetSelection();
-        return;
-    }
-    DispData().ResetSelection();
-    Disp().AttrCache().Clear();
-    InvalidateAll(FALSE);
-    SendParent(WM_EDIT_SELCHANGED);
-    m_completionStart = -1;
-}
-
-void CEditCtrl::ScrollToCaret() { UpdateCaret(1, true); }
-
 void CEditCtrl::SelectFound(EditPos start, EditPos end) {
-    CEditDispData& disp = DispData();
-    disp.ResetSelection();
-    if (start != end) {
-        disp.selAnchor = start;
-        disp.selStart = start;
-        disp.selEnd = end;
-        disp.initialRange[0] = start;
-        disp.initialRange[1] = end;
-    }
     // The match's start comes into view first, then the caret at its end.
     m_data->SetCaretPos(start.line, start.column);
-    ScrollToCaret();
-    m_data->SetCaretPos(end.line, end.column);
-    ScrollToCaret();
-    Disp().AttrCache().Clear();
-    InvalidateAll(FALSE);
-    SendParent(WM_EDIT_SELCHANGED);
-    m_completionStart = -1;
+    UpdateCaret(1, true);
+    SelectRange(start.column, start.line, end.column, end.line, false);
 }
 
 int CEditCtrl::ShowFindResult(int length, EditPos at) {
@@ -142,7 +112,7 @@ int CEditCtrl::FindString(const wchar_t* pattern, int direction, BOOL matchCase,
     CWaitCursor wait;
     CEditDispData& disp = DispData();
     const EditPos caretBefore = m_data->GetCaretPos();
-    const bool selected = HasSelectionIn(disp);
+    const bool selected = HasSelection();
     // Where the search starts: past the match just found.
     EditPos from = caretBefore;
     if (selected) {
@@ -192,7 +162,7 @@ int CEditCtrl::FindReplace(const wchar_t* pattern, const wchar_t* replacement, i
     }
     SetSearchHighlight(pattern, matchCase, matchWidth, useRegex);
     CEditDispData& disp = DispData();
-    const bool selected = HasSelectionIn(disp);
+    const bool selected = HasSelection();
     const EditPos start = selected ? disp.selStart : m_data->GetCaretPos();
     EditPos at{0, 0};
     int length;
@@ -209,7 +179,7 @@ int CEditCtrl::FindReplace(const wchar_t* pattern, const wchar_t* replacement, i
             if (m_readOnly) return 1;
             const std::u16string text = useRegex ? GetReplacementText(*m_data, at, length, AsU16(replacement), re)
                                                  : std::u16string(AsU16(replacement ? replacement : L""));
-            DropSelection();
+            ClearSelection(true);
             m_data->ReplaceRange(at, end, text.c_str());
             *count = 1;
             // A backward search goes on before the replacement.
@@ -245,7 +215,7 @@ int CEditCtrl::ReplaceAll(const wchar_t* pattern, const wchar_t* replacement, BO
     CEditDispData& disp = DispData();
     const char16_t* with = AsU16(replacement ? replacement : L"");
     int result;
-    if (inSelection && HasSelectionIn(disp)) {
+    if (inSelection && HasSelection()) {
         const EditPos start = disp.selStart, end = disp.selEnd;
         const int linesAfter = m_data->GetLineCount() - 1 - end.line;
         const int unitsAfter = m_data->GetLineLength(end.line) - end.column;
@@ -255,8 +225,7 @@ int CEditCtrl::ReplaceAll(const wchar_t* pattern, const wchar_t* replacement, BO
         if (result == 0) KeepSelectionEnd(linesAfter, unitsAfter);
     } else {
         result = ::ReplaceAll(*m_data, with, useRegex, nullptr, nullptr, count, re.regex, 0);
-        if (result == 0) DropSelection();
-        m_completionStart = -1;
+        if (result == 0) ClearSelection(true);
     }
     regex_holder_free(&re);
     if (result == kSearchFailed) {
@@ -281,7 +250,7 @@ int CEditCtrl::FilterLines(const wchar_t* pattern, BOOL matchCase, BOOL matchWid
     }
     CWaitCursor wait;
     CEditDispData& disp = DispData();
-    const bool within = inSelection && HasSelectionIn(disp);
+    const bool within = inSelection && HasSelection();
     int first = 0, last = -1;
     if (within) SelectedLineSpan(disp.selStart, disp.selEnd, first, last);
     const EditPos end = disp.selEnd;
@@ -297,8 +266,7 @@ int CEditCtrl::FilterLines(const wchar_t* pattern, BOOL matchCase, BOOL matchWid
     if (within && *count > 0 && m_data->GetLineCount() - 1 - linesAfter >= disp.selStart.line) {
         KeepSelectionEnd(linesAfter, unitsAfter);
     } else if (!within || *count > 0) {
-        DropSelection();
-        m_completionStart = -1;
+        ClearSelection(true);
     }
     AfterLinesChanged();
     return result == 0 ? 0 : 1;
@@ -306,14 +274,14 @@ int CEditCtrl::FilterLines(const wchar_t* pattern, BOOL matchCase, BOOL matchWid
 
 void CEditCtrl::AfterLinesChanged() {
     Relayout(1);
-    ScrollToCaret();
+    UpdateCaret(1, true);
 }
 
 void CEditCtrl::SelectWholeLines() {
     if (!m_data) return;
     CEditDispData& disp = DispData();
     int first, last;
-    if (HasSelectionIn(disp) && !disp.boxSelection) {
+    if (HasSelection() && !disp.boxSelection) {
         SelectedLineSpan(disp.selStart, disp.selEnd, first, last);
     } else {
         first = last = m_data->GetCaretPos().line;
@@ -332,22 +300,14 @@ void CEditCtrl::SelectWholeLines() {
 void CEditCtrl::Indent(BOOL unindent, BOOL tabAsSpaces, int tabSize, wchar_t ch) {
     if (!m_data || m_readOnly) return;
     CEditDispData& disp = DispData();
-    const bool selected = HasSelectionIn(disp);
+    const bool selected = HasSelection();
     const bool box = selected && disp.boxSelection;
     const bool wholeLines = selected && !box &&
                             (disp.selStart.line != disp.selEnd.line ||
                              (disp.selStart.column == 0 && disp.selEnd.column == m_data->GetLineLength(disp.selEnd.line)));
     if (!box && !wholeLines && !(unindent && ch == L'\t')) {
         // Over a part of one line the character is typed in place of it.
-        CUndoGroupGuard group(m_data->GetUndo(), 0);
-        if (selected) {
-            const EditPos start = disp.selStart, end = disp.selEnd;
-            DropSelection();
-            m_data->DeleteText(start, end, 1);
-        }
-        m_data->TypeChar(static_cast<char32_t>(ch));
-        group.Release();
-        AfterLinesChanged();
+        InsertChar(static_cast<char32_t>(ch));
         return;
     }
     if (!unindent) {
@@ -368,10 +328,10 @@ void CEditCtrl::Indent(BOOL unindent, BOOL tabAsSpaces, int tabSize, wchar_t ch)
     ReplaceAll(AsWide(UnindentPattern(tabSize, box).c_str()), L"", TRUE, TRUE, TRUE, TRUE, &count);
     if (!hadSelection) {
         // The caret stays on its character.
-        DropSelection();
+        ClearSelection(true);
         const int removed = lengthBefore - m_data->GetLineLength(caret.line);
         m_data->SetCaretPos(caret.line, std::max(0, caret.column - removed));
-        ScrollToCaret();
+        UpdateCaret(1, true);
     }
     m_data->RecordCaretForUndo();
 }

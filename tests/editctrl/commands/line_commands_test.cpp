@@ -282,3 +282,31 @@ TEST(EditLines, CopyAndPasteWholeLines) {
         EXPECT_FALSE(f.data.GetUndo()->CanUndo());
     }
 }
+
+TEST(EditLines, EndOfTheDisplayRowAndSelectLine) {
+    EditFixture f(std::u16string(50, u'x') + u"\nshort");
+    f.ctrl.SetWrapMode(2, 20, true);
+    ASSERT_EQ(f.data.GetLineRowCount(0), 3);
+    f.data.SetCaretPos(0, 5);
+    f.ctrl.UpdateCaret(0, true);
+    f.ctrl.MoveToRowEnd(false);
+    EXPECT_EQ(f.data.GetCaretPos(), (EditPos{20, 0}));
+    EXPECT_EQ(f.ctrl.GetCaretRow(), 0);  // shown at the end of the first row
+    f.ctrl.MoveToRowEnd(false);
+    EXPECT_EQ(f.data.GetCaretPos(), (EditPos{20, 0}));  // stays
+    f.data.SetCaretPos(0, 45);
+    f.ctrl.UpdateCaret(0, true);
+    f.ctrl.MoveToRowEnd(true);
+    EXPECT_EQ(f.data.GetCaretPos(), (EditPos{50, 0}));
+    EXPECT_EQ(f.data.GetDispData().selStart, (EditPos{45, 0}));
+    f.ctrl.SetWrapMode(0, 0, true);
+    f.data.SetCaretPos(1, 1);
+    f.ctrl.UpdateCaret(0, true);
+    f.ctrl.MoveToRowEnd(false);
+    EXPECT_EQ(f.data.GetCaretPos(), (EditPos{5, 1}));
+    EXPECT_EQ(f.data.GetDispData().selStart.line, -1);
+    f.data.SetCaretPos(0, 3);
+    f.ctrl.SelectLine();
+    EXPECT_EQ(f.data.GetDispData().selStart, (EditPos{0, 0}));
+    EXPECT_EQ(f.data.GetDispData().selEnd, (EditPos{0, 1}));
+}
