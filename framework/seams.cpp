@@ -1,7 +1,9 @@
 #include "framework/seams.h"
 
+#include <commdlg.h>
 #include <shellapi.h>
 
+#include <algorithm>
 #include <vector>
 
 namespace {
@@ -13,6 +15,11 @@ MessageBoxHandler& BoxHandler() {
 
 ProcessStartHandler& StartHandler() {
     static ProcessStartHandler handler;
+    return handler;
+}
+
+FileDialogHandler& DialogHandler() {
+    static FileDialogHandler handler;
     return handler;
 }
 
@@ -28,6 +35,29 @@ MessageBoxHandler SetMessageBoxHandler(MessageBoxHandler handler) {
 ProcessStartHandler SetProcessStartHandler(ProcessStartHandler handler) {
     std::swap(StartHandler(), handler);
     return handler;
+}
+
+FileDialogHandler SetFileDialogHandler(FileDialogHandler handler) {
+    std::swap(DialogHandler(), handler);
+    return handler;
+}
+
+bool ShowFileDialog(FileDialogRequest& request) {
+    if (const auto& handler = DialogHandler()) return handler(request);
+    std::vector<wchar_t> name(32768, L'\0');
+    request.path.copy(name.data(), std::min(request.path.size(), name.size() - 1));
+    OPENFILENAMEW ofn{};
+    ofn.lStructSize = sizeof ofn;
+    ofn.hwndOwner = request.owner;
+    ofn.lpstrFilter = L"*.*\0*.*\0";
+    ofn.lpstrFile = name.data();
+    ofn.nMaxFile = DWORD(name.size());
+    ofn.lpstrTitle = request.caption.empty() ? nullptr : request.caption.c_str();
+    ofn.Flags = request.flags | OFN_EXPLORER;
+    const BOOL ok = request.save ? ::GetSaveFileNameW(&ofn) : ::GetOpenFileNameW(&ofn);
+    if (!ok) return false;
+    request.path = name.data();
+    return true;
 }
 
 int ShowMessageBox(HWND owner, const wchar_t* text, const wchar_t* caption, UINT type) {

@@ -26,16 +26,30 @@ struct ProcessStartRequest {
     std::wstring application;  // Process only; empty = taken from the command line
 };
 
+struct FileDialogRequest {
+    HWND owner;
+    bool save;                 // the save form, else the open form
+    std::wstring caption;      // empty: the platform's own
+    std::wstring path;         // offered name in, chosen path out
+    DWORD flags;               // OFN_* flags
+};
+
 // The handler's answer stands for MessageBoxW's result.
 using MessageBoxHandler = std::function<int(const MessageBoxRequest&)>;
 // The handler's answer stands for whether the start succeeded.
 using ProcessStartHandler = std::function<bool(const ProcessStartRequest&)>;
 
+// The handler fills in request.path and answers true for OK, false for Cancel.
+using FileDialogHandler = std::function<bool(FileDialogRequest&)>;
+
 // Install a handler (or none); returns the one it replaces.
 MessageBoxHandler SetMessageBoxHandler(MessageBoxHandler handler);
 ProcessStartHandler SetProcessStartHandler(ProcessStartHandler handler);
+FileDialogHandler SetFileDialogHandler(FileDialogHandler handler);
 
 int ShowMessageBox(HWND owner, const wchar_t* text, const wchar_t* caption, UINT type);
+// GetSaveFileNameW / GetOpenFileNameW; true when a name was chosen.
+bool ShowFileDialog(FileDialogRequest& request);
 // ShellExecuteW; true when the platform reports success (a result above 32).
 bool ShellExecuteOpen(HWND owner, const wchar_t* verb, const wchar_t* file, const wchar_t* parameters,
                       const wchar_t* directory, int show);

@@ -1,0 +1,513 @@
+#include "app/pavin_doc.h"
+
+#include <commdlg.h>
+
+#include <cstdarg>
+#include <cstdio>
+#include <vector>
+
+#include "app/doccore/doc_text.h"
+#include "app/profile/app_settings.h"
+#include "app/winutil.h"
+#include "framework/app.h"
+#include "framework/cmdids.h"
+#include "framework/cmdtarget.h"
+#include "framework/frame.h"
+#include "framework/seams.h"
+#include "framework/wide.h"
+#include "textengine/bytestream.h"
+#include "textengine/kanjicode.h"
+#include "textengine/kanjidetect.h"
+
+std::wstring theFormatStatusText;
+
+namespace {
+
+const wchar_t kAppCaption[] = L"wendrel";
+const wchar_t kUntitled[] = L"無題";
+
+CDocEditModes*& EditModes() {
+    static CDocEditModes* modes = nullptr;
+    return modes;
+}
+
+std::wstring LongFormOf(const std::wstring& path) {
+    std::wstring longer;
+    return GetLongPath(path.c_str(), longer) ? longer : path;
+}
+
+// The hourglass while a file is read or written.
+class WaitCursor {
+public:
+    WaitCursor() : previous_(SetCursor(LoadCursorW(nullptr, IDC_WAIT))) {}
+    ~WaitCursor() { SetCursor(previous_); }
+
+private:
+    HCURSOR previous_;
+};
+
+std::wstring Format(const wchar_t* format, ...) {
+    wchar_t text[1024];
+    va_list args;
+    va_start(args, format);
+    vswprintf(text, sizeof text / sizeof text[0], format, args);
+    va_end(args);
+    return text;
+}
+
+void CloseUndoStep(CEditData& data) {
+    if (CUndoData* undo = data.GetUndo()) undo->CloseCoalescing();
+}
+
+bool IsMissingFile(const std::wstring& path) {
+    if (GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES) return false;
+    const DWORD error = GetLastError();
+    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+}
+
+int ReloadCode(UINT id) {
+    switch (id) {
+    case ID_RELOAD_EUC: return KanjiCode::EUC;
+    case ID_RELOAD_SJIS: return KanjiCode::SJIS;
+    case ID_RELOAD_JIS: return KanjiCode::JIS;
+    case ID_RELOAD_UNICODE: return KanjiCode::Unicode;
+    case ID_RELOAD_UTF8: return KanjiCode::UTF8;
+    case ID_RELOAD_AUTO: return KanjiCode::Auto;
+    case ID_RELOAD_UTF16BE: return KanjiCode::UTF16BE;
+    case ID_RELOAD_UTF16BE_NOSIG: return KanjiCode::UTF16BENoSig;
+    case ID_RELOAD_UNICODE_NOSIG: return KanjiCode::UnicodeNoSig;
+    case ID_RELOAD_UTF8_NOSIG: return KanjiCode::UTF8NoSig;
+    default: return 0;  // ID_RELOAD_SAME and others
+    }
+}
+
+}  // namespace
+
+void SetDocEditModes(CDocEditModes* modes) { EditModes() = modes; }
+
+void ApplyEditSettings(CEditData& data, bool modeAllowsCStyleIndent) {
+    data.SetWordWrapAtWordEnds(theSettings.enableWordWrap);
+    const bool confine = theSettings.enableConfinement != 0;
+    data.SetFirstConfinementStr(confine ? theSettings.firstConfinementStr.c_str() : u"");
+    data.SetLastConfinementStr(confine ? theSettings.lastConfinementStr.c_str() : u"");
+    data.SetIndentMode(theSettings.indentMode == 2 && !modeAllowsCStyleIndent ? 1 : theSettings.indentMode);
+    data.SetTabAsSpace(theSettings.tabAsSpace);
+}
+
+void CDocFile::ShowEditor(bool show) {
+    if (editor.GetSafeHwnd()) ::ShowWindow(editor.GetSafeHwnd(), show ? SW_SHOW : SW_HIDE);
+}
+
+bool CDocFile::IsEditorVisible() const {
+    return editor.GetSafeHwnd() && (::GetWindowLongPtrW(editor.GetSafeHwnd(), GWL_STYLE) & WS_VISIBLE);
+}
+
+CPavinDoc::CPavinDoc() : files_(std::make_unique<CDocFile>(0, u"-")) {}
+
+CPavinDoc::~CPavinDoc() = default;
+
+int CPavinDoc::CurrentEditMode() const { return EditModes() ? EditModes()->Current() : 0; }
+
+void CPavinDoc::SelectEditMode(int index) {
+    if (EditModes() && index >= 0) EditModes()->Select(index);
+}
+
+HWND CPavinDoc::OwnerWindow() const {
+    for (CView* view : GetViews())
+        if (CFrameWnd* frame = view->GetParentFrame()) return frame->GetSafeHwnd();
+    return nullptr;
+}
+
+void CPavinDoc::ShowStatusMessage(const std::wstring& text) {
+    for (CView* view : GetViews())
+        if (CFrameWnd* frame = view->GetParentFrame()) frame->SetMessageText(text.c_str());
+}
+
+int CPavinDoc::AddFile(const std::wstring& path) {
+    const int id = nextId_++;
+    files_.Append(std::make_unique<CDocFile>(id, ToU16(path)));
+    files_.ActivateById(id);
+    UpdateAllViews(nullptr, HINT_FILE_ADDED, HintObjectOfId(id));
+    CDocFile& file = Current();
+    file.data.SetUndoUnlimited();
+    file.kanjiCode = IsKnownKanjiCode(theSettings.defaultKanjiCode) ? theSettings.defaultKanjiCode : KanjiCode::SJIS;
+    file.lineEnd = theSettings.defaultLineType >= 1 && theSettings.defaultLineType <= 3 ? theSettings.defaultLineType : 1;
+    file.data.SetLineEndType(file.lineEnd);
+    return id;
+}
+
+bool CPavinDoc::ActivateFileById(int id, bool keepMode, bool fireEvent) {
+    const int previous = files_.Current().id;
+    UpdateAllViews(nullptr, HINT_FILE_ACTIVATED, HintObjectOfId(id));
+    if (keepMode) files_.Current().editMode = CurrentEditMode();
+    files_.ActivateById(id);
+    SelectEditMode(files_.Current().editMode);
+    SetPathName(AsWide(files_.Current().path.c_str()), false);
+    UpdateTitle();
+    UpdateFormatStatus();
+    if (id < 1) return false;
+    UpdateAllViews(nullptr, HINT_SELECT_TAB, HintObjectOfId(id));
+    if (fireEvent && id != previous) FireEvent("on-tab-changed");
+    return true;
+}
+
+bool CPavinDoc::ActivateFileByPath(const std::wstring& path) {
+    const int id = files_.FindByPath(ToU16(path));
+    return id >= 0 && ActivateFileById(id, true, true);
+}
+
+std::wstring CPavinDoc::GetCurrentPath() const { return ToWide(files_.Current().path); }
+
+void CPavinDoc::BuildTitle() {
+    CDocFileRecord& file = files_.Current();
+    if (!file.path.empty()) {
+        const bool modified = file.data.IsModified();
+        SetModifiedFlag(modified);
+        SetTitle(AsWide(BuildDocTitle(file.path, theSettings.windowTitleIsPathName != 0, modified).c_str()));
+    }
+    UpdateAllViews(nullptr, HINT_MODIFIED_CHANGED);
+}
+
+void CPavinDoc::UpdateTitle() {
+    const bool modified = files_.Current().data.IsModified();
+    std::wstring title = GetTitle().GetString();
+    const std::wstring mark = AsWide(kModifiedMark);
+    const bool marked = title.size() >= mark.size() && title.compare(title.size() - mark.size(), mark.size(), mark) == 0;
+    if (IsModified() && !modified) {
+        SetModifiedFlag(false);
+        if (marked) SetTitle(title.substr(0, title.size() - mark.size()).c_str());
+    } else if (!IsModified() && modified) {
+        SetModifiedFlag(true);
+        if (!marked) SetTitle((title + mark).c_str());
+    }
+    UpdateAllViews(nullptr, HINT_MODIFIED_CHANGED);
+}
+
+void CPavinDoc::UpdateFormatStatus() {
+    theFormatStatusText = ToWide(FormatStatusText(files_.Current().kanjiCode, files_.Current().lineEnd));
+}
+
+void CPavinDoc::SetPathName(const wchar_t* path) { SetPathName(path, true); }
+
+void CPavinDoc::SetPathName(const wchar_t* path, bool addToRecent) {
+    const std::wstring full = LongFormOf(path ? path : L"");
+    CDocument::SetPathName(full.c_str());
+    files_.Current().path = ToU16(full);
+    BuildTitle();
+    if (addToRecent && files_.Current().id > 0 && !Current().newFile)
+        if (CWinApp* app = AfxGetApp()) app->AddToRecentFileList(full.c_str());
+    // The file's folder becomes the current one (nothing for the untitled name).
+    const auto slash = full.rfind(L'\\');
+    if (slash != std::wstring::npos) {
+        std::wstring folder = full.substr(0, slash + 1);
+        SetCurrentDirectoryW(folder.c_str());
+    }
+}
+
+BOOL CPavinDoc::OnNewDocument() {
+    if (!CDocument::OnNewDocument()) return FALSE;
+    const int id = AddFile(kUntitled);
+    Current().newFile = true;
+    ActivateFileById(id, true, true);
+    SetModifiedFlag(false);
+    if (EditModes()) {
+        const int mode = EditModes()->ForNewFile();
+        SelectEditMode(mode);
+        Current().editMode = CurrentEditMode();
+    }
+    UpdateAllViews(nullptr, HINT_EDIT_MODE_CHANGED);
+    UpdateFormatStatus();
+    return TRUE;
+}
+
+BOOL CPavinDoc::OnOpenDocument(const wchar_t* path) {
+    const std::wstring full = LongFormOf(path ? path : L"");
+    // The untitled file made at start-up gives way while nothing was typed.
+    CDocFile& current = Current();
+    if (current.id == 1 && current.newFile && !current.data.IsModified()) CloseCurrentFile(false);
+    if (const int id = files_.FindByPath(ToU16(full)); id >= 0) {
+        ActivateFileById(id, true, false);
+        return TRUE;
+    }
+    AddFile(full);
+    if (!ReadFile(full)) {
+        // No record stays behind: an empty one could later be saved over the file.
+        files_.CloseCurrent();
+        UpdateAllViews(nullptr, HINT_FILE_CLOSED);
+        ActivateFileById(files_.Current().id, false, false);
+        return FALSE;
+    }
+    CloseUndoStep(Current().data);
+    if (EditModes()) {
+        const int mode = EditModeForPath(ToU16(full), EditModes()->Patterns());
+        SelectEditMode(mode);
+    }
+    Current().editMode = CurrentEditMode();
+    ActivateFileById(Current().id, false, false);
+    if (CWinApp* app = AfxGetApp())
+        if (app->m_pMainWnd && ::IsIconic(app->m_pMainWnd->GetSafeHwnd()))
+            ::ShowWindow(app->m_pMainWnd->GetSafeHwnd(), SW_RESTORE);
+    return TRUE;
+}
+
+bool CPavinDoc::ReadFile(const std::wstring& path) {
+    CFileStream in;
+    if (!in.Open(ToU16(path).c_str(), CFileStream::ReadOnly)) {
+        if (IsMissingFile(path)) return true;  // a new file of that name
+        ShowMessageBox(OwnerWindow(), L"ドキュメントを開くことに失敗しました。", kAppCaption, MB_OK | MB_ICONEXCLAMATION);
+        return false;
+    }
+    WaitCursor wait;
+    SetModifiedFlag(true);
+    bool ok = true;
+    if (in.Size() != 0) ok = LoadWithCharset(in, theOpenKanjiCode, Current().data);
+    in.Close();
+    SetModifiedFlag(false);
+    return ok;
+}
+
+bool CPavinDoc::LoadWithCharset(CByteStream& in, int code, CEditData& data) {
+    if (!IsKnownKanjiCode(code)) {
+        std::vector<uint8_t> head(kDetectBytes);
+        const size_t n = in.Read(head.data(), head.size());
+        const int fallback = IsKnownKanjiCode(theSettings.defaultKanjiCode) ? theSettings.defaultKanjiCode : 1;
+        code = DetectKanjiCode(head.data(), n, fallback);
+        if (!in.Rewind()) return false;
+    }
+    int lineEnd = LineEndCRLF;
+    TextLossReport loss;
+    if (!data.Load(in, code, lineEnd, &loss)) return false;
+    data.SetLineEndType(lineEnd);
+    CDocFile& file = Current();
+    file.kanjiCode = code;
+    file.lineEnd = lineEnd;
+    file.undecodedBytes = loss.undecodedBytes;
+    UpdateFormatStatus();
+    if (loss.undecodedBytes)
+        ShowStatusMessage(Format(L"読み込めないバイトが %llu 個あり、「?」に置き換えて表示しています",
+                                 loss.undecodedBytes));
+    return true;
+}
+
+bool CPavinDoc::ReloadWithCharset(int code) {
+    CDocFile& file = Current();
+    if (file.data.IsModified() &&
+        ShowMessageBox(OwnerWindow(), L"変更を破棄して読み直しますか？", L"確認", MB_YESNO | MB_ICONQUESTION) != IDYES)
+        return false;
+    if (file.id < 1 || file.newFile || file.path.empty()) {
+        ShowMessageBox(OwnerWindow(), L"ファイルが存在しません。", kAppCaption, MB_OK | MB_ICONEXCLAMATION);
+        return false;
+    }
+    FireEvent("on-close-file");
+    const EditPos caret = file.data.GetCaretPos();
+    const bool hasWindow = file.editor.GetSafeHwnd() != nullptr;
+    const int vscroll = hasWindow ? file.editor.GetScrollPos(SB_VERT) : 0;
+    const int hscroll = hasWindow ? file.editor.GetScrollPos(SB_HORZ) : 0;
+    CFileStream in;
+    if (!in.Open(file.path.c_str(), CFileStream::ReadOnly)) {
+        ShowMessageBox(OwnerWindow(), L"ドキュメントを開くことに失敗しました。", kAppCaption, MB_OK | MB_ICONEXCLAMATION);
+        return false;
+    }
+    bool ok;
+    {
+        WaitCursor wait;
+        // The text engine reads into fresh lines: on failure the old text stays.
+        ok = LoadWithCharset(in, code == 0 ? file.kanjiCode : code, file.data);
+    }
+    in.Close();
+    UpdateTitle();
+    if (!ok) return false;
+    const int line = caret.line < file.data.GetLineCount() ? caret.line : file.data.GetLineCount() - 1;
+    const int column = caret.column < file.data.GetLineLength(line) ? caret.column : file.data.GetLineLength(line);
+    file.data.SetCaretPos(line, column);
+    CloseUndoStep(file.data);
+    file.data.SetCaretX(-1);
+    if (hasWindow) {
+        file.editor.RefreshLayout(0);
+        file.editor.SetScrollPos(SB_VERT, vscroll);
+        file.editor.SetScrollPos(SB_HORZ, hscroll);
+    }
+    FireEvent("on-open-file");
+    return true;
+}
+
+bool CPavinDoc::OnInsertFile() {
+    FileDialogRequest request{OwnerWindow(), false, L"", L"", OFN_HIDEREADONLY | OFN_FILEMUSTEXIST};
+    if (!ShowFileDialog(request)) return false;
+    CFileStream in;
+    if (!in.Open(ToU16(request.path).c_str(), CFileStream::ReadOnly)) {
+        ShowMessageBox(OwnerWindow(), L"ドキュメントを開くことに失敗しました。", kAppCaption, MB_OK | MB_ICONEXCLAMATION);
+        return false;
+    }
+    int code = theOpenKanjiCode;
+    int lineEnd = LineEndCRLF;
+    bool ok;
+    {
+        WaitCursor wait;
+        ok = Current().data.InsertFile(in, code, lineEnd);
+    }
+    UpdateAllViews(nullptr, HINT_TEXT_CHANGED);
+    UpdateTitle();
+    return ok;
+}
+
+bool CPavinDoc::NeedsSaveAs() {
+    const std::wstring path = GetPathName().GetString();
+    if (path.empty() || Current().newFile) return true;
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY) &&
+           (attributes & FILE_ATTRIBUTE_READONLY);
+}
+
+bool CPavinDoc::OnFileSave() {
+    if (NeedsSaveAs()) return DoSave(nullptr, true);
+    const std::wstring path = GetPathName().GetString();
+    return DoSave(path.c_str(), true);
+}
+
+bool CPavinDoc::DoSave(const wchar_t* name, bool replace) {
+    std::wstring target;
+    if (name) {
+        target = name;
+    } else {
+        std::u16string patterns;
+        if (EditModes()) {
+            const auto all = EditModes()->Patterns();
+            const int mode = CurrentEditMode();
+            if (mode >= 0 && mode < int(all.size())) patterns = all[std::size_t(mode)];
+        }
+        FileDialogRequest request{OwnerWindow(), true, replace ? L"名前を付けて保存" : L"コピーの保存",
+                                  ToWide(DefaultSaveName(ToU16(GetPathName().GetString()),
+                                                         ToU16(GetTitle().GetString()), replace, patterns)),
+                                  OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_NOREADONLYRETURN | OFN_OVERWRITEPROMPT};
+        if (!ShowFileDialog(request)) return false;
+        target = request.path;
+    }
+    {
+        WaitCursor wait;
+        // A failed save leaves the file on disk as it was: nothing is deleted.
+        if (!OnSaveDocument(target.c_str())) return false;
+    }
+    Current().newFile = false;
+    if (replace) SetPathName(target.c_str(), true);
+    UpdateAllViews(nullptr, HINT_MODIFIED_CHANGED);
+    UpdateFormatStatus();
+    FireEvent("on-file-saved");
+    return true;
+}
+
+bool CPavinDoc::AskBeforeLossySave(const std::wstring& path, int code) {
+    CDocFile& file = Current();
+    const TextLossReport loss = file.data.CheckSave(code);
+    if (loss.replacedChars > 0) {
+        const std::wstring text = Format(
+            L"%ls の文字コード（%hs）で表せない文字が %llu 個あり、「?」に置き換えて保存されます。\n"
+            L"最初の文字は %d 行目の %d 文字目です。\n保存しますか？",
+            path.c_str(), KanjiCodeName(code) ? KanjiCodeName(code) : "", loss.replacedChars,
+            loss.firstReplaced.line + 1, loss.firstReplaced.column + 1);
+        if (ShowMessageBox(OwnerWindow(), text.c_str(), L"確認", MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) != IDYES)
+            return false;
+    }
+    if (file.undecodedBytes > 0 && _wcsicmp(path.c_str(), AsWide(file.path.c_str())) == 0) {
+        const std::wstring text = Format(
+            L"%ls には読み込めなかったバイトが %llu 個あり、「?」に置き換えて表示しています。\n"
+            L"上書きすると元のバイトは失われます。保存しますか？",
+            path.c_str(), file.undecodedBytes);
+        if (ShowMessageBox(OwnerWindow(), text.c_str(), L"確認", MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) != IDYES)
+            return false;
+    }
+    return true;
+}
+
+BOOL CPavinDoc::OnSaveDocument(const wchar_t* path) {
+    CDocFile& file = Current();
+    const std::wstring target = path ? path : L"";
+    if (!AskBeforeLossySave(target, file.kanjiCode)) return FALSE;
+    std::u16string message;
+    if (!file.data.Save(ToU16(target).c_str(), file.kanjiCode, file.lineEnd, &message)) {
+        std::wstring text = L"ドキュメントの保存に失敗しました。";
+        if (!message.empty()) text += L"\n" + ToWide(message);
+        ShowMessageBox(OwnerWindow(), text.c_str(), kAppCaption, MB_OK | MB_ICONEXCLAMATION);
+        return FALSE;
+    }
+    // What could not be read is now '?' on disk as well.
+    if (_wcsicmp(target.c_str(), AsWide(file.path.c_str())) == 0) file.undecodedBytes = 0;
+    SetModifiedFlag(false);
+    CloseUndoStep(file.data);
+    UpdateAllViews(nullptr, HINT_FILE_SAVED);
+    return TRUE;
+}
+
+BOOL CPavinDoc::SaveModified() {
+    SetModifiedFlag(theSettings.saveModified ? files_.Current().data.IsModified() : false);
+    UpdateAllViews(nullptr, HINT_MODIFIED_CHANGED);
+    return TRUE;
+}
+
+bool CPavinDoc::CloseCurrentFile(bool ask) {
+    if (files_.Current().id < 1) return false;
+    if (ask && (IsModified() || Current().data.IsModified())) {
+        std::wstring name = GetPathName().GetString();
+        if (name.empty()) name = GetTitle().GetString();
+        const std::wstring text = Format(L"%ls への変更を保存しますか?", name.c_str());
+        const int answer = ShowMessageBox(OwnerWindow(), text.c_str(), kAppCaption, MB_YESNOCANCEL | MB_ICONEXCLAMATION);
+        if (answer == IDCANCEL) return false;
+        // A failed save or a cancelled Save As keeps the file open.
+        if (answer == IDYES && !OnFileSave()) return false;
+    }
+    FireEvent("on-close-file");
+    files_.CloseCurrent();
+    UpdateAllViews(nullptr, HINT_FILE_CLOSED);
+    ActivateFileById(files_.Current().id, false, true);
+    return true;
+}
+
+bool CPavinDoc::QuerySaveFile() {
+    enum { kYesToAll = 4, kNoToAll = 5 };
+    int all = 0;
+    while (files_.Count() > 1) {
+        CDocFile& file = Current();
+        const bool modified = file.data.IsModified();
+        if (all == kYesToAll || (modified && all == 0)) {
+            int answer = all;
+            if (answer == 0) {
+                MessageBeep(MB_ICONEXCLAMATION);
+                const std::wstring text = Format(L"%lsへの変更を保存しますか？", AsWide(file.path.c_str()));
+                answer = ShowMessageBox(OwnerWindow(), text.c_str(), kAppCaption, MB_YESNOCANCEL | MB_ICONEXCLAMATION);
+            }
+            if (answer == IDCANCEL) return false;
+            if (answer == kYesToAll || answer == kNoToAll) all = answer;
+            if ((answer == IDYES || answer == kYesToAll) && !OnFileSave()) return false;
+        }
+        if (!CloseCurrentFile(false)) return false;
+    }
+    return true;
+}
+
+BOOL CPavinDoc::CanCloseFrame(CFrameWnd* frame) {
+    if (!QuerySaveFile()) return FALSE;
+    return CDocument::CanCloseFrame(frame);
+}
+
+bool CPavinDoc::OnCmdMsg(UINT id, CCmdUI* ui) {
+    const int reload = ReloadCode(id);
+    const bool known = reload != 0 || id == ID_RELOAD_SAME || id == ID_FILE_CLOSE || id == ID_FILE_SAVE ||
+                       id == ID_FILE_SAVE_AS || id == ID_FILE_CLOSE_ALL || id == ID_FILE_SAVE_ALL ||
+                       id == ID_FILE_INSERT;
+    if (!known) return false;
+    if (ui) {
+        ui->Enable(HasRealFile());
+        return true;
+    }
+    if (!HasRealFile()) return true;
+    switch (id) {
+    case ID_FILE_CLOSE: CloseCurrentFile(true); break;
+    case ID_FILE_SAVE: OnFileSave(); break;
+    case ID_FILE_SAVE_AS: DoSave(nullptr, true); break;
+    case ID_FILE_CLOSE_ALL: QuerySaveFile(); break;
+    case ID_FILE_SAVE_ALL: UpdateAllViews(nullptr, HINT_SAVE_ALL); break;
+    case ID_FILE_INSERT: OnInsertFile(); break;
+    default: ReloadWithCharset(reload); break;
+    }
+    return true;
+}

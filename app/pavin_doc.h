@@ -1,0 +1,143 @@
+// The editor's one document: every open file as a per-file record with its
+// text, editing window, encoding and line end; opening, reading, reloading
+// in another encoding, saving, closing with its questions, the title with
+// the modified mark and the status text. The views hear of changes through
+// the update hints below.
+#pragma once
+
+#include <string>
+
+#include "app/doccore/doc_file_list.h"
+#include "editctrl/edit_ctrl.h"
+#include "framework/doc.h"
+
+class CByteStream;
+
+enum ViewUpdateHint : int {
+    HINT_FILE_ADDED = 100,         // hint object: the file's id
+    HINT_FILE_CLOSED = 101,
+    HINT_TEXT_CHANGED = 110,
+    HINT_FILE_SAVED = 111,
+    HINT_SETTINGS_CHANGED = 112,
+    HINT_EDIT_MODE_CHANGED = 114,
+    HINT_FRAME_MOVED = 115,
+    HINT_FONT_CHANGED = 116,
+    HINT_FILE_ACTIVATED = 120,     // hint object: the file's id
+    HINT_SELECT_TAB = 121,         // hint object: the file's id
+    HINT_TAB_TITLES = 125,
+    HINT_MODIFIED_CHANGED = 130,
+    HINT_SAVE_ALL = 200,
+};
+
+// File ids travel as the hint object.
+inline CCmdTarget* HintObjectOfId(int id) { return reinterpret_cast<CCmdTarget*>(static_cast<INT_PTR>(id)); }
+inline int IdOfHintObject(CCmdTarget* object) { return static_cast<int>(reinterpret_cast<INT_PTR>(object)); }
+
+// The status pane's text of the current file's encoding and line end.
+extern std::wstring theFormatStatusText;
+
+// Commands of the document beyond the framework's own.
+enum : UINT {
+    ID_FILE_CLOSE_ALL = 33200,
+    ID_FILE_INSERT = 33603,
+    ID_FILE_SAVE_ALL = 34200,
+    ID_RELOAD_EUC = 32972,
+    ID_RELOAD_SJIS = 32973,
+    ID_RELOAD_JIS = 32974,
+    ID_RELOAD_UNICODE = 33456,
+    ID_RELOAD_UTF8 = 33457,
+    ID_RELOAD_AUTO = 33458,
+    ID_RELOAD_SAME = 33459,
+    ID_RELOAD_UTF16BE = 33646,
+    ID_RELOAD_UTF16BE_NOSIG = 33647,
+    ID_RELOAD_UNICODE_NOSIG = 34202,
+    ID_RELOAD_UTF8_NOSIG = 34203,
+};
+
+class CDocFile : public CDocFileRecord {
+public:
+    using CDocFileRecord::CDocFileRecord;
+    void ShowEditor(bool show) override;
+    bool IsEditorVisible() const override;
+    CEditCtrl editor;  // the view makes its window on HINT_FILE_ADDED
+};
+
+// What the document needs of the edit modes; the application installs it.
+class CDocEditModes {
+public:
+    virtual ~CDocEditModes() = default;
+    virtual int Current() const = 0;
+    virtual void Select(int index) = 0;
+    // Each mode's ";"-separated file patterns, in list order.
+    virtual std::vector<std::u16string> Patterns() const = 0;
+    // The mode a new file starts in; -1 keeps the current one.
+    virtual int ForNewFile() const = 0;
+};
+void SetDocEditModes(CDocEditModes* modes);
+
+// Pushes the editing settings into a file's text: word wrap at word ends,
+// the characters that may not begin or end a line, the indent mode (C-style
+// only where the edit mode allows it) and tabs typed as blanks.
+void ApplyEditSettings(CEditData& data, bool modeAllowsCStyleIndent);
+
+class CPavinDoc : public CDocument {
+public:
+    CPavinDoc();
+    ~CPavinDoc() override;
+
+    CDocFileList& Files() { return files_; }
+    CDocFile& Current() { return static_cast<CDocFile&>(files_.Current()); }
+    // Appends a record and makes it current; returns its id.
+    int AddFile(const std::wstring& path);
+    bool ActivateFileById(int id, bool keepMode, bool fireEvent);
+    bool ActivateFileByPath(const std::wstring& path);
+    std::wstring GetCurrentPath() const;
+
+    void BuildTitle();
+    void UpdateTitle();
+    void UpdateFormatStatus();
+
+    // Asks about unsaved changes of the current file (unless ask is false),
+    // then closes it; false when the user (or a failed save) stops the close.
+    bool CloseCurrentFile(bool ask = true);
+    // Closes every file, asking for each modified one; false stops.
+    bool QuerySaveFile();
+    bool NeedsSaveAs();
+    // name null: ask for one (Save As). false when cancelled or failed.
+    bool DoSave(const wchar_t* name, bool replace);
+    bool OnFileSave();
+    // Reads the current file again in code (9 = detect, 0 = its own); the
+    // old text stays when reading fails.
+    bool ReloadWithCharset(int code);
+    // Asks for a file and inserts it at the caret, read in theOpenKanjiCode.
+    bool OnInsertFile();
+
+    BOOL OnNewDocument() override;
+    BOOL OnOpenDocument(const wchar_t* path) override;
+    BOOL OnSaveDocument(const wchar_t* path) override;
+    void SetPathName(const wchar_t* path) override;
+    BOOL SaveModified() override;
+    BOOL CanCloseFrame(CFrameWnd* frame) override;
+    bool OnCmdMsg(UINT id, CCmdUI* ui) override;
+
+protected:
+    // The macro events (on-open-file, on-close-file, on-file-saved,
+    // on-tab-changed); nothing until a macro host is there.
+    virtual void FireEvent(const char* name) {}
+    // A short text in the main frame's message pane.
+    virtual void ShowStatusMessage(const std::wstring& text);
+    HWND OwnerWindow() const;
+
+private:
+    void SetPathName(const wchar_t* path, bool addToRecent);
+    bool ReadFile(const std::wstring& path);
+    bool LoadWithCharset(CByteStream& in, int code, CEditData& data);
+    bool SaveCurrentTo(const std::wstring& path);
+    bool AskBeforeLossySave(const std::wstring& path, int code);
+    void SelectEditMode(int index);
+    int CurrentEditMode() const;
+    bool HasRealFile() const { return files_.Count() > 1; }
+
+    CDocFileList files_;
+    int nextId_ = 1;
+};

@@ -1,0 +1,493 @@
+// The document against real files: open, save (bytes compared), reload in
+// another encoding, close with its questions answered through the seams,
+// titles and the modified mark.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "app/doc_copydata.h"
+#include "app/pavin_doc.h"
+#include "app/profile/app_settings.h"
+#include "framework/seams.h"
+#include "framework/wide.h"
+
+namespace {
+
+// Records its macro events and status texts.
+class TestDoc : public CPavinDoc {
+public:
+    std::vector<std::string> events;
+    std::vector<std::wstring> status;
+
+protected:
+    void FireEvent(const char* name) override { events.push_back(name); }
+    void ShowStatusMessage(const std::wstring& text) override { status.push_back(text); }
+};
+
+struct Box {
+    std::wstring caption, text;
+    UINT type;
+};
+
+class Document : public ::testing::Test {
+protected:
+    void SetUp() override {
+        theSettings = CAppSettings{};
+        theOpenKanjiCode = 9;
+        SetMessageBoxHandler([this](const MessageBoxRequest& r) {
+            boxes.push_back({r.caption, r.text, r.type});
+            if (answers.empty()) return IDCANCEL;
+            const int a = answers.front();
+            answers.erase(answers.begin());
+            return a;
+        });
+        SetFileDialogHandler([this](FileDialogRequest& r) {
+            dialogs.push_back(r.path);
+            if (saveAsPath.empty()) return false;
+            r.path = saveAsPath;
+            return true;
+        });
+        wchar_t tmp[MAX_PATH];
+        GetTempPathW(MAX_PATH, tmp);
+        GetLongPathNameW(tmp, tmp, MAX_PATH);
+        root = std::wstring(tmp) + L"doc test " + std::to_wstring(GetCurrentProcessId());
+        CreateDirectoryW(root.c_str(), nullptr);
+        doc = new TestDoc;
+        ASSERT_TRUE(doc->OnNewDocument());
+    }
+    void TearDown() override {
+        delete doc;
+        SetMessageBoxHandler(nullptr);
+        SetFileDialogHandler(nullptr);
+        SetCurrentDirectoryW(L"C:\\");
+        WIN32_FIND_DATAW fd;
+        HANDLE h = FindFirstFileW((root + L"\\*").c_str(), &fd);
+        if (h != INVALID_HANDLE_VALUE) {
+            do {
+                const std::wstring p = root + L"\\" + fd.cFileName;
+                SetFileAttributesW(p.c_str(), FILE_ATTRIBUTE_NORMAL);
+                DeleteFileW(p.c_str());
+            } while (FindNextFileW(h, &fd));
+            FindClose(h);
+        }
+        RemoveDirectoryW(root.c_str());
+    }
+    std::wstring Write(const std::wstring& name, const std::string& bytes) {
+        const std::wstring p = root + L"\\" + name;
+        HANDLE h = CreateFileW(p.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        DWORD n = 0;
+        WriteFile(h, bytes.data(), DWORD(bytes.size()), &n, nullptr);
+        CloseHandle(h);
+        return p;
+    }
+    static std::string Read(const std::wstring& p) {
+        HANDLE h = CreateFileW(p.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+        if (h == INVALID_HANDLE_VALUE) return "<missing>";
+        std::string bytes(GetFileSize(h, nullptr), '\0');
+        DWORD n = 0;
+        ReadFile(h, bytes.data(), DWORD(bytes.size()), &n, nullptr);
+        CloseHandle(h);
+        return bytes;
+    }
+    std::u16string Text() {
+        CEditData& d = doc->Current().data;
+        std::u16string t;
+        for (int i = 0; i < d.GetLineCount(); ++i) {
+            if (i) t += u'|';
+            t += d.GetLineText(i);
+        }
+        return t;
+    }
+    void Type(const char16_t* s) {
+        doc->Current().data.InsertText(s, 1);
+        doc->UpdateTitle();
+    }
+    std::vector<std::wstring> Paths() {
+        std::vector<std::wstring> out;
+        for (const auto& r : doc->Files().Records()) out.push_back(ToWide(r->path));
+        return out;
+    }
+
+    TestDoc* doc = nullptr;
+    std::vector<Box> boxes;
+    std::vector<int> answers;
+    std::vector<std::wstring> dialogs;
+    std::wstring saveAsPath;
+    std::wstring root;
+};
+
+// "aあ", then "b", in every encoding and line end.
+struct Encoded {
+    int code;
+    const char* name;
+    std::string sig, a, b;
+};
+const Encoded kEncodings[] = {
+    {1, "sjis", "", std::string("a\x82\xa0"), "b"},
+    {2, "euc", "", std::string("a\xa4\xa2"), "b"},
+    {3, "jis", "", std::string("a\x1b$B$\"\x1b(J"), "b"},  // back to JIS-Roman
+    {5, "utf16le-sig", "\xff\xfe", std::string("a\0\x42\x30", 4), std::string("b\0", 2)},
+    {6, "utf8-sig", "\xef\xbb\xbf", "a\xe3\x81\x82", "b"},
+    {7, "utf16le", "", std::string("a\0\x42\x30", 4), std::string("b\0", 2)},
+    {8, "utf8", "", "a\xe3\x81\x82", "b"},
+    {10, "utf16be-sig", "\xfe\xff", std::string("\0a\x30\x42", 4), std::string("\0b", 2)},
+    {11, "utf16be", "", std::string("\0a\x30\x42", 4), std::string("\0b", 2)},
+};
+
+std::string LineEndBytes(const Encoded& e, int lineEnd) {
+    const std::string ends[] = {"\r\n", "\n", "\r"};
+    std::string out;
+    for (char c : ends[lineEnd - 1]) {
+        if (e.code == 5 || e.code == 7) out += std::string{c, '\0'};
+        else if (e.code == 10 || e.code == 11) out += std::string{'\0', c};
+        else out += c;
+    }
+    return out;
+}
+
+std::string FileBytes(const Encoded& e, int lineEnd) { return e.sig + e.a + LineEndBytes(e, lineEnd) + e.b; }
+
+TEST_F(Document, OpensAndSavesEveryEncodingAndLineEndByteForByte) {
+    for (const auto& e : kEncodings) {
+        for (int lineEnd = 1; lineEnd <= 3; ++lineEnd) {
+            const std::string bytes = FileBytes(e, lineEnd);
+            const std::wstring path = Write(L"in.txt", bytes);
+            theOpenKanjiCode = e.code;
+            ASSERT_TRUE(doc->OnOpenDocument(path.c_str())) << e.name;
+            EXPECT_EQ(Text(), u"aあ|b") << e.name << lineEnd;
+            EXPECT_EQ(doc->Current().kanjiCode, e.code);
+            EXPECT_EQ(doc->Current().lineEnd, lineEnd) << e.name;
+            // Saved unchanged: the same bytes; then in every other form.
+            Write(L"in.txt", "x");
+            ASSERT_TRUE(doc->OnFileSave()) << e.name;
+            EXPECT_EQ(Read(path), bytes) << e.name << lineEnd;
+            for (const auto& to : kEncodings) {
+                const int toEnd = 1 + (lineEnd + to.code) % 3;
+                doc->Current().kanjiCode = to.code;
+                doc->Current().lineEnd = toEnd;
+                ASSERT_TRUE(doc->OnFileSave());
+                EXPECT_EQ(Read(path), FileBytes(to, toEnd)) << e.name << " to " << to.name << toEnd;
+            }
+            ASSERT_TRUE(doc->CloseCurrentFile());
+        }
+    }
+    EXPECT_TRUE(boxes.empty());
+}
+
+TEST_F(Document, DetectionOpensWithTheDefaultForPlainAscii) {
+    theSettings.defaultKanjiCode = 2;
+    theOpenKanjiCode = 9;
+    const std::wstring sjis = Write(L"sjis.txt", "\x93\xfa\x96\x7b\x8c\xea\x82\xcc\x95\xb6\x8f\xcd\x82\xc5\x82\xb7\x81\x42\r\n");
+    ASSERT_TRUE(doc->OnOpenDocument(sjis.c_str()));
+    EXPECT_EQ(Text(), u"日本語の文章です。|");
+    EXPECT_EQ(doc->Current().kanjiCode, 1);
+    const std::wstring ascii = Write(L"ascii.txt", "plain\n");
+    ASSERT_TRUE(doc->OnOpenDocument(ascii.c_str()));
+    EXPECT_EQ(doc->Current().kanjiCode, 2);
+    EXPECT_EQ(theFormatStatusText, L"EUC, LF(\\n)");
+}
+
+TEST_F(Document, OpeningReplacesOnlyAnUntouchedUntitledFile) {
+    EXPECT_EQ(Paths(), (std::vector<std::wstring>{L"-", L"無題"}));
+    EXPECT_TRUE(doc->Current().newFile);
+    const std::wstring a = Write(L"a.txt", "A"), b = Write(L"b.txt", "B");
+    ASSERT_TRUE(doc->OnOpenDocument(a.c_str()));
+    EXPECT_EQ(Paths(), (std::vector<std::wstring>{L"-", a}));
+    ASSERT_TRUE(doc->OnOpenDocument(b.c_str()));
+    ASSERT_TRUE(doc->OnOpenDocument(a.c_str()));  // already open: activated
+    EXPECT_EQ(Paths(), (std::vector<std::wstring>{L"-", a, b}));
+    EXPECT_EQ(doc->GetCurrentPath(), a);
+
+    // A typed-into untitled file stays.
+    TestDoc* other = new TestDoc;
+    ASSERT_TRUE(other->OnNewDocument());
+    other->Current().data.InsertText(u"x", 1);
+    ASSERT_TRUE(other->OnOpenDocument(a.c_str()));
+    EXPECT_EQ(other->Files().Count(), 3);
+    delete other;
+}
+
+TEST_F(Document, AFileThatCannotBeReadLeavesNoRecord) {
+    const std::wstring locked = Write(L"locked.txt", "secret");
+    HANDLE h = CreateFileW(locked.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(h, INVALID_HANDLE_VALUE);
+    EXPECT_FALSE(doc->OnOpenDocument(locked.c_str()));
+    CloseHandle(h);
+    EXPECT_FALSE(doc->OnOpenDocument(root.c_str()));  // a folder
+    ASSERT_EQ(boxes.size(), 2u);
+    EXPECT_EQ(boxes[0].text, L"ドキュメントを開くことに失敗しました。");
+    EXPECT_EQ(doc->Files().FindByPath(ToU16(locked)), -1);
+    EXPECT_EQ(doc->Files().Count(), 1);  // the untitled file gave way; only the head is left
+
+    // A missing file opens as a new, empty file of that name.
+    const std::wstring fresh = root + L"\\new.txt";
+    ASSERT_TRUE(doc->OnOpenDocument(fresh.c_str()));
+    EXPECT_EQ(doc->GetCurrentPath(), fresh);
+    EXPECT_EQ(Text(), u"");
+}
+
+TEST_F(Document, ReloadReadsAgainInAnotherEncodingKeepingTheCaret) {
+    theOpenKanjiCode = 1;
+    const std::wstring path = Write(L"u8.txt", "l1\n\xe6\x97\xa5\xe6\x9c\xac\xe8\xaa\x9e\nl3\n");
+    ASSERT_TRUE(doc->OnOpenDocument(path.c_str()));
+    EXPECT_NE(Text(), u"l1|日本語|l3|");
+    doc->Current().data.SetCaretPos(1, 4);
+    doc->events.clear();
+    ASSERT_TRUE(doc->ReloadWithCharset(8));
+    EXPECT_EQ(Text(), u"l1|日本語|l3|");
+    EXPECT_EQ(doc->Current().kanjiCode, 8);
+    EXPECT_EQ(doc->Current().data.GetCaretPos().line, 1);
+    EXPECT_EQ(doc->Current().data.GetCaretPos().column, 3);  // clamped to the line
+    EXPECT_EQ(doc->events, (std::vector<std::string>{"on-close-file", "on-open-file"}));
+
+    // Unsaved changes: asked first; No keeps them.
+    Type(u"z");
+    answers = {IDNO};
+    EXPECT_FALSE(doc->ReloadWithCharset(1));
+    EXPECT_EQ(Text(), u"l1|日本語z|l3|");
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, L"変更を破棄して読み直しますか？");
+    EXPECT_EQ(boxes[0].caption, L"確認");
+
+    // The file is gone: the text stays as it was.
+    DeleteFileW(path.c_str());
+    answers = {IDYES};
+    EXPECT_FALSE(doc->ReloadWithCharset(8));
+    EXPECT_EQ(Text(), u"l1|日本語z|l3|");
+
+    // The untitled file has nothing to read.
+    ASSERT_TRUE(doc->OnNewDocument());
+    boxes.clear();
+    EXPECT_FALSE(doc->ReloadWithCharset(8));
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, L"ファイルが存在しません。");
+}
+
+TEST_F(Document, TitleCarriesTheModifiedMark) {
+    const std::wstring path = Write(L"t.txt", "x");
+    ASSERT_TRUE(doc->OnOpenDocument(path.c_str()));
+    EXPECT_EQ(std::wstring(doc->GetTitle()), path);
+    EXPECT_FALSE(doc->IsModified());
+    Type(u"y");
+    EXPECT_EQ(std::wstring(doc->GetTitle()), path + L" *");
+    EXPECT_TRUE(doc->IsModified());
+    doc->UpdateTitle();
+    EXPECT_EQ(std::wstring(doc->GetTitle()), path + L" *");  // once
+    ASSERT_TRUE(doc->OnFileSave());
+    doc->UpdateTitle();
+    EXPECT_EQ(std::wstring(doc->GetTitle()), path);
+    theSettings.windowTitleIsPathName = 0;
+    doc->BuildTitle();
+    EXPECT_EQ(std::wstring(doc->GetTitle()), L"t.txt");
+    EXPECT_EQ(Read(path), "yx");
+}
+
+TEST_F(Document, CloseAsksAndStopsWhenTheSaveDoesNotHappen) {
+    const std::wstring path = Write(L"c.txt", "keep");
+    ASSERT_TRUE(doc->OnOpenDocument(path.c_str()));
+    Type(u"new ");
+    answers = {IDCANCEL};
+    EXPECT_FALSE(doc->CloseCurrentFile());
+    EXPECT_EQ(doc->GetCurrentPath(), path);
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, path + L" への変更を保存しますか?");
+    EXPECT_EQ(boxes[0].type & 0xF, UINT(MB_YESNOCANCEL));
+
+    // Yes on a read-only file goes to Save As; cancelling it stops the close.
+    SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_READONLY);
+    answers = {IDYES};
+    EXPECT_FALSE(doc->CloseCurrentFile());
+    EXPECT_EQ(dialogs.size(), 1u);
+    EXPECT_EQ(doc->GetCurrentPath(), path);
+    // ... and a Save As that fails stops it as well.
+    saveAsPath = root + L"\\no such folder\\c.txt";
+    answers = {IDYES, IDOK};
+    EXPECT_FALSE(doc->CloseCurrentFile());
+    EXPECT_EQ(doc->GetCurrentPath(), path);
+    EXPECT_EQ(boxes.back().text.rfind(L"ドキュメントの保存に失敗しました。", 0), 0u);
+    SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    EXPECT_EQ(Read(path), "keep");
+
+    // Yes saves and closes; No closes without saving.
+    answers = {IDYES};
+    EXPECT_TRUE(doc->CloseCurrentFile());
+    EXPECT_EQ(Read(path), "new keep");
+    EXPECT_EQ(doc->Files().Count(), 1);
+    ASSERT_TRUE(doc->OnOpenDocument(path.c_str()));
+    Type(u"more ");
+    answers = {IDNO};
+    EXPECT_TRUE(doc->CloseCurrentFile());
+    EXPECT_EQ(Read(path), "new keep");
+}
+
+TEST_F(Document, UntitledIsKnownByItsFlagNotItsName) {
+    // A real file named like the untitled one is saved in place, not through Save As.
+    const std::wstring path = Write(L"無題", "old");
+    ASSERT_TRUE(doc->OnOpenDocument(path.c_str()));
+    Type(u"x");
+    ASSERT_TRUE(doc->OnFileSave());
+    EXPECT_TRUE(dialogs.empty());
+    EXPECT_EQ(Read(path), "xold");
+
+    // The untitled file always asks for a name, offering the title.
+    ASSERT_TRUE(doc->OnNewDocument());
+    Type(u"text");
+    saveAsPath = root + L"\\named.txt";
+    ASSERT_TRUE(doc->OnFileSave());
+    ASSERT_EQ(dialogs.size(), 1u);
+    EXPECT_EQ(dialogs[0], L"無題");
+    EXPECT_FALSE(doc->Current().newFile);
+    EXPECT_EQ(doc->GetCurrentPath(), saveAsPath);
+    EXPECT_EQ(Read(saveAsPath), "text");
+}
+
+TEST_F(Document, AFailedSaveAsOverAnExistingFileLeavesItWhole) {
+    const std::wstring mine = Write(L"mine.txt", "mine");
+    const std::wstring theirs = Write(L"theirs.txt", "their precious data");
+    ASSERT_TRUE(doc->OnOpenDocument(mine.c_str()));
+    HANDLE h = CreateFileW(theirs.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(h, INVALID_HANDLE_VALUE);
+    saveAsPath = theirs;
+    answers = {IDOK};
+    EXPECT_FALSE(doc->DoSave(nullptr, true));
+    CloseHandle(h);
+    EXPECT_EQ(Read(theirs), "their precious data");
+    EXPECT_EQ(doc->GetCurrentPath(), mine);
+}
+
+TEST_F(Document, LossySavesAskFirstDefaultNo) {
+    const std::wstring path = Write(L"l.txt", "abc");
+    theOpenKanjiCode = 1;
+    ASSERT_TRUE(doc->OnOpenDocument(path.c_str()));
+    doc->Current().data.SetCaretPos(0, 1);
+    Type(u"한");
+    answers = {IDNO};
+    EXPECT_FALSE(doc->OnFileSave());
+    EXPECT_EQ(Read(path), "abc");
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].type & 0xF00, UINT(MB_DEFBUTTON2));
+    EXPECT_NE(boxes[0].text.find(L"1 行目の 2 文字目"), std::wstring::npos);
+    answers = {IDYES};
+    EXPECT_TRUE(doc->OnFileSave());
+    EXPECT_EQ(Read(path), "a?bc");
+    // In an encoding that holds it: no question.
+    doc->Current().kanjiCode = 8;
+    Type(u"x");
+    boxes.clear();
+    EXPECT_TRUE(doc->OnFileSave());
+    EXPECT_TRUE(boxes.empty());
+}
+
+TEST_F(Document, UndecodableBytesAreToldAndSavingOverAsks) {
+    theOpenKanjiCode = 8;
+    const std::wstring path = Write(L"bad.txt", "ok\xff\xfe!");
+    ASSERT_TRUE(doc->OnOpenDocument(path.c_str()));
+    ASSERT_EQ(doc->status.size(), 1u);
+    EXPECT_NE(doc->status[0].find(L"2 個"), std::wstring::npos);
+    Type(u"x");
+    answers = {IDNO};
+    EXPECT_FALSE(doc->OnFileSave());
+    EXPECT_EQ(Read(path), "ok\xff\xfe!");
+    EXPECT_EQ(boxes.at(0).type & 0xF00, UINT(MB_DEFBUTTON2));
+    // Saved elsewhere the original stays; no question.
+    boxes.clear();
+    EXPECT_TRUE(doc->DoSave((root + L"\\copy.txt").c_str(), false));
+    EXPECT_TRUE(boxes.empty());
+    EXPECT_EQ(Read(path), "ok\xff\xfe!");
+}
+
+TEST_F(Document, CloseAllAnswersForEveryFile) {
+    const std::wstring a = Write(L"a.txt", "a"), b = Write(L"b.txt", "b"), c = Write(L"c.txt", "c");
+    for (const auto& p : {a, b, c}) ASSERT_TRUE(doc->OnOpenDocument(p.c_str()));
+    Type(u"1");  // c modified
+    answers = {IDCANCEL};
+    EXPECT_FALSE(doc->QuerySaveFile());
+    EXPECT_EQ(doc->Files().Count(), 4);
+    // Yes to all saves the rest too, modified or not.
+    answers = {4};
+    Write(L"a.txt", "changed on disk");
+    EXPECT_TRUE(doc->QuerySaveFile());
+    EXPECT_EQ(doc->Files().Count(), 1);
+    EXPECT_EQ(Read(c), "1c");
+    EXPECT_EQ(Read(a), "a");
+    EXPECT_EQ(boxes.size(), 2u);
+
+    for (const auto& p : {a, b}) ASSERT_TRUE(doc->OnOpenDocument(p.c_str()));
+    Type(u"2");
+    answers = {5};  // no to all
+    EXPECT_TRUE(doc->QuerySaveFile());
+    EXPECT_EQ(Read(b), "b");
+    EXPECT_EQ(doc->Files().Count(), 1);
+}
+
+TEST_F(Document, AnswersTheRecordsOfOtherEditors) {
+    const std::wstring a = Write(L"a.txt", "1\n2\n3\n"), b = Write(L"b.txt", "b");
+    ASSERT_TRUE(doc->OnOpenDocument(a.c_str()));
+    ASSERT_TRUE(doc->OnOpenDocument(b.c_str()));
+    CDocCopyDataTarget target(*doc, nullptr);
+    const auto send = [&](DWORD code, const void* record, DWORD size) {
+        COPYDATASTRUCT cds{code, size, const_cast<void*>(record)};
+        bool handled = false;
+        const LRESULT reply = DispatchCopyData(&cds, target, handled);
+        EXPECT_TRUE(handled);
+        return reply;
+    };
+    CopyDataPath path;
+    MakePathRecord(ToU16(a), path);
+    EXPECT_EQ(send(CD_QUERY_FILE_OPEN, &path, sizeof path), 1);
+    EXPECT_EQ(doc->GetCurrentPath(), b);  // asking activates nothing
+    EXPECT_EQ(send(CD_QUERY_FILE_OPEN, &path, 100), 0);
+    CopyDataPath upper;
+    std::wstring shouting = a;
+    CharUpperW(shouting.data());
+    MakePathRecord(ToU16(shouting), upper);
+    EXPECT_EQ(send(CD_QUERY_FILE_OPEN, &upper, sizeof upper), 0);
+    EXPECT_EQ(send(CD_ACTIVATE_FILE, &upper, sizeof upper), 0);
+
+    CopyDataOpenAtLine at;
+    MakeOpenAtLineRecord(ToU16(a), 2, u"", at);
+    EXPECT_EQ(send(CD_OPEN_AT_LINE, &at, sizeof at), 1);
+    EXPECT_EQ(doc->GetCurrentPath(), a);
+    EXPECT_EQ(doc->Current().data.GetCaretPos().line, 2);
+    MakeOpenAtLineRecord(ToU16(a), 99, u"", at);  // past the end: the caret stays
+    EXPECT_EQ(send(CD_OPEN_AT_LINE, &at, sizeof at), 1);
+    EXPECT_EQ(doc->Current().data.GetCaretPos().line, 2);
+
+    MakePathRecord(ToU16(b), path);
+    EXPECT_EQ(send(CD_ACTIVATE_FILE, &path, sizeof path), 1);
+    EXPECT_EQ(doc->GetCurrentPath(), b);
+}
+
+TEST_F(Document, InsertsAFileAtTheCaretAndAppliesEditSettings) {
+    const std::wstring part = Write(L"part.txt", "\xe6\x8c\xbf\xe5\x85\xa5\n");
+    const std::wstring path = Write(L"main.txt", "ab");
+    ASSERT_TRUE(doc->OnOpenDocument(path.c_str()));
+    doc->Current().data.SetCaretPos(0, 1);
+    EXPECT_FALSE(doc->OnInsertFile());  // the dialog was cancelled
+    saveAsPath = part;
+    theOpenKanjiCode = 9;
+    ASSERT_TRUE(doc->OnInsertFile());
+    EXPECT_EQ(Text(), u"a挿入|b");
+    EXPECT_EQ(std::wstring(doc->GetTitle()), path + L" *");
+
+    theSettings.indentMode = 2;
+    theSettings.tabAsSpace = 1;
+    theSettings.enableConfinement = 0;
+    CEditData& data = doc->Current().data;
+    ApplyEditSettings(data, false);
+    EXPECT_EQ(data.GetIndentMode(), 1);
+    EXPECT_EQ(data.GetTabAsSpace(), 1);
+    const char16_t* none = data.GetFirstConfinementStr();
+    EXPECT_TRUE(!none || !*none);
+    theSettings.enableConfinement = 1;
+    ApplyEditSettings(data, true);
+    EXPECT_EQ(data.GetIndentMode(), 2);
+    EXPECT_EQ(std::u16string(data.GetLastConfinementStr()), theSettings.lastConfinementStr);
+}
+
+}  // namespace
