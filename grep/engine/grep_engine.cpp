@@ -12,6 +12,8 @@
 #include "grep/engine/grep_masks.h"
 #include "grep/engine/grep_prefilter.h"
 #include "grep/engine/grep_text.h"
+#include "textengine/kanjicode.h"
+#include "textengine/kanjicodec.h"
 #include "textengine/regex/regex.h"
 
 namespace {
@@ -196,15 +198,16 @@ int Hit(GrepParams& p, const std::u16string& path, int line, const char16_t* tex
 }
 
 // The file's lines that hold the needle, each decoded and searched alone.
-// Used only when no match can reach beyond its line.
+// Used only when no match can reach beyond its line. endLine (when given)
+// gets the number of the line after the bytes.
 int SearchNeedleLines(const std::u16string& path, GrepParams& p, CompiledRegex* pattern, const GrepPrefilter& filter,
-                      int code, std::size_t start, std::size_t first, Scratch& scratch) {
-    const std::string& bytes = scratch.bytes;
+                      int code, std::string_view bytes, int firstLine, std::size_t start, std::size_t first,
+                      Scratch& scratch, int* endLine) {
     GrepText& one = scratch.line;
     const char* b = bytes.data();
     const std::size_t n = bytes.size();
     const bool exact = filter.Exact(code);  // the needle's line is a hit
-    int line = 0;                            // of the byte at counted
+    int line = firstLine;                    // of the byte at counted
     std::size_t counted = start;
     for (std::size_t at = start, hit = first; hit != std::string::npos;
          hit = at < n ? filter.FindFrom(code, bytes, at) : std::string::npos) {
@@ -227,38 +230,81 @@ int SearchNeedleLines(const std::u16string& path, GrepParams& p, CompiledRegex* 
         }
         at = le < n && b[le] == '\r' && le + 1 < n && b[le + 1] == '\n' ? le + 2 : le + 1;
     }
+    if (endLine) *endLine = line + int(CountLineEnds(b, n, counted, n));
     return GREP_DONE;
 }
 
-int SearchBytes(const std::u16string& path, GrepParams& p, CompiledRegex* pattern, const GrepPrefilter* prefilter,
-                Scratch& scratch) {
-    const std::string& bytes = scratch.bytes;
-    GrepText& text = scratch.text;
-    std::size_t skip;
-    const int code = GrepText::ResolveCode(bytes, p.encoding, &skip);
+// Searches bytes[start, size), lines numbered from firstLine, in code.
+// endLine (when given) gets the number of the line after the bytes.
+int SearchRange(const std::u16string& path, GrepParams& p, CompiledRegex* pattern, const GrepPrefilter* prefilter,
+                int code, std::string_view bytes, int firstLine, std::size_t start, Scratch& scratch,
+                int* endLine = nullptr) {
     // NULs (read as blanks) take the full path, as do encodings the needle
     // has no form in (JIS, UTF-16).
     if (prefilter && prefilter->HasForm(code) && !std::memchr(bytes.data(), 0, bytes.size())) {
-        const std::size_t first = prefilter->FindFrom(code, bytes, skip);
-        if (first == std::string::npos) return GREP_DONE;
-        if (prefilter->LineLocal()) return SearchNeedleLines(path, p, pattern, *prefilter, code, skip, first, scratch);
+        const std::size_t first = prefilter->FindFrom(code, bytes, start);
+        if (first == std::string::npos) {
+            if (endLine) *endLine = firstLine + int(CountLineEnds(bytes.data(), bytes.size(), start, bytes.size()));
+            return GREP_DONE;
+        }
+        if (prefilter->LineLocal())
+            return SearchNeedleLines(path, p, pattern, *prefilter, code, bytes, firstLine, start, first, scratch,
+                                     endLine);
     }
-    text.DecodeRange(bytes.data() + skip, bytes.size() - skip, code);
+    if (endLine) *endLine = firstLine + int(CountLineEnds(bytes.data(), bytes.size(), start, bytes.size()));
+    GrepText& text = scratch.text;
+    text.DecodeRange(bytes.data() + start, bytes.size() - start, code);
     const RegexTextOps ops = RegexLineOps(text);
     const int count = text.LineCount();
     RegexPos pos{0, 0};
     while (pos.line < count) {
         RegexPos end;
         const int found = pattern->search(pattern, &ops, &pos, &end, RegexPos{-1, -1});
-        if (found < 0) return SearchFailed(p, path, pos.line);
+        if (found < 0) return SearchFailed(p, path, firstLine + pos.line);
         if (found == 0) break;
         int length;
         const char16_t* line = text.LineText(pos.line, &length);
-        if (Hit(p, path, pos.line, line, length, scratch.out) != GREP_DONE) return GREP_CANCELLED;
+        if (Hit(p, path, firstLine + pos.line, line, length, scratch.out) != GREP_DONE) return GREP_CANCELLED;
         pos = RegexPos{pos.line + 1, 0};
     }
     return GREP_DONE;
 }
+
+// Codes whose line ends are single bytes no character holds: a file in one
+// of them can be searched block by block, cut after a line end.
+bool LinesCutBetweenBytes(int code) {
+    return code == KanjiCode::SJIS || code == KanjiCode::EUC || IsUTF8Code(code);
+}
+
+// A file met in blocks, each ending after a line end (but the last), when no
+// match reaches beyond its line: the code is resolved from the first block,
+// and a line's number carried over. Falls back (whole is set) when the code
+// has no single-byte line ends.
+struct BlockSearch {
+    const std::u16string& path;
+    GrepParams& p;
+    CompiledRegex* pattern;
+    const GrepPrefilter* prefilter;
+    Scratch& scratch;
+    int code = -1;
+    int line = 0;
+    int result = GREP_DONE;
+    bool whole = false;
+
+    bool Take(const char* b, std::size_t n) {
+        const std::string_view bytes(b, n);
+        std::size_t skip = 0;
+        if (code < 0) {
+            code = GrepText::ResolveCode(bytes, p.encoding, &skip);
+            if (!LinesCutBetweenBytes(code)) {
+                whole = true;
+                return false;
+            }
+        }
+        result = SearchRange(path, p, pattern, prefilter, code, bytes, line, skip, scratch, &line);
+        return result == GREP_DONE;
+    }
+};
 
 int SearchFile(const std::u16string& path, GrepParams& p, CompiledRegex* pattern, const GrepPrefilter* prefilter,
                Scratch& scratch) {
@@ -267,12 +313,23 @@ int SearchFile(const std::u16string& path, GrepParams& p, CompiledRegex* pattern
     std::u16string reason;
     int result = GREP_DONE;
     try {
+        BlockSearch blocks{path, p, pattern, prefilter, scratch};
+        if (pattern && prefilter && prefilter->LineLocal()) {
+            if (!FileSystemOf(p).ReadFileBlocks(path, bytes, [&](const char* b, std::size_t n) { return blocks.Take(b, n); },
+                                                reason)) {
+                Write(p, ErrorLine(path, reason));
+                return GREP_DONE;
+            }
+            if (!blocks.whole) return blocks.result;
+        }
         if (!FileSystemOf(p).ReadFile(path, bytes, reason)) {
             Write(p, ErrorLine(path, reason));
         } else if (bytes.size() > std::size_t(kGrepMaxFileBytes)) {
             Write(p, ErrorLine(path, u"ファイルが大きすぎます"));
         } else if (pattern) {
-            result = SearchBytes(path, p, pattern, prefilter, scratch);
+            std::size_t skip;
+            const int code = GrepText::ResolveCode(bytes, p.encoding, &skip);
+            result = SearchRange(path, p, pattern, prefilter, code, bytes, 0, skip, scratch);
         }
     } catch (const std::bad_alloc&) {
         Write(p, ErrorLine(path, u"メモリが確保できません"));

@@ -14,6 +14,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstring>
 #include <vector>
 #endif
 
@@ -92,9 +93,44 @@ bool GrepFileSystem::ReadFile(const std::u16string& path, std::string& bytes, st
                          reason);
 }
 
+bool GrepFileSystem::ReadFileBlocks(const std::u16string& path, std::string& buffer,
+                                    const std::function<bool(const char*, std::size_t)>& take,
+                                    std::u16string& reason) {
+    if (!ReadFile(path, buffer, reason)) return false;
+    take(buffer.data(), buffer.size());
+    return true;
+}
+
 #ifdef __unix__
 
 namespace {
+
+// Blocks of a big file: large enough that a search's start-up cost per block
+// vanishes, small enough to stay in the cache and never fault in fresh pages
+// beyond the first file's.
+constexpr std::size_t kBlockBytes = std::size_t(4) << 20;
+
+// Where a block of filled bytes may end: just after its last LF, or after
+// its last CR when that is not the final byte (an LF may follow). 0 when the
+// bytes hold no line end that can be cut after.
+std::size_t CutAfterLineEnd(const char* b, std::size_t filled) {
+    for (std::size_t i = filled; i > 0; --i)
+        if (b[i - 1] == '\n') return i;
+    for (std::size_t i = filled - 1; i > 0; --i)
+        if (b[i - 1] == '\r') return i;
+    return 0;
+}
+
+long long ReadRetrying(int fd, char* to, std::size_t n, int& error) {
+    for (;;) {
+        const ssize_t got = read(fd, to, n);
+        if (got >= 0) return got;
+        if (errno != EINTR) {
+            error = errno;
+            return -1;
+        }
+    }
+}
 
 // Folders through opendir and files through openat on the folder being
 // listed, so opening a file walks one name, not the whole path.
@@ -154,10 +190,70 @@ public:
         return true;
     }
 
-    // Opened without blocking, and read only when the opened handle is a
-    // regular file: an entry replaced by a pipe since the listing can't hold
-    // the search up.
     bool ReadFile(const std::u16string& path, std::string& bytes, std::u16string& reason) override {
+        long long size;
+        const int fd = OpenRegular(path, size, reason);
+        if (fd < 0) return false;
+        struct Closer {
+            int fd;
+            ~Closer() { close(fd); }
+        } closer{fd};
+        return ReadKnownSize(size, bytes, [fd](char* to, std::size_t n, int& error) { return ReadRetrying(fd, to, n, error); },
+                             reason);
+    }
+
+    bool ReadFileBlocks(const std::u16string& path, std::string& buffer,
+                        const std::function<bool(const char*, std::size_t)>& take, std::u16string& reason) override {
+        long long size;
+        const int fd = OpenRegular(path, size, reason);
+        if (fd < 0) return false;
+        struct Closer {
+            int fd;
+            ~Closer() { close(fd); }
+        } closer{fd};
+        if (size <= static_cast<long long>(2 * kBlockBytes)) {
+            if (!ReadKnownSize(size, buffer, [fd](char* to, std::size_t n, int& error) { return ReadRetrying(fd, to, n, error); },
+                               reason))
+                return false;
+            take(buffer.data(), buffer.size());
+            return true;
+        }
+        if (buffer.size() < kBlockBytes) buffer.resize(kBlockBytes);
+        std::size_t filled = 0;
+        for (;;) {
+            int error = 0;
+            const long long got = ReadRetrying(fd, buffer.data() + filled, buffer.size() - filled, error);
+            if (got < 0) {
+                reason = FileErrorMessage(error);
+                return false;
+            }
+            filled += std::size_t(got);
+            if (got == 0) {  // the end: what is left is the last block
+                if (filled) take(buffer.data(), filled);
+                return true;
+            }
+            if (filled < buffer.size()) continue;
+            const std::size_t cut = CutAfterLineEnd(buffer.data(), filled);
+            if (cut == 0) {  // one line longer than the buffer
+                if (buffer.size() >= std::size_t(kGrepMaxFileBytes)) {
+                    reason = u"ファイルが大きすぎます";
+                    return false;
+                }
+                buffer.resize(buffer.size() * 2);
+                continue;
+            }
+            if (!take(buffer.data(), cut)) return true;
+            std::memmove(buffer.data(), buffer.data() + cut, filled - cut);
+            filled -= cut;
+        }
+    }
+
+private:
+    // Opens a file without blocking, and keeps it only when the opened
+    // handle is a regular file no larger than the limit: an entry replaced
+    // by a pipe since the listing can't hold the search up. The descriptor,
+    // or -1 with a reason.
+    int OpenRegular(const std::u16string& path, long long& size, std::u16string& reason) {
         constexpr int kFlags = O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY;
         int fd = -1;
         const std::size_t slash = path.rfind(u'/');
@@ -168,36 +264,24 @@ public:
             fd = open(PathToUtf8(path.c_str()).c_str(), kFlags);
         if (fd < 0) {
             reason = FileErrorMessage(errno);
-            return false;
+            return -1;
         }
-        struct Closer {
-            int fd;
-            ~Closer() { close(fd); }
-        } closer{fd};
         struct stat st;
-        if (fstat(fd, &st) != 0) {
-            reason = FileErrorMessage(errno);
-            return false;
+        int error = fstat(fd, &st) != 0 ? errno : S_ISDIR(st.st_mode) ? EISDIR : !S_ISREG(st.st_mode) ? kNotRegularFile : 0;
+        if (!error && st.st_size > kGrepMaxFileBytes) {
+            close(fd);
+            reason = u"ファイルが大きすぎます";
+            return -1;
         }
-        if (!S_ISREG(st.st_mode)) {
-            reason = FileErrorMessage(S_ISDIR(st.st_mode) ? EISDIR : kNotRegularFile);
-            return false;
+        if (error) {
+            close(fd);
+            reason = FileErrorMessage(error);
+            return -1;
         }
-        return ReadKnownSize(st.st_size, bytes,
-                             [fd](char* to, std::size_t n, int& error) -> long long {
-                                 for (;;) {
-                                     const ssize_t got = read(fd, to, n);
-                                     if (got >= 0) return got;
-                                     if (errno != EINTR) {
-                                         error = errno;
-                                         return -1;
-                                     }
-                                 }
-                             },
-                             reason);
+        size = st.st_size;
+        return fd;
     }
 
-private:
     struct OpenFolder {
         std::u16string folder;
         int fd;

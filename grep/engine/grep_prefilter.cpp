@@ -288,12 +288,12 @@ const GrepPrefilter::Needle* GrepPrefilter::NeedleFor(int code) const {
     return nullptr;
 }
 
-std::size_t GrepPrefilter::FindFrom(int code, const std::string& bytes, std::size_t from) const {
+std::size_t GrepPrefilter::FindFrom(int code, std::string_view bytes, std::size_t from) const {
     const Needle* n = NeedleFor(code);
     return n ? Find(*n, bytes, from) : std::string::npos;
 }
 
-std::size_t GrepPrefilter::Find(const Needle& n, const std::string& hay, std::size_t from) const {
+std::size_t GrepPrefilter::Find(const Needle& n, std::string_view hay, std::size_t from) const {
     const std::size_t m = n.bytes.size();
     if (hay.size() < m || from > hay.size() - m) return std::string::npos;
     const auto* h = reinterpret_cast<const unsigned char*>(hay.data());

@@ -6,6 +6,7 @@
 
 #include <array>
 #include <string>
+#include <string_view>
 #include <vector>
 
 class GrepPrefilter {
@@ -21,7 +22,7 @@ public:
     // none, or when code has no form (then the file takes the full path:
     // HasForm tells).
     bool HasForm(int code) const { return NeedleFor(code) != nullptr; }
-    std::size_t FindFrom(int code, const std::string& bytes, std::size_t from) const;
+    std::size_t FindFrom(int code, std::string_view bytes, std::size_t from) const;
     // Whether a line that holds the needle in code's form matches, with no
     // further test: a plain text, its case kept, in UTF-8, where a needle
     // can only sit on character starts.
@@ -43,7 +44,7 @@ private:
     };
     const Needle* NeedleFor(int code) const;
     static bool IsUtf8Form(int code);
-    std::size_t Find(const Needle& n, const std::string& hay, std::size_t from) const;
+    std::size_t Find(const Needle& n, std::string_view hay, std::size_t from) const;
 
     std::vector<Needle> needles_;
     bool fold_ = false;  // ASCII letters compare without case

@@ -9,7 +9,7 @@
 namespace {
 
 // Bytes of the signature the file starts with for code, 0 when none.
-std::size_t SignatureBytes(const std::string& b, int code) {
+std::size_t SignatureBytes(std::string_view b, int code) {
     auto starts = [&](const char* sig, std::size_t n) { return b.size() >= n && b.compare(0, n, sig, n) == 0; };
     if (IsUnicodeCode(code)) return starts(IsBigEndianCode(code) ? "\xFE\xFF" : "\xFF\xFE", 2) ? 2 : 0;
     if (IsUTF8Code(code)) return starts("\xEF\xBB\xBF", 3) ? 3 : 0;
@@ -18,7 +18,7 @@ std::size_t SignatureBytes(const std::string& b, int code) {
 
 }  // namespace
 
-int GrepText::ResolveCode(const std::string& bytes, int code, std::size_t* skip) {
+int GrepText::ResolveCode(std::string_view bytes, int code, std::size_t* skip) {
     if (!IsKnownKanjiCode(code)) {
         const auto* data = reinterpret_cast<const uint8_t*>(bytes.data());
         const std::size_t probe = bytes.size() < kDetectBytes ? bytes.size() : kDetectBytes;

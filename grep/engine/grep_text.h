@@ -5,6 +5,7 @@
 
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "textengine/regex_line_host.h"
@@ -18,7 +19,7 @@ public:
     // One line: bytes known to hold no line end and no NUL.
     void DecodeLine(const char* bytes, std::size_t size, int code);
     // The encoding a file is read in (9 detects) and its signature's size.
-    static int ResolveCode(const std::string& bytes, int code, std::size_t* skip);
+    static int ResolveCode(std::string_view bytes, int code, std::size_t* skip);
 
     int LineCount() const { return int(starts_.size()); }
     const char16_t* LineText(int line, int* length) const {

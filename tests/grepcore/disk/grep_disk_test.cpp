@@ -103,6 +103,44 @@ TEST_F(GrepDisk, NamesThatAreNoUtf8AreOpenedByTheirOwnBytes) {
     EXPECT_EQ(out.lines[2], params.folder + u"/" + odd + u"dir/d.txt(1): hit in the folder\n");
 }
 
+// A big file is searched in blocks cut at line ends: every line end form
+// may stand at a cut, and the line numbers run on across the cuts.
+TEST_F(GrepDisk, BigFilesKeepTheirLineNumbersAcrossBlocks) {
+    const fs::path dir = root_ / "big";
+    fs::create_directory(dir);
+    std::string text;
+    std::vector<int> want;
+    const char* ends[] = {"\n", "\r\n", "\r"};
+    int line = 0;
+    for (; text.size() < (std::size_t(13) << 20); ++line) {
+        text += "line " + std::to_string(line) + std::string(std::size_t(line % 61), 'x');
+        if (line % 997 == 0 || line % 89 == 13) {
+            text += " 日本 hit";
+            want.push_back(line + 1);
+        }
+        text += ends[line % 3];
+    }
+    text += "last hit";  // no line end after the last line
+    want.push_back(line + 1);
+    Write(dir / "big.txt", text);
+    LinesOutput out;
+    GrepParams params;
+    params.resultView = &out;
+    params.folder = dir.u16string();
+    params.searchText = u"hit";
+    for (int code : {9, 8}) {
+        out.lines.clear();
+        params.encoding = code;
+        ASSERT_EQ(GrepThreadProc(params), GREP_DONE);
+        std::vector<int> got;
+        for (const auto& l : out.lines) {
+            const std::size_t open = l.find(u'('), close = l.find(u')');
+            got.push_back(std::stoi(std::string(l.begin() + open + 1, l.begin() + close)));
+        }
+        EXPECT_EQ(got, want) << "code " << code;
+    }
+}
+
 // A file over the size limit is refused before it is read.
 TEST_F(GrepDisk, TooLargeAFileIsToldNotRead) {
     const fs::path big = root_ / "huge.txt";
