@@ -23,9 +23,10 @@ int run_replace(const wdev::Args& args) {
     }
     std::u16string pattern = wdev::utf8_to_u16(rest[0]);
     std::u16string tmpl = wdev::utf8_to_u16(rest[1]);
-    CompiledRegex* re = regex_compile_n(pattern.data(), int(pattern.size()), flags);
+    int error;
+    CompiledRegex* re = regex_compile_checked(pattern.data(), int(pattern.size()), flags, &error);
     if (!re) {
-        std::printf("不正な正規表現です\n");
+        std::printf("%s\n", wdev::u16_to_utf8(regex_compile_error_text(error)).c_str());
         return 2;
     }
     const char16_t* out = regex_replace_string(re, text.c_str(), tmpl.c_str(), true, nullptr, 0, nullptr, nullptr);
