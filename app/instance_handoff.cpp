@@ -22,7 +22,9 @@ LRESULT SendRecord(HWND view, CopyDataCode code, const void* record, DWORD size,
     cds.cbData = size;
     cds.lpData = const_cast<void*>(record);
     DWORD_PTR reply = 0;
-    if (!SendMessageTimeoutW(view, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&cds), SMTO_ABORTIFHUNG | SMTO_BLOCK,
+    // Messages sent to this thread meanwhile are still handled, so a
+    // receiver that sends back (activation) cannot deadlock the two.
+    if (!SendMessageTimeoutW(view, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&cds), SMTO_ABORTIFHUNG | SMTO_NORMAL,
                              timeoutMs, &reply))
         return 0;
     return static_cast<LRESULT>(reply);
