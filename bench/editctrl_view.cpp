@@ -1,9 +1,12 @@
 // Editing window benchmark, run under Wine: the first paint of a 10 MB file,
-// a full relayout in each wrap mode and one keystroke that inserts a line at
-// the top (layout update and paint), at 10^3 and 10^6 lines. The peer for
-// painting and typing is the system's multi-line EDIT control on the same
-// text; for relayout and typing also the full re-measure a keystroke would
-// cost without the row index ("rescan").
+// a full relayout in each wrap mode, one keystroke that inserts a line at the
+// top, typing 10,000 characters one WM_CHAR at a time (at the end of the text
+// and in its middle; layout update and paint included) and a Shift+Ctrl+End
+// selection from the top, at 10^3 and 10^6 lines. The peer is the system's
+// multi-line EDIT control on the same text, wrapping at the same width
+// (none, or the window's); where it has no honest counterpart (fixed-column
+// wrapping, 10^6 lines) the figure is printed alone as an absolute one, with
+// the growth from 10^3 to 10^6 lines beside it.
 #include <windows.h>
 
 #include <chrono>
@@ -20,6 +23,16 @@ double MsSince(Clock::time_point t) { return std::chrono::duration<double, std::
 
 void PrintLine(const char* name, double ours, const char* peerName, double peer) {
     std::printf("bench: %s ours=%.3fms %s=%.3fms ratio=%.3f\n", name, ours, peerName, peer, peer > 0 ? ours / peer : 0.0);
+    std::fflush(stdout);
+}
+
+// A figure without a peer; growth is the same case's figure at 10^6 lines
+// over its figure at 10^3 (0: not measured at both sizes).
+void PrintAbsolute(const char* name, double ours, const char* unit, double growth = 0) {
+    if (growth > 0)
+        std::printf("bench: %s ours=%.3f%s (absolute, no peer) growth_1e6_over_1e3=%.3f\n", name, ours, unit, growth);
+    else
+        std::printf("bench: %s ours=%.3f%s (absolute, no peer)\n", name, ours, unit);
     std::fflush(stdout);
 }
 
@@ -106,6 +119,7 @@ void FirstPaint(Host& host, HFONT font) {
 }
 
 double g_layout1e3[3];
+double g_keystroke1e3[2];
 
 void Layout(Host& host, HFONT font, int lines) {
     const std::u16string text = MakeText(lines, 60, u"\n");
@@ -122,10 +136,15 @@ void Layout(Host& host, HFONT font, int lines) {
         char name[64];
         std::snprintf(name, sizeof(name), "recalc_layout_%s_%d", kModes[mode], lines);
         if (lines > 1000) {
-            PrintLine(name, oursMs, "linear", g_layout1e3[mode] * lines / 1000);
+            PrintAbsolute(name, oursMs, "ms", g_layout1e3[mode] > 0 ? oursMs / g_layout1e3[mode] : 0);
             continue;
         }
         g_layout1e3[mode] = oursMs;
+        if (mode == 2) {
+            // The EDIT control wraps only at its window's width.
+            PrintAbsolute(name, oursMs, "ms");
+            continue;
+        }
 
         const std::u16string crlf = MakeText(lines, 60, u"\r\n");
         HWND edit = MakePeer(host, font, mode != 0);
@@ -168,19 +187,11 @@ void Keystroke(Host& host, HFONT font, int lines) {
         auto t = Clock::now();
         for (int i = 0; i < reps; ++i) TypeLineAtTop(ours, host.mdc);
         const double oursMs = MsSince(t) / reps;
-        // The same keystroke when the layout re-measures every line.
-        t = Clock::now();
-        for (int i = 0; i < 3; ++i) {
-            ours.data.SetCaretPos(0, 0);
-            ours.data.InsertText(u"x\n", 1);
-            ours.ctrl.RecalcLineWidth(true);
-            ours.ctrl.UpdateScrollBars();
-            PrintClient(ours.ctrl, host.mdc);
-        }
-        const double rescanMs = MsSince(t) / 3;
         char name[64];
         std::snprintf(name, sizeof(name), "keystroke_top_line_%s_%d", mode ? "col40" : "nowrap", lines);
-        PrintLine(name, oursMs, "rescan", rescanMs);
+        double& small = g_keystroke1e3[mode ? 1 : 0];
+        if (lines <= 1000) small = oursMs;
+        PrintAbsolute(name, oursMs, "ms", lines > 1000 && small > 0 ? oursMs / small : 0);
     }
     if (lines > 1000) return;
     const std::u16string crlf = MakeText(lines, 60, u"\r\n");
@@ -211,18 +222,119 @@ void Keystroke(Host& host, HFONT font, int lines) {
     PrintLine(name, oursMs, "edit", peerMs);
 }
 
+// The characters a person types: words, a line end every 50 characters.
+char16_t TypedChar(int i) {
+    static const char16_t words[] = u"typing some text into the editor ";
+    if (i % 50 == 49) return u'\r';
+    return words[i % (sizeof(words) / sizeof(words[0]) - 1)];
+}
+
+void SetModifiers(bool shift, bool ctrl) {
+    BYTE keys[256];
+    ::GetKeyboardState(keys);
+    keys[VK_SHIFT] = shift ? 0x80 : 0;
+    keys[VK_CONTROL] = ctrl ? 0x80 : 0;
+    ::SetKeyboardState(keys);
+}
+
+double g_typing1e3[2], g_select1e3;
+
+// Microseconds per character of 10,000 WM_CHAR messages, each painted.
+double TypeInto(HWND window, int count) {
+    auto t = Clock::now();
+    for (int i = 0; i < count; ++i) {
+        ::SendMessageW(window, WM_CHAR, TypedChar(i), 1);
+        ::UpdateWindow(window);
+    }
+    return MsSince(t) * 1000.0 / count;
+}
+
+void Typing(Host& host, HFONT font, int lines) {
+    const int count = 10000;
+    const std::u16string text = MakeText(lines, 60, u"\n");
+    static const char* const kPlaces[] = {"end", "middle"};
+    for (int place = 0; place < 2; ++place) {
+        Ours ours(host, font);
+        ours.data.InsertText(text.c_str(), 1);
+        ours.data.SetUndoUnlimited();
+        ours.ctrl.SetEditData(&ours.data);
+        const int line = place == 0 ? lines - 1 : lines / 2;
+        ours.data.SetCaretPos(line, place == 0 ? ours.data.GetLineLength(line) : 0);
+        ours.ctrl.SetFocus();
+        ours.ctrl.UpdateCaret(1);
+        ::UpdateWindow(ours.ctrl);
+        const double oursUs = TypeInto(ours.ctrl, count);
+        char name[64];
+        std::snprintf(name, sizeof(name), "type_char_%s_%d", kPlaces[place], lines);
+        if (lines <= 1000) g_typing1e3[place] = oursUs;
+        const double growth = lines > 1000 && g_typing1e3[place] > 0 ? oursUs / g_typing1e3[place] : 0;
+        if (lines > 1000 || place == 1) {
+            PrintAbsolute(name, oursUs, "us", growth);
+            continue;
+        }
+        // The EDIT control typed into at the same place of the same text.
+        const std::u16string crlf = MakeText(lines, 60, u"\r\n");
+        HWND edit = MakePeer(host, font, false);
+        ::SetWindowTextW(edit, reinterpret_cast<const wchar_t*>(crlf.c_str()));
+        const LRESULT end = ::SendMessageW(edit, WM_GETTEXTLENGTH, 0, 0);
+        ::SendMessageW(edit, EM_SETSEL, end, end);
+        ::SetFocus(edit);
+        ::UpdateWindow(edit);
+        const double peerUs = TypeInto(edit, count);
+        ::DestroyWindow(edit);
+        std::printf("bench: %s ours=%.3fus edit=%.3fus ratio=%.3f\n", name, oursUs, peerUs, oursUs / peerUs);
+        std::fflush(stdout);
+    }
+}
+
+// Shift+Ctrl+End from the top: the selection's redraw.
+void SelectToEnd(Host& host, HFONT font, int lines) {
+    const std::u16string text = MakeText(lines, 60, u"\n");
+    Ours ours(host, font);
+    ours.data.InsertText(text.c_str(), 1);
+    ours.ctrl.SetEditData(&ours.data);
+    ours.ctrl.SetFocus();
+    const int reps = 20;
+    double total = 0;
+    for (int i = 0; i < reps; ++i) {
+        ours.ctrl.ClearSelection(true);
+        ours.ctrl.MoveToTextStart(false);
+        ::UpdateWindow(ours.ctrl);
+        SetModifiers(true, true);
+        auto t = Clock::now();
+        ::SendMessageW(ours.ctrl, WM_KEYDOWN, VK_END, 1);
+        ::UpdateWindow(ours.ctrl);
+        total += MsSince(t);
+        SetModifiers(false, false);
+    }
+    const double oursMs = total / reps;
+    char name[64];
+    std::snprintf(name, sizeof(name), "select_to_text_end_%d", lines);
+    if (lines <= 1000) g_select1e3 = oursMs;
+    PrintAbsolute(name, oursMs, "ms", lines > 1000 && g_select1e3 > 0 ? oursMs / g_select1e3 : 0);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     Host host;
     HFONT font = MakeFont();
     const bool quick = argc > 1 && std::string(argv[1]) == "--quick";
+    // --input: only typing and selecting, at both sizes.
+    const bool inputOnly = argc > 1 && std::string(argv[1]) == "--input";
     for (int lines : {1000, 1000000}) {
         if (quick && lines > 1000) break;
+        if (inputOnly) {
+            Typing(host, font, lines);
+            SelectToEnd(host, font, lines);
+            continue;
+        }
         Keystroke(host, font, lines);
+        Typing(host, font, lines);
+        SelectToEnd(host, font, lines);
         Layout(host, font, lines);
     }
-    if (!quick) FirstPaint(host, font);
+    if (!quick && !inputOnly) FirstPaint(host, font);
     ::DeleteObject(font);
     return 0;
 }

@@ -537,12 +537,18 @@ void CEditCtrl::LineChanged(int linesBefore, const CEditLine* caretLineRecord, i
         Disp().BroadcastMessage(m_hWnd, WM_EDIT_SYNC_LINECHANGED, reinterpret_cast<WPARAM>(info), 0);
     }
     // Every window keeps its own row index, so a receiver measures too.
-    if (lines == linesBefore && caretLineRecord != m_data->GetWidestLine()) {
+    CEditLine* rec = m_data->GetLine(caretLine);
+    const bool widest = caretLineRecord == m_data->GetWidestLine();
+    if (lines == linesBefore && (!widest || rec == caretLineRecord)) {
+        const int widthBefore = rec->width;
         RecalcLineWidth(false, caretLine, 1);
-        if (m_data->GetLineRowCount(caretLine) != rowsBefore) InvalidateAll(FALSE);
-        UpdateScrollBars();
-        RedrawLine(caretLine);
-        return;
+        // The widest line that grew is still the widest; one that shrank is not known to be.
+        if (!widest || rec->width >= widthBefore) {
+            if (m_data->GetLineRowCount(caretLine) != rowsBefore) InvalidateAll(FALSE);
+            UpdateScrollBars();
+            RedrawLine(caretLine);
+            return;
+        }
     }
     RecalcLineWidth(false, firstLine, std::max(lines - linesBefore + 1, 2));
     RecalcMargins();

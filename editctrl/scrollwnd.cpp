@@ -248,6 +248,7 @@ void CScrollWnd::UpdateScrollBars() {
     const DWORD newStyle =
         (style & ~(WS_VSCROLL | WS_HSCROLL)) | (vert ? WS_VSCROLL : 0) | (horz ? WS_HSCROLL : 0);
     if (newStyle != style) {
+        m_barState[0].valid = m_barState[1].valid = false;
         if (host) {
             host->SetScrollStyle(newStyle & (WS_VSCROLL | WS_HSCROLL));
             if ((m_scrollFlags & kPaneAddsBarStyles) &&
@@ -268,6 +269,11 @@ void CScrollWnd::UpdateScrollBars() {
 }
 
 void CScrollWnd::UpdateBar(int bar, bool wanted, bool enabled, int min, int max, int page) {
+    BarState& last = m_barState[bar == SB_VERT ? 1 : 0];
+    if (last.valid && last.min == min && last.max == max && last.page == page && last.wanted == wanted &&
+        last.enabled == enabled)
+        return;
+    last = BarState{min, max, page, wanted, enabled, true};
     SCROLLINFO info{};
     info.fMask = SIF_RANGE | SIF_PAGE;
     // A wanted bar stays on screen, disabled, when its range does not scroll:

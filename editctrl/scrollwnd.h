@@ -94,4 +94,12 @@ private:
     // Whether a bar is wanted when the body has this extent on its axis.
     bool NeedBar(bool vertical, int extent);
     void UpdateBar(int bar, bool wanted, bool enabled, int min, int max, int page);
+
+    // What each bar was last given: setting a bar redraws it, which costs a
+    // keystroke more than the rest of its work, so an unchanged bar is left alone.
+    struct BarState {
+        int min = 0, max = -1, page = -1;
+        bool wanted = false, enabled = false, valid = false;
+    };
+    BarState m_barState[2];
 };
