@@ -429,6 +429,17 @@ int FilterLines(CEditData& data, const FilterLinesArgs& args) {
     int deleted = 0;
     int result = 0;
     std::optional<CUndoGroupGuard> group;
+    long long lines = 0;
+    for (const auto& run : ranges) lines += run.second - run.first + 1;
+    if (!ranges.empty() && lines < data.GetLineCount()) {
+        // Whole lines go with one record that keeps their texts.
+        group.emplace(data.GetUndo(), 0);
+        if (data.DeleteLineRuns(ranges.data(), int(ranges.size()))) {
+            deleted = int(lines);
+            data.NotifyChanged();
+            ranges.clear();
+        }
+    }
     for (auto it = ranges.rbegin(); it != ranges.rend() && !data.IsEmpty(); ++it) {
         if (!group) group.emplace(data.GetUndo(), 0);
         EditPos from, to;

@@ -733,6 +733,9 @@ bool CEditData::ReplayRecord(UndoRecord* rec, int direction) {
     case UndoKindLineTexts:
         ok = ReplayLineTexts(rec);
         break;
+    case UndoKindLineRuns:
+        ok = ReplayLineRuns(rec, direction);
+        break;
     default:
         break;
     }

@@ -8,6 +8,7 @@
 #pragma once
 
 #include <string>
+#include <utility>
 
 #include "textengine/edit_disp_data.h"
 #include "textengine/edit_line.h"
@@ -238,6 +239,9 @@ public:
     // holds an undo group and tells the listener at the end.
     bool BeginLineTexts(long long oldUnits);
     bool ExchangeLineText(int line, const char16_t* text, int length);
+    // Deletes runs of whole lines (first, last; ascending, disjoint, not
+    // every line of the text) as one undo record holding their texts.
+    bool DeleteLineRuns(const std::pair<int, int>* runs, int count);
 
     // Stable sorts of lines a..b by UTF-16 unit values, one undo step.
     bool SortLinesAscending(int a, int b);
@@ -261,6 +265,7 @@ private:
                                  int& charCount);
     bool SortLines(int a, int b, bool descending);
     bool ReplayLineTexts(UndoRecord* rec);
+    bool ReplayLineRuns(const UndoRecord* rec, int direction);
     bool ReplayLineOrder(const UndoRecord* rec, int direction);
     void WordStep(int direction);
     bool ConvertIndentation(int first, int last, bool toTabs);

@@ -1,6 +1,7 @@
-// Line texts exchanged in place as one compact undo record: a replace-all
-// over many lines keeps one copy of the old texts instead of a record pair
-// per match, and the lines keep their records (flags, bookmarks).
+// Line texts exchanged in place, and runs of whole lines deleted, each as one
+// compact undo record: a replace-all or a line filter over many lines keeps
+// one copy of the old texts instead of records per match or per run, and
+// exchanged lines keep their records (flags, bookmarks).
 #include <cstring>
 #include <vector>
 
@@ -96,5 +97,74 @@ bool CEditData::ReplayLineTexts(UndoRecord* rec) {
     rec->text = swapped;
     rec->capacity = int(mpool_block_size(swapped));
     rec->length = out;
+    return true;
+}
+
+bool CEditData::DeleteLineRuns(const std::pair<int, int>* runs, int count) {
+    ++m_editCounter;
+    long long units = 0, lines = 0;
+    for (int r = 0; r < count; ++r) {
+        if (runs[r].first < 0 || runs[r].second < runs[r].first || runs[r].second >= m_lines.Count() ||
+            (r > 0 && runs[r].first <= runs[r - 1].second))
+            return false;
+        for (int line = runs[r].first; line <= runs[r].second; ++line) units += kHeaderUnits + GetLineLength(line);
+        lines += runs[r].second - runs[r].first + 1;
+    }
+    if (lines == 0) return true;
+    if (lines >= m_lines.Count() || units * 2 >= 0x7FFFFFFF) return false;
+    if (!OpenRecord(UndoKindLineRuns, m_caret) || m_undo->SetRecordCapacity(int(units * 2)) != 0) return false;
+    char16_t header[kHeaderUnits];
+    for (int r = 0; r < count; ++r) {
+        for (int line = runs[r].first; line <= runs[r].second; ++line) {
+            PutInt(header, line);
+            PutInt(header + 2, GetLineLength(line));
+            m_undo->AppendRecordText(header, kHeaderUnits);  // room was made above
+            m_undo->AppendRecordText(GetLineText(line), GetLineLength(line));
+        }
+    }
+    m_undo->CloseCoalescing();
+    // From the last run back, so the indices before stay valid.
+    for (int r = count - 1; r >= 0; --r) {
+        for (int line = runs[r].first; line <= runs[r].second; ++line) m_charCount -= GetLineLength(line);
+        FreeLines(runs[r].first, runs[r].second - runs[r].first + 1);
+    }
+    m_caret = ClampPos(m_caret);
+    return true;
+}
+
+bool CEditData::ReplayLineRuns(const UndoRecord* rec, int direction) {
+    struct Entry {
+        int line, at, length;
+    };
+    std::vector<Entry> entries;
+    for (int at = 0; at + kHeaderUnits <= rec->length;) {
+        const int line = GetInt(rec->text + at), length = GetInt(rec->text + at + 2);
+        if (line < 0 || length < 0 || at + kHeaderUnits + length > rec->length) return false;
+        entries.push_back(Entry{line, at + kHeaderUnits, length});
+        at += kHeaderUnits + length;
+    }
+    if (direction == 1) {
+        // Undo: the lines come back in ascending order, each at its index.
+        for (const Entry& e : entries) {
+            if (e.line > m_lines.Count() || m_lines.Reserve(1) != 0) return false;
+            CEditLine* line = CEditLine::Create();
+            if (!line) return false;
+            if (e.length > 0 && line->InsertChars(0, rec->text + e.at, e.length) != 0) {
+                CEditLine::Destroy(line);
+                return false;
+            }
+            line->flags = CEditLine::FlagTextChanged;
+            m_lines.Insert(e.line, &line, 1);
+            m_charCount += e.length;
+            MarkLine(line);
+        }
+    } else {
+        for (auto it = entries.rbegin(); it != entries.rend(); ++it) {
+            if (it->line >= m_lines.Count() - 1 && m_lines.Count() == 1) return false;
+            m_charCount -= GetLineLength(it->line);
+            FreeLines(it->line, 1);
+        }
+    }
+    m_caret = ClampPos(m_caret);
     return true;
 }

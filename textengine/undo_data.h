@@ -21,6 +21,7 @@ enum UndoKind : int {
     UndoKindSwap = 5,       // lines `line` and `column` swapped
     UndoKindLineOrder = 6,  // a line sort: line = first line, text = the new order
     UndoKindLineTexts = 7,  // line texts exchanged: text = per line its index and length (2 units each), then its other text
+    UndoKindLineRuns = 8,   // whole lines deleted: text = per line (ascending) its index and length, then its text
 };
 
 // A line break inside recorded text is stored as one CR.

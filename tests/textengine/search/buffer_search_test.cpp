@@ -248,6 +248,36 @@ TEST(FilterLines, DeletesOrKeepsMatchingLinesTheLastOneIncluded) {
     }
 }
 
+TEST(FilterLines, RunsOfLinesGoAsOneRecordAndComeBackBothWays) {
+    Buffer b(u"a1\nb\nc\na2\nd\na3");
+    b.data.SetUndoUnlimited();
+    b.data.GetLine(3)->flags |= 0x10;  // a bookmark on a kept line
+    const CEditLine* kept = b.data.GetLine(3);
+    auto re = Compile(u"a");
+    int count = -1;
+    EXPECT_EQ(FilterLines(b.data, FilterLinesArgs{0, -1, &count, re.get(), 0}), 0);
+    EXPECT_EQ(b.Text(), "a1|a2|a3");
+    EXPECT_EQ(count, 3);
+    EXPECT_EQ(b.data.GetLine(1), kept);
+    EXPECT_EQ(b.data.GetCharCount(), 6);
+    ASSERT_TRUE(b.data.Undo());
+    EXPECT_EQ(b.Text(), "a1|b|c|a2|d|a3");
+    EXPECT_EQ(b.data.GetCharCount(), 9);
+    EXPECT_TRUE(b.data.GetLineFlags(3, 0x10));
+    EXPECT_FALSE(b.data.IsModified());
+    ASSERT_TRUE(b.data.Redo());
+    EXPECT_EQ(b.Text(), "a1|a2|a3");
+    // The last line goes too; every line gone leaves one empty line.
+    EXPECT_EQ(FilterLines(b.data, FilterLinesArgs{1, -1, &count, re.get(), 1}), 0);
+    EXPECT_EQ(b.Text(), "a1");
+    EXPECT_EQ(FilterLines(b.data, FilterLinesArgs{0, -1, &count, re.get(), 1}), 0);
+    EXPECT_EQ(b.Text(), "");
+    EXPECT_EQ(b.data.GetLineCount(), 1);
+    ASSERT_TRUE(b.data.Undo());
+    ASSERT_TRUE(b.data.Undo());
+    EXPECT_EQ(b.Text(), "a1|a2|a3");
+}
+
 TEST(FilterLines, OnlyWithinTheLineRangeAsOneUndoStep) {
     Buffer b(u"a\na\na\na");
     auto re = Compile(u"a");
