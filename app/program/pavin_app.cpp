@@ -1,0 +1,155 @@
+#include "app/program/pavin_app.h"
+
+#include <imm.h>
+#include <ole2.h>
+
+#include "app/editor_fonts_win.h"
+#include "app/main_frame.h"
+#include "app/pavin_doc.h"
+#include "app/profile/app_settings.h"
+#include "app/resource.h"
+#include "app/settings_env_win.h"
+#include "app/winutil.h"
+#include "framework/resource_text.h"
+#include "framework/seams.h"
+#include "framework/wide.h"
+#include "view/pavin_view.h"
+
+namespace {
+
+void StartupError(const wchar_t* text) { ShowMessageBox(nullptr, text, L"Error", MB_OK | MB_ICONWARNING); }
+
+// The document's view of the edit modes: the list and the current index.
+class EditModesForDocument : public CDocEditModes {
+public:
+    explicit EditModesForDocument(CEditModeTable& table) : table_(table) {}
+    int Current() const override { return theSettings.editMode; }
+    void Select(int index) override {
+        if (index >= 0 && index < table_.Count()) theSettings.editMode = index;
+    }
+    std::vector<std::u16string> Patterns() const override {
+        std::vector<std::u16string> patterns;
+        for (int i = 0; i < table_.Count(); ++i) patterns.push_back(table_.Entry(i).patterns);
+        return patterns;
+    }
+    int ForNewFile() const override {
+        if (theSettings.defaultEditModeStr == u"NONE") return -1;
+        return table_.FindEditMode(theSettings.defaultEditModeStr);
+    }
+
+private:
+    CEditModeTable& table_;
+};
+
+}  // namespace
+
+CPavinApp::CPavinApp() = default;
+
+CPavinApp::~CPavinApp() { SetDocEditModes(nullptr); }
+
+BOOL CPavinApp::InitInstance() {
+    if (programDir.empty()) programDir = GetModuleDir();
+    Step("ole");
+    if (FAILED(::OleInitialize(nullptr))) {
+        StartupError(L"OLEの初期化に失敗しました。");
+        return FALSE;
+    }
+    // The macro interpreter joins here once the macro host is built.
+    Step("settings files");
+    OpenSettingsFiles(programDir);
+    started_ = true;
+
+    Step("edit modes");
+    std::u16string message;
+    if (!editModes_.LoadEditModeList(ToU16(programDir + L"data\\"), message)) {
+        StartupError(AsWide(message.c_str()));
+        return FALSE;
+    }
+    static EditModesForDocument documentModes(editModes_);
+    SetDocEditModes(&documentModes);
+
+    Step("settings");
+    LoadEditorSettings(*m_pIniProfile, SystemSettingsEnvironment(&editModes_));
+    ReadStartupSettings(*m_pIniProfile, theSettings);
+    if (theSettings.editMode < 0 || theSettings.editMode >= editModes_.Count()) theSettings.editMode = 0;
+
+    Step("fonts");
+    ReadFontSettings(*m_pIniProfile, theSettings);
+    LoadStdProfileSettings(static_cast<UINT>(theSettings.maxMru > 0 ? theSettings.maxMru : 0));
+    CreateEditorFont();
+    CreateTabFont();
+
+    Step("template");
+    AddDocTemplate(CSingleDocTemplate::Make<CPavinDoc, CMainFrame, CPavinView>(IDR_MAINFRAME));
+
+    Step("command line");
+    const std::wstring arguments = m_lpCmdLine ? m_lpCmdLine : L"";
+    if (handOffToRunningEditor &&
+        !CheckSingleInstance(theSettings.disableDoubleBoot != 0, arguments, singleInstanceMutex_))
+        return FALSE;
+    if (GetProfileInt(L"WINDOW", L"ZOOMED", 0) != 0) m_nCmdShow = SW_SHOWMAXIMIZED;
+    const std::wstring initialDir = AsWide(ResolveSettingsDir(theSettings.initialDir, ToU16(programDir)).c_str());
+    switch (ProcessCommandLine(arguments, *this, initialDir)) {
+    case StartupFiles::Stop:
+        return FALSE;
+    case StartupFiles::NewFile:
+        Step("new file");
+        OnFileNew();
+        break;
+    case StartupFiles::Opened:
+        break;
+    }
+    auto* frame = dynamic_cast<CMainFrame*>(m_pMainWnd);
+    if (!frame) return FALSE;
+
+    Step("main window");
+    ::DragAcceptFiles(frame->m_hWnd, TRUE);
+    frame->UpdateWindow();
+    frame->LoadKeyBindings(*m_pIniProfile);
+    if (theSettings.bootOnIme) {
+        HIMC imc = ::ImmGetContext(frame->m_hWnd);
+        ::ImmSetOpenStatus(imc, TRUE);
+        ::ImmReleaseContext(frame->m_hWnd, imc);
+    }
+    return TRUE;
+}
+
+int CPavinApp::ExitInstance() {
+    if (singleInstanceMutex_) {
+        ::CloseHandle(singleInstanceMutex_);
+        singleInstanceMutex_ = nullptr;
+    }
+    // The store refuses to write over a file it could not read at start-up.
+    if (started_) SaveExitSettings(*m_pIniProfile);
+    ::OleUninitialize();
+    return CTorkaWinApp::ExitInstance();
+}
+
+CDocument* CPavinApp::OpenDocumentFile(const wchar_t* path) {
+    CDocument* document = CTorkaWinApp::OpenDocumentFile(path);
+    if (auto* doc = dynamic_cast<CPavinDoc*>(document)) doc->UpdateTitle();
+    return document;
+}
+
+bool CPavinApp::OpenDocumentFile(const std::wstring& path) { return OpenDocumentFile(path.c_str()) != nullptr; }
+
+bool CPavinApp::NewDocumentWithPath(const std::wstring& path) {
+    // A named file that does not exist opens as an empty file of that name.
+    return OpenDocumentFile(path.c_str()) != nullptr;
+}
+
+CString CPavinApp::LoadPromptString(UINT id) { return GetCommandPrompt(id); }
+
+CString CPavinApp::GetCommandPrompt(UINT id) {
+    if (id >= ID_EDIT_MODE_FIRST && id <= ID_EDIT_MODE_LAST) {
+        const int index = static_cast<int>(id - ID_EDIT_MODE_FIRST);
+        CString text;
+        if (index < editModes_.Count())
+            text.Format(L"%ls\n%ls", AsWide(editModes_.MakeEditModeMenuText(index).c_str()),
+                        AsWide(editModes_.Entry(index).name.c_str()));
+        else
+            text.Format(L"編集モードを変更する(%d)\n編集モード(%d)", index, index);
+        return text;
+    }
+    return LoadResourceString(id);
+}

@@ -1,0 +1,49 @@
+// The editor's application object: start-up in its fixed order (OLE, the
+// settings files, the edit modes, the settings and fonts, the document
+// template, the command line and the hand-off to a running editor, the main
+// window with its key bindings) and, at exit, the state only exit saves.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "app/startup_files.h"
+#include "app/torka_win_app.h"
+#include "editctrl/syntax/editmode.h"
+
+class CPavinApp : public CTorkaWinApp, private CStartupFileHost {
+public:
+    CPavinApp();
+    ~CPavinApp() override;
+
+    BOOL InitInstance() override;
+    int ExitInstance() override;
+    CDocument* OpenDocumentFile(const wchar_t* path) override;
+    CString LoadPromptString(UINT id) override;
+    // The prompt of a command: edit-mode commands name their mode.
+    CString GetCommandPrompt(UINT id);
+
+    CEditModeTable& EditModes() { return editModes_; }
+    // Where the program's files are looked up (with a trailing backslash);
+    // the running program's folder unless a test sets another.
+    std::wstring programDir;
+    // False while start-up runs without a visible session (tests): no
+    // single-instance hand-off, no message loop expectations.
+    bool handOffToRunningEditor = true;
+
+    // The steps start-up took, in order, for tests.
+    std::vector<std::string> startupLog;
+
+private:
+    bool OpenDocumentFile(const std::wstring& path) override;
+    bool NewDocumentWithPath(const std::wstring& path) override;
+    void Step(const char* name) { startupLog.push_back(name); }
+
+    CEditModeTable editModes_;
+    HANDLE singleInstanceMutex_ = nullptr;
+    bool started_ = false;  // the settings were taken up; exit may save them
+};
+
+// The program's application object.
+extern CPavinApp theApp;

@@ -1,0 +1,181 @@
+#include "view/pavin_view.h"
+
+#include "app/editor_fonts_win.h"
+#include "app/doc_copydata.h"
+#include "app/macro_calls.h"
+#include "app/pavin_doc.h"
+#include "app/profile/app_settings.h"
+#include "app/resource.h"
+#include "editctrl/edit_ctrl.h"
+#include "framework/app.h"
+#include "view/edit_settings.h"
+#include "view/view_commands.h"
+
+CaretPositionStatus theCaretPosition;
+
+namespace {
+
+// Hidden until the document makes the file current.
+constexpr DWORD kEditorStyleHidden = WS_CHILD | WS_VSCROLL;
+constexpr DWORD kEditorStyleShown = WS_CHILD | WS_VISIBLE | WS_VSCROLL;
+constexpr UINT kEditorId = 1;
+
+}  // namespace
+
+CPavinDoc* CPavinView::GetDocument() const { return dynamic_cast<CPavinDoc*>(CView::GetDocument()); }
+
+CEditCtrl* CPavinView::CurrentEditor() const {
+    CPavinDoc* doc = GetDocument();
+    if (!doc) return nullptr;
+    CEditCtrl& editor = doc->Current().editor;
+    return editor.IsWindow() ? &editor : nullptr;
+}
+
+int CPavinView::OnCreate(CREATESTRUCTW* cs) {
+    if (CView::OnCreate(cs) == -1) return -1;
+    SetWindowText(kWindowName);
+    // The first file (the document's hidden head) gets its window now.
+    if (CPavinDoc* doc = GetDocument()) {
+        CDocFile& first = doc->Current();
+        first.editor.SetEditData(&first.data);
+        if (!first.editor.Create(nullptr, L"", kEditorStyleHidden, GetClientRect(), m_hWnd, kEditorId)) return -1;
+        first.editor.RecalcLineWidth(true);
+    }
+    ApplyFonts();
+    return 0;
+}
+
+void CPavinView::OnInitialUpdate() {
+    // The document has its files by now; nothing to redraw beyond layout.
+    RecalcLayout();
+}
+
+void CPavinView::RecalcLayout() {
+    if (!m_hWnd) return;
+    const CRect client = GetClientRect();
+    if (CEditCtrl* editor = CurrentEditor()) editor->MoveWindow(0, 0, client.Width(), client.Height());
+    Invalidate(TRUE);
+}
+
+void CPavinView::ApplySettings(CEditCtrl& editor) {
+    if (CEditData* data = editor.GetEditData()) ApplyEditSettings(*data, true);
+    ApplySettingsToEditor(editor, theSettings, false, false);
+}
+
+void CPavinView::ApplyFonts() {
+    if (theEditorFont.GetSafeHandle()) {
+        SendMessage(WM_SETFONT, reinterpret_cast<WPARAM>(theEditorFont.GetSafeHandle()), FALSE);
+        if (CEditCtrl* editor = CurrentEditor()) editor->SetFont(theEditorFont);
+    }
+    RecalcLayout();
+}
+
+void CPavinView::CreateEditorOf(int id) {
+    CPavinDoc* doc = GetDocument();
+    if (!doc) return;
+    auto* file = static_cast<CDocFile*>(doc->Files().FindById(id));
+    if (!file) return;
+    CEditCtrl& editor = file->editor;
+    editor.SetEditData(&file->data);
+    if (!editor.IsWindow() && !editor.Create(nullptr, L"", kEditorStyleShown, GetClientRect(), m_hWnd, kEditorId))
+        return;
+    if (theEditorFont.GetSafeHandle()) editor.SetFont(theEditorFont);
+    editor.SetWrapMode(theSettings.lineMode, theSettings.lineLen);
+    ApplySettings(editor);
+    RecalcLayout();
+}
+
+void CPavinView::OnUpdate(CView*, LPARAM hint, CCmdTarget* hintObject) {
+    CEditCtrl* editor = CurrentEditor();
+    switch (hint) {
+    case HINT_FILE_ADDED:
+        CreateEditorOf(IdOfHintObject(hintObject));
+        break;
+    case HINT_FILE_CLOSED:
+        Invalidate(TRUE);
+        RecalcLayout();
+        break;
+    case HINT_TEXT_CHANGED:
+        if (editor) editor->RefreshLayout(0);
+        break;
+    case HINT_FILE_SAVED:
+        if (editor) editor->InvalidateAll(TRUE);
+        break;
+    case HINT_SETTINGS_CHANGED:
+    case HINT_EDIT_MODE_CHANGED:
+        if (editor) ApplySettings(*editor);
+        break;
+    case HINT_FRAME_MOVED:
+        if (editor) editor->UpdateCaret();
+        break;
+    case HINT_FONT_CHANGED:
+        ApplyFonts();
+        break;
+    case HINT_SELECT_TAB:
+        // The document shows the file's window; it takes the view's place.
+        RecalcLayout();
+        break;
+    }
+}
+
+bool CPavinView::OnCmdMsg(UINT id, CCmdUI* ui) {
+    switch (id) {
+    case ID_INDICATOR_CARET_POS:
+        if (ui) {
+            wchar_t text[64];
+            ::wsprintfW(text, L" %d 行，%d 列", theCaretPosition.line, theCaretPosition.column);
+            ui->SetText(CurrentEditor() ? text : L"");
+        }
+        return true;
+    case ID_INDICATOR_FORMAT:
+        if (ui) ui->SetText(theFormatStatusText.c_str());
+        return true;
+    case ID_INDICATOR_BOX: {
+        CEditCtrl* editor = CurrentEditor();
+        if (ui) ui->Enable(editor && editor->DispData().boxSelection != 0);
+        return true;
+    }
+    }
+    if (CEditCtrl* editor = CurrentEditor())
+        if (RunEditorCommand(*editor, id, ui)) return true;
+    return CView::OnCmdMsg(id, ui);
+}
+
+LRESULT CPavinView::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
+    switch (msg) {
+    case WM_SIZE:
+        CView::WindowProc(msg, wParam, lParam);
+        RecalcLayout();
+        return 0;
+    case WM_SETFOCUS:
+        if (CEditCtrl* editor = CurrentEditor()) {
+            editor->SetFocus();
+            return 0;
+        }
+        break;
+    case WM_ERASEBKGND:
+        // The editing window covers the view; before the first file the
+        // window background shows.
+        if (CurrentEditor()) return 0;
+        break;
+    case WM_EDIT_CARETMOVED:
+        theCaretPosition.column = static_cast<int>(wParam) + 1;
+        theCaretPosition.line = static_cast<int>(lParam) + 1;
+        if (CPavinDoc* doc = GetDocument()) doc->UpdateTitle();
+        FireMacroEvent("on-cursor-moved");
+        return 0;
+    case WM_EDIT_SELCHANGED:
+        FireMacroEvent("on-selection-changed");
+        return 0;
+    case WM_COPYDATA: {
+        CPavinDoc* doc = GetDocument();
+        if (!doc) break;
+        CDocCopyDataTarget target(*doc, m_hWnd);
+        bool handled = false;
+        LRESULT result = DispatchCopyData(reinterpret_cast<const COPYDATASTRUCT*>(lParam), target, handled);
+        if (handled) return result;
+        break;
+    }
+    }
+    return CView::WindowProc(msg, wParam, lParam);
+}

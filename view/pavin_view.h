@@ -1,0 +1,48 @@
+// The editor's one view: it shows the current file's editing window (each
+// file's window lives in the file's record and is made here when the file
+// is added), pushes the settings into it, relays its notifications (caret
+// position, macro events), answers the other editors' questions by
+// WM_COPYDATA, and fills the status panes of the caret, the encoding, box
+// selection and overwrite. Its window text is how other programs find it.
+#pragma once
+
+#include <windows.h>
+
+#include "framework/doc.h"
+
+class CPavinDoc;
+class CEditCtrl;
+
+// The caret's place for the status bar: display column + 1 and line + 1.
+struct CaretPositionStatus {
+    int column = 0;
+    int line = 0;
+};
+extern CaretPositionStatus theCaretPosition;
+
+class CPavinView : public CView {
+public:
+    static constexpr const wchar_t* kWindowName = L"WENDREL_VIEW_WINDOWNAME";
+
+    CPavinDoc* GetDocument() const;
+    // The current file's editing window; null before the first file.
+    CEditCtrl* CurrentEditor() const;
+
+    void OnInitialUpdate() override;
+    void OnUpdate(CView* sender, LPARAM hint, CCmdTarget* hintObject) override;
+    bool OnCmdMsg(UINT id, CCmdUI* ui) override;
+
+    // Moves the current editor over the whole view.
+    void RecalcLayout();
+
+protected:
+    int OnCreate(CREATESTRUCTW* cs) override;
+    LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
+
+private:
+    // The file of that id gets its window, visible, with the settings.
+    void CreateEditorOf(int id);
+    void ApplySettings(CEditCtrl& editor);
+    void ApplyFonts();
+
+};
