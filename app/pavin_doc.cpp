@@ -324,8 +324,9 @@ bool CPavinDoc::ReloadWithCharset(int code) {
     file.data.SetCaretX(-1);
     if (hasWindow) {
         file.editor.RefreshLayout(0);
-        file.editor.SetScrollPos(SB_VERT, vscroll);
-        file.editor.SetScrollPos(SB_HORZ, hscroll);
+        // Back to where the view was, within the new text's range.
+        file.editor.OnScrollBy(hscroll - file.editor.GetScrollPos(SB_HORZ), vscroll - file.editor.GetScrollPos(SB_VERT),
+                               FALSE);
     }
     FireEvent("on-open-file");
     return true;

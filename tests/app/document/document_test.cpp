@@ -490,4 +490,54 @@ TEST_F(Document, InsertsAFileAtTheCaretAndAppliesEditSettings) {
     EXPECT_EQ(std::u16string(data.GetLastConfinementStr()), theSettings.lastConfinementStr);
 }
 
+// Two modes; the current one is a plain number.
+class FakeModes : public CDocEditModes {
+public:
+    int Current() const override { return current; }
+    void Select(int index) override { current = index; }
+    std::vector<std::u16string> Patterns() const override { return {u"*.txt", u"*.c;*.cpp"}; }
+    int ForNewFile() const override { return 1; }
+    int current = 0;
+};
+
+TEST_F(Document, EachFileKeepsTheEditModeItsNameSelects) {
+    FakeModes modes;
+    SetDocEditModes(&modes);
+    const std::wstring c = Write(L"x.CPP", "int"), t = Write(L"y.txt", "y"), other = Write(L"z.dat", "z");
+    ASSERT_TRUE(doc->OnOpenDocument(c.c_str()));
+    EXPECT_EQ(modes.current, 1);
+    ASSERT_TRUE(doc->OnOpenDocument(t.c_str()));
+    EXPECT_EQ(modes.current, 0);
+    ASSERT_TRUE(doc->OnOpenDocument(other.c_str()));  // no match: the mode stays
+    EXPECT_EQ(modes.current, 0);
+    ASSERT_TRUE(doc->ActivateFileByPath(c));
+    EXPECT_EQ(modes.current, 1);
+    ASSERT_TRUE(doc->OnNewDocument());
+    EXPECT_EQ(modes.current, 1);
+    EXPECT_EQ(doc->Current().editMode, 1);
+    SetDocEditModes(nullptr);
+}
+
+TEST_F(Document, ReloadKeepsTheScrollPositionOfTheEditingWindow) {
+    std::string text;
+    for (int i = 1; i <= 200; ++i) text += "line " + std::to_string(i) + "\r\n";
+    const std::wstring path = Write(L"long.txt", text);
+    ASSERT_TRUE(doc->OnOpenDocument(path.c_str()));
+    HWND parent = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 400, 300, nullptr, nullptr, nullptr, nullptr);
+    CDocFile& file = doc->Current();
+    file.editor.Create(WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_HSCROLL, CRect(0, 0, 400, 300), parent, 7);
+    file.editor.SetEditData(&file.data);
+    file.editor.Relayout(0);
+    file.data.SetCaretPos(120, 2);
+    file.editor.OnScrollBy(0, 100, FALSE);
+    const int top = file.editor.GetScrollPos(SB_VERT);
+    ASSERT_GT(top, 50);
+    ASSERT_TRUE(doc->ReloadWithCharset(8));
+    EXPECT_EQ(file.editor.GetScrollPos(SB_VERT), top);
+    EXPECT_EQ(file.data.GetCaretPos().line, 120);
+    EXPECT_EQ(file.data.GetCaretPos().column, 2);
+    file.editor.DestroyWindow();
+    DestroyWindow(parent);
+}
+
 }  // namespace
