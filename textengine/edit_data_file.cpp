@@ -115,7 +115,7 @@ bool CEditData::AppendLoadedLine(CEditLine* line, const std::u16string& head, co
     if (total == 0) return true;
     if (total > static_cast<size_t>(INT_MAX - charCount) || total >= INT_MAX / sizeof(char16_t) - 1) return false;
     // The line still has the shared empty text: its first block.
-    auto* block = static_cast<char16_t*>(mpool_alloc_locked(&LineTextPool, (total + 1) * sizeof(char16_t)));
+    auto* block = static_cast<char16_t*>(mpool_alloc_exact_locked(&LineTextPool, (total + 1) * sizeof(char16_t)));
     if (!block) return false;
     line->text = block;
     line->capacity = static_cast<int>(mpool_block_size(block));

@@ -160,6 +160,10 @@ void link_before(MPoolChunk* next, MPoolChunk* node) {
 
 }  // namespace
 
+namespace {
+void* carve(MPool* pool, std::size_t s);
+}  // namespace
+
 void* mpool_alloc(MPool* pool, std::size_t n) {
     MPoolLock lock;
     return mpool_alloc_locked(pool, n);
@@ -194,6 +198,19 @@ void* mpool_alloc_locked(MPool* pool, std::size_t n) {
         h->pool = pool;
         return h + 1;
     }
+    return carve(pool, s);
+}
+
+void* mpool_alloc_exact_locked(MPool* pool, std::size_t n) {
+    const std::size_t s = mpool_round8(n < 8 ? 8 : n);
+    if (s > pool->threshold || class_size(mpool_size_class(s)) == s) return mpool_alloc_locked(pool, n);
+    return carve(pool, s);
+}
+
+namespace {
+
+// A fresh block of s bytes (a multiple of 8) from the carving chunk.
+void* carve(MPool* pool, std::size_t s) {
     MPoolChunk* chunk = pool->chunks;
     if (!chunk || is_large(chunk) || std::size_t(chunk->end - chunk->cursor) < s + kHeader) {
         std::size_t size = pool->next_chunk;
@@ -215,6 +232,8 @@ void* mpool_alloc_locked(MPool* pool, std::size_t n) {
     return h + 1;
 }
 
+}  // namespace
+
 void mpool_free(void* block) {
     if (!block) return;
     MPoolLock lock;
@@ -229,5 +248,8 @@ void mpool_free(void* block) {
         mpool_system_free(c);
         return;
     }
-    push_free(pool, h, mpool_size_class(h->size));
+    // A block cut to its exact size joins the largest class it can serve.
+    int c = mpool_size_class(h->size);
+    if (class_size(c) != h->size) h->size = class_size(--c);
+    push_free(pool, h, c);
 }

@@ -89,6 +89,10 @@ void mpool_release(MPool* pool);
 void* mpool_alloc(MPool* pool, std::size_t size);
 // The same for a caller that holds MPoolLock (bulk work takes it once).
 void* mpool_alloc_locked(MPool* pool, std::size_t size);
+// A block of exactly size bytes rounded to 8, not to its class, for blocks
+// that rarely change size (the lines of a loaded file). Freed, it serves the
+// largest class it can hold. The caller holds MPoolLock.
+void* mpool_alloc_exact_locked(MPool* pool, std::size_t size);
 // Gives a block back to the pool it came from; null is ignored.
 void mpool_free(void* block);
 // The block's recorded size: what the caller may use.

@@ -36,6 +36,32 @@ TEST_F(PoolFixture, FreedBlockIsReusedForTheSameClassOnly) {
     EXPECT_EQ(mpool_alloc(pool, 9), a);
 }
 
+void* AllocExact(MPool* pool, std::size_t n) {
+    MPoolLock lock;
+    return mpool_alloc_exact_locked(pool, n);
+}
+
+TEST_F(PoolFixture, ExactBlocksServeTheLargestClassTheyHoldOnceFreed) {
+    struct Case { std::size_t request, granted, reusedBy, notBy; };
+    const Case cases[] = {{100, 104, 64, 65}, {33, 40, 32, 33}, {9000, 9216, 0, 0}};
+    for (const Case& c : cases) {
+        void* p = AllocExact(pool, c.request);
+        ASSERT_NE(p, nullptr);
+        EXPECT_EQ(mpool_block_size(p), c.granted) << c.request;
+        std::memset(p, 0xAB, c.granted);
+        mpool_free(p);
+        if (!c.reusedBy) continue;
+        EXPECT_NE(mpool_alloc(pool, c.notBy), p) << c.request;
+        void* again = mpool_alloc(pool, c.reusedBy);
+        EXPECT_EQ(again, p) << c.request;
+        EXPECT_EQ(mpool_block_size(again), c.reusedBy);
+    }
+    // A class size is taken as it stands, and may come from a free list.
+    void* a = mpool_alloc(pool, 128);
+    mpool_free(a);
+    EXPECT_EQ(AllocExact(pool, 121), a);
+}
+
 int ChunkCount(const MPool* pool) {
     int n = 0;
     for (const MPoolChunk* c = pool->chunks; c; c = c->next) ++n;

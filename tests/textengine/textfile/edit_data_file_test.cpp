@@ -222,6 +222,36 @@ TEST(EditDataFile, ALoadReportsTheBytesThatDecodedToNothing) {
     }
 }
 
+// Loaded lines hold exactly their text: growing and shrinking each one
+// afterwards keeps every character.
+TEST(EditDataFile, LoadedLinesGrowAndShrinkLikeTypedOnes) {
+    std::string bytes;
+    std::vector<std::u16string> want;
+    for (int n = 0; n < 300; ++n) {
+        std::u16string line;
+        for (int k = 0; k < n; ++k) line += char16_t(u'a' + (n + k) % 26);
+        bytes += std::string(line.begin(), line.end()) + "\n";
+        want.push_back(line);
+    }
+    want.emplace_back();
+    CEditData d;
+    int code = 1, lineEnd = 0;
+    ASSERT_TRUE(LoadBytes(d, bytes, code, lineEnd));
+    for (int i = 0; i < 300; ++i) {
+        const int length = d.GetLineLength(i);
+        d.SetCaretPos(i, length / 2);
+        for (int k = 0; k < 40; ++k) ASSERT_TRUE(d.InsertText(u"漢", 1));
+        want[std::size_t(i)].insert(std::size_t(length / 2), 40, u'漢');
+    }
+    EXPECT_EQ(Lines(d), want);
+    for (int i = 0; i < 300; ++i) {
+        d.SetCaretPos(i, 0);
+        for (int k = 0; k < 45 && d.GetLineLength(i) > 0; ++k) ASSERT_TRUE(d.DeleteCharAtCaret());
+        want[std::size_t(i)].erase(0, 45);
+    }
+    EXPECT_EQ(Lines(d), want);
+}
+
 // The lines of a text split at CR LF, LF and lone CR.
 std::vector<std::u16string> SplitLines(const std::u16string& text) {
     std::vector<std::u16string> out(1);
