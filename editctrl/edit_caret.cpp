@@ -185,32 +185,23 @@ void CEditCtrl::MoveCaretRows(int n, bool extend, bool scrollView) {
     UpdateCaret(1, false, target.line == from.line && x >= m_leftMargin + 2 * m_charWidth);
 }
 
-void CEditCtrl::MoveCharLeft(bool extend) {
-    if (!m_data) return;
-    const CEditDispData& d = DispData();
-    const EditPos c = m_data->GetCaretPos();
-    if (!extend && HasSelection() && (d.selStart == c || d.selEnd == c)) {
-        const EditPos start = d.selStart;
-        ClearSelection(true);
-        m_data->SetCaretPos(start.line, start.column);
-        UpdateCaret(1);
-        return;
-    }
-    MoveCaret(0, -1, extend, true);
-}
+void CEditCtrl::MoveCharLeft(bool extend) { MoveCharOrCollapse(-1, extend); }
 
-void CEditCtrl::MoveCharRight(bool extend) {
+void CEditCtrl::MoveCharRight(bool extend) { MoveCharOrCollapse(1, extend); }
+
+void CEditCtrl::MoveCharOrCollapse(int n, bool extend) {
     if (!m_data) return;
     const CEditDispData& d = DispData();
     const EditPos c = m_data->GetCaretPos();
+    // A selection one of whose ends is the caret collapses to its start (left) or end (right).
     if (!extend && HasSelection() && (d.selStart == c || d.selEnd == c)) {
-        const EditPos end = d.selEnd;
+        const EditPos to = n < 0 ? d.selStart : d.selEnd;
         ClearSelection(true);
-        m_data->SetCaretPos(end.line, end.column);
+        m_data->SetCaretPos(to.line, to.column);
         UpdateCaret(1);
         return;
     }
-    MoveCaret(0, 1, extend, true);
+    MoveCaret(0, n, extend, true);
 }
 
 void CEditCtrl::MoveWordLeft(bool extend) {

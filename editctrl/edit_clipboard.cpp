@@ -144,17 +144,16 @@ std::size_t CEditCtrl::GetSelectedSize() const {
     return d.boxSelection ? m_data->GetBoxSelectionSize() : m_data->GetRangeSize(d.selStart, d.selEnd);
 }
 
-void CEditCtrl::Undo() {
-    if (m_readOnly || !m_data) return;
-    m_data->Undo();
-    ClearSelection(true);
-    m_completionStart = -1;
-    Relayout(1);
-}
+void CEditCtrl::Undo() { Replay(-1); }
 
-void CEditCtrl::Redo() {
+void CEditCtrl::Redo() { Replay(1); }
+
+void CEditCtrl::Replay(int direction) {
     if (m_readOnly || !m_data) return;
-    m_data->Redo();
+    if (direction < 0)
+        m_data->Undo();
+    else
+        m_data->Redo();
     ClearSelection(true);
     m_completionStart = -1;
     Relayout(1);

@@ -484,6 +484,9 @@ private:
     // Overwrite caret width: the character at the caret with its spacing.
     int CaretWidthAt();
     void TypeOne(char32_t ch);
+    void MoveCharOrCollapse(int n, bool extend);
+    // Undo (direction < 0) or redo, with what follows either.
+    void Replay(int direction);
 };
 
 // The registered id of the box clipboard format.

@@ -4,17 +4,19 @@
 
 #include <cstring>
 
-// The COM face of a COleDropTarget.
-class COleDropTarget::Sink final : public IDropTarget {
-public:
-    explicit Sink(COleDropTarget* owner) : owner_(owner) {}
-    void Detach() { owner_ = nullptr; }
+namespace {
 
+// IUnknown of an object with one interface; the object starts with one
+// reference and deletes itself at the last Release.
+template <class Interface>
+class ComObject : public Interface {
+public:
+    explicit ComObject(const IID& iid) : iid_(iid) {}
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
         if (!out) return E_POINTER;
-        if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IDropTarget)) {
-            *out = static_cast<IDropTarget*>(this);
-            AddRef();
+        if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, iid_)) {
+            *out = static_cast<Interface*>(this);
+            this->AddRef();
             return S_OK;
         }
         *out = nullptr;
@@ -26,6 +28,23 @@ public:
         if (n == 0) delete this;
         return static_cast<ULONG>(n);
     }
+
+protected:
+    virtual ~ComObject() = default;
+
+private:
+    const IID iid_;
+    LONG refs_ = 1;
+};
+
+}  // namespace
+
+// The COM face of a COleDropTarget.
+class COleDropTarget::Sink final : public ComObject<IDropTarget> {
+public:
+    explicit Sink(COleDropTarget* owner) : ComObject(IID_IDropTarget), owner_(owner) {}
+    void Detach() { owner_ = nullptr; }
+
     HRESULT STDMETHODCALLTYPE DragEnter(IDataObject* data, DWORD keys, POINTL pt, DWORD* effect) override {
         Hold(data);
         *effect = owner_ ? owner_->OnDragEnter(data, keys, ToClient(pt)) : DROPEFFECT_NONE;
@@ -50,7 +69,7 @@ public:
     }
 
 private:
-    ~Sink() { Hold(nullptr); }
+    ~Sink() override { Hold(nullptr); }
     // The data of the drag in progress, for DragOver.
     void Hold(IDataObject* data) {
         if (data) data->AddRef();
@@ -64,7 +83,6 @@ private:
         return p;
     }
     COleDropTarget* owner_;
-    LONG refs_ = 1;
 };
 
 COleDropTarget::~COleDropTarget() { Revoke(); }
@@ -94,26 +112,11 @@ void COleDropTarget::Revoke() {
 
 namespace {
 
-class DataObject final : public IDataObject {
+class DataObject final : public ComObject<IDataObject> {
 public:
-    explicit DataObject(const std::vector<std::pair<UINT, HGLOBAL>>& blocks) : blocks_(blocks) {}
+    explicit DataObject(const std::vector<std::pair<UINT, HGLOBAL>>& blocks)
+        : ComObject(IID_IDataObject), blocks_(blocks) {}
 
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
-        if (!out) return E_POINTER;
-        if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IDataObject)) {
-            *out = static_cast<IDataObject*>(this);
-            AddRef();
-            return S_OK;
-        }
-        *out = nullptr;
-        return E_NOINTERFACE;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return static_cast<ULONG>(::InterlockedIncrement(&refs_)); }
-    ULONG STDMETHODCALLTYPE Release() override {
-        const LONG n = ::InterlockedDecrement(&refs_);
-        if (n == 0) delete this;
-        return static_cast<ULONG>(n);
-    }
     HRESULT STDMETHODCALLTYPE GetData(FORMATETC* fmt, STGMEDIUM* medium) override {
         if (!fmt || !medium) return E_INVALIDARG;
         HGLOBAL block = Find(fmt);
@@ -148,7 +151,7 @@ public:
     HRESULT STDMETHODCALLTYPE EnumDAdvise(IEnumSTATDATA**) override { return OLE_E_ADVISENOTSUPPORTED; }
 
 private:
-    ~DataObject() = default;
+    ~DataObject() override = default;
     HGLOBAL Find(const FORMATETC* fmt) const {
         if (!(fmt->tymed & TYMED_HGLOBAL) || fmt->dwAspect != DVASPECT_CONTENT) return nullptr;
         for (const auto& b : blocks_)
@@ -157,27 +160,11 @@ private:
     }
     // The source owns the blocks and outlives the drag loop.
     std::vector<std::pair<UINT, HGLOBAL>> blocks_;
-    LONG refs_ = 1;
 };
 
-class DropSource final : public IDropSource {
+class DropSource final : public ComObject<IDropSource> {
 public:
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
-        if (!out) return E_POINTER;
-        if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IDropSource)) {
-            *out = static_cast<IDropSource*>(this);
-            AddRef();
-            return S_OK;
-        }
-        *out = nullptr;
-        return E_NOINTERFACE;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return static_cast<ULONG>(::InterlockedIncrement(&refs_)); }
-    ULONG STDMETHODCALLTYPE Release() override {
-        const LONG n = ::InterlockedDecrement(&refs_);
-        if (n == 0) delete this;
-        return static_cast<ULONG>(n);
-    }
+    DropSource() : ComObject(IID_IDropSource) {}
     HRESULT STDMETHODCALLTYPE QueryContinueDrag(BOOL escape, DWORD keys) override {
         if (escape) return DRAGDROP_S_CANCEL;
         if (!(keys & MK_LBUTTON)) return DRAGDROP_S_DROP;
@@ -186,8 +173,7 @@ public:
     HRESULT STDMETHODCALLTYPE GiveFeedback(DWORD) override { return DRAGDROP_S_USEDEFAULTCURSORS; }
 
 private:
-    ~DropSource() = default;
-    LONG refs_ = 1;
+    ~DropSource() override = default;
 };
 
 }  // namespace
