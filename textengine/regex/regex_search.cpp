@@ -204,6 +204,15 @@ int regex_choose_strategy(CompiledRegex* re, const char16_t* pattern, int length
 
 namespace {
 
+// Runs the matcher at one start: 1 with the match (*pos its start), 0 when
+// it fails there, < 0 an error.
+inline int try_start(CompiledRegex* re, const RegexTextOps* ops, RegexPos at, const char16_t* cur,
+                     const char16_t* prev, RegexPos* pos, RegexPos* end) {
+    const int r = regex_try_at(re, ops, at, cur, prev, end);
+    if (r > 0) *pos = re->match_start;
+    return r;
+}
+
 inline const char16_t* normalise_crlf(RegexPos* p, const char16_t* cur) {
     if (cur[0] == u'\r' && cur[1] == u'\n') {
         ++p->col;
@@ -250,12 +259,7 @@ int scan_search(CompiledRegex* re, const RegexTextOps* ops, RegexPos* pos, Regex
         int32_t c = regex_cp_at(cur, &units);
         if (c == 0) return 0;  // the end is no character
         if (exact(c)) {
-            int r = regex_try_at(re, ops, p, cur, prev, end);
-            if (r > 0) {
-                *pos = re->match_start;
-                return 1;
-            }
-            if (r < 0) return r;
+            if (int r = try_start(re, ops, p, cur, prev, pos, end)) return r;
         }
         prev = cur;
         cur = regex_step(ops, &p, cur);
@@ -275,13 +279,7 @@ static int walk_every(CompiledRegex* re, const RegexTextOps* ops, RegexPos* pos,
     for (;;) {
         if (regex_pos_beyond(p, limit)) return 0;
         if (pred(p, cur, prev)) {
-            RegexPos at = p;
-            int r = regex_try_at(re, ops, at, cur, prev, end);
-            if (r > 0) {
-                *pos = re->match_start;
-                return 1;
-            }
-            if (r < 0) return r;
+            if (int r = try_start(re, ops, p, cur, prev, pos, end)) return r;
         }
         if (*cur == 0) return 0;
         prev = cur;
@@ -357,12 +355,7 @@ int regex_strategy_line_start(CompiledRegex* re, const RegexTextOps* ops, RegexP
         if (try_here) {
             if (regex_pos_beyond(p, limit)) return 0;
             const char16_t* cur = ops->char_at(ops->host, p);
-            int r = regex_try_at(re, ops, p, cur, nullptr, end);
-            if (r > 0) {
-                *pos = re->match_start;
-                return 1;
-            }
-            if (r < 0) return r;
+            if (int r = try_start(re, ops, p, cur, nullptr, pos, end)) return r;
         }
         if (!ops->next_line_start(ops->host, &p)) return 0;
         if (regex_pos_beyond(p, limit)) return 0;
@@ -394,12 +387,7 @@ int regex_strategy_literal(CompiledRegex* re, const RegexTextOps* ops, RegexPos*
                 re->last_closed = -1;
                 return 1;
             }
-            int r = regex_try_at(re, ops, at, text + hit, nullptr, end);
-            if (r > 0) {
-                *pos = re->match_start;
-                return 1;
-            }
-            if (r < 0) return r;
+            if (int r = try_start(re, ops, at, text + hit, nullptr, pos, end)) return r;
             from = hit + ((regex_high_surrogate(text[hit]) && regex_low_surrogate(text[hit + 1])) ? 2 : 1);
         }
         p = RegexPos{p.line + 1, 0};
@@ -418,12 +406,7 @@ int regex_strategy_leading_dots(CompiledRegex* re, const RegexTextOps* ops, Rege
     const char16_t* prev = nullptr;
     for (;;) {
         if (regex_pos_beyond(p, limit)) return 0;
-        const int r = regex_try_at(re, ops, p, cur, prev, end);
-        if (r > 0) {
-            *pos = re->match_start;
-            return 1;
-        }
-        if (r < 0) return r;
+        if (int r = try_start(re, ops, p, cur, prev, pos, end)) return r;
         if (re->strategy_fold || !ops->next_line_start(ops->host, &p)) return 0;
         cur = normalise_crlf(&p, ops->char_at(ops->host, p));
         prev = nullptr;
