@@ -252,6 +252,12 @@ TEST(EditSearch, HighlightMarksTheHitsUntilCleared) {
     };
     EXPECT_EQ(hits(0), "hhh.....hhh");
     EXPECT_EQ(hits(1), ".hhh");
+    // The hit that is not selected shows the search colour behind it.
+    const wtest::Pixels p = f.Print();
+    wtest::WriteBmp(TEST_OUTPUT_DIR "/editctrl_search_highlight.bmp", p);
+    const int cw = f.ctrl.GetCharWidth();
+    EXPECT_EQ(p.At(f.ctrl.GetLeftMargin() + 9 * cw + cw / 2, f.ctrl.GetTopMargin() + 1), RGB(0xFF, 0xFF, 0x32));
+    EXPECT_NE(p.At(f.ctrl.GetLeftMargin() + 5 * cw + cw / 2, f.ctrl.GetTopMargin() + 1), RGB(0xFF, 0xFF, 0x32));
     f.ctrl.ClearSearchHighlight();
     EXPECT_FALSE(f.ctrl.IsSearchHighlightOn());
     EXPECT_EQ(hits(0), "...........");
