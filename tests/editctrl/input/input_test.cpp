@@ -66,6 +66,15 @@ struct Input : etest::EditFixture {
     std::u16string Selected() const { return ctrl.GetSelectedText(); }
 };
 
+// Runs the thread's messages, timers included, for ms milliseconds.
+void RunFor(DWORD ms) {
+    const DWORD start = ::GetTickCount();
+    while (::GetTickCount() - start < ms) {
+        wtest::Pump(50);
+        ::Sleep(10);
+    }
+}
+
 std::u16string Lf(const std::u16string& s) {
     std::u16string out;
     for (char16_t c : s)
@@ -527,4 +536,23 @@ TEST(EditInput, BracketsAroundTheCaretAreBoldAndATypedCloserFlashesItsPartner) {
     f.Type(u"(b)");
     EXPECT_EQ(f.ctrl.Disp().flashBracket[0], (EditPos{9, 0}));
     EXPECT_EQ(f.ctrl.Disp().flashBracket[1], (EditPos{11, 0}));
+}
+
+TEST(EditInput, DraggingBelowTheBodyScrollsAndSelectsOnUntilTheButtonIsUp) {
+    Input f(etest::NumberedLines(200), ECS_MOUSE_SELECT_COPY, 400, 200);
+    f.Mouse(WM_LBUTTONDOWN, f.At(2, 1), MK_LBUTTON);
+    // The pointer rests below the window: the timer scrolls towards it.
+    CPoint below(50, f.ctrl.GetClientRect().bottom + 40);
+    f.ctrl.ClientToScreen(&below);
+    ::SetCursorPos(below.x, below.y);
+    RunFor(600);
+    EXPECT_GT(f.Pos(SB_VERT), 0);
+    EXPECT_GT(f.SelEnd().line, 8);
+    EXPECT_EQ(f.SelStart(), (EditPos{2, 1}));
+    f.Mouse(WM_LBUTTONUP, f.At(0, 1));
+    // With mouse-select-copy the selection went to the clipboard.
+    EXPECT_EQ(Lf(ClipboardText()), Lf(f.Selected()));
+    const int pos = f.Pos(SB_VERT);
+    RunFor(300);
+    EXPECT_EQ(f.Pos(SB_VERT), pos);  // no more scrolling once the button is up
 }
