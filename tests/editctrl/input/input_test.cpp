@@ -481,11 +481,15 @@ TEST(EditInput, ABoxDropsAsABox) {
 TEST(EditInput, TheRealOlePathMovesTextWithinTheControl) {
     Input f(u"abcdef\nuvwxyz", ECS_DRAG_DROP_EDIT);
     f.ctrl.SelectRange(1, 0, 3, 0, false);
-    // The button is up: OLE drops at once where the pointer is.
+    // The button is up: OLE drops at once where the pointer is, over our
+    // window (other test programs share the display).
+    HWND host = wtest::SharedHost();
+    ::SetWindowPos(host, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     CPoint target = f.At(2, 1);
     f.ctrl.ClientToScreen(&target);
     ::SetCursorPos(target.x, target.y);
     const bool dropped = f.ctrl.StartDrag();
+    ::SetWindowPos(host, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     if (!dropped) GTEST_SKIP() << "this Wine runs no drag loop without a pressed button";
     EXPECT_EQ(Lf(f.Text()), u"adef\nuvbcwxyz");
 }
