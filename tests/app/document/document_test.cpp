@@ -419,6 +419,12 @@ TEST_F(Document, CloseAllAnswersForEveryFile) {
 
     for (const auto& p : {a, b}) ASSERT_TRUE(doc->OnOpenDocument(p.c_str()));
     Type(u"2");
+    // Yes on a read-only file whose Save As is cancelled: nothing closes.
+    SetFileAttributesW(b.c_str(), FILE_ATTRIBUTE_READONLY);
+    answers = {IDYES};
+    EXPECT_FALSE(doc->QuerySaveFile());
+    EXPECT_EQ(doc->Files().Count(), 3);
+    SetFileAttributesW(b.c_str(), FILE_ATTRIBUTE_NORMAL);
     answers = {5};  // no to all
     EXPECT_TRUE(doc->QuerySaveFile());
     EXPECT_EQ(Read(b), "b");
