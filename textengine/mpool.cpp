@@ -170,6 +170,9 @@ void* mpool_alloc(MPool* pool, std::size_t n) {
 }
 
 void* mpool_alloc_locked(MPool* pool, std::size_t n) {
+    // No block of half the address space can be had, and rounding larger
+    // sizes up would wrap them to small ones.
+    if (n > SIZE_MAX / 2) return nullptr;
     if (n > pool->threshold) {
         const std::size_t b = large_size(n);
         auto* c = static_cast<MPoolChunk*>(mpool_system_alloc(sizeof(MPoolChunk) + kHeader + b));
@@ -202,6 +205,7 @@ void* mpool_alloc_locked(MPool* pool, std::size_t n) {
 }
 
 void* mpool_alloc_exact_locked(MPool* pool, std::size_t n) {
+    if (n > SIZE_MAX / 2) return nullptr;
     const std::size_t s = mpool_round8(n < 8 ? 8 : n);
     if (s > pool->threshold || class_size(mpool_size_class(s)) == s) return mpool_alloc_locked(pool, n);
     return carve(pool, s);
