@@ -199,17 +199,33 @@ bool op_read(scheme_context* ctx) {
 }  // namespace
 
 void scheme_register_builtin_ops() {
-    static const struct {
-        int op;
-        scheme_op_handler h;
-    } rows[] = {
-        {55, op_add},       {56, op_sub},           {57, op_mul},           {61, op_car},
-        {62, op_cdr},       {63, op_cons},          {66, op_eq},            {67, op_eq},
-        {68, op_equal},     {69, op_not},           {71, op_null},          {72, op_num_eq},
-        {73, op_lt},        {74, op_gt},            {75, op_le},            {76, op_ge},
-        {82, op_pair},      {117, op_vector_ref},   {119, op_vector_length}, {89, op_write},
-        {90, op_write_char}, {91, op_display},      {92, op_newline},       {OP_RESTORE_OUTPORT, op_restore_outport},
-        {OP_RESTORE_INPORT, op_restore_inport},     {OP_READ, op_read},
+    static const scheme_op_binding rows[] = {
+        {OP_ADD, "+", op_add},
+        {OP_SUB, "-", op_sub},
+        {OP_MUL, "*", op_mul},
+        {OP_CAR, "car", op_car},
+        {OP_CDR, "cdr", op_cdr},
+        {OP_CONS, "cons", op_cons},
+        {OP_EQ_P, "eq?", op_eq},
+        {OP_EQV_P, "eqv?", op_eq},
+        {OP_EQUAL_P, "equal?", op_equal},
+        {OP_NOT, "not", op_not},
+        {OP_NULL_P, "null?", op_null},
+        {OP_NUM_EQ, "=", op_num_eq},
+        {OP_LT, "<", op_lt},
+        {OP_GT, ">", op_gt},
+        {OP_LE, "<=", op_le},
+        {OP_GE, ">=", op_ge},
+        {OP_PAIR_P, "pair?", op_pair},
+        {OP_VECTOR_REF, "vector-ref", op_vector_ref},
+        {OP_VECTOR_LENGTH, "vector-length", op_vector_length},
+        {OP_WRITE, "write", op_write},
+        {OP_WRITE_CHAR, "write-char", op_write_char},
+        {OP_DISPLAY, "display", op_display},
+        {OP_NEWLINE, "newline", op_newline},
+        {OP_RESTORE_OUTPORT, nullptr, op_restore_outport},
+        {OP_RESTORE_INPORT, nullptr, op_restore_inport},
+        {OP_READ, "read", op_read},
     };
-    for (const auto& r : rows) scheme_set_op(r.op, r.h);
+    scheme_set_ops(rows);
 }

@@ -343,13 +343,17 @@ void scheme_register_class_ops() {
     scheme_type_table[SCHEME_CLASS] = {SCHEME_CLASS, mark_class, finalize_class};
     scheme_type_table[SCHEME_OBJECT].mark_children = mark_object;
     scheme_atom_printer = print_atom;
-    static const struct {
-        int op;
-        scheme_op_handler h;
-    } rows[] = {
-        {184, op_define_class}, {185, op_make},         {186, op_slot_ref},     {187, op_slot_set},
-        {188, op_sys_time},     {189, op_sys_localtime}, {190, op_sys_strftime}, {191, op_sys_stat},
-        {192, op_win_exec},     {193, op_clipboard_text},
+    static const scheme_op_binding rows[] = {
+        {OP_DEFINE_CLASS, "_define-class", op_define_class},
+        {OP_MAKE, "make", op_make},
+        {OP_SLOT_REF, "slot-ref", op_slot_ref},
+        {OP_SLOT_SET, "slot-set!", op_slot_set},
+        {OP_SYS_TIME, "sys-time", op_sys_time},
+        {OP_SYS_LOCALTIME, "sys-localtime", op_sys_localtime},
+        {OP_SYS_STRFTIME, "sys-strftime", op_sys_strftime},
+        {OP_SYS_STAT, "sys-stat", op_sys_stat},
+        {OP_WIN_EXEC, "win-exec", op_win_exec},
+        {OP_WIN_GET_CLIPBOARD_TEXT, "win-get-clipboard-text", op_clipboard_text},
     };
-    for (const auto& r : rows) scheme_set_op(r.op, r.h);
+    scheme_set_ops(rows);
 }

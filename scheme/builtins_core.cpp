@@ -312,11 +312,11 @@ bool string_cmp(scheme_context* ctx, bool fold) {
     int r = compare_strings(scheme_string(a[1]), scheme_string(a[2]), fold);
     bool result;
     switch (scheme_is_atom_of(a[0], SCHEME_PRIMITIVE) ? a[0]->op : -1) {
-    case 72: result = r == 0; break;
-    case 73: result = r < 0; break;
-    case 74: result = r > 0; break;
-    case 75: result = r <= 0; break;
-    case 76: result = r >= 0; break;
+    case OP_NUM_EQ: result = r == 0; break;
+    case OP_LT: result = r < 0; break;
+    case OP_GT: result = r > 0; break;
+    case OP_LE: result = r <= 0; break;
+    case OP_GE: result = r >= 0; break;
     default: return scheme_raise(ctx, u"unsupported procedure", a[0]);
     }
     return scheme_return(ctx, scheme_bool(ctx, result));
@@ -341,20 +341,44 @@ bool op_get_closure_code(scheme_context* ctx) {
 }  // namespace
 
 void scheme_register_core_library_ops() {
-    static const struct {
-        int op;
-        scheme_op_handler h;
-    } rows[] = {
-        {58, op_div},           {59, op_remainder},       {60, op_modulo},          {64, op_set_car},
-        {65, op_set_cdr},       {70, op_boolean_p},       {77, op_number_p},        {78, op_number_p},
-        {79, op_number_to_string}, {80, op_string_to_number}, {81, op_procedure_p}, {83, op_closure_p},
-        {84, op_macro_p},       {85, op_list_p},          {86, op_length},          {97, op_reverse},
-        {98, op_append},        {115, op_vector_p},       {116, op_make_vector},    {118, op_vector_set},
-        {120, op_char_p},       {121, op_char_to_integer}, {122, op_integer_to_char}, {123, op_symbol_p},
-        {124, op_symbol_bound}, {125, op_symbol_to_string}, {126, op_string_p},     {127, op_make_string},
-        {128, op_string_length}, {129, op_string_to_symbol}, {130, op_string_ref},  {131, op_string_set},
-        {132, op_substring},    {133, op_string_append},  {134, op_string_cmp},     {135, op_string_cmp_ci},
-        {136, op_get_closure_code},
+    static const scheme_op_binding rows[] = {
+        {OP_DIV, "/", op_div},
+        {OP_REMAINDER, "remainder", op_remainder},
+        {OP_MODULO, "modulo", op_modulo},
+        {OP_SET_CAR, "set-car!", op_set_car},
+        {OP_SET_CDR, "set-cdr!", op_set_cdr},
+        {OP_BOOLEAN_P, "boolean?", op_boolean_p},
+        {OP_NUMBER_P, "number?", op_number_p},
+        {OP_INTEGER_P, "integer?", op_number_p},
+        {OP_NUMBER_TO_STRING, "number->string", op_number_to_string},
+        {OP_STRING_TO_NUMBER, "string->number", op_string_to_number},
+        {OP_PROCEDURE_P, "procedure?", op_procedure_p},
+        {OP_CLOSURE_P, "closure?", op_closure_p},
+        {OP_MACRO_P, "macro?", op_macro_p},
+        {OP_LIST_P, "list?", op_list_p},
+        {OP_LENGTH, "length", op_length},
+        {OP_REVERSE, "reverse", op_reverse},
+        {OP_APPEND, "append", op_append},
+        {OP_VECTOR_P, "vector?", op_vector_p},
+        {OP_MAKE_VECTOR, "make-vector", op_make_vector},
+        {OP_VECTOR_SET, "vector-set!", op_vector_set},
+        {OP_CHAR_P, "char?", op_char_p},
+        {OP_CHAR_TO_INTEGER, "char->integer", op_char_to_integer},
+        {OP_INTEGER_TO_CHAR, "integer->char", op_integer_to_char},
+        {OP_SYMBOL_P, "symbol?", op_symbol_p},
+        {OP_SYMBOL_BOUND_P, "symbol-bound?", op_symbol_bound},
+        {OP_SYMBOL_TO_STRING, "symbol->string", op_symbol_to_string},
+        {OP_STRING_P, "string?", op_string_p},
+        {OP_MAKE_STRING, "make-string", op_make_string},
+        {OP_STRING_LENGTH, "string-length", op_string_length},
+        {OP_STRING_TO_SYMBOL, "string->symbol", op_string_to_symbol},
+        {OP_STRING_REF, "string-ref", op_string_ref},
+        {OP_STRING_SET, "string-set!", op_string_set},
+        {OP_SUBSTRING, "substring", op_substring},
+        {OP_STRING_APPEND, "string-append", op_string_append},
+        {OP_STRING_CMP_P, "_string-cmp?", op_string_cmp},
+        {OP_STRING_CMP_CI_P, "_string-cmp-ci?", op_string_cmp_ci},
+        {OP_GET_CLOSURE_CODE, "get-closure-code", op_get_closure_code},
     };
-    for (const auto& r : rows) scheme_set_op(r.op, r.h);
+    scheme_set_ops(rows);
 }

@@ -5,10 +5,6 @@
 
 namespace {
 
-constexpr int OP_HASH_FOR_EACH = 179;
-constexpr int OP_HASH_FOR_EACH_STEP = 180;
-constexpr int OP_HASH_MAP = 181;
-constexpr int OP_HASH_MAP_STEP = 182;
 
 scheme_hash_payload* table_of(scheme_cell* c) { return static_cast<scheme_hash_payload*>(c->payload); }
 
@@ -129,16 +125,19 @@ bool op_map_step(scheme_context* ctx) {
 }  // namespace
 
 void scheme_register_hash_ops() {
-    static const struct {
-        int op;
-        scheme_op_handler h;
-    } rows[] = {
-        {172, op_make_hash_table},   {173, op_hash_table_type},
-        {174, op_hash_table_put},    {175, op_hash_table_delete},
-        {176, op_hash_table_get},    {177, op_hash_table_exists},
-        {178, op_hash_table_num_entries}, {OP_HASH_FOR_EACH, op_hash_table_for_each},
-        {OP_HASH_FOR_EACH_STEP, op_for_each_step}, {OP_HASH_MAP, op_hash_table_map},
-        {OP_HASH_MAP_STEP, op_map_step}, {183, op_hash_table_p},
+    static const scheme_op_binding rows[] = {
+        {OP_MAKE_HASH_TABLE, "make-hash-table", op_make_hash_table},
+        {OP_HASH_TABLE_TYPE, "hash-table-type", op_hash_table_type},
+        {OP_HASH_TABLE_PUT, "hash-table-put!", op_hash_table_put},
+        {OP_HASH_TABLE_DELETE, "hash-table-delete!", op_hash_table_delete},
+        {OP_HASH_TABLE_GET, "hash-table-get", op_hash_table_get},
+        {OP_HASH_TABLE_EXISTS_P, "hash-table-exists?", op_hash_table_exists},
+        {OP_HASH_TABLE_NUM_ENTRIES, "hash-table-num-entries", op_hash_table_num_entries},
+        {OP_HASH_FOR_EACH, "hash-table-for-each", op_hash_table_for_each},
+        {OP_HASH_FOR_EACH_STEP, nullptr, op_for_each_step},
+        {OP_HASH_MAP, "hash-table-map", op_hash_table_map},
+        {OP_HASH_MAP_STEP, nullptr, op_map_step},
+        {OP_HASH_TABLE_P, "hash-table?", op_hash_table_p},
     };
-    for (const auto& r : rows) scheme_set_op(r.op, r.h);
+    scheme_set_ops(rows);
 }

@@ -8,7 +8,6 @@
 
 namespace {
 
-constexpr int OP_EXPAND_STEP = 139;
 
 bool closed(scheme_cell* port) { return (scheme_port(port)->flags & SCHEME_PORT_CLOSED) != 0; }
 
@@ -180,18 +179,29 @@ bool op_macroexpand(scheme_context* ctx) { return expand(ctx, true); }
 }  // namespace
 
 void scheme_register_port_ops() {
-    static const struct {
-        int op;
-        scheme_op_handler h;
-    } rows[] = {
-        {7, op_read_char},           {8, op_peek_char},          {137, op_macroexpand_1},
-        {138, op_macroexpand},       {OP_EXPAND_STEP, op_expand_step}, {140, op_gensym},
-        {141, op_gensym_p},          {142, op_output_port_p},    {143, op_current_output_port},
-        {144, op_open_output_file},  {145, op_open_output_string}, {146, op_get_output_string},
-        {147, op_clear_output_string}, {148, op_close_output_port}, {149, op_input_port_p},
-        {150, op_current_input_port}, {151, op_open_input_file}, {152, op_open_input_string},
-        {153, op_close_input_port},  {154, op_port_closed_p},    {155, op_eof_object_p},
-        {156, op_file_exists},
+    static const scheme_op_binding rows[] = {
+        {OP_READ_CHAR, "read-char", op_read_char},
+        {OP_PEEK_CHAR, "peek-char", op_peek_char},
+        {OP_MACROEXPAND_1, "macroexpand-1", op_macroexpand_1},
+        {OP_MACROEXPAND, "macroexpand", op_macroexpand},
+        {OP_EXPAND_STEP, nullptr, op_expand_step},
+        {OP_GENSYM, "gensym", op_gensym},
+        {OP_GENSYM_P, "gensym?", op_gensym_p},
+        {OP_OUTPUT_PORT_P, "output-port?", op_output_port_p},
+        {OP_CURRENT_OUTPUT_PORT, "current-output-port", op_current_output_port},
+        {OP_OPEN_OUTPUT_FILE, "open-output-file", op_open_output_file},
+        {OP_OPEN_OUTPUT_STRING, "open-output-string", op_open_output_string},
+        {OP_GET_OUTPUT_STRING, "get-output-string", op_get_output_string},
+        {OP_CLEAR_OUTPUT_STRING, "clear-output-string", op_clear_output_string},
+        {OP_CLOSE_OUTPUT_PORT, "close-output-port", op_close_output_port},
+        {OP_INPUT_PORT_P, "input-port?", op_input_port_p},
+        {OP_CURRENT_INPUT_PORT, "current-input-port", op_current_input_port},
+        {OP_OPEN_INPUT_FILE, "open-input-file", op_open_input_file},
+        {OP_OPEN_INPUT_STRING, "open-input-string", op_open_input_string},
+        {OP_CLOSE_INPUT_PORT, "close-input-port", op_close_input_port},
+        {OP_PORT_CLOSED_P, "port-closed?", op_port_closed_p},
+        {OP_EOF_OBJECT_P, "eof-object?", op_eof_object_p},
+        {OP_FILE_EXISTS_P, "file-exists?", op_file_exists},
     };
-    for (const auto& r : rows) scheme_set_op(r.op, r.h);
+    scheme_set_ops(rows);
 }

@@ -256,14 +256,18 @@ void scheme_register_regexp_ops() {
     scheme_type_table[SCHEME_REGEXP].finalize = finalize_regexp;
     scheme_type_table[SCHEME_REGMATCH].mark_children = mark_regmatch;
     scheme_regexp_maker = make_regexp;
-    static const struct {
-        int op;
-        scheme_op_handler h;
-    } rows[] = {
-        {161, op_regexp_p},      {162, op_regexp_to_string}, {163, op_string_to_regexp},
-        {164, op_rxmatch},       {165, op_regmatch_p},       {166, op_num_matches},
-        {167, op_rxmatch_substring}, {168, op_rxmatch_start}, {169, op_rxmatch_end},
-        {170, op_regexp_replace}, {171, op_regexp_replace_all},
+    static const scheme_op_binding rows[] = {
+        {OP_REGEXP_P, "regexp?", op_regexp_p},
+        {OP_REGEXP_TO_STRING, "regexp->string", op_regexp_to_string},
+        {OP_STRING_TO_REGEXP, "string->regexp", op_string_to_regexp},
+        {OP_RXMATCH, "rxmatch", op_rxmatch},
+        {OP_REGMATCH_P, "regmatch?", op_regmatch_p},
+        {OP_RXMATCH_NUM_MATCHES, "rxmatch-num-matches", op_num_matches},
+        {OP_RXMATCH_SUBSTRING, "rxmatch-substring", op_rxmatch_substring},
+        {OP_RXMATCH_START, "rxmatch-start", op_rxmatch_start},
+        {OP_RXMATCH_END, "rxmatch-end", op_rxmatch_end},
+        {OP_REGEXP_REPLACE, "regexp-replace", op_regexp_replace},
+        {OP_REGEXP_REPLACE_ALL, "regexp-replace-all", op_regexp_replace_all},
     };
-    for (const auto& r : rows) scheme_set_op(r.op, r.h);
+    scheme_set_ops(rows);
 }

@@ -1,62 +1,19 @@
-// The op table: every op of the machine by number, with the name under which
-// a builtin is bound in the global frame.
+// The op table: every op of the machine by number, filled by the files that
+// implement the ops, with the name under which a builtin is bound.
 #include <cstdio>
 #include <cstring>
 
 #include "scheme/ops.h"
 
-namespace {
-
-struct Named {
-    int op;
-    const char* name;
-};
-
-const Named kNames[] = {
-    {0, "load"}, {1, "require"}, {6, "read"}, {7, "read-char"}, {8, "peek-char"}, {52, "eval"}, {53, "apply"},
-    {54, "call-with-current-continuation"}, {55, "+"}, {56, "-"}, {57, "*"}, {58, "/"}, {59, "remainder"},
-    {60, "modulo"}, {61, "car"}, {62, "cdr"}, {63, "cons"}, {64, "set-car!"}, {65, "set-cdr!"}, {66, "eq?"},
-    {67, "eqv?"}, {68, "equal?"}, {69, "not"}, {70, "boolean?"}, {71, "null?"}, {72, "="}, {73, "<"}, {74, ">"},
-    {75, "<="}, {76, ">="}, {77, "number?"}, {78, "integer?"}, {79, "number->string"}, {80, "string->number"},
-    {81, "procedure?"}, {82, "pair?"}, {83, "closure?"}, {84, "macro?"}, {85, "list?"}, {86, "length"},
-    {89, "write"}, {90, "write-char"}, {91, "display"}, {92, "newline"}, {95, "error"}, {97, "reverse"},
-    {98, "append"}, {99, "interaction-environment"}, {101, "exit"}, {102, "gc"}, {115, "vector?"},
-    {116, "make-vector"}, {117, "vector-ref"}, {118, "vector-set!"}, {119, "vector-length"}, {120, "char?"},
-    {121, "char->integer"}, {122, "integer->char"}, {123, "symbol?"}, {124, "symbol-bound?"},
-    {125, "symbol->string"}, {126, "string?"}, {127, "make-string"}, {128, "string-length"},
-    {129, "string->symbol"}, {130, "string-ref"}, {131, "string-set!"}, {132, "substring"},
-    {133, "string-append"}, {134, "_string-cmp?"}, {135, "_string-cmp-ci?"}, {136, "get-closure-code"},
-    {137, "macroexpand-1"}, {138, "macroexpand"}, {140, "gensym"}, {141, "gensym?"}, {142, "output-port?"},
-    {143, "current-output-port"}, {144, "open-output-file"}, {145, "open-output-string"},
-    {146, "get-output-string"}, {147, "clear-output-string"}, {148, "close-output-port"}, {149, "input-port?"},
-    {150, "current-input-port"}, {151, "open-input-file"}, {152, "open-input-string"},
-    {153, "close-input-port"}, {154, "port-closed?"}, {155, "eof-object?"}, {156, "file-exists?"},
-    {158, "values"}, {159, "call-with-values"}, {161, "regexp?"}, {162, "regexp->string"},
-    {163, "string->regexp"}, {164, "rxmatch"}, {165, "regmatch?"}, {166, "rxmatch-num-matches"},
-    {167, "rxmatch-substring"}, {168, "rxmatch-start"}, {169, "rxmatch-end"}, {170, "regexp-replace"},
-    {171, "regexp-replace-all"}, {172, "make-hash-table"}, {173, "hash-table-type"}, {174, "hash-table-put!"},
-    {175, "hash-table-delete!"}, {176, "hash-table-get"}, {177, "hash-table-exists?"},
-    {178, "hash-table-num-entries"}, {179, "hash-table-for-each"}, {181, "hash-table-map"},
-    {183, "hash-table?"}, {184, "_define-class"}, {185, "make"}, {186, "slot-ref"}, {187, "slot-set!"},
-    {188, "sys-time"}, {189, "sys-localtime"}, {190, "sys-strftime"}, {191, "sys-stat"}, {192, "win-exec"},
-    {193, "win-get-clipboard-text"}, {194, "_debug_info"}, {196, "_nop"},
-};
-
-struct TableInit {
-    TableInit() {
-        for (int i = 0; i < SCHEME_OP_COUNT; ++i) scheme_op_table[i] = {nullptr, i, nullptr};
-        scheme_op_table[SCHEME_OP_COUNT] = {nullptr, 0, nullptr};
-        for (const Named& n : kNames) scheme_op_table[n.op].name = n.name;
-    }
-};
-
-}  // namespace
-
 scheme_op_row scheme_op_table[SCHEME_OP_COUNT + 1];
 
-void scheme_set_op(int op, scheme_op_handler handler) {
-    static TableInit init;
-    scheme_op_table[op].handler = handler;
+void scheme_set_ops(const scheme_op_binding* rows, std::size_t count) {
+    for (std::size_t i = 0; i < count; ++i) {
+        scheme_op_row& row = scheme_op_table[rows[i].op];
+        row.handler = rows[i].handler;
+        row.op = rows[i].op;
+        row.name = rows[i].name;
+    }
 }
 
 const char* scheme_op_name(int op) {

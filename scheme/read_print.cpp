@@ -522,19 +522,22 @@ void scheme_print_atom(scheme_context* ctx, scheme_cell* port, scheme_cell* obj,
 scheme_atom_printer_fn scheme_atom_printer = nullptr;
 
 void scheme_register_reader_ops() {
-    scheme_set_op(OP_READ_OBJECT, op_read_object);
-    scheme_set_op(OP_READ_LIST, op_read_list);
-    scheme_set_op(OP_READ_DOT, op_read_dot);
-    scheme_set_op(OP_WRAP_QUOTE, op_wrap_quote);
-    scheme_set_op(OP_READ_VECTOR, op_read_vector);
-    scheme_set_op(OP_WRAP_QUASIQUOTE, op_wrap_quasiquote);
-    scheme_set_op(OP_WRAP_UNQUOTE, op_wrap_unquote);
-    scheme_set_op(OP_WRAP_UNQUOTE_SPLICING, op_wrap_unquote_splicing);
-    scheme_set_op(OP_WRAP_QUASIQUOTE_VEC, op_wrap_quasiquote_vec);
-    scheme_set_op(OP_EOF_VALUE, op_eof_value);
-    scheme_set_op(OP_PRINT_OBJECT, op_print_object);
-    scheme_set_op(OP_PRINT_LIST, op_print_list);
-    scheme_set_op(OP_PRINT_VECTOR, op_print_vector);
+    static const scheme_op_binding rows[] = {
+        {OP_READ_OBJECT, nullptr, op_read_object},
+        {OP_READ_LIST, nullptr, op_read_list},
+        {OP_READ_DOT, nullptr, op_read_dot},
+        {OP_WRAP_QUOTE, nullptr, op_wrap_quote},
+        {OP_READ_VECTOR, nullptr, op_read_vector},
+        {OP_WRAP_QUASIQUOTE, nullptr, op_wrap_quasiquote},
+        {OP_WRAP_UNQUOTE, nullptr, op_wrap_unquote},
+        {OP_WRAP_UNQUOTE_SPLICING, nullptr, op_wrap_unquote_splicing},
+        {OP_WRAP_QUASIQUOTE_VEC, nullptr, op_wrap_quasiquote_vec},
+        {OP_EOF_VALUE, nullptr, op_eof_value},
+        {OP_PRINT_OBJECT, nullptr, op_print_object},
+        {OP_PRINT_LIST, nullptr, op_print_list},
+        {OP_PRINT_VECTOR, nullptr, op_print_vector},
+    };
+    scheme_set_ops(rows);
 }
 
 int scheme_read_first_token(scheme_context* ctx) { return ctx->token = next_token(ctx); }
