@@ -59,7 +59,7 @@ std::u16string load_text(int argc, char** argv) {
     size_t n;
     while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) bytes.append(buf, n);
     pclose(p);
-    return wdev::utf8_to_u16(bytes);
+    return Utf8ToUtf16(bytes);
 }
 
 std::vector<std::u16string> split_lines(const std::u16string& t) {

@@ -13,6 +13,3 @@ struct CMeasure {
     // counted from the start of the text.
     int TextWidth(const char16_t* text, int n) const { return n > 0 ? CalcTextWidth(text, *table, metrics, n) : 0; }
 };
-
-// The code point at text[i] and its length in units (a pair is one character).
-char32_t CodePointAt(const char16_t* text, int n, int i, int* units);

@@ -7,6 +7,7 @@
 #include "editctrl/edit_ctrl.h"
 #include "editctrl/text_drawer.h"
 #include "framework/wide.h"
+#include "textengine/utf16.h"
 
 class CEditPainter {
 public:
@@ -86,7 +87,7 @@ int CEditPainter::DrawSmoothText(const char16_t* text, int n, int x, int y) {
     BYTE stack[8192];
     for (int i = 0; i < n;) {
         int u;
-        const char32_t cp = CodePointAt(text, n, i, &u);
+        const char32_t cp = utf16_decode(text, std::size_t(i), std::size_t(n), &u);
         const int w = cp == '\t' ? m_.TabStop() - (x - x0_) % std::max(1, m_.TabStop()) : m_.Advance(cp);
         FillBackground(x, y - c_.m_textOffset, x + w, y - c_.m_textOffset + rh_, g);
         if (cp != ' ' && cp != '\t') {
@@ -190,7 +191,7 @@ void CEditPainter::DrawLineRows(LineAttrSlot* slot, int line, int y) {
         x = x0_;
     };
     const LineAttrItem* items = slot->items;
-    const COLORREF selected = disp_.GetColor(SELECTED_COLOR), hit = disp_.GetColor(SRARCH_COLOR);
+    const COLORREF selected = disp_.GetColor(SELECTED_COLOR), hit = disp_.GetColor(SEARCH_COLOR);
     while (i < count && text[i] != '\n' && y < bodyBottom_) {
         if (x > client_.right && rowOff == rowCount - 1) break;
         if (i >= rowEnd() && rowOff + 1 < rowCount) {
@@ -201,7 +202,7 @@ void CEditPainter::DrawLineRows(LineAttrSlot* slot, int line, int y) {
         int j = i + 1;
         if (a.kind == kAttrOrdinary) {
             while (j < count && items[j].color == a.color && items[j].kind == a.kind && items[j].flags == a.flags) ++j;
-            if (j < count && text[j - 1] >= 0xD800 && text[j - 1] < 0xDC00) ++j;  // a pair stays whole
+            if (j < count && utf16_is_high_surrogate(text[j - 1])) ++j;  // a pair stays whole
         }
         if (a.flags & kAttrSelected) {
             dc_.SetBkColor(selected);
@@ -253,7 +254,7 @@ void CEditPainter::DrawLineRows(LineAttrSlot* slot, int line, int y) {
             // The run may cross row ends: each part on its own row.
             for (int from = i; from < j;) {
                 int cut = std::min(j, rowOff + 1 < rowCount ? rowEnd() : j);
-                if (cut > from && cut < j && text[cut - 1] >= 0xD800 && text[cut - 1] < 0xDC00) --cut;
+                if (cut > from && cut < j && utf16_is_high_surrogate(text[cut - 1])) --cut;
                 if (cut <= from) cut = j;
                 x = DrawRun(text, from, cut, x, y);
                 from = cut;
@@ -286,7 +287,7 @@ void CEditPainter::DrawRowEnd(LineAttrSlot* slot, int line, int rowOffset, int y
             if (selected)
                 FillBackground(x, y, x + cw_, y + rh_, disp_.GetColor(SELECTED_COLOR));
             else if (slot->items[slot->count].flags & kAttrSearchHit)
-                FillBackground(x, y, x + cw_, y + rh_, disp_.GetColor(SRARCH_COLOR));
+                FillBackground(x, y, x + cw_, y + rh_, disp_.GetColor(SEARCH_COLOR));
             if (c_.m_style & ECS_SHOW_LINE_FEED) {
                 dc_.SelectObject(disp_.GetMarkPen());
                 if (line == data_.GetLineCount() - 1) {
@@ -348,7 +349,7 @@ void CEditPainter::InvertBracket(const EditPos& p) {
     const int x = x0_ + m_.TextWidth(rec->text + start, p.column - start);
     const int y = c_.m_topMargin + (c_.GetFirstRowOfLine(p.line) + offset - vpos_) * rh_ + c_.m_textOffset;
     int u;
-    const char32_t cp = CodePointAt(rec->text, rec->Length(), p.column, &u);
+    const char32_t cp = utf16_decode(rec->text, std::size_t(p.column), std::size_t(rec->Length()), &u);
     dc_.InvertRect(CRect(x, y, x + m_.Advance(cp), y + th_));
 }
 

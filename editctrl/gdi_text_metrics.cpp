@@ -1,4 +1,5 @@
 #include "editctrl/gdi_text_metrics.h"
+#include "textengine/utf16.h"
 
 void CEditCtrlDC::Set(HWND window, HFONT font) {
     if (window == window_ && font == font_) return;
@@ -29,8 +30,8 @@ int GetCharPixelWidth(HDC dc, char32_t cp, CEditCtrlDC* holder) {
     wchar_t units[2];
     int n = 1;
     if (cp > 0xFFFF) {
-        units[0] = static_cast<wchar_t>(0xD800 + ((cp - 0x10000) >> 10));
-        units[1] = static_cast<wchar_t>(0xDC00 + ((cp - 0x10000) & 0x3FF));
+        units[0] = static_cast<wchar_t>(utf16_high_of(cp));
+        units[1] = static_cast<wchar_t>(utf16_low_of(cp));
         n = 2;
     } else {
         units[0] = static_cast<wchar_t>(cp);

@@ -1,4 +1,5 @@
 #include "editctrl/text_drawer.h"
+#include "textengine/utf16.h"
 
 #include <algorithm>
 
@@ -22,7 +23,7 @@ int CTextDrawer::DrawTabbedText(HDC dc, const RECT& clip, const char16_t* text, 
         } else {
             while (i < count && k < 99 && text[i] != '\t') {
                 int u;
-                const char32_t cp = CodePointAt(text, count, i, &u);
+                const char32_t cp = utf16_decode(text, std::size_t(i), std::size_t(count), &u);
                 if (u == 2 && k + 2 > 99) break;
                 const int a = measure.Advance(cp);
                 units[k] = static_cast<wchar_t>(text[i]);

@@ -3,6 +3,7 @@
 
 #include "scheme/hash.h"
 #include "scheme/scheme.h"
+#include "textengine/utf16.h"
 
 struct scheme_continuation_payload {
     scheme_cell* gc_link;
@@ -31,29 +32,16 @@ constexpr std::size_t SCHEME_POOL_CHUNK = 2048;
 // (the hash table's allocator callbacks).
 void* scheme_payload_try_alloc(scheme_context* ctx, std::size_t bytes);
 
-// UTF-16 walking that never steps over a terminator or a buffer end.
-inline bool scheme_is_high(char16_t u) { return u >= 0xD800 && u <= 0xDBFF; }
-inline bool scheme_is_low(char16_t u) { return u >= 0xDC00 && u <= 0xDFFF; }
-// Units taken by the character at p, given the units available (at least 1).
+// UTF-16 walking that never steps over a terminator or a buffer end: the
+// text engine's rules (textengine/utf16.h) on avail units.
 inline int scheme_char_units(const char16_t* p, std::ptrdiff_t avail) {
-    return (avail >= 2 && scheme_is_high(p[0]) && scheme_is_low(p[1])) ? 2 : 1;
+    return avail >= 2 && utf16_is_pair(p) ? 2 : 1;
 }
 inline uint32_t scheme_char_at(const char16_t* p, std::ptrdiff_t avail) {
-    if (avail >= 2 && scheme_is_high(p[0]) && scheme_is_low(p[1]))
-        return ((static_cast<uint32_t>(p[0]) & 0x3FF) << 10 | (p[1] & 0x3FF)) + 0x10000;
-    return p[0];
+    return avail >= 2 && utf16_is_pair(p) ? utf16_combine(p[0], p[1]) : p[0];
 }
 // Writes cp as UTF-16; returns the units written (1 or 2).
-inline int scheme_put_char(char16_t* p, uint32_t cp) {
-    if (cp < 0x10000) {
-        p[0] = static_cast<char16_t>(cp);
-        return 1;
-    }
-    cp -= 0x10000;
-    p[0] = static_cast<char16_t>(0xD800 | ((cp >> 10) & 0x3FF));
-    p[1] = static_cast<char16_t>(0xDC00 | (cp & 0x3FF));
-    return 2;
-}
+inline int scheme_put_char(char16_t* p, uint32_t cp) { return int(utf16_put_code_point(p, cp) - p); }
 std::size_t scheme_u16len(const char16_t* s);
 // ASCII text to a static-free UTF-16 copy in buf (at most n - 1 units).
 void scheme_ascii_to_u16(const char* s, char16_t* buf, std::size_t n);

@@ -8,6 +8,7 @@
 #include "textengine/platform_hooks.h"
 #include "textengine/regex_line_host.h"
 #include "textengine/undo_data.h"
+#include "textengine/utf16.h"
 
 namespace {
 
@@ -79,9 +80,7 @@ bool StepInLine(const CEditData& data, RegexPos* pos) {
     const int length = data.GetLineLength(pos->line);
     if (pos->col >= length) return false;
     const char16_t* text = data.GetLineText(pos->line);
-    const bool pair = text[pos->col] >= 0xD800 && text[pos->col] <= 0xDBFF && pos->col + 1 < length &&
-                      text[pos->col + 1] >= 0xDC00 && text[pos->col + 1] <= 0xDFFF;
-    pos->col += pair ? 2 : 1;
+    pos->col += pos->col + 1 < length && utf16_is_pair(text + pos->col) ? 2 : 1;
     return true;
 }
 

@@ -1,4 +1,5 @@
 #include "textengine/bytestream.h"
+#include "textengine/utf16.h"
 
 #include "textengine/file_replace.h"
 
@@ -352,30 +353,16 @@ std::u16string FileErrorMessage(int error) {
 std::string PathToUtf8(const char16_t* path) {
     std::string out;
     if (!path) return out;
-    for (const char16_t* p = path; *p; ++p) {
-        char32_t c = *p;
-        if (c >= 0xD800 && c < 0xDC00 && p[1] >= 0xDC00 && p[1] < 0xE000) {
-            c = 0x10000 + ((c - 0xD800) << 10) + (p[1] - 0xDC00);
-            ++p;
-        } else if (c >= 0xDC80 && c <= 0xDCFF) {
-            out += static_cast<char>(c - 0xDC00);  // a byte of a name that was no UTF-8
-            continue;
-        }
-        if (c < 0x80) {
-            out += static_cast<char>(c);
-        } else if (c < 0x800) {
-            out += static_cast<char>(0xC0 | (c >> 6));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        } else if (c < 0x10000) {
-            out += static_cast<char>(0xE0 | (c >> 12));
-            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        } else {
-            out += static_cast<char>(0xF0 | (c >> 18));
-            out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (c & 0x3F));
+    // Runs of text go through the converter; a byte of a name that was no
+    // UTF-8 (U+DC80..U+DCFF standing alone) goes back as that byte.
+    const char16_t* run = path;
+    for (const char16_t* p = path;; ++p) {
+        const bool escaped = *p >= 0xDC80 && *p <= 0xDCFF && !(p > path && utf16_is_high_surrogate(p[-1]));
+        if (!*p || escaped) {
+            out += Utf16ToUtf8(std::u16string_view(run, std::size_t(p - run)));
+            if (!*p) return out;
+            out += static_cast<char>(*p - 0xDC00);
+            run = p + 1;
         }
     }
-    return out;
 }

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <memory>
 #include <vector>
 
@@ -113,6 +114,15 @@ private:
 
 // A short Japanese sentence for a failed file operation, for message boxes.
 std::u16string FileErrorMessage(int error);
+// The one UTF-16 <-> UTF-8 converter for text (the file codec's UTF-8
+// without a mark), with the codec's rule for what has no form: a surrogate
+// pair is one four-byte character, a lone surrogate (which UTF-8 cannot
+// hold) is written as '?', and each byte that is not part of a UTF-8
+// character decodes as '?'. NUL is a character like any other: both keep
+// embedded NULs. Paths add one rule of their own (below) so that a name's
+// bytes survive; PathToUtf8 takes a terminated path and stops at its NUL.
+std::string Utf16ToUtf8(std::u16string_view text);
+std::u16string Utf8ToUtf16(std::string_view bytes);
 // UTF-16 path to the host's form (UTF-8 on POSIX); for messages and tools.
 // U+DC80..U+DCFF standing alone become the bytes 0x80..0xFF (see PathFromHost).
 std::string PathToUtf8(const char16_t* path);
@@ -120,4 +130,3 @@ std::string PathToUtf8(const char16_t* path);
 // part of valid UTF-8 becomes U+DC00 + the byte, so that PathToUtf8 gives the
 // very same bytes back and a name that is not UTF-8 can still be opened.
 std::u16string PathFromHost(const std::string& name);
-std::u16string Utf8ToUtf16(const std::string& s);

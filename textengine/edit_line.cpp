@@ -1,4 +1,5 @@
 #include "textengine/edit_line.h"
+#include "textengine/utf16.h"
 
 #include <cstring>
 
@@ -49,7 +50,7 @@ CEditLine* CEditLine::Dummy() {
 bool CEditLine::IsSharedText() const { return text == g_emptyText; }
 
 bool CEditLine::IsLeadSurrogateAt(int index) const {
-    return index >= 0 && index < length && text[index] >= 0xD800 && text[index] <= 0xDBFF;
+    return index >= 0 && index < length && utf16_is_high_surrogate(text[index]);
 }
 
 int CEditLine::SetCapacity(int bytes) {

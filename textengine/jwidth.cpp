@@ -1,4 +1,5 @@
 #include "textengine/jwidth.h"
+#include "textengine/utf16.h"
 
 #include <array>
 
@@ -43,9 +44,6 @@ const std::array<HalfForm, 0x100>& half_forms() {
     return table;
 }
 
-bool is_high_surrogate(char16_t c) { return c >= 0xD800 && c <= 0xDBFF; }
-bool is_low_surrogate(char16_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
-
 // Writes units into dst while room lasts (one unit kept for the NUL).
 class Output {
 public:
@@ -57,7 +55,7 @@ public:
     }
     // Copies a surrogate pair at p unchanged, leaving p on its second unit.
     bool put_pair(const char16_t*& p) {
-        if (!is_high_surrogate(p[0]) || !is_low_surrogate(p[1])) return false;
+        if (!utf16_is_pair(p)) return false;
         put(p[0]);
         put(*++p);
         return true;

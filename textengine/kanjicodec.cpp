@@ -11,6 +11,7 @@
 #endif
 #include <vector>
 
+#include "textengine/bytestream.h"
 #include "textengine/cp932.h"
 #include "textengine/kanjicode.h"
 
@@ -696,7 +697,7 @@ size_t CKanjiEncoder::Finish(uint8_t* out) {
 
 // ---------------------------------------------------------------- whole texts
 
-std::u16string DecodeText(int code, const std::string& bytes) {
+std::u16string DecodeText(int code, std::string_view bytes) {
     CKanjiDecoder decoder(code);
     std::u16string out(bytes.size() + 4, u'\0');
     size_t consumed = 0;
@@ -705,7 +706,7 @@ std::u16string DecodeText(int code, const std::string& bytes) {
     return out;
 }
 
-std::string EncodeText(int code, const std::u16string& text) {
+std::string EncodeText(int code, std::u16string_view text) {
     CKanjiEncoder encoder(code);
     std::string out(text.size() * CKanjiEncoder::kMaxBytesPerUnit + 16, '\0');
     auto* o = reinterpret_cast<uint8_t*>(out.data());
@@ -715,4 +716,6 @@ std::string EncodeText(int code, const std::u16string& text) {
     return out;
 }
 
-std::u16string Utf8ToUtf16(const std::string& s) { return DecodeText(KanjiCode::UTF8NoSig, s); }
+std::u16string Utf8ToUtf16(std::string_view bytes) { return DecodeText(KanjiCode::UTF8NoSig, bytes); }
+
+std::string Utf16ToUtf8(std::u16string_view text) { return EncodeText(KanjiCode::UTF8NoSig, text); }

@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 class CKanjiDecoder {
 public:
@@ -78,5 +79,5 @@ private:
 };
 
 // Whole-text helpers (tests, the harness, small files).
-std::u16string DecodeText(int code, const std::string& bytes);
-std::string EncodeText(int code, const std::u16string& text);
+std::u16string DecodeText(int code, std::string_view bytes);
+std::string EncodeText(int code, std::u16string_view text);

@@ -1,4 +1,5 @@
 #include "textengine/kanjitextfile.h"
+#include "textengine/utf16.h"
 
 #include <cstring>
 #include <new>
@@ -9,8 +10,6 @@ constexpr size_t kWriteSlice = 2048;  // units encoded per pass
 
 // Line-end types: 1 CR LF, 2 LF, 3 CR.
 constexpr int kCRLF = 1, kLF = 2, kCR = 3;
-
-inline bool IsHighSurrogate(char16_t u) { return u >= 0xD800 && u < 0xDC00; }
 
 }  // namespace
 
@@ -142,7 +141,7 @@ bool CKanjiTextFile::FillChunk() {
         consumed += skip;
         m_carry = total - consumed;
         if (m_carry) std::memmove(m_raw.data(), m_raw.data() + consumed, m_carry);
-        if (!m_eof && len > 0 && (m_text[len - 1] == u'\r' || IsHighSurrogate(m_text[len - 1]))) {
+        if (!m_eof && len > 0 && (m_text[len - 1] == u'\r' || utf16_is_high_surrogate(m_text[len - 1]))) {
             m_heldUnit = m_text[--len];  // a CR LF or a pair may be split here
         }
         m_text[len] = 0;
@@ -210,7 +209,7 @@ char16_t* CKanjiTextFile::ReadLine(char16_t* buffer, size_t capacity) {
     if (k > capacity - 1) {
         k = capacity - 1;
         // Never cut between CR and LF or between the halves of a pair.
-        if (k > 1 && ((line[k - 1] == u'\r' && line[k] == u'\n') || IsHighSurrogate(line[k - 1]))) --k;
+        if (k > 1 && ((line[k - 1] == u'\r' && line[k] == u'\n') || utf16_is_high_surrogate(line[k - 1]))) --k;
         m_lineRest.assign(line, k, std::u16string::npos);
     }
     std::memcpy(buffer, line.data(), k * sizeof(char16_t));

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "textengine/regex/regex.h"
+#include "textengine/utf16.h"
 
 template <class Lines>
 struct RegexLineHost {
@@ -42,10 +43,7 @@ struct RegexLineHost {
         int length = 0;
         const char16_t* text = pos->line >= 0 && pos->line < lines.LineCount() ? lines.LineText(pos->line, &length) : u"";
         if (pos->col < length) {
-            const char16_t u = text[pos->col];
-            const bool pair = u >= 0xD800 && u <= 0xDBFF && pos->col + 1 < length && text[pos->col + 1] >= 0xDC00 &&
-                              text[pos->col + 1] <= 0xDFFF;
-            pos->col += pair ? 2 : 1;
+            pos->col += pos->col + 1 < length && utf16_is_pair(text + pos->col) ? 2 : 1;
         } else if (!IsLast(lines, pos->line)) {
             ++pos->line;
             pos->col = 0;
@@ -68,9 +66,7 @@ struct RegexLineHost {
         int length;
         const char16_t* text = lines.LineText(pos->line, &length);
         if (pos->col > length) pos->col = length;
-        const bool pair = pos->col >= 2 && text[pos->col - 2] >= 0xD800 && text[pos->col - 2] <= 0xDBFF &&
-                          text[pos->col - 1] >= 0xDC00 && text[pos->col - 1] <= 0xDFFF;
-        pos->col -= pair ? 2 : 1;
+        pos->col -= utf16_units_before(text, std::size_t(pos->col));
         return text + pos->col;
     }
 

@@ -5,6 +5,8 @@
 
 #include <memory>
 
+#include "textengine/utf16.h"
+
 // Measures characters in the current font. The editor control implements it
 // on a device context; tests and the harness use CFakeTextMetrics.
 class CTextMetrics {
@@ -67,7 +69,7 @@ public:
     int AdvanceAt(CTextMetrics* m, const char16_t* p, int& units) const {
         const char16_t u = *p;
         units = 1;
-        if (m_widths && (u < 0xD800 || u > 0xDFFF)) {
+        if (m_widths && !utf16_is_surrogate(u)) {
             const int w = m_widths[u];
             if (w >= 0) return m_spacing == 0 ? w : w + (w < m_fullWidth ? m_spacing : 2 * m_spacing);
         }

@@ -10,7 +10,7 @@ enum EditColorIndex : int {
     BG_COLOR,            // background
     PEN_COLOR,           // marks (tab, space, line feed, EOF) and the margin line
     QUOTE_COLOR,         // quoted strings
-    SRARCH_COLOR,        // search-hit background
+    SEARCH_COLOR,        // search-hit background (stored under the key "SRARCH_COLOR")
     SELECTED_COLOR,      // selection background
     RULER_COLOR,         // ruler
     OPERATOR_COLOR,      // operators

@@ -5,14 +5,12 @@
 #include "editctrl/core/edit_colors.h"
 #include "editctrl/syntax/strtoken.h"
 #include "textengine/edit_line.h"
+#include "textengine/utf16.h"
 
 namespace {
 
 constexpr uint32_t kNoCommentSyntax = 0x80;
 constexpr uint32_t kTagLanguage = 0x100;
-
-bool IsHighSurrogate(char16_t c) { return c >= 0xD800 && c < 0xDC00; }
-bool IsLowSurrogate(char16_t c) { return c >= 0xDC00 && c < 0xE000; }
 
 void Fill(LineAttrItem* items, int count, int from, int n, uint32_t color) {
     for (int i = from; i < from + n && i < count; ++i) items[i].color = color;
@@ -44,7 +42,7 @@ void ColorizeLine(LineAttrItem* items, int count, const char16_t* text, int line
             n = lang->GetQuotedLength(rest, true);
         } else {
             n = lang->GetWordLength(rest);
-            if (n == 0) n = IsHighSurrogate(text[p]) && p + 1 < count && IsLowSurrogate(text[p + 1]) ? 2 : 1;
+            if (n == 0) n = p + 1 < count && utf16_is_pair(text + p) ? 2 : 1;
         }
         if (n <= 0 || text[p] == '\n') break;
         bool quoted = quoteChar;

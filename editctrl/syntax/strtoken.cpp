@@ -1,15 +1,13 @@
 #include "editctrl/syntax/strtoken.h"
 
 #include "editctrl/syntax/syntax_files.h"
+#include "textengine/utf16.h"
 
 #include <algorithm>
 #include <cstring>
 #include <new>
 
 namespace {
-
-bool IsHighSurrogate(char16_t u) { return u >= 0xD800 && u <= 0xDBFF; }
-bool IsLowSurrogate(char16_t u) { return u >= 0xDC00 && u <= 0xDFFF; }
 
 char16_t LowerAscii(char16_t u) { return (u >= u'A' && u <= u'Z') ? char16_t(u + 32) : u; }
 char16_t UpperAscii(char16_t u) { return (u >= u'a' && u <= u'z') ? char16_t(u - 32) : u; }
@@ -25,18 +23,6 @@ std::u16string LowerAsciiCopy(std::u16string_view s) {
     std::u16string out(s);
     for (auto& u : out) u = LowerAscii(u);
     return out;
-}
-
-// Code point at text[i] and its length in units; a high surrogate at the
-// end of the text stands alone.
-char32_t CodePointAt(std::u16string_view text, std::size_t i, int& units) {
-    char16_t u = text[i];
-    if (IsHighSurrogate(u) && i + 1 < text.size() && IsLowSurrogate(text[i + 1])) {
-        units = 2;
-        return 0x10000 + ((char32_t(u) - 0xD800) << 10) + (char32_t(text[i + 1]) - 0xDC00);
-    }
-    units = 1;
-    return u;
 }
 
 int BucketOf(char16_t first) { return first < 128 ? first : 128; }
@@ -206,7 +192,7 @@ int CStrToken::GetQuotedLength(std::u16string_view text, bool stopAtLf) const {
         if (u == quote) return int(i + 1);
         // An escape or a high surrogate takes the next unit along, but never
         // one beyond the end of the text.
-        if ((m_escapeChar && u == m_escapeChar) || IsHighSurrogate(u))
+        if ((m_escapeChar && u == m_escapeChar) || utf16_is_high_surrogate(u))
             i = std::min(i + 2, text.size());
         else
             ++i;
@@ -218,7 +204,7 @@ int CStrToken::GetWordLength(std::u16string_view text) const {
     std::size_t i = 0;
     while (i < text.size()) {
         int units;
-        char32_t cp = CodePointAt(text, i, units);
+        char32_t cp = utf16_decode(text.data(), i, text.size(), &units);
         if (IsBreakChar(cp)) break;
         i += units;
     }
@@ -231,7 +217,7 @@ int CStrToken::GetTokenLength(std::u16string_view text) const {
     int n = GetWordLength(text);
     if (n > 0) return n;
     int units;
-    CodePointAt(text, 0, units);
+    utf16_decode(text.data(), 0, text.size(), &units);
     return units;
 }
 
@@ -360,7 +346,7 @@ bool CStrToken::KeywordFollowsAt(const KeywordRecord& kw, std::u16string_view te
     }
     if (text.size() == kw.compare().size()) return true;  // the line's end breaks too
     int units;
-    return IsBreakChar(CodePointAt(text, kw.compare().size(), units));
+    return IsBreakChar(utf16_decode(text.data(), kw.compare().size(), text.size(), &units));
 }
 
 int CStrToken::FindKeyword(std::u16string_view text, int tokenLength, int& length) const {

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "textengine/regex/regex.h"
+#include "textengine/utf16.h"
 
 #if defined(__GNUC__)
 #define REGEX_UNLIKELY(x) __builtin_expect(!!(x), 0)
@@ -55,8 +56,8 @@ enum : uint8_t {
 // True when the code point at cur is the end of the text.
 inline bool regex_is_end(const char16_t* cur) { return cur[0] == 0; }
 
-inline bool regex_high_surrogate(char16_t u) { return u >= 0xD800 && u <= 0xDBFF; }
-inline bool regex_low_surrogate(char16_t u) { return u >= 0xDC00 && u <= 0xDFFF; }
+inline bool regex_high_surrogate(char16_t u) { return utf16_is_high_surrogate(u); }
+inline bool regex_low_surrogate(char16_t u) { return utf16_is_low_surrogate(u); }
 
 // One step forward over the character at cur, by the walking rule: a pair is
 // one character, CR LF is one character seen at its LF, and a step onto a

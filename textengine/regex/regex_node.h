@@ -6,31 +6,22 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "textengine/utf16.h"
+
 // ---------------------------------------------------------------------------
 // Code points and folding
 
 // Reads the code point at p, joining a high surrogate only with a following
 // low surrogate that lies before end. *units receives 1 or 2. p < end.
 inline int32_t regex_read_cp(const char16_t* p, const char16_t* end, int* units) {
-    char16_t u = p[0];
-    if (u >= 0xD800 && u <= 0xDBFF && p + 1 < end && p[1] >= 0xDC00 && p[1] <= 0xDFFF) {
-        *units = 2;
-        return 0x10000 + ((int32_t(u) - 0xD800) << 10) + (int32_t(p[1]) - 0xDC00);
-    }
-    *units = 1;
-    return u;
+    return int32_t(utf16_decode(p, 0, std::size_t(end - p), units));
 }
 
 // The same on NUL-terminated text: the unit after a high surrogate is only
 // looked at (a NUL there is no low surrogate), never stepped over.
 inline int32_t regex_cp_at(const char16_t* p, int* units) {
-    char16_t u = p[0];
-    if (u >= 0xD800 && u <= 0xDBFF && p[1] >= 0xDC00 && p[1] <= 0xDFFF) {
-        *units = 2;
-        return 0x10000 + ((int32_t(u) - 0xD800) << 10) + (int32_t(p[1]) - 0xDC00);
-    }
-    *units = 1;
-    return u;
+    *units = utf16_units_at(p);
+    return int32_t(utf16_get_code_point(p));
 }
 
 // A-Z and full-width Ａ-Ｚ to lower case; nothing else changes.

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "textengine/regex/regex_internal.h"
+#include "textengine/utf16.h"
 
 namespace {
 
@@ -15,7 +16,7 @@ namespace {
 // value c with these fold flags accepts).
 void first_set_add_char(RegexFirstSet* fs, int32_t c, int fold) {
     if (c > 0xFFFF) {
-        fs->set(0xD800 + ((c - 0x10000) >> 10));
+        fs->set(utf16_high_of(char32_t(c)));
         return;
     }
     fs->set(uint32_t(c));
@@ -30,7 +31,7 @@ void first_set_add_char(RegexFirstSet* fs, int32_t c, int fold) {
 
 void first_set_add_class(RegexFirstSet* fs, const RegexCharClass* cls) {
     for (int32_t u = 1; u < 0x10000; ++u) {
-        if (u >= 0xD800 && u <= 0xDBFF) {
+        if (utf16_is_high_surrogate(char32_t(u))) {
             fs->set(uint32_t(u));  // a pair may be a member: the matcher decides
             continue;
         }
@@ -134,8 +135,8 @@ int regex_choose_strategy(CompiledRegex* re, const char16_t* pattern, int length
             if (c == '\n') break;
             if (c == '\r') has_cr = true;
             if (c > 0xFFFF) {
-                units[u++] = char16_t(0xD800 + ((c - 0x10000) >> 10));
-                units[u++] = char16_t(0xDC00 + ((c - 0x10000) & 0x3FF));
+                units[u++] = utf16_high_of(char32_t(c));
+                units[u++] = utf16_low_of(char32_t(c));
             } else {
                 units[u++] = char16_t(c);
             }
@@ -343,7 +344,7 @@ int regex_strategy_first_set(CompiledRegex* re, const RegexTextOps* ops, RegexPo
                              RegexPos limit) {
     const RegexFirstSet* fs = re->first_set;
     return scan_search(re, ops, pos, end, limit, SetScan{fs},
-                       [fs](int32_t c) { return fs->test(char16_t(c > 0xFFFF ? 0xD800 + ((c - 0x10000) >> 10) : c)); });
+                       [fs](int32_t c) { return fs->test(c > 0xFFFF ? utf16_high_of(char32_t(c)) : char16_t(c)); });
 }
 
 int regex_strategy_line_start(CompiledRegex* re, const RegexTextOps* ops, RegexPos* pos, RegexPos* end,

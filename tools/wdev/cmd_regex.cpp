@@ -26,12 +26,12 @@ int run_regex(const wdev::Args& args) {
         std::fprintf(stderr, "wdev: cannot read %s\n", rest[1].c_str());
         return 1;
     }
-    std::u16string pattern = wdev::utf8_to_u16(rest[0]);
+    std::u16string pattern = Utf8ToUtf16(rest[0]);
     int error = REGEX_COMPILE_NO_MEMORY;  // all a literal search text can fail on
     CompiledRegex* re = literal ? regex_compile_literal(pattern.c_str(), flags)
                                 : regex_compile_checked(pattern.data(), int(pattern.size()), flags, &error);
     if (!re) {
-        std::printf("%s\n", wdev::u16_to_utf8(regex_compile_error_text(error)).c_str());
+        std::printf("%s\n", Utf16ToUtf8(regex_compile_error_text(error)).c_str());
         return 2;
     }
     const RegexTextLines host(std::move(text));

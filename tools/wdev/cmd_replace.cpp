@@ -21,12 +21,12 @@ int run_replace(const wdev::Args& args) {
         std::fprintf(stderr, "wdev: cannot read %s\n", rest[2].c_str());
         return 1;
     }
-    std::u16string pattern = wdev::utf8_to_u16(rest[0]);
-    std::u16string tmpl = wdev::utf8_to_u16(rest[1]);
+    std::u16string pattern = Utf8ToUtf16(rest[0]);
+    std::u16string tmpl = Utf8ToUtf16(rest[1]);
     int error;
     CompiledRegex* re = regex_compile_checked(pattern.data(), int(pattern.size()), flags, &error);
     if (!re) {
-        std::printf("%s\n", wdev::u16_to_utf8(regex_compile_error_text(error)).c_str());
+        std::printf("%s\n", Utf16ToUtf8(regex_compile_error_text(error)).c_str());
         return 2;
     }
     const char16_t* out = regex_replace_string(re, text.c_str(), tmpl.c_str(), true, nullptr, 0, nullptr, nullptr);
@@ -37,7 +37,7 @@ int run_replace(const wdev::Args& args) {
     } else {
         size_t n = 0;
         while (out[n]) ++n;
-        std::string utf8 = wdev::u16_to_utf8(out, n);
+        std::string utf8 = Utf16ToUtf8({out, n});
         std::fwrite(utf8.data(), 1, utf8.size(), stdout);
         regex_free_replace_result(out, text.c_str(), nullptr);
     }

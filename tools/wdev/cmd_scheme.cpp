@@ -23,33 +23,6 @@ struct RunState {
     bool error = false;
 };
 
-std::string to_utf8(const char16_t* s, std::size_t n) {
-    std::string out;
-    for (std::size_t i = 0; i < n; ++i) {
-        uint32_t cp = s[i];
-        if (cp >= 0xD800 && cp <= 0xDBFF && i + 1 < n && s[i + 1] >= 0xDC00 && s[i + 1] <= 0xDFFF) {
-            cp = ((cp & 0x3FF) << 10 | (s[i + 1] & 0x3FF)) + 0x10000;
-            ++i;
-        }
-        if (cp < 0x80) {
-            out += static_cast<char>(cp);
-        } else if (cp < 0x800) {
-            out += static_cast<char>(0xC0 | cp >> 6);
-            out += static_cast<char>(0x80 | (cp & 0x3F));
-        } else if (cp < 0x10000) {
-            out += static_cast<char>(0xE0 | cp >> 12);
-            out += static_cast<char>(0x80 | (cp >> 6 & 0x3F));
-            out += static_cast<char>(0x80 | (cp & 0x3F));
-        } else {
-            out += static_cast<char>(0xF0 | cp >> 18);
-            out += static_cast<char>(0x80 | (cp >> 12 & 0x3F));
-            out += static_cast<char>(0x80 | (cp >> 6 & 0x3F));
-            out += static_cast<char>(0x80 | (cp & 0x3F));
-        }
-    }
-    return out;
-}
-
 // Why path can't be read as a file ("" when it can): opening checks the
 // kind of file without waiting on a pipe or device.
 std::string UnreadableReason(const char16_t* path) {
@@ -65,7 +38,7 @@ void* file_open(void*, const char16_t* path, const char* mode) {
     for (int i = 0; mode[i] && i < 3; ++i) wmode[i] = static_cast<wchar_t>(mode[i]);
     return _wfopen(reinterpret_cast<const wchar_t*>(path), wmode);
 #else
-    return std::fopen(to_utf8(path, std::char_traits<char16_t>::length(path)).c_str(), mode);
+    return std::fopen(PathToUtf8(path).c_str(), mode);
 #endif
 }
 
@@ -74,7 +47,7 @@ std::size_t file_read(void*, void* f, void* buf, std::size_t n) { return std::fr
 void file_write(void*, void* f, const char16_t* text, std::size_t n) {
     auto* fp = static_cast<FILE*>(f);
     if (fp == stdout || fp == stderr) {
-        std::string s = to_utf8(text, n);
+        std::string s = Utf16ToUtf8({text, n});
         std::fwrite(s.data(), 1, s.size(), fp);
     } else {
         std::fwrite(text, sizeof(char16_t), n, fp);
@@ -132,18 +105,18 @@ std::size_t mb_decode(void*, const char* bytes, std::size_t n, char16_t* out, st
 
 void fatal_box(void* user, const char16_t* text) {
     static_cast<RunState*>(user)->error = true;
-    std::string s = to_utf8(text, std::char_traits<char16_t>::length(text));
+    std::string s = Utf16ToUtf8(text);
     std::fprintf(stderr, "scheme fatal error: %s\n", s.c_str());
 }
 
 void write_out(scheme_context* ctx, const char16_t* text) {
-    std::string s = to_utf8(text, std::char_traits<char16_t>::length(text));
+    std::string s = Utf16ToUtf8(text);
     std::fwrite(s.data(), 1, s.size(), stdout);
 }
 
 void write_err(scheme_context* ctx, const char16_t* text) {
     static_cast<RunState*>(ctx->host_data)->error = true;
-    std::string s = to_utf8(text, std::char_traits<char16_t>::length(text));
+    std::string s = Utf16ToUtf8(text);
     std::fwrite(s.data(), 1, s.size(), stderr);
 }
 
@@ -197,7 +170,7 @@ int run_scheme(const wdev::Args& args) {
                 continue;
             }
             if (scheme_load_file(ctx, path.c_str()) != 0) {
-                std::string msg = to_utf8(ctx->error_text, std::char_traits<char16_t>::length(ctx->error_text));
+                std::string msg = Utf16ToUtf8(ctx->error_text);
                 std::fprintf(stderr, "%s\n", msg.c_str());
                 state.error = true;
             }

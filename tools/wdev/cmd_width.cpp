@@ -20,7 +20,7 @@ int run_width(const wdev::Args& args) {
         else rest.push_back(a);
     }
     if (dir == 0 || rest.size() != 1) return wdev::usage_error("width --full|--half [--ascii] [--kana] TEXT");
-    std::u16string text = wdev::utf8_to_u16(rest[0]);
+    std::u16string text = Utf8ToUtf16(rest[0]);
     // A half-width kana may take two units; full width never grows.
     std::vector<char16_t> out(text.size() * 2 + 1);
     int r = dir == 1 ? jwidth_to_fullwidth(text.c_str(), out.data(), out.size(), ascii, kana)
@@ -28,7 +28,7 @@ int run_width(const wdev::Args& args) {
     if (r < 0) return 1;
     size_t n = 0;
     while (out[n]) ++n;
-    std::printf("%s\n", wdev::u16_to_utf8(out.data(), n).c_str());
+    std::printf("%s\n", Utf16ToUtf8({out.data(), n}).c_str());
     return 0;
 }
 

@@ -113,8 +113,8 @@ TEST(EditPaint, SearchHitsAndSyntaxColours) {
     f.ctrl.Relayout(0);
     const Cells c(f);
     const wtest::Pixels p = f.Print();
-    EXPECT_EQ(p.At(c.Cell(4, 0).left + 1, c.Cell(4, 0).top), Color(SRARCH_COLOR));
-    EXPECT_EQ(p.At(c.Cell(8, 1).left + 1, c.Cell(8, 1).top), Color(SRARCH_COLOR));
+    EXPECT_EQ(p.At(c.Cell(4, 0).left + 1, c.Cell(4, 0).top), Color(SEARCH_COLOR));
+    EXPECT_EQ(p.At(c.Cell(8, 1).left + 1, c.Cell(8, 1).top), Color(SEARCH_COLOR));
     EXPECT_EQ(p.At(c.Cell(3, 0).left + 1, c.Cell(3, 0).top), Color(BG_COLOR));
     EXPECT_TRUE(AnyPixel(p, c.Cell(1, 0), Color(KEYWORD_COLOR)));
     EXPECT_TRUE(AnyPixel(p, c.Cell(12, 0), Color(COMMENT_COLOR)));
@@ -249,7 +249,7 @@ TEST(EditPaint, PaintedCppFileWithJapaneseCommentsForReviewers) {
     EXPECT_TRUE(AnyPixel(p, CRect(c.left, c.top, p.width, c.top + c.rh), Color(COMMENT_COLOR)));
     EXPECT_TRUE(AnyPixel(p, CRect(c.left, c.top + 8 * c.rh, p.width, c.top + 9 * c.rh), Color(KEYWORD_COLOR)));
     EXPECT_TRUE(AnyPixel(p, CRect(c.left, c.top + 7 * c.rh, p.width, c.top + 8 * c.rh), Color(QUOTE_COLOR)));
-    EXPECT_TRUE(AnyPixel(p, CRect(c.left, c.top + 8 * c.rh, p.width, c.top + 9 * c.rh), Color(SRARCH_COLOR)));
+    EXPECT_TRUE(AnyPixel(p, CRect(c.left, c.top + 8 * c.rh, p.width, c.top + 9 * c.rh), Color(SEARCH_COLOR)));
     EXPECT_TRUE(AnyPixel(p, CRect(c.left, c.top + 5 * c.rh, p.width, c.top + 6 * c.rh), Color(SELECTED_COLOR)));
     EXPECT_TRUE(wtest::WriteBmp(TEST_OUTPUT_DIR "/editctrl_cpp_japanese.bmp", p));
     f.ctrl.SetHighlight(nullptr);

@@ -4,10 +4,10 @@
 #include <string>
 
 #include "textengine/regex/regex.h"
-#include "tools/wdev/wdev_regex_text.h"
+#include "textengine/bytestream.h"
 
-inline std::u16string u16(const char* utf8) { return wdev::utf8_to_u16(utf8); }
-inline std::string u8(const std::u16string& s) { return wdev::u16_to_utf8(s); }
+inline std::u16string u16(const char* utf8) { return Utf8ToUtf16(utf8); }
+inline std::string u8(const std::u16string& s) { return Utf16ToUtf8(s); }
 
 struct RegexPtr {
     CompiledRegex* re;

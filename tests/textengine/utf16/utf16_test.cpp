@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <string>
+
+#include "textengine/bytestream.h"
 #include "textengine/utf16.h"
 
 namespace {
@@ -27,6 +30,39 @@ TEST(Utf16, LoneSurrogatesStayOneUnit) {
     const char16_t twoHighs[] = {0xD83D, 0xD83D, 0xDE00, 0};
     EXPECT_EQ(utf16_get_code_point(twoHighs), 0xD83Du);
     EXPECT_EQ(utf16_get_code_point(twoHighs + 1), 0x1F600u);
+}
+
+TEST(Utf16, BoundedDecodeNeverPairsAcrossTheEnd) {
+    const char16_t text[] = {u'a', 0xD83D, 0xDE00, 0xD83D, 0xDE00};
+    int units = 0;
+    EXPECT_EQ(utf16_decode(text, 1, 5, &units), 0x1F600u);
+    EXPECT_EQ(units, 2);
+    EXPECT_EQ(utf16_decode(text, 3, 4, &units), 0xD83Du);  // its low half lies past the end
+    EXPECT_EQ(units, 1);
+    EXPECT_EQ(utf16_units_before(text, 3), 2);
+    EXPECT_EQ(utf16_units_before(text, 2), 1);  // behind a lone high half
+    EXPECT_EQ(utf16_units_before(text, 1), 1);
+}
+
+// The one UTF-8 converter: pairs are four bytes, NULs stay, and what has no
+// form either way (a lone half, bytes that are not UTF-8) becomes '?'.
+TEST(Utf8, ConversionRules) {
+    struct Case { std::u16string text; std::string utf8; };
+    const Case cases[] = {
+        {u"aあ", "a\xE3\x81\x82"},
+        {u"\U0001F600", "\xF0\x9F\x98\x80"},
+        {std::u16string(u"a\0b", 3), std::string("a\0b", 3)},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(Utf16ToUtf8(c.text), c.utf8);
+        EXPECT_EQ(Utf8ToUtf16(c.utf8), c.text);
+    }
+    EXPECT_EQ(Utf16ToUtf8(std::u16string(1, char16_t(0xD83D)) + u"x"), "?x");
+    EXPECT_EQ(Utf16ToUtf8(std::u16string(1, char16_t(0xDE00))), "?");
+    EXPECT_EQ(Utf8ToUtf16("a\xFF" "b"), u"a?b");
+    EXPECT_EQ(Utf8ToUtf16("\xE3\x81"), u"??");  // a cut-off character: each byte
+    EXPECT_EQ(PathToUtf8(std::u16string(u"dir\0rest", 8).c_str()), "dir");
+    EXPECT_EQ(PathToUtf8(nullptr), "");
 }
 
 TEST(Utf16, CompareSignsAndFolding) {
