@@ -13,10 +13,7 @@ HandoffTimeouts& GetHandoffTimeouts() {
     return timeouts;
 }
 
-namespace {
-
-// Sends one record; a hung receiver or a time-out gives 0.
-LRESULT SendRecord(HWND view, CopyDataCode code, const void* record, DWORD size, UINT timeoutMs) {
+LRESULT SendCopyDataRecord(HWND view, DWORD code, const void* record, DWORD size, UINT timeoutMs) {
     COPYDATASTRUCT cds{};
     cds.dwData = code;
     cds.cbData = size;
@@ -30,6 +27,8 @@ LRESULT SendRecord(HWND view, CopyDataCode code, const void* record, DWORD size,
     return static_cast<LRESULT>(reply);
 }
 
+namespace {
+
 struct ViewSearch {
     const CopyDataPath* query;  // null: the first view will do
     HWND found;
@@ -39,7 +38,7 @@ BOOL CALLBACK VisitTopLevelWindow(HWND hwnd, LPARAM param) {
     auto* search = reinterpret_cast<ViewSearch*>(param);
     const HWND view = FindEditorView(hwnd);
     if (!view) return TRUE;
-    if (search->query && SendRecord(view, CD_QUERY_FILE_OPEN, search->query, sizeof(CopyDataPath),
+    if (search->query && SendCopyDataRecord(view, CD_QUERY_FILE_OPEN, search->query, sizeof(CopyDataPath),
                                     GetHandoffTimeouts().queryMs) != 1)
         return TRUE;
     search->found = view;
@@ -70,7 +69,7 @@ bool OfferFileToRunningEditor(const std::wstring& path) {
     CopyDataPath record;
     if (!MakePathRecord(ToU16(path), record)) return false;
     const HWND view = FindFirstEditorView();
-    return view && SendRecord(view, CD_OPEN_FILE, &record, sizeof record, GetHandoffTimeouts().openMs) == 1;
+    return view && SendCopyDataRecord(view, CD_OPEN_FILE, &record, sizeof record, GetHandoffTimeouts().openMs) == 1;
 }
 
 bool StartEditorWithFile(const std::wstring& path) {
@@ -86,7 +85,7 @@ void OpenFileInRunningEditor(const std::wstring& path) {
 bool SendActivateFile(HWND view, const std::wstring& path) {
     CopyDataPath record;
     if (!MakePathRecord(ToU16(path), record)) return false;
-    SendRecord(view, CD_ACTIVATE_FILE, &record, sizeof record, GetHandoffTimeouts().queryMs);
+    SendCopyDataRecord(view, CD_ACTIVATE_FILE, &record, sizeof record, GetHandoffTimeouts().queryMs);
     return true;
 }
 
@@ -94,7 +93,7 @@ void SendOpenAtLine(const std::wstring& path, int line, const std::wstring& mode
     CopyDataOpenAtLine record;
     if (!MakeOpenAtLineRecord(ToU16(path), line, ToU16(mode), record)) return;
     const HWND view = FindEditorWindowWithFile(path);
-    if (view) SendRecord(view, CD_OPEN_AT_LINE, &record, sizeof record, GetHandoffTimeouts().queryMs);
+    if (view) SendCopyDataRecord(view, CD_OPEN_AT_LINE, &record, sizeof record, GetHandoffTimeouts().queryMs);
 }
 
 void SendFileOptions(const CCmdLineEntry& entry) {

@@ -18,6 +18,10 @@ struct HandoffTimeouts {
 // The time-outs in force; tests shorten them.
 HandoffTimeouts& GetHandoffTimeouts();
 
+// Sends one record by WM_COPYDATA, waiting at most timeoutMs; the reply,
+// or 0 when the receiver is hung or did not answer in time.
+LRESULT SendCopyDataRecord(HWND target, DWORD code, const void* record, DWORD size, UINT timeoutMs);
+
 // The direct child of a top-level window that is an editor's view; null
 // when it is no editor.
 HWND FindEditorView(HWND topLevel);

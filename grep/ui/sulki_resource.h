@@ -1,0 +1,22 @@
+// Resource ids of sulki (read by the resource compiler too: defines only).
+#pragma once
+
+#define IDD_SULKI_ABOUTBOX 100
+#define IDS_SULKI_ABOUTBOX 101
+#define IDD_SULKI_DIALOG 102
+#define IDR_SULKI_MAINFRAME 128
+
+#define IDC_SULKI_BROWSE 1000
+#define IDC_SULKI_SEARCH 1001
+#define IDC_SULKI_VERSION 1001
+#define IDC_SULKI_VIEW_PLACE 1003
+#define IDC_SULKI_CASE 1014
+#define IDC_SULKI_REGEXP 1015
+#define IDC_SULKI_SUBFOLDER 1016
+#define IDC_SULKI_WIDTH 1017
+#define IDC_SULKI_TEXT 1039
+#define IDC_SULKI_FILETYPE 1040
+#define IDC_SULKI_FOLDER 1041
+#define IDC_SULKI_ENCODING 1042
+
+#define IDM_SULKI_ABOUTBOX 16
