@@ -17,6 +17,9 @@
 #include "grep/ui/sulki_resource.h"
 #include "grep/winfs/grep_folder_win.h"
 #include "tests/framework/window_test_support.h"
+#include "tests/grep/fake_editor.h"
+#include "app/instance_handoff.h"
+#include "grep/engine/grep_result_line.h"
 
 namespace {
 
@@ -375,6 +378,38 @@ TEST_F(SulkiDlg, ResultViewUsesTheEditorSettingsReadOnly) {
     ::GetObjectW(view.GetNormalFont(), sizeof lf, &lf);
     EXPECT_EQ(std::wstring(lf.lfFaceName), L"MS Gothic");
     EXPECT_EQ(ReadBytes(ProgramDir() + L"wendrel.ini"), kEditorIni);
+}
+
+// A double-click on a hit hands that line's file and the last completed
+// search (not what the fields hold now) to the editor that has the file;
+// other lines and lines past the end hand nothing.
+TEST_F(SulkiDlg, DoubleClickHandsTheHitToTheEditor) {
+    const std::wstring tree = MakeTree();
+    Check(IDC_SULKI_CASE, true);
+    ::SendMessageW(Item(IDC_SULKI_ENCODING), CB_SETCURSEL, 0, 0);
+    Search(L"検索", L"*.txt", tree);
+    ASSERT_GE(Dialog().ResultData().GetLineCount(), 4) << ViewText();
+    SetCombo(IDC_SULKI_TEXT, L"typed later");
+    CEditData& d = Dialog().ResultData();
+    std::u16string path;
+    int line = 0;
+    ASSERT_TRUE(ParseGrepResultLine(std::u16string(d.GetLineText(2), d.GetLineLength(2)), path, line));
+    GetHandoffTimeouts() = HandoffTimeouts{500, 500, 300};
+    gtest_sulki::FakeEditor editor(gtest_sulki::FakeEditor::Current, {ToWide(path)});
+    for (LPARAM at : {LPARAM(0), LPARAM(d.GetLineCount()), LPARAM(-1)})
+        Dialog().SendMessage(WM_EDIT_DBLCLK, 0, at);
+    EXPECT_TRUE(editor.Got().empty());
+    Dialog().SendMessage(WM_EDIT_DBLCLK, 0, 2);
+    const auto got = editor.Got();
+    ASSERT_EQ(got.size(), 2u);
+    ASSERT_EQ(got[1].code, static_cast<ULONG_PTR>(CD_OPEN_AND_SEARCH));
+    CopyDataOpenAndSearch r{};
+    ASSERT_TRUE(ReadOpenAndSearchRecord(got[1].bytes.data(), got[1].bytes.size(), r));
+    EXPECT_EQ(std::u16string(r.path), path);
+    EXPECT_EQ(std::u16string(r.pattern), u"検索");
+    EXPECT_EQ(r.matchCase, 1);
+    EXPECT_EQ(r.line, line);
+    EXPECT_TRUE(started.empty());
 }
 
 }  // namespace
