@@ -165,6 +165,9 @@ TEST_F(SulkiHandoff, OlderEditorGetsItsOwnRequest) {
 TEST_F(SulkiHandoff, EditorBesideTheProgramChoosesTheForm) {
     const std::wstring dir = root + L"\\prog\\";
     ::CreateDirectoryW(dir.c_str(), nullptr);
+    // Left by an earlier run of the same process id.
+    ::DeleteFileW((dir + L"wendrel.exe").c_str());
+    ::DeleteFileW((dir + L"pavin.exe").c_str());
     EXPECT_EQ(DetectEditor(dir), kOlderEditor);  // neither
     ::CreateDirectoryW((dir + L"wendrel.exe").c_str(), nullptr);
     EXPECT_EQ(DetectEditor(dir), kOlderEditor);  // a folder of that name
