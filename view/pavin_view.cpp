@@ -1,5 +1,7 @@
 #include "view/pavin_view.h"
 
+#include <windowsx.h>
+
 #include "app/editor_fonts_win.h"
 #include "app/doc_copydata.h"
 #include "app/macro_calls.h"
@@ -8,6 +10,7 @@
 #include "app/resource.h"
 #include "editctrl/edit_ctrl.h"
 #include "framework/app.h"
+#include "view/edit_context_menu.h"
 #include "view/edit_settings.h"
 #include "view/view_commands.h"
 
@@ -167,6 +170,12 @@ LRESULT CPavinView::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_EDIT_SELCHANGED:
         FireMacroEvent("on-selection-changed");
         return 0;
+    case WM_CONTEXTMENU:
+        if (CEditCtrl* editor = CurrentEditor())
+            if (ShowEditContextMenu(*editor, ::GetAncestor(m_hWnd, GA_ROOT), GET_X_LPARAM(lParam),
+                                    GET_Y_LPARAM(lParam)))
+                return 0;
+        break;
     case WM_COPYDATA: {
         CPavinDoc* doc = GetDocument();
         if (!doc) break;

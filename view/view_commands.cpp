@@ -1,84 +1,355 @@
 #include "view/view_commands.h"
 
+#include "app/profile/app_settings.h"
+#include "app/resource.h"
+#include "editctrl/core/command_rules.h"
 #include "editctrl/edit_ctrl.h"
-#include "framework/cmdids.h"
 #include "framework/cmdtarget.h"
 
 namespace {
 
+// The caret column memory lives in the text (CEditData's caret x): vertical
+// moves read and keep it there, and every other move forgets it there, so
+// no command keeps a copy of its own.
+void ForgetCaretColumn(CEditData& data) { data.SetCaretX(-1); }
+
+void EndUndoCoalescing(CEditData& data) {
+    if (CUndoData* undo = data.GetUndo()) undo->CloseCoalescing();
+}
+
+// One step of the caret inside the text; the commands below add the
+// selection handling around it.
+using CaretStep = void (*)(CEditData&);
+
+const char32_t kBlanks[3] = {U' ', U'\t', U'\x3000'};
+
+void StepCharLeft(CEditData& d) {
+    const EditPos p = d.MovePos(d.GetCaretPos(), -1);
+    d.SetCaretPos(p.line, p.column);
+}
+void StepCharRight(CEditData& d) {
+    const EditPos p = d.MovePos(d.GetCaretPos(), 1);
+    d.SetCaretPos(p.line, p.column);
+}
+void StepWordLeft(CEditData& d) {
+    d.SkipBlanks(-1);
+    d.MoveWord(-1);
+}
+void StepWordRight(CEditData& d) {
+    d.SkipBlanks(1);
+    d.MoveWord(1);
+}
+void StepWordEndLeft(CEditData& d) { d.MoveWord(-1); }
+void StepWordEndRight(CEditData& d) { d.MoveWord(1); }
+void StepPrevSpace(CEditData& d) { d.MoveToBlank(-1, kBlanks); }
+void StepNextSpace(CEditData& d) { d.MoveToBlank(1, kBlanks); }
+
+// Shift-style move: a selection that is not there yet starts at the caret
+// (an empty anchored one is dropped, its old anchor is not reused).
+void SelectingMove(CEditCtrl& e, CaretStep step, bool box) {
+    CEditData& d = *e.GetEditData();
+    if (!e.HasSelection()) {
+        if (box) e.DispData().boxRequest = 1;
+        const EditPos c = d.GetCaretPos();
+        e.BeginSelection(c.column, c.line);
+    }
+    ForgetCaretColumn(d);
+    EndUndoCoalescing(d);
+    step(d);
+    const EditPos c = d.GetCaretPos();
+    e.ExtendSelectionTo(0, c.column, c.line);
+    e.UpdateCaret(1);
+}
+
+// Box selection one row up or down: the row move begins the selection
+// itself and takes the box flag with it.
+void BoxRowMove(CEditCtrl& e, int rows) {
+    if (!e.HasSelection()) e.DispData().boxRequest = 1;
+    e.MoveCaretRows(rows, true, false);
+}
+
+// Plain move: a present selection goes first.
+void PlainMove(CEditCtrl& e, CaretStep step) {
+    CEditData& d = *e.GetEditData();
+    e.ClearSelection(true);
+    ForgetCaretColumn(d);
+    step(d);
+    e.UpdateCaret(1);
+}
+
+void CopyThenMaybeClear(CEditCtrl& e, bool line) {
+    if (line)
+        e.CopyLine();
+    else
+        e.Copy();
+    if ((e.GetStyleWord() & ECS_CLEAR_AFTER_COPY) && e.HasSelection()) e.ClearSelection(true);
+}
+
+void CutLine(CEditCtrl& e) {
+    if (e.IsReadOnly()) return;
+    e.CopyLine();
+    e.DeleteLine();
+}
+
+void DeleteToLineEnd(CEditCtrl& e) {
+    const CEditData& d = *e.GetEditData();
+    const EditPos c = d.GetCaretPos();
+    e.DeleteRangeAsGroup(c, {d.GetLineLength(c.line), c.line});
+}
+
+void DeleteToLineStart(CEditCtrl& e) {
+    const EditPos c = e.GetEditData()->GetCaretPos();
+    e.DeleteRangeAsGroup({0, c.line}, c);
+}
+
+void DeleteWordAfter(CEditCtrl& e) {
+    const EditPos c = e.GetEditData()->GetCaretPos();
+    const EditPos edge = e.GetWordEdge(1);
+    if (c < edge) e.DeleteRangeAsGroup(c, edge);
+}
+
+void DeleteWordBefore(CEditCtrl& e) {
+    const EditPos c = e.GetEditData()->GetCaretPos();
+    const EditPos edge = e.GetWordEdge(-1);
+    if (edge < c) e.DeleteRangeAsGroup(edge, c);
+}
+
+// Only this file changes; LINE_MODE keeps the choice for new files and the
+// next start.
+void SetWrap(CEditCtrl& e, int mode) {
+    e.SetWrapMode(mode, theSettings.lineLen, false);
+    e.Relayout(0);
+    e.RecalcClientSize();
+    theSettings.lineMode = mode;
+}
+
+void ToggleBookmark(CEditCtrl& e) {
+    CEditData& d = *e.GetEditData();
+    const int line = d.GetCaretPos().line;
+    d.GetLine(line)->flags ^= kLineFlagBookmark;
+    e.MirrorRedrawMargin(e.GetFirstRowOfLine(line));
+}
+
+// Onwards from the line after (before) the caret, then round from the other
+// end up to the caret line itself.
+void GoToBookmark(CEditCtrl& e, int step, bool extend) {
+    const CEditData& d = *e.GetEditData();
+    const int caret = d.GetCaretPos().line;
+    const int last = d.GetLineCount() - 1;
+    if (step > 0) {
+        if (!e.GoToBookmark(caret + 1, last, 1, extend)) e.GoToBookmark(0, caret, 1, extend);
+    } else {
+        if (!e.GoToBookmark(caret - 1, 0, -1, extend)) e.GoToBookmark(last, caret, -1, extend);
+    }
+}
+
+void ClearAllBookmarks(CEditCtrl& e) {
+    CEditData& d = *e.GetEditData();
+    for (int i = 0; i < d.GetLineCount(); ++i) d.GetLine(i)->flags &= ~kLineFlagBookmark;
+    e.InvalidateAll(TRUE);
+}
+
+// The end of an inserted text: a recorded line break is one CR.
+EditPos EndOfInsertion(const UndoRecord& r) {
+    EditPos p{r.column, r.line};
+    for (int i = 0; i < r.length && r.text; ++i) {
+        if (r.text[i] == u'\r') {
+            p = {0, p.line + 1};
+        } else {
+            ++p.column;
+        }
+    }
+    return p;
+}
+
+// Where the newest undo group left off, read from its last record back.
+bool LastEditPosition(const CEditData& d, EditPos& at) {
+    const CUndoData* undo = d.GetUndo();
+    UndoRecord* r = undo ? undo->GetCurrentRecord() : nullptr;
+    if (!r) return false;
+    while (r->next) r = r->next;
+    for (; r; r = r->prev) {
+        switch (r->kind) {
+        case UndoKindInsert:
+            at = EndOfInsertion(*r);
+            return true;
+        case UndoKindBackspace:
+        case UndoKindDelete:
+        case UndoKindLineTexts:
+        case UndoKindLineRuns:
+            if (r->length != 0) {
+                at = {r->column, r->line};
+                return true;
+            }
+            break;
+        default:
+            break;
+        }
+    }
+    return false;
+}
+
+void GoToLastEdit(CEditCtrl& e) {
+    CEditData& d = *e.GetEditData();
+    e.ClearSelection(true);
+    ForgetCaretColumn(d);
+    EndUndoCoalescing(d);
+    EditPos at;
+    if (LastEditPosition(d, at)) {
+        at = d.ClampPos(at);
+        d.SetCaretPos(at.line, at.column);
+    }
+    e.UpdateCaret(1);
+}
+
+void GoToMatchingBracket(CEditCtrl& e) {
+    CEditData& d = *e.GetEditData();
+    EditPos at;
+    if (!e.FindMatchingBracket(d.GetCaretChar(), at)) return;
+    EndUndoCoalescing(d);
+    at = d.ClampPos(at);
+    d.SetCaretPos(at.line, at.column);
+    ForgetCaretColumn(d);
+    e.UpdateCaret(1);
+}
+
+void CompleteKeyword(CEditCtrl& e, bool reverse) {
+    if (e.HasSelection()) {
+        e.ClearSelection(true);
+        return;
+    }
+    e.CompleteKeyword(reverse);
+}
+
 using Action = void (*)(CEditCtrl&);
 
-struct ForwardedCommand {
+struct EditorCommand {
     UINT id;
     Action run;
 };
 
-// Command ids as the key bindings and menus name them.
-const ForwardedCommand kCommands[] = {
-    {32906, [](CEditCtrl& e) { e.MoveCharLeft(false); }},
-    {32907, [](CEditCtrl& e) { e.MoveCharRight(false); }},
-    {32909, [](CEditCtrl& e) { e.MoveCaretRows(-1, false, false); }},
-    {32910, [](CEditCtrl& e) { e.MoveCaretRows(1, false, false); }},
-    {32911, [](CEditCtrl& e) { e.MoveWordLeft(false); }},
-    {32931, [](CEditCtrl& e) { e.MoveWordRight(false); }},
-    {32920, [](CEditCtrl& e) { e.MoveCharLeft(true); }},
-    {32922, [](CEditCtrl& e) { e.MoveCharRight(true); }},
-    {32924, [](CEditCtrl& e) { e.MoveCaretRows(-1, true, false); }},
-    {32926, [](CEditCtrl& e) { e.MoveCaretRows(1, true, false); }},
-    {32928, [](CEditCtrl& e) { e.MoveWordLeft(true); }},
-    {32934, [](CEditCtrl& e) { e.MoveWordRight(true); }},
-    {33451, [](CEditCtrl& e) { e.MoveToLineStart(false); }},
-    {33453, [](CEditCtrl& e) { e.MoveToLineStart(true); }},
-    {33452, [](CEditCtrl& e) { e.MoveToLineEnd(false); }},
-    {33455, [](CEditCtrl& e) { e.MoveToLineEnd(true); }},
-    {32914, [](CEditCtrl& e) { e.MoveToTextStart(false); }},
-    {32939, [](CEditCtrl& e) { e.MoveToTextStart(true); }},
-    {32918, [](CEditCtrl& e) { e.MoveToTextEnd(false); }},
-    {32941, [](CEditCtrl& e) { e.MoveToTextEnd(true); }},
-    {32944, [](CEditCtrl& e) { e.MovePageUp(false); }},
-    {32947, [](CEditCtrl& e) { e.MovePageUp(true); }},
-    {32946, [](CEditCtrl& e) { e.MovePageDown(false); }},
-    {32950, [](CEditCtrl& e) { e.MovePageDown(true); }},
-    {32961, [](CEditCtrl& e) { e.ScrollLineUp(); }},
-    {32960, [](CEditCtrl& e) { e.ScrollLineDown(); }},
-    {32963, [](CEditCtrl& e) { e.ScrollPageUp(); }},
-    {32966, [](CEditCtrl& e) { e.ScrollPageDown(); }},
-    {32930, [](CEditCtrl& e) { e.DeleteChar(); }},
-    {32952, [](CEditCtrl& e) { e.BackSpace(); }},
-    {32954, [](CEditCtrl& e) {
-         if (e.HasSelection())
-             e.ClearSelection(true);
-         else
-             e.CompleteKeyword(false);
-     }},
-    {32956, [](CEditCtrl& e) { e.CompleteKeyword(true); }},
-    {32846, [](CEditCtrl& e) { e.OnChar('\t'); }},
-    {33020, [](CEditCtrl& e) { e.SetOverwrite(!e.IsOverwrite()); }},
-    {32771, [](CEditCtrl& e) { e.SelectAll(); }},
-    {ID_EDIT_COPY,
-     [](CEditCtrl& e) {
-         if (e.GetStyleWord() & ECS_CLEAR_AFTER_COPY)
-             e.CopyAndClear();
-         else
-             e.Copy();
-     }},
+const EditorCommand kCommands[] = {
+    // Clipboard and undo.
+    {ID_EDIT_COPY, [](CEditCtrl& e) { CopyThenMaybeClear(e, false); }},
+    {ID_EDIT_COPY_LINE, [](CEditCtrl& e) { CopyThenMaybeClear(e, true); }},
     {ID_EDIT_CUT, [](CEditCtrl& e) { e.Cut(); }},
+    {ID_EDIT_CUT_LINE, CutLine},
     {ID_EDIT_PASTE, [](CEditCtrl& e) { e.Paste(false, false); }},
+    {ID_EDIT_PASTE_BOX, [](CEditCtrl& e) { e.Paste(false, true); }},
+    {ID_EDIT_PASTE_BELOW, [](CEditCtrl& e) { e.PasteLine(false); }},
+    {ID_EDIT_PASTE_ABOVE, [](CEditCtrl& e) { e.PasteLine(true); }},
     {ID_EDIT_UNDO, [](CEditCtrl& e) { e.Undo(); }},
     {ID_EDIT_REDO, [](CEditCtrl& e) { e.Redo(); }},
+    // Selection.
+    {ID_SELECT_ALL, [](CEditCtrl& e) { e.SelectAll(); }},
+    {ID_EDIT_SELECT_LINE, [](CEditCtrl& e) { e.SelectLine(); }},
+    {ID_EDIT_SELECT_WORD, [](CEditCtrl& e) { e.SelectWordAt(); }},
+    {ID_EDIT_BOX_SELECT, [](CEditCtrl& e) { e.DispData().boxRequest = 1; }},
+    // Cursor moves.
+    {ID_CURSOR_LEFT, [](CEditCtrl& e) { e.MoveCharLeft(false); }},
+    {ID_CURSOR_RIGHT, [](CEditCtrl& e) { e.MoveCharRight(false); }},
+    {ID_CURSOR_UP, [](CEditCtrl& e) { e.MoveCaretRows(-1, false, false); }},
+    {ID_CURSOR_DOWN, [](CEditCtrl& e) { e.MoveCaretRows(1, false, false); }},
+    {ID_SELECT_UP, [](CEditCtrl& e) { e.MoveCaretRows(-1, true, false); }},
+    {ID_SELECT_DOWN, [](CEditCtrl& e) { e.MoveCaretRows(1, true, false); }},
+    {ID_CURSOR_LINE_START, [](CEditCtrl& e) { e.MoveToLineStart(false, true); }},
+    {ID_SELECT_LINE_START, [](CEditCtrl& e) { e.MoveToLineStart(true, true); }},
+    {ID_CURSOR_LINE_END, [](CEditCtrl& e) { e.MoveToLineEnd(false); }},
+    {ID_SELECT_LINE_END, [](CEditCtrl& e) { e.MoveToLineEnd(true); }},
+    {ID_CURSOR_WINDOW_LEFT, [](CEditCtrl& e) { e.MoveToLineStart(false); }},
+    {ID_SELECT_WINDOW_LEFT, [](CEditCtrl& e) { e.MoveToLineStart(true); }},
+    {ID_CURSOR_WINDOW_RIGHT, [](CEditCtrl& e) { e.MoveToRowEnd(false); }},
+    {ID_SELECT_WINDOW_RIGHT, [](CEditCtrl& e) { e.MoveToRowEnd(true); }},
+    {ID_CURSOR_TEXT_START, [](CEditCtrl& e) { e.MoveToTextStart(false); }},
+    {ID_SELECT_TEXT_START, [](CEditCtrl& e) { e.MoveToTextStart(true); }},
+    {ID_CURSOR_TEXT_END, [](CEditCtrl& e) { e.MoveToTextEnd(false); }},
+    {ID_SELECT_TEXT_END, [](CEditCtrl& e) { e.MoveToTextEnd(true); }},
+    {ID_CURSOR_PAGE_UP, [](CEditCtrl& e) { e.MovePageUp(false); }},
+    {ID_SELECT_PAGE_UP, [](CEditCtrl& e) { e.MovePageUp(true); }},
+    {ID_CURSOR_PAGE_DOWN, [](CEditCtrl& e) { e.MovePageDown(false); }},
+    {ID_SELECT_PAGE_DOWN, [](CEditCtrl& e) { e.MovePageDown(true); }},
+    {ID_CURSOR_WORD_LEFT, [](CEditCtrl& e) { PlainMove(e, StepWordLeft); }},
+    {ID_CURSOR_WORD_RIGHT, [](CEditCtrl& e) { PlainMove(e, StepWordRight); }},
+    {ID_CURSOR_WORD_END_LEFT, [](CEditCtrl& e) { PlainMove(e, StepWordEndLeft); }},
+    {ID_CURSOR_WORD_END_RIGHT, [](CEditCtrl& e) { PlainMove(e, StepWordEndRight); }},
+    {ID_CURSOR_PREV_SPACE, [](CEditCtrl& e) { PlainMove(e, StepPrevSpace); }},
+    {ID_CURSOR_NEXT_SPACE, [](CEditCtrl& e) { PlainMove(e, StepNextSpace); }},
+    {ID_SELECT_LEFT, [](CEditCtrl& e) { SelectingMove(e, StepCharLeft, false); }},
+    {ID_SELECT_RIGHT, [](CEditCtrl& e) { SelectingMove(e, StepCharRight, false); }},
+    {ID_SELECT_WORD_LEFT, [](CEditCtrl& e) { SelectingMove(e, StepWordLeft, false); }},
+    {ID_SELECT_WORD_RIGHT, [](CEditCtrl& e) { SelectingMove(e, StepWordRight, false); }},
+    {ID_SELECT_WORD_END_LEFT, [](CEditCtrl& e) { SelectingMove(e, StepWordEndLeft, false); }},
+    {ID_SELECT_WORD_END_RIGHT, [](CEditCtrl& e) { SelectingMove(e, StepWordEndRight, false); }},
+    {ID_SELECT_PREV_SPACE, [](CEditCtrl& e) { SelectingMove(e, StepPrevSpace, false); }},
+    {ID_SELECT_NEXT_SPACE, [](CEditCtrl& e) { SelectingMove(e, StepNextSpace, false); }},
+    {ID_BOXSEL_LEFT, [](CEditCtrl& e) { SelectingMove(e, StepCharLeft, true); }},
+    {ID_BOXSEL_RIGHT, [](CEditCtrl& e) { SelectingMove(e, StepCharRight, true); }},
+    {ID_BOXSEL_UP, [](CEditCtrl& e) { BoxRowMove(e, -1); }},
+    {ID_BOXSEL_DOWN, [](CEditCtrl& e) { BoxRowMove(e, 1); }},
+    {ID_CURSOR_LAST_EDIT, GoToLastEdit},
+    {ID_CURSOR_MATCH_BRACKET, GoToMatchingBracket},
+    // Scrolling; the caret stays.
+    {ID_SCROLL_LINE_UP, [](CEditCtrl& e) { e.ScrollLineUp(); }},
+    {ID_SCROLL_LINE_DOWN, [](CEditCtrl& e) { e.ScrollLineDown(); }},
+    {ID_SCROLL_PAGE_UP, [](CEditCtrl& e) { e.ScrollPageUp(); }},
+    {ID_SCROLL_PAGE_DOWN, [](CEditCtrl& e) { e.ScrollPageDown(); }},
+    // Deleting and inserting.
+    {ID_EDIT_DELETE, [](CEditCtrl& e) { e.DeleteChar(); }},
+    {ID_EDIT_BACKSPACE, [](CEditCtrl& e) { e.BackSpace(); }},
+    {ID_EDIT_DELETE_LINE, [](CEditCtrl& e) { e.DeleteLine(); }},
+    {ID_EDIT_DELETE_TO_END, DeleteToLineEnd},
+    {ID_EDIT_DELETE_TO_START, DeleteToLineStart},
+    {ID_EDIT_DELETE_WORD_AFTER, DeleteWordAfter},
+    {ID_EDIT_DELETE_WORD_BEFORE, DeleteWordBefore},
+    {ID_EDIT_INSERT_NEWLINE, [](CEditCtrl& e) { e.InsertChar(13); }},
+    {ID_EDIT_COMPLETE, [](CEditCtrl& e) { CompleteKeyword(e, false); }},
+    {ID_EDIT_COMPLETE_REVERSE, [](CEditCtrl& e) { CompleteKeyword(e, true); }},
+    // The Tab key's command until the text operations take it over: a
+    // handler earlier in the view's chain wins.
+    {ID_EDIT_INDENT_TAB, [](CEditCtrl& e) { e.OnChar('\t'); }},
+    {ID_EDIT_OVERWRITE, [](CEditCtrl& e) { e.SetOverwrite(!e.IsOverwrite()); }},
+    // Wrap and display.
+    {ID_VIEW_WRAP_NONE, [](CEditCtrl& e) { SetWrap(e, 0); }},
+    {ID_VIEW_WRAP_WINDOW, [](CEditCtrl& e) { SetWrap(e, 1); }},
+    {ID_VIEW_WRAP_COLUMN, [](CEditCtrl& e) { SetWrap(e, 2); }},
+    {ID_VIEW_REDRAW, [](CEditCtrl& e) { e.RefreshLayout(0); }},
+    // Brackets and bookmarks.
+    {ID_EDIT_SHOW_MATCH_BRACKET, [](CEditCtrl& e) { e.FlashMatchingBracket(e.GetEditData()->GetCaretChar()); }},
+    {ID_BOOKMARK_TOGGLE, ToggleBookmark},
+    {ID_BOOKMARK_NEXT, [](CEditCtrl& e) { GoToBookmark(e, 1, false); }},
+    {ID_BOOKMARK_PREV, [](CEditCtrl& e) { GoToBookmark(e, -1, false); }},
+    {ID_BOOKMARK_SELECT_NEXT, [](CEditCtrl& e) { GoToBookmark(e, 1, true); }},
+    {ID_BOOKMARK_SELECT_PREV, [](CEditCtrl& e) { GoToBookmark(e, -1, true); }},
+    {ID_BOOKMARK_CLEAR_ALL, ClearAllBookmarks},
 };
 
+// -1: no check mark to show.
+int WrapCheck(CEditCtrl& e, UINT id) {
+    switch (id) {
+    case ID_VIEW_WRAP_NONE:
+        return e.DispData().wrapMode == 0;
+    case ID_VIEW_WRAP_WINDOW:
+        return e.DispData().wrapMode == 1;
+    case ID_VIEW_WRAP_COLUMN:
+        return e.DispData().wrapMode == 2;
+    }
+    return -1;
+}
+
 bool IsEnabled(CEditCtrl& e, UINT id) {
+    const CUndoData* undo = e.GetEditData()->GetUndo();
     switch (id) {
     case ID_EDIT_COPY:
         return (e.GetStyleWord() & ECS_ROW_COPY_AT_NO_SEL) || e.HasSelection();
     case ID_EDIT_CUT:
         return !e.IsReadOnly() && e.HasSelection();
     case ID_EDIT_PASTE:
-        return !e.IsReadOnly() && e.CanPaste();
+    case ID_EDIT_PASTE_BOX:
+        return e.CanPaste();
     case ID_EDIT_UNDO:
+        return !e.IsReadOnly() && undo && undo->CanUndo();
     case ID_EDIT_REDO:
-        return !e.IsReadOnly();
+        return !e.IsReadOnly() && undo && undo->CanRedo();
     }
     return true;
 }
@@ -86,16 +357,20 @@ bool IsEnabled(CEditCtrl& e, UINT id) {
 }  // namespace
 
 bool RunEditorCommand(CEditCtrl& editor, UINT id, CCmdUI* ui) {
+    if (!editor.GetEditData()) return false;
     if (id == ID_INDICATOR_OVR) {
         if (ui) ui->Enable(editor.IsOverwrite());
         return true;
     }
-    for (const ForwardedCommand& c : kCommands) {
+    for (const EditorCommand& c : kCommands) {
         if (c.id != id) continue;
-        if (ui)
+        if (ui) {
             ui->Enable(IsEnabled(editor, id));
-        else
+            const int check = WrapCheck(editor, id);
+            if (check >= 0) ui->SetCheck(check);
+        } else {
             c.run(editor);
+        }
         return true;
     }
     return false;

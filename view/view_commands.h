@@ -1,7 +1,8 @@
-// The view's commands that forward to one operation of the current file's
-// editing window: caret and selection moves, scrolling, deleting, the
-// clipboard, undo and redo, completion and overwrite. The key bindings
-// name these commands, so they are what the keys do.
+// The view's editing commands on the current file's editing window: caret
+// and selection moves, scrolling, deleting, the clipboard, undo and redo,
+// completion, wrap modes, bookmarks, brackets and overwrite, with the rules
+// that enable and check their menu items. The key bindings name these
+// commands, so they are what the keys do.
 #pragma once
 
 #include <windows.h>
