@@ -444,6 +444,11 @@ TEST(EditContextMenu, LinkItemsComeAtPositionsTenToTwelveOnlyOnALink) {
     ASSERT_TRUE(links);
     EXPECT_EQ(::GetMenuItemID(links, 0), UINT(ID_LINK_OPEN_IE));
     EXPECT_EQ(ids[12], UINT(ID_LINK_COPY));
+    wchar_t text[64] = {};
+    ::GetMenuStringW(with.Popup(), 11, text, 64, MF_BYPOSITION);
+    EXPECT_STREQ(text, L"リンクを表示");
+    ::GetMenuStringW(with.Popup(), 12, text, 64, MF_BYPOSITION);
+    EXPECT_STREQ(text, L"リンクをコピー");
     // The items before and after the link items are the plain menu's.
     EXPECT_TRUE(std::equal(base.begin(), base.begin() + 10, ids.begin()));
     EXPECT_TRUE(std::equal(base.begin() + 10, base.end(), ids.begin() + 13));
