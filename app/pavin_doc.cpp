@@ -85,6 +85,22 @@ int ReloadCode(UINT id) {
 
 void SetDocEditModes(CDocEditModes* modes) { EditModes() = modes; }
 
+namespace {
+
+DocCloseQuestion& CloseQuestion() {
+    static DocCloseQuestion question = nullptr;
+    return question;
+}
+
+int AskBeforeClosing(HWND owner, const std::wstring& text) {
+    if (CloseQuestion()) return CloseQuestion()(owner, text);
+    return ShowMessageBox(owner, text.c_str(), kAppCaption, MB_YESNOCANCEL | MB_ICONEXCLAMATION);
+}
+
+}  // namespace
+
+void SetDocCloseQuestion(DocCloseQuestion question) { CloseQuestion() = question; }
+
 void ApplyEditSettings(CEditData& data, bool modeAllowsCStyleIndent) {
     data.SetWordWrapAtWordEnds(theSettings.enableWordWrap);
     const bool confine = theSettings.enableConfinement != 0;
@@ -469,12 +485,14 @@ bool CPavinDoc::QuerySaveFile() {
     while (files_.Count() > 1) {
         CDocFile& file = Current();
         const bool modified = file.data.IsModified();
-        if (all == kYesToAll || (modified && all == 0)) {
+        // Unmodified files are never written: that would overwrite what
+        // others changed on disk.
+        if (modified && all != kNoToAll) {
             int answer = all;
             if (answer == 0) {
                 MessageBeep(MB_ICONEXCLAMATION);
                 const std::wstring text = Format(L"%lsへの変更を保存しますか？", AsWide(file.path.c_str()));
-                answer = ShowMessageBox(OwnerWindow(), text.c_str(), kAppCaption, MB_YESNOCANCEL | MB_ICONEXCLAMATION);
+                answer = AskBeforeClosing(OwnerWindow(), text);
             }
             if (answer == IDCANCEL) return false;
             if (answer == kYesToAll || answer == kNoToAll) all = answer;

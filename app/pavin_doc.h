@@ -75,6 +75,12 @@ public:
 };
 void SetDocEditModes(CDocEditModes* modes);
 
+// The question before each modified file when several close: IDYES, IDNO,
+// 4 (save this and every following one), 5 (discard them) or IDCANCEL. The
+// view installs its dialog; without one a message box asks.
+using DocCloseQuestion = int (*)(HWND owner, const std::wstring& text);
+void SetDocCloseQuestion(DocCloseQuestion question);
+
 // Pushes the editing settings into a file's text: word wrap at word ends,
 // the characters that may not begin or end a line, the indent mode (C-style
 // only where the edit mode allows it) and tabs typed as blanks.

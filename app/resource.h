@@ -224,3 +224,13 @@
 #define ID_HELP_SCHEME 33625
 #define ID_HELP_MACRO 33626
 // ---- end of the menus' command ids ----
+
+// File tabs: the strip, its close buttons and the question when several
+// files close.
+#define IDC_FILE_TAB 202
+#define IDC_TAB_CLOSE_BUTTON 294
+#define IDD_QUERY_CLOSE 143
+#define IDC_QUERY_CLOSE_TEXT 2029
+#define IDC_QUERY_CLOSE_ICON 2035
+#define IDC_QUERY_SAVE_ALL 4
+#define IDC_QUERY_SAVE_NONE 5

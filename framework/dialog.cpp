@@ -9,6 +9,12 @@ namespace {
 
 HINSTANCE Instance() { return ::GetModuleHandleW(nullptr); }
 
+// Posted to a modal dialog at its start when a test answers dialogs.
+UINT AnswerMessage() {
+    static const UINT message = ::RegisterWindowMessageW(L"TORKA_AnswerModalDialog");
+    return message;
+}
+
 }  // namespace
 
 void CDialog::Bind(HWND hwnd, CDialog* dialog) {
@@ -136,11 +142,18 @@ bool CDialog::OnCommand(WPARAM wParam, LPARAM) {
 
 LRESULT CDialog::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
-    case WM_INITDIALOG:
-        return OnInitDialog();
+    case WM_INITDIALOG: {
+        const BOOL result = OnInitDialog();
+        if (modal_ && HasModalDialogHandler()) PostMessage(AnswerMessage());
+        return result;
+    }
     case WM_COMMAND:
         if (OnCommand(wParam, lParam)) return 0;
         break;
+    }
+    if (msg == AnswerMessage() && modal_) {
+        AnswerModalDialog({indirect_ ? 0u : templateId_, m_hWnd});
+        return 0;
     }
     return CWnd::WindowProc(msg, wParam, lParam);
 }

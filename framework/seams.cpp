@@ -23,6 +23,11 @@ FileDialogHandler& DialogHandler() {
     return handler;
 }
 
+ModalDialogHandler& ModalHandler() {
+    static ModalDialogHandler handler;
+    return handler;
+}
+
 std::wstring OrEmpty(const wchar_t* s) { return s ? s : L""; }
 
 }  // namespace
@@ -40,6 +45,21 @@ ProcessStartHandler SetProcessStartHandler(ProcessStartHandler handler) {
 FileDialogHandler SetFileDialogHandler(FileDialogHandler handler) {
     std::swap(DialogHandler(), handler);
     return handler;
+}
+
+ModalDialogHandler SetModalDialogHandler(ModalDialogHandler handler) {
+    std::swap(ModalHandler(), handler);
+    return handler;
+}
+
+bool HasModalDialogHandler() { return static_cast<bool>(ModalHandler()); }
+
+bool AnswerModalDialog(const ModalDialogRequest& request) {
+    // A copy: the handler may install another one while it runs.
+    const ModalDialogHandler handler = ModalHandler();
+    if (!handler) return false;
+    handler(request);
+    return true;
 }
 
 bool ShowFileDialog(FileDialogRequest& request) {

@@ -42,10 +42,24 @@ using ProcessStartHandler = std::function<bool(const ProcessStartRequest&)>;
 // The handler fills in request.path and answers true for OK, false for Cancel.
 using FileDialogHandler = std::function<bool(FileDialogRequest&)>;
 
+// A modal dialog of ours (CDialog::DoModal) that is up and running its loop.
+struct ModalDialogRequest {
+    UINT templateId;  // 0 for a template in memory
+    HWND dialog;
+};
+// Called once inside the dialog's modal loop, right after its
+// initialisation; it answers the dialog as a person would (it presses a
+// button with WM_COMMAND) and must end it.
+using ModalDialogHandler = std::function<void(const ModalDialogRequest&)>;
+
 // Install a handler (or none); returns the one it replaces.
 MessageBoxHandler SetMessageBoxHandler(MessageBoxHandler handler);
 ProcessStartHandler SetProcessStartHandler(ProcessStartHandler handler);
 FileDialogHandler SetFileDialogHandler(FileDialogHandler handler);
+ModalDialogHandler SetModalDialogHandler(ModalDialogHandler handler);
+// Hands the dialog to the installed handler; false when none is installed.
+bool AnswerModalDialog(const ModalDialogRequest& request);
+bool HasModalDialogHandler();
 
 int ShowMessageBox(HWND owner, const wchar_t* text, const wchar_t* caption, UINT type);
 // GetSaveFileNameW / GetOpenFileNameW; true when a name was chosen.

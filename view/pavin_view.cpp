@@ -37,6 +37,7 @@ CEditCtrl* CPavinView::CurrentEditor() const {
 int CPavinView::OnCreate(CREATESTRUCTW* cs) {
     if (CView::OnCreate(cs) == -1) return -1;
     SetWindowText(kWindowName);
+    if (!tabs_.Create()) return -1;
     // The first file (the document's hidden head) gets its window now.
     if (CPavinDoc* doc = GetDocument()) {
         CDocFile& first = doc->Current();
@@ -56,13 +57,15 @@ void CPavinView::OnInitialUpdate() {
 void CPavinView::RecalcLayout() {
     if (!m_hWnd) return;
     const CRect client = GetClientRect();
-    if (CEditCtrl* editor = CurrentEditor()) editor->MoveWindow(0, 0, client.Width(), client.Height());
+    const int top = tabs_.Layout(client);
+    if (CEditCtrl* editor = CurrentEditor()) editor->MoveWindow(0, top, client.Width(), client.Height() - top);
     Invalidate(TRUE);
 }
 
 void CPavinView::ApplySettings(CEditCtrl& editor) {
     if (CEditData* data = editor.GetEditData()) ApplyEditSettings(*data, true);
     ApplySettingsToEditor(editor, theSettings, false, false);
+    tabs_.ApplySettings();
 }
 
 void CPavinView::ApplyFonts() {
@@ -70,6 +73,7 @@ void CPavinView::ApplyFonts() {
         SendMessage(WM_SETFONT, reinterpret_cast<WPARAM>(theEditorFont.GetSafeHandle()), FALSE);
         if (CEditCtrl* editor = CurrentEditor()) editor->SetFont(theEditorFont);
     }
+    tabs_.ApplyFont();
     RecalcLayout();
 }
 
@@ -89,6 +93,7 @@ void CPavinView::CreateEditorOf(int id) {
 }
 
 void CPavinView::OnUpdate(CView*, LPARAM hint, CCmdTarget* hintObject) {
+    tabs_.OnUpdate(hint, hintObject);
     CEditCtrl* editor = CurrentEditor();
     switch (hint) {
     case HINT_FILE_ADDED:
@@ -116,7 +121,9 @@ void CPavinView::OnUpdate(CView*, LPARAM hint, CCmdTarget* hintObject) {
         break;
     case HINT_SELECT_TAB:
         // The document shows the file's window; it takes the view's place.
+        if (editor) ApplySettings(*editor);
         RecalcLayout();
+        if (editor) editor->SetFocus();
         break;
     }
 }
@@ -139,12 +146,14 @@ bool CPavinView::OnCmdMsg(UINT id, CCmdUI* ui) {
         return true;
     }
     }
+    if (tabs_.RunCommand(id, ui)) return true;
     if (CEditCtrl* editor = CurrentEditor())
         if (RunEditorCommand(*editor, id, ui)) return true;
     return CView::OnCmdMsg(id, ui);
 }
 
 LRESULT CPavinView::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (LRESULT result; tabs_.HandleMessage(msg, wParam, lParam, result)) return result;
     switch (msg) {
     case WM_SIZE:
         CView::WindowProc(msg, wParam, lParam);

@@ -9,6 +9,7 @@
 #include <windows.h>
 
 #include "framework/doc.h"
+#include "view/view_tabs.h"
 
 class CPavinDoc;
 class CEditCtrl;
@@ -32,8 +33,9 @@ public:
     void OnUpdate(CView* sender, LPARAM hint, CCmdTarget* hintObject) override;
     bool OnCmdMsg(UINT id, CCmdUI* ui) override;
 
-    // Moves the current editor over the whole view.
+    // The tab strip on top, the current editor below it.
     void RecalcLayout();
+    CViewTabs& Tabs() { return tabs_; }
 
 protected:
     int OnCreate(CREATESTRUCTW* cs) override;
@@ -45,4 +47,5 @@ private:
     void ApplySettings(CEditCtrl& editor);
     void ApplyFonts();
 
+    CViewTabs tabs_{*this};
 };

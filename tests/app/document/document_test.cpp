@@ -408,13 +408,18 @@ TEST_F(Document, CloseAllAnswersForEveryFile) {
     answers = {IDCANCEL};
     EXPECT_FALSE(doc->QuerySaveFile());
     EXPECT_EQ(doc->Files().Count(), 4);
-    // Yes to all saves the rest too, modified or not.
+    // Yes to all saves the modified files; an unmodified one is not written
+    // over what changed on disk meanwhile.
+    ASSERT_TRUE(doc->ActivateFileByPath(b));
+    Type(u"2");
+    ASSERT_TRUE(doc->ActivateFileByPath(c));
     answers = {4};
     Write(L"a.txt", "changed on disk");
     EXPECT_TRUE(doc->QuerySaveFile());
     EXPECT_EQ(doc->Files().Count(), 1);
     EXPECT_EQ(Read(c), "1c");
-    EXPECT_EQ(Read(a), "a");
+    EXPECT_EQ(Read(b), "2b");
+    EXPECT_EQ(Read(a), "changed on disk");
     EXPECT_EQ(boxes.size(), 2u);
 
     for (const auto& p : {a, b}) ASSERT_TRUE(doc->OnOpenDocument(p.c_str()));
@@ -427,7 +432,7 @@ TEST_F(Document, CloseAllAnswersForEveryFile) {
     SetFileAttributesW(b.c_str(), FILE_ATTRIBUTE_NORMAL);
     answers = {5};  // no to all
     EXPECT_TRUE(doc->QuerySaveFile());
-    EXPECT_EQ(Read(b), "b");
+    EXPECT_EQ(Read(b), "2b");
     EXPECT_EQ(doc->Files().Count(), 1);
 }
 
