@@ -108,11 +108,13 @@ TEST(Startup, RunsItsStepsInOrderShowsTheFileAndSavesAtExit) {
     ASSERT_EQ(editor->GetEditData()->GetLineCount(), 2);
     EXPECT_EQ(std::u16string(editor->GetEditData()->GetLineText(0)), u"first line");
 
-    // The editor fills the view.
+    // The editor fills the view below the file's tab.
     const CRect viewRect = view->GetClientRect();
     const CRect editorRect = editor->GetWindowRect();
+    EXPECT_GT(view->Tabs().StripHeight(), 0);
+    EXPECT_EQ(view->Tabs().Strip().GetItemText(0), L"memo.txt");
     EXPECT_EQ(editorRect.Width(), viewRect.Width());
-    EXPECT_EQ(editorRect.Height(), viewRect.Height());
+    EXPECT_EQ(editorRect.Height(), viewRect.Height() - view->Tabs().StripHeight());
 
     frame->DestroyWindow();
     app.ExitInstance();
