@@ -330,6 +330,47 @@ TEST_F(Tabs, EveryTabHasACloseButtonThatClosesIt) {
     EXPECT_FALSE(::IsWindowVisible(view->Tabs().CloseButton().m_hWnd));
 }
 
+TEST_F(Tabs, WithoutButtonsOnTheTabsTheViewsOwnButtonClosesTheCurrentFile) {
+    theSettings.closeBtnOnTab = 0;
+    theSettings.hideTabBarAtOne = 1;
+    Open({L"a.txt"});
+    CCloseBtn& button = view->Tabs().CloseButton();
+    // One file and the bar hidden at one: no strip, no button.
+    EXPECT_EQ(view->Tabs().StripHeight(), 0);
+    EXPECT_FALSE(::IsWindowVisible(button.m_hWnd));
+    Open({L"b.txt"});
+    const CRect client = view->GetClientRect();
+    EXPECT_GT(view->Tabs().StripHeight(), 0);
+    EXPECT_EQ(Strip().GetWindowRect().Width(), client.Width() - 20);
+    EXPECT_EQ(Strip().CloseButtonCount(), 0);
+    ASSERT_TRUE(::IsWindowVisible(button.m_hWnd));
+    CRect r = button.GetWindowRect();
+    view->ScreenToClient(reinterpret_cast<POINT*>(&r.right));
+    EXPECT_EQ(r.right, client.right);
+    ::SendMessageW(button.m_hWnd, BM_CLICK, 0, 0);
+    EXPECT_EQ(Titles(), Names{L"a.txt"});
+    ::SendMessageW(button.m_hWnd, BM_CLICK, 0, 0);
+    EXPECT_TRUE(Titles().empty());
+    EXPECT_FALSE(::IsWindowEnabled(button.m_hWnd));
+}
+
+TEST_F(Tabs, TitlesWithTheFolderWhenAskedAndTheMultiRowStyle) {
+    CreateDirectoryW((root + L"\\sub").c_str(), nullptr);
+    const auto paths = Open({L"sub\\x.txt", L"y.txt"});
+    TypeIn(paths[0]);
+    theSettings.tabTitleIsPathName = 1;
+    theSettings.tabMultiRow = 1;
+    doc->UpdateAllViews(nullptr, HINT_TAB_TITLES);
+    const std::wstring folder = TabTitleOf(root, false);
+    EXPECT_EQ(Titles(), (Names{L"sub\\x.txt *", folder + L"\\y.txt"}));
+    EXPECT_TRUE(Strip().GetStyle() & TCS_MULTILINE);
+    theSettings.tabTitleIsPathName = 0;
+    theSettings.tabMultiRow = 0;
+    doc->UpdateAllViews(nullptr, HINT_TAB_TITLES);
+    EXPECT_EQ(Titles(), (Names{L"x.txt *", L"y.txt"}));
+    EXPECT_FALSE(Strip().GetStyle() & TCS_MULTILINE);
+}
+
 TEST_F(Tabs, TheTipShowsTheFullPathOfAFileWithOne) {
     const auto paths = Open({L"a.txt"});
     ASSERT_TRUE(doc->OnNewDocument());
