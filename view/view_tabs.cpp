@@ -382,6 +382,8 @@ bool CViewTabs::OnContextMenu(HWND from, CPoint screen) {
     const int hit = strip_.HitTest(onStrip);
     if (hit < 0) return true;
     if (hit != strip_.GetCurSel()) ActivateTab(hit);
+    // The path's tip would lie over the menu.
+    strip_.Tip().Hide();
     HMENU menu = ::LoadMenuW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_TAB_MENU));
     if (!menu) return true;
     HMENU popup = ::GetSubMenu(menu, 0);
