@@ -182,7 +182,12 @@ bool op_char_to_integer(scheme_context* ctx) {
 
 bool op_integer_to_char(scheme_context* ctx) {
     SCHEME_CHECK(1, 1, "N");
-    return scheme_return(ctx, mk_char(ctx, static_cast<uint32_t>(a[0]->ival)));
+    // Strings are UTF-16: a code point outside Unicode or a lone surrogate
+    // would make text no string can hold.
+    int32_t cp = a[0]->ival;
+    if (cp < 0 || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
+        return scheme_raise(ctx, u"integer->char: argument out of range:", a[0]);
+    return scheme_return(ctx, mk_char(ctx, static_cast<uint32_t>(cp)));
 }
 
 bool op_symbol_bound(scheme_context* ctx) {

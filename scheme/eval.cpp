@@ -766,9 +766,17 @@ bool op_eval_read(scheme_context* ctx) {
     return true;
 }
 
+// Names used as they stand rather than searched along *load-path*.
 bool is_absolute(const char16_t* name) {
+    auto is_slash = [](char16_t c) { return c == '\\' || c == '/'; };
     if (name[0] == '.') return true;
-    return name[0] >= 'A' && name[0] <= 'Z' && name[1] == ':' && name[2] == '\\';
+    bool letter = (name[0] >= 'A' && name[0] <= 'Z') || (name[0] >= 'a' && name[0] <= 'z');
+    if (letter && name[1] == ':' && is_slash(name[2])) return true;
+    if (name[0] == '\\' && name[1] == '\\') return true;  // \\server\share
+#ifndef _WIN32
+    if (name[0] == '/') return true;
+#endif
+    return false;
 }
 
 // Runs the file as a nested evaluation; false when the machine must stop.

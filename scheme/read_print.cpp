@@ -331,15 +331,45 @@ int32_t circular_length(scheme_cell* list) {
     return mu + lambda;
 }
 
+// A frame of OP_PRINT_LIST holds the pair whose car is being printed (code:
+// the pairs left of a circular spine, or NIL), or, with code #t, the tail
+// after " . " (then ")" follows), or, with code #f, a pair or vector whose
+// parts are being printed (nothing follows; it leaves the container).
+//
+// A container reached again inside itself prints as "...". The flag makes the
+// check cheap; it can outlive a print that an error cut short, so a set flag
+// is believed only when a frame of the running print holds the container.
+// The print's frames are the topmost of the dump stack.
+bool printing_inside(scheme_context* ctx, scheme_cell* obj) {
+    if (!(obj->flags & SCHEME_PRINTING)) return false;
+    for (int32_t i = ctx->dump_count - 1; i >= 0; --i) {
+        const scheme_frame& f = ctx->dump[i];
+        if (f.op != OP_PRINT_LIST && f.op != OP_PRINT_VECTOR) return false;
+        if (f.args == obj && f.code == ctx->F) return true;
+    }
+    return false;
+}
+
+void enter_container(scheme_context* ctx, scheme_cell* obj) {
+    obj->flags |= SCHEME_PRINTING;
+    scheme_push(ctx, OP_PRINT_LIST, obj, ctx->F);
+}
+
 bool op_print_object(scheme_context* ctx) {
     scheme_cell* obj = ctx->args;
     scheme_cell* out = ctx->outport;
+    bool container = scheme_is(obj, SCHEME_VECTOR) || scheme_is(obj, SCHEME_PAIR);
+    if (container && printing_inside(ctx, obj)) {
+        port_write(ctx, out, u"...");
+        return scheme_return(ctx, ctx->UNDEF);
+    }
     if (scheme_is(obj, SCHEME_VECTOR)) {
         port_write(ctx, out, u"#(");
         if (scheme_vector(obj)->length == 0) {
             port_write(ctx, out, u")");
             return scheme_return(ctx, ctx->UNDEF);
         }
+        enter_container(ctx, obj);
         scheme_push(ctx, OP_PRINT_VECTOR, obj, mk_integer(ctx, 1));
         ctx->args = scheme_vector(ctx->args)->cells[0];
         return true;
@@ -359,6 +389,7 @@ bool op_print_object(scheme_context* ctx) {
         else if (head == ctx->sym_unquote_splicing) prefix = u",@";
         if (prefix) {
             port_write(ctx, out, prefix);
+            enter_container(ctx, obj);
             ctx->args = obj->cdr->car;
             return true;
         }
@@ -366,13 +397,22 @@ bool op_print_object(scheme_context* ctx) {
     port_write(ctx, out, u"(");
     // A circular spine is printed once round, then " ...)".
     int32_t round = circular_length(obj);
-    scheme_push(ctx, OP_PRINT_LIST, obj->cdr, round ? mk_integer(ctx, round - 1) : ctx->NIL);
+    enter_container(ctx, obj);
+    scheme_push(ctx, OP_PRINT_LIST, obj, round ? mk_integer(ctx, round - 1) : ctx->NIL);
     ctx->args = obj->car;
     return true;
 }
 
 bool op_print_list(scheme_context* ctx) {
-    scheme_cell* rest = ctx->args;
+    if (ctx->code == ctx->F) {
+        ctx->args->flags &= static_cast<uint16_t>(~SCHEME_PRINTING);
+        return scheme_return(ctx, ctx->UNDEF);
+    }
+    if (ctx->code == ctx->T) {
+        port_write(ctx, ctx->outport, u")");
+        return scheme_return(ctx, ctx->UNDEF);
+    }
+    scheme_cell* rest = ctx->args->cdr;
     if (scheme_is(rest, SCHEME_PAIR)) {
         scheme_cell* left = ctx->NIL;
         if (scheme_is(ctx->code, SCHEME_INTEGER)) {
@@ -383,7 +423,7 @@ bool op_print_list(scheme_context* ctx) {
             left = mk_integer(ctx, ctx->code->ival - 1);
         }
         port_write(ctx, ctx->outport, u" ");
-        scheme_push(ctx, OP_PRINT_LIST, rest->cdr, left);
+        scheme_push(ctx, OP_PRINT_LIST, rest, left);
         ctx->args = rest->car;
         ctx->op = OP_PRINT_OBJECT;
         return true;
@@ -393,7 +433,8 @@ bool op_print_list(scheme_context* ctx) {
         return scheme_return(ctx, ctx->UNDEF);
     }
     port_write(ctx, ctx->outport, u" . ");
-    scheme_push(ctx, OP_PRINT_LIST, ctx->NIL, ctx->NIL);
+    scheme_push(ctx, OP_PRINT_LIST, rest, ctx->T);
+    ctx->args = rest;
     ctx->op = OP_PRINT_OBJECT;
     return true;
 }

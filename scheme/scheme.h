@@ -38,6 +38,7 @@ enum scheme_cell_type : uint16_t {
 };
 
 constexpr uint16_t SCHEME_TYPE_MASK = 0x1F;
+constexpr uint16_t SCHEME_PRINTING = 0x1000;  // a pair or vector the printer is inside (may be stale)
 constexpr uint16_t SCHEME_EXPANDED = 0x2000;  // macro call site carries its expansion
 constexpr uint16_t SCHEME_ATOM = 0x4000;      // the marker does not follow car/cdr
 constexpr uint16_t SCHEME_MARK = 0x8000;

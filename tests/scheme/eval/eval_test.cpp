@@ -245,6 +245,41 @@ TEST(Eval, LoadAndRequire) {
     EXPECT_EQ(in.host.open_handles, 0);
 }
 
+TEST(Eval, LoadUsesAbsoluteNamesAsTheyStand) {
+    // Each name exists as it stands and under the load path: which one ran
+    // shows whether the name was taken as absolute.
+    struct NameCase {
+        const char16_t* name;
+        bool absolute;
+    };
+    const NameCase cases[] = {
+        {u"./x.scm", true},
+        {u"C:\\x.scm", true},
+        {u"c:\\x.scm", true},
+        {u"C:/x.scm", true},
+        {u"z:/x.scm", true},
+        {u"\\\\server\\share\\x.scm", true},
+#ifndef _WIN32
+        {u"/x.scm", true},
+#endif
+        {u"x.scm", false},
+        {u"C:x.scm", false},
+        {u"sub\\x.scm", false},
+        {u"\\x.scm", false},
+    };
+    for (const NameCase& c : cases) {
+        Interp in;
+        std::u16string name = c.name;
+        in.host.files[name] = "(define loaded 'as-given)";
+        in.host.files[u"lib/" + name] = "(define loaded 'from-load-path)";
+        in.eval("(define *load-path* '(\"lib\"))");
+        std::string escaped;
+        for (char ch : scheme_test::u8(name)) escaped += ch == '\\' ? std::string("\\\\") : std::string(1, ch);
+        EXPECT_EQ(in.run("(load \"" + escaped + "\") loaded"), c.absolute ? "as-given" : "from-load-path")
+            << scheme_test::u8(name);
+    }
+}
+
 TEST(Eval, AnErrorInsideALoadedFileStopsTheOuterRun) {
     Interp in;
     in.host.files[u"lib/bad.scm"] = "(define before 1) (car 1) (define after 1)";
