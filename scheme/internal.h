@@ -58,9 +58,29 @@ struct scheme_op_row {
 constexpr int SCHEME_OP_COUNT = 197;
 extern scheme_op_row scheme_op_table[SCHEME_OP_COUNT + 1];
 
-void scheme_push(scheme_context* ctx, int op, scheme_cell* args, scheme_cell* code);
-bool scheme_return(scheme_context* ctx, scheme_cell* value);
-bool scheme_return_values(scheme_context* ctx, scheme_cell* value, scheme_cell* list);
+// The machine's two commonest steps, inline in every op's source; their rare
+// paths (eval.cpp) are not.
+void scheme_grow_dump(scheme_context* ctx);
+bool scheme_return_from_empty_dump(scheme_context* ctx);
+
+inline void scheme_push(scheme_context* ctx, int op, scheme_cell* args, scheme_cell* code) {
+    if (ctx->dump_count == ctx->dump_capacity) scheme_grow_dump(ctx);
+    ctx->dump[ctx->dump_count++] = {op, args, ctx->envir, code};
+}
+
+inline bool scheme_return_values(scheme_context* ctx, scheme_cell* value, scheme_cell* list) {
+    ctx->value = value;
+    if (ctx->dump_count <= ctx->run_base) return scheme_return_from_empty_dump(ctx);
+    const scheme_frame& f = ctx->dump[--ctx->dump_count];
+    ctx->op = f.op;
+    ctx->args = f.args;
+    ctx->envir = f.envir;
+    ctx->code = f.code;
+    ctx->values = list;
+    return true;
+}
+
+inline bool scheme_return(scheme_context* ctx, scheme_cell* value) { return scheme_return_values(ctx, value, ctx->NIL); }
 // args := (message irritants...), op := 95; returns true (the machine goes on
 // into the error protocol).
 bool scheme_raise(scheme_context* ctx, const char16_t* message, scheme_cell* irritant = nullptr);
