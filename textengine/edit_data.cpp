@@ -79,6 +79,7 @@ void CEditData::FreeLines(int at, int n) {
 
 void CEditData::Clear() {
     FreeLines(0, m_lines.Count());
+    m_loadedText.Release();  // no line holds a loaded text now
     CEditLine* line = CEditLine::Create();
     if (!line || m_lines.Insert(0, &line, 1) != 0) throw std::bad_alloc();
     m_charCount = 0;

@@ -14,6 +14,7 @@
 #include "textengine/edit_line.h"
 #include "textengine/edit_line_array.h"
 #include "textengine/edit_pos.h"
+#include "textengine/text_arena.h"
 #include "textengine/text_loss.h"
 #include "textengine/undo_data.h"
 
@@ -260,9 +261,10 @@ private:
     bool ReplayRecord(UndoRecord* rec, int direction);
     void AfterReplay();
     void CopyIndentation();
-    static bool ReadLines(CKanjiTextFile& file, long long fileSize, CEditLineArray& lines, int& charCount);
-    static bool AppendLoadedLine(CEditLine* line, const std::u16string& head, const char16_t* text, int n,
-                                 int& charCount);
+    static bool ReadLines(CKanjiTextFile& file, long long fileSize, CTextArena& arena, CEditLineArray& lines,
+                          int& charCount);
+    static bool AppendLoadedLine(CTextArena& arena, CEditLine* line, const std::u16string& head,
+                                 const char16_t* text, int n, int& charCount);
     bool SortLines(int a, int b, bool descending);
     bool ReplayLineTexts(UndoRecord* rec);
     bool ReplayLineRuns(const UndoRecord* rec, int direction);
@@ -270,6 +272,9 @@ private:
     void WordStep(int direction);
     bool ConvertIndentation(int first, int last, bool toTabs);
 
+    // Texts of the loaded file's lines; freed after the lines (the destructor
+    // frees them first).
+    CTextArena m_loadedText;
     CEditLineArray m_lines;
     int m_charCount = 0;
     int m_maxLength = -1;

@@ -108,17 +108,17 @@ public:
 }  // namespace
 
 // Fills a line of a file being loaded, sized once: head (what earlier chunks
-// held of it) followed by n units of text. The caller holds MPoolLock.
-bool CEditData::AppendLoadedLine(CEditLine* line, const std::u16string& head, const char16_t* text, int n,
-                                 int& charCount) {
+// held of it) followed by n units of text, packed into the load's arena.
+bool CEditData::AppendLoadedLine(CTextArena& arena, CEditLine* line, const std::u16string& head,
+                                 const char16_t* text, int n, int& charCount) {
     const size_t total = head.size() + static_cast<size_t>(n);
     if (total == 0) return true;
     if (total > static_cast<size_t>(INT_MAX - charCount) || total >= INT_MAX / sizeof(char16_t) - 1) return false;
-    // The line still has the shared empty text: its first block.
-    auto* block = static_cast<char16_t*>(mpool_alloc_exact_locked(&LineTextPool, (total + 1) * sizeof(char16_t)));
+    // The line still has the shared empty text: capacity 0 says the text
+    // is not its own.
+    char16_t* block = arena.Alloc(total + 1);
     if (!block) return false;
     line->text = block;
-    line->capacity = static_cast<int>(mpool_block_size(block));
     if (!head.empty()) std::memcpy(line->text, head.data(), head.size() * sizeof(char16_t));
     if (n > 0) std::memcpy(line->text + head.size(), text, static_cast<size_t>(n) * sizeof(char16_t));
     line->text[total] = 0;
@@ -133,7 +133,8 @@ bool CEditData::AppendLoadedLine(CEditLine* line, const std::u16string& head, co
 // once, when its end is seen, with no undo recording or change marking (the
 // records stay unmarked, as saving would leave them), and the line array is
 // sized from the file's size instead of doubling.
-bool CEditData::ReadLines(CKanjiTextFile& file, long long fileSize, CEditLineArray& lines, int& charCount) {
+bool CEditData::ReadLines(CKanjiTextFile& file, long long fileSize, CTextArena& arena, CEditLineArray& lines,
+                          int& charCount) {
     CEditLine* line = CEditLine::Create();  // the line being read
     if (!line) return false;
     if (lines.Insert(0, &line, 1) != 0) {
@@ -154,7 +155,7 @@ bool CEditData::ReadLines(CKanjiTextFile& file, long long fileSize, CEditLineArr
                 head.append(chunk + at, static_cast<size_t>(count - at));
                 break;
             }
-            if (!AppendLoadedLine(line, head, chunk + at, end - at, charCount)) return false;
+            if (!AppendLoadedLine(arena, line, head, chunk + at, end - at, charCount)) return false;
             head.clear();
             // The reader never ends a chunk with a CR while more follows, so a
             // CR LF is always whole here.
@@ -175,19 +176,19 @@ bool CEditData::ReadLines(CKanjiTextFile& file, long long fileSize, CEditLineArr
             lines.Insert(have, &line, 1);  // cannot fail: room was made above
         }
     }
-    MPoolLock lock;
-    return AppendLoadedLine(line, head, nullptr, 0, charCount);
+    return AppendLoadedLine(arena, line, head, nullptr, 0, charCount);
 }
 
 bool CEditData::Load(CByteStream& in, int& code, int& lineEnd, TextLossReport* loss) {
     bool outOfMemory = false, ok = true;
     int detectedCode = code, detectedLineEnd = lineEnd;
     unsigned long long undecoded = 0;
+    CTextArena freshText;  // outlives the records of a failed load
     LoadedLines fresh;
     try {
         CKanjiTextFile file(&in, code, 1);
         DetectFor(file, detectedCode, detectedLineEnd);
-        if (!ReadLines(file, in.Size(), fresh.lines, fresh.charCount)) {
+        if (!ReadLines(file, in.Size(), freshText, fresh.lines, fresh.charCount)) {
             outOfMemory = true;
             ok = false;
         }
@@ -210,6 +211,7 @@ bool CEditData::Load(CByteStream& in, int& code, int& lineEnd, TextLossReport* l
     }
     FreeLines(0, m_lines.Count());
     m_lines.Swap(fresh.lines);
+    m_loadedText.Swap(freshText);  // the old file's texts go when freshText does
     m_charCount = fresh.charCount;
     fresh.charCount = 0;
     m_widestLine = m_lines.At(0);

@@ -30,7 +30,7 @@ CEditLine* CEditLine::CreateLocked() {
 
 void CEditLine::Destroy(CEditLine* line) {
     if (!line || line == &g_dummy) return;
-    if (!line->IsSharedText()) mpool_free(line->text);
+    if (line->capacity > 0) mpool_free(line->text);  // shared or loaded texts are not the line's
     mpool_free(line->wrapOffsets);
     LineRecordPool.Free(line);
 }
@@ -54,10 +54,14 @@ bool CEditLine::IsLeadSurrogateAt(int index) const {
 }
 
 int CEditLine::SetCapacity(int bytes) {
-    if (IsSharedText()) {
+    if (capacity == 0) {
+        // The shared empty text or a loaded file's text: a block of its own,
+        // holding what the line holds so far.
         auto* block = static_cast<char16_t*>(mpool_alloc(&LineTextPool, std::size_t(bytes)));
         if (!block) return 1;
-        block[0] = 0;
+        const int keep = length * int(sizeof(char16_t));
+        std::memcpy(block, text, std::size_t(keep < bytes ? keep : bytes));
+        if (keep > bytes) block[bytes / int(sizeof(char16_t)) - 1] = 0;
         text = block;
         capacity = int(mpool_block_size(block));
         return 0;

@@ -15,8 +15,9 @@ struct CEditLine {
         FlagTextChanged = 0x8,     // text changed since the line was last measured
     };
 
-    char16_t* text;     // NUL-terminated; the shared empty string until first written
-    int capacity;       // bytes of the text block (0 for the shared empty string)
+    char16_t* text;     // NUL-terminated; the shared empty string until first written, or a
+                        // loaded file's text (text_arena.h) until first changed
+    int capacity;       // bytes of the line's own text block; 0 while the text is not its own
     int length;         // UTF-16 units including the terminator
     int width;          // pixel width, written by the editor control
     int flags;

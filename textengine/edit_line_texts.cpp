@@ -23,7 +23,7 @@ int GetInt(const char16_t* p) { return int(unsigned(p[0]) | unsigned(p[1]) << 16
 bool SetLineText(CEditLine* line, const char16_t* text, int length) {
     const int bytes = (length + 1) * int(sizeof(char16_t));
     if (length > 0 && bytes > line->capacity && line->SetCapacity(bytes) != 0) return false;
-    if (line->capacity > 0) {
+    if (line->capacity > 0 || !line->IsSharedText()) {  // a loaded text is written within its own units
         std::memmove(line->text, text, std::size_t(length) * sizeof(char16_t));
         line->text[length] = 0;
     }

@@ -252,6 +252,66 @@ TEST(EditDataFile, LoadedLinesGrowAndShrinkLikeTypedOnes) {
     EXPECT_EQ(Lines(d), want);
 }
 
+// A loaded file's lines keep their texts packed together until changed: every
+// way of writing a line must first give it a text of its own, and undoing
+// all of it must give back the loaded text.
+TEST(EditDataFile, LoadedLinesSurviveEveryKindOfChange) {
+    const std::vector<std::u16string> loaded = {u"alpha", u"", u"gamma delta", u"epsilon", u"zeta", u"eta", u"theta"};
+    std::string bytes;
+    for (const auto& l : loaded) bytes += std::string(l.begin(), l.end()) + "\n";
+    bytes.pop_back();
+    CEditData d;
+    d.SetUndoUnlimited();
+    int code = 1, lineEnd = 0;
+    ASSERT_TRUE(LoadBytes(d, bytes, code, lineEnd));
+    ASSERT_EQ(Lines(d), loaded);
+
+    std::vector<std::u16string> want = loaded;
+    d.SetCaretPos(0, 2);  // split a loaded line
+    ASSERT_TRUE(d.InsertText(u"\r", 0));
+    want = {u"al", u"pha", u"", u"gamma delta", u"epsilon", u"zeta", u"eta", u"theta"};
+    EXPECT_EQ(Lines(d), want);
+    d.SetCaretPos(3, 11);  // join two loaded lines
+    ASSERT_TRUE(d.DeleteCharAtCaret());
+    want = {u"al", u"pha", u"", u"gamma deltaepsilon", u"zeta", u"eta", u"theta"};
+    EXPECT_EQ(Lines(d), want);
+    {
+        // loaded texts exchanged for an empty, a shorter and a longer text
+        CUndoGroupGuard group(d.GetUndo(), 0);
+        ASSERT_TRUE(d.BeginLineTexts(16));
+        ASSERT_TRUE(d.ExchangeLineText(4, u"", 0));
+        ASSERT_TRUE(d.ExchangeLineText(5, u"e", 1));
+        ASSERT_TRUE(d.ExchangeLineText(6, u"theta theta theta", 17));
+    }
+    want = {u"al", u"pha", u"", u"gamma deltaepsilon", u"", u"e", u"theta theta theta"};
+    EXPECT_EQ(Lines(d), want);
+    EXPECT_EQ(d.GetLineText(4)[0], 0);
+    const std::pair<int, int> run{1, 2};
+    {
+        CUndoGroupGuard group(d.GetUndo(), 0);
+        ASSERT_TRUE(d.DeleteLineRuns(&run, 1));
+    }
+    {
+        CUndoGroupGuard group(d.GetUndo(), 0);
+        ASSERT_TRUE(d.SortLinesAscending(0, 4));
+    }
+    want = {u"", u"al", u"e", u"gamma deltaepsilon", u"theta theta theta"};
+    EXPECT_EQ(Lines(d), want);
+
+    while (d.Undo()) {
+    }
+    EXPECT_EQ(Lines(d), loaded);
+    EXPECT_FALSE(d.IsModified());
+
+    // a second load while edited lines and undo records exist
+    ASSERT_TRUE(d.Redo());
+    ASSERT_TRUE(LoadBytes(d, "one\ntwo", code, lineEnd));
+    EXPECT_EQ(Lines(d), (std::vector<std::u16string>{u"one", u"two"}));
+    d.SetCaretPos(1, 3);
+    ASSERT_TRUE(d.InsertText(u"!", 0));
+    EXPECT_EQ(Lines(d), (std::vector<std::u16string>{u"one", u"two!"}));
+}
+
 // The lines of a text split at CR LF, LF and lone CR.
 std::vector<std::u16string> SplitLines(const std::u16string& text) {
     std::vector<std::u16string> out(1);
