@@ -385,6 +385,26 @@ TEST_F(Tabs, TheTipShowsTheFullPathOfAFileWithOne) {
     EXPECT_EQ(tip(1), L"");  // untitled
 }
 
+TEST_F(Tabs, RestingThePointerOnATabShowsItsPathInTheTip) {
+    const auto paths = Open({L"a.txt"});
+    ASSERT_TRUE(doc->OnNewDocument());
+    const auto rest = [&](int tab) {
+        CPoint point = Center(tab);
+        CPoint screen = point;
+        Strip().ClientToScreen(&screen);
+        ::SetCursorPos(screen.x, screen.y);
+        Strip().SendMessage(WM_MOUSEMOVE, 0, point.ToLParam());
+        const DWORD start = ::GetTickCount();
+        while (!Strip().Tip().IsShown() && ::GetTickCount() - start < 1500) wtest::Pump(50);
+        const bool shown = Strip().Tip().IsShown();
+        Strip().Tip().Hide();
+        return shown;
+    };
+    ASSERT_TRUE(rest(0));
+    EXPECT_EQ(Strip().Tip().text, paths[0]);
+    EXPECT_FALSE(rest(1));  // untitled: no path, no tip
+}
+
 // A drag of the tab-index format onto the strip.
 struct TabDrop {
     explicit TabDrop(const void* bytes, size_t size) {
