@@ -95,24 +95,13 @@ void CEditCtrl::PasteLine(bool above) {
     AfterLinesChanged();
 }
 
-void CEditCtrl::ReverseLines() {
-    if (!m_data || m_readOnly || !HasSelection() || DispData().boxSelection) return;
-    CWaitCursor wait;
-    int first, last;
-    SelectedLineSpan(DispData().selStart, DispData().selEnd, first, last);
-    {
-        CUndoGroupGuard group(m_data->GetUndo(), 0);
-        m_data->RecordCaretForUndo();
-        for (int a = first, b = last; a < b; ++a, --b) m_data->SwapLines(a, b, 1);
-    }
-    ClearSelection(true);
-    const EditPos after = last + 1 < m_data->GetLineCount() ? EditPos{0, last + 1}
-                                                             : EditPos{m_data->GetLineLength(last), last};
-    m_data->SetCaretPos(after.line, after.column);
-    AfterLinesChanged();
-}
+void CEditCtrl::ReverseLines() { ReorderSelectedLines(LineOrder::Reversed); }
 
 void CEditCtrl::SortLines(BOOL descending) {
+    ReorderSelectedLines(descending ? LineOrder::Descending : LineOrder::Ascending);
+}
+
+void CEditCtrl::ReorderSelectedLines(LineOrder order) {
     if (!m_data || m_readOnly || !HasSelection() || DispData().boxSelection) return;
     CWaitCursor wait;
     int first, last;
@@ -120,10 +109,17 @@ void CEditCtrl::SortLines(BOOL descending) {
     {
         CUndoGroupGuard group(m_data->GetUndo(), 0);
         m_data->RecordCaretForUndo();
-        if (descending)
-            m_data->SortLinesDescending(first, last);
-        else
+        switch (order) {
+        case LineOrder::Reversed:
+            for (int a = first, b = last; a < b; ++a, --b) m_data->SwapLines(a, b, 1);
+            break;
+        case LineOrder::Ascending:
             m_data->SortLinesAscending(first, last);
+            break;
+        case LineOrder::Descending:
+            m_data->SortLinesDescending(first, last);
+            break;
+        }
     }
     ClearSelection(true);
     const EditPos after = last + 1 < m_data->GetLineCount() ? EditPos{0, last + 1}

@@ -354,6 +354,10 @@ public:
     void PasteBox(const char16_t* text);
     std::u16string GetSelectedText() const;
     std::size_t GetSelectedSize() const;
+    // Converts the stream selection's ASCII and katakana (edit_width.cpp);
+    // a box selection is refused with a message.
+    void ToFullWidth(bool ascii, bool kana);
+    void ToHalfWidth(bool ascii, bool kana);
     void Undo();
     void Redo();
 
@@ -443,6 +447,10 @@ private:
     void AfterLinesChanged();
     // The selection's end after lines before it changed (the text after it did not).
     void KeepSelectionEnd(int linesAfter, int unitsAfter);
+    void ConvertSelectionWidth(bool ascii, bool kana, bool toFull);
+    // Reverses or sorts the selected whole lines as one undo step.
+    enum class LineOrder { Reversed, Ascending, Descending };
+    void ReorderSelectedLines(LineOrder order);
 
     // Input state.
     bool m_overwrite = false;

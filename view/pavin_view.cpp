@@ -13,6 +13,7 @@
 #include "view/edit_context_menu.h"
 #include "view/edit_settings.h"
 #include "view/view_commands.h"
+#include "view/view_textops.h"
 
 CaretPositionStatus theCaretPosition;
 
@@ -147,6 +148,7 @@ bool CPavinView::OnCmdMsg(UINT id, CCmdUI* ui) {
     }
     }
     if (tabs_.RunCommand(id, ui)) return true;
+    if (RunTextOpCommand(*this, id, ui)) return true;
     if (CEditCtrl* editor = CurrentEditor())
         if (RunEditorCommand(*editor, id, ui)) return true;
     return CView::OnCmdMsg(id, ui);

@@ -1,0 +1,262 @@
+// Sorting and de-duplicating a 10^6-line selection, whole program against
+// whole program: this program, started again as a child, reads a UTF-8
+// file into a text buffer, runs what the editor's commands run on a select-
+// all (the sort of the selected lines as one undo step; for de-duplication
+// the sort and then the replace-all of the delete-duplicates pattern within
+// the selection) and saves the file; the peer is GNU sort (-s, or -u) with
+// LC_ALL=C reading the same file and writing its output. Both are single
+// processes on one thread (sort gets --parallel=1); each figure is the
+// child's CPU time (user + system), so other load on the machine does not
+// enter it. Same warm-up, interleaved runs, median beside the minimum. The
+// outputs are compared byte for byte, and one undo step is checked to give
+// back the text the command started from.
+//
+// This is the engine path of the commands, natively: the Windows program
+// runs the same buffer operations and adds the window's relayout and repaint.
+//
+//   bench_viewcore_sortlines [--lines N] [--runs N] [--dir D]
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "textengine/buffer_search.h"
+#include "textengine/bytestream.h"
+#include "textengine/edit_data.h"
+#include "textengine/kanjicode.h"
+#include "textengine/regex/regex.h"
+#include "view/core/line_replacements.h"
+
+extern char** environ;
+
+namespace {
+
+std::u16string U16(const std::string& s) { return std::u16string(s.begin(), s.end()); }
+
+// Lines drawn from a vocabulary of ASCII and Japanese words (BMP only, so
+// UTF-16 unit order, code point order and UTF-8 byte order agree): about
+// half of them repeat an earlier line.
+void MakeInput(const std::string& path, int lines) {
+    static const char* words[] = {"alpha", "beta", "日本語", "テキスト", "gamma", "検索", "delta", "置換",
+                                  "ｶﾀｶﾅ", "ＡＢＣ", "\t", " ", "x", "漢字かな", "42", "編集"};
+    const unsigned nWords = sizeof(words) / sizeof(words[0]);
+    std::string out;
+    out.reserve(std::size_t(lines) * 24);
+    unsigned seed = 2026;
+    auto next = [&] { return seed = seed * 1103515245u + 12345u, (seed >> 16) & 0x7FFF; };
+    for (int i = 0; i < lines; ++i) {
+        const int n = 1 + int(next() % 4);
+        // A small range of numbers makes repeats likely.
+        for (int w = 0; w < n; ++w) out += words[next() % nWords];
+        out += std::to_string(next() % 1200);
+        out += '\n';
+    }
+    std::ofstream(path, std::ios::binary) << out;
+}
+
+// The child's side -------------------------------------------------------
+
+bool Load(CEditData& d, const std::string& path) {
+    CFileStream in;
+    if (!in.Open(U16(path).c_str(), CFileStream::ReadOnly)) return false;
+    int code = KanjiCode::UTF8NoSig, lineEnd = LineEndLF;
+    if (!d.Load(in, code, lineEnd)) return false;
+    d.SetLineEndType(LineEndLF);
+    d.SetUndoUnlimited();
+    return true;
+}
+
+// The selected whole lines of a select-all: the empty last line after the
+// final line end is reached at column 0 and not counted.
+int LastSelectedLine(const CEditData& d) {
+    const int last = d.GetLineCount() - 1;
+    return last > 0 && d.GetLineLength(last) == 0 ? last - 1 : last;
+}
+
+bool SortAll(CEditData& d) {
+    CUndoGroupGuard group(d.GetUndo(), 0);
+    d.RecordCaretForUndo();
+    return d.SortLinesAscending(0, LastSelectedLine(d));
+}
+
+bool DeleteDuplicates(CEditData& d) {
+    const LineReplacement r = *LineReplacementFor(LineEdit::DeleteDuplicates);
+    CompiledRegex* re = regex_compile(r.pattern.c_str(), 0);  // case- and width-sensitive
+    if (!re) return false;
+    const int last = d.GetLineCount() - 1;
+    const EditPos from{0, 0}, to{d.GetLineLength(last), last};
+    int count = 0;
+    const int result = ReplaceAll(d, r.replacement.c_str(), 1, &from, &to, &count, re, 0);
+    regex_free(re);
+    return result == 0;
+}
+
+int RunOurs(const std::string& op, const std::string& in, const std::string& out, bool verify) {
+    CEditData d;
+    if (!Load(d, in)) return 2;
+    if (op == "uniq" && !SortAll(d)) return 3;
+    const std::u16string before = verify ? d.GetText() : std::u16string();
+    if (!(op == "uniq" ? DeleteDuplicates(d) : SortAll(d))) return 3;
+    std::u16string message;
+    if (!d.Save(U16(out).c_str(), KanjiCode::UTF8NoSig, LineEndLF, &message)) return 4;
+    if (verify) {
+        // One undo step gives back the text the command started from.
+        const bool one = d.Undo() && d.GetText() == before;
+        std::printf("undo_one_step=%d\n", one ? 1 : 0);
+        return one ? 0 : 5;
+    }
+    return 0;
+}
+
+// The parent's side ------------------------------------------------------
+
+struct Figure {
+    double cpu = 0;   // seconds, user + system of the child
+    double wall = 0;  // seconds
+};
+
+double Seconds(const timeval& t) { return double(t.tv_sec) + double(t.tv_usec) * 1e-6; }
+
+Figure Spawn(const std::vector<std::string>& argv, bool quiet = true) {
+    std::vector<char*> args;
+    for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+    args.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    if (quiet) posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    timespec t0, t1;
+    clock_gettime(CLOCK_MONOTONIC, &t0);
+    pid_t pid;
+    if (posix_spawnp(&pid, args[0], &actions, nullptr, args.data(), environ) != 0) {
+        std::fprintf(stderr, "cannot start %s\n", args[0]);
+        std::exit(1);
+    }
+    posix_spawn_file_actions_destroy(&actions);
+    int status = 0;
+    rusage usage{};
+    wait4(pid, &status, 0, &usage);
+    clock_gettime(CLOCK_MONOTONIC, &t1);
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+        std::fprintf(stderr, "%s failed (status %d)\n", args[0], status);
+        std::exit(1);
+    }
+    Figure f;
+    f.cpu = Seconds(usage.ru_utime) + Seconds(usage.ru_stime);
+    f.wall = double(t1.tv_sec - t0.tv_sec) + double(t1.tv_nsec - t0.tv_nsec) * 1e-9;
+    return f;
+}
+
+std::string Slurp(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+double Median(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    const std::size_t n = v.size();
+    return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
+}
+
+double Min(const std::vector<double>& v) { return *std::min_element(v.begin(), v.end()); }
+
+struct Case {
+    const char* name;  // the bench line's case
+    const char* op;    // ours
+    const char* peerName;
+    const char* peerFlag;
+    std::vector<double> ours, peer, oursWall, peerWall;
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc >= 5 && std::strcmp(argv[1], "--ours") == 0)
+        return RunOurs(argv[2], argv[3], argv[4], argc >= 6 && std::strcmp(argv[5], "--verify") == 0);
+
+    int lines = 1000000, runs = 5;
+    std::string dir;
+    for (int i = 1; i + 1 < argc; i += 2) {
+        if (!std::strcmp(argv[i], "--lines")) lines = std::atoi(argv[i + 1]);
+        else if (!std::strcmp(argv[i], "--runs")) runs = std::atoi(argv[i + 1]);
+        else if (!std::strcmp(argv[i], "--dir")) dir = argv[i + 1];
+    }
+    if (dir.empty()) {
+        char tmpl[] = "/tmp/bench_sortlines_XXXXXX";
+        if (!mkdtemp(tmpl)) return 1;
+        dir = tmpl;
+    }
+    setenv("LC_ALL", "C", 1);
+    const std::string self = "/proc/self/exe";
+    char exe[4096];
+    const ssize_t n = readlink(self.c_str(), exe, sizeof exe - 1);
+    if (n <= 0) return 1;
+    exe[n] = 0;
+
+    const std::string input = dir + "/input.txt";
+    MakeInput(input, lines);
+    std::printf("# %d lines, %zu bytes of UTF-8; %d runs after one warm-up each; CPU time of the whole process\n",
+                lines, Slurp(input).size(), runs);
+
+    Case cases[] = {{"sort-lines", "sort", "sort-s", "-s", {}, {}, {}, {}},
+                    {"uniq-lines", "uniq", "sort-u", "-u", {}, {}, {}, {}}};
+    auto ours = [&](Case& c, const std::string& out, bool verify) {
+        std::vector<std::string> a = {exe, "--ours", c.op, input, out};
+        if (verify) a.push_back("--verify");
+        return Spawn(a, !verify);
+    };
+    auto peer = [&](Case& c, const std::string& out) {
+        return Spawn({"sort", c.peerFlag, "--parallel=1", "-o", out, input});
+    };
+    bool exact = true;
+    for (Case& c : cases) {
+        // Warm-up, and the checks: the same bytes as sort's, one undo step.
+        const std::string mine = dir + "/ours_" + c.op + ".txt", theirs = dir + "/peer_" + c.op + ".txt";
+        std::fflush(stdout);
+        ours(c, mine, true);
+        peer(c, theirs);
+        const bool same = Slurp(mine) == Slurp(theirs);
+        std::printf("# %s: output %s sort %s's (LC_ALL=C)\n", c.name, same ? "equals" : "DIFFERS FROM", c.peerFlag);
+        exact = exact && same;
+    }
+    for (int r = 0; r < runs; ++r) {
+        for (Case& c : cases) {
+            const std::string mine = dir + "/ours_" + c.op + ".txt", theirs = dir + "/peer_" + c.op + ".txt";
+            // Alternate which side goes first.
+            Figure a, b;
+            if (r % 2) {
+                b = peer(c, theirs);
+                a = ours(c, mine, false);
+            } else {
+                a = ours(c, mine, false);
+                b = peer(c, theirs);
+            }
+            c.ours.push_back(a.cpu);
+            c.peer.push_back(b.cpu);
+            c.oursWall.push_back(a.wall);
+            c.peerWall.push_back(b.wall);
+        }
+    }
+    for (Case& c : cases) {
+        const double o = Median(c.ours) * 1000, p = Median(c.peer) * 1000;
+        std::printf("bench: %s ours=%.1fms %s=%.1fms ratio=%.3f\n", c.name, o, c.peerName, p, p > 0 ? o / p : 0.0);
+        std::printf("#   %s min ours=%.1fms %s=%.1fms; wall median ours=%.1fms %s=%.1fms\n", c.name,
+                    Min(c.ours) * 1000, c.peerName, Min(c.peer) * 1000, Median(c.oursWall) * 1000, c.peerName,
+                    Median(c.peerWall) * 1000);
+    }
+    std::fflush(stdout);
+    return exact ? 0 : 1;
+}
