@@ -103,15 +103,30 @@ bool DeleteDuplicates(CEditData& d) {
     return result == 0;
 }
 
+double CpuNow() {
+    timespec t;
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    return double(t.tv_sec) + double(t.tv_nsec) * 1e-9;
+}
+
 int RunOurs(const std::string& op, const std::string& in, const std::string& out, bool verify) {
+    const double t0 = CpuNow();
     CEditData d;
     if (!Load(d, in)) return 2;
+    const double t1 = CpuNow();
     if (op == "uniq" && !SortAll(d)) return 3;
+    const double t2 = CpuNow();
     const std::u16string before = verify ? d.GetText() : std::u16string();
+    const double t3 = CpuNow();
     if (!(op == "uniq" ? DeleteDuplicates(d) : SortAll(d))) return 3;
+    const double t4 = CpuNow();
     std::u16string message;
     if (!d.Save(U16(out).c_str(), KanjiCode::UTF8NoSig, LineEndLF, &message)) return 4;
+    const double t5 = CpuNow();
     if (verify) {
+        std::printf("#   ours %s, CPU: load=%.0fms%s %s=%.0fms save=%.0fms\n", op.c_str(), (t1 - t0) * 1000,
+                    op == "uniq" ? (" sort=" + std::to_string(int((t2 - t1) * 1000)) + "ms").c_str() : "",
+                    op == "uniq" ? "de-duplicate" : "sort", (t4 - t3) * 1000, (t5 - t4) * 1000);
         // One undo step gives back the text the command started from.
         const bool one = d.Undo() && d.GetText() == before;
         std::printf("undo_one_step=%d\n", one ? 1 : 0);
@@ -194,7 +209,9 @@ int main(int argc, char** argv) {
         else if (!std::strcmp(argv[i], "--runs")) runs = std::atoi(argv[i + 1]);
         else if (!std::strcmp(argv[i], "--dir")) dir = argv[i + 1];
     }
-    if (dir.empty()) {
+    if (!dir.empty()) {
+        mkdir(dir.c_str(), 0755);
+    } else {
         char tmpl[] = "/tmp/bench_sortlines_XXXXXX";
         if (!mkdtemp(tmpl)) return 1;
         dir = tmpl;

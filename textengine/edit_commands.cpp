@@ -1,6 +1,9 @@
 // Whole-text commands of a buffer: line sort, word and blank movement,
 // indentation and width conversion, bracket matching.
 #include <algorithm>
+#include <bit>
+#include <cstdint>
+#include <cstring>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -16,7 +19,6 @@ namespace {
 // its indentation.
 constexpr int kMaxIndentRun = 1023;
 
-std::u16string_view line_view(const CEditLine* rec) { return {rec->text, std::size_t(rec->Length())}; }
 
 bool same_word_class(int ref, int c) {
     if (ref == 0 || c == 0) return false;  // a line end differs from everything
@@ -24,6 +26,56 @@ bool same_word_class(int ref, int c) {
     // The prolonged sound mark belongs to a hiragana or katakana run.
     if (ref == 16) return c == 12 || c == 13;
     return c == 16 && (ref == 12 || ref == 13);
+}
+
+
+// A line's sort key: its first eight units packed so that comparing the
+// numbers compares those units in order (most comparisons end there, with
+// no visit to the line's text), and its text for the rest.
+struct LineSortKey {
+    std::uint64_t head[2];
+    const char16_t* text;
+    int length;
+    int line;  // relative to the range's start
+
+    // -1, 0 or 1 by the heads.
+    int CompareHeads(const LineSortKey& other) const {
+        if (head[0] != other.head[0]) return head[0] < other.head[0] ? -1 : 1;
+        if (head[1] != other.head[1]) return head[1] < other.head[1] ? -1 : 1;
+        return 0;
+    }
+};
+
+constexpr int kSortHeadUnits = 8;
+
+LineSortKey MakeLineSortKey(const char16_t* text, int length, int line) {
+    LineSortKey key{{0, 0}, text, length, line};
+    for (int i = 0; i < kSortHeadUnits; ++i)
+        key.head[i / 4] = key.head[i / 4] << 16 | (i < length ? text[i] : 0u);
+    return key;
+}
+
+// -1, 0 or 1 by unit values (a text before its longer continuations), for
+// two keys whose heads are equal: their common first units are equal too.
+int CompareLineTails(const LineSortKey& x, const LineSortKey& y) {
+    const int n = std::min(x.length, y.length);
+    int i = std::min(n, kSortHeadUnits);
+    if constexpr (std::endian::native == std::endian::little) {
+        // Four units at a time; the lowest differing bits name the first
+        // differing unit.
+        for (; i + 4 <= n; i += 4) {
+            std::uint64_t p, q;
+            std::memcpy(&p, x.text + i, sizeof p);
+            std::memcpy(&q, y.text + i, sizeof q);
+            if (p != q) {
+                const int k = i + std::countr_zero(p ^ q) / 16;
+                return x.text[k] < y.text[k] ? -1 : 1;
+            }
+        }
+    }
+    for (; i < n; ++i)
+        if (x.text[i] != y.text[i]) return x.text[i] < y.text[i] ? -1 : 1;
+    return x.length < y.length ? -1 : x.length > y.length ? 1 : 0;
 }
 
 }  // namespace
@@ -58,21 +110,26 @@ bool CEditData::SortLines(int a, int b, bool descending) {
     if (a >= b) return true;
     const int count = b - a + 1;
     std::vector<CEditLine*> recs(static_cast<std::size_t>(count));
-    // A merge sort of (text, line) keys: equal lines keep their order and no
-    // input makes it quadratic or deep.
-    struct Key {
-        std::u16string_view text;
-        int line;  // relative to a
-    };
-    std::vector<Key> keys(static_cast<std::size_t>(count));
+    std::vector<LineSortKey> keys(static_cast<std::size_t>(count));
     for (int i = 0; i < count; ++i) {
-        recs[std::size_t(i)] = m_lines.At(a + i);
-        keys[std::size_t(i)] = {line_view(recs[std::size_t(i)]), i};
+        CEditLine* rec = m_lines.At(a + i);
+        recs[std::size_t(i)] = rec;
+        keys[std::size_t(i)] = MakeLineSortKey(rec->text, rec->Length(), i);
     }
+    // Equal texts are ordered by their line, so the sort is stable; no
+    // input makes it quadratic or deep.
     if (descending)
-        std::stable_sort(keys.begin(), keys.end(), [](const Key& x, const Key& y) { return y.text < x.text; });
+        std::sort(keys.begin(), keys.end(), [](const LineSortKey& x, const LineSortKey& y) {
+            int c = x.CompareHeads(y);
+            if (c == 0) c = CompareLineTails(x, y);
+            return c != 0 ? c > 0 : x.line < y.line;
+        });
     else
-        std::stable_sort(keys.begin(), keys.end(), [](const Key& x, const Key& y) { return x.text < y.text; });
+        std::sort(keys.begin(), keys.end(), [](const LineSortKey& x, const LineSortKey& y) {
+            int c = x.CompareHeads(y);
+            if (c == 0) c = CompareLineTails(x, y);
+            return c != 0 ? c < 0 : x.line < y.line;
+        });
     // order[i] = the line that goes to slot i.
     std::vector<int> order(static_cast<std::size_t>(count));
     int first = count;

@@ -35,6 +35,16 @@ std::string Narrow(const std::u16string& s) {
     return out;
 }
 
+// Lines joined by "\n", whatever the text's line end.
+std::u16string Text(const CEditData& d) {
+    std::u16string s;
+    for (int i = 0; i < d.GetLineCount(); ++i) {
+        if (i) s += u'\n';
+        s.append(d.GetLineText(i), std::size_t(d.GetLineLength(i)));
+    }
+    return s;
+}
+
 void Select(EditFixture& f, EditPos start, EditPos end) {
     CEditDispData& d = f.data.GetDispData();
     d.ResetSelection();
@@ -46,7 +56,7 @@ void Select(EditFixture& f, EditPos start, EditPos end) {
 
 bool Selected(EditFixture& f) { return f.ctrl.HasSelection(); }
 
-void Run(EditFixture& f, UINT id) { ASSERT_TRUE(RunTextOpCommand(f.ctrl, id, nullptr)) << id; }
+void RunCommand(EditFixture& f, UINT id) { ASSERT_TRUE(RunTextOpCommand(f.ctrl, id, nullptr)) << id; }
 
 // What the update handler says.
 bool Enabled(EditFixture& f, UINT id) {
@@ -129,11 +139,11 @@ TEST(TextOps, EveryOperationOnTheWholeSampleIsUndoneInOneStep) {
         f.data.SetSyntaxRules(&etest::Cpp());
         f.data.ResetUndo();
         f.ctrl.SelectAll();
-        Run(f, c.id);
-        EXPECT_EQ(Narrow(f.data.GetText()), Narrow(c.expected));
+        RunCommand(f, c.id);
+        EXPECT_EQ(Narrow(Text(f.data)), Narrow(c.expected));
         if (c.expected == kSample) continue;  // nothing to undo
         f.ctrl.Undo();
-        EXPECT_EQ(Narrow(f.data.GetText()), Narrow(kSample));
+        EXPECT_EQ(Narrow(Text(f.data)), Narrow(kSample));
     }
 }
 
@@ -142,15 +152,15 @@ TEST(TextOps, CaseConversionFollowsTheRuntimesMappingAndIsOneStep) {
         EditFixture f(kSample);
         f.data.ResetUndo();
         f.ctrl.SelectAll();
-        Run(f, upper ? ID_EDIT_UPPER_CASE : ID_EDIT_LOWER_CASE);
+        RunCommand(f, upper ? ID_EDIT_UPPER_CASE : ID_EDIT_LOWER_CASE);
         std::u16string expected = kSample;
         for (char16_t& ch : expected)
             ch = char16_t(upper ? std::towupper(wchar_t(ch)) : std::towlower(wchar_t(ch)));
-        EXPECT_EQ(Narrow(f.data.GetText()), Narrow(expected));
+        EXPECT_EQ(Narrow(Text(f.data)), Narrow(expected));
         // ASCII letters change whatever the runtime does beyond them.
-        EXPECT_NE(f.data.GetText().find(upper ? u"XYZ" : u"xyz"), std::u16string::npos);
+        EXPECT_NE(Text(f.data).find(upper ? u"XYZ" : u"xyz"), std::u16string::npos);
         f.ctrl.Undo();
-        EXPECT_EQ(Narrow(f.data.GetText()), Narrow(kSample));
+        EXPECT_EQ(Narrow(Text(f.data)), Narrow(kSample));
     }
 }
 
@@ -158,21 +168,21 @@ TEST(TextOps, TabsAndSpacesFollowTheTabSize) {
     EditFixture f(u"\t\tx\n      y\n");
     f.data.ResetUndo();
     f.ctrl.SelectAll();
-    Run(f, ID_EDIT_TABS_TO_SPACES);
-    EXPECT_EQ(Narrow(f.data.GetText()), Narrow(u"        x\n      y\n"));
+    RunCommand(f, ID_EDIT_TABS_TO_SPACES);
+    EXPECT_EQ(Narrow(Text(f.data)), Narrow(u"        x\n      y\n"));
     // The selection runs from the old start to the end of the last line.
     EXPECT_EQ(f.data.GetDispData().selStart, (EditPos{0, 0}));
     EXPECT_EQ(f.data.GetDispData().selEnd, (EditPos{7, 1}));
-    Run(f, ID_EDIT_SPACES_TO_TABS);
-    EXPECT_EQ(Narrow(f.data.GetText()), Narrow(u"\t\tx\n\t  y\n"));
+    RunCommand(f, ID_EDIT_SPACES_TO_TABS);
+    EXPECT_EQ(Narrow(Text(f.data)), Narrow(u"\t\tx\n\t  y\n"));
     EXPECT_EQ(f.data.GetDispData().selEnd, (EditPos{4, 1}));
     f.ctrl.Undo();
-    EXPECT_EQ(Narrow(f.data.GetText()), Narrow(u"        x\n      y\n"));
+    EXPECT_EQ(Narrow(Text(f.data)), Narrow(u"        x\n      y\n"));
     // Without a selection only the caret line, and no selection after.
     f.ctrl.ClearSelection(true);
     f.data.SetCaretPos(1, 3);
-    Run(f, ID_EDIT_SPACES_TO_TABS);
-    EXPECT_EQ(Narrow(f.data.GetText()), Narrow(u"        x\n\t  y\n"));
+    RunCommand(f, ID_EDIT_SPACES_TO_TABS);
+    EXPECT_EQ(Narrow(Text(f.data)), Narrow(u"        x\n\t  y\n"));
     EXPECT_FALSE(Selected(f));
 }
 
@@ -186,14 +196,14 @@ TEST(TextOps, CommentMarkersWithRegexAndTemplateCharactersCommentAndUncommentExa
         f.data.ResetUndo();
         EXPECT_TRUE(Enabled(f, ID_EDIT_INSERT_COMMENT));
         f.ctrl.SelectAll();
-        Run(f, ID_EDIT_INSERT_COMMENT);
-        EXPECT_EQ(Narrow(f.data.GetText()), Narrow(m + u"ab\n" + m + u"\tcd\n" + m + u".x\n"));
+        RunCommand(f, ID_EDIT_INSERT_COMMENT);
+        EXPECT_EQ(Narrow(Text(f.data)), Narrow(m + u"ab\n" + m + u"\tcd\n" + m + u".x\n"));
         // The selection stays on the processed lines for the next command.
         EXPECT_TRUE(Selected(f));
-        Run(f, ID_EDIT_DELETE_COMMENT);
-        EXPECT_EQ(Narrow(f.data.GetText()), Narrow(text));
-        Run(f, ID_EDIT_DELETE_COMMENT);
-        EXPECT_EQ(Narrow(f.data.GetText()), Narrow(m == u"." ? u"ab\n\tcd\nx\n" : text));
+        RunCommand(f, ID_EDIT_DELETE_COMMENT);
+        EXPECT_EQ(Narrow(Text(f.data)), Narrow(text));
+        RunCommand(f, ID_EDIT_DELETE_COMMENT);
+        EXPECT_EQ(Narrow(Text(f.data)), Narrow(m == u"." ? u"ab\n\tcd\nx\n" : text));
     }
 }
 
@@ -201,8 +211,8 @@ TEST(TextOps, CommentCommandsNeedARowComment) {
     EditFixture f(u"ab");
     EXPECT_FALSE(Enabled(f, ID_EDIT_INSERT_COMMENT));
     EXPECT_FALSE(Enabled(f, ID_EDIT_DELETE_COMMENT));
-    Run(f, ID_EDIT_INSERT_COMMENT);  // no language: nothing happens
-    EXPECT_EQ(Narrow(f.data.GetText()), "ab");
+    RunCommand(f, ID_EDIT_INSERT_COMMENT);  // no language: nothing happens
+    EXPECT_EQ(Narrow(Text(f.data)), "ab");
     f.data.SetSyntaxRules(&etest::Cpp());
     EXPECT_TRUE(Enabled(f, ID_EDIT_INSERT_COMMENT));
 }
@@ -233,39 +243,39 @@ TEST(TextOps, WithoutASelectionTheCaretLineIsProcessedAndTheCaretKeptWhenNothing
     EditFixture f(u"a  \nb \u3000\t\nc");
     f.data.ResetUndo();
     f.data.SetCaretPos(1, 1);
-    Run(f, ID_EDIT_TRIM_TRAILING);
-    EXPECT_EQ(Narrow(f.data.GetText()), Narrow(u"a  \nb\nc"));
+    RunCommand(f, ID_EDIT_TRIM_TRAILING);
+    EXPECT_EQ(Narrow(Text(f.data)), Narrow(u"a  \nb\nc"));
     EXPECT_FALSE(Selected(f));
     EXPECT_EQ(f.data.GetCaretX(), -1);
     EXPECT_EQ(f.data.GetCaretPos().line, 1);
     // Nothing to trim: the caret goes back to its column.
     f.data.SetCaretPos(1, 1);
-    Run(f, ID_EDIT_TRIM_TRAILING);
+    RunCommand(f, ID_EDIT_TRIM_TRAILING);
     EXPECT_EQ(f.data.GetCaretPos(), (EditPos{1, 1}));
     EXPECT_FALSE(Selected(f));
     f.data.SetCaretPos(2, 1);
-    Run(f, ID_EDIT_INSERT_QUOTE);
-    EXPECT_EQ(Narrow(f.data.GetText()), Narrow(u"a  \nb\n> c"));
+    RunCommand(f, ID_EDIT_INSERT_QUOTE);
+    EXPECT_EQ(Narrow(Text(f.data)), Narrow(u"a  \nb\n> c"));
 }
 
 TEST(TextOps, JoinLinesWithoutASelectionJoinsTheCaretLineWithTheNext) {
     EditFixture f(u"ab\ncd\nef");
     f.data.ResetUndo();
-    f.data.SetCaretPos(0, 1);
-    Run(f, ID_EDIT_JOIN_LINES);
-    EXPECT_EQ(Narrow(f.data.GetText()), "ab\ncdef");
+    f.data.SetCaretPos(1, 1);  // line 1, column 1
+    RunCommand(f, ID_EDIT_JOIN_LINES);
+    EXPECT_EQ(Narrow(Text(f.data)), "ab\ncdef");
     f.ctrl.Undo();
-    EXPECT_EQ(Narrow(f.data.GetText()), "ab\ncd\nef");
-    EXPECT_EQ(f.data.GetCaretPos(), (EditPos{0, 1}));
+    EXPECT_EQ(Narrow(Text(f.data)), "ab\ncd\nef");
+    EXPECT_EQ(f.data.GetCaretPos(), (EditPos{1, 1}));
     // On the last line there is no line break to delete.
-    f.data.SetCaretPos(1, 2);
-    Run(f, ID_EDIT_JOIN_LINES);
-    EXPECT_EQ(Narrow(f.data.GetText()), "ab\ncd\nef");
+    f.data.SetCaretPos(2, 1);
+    RunCommand(f, ID_EDIT_JOIN_LINES);
+    EXPECT_EQ(Narrow(Text(f.data)), "ab\ncd\nef");
     // Read-only: nothing.
     f.ctrl.SetReadOnly(true);
     f.data.SetCaretPos(0, 0);
-    Run(f, ID_EDIT_JOIN_LINES);
-    EXPECT_EQ(Narrow(f.data.GetText()), "ab\ncd\nef");
+    RunCommand(f, ID_EDIT_JOIN_LINES);
+    EXPECT_EQ(Narrow(Text(f.data)), "ab\ncd\nef");
 }
 
 TEST(TextOps, CaseAndWidthRefuseABoxSelectionWithAMessage) {
@@ -275,11 +285,11 @@ TEST(TextOps, CaseAndWidthRefuseABoxSelectionWithAMessage) {
         f.ctrl.SelectRange(0, 0, 2, 1, true);
         ASSERT_TRUE(f.data.GetDispData().boxSelection);
         BoxRecorder boxes;
-        Run(f, id);
+        RunCommand(f, id);
         ASSERT_EQ(boxes.seen.size(), 1u) << id;
         EXPECT_EQ(boxes.seen[0].text, L"矩形選択には対応していません");
         EXPECT_EQ(boxes.seen[0].caption, L"メッセージ");
-        EXPECT_EQ(Narrow(f.data.GetText()), "abc\nDEF\n");
+        EXPECT_EQ(Narrow(Text(f.data)), "abc\nDEF\n");
     }
 }
 
@@ -287,12 +297,12 @@ TEST(TextOps, WidthConversionKeepsTheSelectionOverTheConvertedText) {
     EditFixture f(u"xｶﾞｶﾞy\nz");
     f.data.ResetUndo();
     Select(f, {1, 0}, {5, 0});
-    Run(f, ID_EDIT_TO_FULLWIDTH_KANA);
-    EXPECT_EQ(Narrow(f.data.GetText()), Narrow(u"xガガy\nz"));
+    RunCommand(f, ID_EDIT_TO_FULLWIDTH_KANA);
+    EXPECT_EQ(Narrow(Text(f.data)), Narrow(u"xガガy\nz"));
     EXPECT_EQ(f.data.GetDispData().selStart, (EditPos{1, 0}));
     EXPECT_EQ(f.data.GetDispData().selEnd, (EditPos{3, 0}));
-    Run(f, ID_EDIT_TO_HALFWIDTH_KANA);
-    EXPECT_EQ(Narrow(f.data.GetText()), Narrow(u"xｶﾞｶﾞy\nz"));
+    RunCommand(f, ID_EDIT_TO_HALFWIDTH_KANA);
+    EXPECT_EQ(Narrow(Text(f.data)), Narrow(u"xｶﾞｶﾞy\nz"));
     EXPECT_EQ(f.data.GetDispData().selEnd, (EditPos{5, 0}));
 }
 
@@ -300,8 +310,8 @@ TEST(TextOps, DateTimeAndBreakReplaceTheSelection) {
     EditFixture f(u"abc");
     f.data.ResetUndo();
     Select(f, {1, 0}, {2, 0});
-    Run(f, ID_EDIT_DATE_TIME);
-    const std::u16string text = f.data.GetText();
+    RunCommand(f, ID_EDIT_DATE_TIME);
+    const std::u16string text = Text(f.data);
     // "HH:MM YYYY/MM/DD" in place of "b".
     ASSERT_EQ(text.size(), 18u) << Narrow(text);
     EXPECT_EQ(text[0], u'a');
@@ -311,7 +321,7 @@ TEST(TextOps, DateTimeAndBreakReplaceTheSelection) {
     EXPECT_EQ(text[14], u'/');
     EXPECT_EQ(text[17], u'c');
     f.ctrl.Undo();
-    EXPECT_EQ(Narrow(f.data.GetText()), "abc");
+    EXPECT_EQ(Narrow(Text(f.data)), "abc");
 }
 
 TEST(TextOps, BreakAtWrapTurnsRowStartsIntoLineEndsAsOneStep) {
@@ -320,7 +330,7 @@ TEST(TextOps, BreakAtWrapTurnsRowStartsIntoLineEndsAsOneStep) {
     f.ctrl.SetWrapMode(2, 20, true);
     ASSERT_GT(f.data.GetLineRowCount(0), 1);
     f.ctrl.SelectAll();
-    Run(f, ID_EDIT_BREAK_AT_WRAP);
+    RunCommand(f, ID_EDIT_BREAK_AT_WRAP);
     EXPECT_GT(f.data.GetLineCount(), 1);
     std::u16string joined;
     for (int i = 0; i < f.data.GetLineCount(); ++i) joined.append(f.data.GetLineText(i), f.data.GetLineLength(i));
