@@ -190,6 +190,21 @@ public:
     int GetColumnPageSize() override { return GetVisibleColumns() - 1; }
     void OnScrolled(int dx, int dy, BOOL thumbTracking) override;
 
+    // What the painter (edit_paint.cpp) reads of the window beyond the
+    // getters above: its fonts, the background picture and the text's place.
+    struct PaintResources {
+        const CMemoryDC& backBuffer;  // not created when there is no background picture
+        HFONT font, underlineFont, boldFont;
+        bool trueType;
+        CRect body;      // the text area
+        int textOffset;  // text's baseline offset within a row
+        int topBase, leftBase;
+    };
+    PaintResources GetPaintResources() const {
+        return {m_backBuffer, m_font.GetSafeHandle(), m_underlineFont.GetSafeHandle(), m_boldFont.GetSafeHandle(),
+                m_trueType != FALSE, m_body, m_textOffset, m_topBase, m_leftBase};
+    }
+
     // Attributes of one line for drawing (the slot of the attribute cache).
     LineAttrSlot* GetLineAttributes(int line);
     void ClearSelectionFlags(LineAttrSlot* slot, int line);
@@ -398,9 +413,6 @@ private:
     void MarkSelection(LineAttrSlot* slot, int line);
     void MarkSearchHits(LineAttrSlot* slot, int line);
     void MarkBoldBrackets(LineAttrSlot* slot, int line);
-
-    // Painting (edit_paint.cpp).
-    friend class CEditPainter;
 
     CEditData* m_data = nullptr;
     Listener m_listener{this};

@@ -12,18 +12,19 @@
 class CEditPainter {
 public:
     CEditPainter(CEditCtrl& c, CDC& dc, const CRect& clip)
-        : c_(c), dc_(dc), clip_(clip), disp_(c.Disp()), data_(*c.m_data), m_(c.Measure()) {
+        : ctrl_(c), dc_(dc), clip_(clip), disp_(c.Disp()), data_(*c.GetEditData()), measure_(c.Measure()),
+          res_(c.GetPaintResources()), style_(c.GetStyleWord()) {
         client_ = c.GetScrollClientRect();
         client_.OffsetRect(-client_.left, -client_.top);
-        hpos_ = c.GetScrollPos(SB_HORZ);
-        vpos_ = c.GetScrollPos(SB_VERT);
-        cw_ = c.m_charWidth;
-        rh_ = c.m_rowHeight;
-        th_ = c.m_textHeight;
-        bodyBottom_ = client_.bottom - c.m_bottomMargin;
-        x0_ = c.m_leftMargin - hpos_ * cw_;
-        xCell_ = m_.Advance('x');
-        bg_ = disp_.GetColor(BG_COLOR);
+        hScroll_ = c.GetScrollPos(SB_HORZ);
+        vScroll_ = c.GetScrollPos(SB_VERT);
+        charWidth_ = c.GetCharWidth();
+        rowHeight_ = c.GetRowHeight();
+        textHeight_ = c.GetTextHeight();
+        bodyBottom_ = client_.bottom - c.GetBottomMargin();
+        textLeft_ = c.GetLeftMargin() - hScroll_ * charWidth_;
+        xCell_ = measure_.Advance('x');
+        background_ = disp_.GetColor(BG_COLOR);
     }
     ~CEditPainter() { disp_.MeasuringDC().Release(); }
 
@@ -49,32 +50,37 @@ private:
     int DrawSmoothText(const char16_t* text, int n, int x, int y);
     void InvertBracket(const EditPos& p);
     bool IsCaretLine(int line) const { return data_.GetCaretPos().line == line; }
-    COLORREF Inverted(COLORREF c) const { return (c_.m_style & ECS_KEEP_SELECTED_COLORS) ? c : (c ^ 0xFFFFFF); }
+    COLORREF Inverted(COLORREF c) const { return (style_ & ECS_KEEP_SELECTED_COLORS) ? c : (c ^ 0xFFFFFF); }
 
-    CEditCtrl& c_;
+    CEditCtrl& ctrl_;
     CDC& dc_;
     CRect clip_;
     CEditDispGdi& disp_;
     CEditData& data_;
-    CMeasure m_;
+    CMeasure measure_;
+    const CEditCtrl::PaintResources res_;
+    const DWORD style_;
     CRect client_;
-    int hpos_, vpos_, cw_, rh_, th_, bodyBottom_, x0_, xCell_;
-    COLORREF bg_;
+    int hScroll_, vScroll_;  // scroll positions in columns and rows
+    int charWidth_, rowHeight_, textHeight_, bodyBottom_;
+    int textLeft_;  // x of column 0 with the horizontal scroll applied
+    int xCell_;     // advance of an 'x'
+    COLORREF background_;
     int row_ = 0;  // display row being drawn
 };
 
 void CEditPainter::FillBackground(const RECT& r, COLORREF color) {
     if (r.right <= r.left || r.bottom <= r.top || !Visible(r)) return;
-    if (c_.m_backBuffer.IsCreated() && color == bg_) {
-        dc_.BitBlt(r.left, r.top, r.right - r.left, r.bottom - r.top, c_.m_backBuffer, r.left, r.top);
+    if (res_.backBuffer.IsCreated() && color == background_) {
+        dc_.BitBlt(r.left, r.top, r.right - r.left, r.bottom - r.top, res_.backBuffer, r.left, r.top);
         return;
     }
     dc_.FillSolidRect(r, color);
 }
 
 int CEditPainter::DrawTabbedText(const char16_t* text, int n, int x, int y, int clipRight, bool opaque) {
-    const CRect rows(x, y - c_.m_textOffset, clipRight, y - c_.m_textOffset + rh_);
-    return CTextDrawer().DrawTabbedText(dc_, clip_, text, n, rows, m_, x, y, x0_,
+    const CRect rows(x, y - res_.textOffset, clipRight, y - res_.textOffset + rowHeight_);
+    return CTextDrawer().DrawTabbedText(dc_, clip_, text, n, rows, measure_, x, y, textLeft_,
                                         ETO_CLIPPED | (opaque ? ETO_OPAQUE : 0));
 }
 
@@ -88,8 +94,9 @@ int CEditPainter::DrawSmoothText(const char16_t* text, int n, int x, int y) {
     for (int i = 0; i < n;) {
         int u;
         const char32_t cp = utf16_decode(text, std::size_t(i), std::size_t(n), &u);
-        const int w = cp == '\t' ? m_.TabStop() - (x - x0_) % std::max(1, m_.TabStop()) : m_.Advance(cp);
-        FillBackground(x, y - c_.m_textOffset, x + w, y - c_.m_textOffset + rh_, g);
+        const int tab = measure_.TabStop();
+        const int w = cp == '\t' ? tab - (x - textLeft_) % std::max(1, tab) : measure_.Advance(cp);
+        FillBackground(x, y - res_.textOffset, x + w, y - res_.textOffset + rowHeight_, g);
         if (cp != ' ' && cp != '\t') {
             GLYPHMETRICS gm{};
             const DWORD size = ::GetGlyphOutlineW(dc_, cp, GGO_GRAY8_BITMAP, &gm, 0, nullptr, &identity);
@@ -122,47 +129,47 @@ int CEditPainter::DrawSmoothText(const char16_t* text, int n, int x, int y) {
 }
 
 int CEditPainter::DrawRun(const char16_t* text, int from, int to, int x, int y) {
-    const int ty = y + c_.m_textOffset;
-    if (c_.m_trueType && (c_.m_style & ECS_SMOOTH_TEXT)) return DrawSmoothText(text + from, to - from, x, ty);
-    const bool opaque = !(c_.m_backBuffer.IsCreated() && dc_.GetBkColor() == bg_);
+    const int ty = y + res_.textOffset;
+    if (res_.trueType && (style_ & ECS_SMOOTH_TEXT)) return DrawSmoothText(text + from, to - from, x, ty);
+    const bool opaque = !(res_.backBuffer.IsCreated() && dc_.GetBkColor() == background_);
     return DrawTabbedText(text + from, to - from, x, ty, client_.right, opaque);
 }
 
 void CEditPainter::DrawAll() {
-    dc_.SelectObject(c_.m_font.GetSafeHandle());
-    dc_.SetBkColor(bg_);
-    if (c_.m_style & ECS_SHOW_COL_NUM) DrawRuler();
+    dc_.SelectObject(res_.font);
+    dc_.SetBkColor(background_);
+    if (style_ & ECS_SHOW_COL_NUM) DrawRuler();
     const int rows = data_.GetDispData().displayRows;
-    const int firstLine = c_.GetLineOfRow(vpos_);
-    const int lastRow = vpos_ + c_.m_visibleRows - 1;
-    const int lastLine = lastRow < rows ? c_.GetLineOfRow(lastRow) : data_.GetLineCount() - 1;
-    int y = c_.m_topMargin + (c_.GetFirstRowOfLine(firstLine) - vpos_) * rh_;
+    const int firstLine = ctrl_.GetLineOfRow(vScroll_);
+    const int lastRow = vScroll_ + ctrl_.GetVisibleRows() - 1;
+    const int lastLine = lastRow < rows ? ctrl_.GetLineOfRow(lastRow) : data_.GetLineCount() - 1;
+    int y = ctrl_.GetTopMargin() + (ctrl_.GetFirstRowOfLine(firstLine) - vScroll_) * rowHeight_;
     for (int line = firstLine; line <= lastLine && y < bodyBottom_; ++line) y = DrawLine(line, y);
-    if (c_.m_style & ECS_SHOW_ROW_LINE) {
-        const int ly = c_.m_topMargin + (c_.m_caretRow - vpos_ + 1) * rh_ - 1;
+    if (style_ & ECS_SHOW_ROW_LINE) {
+        const int ly = ctrl_.GetTopMargin() + (ctrl_.GetCaretRow() - vScroll_ + 1) * rowHeight_ - 1;
         int right = client_.right;
         if (data_.GetDispData().wrapMode == 2) {
-            const long long wrapRight =
-                c_.m_leftMargin + (static_cast<long long>(data_.GetDispData().wrapColumns) - hpos_) * cw_;
+            const long long wrapColumns = data_.GetDispData().wrapColumns;
+            const long long wrapRight = ctrl_.GetLeftMargin() + (wrapColumns - hScroll_) * charWidth_;
             if (wrapRight < right) right = static_cast<int>(wrapRight);
         }
-        if (ly > c_.m_topMargin && ly < client_.bottom) {
+        if (ly > ctrl_.GetTopMargin() && ly < client_.bottom) {
             dc_.SelectObject(disp_.GetRulerPen());
-            Line(c_.m_leftMargin, ly, right, ly);
+            Line(ctrl_.GetLeftMargin(), ly, right, ly);
         }
     }
-    FillBackground(0, std::max(y, c_.m_topMargin), client_.right, client_.bottom, bg_);
-    FillBackground(0, 0, client_.right, c_.m_topBase, bg_);
+    FillBackground(0, std::max(y, ctrl_.GetTopMargin()), client_.right, client_.bottom, background_);
+    FillBackground(0, 0, client_.right, res_.topBase, background_);
 }
 
 int CEditPainter::DrawLine(int line, int y) {
     const int rows = std::max(1, data_.GetLine(line)->rowCount);
-    const int next = y + rows * rh_;
+    const int next = y + rows * rowHeight_;
     const int bottom = std::min(bodyBottom_, next);
-    if (bottom > c_.m_topMargin && Visible(CRect(0, y, client_.right, bottom))) {
-        if (LineAttrSlot* slot = c_.GetLineAttributes(line)) {
+    if (bottom > ctrl_.GetTopMargin() && Visible(CRect(0, y, client_.right, bottom))) {
+        if (LineAttrSlot* slot = ctrl_.GetLineAttributes(line)) {
             DrawLineRows(slot, line, y);
-            c_.ClearSelectionFlags(slot, line);
+            ctrl_.ClearSelectionFlags(slot, line);
         }
     }
     return next;
@@ -173,22 +180,22 @@ void CEditPainter::DrawLineRows(LineAttrSlot* slot, int line, int y) {
     const char16_t* text = rec->text;
     const int count = slot->count;
     const int rowCount = std::max(1, rec->rowCount);
-    int x = x0_;
+    int x = textLeft_;
     int rowOff = 0;
     int i = 0;
-    if (y < c_.m_topMargin) {
-        rowOff = std::min(rowCount - 1, (c_.m_topMargin - y + rh_ - 1) / rh_);
-        i = c_.GetWrapOffset(line, rowOff);
-        y += rowOff * rh_;
+    if (y < ctrl_.GetTopMargin()) {
+        rowOff = std::min(rowCount - 1, (ctrl_.GetTopMargin() - y + rowHeight_ - 1) / rowHeight_);
+        i = ctrl_.GetWrapOffset(line, rowOff);
+        y += rowOff * rowHeight_;
     }
-    row_ = c_.GetFirstRowOfLine(line) + rowOff;
-    auto rowEnd = [&]() { return rowOff + 1 < rowCount ? c_.GetWrapOffset(line, rowOff + 1) : count; };
+    row_ = ctrl_.GetFirstRowOfLine(line) + rowOff;
+    auto rowEnd = [&]() { return rowOff + 1 < rowCount ? ctrl_.GetWrapOffset(line, rowOff + 1) : count; };
     auto nextRow = [&]() {
         DrawRowEnd(slot, line, rowOff, y, x);
         ++rowOff;
         ++row_;
-        y += rh_;
-        x = x0_;
+        y += rowHeight_;
+        x = textLeft_;
     };
     const LineAttrItem* items = slot->items;
     const COLORREF selected = disp_.GetColor(SELECTED_COLOR), hit = disp_.GetColor(SEARCH_COLOR);
@@ -208,19 +215,19 @@ void CEditPainter::DrawLineRows(LineAttrSlot* slot, int line, int y) {
             dc_.SetBkColor(selected);
             dc_.SetTextColor(Inverted(a.color));
         } else {
-            dc_.SetBkColor((a.flags & kAttrSearchHit) ? hit : bg_);
+            dc_.SetBkColor((a.flags & kAttrSearchHit) ? hit : background_);
             dc_.SetTextColor(a.color);
         }
-        dc_.SelectObject((a.flags & kAttrLink)          ? c_.m_underlineFont.GetSafeHandle()
-                         : (a.flags & kAttrBoldBracket) ? c_.m_boldFont.GetSafeHandle()
-                                                        : c_.m_font.GetSafeHandle());
-        const int mb = y + th_ - 1;
-        const bool inBody = x >= c_.m_leftMargin && x < c_.m_body.right;
+        dc_.SelectObject((a.flags & kAttrLink)          ? res_.underlineFont
+                         : (a.flags & kAttrBoldBracket) ? res_.boldFont
+                                                        : res_.font);
+        const int mb = y + textHeight_ - 1;
+        const bool inBody = x >= ctrl_.GetLeftMargin() && x < res_.body.right;
         switch (a.kind) {
         case kAttrSpace: {
-            const int w = m_.Advance(' ');
+            const int w = measure_.Advance(' ');
             x = DrawRun(u" ", 0, 1, x, y);
-            if ((c_.m_style & ECS_SHOW_SPACE) && inBody) {
+            if ((style_ & ECS_SHOW_SPACE) && inBody) {
                 dc_.SelectObject(disp_.GetMarkPen());
                 const POINT pts[4] = {{x - w, mb - 1}, {x - w, mb}, {x - w + w - 2, mb}, {x - w + w - 2, mb - 2}};
                 dc_.Polyline(pts, 4);
@@ -230,21 +237,21 @@ void CEditPainter::DrawLineRows(LineAttrSlot* slot, int line, int y) {
         case kAttrTab: {
             const int start = x;
             x = DrawRun(text, i, i + 1, x, y);
-            if ((c_.m_style & ECS_SHOW_TAB) && inBody) {
+            if ((style_ & ECS_SHOW_TAB) && inBody) {
                 dc_.SelectObject(disp_.GetMarkPen());
-                const int cc = xCell_, mid = y + th_ / 2;
-                Line(start + cc - cc / 4 - 1, mid, start + cc / 4, mid + th_ / 4);
-                Line(start + cc - cc / 4 - 1, mid, start + cc / 4, mid - th_ / 4);
+                const int cc = xCell_, mid = y + textHeight_ / 2;
+                Line(start + cc - cc / 4 - 1, mid, start + cc / 4, mid + textHeight_ / 4);
+                Line(start + cc - cc / 4 - 1, mid, start + cc / 4, mid - textHeight_ / 4);
             }
             break;
         }
         case kAttrFullWidthSpace: {
             const int start = x;
-            const int w = m_.Advance(0x3000);
+            const int w = measure_.Advance(0x3000);
             x = DrawRun(text, i, i + 1, x, y);
-            if ((c_.m_style & ECS_SHOW_2BYTE_SPACE) && inBody) {
+            if ((style_ & ECS_SHOW_2BYTE_SPACE) && inBody) {
                 dc_.SelectObject(disp_.GetMarkPen());
-                const int l = start + 1, t = y + 2, r = start + 1 + w - 3, b = y + th_ - 2;
+                const int l = start + 1, t = y + 2, r = start + 1 + w - 3, b = y + textHeight_ - 2;
                 const POINT pts[5] = {{l, t}, {r, t}, {r, b}, {l, b}, {l, t}};
                 dc_.Polyline(pts, 5);
             }
@@ -265,78 +272,79 @@ void CEditPainter::DrawLineRows(LineAttrSlot* slot, int line, int y) {
         }
         i = j;
     }
-    dc_.SetBkColor(bg_);
-    dc_.SelectObject(c_.m_font.GetSafeHandle());
+    dc_.SetBkColor(background_);
+    dc_.SelectObject(res_.font);
     if (y < bodyBottom_) DrawRowEnd(slot, line, rowOff, y, x);
     for (const EditPos& p : disp_.flashBracket)
         if (p.line == line) InvertBracket(p);
 }
 
 void CEditPainter::DrawRowEnd(LineAttrSlot* slot, int line, int rowOffset, int y, int x) {
-    if (y < c_.m_topMargin) return;
+    if (y < ctrl_.GetTopMargin()) return;
     const CEditLine* rec = data_.GetLine(line);
     const int rowCount = std::max(1, rec->rowCount);
     const bool lastRow = rowOffset >= rowCount - 1;
     const CEditDispData& dd = data_.GetDispData();
-    FillBackground(std::max(x, c_.m_leftMargin), y, client_.right, y + rh_, bg_);
-    if (x >= c_.m_leftMargin && x < c_.m_body.right) {
-        const int cc = xCell_, mid = y + th_ / 2;
+    FillBackground(std::max(x, ctrl_.GetLeftMargin()), y, client_.right, y + rowHeight_, background_);
+    if (x >= ctrl_.GetLeftMargin() && x < res_.body.right) {
+        const int cc = xCell_, mid = y + textHeight_ / 2;
         if (lastRow) {
             const bool selected = !dd.boxSelection && dd.selStart.line >= 0 && dd.selStart != dd.selEnd &&
                                   dd.selStart.line <= line && line < dd.selEnd.line;
             if (selected)
-                FillBackground(x, y, x + cw_, y + rh_, disp_.GetColor(SELECTED_COLOR));
+                FillBackground(x, y, x + charWidth_, y + rowHeight_, disp_.GetColor(SELECTED_COLOR));
             else if (slot->items[slot->count].flags & kAttrSearchHit)
-                FillBackground(x, y, x + cw_, y + rh_, disp_.GetColor(SEARCH_COLOR));
-            if (c_.m_style & ECS_SHOW_LINE_FEED) {
+                FillBackground(x, y, x + charWidth_, y + rowHeight_, disp_.GetColor(SEARCH_COLOR));
+            if (style_ & ECS_SHOW_LINE_FEED) {
                 dc_.SelectObject(disp_.GetMarkPen());
                 if (line == data_.GetLineCount() - 1) {
-                    if (x + 2 * cc <= c_.m_body.right) {
+                    if (x + 2 * cc <= res_.body.right) {
                         const int tipX = x + cc / 4 + 1;
-                        Line(x + 2 * cc - cw_ / 4 - 3, mid, tipX, mid);
-                        Line(tipX, mid, tipX + cc / 2, mid - th_ / 4);
-                        Line(tipX, mid, tipX + cc / 2, mid + th_ / 4);
+                        Line(x + 2 * cc - charWidth_ / 4 - 3, mid, tipX, mid);
+                        Line(tipX, mid, tipX + cc / 2, mid - textHeight_ / 4);
+                        Line(tipX, mid, tipX + cc / 2, mid + textHeight_ / 4);
                     }
                 } else {
-                    const int g = th_ / 8;
-                    const int ax = x + cc / 2 + 1, b = y + th_ - g - 2;
+                    const int g = textHeight_ / 8;
+                    const int ax = x + cc / 2 + 1, b = y + textHeight_ - g - 2;
                     Line(ax, y + g + 2, ax, b);
-                    Line(ax, b, ax + cc / 2, b - th_ / 4);
-                    Line(ax, b, x + 1, b - th_ / 4);
+                    Line(ax, b, ax + cc / 2, b - textHeight_ / 4);
+                    Line(ax, b, x + 1, b - textHeight_ / 4);
                 }
             }
-        } else if (c_.m_style & ECS_SHOW_LINE_END) {
+        } else if (style_ & ECS_SHOW_LINE_END) {
             dc_.SelectObject(disp_.GetMarkPen());
-            const int tail = x + cc - cw_ / 4 - 1;
-            Line(x + cc / 4, mid, tail, mid + th_ / 4);
-            Line(x + cc / 4, mid, tail, mid - th_ / 4);
+            const int tail = x + cc - charWidth_ / 4 - 1;
+            Line(x + cc / 4, mid, tail, mid + textHeight_ / 4);
+            Line(x + cc / 4, mid, tail, mid - textHeight_ / 4);
         }
     }
-    FillBackground(0, y, c_.m_leftMargin, y + rh_, bg_);
-    const int leftBase = c_.m_leftBase;
+    FillBackground(0, y, ctrl_.GetLeftMargin(), y + rowHeight_, background_);
+    const int leftBase = res_.leftBase;
     if (leftBase > 1) {
-        if (rowOffset == 0 && (rec->flags & 0x10))
-            FillBackground(1, y, leftBase / 2 + 1, y + rh_, disp_.GetColor(QUOTE_COLOR));
-        if ((c_.m_style & ECS_SHOW_EDIT_ROW) && rec->changeMark != -1)
-            FillBackground(leftBase / 2 + 1, y, leftBase, y + rh_, disp_.GetColor(KEYWORD_COLOR));
+        if (rowOffset == 0 && (rec->flags & CEditLine::FlagBookmark))
+            FillBackground(1, y, leftBase / 2 + 1, y + rowHeight_, disp_.GetColor(QUOTE_COLOR));
+        if ((style_ & ECS_SHOW_EDIT_ROW) && rec->changeMark != -1)
+            FillBackground(leftBase / 2 + 1, y, leftBase, y + rowHeight_, disp_.GetColor(KEYWORD_COLOR));
     }
-    if (c_.m_style & ECS_SHOW_ROW_NUM) {
-        const bool caretRow = row_ == c_.m_caretRow;
+    if (style_ & ECS_SHOW_ROW_NUM) {
+        const bool caretRow = row_ == ctrl_.GetCaretRow();
         if (caretRow)
-            FillBackground(leftBase, y, c_.m_leftMargin - c_.m_digitWidth, y + rh_, disp_.GetColor(SELECTED_COLOR));
+            FillBackground(leftBase, y, ctrl_.GetLeftMargin() - ctrl_.GetDigitWidth(), y + rowHeight_,
+                           disp_.GetColor(SELECTED_COLOR));
         if (rowOffset == 0) {
             wchar_t number[16];
             const int len = std::swprintf(number, 16, L"%d", line + 1);
-            const int nx = (c_.m_lineNumberDigits - len + 1) * c_.m_digitWidth + leftBase;
-            dc_.SelectObject(c_.m_font.GetSafeHandle());
+            const int nx = (ctrl_.GetLineNumberDigits() - len + 1) * ctrl_.GetDigitWidth() + leftBase;
+            dc_.SelectObject(res_.font);
             dc_.SetBkMode(TRANSPARENT);
             dc_.SetTextColor(caretRow ? Inverted(disp_.GetColor(KEYWORD_COLOR)) : disp_.GetColor(RULER_COLOR));
-            const CRect r(nx, y, c_.m_leftMargin, y + rh_);
-            dc_.ExtTextOut(nx, y + c_.m_textOffset, ETO_CLIPPED, &r, number, len);
+            const CRect r(nx, y, ctrl_.GetLeftMargin(), y + rowHeight_);
+            dc_.ExtTextOut(nx, y + res_.textOffset, ETO_CLIPPED, &r, number, len);
         }
         dc_.SelectObject(disp_.GetRulerPen());
-        const int lx = c_.m_leftMargin - cw_ / 2 - 1;
-        Line(lx, y, lx, y + rh_);
+        const int lx = ctrl_.GetLeftMargin() - charWidth_ / 2 - 1;
+        Line(lx, y, lx, y + rowHeight_);
     }
 }
 
@@ -345,63 +353,64 @@ void CEditPainter::InvertBracket(const EditPos& p) {
     const CEditLine* rec = data_.GetLine(p.line);
     int offset = 0;
     while (offset + 1 < rec->rowCount && rec->wrapOffsets && rec->wrapOffsets[offset] <= p.column) ++offset;
-    const int start = c_.GetWrapOffset(p.line, offset);
-    const int x = x0_ + m_.TextWidth(rec->text + start, p.column - start);
-    const int y = c_.m_topMargin + (c_.GetFirstRowOfLine(p.line) + offset - vpos_) * rh_ + c_.m_textOffset;
+    const int start = ctrl_.GetWrapOffset(p.line, offset);
+    const int x = textLeft_ + measure_.TextWidth(rec->text + start, p.column - start);
+    const int row = ctrl_.GetFirstRowOfLine(p.line) + offset - vScroll_;
+    const int y = ctrl_.GetTopMargin() + row * rowHeight_ + res_.textOffset;
     int u;
     const char32_t cp = utf16_decode(rec->text, std::size_t(p.column), std::size_t(rec->Length()), &u);
-    dc_.InvertRect(CRect(x, y, x + m_.Advance(cp), y + th_));
+    dc_.InvertRect(CRect(x, y, x + measure_.Advance(cp), y + textHeight_));
 }
 
 void CEditPainter::DrawRuler() {
-    const int top = c_.m_topBase, bottom = c_.m_topMargin - 2, base = bottom - 1;
-    const int right = client_.right - c_.m_rightMargin;
+    const int top = res_.topBase, bottom = ctrl_.GetTopMargin() - 2, base = bottom - 1;
+    const int right = client_.right - ctrl_.GetRightMargin();
     const int wrapCols = data_.GetDispData().wrapColumns;
-    const int caretX = c_.m_leftMargin + c_.m_caretX - hpos_ * cw_;
-    const CRect caretCell(caretX + 1, top, std::min(right, caretX + cw_), base);
+    const int caretX = ctrl_.GetLeftMargin() + ctrl_.GetCaretX() - hScroll_ * charWidth_;
+    const CRect caretCell(caretX + 1, top, std::min(right, caretX + charWidth_), base);
     const COLORREF selected = disp_.GetColor(SELECTED_COLOR), ruler = disp_.GetColor(RULER_COLOR);
     dc_.SetBkMode(TRANSPARENT);
     // Chunks of ten columns, from the first one that shows.
-    int count = std::max(0, (hpos_ / 10) * 10);
-    int x = x0_ + count * cw_;
+    int count = std::max(0, (hScroll_ / 10) * 10);
+    int x = textLeft_ + count * charWidth_;
     int lastX = x;
-    for (; x < right; count += 10, x += 10 * cw_) {
-        const int xr = std::min(x + 10 * cw_, right);
-        FillBackground(x, top, xr, base + 1, bg_);
+    for (; x < right; count += 10, x += 10 * charWidth_) {
+        const int xr = std::min(x + 10 * charWidth_, right);
+        FillBackground(x, top, xr, base + 1, background_);
         const bool caretHere = caretX >= x && caretX < xr;
         if (caretHere) FillBackground(caretCell, selected);
         wchar_t digits[16];
         const int len = std::swprintf(digits, 16, L"%d", count);
         for (int k = 0; k < len; ++k) {
-            const int dx = x + k * cw_ + 2;
-            if (caretHere && dx <= caretX && caretX < dx + cw_) {
+            const int dx = x + k * charWidth_ + 2;
+            if (caretHere && dx <= caretX && caretX < dx + charWidth_) {
                 dc_.SetBkColor(selected);
                 dc_.SetTextColor(Inverted(disp_.GetColor(KEYWORD_COLOR)));
                 dc_.ExtTextOut(dx, top, ETO_CLIPPED | ETO_OPAQUE, &caretCell, digits + k, 1);
             } else {
                 dc_.SetTextColor(ruler);
-                const CRect r(dx, top, std::min(dx + cw_, right), base);
+                const CRect r(dx, top, std::min(dx + charWidth_, right), base);
                 dc_.ExtTextOut(dx, top, ETO_CLIPPED, &r, digits + k, 1);
             }
         }
         dc_.SelectObject(disp_.GetRulerPen());
         const bool passesWrap = static_cast<long long>(count) + 10 > wrapCols;
-        const int baseEnd = passesWrap ? std::min(xr, x + (wrapCols % 10) * cw_ + 1) : xr;
+        const int baseEnd = passesWrap ? std::min(xr, x + (wrapCols % 10) * charWidth_ + 1) : xr;
         Line(x, base, baseEnd, base);
         Line(x, top, x, base);
-        for (int k = 1; k <= 9 && count + k <= wrapCols && x + k * cw_ < right; ++k) {
-            const int tx = x + k * cw_;
-            Line(tx, base, tx, base - (k == 5 ? rh_ / 2 : rh_ / 4));
+        for (int k = 1; k <= 9 && count + k <= wrapCols && x + k * charWidth_ < right; ++k) {
+            const int tx = x + k * charWidth_;
+            Line(tx, base, tx, base - (k == 5 ? rowHeight_ / 2 : rowHeight_ / 4));
         }
         lastX = xr;
         if (passesWrap) break;  // the chunk holding the wrap column is the last
     }
-    dc_.SetBkColor(bg_);
-    FillBackground(0, base + 1, client_.right, c_.m_topMargin, bg_);
-    FillBackground(0, 0, c_.m_leftMargin, c_.m_topMargin, bg_);
+    dc_.SetBkColor(background_);
+    FillBackground(0, base + 1, client_.right, ctrl_.GetTopMargin(), background_);
+    FillBackground(0, 0, ctrl_.GetLeftMargin(), ctrl_.GetTopMargin(), background_);
     dc_.SelectObject(disp_.GetRulerPen());
-    Line(c_.m_leftBase, base, c_.m_leftMargin, base);
-    FillBackground(lastX, top, client_.right, base + 1, bg_);
+    Line(res_.leftBase, base, ctrl_.GetLeftMargin(), base);
+    FillBackground(lastX, top, client_.right, base + 1, background_);
 }
 
 void CEditCtrl::PaintTo(HDC target) {

@@ -13,6 +13,7 @@ struct CEditLine {
         FlagInBlockComment = 0x1,  // the line begins inside a block comment
         FlagInTag = 0x4,           // the line begins inside a markup tag
         FlagTextChanged = 0x8,     // text changed since the line was last measured
+        FlagBookmark = 0x10,       // the user marked the line
     };
 
     char16_t* text;     // NUL-terminated; the shared empty string until first written, or a

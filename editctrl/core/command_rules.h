@@ -10,7 +10,7 @@
 #include "textengine/edit_data.h"
 
 // Line flag of a bookmarked line.
-constexpr int kLineFlagBookmark = 0x10;
+constexpr int kLineFlagBookmark = CEditLine::FlagBookmark;
 
 // Home: the first non-blank column, or column 0 when the caret is already
 // there (or always); column 0 stays column 0 only with always.
