@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -463,6 +464,11 @@ private:
     // Reverses or sorts the selected whole lines as one undo step.
     enum class LineOrder { Reversed, Ascending, Descending };
     void ReorderSelectedLines(LineOrder order);
+    // Replace-all and the filter: the checks, the pattern compiled for this
+    // one run, its failures told, and the relayout around edit, which gets
+    // the pattern and the count to fill and returns the text's result.
+    int RunPatternEdit(const wchar_t* pattern, BOOL matchCase, BOOL matchWidth, BOOL useRegex, int* count,
+                       const std::function<int(CompiledRegex* re, int& count)>& edit);
 
     // Input state.
     bool m_overwrite = false;

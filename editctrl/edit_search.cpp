@@ -200,8 +200,8 @@ void CEditCtrl::KeepSelectionEnd(int linesAfter, int unitsAfter) {
     disp.selAnchor = disp.selEnd;
 }
 
-int CEditCtrl::ReplaceAll(const wchar_t* pattern, const wchar_t* replacement, BOOL matchCase, BOOL matchWidth,
-                          BOOL useRegex, BOOL inSelection, int* count) {
+int CEditCtrl::RunPatternEdit(const wchar_t* pattern, BOOL matchCase, BOOL matchWidth, BOOL useRegex, int* count,
+                              const std::function<int(CompiledRegex* re, int& count)>& edit) {
     int countLocal = 0;
     if (!count) count = &countLocal;
     *count = 0;
@@ -212,21 +212,7 @@ int CEditCtrl::ReplaceAll(const wchar_t* pattern, const wchar_t* replacement, BO
         return 1;
     }
     CWaitCursor wait;
-    CEditDispData& disp = DispData();
-    const char16_t* with = AsU16(replacement ? replacement : L"");
-    int result;
-    if (inSelection && HasSelection()) {
-        const EditPos start = disp.selStart, end = disp.selEnd;
-        const int linesAfter = m_data->GetLineCount() - 1 - end.line;
-        const int unitsAfter = m_data->GetLineLength(end.line) - end.column;
-        if (disp.boxSelection) Measure();  // the box's columns are measured in this window's font
-        result = ::ReplaceAll(*m_data, with, useRegex, &start, &end, count, re.regex, disp.boxSelection);
-        if (disp.boxSelection) Disp().MeasuringDC().Release();
-        if (result == 0) KeepSelectionEnd(linesAfter, unitsAfter);
-    } else {
-        result = ::ReplaceAll(*m_data, with, useRegex, nullptr, nullptr, count, re.regex, 0);
-        if (result == 0) ClearSelection(true);
-    }
+    const int result = edit(re.regex, *count);
     regex_holder_free(&re);
     if (result == kSearchFailed) {
         *count = 0;
@@ -237,39 +223,46 @@ int CEditCtrl::ReplaceAll(const wchar_t* pattern, const wchar_t* replacement, BO
     return result == 0 ? 0 : 1;
 }
 
+int CEditCtrl::ReplaceAll(const wchar_t* pattern, const wchar_t* replacement, BOOL matchCase, BOOL matchWidth,
+                          BOOL useRegex, BOOL inSelection, int* count) {
+    return RunPatternEdit(pattern, matchCase, matchWidth, useRegex, count, [&](CompiledRegex* re, int& n) {
+        CEditDispData& disp = DispData();
+        const char16_t* with = AsU16(replacement ? replacement : L"");
+        if (!(inSelection && HasSelection())) {
+            const int result = ::ReplaceAll(*m_data, with, useRegex, nullptr, nullptr, &n, re, 0);
+            if (result == 0) ClearSelection(true);
+            return result;
+        }
+        const EditPos start = disp.selStart, end = disp.selEnd;
+        const int linesAfter = m_data->GetLineCount() - 1 - end.line;
+        const int unitsAfter = m_data->GetLineLength(end.line) - end.column;
+        if (disp.boxSelection) Measure();  // the box's columns are measured in this window's font
+        const int result = ::ReplaceAll(*m_data, with, useRegex, &start, &end, &n, re, disp.boxSelection);
+        if (disp.boxSelection) Disp().MeasuringDC().Release();
+        if (result == 0) KeepSelectionEnd(linesAfter, unitsAfter);
+        return result;
+    });
+}
+
 int CEditCtrl::FilterLines(const wchar_t* pattern, BOOL matchCase, BOOL matchWidth, BOOL useRegex, BOOL inSelection,
                            int* count, BOOL deleteMatching) {
-    int countLocal = 0;
-    if (!count) count = &countLocal;
-    *count = 0;
-    if (!m_data || m_readOnly || !pattern || !*pattern) return 1;
-    RegexHolder re{CompileSearchPattern(AsU16(pattern), matchCase, matchWidth, useRegex)};
-    if (!re.regex) {
-        ShowMessageBox(m_hWnd, kBadPattern, kMessageCaption, MB_ICONINFORMATION);
-        return 1;
-    }
-    CWaitCursor wait;
-    CEditDispData& disp = DispData();
-    const bool within = inSelection && HasSelection();
-    int first = 0, last = -1;
-    if (within) SelectedLineSpan(disp.selStart, disp.selEnd, first, last);
-    const EditPos end = disp.selEnd;
-    const int linesAfter = within ? m_data->GetLineCount() - 1 - end.line : 0;
-    const int unitsAfter = within ? m_data->GetLineLength(end.line) - end.column : 0;
-    const int result = ::FilterLines(*m_data, FilterLinesArgs{first, last, count, re.regex, deleteMatching ? 1 : 0});
-    regex_holder_free(&re);
-    if (result == kSearchFailed) {
-        *count = 0;
-        ReportSearchFailure();
-        return 1;
-    }
-    if (within && *count > 0 && m_data->GetLineCount() - 1 - linesAfter >= disp.selStart.line) {
-        KeepSelectionEnd(linesAfter, unitsAfter);
-    } else if (!within || *count > 0) {
-        ClearSelection(true);
-    }
-    AfterLinesChanged();
-    return result == 0 ? 0 : 1;
+    return RunPatternEdit(pattern, matchCase, matchWidth, useRegex, count, [&](CompiledRegex* re, int& n) {
+        CEditDispData& disp = DispData();
+        const bool within = inSelection && HasSelection();
+        int first = 0, last = -1;
+        if (within) SelectedLineSpan(disp.selStart, disp.selEnd, first, last);
+        const EditPos end = disp.selEnd;
+        const int linesAfter = within ? m_data->GetLineCount() - 1 - end.line : 0;
+        const int unitsAfter = within ? m_data->GetLineLength(end.line) - end.column : 0;
+        const int result = ::FilterLines(*m_data, FilterLinesArgs{first, last, &n, re, deleteMatching ? 1 : 0});
+        if (result == kSearchFailed) return result;
+        if (within && n > 0 && m_data->GetLineCount() - 1 - linesAfter >= disp.selStart.line) {
+            KeepSelectionEnd(linesAfter, unitsAfter);
+        } else if (!within || n > 0) {
+            ClearSelection(true);
+        }
+        return result;
+    });
 }
 
 void CEditCtrl::AfterLinesChanged() {

@@ -14,6 +14,7 @@
 #include "view/edit_settings.h"
 #include "view/view_commands.h"
 #include "view/view_textops.h"
+#include "view/view_search.h"
 
 CaretPositionStatus theCaretPosition;
 
@@ -25,6 +26,9 @@ constexpr DWORD kEditorStyleShown = WS_CHILD | WS_VISIBLE | WS_VSCROLL;
 constexpr UINT kEditorId = 1;
 
 }  // namespace
+
+CPavinView::CPavinView() = default;
+CPavinView::~CPavinView() = default;
 
 CPavinDoc* CPavinView::GetDocument() const { return dynamic_cast<CPavinDoc*>(CView::GetDocument()); }
 
@@ -47,6 +51,7 @@ int CPavinView::OnCreate(CREATESTRUCTW* cs) {
         first.editor.RecalcLineWidth(true);
     }
     ApplyFonts();
+    m_searchDialogs = CreateSearchDialogs(m_hWnd);
     return 0;
 }
 
@@ -149,6 +154,7 @@ bool CPavinView::OnCmdMsg(UINT id, CCmdUI* ui) {
     }
     if (tabs_.RunCommand(id, ui)) return true;
     if (RunTextOpCommand(*this, id, ui)) return true;
+    if (RunSearchCommand(*this, id, ui)) return true;
     if (CEditCtrl* editor = CurrentEditor())
         if (RunEditorCommand(*editor, id, ui)) return true;
     return CView::OnCmdMsg(id, ui);
@@ -156,6 +162,7 @@ bool CPavinView::OnCmdMsg(UINT id, CCmdUI* ui) {
 
 LRESULT CPavinView::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     if (LRESULT result; tabs_.HandleMessage(msg, wParam, lParam, result)) return result;
+    if (LRESULT result = 0; HandleSearchMessage(*this, msg, result)) return result;
     switch (msg) {
     case WM_SIZE:
         CView::WindowProc(msg, wParam, lParam);

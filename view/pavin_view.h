@@ -8,11 +8,15 @@
 
 #include <windows.h>
 
+#include <memory>
+
 #include "framework/doc.h"
 #include "view/view_tabs.h"
+#include "view/core/search_condition.h"
 
 class CPavinDoc;
 class CEditCtrl;
+class CViewSearchDialogs;
 
 // The caret's place for the status bar: display column + 1 and line + 1.
 struct CaretPositionStatus {
@@ -24,6 +28,9 @@ extern CaretPositionStatus theCaretPosition;
 class CPavinView : public CView {
 public:
     static constexpr const wchar_t* kWindowName = L"WENDREL_VIEW_WINDOWNAME";
+
+    CPavinView();
+    ~CPavinView() override;
 
     CPavinDoc* GetDocument() const;
     // The current file's editing window; null before the first file.
@@ -37,6 +44,12 @@ public:
     void RecalcLayout();
     CViewTabs& Tabs() { return tabs_; }
 
+    // What the dialogs, the search commands and the macro procedures search
+    // for; a find-next goes on with whichever set it last.
+    CSearchCondition& SearchCondition() { return m_searchCondition; }
+    // The find, replace and filter dialogs; null before the window exists.
+    CViewSearchDialogs* SearchDialogs() const { return m_searchDialogs.get(); }
+
 protected:
     int OnCreate(CREATESTRUCTW* cs) override;
     LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
@@ -48,4 +61,6 @@ private:
     void ApplyFonts();
 
     CViewTabs tabs_{*this};
+    CSearchCondition m_searchCondition;
+    std::unique_ptr<CViewSearchDialogs> m_searchDialogs;
 };
