@@ -28,3 +28,11 @@ void FireMacroEvent(const char* event) {
     } pop;
     g_calls->FireEvent(event);
 }
+
+void RunMacroFile(const std::wstring& path) {
+    if (g_calls) g_calls->RunFile(path);
+}
+
+void RunMacroText(const std::wstring& text) {
+    if (g_calls) g_calls->RunText(text);
+}

@@ -1,9 +1,12 @@
-// What the frame and the view ask of the macro host: run the procedure
-// bound to a key, fire an event. Until the macro host is there nobody is
-// installed and nothing runs; tests install a recording stand-in.
+// What the frame, the view and the commands ask of the macro host: run the
+// procedure bound to a key, fire an event, run a macro file or a text. The
+// macro host (app/macro_host_win.h) installs itself at start-up; tests may
+// install a recording stand-in instead.
 #pragma once
 
 #include <windows.h>
+
+#include <string>
 
 class CMacroCalls {
 public:
@@ -14,6 +17,9 @@ public:
     // True when a procedure handles the event.
     virtual bool HasEventHandler(const char* event) = 0;
     virtual void FireEvent(const char* event) = 0;
+    // One wrapped run each (undo group, status text, report).
+    virtual void RunFile(const std::wstring& path) {}
+    virtual void RunText(const std::wstring& text) {}
 };
 
 // Installs (or, with null, removes) the host; returns the one replaced.
@@ -23,3 +29,8 @@ CMacroCalls* GetMacroCalls();
 // Fires event when the host has a handler for it. A handler that causes the
 // same event again (a caret move from on-cursor-moved) does not re-enter it.
 void FireMacroEvent(const char* event);
+
+// The run-macro-file and clipboard-macro commands: a .scm file loaded, or a
+// text evaluated, as one macro run; nothing without a host.
+void RunMacroFile(const std::wstring& path);
+void RunMacroText(const std::wstring& text);

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "app/doccore/doc_text.h"
+#include "app/macro_calls.h"
 #include "app/profile/app_settings.h"
 #include "app/winutil.h"
 #include "framework/app.h"
@@ -151,6 +152,8 @@ int CPavinDoc::AddFile(const std::wstring& path) {
     file.data.SetLineEndType(file.lineEnd);
     return id;
 }
+
+void CPavinDoc::FireEvent(const char* name) { FireMacroEvent(name); }
 
 bool CPavinDoc::ActivateFileById(int id, bool keepMode, bool fireEvent) {
     const int previous = files_.Current().id;

@@ -128,8 +128,8 @@ public:
 
 protected:
     // The macro events (on-open-file, on-close-file, on-file-saved,
-    // on-tab-changed); nothing until a macro host is there.
-    virtual void FireEvent(const char* name) {}
+    // on-tab-changed), through the macro host.
+    virtual void FireEvent(const char* name);
     // A short text in the main frame's message pane.
     virtual void ShowStatusMessage(const std::wstring& text);
     HWND OwnerWindow() const;

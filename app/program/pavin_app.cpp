@@ -4,6 +4,8 @@
 #include <ole2.h>
 
 #include "app/editor_fonts_win.h"
+#include "app/macro_calls.h"
+#include "app/macro_host_win.h"
 #include "app/main_frame.h"
 #include "app/pavin_doc.h"
 #include "app/profile/app_settings.h"
@@ -54,7 +56,8 @@ BOOL CPavinApp::InitInstance() {
         StartupError(L"OLEの初期化に失敗しました。");
         return FALSE;
     }
-    // The macro interpreter joins here once the macro host is built.
+    Step("macro");
+    if (!InitMacro(programDir)) return FALSE;
     Step("settings files");
     OpenSettingsFiles(programDir);
     started_ = true;
@@ -121,13 +124,18 @@ int CPavinApp::ExitInstance() {
     }
     // The store refuses to write over a file it could not read at start-up.
     if (started_) SaveExitSettings(*m_pIniProfile);
+    ExitMacro();
     ::OleUninitialize();
     return CTorkaWinApp::ExitInstance();
 }
 
 CDocument* CPavinApp::OpenDocumentFile(const wchar_t* path) {
     CDocument* document = CTorkaWinApp::OpenDocumentFile(path);
-    if (auto* doc = dynamic_cast<CPavinDoc*>(document)) doc->UpdateTitle();
+    if (auto* doc = dynamic_cast<CPavinDoc*>(document)) {
+        doc->UpdateTitle();
+        FireMacroEvent("on-open-file");
+        FireMacroEvent("on-tab-changed");
+    }
     return document;
 }
 

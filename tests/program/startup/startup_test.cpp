@@ -84,7 +84,7 @@ TEST(Startup, RunsItsStepsInOrderShowsTheFileAndSavesAtExit) {
     const std::wstring commandLine = L"\"" + file + L"\"";
     app.m_lpCmdLine = commandLine.c_str();
     ASSERT_TRUE(app.InitInstance());
-    const std::vector<std::string> expected = {"ole",      "settings files", "edit modes",   "settings",
+    const std::vector<std::string> expected = {"ole",      "macro", "settings files", "edit modes",   "settings",
                                                "fonts",    "template",       "command line", "main window"};
     EXPECT_EQ(app.startupLog, expected);
     EXPECT_NE(::GetFileAttributesW((dir + L"wendrel_local.ini").c_str()), INVALID_FILE_ATTRIBUTES);

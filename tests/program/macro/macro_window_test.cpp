@@ -1,0 +1,363 @@
+// Macros in the running editor: the start-up scripts of the program folder,
+// the editor- procedures on a real view and document (buffer, caret and
+// selection after each call), one undo for a whole run, the undo group
+// ended on the file it began on when the run switched or closed files,
+// events that do not re-enter themselves, timers that fire from the message
+// loop, keys bound to procedures, and the reports through the box seam.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <shellapi.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "app/macro_calls.h"
+#include "app/macro_host_win.h"
+#include "app/macrohost/macro_host.h"
+#include "app/main_frame.h"
+#include "app/pavin_doc.h"
+#include "app/program/pavin_app.h"
+#include "editctrl/edit_ctrl.h"
+#include "framework/seams.h"
+#include "framework/wide.h"
+#include "view/pavin_view.h"
+
+namespace {
+
+std::wstring Widen(const char* s) {
+    std::wstring w;
+    for (; *s; ++s) w += static_cast<wchar_t>(*s == '/' ? '\\' : *s);
+    return w;
+}
+
+void CopyFolder(const std::wstring& from, const std::wstring& to) {
+    SHFILEOPSTRUCTW op{};
+    std::wstring f = from + L'\0', t = to + L'\0';
+    op.wFunc = FO_COPY;
+    op.pFrom = f.c_str();
+    op.pTo = t.c_str();
+    op.fFlags = FOF_NO_UI;
+    ::SHFileOperationW(&op);
+}
+
+void WriteAll(const std::wstring& path, const std::string& bytes) {
+    HANDLE f = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    DWORD n = 0;
+    ::WriteFile(f, bytes.data(), static_cast<DWORD>(bytes.size()), &n, nullptr);
+    ::CloseHandle(f);
+}
+
+std::string Narrow(const std::wstring& w) {
+    std::string s;
+    const int n = ::WideCharToMultiByte(CP_UTF8, 0, w.c_str(), static_cast<int>(w.size()), nullptr, 0, nullptr, nullptr);
+    s.resize(static_cast<size_t>(n));
+    ::WideCharToMultiByte(CP_UTF8, 0, w.c_str(), static_cast<int>(w.size()), s.data(), n, nullptr, nullptr);
+    return s;
+}
+
+std::wstring Wide(const std::string& s) {
+    std::wstring w(s.size(), L'\0');
+    w.resize(static_cast<size_t>(
+        ::MultiByteToWideChar(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), w.data(), static_cast<int>(w.size()))));
+    return w;
+}
+
+struct Box {
+    std::string caption, text;
+};
+
+// The editor started once on two files from a program folder of its own,
+// with the shipped data and scmlib folders and a user script; each test
+// starts from the files' first text.
+class MacroWindow : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        wchar_t temp[MAX_PATH];
+        ::GetTempPathW(MAX_PATH, temp);
+        dir_ = std::wstring(temp) + L"wendrel_macro_" + std::to_wstring(::GetCurrentProcessId()) + L"\\";
+        ::CreateDirectoryW(dir_.c_str(), nullptr);
+        CopyFolder(Widen(TEST_DATA_DIR "/../../../../data"), dir_);
+        CopyFolder(Widen(TEST_DATA_DIR "/../../../../scmlib"), dir_);
+        WriteAll(dir_ + L"scmlib\\wendrel.scm", "(define user-script-ran 'yes)\n");
+        first_ = dir_ + L"first.txt";
+        second_ = dir_ + L"second.txt";
+        WriteAll(first_, "hello world\r\nsecond line");
+        WriteAll(second_, "other");
+        app_ = new CPavinApp;
+        app_->programDir = dir_;
+        app_->handOffToRunningEditor = false;
+        commandLine_ = L"\"" + second_ + L"\" \"" + first_ + L"\"";
+        app_->m_lpCmdLine = commandLine_.c_str();
+        started_ = app_->InitInstance();
+    }
+
+    static void TearDownTestSuite() {
+        if (CMainFrame* frame = dynamic_cast<CMainFrame*>(app_->m_pMainWnd)) {
+            // Nothing may ask about unsaved changes.
+            if (auto* doc = dynamic_cast<CPavinDoc*>(frame->GetActiveDocument()))
+                for (const auto& record : doc->Files().Records()) record->data.MarkSaved();
+            frame->DestroyWindow();
+        }
+        app_->ExitInstance();
+        delete app_;
+    }
+
+    void SetUp() override {
+        ASSERT_TRUE(started_);
+        frame_ = dynamic_cast<CMainFrame*>(app_->m_pMainWnd);
+        ASSERT_NE(frame_, nullptr);
+        doc_ = dynamic_cast<CPavinDoc*>(frame_->GetActiveDocument());
+        ASSERT_NE(doc_, nullptr);
+        ASSERT_NE(GetAppMacroHost(), nullptr);
+        if (doc_->Files().FindByPath(ToU16(LongPath(second_))) < 0) app_->OpenDocumentFile(second_.c_str());
+        firstId_ = doc_->Files().FindByPath(ToU16(LongPath(first_)));
+        secondId_ = doc_->Files().FindByPath(ToU16(LongPath(second_)));
+        ASSERT_GT(firstId_, 0);
+        ASSERT_GT(secondId_, 0);
+        Reset(secondId_, u"other");
+        Reset(firstId_, u"hello world\r\nsecond line");
+        doc_->ActivateFileById(firstId_, true, false);
+        previousBox_ = SetMessageBoxHandler([this](const MessageBoxRequest& r) {
+            boxes.push_back({Narrow(r.caption), Narrow(r.text)});
+            if (onBox) onBox(boxes.back());
+            return IDOK;
+        });
+    }
+
+    void TearDown() override {
+        SetMacroInputBoxHandler(nullptr);
+        SetMessageBoxHandler(previousBox_);
+    }
+
+    void Reset(int id, const char16_t* text) {
+        CDocFile& file = *static_cast<CDocFile*>(doc_->Files().FindById(id));
+        file.data.GetDispData().ResetSelection();
+        file.data.Clear();
+        file.data.InsertText(text, 1);
+        file.data.SetCaretPos(0, 0);
+        file.data.ResetUndo();
+        file.data.SetUndoUnlimited();
+        file.data.MarkSaved();
+        if (file.editor.GetSafeHwnd()) file.editor.RefreshLayout(0);
+    }
+
+    static std::wstring LongPath(const std::wstring& path) {
+        wchar_t buf[MAX_PATH];
+        return ::GetLongPathNameW(path.c_str(), buf, MAX_PATH) ? buf : path;
+    }
+
+    CEditCtrl& Editor() { return doc_->Current().editor; }
+    CEditData& Data() { return *Editor().GetEditData(); }
+    CEditData& DataOf(int id) { return static_cast<CDocFile*>(doc_->Files().FindById(id))->data; }
+    std::string Text() {
+        CLineEndTypeGuard keep(&Data());
+        Data().SetLineEndType(2);
+        return Narrow(ToWide(Data().GetText()));
+    }
+    void Run(const std::string& source) { RunMacroText(Wide(source)); }
+    // What a run printed (its "scheme output" box).
+    std::string Output(const std::string& source) {
+        boxes.clear();
+        Run(source);
+        for (const Box& b : boxes)
+            if (b.caption == "scheme output") return b.text;
+        return boxes.empty() ? "" : b_(boxes.back());
+    }
+    static std::string b_(const Box& b) { return "[" + b.caption + "] " + b.text; }
+
+    void Pump() {
+        MSG msg;
+        while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            ::TranslateMessage(&msg);
+            ::DispatchMessageW(&msg);
+        }
+    }
+    // Pumps messages until done() holds (at most about five seconds).
+    template <class Done>
+    bool PumpUntil(Done done) {
+        for (int i = 0; i < 500 && !done(); ++i) {
+            Pump();
+            ::Sleep(10);
+        }
+        return done();
+    }
+
+    std::vector<Box> boxes;
+    std::function<void(const Box&)> onBox;
+    static inline CPavinApp* app_ = nullptr;
+    static inline bool started_ = false;
+    static inline std::wstring dir_, first_, second_, commandLine_;
+    CMainFrame* frame_ = nullptr;
+    CPavinDoc* doc_ = nullptr;
+    int firstId_ = 0, secondId_ = 0;
+    MessageBoxHandler previousBox_;
+};
+
+TEST_F(MacroWindow, StartUpScriptsRanAndTheFileIsSeen) {
+    EXPECT_EQ(Output("(display user-script-ran)"), "yes");
+    // init.scm's library is there too.
+    EXPECT_EQ(Output("(display (list 1 2))"), "(1 2)");
+    EXPECT_EQ(Output("(display (editor-get-filename))"), Narrow(LongPath(first_)));
+    EXPECT_EQ(Output("(display (app-get-tool-dir))"), Narrow(dir_));
+}
+
+TEST_F(MacroWindow, EditorProceduresOnTheView) {
+    struct Case {
+        const char* source;
+        const char* output;  // what the run printed
+        const char* text;    // the buffer after it, "\n" line ends
+        EditPos caret;
+    } cases[] = {
+        {"(editor-set-row-col 1 3)", "", "hello world\nsecond line", {3, 1}},
+        {"(display (list (editor-get-cur-row) (editor-get-cur-col)))", "(1 3)", "hello world\nsecond line", {3, 1}},
+        {"(editor-set-row-col 0 99) (editor-paste-string \"!\")", "", "hello world!\nsecond line", {12, 0}},
+        {"(editor-set-select-area 0 0 0 5) (display (editor-get-selected-string))", "hello",
+         "hello world!\nsecond line", {5, 0}},
+        {"(editor-delete-selected-string)", "", " world!\nsecond line", {0, 0}},
+        {"(display (editor-replace-string \"o\" \"0\"))", "2", " w0rld!\nsec0nd line", {0, 0}},
+        {"(display (editor-replace-string-ci \"W\" \"v\"))", "1", " v0rld!\nsec0nd line", {0, 0}},
+        {"(editor-set-row-col 0 0) (display (editor-search-string \"l+\")) (display (editor-get-selected-area))",
+         "0(0 3 0 4)", " v0rld!\nsec0nd line", {4, 0}},
+        {"(editor-set-row-col 0 0) (editor-forward-char 3 #t) (display (editor-get-selected-string-chars))", "3",
+         " v0rld!\nsec0nd line", {3, 0}},
+        {"(editor-next-line) (display (editor-get-cur-row))", "1", " v0rld!\nsec0nd line", {3, 1}},
+        {"(editor-set-row-col 0 3) (editor-backward-char 2) (display (editor-get-cur-col))", "1",
+         " v0rld!\nsec0nd line", {1, 0}},
+        {"(display (editor-get-row-col-char 0 99))", "\n", " v0rld!\nsec0nd line", {1, 0}},
+        {"(display (eof-object? (editor-get-row-col-char 5 0)))", "#t", " v0rld!\nsec0nd line", {1, 0}},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(Output(c.source), c.output) << c.source;
+        EXPECT_EQ(Text(), c.text) << c.source;
+        EXPECT_EQ(Data().GetCaretPos(), c.caret) << c.source << " caret " << Data().GetCaretPos().column << ","
+                                                 << Data().GetCaretPos().line;
+    }
+}
+
+TEST_F(MacroWindow, DisplayColumnsFollowTheFont) {
+    Run("(editor-set-row-col 0 0) (editor-paste-string \"\xE3\x81\x82\xE3\x81\x84\")");
+    EXPECT_EQ(Output("(display (editor-get-caret-col 0 2))"), "4");
+    EXPECT_EQ(Output("(display (editor-get-col-from-caret-col 0 4))"), "2");
+}
+
+TEST_F(MacroWindow, ARunIsOneUndoAndErrorsAreReported) {
+    Run("(editor-set-row-col 0 0) (editor-paste-string \"a\") (editor-paste-string \"b\") (editor-set-row-col 1 0)"
+        "(editor-paste-string \"c\")");
+    EXPECT_EQ(Text(), "abhello world\ncsecond line");
+    EXPECT_EQ(Data().GetUndo()->GetGroupDepth(), 0);
+    Editor().Undo();
+    EXPECT_EQ(Text(), "hello world\nsecond line");
+
+    boxes.clear();
+    Run("(editor-paste-string \"x\") (car 1)");
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].caption, "scheme error");
+    EXPECT_NE(boxes[0].text.find("car"), std::string::npos);
+}
+
+TEST_F(MacroWindow, UndoGroupEndsOnTheFileTheRunBeganOnWhenItSwitchedOrClosed) {
+    static CPavinDoc* doc;
+    static int target;
+    doc = doc_;
+    target = secondId_;
+    scheme_context* ctx = GetAppMacroHost()->Context();
+    ASSERT_EQ(scheme_register_function(
+                  ctx, u"test-activate-other",
+                  [](scheme_context* c, scheme_cell**, int) {
+                      doc->ActivateFileById(target, true, true);
+                      return c->T;
+                  },
+                  0, 0, u""),
+              0);
+    ASSERT_EQ(scheme_register_function(
+                  ctx, u"test-close-current",
+                  [](scheme_context* c, scheme_cell**, int) {
+                      doc->Current().data.MarkSaved();
+                      doc->CloseCurrentFile(false);
+                      return c->T;
+                  },
+                  0, 0, u""),
+              0);
+    Run("(editor-paste-string \"1\") (test-activate-other) (editor-paste-string \"2\")");
+    EXPECT_EQ(doc_->Current().id, secondId_);
+    EXPECT_EQ(DataOf(firstId_).GetUndo()->GetGroupDepth(), 0);
+    EXPECT_EQ(DataOf(secondId_).GetUndo()->GetGroupDepth(), 0);
+    EXPECT_EQ(Text(), "2other");
+
+    // The run begins on the second file and closes it: the first file's
+    // store is left as it was.
+    Run("(editor-paste-string \"3\") (test-close-current)");
+    EXPECT_EQ(doc_->Current().id, firstId_);
+    EXPECT_EQ(DataOf(firstId_).GetUndo()->GetGroupDepth(), 0);
+    Editor().Undo();
+    EXPECT_EQ(Text(), "hello world\nsecond line");
+}
+
+TEST_F(MacroWindow, CursorEventFiresOnceWithoutReentering) {
+    Run("(define moved 0)"
+        "(app-set-event-handler \"on-cursor-moved\" (lambda () (set! moved (+ moved 1)) (editor-forward-char)))");
+    Editor().SetFocus();
+    Editor().SendMessage(WM_KEYDOWN, VK_END, 0);
+    Pump();
+    EXPECT_EQ(Output("(display moved)"), "1");
+    EXPECT_EQ(Data().GetCaretPos(), (EditPos{0, 1}));  // End, then the handler's one step on
+    EXPECT_EQ(Output("(display (app-clear-event-handler \"on-cursor-moved\"))"), "#t");
+}
+
+TEST_F(MacroWindow, TimerFiresFromTheMessageLoopAndSkipsWhileItsRunIsOpen) {
+    Run("(define ticks 0)"
+        "(app-set-timer 7 10 (lambda ()"
+        "  (set! ticks (+ ticks 1))"
+        "  (editor-paste-string \"t\")"
+        "  (if (= ticks 1) (app-msg-box \"first tick\") (app-clear-timer 7))))");
+    Run("(gc)");
+    // While the first tick's box is open the message loop runs on: the
+    // timer's next ticks are skipped.
+    int pumpedInBox = 0;
+    onBox = [&](const Box& box) {
+        if (box.text != "first tick") return;
+        for (int i = 0; i < 5; ++i) {
+            Pump();
+            ::Sleep(15);
+            ++pumpedInBox;
+        }
+    };
+    ASSERT_TRUE(PumpUntil([&] { return Text().rfind("tt", 0) == 0; })) << Text();
+    onBox = nullptr;
+    EXPECT_EQ(pumpedInBox, 5);
+    Pump();
+    EXPECT_EQ(Output("(display ticks)"), "2");
+    EXPECT_TRUE(GetAppMacroHost()->timers.empty());
+}
+
+TEST_F(MacroWindow, BoundKeyRunsItsProcedure) {
+    Run("(app-set-key \"F9\" (lambda () (editor-paste-string \"key\")) \"types key\")");
+    CMacroCalls* calls = GetMacroCalls();
+    ASSERT_NE(calls, nullptr);
+    EXPECT_TRUE(calls->RunKeyProcedure(3u << 16 | VK_F9));
+    EXPECT_FALSE(calls->RunKeyProcedure(3u << 16 | VK_F8));
+    EXPECT_EQ(Text(), "keyhello world\nsecond line");
+    EXPECT_EQ(Output("(display (car (car (app-get-all-keys))))"), "F9");
+    EXPECT_EQ(Output("(display (car (cdr (cdr (car (app-get-all-keys))))))"), "types key");
+}
+
+TEST_F(MacroWindow, InputBoxStatusBarAndMacroFile) {
+    SetMacroInputBoxHandler([](const std::wstring& caption, std::wstring& text) {
+        if (caption == L"no") return false;
+        text += L"!";
+        return true;
+    });
+    EXPECT_EQ(Output("(display (app-input-box \"name\" \"abc\"))"), "abc!");
+    EXPECT_EQ(Output("(display (app-input-box \"no\"))"), "#f");
+
+    Run("(app-status-bar-msg \"done\")");
+    EXPECT_TRUE(boxes.empty());
+
+    WriteAll(dir_ + L"edit.scm", "(editor-set-row-col 0 0) (editor-paste-string \"file:\")");
+    RunMacroFile(dir_ + L"edit.scm");
+    EXPECT_EQ(Text(), "file:hello world\nsecond line");
+}
+
+}  // namespace
