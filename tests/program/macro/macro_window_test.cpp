@@ -347,6 +347,41 @@ TEST_F(MacroWindow, BoundKeyRunsItsProcedure) {
     EXPECT_EQ(Output("(display (car (cdr (cdr (car (app-get-all-keys))))))"), "types key");
 }
 
+// Answers the real input box from a thread timer of its modal loop: reads
+// the offered text, types another and presses OK (or Cancel).
+struct InputBoxAnswer {
+    std::wstring offered;
+    const wchar_t* typed;
+    int button;
+    bool answered;
+};
+InputBoxAnswer g_answer;
+
+void CALLBACK AnswerInputBox(HWND, UINT, UINT_PTR id, DWORD) {
+    HWND box = ::FindWindowW(L"#32770", L"question");
+    if (!box) return;
+    ::KillTimer(nullptr, id);
+    HWND edit = ::FindWindowExW(box, nullptr, L"Edit", nullptr);
+    wchar_t text[64] = {};
+    ::GetWindowTextW(edit, text, 64);
+    g_answer.offered = text;
+    ::SetWindowTextW(edit, g_answer.typed);
+    g_answer.answered = true;
+    ::PostMessageW(box, WM_COMMAND, static_cast<WPARAM>(g_answer.button), 0);
+}
+
+TEST_F(MacroWindow, RealInputBoxGivesTheTypedTextOrFalse) {
+    g_answer = {L"", L"typed", IDOK, false};
+    ::SetTimer(nullptr, 0, 20, AnswerInputBox);
+    EXPECT_EQ(Output("(display (app-input-box \"question\" \"offer\"))"), "typed");
+    EXPECT_TRUE(g_answer.answered);
+    EXPECT_EQ(g_answer.offered, L"offer");
+    g_answer = {L"", L"ignored", IDCANCEL, false};
+    ::SetTimer(nullptr, 0, 20, AnswerInputBox);
+    EXPECT_EQ(Output("(display (app-input-box \"question\"))"), "#f");
+    EXPECT_TRUE(g_answer.answered);
+}
+
 TEST_F(MacroWindow, InputBoxStatusBarAndMacroFile) {
     SetMacroInputBoxHandler([](const std::wstring& caption, std::wstring& text) {
         if (caption == L"no") return false;
