@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <commctrl.h>
 #include <shellapi.h>
 
 #include <functional>
@@ -157,6 +158,13 @@ protected:
         return Narrow(ToWide(Data().GetText()));
     }
     void Run(const std::string& source) { RunMacroText(Wide(source)); }
+    // The status bar's message pane.
+    std::string StatusText() {
+        HWND bar = ::FindWindowExW(frame_->m_hWnd, nullptr, L"msctls_statusbar32", nullptr);
+        wchar_t text[256] = {};
+        if (bar) ::SendMessageW(bar, SB_GETTEXTW, 0, reinterpret_cast<LPARAM>(text));
+        return Narrow(text);
+    }
     // What a run printed (its "scheme output" box).
     std::string Output(const std::string& source) {
         boxes.clear();
@@ -336,6 +344,18 @@ TEST_F(MacroWindow, TimerFiresFromTheMessageLoopAndSkipsWhileItsRunIsOpen) {
     EXPECT_TRUE(GetAppMacroHost()->timers.empty());
 }
 
+TEST_F(MacroWindow, RunawayMacroIsCancelledByTheCancelKey) {
+    Run("(app-set-cancel-key \"F24\")");
+    boxes.clear();
+    ::keybd_event(VK_F24, 0, 0, 0);
+    // Without the cancel the loop ends by itself and prints.
+    Run("(define (spin n) (if (> n 0) (spin (- n 1)))) (spin 2000000) (display \"finished\")");
+    ::keybd_event(VK_F24, 0, KEYEVENTF_KEYUP, 0);
+    EXPECT_TRUE(boxes.empty()) << b_(boxes.front());
+    EXPECT_EQ(StatusText(), "キャンセルしました");
+    Run("(app-set-cancel-key \"CANCEL\")");  // back to the default
+}
+
 TEST_F(MacroWindow, BoundKeyRunsItsProcedure) {
     Run("(app-set-key \"F9\" (lambda () (editor-paste-string \"key\")) \"types key\")");
     CMacroCalls* calls = GetMacroCalls();
@@ -392,8 +412,11 @@ TEST_F(MacroWindow, InputBoxStatusBarAndMacroFile) {
     EXPECT_EQ(Output("(display (app-input-box \"no\"))"), "#f");
 
     boxes.clear();
-    Run("(app-status-bar-msg \"done\")");
+    Run("(app-status-bar-msg \"done\" 1)");
     EXPECT_TRUE(boxes.empty());
+    EXPECT_EQ(StatusText(), "done 1");  // stays after the run
+    Run("(+ 1 2)");
+    EXPECT_EQ(StatusText(), "");
 
     WriteAll(dir_ + L"edit.scm", "(editor-set-row-col 0 0) (editor-paste-string \"file:\")");
     RunMacroFile(dir_ + L"edit.scm");
