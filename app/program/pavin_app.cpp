@@ -132,9 +132,9 @@ int CPavinApp::ExitInstance() {
 CDocument* CPavinApp::OpenDocumentFile(const wchar_t* path) {
     CDocument* document = CTorkaWinApp::OpenDocumentFile(path);
     if (auto* doc = dynamic_cast<CPavinDoc*>(document)) {
-        doc->UpdateTitle();
         FireMacroEvent("on-open-file");
         FireMacroEvent("on-tab-changed");
+        doc->UpdateTitle();
     }
     return document;
 }

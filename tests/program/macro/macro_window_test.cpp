@@ -318,6 +318,25 @@ TEST_F(MacroWindow, CursorEventFiresOnceWithoutReentering) {
     EXPECT_EQ(Output("(display (app-clear-event-handler \"on-cursor-moved\"))"), "#t");
 }
 
+TEST_F(MacroWindow, DocumentEventsReachTheirHandlers) {
+    Run("(define seen '())"
+        "(define (note what) (lambda () (set! seen (cons what seen))))"
+        "(app-set-event-handler \"on-open-file\" (note 'open))"
+        "(app-set-event-handler \"on-tab-changed\" (note 'tab))"
+        "(app-set-event-handler \"on-file-saved\" (note 'saved))");
+    Run("(app-set-event-handler \"on-close-file\" (lambda () (set! seen (cons (editor-get-row-string 0) seen))))");
+    const std::wstring third = dir_ + L"third.txt";
+    WriteAll(third, "third text");
+    ASSERT_NE(app_->OpenDocumentFile(third.c_str()), nullptr);
+    ASSERT_TRUE(doc_->DoSave(third.c_str(), true));
+    ASSERT_TRUE(doc_->CloseCurrentFile(false));
+    // The file closing is still current while its handler runs.
+    const std::string seen = Output("(display (reverse seen))");
+    EXPECT_EQ(seen.rfind("(open tab saved third text", 0), 0u) << seen;
+    for (const char* event : {"on-open-file", "on-tab-changed", "on-file-saved", "on-close-file"})
+        Run(std::string("(app-clear-event-handler \"") + event + "\")");
+}
+
 TEST_F(MacroWindow, TimerFiresFromTheMessageLoopAndSkipsWhileItsRunIsOpen) {
     Run("(define ticks 0)"
         "(app-set-timer 7 10 (lambda ()"
