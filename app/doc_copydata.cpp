@@ -17,12 +17,25 @@ bool CDocCopyDataTarget::ActivateFile(const std::wstring& path) {
     return true;
 }
 
+void CDocCopyDataTarget::GoToLine(int line) {
+    CDocFile& file = doc_.Current();
+    if (line < 0 || line >= file.data.GetLineCount()) return;
+    file.data.SetCaretPos(line, 0);
+    if (file.editor.GetSafeHwnd()) file.editor.UpdateCaret(1, true);
+}
+
 bool CDocCopyDataTarget::OpenAtLine(const std::wstring& path, int line, const std::wstring& mode) {
     if (!doc_.ActivateFileByPath(path)) return false;
-    CEditData& data = doc_.Current().data;
-    if (line >= 0 && line < data.GetLineCount()) {
-        data.SetCaretPos(line, 0);
-        if (doc_.Current().editor.GetSafeHwnd()) doc_.Current().editor.RefreshLayout(1);
+    GoToLine(line);
+    if (!mode.empty()) {
+        // An unknown name leaves the first mode selected.
+        CDocEditModes* modes = GetDocEditModes();
+        const int found = modes ? modes->Find(ToU16(mode)) : -1;
+        const int index = found < 0 ? 0 : found;
+        if (modes) modes->Select(index);
+        doc_.Current().editMode = index;
+        doc_.UpdateAllViews(nullptr, HINT_EDIT_MODE_CHANGED);
+        if (CWinApp* app = AfxGetApp()) app->OnIdle(0);
     }
     if (view_) SetFocus(view_);
     return true;
@@ -30,7 +43,13 @@ bool CDocCopyDataTarget::OpenAtLine(const std::wstring& path, int line, const st
 
 bool CDocCopyDataTarget::OpenAndSearch(const CopyDataOpenAndSearch& record) {
     if (!doc_.ActivateFileByPath(AsWide(record.path))) return false;
-    CEditData& data = doc_.Current().data;
-    if (record.line >= 0 && record.line < data.GetLineCount()) data.SetCaretPos(record.line, 0);
+    CEditCtrl& editor = doc_.Current().editor;
+    if (editor.GetSafeHwnd())
+        editor.SetSearchHighlight(AsWide(record.pattern), record.matchCase != 0, record.widthSensitive != 0,
+                                  record.regex != 0);
+    GoToLine(record.line);
+    if (takeSearch) takeSearch(record);
+    const HWND top = view_ ? GetAncestor(view_, GA_ROOT) : nullptr;
+    if (top && IsIconic(top)) ShowWindow(top, SW_SHOWNORMAL);
     return true;
 }

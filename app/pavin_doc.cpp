@@ -85,6 +85,7 @@ int ReloadCode(UINT id) {
 }  // namespace
 
 void SetDocEditModes(CDocEditModes* modes) { EditModes() = modes; }
+CDocEditModes* GetDocEditModes() { return EditModes(); }
 
 namespace {
 
@@ -257,6 +258,8 @@ BOOL CPavinDoc::OnOpenDocument(const wchar_t* path) {
         return FALSE;
     }
     CloseUndoStep(Current().data);
+    // The file's window was made for the empty text: it measures the read one.
+    if (Current().editor.GetSafeHwnd()) Current().editor.RefreshLayout(0);
     if (EditModes()) {
         const int mode = EditModeForPath(ToU16(full), EditModes()->Patterns());
         SelectEditMode(mode);

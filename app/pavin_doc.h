@@ -6,6 +6,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include "app/doccore/doc_file_list.h"
 #include "editctrl/edit_ctrl.h"
@@ -72,8 +73,11 @@ public:
     virtual std::vector<std::u16string> Patterns() const = 0;
     // The mode a new file starts in; -1 keeps the current one.
     virtual int ForNewFile() const = 0;
+    // The index of the mode of that name; -1 when there is none.
+    virtual int Find(std::u16string_view) const { return -1; }
 };
 void SetDocEditModes(CDocEditModes* modes);
+CDocEditModes* GetDocEditModes();
 
 // The question before each modified file when several close: IDYES, IDNO,
 // 4 (save this and every following one), 5 (discard them) or IDCANCEL. The

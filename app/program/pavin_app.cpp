@@ -38,6 +38,7 @@ public:
         if (theSettings.defaultEditModeStr == u"NONE") return -1;
         return table_.FindEditMode(theSettings.defaultEditModeStr);
     }
+    int Find(std::u16string_view name) const override { return table_.FindEditMode(name); }
 
 private:
     CEditModeTable& table_;
