@@ -15,6 +15,7 @@
 #include "view/view_commands.h"
 #include "view/view_textops.h"
 #include "view/view_search.h"
+#include "view/view_jump.h"
 
 CaretPositionStatus theCaretPosition;
 
@@ -155,6 +156,7 @@ bool CPavinView::OnCmdMsg(UINT id, CCmdUI* ui) {
     if (tabs_.RunCommand(id, ui)) return true;
     if (RunTextOpCommand(*this, id, ui)) return true;
     if (RunSearchCommand(*this, id, ui)) return true;
+    if (RunJumpCommand(*this, id, ui)) return true;
     if (CEditCtrl* editor = CurrentEditor())
         if (RunEditorCommand(*editor, id, ui)) return true;
     return CView::OnCmdMsg(id, ui);
@@ -194,6 +196,9 @@ LRESULT CPavinView::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
                                     GET_Y_LPARAM(lParam)))
                 return 0;
         break;
+    case WM_EDIT_DBLCLK:
+        if (theSettings.enableTagJump) TagJump(*this);
+        return 0;
     case WM_COPYDATA: {
         CPavinDoc* doc = GetDocument();
         if (!doc) break;
