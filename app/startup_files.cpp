@@ -50,7 +50,7 @@ HWND HandOver(const std::wstring& path, DWORD start) {
 void BringForward(HWND view) {
     const HWND frame = GetParent(view);
     if (frame && IsIconic(frame))
-        ShowWindow(frame, SW_RESTORE);
+        ShowWindowAsync(frame, SW_RESTORE);  // another process: never wait on it
     else
         SetForegroundWindow(GetAncestor(view, GA_ROOT));
 }
@@ -102,6 +102,8 @@ StartupFiles ProcessCommandLine(const std::wstring& arguments, CStartupFileHost&
         for (const auto& entry : files.Entries()) {
             const std::wstring path = ToWide(entry.path);
             if (HWND view = FindEditorWindowWithFile(path)) {
+                // A line or mode asked for goes with the file.
+                if (!entry.GetOption(u"r").empty() || !entry.GetOption(u"m").empty()) SendFileOptions(entry);
                 elsewhere = view;
                 elsewhere_path = path;
                 continue;

@@ -20,7 +20,8 @@ bool BringRunningSulkiForward() {
     HWND found = nullptr;
     ::EnumWindows(FindSulkiWindow, reinterpret_cast<LPARAM>(&found));
     if (!found) return false;
-    if (::IsIconic(found)) ::ShowWindow(found, SW_RESTORE);
+    // Asynchronous: a first sulki that hangs must not hold this one.
+    if (::IsIconic(found)) ::ShowWindowAsync(found, SW_RESTORE);
     ::SetForegroundWindow(found);
     return true;
 }

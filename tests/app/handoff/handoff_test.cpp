@@ -314,6 +314,12 @@ TEST_F(Handoff, CommandLineFilesOpenHereUnlessAnotherEditorHasThem) {
     EXPECT_EQ(ProcessCommandLine(L"\"" + b + L"\"", host, L"C:\\"), StartupFiles::Stop);
     EXPECT_TRUE(host.calls.empty());
     EXPECT_EQ(other.Calls().back(), L"activate|" + b);
+    // A line asked for goes there with it.
+    EXPECT_EQ(ProcessCommandLine(L"\"" + b + L"\" /r2", host, L"C:\\"), StartupFiles::Stop);
+    const Calls last = other.Calls();
+    ASSERT_GE(last.size(), 2u);
+    EXPECT_EQ(last[last.size() - 2], L"line|" + b + L"|1|");
+    EXPECT_EQ(last.back(), L"activate|" + b);
 
     // No file: a new untitled file, in the initial folder.
     EXPECT_EQ(ProcessCommandLine(L"", host, root), StartupFiles::NewFile);
