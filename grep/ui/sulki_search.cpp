@@ -16,7 +16,11 @@ namespace {
 
 // The worker's view of the dialogs. Result lines are gathered and handed
 // over in blocks (a send per line would make the worker wait on the window
-// for every hit); a block goes at least every tenth of a second.
+// for every hit, and each block costs the view a layout and a paint): the
+// first hits go at once, then a block at least every half second. Status
+// lines and the question whether to go on are sent at most every few
+// milliseconds, not once per file: a message sent to the window and
+// answered costs more than searching a small file.
 class SearchBridge : public GrepOutput, public GrepProgress {
 public:
     SearchBridge(HWND view, CCancelDlgLink& link) : view_(view), link_(link) {}
@@ -26,10 +30,25 @@ public:
         if (pending_.size() >= kBlockUnits || ::GetTickCount() - lastFlush_ >= kFlushMs) Flush();
     }
     void SetStatus(int line, const std::u16string& text) override {
-        if (!pending_.empty() && ::GetTickCount() - lastFlush_ >= kFlushMs) Flush();
+        const DWORD now = ::GetTickCount();
+        if (!pending_.empty() && now - lastFlush_ >= kFlushMs) Flush();
+        // Nobody reads a line per file; the first text of a line shows at once.
+        const int slot = line == 1 ? 0 : 1;
+        if (shown_[slot] && now - lastStatus_[slot] < kStatusMs) return;
+        shown_[slot] = true;
+        lastStatus_[slot] = now;
         link_.SetStatus(line, ToWide(text));
     }
-    int QueryState() override { return link_.QueryState(); }
+    int QueryState() override {
+        // Going on is taken as still true for a moment; a pause or a cancel
+        // is asked again every time, so the worker stops within that moment.
+        const DWORD now = ::GetTickCount();
+        if (lastState_ == kRunning && asked_ && now - lastQuery_ < kQueryMs) return kRunning;
+        asked_ = true;
+        lastQuery_ = now;
+        lastState_ = link_.QueryState();
+        return lastState_;
+    }
     void Finished(int result) override {
         Flush();
         link_.Finished(result);
@@ -43,11 +62,18 @@ public:
 
 private:
     static constexpr std::size_t kBlockUnits = 1 << 16;
-    static constexpr DWORD kFlushMs = 100;
+    static constexpr DWORD kFlushMs = 500;
+    static constexpr DWORD kStatusMs = 100;
+    static constexpr DWORD kQueryMs = 100;
+    bool shown_[2] = {false, false};
+    DWORD lastStatus_[2] = {0, 0};
+    bool asked_ = false;
+    DWORD lastQuery_ = 0;
+    int lastState_ = kRunning;
     HWND view_;
     CCancelDlgLink& link_;
     std::u16string pending_;
-    DWORD lastFlush_ = ::GetTickCount();
+    DWORD lastFlush_ = 0;  // the first hits show at once
 };
 
 struct SearchJob {
