@@ -191,3 +191,14 @@ bool HandleSearchMessage(CPavinView& view, UINT msg, LRESULT& result) {
     }
     return true;
 }
+
+void WriteMacroSearchCondition(CView* view, const std::wstring& pattern, bool matchCase) {
+    auto* pavinView = dynamic_cast<CPavinView*>(view);
+    if (!pavinView) return;
+    CSearchCondition& c = pavinView->SearchCondition();
+    c = CSearchCondition{};
+    c.pattern = ToU16(pattern);
+    c.matchCase = matchCase ? 1 : 0;
+    c.widthSensitive = 1;
+    c.regex = 1;
+}

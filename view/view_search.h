@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include <memory>
+#include <string>
 
 #include "view/core/search_history.h"
 #include "view/filter_dlg.h"
@@ -16,6 +17,7 @@
 class CCmdUI;
 class CIniProfile;
 class CPavinView;
+class CView;
 
 // The dialogs' requests; the request itself lies in the search condition.
 constexpr UINT WM_SEARCH_FIND = WM_USER + 100;
@@ -42,3 +44,6 @@ std::unique_ptr<CViewSearchDialogs> CreateSearchDialogs(HWND view);
 bool RunSearchCommand(CPavinView& view, UINT id, CCmdUI* ui);
 // Answers a dialog's request; false when msg is none.
 bool HandleSearchMessage(CPavinView& view, UINT msg, LRESULT& result);
+// The condition a macro search leaves, so that the user's find-next goes on
+// with it: a case-sensitive or -insensitive regular expression, forward.
+void WriteMacroSearchCondition(CView* view, const std::wstring& pattern, bool matchCase);

@@ -16,6 +16,7 @@
 #include "framework/seams.h"
 #include "framework/wide.h"
 #include "view/pavin_view.h"
+#include "view/view_search.h"
 
 namespace {
 
@@ -59,6 +60,7 @@ BOOL CPavinApp::InitInstance() {
     }
     Step("macro");
     if (!InitMacro(programDir)) return FALSE;
+    SetMacroSearchConditionWriter(WriteMacroSearchCondition);
     Step("settings files");
     OpenSettingsFiles(programDir);
     started_ = true;

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "app/macro_calls.h"
 #include "app/main_frame.h"
 #include "app/pavin_doc.h"
 #include "app/profile/app_settings.h"
@@ -249,19 +250,20 @@ TEST_F(Search, SearchForTheSelectionSetsAPlainConditionThatFindNextContinues) {
     EXPECT_EQ(c.pattern, u"foo.*");
 }
 
-TEST_F(Search, FindNextGoesOnWithAConditionAMacroWrote) {
-    SetText(u"a1 a22 a333");
-    // What the macro procedures do: the condition first, then the search.
-    CSearchCondition& c = view->SearchCondition();
-    c = CSearchCondition{};
-    c.pattern = u"a[0-9]+";
-    c.matchCase = c.widthSensitive = c.regex = 1;
-    ASSERT_EQ(editor->FindString(L"a[0-9]+", 1, TRUE, TRUE, TRUE), 0);
-    EXPECT_EQ(Selected(), u"a1");
-    Command(ID_SEARCH_NEXT);
+TEST_F(Search, FindNextGoesOnWithAMacrosSearch) {
+    SetText(u"A1 a22 a333 A4");
+    RunMacroText(L"(editor-search-string \"a[0-9]+\")");
     EXPECT_EQ(Selected(), u"a22");
     Command(ID_SEARCH_NEXT);
     EXPECT_EQ(Selected(), u"a333");
+    // The case-insensitive procedure leaves its own condition.
+    SetText(u"A1 a22 A333");
+    RunMacroText(L"(editor-search-string-ci \"a[0-9]+\")");
+    EXPECT_EQ(Selected(), u"A1");
+    Command(ID_SEARCH_NEXT);
+    EXPECT_EQ(Selected(), u"a22");
+    EXPECT_EQ(view->SearchCondition().regex, 1);
+    EXPECT_EQ(view->SearchCondition().matchCase, 0);
 }
 
 TEST_F(Search, StatusReportsNotFoundAndWrapping) {
