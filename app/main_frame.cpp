@@ -7,10 +7,13 @@
 #include <vector>
 
 #include "app/macro_calls.h"
+#include "app/profile/app_settings.h"
 #include "app/profile/ini_profile.h"
 #include "app/resource.h"
 #include "app/torka_win_app.h"
+#include "editctrl/syntax/editmode.h"
 #include "framework/doc.h"
+#include "framework/wide.h"
 
 namespace {
 
@@ -49,6 +52,8 @@ int CMainFrame::OnCreate(CREATESTRUCTW* cs) {
                                          static_cast<int>(sizeof(kToolbarIds) / sizeof(kToolbarIds[0]))))
         return -1;
     AddToolBar(&m_wndToolBar);
+    if (!m_wndEditModeBar.CreateBar(m_hWnd)) return -1;
+    AddToolBar(&m_wndEditModeBar);
     if (!m_wndStatusBar.Create(m_hWnd, AFX_IDW_STATUS_BAR) ||
         !m_wndStatusBar.SetIndicators(kIndicators, static_cast<int>(sizeof(kIndicators) / sizeof(kIndicators[0]))))
         return -1;
@@ -56,6 +61,9 @@ int CMainFrame::OnCreate(CREATESTRUCTW* cs) {
     m_wndStatusBar.SetPaneWidth(m_wndStatusBar.CommandToIndex(ID_INDICATOR_CARET_POS), 100);
     m_wndStatusBar.SetMessageText(GetIdleMessage());
     SetStatusBar(&m_wndStatusBar);
+    if (CTorkaWinApp* app = App())
+        if (const CEditModeTable* modes = app->GetEditModeTable()) m_wndEditModeBar.MakeEditModeToolbarImages(*modes);
+    RecalcLayout();
     return 0;
 }
 
@@ -190,8 +198,21 @@ void CMainFrame::OnInitMenuPopup(HMENU popup, UINT index, BOOL sysMenu) {
             if (sep && prevSep) ::DeleteMenu(popup, static_cast<UINT>(i), MF_BYPOSITION);
         }
     }
+    if (::GetMenuItemID(popup, 0) == ID_EDIT_MODE_FIRST) RebuildEditModeMenu(popup);
     UpdateMenuKeyTexts(popup);
     CFrameWnd::OnInitMenuPopup(popup, index, sysMenu);
+}
+
+void CMainFrame::RebuildEditModeMenu(HMENU popup) {
+    for (UINT id = ID_EDIT_MODE_FIRST; id <= ID_EDIT_MODE_LAST; ++id) ::DeleteMenu(popup, id, MF_BYCOMMAND);
+    CTorkaWinApp* app = App();
+    const CEditModeTable* modes = app ? app->GetEditModeTable() : nullptr;
+    if (!modes) return;
+    for (int i = 0; i < modes->Count(); ++i) {
+        const UINT check = i == theSettings.editMode ? MF_CHECKED : MF_UNCHECKED;
+        ::AppendMenuW(popup, MF_STRING | check, ID_EDIT_MODE_FIRST + static_cast<UINT>(i),
+                      AsWide(modes->Entry(i).name.c_str()));
+    }
 }
 
 void CMainFrame::OnDropFiles(HDROP drop) {
@@ -218,6 +239,15 @@ bool CMainFrame::OnCmdMsg(UINT id, CCmdUI* ui) {
             ui->SetCheck(topmost ? 1 : 0);
         else
             SetWindowPos(topmost ? HWND_NOTOPMOST : HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+        return true;
+    }
+    case ID_VIEW_EDIT_MODE_BAR: {
+        if (!m_wndEditModeBar.m_hWnd) return false;
+        const bool shown = (m_wndEditModeBar.GetStyle() & WS_VISIBLE) != 0;
+        if (ui)
+            ui->SetCheck(shown ? 1 : 0);
+        else
+            ShowControlBar(&m_wndEditModeBar, !shown);
         return true;
     }
     }

@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include "app/accel_table.h"
+#include "app/edit_mode_bar.h"
 #include "framework/bars.h"
 #include "framework/frame.h"
 
@@ -22,6 +23,7 @@ public:
 
     CStatusBar m_wndStatusBar;
     CToolBar m_wndToolBar;
+    CEditModeBar m_wndEditModeBar;
 
     // The bindings from the store and the accelerator handle built anew.
     void LoadKeyBindings(const CIniProfile& profile);
@@ -50,6 +52,8 @@ protected:
 
 private:
     void SaveWindowPlacement();
+    // The edit-mode menu: one item per mode of the list, the current one checked.
+    void RebuildEditModeMenu(HMENU popup);
     // The key's command when a bound command is one nobody handles: the
     // key then goes to the focused window as it is.
     bool IsUnhandledBinding(const MSG& msg) const;

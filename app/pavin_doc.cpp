@@ -8,6 +8,8 @@
 
 #include "app/doccore/doc_text.h"
 #include "app/macro_calls.h"
+#include "app/edit_mode_token.h"
+#include "app/file_dialogs.h"
 #include "app/profile/app_settings.h"
 #include "app/winutil.h"
 #include "framework/app.h"
@@ -148,6 +150,7 @@ int CPavinDoc::AddFile(const std::wstring& path) {
     UpdateAllViews(nullptr, HINT_FILE_ADDED, HintObjectOfId(id));
     CDocFile& file = Current();
     file.data.SetUndoUnlimited();
+    file.data.SetSyntaxRules(&CurrentModeToken());
     file.kanjiCode = IsKnownKanjiCode(theSettings.defaultKanjiCode) ? theSettings.defaultKanjiCode : KanjiCode::SJIS;
     file.lineEnd = theSettings.defaultLineType >= 1 && theSettings.defaultLineType <= 3 ? theSettings.defaultLineType : 1;
     file.data.SetLineEndType(file.lineEnd);
@@ -355,14 +358,14 @@ bool CPavinDoc::ReloadWithCharset(int code) {
 }
 
 bool CPavinDoc::OnInsertFile() {
-    FileDialogRequest request{OwnerWindow(), false, L"", L"", OFN_HIDEREADONLY | OFN_FILEMUSTEXIST};
-    if (!ShowFileDialog(request)) return false;
+    std::wstring path;
+    int code = theOpenKanjiCode;
+    if (!PromptFileName(OwnerWindow(), path, L"挿入", OFN_FILEMUSTEXIST, true, &code, nullptr)) return false;
     CFileStream in;
-    if (!in.Open(ToU16(request.path).c_str(), CFileStream::ReadOnly)) {
+    if (!in.Open(ToU16(path).c_str(), CFileStream::ReadOnly)) {
         ShowMessageBox(OwnerWindow(), L"ドキュメントを開くことに失敗しました。", kAppCaption, MB_OK | MB_ICONEXCLAMATION);
         return false;
     }
-    int code = theOpenKanjiCode;
     int lineEnd = LineEndCRLF;
     bool ok;
     {
@@ -399,12 +402,17 @@ bool CPavinDoc::DoSave(const wchar_t* name, bool replace) {
             const int mode = CurrentEditMode();
             if (mode >= 0 && mode < int(all.size())) patterns = all[std::size_t(mode)];
         }
-        FileDialogRequest request{OwnerWindow(), true, replace ? L"名前を付けて保存" : L"コピーの保存",
-                                  ToWide(DefaultSaveName(ToU16(GetPathName().GetString()),
-                                                         ToU16(GetTitle().GetString()), replace, patterns)),
-                                  OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_NOREADONLYRETURN | OFN_OVERWRITEPROMPT};
-        if (!ShowFileDialog(request)) return false;
-        target = request.path;
+        target = ToWide(DefaultSaveName(ToU16(GetPathName().GetString()), ToU16(GetTitle().GetString()), replace,
+                                        patterns));
+        CDocFile& file = Current();
+        int code = file.kanjiCode, lineEnd = file.lineEnd;
+        if (!PromptFileName(OwnerWindow(), target, replace ? L"名前を付けて保存" : L"コピーの保存",
+                            OFN_PATHMUSTEXIST | OFN_NOREADONLYRETURN, false, &code, &lineEnd,
+                            CurrentEditMode() + 1))
+            return false;
+        file.kanjiCode = code;
+        file.lineEnd = lineEnd;
+        file.data.SetLineEndType(lineEnd);
     }
     {
         WaitCursor wait;

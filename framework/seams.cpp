@@ -28,6 +28,11 @@ ModalDialogHandler& ModalHandler() {
     return handler;
 }
 
+FontDialogHandler& FontHandler() {
+    static FontDialogHandler handler;
+    return handler;
+}
+
 std::wstring OrEmpty(const wchar_t* s) { return s ? s : L""; }
 
 }  // namespace
@@ -59,6 +64,30 @@ bool AnswerModalDialog(const ModalDialogRequest& request) {
     const ModalDialogHandler handler = ModalHandler();
     if (!handler) return false;
     handler(request);
+    return true;
+}
+
+FontDialogHandler SetFontDialogHandler(FontDialogHandler handler) {
+    std::swap(FontHandler(), handler);
+    return handler;
+}
+
+bool ShowFontDialog(FontDialogRequest& request) {
+    if (const auto& handler = FontHandler()) return handler(request);
+    CHOOSEFONTW cf{};
+    cf.lStructSize = sizeof cf;
+    cf.hwndOwner = request.owner;
+    cf.lpLogFont = &request.font;
+    cf.Flags = CF_SCREENFONTS | CF_INITTOLOGFONTSTRUCT;
+    if (!::ChooseFontW(&cf)) return false;
+    request.pointSize = cf.iPointSize;
+    return true;
+}
+
+bool AnswerFileDialogBySeam(FileDialogRequest& request, bool& ok) {
+    const auto& handler = DialogHandler();
+    if (!handler) return false;
+    ok = handler(request);
     return true;
 }
 

@@ -7,6 +7,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 struct MessageBoxRequest {
     HWND owner;
@@ -32,6 +33,20 @@ struct FileDialogRequest {
     std::wstring caption;      // empty: the platform's own
     std::wstring path;         // offered name in, chosen path out
     DWORD flags;               // OFN_* flags
+    // What the program's own file dialog adds; a plain request leaves them.
+    std::wstring filter;       // description/pattern pairs, each NUL-ended; empty: all files
+    int filterIndex = 0;
+    std::wstring directory;    // where the dialog starts; empty: the current folder
+    std::wstring defaultExt;
+    int encoding = 0;          // the encoding box's choice, in and out; 0: no box
+    int lineEnd = 0;           // the line-end box's choice, in and out; 0: no box
+    std::vector<std::wstring> paths;  // a multiple selection, out (path is the first)
+};
+
+struct FontDialogRequest {
+    HWND owner;
+    LOGFONTW font;             // the font offered in, the one chosen out
+    int pointSize;             // out: tenths of a point, as the dialog reports it
 };
 
 // The handler's answer stands for MessageBoxW's result.
@@ -51,6 +66,8 @@ struct ModalDialogRequest {
 // initialisation; it answers the dialog as a person would (it presses a
 // button with WM_COMMAND) and must end it.
 using ModalDialogHandler = std::function<void(const ModalDialogRequest&)>;
+// The handler fills in the chosen font and answers true for OK.
+using FontDialogHandler = std::function<bool(FontDialogRequest&)>;
 
 // Install a handler (or none); returns the one it replaces.
 MessageBoxHandler SetMessageBoxHandler(MessageBoxHandler handler);
@@ -60,10 +77,16 @@ ModalDialogHandler SetModalDialogHandler(ModalDialogHandler handler);
 // Hands the dialog to the installed handler; false when none is installed.
 bool AnswerModalDialog(const ModalDialogRequest& request);
 bool HasModalDialogHandler();
+FontDialogHandler SetFontDialogHandler(FontDialogHandler handler);
 
 int ShowMessageBox(HWND owner, const wchar_t* text, const wchar_t* caption, UINT type);
 // GetSaveFileNameW / GetOpenFileNameW; true when a name was chosen.
 bool ShowFileDialog(FileDialogRequest& request);
+// For a dialog that runs the platform's call itself: true when a test's
+// handler answered in its place, ok then holds the answer.
+bool AnswerFileDialogBySeam(FileDialogRequest& request, bool& ok);
+// ChooseFontW over screen fonts without effects; true on OK.
+bool ShowFontDialog(FontDialogRequest& request);
 // ShellExecuteW; true when the platform reports success (a result above 32).
 bool ShellExecuteOpen(HWND owner, const wchar_t* verb, const wchar_t* file, const wchar_t* parameters,
                       const wchar_t* directory, int show);

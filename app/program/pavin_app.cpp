@@ -6,6 +6,7 @@
 #include "app/editor_fonts_win.h"
 #include "app/macro_calls.h"
 #include "app/macro_host_win.h"
+#include "app/file_dialogs.h"
 #include "app/main_frame.h"
 #include "app/pavin_doc.h"
 #include "app/profile/app_settings.h"
@@ -25,11 +26,9 @@ void StartupError(const wchar_t* text) { ShowMessageBox(nullptr, text, L"Error",
 // The document's view of the edit modes: the list and the current index.
 class EditModesForDocument : public CDocEditModes {
 public:
-    explicit EditModesForDocument(CEditModeTable& table) : table_(table) {}
+    EditModesForDocument(CPavinApp& app, CEditModeTable& table) : app_(app), table_(table) {}
     int Current() const override { return theSettings.editMode; }
-    void Select(int index) override {
-        if (index >= 0 && index < table_.Count()) theSettings.editMode = index;
-    }
+    void Select(int index) override { app_.SetEditMode(index); }
     std::vector<std::u16string> Patterns() const override {
         std::vector<std::u16string> patterns;
         for (int i = 0; i < table_.Count(); ++i) patterns.push_back(table_.Entry(i).patterns);
@@ -42,6 +41,7 @@ public:
     int Find(std::u16string_view name) const override { return table_.FindEditMode(name); }
 
 private:
+    CPavinApp& app_;
     CEditModeTable& table_;
 };
 
@@ -49,7 +49,10 @@ private:
 
 CPavinApp::CPavinApp() = default;
 
-CPavinApp::~CPavinApp() { SetDocEditModes(nullptr); }
+CPavinApp::~CPavinApp() {
+    SetDocEditModes(nullptr);
+    SetFileDialogEditModes(nullptr);
+}
 
 BOOL CPavinApp::InitInstance() {
     if (programDir.empty()) programDir = GetModuleDir();
@@ -71,13 +74,15 @@ BOOL CPavinApp::InitInstance() {
         StartupError(AsWide(message.c_str()));
         return FALSE;
     }
-    static EditModesForDocument documentModes(editModes_);
-    SetDocEditModes(&documentModes);
+    documentModes_ = std::make_unique<EditModesForDocument>(*this, editModes_);
+    SetDocEditModes(documentModes_.get());
+    SetFileDialogEditModes(&editModes_);
 
     Step("settings");
     LoadEditorSettings(*m_pIniProfile, SystemSettingsEnvironment(&editModes_));
     ReadStartupSettings(*m_pIniProfile, theSettings);
     if (theSettings.editMode < 0 || theSettings.editMode >= editModes_.Count()) theSettings.editMode = 0;
+    SetEditMode(theSettings.editMode);
 
     Step("fonts");
     ReadFontSettings(*m_pIniProfile, theSettings);

@@ -6,11 +6,14 @@
 
 #include <windows.h>
 
+#include <memory>
 #include <string>
 
 #include "app/startup_files.h"
 #include "app/torka_win_app.h"
 #include "editctrl/syntax/editmode.h"
+
+class CDocEditModes;
 
 class CPavinApp : public CTorkaWinApp, private CStartupFileHost {
 public:
@@ -25,6 +28,18 @@ public:
     CString GetCommandPrompt(UINT id);
 
     CEditModeTable& EditModes() { return editModes_; }
+    const CEditModeTable* GetEditModeTable() const override { return &editModes_; }
+
+    // The application's own commands (app_commands.cpp).
+    bool OnCmdMsg(UINT id, CCmdUI* ui) override;
+    // The open dialog with its encoding box; each chosen file is opened in
+    // the chosen encoding, which applies to this open only.
+    void OnFileOpen();
+    // Opens path in theOpenKanjiCode; the current file is read again instead.
+    bool OpenFileWithCharset(const std::wstring& path);
+    // Makes index the current edit mode and loads its language. An index
+    // outside the list changes nothing (false).
+    bool SetEditMode(int index);
     // Where the program's files are looked up (with a trailing backslash);
     // the running program's folder unless a test sets another.
     std::wstring programDir;
@@ -37,12 +52,24 @@ public:
 
 private:
     bool OpenDocumentFile(const std::wstring& path) override;
+    HWND MainWindow() const;
+    void OnChooseFont(bool tabFont);
+    void OnFontSize(bool larger);
+    void ToggleSetting(int& value);
+    void OnNewWindow();
+    void OnAssociation();
+    void OnRunMacroFile();
+    void OnRunClipboardMacro();
+    void OnAbout();
     bool NewDocumentWithPath(const std::wstring& path) override;
     void Step(const char* name) { startupLog.push_back(name); }
 
     CEditModeTable editModes_;
+    std::unique_ptr<CDocEditModes> documentModes_;  // the document's view of editModes_
     HANDLE singleInstanceMutex_ = nullptr;
     bool started_ = false;  // the settings were taken up; exit may save them
+    int loadedMode_ = -1;   // the edit mode whose language is loaded
+    std::wstring macroDir_; // where the last macro file was chosen
 };
 
 // The program's application object.

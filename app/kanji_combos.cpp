@@ -1,0 +1,47 @@
+#include "app/kanji_combos.h"
+
+#include "framework/wide.h"
+#include "textengine/bytestream.h"
+#include "textengine/kanjicode.h"
+
+namespace {
+
+int AddItem(HWND combo, const char* utf8Name, int data) {
+    const std::wstring name = ToWide(Utf8ToUtf16(utf8Name));
+    const LRESULT index = ::SendMessageW(combo, CB_INSERTSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(name.c_str()));
+    if (index >= 0) ::SendMessageW(combo, CB_SETITEMDATA, static_cast<WPARAM>(index), data);
+    return static_cast<int>(index);
+}
+
+}  // namespace
+
+int FillKanjiCodeCombo(HWND combo, int selected, bool withAuto) {
+    ::SendMessageW(combo, CB_RESETCONTENT, 0, 0);
+    int found = -1;
+    auto add = [&](int code) {
+        const int index = AddItem(combo, KanjiCodeName(code), code);
+        if (code == selected) found = index;
+    };
+    if (withAuto) add(KanjiCode::Auto);
+    for (int code : kKanjiCodeOrder)
+        if (code != KanjiCode::Auto) add(code);
+    ::SendMessageW(combo, CB_SETCURSEL, static_cast<WPARAM>(found), 0);
+    return found;
+}
+
+int FillLineEndCombo(HWND combo, int selected) {
+    ::SendMessageW(combo, CB_RESETCONTENT, 0, 0);
+    int found = -1;
+    for (int type = 1; type <= 3; ++type) {
+        const int index = AddItem(combo, LineEndTypeName(type), type);
+        if (type == selected) found = index;
+    }
+    ::SendMessageW(combo, CB_SETCURSEL, static_cast<WPARAM>(found), 0);
+    return found;
+}
+
+int SelectedComboData(HWND combo, int fallback) {
+    const LRESULT index = ::SendMessageW(combo, CB_GETCURSEL, 0, 0);
+    if (index == CB_ERR) return fallback;
+    return static_cast<int>(::SendMessageW(combo, CB_GETITEMDATA, static_cast<WPARAM>(index), 0));
+}

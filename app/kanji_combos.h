@@ -1,0 +1,14 @@
+// The encoding and line-end combo boxes of the file dialogs, the file-format
+// dialog and the option pages: names and item data from the file codec.
+#pragma once
+
+#include <windows.h>
+
+// "自動判別" (9) first when withAuto, then the nine encodings in display
+// order, each with its code as item data; selects the item of selected.
+// Returns the selected index, -1 when no item has that code.
+int FillKanjiCodeCombo(HWND combo, int selected, bool withAuto);
+// The three line ends with their types as item data; selects selected.
+int FillLineEndCombo(HWND combo, int selected);
+// The item data of the combo's selection, or fallback when none is selected.
+int SelectedComboData(HWND combo, int fallback);

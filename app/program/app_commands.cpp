@@ -1,0 +1,251 @@
+// The commands the application object handles itself: opening with an
+// encoding choice, edit modes, fonts, the line and column number toggles,
+// a new editor window, the association tool, help documents, macro runs and
+// the about box.
+#include <algorithm>
+#include <vector>
+
+#include "app/about_dlg.h"
+#include "app/edit_mode_token.h"
+#include "app/editor_fonts_win.h"
+#include "app/file_dialogs.h"
+#include "app/macro_calls.h"
+#include "app/pavin_doc.h"
+#include "app/profile/app_settings.h"
+#include "app/program/pavin_app.h"
+#include "app/resource.h"
+#include "app/winutil.h"
+#include "editctrl/edit_ctrl.h"
+#include "framework/seams.h"
+#include "framework/wide.h"
+
+namespace {
+
+std::wstring CurrentDirectory() {
+    wchar_t dir[MAX_PATH] = {};
+    const DWORD n = ::GetCurrentDirectoryW(MAX_PATH, dir);
+    return n > 0 && n < MAX_PATH ? dir : L"";
+}
+
+std::wstring LongFormOf(const std::wstring& path) {
+    std::wstring longer;
+    return GetLongPath(path.c_str(), longer) ? longer : path;
+}
+
+std::wstring ModulePath() {
+    std::vector<wchar_t> path(MAX_PATH);
+    for (;;) {
+        const DWORD n = ::GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        if (n < path.size()) return std::wstring(path.data(), n);
+        path.resize(path.size() * 2);
+    }
+}
+
+// A program started by its full path: quoted on the command line, so that
+// a folder with blanks never starts another program, and named as the
+// application.
+bool StartProgram(const std::wstring& exe) {
+    const std::wstring commandLine = L"\"" + exe + L"\"";
+    return StartProcess(commandLine.c_str(), nullptr, false, exe.c_str());
+}
+
+std::wstring ClipboardText(HWND owner) {
+    std::wstring text;
+    if (!::IsClipboardFormatAvailable(CF_UNICODETEXT) || !::OpenClipboard(owner)) return text;
+    if (HANDLE data = ::GetClipboardData(CF_UNICODETEXT)) {
+        if (const auto* p = static_cast<const wchar_t*>(::GlobalLock(data))) {
+            text = p;
+            ::GlobalUnlock(data);
+        }
+    }
+    ::CloseClipboard();
+    return text;
+}
+
+CPavinDoc* TheDocument(CPavinApp& app) {
+    for (const auto& docTemplate : app.GetDocTemplates())
+        for (CDocument* document : docTemplate->GetDocuments())
+            if (auto* doc = dynamic_cast<CPavinDoc*>(document)) return doc;
+    return nullptr;
+}
+
+}  // namespace
+
+HWND CPavinApp::MainWindow() const { return m_pMainWnd ? m_pMainWnd->GetSafeHwnd() : nullptr; }
+
+bool CPavinApp::SetEditMode(int index) {
+    // A bad index keeps the mode the user has.
+    if (index < 0 || index >= editModes_.Count()) return false;
+    theSettings.editMode = index;
+    if (index == loadedMode_) return true;
+    loadedMode_ = index;
+    std::u16string message;
+    if (!LoadLanguageSettings(editModes_.Entry(index), CurrentModeToken(), message))
+        ShowMessageBox(MainWindow(), AsWide(message.c_str()), L"wendrel", MB_OK | MB_ICONEXCLAMATION);
+    return true;
+}
+
+void CPavinApp::OnFileOpen() {
+    CExtFileDialog dialog(true, nullptr, OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_ALLOWMULTISELECT,
+                          EditModeFileFilter(), MainWindow());
+    dialog.SetTitle(L"開く");
+    dialog.SetInitialDir(CurrentDirectory());
+    dialog.SetBufferSize(kMultiSelectBufferUnits);
+    dialog.m_kanjiCode = theOpenKanjiCode;
+    if (dialog.DoModal() != IDOK) return;
+    const int saved = theOpenKanjiCode;
+    theOpenKanjiCode = dialog.m_kanjiCode;
+    for (const std::wstring& path : dialog.GetPathNames()) OpenFileWithCharset(path);
+    theOpenKanjiCode = saved;
+}
+
+bool CPavinApp::OpenFileWithCharset(const std::wstring& path) {
+    if (CPavinDoc* doc = TheDocument(*this)) {
+        const std::wstring current = doc->GetPathName().GetString();
+        if (doc->Current().id > 0 && !current.empty() && LongFormOf(path) == LongFormOf(current))
+            return doc->ReloadWithCharset(theOpenKanjiCode);
+    }
+    return OpenDocumentFile(path.c_str()) != nullptr;
+}
+
+void CPavinApp::OnChooseFont(bool tabFont) {
+    FontDialogRequest request{MainWindow(), {}, 0};
+    (tabFont ? theTabFont : theEditorFont).GetLogFont(&request.font);
+    if (!ShowFontDialog(request)) return;
+    if (tabFont) {
+        theSettings.tabFontFaceName = AsU16(request.font.lfFaceName);
+        theSettings.tabFontPoint = request.pointSize;
+        CreateTabFont();
+    } else {
+        theSettings.fontFaceName = AsU16(request.font.lfFaceName);
+        theSettings.fontPoint = request.pointSize;
+        theSettings.fontWeight = request.font.lfWeight;
+        theSettings.fontItalic = request.font.lfItalic ? 1 : 0;
+        CreateEditorFont();
+    }
+    UpdateAllDocViews(HINT_FONT_CHANGED);
+    SaveFontSettings(*m_pIniProfile);
+}
+
+void CPavinApp::OnFontSize(bool larger) {
+    std::vector<int> sizes;
+    HDC dc = ::GetDC(nullptr);
+    CEditCtrl::EnumFontSizes(dc, AsWide(theSettings.fontFaceName.c_str()), sizes);
+    ::ReleaseDC(nullptr, dc);
+    std::sort(sizes.begin(), sizes.end());
+    const int current = std::abs(theSettings.fontPoint) / 10;
+    const auto at = std::find(sizes.begin(), sizes.end(), current);
+    if (at == sizes.end()) return;
+    if (larger ? at + 1 == sizes.end() : at == sizes.begin()) return;
+    theSettings.fontPoint = (larger ? at[1] : at[-1]) * 10;
+    CreateEditorFont();
+    UpdateAllDocViews(HINT_FONT_CHANGED);
+    SaveFontSettings(*m_pIniProfile);
+}
+
+void CPavinApp::ToggleSetting(int& value) {
+    value = value ? 0 : 1;
+    UpdateAllDocViews(HINT_SETTINGS_CHANGED);
+    SaveEditorSettings(*m_pIniProfile);
+}
+
+void CPavinApp::OnNewWindow() {
+    // The new window opens one caption lower and to the right of this one.
+    if (HWND frame = MainWindow()) {
+        WINDOWPLACEMENT wp{};
+        wp.length = sizeof wp;
+        if (::GetWindowPlacement(frame, &wp)) {
+            const int caption = ::GetSystemMetrics(SM_CYCAPTION);
+            WriteProfileInt(L"WINDOW", L"TOP", wp.rcNormalPosition.top + caption);
+            WriteProfileInt(L"WINDOW", L"LEFT", wp.rcNormalPosition.left + caption);
+            m_pIniProfile->Save();
+        }
+    }
+    if (!StartProgram(ModulePath()))
+        ShowMessageBox(MainWindow(), L"新しいウィンドウの作成に失敗しました", L"Error", MB_OK | MB_ICONWARNING);
+}
+
+void CPavinApp::OnAssociation() {
+    // The association tool is a separate program that sits beside the editor.
+    if (!StartProgram(programDir + L"quembal.exe"))
+        ShowMessageBox(MainWindow(), L"起動に失敗しました", L"Error", MB_OK | MB_ICONWARNING);
+}
+
+void CPavinApp::OnRunMacroFile() {
+    if (macroDir_.empty()) macroDir_ = CurrentDirectory();
+    std::wstring path;
+    if (!PromptFileNameInDir(L"マクロの実行", true, L"scm", path, OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_HIDEREADONLY,
+                             L"Scheme Macro Files (*.scm)|*.scm|All Files (*.*)|*.*||", MainWindow(), macroDir_))
+        return;
+    RunMacroFile(path);
+}
+
+void CPavinApp::OnRunClipboardMacro() {
+    CMacroCalls* macros = GetMacroCalls();
+    if (!macros) return;
+    const std::wstring text = ClipboardText(MainWindow());
+    if (!text.empty()) macros->RunMacroString(text);
+}
+
+void CPavinApp::OnAbout() {
+    CAboutDlg dialog;
+    dialog.DoModal(MainWindow());
+}
+
+bool CPavinApp::OnCmdMsg(UINT id, CCmdUI* ui) {
+    if (id >= ID_EDIT_MODE_FIRST && id <= ID_EDIT_MODE_LAST) {
+        // The last id stays unused: the list holds at most 15 modes.
+        const int index = static_cast<int>(id - ID_EDIT_MODE_FIRST);
+        if (ui) {
+            ui->Enable(index < editModes_.Count());
+            ui->SetCheck(index == theSettings.editMode ? 1 : 0);
+        } else if (SetEditMode(index)) {
+            UpdateAllDocViews(HINT_EDIT_MODE_CHANGED);
+        }
+        return true;
+    }
+    switch (id) {
+    case ID_SHOW_ROW_NUM:
+    case ID_SHOW_COL_NUM: {
+        int& value = id == ID_SHOW_ROW_NUM ? theSettings.showRowNum : theSettings.showColNum;
+        if (ui)
+            ui->SetCheck(value ? 1 : 0);
+        else
+            ToggleSetting(value);
+        return true;
+    }
+    case ID_RUN_MACRO_FILE:
+    case ID_RUN_CLIPBOARD_MACRO:
+        if (ui)
+            ui->Enable(GetMacroCalls() != nullptr);
+        else if (id == ID_RUN_MACRO_FILE)
+            OnRunMacroFile();
+        else
+            OnRunClipboardMacro();
+        return true;
+    }
+    using Action = void (*)(CPavinApp&);
+    struct Command {
+        UINT id;
+        Action run;
+    };
+    static const Command kCommands[] = {
+        {ID_FILE_OPEN, [](CPavinApp& a) { a.OnFileOpen(); }},
+        {ID_FONT_SETTING, [](CPavinApp& a) { a.OnChooseFont(false); }},
+        {ID_TAB_FONT_SETTING, [](CPavinApp& a) { a.OnChooseFont(true); }},
+        {ID_FONT_LARGER, [](CPavinApp& a) { a.OnFontSize(true); }},
+        {ID_FONT_SMALLER, [](CPavinApp& a) { a.OnFontSize(false); }},
+        {ID_NEW_WINDOW, [](CPavinApp& a) { a.OnNewWindow(); }},
+        {ID_ASSOCIATION, [](CPavinApp& a) { a.OnAssociation(); }},
+        {ID_HELP_REGEXP, [](CPavinApp&) { OpenHelpDocument(L"regexp.txt"); }},
+        {ID_HELP_MACRO_REF, [](CPavinApp&) { OpenHelpDocument(L"macro_ref.txt"); }},
+        {ID_HELP_MACRO_EDITOR, [](CPavinApp&) { OpenHelpDocument(L"macro_wendrel.txt"); }},
+        {ID_APP_ABOUT, [](CPavinApp& a) { a.OnAbout(); }},
+    };
+    for (const Command& c : kCommands) {
+        if (c.id != id) continue;
+        if (!ui) c.run(*this);
+        return true;
+    }
+    return CTorkaWinApp::OnCmdMsg(id, ui);
+}

@@ -1,0 +1,700 @@
+// The application's own commands on the running editor: the open dialog's
+// encoding choice (through the file-dialog seam and once through the real
+// common dialog, driven from a timer inside its modal loop), the save
+// form's encoding and line end reaching the saved bytes, edit modes with
+// their menu, toolbar and prompts, the toggles and fonts saved at once,
+// programs started by quoted full paths, help documents, macro runs, the
+// about box and always-on-top.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <shellapi.h>
+
+#include <algorithm>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "app/about_dlg.h"
+#include "app/app_resource.h"
+#include "app/edit_mode_token.h"
+#include "app/file_dialogs.h"
+#include "app/macro_calls.h"
+#include "app/main_frame.h"
+#include "app/pavin_doc.h"
+#include "app/profile/app_settings.h"
+#include "app/program/pavin_app.h"
+#include "app/resource.h"
+#include "app/winutil.h"
+#include "framework/seams.h"
+#include "framework/wide.h"
+#include "textengine/kanjicode.h"
+
+namespace {
+
+std::wstring Widen(const char* s) {
+    std::wstring w;
+    for (; *s; ++s) w += static_cast<wchar_t>(*s == '/' ? '\\' : *s);
+    return w;
+}
+
+std::string ReadAll(const std::wstring& path) {
+    std::string bytes;
+    HANDLE f = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (f == INVALID_HANDLE_VALUE) return "<missing>";
+    char buf[4096];
+    DWORD n = 0;
+    while (::ReadFile(f, buf, sizeof buf, &n, nullptr) && n) bytes.append(buf, n);
+    ::CloseHandle(f);
+    return bytes;
+}
+
+void WriteAll(const std::wstring& path, const std::string& bytes) {
+    HANDLE f = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    DWORD n = 0;
+    ::WriteFile(f, bytes.data(), static_cast<DWORD>(bytes.size()), &n, nullptr);
+    ::CloseHandle(f);
+}
+
+// The UTF-16LE settings file as narrow ASCII (enough to look for keys).
+std::string IniText(const std::wstring& path) {
+    const std::string bytes = ReadAll(path);
+    std::string out;
+    for (size_t i = 2; i + 1 < bytes.size(); i += 2)
+        if (bytes[i + 1] == 0) out += bytes[i];
+    return out;
+}
+
+struct Box {
+    std::wstring text, caption;
+};
+
+class RecordingMacros : public CMacroCalls {
+public:
+    bool RunKeyProcedure(DWORD) override { return false; }
+    bool HasEventHandler(const char*) override { return false; }
+    void FireEvent(const char*) override {}
+    void RunMacroString(const std::wstring& text) override { runs.push_back(text); }
+    std::vector<std::wstring> runs;
+};
+
+// One editor for the whole program (the framework keeps one application).
+class Commands : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        wchar_t temp[MAX_PATH];
+        ::GetTempPathW(MAX_PATH, temp);
+        ::GetLongPathNameW(temp, temp, MAX_PATH);
+        // A blank in the program folder: started programs must be quoted.
+        dir = std::wstring(temp) + L"wendrel cmds " + std::to_wstring(::GetCurrentProcessId()) + L"\\";
+        ::CreateDirectoryW(dir.c_str(), nullptr);
+        const std::wstring data = Widen(TEST_DATA_DIR "/../../../../data");
+        SHFILEOPSTRUCTW op{};
+        std::wstring from = data + L'\0';
+        std::wstring to = dir + L'\0';
+        op.wFunc = FO_COPY;
+        op.pFrom = from.c_str();
+        op.pTo = to.c_str();
+        op.fFlags = FOF_NO_UI;
+        ::SHFileOperationW(&op);
+        app = new CPavinApp;
+        app->programDir = dir;
+        app->handOffToRunningEditor = false;
+        app->m_lpCmdLine = L"";
+        app->m_nCmdShow = SW_SHOWNOACTIVATE;
+        ASSERT_TRUE(app->InitInstance());
+        frame = dynamic_cast<CMainFrame*>(app->m_pMainWnd);
+        ASSERT_NE(frame, nullptr);
+    }
+
+    void SetUp() override {
+        ASSERT_NE(frame, nullptr);
+        SetMessageBoxHandler([this](const MessageBoxRequest& r) {
+            boxes.push_back({r.text, r.caption});
+            return IDOK;
+        });
+        theOpenKanjiCode = KanjiCode::Auto;
+    }
+    void TearDown() override {
+        SetMessageBoxHandler(nullptr);
+        SetFileDialogHandler(nullptr);
+        SetProcessStartHandler(nullptr);
+        SetFontDialogHandler(nullptr);
+        SetMacroCalls(nullptr);
+    }
+
+    static CPavinDoc* Doc() { return dynamic_cast<CPavinDoc*>(frame->GetActiveDocument()); }
+    static void Run(UINT id) { frame->RouteCmdMsg(id, nullptr); }
+    // The menu state the route gives the command: MF_CHECKED, MF_GRAYED.
+    static UINT MenuState(UINT id) {
+        HMENU menu = ::CreatePopupMenu();
+        ::AppendMenuW(menu, MF_STRING, id, L"item");
+        CCmdUI ui = CCmdUI::ForMenuItem(menu, 0, id);
+        ui.DoUpdate(nullptr);  // unknown to nobody: starts disabled
+        ::EnableMenuItem(menu, 0, MF_BYPOSITION | MF_ENABLED);
+        frame->RouteCmdMsg(id, &ui);
+        const UINT state = ::GetMenuState(menu, 0, MF_BYPOSITION);
+        ::DestroyMenu(menu);
+        return state;
+    }
+    std::wstring File(const std::wstring& name, const std::string& bytes) {
+        WriteAll(dir + name, bytes);
+        return dir + name;
+    }
+    static std::vector<std::wstring> OpenPaths() {
+        std::vector<std::wstring> paths;
+        for (const auto& r : Doc()->Files().Records())
+            if (r->id > 0) paths.push_back(ToWide(r->path));
+        return paths;
+    }
+    static std::u16string CurrentText() {
+        CEditData& d = Doc()->Current().data;
+        std::u16string t;
+        for (int i = 0; i < d.GetLineCount(); ++i) {
+            if (i) t += u'|';
+            t += d.GetLineText(i);
+        }
+        return t;
+    }
+
+    static inline std::wstring dir;
+    static inline CPavinApp* app = nullptr;
+    static inline CMainFrame* frame = nullptr;
+    std::vector<Box> boxes;
+};
+
+TEST_F(Commands, OpenDialogOpensEveryChosenFileInTheChosenEncodingForThatOpenOnly) {
+    const std::wstring euc = File(L"euc.txt", "\xC6\xFC\xCB\xDC");  // 日本 in EUC-JP
+    const std::wstring plain = File(L"plain.txt", "plain");
+    std::vector<FileDialogRequest> asked;
+    SetFileDialogHandler([&](FileDialogRequest& r) {
+        asked.push_back(r);
+        r.paths = {euc, plain};
+        r.encoding = KanjiCode::EUC;
+        return true;
+    });
+    Run(ID_FILE_OPEN);
+    ASSERT_EQ(asked.size(), 1u);
+    EXPECT_FALSE(asked[0].save);
+    EXPECT_EQ(asked[0].caption, L"開く");
+    EXPECT_TRUE(asked[0].flags & OFN_ALLOWMULTISELECT);
+    EXPECT_EQ(asked[0].encoding, KanjiCode::Auto);  // theOpenKanjiCode offered
+    EXPECT_EQ(asked[0].lineEnd, 0);                 // the open form has no line-end box
+    const std::wstring all(L"すべてのファイル (*.*)\0*.*\0", 19);
+    EXPECT_EQ(asked[0].filter.substr(0, all.size()), all);
+    EXPECT_NE(asked[0].filter.find(std::wstring(L"Textファイル(*.txt)\0*.txt\0", 22)), std::wstring::npos);
+
+    const auto paths = OpenPaths();
+    ASSERT_GE(paths.size(), 2u);
+    EXPECT_EQ(paths[paths.size() - 2], euc);
+    EXPECT_EQ(paths.back(), plain);
+    ASSERT_TRUE(Doc()->ActivateFileByPath(euc));
+    EXPECT_EQ(CurrentText(), u"日本");
+    EXPECT_EQ(Doc()->Current().kanjiCode, KanjiCode::EUC);
+    EXPECT_EQ(theOpenKanjiCode, KanjiCode::Auto);
+
+    // The current file chosen again is read again in the new encoding, not
+    // opened twice.
+    SetFileDialogHandler([&](FileDialogRequest& r) {
+        r.paths = {euc};
+        r.encoding = KanjiCode::SJIS;
+        return true;
+    });
+    Run(ID_FILE_OPEN);
+    EXPECT_EQ(OpenPaths(), paths);
+    EXPECT_EQ(Doc()->Current().kanjiCode, KanjiCode::SJIS);
+    EXPECT_EQ(CurrentText(), u"ﾆ?ﾜ");  // the same bytes read as Shift_JIS
+}
+
+TEST_F(Commands, SaveFormOffersTheFileFormatAndItsChoiceReachesTheBytes) {
+    const std::wstring source = File(L"sjis.txt", "\x82\xA0\r\n\x82\xA2");  // あ / い
+    ASSERT_NE(app->OpenDocumentFile(source.c_str()), nullptr);
+    const std::wstring target = dir + L"saved.txt";
+    FileDialogRequest seen{};
+    SetFileDialogHandler([&](FileDialogRequest& r) {
+        seen = r;
+        r.path = target;
+        r.encoding = KanjiCode::UTF8;
+        r.lineEnd = 2;
+        return true;
+    });
+    Run(ID_FILE_SAVE_AS);
+    EXPECT_TRUE(seen.save);
+    EXPECT_EQ(seen.caption, L"名前を付けて保存");
+    EXPECT_EQ(seen.encoding, KanjiCode::SJIS);
+    EXPECT_EQ(seen.lineEnd, 1);
+    EXPECT_EQ(seen.filterIndex, theSettings.editMode + 1);
+    EXPECT_TRUE(seen.flags & OFN_OVERWRITEPROMPT);
+    EXPECT_EQ(ReadAll(target), "\xEF\xBB\xBF\xE3\x81\x82\n\xE3\x81\x84");
+    EXPECT_EQ(Doc()->Current().kanjiCode, KanjiCode::UTF8);
+    EXPECT_EQ(Doc()->Current().lineEnd, 2);
+
+    // Detection is no format to save in: Shift_JIS with CRLF is offered.
+    CExtFileDialog dialog(false, L"x.txt", 0, L"", nullptr);
+    dialog.m_kanjiCode = KanjiCode::Auto;
+    dialog.m_lineEnd = 3;
+    SetFileDialogHandler([&](FileDialogRequest& r) {
+        seen = r;
+        return false;
+    });
+    EXPECT_EQ(dialog.DoModal(), IDCANCEL);
+    EXPECT_EQ(seen.encoding, KanjiCode::SJIS);
+    EXPECT_EQ(seen.lineEnd, 1);
+}
+
+// ---- The real common dialog, answered from a timer inside its modal loop.
+
+std::function<void(HWND)> g_dialogScript;
+
+BOOL CALLBACK FindShownDialog(HWND hwnd, LPARAM out) {
+    wchar_t cls[16] = {};
+    ::GetClassNameW(hwnd, cls, 16);
+    if (wcscmp(cls, L"#32770") == 0 && ::IsWindowVisible(hwnd)) {
+        *reinterpret_cast<HWND*>(out) = hwnd;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+void CALLBACK DialogTick(HWND, UINT, UINT_PTR id, DWORD) {
+    HWND dialog = nullptr;
+    ::EnumThreadWindows(::GetCurrentThreadId(), FindShownDialog, reinterpret_cast<LPARAM>(&dialog));
+    if (!dialog) return;
+    ::KillTimer(nullptr, id);
+    g_dialogScript(dialog);
+}
+
+// Runs dialog with script acting on the system's dialog window; the script
+// ends it (OK or Cancel).
+INT_PTR RunRealDialog(CPlacesBarFileDlg& dialog, std::function<void(HWND)> script) {
+    g_dialogScript = std::move(script);
+    ::SetTimer(nullptr, 0, 50, DialogTick);
+    return dialog.DoModal();
+}
+
+BOOL CALLBACK FindTemplateChild(HWND hwnd, LPARAM out) {
+    if (::GetDlgItem(hwnd, IDC_FILE_KANJI_CODE)) {
+        *reinterpret_cast<HWND*>(out) = hwnd;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+HWND TemplateChild(HWND dialog) {
+    HWND child = nullptr;
+    ::EnumChildWindows(dialog, FindTemplateChild, reinterpret_cast<LPARAM>(&child));
+    return child;
+}
+
+std::vector<int> ComboData(HWND combo) {
+    std::vector<int> data;
+    const int n = static_cast<int>(::SendMessageW(combo, CB_GETCOUNT, 0, 0));
+    for (int i = 0; i < n; ++i) data.push_back(static_cast<int>(::SendMessageW(combo, CB_GETITEMDATA, i, 0)));
+    return data;
+}
+
+int SelectedData(HWND combo) {
+    const LRESULT i = ::SendMessageW(combo, CB_GETCURSEL, 0, 0);
+    return i < 0 ? -1 : static_cast<int>(::SendMessageW(combo, CB_GETITEMDATA, i, 0));
+}
+
+void SelectData(HWND combo, int data) {
+    const std::vector<int> all = ComboData(combo);
+    for (size_t i = 0; i < all.size(); ++i)
+        if (all[i] == data) ::SendMessageW(combo, CB_SETCURSEL, i, 0);
+}
+
+void TypeNameAndOk(HWND dialog, const std::wstring& name) {
+    HWND edit = ::GetDlgItem(dialog, 1148);  // the file-name box
+    if (!edit) edit = ::GetDlgItem(dialog, 1152);
+    ::SetWindowTextW(edit, name.c_str());
+    ::PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
+                   reinterpret_cast<LPARAM>(::GetDlgItem(dialog, IDOK)));
+}
+
+int LeftEdge(HWND hwnd) {
+    RECT r{};
+    ::GetWindowRect(hwnd, &r);
+    return r.left;
+}
+
+TEST_F(Commands, RealOpenDialogShowsTheEncodingBoxUnderTheFileTypeBox) {
+    const std::wstring file = File(L"real open.txt", "x");
+    CExtFileDialog dialog(true, nullptr, OFN_HIDEREADONLY | OFN_PATHMUSTEXIST, EditModeFileFilter(), frame->m_hWnd);
+    dialog.SetInitialDir(dir);
+    dialog.m_kanjiCode = KanjiCode::JIS;
+    std::vector<int> listed;
+    int offered = 0, boxLeft = 0, typeLeft = -1;
+    bool lineEndBox = true;
+    const INT_PTR result = RunRealDialog(dialog, [&](HWND d) {
+        HWND child = TemplateChild(d);
+        HWND combo = child ? ::GetDlgItem(child, IDC_FILE_KANJI_CODE) : nullptr;
+        if (!combo) {
+            ::PostMessageW(d, WM_COMMAND, IDCANCEL, 0);
+            return;
+        }
+        listed = ComboData(combo);
+        offered = SelectedData(combo);
+        lineEndBox = ::GetDlgItem(child, IDC_FILE_LINE_END) != nullptr;
+        boxLeft = LeftEdge(combo);
+        typeLeft = LeftEdge(::GetDlgItem(d, 1136));
+        SelectData(combo, KanjiCode::UTF16BE);
+        TypeNameAndOk(d, file);
+    });
+    ASSERT_EQ(result, IDOK);
+    EXPECT_EQ(listed, (std::vector<int>{9, 1, 2, 3, 5, 7, 10, 11, 6, 8}));
+    EXPECT_EQ(offered, KanjiCode::JIS);
+    EXPECT_FALSE(lineEndBox);
+    EXPECT_EQ(boxLeft, typeLeft);
+    EXPECT_EQ(dialog.m_kanjiCode, KanjiCode::UTF16BE);
+    EXPECT_EQ(dialog.GetPathName(), file);
+}
+
+TEST_F(Commands, RealSaveDialogOffersNoDetectionAndReturnsTheLineEnd) {
+    CExtFileDialog dialog(false, nullptr, OFN_HIDEREADONLY, EditModeFileFilter(), frame->m_hWnd);
+    dialog.SetInitialDir(dir);
+    dialog.m_kanjiCode = KanjiCode::UTF8NoSig;
+    dialog.m_lineEnd = 2;
+    std::vector<int> codes, ends;
+    int offeredEnd = 0;
+    const INT_PTR result = RunRealDialog(dialog, [&](HWND d) {
+        HWND child = TemplateChild(d);
+        HWND code = child ? ::GetDlgItem(child, IDC_FILE_KANJI_CODE) : nullptr;
+        HWND end = child ? ::GetDlgItem(child, IDC_FILE_LINE_END) : nullptr;
+        if (!code || !end) {
+            ::PostMessageW(d, WM_COMMAND, IDCANCEL, 0);
+            return;
+        }
+        codes = ComboData(code);
+        ends = ComboData(end);
+        offeredEnd = SelectedData(end);
+        SelectData(end, 3);
+        TypeNameAndOk(d, dir + L"real save.txt");
+    });
+    ASSERT_EQ(result, IDOK);
+    EXPECT_EQ(codes, (std::vector<int>{1, 2, 3, 5, 7, 10, 11, 6, 8}));
+    EXPECT_EQ(ends, (std::vector<int>{1, 2, 3}));
+    EXPECT_EQ(offeredEnd, 2);
+    EXPECT_EQ(dialog.m_kanjiCode, KanjiCode::UTF8NoSig);
+    EXPECT_EQ(dialog.m_lineEnd, 3);
+    EXPECT_EQ(dialog.GetPathName(), dir + L"real save.txt");
+}
+
+TEST_F(Commands, ALongMultipleSelectionComesBackWhole) {
+    // Forty names of 120 characters: far more than a path's worth.
+    const std::wstring folder = dir + L"many";
+    ::CreateDirectoryW(folder.c_str(), nullptr);
+    std::vector<std::wstring> expected;
+    std::wstring typed;
+    for (int i = 0; i < 40; ++i) {
+        std::wstring name = std::to_wstring(100 + i) + std::wstring(113, L'n') + L".txt";
+        WriteAll(folder + L"\\" + name, "x");
+        expected.push_back(folder + L"\\" + name);
+        typed += L"\"" + name + L"\" ";
+    }
+    CExtFileDialog dialog(true, nullptr, OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_ALLOWMULTISELECT, L"", frame->m_hWnd);
+    dialog.SetInitialDir(folder);
+    dialog.SetBufferSize(kMultiSelectBufferUnits);
+    const INT_PTR result = RunRealDialog(dialog, [&](HWND d) { TypeNameAndOk(d, typed); });
+    ASSERT_EQ(result, IDOK);
+    std::vector<std::wstring> got = dialog.GetPathNames();
+    std::sort(got.begin(), got.end());
+    EXPECT_EQ(got, expected);
+}
+
+// ---- Edit modes.
+
+TEST_F(Commands, EditModesSelectTheirLanguageAndABadIndexKeepsTheMode) {
+    const CEditModeTable& modes = app->EditModes();
+    ASSERT_GE(modes.Count(), 3);
+    Run(ID_EDIT_MODE_FIRST + 2);  // C++
+    EXPECT_EQ(theSettings.editMode, 2);
+    EXPECT_NE(CurrentModeToken().IsQuoteChar(u"'"), 0);
+    EXPECT_TRUE(MenuState(ID_EDIT_MODE_FIRST + 2) & MF_CHECKED);
+    EXPECT_FALSE(MenuState(ID_EDIT_MODE_FIRST) & MF_CHECKED);
+    EXPECT_TRUE(MenuState(ID_EDIT_MODE_LAST) & MF_GRAYED);  // the 16th id is never a mode
+
+    for (int bad : {-1, modes.Count(), 15, 99}) {
+        EXPECT_FALSE(app->SetEditMode(bad)) << bad;
+        EXPECT_EQ(theSettings.editMode, 2) << bad;
+    }
+    Run(ID_EDIT_MODE_LAST);
+    EXPECT_EQ(theSettings.editMode, 2);
+
+    Run(ID_EDIT_MODE_FIRST);  // Text: no quotes
+    EXPECT_EQ(theSettings.editMode, 0);
+    EXPECT_EQ(CurrentModeToken().IsQuoteChar(u"'"), 0);
+
+    // A language that cannot be read is told with the loader's text.
+    CEditModeEntry& entry = app->EditModes().Entry(1);
+    const std::u16string kept = entry.language;
+    entry.language = AsU16((dir + L"missing_lang.txt").c_str());
+    Run(ID_EDIT_MODE_FIRST + 1);
+    entry.language = kept;
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, L"言語設定ファイルが開けません(" + dir + L"missing_lang.txt)");
+    app->SetEditMode(0);
+}
+
+TEST_F(Commands, EditModeMenuToolbarAndPromptsFollowTheList) {
+    const CEditModeTable& modes = app->EditModes();
+    app->SetEditMode(1);
+    HMENU popup = ::CreatePopupMenu();
+    ::AppendMenuW(popup, MF_STRING, ID_EDIT_MODE_FIRST, L"old");
+    ::AppendMenuW(popup, MF_STRING, ID_EDIT_MODE_FIRST + 1, L"old");
+    frame->SendMessage(WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(popup), 0);
+    ASSERT_EQ(::GetMenuItemCount(popup), modes.Count());
+    for (int i = 0; i < modes.Count(); ++i) {
+        wchar_t text[64] = {};
+        ::GetMenuStringW(popup, static_cast<UINT>(i), text, 64, MF_BYPOSITION);
+        EXPECT_EQ(std::wstring(text), ToWide(modes.Entry(i).name));
+        EXPECT_EQ(::GetMenuItemID(popup, i), static_cast<UINT>(ID_EDIT_MODE_FIRST + i));
+        EXPECT_EQ((::GetMenuState(popup, static_cast<UINT>(i), MF_BYPOSITION) & MF_CHECKED) != 0, i == 1);
+    }
+    ::DestroyMenu(popup);
+
+    CEditModeBar& bar = frame->m_wndEditModeBar;
+    ASSERT_EQ(bar.GetButtonCount(), modes.Count() + 1);
+    for (int i = 0; i < modes.Count(); ++i) {
+        TBBUTTON b{};
+        bar.SendMessage(TB_GETBUTTON, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&b));
+        EXPECT_EQ(b.idCommand, ID_EDIT_MODE_FIRST + i);
+    }
+    EXPECT_TRUE(bar.GetStyle() & WS_VISIBLE);
+    EXPECT_TRUE(MenuState(ID_VIEW_EDIT_MODE_BAR) & MF_CHECKED);
+    Run(ID_VIEW_EDIT_MODE_BAR);
+    EXPECT_FALSE(bar.GetStyle() & WS_VISIBLE);
+    EXPECT_FALSE(MenuState(ID_VIEW_EDIT_MODE_BAR) & MF_CHECKED);
+    Run(ID_VIEW_EDIT_MODE_BAR);
+    EXPECT_TRUE(bar.GetStyle() & WS_VISIBLE);
+
+    const std::wstring name = ToWide(modes.Entry(2).name);
+    EXPECT_EQ(std::wstring(app->GetCommandPrompt(ID_EDIT_MODE_FIRST + 2)), L"編集モードを" + name + L"にする\n" + name);
+    EXPECT_EQ(std::wstring(app->GetCommandPrompt(ID_EDIT_MODE_LAST)), L"編集モードを変更する(15)\n編集モード(15)");
+    EXPECT_EQ(std::wstring(frame->GetMessageString(ID_EDIT_MODE_FIRST + 2)), L"編集モードを" + name + L"にする");
+    app->SetEditMode(0);
+}
+
+// ---- Settings the commands change and save at once.
+
+TEST_F(Commands, LineAndColumnNumberTogglesFlipAndAreSaved) {
+    struct Case {
+        UINT id;
+        int* value;
+        const char* key;
+    } cases[] = {{ID_SHOW_ROW_NUM, &theSettings.showRowNum, "SHOW_ROW_NUM="},
+                 {ID_SHOW_COL_NUM, &theSettings.showColNum, "SHOW_COL_NUM="}};
+    for (const Case& c : cases) {
+        const int before = *c.value;
+        EXPECT_EQ((MenuState(c.id) & MF_CHECKED) != 0, before != 0) << c.key;
+        Run(c.id);
+        EXPECT_EQ(*c.value, before ? 0 : 1) << c.key;
+        EXPECT_NE(IniText(dir + L"wendrel.ini").find(c.key + std::to_string(*c.value)), std::string::npos) << c.key;
+        Run(c.id);
+        EXPECT_EQ(*c.value, before) << c.key;
+    }
+}
+
+TEST_F(Commands, FontDialogsStoreTheChoiceAndSaveIt) {
+    LOGFONTW offered{};
+    SetFontDialogHandler([&](FontDialogRequest& r) {
+        offered = r.font;
+        lstrcpyW(r.font.lfFaceName, L"Tahoma");
+        r.font.lfWeight = FW_BOLD;
+        r.font.lfItalic = TRUE;
+        r.pointSize = 120;
+        return true;
+    });
+    Run(ID_FONT_SETTING);
+    EXPECT_EQ(theSettings.fontFaceName, u"Tahoma");
+    EXPECT_EQ(theSettings.fontPoint, 120);
+    EXPECT_EQ(theSettings.fontWeight, FW_BOLD);
+    EXPECT_EQ(theSettings.fontItalic, 1);
+    const std::string ini = IniText(dir + L"wendrel.ini");
+    EXPECT_NE(ini.find("FACENAME=Tahoma"), std::string::npos);
+    EXPECT_NE(ini.find("POINT=120"), std::string::npos);
+
+    SetFontDialogHandler([&](FontDialogRequest& r) {
+        offered = r.font;
+        lstrcpyW(r.font.lfFaceName, L"Arial");
+        r.pointSize = 90;
+        return true;
+    });
+    Run(ID_TAB_FONT_SETTING);
+    EXPECT_EQ(theSettings.tabFontFaceName, u"Arial");
+    EXPECT_EQ(theSettings.tabFontPoint, 90);
+    EXPECT_EQ(theSettings.fontFaceName, u"Tahoma");
+
+    // Cancel changes nothing.
+    SetFontDialogHandler([](FontDialogRequest&) { return false; });
+    Run(ID_FONT_SETTING);
+    EXPECT_EQ(theSettings.fontPoint, 120);
+}
+
+TEST_F(Commands, FontSizeStepsAlongTheFacesSizesAndStopsAtTheEnds) {
+    // A TrueType face offers 8, 9, 10, 11, 12, 14, ... 48, 72.
+    theSettings.fontFaceName = u"IPAGothic";
+    struct Case {
+        int point;
+        UINT id;
+        int expected;  // 0: unchanged and nothing written
+    } cases[] = {{100, ID_FONT_LARGER, 110}, {100, ID_FONT_SMALLER, 90}, {120, ID_FONT_LARGER, 140},
+                 {-140, ID_FONT_SMALLER, 120}, {720, ID_FONT_LARGER, 0},  {80, ID_FONT_SMALLER, 0},
+                 {130, ID_FONT_LARGER, 0}};
+    const std::wstring ini = dir + L"wendrel.ini";
+    for (const Case& c : cases) {
+        theSettings.fontPoint = c.point;
+        ::DeleteFileW(ini.c_str());
+        Run(c.id);
+        if (c.expected) {
+            EXPECT_EQ(theSettings.fontPoint, c.expected) << c.point;
+            EXPECT_NE(IniText(ini).find("POINT=" + std::to_string(c.expected)), std::string::npos) << c.point;
+        } else {
+            EXPECT_EQ(theSettings.fontPoint, c.point) << c.point;
+            EXPECT_EQ(::GetFileAttributesW(ini.c_str()), INVALID_FILE_ATTRIBUTES) << c.point;
+        }
+    }
+    theSettings.fontPoint = 140;
+}
+
+// ---- Other programs and documents.
+
+TEST_F(Commands, NewWindowAndAssociationToolStartByQuotedFullPaths) {
+    wchar_t module[MAX_PATH] = {};
+    ::GetModuleFileNameW(nullptr, module, MAX_PATH);
+    const std::wstring tool = dir + L"quembal.exe";
+    std::vector<ProcessStartRequest> started;
+    bool succeed = true;
+    SetProcessStartHandler([&](const ProcessStartRequest& r) {
+        started.push_back(r);
+        return succeed;
+    });
+    Run(ID_NEW_WINDOW);
+    Run(ID_ASSOCIATION);
+    ASSERT_EQ(started.size(), 2u);
+    EXPECT_EQ(started[0].kind, ProcessStartRequest::Process);
+    EXPECT_EQ(started[0].application, module);
+    EXPECT_EQ(started[0].parameters, L"\"" + std::wstring(module) + L"\"");
+    EXPECT_EQ(started[1].application, tool);
+    EXPECT_EQ(started[1].parameters, L"\"" + tool + L"\"");
+    EXPECT_TRUE(boxes.empty());
+
+    succeed = false;
+    Run(ID_NEW_WINDOW);
+    Run(ID_ASSOCIATION);
+    ASSERT_EQ(boxes.size(), 2u);
+    EXPECT_EQ(boxes[0].text, L"新しいウィンドウの作成に失敗しました");
+    EXPECT_EQ(boxes[1].text, L"起動に失敗しました");
+
+    // The association tool is not part of this system: here it is missing,
+    // and the real start says so.
+    SetProcessStartHandler(nullptr);
+    boxes.clear();
+    Run(ID_ASSOCIATION);
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, L"起動に失敗しました");
+}
+
+TEST_F(Commands, HelpDocumentsOpenFromTheDocFolderOrAreReportedMissing) {
+    const struct {
+        UINT id;
+        const wchar_t* name;
+    } docs[] = {{ID_HELP_REGEXP, L"regexp.txt"}, {ID_HELP_MACRO_REF, L"macro_ref.txt"},
+                {ID_HELP_MACRO_EDITOR, L"macro_wendrel.txt"}};
+    std::vector<ProcessStartRequest> opened;
+    SetProcessStartHandler([&](const ProcessStartRequest& r) {
+        opened.push_back(r);
+        return true;
+    });
+    const std::wstring docDir = GetModuleDir() + L"doc\\";
+    for (const auto& d : docs) ::DeleteFileW((docDir + d.name).c_str());
+    for (const auto& d : docs) Run(d.id);
+    ASSERT_EQ(boxes.size(), 3u);
+    for (const Box& b : boxes) {
+        EXPECT_EQ(b.text, L"ファイルが見つかりません");
+        EXPECT_EQ(b.caption, L"Error");
+    }
+    EXPECT_TRUE(opened.empty());
+
+    ::CreateDirectoryW(docDir.c_str(), nullptr);
+    for (const auto& d : docs) WriteAll(docDir + d.name, "help");
+    for (const auto& d : docs) Run(d.id);
+    ASSERT_EQ(opened.size(), 3u);
+    for (size_t i = 0; i < 3; ++i) {
+        EXPECT_EQ(opened[i].verb, L"open");
+        EXPECT_EQ(opened[i].file, docDir + docs[i].name);
+    }
+    for (const auto& d : docs) ::DeleteFileW((docDir + d.name).c_str());
+    ::RemoveDirectoryW(docDir.c_str());
+}
+
+TEST_F(Commands, MacroFilesAndClipboardTextRunThroughTheMacroHost) {
+    EXPECT_TRUE(MenuState(ID_RUN_MACRO_FILE) & MF_GRAYED);
+    EXPECT_TRUE(MenuState(ID_RUN_CLIPBOARD_MACRO) & MF_GRAYED);
+    RecordingMacros macros;
+    SetMacroCalls(&macros);
+    EXPECT_FALSE(MenuState(ID_RUN_MACRO_FILE) & MF_GRAYED);
+
+    wchar_t before[MAX_PATH] = {};
+    ::GetCurrentDirectoryW(MAX_PATH, before);
+    FileDialogRequest seen{};
+    SetFileDialogHandler([&](FileDialogRequest& r) {
+        seen = r;
+        r.path = L"C:\\my macros\\edit.scm";
+        return true;
+    });
+    Run(ID_RUN_MACRO_FILE);
+    EXPECT_EQ(seen.caption, L"マクロの実行");
+    EXPECT_EQ(seen.defaultExt, L"scm");
+    EXPECT_EQ(seen.filter, std::wstring(L"Scheme Macro Files (*.scm)\0*.scm\0All Files (*.*)\0*.*\0", 53));
+    wchar_t after[MAX_PATH] = {};
+    ::GetCurrentDirectoryW(MAX_PATH, after);
+    EXPECT_STREQ(after, before);
+
+    const std::wstring source = L"(editor-paste-string \"x\")";
+    ASSERT_TRUE(::OpenClipboard(frame->m_hWnd));
+    ::EmptyClipboard();
+    HGLOBAL memory = ::GlobalAlloc(GMEM_MOVEABLE, (source.size() + 1) * sizeof(wchar_t));
+    memcpy(::GlobalLock(memory), source.c_str(), (source.size() + 1) * sizeof(wchar_t));
+    ::GlobalUnlock(memory);
+    ::SetClipboardData(CF_UNICODETEXT, memory);
+    ::CloseClipboard();
+    Run(ID_RUN_CLIPBOARD_MACRO);
+
+    ASSERT_EQ(macros.runs.size(), 2u);
+    EXPECT_EQ(macros.runs[0], L"((lambda () (load \"C:\\\\my macros\\\\edit.scm\")))");
+    EXPECT_EQ(macros.runs[1], source);
+
+    // Cancel runs nothing.
+    SetFileDialogHandler([](FileDialogRequest&) { return false; });
+    Run(ID_RUN_MACRO_FILE);
+    EXPECT_EQ(macros.runs.size(), 2u);
+}
+
+TEST_F(Commands, AboutBoxShowsTheVersionAndOpensItsLink) {
+    CAboutDlg about;
+    ASSERT_TRUE(about.Create(IDD_ABOUTBOX, frame->m_hWnd));
+    EXPECT_EQ(std::wstring(about.GetDlgItemText(IDC_ABOUT_VERSION)), L"wendrel Version 0.1.0.0");
+    std::vector<ProcessStartRequest> opened;
+    SetProcessStartHandler([&](const ProcessStartRequest& r) {
+        opened.push_back(r);
+        return true;
+    });
+    about.SendMessage(WM_COMMAND, MAKEWPARAM(IDC_ABOUT_LINK, STN_CLICKED),
+                      reinterpret_cast<LPARAM>(about.GetDlgItem(IDC_ABOUT_LINK)));
+    ASSERT_EQ(opened.size(), 1u);
+    EXPECT_EQ(opened[0].file, std::wstring(about.GetDlgItemText(IDC_ABOUT_LINK)));
+    about.DestroyWindow();
+}
+
+TEST_F(Commands, AlwaysOnTopTogglesTheTopmostWindow) {
+    EXPECT_FALSE(frame->GetExStyle() & WS_EX_TOPMOST);
+    Run(ID_ALWAYS_ON_TOP);
+    EXPECT_TRUE(frame->GetExStyle() & WS_EX_TOPMOST);
+    EXPECT_TRUE(MenuState(ID_ALWAYS_ON_TOP) & MF_CHECKED);
+    Run(ID_ALWAYS_ON_TOP);
+    EXPECT_FALSE(frame->GetExStyle() & WS_EX_TOPMOST);
+    EXPECT_FALSE(MenuState(ID_ALWAYS_ON_TOP) & MF_CHECKED);
+}
+
+}  // namespace
