@@ -97,6 +97,9 @@ void CPavinApp::OnFileOpen() {
     theOpenKanjiCode = dialog.m_kanjiCode;
     for (const std::wstring& path : dialog.GetPathNames()) OpenFileWithCharset(path);
     theOpenKanjiCode = saved;
+    // The window that had the focus before may have gone with the untitled
+    // file the open replaced: the current file's window takes it.
+    if (HWND frame = MainWindow(); frame && ::GetActiveWindow() == frame) ::SetFocus(frame);
 }
 
 bool CPavinApp::OpenFileWithCharset(const std::wstring& path) {
