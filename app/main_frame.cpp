@@ -29,6 +29,18 @@ const int kToolbarImages[] = {STD_FILENEW, STD_FILEOPEN, STD_FILESAVE, -1,      
                               -1,          STD_UNDO,     STD_REDOW,    -1,       STD_FIND, -1,       STD_PRINT};
 static_assert(sizeof(kToolbarIds) / sizeof(kToolbarIds[0]) == sizeof(kToolbarImages) / sizeof(kToolbarImages[0]));
 
+// The toolbars show no menu of their own: right clicks go nowhere.
+LRESULT CALLBACK ToolbarProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg == WM_RBUTTONDOWN || msg == WM_RBUTTONUP) return 0;
+    auto previous = reinterpret_cast<WNDPROC>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    return ::CallWindowProcW(previous, hwnd, msg, wParam, lParam);
+}
+
+void SwallowRightClicks(HWND toolbar) {
+    ::SetWindowLongPtrW(toolbar, GWLP_USERDATA, ::GetWindowLongPtrW(toolbar, GWLP_WNDPROC));
+    ::SetWindowLongPtrW(toolbar, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&ToolbarProc));
+}
+
 BYTE HeldModifiers(bool async) {
     auto down = [async](int vk) { return ((async ? ::GetAsyncKeyState(vk) : ::GetKeyState(vk)) & 0x8000) != 0; };
     BYTE fVirt = kAccelBase;
@@ -54,6 +66,8 @@ int CMainFrame::OnCreate(CREATESTRUCTW* cs) {
     AddToolBar(&m_wndToolBar);
     if (!m_wndEditModeBar.CreateBar(m_hWnd)) return -1;
     AddToolBar(&m_wndEditModeBar);
+    SwallowRightClicks(m_wndToolBar.m_hWnd);
+    SwallowRightClicks(m_wndEditModeBar.m_hWnd);
     if (!m_wndStatusBar.Create(m_hWnd, AFX_IDW_STATUS_BAR) ||
         !m_wndStatusBar.SetIndicators(kIndicators, static_cast<int>(sizeof(kIndicators) / sizeof(kIndicators[0]))))
         return -1;

@@ -2,12 +2,15 @@
 
 #include <windowsx.h>
 
+#include "app/edit_mode_token.h"
 #include "app/editor_fonts_win.h"
 #include "app/doc_copydata.h"
 #include "app/macro_calls.h"
 #include "app/pavin_doc.h"
 #include "app/profile/app_settings.h"
 #include "app/resource.h"
+#include "app/torka_win_app.h"
+#include "editctrl/syntax/editmode.h"
 #include "editctrl/edit_ctrl.h"
 #include "framework/app.h"
 #include "view/edit_context_menu.h"
@@ -70,8 +73,16 @@ void CPavinView::RecalcLayout() {
 }
 
 void CPavinView::ApplySettings(CEditCtrl& editor) {
-    if (CEditData* data = editor.GetEditData()) ApplyEditSettings(*data, true);
-    ApplySettingsToEditor(editor, theSettings, false, false);
+    // The current edit mode decides C-style indent and the comment and tag bits.
+    const CTorkaWinApp* app = dynamic_cast<CTorkaWinApp*>(AfxGetApp());
+    const CEditModeTable* modes = app ? app->GetEditModeTable() : nullptr;
+    const bool cStyleIndent = !modes || theSettings.editMode < 0 || theSettings.editMode >= modes->Count() ||
+                              modes->Entry(theSettings.editMode).cStyleIndent != 0;
+    if (CEditData* data = editor.GetEditData()) ApplyEditSettings(*data, cStyleIndent);
+    const CStrToken& language = CurrentModeToken();
+    const bool noComments =
+        language.RowCommentCount() == 0 && language.OpenComment().empty() && language.CloseComment().empty();
+    ApplySettingsToEditor(editor, theSettings, noComments, language.TagLanguageMode());
     tabs_.ApplySettings();
 }
 
@@ -117,8 +128,13 @@ void CPavinView::OnUpdate(CView*, LPARAM hint, CCmdTarget* hintObject) {
         if (editor) editor->InvalidateAll(TRUE);
         break;
     case HINT_SETTINGS_CHANGED:
-    case HINT_EDIT_MODE_CHANGED:
         if (editor) ApplySettings(*editor);
+        break;
+    case HINT_EDIT_MODE_CHANGED:
+        if (editor) {
+            ApplySettings(*editor);
+            if (CPavinDoc* doc = GetDocument()) doc->Current().editMode = theSettings.editMode;
+        }
         break;
     case HINT_FRAME_MOVED:
         if (editor) editor->UpdateCaret();

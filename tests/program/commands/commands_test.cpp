@@ -27,8 +27,10 @@
 #include "app/resource.h"
 #include "app/winutil.h"
 #include "framework/seams.h"
+#include "editctrl/edit_ctrl.h"
 #include "framework/wide.h"
 #include "textengine/kanjicode.h"
+#include "view/pavin_view.h"
 
 namespace {
 
@@ -407,9 +409,19 @@ TEST_F(Commands, ALongMultipleSelectionComesBackWhole) {
 TEST_F(Commands, EditModesSelectTheirLanguageAndABadIndexKeepsTheMode) {
     const CEditModeTable& modes = app->EditModes();
     ASSERT_GE(modes.Count(), 3);
+    ASSERT_NE(app->OpenDocumentFile(File(L"modes.txt", "x").c_str()), nullptr);
+    auto* view = dynamic_cast<CPavinView*>(frame->GetActiveView());
+    ASSERT_TRUE(view && view->CurrentEditor());
+    CEditCtrl& editor = *view->CurrentEditor();
     Run(ID_EDIT_MODE_FIRST + 2);  // C++
     EXPECT_EQ(theSettings.editMode, 2);
+    EXPECT_EQ(Doc()->Current().editMode, 2);
     EXPECT_NE(CurrentModeToken().IsQuoteChar(u"'"), 0);
+    EXPECT_FALSE(editor.GetStyleWord() & 0x80);   // it has comments
+    EXPECT_FALSE(editor.GetStyleWord() & 0x100);  // no tag language
+    Run(ID_EDIT_MODE_FIRST + 1);  // Html
+    EXPECT_TRUE(editor.GetStyleWord() & 0x100);
+    Run(ID_EDIT_MODE_FIRST + 2);
     EXPECT_TRUE(MenuState(ID_EDIT_MODE_FIRST + 2) & MF_CHECKED);
     EXPECT_FALSE(MenuState(ID_EDIT_MODE_FIRST) & MF_CHECKED);
     EXPECT_TRUE(MenuState(ID_EDIT_MODE_LAST) & MF_GRAYED);  // the 16th id is never a mode
@@ -421,9 +433,10 @@ TEST_F(Commands, EditModesSelectTheirLanguageAndABadIndexKeepsTheMode) {
     Run(ID_EDIT_MODE_LAST);
     EXPECT_EQ(theSettings.editMode, 2);
 
-    Run(ID_EDIT_MODE_FIRST);  // Text: no quotes
+    Run(ID_EDIT_MODE_FIRST);  // Text: no quotes, no comments
     EXPECT_EQ(theSettings.editMode, 0);
     EXPECT_EQ(CurrentModeToken().IsQuoteChar(u"'"), 0);
+    EXPECT_TRUE(editor.GetStyleWord() & 0x80);
 
     // A language that cannot be read is told with the loader's text.
     CEditModeEntry& entry = app->EditModes().Entry(1);
