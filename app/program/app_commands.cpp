@@ -1,13 +1,14 @@
 // The commands the application object handles itself: opening with an
 // encoding choice, edit modes, fonts, the line and column number toggles,
-// a new editor window, the association tool, help documents, macro runs and
-// the about box.
+// a new editor window, the association tool, help documents, macro runs,
+// favourites and the about box.
 #include <algorithm>
 #include <vector>
 
 #include "app/about_dlg.h"
 #include "app/edit_mode_token.h"
 #include "app/editor_fonts_win.h"
+#include "app/file_bookmark_dlg.h"
 #include "app/file_dialogs.h"
 #include "app/macro_calls.h"
 #include "app/pavin_doc.h"
@@ -190,6 +191,13 @@ void CPavinApp::OnRunClipboardMacro() {
     if (!text.empty()) macros->RunMacroString(text);
 }
 
+void CPavinApp::OnFavorites() {
+    CFileBookMarkDlg dialog(*m_pIniProfile);
+    dialog.m_multiSelect = true;
+    if (dialog.DoModal(MainWindow()) != IDOK) return;
+    for (const std::wstring& path : dialog.m_paths) OpenDocumentFile(path.c_str());
+}
+
 void CPavinApp::OnAbout() {
     CAboutDlg dialog;
     dialog.DoModal(MainWindow());
@@ -243,6 +251,7 @@ bool CPavinApp::OnCmdMsg(UINT id, CCmdUI* ui) {
         {ID_HELP_REGEXP, [](CPavinApp&) { OpenHelpDocument(L"regexp.txt"); }},
         {ID_HELP_MACRO_REF, [](CPavinApp&) { OpenHelpDocument(L"macro_ref.txt"); }},
         {ID_HELP_MACRO_EDITOR, [](CPavinApp&) { OpenHelpDocument(L"macro_wendrel.txt"); }},
+        {ID_FAVORITES, [](CPavinApp& a) { a.OnFavorites(); }},
         {ID_APP_ABOUT, [](CPavinApp& a) { a.OnAbout(); }},
     };
     for (const Command& c : kCommands) {

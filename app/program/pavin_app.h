@@ -61,6 +61,7 @@ private:
     void OnRunMacroFile();
     void OnRunClipboardMacro();
     void OnAbout();
+    void OnFavorites();
     bool NewDocumentWithPath(const std::wstring& path) override;
     void Step(const char* name) { startupLog.push_back(name); }
 

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <commctrl.h>
 #include <shellapi.h>
 
 #include <algorithm>
@@ -18,11 +19,13 @@
 #include "app/about_dlg.h"
 #include "app/app_resource.h"
 #include "app/edit_mode_token.h"
+#include "app/file_bookmark_dlg.h"
 #include "app/file_dialogs.h"
 #include "app/macro_calls.h"
 #include "app/main_frame.h"
 #include "app/pavin_doc.h"
 #include "app/profile/app_settings.h"
+#include "app/profile/ini_profile.h"
 #include "app/program/pavin_app.h"
 #include "app/resource.h"
 #include "app/winutil.h"
@@ -698,6 +701,87 @@ TEST_F(Commands, AboutBoxShowsTheVersionAndOpensItsLink) {
     ASSERT_EQ(opened.size(), 1u);
     EXPECT_EQ(opened[0].file, std::wstring(about.GetDlgItemText(IDC_ABOUT_LINK)));
     about.DestroyWindow();
+}
+
+// ---- Favourites.
+
+using Rows = std::vector<std::pair<std::wstring, std::wstring>>;
+
+void PutBookmarks(CIniProfile& profile, const Rows& rows) {
+    profile.WriteInt(u"BOOKMARK", u"BOOKMARK_CNT", static_cast<int>(rows.size()));
+    for (size_t i = 0; i < rows.size(); ++i) {
+        const std::u16string n = ToU16(std::to_wstring(i + 1));
+        profile.WriteString(u"BOOKMARK", u"BOOKMARK_FILE_" + n, ToU16(rows[i].first));
+        profile.WriteString(u"BOOKMARK", u"BOOKMARK_FOLDER_" + n, ToU16(rows[i].second));
+    }
+}
+
+void SelectRows(HWND list, std::initializer_list<int> rows) {
+    LVITEMW item{};
+    item.stateMask = LVIS_SELECTED;
+    ::SendMessageW(list, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&item));
+    item.state = LVIS_SELECTED;
+    for (int row : rows) ::SendMessageW(list, LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+}
+
+void Click(CDialog& dialog, int id) { dialog.SendMessage(WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0); }
+
+TEST_F(Commands, FavouritesSkipIncompleteEntriesAndOpenEveryChosenRowInListOrder) {
+    CIniProfile profile;
+    PutBookmarks(profile, {{L"a.txt", L"C:\\x"}, {L"", L"C:\\y"}, {L"b.txt", L""}, {L"c.txt", L"C:\\z"},
+                           {L"d.txt", L"C:\\w"}});
+    CFileBookMarkDlg dialog(profile);
+    dialog.m_multiSelect = true;
+    ASSERT_TRUE(dialog.Create(IDD_FILE_BOOKMARK, frame->m_hWnd));
+    EXPECT_EQ(dialog.Rows(), (Rows{{L"a.txt", L"C:\\x"}, {L"c.txt", L"C:\\z"}, {L"d.txt", L"C:\\w"}}));
+    HWND list = dialog.GetDlgItem(IDC_BOOKMARK_LIST);
+    EXPECT_FALSE(::IsWindowEnabled(dialog.GetDlgItem(IDOK)));  // nothing chosen yet
+    SelectRows(list, {2, 0, 1});
+    EXPECT_TRUE(::IsWindowEnabled(dialog.GetDlgItem(IDOK)));
+    EXPECT_FALSE(::IsWindowEnabled(dialog.GetDlgItem(IDC_BOOKMARK_DELETE)));
+    Click(dialog, IDOK);
+    EXPECT_EQ(dialog.m_paths, (std::vector<std::wstring>{L"C:\\x\\a.txt", L"C:\\z\\c.txt", L"C:\\w\\d.txt"}));
+    // Nothing changed: the incomplete entries stay where they were.
+    EXPECT_EQ(profile.GetInt(u"BOOKMARK", u"BOOKMARK_CNT", 0), 5);
+    dialog.DestroyWindow();
+}
+
+TEST_F(Commands, FavouritesAddRemoveAndReorderAndKeepTheListWhenClosed) {
+    CIniProfile profile;
+    PutBookmarks(profile, {{L"a.txt", L"C:\\x"}, {L"b.txt", L"C:\\y"}});
+    std::wstring answer;
+    SetFileDialogHandler([&](FileDialogRequest& r) {
+        r.path = answer;
+        return true;
+    });
+    {
+        CFileBookMarkDlg dialog(profile);
+        ASSERT_TRUE(dialog.Create(IDD_FILE_BOOKMARK, frame->m_hWnd));
+        HWND list = dialog.GetDlgItem(IDC_BOOKMARK_LIST);
+        answer = L"C:\\y\\b.txt";
+        Click(dialog, IDC_BOOKMARK_ADD);
+        ASSERT_EQ(boxes.size(), 1u);
+        EXPECT_EQ(boxes[0].text, L"このファイルは既に登録されています");
+        EXPECT_EQ(boxes[0].caption, L"Message");
+        answer = L"C:\\new\\e.txt";
+        Click(dialog, IDC_BOOKMARK_ADD);
+        EXPECT_EQ(dialog.Rows(), (Rows{{L"a.txt", L"C:\\x"}, {L"b.txt", L"C:\\y"}, {L"e.txt", L"C:\\new"}}));
+
+        SelectRows(list, {0});
+        Click(dialog, IDC_BOOKMARK_UP);  // the first row stays
+        EXPECT_EQ(dialog.Rows()[0].first, L"a.txt");
+        Click(dialog, IDC_BOOKMARK_DOWN);
+        EXPECT_EQ(dialog.Rows(), (Rows{{L"b.txt", L"C:\\y"}, {L"a.txt", L"C:\\x"}, {L"e.txt", L"C:\\new"}}));
+        EXPECT_EQ(::SendMessageW(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED), 1);
+        Click(dialog, IDC_BOOKMARK_DELETE);  // the moved row
+        Click(dialog, IDCANCEL);
+        dialog.DestroyWindow();
+    }
+    EXPECT_EQ(profile.GetInt(u"BOOKMARK", u"BOOKMARK_CNT", 0), 2);
+    CFileBookMarkDlg again(profile);
+    ASSERT_TRUE(again.Create(IDD_FILE_BOOKMARK, frame->m_hWnd));
+    EXPECT_EQ(again.Rows(), (Rows{{L"b.txt", L"C:\\y"}, {L"e.txt", L"C:\\new"}}));
+    again.DestroyWindow();
 }
 
 TEST_F(Commands, AlwaysOnTopTogglesTheTopmostWindow) {
