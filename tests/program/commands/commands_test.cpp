@@ -488,6 +488,12 @@ TEST_F(Commands, EditModeMenuToolbarAndPromptsFollowTheList) {
     EXPECT_EQ(std::wstring(app->GetCommandPrompt(ID_EDIT_MODE_FIRST + 2)), L"編集モードを" + name + L"にする\n" + name);
     EXPECT_EQ(std::wstring(app->GetCommandPrompt(ID_EDIT_MODE_LAST)), L"編集モードを変更する(15)\n編集モード(15)");
     EXPECT_EQ(std::wstring(frame->GetMessageString(ID_EDIT_MODE_FIRST + 2)), L"編集モードを" + name + L"にする");
+    NMTTDISPINFOW tip{};
+    tip.hdr.code = TTN_GETDISPINFOW;
+    tip.hdr.idFrom = ID_EDIT_MODE_FIRST + 2;
+    frame->SendMessage(WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&tip));
+    ASSERT_NE(tip.lpszText, nullptr);
+    EXPECT_EQ(std::wstring(tip.lpszText), name);
     app->SetEditMode(0);
 }
 
