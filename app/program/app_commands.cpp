@@ -216,20 +216,20 @@ bool CPavinApp::OnCmdMsg(UINT id, CCmdUI* ui) {
         return true;
     }
     switch (id) {
-    case ID_SHOW_ROW_NUM:
-    case ID_SHOW_COL_NUM: {
-        int& value = id == ID_SHOW_ROW_NUM ? theSettings.showRowNum : theSettings.showColNum;
+    case ID_VIEW_ROW_NUM:
+    case ID_VIEW_COL_NUM: {
+        int& value = id == ID_VIEW_ROW_NUM ? theSettings.showRowNum : theSettings.showColNum;
         if (ui)
             ui->SetCheck(value ? 1 : 0);
         else
             ToggleSetting(value);
         return true;
     }
-    case ID_RUN_MACRO_FILE:
-    case ID_RUN_CLIPBOARD_MACRO:
+    case ID_MACRO_RUN_FILE:
+    case ID_MACRO_RUN_CLIPBOARD:
         if (ui)
             ui->Enable(GetMacroCalls() != nullptr);
-        else if (id == ID_RUN_MACRO_FILE)
+        else if (id == ID_MACRO_RUN_FILE)
             OnRunMacroFile();
         else
             OnRunClipboardMacro();
@@ -242,16 +242,16 @@ bool CPavinApp::OnCmdMsg(UINT id, CCmdUI* ui) {
     };
     static const Command kCommands[] = {
         {ID_FILE_OPEN, [](CPavinApp& a) { a.OnFileOpen(); }},
-        {ID_FONT_SETTING, [](CPavinApp& a) { a.OnChooseFont(false); }},
-        {ID_TAB_FONT_SETTING, [](CPavinApp& a) { a.OnChooseFont(true); }},
-        {ID_FONT_LARGER, [](CPavinApp& a) { a.OnFontSize(true); }},
-        {ID_FONT_SMALLER, [](CPavinApp& a) { a.OnFontSize(false); }},
-        {ID_NEW_WINDOW, [](CPavinApp& a) { a.OnNewWindow(); }},
-        {ID_ASSOCIATION, [](CPavinApp& a) { a.OnAssociation(); }},
-        {ID_HELP_REGEXP, [](CPavinApp&) { OpenHelpDocument(L"regexp.txt"); }},
-        {ID_HELP_MACRO_REF, [](CPavinApp&) { OpenHelpDocument(L"macro_ref.txt"); }},
-        {ID_HELP_MACRO_EDITOR, [](CPavinApp&) { OpenHelpDocument(L"macro_wendrel.txt"); }},
-        {ID_FAVORITES, [](CPavinApp& a) { a.OnFavorites(); }},
+        {ID_VIEW_FONT, [](CPavinApp& a) { a.OnChooseFont(false); }},
+        {ID_VIEW_TAB_FONT, [](CPavinApp& a) { a.OnChooseFont(true); }},
+        {ID_VIEW_FONT_LARGER, [](CPavinApp& a) { a.OnFontSize(true); }},
+        {ID_VIEW_FONT_SMALLER, [](CPavinApp& a) { a.OnFontSize(false); }},
+        {ID_FILE_NEW_WINDOW, [](CPavinApp& a) { a.OnNewWindow(); }},
+        {ID_TOOL_ASSOCIATE, [](CPavinApp& a) { a.OnAssociation(); }},
+        {ID_HELP_REGEX, [](CPavinApp&) { OpenHelpDocument(L"regexp.txt"); }},
+        {ID_HELP_SCHEME, [](CPavinApp&) { OpenHelpDocument(L"macro_ref.txt"); }},
+        {ID_HELP_MACRO, [](CPavinApp&) { OpenHelpDocument(L"macro_wendrel.txt"); }},
+        {ID_FILE_FAVORITES, [](CPavinApp& a) { a.OnFavorites(); }},
         {ID_APP_ABOUT, [](CPavinApp& a) { a.OnAbout(); }},
     };
     for (const Command& c : kCommands) {

@@ -504,8 +504,8 @@ TEST_F(Commands, LineAndColumnNumberTogglesFlipAndAreSaved) {
         UINT id;
         int* value;
         const char* key;
-    } cases[] = {{ID_SHOW_ROW_NUM, &theSettings.showRowNum, "SHOW_ROW_NUM="},
-                 {ID_SHOW_COL_NUM, &theSettings.showColNum, "SHOW_COL_NUM="}};
+    } cases[] = {{ID_VIEW_ROW_NUM, &theSettings.showRowNum, "SHOW_ROW_NUM="},
+                 {ID_VIEW_COL_NUM, &theSettings.showColNum, "SHOW_COL_NUM="}};
     for (const Case& c : cases) {
         const int before = *c.value;
         EXPECT_EQ((MenuState(c.id) & MF_CHECKED) != 0, before != 0) << c.key;
@@ -527,7 +527,7 @@ TEST_F(Commands, FontDialogsStoreTheChoiceAndSaveIt) {
         r.pointSize = 120;
         return true;
     });
-    Run(ID_FONT_SETTING);
+    Run(ID_VIEW_FONT);
     EXPECT_EQ(theSettings.fontFaceName, u"Tahoma");
     EXPECT_EQ(theSettings.fontPoint, 120);
     EXPECT_EQ(theSettings.fontWeight, FW_BOLD);
@@ -542,14 +542,14 @@ TEST_F(Commands, FontDialogsStoreTheChoiceAndSaveIt) {
         r.pointSize = 90;
         return true;
     });
-    Run(ID_TAB_FONT_SETTING);
+    Run(ID_VIEW_TAB_FONT);
     EXPECT_EQ(theSettings.tabFontFaceName, u"Arial");
     EXPECT_EQ(theSettings.tabFontPoint, 90);
     EXPECT_EQ(theSettings.fontFaceName, u"Tahoma");
 
     // Cancel changes nothing.
     SetFontDialogHandler([](FontDialogRequest&) { return false; });
-    Run(ID_FONT_SETTING);
+    Run(ID_VIEW_FONT);
     EXPECT_EQ(theSettings.fontPoint, 120);
 }
 
@@ -560,9 +560,9 @@ TEST_F(Commands, FontSizeStepsAlongTheFacesSizesAndStopsAtTheEnds) {
         int point;
         UINT id;
         int expected;  // 0: unchanged and nothing written
-    } cases[] = {{100, ID_FONT_LARGER, 110}, {100, ID_FONT_SMALLER, 90}, {120, ID_FONT_LARGER, 140},
-                 {-140, ID_FONT_SMALLER, 120}, {720, ID_FONT_LARGER, 0},  {80, ID_FONT_SMALLER, 0},
-                 {130, ID_FONT_LARGER, 0}};
+    } cases[] = {{100, ID_VIEW_FONT_LARGER, 110}, {100, ID_VIEW_FONT_SMALLER, 90}, {120, ID_VIEW_FONT_LARGER, 140},
+                 {-140, ID_VIEW_FONT_SMALLER, 120}, {720, ID_VIEW_FONT_LARGER, 0},  {80, ID_VIEW_FONT_SMALLER, 0},
+                 {130, ID_VIEW_FONT_LARGER, 0}};
     const std::wstring ini = dir + L"wendrel.ini";
     for (const Case& c : cases) {
         theSettings.fontPoint = c.point;
@@ -591,8 +591,8 @@ TEST_F(Commands, NewWindowAndAssociationToolStartByQuotedFullPaths) {
         started.push_back(r);
         return succeed;
     });
-    Run(ID_NEW_WINDOW);
-    Run(ID_ASSOCIATION);
+    Run(ID_FILE_NEW_WINDOW);
+    Run(ID_TOOL_ASSOCIATE);
     ASSERT_EQ(started.size(), 2u);
     EXPECT_EQ(started[0].kind, ProcessStartRequest::Process);
     EXPECT_EQ(started[0].application, module);
@@ -602,8 +602,8 @@ TEST_F(Commands, NewWindowAndAssociationToolStartByQuotedFullPaths) {
     EXPECT_TRUE(boxes.empty());
 
     succeed = false;
-    Run(ID_NEW_WINDOW);
-    Run(ID_ASSOCIATION);
+    Run(ID_FILE_NEW_WINDOW);
+    Run(ID_TOOL_ASSOCIATE);
     ASSERT_EQ(boxes.size(), 2u);
     EXPECT_EQ(boxes[0].text, L"新しいウィンドウの作成に失敗しました");
     EXPECT_EQ(boxes[1].text, L"起動に失敗しました");
@@ -612,7 +612,7 @@ TEST_F(Commands, NewWindowAndAssociationToolStartByQuotedFullPaths) {
     // and the real start says so.
     SetProcessStartHandler(nullptr);
     boxes.clear();
-    Run(ID_ASSOCIATION);
+    Run(ID_TOOL_ASSOCIATE);
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].text, L"起動に失敗しました");
 }
@@ -621,8 +621,8 @@ TEST_F(Commands, HelpDocumentsOpenFromTheDocFolderOrAreReportedMissing) {
     const struct {
         UINT id;
         const wchar_t* name;
-    } docs[] = {{ID_HELP_REGEXP, L"regexp.txt"}, {ID_HELP_MACRO_REF, L"macro_ref.txt"},
-                {ID_HELP_MACRO_EDITOR, L"macro_wendrel.txt"}};
+    } docs[] = {{ID_HELP_REGEX, L"regexp.txt"}, {ID_HELP_SCHEME, L"macro_ref.txt"},
+                {ID_HELP_MACRO, L"macro_wendrel.txt"}};
     std::vector<ProcessStartRequest> opened;
     SetProcessStartHandler([&](const ProcessStartRequest& r) {
         opened.push_back(r);
@@ -651,11 +651,11 @@ TEST_F(Commands, HelpDocumentsOpenFromTheDocFolderOrAreReportedMissing) {
 }
 
 TEST_F(Commands, MacroFilesAndClipboardTextRunThroughTheMacroHost) {
-    EXPECT_TRUE(MenuState(ID_RUN_MACRO_FILE) & MF_GRAYED);
-    EXPECT_TRUE(MenuState(ID_RUN_CLIPBOARD_MACRO) & MF_GRAYED);
+    EXPECT_TRUE(MenuState(ID_MACRO_RUN_FILE) & MF_GRAYED);
+    EXPECT_TRUE(MenuState(ID_MACRO_RUN_CLIPBOARD) & MF_GRAYED);
     RecordingMacros macros;
     SetMacroCalls(&macros);
-    EXPECT_FALSE(MenuState(ID_RUN_MACRO_FILE) & MF_GRAYED);
+    EXPECT_FALSE(MenuState(ID_MACRO_RUN_FILE) & MF_GRAYED);
 
     wchar_t before[MAX_PATH] = {};
     ::GetCurrentDirectoryW(MAX_PATH, before);
@@ -665,7 +665,7 @@ TEST_F(Commands, MacroFilesAndClipboardTextRunThroughTheMacroHost) {
         r.path = L"C:\\my macros\\edit.scm";
         return true;
     });
-    Run(ID_RUN_MACRO_FILE);
+    Run(ID_MACRO_RUN_FILE);
     EXPECT_EQ(seen.caption, L"マクロの実行");
     EXPECT_EQ(seen.defaultExt, L"scm");
     EXPECT_EQ(seen.filter, std::wstring(L"Scheme Macro Files (*.scm)\0*.scm\0All Files (*.*)\0*.*\0", 53));
@@ -681,7 +681,7 @@ TEST_F(Commands, MacroFilesAndClipboardTextRunThroughTheMacroHost) {
     ::GlobalUnlock(memory);
     ::SetClipboardData(CF_UNICODETEXT, memory);
     ::CloseClipboard();
-    Run(ID_RUN_CLIPBOARD_MACRO);
+    Run(ID_MACRO_RUN_CLIPBOARD);
 
     ASSERT_EQ(macros.runs.size(), 2u);
     EXPECT_EQ(macros.runs[0], L"((lambda () (load \"C:\\\\my macros\\\\edit.scm\")))");
@@ -689,7 +689,7 @@ TEST_F(Commands, MacroFilesAndClipboardTextRunThroughTheMacroHost) {
 
     // Cancel runs nothing.
     SetFileDialogHandler([](FileDialogRequest&) { return false; });
-    Run(ID_RUN_MACRO_FILE);
+    Run(ID_MACRO_RUN_FILE);
     EXPECT_EQ(macros.runs.size(), 2u);
 }
 
@@ -788,6 +788,26 @@ TEST_F(Commands, FavouritesAddRemoveAndReorderAndKeepTheListWhenClosed) {
     ASSERT_TRUE(again.Create(IDD_FILE_BOOKMARK, frame->m_hWnd));
     EXPECT_EQ(again.Rows(), (Rows{{L"b.txt", L"C:\\y"}, {L"e.txt", L"C:\\new"}}));
     again.DestroyWindow();
+}
+
+TEST_F(Commands, FavouritesCommandOpensTheChosenFilesAndAboutShowsItsBox) {
+    const std::wstring first = File(L"fav one.txt", "1"), second = File(L"fav two.txt", "2");
+    std::wstring folder = dir.substr(0, dir.size() - 1);
+    PutBookmarks(*app->m_pIniProfile, {{L"fav one.txt", folder}, {L"fav two.txt", folder}});
+    std::vector<UINT> shown;
+    SetModalDialogHandler([&](const ModalDialogRequest& r) {
+        shown.push_back(r.templateId);
+        SelectRows(::GetDlgItem(r.dialog, IDC_BOOKMARK_LIST), {0, 1});
+        ::SendMessageW(r.dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    });
+    Run(ID_FILE_FAVORITES);
+    Run(ID_APP_ABOUT);
+    SetModalDialogHandler(nullptr);
+    EXPECT_EQ(shown, (std::vector<UINT>{IDD_FILE_BOOKMARK, IDD_ABOUTBOX}));
+    const auto paths = OpenPaths();
+    ASSERT_GE(paths.size(), 2u);
+    EXPECT_EQ(paths[paths.size() - 2], first);
+    EXPECT_EQ(paths.back(), second);
 }
 
 TEST_F(Commands, AlwaysOnTopTogglesTheTopmostWindow) {
