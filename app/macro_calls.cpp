@@ -18,16 +18,6 @@ CMacroCalls* SetMacroCalls(CMacroCalls* calls) {
 
 CMacroCalls* GetMacroCalls() { return g_calls; }
 
-void RunMacroFile(const std::wstring& path) {
-    if (!g_calls) return;
-    std::wstring quoted;
-    for (wchar_t c : path) {
-        quoted += c;
-        if (c == L'\\') quoted += c;
-    }
-    g_calls->RunMacroString(L"((lambda () (load \"" + quoted + L"\")))");
-}
-
 void FireMacroEvent(const char* event) {
     if (!g_calls || !g_calls->HasEventHandler(event)) return;
     for (const char* running : g_running)

@@ -20,17 +20,11 @@ public:
     // One wrapped run each (undo group, status text, report).
     virtual void RunFile(const std::wstring& path) {}
     virtual void RunText(const std::wstring& text) {}
-    // One run of macro source text (the clipboard, a file's load).
-    virtual void RunMacroString(const std::wstring& text) {}
 };
 
 // Installs (or, with null, removes) the host; returns the one replaced.
 CMacroCalls* SetMacroCalls(CMacroCalls* calls);
 CMacroCalls* GetMacroCalls();
-
-// Runs the macro file at path through the host's RunMacroString (nothing
-// without a host).
-void RunMacroFile(const std::wstring& path);
 
 // Fires event when the host has a handler for it. A handler that causes the
 // same event again (a caret move from on-cursor-moved) does not re-enter it.

@@ -188,7 +188,7 @@ void CPavinApp::OnRunClipboardMacro() {
     CMacroCalls* macros = GetMacroCalls();
     if (!macros) return;
     const std::wstring text = ClipboardText(MainWindow());
-    if (!text.empty()) macros->RunMacroString(text);
+    if (!text.empty()) RunMacroText(text);
 }
 
 void CPavinApp::OnFavorites() {

@@ -79,7 +79,8 @@ public:
     bool RunKeyProcedure(DWORD) override { return false; }
     bool HasEventHandler(const char*) override { return false; }
     void FireEvent(const char*) override {}
-    void RunMacroString(const std::wstring& text) override { runs.push_back(text); }
+    void RunFile(const std::wstring& path) override { runs.push_back(L"file " + path); }
+    void RunText(const std::wstring& text) override { runs.push_back(text); }
     std::vector<std::wstring> runs;
 };
 
@@ -684,7 +685,7 @@ TEST_F(Commands, MacroFilesAndClipboardTextRunThroughTheMacroHost) {
     Run(ID_MACRO_RUN_CLIPBOARD);
 
     ASSERT_EQ(macros.runs.size(), 2u);
-    EXPECT_EQ(macros.runs[0], L"((lambda () (load \"C:\\\\my macros\\\\edit.scm\")))");
+    EXPECT_EQ(macros.runs[0], L"file C:\\my macros\\edit.scm");
     EXPECT_EQ(macros.runs[1], source);
 
     // Cancel runs nothing.
