@@ -15,6 +15,7 @@
 #include "app/profile/app_settings.h"
 #include "framework/seams.h"
 #include "framework/wide.h"
+#include "tests/support/test_files.h"
 
 namespace {
 
@@ -52,11 +53,7 @@ protected:
             r.path = saveAsPath;
             return true;
         });
-        wchar_t tmp[MAX_PATH];
-        GetTempPathW(MAX_PATH, tmp);
-        GetLongPathNameW(tmp, tmp, MAX_PATH);
-        root = std::wstring(tmp) + L"doc test " + std::to_wstring(GetCurrentProcessId());
-        CreateDirectoryW(root.c_str(), nullptr);
+        root = wtest::MakeTempFolder(L"doc test ");
         doc = new TestDoc;
         ASSERT_TRUE(doc->OnNewDocument());
     }
@@ -64,35 +61,10 @@ protected:
         delete doc;
         SetMessageBoxHandler(nullptr);
         SetFileDialogHandler(nullptr);
-        SetCurrentDirectoryW(L"C:\\");
-        WIN32_FIND_DATAW fd;
-        HANDLE h = FindFirstFileW((root + L"\\*").c_str(), &fd);
-        if (h != INVALID_HANDLE_VALUE) {
-            do {
-                const std::wstring p = root + L"\\" + fd.cFileName;
-                SetFileAttributesW(p.c_str(), FILE_ATTRIBUTE_NORMAL);
-                DeleteFileW(p.c_str());
-            } while (FindNextFileW(h, &fd));
-            FindClose(h);
-        }
-        RemoveDirectoryW(root.c_str());
+        wtest::RemoveFolder(root);
     }
     std::wstring Write(const std::wstring& name, const std::string& bytes) {
-        const std::wstring p = root + L"\\" + name;
-        HANDLE h = CreateFileW(p.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-        DWORD n = 0;
-        WriteFile(h, bytes.data(), DWORD(bytes.size()), &n, nullptr);
-        CloseHandle(h);
-        return p;
-    }
-    static std::string Read(const std::wstring& p) {
-        HANDLE h = CreateFileW(p.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-        if (h == INVALID_HANDLE_VALUE) return "<missing>";
-        std::string bytes(GetFileSize(h, nullptr), '\0');
-        DWORD n = 0;
-        ReadFile(h, bytes.data(), DWORD(bytes.size()), &n, nullptr);
-        CloseHandle(h);
-        return bytes;
+        return wtest::WriteFileIn(root, name, bytes);
     }
     std::u16string Text() {
         CEditData& d = doc->Current().data;
@@ -165,13 +137,13 @@ TEST_F(Document, OpensAndSavesEveryEncodingAndLineEndByteForByte) {
             // Saved unchanged: the same bytes; then in every other form.
             Write(L"in.txt", "x");
             ASSERT_TRUE(doc->OnFileSave()) << e.name;
-            EXPECT_EQ(Read(path), bytes) << e.name << lineEnd;
+            EXPECT_EQ(wtest::ReadBytes(path), bytes) << e.name << lineEnd;
             for (const auto& to : kEncodings) {
                 const int toEnd = 1 + (lineEnd + to.code) % 3;
                 doc->Current().kanjiCode = to.code;
                 doc->Current().lineEnd = toEnd;
                 ASSERT_TRUE(doc->OnFileSave());
-                EXPECT_EQ(Read(path), FileBytes(to, toEnd)) << e.name << " to " << to.name << toEnd;
+                EXPECT_EQ(wtest::ReadBytes(path), FileBytes(to, toEnd)) << e.name << " to " << to.name << toEnd;
             }
             ASSERT_TRUE(doc->CloseCurrentFile());
         }
@@ -284,7 +256,7 @@ TEST_F(Document, TitleCarriesTheModifiedMark) {
     theSettings.windowTitleIsPathName = 0;
     doc->BuildTitle();
     EXPECT_EQ(std::wstring(doc->GetTitle()), L"t.txt");
-    EXPECT_EQ(Read(path), "yx");
+    EXPECT_EQ(wtest::ReadBytes(path), "yx");
 }
 
 TEST_F(Document, CloseAsksAndStopsWhenTheSaveDoesNotHappen) {
@@ -311,18 +283,18 @@ TEST_F(Document, CloseAsksAndStopsWhenTheSaveDoesNotHappen) {
     EXPECT_EQ(doc->GetCurrentPath(), path);
     EXPECT_EQ(boxes.back().text.rfind(L"ドキュメントの保存に失敗しました。", 0), 0u);
     SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-    EXPECT_EQ(Read(path), "keep");
+    EXPECT_EQ(wtest::ReadBytes(path), "keep");
 
     // Yes saves and closes; No closes without saving.
     answers = {IDYES};
     EXPECT_TRUE(doc->CloseCurrentFile());
-    EXPECT_EQ(Read(path), "new keep");
+    EXPECT_EQ(wtest::ReadBytes(path), "new keep");
     EXPECT_EQ(doc->Files().Count(), 1);
     ASSERT_TRUE(doc->OnOpenDocument(path.c_str()));
     Type(u"more ");
     answers = {IDNO};
     EXPECT_TRUE(doc->CloseCurrentFile());
-    EXPECT_EQ(Read(path), "new keep");
+    EXPECT_EQ(wtest::ReadBytes(path), "new keep");
 }
 
 TEST_F(Document, UntitledIsKnownByItsFlagNotItsName) {
@@ -332,7 +304,7 @@ TEST_F(Document, UntitledIsKnownByItsFlagNotItsName) {
     Type(u"x");
     ASSERT_TRUE(doc->OnFileSave());
     EXPECT_TRUE(dialogs.empty());
-    EXPECT_EQ(Read(path), "xold");
+    EXPECT_EQ(wtest::ReadBytes(path), "xold");
 
     // The untitled file always asks for a name, offering the title.
     ASSERT_TRUE(doc->OnNewDocument());
@@ -343,7 +315,7 @@ TEST_F(Document, UntitledIsKnownByItsFlagNotItsName) {
     EXPECT_EQ(dialogs[0], L"無題");
     EXPECT_FALSE(doc->Current().newFile);
     EXPECT_EQ(doc->GetCurrentPath(), saveAsPath);
-    EXPECT_EQ(Read(saveAsPath), "text");
+    EXPECT_EQ(wtest::ReadBytes(saveAsPath), "text");
 }
 
 TEST_F(Document, AFailedSaveAsOverAnExistingFileLeavesItWhole) {
@@ -356,7 +328,7 @@ TEST_F(Document, AFailedSaveAsOverAnExistingFileLeavesItWhole) {
     answers = {IDOK};
     EXPECT_FALSE(doc->DoSave(nullptr, true));
     CloseHandle(h);
-    EXPECT_EQ(Read(theirs), "their precious data");
+    EXPECT_EQ(wtest::ReadBytes(theirs), "their precious data");
     EXPECT_EQ(doc->GetCurrentPath(), mine);
 }
 
@@ -368,13 +340,13 @@ TEST_F(Document, LossySavesAskFirstDefaultNo) {
     Type(u"한");
     answers = {IDNO};
     EXPECT_FALSE(doc->OnFileSave());
-    EXPECT_EQ(Read(path), "abc");
+    EXPECT_EQ(wtest::ReadBytes(path), "abc");
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].type & 0xF00, UINT(MB_DEFBUTTON2));
     EXPECT_NE(boxes[0].text.find(L"1 行目の 2 文字目"), std::wstring::npos);
     answers = {IDYES};
     EXPECT_TRUE(doc->OnFileSave());
-    EXPECT_EQ(Read(path), "a?bc");
+    EXPECT_EQ(wtest::ReadBytes(path), "a?bc");
     // In an encoding that holds it: no question.
     doc->Current().kanjiCode = 8;
     Type(u"x");
@@ -392,13 +364,13 @@ TEST_F(Document, UndecodableBytesAreToldAndSavingOverAsks) {
     Type(u"x");
     answers = {IDNO};
     EXPECT_FALSE(doc->OnFileSave());
-    EXPECT_EQ(Read(path), "ok\xff\xfe!");
+    EXPECT_EQ(wtest::ReadBytes(path), "ok\xff\xfe!");
     EXPECT_EQ(boxes.at(0).type & 0xF00, UINT(MB_DEFBUTTON2));
     // Saved elsewhere the original stays; no question.
     boxes.clear();
     EXPECT_TRUE(doc->DoSave((root + L"\\copy.txt").c_str(), false));
     EXPECT_TRUE(boxes.empty());
-    EXPECT_EQ(Read(path), "ok\xff\xfe!");
+    EXPECT_EQ(wtest::ReadBytes(path), "ok\xff\xfe!");
 }
 
 TEST_F(Document, CloseAllAnswersForEveryFile) {
@@ -417,9 +389,9 @@ TEST_F(Document, CloseAllAnswersForEveryFile) {
     Write(L"a.txt", "changed on disk");
     EXPECT_TRUE(doc->QuerySaveFile());
     EXPECT_EQ(doc->Files().Count(), 1);
-    EXPECT_EQ(Read(c), "1c");
-    EXPECT_EQ(Read(b), "2b");
-    EXPECT_EQ(Read(a), "changed on disk");
+    EXPECT_EQ(wtest::ReadBytes(c), "1c");
+    EXPECT_EQ(wtest::ReadBytes(b), "2b");
+    EXPECT_EQ(wtest::ReadBytes(a), "changed on disk");
     EXPECT_EQ(boxes.size(), 2u);
 
     for (const auto& p : {a, b}) ASSERT_TRUE(doc->OnOpenDocument(p.c_str()));
@@ -432,7 +404,7 @@ TEST_F(Document, CloseAllAnswersForEveryFile) {
     SetFileAttributesW(b.c_str(), FILE_ATTRIBUTE_NORMAL);
     answers = {5};  // no to all
     EXPECT_TRUE(doc->QuerySaveFile());
-    EXPECT_EQ(Read(b), "2b");
+    EXPECT_EQ(wtest::ReadBytes(b), "2b");
     EXPECT_EQ(doc->Files().Count(), 1);
 }
 

@@ -10,11 +10,7 @@
 
 #include <windows.h>
 
-#include <shellapi.h>
-
 #include <cstring>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -23,27 +19,12 @@
 #include "app/macrohost/macro_host.h"
 #include "framework/seams.h"
 #include "framework/wide.h"
-#include "textengine/bytestream.h"
+#include "tests/support/test_files.h"
 
 namespace {
 
-std::string Narrow(const std::wstring& w) { return Utf16ToUtf8(ToU16(w)); }
-std::wstring Widen(const std::string& s) { return ToWide(Utf8ToUtf16(s)); }
-
-void WriteBytes(const std::wstring& path, const std::string& bytes) {
-    HANDLE f = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    DWORD n = 0;
-    ::WriteFile(f, bytes.data(), static_cast<DWORD>(bytes.size()), &n, nullptr);
-    ::CloseHandle(f);
-}
-
-std::string ReadBytes(const std::wstring& path) {
-    std::ifstream in(path.c_str(), std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
 // A path as a Scheme string literal's inside.
-std::string InScheme(const std::wstring& path) { return Narrow(ToWide(MacroDoubleBackslashes(ToU16(path)))); }
+std::string InScheme(const std::wstring& path) { return wtest::Utf8(ToWide(MacroDoubleBackslashes(ToU16(path)))); }
 
 struct Box {
     std::string caption, text;
@@ -57,31 +38,16 @@ struct Box {
 class MacroPlatform : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
-        wchar_t temp[MAX_PATH];
-        ::GetTempPathW(MAX_PATH, temp);
-        wchar_t longTemp[MAX_PATH];
-        if (::GetLongPathNameW(temp, longTemp, MAX_PATH)) ::wcscpy(temp, longTemp);
-        dir_ = std::wstring(temp) + L"wendrel_platform_" + std::to_wstring(::GetCurrentProcessId()) + L"\\";
-        ::CreateDirectoryW(dir_.c_str(), nullptr);
+        dir_ = wtest::MakeTempFolder(L"wendrel_platform_") + L"\\";
         ::CreateDirectoryW((dir_ + L"scmlib").c_str(), nullptr);
-        std::wstring init = Widen(TEST_DATA_DIR "/../../../../scmlib/init.scm");
-        for (wchar_t& c : init)
-            if (c == L'/') c = L'\\';
-        ::CopyFileW(init.c_str(), (dir_ + L"scmlib\\init.scm").c_str(), FALSE);
+        ::CopyFileW(wtest::SourcePath("scmlib/init.scm").c_str(), (dir_ + L"scmlib\\init.scm").c_str(), FALSE);
     }
 
-    static void TearDownTestSuite() {
-        SHFILEOPSTRUCTW op{};
-        std::wstring from = dir_.substr(0, dir_.size() - 1) + L'\0';
-        op.wFunc = FO_DELETE;
-        op.pFrom = from.c_str();
-        op.fFlags = FOF_NO_UI;
-        ::SHFileOperationW(&op);
-    }
+    static void TearDownTestSuite() { wtest::RemoveFolder(dir_.substr(0, dir_.size() - 1)); }
 
     void SetUp() override {
         previousBox_ = SetMessageBoxHandler([this](const MessageBoxRequest& r) {
-            boxes.push_back({Narrow(r.caption), Narrow(r.text), r.type, r.owner});
+            boxes.push_back({wtest::Utf8(r.caption), wtest::Utf8(r.text), r.type, r.owner});
             return IDOK;
         });
         ASSERT_TRUE(InitMacro(dir_));
@@ -97,7 +63,7 @@ protected:
     // of its last box.
     std::string Output(const std::string& source) {
         boxes.clear();
-        GetMacroCalls()->RunText(Widen(source));
+        GetMacroCalls()->RunText(wtest::FromUtf8(source));
         for (const Box& b : boxes)
             if (b.caption == "scheme output") return b.text;
         return boxes.empty() ? "" : "[" + boxes.back().caption + "] " + boxes.back().text;
@@ -110,7 +76,7 @@ protected:
 
 TEST_F(MacroPlatform, LoadOpensEveryAbsolutePathFormAsItStands) {
     const std::wstring file = dir_ + L"abs.scm";
-    WriteBytes(file, "(display \"abs\")");
+    wtest::WriteBytes(file, "(display \"abs\")");
     ASSERT_GT(file.size(), 3u);
     ASSERT_EQ(file[1], L':');
     std::wstring lower = file, slashes = file;
@@ -118,14 +84,14 @@ TEST_F(MacroPlatform, LoadOpensEveryAbsolutePathFormAsItStands) {
     for (wchar_t& c : slashes)
         if (c == L'\\') c = L'/';
     for (const std::wstring& path : {lower, slashes, L"\\\\?\\" + file, L"\\\\.\\" + file})
-        EXPECT_EQ(Output("(load \"" + InScheme(path) + "\")"), "abs") << Narrow(path);
+        EXPECT_EQ(Output("(load \"" + InScheme(path) + "\")"), "abs") << wtest::Utf8(path);
     // An absolute name that names no file is not looked for on the load
     // path, where the joined name would find one: \\server\share (a server
     // nobody answers) as well.
     const std::wstring lib = dir_ + L"scmlib\\";
     ::CreateDirectoryW((lib + L"no-such-server").c_str(), nullptr);
     ::CreateDirectoryW((lib + L"no-such-server\\share").c_str(), nullptr);
-    WriteBytes(lib + L"no-such-server\\share\\abs.scm", "(display \"joined\")");
+    wtest::WriteBytes(lib + L"no-such-server\\share\\abs.scm", "(display \"joined\")");
     for (const std::wstring& path : {dir_ + L"none.scm", std::wstring(L"\\\\no-such-server\\share\\abs.scm")}) {
         const std::string result = Output("(load \"" + InScheme(path) + "\")");
         EXPECT_EQ(result.rfind("[scheme error] Error: load: can not find file", 0), 0u) << result;
@@ -134,8 +100,8 @@ TEST_F(MacroPlatform, LoadOpensEveryAbsolutePathFormAsItStands) {
 
 TEST_F(MacroPlatform, LoadPathFindsJapaneseNamesAndPassesOverFolders) {
     const std::wstring lib = dir_ + L"scmlib\\";
-    WriteBytes(lib + L"\x30ED\x30FC\x30C9.scm", "(display \"kana\")");  // ロード.scm
-    WriteBytes(lib + L"mod.scm", "(display \"mod\")");
+    wtest::WriteBytes(lib + L"\x30ED\x30FC\x30C9.scm", "(display \"kana\")");  // ロード.scm
+    wtest::WriteBytes(lib + L"mod.scm", "(display \"mod\")");
     EXPECT_EQ(Output("(load \"\xE3\x83\xAD\xE3\x83\xBC\xE3\x83\x89.scm\")"), "kana");
     EXPECT_EQ(Output("(require \"mod\")"), "mod");
     EXPECT_EQ(Output("(use mod)"), "mod");
@@ -144,7 +110,7 @@ TEST_F(MacroPlatform, LoadPathFindsJapaneseNamesAndPassesOverFolders) {
     ::CreateDirectoryW((dir_ + L"first").c_str(), nullptr);
     ::CreateDirectoryW((dir_ + L"first\\twice.scm").c_str(), nullptr);
     ::CreateDirectoryW((dir_ + L"second").c_str(), nullptr);
-    WriteBytes(dir_ + L"second\\twice.scm", "(display \"second\")");
+    wtest::WriteBytes(dir_ + L"second\\twice.scm", "(display \"second\")");
     EXPECT_EQ(Output("(set! *load-path* (list \"" + InScheme(dir_ + L"first") + "\" \"" +
                      InScheme(dir_ + L"second") + "\")) (load \"twice.scm\")"),
               "second");
@@ -158,7 +124,7 @@ TEST_F(MacroPlatform, ShiftJisSourceDecodesThroughTheCodePageTable) {
     for (int i = 0; i < 1500; ++i) source += "\x8A\xBF";  // 漢
     source += "\")(display (list (string-length s) (string=? s (string-append \"abc\" (make-string 1500 #\\\x8A\xBF)))))";
     source += "\x81";
-    WriteBytes(dir_ + L"sjis.scm", source);
+    wtest::WriteBytes(dir_ + L"sjis.scm", source);
     EXPECT_EQ(Output("(load \"" + InScheme(dir_ + L"sjis.scm") + "\")"),
               "\xEF\xBD\xB1\xE2\x91\xA0\xE9\xAB\x99\xEF\xBD\x9E(1503 #t)");  // ｱ①髙～
 }
@@ -168,7 +134,7 @@ TEST_F(MacroPlatform, OutputFilesTakeUtf16UnitsAndStatReadsSizeAndTime) {
     EXPECT_EQ(Output("(define p (open-output-file \"" + InScheme(out) +
                      "\")) (display \"a\xE3\x81\x82\" p) (close-output-port p)"),
               "");
-    EXPECT_EQ(ReadBytes(out), std::string("a\0\x42\x30", 4));
+    EXPECT_EQ(wtest::ReadBytes(out), std::string("a\0\x42\x30", 4));
 
     // 2001-09-09 01:46:40 UTC is 1000000000 seconds after 1970.
     HANDLE f = ::CreateFileW(out.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr);

@@ -9,7 +9,6 @@
 #include <windows.h>
 
 #include <commctrl.h>
-#include <shellapi.h>
 
 #include <algorithm>
 #include <functional>
@@ -32,43 +31,15 @@
 #include "framework/seams.h"
 #include "editctrl/edit_ctrl.h"
 #include "framework/wide.h"
+#include "tests/support/editor_program.h"
+#include "tests/support/test_files.h"
 #include "textengine/kanjicode.h"
 #include "view/pavin_view.h"
 
 namespace {
 
-std::wstring Widen(const char* s) {
-    std::wstring w;
-    for (; *s; ++s) w += static_cast<wchar_t>(*s == '/' ? '\\' : *s);
-    return w;
-}
-
-std::string ReadAll(const std::wstring& path) {
-    std::string bytes;
-    HANDLE f = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (f == INVALID_HANDLE_VALUE) return "<missing>";
-    char buf[4096];
-    DWORD n = 0;
-    while (::ReadFile(f, buf, sizeof buf, &n, nullptr) && n) bytes.append(buf, n);
-    ::CloseHandle(f);
-    return bytes;
-}
-
-void WriteAll(const std::wstring& path, const std::string& bytes) {
-    HANDLE f = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    DWORD n = 0;
-    ::WriteFile(f, bytes.data(), static_cast<DWORD>(bytes.size()), &n, nullptr);
-    ::CloseHandle(f);
-}
-
 // The UTF-16LE settings file as narrow ASCII (enough to look for keys).
-std::string IniText(const std::wstring& path) {
-    const std::string bytes = ReadAll(path);
-    std::string out;
-    for (size_t i = 2; i + 1 < bytes.size(); i += 2)
-        if (bytes[i + 1] == 0) out += bytes[i];
-    return out;
-}
+std::string IniText(const std::wstring& path) { return wtest::AsciiOfUtf16(wtest::ReadBytes(path)); }
 
 struct Box {
     std::wstring text, caption;
@@ -88,28 +59,12 @@ public:
 class Commands : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
-        wchar_t temp[MAX_PATH];
-        ::GetTempPathW(MAX_PATH, temp);
-        ::GetLongPathNameW(temp, temp, MAX_PATH);
         // A blank in the program folder: started programs must be quoted.
-        dir = std::wstring(temp) + L"wendrel cmds " + std::to_wstring(::GetCurrentProcessId()) + L"\\";
-        ::CreateDirectoryW(dir.c_str(), nullptr);
-        const std::wstring data = Widen(TEST_DATA_DIR "/../../../../data");
-        SHFILEOPSTRUCTW op{};
-        std::wstring from = data + L'\0';
-        std::wstring to = dir + L'\0';
-        op.wFunc = FO_COPY;
-        op.pFrom = from.c_str();
-        op.pTo = to.c_str();
-        op.fFlags = FOF_NO_UI;
-        ::SHFileOperationW(&op);
+        dir = wtest::MakeProgramFolder(L"wendrel cmds ");
         app = new CPavinApp;
-        app->programDir = dir;
-        app->handOffToRunningEditor = false;
-        app->m_lpCmdLine = L"";
         app->m_nCmdShow = SW_SHOWNOACTIVATE;
-        ASSERT_TRUE(app->InitInstance());
-        frame = dynamic_cast<CMainFrame*>(app->m_pMainWnd);
+        ASSERT_TRUE(wtest::StartEditor(*app, dir, L""));
+        frame = wtest::WindowsOf(*app).frame;
         ASSERT_NE(frame, nullptr);
     }
 
@@ -144,7 +99,7 @@ protected:
         return state;
     }
     std::wstring File(const std::wstring& name, const std::string& bytes) {
-        WriteAll(dir + name, bytes);
+        wtest::WriteBytes(dir + name, bytes);
         return dir + name;
     }
     static std::vector<std::wstring> OpenPaths() {
@@ -231,7 +186,7 @@ TEST_F(Commands, SaveFormOffersTheFileFormatAndItsChoiceReachesTheBytes) {
     EXPECT_EQ(seen.lineEnd, 1);
     EXPECT_EQ(seen.filterIndex, theSettings.editMode + 1);
     EXPECT_TRUE(seen.flags & OFN_OVERWRITEPROMPT);
-    EXPECT_EQ(ReadAll(target), "\xEF\xBB\xBF\xE3\x81\x82\n\xE3\x81\x84");
+    EXPECT_EQ(wtest::ReadBytes(target), "\xEF\xBB\xBF\xE3\x81\x82\n\xE3\x81\x84");
     EXPECT_EQ(Doc()->Current().kanjiCode, KanjiCode::UTF8);
     EXPECT_EQ(Doc()->Current().lineEnd, 2);
 
@@ -394,7 +349,7 @@ TEST_F(Commands, ALongMultipleSelectionComesBackWhole) {
     std::wstring typed;
     for (int i = 0; i < 40; ++i) {
         std::wstring name = std::to_wstring(100 + i) + std::wstring(113, L'n') + L".txt";
-        WriteAll(folder + L"\\" + name, "x");
+        wtest::WriteBytes(folder + L"\\" + name, "x");
         expected.push_back(folder + L"\\" + name);
         typed += L"\"" + name + L"\" ";
     }
@@ -640,7 +595,7 @@ TEST_F(Commands, HelpDocumentsOpenFromTheDocFolderOrAreReportedMissing) {
     EXPECT_TRUE(opened.empty());
 
     ::CreateDirectoryW(docDir.c_str(), nullptr);
-    for (const auto& d : docs) WriteAll(docDir + d.name, "help");
+    for (const auto& d : docs) wtest::WriteBytes(docDir + d.name, "help");
     for (const auto& d : docs) Run(d.id);
     ASSERT_EQ(opened.size(), 3u);
     for (size_t i = 0; i < 3; ++i) {

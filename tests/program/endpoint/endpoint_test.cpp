@@ -24,6 +24,8 @@
 #include "app/resource.h"
 #include "editctrl/edit_ctrl.h"
 #include "framework/wide.h"
+#include "tests/support/editor_program.h"
+#include "tests/support/test_files.h"
 #include "util/copydata.h"
 #include "view/jump_resource.h"
 #include "view/pavin_view.h"
@@ -64,26 +66,6 @@ int RunAsSenderWhenAsked() {
 }
 const int senderRan = RunAsSenderWhenAsked();
 
-std::wstring Widen(const char* s) {
-    std::wstring w;
-    for (; *s; ++s) w += static_cast<wchar_t>(*s == '/' ? '\\' : *s);
-    return w;
-}
-
-std::string Utf8(const std::wstring& s) {
-    const int n = ::WideCharToMultiByte(CP_UTF8, 0, s.c_str(), int(s.size()), nullptr, 0, nullptr, nullptr);
-    std::string out(n, '\0');
-    ::WideCharToMultiByte(CP_UTF8, 0, s.c_str(), int(s.size()), out.data(), n, nullptr, nullptr);
-    return out;
-}
-
-void WriteAll(const std::wstring& path, const std::string& bytes) {
-    HANDLE f = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    DWORD n = 0;
-    ::WriteFile(f, bytes.data(), static_cast<DWORD>(bytes.size()), &n, nullptr);
-    ::CloseHandle(f);
-}
-
 // A program folder with the shipped data folder, and one editor for the
 // whole program (an application object is made once).
 struct Editor {
@@ -97,25 +79,9 @@ Editor* theEditor = nullptr;
 Editor& GetEditor() {
     if (theEditor) return *theEditor;
     theEditor = new Editor;
-    wchar_t temp[MAX_PATH];
-    ::GetTempPathW(MAX_PATH, temp);
-    ::GetLongPathNameW(temp, temp, MAX_PATH);
-    theEditor->dir = std::wstring(temp) + L"wendrel_endpoint_" + std::to_wstring(::GetCurrentProcessId()) + L"\\";
-    ::CreateDirectoryW(theEditor->dir.c_str(), nullptr);
-    SHFILEOPSTRUCTW op{};
-    const std::wstring from = Widen(TEST_DATA_DIR "/../../../../data") + L'\0';
-    const std::wstring to = theEditor->dir + L'\0';
-    op.wFunc = FO_COPY;
-    op.pFrom = from.c_str();
-    op.pTo = to.c_str();
-    op.fFlags = FOF_NO_UI;
-    ::SHFileOperationW(&op);
-    theEditor->app.programDir = theEditor->dir;
-    theEditor->app.handOffToRunningEditor = false;
-    theEditor->app.m_lpCmdLine = L"";
-    EXPECT_TRUE(theEditor->app.InitInstance()) << theEditor->app.startupLog.back();
-    auto* frame = dynamic_cast<CMainFrame*>(theEditor->app.m_pMainWnd);
-    theEditor->view = frame ? dynamic_cast<CPavinView*>(frame->GetActiveView()) : nullptr;
+    theEditor->dir = wtest::MakeProgramFolder(L"wendrel_endpoint_");
+    EXPECT_TRUE(wtest::StartEditor(theEditor->app, theEditor->dir, L"")) << theEditor->app.startupLog.back();
+    theEditor->view = wtest::WindowsOf(theEditor->app).view;
     theEditor->doc = theEditor->view ? theEditor->view->GetDocument() : nullptr;
     return *theEditor;
 }
@@ -131,7 +97,7 @@ protected:
     }
     std::wstring File(const std::wstring& name, const std::string& bytes) {
         const std::wstring p = dir + name;
-        WriteAll(p, bytes);
+        wtest::WriteBytes(p, bytes);
         return p;
     }
     void Open(const std::wstring& path) { ASSERT_NE(GetEditor().app.OpenDocumentFile(path.c_str()), nullptr); }
@@ -214,7 +180,7 @@ std::vector<Seen> SendFromAnotherProcess(HWND view, CPavinDoc* doc, const std::v
         if (!r.nullData) batch.append(r.bytes.data(), r.cbData);
     }
     const std::wstring batchFile = dir + L"batch.bin";
-    WriteAll(batchFile, batch);
+    wtest::WriteBytes(batchFile, batch);
     std::vector<Seen> seen;
     theSeen = &seen;
     theDoc = doc;
@@ -409,14 +375,14 @@ TEST_F(Endpoint, TagJumpOpensTheFileAndLineTheCaretLineNames) {
     ::DeleteFileW((dir + L"missing.c").c_str());
     for (const auto& p : {main, notes, japanese, old, grepped}) Open(p);
     // The caret lines; relative names are taken against the list's folder.
-    const std::string listText = Utf8(main) + "(3): error C2065\n"     // 0
+    const std::string listText = wtest::Utf8(main) + "(3): error C2065\n"     // 0
                                  "main.c:4:2: warning\n"                   // 1
                                  "my notes.txt(2): x\n"                    // 2
                                  "\xe6\x97\xa5\xe6\x9c\xac\xe8\xaa\x9e.txt:5\n"  // 3
                                  "dir (old)\\a.c(2)\n"                     // 4
                                  "missing.c(3): no such file\n"            // 5
                                  "main.c(4294967298): wraps to 2 unless clamped\n"  // 6
-                                 + Utf8(grepped) + "(7):  grep hit\n"  // 7
+                                 + wtest::Utf8(grepped) + "(7):  grep hit\n"  // 7
                                  "main.c:0\n"                              // 8
                                  "other.txt(6)\n"                          // 9
                                  "main.c\n";                               // 10

@@ -8,7 +8,6 @@
 #include <windows.h>
 
 #include <commctrl.h>
-#include <shellapi.h>
 
 #include <functional>
 #include <string>
@@ -23,47 +22,11 @@
 #include "editctrl/edit_ctrl.h"
 #include "framework/seams.h"
 #include "framework/wide.h"
+#include "tests/support/editor_program.h"
+#include "tests/support/test_files.h"
 #include "view/pavin_view.h"
 
 namespace {
-
-std::wstring Widen(const char* s) {
-    std::wstring w;
-    for (; *s; ++s) w += static_cast<wchar_t>(*s == '/' ? '\\' : *s);
-    return w;
-}
-
-void CopyFolder(const std::wstring& from, const std::wstring& to) {
-    SHFILEOPSTRUCTW op{};
-    std::wstring f = from + L'\0', t = to + L'\0';
-    op.wFunc = FO_COPY;
-    op.pFrom = f.c_str();
-    op.pTo = t.c_str();
-    op.fFlags = FOF_NO_UI;
-    ::SHFileOperationW(&op);
-}
-
-void WriteAll(const std::wstring& path, const std::string& bytes) {
-    HANDLE f = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    DWORD n = 0;
-    ::WriteFile(f, bytes.data(), static_cast<DWORD>(bytes.size()), &n, nullptr);
-    ::CloseHandle(f);
-}
-
-std::string Narrow(const std::wstring& w) {
-    std::string s;
-    const int n = ::WideCharToMultiByte(CP_UTF8, 0, w.c_str(), static_cast<int>(w.size()), nullptr, 0, nullptr, nullptr);
-    s.resize(static_cast<size_t>(n));
-    ::WideCharToMultiByte(CP_UTF8, 0, w.c_str(), static_cast<int>(w.size()), s.data(), n, nullptr, nullptr);
-    return s;
-}
-
-std::wstring Wide(const std::string& s) {
-    std::wstring w(s.size(), L'\0');
-    w.resize(static_cast<size_t>(
-        ::MultiByteToWideChar(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), w.data(), static_cast<int>(w.size()))));
-    return w;
-}
 
 struct Box {
     std::string caption, text;
@@ -75,23 +38,16 @@ struct Box {
 class MacroWindow : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
-        wchar_t temp[MAX_PATH];
-        ::GetTempPathW(MAX_PATH, temp);
-        dir_ = std::wstring(temp) + L"wendrel_macro_" + std::to_wstring(::GetCurrentProcessId()) + L"\\";
-        ::CreateDirectoryW(dir_.c_str(), nullptr);
-        CopyFolder(Widen(TEST_DATA_DIR "/../../../../data"), dir_);
-        CopyFolder(Widen(TEST_DATA_DIR "/../../../../scmlib"), dir_);
-        WriteAll(dir_ + L"scmlib\\wendrel.scm", "(define user-script-ran 'yes)\n");
+        dir_ = wtest::MakeProgramFolder(L"wendrel_macro_");
+        wtest::CopyFolder(wtest::SourcePath("scmlib"), dir_);
+        wtest::WriteBytes(dir_ + L"scmlib\\wendrel.scm", "(define user-script-ran 'yes)\n");
         first_ = dir_ + L"first.txt";
         second_ = dir_ + L"second.txt";
-        WriteAll(first_, "hello world\r\nsecond line");
-        WriteAll(second_, "other");
+        wtest::WriteBytes(first_, "hello world\r\nsecond line");
+        wtest::WriteBytes(second_, "other");
         app_ = new CPavinApp;
-        app_->programDir = dir_;
-        app_->handOffToRunningEditor = false;
         commandLine_ = L"\"" + second_ + L"\" \"" + first_ + L"\"";
-        app_->m_lpCmdLine = commandLine_.c_str();
-        started_ = app_->InitInstance();
+        started_ = wtest::StartEditor(*app_, dir_, commandLine_.c_str());
     }
 
     static void TearDownTestSuite() {
@@ -107,9 +63,10 @@ protected:
 
     void SetUp() override {
         ASSERT_TRUE(started_);
-        frame_ = dynamic_cast<CMainFrame*>(app_->m_pMainWnd);
+        const wtest::EditorWindows windows = wtest::WindowsOf(*app_);
+        frame_ = windows.frame;
         ASSERT_NE(frame_, nullptr);
-        doc_ = dynamic_cast<CPavinDoc*>(frame_->GetActiveDocument());
+        doc_ = windows.doc;
         ASSERT_NE(doc_, nullptr);
         ASSERT_NE(GetAppMacroHost(), nullptr);
         if (doc_->Files().FindByPath(ToU16(LongPath(second_))) < 0) app_->OpenDocumentFile(second_.c_str());
@@ -121,7 +78,7 @@ protected:
         Reset(firstId_, u"hello world\r\nsecond line");
         doc_->ActivateFileById(firstId_, true, false);
         previousBox_ = SetMessageBoxHandler([this](const MessageBoxRequest& r) {
-            boxes.push_back({Narrow(r.caption), Narrow(r.text)});
+            boxes.push_back({wtest::Utf8(r.caption), wtest::Utf8(r.text)});
             if (onBox) onBox(boxes.back());
             return IDOK;
         });
@@ -155,15 +112,15 @@ protected:
     std::string Text() {
         CLineEndTypeGuard keep(&Data());
         Data().SetLineEndType(2);
-        return Narrow(ToWide(Data().GetText()));
+        return wtest::Utf8(ToWide(Data().GetText()));
     }
-    void Run(const std::string& source) { RunMacroText(Wide(source)); }
+    void Run(const std::string& source) { RunMacroText(wtest::FromUtf8(source)); }
     // The status bar's message pane.
     std::string StatusText() {
         HWND bar = ::FindWindowExW(frame_->m_hWnd, nullptr, L"msctls_statusbar32", nullptr);
         wchar_t text[256] = {};
         if (bar) ::SendMessageW(bar, SB_GETTEXTW, 0, reinterpret_cast<LPARAM>(text));
-        return Narrow(text);
+        return wtest::Utf8(text);
     }
     // What a run printed (its "scheme output" box).
     std::string Output(const std::string& source) {
@@ -207,8 +164,8 @@ TEST_F(MacroWindow, StartUpScriptsRanAndTheFileIsSeen) {
     EXPECT_EQ(Output("(display user-script-ran)"), "yes");
     // init.scm's library is there too.
     EXPECT_EQ(Output("(display (list 1 2))"), "(1 2)");
-    EXPECT_EQ(Output("(display (editor-get-filename))"), Narrow(LongPath(first_)));
-    EXPECT_EQ(Output("(display (app-get-tool-dir))"), Narrow(dir_));
+    EXPECT_EQ(Output("(display (editor-get-filename))"), wtest::Utf8(LongPath(first_)));
+    EXPECT_EQ(Output("(display (app-get-tool-dir))"), wtest::Utf8(dir_));
 }
 
 TEST_F(MacroWindow, EditorProceduresOnTheView) {
@@ -326,7 +283,7 @@ TEST_F(MacroWindow, DocumentEventsReachTheirHandlers) {
         "(app-set-event-handler \"on-file-saved\" (note 'saved))");
     Run("(app-set-event-handler \"on-close-file\" (lambda () (set! seen (cons (editor-get-row-string 0) seen))))");
     const std::wstring third = dir_ + L"third.txt";
-    WriteAll(third, "third text");
+    wtest::WriteBytes(third, "third text");
     ASSERT_NE(app_->OpenDocumentFile(third.c_str()), nullptr);
     ASSERT_TRUE(doc_->DoSave(third.c_str(), true));
     ASSERT_TRUE(doc_->CloseCurrentFile(false));
@@ -437,7 +394,7 @@ TEST_F(MacroWindow, InputBoxStatusBarAndMacroFile) {
     Run("(+ 1 2)");
     EXPECT_EQ(StatusText(), "");
 
-    WriteAll(dir_ + L"edit.scm", "(editor-set-row-col 0 0) (editor-paste-string \"file:\")");
+    wtest::WriteBytes(dir_ + L"edit.scm", "(editor-set-row-col 0 0) (editor-paste-string \"file:\")");
     RunMacroFile(dir_ + L"edit.scm");
     EXPECT_EQ(Text(), "file:hello world\nsecond line");
 }

@@ -6,8 +6,6 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include <shellapi.h>
-
 #include <string>
 #include <vector>
 
@@ -21,43 +19,13 @@
 #include "framework/bars.h"
 #include "framework/seams.h"
 #include "framework/wide.h"
+#include "tests/support/editor_program.h"
+#include "tests/support/test_files.h"
 #include "view/pavin_view.h"
 #include "view/search_resource.h"
 #include "view/view_search.h"
 
 namespace {
-
-std::wstring Widen(const char* s) {
-    std::wstring w;
-    for (; *s; ++s) w += static_cast<wchar_t>(*s == '/' ? '\\' : *s);
-    return w;
-}
-
-std::wstring MakeProgramDir() {
-    wchar_t temp[MAX_PATH];
-    ::GetTempPathW(MAX_PATH, temp);
-    std::wstring dir = std::wstring(temp) + L"wendrel_search_" + std::to_wstring(::GetCurrentProcessId()) + L"\\";
-    ::CreateDirectoryW(dir.c_str(), nullptr);
-    // Process ids come again under Wine: no settings of an earlier run.
-    for (const wchar_t* name : {L"wendrel.ini", L"wendrel_local.ini"}) ::DeleteFileW((dir + name).c_str());
-    const std::wstring data = Widen(TEST_DATA_DIR "/../../../../data");
-    SHFILEOPSTRUCTW op{};
-    std::wstring from = data + L'\0';
-    std::wstring to = dir + L'\0';
-    op.wFunc = FO_COPY;
-    op.pFrom = from.c_str();
-    op.pTo = to.c_str();
-    op.fFlags = FOF_NO_UI;
-    ::SHFileOperationW(&op);
-    return dir;
-}
-
-void WriteAll(const std::wstring& path, const std::string& bytes) {
-    HANDLE f = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    DWORD n = 0;
-    ::WriteFile(f, bytes.data(), static_cast<DWORD>(bytes.size()), &n, nullptr);
-    ::CloseHandle(f);
-}
 
 struct Box {
     std::wstring text, caption;
@@ -67,15 +35,12 @@ struct Box {
 class Search : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
-        dir_ = new std::wstring(MakeProgramDir());
+        dir_ = new std::wstring(wtest::MakeProgramFolder(L"wendrel_search_"));
         const std::wstring file = *dir_ + L"text.txt";
-        WriteAll(file, "alpha\r\n");
+        wtest::WriteBytes(file, "alpha\r\n");
         app_ = new CPavinApp;
-        app_->programDir = *dir_;
-        app_->handOffToRunningEditor = false;
         commandLine_ = new std::wstring(L"\"" + file + L"\"");
-        app_->m_lpCmdLine = commandLine_->c_str();
-        ASSERT_TRUE(app_->InitInstance());
+        ASSERT_TRUE(wtest::StartEditor(*app_, *dir_, commandLine_->c_str()));
     }
     static void TearDownTestSuite() {
         if (app_->m_pMainWnd) app_->m_pMainWnd->DestroyWindow();
@@ -83,11 +48,12 @@ protected:
     }
 
     void SetUp() override {
-        frame = dynamic_cast<CMainFrame*>(app_->m_pMainWnd);
+        const wtest::EditorWindows windows = wtest::WindowsOf(*app_);
+        frame = windows.frame;
         ASSERT_NE(frame, nullptr);
-        view = dynamic_cast<CPavinView*>(frame->GetActiveView());
+        view = windows.view;
         ASSERT_NE(view, nullptr);
-        editor = view->CurrentEditor();
+        editor = windows.editor;
         ASSERT_NE(editor, nullptr);
         dialogs = view->SearchDialogs();
         ASSERT_NE(dialogs, nullptr);

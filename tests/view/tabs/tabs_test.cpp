@@ -18,6 +18,7 @@
 #include "framework/seams.h"
 #include "framework/wide.h"
 #include "tests/framework/window_test_support.h"
+#include "tests/support/test_files.h"
 #include "view/pavin_view.h"
 #include "view/query_close_dlg.h"
 
@@ -57,7 +58,7 @@ protected:
         });
         SetFileDialogHandler([this](FileDialogRequest& r) {
             // What was already on disk when the name was asked.
-            savedWhenAsked = Read(root + L"\\t1.txt");
+            savedWhenAsked = wtest::ReadBytes(root + L"\\t1.txt");
             if (saveAsPath.empty()) return false;
             r.path = saveAsPath;
             return true;
@@ -76,11 +77,7 @@ protected:
             }
             ::SendMessageW(item, BM_CLICK, 0, 0);
         });
-        wchar_t tmp[MAX_PATH];
-        GetTempPathW(MAX_PATH, tmp);
-        GetLongPathNameW(tmp, tmp, MAX_PATH);
-        root = std::wstring(tmp) + L"tabs test " + std::to_wstring(GetCurrentProcessId());
-        CreateDirectoryW(root.c_str(), nullptr);
+        root = wtest::MakeTempFolder(L"tabs test ");
         doc = new QuietDoc;
         view = new CPavinView;
         view->SetDocument(doc);
@@ -95,43 +92,10 @@ protected:
         SetMessageBoxHandler(nullptr);
         SetFileDialogHandler(nullptr);
         SetModalDialogHandler(nullptr);
-        SetCurrentDirectoryW(L"C:\\");
-        RemoveFolder(root);
+        wtest::RemoveFolder(root);
     }
-    static void RemoveFolder(const std::wstring& folder) {
-        WIN32_FIND_DATAW fd;
-        HANDLE h = FindFirstFileW((folder + L"\\*").c_str(), &fd);
-        if (h != INVALID_HANDLE_VALUE) {
-            do {
-                const std::wstring p = folder + L"\\" + fd.cFileName;
-                if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-                    if (fd.cFileName[0] != L'.') RemoveFolder(p);
-                    continue;
-                }
-                SetFileAttributesW(p.c_str(), FILE_ATTRIBUTE_NORMAL);
-                DeleteFileW(p.c_str());
-            } while (FindNextFileW(h, &fd));
-            FindClose(h);
-        }
-        RemoveDirectoryW(folder.c_str());
-    }
-
     std::wstring Write(const std::wstring& name, const std::string& bytes) {
-        const std::wstring p = root + L"\\" + name;
-        HANDLE h = CreateFileW(p.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-        DWORD n = 0;
-        WriteFile(h, bytes.data(), DWORD(bytes.size()), &n, nullptr);
-        CloseHandle(h);
-        return p;
-    }
-    static std::string Read(const std::wstring& p) {
-        HANDLE h = CreateFileW(p.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-        if (h == INVALID_HANDLE_VALUE) return "<missing>";
-        std::string bytes(GetFileSize(h, nullptr), '\0');
-        DWORD n = 0;
-        ReadFile(h, bytes.data(), DWORD(bytes.size()), &n, nullptr);
-        CloseHandle(h);
-        return bytes;
+        return wtest::WriteFileIn(root, name, bytes);
     }
     // Opens each name (its text is the name without ".txt").
     std::vector<std::wstring> Open(std::initializer_list<const wchar_t*> names) {
@@ -499,10 +463,10 @@ TEST_F(Tabs, ClosingSeveralAsksForEachModifiedFileAndActsOnEveryAnswer) {
         ASSERT_FALSE(questions.empty());
         EXPECT_EQ(questions[0].templateId, UINT(IDD_QUERY_CLOSE));
         EXPECT_EQ(questions[0].text, paths[1] + L"への変更を保存しますか？");
-        EXPECT_EQ(Read(paths[1]), c.m1);
-        EXPECT_EQ(Read(paths[3]), c.m2);
-        EXPECT_EQ(Read(paths[2]), "changed on disk");
-        EXPECT_EQ(Read(paths[0]), "keep");
+        EXPECT_EQ(wtest::ReadBytes(paths[1]), c.m1);
+        EXPECT_EQ(wtest::ReadBytes(paths[3]), c.m2);
+        EXPECT_EQ(wtest::ReadBytes(paths[2]), "changed on disk");
+        EXPECT_EQ(wtest::ReadBytes(paths[0]), "keep");
         EXPECT_EQ(Titles(), c.left);
         // Whatever the answers, the file the command started from is current.
         EXPECT_EQ(Current(), L"keep.txt");
@@ -524,8 +488,8 @@ TEST_F(Tabs, CloseOthersClosesBothSidesAndCloseAllUsesTheSameQuestion) {
     ASSERT_EQ(questions.size(), 2u);
     EXPECT_EQ(questions[0].text, paths[0] + L"への変更を保存しますか？");  // left ones first
     EXPECT_EQ(Titles(), Names{L"mid.txt"});
-    EXPECT_EQ(Read(paths[0]), "l");
-    EXPECT_EQ(Read(paths[2]), "+r");
+    EXPECT_EQ(wtest::ReadBytes(paths[0]), "l");
+    EXPECT_EQ(wtest::ReadBytes(paths[2]), "+r");
 
     // The document's close-all asks with the same dialog.
     const auto more = Open({L"x.txt"});
@@ -534,7 +498,7 @@ TEST_F(Tabs, CloseOthersClosesBothSidesAndCloseAllUsesTheSameQuestion) {
     buttons = {IDC_QUERY_SAVE_ALL};
     EXPECT_TRUE(doc->QuerySaveFile());
     EXPECT_EQ(questions.size(), 1u);
-    EXPECT_EQ(Read(more[0]), "+x");
+    EXPECT_EQ(wtest::ReadBytes(more[0]), "+x");
     EXPECT_TRUE(Titles().empty());
 }
 
@@ -550,11 +514,11 @@ TEST_F(Tabs, SaveAllWritesModifiedFilesAndAsksForNewNamesLast) {
     view->Tabs().ActivateTab(2);
     saveAsPath = root + L"\\named.txt";
     Command(ID_FILE_SAVE_ALL);
-    EXPECT_EQ(Read(paths[0]), "+t0");
-    EXPECT_EQ(Read(more[0]), "+t1");
+    EXPECT_EQ(wtest::ReadBytes(paths[0]), "+t0");
+    EXPECT_EQ(wtest::ReadBytes(more[0]), "+t1");
     EXPECT_EQ(savedWhenAsked, "+t1");  // the titled files were saved before the name was asked
-    EXPECT_EQ(Read(more[1]), "changed on disk");
-    EXPECT_EQ(Read(saveAsPath), "new text");
+    EXPECT_EQ(wtest::ReadBytes(more[1]), "changed on disk");
+    EXPECT_EQ(wtest::ReadBytes(saveAsPath), "new text");
     EXPECT_EQ(Titles(), (Names{L"t0.txt", L"named.txt", L"t1.txt", L"t2.txt"}));
     EXPECT_EQ(Current(), L"t1.txt");
 }
