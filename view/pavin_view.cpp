@@ -219,6 +219,14 @@ LRESULT CPavinView::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
         CPavinDoc* doc = GetDocument();
         if (!doc) break;
         CDocCopyDataTarget target(*doc, m_hWnd);
+        // Find-next goes on with the grep program's search; direction and
+        // the replace fields stay as they were.
+        target.takeSearch = [this](const CopyDataOpenAndSearch& record) {
+            m_searchCondition.pattern = record.pattern;
+            m_searchCondition.matchCase = record.matchCase != 0;
+            m_searchCondition.widthSensitive = record.widthSensitive != 0;
+            m_searchCondition.regex = record.regex != 0;
+        };
         bool handled = false;
         LRESULT result = DispatchCopyData(reinterpret_cast<const COPYDATASTRUCT*>(lParam), target, handled);
         if (handled) return result;

@@ -314,6 +314,29 @@ TEST_F(Endpoint, AModeNameSelectsThatEditModeAndAnUnknownOneTheFirst) {
     EXPECT_EQ(theSettings.editMode, 0);
 }
 
+TEST_F(Endpoint, FindNextGoesOnWithTheSearchARecordBrought) {
+    const std::wstring t = File(L"next.txt", "x\nNeedle 1\nx\nneedle 2\nNEEDLE 3\n");
+    Open(t);
+    CSearchCondition& condition = view->SearchCondition();
+    condition.pattern = u"other";
+    condition.replacement = u"kept";
+    condition.direction = -1;
+    condition.matchCase = 1;
+    CopyDataOpenAndSearch record = Search(t, u"needle", 0);
+    COPYDATASTRUCT cds{CD_OPEN_AND_SEARCH, sizeof record, &record};
+    ASSERT_EQ(::SendMessageW(view->m_hWnd, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&cds)), 1);
+    EXPECT_EQ(condition.pattern, u"needle");
+    EXPECT_EQ(condition.matchCase, 0);
+    EXPECT_EQ(condition.replacement, u"kept");
+    EXPECT_EQ(condition.direction, -1);
+
+    // Case-insensitive, from the record: every line with the word is a hit.
+    for (int expected : {1, 3, 4}) {
+        view->OnCmdMsg(ID_SEARCH_NEXT, nullptr);
+        EXPECT_EQ(CaretLine(), expected);
+    }
+}
+
 // A block of size bytes that ends where an unreadable page begins: reading
 // one byte past it faults.
 class GuardedBlock {
