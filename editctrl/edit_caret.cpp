@@ -131,10 +131,12 @@ void CEditCtrl::UpdateCaret(int scrollIntoView, bool force, bool preferPreviousR
             ::ImmReleaseContext(m_hWnd, imc);
         }
         MirrorRulerMark(pt.x);
-        const int displayColumn = m_data->GetDisplayColumn(caret.line, caret.column, Measure().metrics);
-        Disp().MeasuringDC().Release();
-        SendParent(WM_EDIT_CARETMOVED, static_cast<WPARAM>(displayColumn), static_cast<LPARAM>(caret.line));
     }
+    // Also unfocused: a search from a modeless dialog moves the caret, and
+    // the status bar's caret position must follow it.
+    const int displayColumn = m_data->GetDisplayColumn(caret.line, caret.column, Measure().metrics);
+    Disp().MeasuringDC().Release();
+    SendParent(WM_EDIT_CARETMOVED, static_cast<WPARAM>(displayColumn), static_cast<LPARAM>(caret.line));
     OnCaretMoved();
     if (row != oldRow) {
         MirrorRedrawMargin(oldRow);

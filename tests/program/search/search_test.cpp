@@ -157,9 +157,14 @@ TEST_F(Search, EnterAndEscapeInTheFindDialogComeThroughTheMessageLoop) {
     EXPECT_EQ(Selected(), u"検索語");
     EXPECT_EQ(Caret().line, 0);
     EXPECT_EQ(Caret().column, 7);
+    ::SetFocus(dlg.GetDlgItem(IDC_SEARCH_TEXT));
     Key(dlg, IDC_SEARCH_TEXT, VK_RETURN);
     EXPECT_EQ(Caret().line, 1);
     EXPECT_TRUE(Visible(dlg));
+    // The status bar's caret position follows although the dialog has the focus.
+    EXPECT_NE(::GetFocus(), editor->m_hWnd);
+    EXPECT_EQ(theCaretPosition.line, 2);
+    EXPECT_EQ(theCaretPosition.column, 14);
     EXPECT_EQ(IniValue(u"SEARCH_TEXT", u"0"), L"検索語");
     Key(dlg, IDC_SEARCH_TEXT, VK_ESCAPE);
     EXPECT_FALSE(Visible(dlg));
