@@ -766,9 +766,11 @@ TEST_F(Commands, FavouritesCommandOpensTheChosenFilesAndAboutShowsItsBox) {
     EXPECT_EQ(paths.back(), second);
 }
 
-// Disabled: since the macro host starts with the program, Wine answers the
-// frame's SetWindowPos(HWND_TOPMOST) with success but leaves the style
-// unset in this test program; the cause is not found yet.
+// Disabled under Wine 8: a window that owns hidden popups (here the
+// frame's modeless search dialogs) does not become topmost by
+// SetWindowPos(HWND_TOPMOST); Wine makes the owned hidden popup topmost
+// instead and reports success. A plain window without owned popups in the
+// same program becomes topmost as expected.
 TEST_F(Commands, DISABLED_AlwaysOnTopTogglesTheTopmostWindow) {
     EXPECT_FALSE(frame->GetExStyle() & WS_EX_TOPMOST);
     Run(ID_ALWAYS_ON_TOP);
