@@ -4,12 +4,6 @@
 
 namespace {
 
-#define CHECK(min, max, letters)                                                  \
-    scheme_cell* a[32];                                                           \
-    int n = 0;                                                                    \
-    if (int r_ = scheme_check_builtin(ctx, min, max, letters, a, &n))             \
-        return scheme_raise_error_text(ctx, r_ == 1 ? a[0] : nullptr);
-
 scheme_cell* boolean(scheme_context* ctx, bool b) { return b ? ctx->T : ctx->F; }
 
 // Checks every argument of a variadic builtin as a number.
@@ -62,7 +56,7 @@ bool op_mul(scheme_context* ctx) {
 // Compares adjacent pairs left to right; stops at the first that fails.
 template <typename Cmp>
 bool compare(scheme_context* ctx, Cmp cmp) {
-    CHECK(1, 1, "N");
+    SCHEME_CHECK(1, 1, "N");
     scheme_cell* p = ctx->args;
     while (scheme_is(p->cdr, SCHEME_PAIR)) {
         scheme_cell* next = p->cdr->car;
@@ -80,48 +74,48 @@ bool op_le(scheme_context* ctx) { return compare(ctx, [](int32_t x, int32_t y) {
 bool op_ge(scheme_context* ctx) { return compare(ctx, [](int32_t x, int32_t y) { return x >= y; }); }
 
 bool op_car(scheme_context* ctx) {
-    CHECK(1, 1, "P");
+    SCHEME_CHECK(1, 1, "P");
     return scheme_return(ctx, a[0]->car);
 }
 bool op_cdr(scheme_context* ctx) {
-    CHECK(1, 1, "P");
+    SCHEME_CHECK(1, 1, "P");
     return scheme_return(ctx, a[0]->cdr);
 }
 bool op_cons(scheme_context* ctx) {
-    CHECK(2, 2, "AA");
+    SCHEME_CHECK(2, 2, "AA");
     return scheme_return(ctx, cons(ctx, a[0], a[1]));
 }
 bool op_eq(scheme_context* ctx) {
-    CHECK(2, 2, "AA");
+    SCHEME_CHECK(2, 2, "AA");
     return scheme_return(ctx, boolean(ctx, scheme_eqv(a[0], a[1])));
 }
 bool op_equal(scheme_context* ctx) {
-    CHECK(2, 2, "AA");
+    SCHEME_CHECK(2, 2, "AA");
     bool too_deep = false;
     bool eq = scheme_equal(a[0], a[1], &too_deep);
     if (too_deep) return scheme_raise(ctx, u"equal?: data too deep or circular");
     return scheme_return(ctx, boolean(ctx, eq));
 }
 bool op_not(scheme_context* ctx) {
-    CHECK(1, 1, "A");
+    SCHEME_CHECK(1, 1, "A");
     return scheme_return(ctx, boolean(ctx, a[0] == ctx->F));
 }
 bool op_null(scheme_context* ctx) {
-    CHECK(1, 1, "A");
+    SCHEME_CHECK(1, 1, "A");
     return scheme_return(ctx, boolean(ctx, a[0] == ctx->NIL));
 }
 bool op_pair(scheme_context* ctx) {
-    CHECK(1, 1, "A");
+    SCHEME_CHECK(1, 1, "A");
     return scheme_return(ctx, boolean(ctx, scheme_is(a[0], SCHEME_PAIR) && !(a[0]->flags & SCHEME_ATOM)));
 }
 bool op_vector_ref(scheme_context* ctx) {
-    CHECK(2, 2, "VN");
+    SCHEME_CHECK(2, 2, "VN");
     int32_t i = a[1]->ival;
     if (i < 0 || i >= scheme_vector(a[0])->length) return scheme_raise(ctx, u"vector-ref index out of range:", a[1]);
     return scheme_return(ctx, scheme_vector(a[0])->cells[i]);
 }
 bool op_vector_length(scheme_context* ctx) {
-    CHECK(1, 1, "V");
+    SCHEME_CHECK(1, 1, "V");
     return scheme_return(ctx, mk_integer(ctx, scheme_vector(a[0])->length));
 }
 
@@ -144,7 +138,7 @@ bool with_output(scheme_context* ctx, scheme_cell* port) {
 }
 
 bool print(scheme_context* ctx, int flag) {
-    CHECK(1, 2, "AO");
+    SCHEME_CHECK(1, 2, "AO");
     if (!with_output(ctx, n > 1 ? a[1] : nullptr)) return true;
     ctx->print_flag = flag;
     ctx->args = a[0];
@@ -156,7 +150,7 @@ bool op_write(scheme_context* ctx) { return print(ctx, 1); }
 bool op_display(scheme_context* ctx) { return print(ctx, 0); }
 
 bool op_newline(scheme_context* ctx) {
-    CHECK(0, 1, "O");
+    SCHEME_CHECK(0, 1, "O");
     scheme_cell* port = n > 0 ? a[0] : ctx->outport;
     if (n > 0 && closed_port(ctx, port)) return scheme_raise(ctx, u"I/O attempted on closed port", port);
     port_write(ctx, port, u"\n");
@@ -164,7 +158,7 @@ bool op_newline(scheme_context* ctx) {
 }
 
 bool op_write_char(scheme_context* ctx) {
-    CHECK(1, 2, "CO");
+    SCHEME_CHECK(1, 2, "CO");
     scheme_cell* port = n > 1 ? a[1] : ctx->outport;
     if (n > 1 && closed_port(ctx, port)) return scheme_raise(ctx, u"I/O attempted on closed port", port);
     char16_t u[2];
@@ -183,7 +177,7 @@ bool op_restore_inport(scheme_context* ctx) {
 }
 
 bool op_read(scheme_context* ctx) {
-    CHECK(0, 1, "I");
+    SCHEME_CHECK(0, 1, "I");
     if (n > 0) {
         if (closed_port(ctx, a[0])) return scheme_raise(ctx, u"I/O attempted on closed port", a[0]);
         scheme_push(ctx, OP_RESTORE_INPORT, ctx->NIL, ctx->inport);

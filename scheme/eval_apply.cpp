@@ -231,9 +231,7 @@ bool op_optional_defaults(scheme_context* ctx) {
 // --- evaluator builtins ------------------------------------------------------------
 
 bool op_eval_builtin(scheme_context* ctx) {
-    scheme_cell* a[2];
-    int n;
-    if (int r = scheme_check_builtin(ctx, 1, 2, "AA", a, &n)) return scheme_raise_error_text(ctx, r == 1 ? a[0] : nullptr);
+    SCHEME_CHECK(1, 2, "AA");
     ctx->code = a[0];
     ctx->args = ctx->NIL;
     ctx->op = OP_EVAL;
@@ -241,9 +239,7 @@ bool op_eval_builtin(scheme_context* ctx) {
 }
 
 bool op_apply_builtin(scheme_context* ctx) {
-    scheme_cell* a[1];
-    int n;
-    if (int r = scheme_check_builtin(ctx, 1, 1, "A", a, &n)) return scheme_raise_error_text(ctx, r == 1 ? a[0] : nullptr);
+    SCHEME_CHECK(1, 1, "A");
     scheme_cell* proc = ctx->args->car;
     scheme_cell* rest = ctx->args->cdr;
     // all but the last argument, then the elements of the last

@@ -55,9 +55,7 @@ bool scheme_apply_continuation(scheme_context* ctx, scheme_cell* k) {
 namespace {
 
 bool op_callcc(scheme_context* ctx) {
-    scheme_cell* a[1];
-    int n;
-    if (int r = scheme_check_builtin(ctx, 1, 1, "A", a, &n)) return scheme_raise_error_text(ctx, r == 1 ? a[0] : nullptr);
+    SCHEME_CHECK(1, 1, "A");
     int count = ctx->dump_count;
     std::size_t bytes = offsetof(scheme_continuation_payload, frames) +
                         static_cast<std::size_t>(count ? count : 1) * sizeof(scheme_frame);
@@ -89,9 +87,7 @@ bool op_values(scheme_context* ctx) {
 }
 
 bool op_call_with_values(scheme_context* ctx) {
-    scheme_cell* a[2];
-    int n;
-    if (int r = scheme_check_builtin(ctx, 2, 2, "pp", a, &n)) return scheme_raise_error_text(ctx, r == 1 ? a[0] : nullptr);
+    SCHEME_CHECK(2, 2, "pp");
     scheme_push(ctx, OP_CALL_WITH_VALUES_DONE, ctx->NIL, a[1]);
     ctx->args = ctx->NIL;
     ctx->code = a[0];

@@ -113,16 +113,12 @@ scheme_cell* with_suffix(scheme_context* ctx, const char16_t* name, std::size_t 
 }
 
 bool op_load(scheme_context* ctx) {
-    scheme_cell* a[1];
-    int n;
-    if (int r = scheme_check_builtin(ctx, 1, 1, "S", a, &n)) return scheme_raise_error_text(ctx, r == 1 ? a[0] : nullptr);
+    SCHEME_CHECK(1, 1, "S");
     return load_file(ctx, a[0]);
 }
 
 bool op_require(scheme_context* ctx) {
-    scheme_cell* a[1];
-    int n;
-    if (int r = scheme_check_builtin(ctx, 1, 1, "S", a, &n)) return scheme_raise_error_text(ctx, r == 1 ? a[0] : nullptr);
+    SCHEME_CHECK(1, 1, "S");
     auto* s = scheme_string(a[0]);
     return load_file(ctx, with_suffix(ctx, s->text, static_cast<std::size_t>(s->length)));
 }

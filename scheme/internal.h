@@ -99,6 +99,15 @@ bool scheme_error_stop(scheme_context* ctx);
 int scheme_check_args(scheme_context* ctx, const char16_t* name, int min, int max, const char16_t* letters,
                       scheme_cell* args, scheme_cell** out, int* count);
 int scheme_check_builtin(scheme_context* ctx, int min, int max, const char* letters, scheme_cell** out, int* count);
+// Checks the op's arguments against letters; on failure raises the
+// checker's message (with the offending argument for a type failure) and
+// returns from the op. Leaves a[] and n for the body.
+#define SCHEME_CHECK(min, max, letters)                                           \
+    scheme_cell* a[32];                                                           \
+    int n = 0;                                                                    \
+    if (int r_ = scheme_check_builtin(ctx, min, max, letters, a, &n))             \
+        return scheme_raise_error_text(ctx, r_ == 1 ? a[0] : nullptr);            \
+    (void)n
 const char* scheme_op_name(int op);
 
 // Ports

@@ -1,19 +1,9 @@
 // Shared by the builtin library's sources (core builtins, ports, hash tables,
-// regexps, classes): the argument check at the top of a builtin and small
-// constructors.
+// regexps, classes): small constructors and type messages (the argument
+// check, SCHEME_CHECK, is every op's: scheme/internal.h).
 #pragma once
 
 #include "scheme/ops.h"
-
-// Checks the builtin's arguments against letters; on failure raises the
-// checker's message (with the offending argument for a type failure) and
-// returns from the builtin. Leaves a[] and n for the body.
-#define SCHEME_CHECK(min, max, letters)                                           \
-    scheme_cell* a[32];                                                           \
-    int n = 0;                                                                    \
-    if (int r_ = scheme_check_builtin(ctx, min, max, letters, a, &n))             \
-        return scheme_raise_error_text(ctx, r_ == 1 ? a[0] : nullptr);            \
-    (void)n
 
 inline scheme_cell* scheme_bool(scheme_context* ctx, bool b) { return b ? ctx->T : ctx->F; }
 inline bool scheme_is_atom_of(const scheme_cell* c, int type) {

@@ -2,6 +2,8 @@
 // table order (app- first, then editor-).
 #pragma once
 
+#include <string>
+
 #include "scheme/scheme.h"
 
 struct MacroProcRow {
@@ -16,3 +18,9 @@ extern const MacroProcRow kMacroAppProcs[];
 extern const int kMacroAppProcCount;
 extern const MacroProcRow kMacroEditorProcs[];
 extern const int kMacroEditorProcCount;
+
+// A string argument's text (the table's letters checked its type).
+inline std::u16string MacroArgText(scheme_cell* string) {
+    const scheme_string_payload* s = scheme_string(string);
+    return std::u16string(s->text, static_cast<std::size_t>(s->length));
+}

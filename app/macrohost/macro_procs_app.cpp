@@ -7,13 +7,6 @@ namespace {
 
 CMacroHost& Host(scheme_context* ctx) { return MacroHostOf(ctx); }
 
-std::u16string Text(scheme_cell* string) {
-    const scheme_string_payload* s = scheme_string(string);
-    return std::u16string(s->text, static_cast<std::size_t>(s->length));
-}
-
-scheme_cell* Bool(scheme_context* ctx, bool b) { return b ? ctx->T : ctx->F; }
-
 scheme_cell* GetToolDir(scheme_context* ctx, scheme_cell**, int) {
     return scheme_mk_string(ctx, Host(ctx).Ui().ToolDir().c_str());
 }
@@ -44,8 +37,8 @@ scheme_cell* StatusBarMsg(scheme_context* ctx, scheme_cell** args, int) {
 }
 
 scheme_cell* InputBox(scheme_context* ctx, scheme_cell** args, int count) {
-    const std::u16string caption = count > 0 ? Text(args[0]) : u"";
-    std::u16string text = count > 1 ? Text(args[1]) : u"";
+    const std::u16string caption = count > 0 ? MacroArgText(args[0]) : u"";
+    std::u16string text = count > 1 ? MacroArgText(args[1]) : u"";
     if (!Host(ctx).Ui().InputBox(caption, text)) return ctx->F;
     return scheme_mk_string(ctx, text.c_str());
 }
@@ -58,14 +51,14 @@ bool ParseKey(scheme_context* ctx, const std::u16string& keyText, int& fVirt, in
 
 scheme_cell* SetKey(scheme_context* ctx, scheme_cell** args, int count) {
     CMacroHost& host = Host(ctx);
-    const std::u16string keyText = Text(args[0]);
+    const std::u16string keyText = MacroArgText(args[0]);
     int fVirt = 0, vk = 0;
     if (!ParseKey(ctx, keyText, fVirt, vk)) return ctx->F;
     if (scheme_protect(ctx, args[1]) != 0) return ctx->F;
     const uint32_t key = static_cast<uint32_t>(fVirt) << 16 | static_cast<uint32_t>(vk & 0xFFFF);
     auto old = host.keys.find(key);
     if (old != host.keys.end()) scheme_unprotect(ctx, old->second.procedure);
-    host.keys[key] = MacroKeyBinding{keyText, count > 2 ? Text(args[2]) : u"", args[1]};
+    host.keys[key] = MacroKeyBinding{keyText, count > 2 ? MacroArgText(args[2]) : u"", args[1]};
     return ctx->T;
 }
 
@@ -84,7 +77,7 @@ scheme_cell* GetAllKeys(scheme_context* ctx, scheme_cell**, int) {
 
 scheme_cell* SetCancelKey(scheme_context* ctx, scheme_cell** args, int) {
     int fVirt = 0, vk = 0;
-    if (!ParseKey(ctx, Text(args[0]), fVirt, vk)) return ctx->F;
+    if (!ParseKey(ctx, MacroArgText(args[0]), fVirt, vk)) return ctx->F;
     ctx->cancel_modifiers = fVirt & 0xFF;
     ctx->cancel_vk = vk;
     return ctx->T;
@@ -93,7 +86,7 @@ scheme_cell* SetCancelKey(scheme_context* ctx, scheme_cell** args, int) {
 // The event row a name gives, or -1 after raising the error.
 int EventIndex(scheme_context* ctx, scheme_cell* name) {
     const int index = Host(ctx).FindEvent(scheme_string(name)->text);
-    if (index < 0) Host(ctx).RaiseError(Text(name) + u" is invalid event name");
+    if (index < 0) Host(ctx).RaiseError(MacroArgText(name) + u" is invalid event name");
     return index;
 }
 

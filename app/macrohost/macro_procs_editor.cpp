@@ -11,11 +11,6 @@ constexpr int kLineEndLF = 2;
 
 CMacroEditor* Editor(scheme_context* ctx) { return MacroHostOf(ctx).Ui().ActiveEditor(); }
 
-std::u16string Text(scheme_cell* string) {
-    const scheme_string_payload* s = scheme_string(string);
-    return std::u16string(s->text, static_cast<std::size_t>(s->length));
-}
-
 scheme_cell* Int(scheme_context* ctx, long long value) {
     return scheme_mk_integer(ctx, static_cast<int32_t>(value));
 }
@@ -79,7 +74,7 @@ scheme_cell* SetSelectArea(scheme_context* ctx, scheme_cell** args, int) {
 
 scheme_cell* PasteString(scheme_context* ctx, scheme_cell** args, int) {
     WITH_EDITOR(editor);
-    editor->ReplaceSelection(Text(args[0]));
+    editor->ReplaceSelection(MacroArgText(args[0]));
     return ctx->T;
 }
 
@@ -90,7 +85,7 @@ scheme_cell* DeleteSelectedString(scheme_context* ctx, scheme_cell**, int) {
 }
 
 scheme_cell* Search(scheme_context* ctx, scheme_cell** args, bool matchCase) {
-    const std::u16string pattern = Text(args[0]);
+    const std::u16string pattern = MacroArgText(args[0]);
     MacroHostOf(ctx).Ui().SetSearchCondition(pattern, matchCase);
     WITH_EDITOR(editor);
     return Int(ctx, editor->Find(pattern, matchCase));
@@ -100,7 +95,7 @@ scheme_cell* SearchStringCi(scheme_context* ctx, scheme_cell** args, int) { retu
 
 scheme_cell* Replace(scheme_context* ctx, scheme_cell** args, bool matchCase, bool inSelection) {
     WITH_EDITOR(editor);
-    return Int(ctx, editor->ReplaceAll(Text(args[0]), Text(args[1]), matchCase, inSelection));
+    return Int(ctx, editor->ReplaceAll(MacroArgText(args[0]), MacroArgText(args[1]), matchCase, inSelection));
 }
 scheme_cell* ReplaceString(scheme_context* ctx, scheme_cell** args, int) { return Replace(ctx, args, true, false); }
 scheme_cell* ReplaceStringCi(scheme_context* ctx, scheme_cell** args, int) { return Replace(ctx, args, false, false); }

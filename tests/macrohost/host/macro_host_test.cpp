@@ -206,6 +206,12 @@ TEST(MacroHostRun, ReportsOutputErrorsAndBoxTexts) {
          {{"scheme error", "Error: on-nothing is invalid event name \n"}}},
         {"(app-set-key \"Shift+Q\" (lambda () 1))", {{"scheme error", "Error: Shift+Q is invalid key \n"}}},
         {"(app-set-cancel-key \"Q+\")", {{"scheme error", "Error: Q+ is invalid key \n"}}},
+        // The procedure table's counts and letters give the argument errors.
+        {"(editor-paste-string 5)", {{"scheme error", "Error: editor-paste-string: string required: 5 \n"}}},
+        {"(editor-set-row-col \"a\" 1)",
+         {{"scheme error", "Error: editor-set-row-col: number required: \"a\" \n"}}},
+        {"(app-set-timer 1 10)",
+         {{"scheme error", "Error: wrong number of arguments: app-set-timer requires 3, but got 2 \n"}}},
     };
     for (const Case& c : cases) {
         Fixture f;
