@@ -239,9 +239,10 @@ int SearchNeedleLines(const std::u16string& path, GrepParams& p, CompiledRegex* 
 int SearchRange(const std::u16string& path, GrepParams& p, CompiledRegex* pattern, const GrepPrefilter* prefilter,
                 int code, std::string_view bytes, int firstLine, std::size_t start, Scratch& scratch,
                 int* endLine = nullptr) {
-    // NULs (read as blanks) take the full path, as do encodings the needle
-    // has no form in (JIS, UTF-16).
-    if (prefilter && prefilter->HasForm(code) && !std::memchr(bytes.data(), 0, bytes.size())) {
+    // Encodings the needle has no form in (JIS, UTF-16) take the full path,
+    // as do NULs (read as blanks) where the needle holds a blank.
+    if (prefilter && prefilter->HasForm(code) &&
+        !(prefilter->NulsMatter(code) && std::memchr(bytes.data() + start, 0, bytes.size() - start))) {
         const std::size_t first = prefilter->FindFrom(code, bytes, start);
         if (first == std::string::npos) {
             if (endLine) *endLine = firstLine + int(CountLineEnds(bytes.data(), bytes.size(), start, bytes.size()));

@@ -37,39 +37,57 @@ void Reserve(std::string& bytes, std::size_t size) {
 #endif
 }
 
-// Reads a whole file whose size the system told into bytes, in one read of
-// that size into the buffer the last file left (growing it only for a larger
-// file). A file that grows meanwhile is read on to its end. read(buffer, n)
-// returns the bytes read, 0 at the end, or -1 (error set).
+// Reads a whole file whose size the system told into the front of buffer,
+// which the last file left and which only grows (so its bytes are never
+// cleared again): the bytes read, or -1 with a reason. The buffer keeps a
+// byte of room past the told size, so a read that stops short of filling
+// it has met the end and no further read is needed to find it; a file that
+// grows meanwhile is read on to its end. read(to, n, error) returns the
+// bytes read, 0 at the end, or -1 (error set).
 template <class Read>
-bool ReadKnownSize(long long size, std::string& bytes, Read read, std::u16string& reason) {
+long long ReadKnownSizeInto(long long size, std::string& buffer, Read read, std::u16string& reason) {
     if (size > kGrepMaxFileBytes) {
         reason = kTooBigText;
-        return false;
+        return -1;
     }
-    Reserve(bytes, std::size_t(size));
-    bytes.resize(std::size_t(size));
+    const std::size_t told = std::size_t(size);
+    if (buffer.size() < told + 1) {
+        Reserve(buffer, told + 1);
+        buffer.resize(told + 1);
+    }
     std::size_t done = 0;
-    char more[4096];  // past the told size: a file still growing
     for (;;) {
-        const bool full = done == bytes.size();
+        if (done == buffer.size()) {  // past the told size: a file still growing
+            if (done > std::size_t(kGrepMaxFileBytes)) {
+                reason = kTooBigText;
+                return -1;
+            }
+            buffer.resize(done + (done < 4096 ? 4096 : done / 2));
+        }
+        const std::size_t asked = buffer.size() - done;
         int error = 0;
-        const long long got = full ? read(more, sizeof more, error) : read(bytes.data() + done, bytes.size() - done, error);
+        const long long got = read(buffer.data() + done, asked, error);
         if (got < 0) {
             reason = FileErrorMessage(error);
-            return false;
+            return -1;
         }
         if (got == 0) break;
-        if (full) {
-            if (bytes.size() + std::size_t(got) > std::size_t(kGrepMaxFileBytes)) {
-                reason = kTooBigText;
-                return false;
-            }
-            bytes.append(more, std::size_t(got));
-        }
         done += std::size_t(got);
+        if (std::size_t(got) < asked && done == told) break;
     }
-    bytes.resize(done);
+    if (done > std::size_t(kGrepMaxFileBytes)) {
+        reason = kTooBigText;
+        return -1;
+    }
+    return static_cast<long long>(done);
+}
+
+// ReadKnownSizeInto with bytes cut to the file.
+template <class Read>
+bool ReadKnownSize(long long size, std::string& bytes, Read read, std::u16string& reason) {
+    const long long got = ReadKnownSizeInto(size, bytes, read, reason);
+    if (got < 0) return false;
+    bytes.resize(std::size_t(got));
     return true;
 }
 
@@ -212,10 +230,11 @@ public:
             ~Closer() { close(fd); }
         } closer{fd};
         if (size <= static_cast<long long>(2 * kBlockBytes)) {
-            if (!ReadKnownSize(size, buffer, [fd](char* to, std::size_t n, int& error) { return ReadRetrying(fd, to, n, error); },
-                               reason))
-                return false;
-            take(buffer.data(), buffer.size());
+            const long long got = ReadKnownSizeInto(
+                size, buffer, [fd](char* to, std::size_t n, int& error) { return ReadRetrying(fd, to, n, error); },
+                reason);
+            if (got < 0) return false;
+            take(buffer.data(), std::size_t(got));
             return true;
         }
         if (buffer.size() < kBlockBytes) buffer.resize(kBlockBytes);

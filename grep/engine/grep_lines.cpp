@@ -1,5 +1,7 @@
 #include "grep/engine/grep_lines.h"
 
+#include <cstdint>
+
 #ifdef __SSE2__
 #include <emmintrin.h>
 #endif
@@ -26,21 +28,46 @@ inline unsigned LineEndMask(const char* p) {
 
 }  // namespace
 
+namespace {
+
+// The lone CRs among a block's CRs: those whose next byte is no LF (the
+// block's last byte looks at next, the byte after the block).
+inline std::size_t LoneCrs(std::uint64_t cr, std::uint64_t lf, bool nextIsLf) {
+    return std::size_t(__builtin_popcountll(cr & ~(lf >> 1 | std::uint64_t(nextIsLf) << 63)));
+}
+
+inline bool LfAt(const char* b, std::size_t size, std::size_t i) { return i < size && b[i] == '\n'; }
+
+}  // namespace
+
+// CountLineEnds counts the LFs of a block with vector adds and looks at its
+// CRs only when it holds one, as most files have none or only CR LF.
 #ifdef WENDREL_HAS_X86_EXTENSIONS
-// CountLineEnds over whole 32-byte blocks from *i; moves *i past them.
-__attribute__((target("avx2"))) std::size_t CountLineEndsAvx2(const char* b, std::size_t size, std::size_t* at,
-                                                              std::size_t to) {
+// Over whole 64-byte blocks from *at; moves *at past them.
+__attribute__((target("avx2,popcnt"))) std::size_t CountLineEndsAvx2(const char* b, std::size_t size,
+                                                                     std::size_t* at, std::size_t to) {
     const __m256i lf = _mm256_set1_epi8('\n'), cr = _mm256_set1_epi8('\r'), zero = _mm256_setzero_si256();
     std::size_t count = 0, i = *at;
-    while (to - i >= 32 && size - i >= 33) {
-        __m256i acc = zero;
-        for (int k = 0; k < 255 && to - i >= 32 && size - i >= 33; ++k, i += 32) {
+    while (to - i >= 64) {
+        // Each byte counter takes at most one a block: added up every 255.
+        __m256i acc1 = zero, acc2 = zero;
+        for (int k = 0; k < 255 && to - i >= 64; ++k, i += 64) {
             const __m256i x = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(b + i));
-            const __m256i next = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(b + i + 1));
-            const __m256i loneCr = _mm256_andnot_si256(_mm256_cmpeq_epi8(next, lf), _mm256_cmpeq_epi8(x, cr));
-            acc = _mm256_sub_epi8(_mm256_sub_epi8(acc, _mm256_cmpeq_epi8(x, lf)), loneCr);
+            const __m256i y = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(b + i + 32));
+            const __m256i lx = _mm256_cmpeq_epi8(x, lf), ly = _mm256_cmpeq_epi8(y, lf);
+            acc1 = _mm256_sub_epi8(acc1, lx);
+            acc2 = _mm256_sub_epi8(acc2, ly);
+            const __m256i cx = _mm256_cmpeq_epi8(x, cr), cy = _mm256_cmpeq_epi8(y, cr);
+            const __m256i crs = _mm256_or_si256(cx, cy);
+            if (!_mm256_testz_si256(crs, crs)) {
+                const std::uint64_t crBits = std::uint64_t(unsigned(_mm256_movemask_epi8(cx))) |
+                                             std::uint64_t(unsigned(_mm256_movemask_epi8(cy))) << 32;
+                const std::uint64_t lfBits = std::uint64_t(unsigned(_mm256_movemask_epi8(lx))) |
+                                             std::uint64_t(unsigned(_mm256_movemask_epi8(ly))) << 32;
+                count += LoneCrs(crBits, lfBits, LfAt(b, size, i + 64));
+            }
         }
-        const __m256i sums = _mm256_sad_epu8(acc, zero);  // four sums, each far below 2^32
+        const __m256i sums = _mm256_add_epi64(_mm256_sad_epu8(acc1, zero), _mm256_sad_epu8(acc2, zero));
         const __m128i half = _mm_add_epi64(_mm256_castsi256_si128(sums), _mm256_extracti128_si256(sums, 1));
         count += std::size_t(unsigned(_mm_cvtsi128_si32(half))) +
                  std::size_t(unsigned(_mm_cvtsi128_si32(_mm_srli_si128(half, 8))));
@@ -57,20 +84,28 @@ std::size_t CountLineEnds(const char* b, std::size_t size, std::size_t from, std
 #endif
 #ifdef __SSE2__
     const __m128i lf = _mm_set1_epi8('\n'), cr = _mm_set1_epi8('\r'), zero = _mm_setzero_si128();
-    // Each block adds at most one to a byte counter: add them up every 255.
-    while (to - i >= 16 && size - i >= 17) {
-        __m128i acc = zero;
-        for (int k = 0; k < 255 && to - i >= 16 && size - i >= 17; ++k, i += 16) {
-            const __m128i x = Load(b + i);
-            const __m128i loneCr = _mm_andnot_si128(_mm_cmpeq_epi8(Load(b + i + 1), lf), _mm_cmpeq_epi8(x, cr));
-            acc = _mm_sub_epi8(_mm_sub_epi8(acc, _mm_cmpeq_epi8(x, lf)), loneCr);
+    while (to - i >= 32) {
+        __m128i acc1 = zero, acc2 = zero;
+        for (int k = 0; k < 255 && to - i >= 32; ++k, i += 32) {
+            const __m128i x = Load(b + i), y = Load(b + i + 16);
+            const __m128i lx = _mm_cmpeq_epi8(x, lf), ly = _mm_cmpeq_epi8(y, lf);
+            acc1 = _mm_sub_epi8(acc1, lx);
+            acc2 = _mm_sub_epi8(acc2, ly);
+            const __m128i cx = _mm_cmpeq_epi8(x, cr), cy = _mm_cmpeq_epi8(y, cr);
+            if (_mm_movemask_epi8(_mm_or_si128(cx, cy))) {
+                auto bits = [](__m128i lo, __m128i hi) {
+                    return std::uint64_t(unsigned(_mm_movemask_epi8(lo)) | unsigned(_mm_movemask_epi8(hi)) << 16);
+                };
+                // 32 bits: the next byte's LF goes to bit 32, shifted into 31.
+                const std::uint64_t lfs = bits(lx, ly) | std::uint64_t(LfAt(b, size, i + 32)) << 32;
+                count += LoneCrs(bits(cx, cy), lfs, false);
+            }
         }
-        const __m128i sums = _mm_sad_epu8(acc, zero);
+        const __m128i sums = _mm_add_epi64(_mm_sad_epu8(acc1, zero), _mm_sad_epu8(acc2, zero));
         count += std::size_t(_mm_extract_epi16(sums, 0)) + std::size_t(_mm_extract_epi16(sums, 4));
     }
 #endif
-    for (; i < to; ++i)
-        count += b[i] == '\n' || (b[i] == '\r' && !(i + 1 < size && b[i + 1] == '\n'));
+    for (; i < to; ++i) count += b[i] == '\n' || (b[i] == '\r' && !LfAt(b, size, i + 1));
     return count;
 }
 

@@ -27,6 +27,13 @@ public:
     // further test: a plain text, its case kept, in UTF-8, where a needle
     // can only sit on character starts.
     bool Exact(int code) const { return exact_ && IsUtf8Form(code) && NeedleFor(code); }
+    // Whether a NUL, which a file's text reads as a blank, could stand where
+    // the needle in code's form has one: only then must a file with NULs
+    // take the full path.
+    bool NulsMatter(int code) const {
+        const Needle* n = NeedleFor(code);
+        return n && n->bytes.find(' ') != std::string::npos;
+    }
 
     // The text every match of a regex must contain: its longest run of plain
     // characters that no quantifier makes optional; empty when the pattern

@@ -1,6 +1,7 @@
 #include "grep/engine/grep_text.h"
 
 #include <cstdint>
+#include <cstring>
 
 #include "textengine/kanjicode.h"
 #include "textengine/kanjicodec.h"
@@ -44,6 +45,9 @@ std::size_t GrepText::DecodeUnits(const char* bytes, std::size_t size, int code)
 
 void GrepText::DecodeLine(const char* bytes, std::size_t size, int code) {
     const std::size_t n = DecodeUnits(bytes, size, code);
+    if (std::memchr(bytes, 0, size))
+        for (std::size_t i = 0; i < n; ++i)
+            if (units_[i] == 0) units_[i] = u' ';
     starts_.assign(1, 0);
     lengths_.assign(1, int(n));
 }

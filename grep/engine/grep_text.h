@@ -16,7 +16,8 @@ public:
     // CR LF, LF or CR; the text after the last line end is one more (maybe
     // empty) line.
     void DecodeRange(const char* bytes, std::size_t size, int code);
-    // One line: bytes known to hold no line end and no NUL.
+    // One line: bytes known to hold no line end. A NUL reads as a blank,
+    // as in DecodeRange.
     void DecodeLine(const char* bytes, std::size_t size, int code);
     // The encoding a file is read in (9 detects) and its signature's size.
     static int ResolveCode(std::string_view bytes, int code, std::size_t* skip);

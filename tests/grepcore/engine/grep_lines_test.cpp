@@ -48,4 +48,30 @@ TEST(GrepLines, BlockScansAgreeWithAWalk) {
     AllowCpuExtensions(true);
 }
 
+// Long texts whose CRs are few or many, alone or before an LF, at block
+// edges too: counts over any stretch agree with a walk.
+TEST(GrepLines, LongTextsCountAsAWalk) {
+    std::mt19937 random(7);
+    for (int round = 0; round < 60; ++round) {
+        AllowCpuExtensions(round % 2 == 0);
+        const std::size_t size = 20000 + random() % 50000;
+        std::string text(size, 'a');
+        const unsigned lfEvery = 1 + random() % 80, crEvery = round % 3 == 0 ? 0 : 1 + random() % 3000;
+        for (std::size_t i = 0; i < size; ++i) {
+            if (random() % lfEvery == 0) text[i] = '\n';
+            if (crEvery && random() % crEvery == 0) text[i] = '\r';
+        }
+        const char* b = text.data();
+        for (int range = 0; range < 40; ++range) {
+            std::size_t from = random() % (size + 1), to = random() % (size + 1);
+            if (from > to) std::swap(from, to);
+            std::size_t walk = 0;
+            for (std::size_t i = from; i < to; ++i)
+                walk += b[i] == '\n' || (b[i] == '\r' && !(i + 1 < size && b[i + 1] == '\n'));
+            ASSERT_EQ(CountLineEnds(b, size, from, to), walk) << size << " " << from << " " << to;
+        }
+    }
+    AllowCpuExtensions(true);
+}
+
 }  // namespace

@@ -158,6 +158,7 @@ TEST_F(Equivalence, ShortcutsWriteWhatThePlainSearchWrites) {
         {u"a", 0, 0},            {u"ｱ", 0, 1},        {u"b?c", 1, 1},            {u"ソ", 0, 1},
         {u"∵", 0, 1},           {u"ⅰ", 0, 1},        {u"?", 0, 1},              {u"あ ?", 0, 1},
         {u"abc*d", 1, 1},        {u"ABC*D", 1, 0},    {u"ファイル[をが]$", 1, 1}, {u"xフ", 1, 1},
+        {u"c a", 0, 1},
     };
     for (int code : {9, 1, 8, 2}) {
         for (const auto& c : cases) {
