@@ -351,6 +351,35 @@ __attribute__((target("ssse3"))) size_t DecodeThreeByteRuns(const uint8_t* p, si
     *used = i;
     return k;
 }
+
+// Encodes a run of units that take three bytes in UTF-8 (U+0800 and up, no
+// surrogate) eight at a time (24 bytes out); stops before any group that
+// holds another unit. Returns the units taken.
+__attribute__((target("ssse3"))) size_t EncodeThreeByteRuns(const char16_t* t, size_t n, uint8_t* o) {
+    const __m128i top = _mm_set1_epi16(short(0xF800)), halves = _mm_set1_epi16(short(0xD800));
+    const __m128i low6 = _mm_set1_epi16(0x3F), trail = _mm_set1_epi16(0x80), lead = _mm_set1_epi16(0xE0);
+    // From leads|middles (bytes 0-7 | 8-15) and lasts (0-7): three bytes a unit.
+    const __m128i frontA = _mm_setr_epi8(0, 8, -1, 1, 9, -1, 2, 10, -1, 3, 11, -1, 4, 12, -1, 5);
+    const __m128i frontB = _mm_setr_epi8(-1, -1, 0, -1, -1, 1, -1, -1, 2, -1, -1, 3, -1, -1, 4, -1);
+    const __m128i backA = _mm_setr_epi8(13, -1, 6, 14, -1, 7, 15, -1, -1, -1, -1, -1, -1, -1, -1, -1);
+    const __m128i backB = _mm_setr_epi8(-1, 5, -1, -1, 6, -1, -1, 7, -1, -1, -1, -1, -1, -1, -1, -1);
+    size_t i = 0;
+    for (; n - i >= 8; i += 8, o += 24) {
+        const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(t + i));
+        const __m128i form = _mm_and_si128(x, top);
+        if (_mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi16(form, _mm_setzero_si128()), _mm_cmpeq_epi16(form, halves))))
+            break;
+        const __m128i leads = _mm_or_si128(_mm_srli_epi16(x, 12), lead);
+        const __m128i middles = _mm_or_si128(_mm_and_si128(_mm_srli_epi16(x, 6), low6), trail);
+        const __m128i lasts = _mm_or_si128(_mm_and_si128(x, low6), trail);
+        const __m128i a = _mm_packus_epi16(leads, middles), b = _mm_packus_epi16(lasts, lasts);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(o),
+                         _mm_or_si128(_mm_shuffle_epi8(a, frontA), _mm_shuffle_epi8(b, frontB)));
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(o + 16),
+                         _mm_or_si128(_mm_shuffle_epi8(a, backA), _mm_shuffle_epi8(b, backB)));
+    }
+    return i;
+}
 #endif
 
 }  // namespace
@@ -630,6 +659,9 @@ size_t CKanjiEncoder::Encode(const char16_t* text, size_t n, uint8_t* out) {
     }
     const bool utf8 = IsUTF8Code(m_code);
     const bool ascii = m_code == KanjiCode::SJIS || m_code == KanjiCode::EUC || utf8;
+#ifdef WENDREL_HAS_X86_EXTENSIONS
+    const bool ssse3 = utf8 && CpuHasSsse3();
+#endif
     while (i < n) {
         if (ascii) {
             const size_t narrow = NarrowAsciiBlocks(text + i, n - i, o);
@@ -639,6 +671,13 @@ size_t CKanjiEncoder::Encode(const char16_t* text, size_t n, uint8_t* out) {
             if (i >= n) break;
         }
         if (utf8) {
+#ifdef WENDREL_HAS_X86_EXTENSIONS
+            if (ssse3 && n - i >= 8) {
+                const size_t wide = EncodeThreeByteRuns(text + i, n - i, o);
+                i += wide;
+                o += 3 * wide;
+            }
+#endif
             // A run of characters of three bytes, as Japanese text is, and
             // of two, without leaving the loop.
             for (char16_t c; i < n && (c = text[i]) >= 0x80 && (c < 0xD800 || c >= 0xE000); ++i) {

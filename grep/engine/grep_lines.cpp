@@ -72,6 +72,19 @@ __attribute__((target("avx2,popcnt"))) std::size_t CountLineEndsAvx2(const char*
         count += std::size_t(unsigned(_mm_cvtsi128_si32(half))) +
                  std::size_t(unsigned(_mm_cvtsi128_si32(_mm_srli_si128(half, 8))));
     }
+    // A short rest (the stretch between two hits often is one) from one
+    // block read on past to, while the bytes last.
+    if (i < to && size - i >= 64) {
+        const __m256i x = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(b + i));
+        const __m256i y = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(b + i + 32));
+        const std::uint64_t lfBits = std::uint64_t(unsigned(_mm256_movemask_epi8(_mm256_cmpeq_epi8(x, lf)))) |
+                                     std::uint64_t(unsigned(_mm256_movemask_epi8(_mm256_cmpeq_epi8(y, lf)))) << 32;
+        const std::uint64_t crBits = std::uint64_t(unsigned(_mm256_movemask_epi8(_mm256_cmpeq_epi8(x, cr)))) |
+                                     std::uint64_t(unsigned(_mm256_movemask_epi8(_mm256_cmpeq_epi8(y, cr)))) << 32;
+        const std::uint64_t keep = (std::uint64_t(1) << (to - i)) - 1;
+        count += std::size_t(__builtin_popcountll(lfBits & keep)) + LoneCrs(crBits & keep, lfBits, LfAt(b, size, i + 64));
+        i = to;
+    }
     *at = i;
     return count;
 }

@@ -1,8 +1,13 @@
-// The literal searcher: Horspool's shift over the whole UTF-16 unit range.
+// The literal searcher: eight starts at a time on the first and last units
+// where SSE2 runs, then (and on short texts) Sunday's shift over the whole
+// UTF-16 unit range.
 // The case-insensitive kind folds each text unit as it reads it, so a search
 // never copies the text.
 #include <cstring>
 #include <new>
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 
 #include "textengine/regex/regex_internal.h"
 
@@ -13,12 +18,63 @@ inline char16_t fold_unit(char16_t u) {
     return u;
 }
 
+// A hit must not split a surrogate pair at either end.
+inline bool splits_pair(const char16_t* text, int n, int q, int m) {
+    return (q > 0 && regex_high_surrogate(text[q - 1]) && regex_low_surrogate(text[q])) ||
+           (regex_high_surrogate(text[q + m - 1]) && q + m < n && regex_low_surrogate(text[q + m]));
+}
+
+#ifdef __SSE2__
+// The units folded as fold_unit does, eight at a time.
+inline __m128i fold_units(__m128i x) {
+    const __m128i ascii = _mm_subs_epu16(_mm_sub_epi16(x, _mm_set1_epi16('A')), _mm_set1_epi16(25));
+    const __m128i wide = _mm_subs_epu16(_mm_sub_epi16(x, _mm_set1_epi16(short(0xFF21))), _mm_set1_epi16(25));
+    const __m128i upper = _mm_or_si128(_mm_cmpeq_epi16(ascii, _mm_setzero_si128()),
+                                       _mm_cmpeq_epi16(wide, _mm_setzero_si128()));
+    return _mm_add_epi16(x, _mm_and_si128(upper, _mm_set1_epi16(32)));
+}
+
+// Eight starts at a time tested on the pattern's first and last units, each
+// survivor then in full; *q is left at the first start not covered.
+template <bool ICase>
+int find_in_blocks(const LiteralSearcher* ls, const char16_t* text, int n, int* q) {
+    const int m = ls->length;
+    const char16_t* pat = ls->pattern;
+    const __m128i first = _mm_set1_epi16(short(pat[0])), last = _mm_set1_epi16(short(pat[m - 1]));
+    int at = *q;
+    for (; at <= n - m - 7; at += 8) {
+        __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + at));
+        __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + at + m - 1));
+        if (ICase) {
+            a = fold_units(a);
+            b = fold_units(b);
+        }
+        unsigned mask = unsigned(_mm_movemask_epi8(_mm_and_si128(_mm_cmpeq_epi16(a, first), _mm_cmpeq_epi16(b, last))));
+        for (mask &= 0x5555; mask; mask &= mask - 1) {
+            const int c = at + __builtin_ctz(mask) / 2;
+            int j = 1;
+            for (; j < m - 1; ++j) {
+                char16_t t = text[c + j];
+                if (ICase) t = fold_unit(t);
+                if (t != pat[j]) break;
+            }
+            if (j >= m - 1 && !splits_pair(text, n, c, m)) return c;
+        }
+    }
+    *q = at;
+    return -1;
+}
+#endif
+
 template <bool ICase>
 int find_impl(const LiteralSearcher* ls, const char16_t* text, int n, int from) {
     const int m = ls->length;
     const char16_t* pat = ls->pattern;
     const char16_t last = pat[m - 1];
     int q = from;
+#ifdef __SSE2__
+    if (int hit = find_in_blocks<ICase>(ls, text, n, &q); hit >= 0) return hit;
+#endif
     while (q <= n - m) {
         char16_t u = text[q + m - 1];
         if (ICase) u = fold_unit(u);
@@ -30,10 +86,7 @@ int find_impl(const LiteralSearcher* ls, const char16_t* text, int n, int from) 
                 if (t != pat[j]) break;
                 --j;
             }
-            // A hit must not split a surrogate pair at either end.
-            if (j < 0 && !(q > 0 && regex_high_surrogate(text[q - 1]) && regex_low_surrogate(text[q])) &&
-                !(regex_high_surrogate(text[q + m - 1]) && q + m < n && regex_low_surrogate(text[q + m])))
-                return q;
+            if (j < 0 && !splits_pair(text, n, q, m)) return q;
         }
         // Shift by the unit just after the window (the terminator gives 1).
         if (q + m >= n) {

@@ -2,6 +2,7 @@
 // multi-line text access.
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
 #include <vector>
 
@@ -238,6 +239,42 @@ TEST(RegexLiteral, SearcherNeverSplitsAPair) {
     std::u16string text = u"😀xy";
     RegexPtr re(regex_compile_literal(pat.c_str(), 0));
     EXPECT_EQ(regex_search_string(re.get(), text.c_str(), 0, nullptr, nullptr), 0);
+}
+
+// The literal search against a walk over every start, on texts long and
+// short enough for both its block scan and its shift loop: case kept (with
+// pairs that a hit must not split) and ASCII case ignored.
+TEST(RegexLiteral, SearchAgreesWithAWalk) {
+    std::mt19937 random(11);
+    const std::u16string kept = u"aＢ\xD83D\xDE00", folded = u"aAbBx";
+    for (int round = 0; round < 400; ++round) {
+        const bool icase = round % 2;
+        const std::u16string& alphabet = icase ? folded : kept;
+        auto pick = [&](std::size_t n) {
+            std::u16string t;
+            for (std::size_t i = 0; i < n; ++i) t += alphabet[random() % alphabet.size()];
+            return t;
+        };
+        const std::u16string pat = pick(3 + random() % 6), text = pick(random() % 60);
+        RegexPtr re(regex_compile_literal(pat.c_str(), icase ? REGEX_COMPILE_ICASE : 0));
+        ASSERT_TRUE(re);
+        auto fold = [&](char16_t c) { return icase && c >= 'A' && c <= 'Z' ? char16_t(c + 32) : c; };
+        auto hi = [](char16_t c) { return c >= 0xD800 && c < 0xDC00; };
+        auto lo = [](char16_t c) { return c >= 0xDC00 && c < 0xE000; };
+        const int n = int(text.size()), m = int(pat.size());
+        for (int from = 0; from <= n; ++from) {
+            int want = -1;
+            for (int q = from; q + m <= n && want < 0; ++q) {
+                int j = 0;
+                while (j < m && fold(text[q + j]) == fold(pat[j])) ++j;
+                const bool split = (q > 0 && hi(text[q - 1]) && lo(text[q])) || (q + m < n && hi(text[q + m - 1]) && lo(text[q + m]));
+                if (j == m && !split) want = q;
+            }
+            int col = -1, len = 0;
+            const int found = regex_search_string(re.get(), text.c_str(), from, &col, &len);
+            ASSERT_EQ(found == 1 ? col : -1, want) << round << " from " << from;
+        }
+    }
 }
 
 // The engine over a host of several lines, read as the buffer presents them.

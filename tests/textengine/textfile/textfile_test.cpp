@@ -196,10 +196,12 @@ TEST(TextFile, Utf8RunsAroundBlockEdges) {
                  {"\xF0\xA0\xAE\xB7", u"𠮷"},
                  {"\xE3\x81", u"??"},
                  {"\xED\xA0\x80", u"?"},
-                 {"\xE3\x81\x82\x80", u"あ?"}};
+                 {"\xE3\x81\x82\x80", u"あ?"},
+                 {"\xE0\xA0\x80\xEE\x80\x80\xEF\xBF\xBF", u"\u0800\uE000\uFFFF"},
+                 {"\xDF\xBF", u"\u07FF"}};
     for (bool extensions : {true, false})
     for (int ascii = 0; ascii <= 40; ++ascii)
-        for (int kana : {0, 1, 4, 5, 7, 13})
+        for (int kana : {0, 1, 4, 5, 7, 8, 13, 16, 17})
             for (const auto& t : tails) {
                 AllowCpuExtensions(extensions);
                 std::string bytes(std::size_t(ascii), 'a');
@@ -215,6 +217,16 @@ TEST(TextFile, Utf8RunsAroundBlockEdges) {
                     EXPECT_EQ(EncodeText(8, text), bytes) << ascii;
                 }
             }
+    // A lone surrogate anywhere in a run is written as '?'.
+    for (bool extensions : {true, false})
+        for (std::size_t at = 0; at < 17; ++at) {
+            AllowCpuExtensions(extensions);
+            std::u16string text(17, u'カ');
+            text[at] = char16_t(0xDC00);
+            std::string bytes;
+            for (std::size_t k = 0; k < 17; ++k) bytes += k == at ? "?" : "\xE3\x82\xAB";
+            EXPECT_EQ(EncodeText(8, text), bytes) << at;
+        }
     AllowCpuExtensions(true);
 }
 
