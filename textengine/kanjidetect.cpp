@@ -274,7 +274,10 @@ Scorer QuickScoreUtf8(const uint8_t* p, size_t n) {
     bool threeByte = false;
     size_t i = 0;
 #ifdef WENDREL_HAS_X86_EXTENSIONS
-    if (CpuHasAvx2()) i = PassUtf8BlocksAvx2(p, n, threeByte);
+    if (CpuHasAvx2()) {
+        i = PassUtf8ChunksAvx2(p, n, threeByte);
+        i += PassUtf8BlocksAvx2(p + i, n - i, threeByte);
+    }
 #endif
 #ifdef __SSE2__
     // The rest, or all where AVX2 doesn't run.

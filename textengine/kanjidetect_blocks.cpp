@@ -92,3 +92,46 @@ __attribute__((target("avx2"))) size_t PassUtf8BlocksAvx2(const uint8_t* p, size
     return carry ? i - 32 + 63 - size_t(__builtin_clzll(lastLeads)) : i;
 }
 #endif
+
+#ifdef WENDREL_HAS_X86_EXTENSIONS
+__attribute__((target("avx2"))) size_t PassUtf8ChunksAvx2(const uint8_t* p, size_t n, bool& threeByte) {
+    constexpr size_t kChunk = 256;
+    const __m256i zero = _mm256_setzero_si256();
+    const __m256i after2 = _mm256_set1_epi8(char(0xBF)), after3 = _mm256_set1_epi8(char(0xDF));
+    const __m256i after4 = _mm256_set1_epi8(char(0xEF)), badFrom = _mm256_set1_epi8(char(0xF7));
+    const __m256i contTop = _mm256_set1_epi8(-64), lead3Floor = _mm256_set1_epi8(-33);
+    const __m256i lead3Top = _mm256_set1_epi8(-16);
+    __m256i prev = zero, threes = zero;  // the block before (none at the start)
+    size_t i = 0;
+    for (; n - i >= kChunk + 4; i += kChunk) {
+        __m256i errors = zero, chunkThrees = zero, last = prev;
+        for (size_t k = 0; k < kChunk; k += 32) {
+            const __m256i x = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + i + k));
+            // The bytes one, two and three places back, across the blocks.
+            const __m256i joined = _mm256_permute2x128_si256(last, x, 0x21);
+            const __m256i back1 = _mm256_alignr_epi8(x, joined, 15), back2 = _mm256_alignr_epi8(x, joined, 14);
+            const __m256i back3 = _mm256_alignr_epi8(x, joined, 13);
+            // A continuation byte is wanted after a lead of two bytes or more,
+            // two after one of three or more, three after one of four.
+            const __m256i wanted = _mm256_or_si256(
+                _mm256_or_si256(_mm256_subs_epu8(back1, after2), _mm256_subs_epu8(back2, after3)),
+                _mm256_subs_epu8(back3, after4));
+            const __m256i free = _mm256_cmpeq_epi8(wanted, zero);
+            const __m256i cont = _mm256_cmpgt_epi8(contTop, x);  // 0x80-0xBF
+            errors = _mm256_or_si256(errors, _mm256_or_si256(_mm256_cmpeq_epi8(cont, free),
+                                                             _mm256_or_si256(_mm256_subs_epu8(x, badFrom),
+                                                                             _mm256_cmpeq_epi8(x, zero))));
+            chunkThrees = _mm256_or_si256(
+                chunkThrees, _mm256_and_si256(_mm256_cmpgt_epi8(x, lead3Floor), _mm256_cmpgt_epi8(lead3Top, x)));
+            last = x;
+        }
+        if (!_mm256_testz_si256(errors, errors)) break;
+        threes = _mm256_or_si256(threes, chunkThrees);
+        prev = last;
+    }
+    threeByte |= !_mm256_testz_si256(threes, threes);
+    // Back to the start of a sequence the last chunk taken may have left open.
+    while (i > 0 && (p[i] & 0xC0) == 0x80) --i;
+    return i;
+}
+#endif

@@ -28,4 +28,9 @@ size_t PassUtf8Blocks(const uint8_t* p, size_t n, bool& threeByte);
 #ifdef WENDREL_HAS_X86_EXTENSIONS
 // PassUtf8Blocks with 32-byte blocks, where AVX2 runs.
 size_t PassUtf8BlocksAvx2(const uint8_t* p, size_t n, bool& threeByte);
+// The same from the text's start in chunks of 256 bytes, each tested whole
+// with vector operations alone (every byte against the leads up to three
+// places before it); stops before the first chunk that breaks a rule and
+// backs off to the sequence start the block passes go on from.
+size_t PassUtf8ChunksAvx2(const uint8_t* p, size_t n, bool& threeByte);
 #endif

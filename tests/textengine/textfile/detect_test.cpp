@@ -74,6 +74,39 @@ TEST(Detect, KanjiCode) {
     AllowCpuExtensions(true);
 }
 
+// Long UTF-8 texts with one fault placed anywhere across the wide scans'
+// chunks and blocks, or none: the wide scans decide as the baseline does.
+TEST(Detect, Utf8FaultsAnywhereDecideAsTheBaseline) {
+    std::string prose;
+    while (prose.size() < 1500) prose += EncodeText(8, kProse) + "abc \xC3\xA9 \xF0\x9F\x98\x80 ";
+    const std::string faults[] = {"", "\xFF", std::string(1, '\0'), "\x80", "\xE3\x81", "\xC3", "\xF8\x80"};
+    for (const std::string& fault : faults)
+        for (std::size_t at = 0; at < 1400; at += fault.empty() ? 1400 : 7) {
+            std::string bytes = prose;
+            bytes.insert(at, fault);
+            for (std::size_t size : {bytes.size(), std::size_t(300), std::size_t(520)}) {
+                const std::string cut = bytes.substr(0, size);
+                AllowCpuExtensions(false);
+                const int baseline = Detect(cut);
+                AllowCpuExtensions(true);
+                ASSERT_EQ(Detect(cut), baseline) << "fault " << testing::PrintToString(fault) << " at " << at
+                                                 << " size " << size;
+            }
+        }
+    // A two-byte character only, then a three-byte one deep in the text.
+    const std::string two = "\xC3\x80\n" + std::string(900, 'a');
+    for (std::size_t at : {3, 255, 256, 257, 300, 511, 512, 513, 800}) {
+        std::string bytes = two;
+        bytes.insert(at, "\xE3\x80\x81");
+        AllowCpuExtensions(false);
+        const int baseline = Detect(bytes);
+        AllowCpuExtensions(true);
+        EXPECT_EQ(Detect(bytes), baseline) << at;
+        EXPECT_EQ(baseline, 8) << at;
+    }
+    AllowCpuExtensions(true);
+}
+
 // The frequent characters the guess weighs, and no other character, in each
 // encoding, over every byte pair (and every three-byte UTF-8 form).
 TEST(Detect, FrequentCharWeights) {
