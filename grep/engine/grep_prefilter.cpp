@@ -98,6 +98,27 @@ __attribute__((target("avx2"))) std::size_t FindInBlocksAvx2(const unsigned char
     const __m256i b1 = _mm256_set1_epi8(char(p[r1])), b2 = _mm256_set1_epi8(char(p[r2]));
     const __m256i case1 = _mm256_set1_epi8(caseBit(p[r1])), case2 = _mm256_set1_epi8(caseBit(p[r2]));
     std::size_t at = *from;
+    // Two blocks a round, tested together: candidates are rare.
+    for (; size - at >= m + 63; at += 64) {
+        __m256i x = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(h + at + r1));
+        __m256i y = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(h + at + r2));
+        __m256i z = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(h + at + 32 + r1));
+        __m256i w = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(h + at + 32 + r2));
+        if (fold) {
+            x = _mm256_or_si256(x, case1);
+            y = _mm256_or_si256(y, case2);
+            z = _mm256_or_si256(z, case1);
+            w = _mm256_or_si256(w, case2);
+        }
+        const __m256i lo = _mm256_and_si256(_mm256_cmpeq_epi8(x, b1), _mm256_cmpeq_epi8(y, b2));
+        const __m256i hi = _mm256_and_si256(_mm256_cmpeq_epi8(z, b1), _mm256_cmpeq_epi8(w, b2));
+        const __m256i any = _mm256_or_si256(lo, hi);
+        if (_mm256_testz_si256(any, any)) continue;
+        // The halves in order: FirstWhole takes 32 starts at a time.
+        std::size_t found = FirstWhole(h, at, unsigned(_mm256_movemask_epi8(lo)), p, m, fold);
+        if (found == std::string::npos) found = FirstWhole(h, at + 32, unsigned(_mm256_movemask_epi8(hi)), p, m, fold);
+        if (found != std::string::npos) return found;
+    }
     for (; size - at >= m + 31; at += 32) {
         __m256i x = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(h + at + r1));
         __m256i y = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(h + at + r2));

@@ -88,7 +88,7 @@ TEST(GrepPrefilter, FindsEachPlaceAtEveryOffset) {
                     for (char& c : s) c = c >= 'A' && c <= 'Z' ? char(c + 32) : c;
                 return s;
             };
-            for (std::size_t size = needle.size(); size < 100; size += 7)
+            for (std::size_t size = needle.size(); size < 180; size += 7)
                 for (std::size_t place = 0; place + needle.size() <= size; ++place) {
                     std::string hay(size, ' ');
                     for (std::size_t i = 0; i < size; ++i) hay[i] = fill[(i * 7 + size) % fill.size()];
