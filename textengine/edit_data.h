@@ -263,8 +263,8 @@ private:
     void CopyIndentation();
     static bool ReadLines(CKanjiTextFile& file, long long fileSize, CTextArena& arena, CEditLineArray& lines,
                           int& charCount);
-    static bool AppendLoadedLine(CTextArena& arena, CEditLine* line, const std::u16string& head,
-                                 const char16_t* text, int n, int& charCount);
+    static bool EndLoadedLine(CTextArena& arena, CEditLine* line, const char16_t* text, int n, size_t atMost,
+                              int& charCount);
     bool SortLines(int a, int b, bool descending);
     bool ReplayLineTexts(UndoRecord* rec);
     bool ReplayLineRuns(const UndoRecord* rec, int direction);

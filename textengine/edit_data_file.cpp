@@ -107,21 +107,18 @@ public:
 
 }  // namespace
 
-// Fills a line of a file being loaded, sized once: head (what earlier chunks
-// held of it) followed by n units of text, packed into the load's arena.
-bool CEditData::AppendLoadedLine(CTextArena& arena, CEditLine* line, const std::u16string& head,
-                                 const char16_t* text, int n, int& charCount) {
-    const size_t total = head.size() + static_cast<size_t>(n);
-    if (total == 0) return true;
+// Ends a line of a file being loaded: the text of earlier chunks, open in
+// the load's arena, followed by n units of text.
+bool CEditData::EndLoadedLine(CTextArena& arena, CEditLine* line, const char16_t* text, int n, size_t atMost,
+                              int& charCount) {
+    const size_t total = arena.OpenLength() + static_cast<size_t>(n);
     if (total > static_cast<size_t>(INT_MAX - charCount) || total >= INT_MAX / sizeof(char16_t) - 1) return false;
-    // The line still has the shared empty text: capacity 0 says the text
-    // is not its own.
-    char16_t* block = arena.Alloc(total + 1);
-    if (!block) return false;
+    if (!arena.Append(text, static_cast<size_t>(n), atMost)) return false;
+    // An empty line keeps the shared empty text: capacity 0 says the text is
+    // not its own.
+    char16_t* block = arena.Close();
+    if (!block) return true;
     line->text = block;
-    if (!head.empty()) std::memcpy(line->text, head.data(), head.size() * sizeof(char16_t));
-    if (n > 0) std::memcpy(line->text + head.size(), text, static_cast<size_t>(n) * sizeof(char16_t));
-    line->text[total] = 0;
     line->length = static_cast<int>(total) + 1;
     line->flags |= CEditLine::FlagTextChanged;
     charCount += static_cast<int>(total);
@@ -130,9 +127,9 @@ bool CEditData::AppendLoadedLine(CTextArena& arena, CEditLine* line, const std::
 
 // The whole file into lines, an empty array on entry: the same lines as
 // inserting chunk after chunk into an empty buffer, but every line is built
-// once, when its end is seen, with no undo recording or change marking (the
-// records stay unmarked, as saving would leave them), and the line array is
-// sized from the file's size instead of doubling.
+// once, in place in the arena as its pieces are read, with no undo recording
+// or change marking (the records stay unmarked, as saving would leave them),
+// and the line array is sized from the file's size instead of doubling.
 bool CEditData::ReadLines(CKanjiTextFile& file, long long fileSize, CTextArena& arena, CEditLineArray& lines,
                           int& charCount) {
     CEditLine* line = CEditLine::Create();  // the line being read
@@ -141,7 +138,15 @@ bool CEditData::ReadLines(CKanjiTextFile& file, long long fileSize, CTextArena& 
         CEditLine::Destroy(line);
         return false;
     }
-    std::u16string head;              // its text from earlier chunks
+    // No byte left in the file gives more than one unit (and a few read
+    // ahead are held back): the most the text can still grow by, for sizing
+    // a long line's room; 0 when the size is unknown.
+    auto unitsLeft = [&]() -> size_t {
+        const unsigned long long read = file.BytesRead();
+        if (fileSize <= 0 || static_cast<unsigned long long>(fileSize) <= read) return 0;
+        const unsigned long long left = static_cast<unsigned long long>(fileSize) - read + 8;
+        return left < SIZE_MAX / 8 ? static_cast<size_t>(left) : 0;
+    };
     size_t n;
     while (const char16_t* chunk = file.ReadChunk(&n)) {
         if (n > static_cast<size_t>(INT_MAX)) return false;
@@ -151,12 +156,14 @@ bool CEditData::ReadLines(CKanjiTextFile& file, long long fileSize, CTextArena& 
         for (;;) {
             const int end = FindLineBreak(chunk, at, count);
             if (end == count) {
-                if (head.size() + static_cast<size_t>(count - at) > static_cast<size_t>(INT_MAX - charCount)) return false;
-                head.append(chunk + at, static_cast<size_t>(count - at));
+                const size_t piece = static_cast<size_t>(count - at);
+                if (arena.OpenLength() + piece > static_cast<size_t>(INT_MAX - charCount)) return false;
+                if (!arena.Append(chunk + at, piece, unitsLeft())) return false;
                 break;
             }
-            if (!AppendLoadedLine(arena, line, head, chunk + at, end - at, charCount)) return false;
-            head.clear();
+            if (!EndLoadedLine(arena, line, chunk + at, end - at, unitsLeft() + static_cast<size_t>(count - end),
+                               charCount))
+                return false;
             // The reader never ends a chunk with a CR while more follows, so a
             // CR LF is always whole here.
             at = end + (chunk[end] == u'\r' && end + 1 < count && chunk[end + 1] == u'\n' ? 2 : 1);
@@ -176,7 +183,7 @@ bool CEditData::ReadLines(CKanjiTextFile& file, long long fileSize, CTextArena& 
             lines.Insert(have, &line, 1);  // cannot fail: room was made above
         }
     }
-    return AppendLoadedLine(arena, line, head, nullptr, 0, charCount);
+    return EndLoadedLine(arena, line, nullptr, 0, 0, charCount);
 }
 
 bool CEditData::Load(CByteStream& in, int& code, int& lineEnd, TextLossReport* loss) {

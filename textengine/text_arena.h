@@ -4,6 +4,10 @@
 // (capacity 0 and not the shared empty text); then it takes a block of its
 // own. The chunks go all at once, when the buffer they belong to loads
 // another file or dies.
+//
+// A line is built where it will stay, at the free end of the newest chunk,
+// while its end is still unread: pieces are appended to the open text, and
+// Close hands it out. A line too long for the chunk moves to a new one.
 #pragma once
 
 #include <cstddef>
@@ -15,8 +19,16 @@ public:
     CTextArena(const CTextArena&) = delete;
     CTextArena& operator=(const CTextArena&) = delete;
 
-    // Room for units UTF-16 units, or null when memory is short.
-    char16_t* Alloc(std::size_t units);
+    // Appends n units to the open text; false when memory is short (the open
+    // text stays as it was). atMost, when not 0, is how many more units the
+    // text can grow by at most, after these: the bound keeps a long line
+    // from taking room it can never use.
+    bool Append(const char16_t* units, std::size_t n, std::size_t atMost = 0);
+    // Units in the open text.
+    std::size_t OpenLength() const { return m_open; }
+    // Ends the open text with a NUL and hands it out; null when it is empty
+    // (nothing is taken then).
+    char16_t* Close();
     // Frees every chunk: every text handed out becomes invalid.
     void Release();
     void Swap(CTextArena& other);
@@ -26,10 +38,14 @@ public:
 private:
     struct Chunk {
         Chunk* next;
+        std::size_t bytes;
     };
+    bool Grow(std::size_t units, std::size_t atMost);
+
     Chunk* m_chunks = nullptr;
-    char16_t* m_cursor = nullptr;
+    char16_t* m_cursor = nullptr;  // the open text begins here
     char16_t* m_end = nullptr;
+    std::size_t m_open = 0;
     std::size_t m_nextBytes = kFirstChunk;
     std::size_t m_reserved = 0;
 
