@@ -57,6 +57,36 @@ inline bool DecodeSjisChar(const uint8_t* p, size_t n, bool atEnd, size_t& i, ch
     return true;
 }
 
+// Widens the ASCII bytes at p (up to n) into units, 16 at a time while
+// whole blocks are ASCII: the count copied; the caller finishes the run.
+inline size_t WidenAsciiBlocks(const uint8_t* p, size_t n, char16_t* o) {
+    size_t i = 0;
+#ifdef __SSE2__
+    const __m128i zero = _mm_setzero_si128();
+    for (; n - i >= 16; i += 16) {
+        const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
+        if (_mm_movemask_epi8(x)) break;
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(o + i), _mm_unpacklo_epi8(x, zero));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(o + i + 8), _mm_unpackhi_epi8(x, zero));
+    }
+#endif
+    return i;
+}
+
+// Narrows the ASCII units at t (up to n) into bytes, 8 at a time while
+// whole blocks are ASCII: the count copied.
+inline size_t NarrowAsciiBlocks(const char16_t* t, size_t n, uint8_t* o) {
+    size_t i = 0;
+#ifdef __SSE2__
+    const __m128i high = _mm_set1_epi16(static_cast<short>(0xFF80));
+    for (; n - i >= 8; i += 8) {
+        const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(t + i));
+        if (_mm_movemask_epi8(_mm_cmpeq_epi16(_mm_and_si128(x, high), _mm_setzero_si128())) != 0xFFFF) break;
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(o + i), _mm_packus_epi16(x, x));
+    }
+#endif
+    return i;
+}
 inline bool IsJisByte(uint8_t b) { return b >= 0x21 && b <= 0x7E; }
 
 // Every JIS X 0208 row and cell decoded once: EUC-JP pairs are most of a
@@ -140,8 +170,25 @@ size_t CKanjiDecoder::DecodeSJIS(const uint8_t* p, size_t n, bool atEnd, char16_
     char16_t* o = out;
     size_t i = 0;
     while (i < n) {
-        if (p[i] < 0x80) {
-            *o++ = p[i++];
+        const uint8_t b = p[i];
+        if (b < 0x80) {
+            // ASCII comes in runs (markup, numbers, Latin words): 16 at a time.
+            const size_t wide = WidenAsciiBlocks(p + i, n - i, o);
+            if (wide == 0) {
+                *o++ = b;
+                ++i;
+            }
+            i += wide;
+            o += wide;
+            continue;
+        }
+        // A valid pair, the bulk of Japanese text, straight from the table.
+        const uint8_t t = i + 1 < n ? p[i + 1] : 0;
+        if (cp932::IsLead(b) && cp932::IsTrail(t)) {
+            const char16_t cp = cp932::DecodePair(b, t);
+            *o++ = cp ? cp : kBad;
+            m_undecoded += cp ? 0 : 2;
+            i += 2;
         } else if (!DecodeSjisChar(p, n, atEnd, i, o, m_undecoded)) {
             break;  // a lead byte at the chunk end is carried
         }
@@ -292,36 +339,6 @@ inline uint32_t LittleEndianWord(uint32_t w) {
 }
 
 
-// Widens the ASCII bytes at p (up to n) into units, 16 at a time while
-// whole blocks are ASCII: the count copied; the caller finishes the run.
-inline size_t WidenAsciiBlocks(const uint8_t* p, size_t n, char16_t* o) {
-    size_t i = 0;
-#ifdef __SSE2__
-    const __m128i zero = _mm_setzero_si128();
-    for (; n - i >= 16; i += 16) {
-        const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
-        if (_mm_movemask_epi8(x)) break;
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(o + i), _mm_unpacklo_epi8(x, zero));
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(o + i + 8), _mm_unpackhi_epi8(x, zero));
-    }
-#endif
-    return i;
-}
-
-// Narrows the ASCII units at t (up to n) into bytes, 8 at a time while
-// whole blocks are ASCII: the count copied.
-inline size_t NarrowAsciiBlocks(const char16_t* t, size_t n, uint8_t* o) {
-    size_t i = 0;
-#ifdef __SSE2__
-    const __m128i high = _mm_set1_epi16(static_cast<short>(0xFF80));
-    for (; n - i >= 8; i += 8) {
-        const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(t + i));
-        if (_mm_movemask_epi8(_mm_cmpeq_epi16(_mm_and_si128(x, high), _mm_setzero_si128())) != 0xFFFF) break;
-        _mm_storel_epi64(reinterpret_cast<__m128i*>(o + i), _mm_packus_epi16(x, x));
-    }
-#endif
-    return i;
-}
 #ifdef WENDREL_HAS_X86_EXTENSIONS
 // Decodes a run of three-byte sequences four at a time (12 bytes in, 4 units
 // out) while 16 bytes can be read; stops before any group that holds

@@ -279,13 +279,23 @@ int CKanjiTextFile::DetectLineEnd() {
     int type = 0;
     if (m_stream && Rewind()) {
         const bool wide = IsUnicodeCode(m_code), be = IsBigEndianCode(m_code);
-        const size_t block = wide ? 8192 : 4096;
+        // A file of one long line is read to its end here: large reads, and
+        // in byte codes (where no byte of a character is CR or LF) a block
+        // is skipped up to its first line end by the library's search.
+        const size_t block = 65536;
         std::vector<uint8_t> buf(block);
         bool pendingCR = false;
         size_t n;
         while (type == 0 && (n = m_stream->Read(buf.data(), block)) > 0) {
             const size_t step = wide ? 2 : 1;
-            for (size_t i = 0; i + step <= n; i += step) {
+            size_t from = 0;
+            if (!wide && !pendingCR) {
+                const void* lf = std::memchr(buf.data(), '\n', n);
+                from = lf ? static_cast<size_t>(static_cast<const uint8_t*>(lf) - buf.data()) : n;
+                const void* cr = std::memchr(buf.data(), '\r', from);
+                if (cr) from = static_cast<size_t>(static_cast<const uint8_t*>(cr) - buf.data());
+            }
+            for (size_t i = from; i + step <= n; i += step) {
                 unsigned u = !wide ? buf[i] : be ? (buf[i] << 8 | buf[i + 1]) : (buf[i] | buf[i + 1] << 8);
                 if (pendingCR) {
                     type = u == '\n' ? kCRLF : kCR;

@@ -25,9 +25,12 @@ namespace {
 // trap per 4 KiB page would cost more than reading and decoding: chunks of
 // whole huge pages are aligned so the system can back them with huge pages
 // (a fault per 2 MiB, taken only as the chunk fills), and smaller chunks are
-// faulted in by one call. The memory still goes back through free().
+// faulted in by one call. The memory still goes back through free(). A
+// block above the pools' largest chunk may be room a long line can grow
+// into and never fill: it is not faulted in ahead.
 constexpr std::size_t kHugePage = std::size_t(2) << 20;
 constexpr std::size_t kPrefaultFrom = std::size_t(64) << 10;
+constexpr std::size_t kPrefaultTo = std::size_t(8) << 20;
 
 bool huge_pages_on() {
     static const bool on = [] {
@@ -49,7 +52,7 @@ void* chunk_alloc(std::size_t size) {
     } else {
         p = std::malloc(size);
     }
-    if (p && size >= kPrefaultFrom) mpool_advise_sequential(p, size, !huge);
+    if (p && size >= kPrefaultFrom) mpool_advise_sequential(p, size, !huge && size <= kPrefaultTo);
     return p;
 }
 

@@ -11,6 +11,9 @@ namespace {
 // Chunks above the usual sizes come in whole huge pages, as those do.
 constexpr std::size_t kLargeStep = std::size_t(2) << 20;
 
+// The 32-bit programs must not reserve what they may never use.
+constexpr bool kWideAddresses = sizeof(void*) >= 8;
+
 constexpr std::size_t kMaxUnits = (SIZE_MAX / 8) / sizeof(char16_t);
 
 }  // namespace
@@ -34,33 +37,41 @@ char16_t* CTextArena::Close() {
     return text;
 }
 
-// A new chunk for an open text that needs room for `need` units. A line that
-// outgrows a usual chunk takes twice its size (within what it can still
-// become), so a line of any length is copied about once in all; the chunk it
-// leaves is freed when it held nothing else.
+// A new chunk for an open text that needs room for `need` units, which
+// moves there; the chunk it leaves is freed when it held nothing else.
 bool CTextArena::Grow(std::size_t need, std::size_t atMost) {
     if (need > kMaxUnits || atMost > kMaxUnits) return false;
     const std::size_t needBytes = sizeof(Chunk) + need * sizeof(char16_t);
-    std::size_t bytes = m_nextBytes;
-    if (bytes < needBytes) {
-        bytes = 2 * needBytes;
-        if (atMost != 0) {
-            const std::size_t most = needBytes + atMost * sizeof(char16_t);
-            if (most < bytes) bytes = most;
-        }
-        bytes = (bytes + kLargeStep - 1) & ~(kLargeStep - 1);
+    const bool alone = m_chunks && m_open != 0 && m_cursor == reinterpret_cast<char16_t*>(m_chunks + 1);
+    auto round = [](std::size_t bytes) { return (bytes + kLargeStep - 1) & ~(kLargeStep - 1); };
+    const std::size_t most = atMost != 0 ? needBytes + atMost * sizeof(char16_t) : SIZE_MAX;
+    // Sizes to try, best first: a usual chunk; for a line longer than that,
+    // twice its size, never more than it can still become; and what it needs.
+    std::size_t sizes[3] = {m_nextBytes, 0, needBytes};
+    if (m_nextBytes < needBytes) sizes[0] = round(2 * needBytes < most ? 2 * needBytes : most);
+    // A line that fills a chunk of its own is long: where address space is
+    // plenty it takes at once all the room it can still use (pages are only
+    // taken as they are written), so it is copied no more.
+    if (alone && kWideAddresses && atMost != 0) {
+        sizes[1] = sizes[0];
+        sizes[0] = round(most);
     }
-    auto* chunk = static_cast<Chunk*>(mpool_system_alloc(bytes));
-    if (!chunk && bytes > needBytes) {
-        bytes = needBytes;
-        chunk = static_cast<Chunk*>(mpool_system_alloc(bytes));
+    Chunk* chunk = nullptr;
+    std::size_t bytes = 0;
+    for (std::size_t size : sizes) {
+        if (size < needBytes) continue;
+        chunk = static_cast<Chunk*>(mpool_system_alloc(size));
+        if (chunk) {
+            bytes = size;
+            break;
+        }
     }
     if (!chunk) return false;
     chunk->bytes = bytes;
     auto* text = reinterpret_cast<char16_t*>(chunk + 1);
     if (m_open != 0) std::memcpy(text, m_cursor, m_open * sizeof(char16_t));
     Chunk* old = m_chunks;
-    if (old && m_open != 0 && m_cursor == reinterpret_cast<char16_t*>(old + 1)) {
+    if (alone) {
         chunk->next = old->next;  // it held only the open text
         m_reserved -= old->bytes;
         mpool_system_free(old);

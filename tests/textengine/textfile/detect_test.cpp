@@ -171,8 +171,9 @@ TEST(Detect, LineEnd) {
         {"LF", 1, "a\nb\r\n", 2},
         {"CR", 1, "a\rb\r\n", 3},
         {"CR at the very end", 1, "a\r", 3},
-        {"CR at offset 4095, LF behind it", 1, std::string(4095, 'a') + "\r\n", 1},
-        {"CR at offset 4095 alone", 1, std::string(4095, 'a') + "\rb", 3},
+        {"CR ending a block, LF behind it", 1, std::string(65535, 'a') + "\r\n", 1},
+        {"CR ending a block alone", 1, std::string(65535, 'a') + "\rb", 3},
+        {"LF blocks after a CR LF", 1, std::string(70000, 'a') + "\r\n" + std::string(70000, 'b') + "\n", 1},
         {"none in EUC-JP", 2, "\xB4\xC1", 2},
         {"none in JIS", 3, "abc", 2},
         {"none in UTF-8", 8, "abc", 1},
@@ -180,7 +181,7 @@ TEST(Detect, LineEnd) {
         {"UTF-16LE CR LF", 5, std::string("\xFF\xFE" "a\0\r\0\n\0", 8), 1},
         {"UTF-16BE LF", 11, std::string("\0a\0\n", 4), 2},
         {"UTF-16LE unit 0D0A is no line end", 7, std::string("\x0A\x0D\n\0", 4), 2},
-        {"UTF-16LE CR across a block", 7, std::string(8190, 'a') + std::string("\r\0\n\0", 4), 1},
+        {"UTF-16LE CR across a block", 7, std::string(65534, 'a') + std::string("\r\0\n\0", 4), 1},
     };
     for (const auto& c : cases) {
         CMemoryStream in(c.bytes);
