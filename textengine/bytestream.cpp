@@ -201,6 +201,12 @@ bool CFileStream::Write(const void* data, size_t n) {
     return true;
 }
 
+uint8_t* CFileStream::WriteRoom(size_t n) {
+    if (m_fd < 0 || !m_writing || m_failed || n > kFileBufferSize) return nullptr;
+    if (kFileBufferSize - m_end < n && !FlushBuffer()) return nullptr;
+    return Buffer() + m_end;
+}
+
 bool CFileStream::Rewind() {
     if (m_fd < 0) return false;
     if (m_writing && !FlushBuffer()) return false;

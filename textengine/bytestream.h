@@ -20,6 +20,13 @@ public:
     // Back to the first byte; false when the stream can't seek.
     virtual bool Rewind() = 0;
     virtual bool Flush() { return true; }
+    // Room for up to n bytes written in place, handed over by Wrote; null
+    // where bytes go only through Write (or after a failure).
+    virtual uint8_t* WriteRoom(size_t n) {
+        (void)n;
+        return nullptr;
+    }
+    virtual void Wrote(size_t n) { (void)n; }
     // Length in bytes; -1 when the stream can't tell. Only a hint for sizing.
     virtual long long Size() const { return -1; }
     // A read or write error happened since the stream was opened.
@@ -62,6 +69,9 @@ public:
 
     size_t Read(void* buffer, size_t n) override;
     bool Write(const void* data, size_t n) override;
+    // Within the write buffer, so up to its size.
+    uint8_t* WriteRoom(size_t n) override;
+    void Wrote(size_t n) override { m_end += n; }
     bool Rewind() override;
     long long Size() const override;
     // Writes what is buffered.

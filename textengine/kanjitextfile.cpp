@@ -237,11 +237,15 @@ bool CKanjiTextFile::WriteText(const char16_t* text, size_t n) {
         if (m_code == KanjiCode::UTF16BE) ok = m_stream->Write(be, sizeof be);
         if (m_code == KanjiCode::UTF8) ok = m_stream->Write(utf8, sizeof utf8);
     }
-    if (m_out.empty()) m_out.resize(kWriteSlice * CKanjiEncoder::kMaxBytesPerUnit + 16);
     while (ok && n > 0) {
-        size_t k = n < kWriteSlice ? n : kWriteSlice;
-        size_t bytes = m_encoder.Encode(text, k, m_out.data());
-        ok = m_stream->Write(m_out.data(), bytes);
+        const size_t k = n < kWriteSlice ? n : kWriteSlice;
+        // Straight into the stream's buffer where it has one.
+        if (uint8_t* room = m_stream->WriteRoom(k * CKanjiEncoder::kMaxBytesPerUnit + 8)) {
+            m_stream->Wrote(m_encoder.Encode(text, k, room));
+        } else {
+            if (m_out.empty()) m_out.resize(kWriteSlice * CKanjiEncoder::kMaxBytesPerUnit + 16);
+            ok = m_stream->Write(m_out.data(), m_encoder.Encode(text, k, m_out.data()));
+        }
         text += k;
         n -= k;
     }
