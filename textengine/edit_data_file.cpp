@@ -4,6 +4,9 @@
 #include <cstdint>
 #include <cstring>
 #include <new>
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 
 #include "textengine/edit_data.h"
 #include "textengine/kanjitextfile.h"
@@ -22,11 +25,20 @@ void DetectFor(CKanjiTextFile& file, int& code, int& lineEnd) {
     lineEnd = file.DetectLineEnd();
 }
 
-// Index of the first CR or LF in text[from, count), or count. Four units are
-// tested at once: a word with no unit below 0x0E holds neither.
+// Index of the first CR or LF in text[from, count), or count. Eight units
+// are compared at once where SSE2 is there, else four: a word with no unit
+// below 0x0E holds neither.
 int FindLineBreak(const char16_t* text, int from, int count) {
-    constexpr uint64_t kOnes = 0x0001000100010001ull, kHigh = 0x8000800080008000ull;
     int i = from;
+#if defined(__SSE2__) && defined(__GNUC__)
+    const __m128i cr = _mm_set1_epi16(u'\r'), lf = _mm_set1_epi16(u'\n');
+    for (; i + 8 <= count; i += 8) {
+        const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + i));
+        const int hits = _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi16(x, cr), _mm_cmpeq_epi16(x, lf)));
+        if (hits) return i + __builtin_ctz(static_cast<unsigned>(hits)) / 2;
+    }
+#else
+    constexpr uint64_t kOnes = 0x0001000100010001ull, kHigh = 0x8000800080008000ull;
     while (i < count) {
         for (; i + 4 <= count; i += 4) {
             uint64_t w;
@@ -36,6 +48,9 @@ int FindLineBreak(const char16_t* text, int from, int count) {
         for (const int stop = i + 4 < count ? i + 4 : count; i < stop; ++i)
             if (text[i] == u'\r' || text[i] == u'\n') return i;
     }
+#endif
+    for (; i < count; ++i)
+        if (text[i] == u'\r' || text[i] == u'\n') return i;
     return count;
 }
 

@@ -170,28 +170,24 @@ size_t CKanjiDecoder::DecodeSJIS(const uint8_t* p, size_t n, bool atEnd, char16_
     char16_t* o = out;
     size_t i = 0;
     while (i < n) {
-        const uint8_t b = p[i];
-        if (b < 0x80) {
+        if (p[i] < 0x80) {
             // ASCII comes in runs (markup, numbers, Latin words): 16 at a time.
             const size_t wide = WidenAsciiBlocks(p + i, n - i, o);
-            if (wide == 0) {
-                *o++ = b;
-                ++i;
-            }
             i += wide;
             o += wide;
+            while (i < n && p[i] < 0x80) *o++ = p[i++];
             continue;
         }
-        // A valid pair, the bulk of Japanese text, straight from the table.
-        const uint8_t t = i + 1 < n ? p[i + 1] : 0;
-        if (cp932::IsLead(b) && cp932::IsTrail(t)) {
-            const char16_t cp = cp932::DecodePair(b, t);
-            *o++ = cp ? cp : kBad;
-            m_undecoded += cp ? 0 : 2;
+        // Valid pairs, the bulk of Japanese text, straight from the table
+        // while they last.
+        while (i + 1 < n && cp932::IsLead(p[i]) && cp932::IsTrail(p[i + 1])) {
+            const char16_t cp = cp932::DecodePair(p[i], p[i + 1]);
+            if (cp == 0) break;
+            *o++ = cp;
             i += 2;
-        } else if (!DecodeSjisChar(p, n, atEnd, i, o, m_undecoded)) {
-            break;  // a lead byte at the chunk end is carried
         }
+        if (i < n && p[i] >= 0x80 && !DecodeSjisChar(p, n, atEnd, i, o, m_undecoded))
+            break;  // a lead byte at the chunk end is carried
     }
     consumed = i;
     return static_cast<size_t>(o - out);
