@@ -87,13 +87,10 @@ bool WriteLines(const CEditData& data, CByteStream& out, int code, int lineEnd, 
     bool ok = true;
     for (int i = 0; ok && i <= last; ++i) {
         const auto length = static_cast<size_t>(data.GetLineLength(i));
-        ok = file.WriteText(data.GetLineText(i), length);
+        ok = i < last ? file.WriteLine(data.GetLineText(i), length) : file.WriteText(data.GetLineText(i), length);
         PlaceFirstReplaced(file, i, unitsWritten, data, found);
         unitsWritten += length;
-        if (ok && i < last) {
-            ok = file.WriteLineEnd();
-            unitsWritten += static_cast<unsigned long long>(lineEnd == 2 || lineEnd == 3 ? 1 : 2);
-        }
+        if (i < last) unitsWritten += static_cast<unsigned long long>(lineEnd == 2 || lineEnd == 3 ? 1 : 2);
     }
     ok = file.FinishText() && ok;
     PlaceFirstReplaced(file, last + 1, unitsWritten, data, found);

@@ -226,7 +226,13 @@ bool CKanjiTextFile::WriteText(const char16_t* text) {
     return WriteText(text, n);
 }
 
-bool CKanjiTextFile::WriteText(const char16_t* text, size_t n) {
+bool CKanjiTextFile::WriteText(const char16_t* text, size_t n) { return Write(text, n, false); }
+
+bool CKanjiTextFile::WriteLineEnd() { return Write(nullptr, 0, true); }
+
+bool CKanjiTextFile::WriteLine(const char16_t* text, size_t n) { return Write(text, n, true); }
+
+bool CKanjiTextFile::Write(const char16_t* text, size_t n, bool lineEnd) {
     if (!m_stream || !IsKnownKanjiCode(m_code)) return false;
     m_unfinished = true;
     bool ok = true;
@@ -237,22 +243,31 @@ bool CKanjiTextFile::WriteText(const char16_t* text, size_t n) {
         if (m_code == KanjiCode::UTF16BE) ok = m_stream->Write(be, sizeof be);
         if (m_code == KanjiCode::UTF8) ok = m_stream->Write(utf8, sizeof utf8);
     }
-    while (ok && n > 0) {
+    constexpr size_t kMaxSliceBytes = (kWriteSlice + 2) * CKanjiEncoder::kMaxBytesPerUnit + 16;
+    while (ok) {
         const size_t k = n < kWriteSlice ? n : kWriteSlice;
-        // Straight into the stream's buffer where it has one.
-        if (uint8_t* room = m_stream->WriteRoom(k * CKanjiEncoder::kMaxBytesPerUnit + 8)) {
-            m_stream->Wrote(m_encoder.Encode(text, k, room));
-        } else {
-            if (m_out.empty()) m_out.resize(kWriteSlice * CKanjiEncoder::kMaxBytesPerUnit + 16);
-            ok = m_stream->Write(m_out.data(), m_encoder.Encode(text, k, m_out.data()));
+        const bool last = k == n;
+        // Straight into the stream's buffer where it has one; a line's end
+        // goes with its last slice.
+        const size_t units = k + (last && lineEnd ? m_lineEndLength : 0);
+        uint8_t* room = m_stream->WriteRoom(units * CKanjiEncoder::kMaxBytesPerUnit + 16);
+        if (!room) {
+            if (m_out.empty()) m_out.resize(kMaxSliceBytes);
+            room = m_out.data();
         }
+        size_t bytes = m_encoder.Encode(text, k, room);
+        if (last && lineEnd) bytes += m_encoder.Encode(m_lineEnd, m_lineEndLength, room + bytes);
+        if (room == m_out.data()) {
+            ok = m_stream->Write(room, bytes);
+        } else {
+            m_stream->Wrote(bytes);
+        }
+        if (last) break;
         text += k;
         n -= k;
     }
     return ok && !m_stream->Failed();
 }
-
-bool CKanjiTextFile::WriteLineEnd() { return WriteText(m_lineEnd, m_lineEndLength); }
 
 bool CKanjiTextFile::FinishText() {
     if (!m_stream) return false;

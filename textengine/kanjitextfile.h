@@ -73,6 +73,8 @@ public:
     bool WriteText(const char16_t* text, size_t n);
     // The line end of the line-end type.
     bool WriteLineEnd();
+    // WriteText and WriteLineEnd in one.
+    bool WriteLine(const char16_t* text, size_t n);
     // Ends the text (JIS returns to Roman) and flushes the stream.
     bool FinishText();
 
@@ -86,6 +88,7 @@ public:
 
 private:
     void ResetReading();
+    bool Write(const char16_t* text, size_t n, bool lineEnd);
     bool FillChunk();
     bool Rewind();
 
