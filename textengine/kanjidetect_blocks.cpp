@@ -98,10 +98,12 @@ __attribute__((target("avx2"))) size_t PassUtf8ChunksAvx2(const uint8_t* p, size
     constexpr size_t kChunk = 256;
     const __m256i zero = _mm256_setzero_si256();
     const __m256i after2 = _mm256_set1_epi8(char(0xBF)), after3 = _mm256_set1_epi8(char(0xDF));
-    const __m256i after4 = _mm256_set1_epi8(char(0xEF)), badFrom = _mm256_set1_epi8(char(0xF7));
+    const __m256i after4 = _mm256_set1_epi8(char(0xEF)), badFrom = _mm256_set1_epi8(char(0xF6));
+    const __m256i allOnes = _mm256_set1_epi8(-1);
     const __m256i contTop = _mm256_set1_epi8(-64), lead3Floor = _mm256_set1_epi8(-33);
     const __m256i lead3Top = _mm256_set1_epi8(-16);
-    __m256i prev = zero, threes = zero;  // the block before (none at the start)
+    __m256i prev = zero;  // the block before (none at the start)
+    bool seenThree = false;  // a three-byte lead in the chunks taken: no need to look for more
     size_t i = 0;
     for (; n - i >= kChunk + 4; i += kChunk) {
         __m256i errors = zero, chunkThrees = zero, last = prev;
@@ -118,18 +120,19 @@ __attribute__((target("avx2"))) size_t PassUtf8ChunksAvx2(const uint8_t* p, size
                 _mm256_subs_epu8(back3, after4));
             const __m256i free = _mm256_cmpeq_epi8(wanted, zero);
             const __m256i cont = _mm256_cmpgt_epi8(contTop, x);  // 0x80-0xBF
-            errors = _mm256_or_si256(errors, _mm256_or_si256(_mm256_cmpeq_epi8(cont, free),
-                                                             _mm256_or_si256(_mm256_subs_epu8(x, badFrom),
-                                                                             _mm256_cmpeq_epi8(x, zero))));
-            chunkThrees = _mm256_or_si256(
-                chunkThrees, _mm256_and_si256(_mm256_cmpgt_epi8(x, lead3Floor), _mm256_cmpgt_epi8(lead3Top, x)));
+            // NUL and 0xF8-0xFF are the bytes from 0xF7 up once one is taken off.
+            const __m256i bad = _mm256_subs_epu8(_mm256_add_epi8(x, allOnes), badFrom);
+            errors = _mm256_or_si256(errors, _mm256_or_si256(_mm256_cmpeq_epi8(cont, free), bad));
+            if (!seenThree)
+                chunkThrees = _mm256_or_si256(
+                    chunkThrees, _mm256_and_si256(_mm256_cmpgt_epi8(x, lead3Floor), _mm256_cmpgt_epi8(lead3Top, x)));
             last = x;
         }
         if (!_mm256_testz_si256(errors, errors)) break;
-        threes = _mm256_or_si256(threes, chunkThrees);
+        seenThree = seenThree || !_mm256_testz_si256(chunkThrees, chunkThrees);
         prev = last;
     }
-    threeByte |= !_mm256_testz_si256(threes, threes);
+    threeByte |= seenThree;
     // Back to the start of a sequence the last chunk taken may have left open.
     while (i > 0 && (p[i] & 0xC0) == 0x80) --i;
     return i;

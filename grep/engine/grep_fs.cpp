@@ -28,7 +28,11 @@ constexpr char16_t kTooBigText[] = u"ファイルが大きすぎます";
 // privilege users lack).
 void Reserve(std::string& bytes, std::size_t size) {
     if (size <= bytes.capacity()) return;
-    bytes.reserve(size);
+    // Half as much again while that is small, so a search whose files grow
+    // little by little moves and faults in its buffer a few times only.
+    constexpr std::size_t kGrowFreely = std::size_t(16) << 20;
+    const std::size_t more = bytes.capacity() + bytes.capacity() / 2;
+    bytes.reserve(size < more && more <= kGrowFreely ? more : size);
 #ifdef MADV_HUGEPAGE
     constexpr std::uintptr_t kHuge = std::uintptr_t(2) << 20;
     const auto begin = (reinterpret_cast<std::uintptr_t>(bytes.data()) + kHuge - 1) & ~(kHuge - 1);

@@ -79,7 +79,8 @@ TEST(Detect, KanjiCode) {
 TEST(Detect, Utf8FaultsAnywhereDecideAsTheBaseline) {
     std::string prose;
     while (prose.size() < 1500) prose += EncodeText(8, kProse) + "abc \xC3\xA9 \xF0\x9F\x98\x80 ";
-    const std::string faults[] = {"", "\xFF", std::string(1, '\0'), "\x80", "\xE3\x81", "\xC3", "\xF8\x80"};
+    const std::string faults[] = {"",         "\xFF", std::string(1, '\0'), "\x80",           "\xE3\x81",
+                                  "\xC3",     "\xF8\x80", "\xF8\x80\x80\x80",     "\xF0\x9F\x98"};
     for (const std::string& fault : faults)
         for (std::size_t at = 0; at < 1400; at += fault.empty() ? 1400 : 7) {
             std::string bytes = prose;
