@@ -73,6 +73,25 @@ inline size_t WidenAsciiBlocks(const uint8_t* p, size_t n, char16_t* o) {
     return i;
 }
 
+// Widens the run of ASCII bytes at p (up to n) into units and returns its
+// length. Sixteen bytes are widened at a time and the run's end is found in
+// the block, so a short run costs no more than a long one. Writes up to 16
+// units past the run where 16 bytes could be read.
+inline size_t WidenAsciiRun(const uint8_t* p, size_t n, char16_t* o) {
+    size_t i = 0;
+#if defined(__SSE2__) && defined(__GNUC__)
+    const __m128i zero = _mm_setzero_si128();
+    for (; n - i >= 16; i += 16) {
+        const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(o + i), _mm_unpacklo_epi8(x, zero));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(o + i + 8), _mm_unpackhi_epi8(x, zero));
+        if (const unsigned other = static_cast<unsigned>(_mm_movemask_epi8(x))) return i + __builtin_ctz(other);
+    }
+#endif
+    for (; i < n && p[i] < 0x80; ++i) o[i] = p[i];
+    return i;
+}
+
 // Narrows the ASCII units at t (up to n) into bytes, 8 at a time while
 // whole blocks are ASCII: the count copied.
 inline size_t NarrowAsciiBlocks(const char16_t* t, size_t n, uint8_t* o) {
@@ -171,11 +190,10 @@ size_t CKanjiDecoder::DecodeSJIS(const uint8_t* p, size_t n, bool atEnd, char16_
     size_t i = 0;
     while (i < n) {
         if (p[i] < 0x80) {
-            // ASCII comes in runs (markup, numbers, Latin words): 16 at a time.
-            const size_t wide = WidenAsciiBlocks(p + i, n - i, o);
-            i += wide;
-            o += wide;
-            while (i < n && p[i] < 0x80) *o++ = p[i++];
+            // ASCII comes in runs (markup, numbers, Latin words).
+            const size_t run = WidenAsciiRun(p + i, n - i, o);
+            i += run;
+            o += run;
             continue;
         }
         // Valid pairs, the bulk of Japanese text, straight from the table
@@ -391,6 +409,65 @@ __attribute__((target("ssse3"))) size_t EncodeThreeByteRuns(const char16_t* t, s
         _mm_storel_epi64(reinterpret_cast<__m128i*>(o + 16),
                          _mm_or_si128(_mm_shuffle_epi8(a, backA), _mm_shuffle_epi8(b, backB)));
     }
+    return i;
+}
+
+// Encodes blocks of eight units that each take one byte or three in UTF-8
+// (ASCII, or U+0800 and up with no surrogate), as Japanese text mixed with
+// markup and Latin words is; stops before a block holding anything else.
+// Returns the units taken and sets *written to the bytes written (up to 16
+// bytes past them are scratch).
+__attribute__((target("ssse3"))) size_t EncodeMixedBlocks(const char16_t* t, size_t n, uint8_t* o,
+                                                          size_t* written) {
+    // For four units of four bytes each (lead, middle, last, 0): the bytes
+    // to keep, by which units take three.
+    struct Compact {
+        __m128i shuffles[16];
+        uint8_t lengths[16];
+        Compact() {
+            for (int m = 0; m < 16; ++m) {
+                alignas(16) signed char order[16];
+                int k = 0;
+                for (int u = 0; u < 4; ++u) {
+                    order[k++] = static_cast<signed char>(4 * u);
+                    if (m & (1 << u)) {
+                        order[k++] = static_cast<signed char>(4 * u + 1);
+                        order[k++] = static_cast<signed char>(4 * u + 2);
+                    }
+                }
+                lengths[m] = static_cast<uint8_t>(k);
+                while (k < 16) order[k++] = -1;
+                shuffles[m] = _mm_load_si128(reinterpret_cast<const __m128i*>(order));
+            }
+        }
+    };
+    static const Compact compact;
+    const __m128i top = _mm_set1_epi16(short(0xF800)), halves = _mm_set1_epi16(short(0xD800));
+    const __m128i high9 = _mm_set1_epi16(short(0xFF80)), low6 = _mm_set1_epi16(0x3F);
+    const __m128i trail = _mm_set1_epi16(0x80), lead = _mm_set1_epi16(0xE0);
+    uint8_t* const start = o;
+    size_t i = 0;
+    for (; n - i >= 8; i += 8) {
+        const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(t + i));
+        const __m128i single = _mm_cmpeq_epi16(_mm_and_si128(x, high9), _mm_setzero_si128());
+        const __m128i form = _mm_and_si128(x, top);
+        const __m128i two = _mm_andnot_si128(single, _mm_cmpeq_epi16(form, _mm_setzero_si128()));
+        if (_mm_movemask_epi8(_mm_or_si128(two, _mm_cmpeq_epi16(form, halves)))) break;
+        const __m128i leads =
+            _mm_or_si128(_mm_and_si128(single, x), _mm_andnot_si128(single, _mm_or_si128(_mm_srli_epi16(x, 12), lead)));
+        const __m128i middles = _mm_or_si128(_mm_and_si128(_mm_srli_epi16(x, 6), low6), trail);
+        const __m128i lasts = _mm_or_si128(_mm_and_si128(x, low6), trail);
+        const __m128i pairs = _mm_or_si128(leads, _mm_slli_epi16(middles, 8));
+        const int three = ~_mm_movemask_epi8(_mm_packs_epi16(single, single)) & 0xFF;
+        const int front = three & 15, back = three >> 4;
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(o),
+                         _mm_shuffle_epi8(_mm_unpacklo_epi16(pairs, lasts), compact.shuffles[front]));
+        o += compact.lengths[front];
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(o),
+                         _mm_shuffle_epi8(_mm_unpackhi_epi16(pairs, lasts), compact.shuffles[back]));
+        o += compact.lengths[back];
+    }
+    *written = static_cast<size_t>(o - start);
     return i;
 }
 #endif
@@ -676,6 +753,13 @@ size_t CKanjiEncoder::Encode(const char16_t* text, size_t n, uint8_t* out) {
     const bool ssse3 = utf8 && CpuHasSsse3();
 #endif
     while (i < n) {
+#ifdef WENDREL_HAS_X86_EXTENSIONS
+        if (ssse3 && n - i >= 8) {
+            size_t written;
+            i += EncodeMixedBlocks(text + i, n - i, o, &written);
+            o += written;
+        }
+#endif
         if (ascii) {
             const size_t narrow = NarrowAsciiBlocks(text + i, n - i, o);
             i += narrow;
