@@ -230,6 +230,48 @@ TEST(TextFile, Utf8RunsAroundBlockEdges) {
     AllowCpuExtensions(true);
 }
 
+// Text that mixes ASCII with Japanese in short runs, as most files do, goes
+// through the block paths of both codecs: random mixes of characters of
+// every form must come out as the characters one by one.
+TEST(TextFile, MixedRunsMatchCharacterByCharacter) {
+    const struct {
+        std::u16string text;
+        std::string utf8, sjis;  // sjis empty: not in this mix
+    } tokens[] = {{u"a", "a", "a"},
+                  {u"\t", "\t", "\t"},
+                  {u"カ", "\xE3\x82\xAB", "\x83\x4A"},
+                  {u"漢", "\xE6\xBC\xA2", "\x8A\xBF"},
+                  {u"ｱ", "\xEF\xBD\xB1", "\xB1"},
+                  {u"é", "\xC3\xA9", ""},
+                  {u"𠮷", "\xF0\xA0\xAE\xB7", ""},
+                  {u"\xDC00", "?", ""}};
+    unsigned seed = 99;
+    auto next = [&seed] { return (seed = seed * 1103515245 + 12345) >> 16; };
+    for (int round = 0; round < 3000; ++round) {
+        const bool japaneseOnly = round % 2 == 0;  // what Shift_JIS holds
+        std::u16string text;
+        std::string utf8, sjis;
+        for (unsigned k = 0, length = next() % 48; k < length; ++k) {
+            // Runs of one kind, of random length, as in real text.
+            const auto& t = tokens[next() % (japaneseOnly ? 5 : 8)];
+            for (unsigned r = 0, run = 1 + next() % 9; r < run; ++r) {
+                text += t.text;
+                utf8 += t.utf8;
+                sjis += t.sjis;
+            }
+        }
+        for (bool extensions : {true, false}) {
+            AllowCpuExtensions(extensions);
+            ASSERT_EQ(EncodeText(8, text), utf8) << round << " " << extensions;
+            if (japaneseOnly) {
+                ASSERT_EQ(DecodeText(1, sjis), text) << round;
+                ASSERT_EQ(EncodeText(1, text), sjis) << round;
+            }
+        }
+    }
+    AllowCpuExtensions(true);
+}
+
 struct EncodeCase {
     int code;
     std::u16string text;
