@@ -5,7 +5,8 @@
 // as converting from the UTF-16LE file (load, then save, as `wdev convert`
 // does) against iconv doing the same conversion, both syncing the written
 // file to disk; and Shift_JIS to UTF-8 on many lines and on one long line, the
-// `wdev convert` goal. Build the corpus first:
+// `wdev convert` goal (saves and conversions: medians of runs taken in turns).
+// Build the corpus first:
 //   bench/make_textengine_corpus.sh [DIR]; bench_textengine_file [DIR]
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -31,6 +32,8 @@ constexpr int kRuns = 3;
 // Loads are short and a busy machine spreads them widely: more tries, for
 // us and the peers alike.
 constexpr int kLoadRuns = 5;
+// Saves and conversions, each side in turn.
+constexpr int kConvertRuns = 7;
 
 double Now() {
     return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
@@ -66,6 +69,13 @@ Run RunCommand(const std::vector<std::string>& argv, const std::string& out = "/
     r.peakMB = ru.ru_maxrss / 1024.0;
     if (!WIFEXITED(status) || WEXITSTATUS(status) == 127) r.seconds = -1;
     return r;
+}
+
+// The middle value; -1 when any run failed.
+double Median(std::vector<double> runs) {
+    if (std::find(runs.begin(), runs.end(), -1.0) != runs.end()) return -1;
+    std::sort(runs.begin(), runs.end());
+    return runs[runs.size() / 2];
 }
 
 Run Best(const std::vector<std::string>& argv, const std::string& out = "/dev/null", int runs = kRuns) {
@@ -197,12 +207,17 @@ int main(int argc, char** argv) {
 
     // Saving: the same conversion from the UTF-16LE file on both sides, and
     // both put the written file on disk before they end.
+    // Medians of runs taken in turns, so that a busy moment weighs on both.
     auto convert = [&](const std::string& name, const std::string& in, int code, const char* from, const char* to) {
         const std::string out = (outDir / "ours.out").string(), peerOut = (outDir / "peer.out").string();
-        Run ours = Best({self, "--convert", in, out, std::to_string(code)});
-        Run iconv = Best({"sh", "-c", "iconv -c -f \"$1\" -t \"$2\" \"$3\" > \"$4\" && sync \"$4\"", "sh", from, to,
-                          in, peerOut});
-        Line(name, ours.seconds, "iconv", iconv.seconds, "ms", 1000);
+        std::vector<double> ours, iconv;
+        for (int i = 0; i < kConvertRuns; ++i) {
+            ours.push_back(RunCommand({self, "--convert", in, out, std::to_string(code)}).seconds);
+            iconv.push_back(RunCommand({"sh", "-c", "iconv -c -f \"$1\" -t \"$2\" \"$3\" > \"$4\" && sync \"$4\"",
+                                        "sh", from, to, in, peerOut})
+                                .seconds);
+        }
+        Line(name, Median(ours), "iconv", Median(iconv), "ms", 1000);
         fs::remove(out);
         fs::remove(peerOut);
     };
