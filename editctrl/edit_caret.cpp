@@ -26,17 +26,17 @@ struct Flag {
 // Coordinates -------------------------------------------------------------------
 
 CEditCtrl::RowPos CEditCtrl::LinePosToRowPos(int column, int line, bool preferPreviousRow) {
-    const CEditLine* rec = m_data->GetLine(line);
-    const int offset = caretgeom::RowOfColumn(*rec, column, preferPreviousRow);
-    return {column - caretgeom::RowStart(*rec, offset), GetFirstRowOfLine(line) + offset};
+    const LineRows rows = m_data->GetLineRows(line);
+    const int offset = caretgeom::RowOfColumn(rows, column, preferPreviousRow);
+    return {column - caretgeom::RowStart(rows, offset), GetFirstRowOfLine(line) + offset};
 }
 
 CPoint CEditCtrl::PointFromRowPos(int xColumn, int row) {
     const int line = GetLineOfRow(row);
-    const CEditLine* rec = m_data->GetLine(line);
+    const LineRows rows = m_data->GetLineRows(line);
     const int offset = row - GetFirstRowOfLine(line);
     const CMeasure m = Measure();
-    const int px = caretgeom::PixelInRow(*rec, offset, caretgeom::RowStart(*rec, offset) + xColumn, *m.table, m.metrics);
+    const int px = caretgeom::PixelInRow(rows, offset, caretgeom::RowStart(rows, offset) + xColumn, *m.table, m.metrics);
     return CPoint(m_leftMargin + px - GetScrollPos(SB_HORZ) * m_charWidth,
                   (row - GetScrollPos(SB_VERT)) * m_rowHeight + m_topMargin);
 }
@@ -48,9 +48,9 @@ EditPos CEditCtrl::PosFromPoint(int x, int y, bool clamp) {
     row = std::clamp(row, 0, std::max(DispData().displayRows - 1, 0));
     const int pixel = GetScrollPos(SB_HORZ) * m_charWidth + x - m_leftMargin;
     const int line = GetLineOfRow(row);
-    const CEditLine* rec = m_data->GetLine(line);
+    const LineRows rows = m_data->GetLineRows(line);
     const CMeasure m = Measure();
-    return {caretgeom::ColumnAtPixel(*rec, row - GetFirstRowOfLine(line), pixel, *m.table, m.metrics), line};
+    return {caretgeom::ColumnAtPixel(rows, row - GetFirstRowOfLine(line), pixel, *m.table, m.metrics), line};
 }
 
 bool CEditCtrl::PointInBody(CPoint p) {
@@ -74,13 +74,13 @@ void CEditCtrl::UpdateCaret(int scrollIntoView, bool force, bool preferPreviousR
     Flag placing(m_placingCaret);
     const bool focused = HasFocus();
     const EditPos caret = m_data->ClampPos(m_data->GetCaretPos());
-    const CEditLine* rec = m_data->GetLine(caret.line);
-    const int offset = caretgeom::RowOfColumn(*rec, caret.column, preferPreviousRow);
+    const LineRows rows = m_data->GetLineRows(caret.line);
+    const int offset = caretgeom::RowOfColumn(rows, caret.column, preferPreviousRow);
     const int row = GetFirstRowOfLine(caret.line) + offset;
     int x;
     {
         const CMeasure m = Measure();
-        x = caretgeom::PixelInRow(*rec, offset, caret.column, *m.table, m.metrics);
+        x = caretgeom::PixelInRow(rows, offset, caret.column, *m.table, m.metrics);
         Disp().MeasuringDC().Release();
     }
     const int oldRow = m_caretRow;
@@ -432,7 +432,7 @@ void CEditCtrl::UpdateBoldBrackets() {
     if (m_caretRow < vpos || m_caretRow >= vpos + m_visibleRows) return;
     auto rowStart = [&](int row) {
         const int line = GetLineOfRow(row);
-        return EditPos{caretgeom::RowStart(*m_data->GetLine(line), row - GetFirstRowOfLine(line)), line};
+        return EditPos{caretgeom::RowStart(m_data->GetLineRows(line), row - GetFirstRowOfLine(line)), line};
     };
     const EditPos first = rowStart(vpos);
     const EditPos last = vpos + m_visibleRows < rows ? rowStart(vpos + m_visibleRows) : EditPos{-1, -1};
@@ -533,10 +533,11 @@ void CEditCtrl::LineChanged(int linesBefore, const CEditLine* caretLineRecord, i
     CEditLine* rec = m_data->GetLine(caretLine);
     const bool widest = caretLineRecord == m_data->GetWidestLine();
     if (lines == linesBefore && (!widest || rec == caretLineRecord)) {
-        const int widthBefore = rec->width;
+        auto width = [&] { return caretLine < m_rowIndex.LineCount() ? m_rowIndex.Width(caretLine) : 0; };
+        const int widthBefore = width();
         RecalcLineWidth(false, caretLine, 1);
         // The widest line that grew is still the widest; one that shrank is not known to be.
-        if (!widest || rec->width >= widthBefore) {
+        if (!widest || width() >= widthBefore) {
             if (m_data->GetLineRowCount(caretLine) != rowsBefore) InvalidateAll(FALSE);
             UpdateScrollBars();
             RedrawLine(caretLine);

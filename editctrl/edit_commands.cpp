@@ -17,18 +17,18 @@ void CEditCtrl::SelectLine() {
 void CEditCtrl::MoveToRowEnd(bool extend) {
     if (!m_data) return;
     const EditPos caret = m_data->GetCaretPos();
-    const CEditLine* rec = m_data->GetLine(caret.line);
-    if (DispData().wrapMode == 0 || rec->rowCount < 2) {
+    const LineRows rows = m_data->GetLineRows(caret.line);
+    if (DispData().wrapMode == 0 || rows.count < 2) {
         MoveToLineEnd(extend);
         return;
     }
     // The row the caret is shown on: at a row's end it belongs to that row.
     int offset = GetCaretRow() - GetFirstRowOfLine(caret.line);
-    if (offset < 0 || offset >= rec->rowCount) {
+    if (offset < 0 || offset >= rows.count) {
         offset = 0;
-        while (offset + 1 < rec->rowCount && rec->wrapOffsets[offset] <= caret.column) ++offset;
+        while (offset + 1 < rows.count && rows.starts[offset] <= caret.column) ++offset;
     }
-    const int end = offset + 1 < rec->rowCount ? GetWrapOffset(caret.line, offset + 1) : rec->Length();
+    const int end = rows.End(offset);
     BeginOrClearSelection(extend);
     m_data->SetCaretPos(caret.line, end);
     if (extend) ExtendSelectionTo(0, end, caret.line);
@@ -226,10 +226,9 @@ bool CEditCtrl::IsPointOnText(int x, int y) {
     if (row >= DispData().displayRows) return false;
     const int line = GetLineOfRow(row);
     const int offset = GetRowOffset(row);
-    const int rowStart = GetWrapOffset(line, offset);
-    const CEditLine* rec = m_data->GetLine(line);
-    const int rowEnd = offset + 1 < rec->rowCount ? GetWrapOffset(line, offset + 1) : rec->Length();
-    const int width = Measure().TextWidth(rec->text + rowStart, rowEnd - rowStart);
+    const LineRows rows = m_data->GetLineRows(line);
+    const int rowStart = rows.Start(offset);
+    const int width = Measure().TextWidth(rows.text + rowStart, rows.End(offset) - rowStart);
     Disp().MeasuringDC().Release();
     return GetScrollPos(SB_HORZ) * m_charWidth + x - m_leftMargin <= width;
 }

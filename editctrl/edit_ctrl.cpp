@@ -279,10 +279,10 @@ void CEditCtrl::RecalcMargins() {
 
 int CEditCtrl::MeasureLine(int line, const CMeasure& m) {
     if (!IsWindow()) return 1;
-    CEditLine* rec = m_data->GetLine(line);
-    rec->width = m.TextWidth(rec->text, rec->Length());
-    m_rowIndex.SetWidth(line, rec->width);
-    if (rec->width > m_data->GetWidestLineWidth()) m_data->SetWidestLine(line);
+    const CEditLine* rec = m_data->GetLine(line);
+    const int width = m.TextWidth(rec->text, rec->Length());
+    m_rowIndex.SetWidth(line, width);
+    if (width > m_data->GetWidestLineWidth()) m_data->SetWidestLine(line, width);
     return m_data->CalcLineWrap(line, m.metrics);
 }
 
@@ -312,35 +312,25 @@ void CEditCtrl::RecalcLineWidth(bool all, int fromLine, int count) {
     const CMeasure m = Measure();
     const int end = all ? lines : std::min(lines, fromLine + std::max(count, 0));
     for (int i = fromLine; i < end; ++i) {
-        const int rows = MeasureLine(i, m);
-        m_rowIndex.SetRowCount(i, rows);
-        CEditLine* rec = m_data->GetLine(i);
-        rec->rowCount = rows;
+        m_rowIndex.SetRowCount(i, MeasureLine(i, m));
     }
     Disp().MeasuringDC().Release();
     // The widest line: the first of the widest width.
     if (all || m_data->GetWidestLineWidth() != m_rowIndex.WidestWidth()) {
         const int widest = m_rowIndex.FindWidestLine();
-        if (widest >= 0) m_data->SetWidestLine(widest);
+        if (widest >= 0) m_data->SetWidestLine(widest, m_rowIndex.Width(widest));
     }
     DispData().displayRows = m_rowIndex.TotalRows();
 }
 
 int CEditCtrl::GetLineOfRow(int row) { return m_rowIndex.LineOfRow(row); }
 
-int CEditCtrl::GetFirstRowOfLine(int line) {
-    const int first = m_rowIndex.FirstRow(line);
-    if (line >= 0 && line < m_data->GetLineCount()) m_data->GetLine(line)->firstRow = first;
-    return first;
-}
+int CEditCtrl::GetFirstRowOfLine(int line) { return m_rowIndex.FirstRow(line); }
 
 int CEditCtrl::GetRowOffset(int row) { return row - m_rowIndex.FirstRow(m_rowIndex.LineOfRow(row)); }
 
 int CEditCtrl::GetWrapOffset(int line, int rowOffset) const {
-    if (rowOffset <= 0) return 0;
-    const CEditLine* rec = m_data->GetLine(line);
-    if (rowOffset >= rec->rowCount || !rec->wrapOffsets) return rec->Length();
-    return rec->wrapOffsets[rowOffset - 1];
+    return rowOffset <= 0 ? 0 : m_data->GetLineRows(line).Start(rowOffset);
 }
 
 int CEditCtrl::GetColumnX(int line, int column) {

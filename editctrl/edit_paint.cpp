@@ -163,8 +163,7 @@ void CEditPainter::DrawAll() {
 }
 
 int CEditPainter::DrawLine(int line, int y) {
-    const int rows = std::max(1, data_.GetLine(line)->rowCount);
-    const int next = y + rows * rowHeight_;
+    const int next = y + data_.GetLineRowCount(line) * rowHeight_;
     const int bottom = std::min(bodyBottom_, next);
     if (bottom > ctrl_.GetTopMargin() && Visible(CRect(0, y, client_.right, bottom))) {
         if (LineAttrSlot* slot = ctrl_.GetLineAttributes(line)) {
@@ -176,20 +175,20 @@ int CEditPainter::DrawLine(int line, int y) {
 }
 
 void CEditPainter::DrawLineRows(LineAttrSlot* slot, int line, int y) {
-    const CEditLine* rec = data_.GetLine(line);
-    const char16_t* text = rec->text;
+    const LineRows rows = data_.GetLineRows(line);
+    const char16_t* text = rows.text;
     const int count = slot->count;
-    const int rowCount = std::max(1, rec->rowCount);
+    const int rowCount = rows.count;
     int x = textLeft_;
     int rowOff = 0;
     int i = 0;
     if (y < ctrl_.GetTopMargin()) {
         rowOff = std::min(rowCount - 1, (ctrl_.GetTopMargin() - y + rowHeight_ - 1) / rowHeight_);
-        i = ctrl_.GetWrapOffset(line, rowOff);
+        i = rows.Start(rowOff);
         y += rowOff * rowHeight_;
     }
     row_ = ctrl_.GetFirstRowOfLine(line) + rowOff;
-    auto rowEnd = [&]() { return rowOff + 1 < rowCount ? ctrl_.GetWrapOffset(line, rowOff + 1) : count; };
+    auto rowEnd = [&]() { return rowOff + 1 < rowCount ? rows.Start(rowOff + 1) : count; };
     auto nextRow = [&]() {
         DrawRowEnd(slot, line, rowOff, y, x);
         ++rowOff;
@@ -282,8 +281,7 @@ void CEditPainter::DrawLineRows(LineAttrSlot* slot, int line, int y) {
 void CEditPainter::DrawRowEnd(LineAttrSlot* slot, int line, int rowOffset, int y, int x) {
     if (y < ctrl_.GetTopMargin()) return;
     const CEditLine* rec = data_.GetLine(line);
-    const int rowCount = std::max(1, rec->rowCount);
-    const bool lastRow = rowOffset >= rowCount - 1;
+    const bool lastRow = rowOffset >= data_.GetLineRowCount(line) - 1;
     const CEditDispData& dd = data_.GetDispData();
     FillBackground(std::max(x, ctrl_.GetLeftMargin()), y, client_.right, y + rowHeight_, background_);
     if (x >= ctrl_.GetLeftMargin() && x < res_.body.right) {
@@ -350,15 +348,15 @@ void CEditPainter::DrawRowEnd(LineAttrSlot* slot, int line, int rowOffset, int y
 
 void CEditPainter::InvertBracket(const EditPos& p) {
     if (p.line < 0 || p.line >= data_.GetLineCount() || p.column < 0 || p.column >= data_.GetLineLength(p.line)) return;
-    const CEditLine* rec = data_.GetLine(p.line);
+    const LineRows rows = data_.GetLineRows(p.line);
     int offset = 0;
-    while (offset + 1 < rec->rowCount && rec->wrapOffsets && rec->wrapOffsets[offset] <= p.column) ++offset;
-    const int start = ctrl_.GetWrapOffset(p.line, offset);
-    const int x = textLeft_ + measure_.TextWidth(rec->text + start, p.column - start);
+    while (offset + 1 < rows.count && rows.starts[offset] <= p.column) ++offset;
+    const int start = rows.Start(offset);
+    const int x = textLeft_ + measure_.TextWidth(rows.text + start, p.column - start);
     const int row = ctrl_.GetFirstRowOfLine(p.line) + offset - vScroll_;
     const int y = ctrl_.GetTopMargin() + row * rowHeight_ + res_.textOffset;
     int u;
-    const char32_t cp = utf16_decode(rec->text, std::size_t(p.column), std::size_t(rec->Length()), &u);
+    const char32_t cp = utf16_decode(rows.text, std::size_t(p.column), std::size_t(rows.length), &u);
     dc_.InvertRect(CRect(x, y, x + measure_.Advance(cp), y + textHeight_));
 }
 

@@ -152,11 +152,12 @@ bool CEditData::SortLines(int a, int b, bool descending) {
         m_undo->GetCurrentRecord()->length = 0;  // replays as nothing
         return false;
     }
-    for (int i = first; i < count; ++i) {
-        CEditLine* rec = recs[std::size_t(order[std::size_t(i)])];
-        m_lines.Slot(a + i) = rec;
-        if (order[std::size_t(i)] != i) MarkLine(rec);
+    if (m_lines.Reorder(a, count, order.data()) != 0) {
+        m_undo->GetCurrentRecord()->length = 0;
+        return false;
     }
+    for (int i = first; i < count; ++i)
+        if (order[std::size_t(i)] != i) MarkLine(recs[std::size_t(order[std::size_t(i)])]);
     m_undo->CloseCoalescing();
     group.Release();
     NotifyChanged();
@@ -167,24 +168,19 @@ bool CEditData::ReplayLineOrder(const UndoRecord* rec, int direction) {
     const int a = rec->line, count = rec->column;
     if (count <= 0 || rec->length != 2 * count || a < 0 || a + count > m_lines.Count()) return true;
     std::vector<int> order(static_cast<std::size_t>(count));
+    // back[v] = the slot line v went to; -1 until seen, so a line named twice
+    // is refused rather than kept in two slots.
+    std::vector<int> back(static_cast<std::size_t>(count), -1);
     for (int i = 0; i < count; ++i) {
         const int v = int(rec->text[2 * i] | unsigned(rec->text[2 * i + 1]) << 16);
-        if (v < 0 || v >= count) return false;
+        if (v < 0 || v >= count || back[std::size_t(v)] >= 0) return false;
         order[std::size_t(i)] = v;
+        back[std::size_t(v)] = i;
     }
-    std::vector<CEditLine*> now(static_cast<std::size_t>(count));
-    for (int i = 0; i < count; ++i) now[std::size_t(i)] = m_lines.At(a + i);
-    for (int i = 0; i < count; ++i) {
-        const int from = order[std::size_t(i)];
-        if (from == i) continue;
-        if (direction == 1) {
-            m_lines.Slot(a + from) = now[std::size_t(i)];  // undo: slot i goes back where it came from
-            MarkLine(now[std::size_t(i)]);
-        } else {
-            m_lines.Slot(a + i) = now[std::size_t(from)];
-            MarkLine(now[std::size_t(from)]);
-        }
-    }
+    if (direction == 1) order.swap(back);  // undo: slot i goes back where it came from
+    if (m_lines.Reorder(a, count, order.data()) != 0) return false;
+    for (int i = 0; i < count; ++i)
+        if (order[std::size_t(i)] != i) MarkLine(m_lines.At(a + i));
     return true;
 }
 

@@ -71,9 +71,10 @@ void CEditData::FreeLines(int at, int n) {
     }
     m_lines.Remove(at, n);
     if (widestGone) {
-        // The control re-measures; until then name a line that still exists.
+        // The control re-measures; until then name a line that still exists,
+        // of no known width.
         m_widestLine = m_lines.Count() ? m_lines.At(at > 0 ? at - 1 : 0) : nullptr;
-        m_widestWidth = m_widestLine ? m_widestLine->width : 0;
+        m_widestWidth = 0;
     }
 }
 
@@ -135,10 +136,9 @@ void CEditData::NotifyChanged() {
     if (m_listener) m_listener->OnEditDataChanged();
 }
 
-void CEditData::SetWidestLine(int line) {
-    CEditLine* rec = GetLine(line);
-    m_widestWidth = rec->width;
-    m_widestLine = rec;
+void CEditData::SetWidestLine(int line, int width) {
+    m_widestWidth = width;
+    m_widestLine = GetLine(line);
 }
 
 CEditLine* CEditData::GetLine(int i) const {
@@ -527,10 +527,7 @@ bool CEditData::JoinWithPrevious(int index) {
     CEditLine* line = m_lines.At(index);
     if (prev->InsertChars(prev->Length(), line->text, line->Length()) != 0) return false;
     prev->flags = line->flags | CEditLine::FlagTextChanged;
-    if (m_widestLine == line) {
-        m_widestLine = prev;
-        m_widestWidth = prev->width;
-    }
+    if (m_widestLine == line) m_widestLine = prev;  // holding its text, as wide at least until re-measured
     FreeLines(index, 1);
     MarkLine(prev);
     return true;
@@ -656,7 +653,7 @@ bool CEditData::SwapLines(int a, int b, int record) {
     if (record) {
         if (!OpenRecord(UndoKindSwap, {b, a})) return false;
     }
-    std::swap(m_lines.Slot(a), m_lines.Slot(b));
+    m_lines.SwapLines(a, b);
     MarkLine(m_lines.At(a));
     MarkLine(m_lines.At(b));
     NotifyChanged();
@@ -722,7 +719,7 @@ bool CEditData::ReplayRecord(UndoRecord* rec, int direction) {
         const int n = m_lines.Count();
         const int a = rec->line, b = rec->column;
         if (a >= 0 && b >= 0 && a < n && b < n && a != b) {
-            std::swap(m_lines.Slot(a), m_lines.Slot(b));
+            m_lines.SwapLines(a, b);
             MarkLine(m_lines.At(a));
             MarkLine(m_lines.At(b));
         }

@@ -196,10 +196,13 @@ public:
     void SetWordWrapAtWordEnds(int on);
     int GetWordWrapAtWordEnds() const { return m_wordWrap; }
     int GetBreakAdjustment() const { return m_breakAdjust; }
-    void SetWidestLine(int line);
+    // The editor control measures the lines and names the widest.
+    void SetWidestLine(int line, int width);
     int GetWidestLineWidth() const { return m_widestWidth; }
     CEditLine* GetWidestLine() const { return m_widestLine; }
-    int GetLineRowCount(int i) const { return GetLine(i)->rowCount; }
+    int GetLineRowCount(int i) const { return GetLineRows(i).count; }
+    // The line's rows as CalcLineWrap last cut them.
+    LineRows GetLineRows(int i) const;
     // Widths come from the display data's width table; m may be null (then
     // only what is cached counts).
     // Display column of a position: a TAB to the next multiple of the tab
@@ -275,7 +278,7 @@ private:
     // Texts of the loaded file's lines; freed after the lines (the destructor
     // frees them first).
     CTextArena m_loadedText;
-    CEditLineArray m_lines;
+    CEditLineArray m_lines;  // with the row starts of the lines that wrap (layout.cpp)
     int m_charCount = 0;
     int m_maxLength = -1;
     CUndoData* m_undo = nullptr;

@@ -11,7 +11,7 @@ namespace {
 // Shared by every line that never held text and by the dummy line; never
 // written (capacity 0 makes every insert allocate first).
 char16_t g_emptyText[1] = {0};
-CEditLine g_dummy = {g_emptyText, 0, 1, 0, 0, -1, 0, 1, nullptr, 0};
+CEditLine g_dummy = {g_emptyText, 0, 1, 0, -1};
 
 constexpr int kShrinkSlack = 128;
 
@@ -24,24 +24,22 @@ CEditLine* CEditLine::Create() {
 
 CEditLine* CEditLine::CreateLocked() {
     auto* line = static_cast<CEditLine*>(LineRecordPool.AllocLocked());
-    if (line) *line = {g_emptyText, 0, 1, 0, 0, -1, 0, 1, nullptr, 0};
+    if (line) *line = {g_emptyText, 0, 1, 0, -1};
     return line;
 }
 
 void CEditLine::Destroy(CEditLine* line) {
     if (!line || line == &g_dummy) return;
     if (line->capacity > 0) mpool_free(line->text);  // shared or loaded texts are not the line's
-    mpool_free(line->wrapOffsets);
     LineRecordPool.Free(line);
 }
 
 CEditLine* CEditLine::Dummy() {
     // Callers might have scribbled on it despite the rules; keep it empty
     // (written only then, so threads reading it do not race).
-    if (g_dummy.text != g_emptyText || g_dummy.length != 1 || g_dummy.width != 0 || g_dummy.flags != 0 ||
-        g_dummy.changeMark != -1 || g_dummy.rowCount != 1 || g_dummy.firstRow != 0 || g_dummy.wrapOffsets ||
-        g_emptyText[0] != 0) {
-        g_dummy = {g_emptyText, 0, 1, 0, 0, -1, 0, 1, nullptr, 0};
+    if (g_dummy.text != g_emptyText || g_dummy.capacity != 0 || g_dummy.length != 1 || g_dummy.flags != 0 ||
+        g_dummy.changeMark != -1 || g_emptyText[0] != 0) {
+        g_dummy = {g_emptyText, 0, 1, 0, -1};
         g_emptyText[0] = 0;
     }
     return &g_dummy;

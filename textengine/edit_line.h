@@ -4,10 +4,11 @@
 #include "textengine/mempool.h"
 #include "textengine/mpool.h"
 
-// Line texts and wrap-offset arrays: chunks double from 256 KiB to 8 MiB.
+// Line texts and row-start arrays: chunks double from 256 KiB to 8 MiB.
 extern MPool LineTextPool;
 
-// One record per line. In the 32-bit build this is ten 32-bit words.
+// One record per line, kept small: a file of short lines pays it once a line.
+// What the layout measures (widths, rows, row starts) lives with the layout.
 struct CEditLine {
     enum : int {
         FlagInBlockComment = 0x1,  // the line begins inside a block comment
@@ -20,19 +21,14 @@ struct CEditLine {
                         // loaded file's text (text_arena.h) until first changed
     int capacity;       // bytes of the line's own text block; 0 while the text is not its own
     int length;         // UTF-16 units including the terminator
-    int width;          // pixel width, written by the editor control
     int flags;
     int changeMark;     // serial of the undo group that first changed it since the save; -1 none
-    int firstRow;       // first display row, written by the layout
-    int rowCount;       // display rows; 1 when unwrapped
-    int* wrapOffsets;   // row starts after the first row, in LineTextPool; null when none
-    int wrapCapacity;
 
     // A fresh empty record from LineRecordPool, or null when memory is short.
     static CEditLine* Create();
     // The same for a caller that holds MPoolLock.
     static CEditLine* CreateLocked();
-    // Frees the text, the wrap array and the record.
+    // Frees the text and the record.
     static void Destroy(CEditLine* line);
     // The shared read-only empty record (stands for every line outside the text).
     static CEditLine* Dummy();
@@ -51,7 +47,8 @@ struct CEditLine {
     int DeleteChars(int at, int count);
 };
 
-// The 32-bit product keeps the record at ten words.
-static_assert(sizeof(void*) != 4 || sizeof(CEditLine) == 40);
+// Five words in the 32-bit build, three in the 64-bit one.
+static_assert(sizeof(void*) != 4 || sizeof(CEditLine) == 20);
+static_assert(sizeof(void*) != 8 || sizeof(CEditLine) == 24);
 
 extern CMemPool LineRecordPool;

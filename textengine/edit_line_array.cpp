@@ -2,11 +2,35 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <new>
 #include <utility>
+#include <vector>
 
 #include "textengine/mpool.h"
 
-CEditLineArray::~CEditLineArray() { std::free(m_items); }
+namespace {
+
+// Moves the gap of one pointer array from gapStart to at; the slots the gap
+// leaves behind are zeroed, so a fresh slot is always null.
+template <class T>
+void MoveGapOf(T** items, int gapStart, int gap, int at) {
+    if (at < gapStart) {
+        const int n = gapStart - at;
+        std::memmove(items + at + gap, items + at, std::size_t(n) * sizeof(T*));
+        std::memset(items + at, 0, std::size_t(n < gap ? n : gap) * sizeof(T*));
+    } else if (at > gapStart) {
+        const int n = at - gapStart;
+        std::memmove(items + gapStart, items + gapStart + gap, std::size_t(n) * sizeof(T*));
+        std::memset(items + gapStart + gap + n - (n < gap ? n : gap), 0, std::size_t(n < gap ? n : gap) * sizeof(T*));
+    }
+}
+
+}  // namespace
+
+CEditLineArray::~CEditLineArray() {
+    DropWraps();
+    std::free(m_items);
+}
 
 void CEditLineArray::MoveGap(int at) {
     const int gap = m_gapEnd - m_gapStart;
@@ -14,15 +38,8 @@ void CEditLineArray::MoveGap(int at) {
         m_gapStart = m_gapEnd = at;
         return;
     }
-    if (at < m_gapStart) {
-        const int n = m_gapStart - at;
-        std::memmove(m_items + m_gapEnd - n, m_items + at, std::size_t(n) * sizeof(CEditLine*));
-        std::memset(m_items + at, 0, std::size_t(n < gap ? n : gap) * sizeof(CEditLine*));
-    } else if (at > m_gapStart) {
-        const int n = at - m_gapStart;
-        std::memmove(m_items + m_gapStart, m_items + m_gapEnd, std::size_t(n) * sizeof(CEditLine*));
-        std::memset(m_items + m_gapEnd + n - (n < gap ? n : gap), 0, std::size_t(n < gap ? n : gap) * sizeof(CEditLine*));
-    }
+    MoveGapOf(m_items, m_gapStart, gap, at);
+    if (m_wraps) MoveGapOf(m_wraps, m_gapStart, gap, at);
     m_gapStart = at;
     m_gapEnd = at + gap;
 }
@@ -36,11 +53,19 @@ int CEditLineArray::Reserve(int n) {
     // used, which matters when a big file's line count was estimated high.
     auto* items = static_cast<CEditLine**>(std::calloc(std::size_t(cap), sizeof(CEditLine*)));
     if (!items) return 1;
+    int** wraps = nullptr;
+    if (m_wraps && !(wraps = static_cast<int**>(std::calloc(std::size_t(cap), sizeof(int*))))) {
+        std::free(items);
+        return 1;
+    }
     mpool_advise_sequential(items, std::size_t(cap) * sizeof(CEditLine*), false);
     MoveGap(m_count);
     if (m_count) std::memcpy(items, m_items, std::size_t(m_count) * sizeof(CEditLine*));
+    if (wraps && m_count) std::memcpy(wraps, m_wraps, std::size_t(m_count) * sizeof(int*));
     std::free(m_items);
+    std::free(m_wraps);
     m_items = items;
+    m_wraps = wraps;
     m_capacity = int(cap);
     m_gapStart = m_count;
     m_gapEnd = m_capacity;
@@ -57,16 +82,26 @@ int CEditLineArray::Insert(int at, CEditLine* const* records, int n) {
     return 0;
 }
 
+void CEditLineArray::FreeWraps(int from, int to) {
+    if (!m_wraps) return;
+    for (int i = from; i < to; ++i) {
+        mpool_free(m_wraps[i]);
+        m_wraps[i] = nullptr;
+    }
+}
+
 void CEditLineArray::Remove(int at, int n) {
     if (n <= 0) return;
     MoveGap(at + n);
     std::memset(m_items + at, 0, std::size_t(n) * sizeof(CEditLine*));
+    FreeWraps(at, at + n);
     m_gapStart = at;
     m_count -= n;
 }
 
 void CEditLineArray::Swap(CEditLineArray& other) {
     std::swap(m_items, other.m_items);
+    std::swap(m_wraps, other.m_wraps);
     std::swap(m_count, other.m_count);
     std::swap(m_capacity, other.m_capacity);
     std::swap(m_gapStart, other.m_gapStart);
@@ -75,7 +110,50 @@ void CEditLineArray::Swap(CEditLineArray& other) {
 
 void CEditLineArray::RemoveAll() {
     if (m_items) std::memset(m_items, 0, std::size_t(m_capacity) * sizeof(CEditLine*));
+    FreeWraps(0, m_capacity);
     m_count = 0;
     m_gapStart = 0;
     m_gapEnd = m_capacity;
+}
+
+void CEditLineArray::SwapLines(int a, int b) {
+    std::swap(m_items[Index(a)], m_items[Index(b)]);
+    if (m_wraps) std::swap(m_wraps[Index(a)], m_wraps[Index(b)]);
+}
+
+int CEditLineArray::Reorder(int first, int count, const int* from) {
+    if (count <= 0) return 0;
+    std::vector<CEditLine*> records;
+    std::vector<int*> wraps;
+    try {
+        records.resize(std::size_t(count));
+        if (m_wraps) wraps.resize(std::size_t(count));
+    } catch (const std::bad_alloc&) {
+        return 1;
+    }
+    for (int i = 0; i < count; ++i) {
+        records[std::size_t(i)] = At(first + i);
+        if (m_wraps) wraps[std::size_t(i)] = WrapsAt(first + i);
+    }
+    for (int i = 0; i < count; ++i) {
+        m_items[Index(first + i)] = records[std::size_t(from[i])];
+        if (m_wraps) m_wraps[Index(first + i)] = wraps[std::size_t(from[i])];
+    }
+    return 0;
+}
+
+bool CEditLineArray::SetWraps(int i, int* block) {
+    if (!m_wraps) {
+        if (!block) return true;
+        m_wraps = static_cast<int**>(std::calloc(std::size_t(m_capacity), sizeof(int*)));
+        if (!m_wraps) return false;
+    }
+    m_wraps[Index(i)] = block;
+    return true;
+}
+
+void CEditLineArray::DropWraps() {
+    FreeWraps(0, m_capacity);
+    std::free(m_wraps);
+    m_wraps = nullptr;
 }

@@ -1,5 +1,6 @@
 // Measuring and wrapping the lines of a buffer.
 #include <climits>
+#include <cstring>
 #include <vector>
 
 #include "textengine/edit_data.h"
@@ -24,21 +25,27 @@ char32_t char_before(const char16_t* text, int i) { return utf16_get_code_point(
 // A word that crosses the row end moves to the next row whole when it is
 // shorter than this; a longer one is cut.
 constexpr int kWordWrapLimit = 40;
-constexpr int kFirstWrapEntries = 4;
 
-// Room for n row starts in the line's wrap array.
-bool reserve_wrap_entries(CEditLine* rec, int n) {
-    if (n <= rec->wrapCapacity) return true;
-    long long cap = rec->wrapCapacity ? rec->wrapCapacity : kFirstWrapEntries;
+// A line's row starts: block[0] is the row count, the starts follow.
+constexpr int kFirstStarts = 3;  // a 16-byte block
+
+int block_starts(const int* block) { return int(mpool_block_size(block) / sizeof(int)) - 1; }
+
+// A block with room for n starts holding what block holds (block itself
+// when it has the room); null when memory is short.
+int* grow_starts(int* block, int n) {
+    const int room = block ? block_starts(block) : 0;
+    if (n <= room) return block;
+    long long cap = room ? room : kFirstStarts;
     while (cap < n) cap *= 2;
-    if (cap > INT_MAX / long(sizeof(int))) return false;
-    auto* grown = static_cast<int*>(mpool_alloc(&LineTextPool, std::size_t(cap) * sizeof(int)));
-    if (!grown) return false;
-    for (int i = 0; i < rec->wrapCapacity; ++i) grown[i] = rec->wrapOffsets[i];
-    mpool_free(rec->wrapOffsets);
-    rec->wrapOffsets = grown;
-    rec->wrapCapacity = int(cap);
-    return true;
+    if (cap >= INT_MAX / long(sizeof(int))) return nullptr;
+    auto* grown = static_cast<int*>(mpool_alloc(&LineTextPool, std::size_t(cap + 1) * sizeof(int)));
+    if (!grown) return nullptr;
+    if (block)
+        std::memcpy(grown, block, std::size_t(room + 1) * sizeof(int));
+    else
+        grown[0] = 1;
+    return grown;
 }
 
 }  // namespace
@@ -106,25 +113,51 @@ int CEditData::FitChars(const char16_t* text, int width, CTextMetrics* m) const 
     return taken;
 }
 
-int CEditData::CalcLineWrap(int line, CTextMetrics* m) {
-    if (line < 0 || line >= m_lines.Count()) return 1;
-    CEditLine* rec = m_lines.At(line);
-    const int width = m_disp.wrapWidth;
-    int rows = 1;
-    if (width != INT_MAX) {
-        const int len = rec->Length();
-        for (int start = 0;;) {
-            int n = FitChars(rec->text + start, width, m);
-            if (n <= 0) n = utf16_units_at(rec->text + start);  // every row holds a character
-            start += n;
-            if (start >= len) break;
-            // Short of memory the rest of the line stays one row.
-            if (!reserve_wrap_entries(rec, rows)) break;
-            rec->wrapOffsets[rows - 1] = start;
-            ++rows;
+LineRows CEditData::GetLineRows(int line) const {
+    const CEditLine* rec = GetLine(line);
+    LineRows rows{rec->text, rec->Length(), 1, nullptr};
+    if (const int* block = line >= 0 && line < m_lines.Count() ? m_lines.WrapsAt(line) : nullptr) {
+        if (block[0] > 1) {
+            rows.count = block[0];
+            rows.starts = block + 1;
         }
     }
-    rec->rowCount = rows;
+    return rows;
+}
+
+int CEditData::CalcLineWrap(int line, CTextMetrics* m) {
+    if (line < 0 || line >= m_lines.Count()) return 1;
+    const int width = m_disp.wrapWidth;
+    if (width == INT_MAX) {
+        // Wrapping is off for every window of the text: all row starts go.
+        if (m_lines.HasWraps()) m_lines.DropWraps();
+        return 1;
+    }
+    const CEditLine* rec = m_lines.At(line);
+    const int len = rec->Length();
+    int* block = m_lines.WrapsAt(line);  // kept when the line fits one row, for the next cut
+    int room = block ? block_starts(block) : 0;
+    int rows = 1;
+    for (int start = 0;;) {
+        int n = FitChars(rec->text + start, width, m);
+        if (n <= 0) n = utf16_units_at(rec->text + start);  // every row holds a character
+        start += n;
+        if (start >= len) break;
+        if (rows > room) {
+            // Short of memory the rest of the line stays one row.
+            int* grown = grow_starts(block, rows);
+            if (!grown || !m_lines.SetWraps(line, grown)) {
+                if (grown != block) mpool_free(grown);
+                break;
+            }
+            if (grown != block) mpool_free(block);
+            block = grown;
+            room = block_starts(block);
+        }
+        block[rows] = start;
+        ++rows;
+    }
+    if (block) block[0] = rows;
     return rows;
 }
 
@@ -133,10 +166,10 @@ bool CEditData::InsertBreaksAtWrap(EditPos from, EditPos& to) {
     std::vector<EditPos> breaks;
     const int lastLine = to.line < m_lines.Count() ? to.line : m_lines.Count() - 1;
     for (int line = from.line < 0 ? 0 : from.line; line <= lastLine; ++line) {
-        const CEditLine* rec = m_lines.At(line);
-        for (int r = 0; r + 1 < rec->rowCount && r < rec->wrapCapacity; ++r) {
-            const EditPos p{rec->wrapOffsets[r], line};
-            if (p.column <= 0 || p.column > rec->Length()) continue;  // stale: the line changed since
+        const LineRows rows = GetLineRows(line);
+        for (int r = 0; r + 1 < rows.count; ++r) {
+            const EditPos p{rows.starts[r], line};
+            if (p.column <= 0 || p.column > rows.length) continue;  // stale: the line changed since
             if (!(p < from) && !(to < p)) breaks.push_back(p);
         }
     }

@@ -9,6 +9,18 @@
 
 class CSyntaxRules;
 
+// One line as the layout cut it into display rows.
+struct LineRows {
+    const char16_t* text;
+    int length;          // units, without the terminator
+    int count;           // rows; 1 when the line is not wrapped
+    const int* starts;   // the starts of the count - 1 rows after the first; null when none
+
+    // First unit of a row, and the unit after its last.
+    int Start(int row) const { return row <= 0 ? 0 : row >= count || !starts ? length : starts[row - 1]; }
+    int End(int row) const { return row + 1 < count ? Start(row + 1) : length; }
+};
+
 // Syntax classes of a character (CEditData::GetCharClass).
 enum CharClass : int {
     CharClassCode = 1,

@@ -4,31 +4,27 @@
 
 namespace caretgeom {
 
-int RowStart(const CEditLine& rec, int row) {
-    if (row <= 0) return 0;
-    if (row >= rec.rowCount || !rec.wrapOffsets) return rec.Length();
-    return rec.wrapOffsets[row - 1];
-}
+int RowStart(const LineRows& rec, int row) { return rec.Start(row); }
 
-int RowEnd(const CEditLine& rec, int row) { return row + 1 < rec.rowCount ? RowStart(rec, row + 1) : rec.Length(); }
+int RowEnd(const LineRows& rec, int row) { return rec.End(row); }
 
-int RowOfColumn(const CEditLine& rec, int column, bool preferPreviousRow) {
+int RowOfColumn(const LineRows& rec, int column, bool preferPreviousRow) {
     int row = 0;
-    while (row + 1 < rec.rowCount && rec.wrapOffsets && rec.wrapOffsets[row] <= column) ++row;
+    while (row + 1 < rec.count && rec.starts && rec.starts[row] <= column) ++row;
     if (preferPreviousRow && row > 0 && RowStart(rec, row) == column) --row;
     return row;
 }
 
-int PixelInRow(const CEditLine& rec, int row, int column, const CCharWidthTable& table, CTextMetrics* m) {
+int PixelInRow(const LineRows& rec, int row, int column, const CCharWidthTable& table, CTextMetrics* m) {
     const int start = RowStart(rec, row);
-    const int n = std::min(column, rec.Length()) - start;
+    const int n = std::min(column, rec.length) - start;
     return n > 0 ? CalcTextWidth(rec.text + start, table, m, n) : 0;
 }
 
-int ColumnAtPixel(const CEditLine& rec, int row, int pixel, const CCharWidthTable& table, CTextMetrics* m) {
+int ColumnAtPixel(const LineRows& rec, int row, int pixel, const CCharWidthTable& table, CTextMetrics* m) {
     const int start = RowStart(rec, row);
     const int column = start + CalcCharIndexAtX(rec.text + start, table, m, std::max(pixel, 0));
-    return row + 1 < rec.rowCount ? std::min(column, RowEnd(rec, row)) : column;
+    return row + 1 < rec.count ? std::min(column, RowEnd(rec, row)) : column;
 }
 
 int BottomRowMargin(int visibleRows, bool extraLastRow) {

@@ -33,15 +33,15 @@ struct Text : ::testing::Test {
         d.InsertText(text, 1);
         d.SetCaretPos(0, 0);
         disp.wrapWidth = wrapWidth;
-        for (int i = 0; i < d.GetLineCount(); ++i) d.GetLine(i)->rowCount = d.CalcLineWrap(i, &font);
+        for (int i = 0; i < d.GetLineCount(); ++i) d.CalcLineWrap(i, &font);
     }
-    const CEditLine& Line(int i) { return *d.GetLine(i); }
+    LineRows Line(int i) { return d.GetLineRows(i); }
 };
 
 TEST_F(Text, RowsOfAWrappedLineAndTheContinuationStart) {
     Set(u"abcdefghij", 32);  // four characters a row: rows start at 0, 4, 8
-    const CEditLine& rec = Line(0);
-    ASSERT_EQ(rec.rowCount, 3);
+    const LineRows rec = Line(0);
+    ASSERT_EQ(rec.count, 3);
     struct Case {
         int column;
         bool preferPrevious;
@@ -59,7 +59,7 @@ TEST_F(Text, RowsOfAWrappedLineAndTheContinuationStart) {
 
 TEST_F(Text, PixelsAndHitsWithTabsAndWideCharacters) {
     Set(u"a\tあb");  // a 0-8, TAB 8-32, あ 32-48, b 48-56
-    const CEditLine& rec = Line(0);
+    const LineRows rec = Line(0);
     struct Case {
         int column, pixel;
     } columns[] = {{0, 0}, {1, 8}, {2, 32}, {3, 48}, {4, 56}};
@@ -73,7 +73,7 @@ TEST_F(Text, PixelsAndHitsWithTabsAndWideCharacters) {
 
 TEST_F(Text, AHitPastAWrappedRowStaysOnThatRow) {
     Set(u"abcdefghij", 32);
-    const CEditLine& rec = Line(0);
+    const LineRows rec = Line(0);
     EXPECT_EQ(caretgeom::ColumnAtPixel(rec, 0, 500, disp.widths, &font), 4);
     EXPECT_EQ(caretgeom::ColumnAtPixel(rec, 1, 9, disp.widths, &font), 5);
     EXPECT_EQ(caretgeom::ColumnAtPixel(rec, 2, 500, disp.widths, &font), 10);

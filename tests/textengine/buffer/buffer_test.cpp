@@ -49,8 +49,8 @@ TEST_F(Buffer, NewAndClearedBufferHasOneEmptyLine) {
 
 TEST_F(Buffer, DummyLineStaysEmptyWhateverCallersDo) {
     CEditLine* dummy = d.GetLine(100);
-    dummy->width = 55;
-    EXPECT_EQ(d.GetLine(-1)->width, 0);
+    dummy->changeMark = 55;
+    EXPECT_EQ(d.GetLine(-1)->changeMark, -1);
     EXPECT_EQ(d.GetLine(-1)->length, 1);
     EXPECT_FALSE(d.IsLineModified(100));
 }
@@ -345,8 +345,7 @@ TEST_F(Buffer, ConfinementStringsDriveBreakAdjustment) {
 
 TEST_F(Buffer, WidestLineNeverNamesAFreedRecord) {
     Load(u"a\nbbbbbbbb\nc");
-    d.GetLine(1)->width = 80;
-    d.SetWidestLine(1);
+    d.SetWidestLine(1, 80);
     EXPECT_EQ(d.GetWidestLineWidth(), 80);
     d.DeleteText({0, 1}, {0, 2}, 1);
     const CEditLine* widest = d.GetWidestLine();

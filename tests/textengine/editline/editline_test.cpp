@@ -24,7 +24,6 @@ TEST_F(LineFixture, NewLineSharesTheEmptyStringUntilWritten) {
     EXPECT_EQ(line->capacity, 0);
     EXPECT_EQ(line->length, 1);
     EXPECT_EQ(line->changeMark, -1);
-    EXPECT_EQ(line->rowCount, 1);
     ASSERT_EQ(line->InsertChars(0, u"ab", 2), 0);
     EXPECT_FALSE(line->IsSharedText());
     EXPECT_EQ(other->text[0], 0);  // the shared string was not written

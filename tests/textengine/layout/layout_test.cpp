@@ -10,6 +10,7 @@
 #include "textengine/edit_data.h"
 #include "textengine/int_buf.h"
 #include "textengine/layout.h"
+#include "textengine/edit_line_array.h"
 #include "textengine/utf16.h"
 
 namespace {
@@ -33,8 +34,8 @@ struct Layout : ::testing::Test {
     int IndexAt(const char16_t* text, int x) { return CalcCharIndexAtX(text, table, &font, x); }
     int Fit(const char16_t* text, int width) { return d.FitChars(text, width, &font); }
     std::vector<int> RowStarts(int line) {
-        const CEditLine* rec = d.GetLine(line);
-        return std::vector<int>(rec->wrapOffsets, rec->wrapOffsets + rec->rowCount - 1);
+        const LineRows rows = d.GetLineRows(line);
+        return rows.starts ? std::vector<int>(rows.starts, rows.starts + rows.count - 1) : std::vector<int>();
     }
 };
 
@@ -183,6 +184,123 @@ TEST_F(Layout, LineWrapStoresRowStarts) {
     EXPECT_EQ(d.CalcLineWrap(99, &font), 1);
 }
 
+TEST_F(Layout, RowStartsGoWithTheirLine) {
+    SetText(u"x\nabcdefghij");
+    d.GetDispData().wrapWidth = 32;
+    ASSERT_EQ(d.CalcLineWrap(1, &font), 3);
+    // Joining frees the wrapped line's record; the next new line may get the
+    // same record back and must not inherit its rows.
+    ASSERT_TRUE(d.DeleteText({1, 0}, {10, 1}, 1));
+    d.SetCaretPos(0, 1);
+    ASSERT_TRUE(d.InsertText(u"\nab", 1));
+    ASSERT_EQ(d.GetLineText(1), std::u16string(u"ab"));
+    EXPECT_EQ(d.GetLineRowCount(1), 1);
+    EXPECT_EQ(RowStarts(1), std::vector<int>());
+    // A line that fits again drops its starts.
+    ASSERT_TRUE(d.InsertText(u"cdefghij", 1));
+    ASSERT_EQ(d.CalcLineWrap(1, &font), 3);
+    EXPECT_EQ(RowStarts(1), (std::vector<int>{4, 8}));
+    d.GetDispData().wrapWidth = INT_MAX;
+    EXPECT_EQ(d.CalcLineWrap(1, &font), 1);
+    EXPECT_EQ(d.GetLineRows(1).starts, nullptr);
+}
+
+TEST_F(Layout, RowStartsFollowSortsSwapsAndTheirUndo) {
+    SetText(u"zzzzzzzzzz\nb\naaaaaa");
+    d.GetDispData().wrapWidth = 32;
+    for (int i = 0; i < 3; ++i) d.CalcLineWrap(i, &font);
+    auto rows = [&] {
+        return std::vector<int>{d.GetLineRowCount(0), d.GetLineRowCount(1), d.GetLineRowCount(2)};
+    };
+    ASSERT_EQ(rows(), (std::vector<int>{3, 1, 2}));
+    ASSERT_TRUE(d.SortLinesAscending(0, 2));  // aaaaaa, b, zzzzzzzzzz
+    EXPECT_EQ(rows(), (std::vector<int>{2, 1, 3}));
+    EXPECT_EQ(RowStarts(2), (std::vector<int>{4, 8}));
+    ASSERT_TRUE(d.Undo());
+    EXPECT_EQ(rows(), (std::vector<int>{3, 1, 2}));
+    ASSERT_TRUE(d.Redo());
+    EXPECT_EQ(rows(), (std::vector<int>{2, 1, 3}));
+    ASSERT_TRUE(d.SwapLines(0, 1, 1));
+    EXPECT_EQ(rows(), (std::vector<int>{1, 2, 3}));
+    ASSERT_TRUE(d.Undo());
+    EXPECT_EQ(rows(), (std::vector<int>{2, 1, 3}));
+}
+
+TEST_F(Layout, RowStartsShortOfMemoryKeepTheRestOfTheLineOnOneRow) {
+    SetText(std::u16string(10000, u'z').c_str());
+    d.GetDispData().wrapWidth = 24;  // 3334 rows: their starts outgrow the pool's blocks
+    {
+        edit_test::FailingAllocator fail;
+        const int rows = d.CalcLineWrap(0, &font);
+        EXPECT_LT(rows, 3334);
+        const LineRows cut = d.GetLineRows(0);
+        EXPECT_EQ(cut.count, rows);
+        EXPECT_EQ(cut.End(rows - 1), 10000);  // the last row holds the rest
+    }
+    EXPECT_EQ(d.CalcLineWrap(0, &font), 3334);
+    EXPECT_EQ(d.GetLineRows(0).Start(3333), 9999);
+}
+
+// Row starts stay with their lines through insertions and removals on
+// either side of the gap, growth of the array, swaps and reorderings.
+TEST(LineArray, RowStartsFollowTheirLines) {
+    std::vector<CEditLine> records(400);
+    CEditLineArray lines;
+    std::vector<int> model;  // record index per line
+    auto block = [](int tag) {
+        auto* b = static_cast<int*>(mpool_alloc(&LineTextPool, 2 * sizeof(int)));
+        b[0] = 2;
+        b[1] = tag;
+        return b;
+    };
+    auto check = [&] {
+        ASSERT_EQ(lines.Count(), int(model.size()));
+        for (int i = 0; i < lines.Count(); ++i) {
+            ASSERT_EQ(lines.At(i), &records[std::size_t(model[std::size_t(i)])]) << i;
+            const int* b = lines.WrapsAt(i);
+            // Lines of even records wrap, and their block names the record.
+            if (model[std::size_t(i)] % 2 == 0) {
+                ASSERT_NE(b, nullptr) << i;
+                ASSERT_EQ(b[1], model[std::size_t(i)]) << i;
+            } else {
+                ASSERT_EQ(b, nullptr) << i;
+            }
+        }
+    };
+    int next = 0;
+    auto insert = [&](int at, int n) {
+        std::vector<CEditLine*> recs;
+        for (int k = 0; k < n; ++k) recs.push_back(&records[std::size_t(next + k)]);
+        ASSERT_EQ(lines.Insert(at, recs.data(), n), 0);
+        for (int k = 0; k < n; ++k) {
+            model.insert(model.begin() + at + k, next + k);
+            if ((next + k) % 2 == 0) ASSERT_TRUE(lines.SetWraps(at + k, block(next + k)));
+        }
+        next += n;
+    };
+    insert(0, 30);
+    insert(10, 7);   // the gap moves back
+    insert(35, 50);  // forward, and the arrays grow
+    check();
+    lines.Remove(3, 5);  // their blocks are freed
+    model.erase(model.begin() + 3, model.begin() + 8);
+    lines.Remove(60, 10);
+    model.erase(model.begin() + 60, model.begin() + 70);
+    insert(2, 3);
+    check();
+    lines.SwapLines(1, 40);
+    std::swap(model[1], model[40]);
+    std::vector<int> from(20);
+    for (int i = 0; i < 20; ++i) from[std::size_t(i)] = (i * 7) % 20;
+    ASSERT_EQ(lines.Reorder(5, 20, from.data()), 0);
+    const std::vector<int> was(model.begin() + 5, model.begin() + 25);
+    for (int i = 0; i < 20; ++i) model[std::size_t(5 + i)] = was[std::size_t(from[std::size_t(i)])];
+    check();
+    lines.DropWraps();
+    for (int i = 0; i < lines.Count(); ++i) ASSERT_EQ(lines.WrapsAt(i), nullptr);
+    lines.RemoveAll();
+}
+
 TEST_F(Layout, InsertBreaksAtWrapSplitsRowsInOneUndoStep) {
     SetText(u"abcdefgh\nijklmnop");
     d.GetDispData().wrapWidth = 24;
@@ -226,10 +344,11 @@ TEST_F(Layout, RowsCoverTheLineWholeCharactersAndTheWidth) {
         const int width = 10 + round % 90;
         one.GetDispData().wrapWidth = width;
         const int rows = one.CalcLineWrap(0, &font);
-        const CEditLine* rec = one.GetLine(0);
+        const LineRows cut = one.GetLineRows(0);
+        ASSERT_EQ(cut.count, rows);
         std::vector<int> starts{0};
-        for (int r = 0; r + 1 < rows; ++r) starts.push_back(rec->wrapOffsets[r]);
-        starts.push_back(rec->Length());
+        for (int r = 0; r + 1 < rows; ++r) starts.push_back(cut.starts[r]);
+        starts.push_back(cut.length);
         for (std::size_t r = 0; r + 1 < starts.size(); ++r) {
             const int from = starts[r], to = starts[r + 1];
             ASSERT_LT(from, to) << "round " << round;
