@@ -38,7 +38,12 @@ const char16_t* str_previous(void* h, RegexPos* pos) {
     if (c <= 0 || pos->line != 0) return nullptr;
     if (c > s->length) c = s->length + 1;
     c -= (c >= 2 && regex_high_surrogate(t[c - 2]) && regex_low_surrogate(t[c - 1])) ? 2 : 1;
-    if (c > 0 && t[c] == u'\r' && t[c + 1] == u'\n') --c;
+    if (t[c] == u'\r' && t[c + 1] == u'\n') {
+        // Back from a CR LF's LF: the break is one character, so the one
+        // before is the character before its CR, none at the text's start.
+        if (c == 0) return nullptr;
+        --c;
+    }
     pos->col = c;
     return t + c;
 }
@@ -58,7 +63,10 @@ int str_distance(void*, RegexPos from, RegexPos to) { return to.col - from.col; 
 
 int str_is_line_start(void* h, RegexPos pos) {
     auto* s = static_cast<RegexStringHost*>(h);
-    return pos.col == 0 || (pos.col <= s->length && s->text[pos.col - 1] == u'\n');
+    int c = pos.col;
+    if (c > s->length) return 0;
+    if (c > 0 && s->text[c] == u'\n' && s->text[c - 1] == u'\r') --c;  // a CR LF starts at its CR
+    return c == 0 || s->text[c - 1] == u'\n';
 }
 
 }  // namespace
@@ -88,6 +96,11 @@ int regex_search_string_n(CompiledRegex* re, const char16_t* text, int length, i
     RegexPos end{0, start};
     int r = re->search(re, &ops, &pos, &end, RegexPos{-1, 0});
     if (r == 1) {
+        // The matcher stands on a CR LF at its LF; the caller gets the
+        // break's start, so an edit there keeps the pair whole.
+        auto at_crlf_lf = [&](int c) { return c > start && text[c] == u'\n' && text[c - 1] == u'\r'; };
+        if (at_crlf_lf(pos.col)) --pos.col;
+        if (at_crlf_lf(end.col)) --end.col;
         re->match_start = pos;
         re->match_end = end;
         if (match_col) *match_col = pos.col;

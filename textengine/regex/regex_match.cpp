@@ -428,11 +428,18 @@ int Machine::assertion(RegexFrame* f, RegexNode* n) {
     int32_t c;
     bool ok;
     switch (n->kind) {
+    // At the LF of a CR LF the position stands for the whole break: what
+    // counts is the character before its CR (none: the text's start).
     case RN_LINE_START:
-        ok = f->pos.col == 0 || prev_char(ops, f) == '\n';
+        if (f->pos.col == 0) {
+            ok = true;
+        } else {
+            c = prev_char(ops, f);
+            ok = c == '\n' || c == 0;
+        }
         break;
     case RN_TEXT_START:
-        ok = f->pos.line == 0 && f->pos.col == 0;
+        ok = f->pos.line == 0 && (f->pos.col == 0 || prev_char(ops, f) == 0);
         break;
     case RN_LINE_END:
         c = regex_cp_at(f->cur, &units);

@@ -355,7 +355,8 @@ int regex_strategy_line_start(CompiledRegex* re, const RegexTextOps* ops, RegexP
     for (;;) {
         if (try_here) {
             if (regex_pos_beyond(p, limit)) return 0;
-            const char16_t* cur = ops->char_at(ops->host, p);
+            // A CR LF is tried at its LF, as every walk sees it.
+            const char16_t* cur = normalise_crlf(&p, ops->char_at(ops->host, p));
             if (int r = try_start(re, ops, p, cur, nullptr, pos, end)) return r;
         }
         if (!ops->next_line_start(ops->host, &p)) return 0;

@@ -194,7 +194,11 @@ const char16_t* regex_replace_string(CompiledRegex* re, const char16_t* text, co
         if (len == 0 && col == prev_start) {
             // The same empty match again: pass one character and go on.
             if (col >= n) break;
-            int step = (regex_high_surrogate(text[col]) && regex_low_surrogate(text[col + 1])) ? 2 : 1;
+            // A pair and a CR LF are each one character.
+            int step = ((regex_high_surrogate(text[col]) && regex_low_surrogate(text[col + 1])) ||
+                        (text[col] == u'\r' && text[col + 1] == u'\n'))
+                           ? 2
+                           : 1;
             from = col + step;
             continue;
         }

@@ -68,6 +68,53 @@ TEST(RegexLimits, RememberedFailuresNeverChangeAMatchOrItsGroups) {
     }
 }
 
+TEST(RegexLimits, CrLfBreaksAreOneCharacterForEveryStrategy) {
+    // A CR LF is one break: anchors see it the same whether the product's
+    // strategy or the plain every-position walk reaches it, and an empty
+    // match there is reported at the break's start (its CR).
+    struct Case {
+        const char16_t* pattern;
+        const char16_t* subject;
+        int from;
+        int col;  // expected first match, -1 none
+        int len;
+    };
+    const Case cases[] = {
+        {u"^", u"\r\na", 0, 0, 0},         {u"(^)", u"\r\na", 0, 0, 0},
+        {u"(?:^)$", u"\r\na", 0, 0, 0},    {u"(^$)", u"\r\na", 0, 0, 0},
+        {u"^$", u"a\r\n\r\nb", 0, 3, 0},  {u"(^$)", u"a\r\n\r\nb", 1, 3, 0},
+        {u"(^)", u"\n\r\nb", 1, 1, 0},     {u"^", u"\r\n", 1, 1, 0},
+        {u"(^$)", u"\r\na", 1, 1, 0},       {u"^.", u"\r\na", 0, 2, 1},
+        {u"(^.)", u"x\r\n\r\ny", 1, 5, 1}, {u"^\\n", u"a\r\n\r\nb", 0, 3, 2},
+        {u"\\A", u"\r\na", 0, 0, 0},       {u"(\\A)$", u"\r\na", 0, 0, 0},
+        {u"\\A", u"a\r\nb", 1, -1, 0},     {u"$", u"a\r\nb", 0, 1, 0},
+        {u"a$", u"a\r\nb", 0, 0, 1},        {u"\\b", u"\r\na", 0, 2, 0},
+        {u"(\\B)", u"\r\na", 0, 0, 0},     {u"\\b", u"a\r\n", 1, 1, 0},
+    };
+    for (const Case& c : cases) {
+        const std::u16string subject = c.subject;
+        const std::string name = u8(c.pattern) + " from " + std::to_string(c.from);
+        RegexPtr product = compile(c.pattern);
+        RegexPtr plain = compile(c.pattern);
+        ASSERT_TRUE(product && plain) << name;
+        regex_memo_free(plain.get()->memo);
+        plain.get()->memo = nullptr;
+        plain.get()->search = regex_strategy_every;
+        for (CompiledRegex* re : {product.get(), plain.get()}) {
+            int col = -1, len = -1;
+            const int r = regex_search_string_n(re, subject.c_str(), int(subject.size()), c.from, &col, &len);
+            const bool is_plain = re == plain.get();
+            if (c.col < 0) {
+                EXPECT_EQ(r, 0) << name << (is_plain ? " (plain)" : "");
+                continue;
+            }
+            EXPECT_EQ(r, 1) << name << (is_plain ? " (plain)" : "");
+            EXPECT_EQ(col, c.col) << name << (is_plain ? " (plain)" : "");
+            EXPECT_EQ(len, c.len) << name << (is_plain ? " (plain)" : "");
+        }
+    }
+}
+
 // The steps a failing search of one line takes (loop steps and backtracks).
 long long work_on(const std::u16string& pattern, const std::u16string& line) {
     RegexPtr re = compile(pattern);

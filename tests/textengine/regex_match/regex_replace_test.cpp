@@ -37,6 +37,10 @@ TEST(RegexReplace, Table) {
         {"z", "y", true, "abc", "abc"},
         {"😀", "[$&]", true, "a😀b", "a[😀]b"},
         {"$", "!", true, "ab", "ab!"},
+        // A CR LF stays whole: edits at a break go before its CR.
+        {"^", "> ", true, "a\r\n\r\nb", "> a\r\n> \r\n> b"},
+        {"(^)", "> ", true, "\r\na", "> \r\n> a"},
+        {"$", "!", true, "a\r\nb\r\n", "a!\r\nb!\r\n!"},
     };
     for (const auto& c : cases) {
         std::u16string pat = u16(c.pattern), tmpl = u16(c.tmpl), text = u16(c.text);
