@@ -101,6 +101,13 @@ int regex_search_string_n(CompiledRegex* re, const char16_t* text, int length, i
         auto at_crlf_lf = [&](int c) { return c > start && text[c] == u'\n' && text[c - 1] == u'\r'; };
         if (at_crlf_lf(pos.col)) --pos.col;
         if (at_crlf_lf(end.col)) --end.col;
+        for (int g = 0; g < re->prog.group_count; ++g) {
+            RegexGroupSlot& slot = re->last_groups[g];
+            if (slot.length < 0) continue;
+            if (at_crlf_lf(slot.start_col)) --slot.start_col;
+            if (at_crlf_lf(slot.end_col)) --slot.end_col;
+            slot.length = slot.end_col - slot.start_col;
+        }
         re->match_start = pos;
         re->match_end = end;
         if (match_col) *match_col = pos.col;

@@ -41,6 +41,8 @@ TEST(RegexReplace, Table) {
         {"^", "> ", true, "a\r\n\r\nb", "> a\r\n> \r\n> b"},
         {"(^)", "> ", true, "\r\na", "> \r\n> a"},
         {"$", "!", true, "a\r\nb\r\n", "a!\r\nb!\r\n!"},
+        {"(a$)", "[$1]", true, "a\r\nb", "[a]\r\nb"},
+        {"(^)(\\n)", "[$1|$2]", true, "a\r\n\r\nb", "a\r\n[|\r\n]b"},
     };
     for (const auto& c : cases) {
         std::u16string pat = u16(c.pattern), tmpl = u16(c.tmpl), text = u16(c.text);
