@@ -190,7 +190,11 @@ void CEditPainter::DrawLineRows(LineAttrSlot* slot, int line, int y) {
     row_ = ctrl_.GetFirstRowOfLine(line) + rowOff;
     auto rowEnd = [&]() { return rowOff + 1 < rowCount ? rows.Start(rowOff + 1) : count; };
     auto nextRow = [&]() {
+        // A run that goes on past the row end keeps its colours and font:
+        // the row end draws the line number with its own.
+        const int saved = ::SaveDC(dc_.GetSafeHdc());
         DrawRowEnd(slot, line, rowOff, y, x);
+        ::RestoreDC(dc_.GetSafeHdc(), saved);
         ++rowOff;
         ++row_;
         y += rowHeight_;

@@ -212,6 +212,28 @@ TEST(EditPaint, WrappedLineScrolledHalfAboveStartsAtItsVisibleRow) {
         for (int x = c.left; x < c.left + 10 * c.a; ++x) ASSERT_EQ(p.At(x, y), ref.At(x, y)) << x << "," << y;
 }
 
+TEST(EditPaint, ARunWrappedOntoTheNextRowKeepsItsColourBesideLineNumbers) {
+    // One run of plain text over three rows; the row ends draw line numbers
+    // (and the caret row's number) in colours of their own.
+    EditFixture f(std::u16string(30, u'w') + u"\nx", ECS_SHOW_ROW_NUM, 400, 200);
+    f.ctrl.SetLeftBase(9);
+    f.ctrl.SetWrapMode(2, 12);
+    f.ctrl.Relayout(0);
+    ASSERT_EQ(f.data.GetLineRowCount(0), 3);
+    for (int caretLine : {0, 1}) {
+        f.data.SetCaretPos(caretLine, 0);
+        f.ctrl.UpdateCaret(0);
+        const Cells c(f);
+        const wtest::Pixels p = f.Print();
+        for (int row = 0; row < 3; ++row) {
+            const CRect text(c.left, c.top + row * c.rh, c.left + 6 * c.a, c.top + (row + 1) * c.rh);
+            EXPECT_TRUE(AnyPixel(p, text, Color(TEXT_COLOR))) << caretLine << " " << row;
+            EXPECT_FALSE(AnyPixel(p, text, Color(RULER_COLOR))) << caretLine << " " << row;
+            EXPECT_FALSE(AnyPixel(p, text, Color(KEYWORD_COLOR) ^ 0xFFFFFF)) << caretLine << " " << row;
+        }
+    }
+}
+
 TEST(EditPaint, PaintedCppFileWithJapaneseCommentsForReviewers) {
     const std::u16string text =
         u"// 日本語のコメント: 表示の確認\n"
