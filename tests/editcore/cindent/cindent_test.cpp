@@ -11,6 +11,7 @@
 #include "editctrl/syntax/strtoken.h"
 #include "textengine/edit_data.h"
 #include "textengine/syntax_rules.h"
+#include "tests/textengine/edit_test_util.h"
 
 namespace {
 
@@ -25,14 +26,7 @@ const CStrToken& Cpp() {
     return *t;
 }
 
-std::u16string Text(const CEditData& d) {
-    std::u16string s;
-    for (int i = 0; i < d.GetLineCount(); ++i) {
-        if (i) s += u'\n';
-        s.append(d.GetLineText(i), std::size_t(d.GetLineLength(i)));
-    }
-    return s;
-}
+using edit_test::Text;
 
 // The text with '|' at the caret.
 std::u16string Shown(const CEditData& d) {

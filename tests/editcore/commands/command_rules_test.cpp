@@ -7,6 +7,7 @@
 #include "editctrl/core/regex_cache.h"
 #include "textengine/buffer_search.h"
 #include "textengine/edit_data.h"
+#include "tests/textengine/edit_test_util.h"
 
 namespace {
 
@@ -15,14 +16,7 @@ void Load(CEditData& d, const char16_t* text) {
     d.SetCaretPos(0, 0);
 }
 
-std::u16string Text(const CEditData& d) {
-    std::u16string s;
-    for (int i = 0; i < d.GetLineCount(); ++i) {
-        if (i) s += u'\n';
-        s.append(d.GetLineText(i), std::size_t(d.GetLineLength(i)));
-    }
-    return s;
-}
+using edit_test::Text;
 
 TEST(CommandRules, HomeTogglesBetweenFirstNonBlankAndColumnZero) {
     const std::u16string line = u"  \u3000abc";

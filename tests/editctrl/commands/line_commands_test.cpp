@@ -9,6 +9,7 @@
 
 #include "editctrl/core/command_rules.h"
 #include "tests/editctrl/edit_ctrl_fixture.h"
+#include "tests/textengine/edit_test_util.h"
 
 using etest::EditFixture;
 
@@ -16,14 +17,7 @@ inline void PrintTo(const EditPos& p, std::ostream* os) { *os << "(" << p.column
 
 namespace {
 
-std::u16string Text(const CEditData& d) {
-    std::u16string s;
-    for (int i = 0; i < d.GetLineCount(); ++i) {
-        if (i) s += u'\n';
-        s.append(d.GetLineText(i), std::size_t(d.GetLineLength(i)));
-    }
-    return s;
-}
+using edit_test::Text;
 
 void Select(EditFixture& f, EditPos start, EditPos end) {
     CEditDispData& d = f.data.GetDispData();

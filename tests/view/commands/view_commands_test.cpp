@@ -16,6 +16,7 @@
 #include "tests/editctrl/edit_ctrl_fixture.h"
 #include "view/edit_context_menu.h"
 #include "view/view_commands.h"
+#include "tests/textengine/edit_test_util.h"
 
 using etest::EditFixture;
 
@@ -25,14 +26,7 @@ namespace {
 
 constexpr EditPos kNone{-1, -1};
 
-std::u16string Text(const CEditData& d) {
-    std::u16string s;
-    for (int i = 0; i < d.GetLineCount(); ++i) {
-        if (i) s += u'\n';
-        s.append(d.GetLineText(i), std::size_t(d.GetLineLength(i)));
-    }
-    return s;
-}
+using edit_test::Text;
 
 void Select(EditFixture& f, EditPos anchor, EditPos caret) {
     CEditDispData& d = f.data.GetDispData();

@@ -14,6 +14,7 @@
 #include "framework/seams.h"
 #include "tests/editctrl/edit_ctrl_fixture.h"
 #include "view/view_textops.h"
+#include "tests/textengine/edit_test_util.h"
 
 using etest::EditFixture;
 
@@ -35,15 +36,7 @@ std::string Narrow(const std::u16string& s) {
     return out;
 }
 
-// Lines joined by "\n", whatever the text's line end.
-std::u16string Text(const CEditData& d) {
-    std::u16string s;
-    for (int i = 0; i < d.GetLineCount(); ++i) {
-        if (i) s += u'\n';
-        s.append(d.GetLineText(i), std::size_t(d.GetLineLength(i)));
-    }
-    return s;
-}
+using edit_test::Text;
 
 void Select(EditFixture& f, EditPos start, EditPos end) {
     CEditDispData& d = f.data.GetDispData();
