@@ -2,8 +2,8 @@
 // whole program: this program, started again as a child, reads a UTF-8
 // file into a text buffer, runs what the editor's commands run on a select-
 // all (the sort of the selected lines as one undo step; for de-duplication
-// the sort and then the replace-all of the delete-duplicates pattern within
-// the selection) and saves the file; the peer is GNU sort (-s, or -u) with
+// the sort and then the removal of adjacent equal lines within the
+// selection) and saves the file; the peer is GNU sort (-s, or -u) with
 // LC_ALL=C reading the same file and writing its output. Both are single
 // processes on one thread (sort gets --parallel=1); each figure is the
 // child's CPU time (user + system), so other load on the machine does not
@@ -32,12 +32,10 @@
 #include <string>
 #include <vector>
 
-#include "textengine/buffer_search.h"
 #include "textengine/bytestream.h"
+#include "textengine/duplicate_lines.h"
 #include "textengine/edit_data.h"
 #include "textengine/kanjicode.h"
-#include "textengine/regex/regex.h"
-#include "view/core/line_replacements.h"
 
 extern char** environ;
 
@@ -92,15 +90,10 @@ bool SortAll(CEditData& d) {
 }
 
 bool DeleteDuplicates(CEditData& d) {
-    const LineReplacement r = *LineReplacementFor(LineEdit::DeleteDuplicates);
-    CompiledRegex* re = regex_compile(r.pattern.c_str(), 0);  // case- and width-sensitive
-    if (!re) return false;
     const int last = d.GetLineCount() - 1;
     const EditPos from{0, 0}, to{d.GetLineLength(last), last};
     int count = 0;
-    const int result = ReplaceAll(d, r.replacement.c_str(), 1, &from, &to, &count, re, 0);
-    regex_free(re);
-    return result == 0;
+    return DeleteDuplicateLines(d, &from, &to, &count) == 0;
 }
 
 double CpuNow() {

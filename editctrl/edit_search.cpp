@@ -8,6 +8,7 @@
 #include "framework/seams.h"
 #include "framework/wide.h"
 #include "textengine/buffer_search.h"
+#include "textengine/duplicate_lines.h"
 #include "textengine/platform_hooks.h"
 
 namespace {
@@ -242,6 +243,30 @@ int CEditCtrl::ReplaceAll(const wchar_t* pattern, const wchar_t* replacement, BO
         if (result == 0) KeepSelectionEnd(linesAfter, unitsAfter);
         return result;
     });
+}
+
+int CEditCtrl::DeleteDuplicateLines(int* count) {
+    int countLocal = 0;
+    if (!count) count = &countLocal;
+    *count = 0;
+    if (!m_data || m_readOnly) return 1;
+    CEditDispData& disp = DispData();
+    // Runs span lines, and a box holds only pieces of lines.
+    if (HasSelection() && disp.boxSelection) return 0;
+    CWaitCursor wait;
+    int result;
+    if (!HasSelection()) {
+        result = ::DeleteDuplicateLines(*m_data, nullptr, nullptr, count);
+        if (result == 0) ClearSelection(true);
+    } else {
+        const EditPos start = disp.selStart, end = disp.selEnd;
+        const int linesAfter = m_data->GetLineCount() - 1 - end.line;
+        const int unitsAfter = m_data->GetLineLength(end.line) - end.column;
+        result = ::DeleteDuplicateLines(*m_data, &start, &end, count);
+        if (result == 0) KeepSelectionEnd(linesAfter, unitsAfter);
+    }
+    AfterLinesChanged();
+    return result;
 }
 
 int CEditCtrl::FilterLines(const wchar_t* pattern, BOOL matchCase, BOOL matchWidth, BOOL useRegex, BOOL inSelection,

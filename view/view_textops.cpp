@@ -37,9 +37,8 @@ void RunLineEdit(CEditCtrl& e, LineEdit edit) {
 }
 
 void DeleteDuplicates(CEditCtrl& e) {
-    const std::optional<LineReplacement> r = LineReplacementFor(LineEdit::DeleteDuplicates);
     int count = 0;
-    e.ReplaceAll(AsWide(r->pattern.c_str()), AsWide(r->replacement.c_str()), TRUE, TRUE, TRUE, TRUE, &count);
+    e.DeleteDuplicateLines(&count);
 }
 
 void JoinLines(CEditCtrl& e) {

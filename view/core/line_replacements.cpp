@@ -56,10 +56,6 @@ std::optional<LineReplacement> LineReplacementFor(LineEdit edit, std::u16string_
         return LineReplacement{u"^(" + EscapeRegexLiteral(rowComment) + u")", u"", true};
     case LineEdit::DeleteNewlines:
         return LineReplacement{u"\\n", u"", false};
-    case LineEdit::DeleteDuplicates:
-        // A run of equal adjacent lines becomes its first; the line break
-        // after the run stays.
-        return LineReplacement{u"^(.*)$\\n(?:^\\1$(\\n?))+", u"\\1\\2", false};
     }
     return std::nullopt;
 }

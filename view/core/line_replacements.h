@@ -16,7 +16,6 @@ enum class LineEdit {
     InsertComment,
     DeleteComment,
     DeleteNewlines,
-    DeleteDuplicates,
 };
 
 struct LineReplacement {

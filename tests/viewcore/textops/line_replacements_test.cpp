@@ -115,40 +115,6 @@ TEST(LineReplacements, CommentOperationsNeedAMarker) {
     EXPECT_FALSE(LineReplacementFor(LineEdit::DeleteComment).has_value());
 }
 
-TEST(LineReplacements, DuplicateRunsOfAdjacentLinesBecomeOne) {
-    struct Case {
-        std::u16string text, expected;
-    } cases[] = {
-        {u"a\na\nb\nb\nb\nc", u"a\nb\nc"},
-        {u"a\na\nb\nb\nb\nc\n", u"a\nb\nc\n"},
-        {u"x\nb\nb", u"x\nb"},  // a run at the end without a line end
-        {u"a\nb\na\nb", u"a\nb\na\nb"},  // only adjacent lines count
-        {u"ab\nabc\nab", u"ab\nabc\nab"},  // a line is not its prefix
-        {u"\n\n\nq\n\n", u"\nq\n"},  // empty lines are lines too
-        {u"\t全角\n\t全角\n\t全角 ", u"\t全角\n\t全角 "},
-        {u"$1\n$1\n\\1\n\\1", u"$1\n\\1"},  // the lines' text is never a template
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(std::string(c.text.begin(), c.text.end()));
-        CEditData d;
-        Load(d, c.text);
-        const int last = d.GetLineCount() - 1;
-        Apply(d, For(LineEdit::DeleteDuplicates), {0, 0}, {d.GetLineLength(last), last});
-        EXPECT_EQ(Text(d), c.expected);
-        if (c.expected != c.text) {
-            ASSERT_TRUE(d.Undo());
-            EXPECT_EQ(Text(d), c.text);
-        }
-    }
-}
-
-TEST(LineReplacements, DuplicatesOutsideTheSelectionStay) {
-    CEditData d;
-    Load(d, u"a\na\nb\nb\nc\nc");
-    Apply(d, For(LineEdit::DeleteDuplicates), {0, 1}, {1, 4});
-    EXPECT_EQ(Text(d), u"a\na\nb\nc\nc");
-}
-
 TEST(LineReplacements, EscapedTextMatchesItselfAndNothingElse) {
     std::u16string all;
     for (char16_t c = 0x21; c < 0x7F; ++c) all += c;
