@@ -2,36 +2,11 @@
 
 #include <cwchar>
 
+#include "app/keycore/key_text.h"
 #include "app/profile/ini_profile.h"
 #include "framework/wide.h"
 
 namespace {
-
-struct KeyName {
-    const wchar_t* name;
-    WORD code;
-};
-
-// Named keys: the virtual-key constant without "VK_", but ENTER for return.
-const KeyName kKeyNames[] = {
-    {L"LBUTTON", 0x01},   {L"RBUTTON", 0x02},  {L"CANCEL", 0x03},    {L"MBUTTON", 0x04},    {L"BACK", 0x08},
-    {L"TAB", 0x09},       {L"CLEAR", 0x0C},    {L"ENTER", 0x0D},     {L"PAUSE", 0x13},      {L"CAPITAL", 0x14},
-    {L"KANA", 0x15},      {L"JUNJA", 0x17},    {L"FINAL", 0x18},     {L"KANJI", 0x19},      {L"ESCAPE", 0x1B},
-    {L"CONVERT", 0x1C},   {L"NONCONVERT", 0x1D}, {L"ACCEPT", 0x1E},  {L"MODECHANGE", 0x1F}, {L"SPACE", 0x20},
-    {L"PRIOR", 0x21},     {L"NEXT", 0x22},     {L"END", 0x23},       {L"HOME", 0x24},       {L"LEFT", 0x25},
-    {L"UP", 0x26},        {L"RIGHT", 0x27},    {L"DOWN", 0x28},      {L"SELECT", 0x29},     {L"PRINT", 0x2A},
-    {L"EXECUTE", 0x2B},   {L"SNAPSHOT", 0x2C}, {L"INSERT", 0x2D},    {L"DELETE", 0x2E},     {L"HELP", 0x2F},
-    {L"LWIN", 0x5B},      {L"RWIN", 0x5C},     {L"APPS", 0x5D},      {L"NUMPAD0", 0x60},    {L"NUMPAD1", 0x61},
-    {L"NUMPAD2", 0x62},   {L"NUMPAD3", 0x63},  {L"NUMPAD4", 0x64},   {L"NUMPAD5", 0x65},    {L"NUMPAD6", 0x66},
-    {L"NUMPAD7", 0x67},   {L"NUMPAD8", 0x68},  {L"NUMPAD9", 0x69},   {L"MULTIPLY", 0x6A},   {L"ADD", 0x6B},
-    {L"SEPARATOR", 0x6C}, {L"SUBTRACT", 0x6D}, {L"DECIMAL", 0x6E},   {L"DIVIDE", 0x6F},     {L"F1", 0x70},
-    {L"F2", 0x71},        {L"F3", 0x72},       {L"F4", 0x73},        {L"F5", 0x74},         {L"F6", 0x75},
-    {L"F7", 0x76},        {L"F8", 0x77},       {L"F9", 0x78},        {L"F10", 0x79},        {L"F11", 0x7A},
-    {L"F12", 0x7B},       {L"F13", 0x7C},      {L"F14", 0x7D},       {L"F15", 0x7E},        {L"F16", 0x7F},
-    {L"F17", 0x80},       {L"F18", 0x81},      {L"F19", 0x82},       {L"F20", 0x83},        {L"F21", 0x84},
-    {L"F22", 0x85},       {L"F23", 0x86},      {L"F24", 0x87},       {L"NUMLOCK", 0x90},    {L"SCROLL", 0x91},
-};
-static_assert(sizeof(kKeyNames) / sizeof(kKeyNames[0]) == 80);
 
 struct DefaultBinding {
     const wchar_t* key;
@@ -69,45 +44,27 @@ std::u16string EntryKey(const char16_t* prefix, int i) {
     return std::u16string(prefix) + ToU16(buf);
 }
 
+
+char16_t CharOfKey(uint16_t key) { return static_cast<char16_t>(::MapVirtualKeyW(key, MAPVK_VK_TO_CHAR) & 0xFFFF); }
+
+int KeyOfChar(char16_t ch) {
+    const SHORT scan = ::VkKeyScanW(static_cast<wchar_t>(ch));
+    return scan == -1 ? -1 : scan & 0xFF;
+}
+
 }  // namespace
 
 std::wstring KeyToString(WORD key, bool alt, bool ctrl, bool shift) {
-    std::wstring text;
-    if (alt) text += L"Alt+";
-    if (ctrl) text += L"Ctrl+";
-    if (shift) text += L"Shift+";
-    if ((key >= 'A' && key <= 'Z') || (key >= '0' && key <= '9')) return text + static_cast<wchar_t>(key);
-    for (const KeyName& k : kKeyNames)
-        if (k.code == key) return text + k.name;
-    UINT ch = ::MapVirtualKeyW(key, MAPVK_VK_TO_CHAR) & 0xFFFF;
-    if (ch) text += static_cast<wchar_t>(ch);
-    return text;
+    return ToWide(KeyText(key, alt, ctrl, shift, &CharOfKey));
 }
 
 bool StringToKey(const std::wstring& text, BYTE& fVirt, WORD& key) {
-    fVirt = kAccelBase;
-    if (text.find(L"Alt+") != std::wstring::npos) fVirt |= kAccelAlt;
-    if (text.find(L"Ctrl+") != std::wstring::npos) fVirt |= kAccelCtrl;
-    if (text.find(L"Shift+") != std::wstring::npos) fVirt |= kAccelShift;
-    const size_t plus = text.rfind(L'+');
-    const std::wstring name = plus == std::wstring::npos ? text : text.substr(plus + 1);
-    if (name.size() == 1 && ((name[0] >= L'A' && name[0] <= L'Z') || (name[0] >= L'0' && name[0] <= L'9'))) {
-        key = name[0];
-        return true;
-    }
-    for (const KeyName& k : kKeyNames)
-        if (name == k.name && k.code) {
-            key = k.code;
-            return true;
-        }
-    if (name.size() == 1) {
-        SHORT scan = ::VkKeyScanW(name[0]);
-        if (scan != -1) {
-            key = static_cast<WORD>(scan & 0xFF);
-            return true;
-        }
-    }
-    return false;
+    uint8_t v = 0;
+    uint16_t k = 0;
+    if (!ParseKeyText(AsU16(text.c_str()), v, k, &KeyOfChar)) return false;
+    fVirt = v;
+    key = k;
+    return true;
 }
 
 void CAcceleratorTable::LoadDefault() {
@@ -147,6 +104,14 @@ void CAcceleratorTable::StoreProfile(CIniProfile& profile) const {
         profile.WriteInt(kSection, EntryKey(u"KEY_", i), a.key);
         profile.WriteInt(kSection, EntryKey(u"VIRT_", i), a.fVirt);
     }
+}
+
+bool CAcceleratorTable::SaveProfile(CIniProfile& profile) const {
+    HCURSOR previous = ::SetCursor(::LoadCursorW(nullptr, IDC_WAIT));
+    StoreProfile(profile);
+    const bool saved = profile.Save();
+    ::SetCursor(previous);
+    return saved;
 }
 
 bool CAcceleratorTable::Add(WORD key, WORD command, BYTE fVirt) {

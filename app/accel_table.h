@@ -36,6 +36,9 @@ public:
     void LoadProfile(const CIniProfile& profile);
     // Writes ACCEL_CNT and every entry (the caller saves the store).
     void StoreProfile(CIniProfile& profile) const;
+    // StoreProfile and the store saved, under the wait cursor; false when
+    // the file could not be written.
+    bool SaveProfile(CIniProfile& profile) const;
     void LoadDefault();
 
     bool Add(WORD key, WORD command, BYTE fVirt);

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "app/accel_dlg.h"
+#include "app/key_macro.h"
 #include "app/macro_calls.h"
 #include "app/profile/app_settings.h"
 #include "app/profile/ini_profile.h"
@@ -134,6 +136,7 @@ void CMainFrame::SaveWindowPlacement() {
 }
 
 void CMainFrame::OnDestroy() {
+    KeyMacroStopRecording();
     SaveWindowPlacement();
     CFrameWnd::OnDestroy();
 }
@@ -245,8 +248,20 @@ void CMainFrame::OnDropFiles(HDROP drop) {
     ::DragFinish(drop);
 }
 
+void CMainFrame::OnKeyAssign() {
+    CAcceleratorDlg dialog;
+    dialog.m_table.Copy(accelTable_);
+    if (dialog.DoModal(m_hWnd) != IDOK) return;
+    accelTable_.Copy(dialog.m_table);
+    if (CTorkaWinApp* app = App()) accelTable_.SaveProfile(*app->m_pIniProfile);
+    RebuildAccelerators();
+}
+
 bool CMainFrame::OnCmdMsg(UINT id, CCmdUI* ui) {
     switch (id) {
+    case ID_KEY_ASSIGN:
+        if (!ui) OnKeyAssign();
+        return true;
     case ID_ALWAYS_ON_TOP: {
         const bool topmost = (GetExStyle() & WS_EX_TOPMOST) != 0;
         if (ui)
@@ -271,7 +286,10 @@ bool CMainFrame::OnCmdMsg(UINT id, CCmdUI* ui) {
 LRESULT CMainFrame::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
     case WM_ACTIVATEAPP:
-        if (wParam) PostMessage(WM_FRAME_ACTIVATEAPP);
+        if (wParam)
+            PostMessage(WM_FRAME_ACTIVATEAPP);
+        else
+            KeyMacroOnDeactivate();  // keys typed elsewhere are not the editor's
         break;
     case WM_FRAME_ACTIVATEAPP:
         FireMacroEvent("on-activate-app");

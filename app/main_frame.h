@@ -52,6 +52,8 @@ protected:
 
 private:
     void SaveWindowPlacement();
+    // The key-assignment dialog on a copy of the bindings; OK installs and saves it.
+    void OnKeyAssign();
     // The edit-mode menu: one item per mode of the list, the current one checked.
     void RebuildEditModeMenu(HMENU popup);
     // The key's command when a bound command is one nobody handles: the

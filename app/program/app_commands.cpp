@@ -10,6 +10,7 @@
 #include "app/editor_fonts_win.h"
 #include "app/file_bookmark_dlg.h"
 #include "app/file_dialogs.h"
+#include "app/key_macro.h"
 #include "app/macro_calls.h"
 #include "app/pavin_doc.h"
 #include "app/profile/app_settings.h"
@@ -204,6 +205,7 @@ void CPavinApp::OnAbout() {
 }
 
 bool CPavinApp::OnCmdMsg(UINT id, CCmdUI* ui) {
+    if (KeyMacroCommand(id, ui, MainWindow(), programDir)) return true;
     if (id >= ID_EDIT_MODE_FIRST && id <= ID_EDIT_MODE_LAST) {
         // The last id stays unused: the list holds at most 15 modes.
         const int index = static_cast<int>(id - ID_EDIT_MODE_FIRST);

@@ -7,6 +7,7 @@
 #include "app/macro_calls.h"
 #include "app/macro_host_win.h"
 #include "app/file_dialogs.h"
+#include "app/key_macro.h"
 #include "app/main_frame.h"
 #include "app/pavin_doc.h"
 #include "app/profile/app_settings.h"
@@ -133,6 +134,7 @@ int CPavinApp::ExitInstance() {
     // The store refuses to write over a file it could not read at start-up.
     if (started_) SaveExitSettings(*m_pIniProfile);
     ExitMacro();
+    KeyMacroFree();
     ::OleUninitialize();
     return CTorkaWinApp::ExitInstance();
 }
