@@ -58,7 +58,9 @@ std::wstring CellText(HWND list, int row) {
     return text;
 }
 
-bool Down(int vk) { return (::GetAsyncKeyState(vk) & 0x8000) != 0; }
+// The modifiers as they were when the key came, not as they are now: keys
+// typed ahead or played by a macro arrive after their modifiers are let go.
+bool Down(int vk) { return (::GetKeyState(vk) & 0x8000) != 0; }
 
 }  // namespace
 
@@ -184,6 +186,8 @@ void CAcceleratorDlg::OnAssign() {
     FillKeys();
     RefreshKeyColumn();
     UpdateButtons();
+    // The button just pressed is disabled now: the next key can be typed.
+    SendMessage(WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(IDC_ACCEL_KEY_EDIT)), TRUE);
 }
 
 void CAcceleratorDlg::OnRemove() {
@@ -196,6 +200,7 @@ void CAcceleratorDlg::OnRemove() {
     RefreshKeyColumn();
     UpdateInformation();
     UpdateButtons();
+    SendMessage(WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(Keys()), TRUE);
 }
 
 void CAcceleratorDlg::OnDefaults() {
