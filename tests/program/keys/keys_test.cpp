@@ -240,6 +240,8 @@ TEST_F(Keys, SavesLoadsAndPlaysFilesOnceKeepingTheMacroSetAside) {
     AnswerFile(x);
     Run(ID_KEYMACRO_RUN_FILE);
     EXPECT_EQ(asked.back().caption, L"キーボードマクロの実行");
+    // A second file while the first plays never takes the place set aside.
+    EXPECT_FALSE(KeyMacroPlayFile(x));
     ASSERT_TRUE(PumpUntil([] { return !KeyMacroIsPlaying(); }));
     EXPECT_EQ(Text(), u"aBあx");
     ASSERT_NE(KeyMacroEvents(), nullptr);
