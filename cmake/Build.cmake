@@ -10,6 +10,20 @@ if(WENDREL_SANITIZE AND NOT WIN32)
   add_link_options(-fsanitize=address,undefined)
 endif()
 
+# Fuzzing: every library instrumented for libFuzzer (clang only); the
+# targets in fuzz/ add the fuzzer's main.
+if(WENDREL_FUZZ AND NOT WIN32)
+  add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer
+                      -fno-sanitize-recover=undefined)
+  add_link_options(-fsanitize=address,undefined)
+endif()
+
+# Line coverage of the native suite (the coverage preset; tools/coverage).
+if(WENDREL_COVERAGE AND NOT WIN32)
+  add_compile_options(--coverage -O0)
+  add_link_options(--coverage)
+endif()
+
 if(WIN32)
   # No DLLs beside the programs: the C and C++ runtimes are linked in.
   add_link_options(-static -static-libgcc -static-libstdc++)
