@@ -26,3 +26,6 @@
 #define IDC_BOOKMARK_UP 1219
 #define IDC_BOOKMARK_DOWN 1220
 #define IDC_BOOKMARK_LIST 1221
+
+// The file-format dialog: the two boxes of the file dialogs.
+#define IDD_FILE_FORMAT 137

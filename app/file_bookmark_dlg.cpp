@@ -14,6 +14,10 @@ constexpr char16_t kSection[] = u"BOOKMARK";
 
 std::u16string Key(const char16_t* prefix, int n) { return prefix + ToU16(std::to_wstring(n)); }
 
+bool SameIgnoringCase(const std::wstring& a, const std::wstring& b) {
+    return ::lstrcmpiW(a.c_str(), b.c_str()) == 0;
+}
+
 int SelectedCount(HWND list) { return static_cast<int>(::SendMessageW(list, LVM_GETSELECTEDCOUNT, 0, 0)); }
 
 int NextSelected(HWND list, int after) {
@@ -64,6 +68,9 @@ BOOL CFileBookMarkDlg::OnInitDialog() {
 void CFileBookMarkDlg::Load() {
     const int count = profile_.GetInt(kSection, u"BOOKMARK_CNT", 0);
     for (int n = 1; n <= count; ++n) {
+        // The count is only a bound: a damaged file may claim billions.
+        if (!profile_.Find(kSection, Key(u"BOOKMARK_FILE_", n)) && !profile_.Find(kSection, Key(u"BOOKMARK_FOLDER_", n)))
+            break;
         const std::u16string name = profile_.GetString(kSection, Key(u"BOOKMARK_FILE_", n), u"");
         const std::u16string folder = profile_.GetString(kSection, Key(u"BOOKMARK_FOLDER_", n), u"");
         if (!name.empty() && !folder.empty()) AddRow(ToWide(name), ToWide(folder));
@@ -125,7 +132,8 @@ void CFileBookMarkDlg::OnAdd() {
     if (slash == std::wstring::npos) return;
     const std::wstring name = path.substr(slash + 1), folder = path.substr(0, slash);
     for (const auto& row : Rows()) {
-        if (row.first == name && row.second == folder) {
+        // File names are compared as the file system does: without case.
+        if (SameIgnoringCase(row.first, name) && SameIgnoringCase(row.second, folder)) {
             ShowMessageBox(m_hWnd, L"このファイルは既に登録されています", L"Message", MB_OK | MB_ICONINFORMATION);
             return;
         }

@@ -10,6 +10,7 @@
 #include "app/macro_calls.h"
 #include "app/edit_mode_token.h"
 #include "app/file_dialogs.h"
+#include "app/file_format_dlg.h"
 #include "app/profile/app_settings.h"
 #include "app/winutil.h"
 #include "framework/app.h"
@@ -154,6 +155,7 @@ int CPavinDoc::AddFile(const std::wstring& path) {
     file.kanjiCode = IsKnownKanjiCode(theSettings.defaultKanjiCode) ? theSettings.defaultKanjiCode : KanjiCode::SJIS;
     file.lineEnd = theSettings.defaultLineType >= 1 && theSettings.defaultLineType <= 3 ? theSettings.defaultLineType : 1;
     file.data.SetLineEndType(file.lineEnd);
+    file.MarkFormatSaved();
     return id;
 }
 
@@ -184,7 +186,7 @@ std::wstring CPavinDoc::GetCurrentPath() const { return ToWide(files_.Current().
 void CPavinDoc::BuildTitle() {
     CDocFileRecord& file = files_.Current();
     if (!file.path.empty()) {
-        const bool modified = file.data.IsModified();
+        const bool modified = file.IsModified();
         SetModifiedFlag(modified);
         SetTitle(AsWide(BuildDocTitle(file.path, theSettings.windowTitleIsPathName != 0, modified).c_str()));
     }
@@ -192,7 +194,7 @@ void CPavinDoc::BuildTitle() {
 }
 
 void CPavinDoc::UpdateTitle() {
-    const bool modified = files_.Current().data.IsModified();
+    const bool modified = files_.Current().IsModified();
     std::wstring title = GetTitle().GetString();
     const std::wstring mark = AsWide(kModifiedMark);
     const bool marked = title.size() >= mark.size() && title.compare(title.size() - mark.size(), mark.size(), mark) == 0;
@@ -247,7 +249,7 @@ BOOL CPavinDoc::OnOpenDocument(const wchar_t* path) {
     const std::wstring full = LongFormOf(path ? path : L"");
     // The untitled file made at start-up gives way while nothing was typed.
     CDocFile& current = Current();
-    if (current.id == 1 && current.newFile && !current.data.IsModified()) CloseCurrentFile(false);
+    if (current.id == 1 && current.newFile && !current.IsModified()) CloseCurrentFile(false);
     if (const int id = files_.FindByPath(ToU16(full)); id >= 0) {
         ActivateFileById(id, true, false);
         return TRUE;
@@ -307,6 +309,7 @@ bool CPavinDoc::LoadWithCharset(CByteStream& in, int code, CEditData& data) {
     file.kanjiCode = code;
     file.lineEnd = lineEnd;
     file.undecodedBytes = loss.undecodedBytes;
+    file.MarkFormatSaved();
     UpdateFormatStatus();
     if (loss.undecodedBytes)
         ShowStatusMessage(Format(L"読み込めないバイトが %llu 個あり、「?」に置き換えて表示しています",
@@ -316,7 +319,7 @@ bool CPavinDoc::LoadWithCharset(CByteStream& in, int code, CEditData& data) {
 
 bool CPavinDoc::ReloadWithCharset(int code) {
     CDocFile& file = Current();
-    if (file.data.IsModified() &&
+    if (file.IsModified() &&
         ShowMessageBox(OwnerWindow(), L"変更を破棄して読み直しますか？", L"確認", MB_YESNO | MB_ICONQUESTION) != IDYES)
         return false;
     if (file.id < 1 || file.newFile || file.path.empty()) {
@@ -450,6 +453,35 @@ bool CPavinDoc::AskBeforeLossySave(const std::wstring& path, int code) {
     return true;
 }
 
+bool CPavinDoc::OnFileFormat() {
+    CDocFile& file = Current();
+    CFileFormatDlg dialog;
+    dialog.m_kanjiCode = file.kanjiCode;
+    dialog.m_lineEnd = file.lineEnd;
+    if (dialog.DoModal(OwnerWindow()) != IDOK) return false;
+    const int code = dialog.m_kanjiCode, lineEnd = dialog.m_lineEnd;
+    if (code == file.kanjiCode && lineEnd == file.lineEnd) return false;
+    if (code != file.kanjiCode) {
+        const TextLossReport loss = file.data.CheckSave(code);
+        if (loss.replacedChars > 0) {
+            const std::wstring text = Format(
+                L"文字コード（%hs）で表せない文字が %llu 個あり、保存すると「?」に置き換えられます。\n"
+                L"最初の文字は %d 行目の %d 文字目です。\n文字コードを変更しますか？",
+                KanjiCodeName(code) ? KanjiCodeName(code) : "", loss.replacedChars, loss.firstReplaced.line + 1,
+                loss.firstReplaced.column + 1);
+            if (ShowMessageBox(OwnerWindow(), text.c_str(), L"確認", MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) != IDYES)
+                return false;
+        }
+    }
+    file.kanjiCode = code;
+    file.lineEnd = lineEnd;
+    file.data.SetLineEndType(lineEnd);
+    UpdateFormatStatus();
+    UpdateTitle();
+    UpdateAllViews(nullptr, HINT_TEXT_CHANGED);
+    return true;
+}
+
 BOOL CPavinDoc::OnSaveDocument(const wchar_t* path) {
     CDocFile& file = Current();
     const std::wstring target = path ? path : L"";
@@ -463,6 +495,7 @@ BOOL CPavinDoc::OnSaveDocument(const wchar_t* path) {
     }
     // What could not be read is now '?' on disk as well.
     if (_wcsicmp(target.c_str(), AsWide(file.path.c_str())) == 0) file.undecodedBytes = 0;
+    file.MarkFormatSaved();
     SetModifiedFlag(false);
     CloseUndoStep(file.data);
     UpdateAllViews(nullptr, HINT_FILE_SAVED);
@@ -470,14 +503,14 @@ BOOL CPavinDoc::OnSaveDocument(const wchar_t* path) {
 }
 
 BOOL CPavinDoc::SaveModified() {
-    SetModifiedFlag(theSettings.saveModified ? files_.Current().data.IsModified() : false);
+    SetModifiedFlag(theSettings.saveModified ? files_.Current().IsModified() : false);
     UpdateAllViews(nullptr, HINT_MODIFIED_CHANGED);
     return TRUE;
 }
 
 bool CPavinDoc::CloseCurrentFile(bool ask) {
     if (files_.Current().id < 1) return false;
-    if (ask && (IsModified() || Current().data.IsModified())) {
+    if (ask && (IsModified() || Current().IsModified())) {
         std::wstring name = GetPathName().GetString();
         if (name.empty()) name = GetTitle().GetString();
         const std::wstring text = Format(L"%ls への変更を保存しますか?", name.c_str());
@@ -498,7 +531,7 @@ bool CPavinDoc::QuerySaveFile() {
     int all = 0;
     while (files_.Count() > 1) {
         CDocFile& file = Current();
-        const bool modified = file.data.IsModified();
+        const bool modified = file.IsModified();
         // Unmodified files are never written: that would overwrite what
         // others changed on disk.
         if (modified && all != kNoToAll) {
@@ -526,7 +559,7 @@ bool CPavinDoc::OnCmdMsg(UINT id, CCmdUI* ui) {
     const int reload = ReloadCode(id);
     const bool known = reload != 0 || id == ID_RELOAD_SAME || id == ID_FILE_CLOSE || id == ID_FILE_SAVE ||
                        id == ID_FILE_SAVE_AS || id == ID_FILE_CLOSE_ALL || id == ID_FILE_SAVE_ALL ||
-                       id == ID_FILE_INSERT;
+                       id == ID_FILE_INSERT || id == ID_FILE_FORMAT;
     if (!known) return false;
     if (ui) {
         ui->Enable(HasRealFile());
@@ -540,6 +573,7 @@ bool CPavinDoc::OnCmdMsg(UINT id, CCmdUI* ui) {
     case ID_FILE_CLOSE_ALL: QuerySaveFile(); break;
     case ID_FILE_SAVE_ALL: UpdateAllViews(nullptr, HINT_SAVE_ALL); break;
     case ID_FILE_INSERT: OnInsertFile(); break;
+    case ID_FILE_FORMAT: OnFileFormat(); break;
     default: ReloadWithCharset(reload); break;
     }
     return true;

@@ -40,6 +40,7 @@ extern std::wstring theFormatStatusText;
 // Commands of the document beyond the framework's own.
 enum : UINT {
     ID_FILE_CLOSE_ALL = 33200,
+    ID_FILE_FORMAT = 32995,
     ID_FILE_INSERT = 33603,
     ID_FILE_SAVE_ALL = 34200,
     ID_RELOAD_EUC = 32972,
@@ -121,6 +122,9 @@ public:
     bool ReloadWithCharset(int code);
     // Asks for a file and inserts it at the caret, read in theOpenKanjiCode.
     bool OnInsertFile();
+    // The file-format dialog for the current file; a chosen encoding that
+    // cannot hold the text is asked about first. False when nothing changed.
+    bool OnFileFormat();
 
     BOOL OnNewDocument() override;
     BOOL OnOpenDocument(const wchar_t* path) override;

@@ -3,6 +3,7 @@
 #include <cwchar>
 #include <vector>
 
+#include "framework/property_sheet.h"
 #include "framework/seams.h"
 
 namespace {
@@ -180,9 +181,33 @@ INT_PTR CALLBACK CPropertyPage::PageProc(HWND hwnd, UINT msg, WPARAM wParam, LPA
     return BindAndDispatch(hwnd, page, msg, wParam, lParam);
 }
 
+LRESULT CPropertyPage::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg == WM_NOTIFY) {
+        const auto* header = reinterpret_cast<const NMHDR*>(lParam);
+        switch (header->code) {
+        case PSN_SETACTIVE:
+            return OnSetActive() ? 0 : -1;
+        case PSN_KILLACTIVE:
+            return OnKillActive() ? FALSE : TRUE;
+        case PSN_APPLY: {
+            const BOOL applied = OnApply();
+            if (sheet_) sheet_->PageApplied(applied != FALSE);
+            return applied ? PSNRET_NOERROR : PSNRET_INVALID_NOCHANGEPAGE;
+        }
+        case PSN_RESET:
+            OnReset();
+            return 0;
+        }
+    }
+    return CDialog::WindowProc(msg, wParam, lParam);
+}
+
 void CDataExchange::Fail(int id) {
     failed = true;
-    if (HWND item = m_pDlgWnd->GetDlgItem(id)) ::SetFocus(item);
+    if (HWND item = m_pDlgWnd->GetDlgItem(id)) {
+        ::SetFocus(item);
+        ::SendMessageW(item, EM_SETSEL, 0, -1);
+    }
 }
 
 void DDX_Text(CDataExchange* dx, int id, CString& value) {
@@ -214,6 +239,14 @@ void DDX_Text(CDataExchange* dx, int id, int& value) {
         return;
     }
     value = static_cast<int>(n);
+}
+
+void DDV_MinMaxInt(CDataExchange* dx, int id, int value, int min, int max) {
+    if (dx->failed || !dx->m_bSaveAndValidate || (value >= min && value <= max)) return;
+    wchar_t text[96];
+    std::swprintf(text, 96, L"%d から %d までの整数を入力してください。", min, max);
+    ShowMessageBox(dx->m_pDlgWnd->m_hWnd, text, L"メッセージ", MB_ICONEXCLAMATION);
+    dx->Fail(id);
 }
 
 void DDX_Check(CDataExchange* dx, int id, int& value) {

@@ -73,7 +73,10 @@ private:
     INT_PTR result_ = 0;
 };
 
-// One page of a property sheet; the sheet creates its window.
+class CPropertySheet;
+
+// One page of a property sheet; the sheet creates its window when the page
+// is first shown.
 class CPropertyPage : public CDialog {
 public:
     explicit CPropertyPage(UINT templateId) : CDialog(templateId), templateId_(templateId) {}
@@ -81,11 +84,32 @@ public:
     // The page record to hand to the sheet; binds this object when the
     // sheet creates the page.
     PROPSHEETPAGEW MakePage();
+    // The sheet the page was added to, or null.
+    CPropertySheet* GetSheet() const { return sheet_; }
+
+    // The sheet's notifications. Leaving the page (another page chosen, or
+    // OK) validates it: false keeps it. OK applies every page that was
+    // shown: false keeps the sheet open on this page.
+    virtual BOOL OnSetActive() { return TRUE; }
+    virtual BOOL OnKillActive() { return UpdateData(TRUE); }
+    virtual BOOL OnApply() {
+        OnOK();
+        return TRUE;
+    }
+    virtual void OnReset() {}
+
+protected:
+    // Ending is the sheet's: a page's OK and Cancel only take its values.
+    void OnOK() override {}
+    void OnCancel() override {}
+    LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
 
 private:
+    friend class CPropertySheet;
     static INT_PTR CALLBACK PageProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
     UINT templateId_ = 0;
     const DLGTEMPLATE* dialogTemplate_ = nullptr;
+    CPropertySheet* sheet_ = nullptr;
 };
 
 // Direction and target of one data exchange.
@@ -105,6 +129,9 @@ public:
 void DDX_Text(CDataExchange* dx, int id, CString& value);
 // An integer in an edit box; text that is not one is refused with a box.
 void DDX_Text(CDataExchange* dx, int id, int& value);
+// After DDX_Text of an integer: a value outside min..max is refused with a
+// box naming the range.
+void DDV_MinMaxInt(CDataExchange* dx, int id, int value, int min, int max);
 void DDX_Check(CDataExchange* dx, int id, int& value);
 // The index of the checked button in the group that starts at id (-1: none).
 void DDX_Radio(CDataExchange* dx, int id, int& value);

@@ -2,6 +2,7 @@
 
 #include <commdlg.h>
 #include <shellapi.h>
+#include <shlobj.h>
 
 #include <algorithm>
 #include <vector>
@@ -31,6 +32,22 @@ ModalDialogHandler& ModalHandler() {
 FontDialogHandler& FontHandler() {
     static FontDialogHandler handler;
     return handler;
+}
+
+ColorDialogHandler& ColorHandler() {
+    static ColorDialogHandler handler;
+    return handler;
+}
+
+FolderDialogHandler& FolderHandler() {
+    static FolderDialogHandler handler;
+    return handler;
+}
+
+int CALLBACK FolderDialogCallback(HWND hwnd, UINT msg, LPARAM, LPARAM data) {
+    if (msg == BFFM_INITIALIZED && data)
+        ::SendMessageW(hwnd, BFFM_SETSELECTIONW, TRUE, data);
+    return 0;
 }
 
 std::wstring OrEmpty(const wchar_t* s) { return s ? s : L""; }
@@ -143,4 +160,45 @@ bool StartProcess(const wchar_t* commandLine, const wchar_t* directory, bool wai
     ::CloseHandle(pi.hThread);
     ::CloseHandle(pi.hProcess);
     return true;
+}
+
+ColorDialogHandler SetColorDialogHandler(ColorDialogHandler handler) {
+    std::swap(ColorHandler(), handler);
+    return handler;
+}
+
+FolderDialogHandler SetFolderDialogHandler(FolderDialogHandler handler) {
+    std::swap(FolderHandler(), handler);
+    return handler;
+}
+
+bool ShowColorDialog(ColorDialogRequest& request) {
+    if (const ColorDialogHandler handler = ColorHandler()) return handler(request);
+    static COLORREF custom[16] = {};
+    CHOOSECOLORW cc{};
+    cc.lStructSize = sizeof cc;
+    cc.hwndOwner = request.owner;
+    cc.rgbResult = request.color;
+    cc.lpCustColors = custom;
+    cc.Flags = CC_RGBINIT | CC_FULLOPEN;
+    if (!::ChooseColorW(&cc)) return false;
+    request.color = cc.rgbResult;
+    return true;
+}
+
+bool ShowFolderDialog(FolderDialogRequest& request) {
+    if (const FolderDialogHandler handler = FolderHandler()) return handler(request);
+    BROWSEINFOW info{};
+    info.hwndOwner = request.owner;
+    info.lpszTitle = request.title.c_str();
+    info.ulFlags = BIF_RETURNONLYFSDIRS;
+    info.lpfn = FolderDialogCallback;
+    info.lParam = request.folder.empty() ? 0 : reinterpret_cast<LPARAM>(request.folder.c_str());
+    LPITEMIDLIST chosen = ::SHBrowseForFolderW(&info);
+    if (!chosen) return false;
+    wchar_t path[MAX_PATH] = {};
+    const bool ok = ::SHGetPathFromIDListW(chosen, path) != FALSE;
+    ::CoTaskMemFree(chosen);
+    if (ok) request.folder = path;
+    return ok;
 }

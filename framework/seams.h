@@ -69,6 +69,21 @@ using ModalDialogHandler = std::function<void(const ModalDialogRequest&)>;
 // The handler fills in the chosen font and answers true for OK.
 using FontDialogHandler = std::function<bool(FontDialogRequest&)>;
 
+struct ColorDialogRequest {
+    HWND owner;
+    COLORREF color;            // the colour offered in, the one chosen out
+};
+// The handler fills in the chosen colour and answers true for OK.
+using ColorDialogHandler = std::function<bool(ColorDialogRequest&)>;
+
+struct FolderDialogRequest {
+    HWND owner;
+    std::wstring title;
+    std::wstring folder;       // the folder selected at the start in, the chosen one out
+};
+// The handler fills in the chosen folder and answers true for OK.
+using FolderDialogHandler = std::function<bool(FolderDialogRequest&)>;
+
 // Install a handler (or none); returns the one it replaces.
 MessageBoxHandler SetMessageBoxHandler(MessageBoxHandler handler);
 ProcessStartHandler SetProcessStartHandler(ProcessStartHandler handler);
@@ -78,6 +93,8 @@ ModalDialogHandler SetModalDialogHandler(ModalDialogHandler handler);
 bool AnswerModalDialog(const ModalDialogRequest& request);
 bool HasModalDialogHandler();
 FontDialogHandler SetFontDialogHandler(FontDialogHandler handler);
+ColorDialogHandler SetColorDialogHandler(ColorDialogHandler handler);
+FolderDialogHandler SetFolderDialogHandler(FolderDialogHandler handler);
 
 int ShowMessageBox(HWND owner, const wchar_t* text, const wchar_t* caption, UINT type);
 // GetSaveFileNameW / GetOpenFileNameW; true when a name was chosen.
@@ -87,6 +104,12 @@ bool ShowFileDialog(FileDialogRequest& request);
 bool AnswerFileDialogBySeam(FileDialogRequest& request, bool& ok);
 // ChooseFontW over screen fonts without effects; true on OK.
 bool ShowFontDialog(FontDialogRequest& request);
+// ChooseColorW with the full dialog and the custom colours of this run;
+// true on OK.
+bool ShowColorDialog(ColorDialogRequest& request);
+// SHBrowseForFolderW over file-system folders, starting at request.folder;
+// true when a folder was chosen.
+bool ShowFolderDialog(FolderDialogRequest& request);
 // ShellExecuteW; true when the platform reports success (a result above 32).
 bool ShellExecuteOpen(HWND owner, const wchar_t* verb, const wchar_t* file, const wchar_t* parameters,
                       const wchar_t* directory, int show);

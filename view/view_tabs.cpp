@@ -202,7 +202,7 @@ void CViewTabs::UpdateTitles() {
         const CDocFileRecord* file = doc->Files().FindById(strip_.GetItemFileId(i));
         if (!file) continue;
         std::wstring title = TabTitleOf(ToWide(file->path), theSettings.tabTitleIsPathName != 0);
-        if (file->data.IsModified()) title += AsWide(kModifiedMark);
+        if (file->IsModified()) title += AsWide(kModifiedMark);
         strip_.SetItemText(i, title);
     }
     view_.RecalcLayout();
@@ -261,7 +261,7 @@ void CViewTabs::CloseSeveral(Side side) {
     const HWND owner = ::GetAncestor(view_.m_hWnd, GA_ROOT);
     for (const int id : ids) {
         doc->ActivateFileById(id, true, true);
-        const bool modified = doc->Current().data.IsModified() || doc->IsModified();
+        const bool modified = doc->Current().IsModified() || doc->IsModified();
         if (modified && mode == Mode::Ask) {
             ::MessageBeep(MB_ICONEXCLAMATION);
             wchar_t text[1200];
@@ -289,7 +289,7 @@ void CViewTabs::SaveAll() {
     if (!doc) return;
     const int noted = strip_.GetCurSel();
     const int count = strip_.GetItemCount();
-    const auto modified = [doc] { return doc->Current().data.IsModified() || doc->IsModified(); };
+    const auto modified = [doc] { return doc->Current().IsModified() || doc->IsModified(); };
     // Files with a name first, then the ones that need one.
     for (int i = 0; i < count; ++i) {
         ActivateTab(i);

@@ -32,6 +32,12 @@ public:
     // Bytes of the file that could not be decoded at the last load (read
     // as '?'): saving over the file would lose them.
     unsigned long long undecodedBytes = 0;
+    // The encoding and line end of the last load or save: a format chosen
+    // since is a change to save, and choosing the old one again undoes it.
+    int savedKanjiCode = 1;
+    int savedLineEnd = 1;
+    void MarkFormatSaved() { savedKanjiCode = kanjiCode, savedLineEnd = lineEnd; }
+    bool IsModified() const { return data.IsModified() || kanjiCode != savedKanjiCode || lineEnd != savedLineEnd; }
 };
 
 class CDocFileList {

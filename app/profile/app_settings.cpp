@@ -1,6 +1,7 @@
 #include "app/profile/app_settings.h"
 
 #include "app/profile/ini_profile.h"
+#include "app/profile/setting_ranges.h"
 
 CAppSettings theSettings;
 int theOpenKanjiCode = 9;
@@ -175,9 +176,7 @@ CAppSettings DefaultSettings(const SettingsEnvironment& env) {
 
 void ReadEditorSettings(const CIniProfile& profile, const SettingsEnvironment& env, CAppSettings& settings) {
     ReadRows(profile, ReadBy::Editor, DefaultSettings(env), settings);
-    if (settings.bracketsBlinkTime < 0) settings.bracketsBlinkTime = 0;
-    // The view divides by it.
-    if (settings.wheelScrollRow <= 0) settings.wheelScrollRow = 3;
+    ClampSettings(settings);
     if (env.isEditModeName && !env.isEditModeName(settings.defaultEditModeStr)) settings.defaultEditModeStr = u"NONE";
 }
 
@@ -188,6 +187,7 @@ void LoadEditorSettings(const CIniProfile& profile, const SettingsEnvironment& e
 
 void ReadStartupSettings(const CIniProfile& profile, CAppSettings& settings) {
     ReadRows(profile, ReadBy::Startup, CAppSettings(), settings);
+    ClampSettings(settings);
 }
 
 void ReadFontSettings(const CIniProfile& profile, CAppSettings& settings) {
@@ -197,6 +197,7 @@ void ReadFontSettings(const CIniProfile& profile, CAppSettings& settings) {
     defaults.tabFontFaceName = defaults.fontFaceName;
     defaults.tabFontPoint = defaults.fontPoint;
     ReadRows(profile, ReadBy::Font, defaults, settings);
+    ClampSettings(settings);
 }
 
 void StoreEditorSettings(const CAppSettings& settings, CIniProfile& profile) {

@@ -127,9 +127,9 @@ struct SettingsEnvironment {
 CAppSettings DefaultSettings(const SettingsEnvironment& env);
 
 // The start-up read of the editor options (every key but LINE_MODE,
-// EDIT_MODE and the fonts), with the defaults of env. A negative
-// BRACKETS_BLINK_TIME becomes 0, a WHEEL_SCROLL_ROW below 1 becomes 3, and
-// an edit-mode name the list doesn't hold becomes "NONE".
+// EDIT_MODE and the fonts), with the defaults of env. Numbers out of their
+// range are clamped into it (setting_ranges.h), and an edit-mode name the
+// list doesn't hold becomes "NONE".
 void ReadEditorSettings(const CIniProfile& profile, const SettingsEnvironment& env, CAppSettings& settings);
 // The same into theSettings; also sets theOpenKanjiCode.
 void LoadEditorSettings(const CIniProfile& profile, const SettingsEnvironment& env);

@@ -1,7 +1,7 @@
 // The commands the application object handles itself: opening with an
 // encoding choice, edit modes, fonts, the line and column number toggles,
-// a new editor window, the association tool, help documents, macro runs,
-// favourites and the about box.
+// the options sheet, a new editor window, the association tool, help
+// documents, macro runs, favourites and the about box.
 #include <algorithm>
 #include <vector>
 
@@ -20,6 +20,8 @@
 #include "editctrl/edit_ctrl.h"
 #include "framework/seams.h"
 #include "framework/wide.h"
+#include "view/core/option_values.h"
+#include "view/option_sheet.h"
 
 namespace {
 
@@ -154,6 +156,19 @@ void CPavinApp::ToggleSetting(int& value) {
     SaveEditorSettings(*m_pIniProfile);
 }
 
+void CPavinApp::OnOption() {
+    COptionSheet sheet(MainWindow(), theSettings);
+    if (sheet.DoModal() != IDOK) return;
+    const OptionChanges changes = TakeOptionValues(sheet.m_values, theSettings);
+    if (changes.initialDir) ::SetCurrentDirectoryW(AsWide(ResolveSettingsDir(theSettings.initialDir, ToU16(programDir)).c_str()));
+    if (changes.tabLayout) UpdateAllDocViews(HINT_TAB_TITLES);
+    theOpenKanjiCode = theSettings.fileOpenKanjiCode;
+    UpdateAllDocViews(HINT_SETTINGS_CHANGED);
+    // The title follows WINDOW_TITLE_IS_PATH_NAME.
+    if (CPavinDoc* doc = TheDocument(*this)) doc->BuildTitle();
+    SaveEditorSettings(*m_pIniProfile);
+}
+
 void CPavinApp::OnNewWindow() {
     // The new window opens one caption lower and to the right of this one.
     if (HWND frame = MainWindow()) {
@@ -254,6 +269,7 @@ bool CPavinApp::OnCmdMsg(UINT id, CCmdUI* ui) {
         {ID_HELP_SCHEME, [](CPavinApp&) { OpenHelpDocument(L"macro_ref.txt"); }},
         {ID_HELP_MACRO, [](CPavinApp&) { OpenHelpDocument(L"macro_wendrel.txt"); }},
         {ID_FILE_FAVORITES, [](CPavinApp& a) { a.OnFavorites(); }},
+        {ID_TOOL_OPTION, [](CPavinApp& a) { a.OnOption(); }},
         {ID_APP_ABOUT, [](CPavinApp& a) { a.OnAbout(); }},
     };
     for (const Command& c : kCommands) {

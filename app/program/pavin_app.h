@@ -62,6 +62,7 @@ private:
     void OnRunClipboardMacro();
     void OnAbout();
     void OnFavorites();
+    void OnOption();
     bool NewDocumentWithPath(const std::wstring& path) override;
     void Step(const char* name) { startupLog.push_back(name); }
 

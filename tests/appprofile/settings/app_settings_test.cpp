@@ -5,6 +5,7 @@
 #include <string>
 
 #include "app/profile/ini_profile.h"
+#include "app/profile/setting_ranges.h"
 
 namespace {
 
@@ -133,6 +134,15 @@ TEST(AppSettings, AnEmptyFileGivesEveryDefaultUnderItsKey) {
     EXPECT_EQ(stored.Entries(), kDefaults);
 }
 
+// A value that varies with n and survives the clamping on read.
+int ValueInRange(const std::pair<std::u16string, std::u16string>& key, int n) {
+    if (key.second == u"DEFAULT_KANJI_CODE") return 6;
+    if (key.second == u"FILE_OPEN_KANJI_CODE") return 10;
+    for (const SettingRange* r = SettingRangesBegin(); r != SettingRangesEnd(); ++r)
+        if (key.second == r->key) return r->min + n % (r->max - r->min + 1);
+    return n;
+}
+
 TEST(AppSettings, EveryKeyRoundTripsThroughStoreAndLoad) {
     // A distinct value for every key: a key read into the wrong value, or two
     // keys sharing one, shows up as a difference.
@@ -146,7 +156,7 @@ TEST(AppSettings, EveryKeyRoundTripsThroughStoreAndLoad) {
         } else if (isText || isDir) {
             source.WriteString(key.first, key.second, u"値" + std::u16string(1, char16_t(u'A' + n)));
         } else {
-            source.WriteInt(key.first, key.second, 1000 + n);
+            source.WriteInt(key.first, key.second, ValueInRange(key, 1000 + n));
         }
         ++n;
     }
@@ -161,25 +171,52 @@ TEST(AppSettings, EveryKeyRoundTripsThroughStoreAndLoad) {
 }
 
 TEST(AppSettings, ValuesTheProgramCannotUseAreMended) {
+    // Each number is clamped to what the option pages allow: the text stays
+    // visible and nothing divides by zero.
     struct Case {
         const char16_t* section;
         const char16_t* key;
         std::u16string stored;
         std::u16string read;
     } cases[] = {
+        {u"TEXT_EDITOR", u"TABSTOP", u"0", u"1"},
+        {u"TEXT_EDITOR", u"TABSTOP", u"100000", u"200"},
+        {u"TEXT_EDITOR", u"ROW_SPACE", u"-100", u"0"},
+        {u"TEXT_EDITOR", u"CHAR_SPACE", u"21", u"20"},
+        {u"TEXT_EDITOR", u"TOP_SPACE", u"-2147483648", u"0"},
+        {u"TEXT_EDITOR", u"LEFT_SPACE", u"99999999", u"20"},
+        {u"TEXT_EDITOR", u"LEFT_SPACE", u"20", u"20"},
+        {u"TEXT_EDITOR", u"LINE_LEN", u"3", u"20"},
+        {u"TEXT_EDITOR", u"LINE_LEN", u"201", u"200"},
         {u"TEXT_EDITOR", u"BRACKETS_BLINK_TIME", u"-5", u"0"},
+        {u"TEXT_EDITOR", u"BRACKETS_BLINK_TIME", u"2147483647", u"5000"},
         {u"TEXT_EDITOR", u"WHEEL_SCROLL_ROW", u"0", u"3"},
         {u"TEXT_EDITOR", u"WHEEL_SCROLL_ROW", u"-2", u"3"},
         {u"TEXT_EDITOR", u"WHEEL_SCROLL_ROW", u"5", u"5"},
+        {u"TEXT_EDITOR", u"WHEEL_SCROLL_ROW", u"500", u"120"},
+        {u"TEXT_EDITOR", u"INDENT_MODE", u"7", u"2"},
+        {u"TEXT_EDITOR", u"BG_COLOR", u"-1", u"16777215"},
+        {u"APPLICATION", u"MAX_MRU", u"20", u"16"},
+        {u"APPLICATION", u"MAX_MRU", u"-1", u"16"},
+        {u"APPLICATION", u"MAX_MRU", u"0", u"0"},
+        {u"APPLICATION", u"DEFAULT_KANJI_CODE", u"9", u"1"},
+        {u"APPLICATION", u"DEFAULT_KANJI_CODE", u"11", u"11"},
+        {u"APPLICATION", u"FILE_OPEN_KANJI_CODE", u"4", u"9"},
+        {u"APPLICATION", u"DEFAULT_LINE_TYPE", u"0", u"1"},
         {u"APPLICATION", u"DEFAULT_EDIT_MODE_STR", u"NoSuchMode", u"NONE"},
         {u"APPLICATION", u"DEFAULT_EDIT_MODE_STR", u"C++", u"C++"},
+        {u"TEXT_EDITOR", u"LINE_MODE", u"-1", u"0"},
+        {u"FONT", u"POINT", u"1", u"50"},
+        {u"FONT", u"POINT", u"100000", u"720"},
+        {u"FONT", u"WEIGHT", u"-400", u"0"},
+        {u"TAB_FONT", u"POINT", u"-90", u"50"},
     };
     for (const Case& c : cases) {
         CIniProfile profile;
         profile.WriteString(c.section, c.key, c.stored);
         CAppSettings s;
-        ReadEditorSettings(profile, TestEnvironment(), s);
-        StoreEditorSettings(s, profile);
+        ReadAll(profile, s);
+        StoreAll(s, profile);
         EXPECT_EQ(*profile.Find(c.section, c.key), c.read) << Narrow(c.key) << "=" << Narrow(c.stored);
     }
 }

@@ -706,6 +706,13 @@ TEST_F(Commands, FavouritesSkipIncompleteEntriesAndOpenEveryChosenRowInListOrder
     // Nothing changed: the incomplete entries stay where they were.
     EXPECT_EQ(profile.GetInt(u"BOOKMARK", u"BOOKMARK_CNT", 0), 5);
     dialog.DestroyWindow();
+
+    // A count far beyond the entries stops at the first one missing.
+    profile.WriteInt(u"BOOKMARK", u"BOOKMARK_CNT", 2000000000);
+    CFileBookMarkDlg damaged(profile);
+    ASSERT_TRUE(damaged.Create(IDD_FILE_BOOKMARK, frame->m_hWnd));
+    EXPECT_EQ(damaged.Rows().size(), 3u);
+    damaged.DestroyWindow();
 }
 
 TEST_F(Commands, FavouritesAddRemoveAndReorderAndKeepTheListWhenClosed) {
@@ -720,7 +727,8 @@ TEST_F(Commands, FavouritesAddRemoveAndReorderAndKeepTheListWhenClosed) {
         CFileBookMarkDlg dialog(profile);
         ASSERT_TRUE(dialog.Create(IDD_FILE_BOOKMARK, frame->m_hWnd));
         HWND list = dialog.GetDlgItem(IDC_BOOKMARK_LIST);
-        answer = L"C:\\y\\b.txt";
+        // The same file in other letter case is the same file.
+        answer = L"c:\\Y\\B.TXT";
         Click(dialog, IDC_BOOKMARK_ADD);
         ASSERT_EQ(boxes.size(), 1u);
         EXPECT_EQ(boxes[0].text, L"このファイルは既に登録されています");
