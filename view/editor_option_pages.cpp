@@ -47,10 +47,11 @@ BOOL CEditorOptionPage::OnInitDialog() {
     previewData_.MarkSaved();
     // Filling the fields sends their change notices: the preview doesn't
     // exist yet, so they change nothing.
-    const BOOL result = COptionPage::OnInitDialog();
+    COptionPage::OnInitDialog();
     SetUpLanguage();
     CreatePreview();
-    return result;
+    // The preview has the focus: the system is not to move it.
+    return !preview_.IsWindow();
 }
 
 void CEditorOptionPage::SetUpLanguage() {
