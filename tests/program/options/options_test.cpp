@@ -8,6 +8,7 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <functional>
 #include <string>
 #include <vector>
@@ -30,6 +31,27 @@
 namespace {
 
 constexpr DWORD kRowNumberBit = 0x20;
+
+// What the window shows, as it paints itself into a bitmap.
+std::vector<uint32_t> Picture(CEditCtrl& editor) {
+    const CRect rc = editor.GetClientRect();
+    HDC screen = ::GetDC(nullptr);
+    HDC dc = ::CreateCompatibleDC(screen);
+    BITMAPINFO info{};
+    info.bmiHeader = {sizeof(BITMAPINFOHEADER), rc.Width(), -rc.Height(), 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    void* bits = nullptr;
+    HBITMAP bitmap = ::CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = ::SelectObject(dc, bitmap);
+    editor.PaintTo(dc);
+    ::GdiFlush();
+    std::vector<uint32_t> pixels(static_cast<const uint32_t*>(bits),
+                                 static_cast<const uint32_t*>(bits) + rc.Width() * rc.Height());
+    ::SelectObject(dc, old);
+    ::DeleteObject(bitmap);
+    ::DeleteDC(dc);
+    ::ReleaseDC(nullptr, screen);
+    return pixels;
+}
 
 class Options : public ::testing::Test {
 protected:
@@ -149,10 +171,22 @@ TEST_F(Options, TheSheetShowsFourPagesInOrderAndThePreviewFollowsTheEditorPage) 
         EXPECT_EQ(preview.GetEditData()->GetLineCount(), 4);
         // The search colour shows on "body" from the start.
         EXPECT_TRUE(preview.IsSearchHighlightOn());
+        const std::vector<uint32_t> shown = Picture(preview);
         SetCheck(page, 2045, !Checked(page, 2045));
         EXPECT_EQ((preview.GetStyleWord() & kRowNumberBit) != 0, Checked(page, 2045));
+        const std::vector<uint32_t> toggled = Picture(preview);
+        EXPECT_NE(toggled, shown);
         SetCheck(page, 2045, !Checked(page, 2045));
         EXPECT_EQ((preview.GetStyleWord() & kRowNumberBit) != 0, Checked(page, 2045));
+        EXPECT_NE(Picture(preview), toggled);
+        // A colour chosen shows in the preview at once.
+        SetColorDialogHandler([](ColorDialogRequest& r) {
+            r.color = RGB(255, 255, 0);
+            return true;
+        });
+        Command(page, IDC_COLOR_BG, BN_CLICKED);
+        const std::vector<uint32_t> yellow = Picture(preview);
+        EXPECT_NE(std::count(yellow.begin(), yellow.end(), 0xFFFF00u), 0);
         // The preview shows numbers clamped as it can show them.
         Type(page, 2016, L"500");
         EXPECT_EQ(sheet.m_editorPage.PreviewData().GetDispData().widths.TabSize(), 200);
