@@ -10,8 +10,8 @@ using S = CAppSettings;
 
 SettingRange Range(int S::*member, const char16_t* key, int min, int max) { return {member, key, min, max, min}; }
 
-// Spacings are points: beyond 20 the text leaves the window. Fonts run from
-// what still reads to what still fits a screen.
+// Spacings are points: beyond 20 the text leaves the window. Font sizes are
+// tenths of a point, 6 to 72 points as the font dialog offers them.
 const SettingRange kRanges[] = {
     Range(&S::tabStop, u"TABSTOP", 1, 200),
     Range(&S::rowSpace, u"ROW_SPACE", 0, 20),
@@ -27,10 +27,10 @@ const SettingRange kRanges[] = {
     // Read as unsigned, so a negative count is a huge one.
     {&S::maxMru, u"MAX_MRU", 0, 16, 16},
     Range(&S::defaultLineType, u"DEFAULT_LINE_TYPE", 1, 3),
-    Range(&S::fontPoint, u"POINT", 50, 720),
+    Range(&S::fontPoint, u"POINT", 60, 720),
     Range(&S::fontWeight, u"WEIGHT", 0, 1000),
     Range(&S::fontItalic, u"ITALIC", 0, 1),
-    Range(&S::tabFontPoint, u"POINT", 50, 720),
+    Range(&S::tabFontPoint, u"POINT", 60, 720),
 };
 
 uint32_t S::*const kColours[] = {

@@ -206,10 +206,10 @@ TEST(AppSettings, ValuesTheProgramCannotUseAreMended) {
         {u"APPLICATION", u"DEFAULT_EDIT_MODE_STR", u"NoSuchMode", u"NONE"},
         {u"APPLICATION", u"DEFAULT_EDIT_MODE_STR", u"C++", u"C++"},
         {u"TEXT_EDITOR", u"LINE_MODE", u"-1", u"0"},
-        {u"FONT", u"POINT", u"1", u"50"},
+        {u"FONT", u"POINT", u"1", u"60"},
         {u"FONT", u"POINT", u"100000", u"720"},
         {u"FONT", u"WEIGHT", u"-400", u"0"},
-        {u"TAB_FONT", u"POINT", u"-90", u"50"},
+        {u"TAB_FONT", u"POINT", u"-90", u"60"},
     };
     for (const Case& c : cases) {
         CIniProfile profile;
