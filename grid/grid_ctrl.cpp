@@ -457,12 +457,7 @@ LRESULT CGridCtrl::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_CAPTURECHANGED:
         // Losing the mouse ends a resize or a drag as the button's release would.
         if (reinterpret_cast<HWND>(lParam) != m_hWnd) {
-            if (m_resizeState) {
-                POINT p;
-                ::GetCursorPos(&p);
-                ScreenToClient(&p);
-                EndResize(m_resizeState == 2, CPoint(p.x, p.y));
-            }
+            if (m_resizeState) EndResize(m_resizeState == 2, CPoint(m_resizeLineX, 0));
             if (m_data->m_dragState != GRID_DRAG_IDLE) EndDrag();
         }
         return 0;

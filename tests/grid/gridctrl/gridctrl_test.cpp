@@ -134,11 +134,9 @@ TEST_F(GridFixture, PaintsFrameShadedHeadersSelectionAndMatches) {
     grid.SetSearchHighlight(L"nan", false, true, false);
     grid.SetCurrentCell({1, 2});
     grid.SetCurrentCell({2, 4});
-    BYTE keys[256];
     Hold(VK_SHIFT, true);
     grid.SetCurrentCell({3, 6});
     Hold(VK_SHIFT, false);
-    ::GetKeyboardState(keys);
     const wtest::Pixels px = Print(grid);
     const COLORREF header = 0xFFE6E6, shaded = ScaleGridColor(header, 0.8);
 
@@ -243,8 +241,6 @@ TEST_F(GridFixture, ColumnBordersDragAndFit) {
     Click(WM_LBUTTONUP, border3, 0);
     Click(WM_LBUTTONDBLCLK, border3);
     Click(WM_LBUTTONUP, border3, 0);
-    const int widest = table.MeasureText(u"a much longer note text", 10000, nullptr);
-    (void)widest;
     EXPECT_GT(table.GetColWidth(3), 150);
     EXPECT_LE(table.GetColWidth(3), grid.GetClientRect().Width() - grid.GetLeftMargin() - 10);
 
@@ -260,8 +256,7 @@ TEST_F(GridFixture, ColumnBordersDragAndFit) {
     Click(WM_MOUSEMOVE, CPoint(border2.x + 40, y), 0);
     Click(WM_LBUTTONUP, CPoint(border2.x + 40, y), 0);
     EXPECT_EQ(table.GetColWidth(2), after) << "nothing resizes after the capture is gone";
-    EXPECT_NE(after, 0);
-    (void)before;
+    EXPECT_EQ(after, before + 10) << "the width where the pointer was last seen";
 
     // The same for a drag selection.
     grid.EnsureCellVisible({0, 0});
@@ -414,7 +409,6 @@ TEST(GridPanes, TwoPanesOfOneModelKeepInStep) {
     bool deactivated = false;
     for (UINT m : a.received) deactivated |= m == WM_GRID_SYNC_DEACTIVATE;
     EXPECT_TRUE(deactivated);
-    EXPECT_TRUE(got(WM_GRID_SYNC_REDRAWHEADERS) || true);
 
     b.DestroyWindow();
     EXPECT_EQ(table.GetListener(1), nullptr);
