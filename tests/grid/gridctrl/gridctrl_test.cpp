@@ -217,6 +217,28 @@ TEST_F(GridFixture, ArrowsPagesHomeEndAndShiftExtension) {
     EXPECT_TRUE(told);
 }
 
+TEST_F(GridFixture, ScrollingSidewaysMovesThePictureTheRightWay) {
+    // What the screen shows after a scroll (the old picture moved plus the
+    // part uncovered) must equal a fresh painting.
+    ::UpdateWindow(grid);
+    Hold(VK_CONTROL, true);
+    Key(VK_RIGHT);
+    Hold(VK_CONTROL, false);
+    ASSERT_EQ(grid.Layout().firstCol, 1);
+    ::UpdateWindow(grid);
+    wtest::Pump();
+    const wtest::Pixels screen = wtest::CaptureClient(grid);
+    const wtest::Pixels painted = Print(grid);
+    ASSERT_EQ(screen.px.size(), painted.px.size());
+    int differing = 0;
+    for (size_t i = 0; i < screen.px.size(); ++i) differing += (screen.px[i] & 0xFFFFFF) != (painted.px[i] & 0xFFFFFF);
+    EXPECT_EQ(differing, 0);
+    Hold(VK_CONTROL, true);
+    Key(VK_LEFT);
+    Hold(VK_CONTROL, false);
+    EXPECT_EQ(grid.Layout().firstCol, 0);
+}
+
 TEST_F(GridFixture, ColumnBordersDragAndFit) {
     const CRect first = Cell(0, 0);
     const int y = grid.GetTopMargin() / 2;
