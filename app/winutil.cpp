@@ -173,9 +173,18 @@ int CALLBACK BrowseFolderCallback(HWND hwnd, UINT msg, LPARAM, LPARAM data) {
 }
 
 bool ExecBrowser(const wchar_t* browser, const wchar_t* target) {
-    const std::wstring line =
-        ToWide(BuildProgramCommandLine(ToU16(OrEmpty(browser)), ToU16(OrEmpty(target))));
-    if (StartProcess(line.c_str(), nullptr, false)) return true;
+    const ProgramCommand command = BuildProgramCommand(ToU16(OrEmpty(browser)), ToU16(OrEmpty(target)));
+    const std::wstring application = ToWide(command.application);
+    // A setting that names no program would otherwise fail with no word of
+    // why, or start whatever a search for a bare name finds.
+    if (!IsFileExist(application.c_str())) {
+        const std::wstring text = L"ブラウザのプログラムが見つかりません。\n" + application +
+                                  L"\nツール→オプション→設定タブで，ブラウザの設定を確認してください。";
+        ShowMessageBox(nullptr, text.c_str(), L"Error", MB_OK | MB_ICONWARNING);
+        return false;
+    }
+    const std::wstring line = ToWide(command.commandLine);
+    if (StartProcess(line.c_str(), nullptr, false, application.c_str())) return true;
     ShowMessageBox(nullptr,
                    L"アプリケーションの起動に失敗しました。\n"
                    L"ツール→オプション→設定タブで，ブラウザの設定を確認してください。",

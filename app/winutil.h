@@ -36,7 +36,9 @@ int GetFileVersionString(const wchar_t* module, std::wstring& out);
 // For SHBrowseForFolderW: selects the folder given as the callback's data.
 int CALLBACK BrowseFolderCallback(HWND hwnd, UINT msg, LPARAM lParam, LPARAM data);
 
-// Starts the browser program with target; tells the user when it fails.
+// Starts the browser program with target as its one argument (by its full
+// path, never through the shell); tells the user when the program is
+// missing or does not start.
 bool ExecBrowser(const wchar_t* browser, const wchar_t* target);
 
 // Hands target to a running browser's DDE service; starts the browser

@@ -83,13 +83,36 @@ bool MatchFileExt(const std::u16string& fileName, const std::u16string& list) {
     return false;
 }
 
-std::u16string BuildProgramCommandLine(const std::u16string& program, const std::u16string& target) {
-    std::u16string line;
-    if (!program.empty() && program.front() == u'"')
-        line = program;  // already quoted by the user
-    else
-        line = u"\"" + program + u"\"";
-    return line + u" \"" + target + u"\"";
+std::u16string QuoteArgument(const std::u16string& arg) {
+    std::u16string quoted = u"\"";
+    std::size_t backslashes = 0;
+    for (char16_t c : arg) {
+        if (c == u'\\') {
+            ++backslashes;
+            continue;
+        }
+        // Backslashes before a quote are doubled, and the quote escaped.
+        quoted.append(c == u'"' ? backslashes * 2 + 1 : backslashes, u'\\');
+        backslashes = 0;
+        quoted += c;
+    }
+    // Before the closing quote they are doubled as well.
+    quoted.append(backslashes * 2, u'\\');
+    return quoted + u"\"";
+}
+
+ProgramCommand BuildProgramCommand(const std::u16string& program, const std::u16string& target) {
+    ProgramCommand command;
+    std::u16string arguments;
+    if (!program.empty() && program.front() == u'"') {
+        const std::size_t close = program.find(u'"', 1);
+        command.application = program.substr(1, close == std::u16string::npos ? close : close - 1);
+        if (close != std::u16string::npos) arguments = program.substr(close + 1);
+    } else {
+        command.application = program;
+    }
+    command.commandLine = u"\"" + command.application + u"\"" + arguments + u" " + QuoteArgument(target);
+    return command;
 }
 
 std::u16string BuildOpenUrlItem(const std::u16string& target) {

@@ -31,9 +31,22 @@ void MakeFullPathIn(std::u16string& path, const std::u16string& currentDir);
 // the dot is ignored), ".*" matches every name.
 bool MatchFileExt(const std::u16string& fileName, const std::u16string& list);
 
-// Command line that starts program with target as its one argument. Both are
-// quoted, so a program path with blanks can't start another program.
-std::u16string BuildProgramCommandLine(const std::u16string& program, const std::u16string& target);
+// How to start a program named by a setting: a path, or a path in double
+// quotes followed by arguments of its own.
+struct ProgramCommand {
+    std::u16string application;  // the program's path, unquoted
+    std::u16string commandLine;
+};
+
+// Starts program with target as its last argument. The program's path is
+// quoted and named as the application, so a path with blanks can't start
+// another program; the target is quoted so that the program receives it
+// whole, as one argument, whatever it holds.
+ProgramCommand BuildProgramCommand(const std::u16string& program, const std::u16string& target);
+
+// arg in double quotes, with its quotes and the backslashes before them
+// escaped as a program's argument parser reads them back.
+std::u16string QuoteArgument(const std::u16string& arg);
 
 // The item a browser's "WWW_OpenURL" service is asked for: a target without
 // "://" is a local file and gets "file://" in front.

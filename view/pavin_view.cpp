@@ -19,6 +19,8 @@
 #include "view/view_textops.h"
 #include "view/view_search.h"
 #include "view/view_jump.h"
+#include "view/select_color_dlg.h"
+#include "view/view_tools.h"
 
 CaretPositionStatus theCaretPosition;
 
@@ -33,6 +35,14 @@ constexpr UINT kEditorId = 1;
 
 CPavinView::CPavinView() = default;
 CPavinView::~CPavinView() = default;
+
+CSelectColorDlg* CPavinView::ColorPicker() {
+    if (!m_colorPicker && m_hWnd) {
+        if (auto* app = dynamic_cast<CTorkaWinApp*>(AfxGetApp()); app && app->m_pIniProfile)
+            m_colorPicker = std::make_unique<CSelectColorDlg>(*app->m_pIniProfile);
+    }
+    return m_colorPicker.get();
+}
 
 CPavinDoc* CPavinView::GetDocument() const { return dynamic_cast<CPavinDoc*>(CView::GetDocument()); }
 
@@ -173,6 +183,7 @@ bool CPavinView::OnCmdMsg(UINT id, CCmdUI* ui) {
     if (RunTextOpCommand(*this, id, ui)) return true;
     if (RunSearchCommand(*this, id, ui)) return true;
     if (RunJumpCommand(*this, id, ui)) return true;
+    if (RunToolCommand(*this, id, ui)) return true;
     if (CEditCtrl* editor = CurrentEditor())
         if (RunEditorCommand(*editor, id, ui)) return true;
     return CView::OnCmdMsg(id, ui);
@@ -212,6 +223,9 @@ LRESULT CPavinView::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
                                     GET_Y_LPARAM(lParam)))
                 return 0;
         break;
+    case WM_INSERT_COLOR_TEXT:
+        InsertColorText(*this, reinterpret_cast<const wchar_t*>(wParam));
+        return 0;
     case WM_EDIT_DBLCLK:
         if (theSettings.enableTagJump) TagJump(*this);
         return 0;

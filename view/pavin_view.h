@@ -17,6 +17,7 @@
 class CPavinDoc;
 class CEditCtrl;
 class CViewSearchDialogs;
+class CSelectColorDlg;
 
 // The caret's place for the status bar: display column + 1 and line + 1.
 struct CaretPositionStatus {
@@ -49,6 +50,9 @@ public:
     CSearchCondition& SearchCondition() { return m_searchCondition; }
     // The find, replace and filter dialogs; null before the window exists.
     CViewSearchDialogs* SearchDialogs() const { return m_searchDialogs.get(); }
+    // The colour picker, made hidden on first use; null without a window or
+    // a settings store.
+    CSelectColorDlg* ColorPicker();
 
 protected:
     int OnCreate(CREATESTRUCTW* cs) override;
@@ -63,4 +67,5 @@ private:
     CViewTabs tabs_{*this};
     CSearchCondition m_searchCondition;
     std::unique_ptr<CViewSearchDialogs> m_searchDialogs;
+    std::unique_ptr<CSelectColorDlg> m_colorPicker;
 };

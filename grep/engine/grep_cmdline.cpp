@@ -40,3 +40,15 @@ bool ParseSulkiCommandLine(std::u16string_view text, const std::u16string& curre
     if (c != files.GlobalOptions().end()) out.encodingName = c->second;
     return true;
 }
+
+std::u16string BuildSulkiCommandLine(const std::u16string& programPath, const std::u16string& searchText,
+                                     const std::u16string& folder, std::size_t maxUnits) {
+    const std::u16string program = u"\"" + programPath + u"\"";
+    const std::u16string folderOption = folder.empty() ? u"" : u"/d \"" + folder + u"\"";
+    const bool passable = !searchText.empty() && searchText.find_first_of(u"\"\r\n") == std::u16string::npos;
+    if (passable) {
+        std::u16string line = program + u" \"" + searchText + u"\" " + folderOption;
+        if (line.size() <= maxUnits) return line;
+    }
+    return program + u" " + folderOption;
+}

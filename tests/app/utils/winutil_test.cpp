@@ -13,6 +13,7 @@ namespace {
 struct Recorded {
     std::vector<std::wstring> boxes;     // "caption|text"
     std::vector<std::wstring> processes; // command lines
+    std::vector<std::wstring> applications;
     std::vector<std::wstring> opened;    // "verb|file"
     bool startSucceeds = true;
 };
@@ -30,6 +31,7 @@ protected:
         SetProcessStartHandler([](const ProcessStartRequest& r) {
             if (r.kind == ProcessStartRequest::Process) {
                 rec.processes.push_back(r.parameters);
+                rec.applications.push_back(r.application);
                 return rec.startSucceeds;
             }
             rec.opened.push_back(r.verb + L"|" + r.file);
@@ -151,23 +153,39 @@ TEST_F(WinUtil, VersionStringOfAModuleWithAndWithoutVersionBlock) {
     EXPECT_EQ(out, L"unchanged");
 }
 
-TEST_F(WinUtil, BrowserStartQuotesTheProgramAndReportsFailure) {
-    EXPECT_TRUE(ExecBrowser(L"C:\\Program Files\\Web Browser\\web.exe", L"C:\\my docs\\a.html"));
+TEST_F(WinUtil, BrowserStartsByItsQuotedPathAndReportsAMissingProgramOrAFailure) {
+    CreateDirectoryW((root_ + L"\\Web Browser").c_str(), nullptr);
+    const std::wstring web = root_ + L"\\Web Browser\\web.exe";
+    Touch(web);
+    EXPECT_TRUE(ExecBrowser(web.c_str(), L"C:\\my docs\\a.html"));
     ASSERT_EQ(rec.processes.size(), 1u);
-    EXPECT_EQ(rec.processes[0], L"\"C:\\Program Files\\Web Browser\\web.exe\" \"C:\\my docs\\a.html\"");
+    EXPECT_EQ(rec.processes[0], L"\"" + web + L"\" \"C:\\my docs\\a.html\"");
+    EXPECT_EQ(rec.applications[0], web);
     EXPECT_TRUE(rec.boxes.empty());
 
     rec.startSucceeds = false;
-    EXPECT_FALSE(ExecBrowser(L"C:\\none.exe", L"x"));
+    EXPECT_FALSE(ExecBrowser(web.c_str(), L"x"));
     ASSERT_EQ(rec.boxes.size(), 1u);
     EXPECT_EQ(rec.boxes[0], L"Error|アプリケーションの起動に失敗しました。\n"
                             L"ツール→オプション→設定タブで，ブラウザの設定を確認してください。");
+
+    // A setting naming no program starts nothing and says which it is.
+    for (const wchar_t* missing : {L"C:\\none\\none.exe", L"", L"web.exe"}) {
+        rec.boxes.clear();
+        EXPECT_FALSE(ExecBrowser(missing, L"x"));
+        ASSERT_EQ(rec.boxes.size(), 1u);
+        EXPECT_EQ(rec.boxes[0], std::wstring(L"Error|ブラウザのプログラムが見つかりません。\n") + missing +
+                                    L"\nツール→オプション→設定タブで，ブラウザの設定を確認してください。");
+    }
+    EXPECT_EQ(rec.processes.size(), 2u);
 }
 
 TEST_F(WinUtil, OpenUrlStartsTheBrowserWhenNoServiceAnswers) {
-    EXPECT_TRUE(OpenURL(L"NO_SUCH_BROWSER_SERVICE", L"http://example.invalid/", L"C:\\b\\web.exe"));
+    const std::wstring web = root_ + L"\\web.exe";
+    Touch(web);
+    EXPECT_TRUE(OpenURL(L"NO_SUCH_BROWSER_SERVICE", L"http://example.invalid/", web.c_str()));
     ASSERT_EQ(rec.processes.size(), 1u);
-    EXPECT_EQ(rec.processes[0], L"\"C:\\b\\web.exe\" \"http://example.invalid/\"");
+    EXPECT_EQ(rec.processes[0], L"\"" + web + L"\" \"http://example.invalid/\"");
 }
 
 TEST_F(WinUtil, HelpDocumentOpensOnlyAnExistingFile) {

@@ -67,10 +67,27 @@ TEST(MatchFileExt, ComparesTheLowerCasedExtensionWithEachItem) {
     for (const auto& c : cases) EXPECT_EQ(MatchFileExt(c.name, c.list), c.match) << std::string(c.name.begin(), c.name.end());
 }
 
-TEST(CommandLines, ProgramPathsAreQuoted) {
-    EXPECT_EQ(BuildProgramCommandLine(u"C:\\Program Files\\Web\\x.exe", u"C:\\a b\\p.html"),
-              u"\"C:\\Program Files\\Web\\x.exe\" \"C:\\a b\\p.html\"");
-    EXPECT_EQ(BuildProgramCommandLine(u"\"C:\\b.exe\"", u"u"), u"\"C:\\b.exe\" \"u\"");
+TEST(CommandLines, ProgramsStartByTheirQuotedPathWithTheTargetAsOneArgument) {
+    struct Case {
+        std::u16string program, target;
+        std::u16string application, line;
+    } cases[] = {
+        {u"C:\\Program Files\\Web\\x.exe", u"C:\\a b\\p.html", u"C:\\Program Files\\Web\\x.exe",
+         u"\"C:\\Program Files\\Web\\x.exe\" \"C:\\a b\\p.html\""},
+        // Quoted by the user, with arguments of its own.
+        {u"\"C:\\b.exe\"", u"u", u"C:\\b.exe", u"\"C:\\b.exe\" \"u\""},
+        {u"\"C:\\my b\\b.exe\" -new", u"u", u"C:\\my b\\b.exe", u"\"C:\\my b\\b.exe\" -new \"u\""},
+        // A target can't end its quotes early or take the next argument.
+        {u"C:\\b.exe", u"http://x/?q=\"a\" -evil", u"C:\\b.exe", u"\"C:\\b.exe\" \"http://x/?q=\\\"a\\\" -evil\""},
+        {u"C:\\b.exe", u"http://x/\\", u"C:\\b.exe", u"\"C:\\b.exe\" \"http://x/\\\\\""},
+        {u"C:\\b.exe", u"C:\\日本語\\ページ.html", u"C:\\b.exe", u"\"C:\\b.exe\" \"C:\\日本語\\ページ.html\""},
+    };
+    for (const Case& c : cases) {
+        const ProgramCommand command = BuildProgramCommand(c.program, c.target);
+        EXPECT_EQ(command.application, c.application);
+        EXPECT_EQ(command.commandLine, c.line);
+    }
+    EXPECT_EQ(QuoteArgument(u"a\\\\b\\\"c"), u"\"a\\\\b\\\\\\\"c\"");
     EXPECT_EQ(BuildOpenUrlItem(u"http://x/"), u"\"http://x/\",,0xFFFFFFFF,0x03");
     EXPECT_EQ(BuildOpenUrlItem(u"C:\\p.html"), u"\"file://C:\\p.html\",,0xFFFFFFFF,0x03");
 }
