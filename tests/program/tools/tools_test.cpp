@@ -559,7 +559,12 @@ TEST_F(ColorPicker, ColoursAreReadOncePerOpeningAndKeptInTheSettingsOnClose) {
     EXPECT_EQ(dialog.At(result.x, result.y), RGB(0xab, 0xcd, 0xef));
     wtest::WriteBmp(TEST_OUTPUT_DIR "/color_picker.bmp", dialog);
 
-    Click(IDCANCEL);
+    // 挿入 keeps nothing; the close box keeps it all.
+    Click(IDOK);
+    EXPECT_EQ(wtest::AsciiOfUtf16(wtest::ReadBytes(*dir_ + L"wendrel.ini")).find("=" + std::to_string(RGB(0xab, 0xcd, 0xef))),
+              std::string::npos);
+    picker->SendMessage(WM_CLOSE);
+    wtest::Pump(300);  // the close box's Cancel comes posted
     EXPECT_FALSE(::IsWindowVisible(picker->m_hWnd));
     const std::string ini = wtest::AsciiOfUtf16(wtest::ReadBytes(*dir_ + L"wendrel.ini"));
     EXPECT_NE(ini.find("CUSTOMER_COLOR_9=" + std::to_string(RGB(0xab, 0xcd, 0xef))), std::string::npos);
