@@ -200,6 +200,63 @@ TEST_F(Keys, RecordingStopsWhenTheEditorLosesTheActivationAndLoadWaits) {
     EXPECT_FALSE(MenuState(ID_KEYMACRO_RECORD) & MF_CHECKED);
 }
 
+// A window of another thread, brought to the front, stands for another
+// program: it counts the keys it gets until it is told to quit.
+struct OtherProgram {
+    HANDLE ready = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    DWORD thread = 0;
+    volatile LONG keys = 0;
+    static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+        if (msg == WM_KEYDOWN)
+            ::InterlockedIncrement(&reinterpret_cast<OtherProgram*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA))->keys);
+        return ::DefWindowProcW(hwnd, msg, wParam, lParam);
+    }
+    static DWORD WINAPI Run(LPVOID param) {
+        auto* self = static_cast<OtherProgram*>(param);
+        WNDCLASSW wc{};
+        wc.lpfnWndProc = Proc;
+        wc.hInstance = ::GetModuleHandleW(nullptr);
+        wc.lpszClassName = L"keys test other program";
+        ::RegisterClassW(&wc);
+        HWND hwnd = ::CreateWindowW(wc.lpszClassName, L"other", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 200, 100,
+                                    nullptr, nullptr, wc.hInstance, nullptr);
+        ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+        ::SetForegroundWindow(hwnd);
+        ::SetFocus(hwnd);
+        ::SetEvent(self->ready);
+        MSG msg;
+        while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
+            ::TranslateMessage(&msg);
+            ::DispatchMessageW(&msg);
+        }
+        ::DestroyWindow(hwnd);
+        return 0;
+    }
+};
+
+TEST_F(Keys, KeysTypedIntoAnotherProgramAreNeverRecorded) {
+    Run(ID_KEYMACRO_RECORD);
+    Chord({'K'});
+    ASSERT_TRUE(PumpUntil([] { return Text() == u"k"; }));
+    OtherProgram other;
+    HANDLE thread = ::CreateThread(nullptr, 0, &OtherProgram::Run, &other, 0, &other.thread);
+    ASSERT_EQ(::WaitForSingleObject(other.ready, 5000), WAIT_OBJECT_0);
+    Chord({'Z'});
+    Chord({'Z'});
+    EXPECT_TRUE(PumpUntil([&] { return other.keys >= 2; }));
+    ::PostThreadMessageW(other.thread, WM_QUIT, 0, 0);
+    ::WaitForSingleObject(thread, 5000);
+    ::CloseHandle(thread);
+    ::CloseHandle(other.ready);
+    // The editor lost the activation: the recording ended with its own key.
+    EXPECT_FALSE(KeyMacroIsRecording());
+    ASSERT_NE(KeyMacroEvents(), nullptr);
+    std::vector<uint32_t> keys;
+    for (const KeyMacroEvent& e : *KeyMacroEvents()) keys.push_back(e.paramL & 0xFF);
+    EXPECT_EQ(keys, (std::vector<uint32_t>{'K', 'K'}));
+    EXPECT_EQ(Text(), u"k");
+}
+
 TEST_F(Keys, SavesLoadsAndPlaysFilesOnceKeepingTheMacroSetAside) {
     RecordSample();
     const std::vector<KeyMacroEvent> recorded = *KeyMacroEvents();
@@ -319,6 +376,7 @@ std::wstring TextOf(HWND window) {
 
 // Keys pressed into the key field, through the input system.
 void PressInto(HWND dialog, std::initializer_list<WORD> keys, const std::wstring& expected) {
+    ::SetForegroundWindow(dialog);
     ::SetFocus(Item(dialog, IDC_ACCEL_KEY_EDIT));
     Chord(keys);
     for (int i = 0; i < 300 && TextOf(Item(dialog, IDC_ACCEL_KEY_EDIT)) != expected; ++i) {
