@@ -2,6 +2,8 @@
 
 #include "util/strutil.h"
 
+#include <algorithm>
+
 void RemoveTrailingBackslash(std::u16string& path) {
     // A low surrogate is never 0x5C, so the last unit can't be half a pair.
     if (!path.empty() && path.back() == u'\\') path.pop_back();
@@ -118,4 +120,55 @@ ProgramCommand BuildProgramCommand(const std::u16string& program, const std::u16
 std::u16string BuildOpenUrlItem(const std::u16string& target) {
     if (target.find(u"://") != std::u16string::npos) return u"\"" + target + u"\",,0xFFFFFFFF,0x03";
     return u"\"file://" + target + u"\",,0xFFFFFFFF,0x03";
+}
+
+std::u16string AppendPathElement(std::u16string_view base, std::u16string_view name) {
+    std::u16string path(base);
+    if (!path.empty() && path.back() != u'\\') path += u'\\';
+    path += name;
+    return path;
+}
+
+std::vector<std::u16string> SplitDrivePath(std::u16string_view path) {
+    std::vector<std::u16string> elements;
+    if (!HasDriveLetter(path)) return elements;
+    elements.push_back(std::u16string(path.substr(0, 2)) + u'\\');
+    std::size_t at = 2;
+    while (at < path.size()) {
+        std::size_t end = path.find(u'\\', at);
+        if (end == std::u16string_view::npos) end = path.size();
+        if (end > at) elements.emplace_back(path.substr(at, end - at));
+        at = end + 1;
+    }
+    return elements;
+}
+
+namespace {
+
+char16_t FoldNameUnit(char16_t c) {
+    if (c >= u'a' && c <= u'z') return char16_t(c - 32);
+    if (c >= 0xE0 && c <= 0xFE && c != 0xF7) return char16_t(c - 32);
+    if (c >= 0x3B1 && c <= 0x3C9 && c != 0x3C2) return char16_t(c - 32);
+    if (c >= 0x430 && c <= 0x44F) return char16_t(c - 32);
+    if (c >= 0x450 && c <= 0x45F) return char16_t(c - 80);
+    if (c >= 0xFF41 && c <= 0xFF5A) return char16_t(c - 32);
+    return c;
+}
+
+char16_t LowerAscii(char16_t c) { return (c >= u'A' && c <= u'Z') ? char16_t(c + 32) : c; }
+
+}  // namespace
+
+bool SamePathElement(std::u16string_view a, std::u16string_view b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (FoldNameUnit(a[i]) != FoldNameUnit(b[i])) return false;
+    return true;
+}
+
+void SortFileNames(std::vector<std::u16string>& names) {
+    std::stable_sort(names.begin(), names.end(), [](const std::u16string& a, const std::u16string& b) {
+        return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(),
+                                            [](char16_t x, char16_t y) { return LowerAscii(x) < LowerAscii(y); });
+    });
 }

@@ -5,6 +5,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 // Longest path a Windows file API takes here, terminator included.
 constexpr int kMaxPath = 260;
@@ -51,3 +52,20 @@ std::u16string QuoteArgument(const std::u16string& arg);
 // The item a browser's "WWW_OpenURL" service is asked for: a target without
 // "://" is a local file and gets "file://" in front.
 std::u16string BuildOpenUrlItem(const std::u16string& target);
+
+// base and name joined by one '\': "C:\" + "dir" is "C:\dir", "C:\dir" +
+// "x.txt" is "C:\dir\x.txt"; an empty base gives name.
+std::u16string AppendPathElement(std::u16string_view base, std::u16string_view name);
+
+// The elements of a path from its root down: "C:\a\b\" gives "C:\", "a",
+// "b" (a root always ends with '\'; "c:" gives "c:\"). Empty elements from
+// doubled separators are skipped. Empty for a path without a drive.
+std::vector<std::u16string> SplitDrivePath(std::u16string_view path);
+
+// Whether two names are the same name to the file system, which ignores
+// the case of letters (Latin, Greek, Cyrillic, full-width Latin).
+bool SamePathElement(std::u16string_view a, std::u16string_view b);
+
+// Sorts names the way a folder listing is shown: ASCII letters compared as
+// lower case, ties in their original order.
+void SortFileNames(std::vector<std::u16string>& names);

@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -90,6 +92,47 @@ TEST(CommandLines, ProgramsStartByTheirQuotedPathWithTheTargetAsOneArgument) {
     EXPECT_EQ(QuoteArgument(u"a\\\\b\\\"c"), u"\"a\\\\b\\\\\\\"c\"");
     EXPECT_EQ(BuildOpenUrlItem(u"http://x/"), u"\"http://x/\",,0xFFFFFFFF,0x03");
     EXPECT_EQ(BuildOpenUrlItem(u"C:\\p.html"), u"\"file://C:\\p.html\",,0xFFFFFFFF,0x03");
+}
+
+TEST(TreePaths, JoinSplitAndMatchLikeTheFileSystem) {
+    // Joining never doubles the separator after a drive.
+    EXPECT_EQ(AppendPathElement(u"C:\\", u"dir"), u"C:\\dir");
+    EXPECT_EQ(AppendPathElement(u"C:\\dir", u"x.txt"), u"C:\\dir\\x.txt");
+    EXPECT_EQ(AppendPathElement(u"", u"x"), u"x");
+
+    struct Split {
+        std::u16string path;
+        std::vector<std::u16string> elements;
+    } splits[] = {
+        {u"C:\\a\\b\\", {u"C:\\", u"a", u"b"}},
+        {u"c:", {u"c:\\"}},
+        {u"D:\\表\\\\x.txt", {u"D:\\", u"表", u"x.txt"}},
+        {u"\\\\srv\\share", {}},
+        {u"dir\\x", {}},
+    };
+    for (const auto& c : splits) EXPECT_EQ(SplitDrivePath(c.path), c.elements);
+
+    struct Match {
+        std::u16string a, b;
+        bool same;
+    } matches[] = {
+        {u"Docs", u"DOCS", true},         {u"c:\\", u"C:\\", true},   {u"ｆｏｏ", u"ＦＯＯ", true},
+        {u"été", u"ÉTÉ", true},           {u"дом", u"ДОМ", true},       {u"Docs", u"Doc", false},
+        {u"a_b", u"a-b", false},          {u"ａ", u"a", false},
+    };
+    for (const auto& c : matches) EXPECT_EQ(SamePathElement(c.a, c.b), c.same) << (c.same ? "same" : "differ");
+}
+
+TEST(TreePaths, FolderListingSortsWithoutRegardToCase) {
+    // More than a few names, so an order that only looks sorted fails.
+    std::vector<std::u16string> names = {u"b.txt", u"A.txt", u"_x", u"a.TXT", u"Zeta", u"alpha", u"10", u"9", u"B.txt"};
+    SortFileNames(names);
+    EXPECT_EQ(names, (std::vector<std::u16string>{u"10", u"9", u"_x", u"A.txt", u"a.TXT", u"alpha", u"b.txt",
+                                                  u"B.txt", u"Zeta"}));
+    std::vector<std::u16string> many;
+    for (int i = 9999; i >= 0; --i) many.push_back(u"f" + std::u16string(1, char16_t(u'a' + i % 26)));
+    SortFileNames(many);
+    EXPECT_TRUE(std::is_sorted(many.begin(), many.end()));
 }
 
 }  // namespace
