@@ -8,6 +8,7 @@
 
 #include "app/accel_dlg.h"
 #include "app/key_macro.h"
+#include "app/file_list_bar.h"
 #include "app/macro_calls.h"
 #include "app/profile/app_settings.h"
 #include "app/profile/ini_profile.h"
@@ -18,6 +19,9 @@
 #include "framework/wide.h"
 
 namespace {
+
+// Where the bars keep their places and sizes in the local profile file.
+const wchar_t kBarStateName[] = L"BarState";
 
 CTorkaWinApp* App() { return dynamic_cast<CTorkaWinApp*>(AfxGetApp()); }
 
@@ -77,10 +81,24 @@ int CMainFrame::OnCreate(CREATESTRUCTW* cs) {
     m_wndStatusBar.SetPaneWidth(m_wndStatusBar.CommandToIndex(ID_INDICATOR_CARET_POS), 100);
     m_wndStatusBar.SetMessageText(GetIdleMessage());
     SetStatusBar(&m_wndStatusBar);
+    if (!CreateFileListPane()) return -1;
     if (CTorkaWinApp* app = App())
         if (const CEditModeTable* modes = app->GetEditModeTable()) m_wndEditModeBar.MakeEditModeToolbarImages(*modes);
     RecalcLayout();
+    if (GetFileListBar().IsVisible()) GetFileListBar().StartFileListThread(ToWide(theSettings.fileListFilter));
     return 0;
+}
+
+bool CMainFrame::CreateFileListPane() {
+    EnableDocking(CBRS_ALIGN_ANY);
+    CFileListBar& pane = GetFileListBar();
+    // Hidden until the user asks for it; the saved bar state may show it.
+    if (!pane.Create(L"FileListBar", this, CSize(200, 200), TRUE, ID_FILE_LIST_BAR, WS_CHILD)) return false;
+    pane.EnableDocking(CBRS_ALIGN_ANY);
+    DockControlBar(&pane, AFX_IDW_DOCKBAR_LEFT);
+    for (CSizingControlBar* bar : CSizingControlBar::AllBars()) bar->LoadState(kBarStateName);
+    LoadBarState(kBarStateName);
+    return true;
 }
 
 RECT CMainFrame::FitToWorkArea(const RECT& saved, const RECT& work) {
@@ -137,6 +155,8 @@ void CMainFrame::SaveWindowPlacement() {
 
 void CMainFrame::OnDestroy() {
     KeyMacroStopRecording();
+    for (CSizingControlBar* bar : CSizingControlBar::AllBars()) bar->SaveState(kBarStateName);
+    SaveBarState(kBarStateName);
     SaveWindowPlacement();
     CFrameWnd::OnDestroy();
 }
@@ -165,6 +185,11 @@ BOOL CMainFrame::PreTranslateMessage(MSG* msg) {
             const DWORD binding = (static_cast<DWORD>(HeldModifiers(true)) << 16) | (msg->wParam & 0xFFFF);
             if (macros->RunKeyProcedure(binding)) return TRUE;
         }
+        // The arrow keys move in the file list while its tree has the focus.
+        CFileListBar& pane = GetFileListBar();
+        if (msg->message == WM_KEYDOWN && msg->wParam >= VK_LEFT && msg->wParam <= VK_DOWN && pane.IsVisible() &&
+            pane.Tree().m_hWnd && ::GetFocus() == pane.Tree().m_hWnd)
+            return FALSE;
         // Keys whose commands are not built yet keep working in the window
         // that has the focus (the editing window's own keys).
         if (IsUnhandledBinding(*msg)) return FALSE;
@@ -268,6 +293,18 @@ bool CMainFrame::OnCmdMsg(UINT id, CCmdUI* ui) {
             ui->SetCheck(topmost ? 1 : 0);
         else
             SetWindowPos(topmost ? HWND_NOTOPMOST : HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+        return true;
+    }
+    case ID_VIEW_FILE_LIST: {
+        CFileListBar& pane = GetFileListBar();
+        if (!pane.m_hWnd) return false;
+        const bool shown = pane.IsVisible();
+        if (ui) {
+            ui->SetCheck(shown ? 1 : 0);
+        } else {
+            if (!shown) pane.StartFileListThread(ToWide(theSettings.fileListFilter));
+            ShowControlBar(&pane, !shown);
+        }
         return true;
     }
     case ID_VIEW_EDIT_MODE_BAR: {

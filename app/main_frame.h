@@ -1,4 +1,4 @@
-// The editor's top-level window: toolbar and status bar, its placement in
+// The editor's top-level window: toolbar, status bar and file-list pane, its placement in
 // WINDOW, the key bindings with their translation (a key bound to a macro
 // procedure runs it first), key texts in the menus, dropped files, and the
 // application's activation told to the macro language.
@@ -54,6 +54,8 @@ private:
     void SaveWindowPlacement();
     // The key-assignment dialog on a copy of the bindings; OK installs and saves it.
     void OnKeyAssign();
+    // The file-list pane docked at the left, with the bars' saved state.
+    bool CreateFileListPane();
     // The edit-mode menu: one item per mode of the list, the current one checked.
     void RebuildEditModeMenu(HMENU popup);
     // The key's command when a bound command is one nobody handles: the

@@ -38,3 +38,9 @@
 
 // The status bar's text while no menu item is selected.
 #define AFX_IDS_IDLEMESSAGE 0xE001
+// The frame's dock bars on its four edges; a floating bar sits in none.
+#define AFX_IDW_DOCKBAR_TOP 0xE81B
+#define AFX_IDW_DOCKBAR_LEFT 0xE81C
+#define AFX_IDW_DOCKBAR_RIGHT 0xE81D
+#define AFX_IDW_DOCKBAR_BOTTOM 0xE81E
+#define AFX_IDW_DOCKBAR_FLOAT 0xE81F

@@ -2,6 +2,10 @@
 
 #include <shellapi.h>
 
+#include <algorithm>
+#include <string>
+#include <utility>
+
 #include "framework/app.h"
 #include "framework/bars.h"
 #include "framework/cmdids.h"
@@ -77,7 +81,179 @@ CDocument* CFrameWnd::GetActiveDocument() const { return activeView_ ? activeVie
 void CFrameWnd::ShowControlBar(CWnd* bar, bool show) {
     if (!bar || !bar->m_hWnd) return;
     bar->ShowWindow(show ? SW_SHOW : SW_HIDE);
+    if (auto* control = dynamic_cast<CControlBar*>(bar))
+        if (CMiniDockFrameWnd* mini = control->GetFloatingFrame()) mini->ShowWindow(show ? SW_SHOWNA : SW_HIDE);
     RecalcLayout();
+}
+
+void CFrameWnd::EnableDocking(DWORD align) {
+    const std::pair<DWORD, UINT> edges[] = {{CBRS_ALIGN_TOP, AFX_IDW_DOCKBAR_TOP},
+                                            {CBRS_ALIGN_BOTTOM, AFX_IDW_DOCKBAR_BOTTOM},
+                                            {CBRS_ALIGN_LEFT, AFX_IDW_DOCKBAR_LEFT},
+                                            {CBRS_ALIGN_RIGHT, AFX_IDW_DOCKBAR_RIGHT}};
+    for (const auto& [flag, id] : edges)
+        if ((align & flag) && !GetDockBar(id)) dockBars_.push_back(std::make_unique<CDockBar>(id));
+}
+
+CDockBar* CFrameWnd::GetDockBar(UINT id) const {
+    for (const auto& dock : dockBars_)
+        if (dock->GetId() == id) return dock.get();
+    return nullptr;
+}
+
+namespace {
+
+DWORD AlignOf(UINT dockBarId) {
+    switch (dockBarId) {
+    case AFX_IDW_DOCKBAR_TOP: return CBRS_ALIGN_TOP;
+    case AFX_IDW_DOCKBAR_BOTTOM: return CBRS_ALIGN_BOTTOM;
+    case AFX_IDW_DOCKBAR_LEFT: return CBRS_ALIGN_LEFT;
+    case AFX_IDW_DOCKBAR_RIGHT: return CBRS_ALIGN_RIGHT;
+    }
+    return 0;
+}
+
+// How near the inner area's edge a dropped bar docks.
+constexpr int kDockZone = 32;
+
+}  // namespace
+
+void CFrameWnd::DockControlBar(CControlBar* bar, UINT dockBarId) {
+    if (!bar || !bar->m_hWnd) return;
+    if (dockBarId == 0)
+        for (UINT id : {AFX_IDW_DOCKBAR_TOP, AFX_IDW_DOCKBAR_BOTTOM, AFX_IDW_DOCKBAR_LEFT, AFX_IDW_DOCKBAR_RIGHT})
+            if ((bar->m_dwDockStyle & AlignOf(id)) && GetDockBar(id)) {
+                dockBarId = id;
+                break;
+            }
+    CDockBar* dock = GetDockBar(dockBarId);
+    if (!dock) return;
+    if (std::find(controlBars_.begin(), controlBars_.end(), bar) == controlBars_.end()) controlBars_.push_back(bar);
+    bar->m_pDockSite = this;
+    if (bar->m_pDockBar == dock) {
+        RecalcLayout();
+        return;
+    }
+    if (bar->m_pDockBar) bar->m_pDockBar->Remove(bar);
+    const bool visible = bar->IsVisible();
+    if (CMiniDockFrameWnd* mini = bar->floatFrame_) {
+        bar->floatFrame_ = nullptr;
+        mini->bar_ = nullptr;
+        ::SetParent(bar->m_hWnd, m_hWnd);
+        mini->DestroyWindow();
+    } else if (::GetParent(bar->m_hWnd) != m_hWnd) {
+        ::SetParent(bar->m_hWnd, m_hWnd);
+    }
+    dock->Insert(bar);
+    bar->m_pDockBar = dock;
+    bar->lastDockId_ = dockBarId;
+    bar->ShowWindow(visible ? SW_SHOWNA : SW_HIDE);
+    bar->SetWindowPos(nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+    RecalcLayout();
+}
+
+void CFrameWnd::FloatControlBar(CControlBar* bar, POINT screen) {
+    if (!bar || !bar->m_hWnd) return;
+    if (std::find(controlBars_.begin(), controlBars_.end(), bar) == controlBars_.end()) controlBars_.push_back(bar);
+    bar->m_pDockSite = this;
+    const bool visible = bar->IsVisible();
+    if (bar->m_pDockBar) {
+        bar->m_pDockBar->Remove(bar);
+        bar->m_pDockBar = nullptr;
+    }
+    CMiniDockFrameWnd* mini = bar->floatFrame_;
+    if (!mini) {
+        mini = new CMiniDockFrameWnd;
+        if (!mini->Create(this, bar, screen)) {
+            delete mini;
+            DockControlBar(bar, bar->lastDockId_);
+            return;
+        }
+        bar->floatFrame_ = mini;
+        ::SetParent(bar->m_hWnd, mini->m_hWnd);
+    }
+    bar->floatPos_ = screen;
+    const CSize client = bar->CalcDynamicLayout(0, LM_HORZ | LM_MRUWIDTH);
+    const CSize size = CMiniDockFrameWnd::FrameSizeFor(client);
+    mini->SetWindowPos(nullptr, screen.x, screen.y, size.cx, size.cy, SWP_NOZORDER | SWP_NOACTIVATE);
+    bar->SetWindowPos(nullptr, 0, 0, client.cx, client.cy, SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+    bar->ShowWindow(visible ? SW_SHOWNA : SW_HIDE);
+    mini->ShowWindow(visible ? SW_SHOWNA : SW_HIDE);
+    RecalcLayout();
+}
+
+UINT CFrameWnd::DockBarAt(POINT screen, const CControlBar* bar) const {
+    POINT p = screen;
+    ::ScreenToClient(m_hWnd, &p);
+    const DWORD allowed = bar ? bar->m_dwDockStyle : CBRS_ALIGN_ANY;
+    for (const auto& dock : dockBars_)
+        if ((allowed & AlignOf(dock->GetId())) && !dock->m_arrBars.empty() && dock->m_rect.PtInRect(p))
+            return dock->GetId();
+    CRect outer = innerArea_;
+    outer.InflateRect(kDockZone, kDockZone);
+    if (!outer.PtInRect(p)) return 0;
+    const std::pair<int, UINT> distances[] = {{p.x - innerArea_.left, AFX_IDW_DOCKBAR_LEFT},
+                                              {innerArea_.right - p.x, AFX_IDW_DOCKBAR_RIGHT},
+                                              {p.y - innerArea_.top, AFX_IDW_DOCKBAR_TOP},
+                                              {innerArea_.bottom - p.y, AFX_IDW_DOCKBAR_BOTTOM}};
+    UINT best = 0;
+    int nearest = kDockZone;
+    for (const auto& [distance, id] : distances)
+        if (distance < nearest && (allowed & AlignOf(id)) && GetDockBar(id)) {
+            nearest = distance;
+            best = id;
+        }
+    return best;
+}
+
+void CFrameWnd::RemoveControlBar(CControlBar* bar) {
+    if (bar->m_pDockBar) bar->m_pDockBar->Remove(bar);
+    bar->m_pDockBar = nullptr;
+    controlBars_.erase(std::remove(controlBars_.begin(), controlBars_.end(), bar), controlBars_.end());
+}
+
+namespace {
+
+std::wstring BarSection(const wchar_t* profileName, int id) {
+    return std::wstring(profileName) + L"-Bar" + std::to_wstring(id);
+}
+
+}  // namespace
+
+void CFrameWnd::LoadBarState(const wchar_t* profileName) {
+    CWinApp* app = AfxGetApp();
+    if (!app) return;
+    const std::vector<CControlBar*> bars = controlBars_;
+    for (CControlBar* bar : bars) {
+        const int id = bar->GetDlgCtrlID();
+        const std::wstring section = BarSection(profileName, id);
+        const UINT dockId = app->CWinApp::GetProfileInt(section.c_str(), L"DockBarID", 0);
+        if (dockId == 0) continue;  // never saved: as created
+        const bool visible = app->CWinApp::GetProfileInt(section.c_str(), L"Visible", 1) != 0;
+        if (dockId == AFX_IDW_DOCKBAR_FLOAT) {
+            const int x = static_cast<int>(app->CWinApp::GetProfileInt(section.c_str(), L"FloatX", 100));
+            const int y = static_cast<int>(app->CWinApp::GetProfileInt(section.c_str(), L"FloatY", 100));
+            const UINT last = app->CWinApp::GetProfileInt(section.c_str(), L"LastDockBarID", bar->lastDockId_);
+            if (IsDockBarId(last)) bar->lastDockId_ = last;
+            FloatControlBar(bar, CPoint(x, y));
+        } else if (IsDockBarId(dockId)) {
+            DockControlBar(bar, dockId);
+        }
+        ShowControlBar(bar, visible);
+    }
+}
+
+void CFrameWnd::SaveBarState(const wchar_t* profileName) const {
+    CWinApp* app = AfxGetApp();
+    if (!app) return;
+    for (CControlBar* bar : controlBars_) {
+        const std::wstring section = BarSection(profileName, bar->GetDlgCtrlID());
+        app->CWinApp::WriteProfileInt(section.c_str(), L"Visible", bar->IsVisible() ? 1 : 0);
+        app->CWinApp::WriteProfileInt(section.c_str(), L"DockBarID", static_cast<int>(bar->GetDockBarId()));
+        app->CWinApp::WriteProfileInt(section.c_str(), L"LastDockBarID", static_cast<int>(bar->lastDockId_));
+        app->CWinApp::WriteProfileInt(section.c_str(), L"FloatX", bar->floatPos_.x);
+        app->CWinApp::WriteProfileInt(section.c_str(), L"FloatY", bar->floatPos_.y);
+    }
 }
 
 void CFrameWnd::RecalcLayout() {
@@ -98,8 +274,15 @@ void CFrameWnd::RecalcLayout() {
         statusBar_->MoveWindow(0, bottom, client.Width(), h);
         statusBar_->RecalcParts();
     }
-    if (activeView_ && activeView_->m_hWnd)
-        activeView_->MoveWindow(0, top, client.Width(), bottom > top ? bottom - top : 0);
+    CRect free(0, top, client.Width(), bottom > top ? bottom : top);
+    if (!dockBars_.empty()) {
+        HDWP batch = ::BeginDeferWindowPos(4);
+        for (UINT id : {AFX_IDW_DOCKBAR_TOP, AFX_IDW_DOCKBAR_BOTTOM, AFX_IDW_DOCKBAR_LEFT, AFX_IDW_DOCKBAR_RIGHT})
+            if (CDockBar* dock = GetDockBar(id)) dock->Layout(free, batch);
+        if (batch) ::EndDeferWindowPos(batch);
+    }
+    innerArea_ = free;
+    if (activeView_ && activeView_->m_hWnd) activeView_->MoveWindow(free.left, free.top, free.Width(), free.Height());
 }
 
 CString CFrameWnd::GetMessageString(UINT id) { return FirstLine(LoadResourceString(id)); }
@@ -182,6 +365,8 @@ void CFrameWnd::OnIdleUpdateCmdUI() {
     for (CToolBar* bar : toolBars_)
         if (bar->m_hWnd && (bar->GetStyle() & WS_VISIBLE)) bar->UpdateButtons(&route);
     if (statusBar_ && statusBar_->m_hWnd) statusBar_->UpdatePanes(&route);
+    for (CControlBar* bar : std::vector<CControlBar*>(controlBars_))
+        if (bar->IsVisible()) bar->OnUpdateCmdUI(this);
 }
 
 BOOL CFrameWnd::PreTranslateMessage(MSG* msg) {

@@ -6,8 +6,10 @@
 
 #include <windows.h>
 
+#include <memory>
 #include <vector>
 
+#include "framework/controlbar.h"
 #include "framework/wnd.h"
 
 class CView;
@@ -37,6 +39,25 @@ public:
     void AddToolBar(CToolBar* bar) { toolBars_.push_back(bar); }
     void ShowControlBar(CWnd* bar, bool show);
     virtual void RecalcLayout();
+
+    // Docking: the dock bars of the allowed edges exist once EnableDocking ran.
+    void EnableDocking(DWORD align);
+    CDockBar* GetDockBar(UINT dockBarId) const;
+    // Docks the bar at an edge (0: the first its style allows) as a row of
+    // its own, or floats it with its frame's top-left at a screen point.
+    void DockControlBar(CControlBar* bar, UINT dockBarId = 0);
+    void FloatControlBar(CControlBar* bar, POINT screen);
+    // The edge a bar dropped at a screen point docks at, else 0: a point on
+    // a docked area, or near the inner area's edge.
+    UINT DockBarAt(POINT screen, const CControlBar* bar) const;
+    const std::vector<CControlBar*>& GetControlBars() const { return controlBars_; }
+    // What the docked bars leave for the view (client coordinates).
+    const CRect& GetInnerArea() const { return innerArea_; }
+    void RemoveControlBar(CControlBar* bar);
+    // Each bar with an id: shown or hidden, docked where or floating where,
+    // kept in the profile file in the section "<name>-Bar<id>".
+    void LoadBarState(const wchar_t* profileName);
+    void SaveBarState(const wchar_t* profileName) const;
 
     // The status-bar prompt of a command: its string resource up to '\n'.
     virtual CString GetMessageString(UINT id);
@@ -80,6 +101,9 @@ private:
     CView* activeView_ = nullptr;
     CStatusBar* statusBar_ = nullptr;
     std::vector<CToolBar*> toolBars_;
+    std::vector<std::unique_ptr<CDockBar>> dockBars_;
+    std::vector<CControlBar*> controlBars_;
+    CRect innerArea_;  // what the docked bars left, in client coordinates
     CString appTitle_;
     UINT resourceId_ = 0;
 };
