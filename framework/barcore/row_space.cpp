@@ -18,17 +18,21 @@ bool DistributeRowSpace(std::vector<RowBar>& row, int length, bool horizontal) {
         if (bar.visible && bar.sizing) Across(bar.size, horizontal) = across;
     int left = length - sum;
     const int step = left < 0 ? -1 : 1;
-    bool changed = true;
-    while (left != 0 && changed) {
-        changed = false;
-        for (RowBar& bar : row) {
-            if (left == 0) break;
-            if (!bar.visible || !bar.sizing || bar.keepSize) continue;
-            int& size = Along(bar.size, horizontal);
-            if (step < 0 && size <= Along(bar.minimum, horizontal)) continue;
-            size += step;
-            left -= step;
-            changed = true;
+    // Bars that keep their size change only when no other bar can take the
+    // rest: a row must still fill its length.
+    for (bool takeKept : {false, true}) {
+        bool changed = true;
+        while (left != 0 && changed) {
+            changed = false;
+            for (RowBar& bar : row) {
+                if (left == 0) break;
+                if (!bar.visible || !bar.sizing || (bar.keepSize && !takeKept)) continue;
+                int& size = Along(bar.size, horizontal);
+                if (step < 0 && size <= Along(bar.minimum, horizontal)) continue;
+                size += step;
+                left -= step;
+                changed = true;
+            }
         }
     }
     for (RowBar& bar : row) bar.keepSize = false;

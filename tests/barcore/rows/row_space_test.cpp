@@ -44,6 +44,9 @@ TEST(DistributeRowSpace, SharesTheLengthAmongTheSizingBars) {
         {"shrink stops at minimum", {Sizing(40, 50, 38), Sizing(200, 50)}, 180, {38, 146}},
         // A bar that keeps its size this once leaves the change to the others.
         {"keep size", {Sizing(150, 50, 10, 10, true), Sizing(100, 50)}, 300, {150, 154}},
+        // ... unless no other bar can: a row always fills its length.
+        {"keep size alone", {Sizing(150, 50, 10, 10, true)}, 300, {302}},
+        {"keep size, other at minimum", {Sizing(150, 50, 10, 10, true), Sizing(12, 50, 12)}, 100, {92, 12}},
         // A toolbar in the row keeps its width and takes its share off the length.
         {"fixed bar", {Sizing(100, 50), [] { RowBar t = Sizing(60, 20); t.sizing = false; return t; }()}, 300, {244, 60}},
         // A hidden bar takes nothing.
