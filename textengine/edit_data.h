@@ -210,6 +210,8 @@ public:
     int GetDisplayColumn(int line, int column, CTextMetrics* m) const;
     // Units of text that fit in width pixels, with the line-break rules.
     int FitChars(const char16_t* text, int width, CTextMetrics* m) const;
+    // The same measured with another font's table (a printer's).
+    int FitChars(const char16_t* text, int width, const CCharWidthTable& table, CTextMetrics* m) const;
     // Cuts the line into rows at the wrap width and stores the row starts:
     // the row count (1 without wrapping).
     int CalcLineWrap(int line, CTextMetrics* m);

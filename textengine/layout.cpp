@@ -70,7 +70,10 @@ int CEditData::GetDisplayColumn(int line, int column, CTextMetrics* m) const {
 }
 
 int CEditData::FitChars(const char16_t* text, int width, CTextMetrics* m) const {
-    const CCharWidthTable& table = m_disp.widths;
+    return FitChars(text, width, m_disp.widths, m);
+}
+
+int CEditData::FitChars(const char16_t* text, int width, const CCharWidthTable& table, CTextMetrics* m) const {
     const int tabStop = table.TabStopWidth(m);
     int x = 0;
     int i = 0;
