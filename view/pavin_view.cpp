@@ -21,6 +21,7 @@
 #include "view/view_jump.h"
 #include "view/select_color_dlg.h"
 #include "view/view_tools.h"
+#include "view/view_print.h"
 
 CaretPositionStatus theCaretPosition;
 
@@ -184,6 +185,7 @@ bool CPavinView::OnCmdMsg(UINT id, CCmdUI* ui) {
     if (RunSearchCommand(*this, id, ui)) return true;
     if (RunJumpCommand(*this, id, ui)) return true;
     if (RunToolCommand(*this, id, ui)) return true;
+    if (RunPrintCommand(*this, id, ui)) return true;
     if (CEditCtrl* editor = CurrentEditor())
         if (RunEditorCommand(*editor, id, ui)) return true;
     return CView::OnCmdMsg(id, ui);

@@ -1,0 +1,19 @@
+// Resource ids of the print dialog (resources/print.rc and its code).
+#pragma once
+
+#define IDD_PRINT_DLG 131
+#define IDC_PRINT_PRINTER 2002
+#define IDC_PRINT_PROPERTIES 2036
+#define IDC_PRINT_SPACE_TOP 2005
+#define IDC_PRINT_SPACE_BOTTOM 2008
+#define IDC_PRINT_SPACE_LEFT 2003
+#define IDC_PRINT_SPACE_RIGHT 2004
+#define IDC_PRINT_TITLE 2009
+#define IDC_PRINT_PAGE 2011
+#define IDC_PRINT_ROW_NUM 2014
+#define IDC_PRINT_DATE 2026
+#define IDC_PRINT_SELECTION 1015
+#define IDC_PRINT_INFO 2018
+#define IDC_PRINT_FONT_FACE 2024
+#define IDC_PRINT_FONT_POINT 2032
+#define IDC_PRINT_FONT 2039
