@@ -32,32 +32,6 @@ void TellFailure(HWND owner, DWORD error) {
     Tell(owner, text.c_str(), MB_ICONERROR);
 }
 
-// Sends the layout's pages as one document; a refused page abandons the
-// document. False with the error code (0 when the system gave none).
-bool SendDocument(HDC dc, CPrintLayout& layout, const CEditData& data, const std::wstring& name, DWORD& error) {
-    DOCINFOW doc{};
-    doc.cbSize = sizeof(DOCINFOW);
-    doc.lpszDocName = name.c_str();
-    if (::StartDocW(dc, &doc) <= 0) {
-        error = ::GetLastError();
-        layout.Release();
-        return false;
-    }
-    if (layout.Print(data) < 0) {
-        error = ::GetLastError();
-        layout.Release();
-        ::AbortDoc(dc);
-        return false;
-    }
-    layout.Release();
-    if (::EndDoc(dc) <= 0) {
-        error = ::GetLastError();
-        ::AbortDoc(dc);
-        return false;
-    }
-    return true;
-}
-
 void PrintCurrentFile(CPavinView& view, CEditCtrl& editor) {
     CWaitCursor wait;
     auto* app = dynamic_cast<CTorkaWinApp*>(AfxGetApp());
@@ -105,7 +79,7 @@ void PrintCurrentFile(CPavinView& view, CEditCtrl& editor) {
     }
     // The queue shows the file's name even when the page doesn't.
     DWORD error = 0;
-    if (!SendDocument(dialog.PrinterDC(), layout, *text, documentTitle, error)) {
+    if (!PrintDocument(dialog.PrinterDC(), layout, *text, documentTitle, error)) {
         TellFailure(owner, error);
         return;
     }
@@ -113,6 +87,31 @@ void PrintCurrentFile(CPavinView& view, CEditCtrl& editor) {
 }
 
 }  // namespace
+
+bool PrintDocument(HDC dc, CPrintLayout& layout, const CEditData& data, const std::wstring& name, DWORD& error) {
+    error = 0;
+    DOCINFOW doc{};
+    doc.cbSize = sizeof(DOCINFOW);
+    doc.lpszDocName = name.c_str();
+    if (::StartDocW(dc, &doc) <= 0) {
+        error = ::GetLastError();
+        layout.Release();
+        return false;
+    }
+    if (layout.Print(data) < 0) {
+        error = ::GetLastError();
+        layout.Release();
+        ::AbortDoc(dc);
+        return false;
+    }
+    layout.Release();
+    if (::EndDoc(dc) <= 0) {
+        error = ::GetLastError();
+        ::AbortDoc(dc);
+        return false;
+    }
+    return true;
+}
 
 bool RunPrintCommand(CPavinView& view, UINT id, CCmdUI* ui) {
     if (id != ID_FILE_PRINT) return false;

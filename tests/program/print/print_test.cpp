@@ -6,8 +6,8 @@
 //
 // The printer cases need a printer named by WENDREL_TEST_PRINTER (the
 // script tests/outside/print-scenarios starts a CUPS-PDF queue for them)
-// and skip without one; each document they print is listed, with the pages
-// it must have, in print-jobs.txt of the output folder, and the script
+// and skip without one; each document they print is added, with the pages
+// it must have, to print-jobs.txt of the output folder, and the script
 // checks the PDFs against that list. The no-printer case runs only when the
 // machine has no printer at all.
 #include <gtest/gtest.h>
@@ -33,7 +33,9 @@
 #include "view/pavin_view.h"
 #include "view/print_dlg.h"
 #include "view/print_resource.h"
+#include "view/print_layout.h"
 #include "view/printer_access.h"
+#include "view/view_print.h"
 
 namespace {
 
@@ -111,8 +113,6 @@ protected:
         app_ = new CPavinApp;
         commandLine_ = new std::wstring(L"\"" + file + L"\"");
         ASSERT_TRUE(wtest::StartEditor(*app_, *dir_, commandLine_->c_str()));
-        // A fresh list of what this run sends to the printer.
-        ::DeleteFileW(JobsFile().c_str());
     }
     static void TearDownTestSuite() {
         if (app_->m_pMainWnd) app_->m_pMainWnd->DestroyWindow();
@@ -214,7 +214,9 @@ protected:
 
 TEST_F(Print, WithoutPrintersTheDialogOffersNothingToPrintOn) {
     // The printing script asks for this case with no server running.
-    if (_wgetenv(L"WENDREL_TEST_NO_PRINTER")) ASSERT_FALSE(MachineHasPrinters());
+    if (_wgetenv(L"WENDREL_TEST_NO_PRINTER")) {
+        ASSERT_FALSE(MachineHasPrinters());
+    }
     if (MachineHasPrinters()) {
         GTEST_SKIP() << "this machine has printers";
     }
@@ -369,6 +371,24 @@ TEST_F(Print, OnlyTheSelectionIsPrintedAndWithoutOneNothing) {
     EXPECT_EQ(boxes[0].type & MB_ICONMASK, UINT(MB_ICONERROR));
 }
 
+// The printing script makes its queue refuse jobs for this case.
+TEST_F(Print, ADocumentTheQueueRefusesIsReportedAsNotPrinted) {
+    const wchar_t* refusing = _wgetenv(L"WENDREL_TEST_REFUSING_PRINTER");
+    if (!refusing) {
+        GTEST_SKIP() << "WENDREL_TEST_REFUSING_PRINTER names no printer";
+    }
+    SetText(u"alpha");
+    doc->SetTitle(L"print-refused.txt");
+    Ini().WriteString(u"PRINT", u"PRINTER_NAME", ToU16(refusing));
+    const DialogView seen = PrintWith(nullptr);
+    ExpectJob(L"print-refused.txt", 0);
+    EXPECT_EQ(seen.printer, refusing);
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].caption, L"印刷");
+    EXPECT_EQ(boxes[0].text.rfind(L"印刷できませんでした。", 0), 0u) << ToNarrow(boxes[0].text);
+    EXPECT_EQ(boxes[0].type & MB_ICONMASK, UINT(MB_ICONERROR));
+}
+
 TEST_F(Print, APageWithNoRoomIsRefusedBeforeAnythingIsSent) {
     NEED_PRINTER();
     // A million lines take seven-digit numbers; at 72 points and the widest
@@ -387,6 +407,28 @@ TEST_F(Print, APageWithNoRoomIsRefusedBeforeAnythingIsSent) {
     EXPECT_NE(boxes[0].text.find(L"ページに文字が入りません"), std::wstring::npos) << ToNarrow(boxes[0].text);
     EXPECT_FALSE(Told(L"印刷しました"));
     SetText(u"alpha");
+}
+
+// A device that is no printer refuses the document: the print stops there
+// and says so, with the font put back.
+TEST(PrintDocument, ADocumentTheDeviceRefusesIsNotPrinted) {
+    HDC dc = ::CreateCompatibleDC(nullptr);
+    ASSERT_NE(dc, nullptr);
+    HBITMAP bitmap = ::CreateCompatibleBitmap(dc, 200, 200);
+    HGDIOBJ oldBitmap = ::SelectObject(dc, bitmap);
+    HGDIOBJ font = ::GetCurrentObject(dc, OBJ_FONT);
+    CEditData data;
+    data.InsertText(u"alpha\nbeta", 0);
+    CPrintLayout layout;
+    layout.SetUp(L"title", {0, 0, 0, 0}, true, true, 2, dc);
+    ASSERT_TRUE(layout.Measure(L"IPAGothic", 100, -1, &data));
+    ASSERT_TRUE(layout.Geometry().HasRoom());
+    DWORD error = 0;
+    EXPECT_FALSE(PrintDocument(dc, layout, data, L"refused", error));
+    EXPECT_EQ(::GetCurrentObject(dc, OBJ_FONT), font);
+    ::SelectObject(dc, oldBitmap);
+    ::DeleteObject(bitmap);
+    ::DeleteDC(dc);
 }
 
 }  // namespace
