@@ -5,6 +5,12 @@
 LRESULT DispatchCopyData(const COPYDATASTRUCT* cds, CCopyDataTarget& target, bool& handled) {
     handled = false;
     if (!cds) return 0;
+    // Nothing we receive is larger than the open-and-search record: a
+    // larger payload is refused whatever its code says.
+    if (cds->cbData > kLargestCopyDataRecord) {
+        handled = true;
+        return 0;
+    }
     std::u16string path;
     switch (cds->dwData) {
     case CD_QUERY_FILE_OPEN:

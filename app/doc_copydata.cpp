@@ -7,11 +7,13 @@
 bool CDocCopyDataTarget::IsFileOpen(const std::wstring& path) { return doc_.Files().FindByPath(ToU16(path)) >= 0; }
 
 bool CDocCopyDataTarget::OpenFile(const std::wstring& path) {
+    if (doc_.IsAskingToClose()) return false;
     CWinApp* app = AfxGetApp();
     return app && app->OpenDocumentFile(path.c_str()) != nullptr;
 }
 
 bool CDocCopyDataTarget::ActivateFile(const std::wstring& path) {
+    // ActivateFileByPath refuses another file while a close question is open.
     if (!doc_.ActivateFileByPath(path)) return false;
     if (view_) SetForegroundWindow(GetAncestor(view_, GA_ROOT));
     return true;

@@ -77,6 +77,8 @@ IniReadResult ReadWholeFile(const wchar_t* path, std::string& bytes) {
         return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? IniReadResult::Missing
                                                                               : IniReadResult::Failed;
     }
+    // A device or a pipe of that name is no settings file.
+    if (GetFileType(file.Get()) != FILE_TYPE_DISK) return IniReadResult::Failed;
     LARGE_INTEGER size;
     if (!GetFileSizeEx(file.Get(), &size) || size.QuadPart > kMaxSettingsFileBytes) return IniReadResult::Failed;
     try {

@@ -2,10 +2,12 @@
 
 #include <commdlg.h>
 
+#include <cerrno>
 #include <cstdarg>
 #include <cstdio>
 #include <vector>
 
+#include "app/doc_disk_checks.h"
 #include "app/doccore/doc_text.h"
 #include "app/macro_calls.h"
 #include "app/edit_mode_token.h"
@@ -162,6 +164,8 @@ int CPavinDoc::AddFile(const std::wstring& path) {
 void CPavinDoc::FireEvent(const char* name) { FireMacroEvent(name); }
 
 bool CPavinDoc::ActivateFileById(int id, bool keepMode, bool fireEvent) {
+    // While a close question is open only the file asked about may be current.
+    if (askedFileId_ != 0 && id != askedFileId_) return false;
     const int previous = files_.Current().id;
     UpdateAllViews(nullptr, HINT_FILE_ACTIVATED, HintObjectOfId(id));
     if (keepMode) files_.Current().editMode = CurrentEditMode();
@@ -230,6 +234,7 @@ void CPavinDoc::SetPathName(const wchar_t* path, bool addToRecent) {
 }
 
 BOOL CPavinDoc::OnNewDocument() {
+    if (IsAskingToClose()) return FALSE;
     if (!CDocument::OnNewDocument()) return FALSE;
     const int id = AddFile(kUntitled);
     Current().newFile = true;
@@ -246,6 +251,7 @@ BOOL CPavinDoc::OnNewDocument() {
 }
 
 BOOL CPavinDoc::OnOpenDocument(const wchar_t* path) {
+    if (IsAskingToClose()) return FALSE;
     const std::wstring full = LongFormOf(path ? path : L"");
     // The untitled file made at start-up gives way while nothing was typed.
     CDocFile& current = Current();
@@ -280,8 +286,15 @@ BOOL CPavinDoc::OnOpenDocument(const wchar_t* path) {
 bool CPavinDoc::ReadFile(const std::wstring& path) {
     CFileStream in;
     if (!in.Open(ToU16(path).c_str(), CFileStream::ReadOnly)) {
-        if (IsMissingFile(path)) return true;  // a new file of that name
-        ShowMessageBox(OwnerWindow(), L"ドキュメントを開くことに失敗しました。", kAppCaption, MB_OK | MB_ICONEXCLAMATION);
+        if (IsMissingFile(path)) {  // a new file of that name
+            Current().diskStamp = ReadDiskStamp(path);
+            return true;
+        }
+        ReportOpenFailure(path, OpenFailureReason(path, in.Error()));
+        return false;
+    }
+    if (IsTooLargeToOpen(in.Size())) {
+        ReportOpenFailure(path, OpenFailureReason(path, EFBIG));
         return false;
     }
     WaitCursor wait;
@@ -290,6 +303,7 @@ bool CPavinDoc::ReadFile(const std::wstring& path) {
     if (in.Size() != 0) ok = LoadWithCharset(in, theOpenKanjiCode, Current().data);
     in.Close();
     SetModifiedFlag(false);
+    if (ok) Current().diskStamp = ReadDiskStamp(path);
     return ok;
 }
 
@@ -333,7 +347,7 @@ bool CPavinDoc::ReloadWithCharset(int code) {
     const int hscroll = hasWindow ? file.editor.GetScrollPos(SB_HORZ) : 0;
     CFileStream in;
     if (!in.Open(file.path.c_str(), CFileStream::ReadOnly)) {
-        ShowMessageBox(OwnerWindow(), L"ドキュメントを開くことに失敗しました。", kAppCaption, MB_OK | MB_ICONEXCLAMATION);
+        ReportOpenFailure(ToWide(file.path), OpenFailureReason(ToWide(file.path), in.Error()));
         return false;
     }
     bool ok;
@@ -345,6 +359,7 @@ bool CPavinDoc::ReloadWithCharset(int code) {
     in.Close();
     UpdateTitle();
     if (!ok) return false;
+    file.diskStamp = ReadDiskStamp(ToWide(file.path));
     const int line = caret.line < file.data.GetLineCount() ? caret.line : file.data.GetLineCount() - 1;
     const int column = caret.column < file.data.GetLineLength(line) ? caret.column : file.data.GetLineLength(line);
     file.data.SetCaretPos(line, column);
@@ -366,7 +381,7 @@ bool CPavinDoc::OnInsertFile() {
     if (!PromptFileName(OwnerWindow(), path, L"挿入", OFN_FILEMUSTEXIST, true, &code, nullptr)) return false;
     CFileStream in;
     if (!in.Open(ToU16(path).c_str(), CFileStream::ReadOnly)) {
-        ShowMessageBox(OwnerWindow(), L"ドキュメントを開くことに失敗しました。", kAppCaption, MB_OK | MB_ICONEXCLAMATION);
+        ReportOpenFailure(path, OpenFailureReason(path, in.Error()));
         return false;
     }
     int lineEnd = LineEndCRLF;
@@ -389,8 +404,16 @@ bool CPavinDoc::NeedsSaveAs() {
 }
 
 bool CPavinDoc::OnFileSave() {
-    if (NeedsSaveAs()) return DoSave(nullptr, true);
     const std::wstring path = GetPathName().GetString();
+    if (!path.empty() && !Current().newFile && IsReadOnlyFile(path)) {
+        // Never over a read-only file: the text stays, another name is offered.
+        const std::wstring text =
+            Format(L"%ls は読み取り専用のため保存できません。\n別の名前で保存しますか？", path.c_str());
+        if (ShowMessageBox(OwnerWindow(), text.c_str(), kAppCaption, MB_YESNO | MB_ICONEXCLAMATION) != IDYES)
+            return false;
+        return DoSave(nullptr, true);
+    }
+    if (NeedsSaveAs()) return DoSave(nullptr, true);
     return DoSave(path.c_str(), true);
 }
 
@@ -423,7 +446,10 @@ bool CPavinDoc::DoSave(const wchar_t* name, bool replace) {
         if (!OnSaveDocument(target.c_str())) return false;
     }
     Current().newFile = false;
-    if (replace) SetPathName(target.c_str(), true);
+    if (replace) {
+        SetPathName(target.c_str(), true);
+        Current().diskStamp = ReadDiskStamp(target);
+    }
     UpdateAllViews(nullptr, HINT_MODIFIED_CHANGED);
     UpdateFormatStatus();
     FireEvent("on-file-saved");
@@ -485,6 +511,19 @@ bool CPavinDoc::OnFileFormat() {
 BOOL CPavinDoc::OnSaveDocument(const wchar_t* path) {
     CDocFile& file = Current();
     const std::wstring target = path ? path : L"";
+    if (IsReadOnlyFile(target)) {
+        const std::wstring text = Format(L"%ls は読み取り専用のため保存できません。", target.c_str());
+        ShowMessageBox(OwnerWindow(), text.c_str(), kAppCaption, MB_OK | MB_ICONEXCLAMATION);
+        return FALSE;
+    }
+    if (_wcsicmp(target.c_str(), AsWide(file.path.c_str())) == 0 && ChangedOnDisk(file.diskStamp, target)) {
+        const std::wstring text = Format(
+            L"%ls は読み込んだ後（または保存した後）に他のプログラムで変更されています。\n"
+            L"上書きすると、その変更は失われます。上書きしますか？",
+            target.c_str());
+        if (ShowMessageBox(OwnerWindow(), text.c_str(), L"確認", MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) != IDYES)
+            return FALSE;
+    }
     if (!AskBeforeLossySave(target, file.kanjiCode)) return FALSE;
     std::u16string message;
     if (!file.data.Save(ToU16(target).c_str(), file.kanjiCode, file.lineEnd, &message)) {
@@ -509,8 +548,10 @@ BOOL CPavinDoc::SaveModified() {
 }
 
 bool CPavinDoc::CloseCurrentFile(bool ask) {
-    if (files_.Current().id < 1) return false;
+    const int id = files_.Current().id;
+    if (id < 1) return false;
     if (ask && (IsModified() || Current().IsModified())) {
+        CloseQuestionScope asking(*this);
         std::wstring name = GetPathName().GetString();
         if (name.empty()) name = GetTitle().GetString();
         const std::wstring text = Format(L"%ls への変更を保存しますか?", name.c_str());
@@ -519,6 +560,8 @@ bool CPavinDoc::CloseCurrentFile(bool ask) {
         // A failed save or a cancelled Save As keeps the file open.
         if (answer == IDYES && !OnFileSave()) return false;
     }
+    // The file asked about is the one closed, whatever came in meanwhile.
+    if (files_.Current().id != id && !ActivateFileById(id, true, false)) return false;
     FireEvent("on-close-file");
     files_.CloseCurrent();
     UpdateAllViews(nullptr, HINT_FILE_CLOSED);
@@ -532,6 +575,7 @@ bool CPavinDoc::QuerySaveFile() {
     while (files_.Count() > 1) {
         CDocFile& file = Current();
         const bool modified = file.IsModified();
+        CloseQuestionScope asking(*this);
         // Unmodified files are never written: that would overwrite what
         // others changed on disk.
         if (modified && all != kNoToAll) {
@@ -545,6 +589,7 @@ bool CPavinDoc::QuerySaveFile() {
             if (answer == kYesToAll || answer == kNoToAll) all = answer;
             if ((answer == IDYES || answer == kYesToAll) && !OnFileSave()) return false;
         }
+        asking.End();
         if (!CloseCurrentFile(false)) return false;
     }
     return true;
@@ -577,4 +622,32 @@ bool CPavinDoc::OnCmdMsg(UINT id, CCmdUI* ui) {
     default: ReloadWithCharset(reload); break;
     }
     return true;
+}
+
+CPavinDoc::CloseQuestionScope::CloseQuestionScope(CPavinDoc& doc) : doc_(doc), outer_(doc.askedFileId_) {
+    doc.askedFileId_ = doc.files_.Current().id;
+}
+
+void CPavinDoc::CloseQuestionScope::End() {
+    doc_.askedFileId_ = outer_;
+    ended_ = true;
+}
+
+CPavinDoc::CloseQuestionScope::~CloseQuestionScope() {
+    if (!ended_) End();
+}
+
+void CPavinDoc::ReportOpenFailure(const std::wstring& path, const std::wstring& reason) {
+    const std::wstring text = L"ドキュメントを開くことに失敗しました。\n" + path + L"\n" + reason;
+    if (deferReports_) {
+        deferredReports_.push_back(text);
+        return;
+    }
+    ShowMessageBox(OwnerWindow(), text.c_str(), kAppCaption, MB_OK | MB_ICONEXCLAMATION);
+}
+
+std::vector<std::wstring> CPavinDoc::TakeDeferredReports() {
+    std::vector<std::wstring> reports;
+    reports.swap(deferredReports_);
+    return reports;
 }

@@ -7,6 +7,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "app/doccore/doc_file_list.h"
 #include "editctrl/edit_ctrl.h"
@@ -108,6 +109,28 @@ public:
     void UpdateTitle();
     void UpdateFormatStatus();
 
+    // While a close question (and the save it may lead to) is open, the file
+    // asked about stays current: activating or opening another is refused.
+    bool IsAskingToClose() const { return askedFileId_ != 0; }
+    class CloseQuestionScope {
+    public:
+        explicit CloseQuestionScope(CPavinDoc& doc);
+        ~CloseQuestionScope();
+        CloseQuestionScope(const CloseQuestionScope&) = delete;
+        CloseQuestionScope& operator=(const CloseQuestionScope&) = delete;
+        void End();
+
+    private:
+        CPavinDoc& doc_;
+        int outer_;
+        bool ended_ = false;
+    };
+
+    // While deferring, the reasons an open failed are kept, not shown: a
+    // request from another program is answered first, the user told after.
+    void DeferReports(bool defer) { deferReports_ = defer; }
+    std::vector<std::wstring> TakeDeferredReports();
+
     // Asks about unsaved changes of the current file (unless ask is false),
     // then closes it; false when the user (or a failed save) stops the close.
     bool CloseCurrentFile(bool ask = true);
@@ -151,7 +174,11 @@ private:
     void SelectEditMode(int index);
     int CurrentEditMode() const;
     bool HasRealFile() const { return files_.Count() > 1; }
+    void ReportOpenFailure(const std::wstring& path, const std::wstring& reason);
 
     CDocFileList files_;
     int nextId_ = 1;
+    int askedFileId_ = 0;
+    bool deferReports_ = false;
+    std::vector<std::wstring> deferredReports_;
 };

@@ -35,9 +35,13 @@ void CTorkaWinApp::OpenSettingsFiles(const std::wstring& programDir) {
     auto file = std::make_unique<CWinIniFile>(mainPath);
     CWinIniFile& mutex = *file;
     const bool locked = mutex.Lock();
-    if (!IsFileExist(mainPath.c_str()) && !ImportRegistry(mainPath, localPath))
+    // Only a name nothing holds is migrated to: a folder, pipe or device of
+    // that name is a settings file that cannot be read.
+    const bool nameFree = ::GetFileAttributesW(mainPath.c_str()) == INVALID_FILE_ATTRIBUTES &&
+                          (::GetLastError() == ERROR_FILE_NOT_FOUND || ::GetLastError() == ERROR_PATH_NOT_FOUND);
+    if (nameFree && !ImportRegistry(mainPath, localPath))
         ShowStartupError(L"レジストリからINIファイルへの移行に失敗しました");
-    if (IsFileExist(mainPath.c_str())) {
+    if (!nameFree || IsFileExist(mainPath.c_str())) {
         m_pIniProfile->SetPath(ToU16(mainPath));
         m_pIniProfile->SetFileAccess(std::move(file));
         if (!m_pIniProfile->Load())

@@ -22,8 +22,10 @@ class PromptsOfWindow {
 public:
     explicit PromptsOfWindow(HWND owner) {
         s_owner = owner;
+        s_escWasDown = (::GetAsyncKeyState(VK_ESCAPE) & 0x8000) != 0;
         TextEnginePlatform hooks = te_set_platform(TextEnginePlatform{});
         hooks.message_box = &Box;
+        hooks.search_should_stop = &EscPressed;
         m_old = te_set_platform(hooks);
     }
     ~PromptsOfWindow() { te_set_platform(m_old); }
@@ -34,7 +36,18 @@ private:
     static int Box(const char16_t* text, const char16_t* caption, unsigned type) {
         return ShowMessageBox(s_owner, AsWide(text), AsWide(caption), type);
     }
+    // A press of Esc, not its state: a key held (or reported held) since
+    // before the search does not stop it. Asking for the queue's state first
+    // takes in the input that arrived meanwhile.
+    static bool EscPressed() {
+        ::GetQueueStatus(QS_KEY);
+        const bool down = (::GetAsyncKeyState(VK_ESCAPE) & 0x8000) != 0;
+        const bool pressed = down && !s_escWasDown;
+        s_escWasDown = down;
+        return pressed;
+    }
     static inline HWND s_owner = nullptr;
+    static inline bool s_escWasDown = false;
     TextEnginePlatform m_old;
 };
 
@@ -162,6 +175,7 @@ int CEditCtrl::FindReplace(const wchar_t* pattern, const wchar_t* replacement, i
         return 1;
     }
     SetSearchHighlight(pattern, matchCase, matchWidth, useRegex);
+    CWaitCursor wait;
     CEditDispData& disp = DispData();
     const bool selected = HasSelection();
     const EditPos start = selected ? disp.selStart : m_data->GetCaretPos();
@@ -213,11 +227,19 @@ int CEditCtrl::RunPatternEdit(const wchar_t* pattern, BOOL matchCase, BOOL match
         return 1;
     }
     CWaitCursor wait;
-    const int result = edit(re.regex, *count);
+    int result;
+    {
+        PromptsOfWindow prompts(m_hWnd);
+        result = edit(re.regex, *count);
+    }
     regex_holder_free(&re);
     if (result == kSearchFailed) {
         *count = 0;
         ReportSearchFailure();
+        return 1;
+    }
+    if (result == kSearchDeclined) {  // stopped with Esc: nothing changed
+        *count = 0;
         return 1;
     }
     AfterLinesChanged();
@@ -280,7 +302,7 @@ int CEditCtrl::FilterLines(const wchar_t* pattern, BOOL matchCase, BOOL matchWid
         const int linesAfter = within ? m_data->GetLineCount() - 1 - end.line : 0;
         const int unitsAfter = within ? m_data->GetLineLength(end.line) - end.column : 0;
         const int result = ::FilterLines(*m_data, FilterLinesArgs{first, last, &n, re, deleteMatching ? 1 : 0});
-        if (result == kSearchFailed) return result;
+        if (result == kSearchFailed || result == kSearchDeclined) return result;
         if (within && n > 0 && m_data->GetLineCount() - 1 - linesAfter >= disp.selStart.line) {
             KeepSelectionEnd(linesAfter, unitsAfter);
         } else if (!within || n > 0) {

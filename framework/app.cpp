@@ -126,7 +126,16 @@ BOOL CWinApp::OnIdle(LONG count) {
 
 bool CWinApp::PumpMessage() {
     MSG msg;
-    if (::GetMessageW(&msg, nullptr, 0, 0) <= 0) {
+    const BOOL got = ::GetMessageW(&msg, nullptr, 0, 0);
+    if (got == -1) {
+        // A message the system could not deliver (a sent record too large to
+        // copy, for one): the program goes on; only WM_QUIT ends the loop.
+        wchar_t note[64];
+        ::wsprintfW(note, L"wendrel: GetMessageW failed (%lu)\n", ::GetLastError());
+        ::OutputDebugStringW(note);
+        return true;
+    }
+    if (got == 0) {
         exitCode_ = static_cast<int>(msg.wParam);
         return false;
     }

@@ -51,6 +51,8 @@ bool scheme_run_nested(scheme_context* ctx, int op, bool exit_frame) {
     RunScope scope(ctx);
     if (exit_frame) scheme_push(ctx, OP_EXIT, ctx->NIL, ctx->NIL);
     ctx->cancel_flag = 0;
+    // Each outermost run waits for a fresh press of the cancel key.
+    if (ctx->run_depth == 1) ctx->cancel_key_was_down = 1;
     ctx->error_raised = 0;
     ctx->op = op;
     for (;;) {

@@ -100,15 +100,15 @@ bool op_macro_done(scheme_context* ctx) {
 bool cancel_poll(scheme_context* ctx) {
     if (++ctx->cancel_counter <= 500) return false;
     const scheme_host& h = ctx->host;
-    if (h.key_down && h.key_down(h.user, ctx->cancel_vk)) {
-        bool mods = true;
-        if (ctx->cancel_modifiers & 0x10) mods = mods && h.key_down(h.user, 0x12);  // Alt
-        if (ctx->cancel_modifiers & 8) mods = mods && h.key_down(h.user, 0x11);     // Ctrl
-        if (ctx->cancel_modifiers & 4) mods = mods && h.key_down(h.user, 0x10);     // Shift
-        if (mods) {
-            ctx->cancel_flag = 1;
-            return true;
-        }
+    bool down = h.key_down && h.key_down(h.user, ctx->cancel_vk);
+    if (down && (ctx->cancel_modifiers & 0x10)) down = h.key_down(h.user, 0x12);  // Alt
+    if (down && (ctx->cancel_modifiers & 8)) down = h.key_down(h.user, 0x11);     // Ctrl
+    if (down && (ctx->cancel_modifiers & 4)) down = h.key_down(h.user, 0x10);     // Shift
+    const bool pressed = down && !ctx->cancel_key_was_down;
+    ctx->cancel_key_was_down = down;
+    if (pressed) {
+        ctx->cancel_flag = 1;
+        return true;
     }
     ctx->cancel_counter = 0;
     return false;

@@ -251,6 +251,9 @@ struct scheme_context {
     int32_t cancel_flag;
     int32_t cancel_modifiers;
     int32_t cancel_vk;
+    // The cancel key as last polled: a run is cancelled when it goes down,
+    // not while it stays down (a key held, or reported held, from before).
+    int32_t cancel_key_was_down;
 
     int32_t no_gc;
 

@@ -64,6 +64,15 @@ int AnchorLineEnd(void* host, RegexPos pos) {
 }
 
 
+// A walk over lines asks whether to stop every so many lines. It gives up
+// (as the engine does within one line) when the matching work runs past a
+// start allowance plus an allowance per character walked: plain patterns
+// stay far below it on any text, lines that each cost a pathological
+// pattern its memo's worth end the walk within a second or two.
+constexpr int kLinesBetweenStopPolls = 64;
+constexpr long long kSearchWalkBudget = 10000000;
+constexpr long long kSearchWorkPerChar = 64;
+
 // One search from *pos; limitLine >= 0 keeps the match start on that line.
 int Find(CompiledRegex* re, const RegexTextOps& ops, const CEditData& data, RegexPos* pos, RegexPos* end,
          int limitLine) {
@@ -129,7 +138,7 @@ int FindFrom(const CEditData& data, CompiledRegex* re, EditPos cur, EditPos* mat
     }
     const int rest = data.GetLineCount() - cur.line - 1;
     *length = SearchRegexLines(data, match, 1, cur.line + 1, rest, re);
-    if (*length == kSearchFailed) return kSearchFailed;
+    if (*length == kSearchFailed || *length == kSearchDeclined) return *length;
     return *length >= 0 ? 1 : 0;
 }
 
@@ -182,10 +191,17 @@ int SearchRegexLines(const CEditData& data, EditPos* pos, int direction, int fir
     const EditDataRegexHost host{&data};
     const RegexTextOps ops = EditDataRegexOps(host);
     const int count = data.GetLineCount();
+    long long work = 0;
     for (int i = 0, line = firstLine; i < lineCount && line >= 0 && line < count; ++i, line += direction) {
+        if (i % kLinesBetweenStopPolls == kLinesBetweenStopPolls - 1 && te_search_should_stop())
+            return kSearchDeclined;
         RegexPos s{line, 0}, e;
         const int r = direction == 1 ? Find(re, ops, data, &s, &e, line) : LastOnLine(data, ops, re, line, &s, &e);
         if (r < 0) return r;
+        // Each line has a budget of its own; the walk as a whole has one too,
+        // so that many costly lines end with the same verdict as one.
+        work += re->work - kSearchWorkPerChar * (data.GetLineLength(line) + 1);
+        if (work > kSearchWalkBudget) return kSearchFailed;
         if (r == 0) continue;
         Keep(re, s, e);
         *pos = ToEdit(s);
@@ -288,7 +304,7 @@ int ReplaceAll(CEditData& data, const char16_t* replacement, int expand, const E
         EditPos m;
         int length;
         const int found = FindFrom(data, re, cur, &m, &length);
-        if (found == kSearchFailed) return kSearchFailed;
+        if (found == kSearchFailed || found == kSearchDeclined) return found;
         if (found == 0) break;
         const EditPos mEnd = AdvancePos(data, m, length);
         if (inSelection && !box && (mEnd.line > limit.line || (mEnd.line == limit.line && mEnd.column > limit.column)))
@@ -411,7 +427,7 @@ int FilterLines(CEditData& data, const FilterLinesArgs& args) {
         EditPos m;
         int length;
         const int found = FindFrom(data, args.re, EditPos{0, line}, &m, &length);
-        if (found == kSearchFailed) return kSearchFailed;
+        if (found == kSearchFailed || found == kSearchDeclined) return found;
         const bool inRange = found == 1 && m.line <= last;
         const int endLine = inRange ? AdvancePos(data, m, length).line : last;
         if (args.deleteMatching) {

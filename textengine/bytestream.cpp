@@ -7,6 +7,8 @@
 #include <cstring>
 
 #ifdef _WIN32
+#include <windows.h>
+
 #include <fcntl.h>
 #include <io.h>
 #include <share.h>
@@ -24,7 +26,18 @@ constexpr size_t kFileBufferSize = 64 * 1024;
 #ifdef _WIN32
 const wchar_t* WidePath(const std::u16string& path) { return reinterpret_cast<const wchar_t*>(path.c_str()); }
 long long SysRead(int fd, void* b, size_t n) { return _read(fd, b, static_cast<unsigned>(n)); }
-long long SysWrite(int fd, const void* b, size_t n) { return _write(fd, b, static_cast<unsigned>(n)); }
+// Through the handle: the C runtime reports a short write on a full disk
+// as an invalid argument, the system says what it is.
+long long SysWrite(int fd, const void* b, size_t n) {
+    DWORD wrote = 0;
+    const DWORD want = static_cast<DWORD>(n < 0x40000000 ? n : 0x40000000);
+    if (::WriteFile(reinterpret_cast<HANDLE>(_get_osfhandle(fd)), b, want, &wrote, nullptr)) return wrote;
+    const DWORD error = ::GetLastError();
+    errno = error == ERROR_DISK_FULL || error == ERROR_HANDLE_DISK_FULL ? ENOSPC
+            : error == ERROR_ACCESS_DENIED || error == ERROR_LOCK_VIOLATION ? EACCES
+                                                                           : EIO;
+    return -1;
+}
 bool SysSync(int fd) { return _commit(fd) == 0; }
 int SysClose(int fd) { return _close(fd); }
 bool SysRewind(int fd) { return _lseeki64(fd, 0, SEEK_SET) == 0; }

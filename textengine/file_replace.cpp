@@ -25,6 +25,14 @@ constexpr size_t kCopyBlock = 1 << 20;
 #ifdef _WIN32
 const wchar_t* Wide(const std::u16string& p) { return reinterpret_cast<const wchar_t*>(p.c_str()); }
 
+// "\\?\C:\x" as "C:\x" and "\\?\UNC\server\share" as "\\server\share": the
+// forms every other call of ours takes.
+std::u16string WithoutLongPrefix(const std::u16string& p) {
+    if (p.rfind(u"\\\\?\\UNC\\", 0) == 0) return u"\\" + p.substr(7);
+    if (p.rfind(u"\\\\?\\", 0) == 0 && p.size() >= 6 && p[5] == u':') return p.substr(4);
+    return p;
+}
+
 int ErrnoFromSystem(DWORD error) {
     switch (error) {
     case ERROR_FILE_NOT_FOUND:
@@ -45,7 +53,14 @@ int OpenForCopy(const std::u16string& p, bool write) {
     return _wsopen(Wide(p), (write ? _O_WRONLY : _O_RDONLY) | _O_BINARY, _SH_DENYNO, _S_IREAD | _S_IWRITE);
 }
 long long ReadAt(int fd, void* b, size_t n) { return _read(fd, b, static_cast<unsigned>(n)); }
-long long WriteAt(int fd, const void* b, size_t n) { return _write(fd, b, static_cast<unsigned>(n)); }
+// Through the handle, so that a full disk is told as such (see bytestream.cpp).
+long long WriteAt(int fd, const void* b, size_t n) {
+    DWORD wrote = 0;
+    const DWORD want = static_cast<DWORD>(n < 0x40000000 ? n : 0x40000000);
+    if (WriteFile(reinterpret_cast<HANDLE>(_get_osfhandle(fd)), b, want, &wrote, nullptr)) return wrote;
+    errno = ErrnoFromSystem(GetLastError());
+    return -1;
+}
 long long FileSize(int fd) { return _filelengthi64(fd); }
 // Growing a file on Windows allocates its clusters: the disk space is taken.
 int Reserve(int fd, long long oldSize, long long newSize) {
@@ -115,9 +130,9 @@ int ResolveSaveTarget(const std::u16string& path, SaveTarget& target) {
         if (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) result = EISDIR;
         target.hardLinked = info.nNumberOfLinks > 1;
     }
-    const DWORD attributes = GetFileAttributesW(Wide(path));
-    if (result == 0 && attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
-        // A symbolic link: the save goes to the file it ends at.
+    if (result == 0) {
+        // The file the opened handle ends at: the end of any symbolic links,
+        // whether or not the system marks the name as a link.
         std::vector<wchar_t> buffer(MAX_PATH);
         DWORD n = GetFinalPathNameByHandleW(h, buffer.data(), static_cast<DWORD>(buffer.size()), FILE_NAME_NORMALIZED);
         if (n >= buffer.size()) {
@@ -125,7 +140,7 @@ int ResolveSaveTarget(const std::u16string& path, SaveTarget& target) {
             n = GetFinalPathNameByHandleW(h, buffer.data(), static_cast<DWORD>(buffer.size()), FILE_NAME_NORMALIZED);
         }
         if (n > 0 && n < buffer.size())
-            target.path.assign(reinterpret_cast<const char16_t*>(buffer.data()), n);
+            target.path = WithoutLongPrefix(std::u16string(reinterpret_cast<const char16_t*>(buffer.data()), n));
     }
     CloseHandle(h);
     return result;

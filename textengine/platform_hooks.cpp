@@ -17,3 +17,5 @@ void te_message_beep(unsigned type) {
 int te_message_box(const char16_t* text, const char16_t* caption, unsigned type) {
     return g_platform.message_box ? g_platform.message_box(text, caption, type) : 1;
 }
+
+bool te_search_should_stop() { return g_platform.search_should_stop && g_platform.search_should_stop(); }

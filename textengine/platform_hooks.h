@@ -12,9 +12,13 @@ struct TextEnginePlatform {
     void (*message_beep)(unsigned type) = nullptr;
     // Returns the button chosen (1 = OK).
     int (*message_box)(const char16_t* text, const char16_t* caption, unsigned type) = nullptr;
+    // Polled while a search walks line after line: true when the user asked
+    // to stop it (the search then ends as declined).
+    bool (*search_should_stop)() = nullptr;
 };
 
 // Installs a new table; returns the one it replaces.
 TextEnginePlatform te_set_platform(const TextEnginePlatform& hooks);
 void te_message_beep(unsigned type);
 int te_message_box(const char16_t* text, const char16_t* caption, unsigned type);
+bool te_search_should_stop();

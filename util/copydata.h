@@ -48,6 +48,8 @@ struct CopyDataOpenAndSearch {
 static_assert(sizeof(CopyDataPath) == 520);
 static_assert(sizeof(CopyDataOpenAtLine) == 544);
 static_assert(sizeof(CopyDataOpenAndSearch) == 2584);
+// The largest record any program of ours sends.
+constexpr std::size_t kLargestCopyDataRecord = sizeof(CopyDataOpenAndSearch);
 
 // Copies text and its terminator into a zero-filled field of units units;
 // false (field left empty) when it does not fit or holds a NUL.

@@ -13,6 +13,7 @@
 #include "editctrl/syntax/editmode.h"
 #include "editctrl/edit_ctrl.h"
 #include "framework/app.h"
+#include "framework/seams.h"
 #include "view/edit_context_menu.h"
 #include "view/edit_settings.h"
 #include "view/view_commands.h"
@@ -244,10 +245,24 @@ LRESULT CPavinView::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
             m_searchCondition.regex = record.regex != 0;
         };
         bool handled = false;
+        // The sender waits for the reply: what went wrong is told after it.
+        doc->DeferReports(true);
         LRESULT result = DispatchCopyData(reinterpret_cast<const COPYDATASTRUCT*>(lParam), target, handled);
+        doc->DeferReports(false);
+        for (std::wstring& report : doc->TakeDeferredReports()) {
+            m_deferredReports.push_back(std::move(report));
+            ::PostMessageW(m_hWnd, WM_VIEW_SHOW_REPORT, 0, 0);
+        }
         if (handled) return result;
         break;
     }
+    case WM_VIEW_SHOW_REPORT:
+        if (!m_deferredReports.empty()) {
+            const std::wstring text = std::move(m_deferredReports.front());
+            m_deferredReports.erase(m_deferredReports.begin());
+            ShowMessageBox(::GetAncestor(m_hWnd, GA_ROOT), text.c_str(), L"wendrel", MB_OK | MB_ICONEXCLAMATION);
+        }
+        return 0;
     }
     return CView::WindowProc(msg, wParam, lParam);
 }

@@ -9,6 +9,8 @@
 #include <windows.h>
 
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "framework/doc.h"
 #include "view/view_tabs.h"
@@ -25,6 +27,9 @@ struct CaretPositionStatus {
     int line = 0;
 };
 extern CaretPositionStatus theCaretPosition;
+
+// Posted to the view to show a report kept while a WM_COPYDATA was answered.
+constexpr UINT WM_VIEW_SHOW_REPORT = WM_USER + 120;
 
 class CPavinView : public CView {
 public:
@@ -68,4 +73,5 @@ private:
     CSearchCondition m_searchCondition;
     std::unique_ptr<CViewSearchDialogs> m_searchDialogs;
     std::unique_ptr<CSelectColorDlg> m_colorPicker;
+    std::vector<std::wstring> m_deferredReports;  // shown one per WM_VIEW_SHOW_REPORT
 };

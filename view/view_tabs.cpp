@@ -262,6 +262,7 @@ void CViewTabs::CloseSeveral(Side side) {
     for (const int id : ids) {
         doc->ActivateFileById(id, true, true);
         const bool modified = doc->Current().IsModified() || doc->IsModified();
+        CPavinDoc::CloseQuestionScope asking(*doc);
         if (modified && mode == Mode::Ask) {
             ::MessageBeep(MB_ICONEXCLAMATION);
             wchar_t text[1200];
@@ -278,6 +279,7 @@ void CViewTabs::CloseSeveral(Side side) {
         // overwrite what changed on disk meanwhile.
         if (modified && mode == Mode::SaveNone) doc->SetModifiedFlag(false);
         if (modified && mode == Mode::SaveAll && !doc->OnFileSave()) break;
+        asking.End();
         if (!doc->CloseCurrentFile(false)) break;
     }
     // Also after a cancel: the file the command started from is current.

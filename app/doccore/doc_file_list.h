@@ -10,6 +10,15 @@
 
 #include "textengine/edit_data.h"
 
+// The size and last-write time of a file as last read or saved, so that a
+// save sees when another program changed it meanwhile.
+struct DocDiskStamp {
+    bool taken = false;   // false: nothing known (never read or saved)
+    bool exists = false;
+    unsigned long long size = 0;
+    unsigned long long writeTime = 0;
+};
+
 // One open file. The window layer derives from it to add the file's
 // editing window.
 class CDocFileRecord {
@@ -38,6 +47,7 @@ public:
     int savedLineEnd = 1;
     void MarkFormatSaved() { savedKanjiCode = kanjiCode, savedLineEnd = lineEnd; }
     bool IsModified() const { return data.IsModified() || kanjiCode != savedKanjiCode || lineEnd != savedLineEnd; }
+    DocDiskStamp diskStamp;
 };
 
 class CDocFileList {

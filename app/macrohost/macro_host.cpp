@@ -154,6 +154,13 @@ void CMacroHost::AfterRun() {
 template <class Body>
 void CMacroHost::Run(Body body) {
     if (!ctx_) return;
+    // Runs nest only through boxes a procedure opens; past the bound the
+    // run is refused (told in the status bar: a box would nest once more).
+    if (depth_ >= kMaxMacroRunDepth) {
+        ui_.SetStatusText(u"マクロの実行の入れ子が深すぎるため、実行しませんでした");
+        messageShown = 1;
+        return;
+    }
     // A run inside another (a timer or event during a macro's box) keeps
     // the outer run's report intact.
     struct Outer {
@@ -233,12 +240,12 @@ void CMacroHost::OnTimer(int id) {
     const uint16_t key = static_cast<uint16_t>(id);
     auto found = timers.find(key);
     if (!ctx_ || found == timers.end()) return;
-    if (std::find(runningTimers_.begin(), runningTimers_.end(), key) != runningTimers_.end()) return;
-    runningTimers_.push_back(key);
+    // A tick while any run is active (a box of a macro is open) is skipped:
+    // ticks of many timers would otherwise nest run upon run.
+    if (depth_ > 0) return;
     scheme_cell* procedure = found->second;
     scheme_root keep(ctx_, procedure);
     CallProcedure(procedure);
-    runningTimers_.erase(std::find(runningTimers_.begin(), runningTimers_.end(), key));
 }
 
 void CMacroHost::RaiseError(const std::u16string& message) {

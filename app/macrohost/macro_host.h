@@ -112,8 +112,10 @@ public:
     // The procedure bound to (fVirt << 16) | vk runs; false when none is.
     bool RunKey(uint32_t binding);
     bool HasEventHandler(const char* name) const;
+    // Runs nested deeper than this (events during boxes of runs) are refused.
+    static constexpr int kMaxMacroRunDepth = 8;
     void FireEvent(const char* name);
-    // A timer's tick; skipped while the same timer's run is still going.
+    // A timer's tick; skipped while any run is active.
     void OnTimer(int id);
 
     // The steps of a run, also taken one by one by the run-selection command.
@@ -148,7 +150,6 @@ private:
     scheme_context* ctx_ = nullptr;
     std::unique_ptr<CEditData> output_;
     std::vector<int> undoFiles_;       // the file each open run's group began on
-    std::vector<uint16_t> runningTimers_;
     int depth_ = 0;
 };
 

@@ -134,8 +134,10 @@ TEST_F(Document, OpensAndSavesEveryEncodingAndLineEndByteForByte) {
             EXPECT_EQ(Text(), u"aあ|b") << e.name << lineEnd;
             EXPECT_EQ(doc->Current().kanjiCode, e.code);
             EXPECT_EQ(doc->Current().lineEnd, lineEnd) << e.name;
-            // Saved unchanged: the same bytes; then in every other form.
+            // Saved unchanged over what another program wrote meanwhile (the
+            // question answered Yes): the same bytes; then in every other form.
             Write(L"in.txt", "x");
+            answers = {IDYES};
             ASSERT_TRUE(doc->OnFileSave()) << e.name;
             EXPECT_EQ(wtest::ReadBytes(path), bytes) << e.name << lineEnd;
             for (const auto& to : kEncodings) {
@@ -148,7 +150,8 @@ TEST_F(Document, OpensAndSavesEveryEncodingAndLineEndByteForByte) {
             ASSERT_TRUE(doc->CloseCurrentFile());
         }
     }
-    EXPECT_TRUE(boxes.empty());
+    for (const Box& box : boxes) EXPECT_NE(box.text.find(L"他のプログラムで変更されています"), std::wstring::npos);
+    EXPECT_EQ(boxes.size(), std::size(kEncodings) * 3);
 }
 
 TEST_F(Document, DetectionOpensWithTheDefaultForPlainAscii) {
@@ -184,17 +187,49 @@ TEST_F(Document, OpeningReplacesOnlyAnUntouchedUntitledFile) {
     delete other;
 }
 
-TEST_F(Document, AFileThatCannotBeReadLeavesNoRecord) {
+TEST_F(Document, AFileThatCannotBeReadSaysWhyAndLeavesNoRecord) {
     const std::wstring locked = Write(L"locked.txt", "secret");
     HANDLE h = CreateFileW(locked.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(h, INVALID_HANDLE_VALUE);
-    EXPECT_FALSE(doc->OnOpenDocument(locked.c_str()));
+    // Larger than any text this build can hold; made by extending an empty
+    // file, which costs no disk here.
+    const std::wstring huge = root + L"\\huge.txt";
+    HANDLE big = CreateFileW(huge.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    LARGE_INTEGER size;
+    size.QuadPart = 9LL << 30;
+    SetFilePointerEx(big, size, nullptr, FILE_BEGIN);
+    SetEndOfFile(big);
+    CloseHandle(big);
+    const struct {
+        const char* what;
+        std::wstring path;
+        const wchar_t* reason;
+    } cases[] = {
+        {"in use by another program", locked, L"アクセスが拒否されました。"},
+        {"folder", root, L"フォルダです。"},
+        {"device", L"Z:\\dev\\null", L"通常のファイルではありません。"},
+        {"too large", huge, L"ファイルが大きすぎます。"},
+    };
+    for (const auto& c : cases) {
+        boxes.clear();
+        EXPECT_FALSE(doc->OnOpenDocument(c.path.c_str())) << c.what;
+        ASSERT_EQ(boxes.size(), 1u) << c.what;
+        EXPECT_EQ(boxes[0].text, L"ドキュメントを開くことに失敗しました。\n" + c.path + L"\n" + c.reason) << c.what;
+        EXPECT_EQ(doc->Files().FindByPath(ToU16(c.path)), -1) << c.what;
+    }
     CloseHandle(h);
-    EXPECT_FALSE(doc->OnOpenDocument(root.c_str()));  // a folder
-    ASSERT_EQ(boxes.size(), 2u);
-    EXPECT_EQ(boxes[0].text, L"ドキュメントを開くことに失敗しました。");
-    EXPECT_EQ(doc->Files().FindByPath(ToU16(locked)), -1);
+    DeleteFileW(huge.c_str());
     EXPECT_EQ(doc->Files().Count(), 1);  // the untitled file gave way; only the head is left
+
+    // Reading again a file removed meanwhile: not found, the text stays.
+    const std::wstring gone = Write(L"gone.txt", "text");
+    ASSERT_TRUE(doc->OnOpenDocument(gone.c_str()));
+    DeleteFileW(gone.c_str());
+    boxes.clear();
+    EXPECT_FALSE(doc->ReloadWithCharset(0));
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, L"ドキュメントを開くことに失敗しました。\n" + gone + L"\nファイルまたはフォルダが見つかりません。");
+    EXPECT_EQ(Text(), u"text");
 
     // A missing file opens as a new, empty file of that name.
     const std::wstring fresh = root + L"\\new.txt";
@@ -270,15 +305,15 @@ TEST_F(Document, CloseAsksAndStopsWhenTheSaveDoesNotHappen) {
     EXPECT_EQ(boxes[0].text, path + L" への変更を保存しますか?");
     EXPECT_EQ(boxes[0].type & 0xF, UINT(MB_YESNOCANCEL));
 
-    // Yes on a read-only file goes to Save As; cancelling it stops the close.
+    // Yes on a read-only file offers Save As; cancelling it stops the close.
     SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_READONLY);
-    answers = {IDYES};
+    answers = {IDYES, IDYES};
     EXPECT_FALSE(doc->CloseCurrentFile());
     EXPECT_EQ(dialogs.size(), 1u);
     EXPECT_EQ(doc->GetCurrentPath(), path);
     // ... and a Save As that fails stops it as well.
     saveAsPath = root + L"\\no such folder\\c.txt";
-    answers = {IDYES, IDOK};
+    answers = {IDYES, IDYES, IDOK};
     EXPECT_FALSE(doc->CloseCurrentFile());
     EXPECT_EQ(doc->GetCurrentPath(), path);
     EXPECT_EQ(boxes.back().text.rfind(L"ドキュメントの保存に失敗しました。", 0), 0u);
@@ -295,6 +330,97 @@ TEST_F(Document, CloseAsksAndStopsWhenTheSaveDoesNotHappen) {
     answers = {IDNO};
     EXPECT_TRUE(doc->CloseCurrentFile());
     EXPECT_EQ(wtest::ReadBytes(path), "new keep");
+}
+
+TEST_F(Document, AReadOnlyFileIsNeverWrittenAndAnotherNameIsOffered) {
+    const std::wstring path = Write(L"ro.txt", "mine");
+    ASSERT_TRUE(doc->OnOpenDocument(path.c_str()));
+    Type(u"x");
+    SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_READONLY);
+    answers = {IDNO};
+    EXPECT_FALSE(doc->OnFileSave());
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_NE(boxes[0].text.find(L"読み取り専用"), std::wstring::npos);
+    EXPECT_TRUE(dialogs.empty());
+    // Save As under the same name is refused as well.
+    saveAsPath = path;
+    answers = {IDYES, IDOK};
+    EXPECT_FALSE(doc->OnFileSave());
+    EXPECT_EQ(dialogs.size(), 1u);
+    EXPECT_NE(boxes.back().text.find(L"読み取り専用"), std::wstring::npos);
+    EXPECT_EQ(wtest::ReadBytes(path), "mine");
+    EXPECT_TRUE(GetFileAttributesW(path.c_str()) & FILE_ATTRIBUTE_READONLY);
+    EXPECT_TRUE(doc->Current().data.IsModified());
+    // Another name takes the text.
+    saveAsPath = root + L"\\ro copy.txt";
+    answers = {IDYES};
+    EXPECT_TRUE(doc->OnFileSave());
+    EXPECT_EQ(wtest::ReadBytes(saveAsPath), "xmine");
+    EXPECT_EQ(doc->GetCurrentPath(), saveAsPath);
+    EXPECT_EQ(wtest::ReadBytes(path), "mine");
+    SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
+TEST_F(Document, AFileChangedByAnotherProgramAsksBeforeItIsOverwrittenDefaultNo) {
+    const std::wstring path = Write(L"shared.txt", "one");
+    ASSERT_TRUE(doc->OnOpenDocument(path.c_str()));
+    Type(u"mine ");
+    Write(L"shared.txt", "theirs, longer");
+    answers = {IDNO};
+    EXPECT_FALSE(doc->OnFileSave());
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_NE(boxes[0].text.find(L"他のプログラムで変更されています"), std::wstring::npos);
+    EXPECT_EQ(boxes[0].type & MB_DEFMASK, UINT(MB_DEFBUTTON2));
+    EXPECT_EQ(wtest::ReadBytes(path), "theirs, longer");
+    answers = {IDYES};
+    EXPECT_TRUE(doc->OnFileSave());
+    EXPECT_EQ(wtest::ReadBytes(path), "mine one");
+    // Once saved, the next save asks nothing...
+    boxes.clear();
+    Type(u"more ");
+    EXPECT_TRUE(doc->OnFileSave());
+    EXPECT_TRUE(boxes.empty());
+    // ... until the file is written again: the same size, a later time.
+    HANDLE f = CreateFileW(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    FILETIME written;
+    GetFileTime(f, nullptr, nullptr, &written);
+    ULARGE_INTEGER later{{written.dwLowDateTime, written.dwHighDateTime}};
+    later.QuadPart += 20000000ULL;  // two seconds
+    written = FILETIME{later.LowPart, later.HighPart};
+    SetFileTime(f, nullptr, nullptr, &written);
+    CloseHandle(f);
+    Type(u"again ");
+    answers = {IDNO};
+    EXPECT_FALSE(doc->OnFileSave());
+    EXPECT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(wtest::ReadBytes(path), "mine more one");
+}
+
+// Needs a small file system with little room, named by WENDREL_FULL_DISK
+// (tests/outside/save-guards mounts one and runs this test on it).
+TEST_F(Document, AFullDiskIsToldAsSuchAndLeavesTheFileAndNoTemporaryFile) {
+    const wchar_t* disk = _wgetenv(L"WENDREL_FULL_DISK");
+    if (!disk) GTEST_SKIP() << "no small file system given in WENDREL_FULL_DISK";
+    const std::string original(20000, 'a');
+    const std::wstring path = wtest::WriteFileIn(disk, L"doc.txt", original);
+    ASSERT_TRUE(doc->OnOpenDocument(path.c_str()));
+    Type(std::u16string(200000, u'b').c_str());
+    answers = {IDOK};
+    EXPECT_FALSE(doc->OnFileSave());
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_NE(boxes[0].text.find(L"ディスクの空き容量が不足しています。"), std::wstring::npos) << wtest::Utf8(boxes[0].text);
+    EXPECT_EQ(wtest::ReadBytes(path), original);
+    WIN32_FIND_DATAW found;
+    HANDLE h = FindFirstFileW((std::wstring(disk) + L"\\*").c_str(), &found);
+    std::vector<std::wstring> names;
+    if (h != INVALID_HANDLE_VALUE) {
+        do {
+            if (found.cFileName[0] != L'.') names.push_back(found.cFileName);
+        } while (FindNextFileW(h, &found));
+        FindClose(h);
+    }
+    EXPECT_EQ(names, std::vector<std::wstring>{L"doc.txt"});
+    DeleteFileW(path.c_str());
 }
 
 TEST_F(Document, UntitledIsKnownByItsFlagNotItsName) {

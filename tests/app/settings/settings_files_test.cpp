@@ -144,6 +144,20 @@ TEST_F(SettingsFiles, AFileThatCouldNotBeReadAtStartIsToldOnceAndNeverSavedOver)
     EXPECT_EQ(boxes_.size(), 1u);
 }
 
+// A name held by something that is no file is a settings file that cannot
+// be read, not a first start to migrate to (the device stands for a pipe
+// as well: neither is a disk file).
+TEST_F(SettingsFiles, ASettingsNameHeldByAFolderOrDeviceIsToldAsUnreadable) {
+    ASSERT_TRUE(CreateDirectoryW(Path(L"wendrel.ini").c_str(), nullptr));
+    CTorkaWinApp app;
+    app.OpenSettingsFiles(dir_);
+    RemoveDirectoryW(Path(L"wendrel.ini").c_str());
+    ASSERT_EQ(boxes_.size(), 1u);
+    EXPECT_EQ(boxes_[0], L"Error|INIファイルから設定を取得できませんでした。\nデフォルトの設定で起動します。");
+    std::string bytes;
+    EXPECT_EQ(ReadWholeFile(L"Z:\\dev\\null", bytes), IniReadResult::Failed);
+}
+
 TEST(IniProfileForWindows, StringsWithTextOrResourceDefaults) {
     CIniProfile store;
     EXPECT_TRUE(WriteIniString(store, L"FIND", L"HISTORY0", L"検索語"));

@@ -4,6 +4,8 @@
 // procedures on a text buffer behind a stand-in editing window.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <functional>
 #include <string>
 #include <vector>
@@ -352,7 +354,7 @@ TEST(MacroHostBindings, InstalledProceduresStayProtectedUntilRemoved) {
     EXPECT_EQ(ProtectedCount(f.ctx(), tick), 0);
 }
 
-TEST(MacroHostBindings, RepeatingTimerSkipsItsTickWhileItsOwnRunIsActive) {
+TEST(MacroHostBindings, TimerTicksAreSkippedWhileAnyRunIsActive) {
     Fixture f;
     f.Run("(define runs '())"
           "(app-set-timer 1 10 (lambda () (set! runs (cons 'one runs)) (app-msg-box \"one\")))"
@@ -365,10 +367,28 @@ TEST(MacroHostBindings, RepeatingTimerSkipsItsTickWhileItsOwnRunIsActive) {
         f.host.OnTimer(2);
     };
     f.host.OnTimer(1);
-    EXPECT_EQ(f.Eval("runs"), "(two one)");
+    EXPECT_EQ(f.Eval("runs"), "(one)");
     f.ui.onBox = nullptr;
-    f.host.OnTimer(1);  // its run over, the timer runs again
-    EXPECT_EQ(f.Eval("runs"), "(one two one)");
+    f.host.OnTimer(2);  // no run active: the timer runs
+    EXPECT_EQ(f.Eval("runs"), "(two one)");
+}
+
+TEST(MacroHostRun, RunsNestedThroughBoxesStopAtTheBoundWithAStatusText) {
+    Fixture f;
+    // Each box starts another run that opens a box (events during boxes).
+    int runs = 0;
+    f.ui.onBox = [&](const Box& box) {
+        if (box.caption == "scheme" && ++runs < 100) f.Run("(app-msg-box \"again\")");
+    };
+    f.Run("(app-msg-box \"first\")");
+    EXPECT_EQ(runs, CMacroHost::kMaxMacroRunDepth);
+    EXPECT_NE(std::find(f.ui.statusTexts.begin(), f.ui.statusTexts.end(),
+                        "マクロの実行の入れ子が深すぎるため、実行しませんでした"),
+              f.ui.statusTexts.end());
+    // Once the runs have ended, a run goes as before.
+    f.ui.onBox = nullptr;
+    f.Run("(app-msg-box \"after\")");
+    EXPECT_EQ(f.ui.boxes.back().text, "after");
 }
 
 TEST(MacroHostBindings, TimerNeedsTheMainWindow) {

@@ -23,6 +23,7 @@
 #include "app/program/pavin_app.h"
 #include "app/resource.h"
 #include "editctrl/edit_ctrl.h"
+#include "framework/seams.h"
 #include "framework/wide.h"
 #include "tests/support/editor_program.h"
 #include "tests/support/test_files.h"
@@ -169,10 +170,18 @@ CopyDataOpenAndSearch Search(const std::wstring& path, const char16_t* pattern, 
     return r;
 }
 
+// How the sending process went: the records it got a reply for, and
+// whether the application's message loop (when it pumped) asked to end.
+struct SendRun {
+    DWORD sent = 0;
+    bool loopEnded = false;
+};
+
 // Sends the records from a second process, the view watched meanwhile;
-// this thread answers them while it waits.
+// this thread answers them while it waits, through the application's own
+// message loop when app is given.
 std::vector<Seen> SendFromAnotherProcess(HWND view, CPavinDoc* doc, const std::vector<Record>& records,
-                                         const std::wstring& dir) {
+                                         const std::wstring& dir, CWinApp* app = nullptr, SendRun* run = nullptr) {
     std::string batch;
     for (const Record& r : records) {
         const std::uint32_t head[3] = {r.code, r.cbData, r.nullData ? 0u : 1u};
@@ -197,15 +206,23 @@ std::vector<Seen> SendFromAnotherProcess(HWND view, CPavinDoc* doc, const std::v
     si.cb = sizeof si;
     PROCESS_INFORMATION pi{};
     DWORD sent = 0;
+    bool loopEnded = false;
+    // The loop's GetMessageW handles sent messages inside: a thread timer's
+    // posted ticks bring it back out.
+    const UINT_PTR tick = app ? ::SetTimer(nullptr, 0, 50, nullptr) : 0;
     if (::CreateProcessW(self, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
         const DWORD start = ::GetTickCount();
         for (;;) {
             const DWORD r = ::MsgWaitForMultipleObjects(1, &pi.hProcess, FALSE, 1000, QS_ALLINPUT);
             if (r == WAIT_OBJECT_0) break;
-            MSG msg;
-            while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-                ::TranslateMessage(&msg);
-                ::DispatchMessageW(&msg);
+            if (app) {
+                if (!app->PumpMessage()) loopEnded = true;
+            } else {
+                MSG msg;
+                while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+                    ::TranslateMessage(&msg);
+                    ::DispatchMessageW(&msg);
+                }
             }
             if (::GetTickCount() - start > 60000) {
                 ::TerminateProcess(pi.hProcess, 1000);
@@ -216,9 +233,15 @@ std::vector<Seen> SendFromAnotherProcess(HWND view, CPavinDoc* doc, const std::v
         ::CloseHandle(pi.hProcess);
         ::CloseHandle(pi.hThread);
     }
+    if (tick) ::KillTimer(nullptr, tick);
     ::SetWindowLongPtrW(view, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(theViewProc));
     theSeen = nullptr;
-    EXPECT_EQ(sent, records.size());
+    if (run) {
+        run->sent = sent;
+        run->loopEnded = loopEnded;
+    } else {
+        EXPECT_EQ(sent, records.size());
+    }
     return seen;
 }
 
@@ -299,6 +322,77 @@ TEST_F(Endpoint, AnswersEveryRecordFromAnotherProcessAndRefusesMalformedOnes) {
     // The search marks its pattern's hits (an open-at-line does not).
     EXPECT_TRUE(seen[19].highlight);
     EXPECT_FALSE(seen[11].highlight);
+}
+
+TEST_F(Endpoint, ARecordTooLargeToDeliverNeitherEndsTheProgramNorChangesAnything) {
+    const std::wstring a = File(L"large.txt", "keep\n");
+    Open(a);
+    doc->Current().data.InsertText(u"unsaved ", 0);
+    const int files = doc->Files().Count();
+    // Wine cannot copy a record of megabytes into the editor (its loop's
+    // GetMessageW fails); a smaller one that arrives is refused unread.
+    const std::vector<Record> records = {Sized(Make(CD_OPEN_FILE, PathRecord(a)), 3 << 20),
+                                         Sized(Make(CD_OPEN_FILE, PathRecord(a)), 64 << 10)};
+    SendRun run;
+    const std::vector<Seen> seen = SendFromAnotherProcess(view->m_hWnd, doc, records, dir, &GetEditor().app, &run);
+    EXPECT_FALSE(run.loopEnded);
+    for (const Seen& k : seen) EXPECT_EQ(k.reply, 0);
+    EXPECT_EQ(doc->Files().Count(), files);
+    EXPECT_EQ(doc->GetCurrentPath(), a);
+    EXPECT_TRUE(doc->Current().data.IsModified());
+    // The endpoint still answers.
+    CopyDataPath query = PathRecord(a);
+    COPYDATASTRUCT cds{CD_QUERY_FILE_OPEN, sizeof query, &query};
+    EXPECT_EQ(::SendMessageW(view->m_hWnd, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&cds)), 1);
+}
+
+// While the close question about one file is open, another program asks to
+// show or open other files; the answer then acts on the file asked about.
+TEST_F(Endpoint, TheCloseQuestionActsOnTheFileItAskedAboutWhateverArrivesMeanwhile) {
+    const std::wstring a = File(L"asked-other.txt", "other\n");
+    const std::wstring b = File(L"asked.txt", "asked\n");
+    const std::wstring c = File(L"asked-new.txt", "new\n");
+    Open(a);
+    Open(b);
+    doc->Current().data.InsertText(u"typed ", 0);
+    const int files = doc->Files().Count();
+    struct Answer {
+        int button;
+        const char* what;
+    } answers[] = {{IDCANCEL, "cancel"}, {IDNO, "discard"}};
+    for (const Answer& answer : answers) {
+        std::vector<Seen> meanwhile;
+        std::wstring asked;
+        const MessageBoxHandler old = SetMessageBoxHandler([&](const MessageBoxRequest& box) {
+            if (box.text.find(L"変更を保存しますか") == std::wstring::npos) return IDOK;
+            asked = box.text;
+            meanwhile = SendFromAnotherProcess(view->m_hWnd, doc,
+                                               {Make(CD_ACTIVATE_FILE, PathRecord(a)),
+                                                Make(CD_OPEN_AT_LINE, AtLine(a, 0)),
+                                                Make(CD_OPEN_AND_SEARCH, Search(a, u"other", 0)),
+                                                Make(CD_OPEN_FILE, PathRecord(c))},
+                                               dir);
+            return answer.button;
+        });
+        const bool closed = doc->CloseCurrentFile(true);
+        SetMessageBoxHandler(old);
+        EXPECT_NE(asked.find(b), std::wstring::npos) << answer.what;
+        ASSERT_EQ(meanwhile.size(), 4u) << answer.what;
+        for (const Seen& k : meanwhile) {
+            EXPECT_EQ(k.reply, 0) << answer.what;
+            EXPECT_EQ(k.current, b) << answer.what;
+        }
+        EXPECT_LT(doc->Files().FindByPath(ToU16(c)), 0) << answer.what;
+        if (answer.button == IDCANCEL) {
+            EXPECT_FALSE(closed);
+            EXPECT_EQ(doc->GetCurrentPath(), b);
+            EXPECT_EQ(doc->Files().Count(), files);
+        }
+    }
+    // Discarded was the file asked about; the other one is there, untouched.
+    EXPECT_LT(doc->Files().FindByPath(ToU16(b)), 0);
+    EXPECT_GE(doc->Files().FindByPath(ToU16(a)), 0);
+    EXPECT_EQ(doc->Files().Count(), files - 1);
 }
 
 TEST_F(Endpoint, AModeNameSelectsThatEditModeAndAnUnknownOneTheFirst) {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstring>
+#include <functional>
 #include <map>
 #include <memory>
 #include <set>
@@ -47,6 +48,7 @@ struct TestHost {
     std::map<std::u16string, std::string> files;
     std::u16string out, err;
     std::set<int> keys_down;
+    std::function<void()> on_key_poll;  // may press or release keys
     std::vector<std::u16string> fatal_boxes;
     int open_handles = 0;
     std::size_t read_chunk = 0;  // when nonzero, reads return at most this many bytes
@@ -58,7 +60,10 @@ struct TestHost {
         std_in.data = &stdin_data;
         host.user = this;
         host.fatal_box = [](void* u, const char16_t* text) { self(u)->fatal_boxes.push_back(text); };
-        host.key_down = [](void* u, int vk) { return self(u)->keys_down.count(vk) > 0; };
+        host.key_down = [](void* u, int vk) {
+            if (self(u)->on_key_poll) self(u)->on_key_poll();
+            return self(u)->keys_down.count(vk) > 0;
+        };
         host.file_open = [](void* u, const char16_t* path, const char* mode) -> void* {
             TestHost* h = self(u);
             bool write = mode[0] == 'w';

@@ -303,6 +303,51 @@ TEST(SearchFailures, ARegexThatGivesUpStopsReplaceAndFilterUnchanged) {
     EXPECT_FALSE(b.data.GetUndo()->CanUndo());
 }
 
+// Lines that each cost a pathological pattern much but stay within the
+// engine's budget for one line: the walk as a whole gives up, while a
+// plain pattern walks a larger text to its end.
+TEST(SearchFailures, AWalkOverManyCostlyLinesGivesUpAndAPlainOneDoesNot) {
+    std::u16string text;
+    for (int i = 0; i < 3000; ++i) text += std::u16string(50, u'a') + u"\n";
+    Buffer b(text.c_str());
+    EditPos at{0, 0};
+    EXPECT_EQ(SearchRegexLines(b.data, &at, 1, 0, 3000, Compile(u"(a+)+b").get()), kSearchFailed);
+    int count = -1;
+    EXPECT_EQ(ReplaceAll(b.data, u"x", 0, nullptr, nullptr, &count, Compile(u"(a+)+b|zz").get(), 0), kSearchFailed);
+    std::u16string plain;
+    for (int i = 0; i < 20000; ++i) plain += u"the quick brown fox jumps over the lazy dog 0123456789\n";
+    plain += u"seq";
+    Buffer p(plain.c_str());
+    EXPECT_EQ(SearchRegexLines(p.data, &at, 1, 0, 20001, Compile(u"\\w+q").get()), 3);
+    EXPECT_EQ(at.line, 20000);
+}
+
+// Asked between lines, a stop ends the search as declined; replace and
+// filter then change nothing.
+TEST(SearchFailures, AStopAskedForDuringAWalkEndsItAndChangesNothing) {
+    std::u16string text;
+    for (int i = 0; i < 1000; ++i) text += u"line\n";
+    text += u"target";
+    Buffer b(text.c_str());
+    static int polls;
+    polls = 0;
+    TextEnginePlatform hooks;
+    hooks.search_should_stop = [] { return ++polls >= 3; };
+    const TextEnginePlatform old = te_set_platform(hooks);
+    EditPos at{0, 0};
+    EXPECT_EQ(SearchRegexLines(b.data, &at, 1, 0, 1001, Compile(u"target").get()), kSearchDeclined);
+    int count = -1;
+    polls = 0;
+    EXPECT_EQ(ReplaceAll(b.data, u"x", 0, nullptr, nullptr, &count, Compile(u"target").get(), 0), kSearchDeclined);
+    EXPECT_EQ(count, 0);
+    polls = 0;
+    EXPECT_EQ(FilterLines(b.data, FilterLinesArgs{0, -1, &count, Compile(u"target").get(), 0}), kSearchDeclined);
+    te_set_platform(old);
+    EXPECT_EQ(b.data.GetLineCount(), 1001);
+    EXPECT_EQ(U8(b.data.GetLineText(1000)), "target");
+    EXPECT_FALSE(b.data.GetUndo()->CanUndo());
+}
+
 TEST(SelectionAnchors, ReadTheBuffersSelection) {
     Buffer b(u"abcd\nabcd\nabcd");
     auto& d = b.data.GetDispData();
