@@ -235,8 +235,13 @@ TEST(MacroHostRun, StatusBarMessageStaysAndCancelIsOnlyReportedThere) {
 
     f.ui.statusTexts.clear();
     f.ui.boxes.clear();
-    f.platform.keys_down = {3};  // the cancel key held
+    // The cancel key pressed while the run goes on.
+    int polls = 0;
+    f.platform.on_key_poll = [&] {
+        if (++polls == 2) f.platform.keys_down = {3};
+    };
     f.Run("(define (spin) (display 1) (spin)) (spin)");
+    f.platform.on_key_poll = nullptr;
     EXPECT_EQ(f.ui.statusTexts, (std::vector<std::string>{"マクロ実行中...", "キャンセルしました"}));
     EXPECT_TRUE(f.ui.boxes.empty());
 }
