@@ -82,14 +82,17 @@ inline bool PlainAsciiWord(const uint8_t* p) {
     return !(w & 0x8080808080808080ull) && !((w - 0x0101010101010101ull) & ~w & 0x8080808080808080ull);
 }
 
-// Each scorer stops at a NUL byte or when four or fewer bytes remain.
-Scorer ScoreSjis(const uint8_t* p, size_t n) {
+// Each scorer stops at a NUL byte or at stop: the end of a text read whole,
+// four bytes before the end of one cut at the read limit (where the last
+// character may be cut). A whole text that ends inside a character breaks
+// the rules.
+Scorer ScoreSjis(const uint8_t* p, size_t n, size_t stop) {
     Scorer s;
     s.code = KanjiCode::SJIS;
     const WeightTables& weights = Weights();
     bool afterHalfKanaPair = false;  // EF BD / EF BE: UTF-8 half-width katakana
     size_t i = 0;
-    while (n - i > 4) {
+    while (i < stop) {
         uint8_t b = p[i];
         if (b == 0) break;
         if (b < 0x80) {
@@ -101,6 +104,10 @@ Scorer ScoreSjis(const uint8_t* p, size_t n) {
             afterHalfKanaPair = false;
             ++i;
         } else if (In(b, 0x81, 0x9F) || In(b, 0xE0, 0xFC)) {
+            if (i + 1 == n) {
+                s.valid = false;
+                break;
+            }
             uint8_t t = p[i + 1];
             if (!In(t, 0x40, 0x7E) && !In(t, 0x80, 0xFC)) {
                 s.valid = false;
@@ -145,13 +152,13 @@ struct SjisTables {
 // What ScoreSjis would decide without weighing: the same validity, and a
 // score above zero exactly when it would count anything (every character
 // but the EF BD / EF BE pair, and the half-width kana it counts).
-Scorer QuickScoreSjis(const uint8_t* p, size_t n) {
+Scorer QuickScoreSjis(const uint8_t* p, size_t n, size_t stop) {
     Scorer s;
     s.code = KanjiCode::SJIS;
     bool afterHalfKanaPair = false, counts = false;
     size_t i = 0;
     // Until something counts.
-    while (!counts && n - i > 4) {
+    while (!counts && i < stop) {
         const uint8_t b = p[i];
         if (b == 0) return s;
         if (b < 0x80) {
@@ -162,6 +169,10 @@ Scorer QuickScoreSjis(const uint8_t* p, size_t n) {
             afterHalfKanaPair = false;
             ++i;
         } else if (In(b, 0x81, 0x9F) || In(b, 0xE0, 0xFC)) {
+            if (i + 1 == n) {
+                s.valid = false;
+                return s;
+            }
             const uint8_t t = p[i + 1];
             if (!In(t, 0x40, 0x7E) && !In(t, 0x80, 0xFC)) {
                 s.valid = false;
@@ -179,7 +190,7 @@ Scorer QuickScoreSjis(const uint8_t* p, size_t n) {
     // Then only whether the rest keeps the rules.
     static const SjisTables tables;
     size_t byteWalkTo = i;  // the byte walk goes on at least to here
-    while (n - i > 4) {
+    while (i < stop) {
 #ifdef __SSE2__
         if (i >= byteWalkTo) {
             size_t failed;
@@ -201,7 +212,7 @@ Scorer QuickScoreSjis(const uint8_t* p, size_t n) {
         const uint8_t kind = tables.kind[b];
         if (kind == SjisTables::kSingle) {
             ++i;
-        } else if (kind == SjisTables::kLead && tables.trail[p[i + 1]]) {
+        } else if (kind == SjisTables::kLead && i + 1 < n && tables.trail[p[i + 1]]) {
             i += 2;
         } else {
             s.valid = false;
@@ -212,28 +223,30 @@ Scorer QuickScoreSjis(const uint8_t* p, size_t n) {
 }
 
 // The length of the UTF-8 sequence the lead byte p[0] starts, its
-// continuation bytes checked; 0 when it breaks the rules.
-size_t Utf8SequenceLength(const uint8_t* p) {
+// continuation bytes checked; 0 when it breaks the rules or runs past the
+// avail bytes there are.
+size_t Utf8SequenceLength(const uint8_t* p, size_t avail) {
     const uint8_t b = p[0];
     const size_t len = In(b, 0xC0, 0xDF) ? 2 : In(b, 0xE0, 0xEF) ? 3 : In(b, 0xF0, 0xF7) ? 4 : 0;
+    if (len > avail) return 0;
     for (size_t k = 1; k < len; ++k)
         if (!In(p[k], 0x80, 0xBF)) return 0;
     return len;
 }
 
 // Walks the UTF-8 text at p from i as the scorer reads it: up to a NUL or
-// to four bytes from the end, calling seen(lead, length) for each multibyte
-// sequence. False when a sequence breaks the rules.
+// to stop, calling seen(lead, length) for each multibyte sequence. False
+// when a sequence breaks the rules.
 template <class Seen>
-bool WalkUtf8(const uint8_t* p, size_t n, size_t i, Seen seen) {
-    while (n - i > 4) {
+bool WalkUtf8(const uint8_t* p, size_t n, size_t stop, size_t i, Seen seen) {
+    while (i < stop) {
         const uint8_t b = p[i];
         if (b == 0) break;
         if (b < 0x80) {
             ++i;
             continue;
         }
-        const size_t len = Utf8SequenceLength(p + i);
+        const size_t len = Utf8SequenceLength(p + i, n - i);
         if (!len) return false;
         seen(p + i, len);
         i += len;
@@ -241,12 +254,12 @@ bool WalkUtf8(const uint8_t* p, size_t n, size_t i, Seen seen) {
     return true;
 }
 
-Scorer ScoreUtf8(const uint8_t* p, size_t n) {
+Scorer ScoreUtf8(const uint8_t* p, size_t n, size_t stop) {
     Scorer s;
     s.code = KanjiCode::UTF8NoSig;
     s.weight = 15;
     const WeightTables& weights = Weights();
-    s.valid = WalkUtf8(p, n, 0, [&](const uint8_t* q, size_t len) {
+    s.valid = WalkUtf8(p, n, stop, 0, [&](const uint8_t* q, size_t len) {
         if (len != 3) return;
         const uint8_t b = q[0], c1 = q[1], c2 = q[2];
         if (b == 0xE3 && ((c1 == 0x81 && In(c2, 0x80, 0xBF)) || (c1 == 0x82 && In(c2, 0x80, 0x9E)))) {
@@ -267,7 +280,7 @@ Scorer ScoreUtf8(const uint8_t* p, size_t n) {
 // What ScoreUtf8 would decide when no other encoding is in the race: the
 // same validity, and a score above zero exactly when a three-byte character
 // comes before the scan stops.
-Scorer QuickScoreUtf8(const uint8_t* p, size_t n) {
+Scorer QuickScoreUtf8(const uint8_t* p, size_t n, size_t stop) {
     Scorer s;
     s.code = KanjiCode::UTF8NoSig;
     s.weight = 15;
@@ -281,41 +294,41 @@ Scorer QuickScoreUtf8(const uint8_t* p, size_t n) {
 #endif
 #ifdef __SSE2__
     // The rest, or all where AVX2 doesn't run.
-    if (n - i > 4) {
+    if (i < stop) {
         const size_t more = PassUtf8Blocks(p + i, n - i, threeByte);
         i += more;
     }
 #endif
-    s.valid = WalkUtf8(p, n, i, [&](const uint8_t*, size_t len) { threeByte |= len == 3; });
+    s.valid = WalkUtf8(p, n, stop, i, [&](const uint8_t*, size_t len) { threeByte |= len == 3; });
     s.points = threeByte ? 1 : 0;
     return s;
 }
 
-Scorer ScoreEuc(const uint8_t* p, size_t n) {
+Scorer ScoreEuc(const uint8_t* p, size_t n, size_t stop) {
     Scorer s;
     s.code = KanjiCode::EUC;
     const WeightTables& weights = Weights();
     size_t i = 0;
-    while (n - i > 4) {
+    while (i < stop) {
         uint8_t b = p[i];
         if (b == 0) break;
         if (b <= 0x80) {
             ++i;
             while (n - i >= 8 && PlainAsciiWord(p + i)) i += 8;
         } else if (b == 0x8E) {
-            if (!In(p[i + 1], 0xA1, 0xFE)) {
+            if (i + 1 == n || !In(p[i + 1], 0xA1, 0xFE)) {
                 s.valid = false;
                 break;
             }
             ++s.halfKana;
             i += 2;
         } else if (b == 0x8F) {
-            if (!In(p[i + 1], 0xA1, 0xFE) || !In(p[i + 2], 0xA1, 0xFE)) {
+            if (n - i < 3 || !In(p[i + 1], 0xA1, 0xFE) || !In(p[i + 2], 0xA1, 0xFE)) {
                 s.valid = false;
                 break;
             }
             i += 3;
-        } else if (In(b, 0xA1, 0xFE) && In(p[i + 1], 0xA1, 0xFE)) {
+        } else if (In(b, 0xA1, 0xFE) && i + 1 < n && In(p[i + 1], 0xA1, 0xFE)) {
             uint8_t t = p[i + 1];
             if (b == 0xA4 && In(t, 0xA1, 0xF3)) {
                 ++s.hiragana;
@@ -366,17 +379,19 @@ int FrequentCharWeightUtf8(uint8_t a, uint8_t b, uint8_t c) {
 }
 
 int DetectCharCode(const uint8_t* bytes, size_t n) {
+    // Only a read that stopped at the limit may have cut a character.
+    const size_t stop = n >= kDetectBytes ? n - 4 : n;
     // Quick passes tell which encodings are in the race at all: text in one
     // encoding soon breaks the others' rules. Only two or more left need
     // their characters weighed.
     auto live = [](const Scorer& s) { return s.valid && s.Score() > 0; };
-    const Scorer quickSjis = QuickScoreSjis(bytes, n), quickUtf8 = QuickScoreUtf8(bytes, n);
-    const Scorer euc = ScoreEuc(bytes, n);
+    const Scorer quickSjis = QuickScoreSjis(bytes, n, stop), quickUtf8 = QuickScoreUtf8(bytes, n, stop);
+    const Scorer euc = ScoreEuc(bytes, n, stop);
     const int alive = int(live(quickSjis)) + int(live(quickUtf8)) + int(live(euc));
     if (alive == 0) return KanjiCode::Auto;
     if (alive == 1) return live(quickSjis) ? KanjiCode::SJIS : live(quickUtf8) ? KanjiCode::UTF8NoSig : KanjiCode::EUC;
-    const Scorer scorers[3] = {live(quickSjis) ? ScoreSjis(bytes, n) : quickSjis,
-                               live(quickUtf8) ? ScoreUtf8(bytes, n) : quickUtf8, euc};
+    const Scorer scorers[3] = {live(quickSjis) ? ScoreSjis(bytes, n, stop) : quickSjis,
+                               live(quickUtf8) ? ScoreUtf8(bytes, n, stop) : quickUtf8, euc};
     int result = KanjiCode::Auto;
     int best = -1;
     for (const Scorer& s : scorers) {

@@ -13,7 +13,9 @@ constexpr size_t kDetectBytes = 65536;
 int DetectKanjiCode(const uint8_t* bytes, size_t n, int defaultCode);
 
 // The multibyte guess alone: 1 (Shift_JIS), 8 (UTF-8), 2 (EUC-JP) or 9 when
-// no candidate scored.
+// no candidate scored. A text of kDetectBytes or more is taken as cut at the
+// read limit and its last four bytes are not judged; a shorter one is the
+// whole file and every byte counts.
 int DetectCharCode(const uint8_t* bytes, size_t n);
 
 // The weight the guess gives a character frequent in Japanese prose, by its

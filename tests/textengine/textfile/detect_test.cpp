@@ -55,7 +55,7 @@ TEST(Detect, KanjiCode) {
         {"UTF-8 alone, a three-byte character after ASCII words",
          "\xC3\x80\nabcdefghijklmnop\xE3\x80\x81" "abcd", 1, 8},
         {"UTF-8 alone, the three-byte character in the last four bytes", "\xC3\x80\nabcdefghijklmnop\xE3\x80\x81",
-         1, 2},
+         1, 8},
         {"UTF-8 alone, a NUL before the three-byte character",
          std::string("\xC3\x80\nabcdefgh\0\xE3\x80\x81" "abcd", 19), 1, 2},
         {"Shift_JIS prose over many blocks", EncodeText(1, kProse + kProse + kProse) + "abcdef", 1, 1},
@@ -145,6 +145,28 @@ TEST(Detect, CharCodeScoresStopAtNul) {
     s += '\0';
     s += "\x80\x80\x80\x80\x80\x80";
     EXPECT_EQ(DetectCharCode(reinterpret_cast<const uint8_t*>(s.data()), s.size()), 1);
+}
+
+// A text read whole is judged on all its bytes; one that fills the read
+// limit may end inside a character, so its last four bytes are not judged.
+TEST(Detect, LastBytesJudgedUnlessTheReadWasCut) {
+    const std::string sjisKanji = "\x8E\x6E\r\n";  // 始 CR LF
+    auto filled = [](const std::string& head, const std::string& tail) {
+        return head + std::string(kDetectBytes - head.size() - tail.size(), 'a') + tail;
+    };
+    const DetectCase cases[] = {
+        {"one kanji and a line end in Shift_JIS", sjisKanji, 1, 1},
+        {"one kanji and a line end in EUC-JP", "\xBB\xCF\r\n", 1, 2},
+        {"one hiragana in UTF-8", "\xE3\x81\x82\n", 1, 8},
+        {"one kanji alone in Shift_JIS", "\x8E\x6E", 1, 1},
+        {"a whole text ending in a Shift_JIS lead byte", "\x82\xA0\x82", 1, 2},
+        {"a whole text ending inside a UTF-8 character", "\xE3\x81\x82\xE3\x81", 1, 2},
+        {"a cut text: a UTF-8 character in the last four bytes is not judged",
+         filled("\xC3\x80\n", "\xE3\x80\x81"), 1, 2},
+        {"a cut text: a character cut at the limit is no fault", filled("\x82\xA0\x82\xA2", "\x82"), 1, 1},
+        {"a cut text: the kanji in the last four bytes is not judged (nothing scores)", filled("", sjisKanji), 1, 2},
+    };
+    for (const auto& c : cases) EXPECT_EQ(Detect(c.bytes, c.defaultCode), c.code) << c.name;
 }
 
 TEST(Detect, OnlyTheFirst64KiBAreLookedAt) {
