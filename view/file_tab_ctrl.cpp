@@ -1,9 +1,11 @@
 #include "view/file_tab_ctrl.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
 
+#include "editctrl/text_drawer.h"
 #include "framework/gdi.h"
 
 namespace {
@@ -133,7 +135,13 @@ void CFileTabCtrl::DrawItem(const DRAWITEMSTRUCT& item) {
     dc.SetTextColor(textColor);
     std::wstring text = GetItemText(index);
     if (text.size() > 512) text.resize(512);
-    dc.ExtTextOut(r.left + (selected ? 8 : 4), r.top + 3, ETO_OPAQUE, &r, text.c_str(), int(text.size()));
+    // The whole line of text inside the item, its descent included (an
+    // unselected tab is lower than the selected one).
+    TEXTMETRICW tm{};
+    ::GetTextMetricsW(item.hDC, &tm);
+    const int textY = std::max<int>(r.top, std::min<int>(r.top + 3, r.bottom - tm.tmHeight - 1));
+    dc.ExtTextOut(r.left + (selected ? 8 : 4), textY, ETO_OPAQUE, &r, text.c_str(), int(text.size()));
+    DrawLostGlyphs(item.hDC, r.left + (selected ? 8 : 4), textY, text.c_str(), int(text.size()), nullptr, r);
     // Where a dragged tab would land: a bar at this item's left edge, or at
     // its right edge when the next item is the place.
     if (dragSource >= 0 && insertIndex >= 0) {
@@ -257,6 +265,8 @@ void CFileTabCtrl::OnLButtonDown(WPARAM wParam, LPARAM lParam) {
     CWndLifeWatch watch(this);
     DefWindowProc(WM_LBUTTONDOWN, wParam, lParam);
     if (!watch.Alive() || !m_hWnd) return;
+    // The strip keeps no keyboard: the parent hands it to the file's window.
+    if (::GetFocus() == m_hWnd) ::SetFocus(GetParentHandle());
     if ((flags & TABF_DRAG_MOVE) && hit >= 0 && hit < GetItemCount()) StartDrag(hit);
 }
 

@@ -331,3 +331,31 @@ TEST(EditPaint, BlankAndLineEndMarksFollowTheirStyles) {
         EXPECT_EQ(f.Print().At(m.at.x, m.at.y), pen) << m.style;
     }
 }
+
+// An underscore's stroke, thinner than a pixel row, is lost by the
+// monochrome rasteriser: it is drawn all the same, in its own cell, in a
+// Japanese and a Western fixed-pitch face, with and without row spacing.
+TEST(EditPaint, UnderscoresAreDrawnAtTheBottomOfTheirCells) {
+    struct Case {
+        const wchar_t* face;
+        int rowSpace;
+    } cases[] = {{L"ＭＳ ゴシック", 0}, {L"DejaVu Sans Mono", 0}, {L"ＭＳ ゴシック", 4}};
+    for (const Case& k : cases) {
+        EditFixture f(u"a_b\n___");
+        CFont font = etest::MakeFont(-16, k.face);
+        f.ctrl.SetExtraRowSpacing(k.rowSpace);
+        f.ctrl.SetTextOffset((k.rowSpace + 1) / 2);
+        f.ctrl.SetFont(font);
+        f.ctrl.Relayout(0);
+        const wtest::Pixels p = f.Print();
+        // Cells of the equal-width characters, measured after the font change.
+        const int w = f.ctrl.GetCharWidth(), rh = f.ctrl.GetRowHeight(), left = f.ctrl.GetLeftMargin(),
+                  top = f.ctrl.GetTopMargin();
+        auto cell = [&](int col, int row) {
+            return CRect(left + col * w, top + row * rh, left + (col + 1) * w, top + (row + 1) * rh);
+        };
+        EXPECT_TRUE(AnyPixel(p, cell(1, 0), Color(TEXT_COLOR))) << "row 0 " << k.face;
+        for (int col : {0, 1, 2}) EXPECT_TRUE(AnyPixel(p, cell(col, 1), Color(TEXT_COLOR))) << "row 1 " << k.face;
+        if (k.rowSpace) EXPECT_TRUE(wtest::WriteBmp(TEST_OUTPUT_DIR "/editctrl_underscores.bmp", p));
+    }
+}
