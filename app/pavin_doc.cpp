@@ -115,6 +115,12 @@ void ApplyEditSettings(CEditData& data, bool modeAllowsCStyleIndent) {
     data.SetLastConfinementStr(confine ? theSettings.lastConfinementStr.c_str() : u"");
     data.SetIndentMode(theSettings.indentMode == 2 && !modeAllowsCStyleIndent ? 1 : theSettings.indentMode);
     data.SetTabAsSpace(theSettings.tabAsSpace);
+    CCharWidthTable& widths = data.GetDispData().widths;
+    const int tabSize = theSettings.tabStop > 0 ? theSettings.tabStop : 4;
+    if (widths.TabSize() != tabSize) {
+        widths.SetTabSize(tabSize);
+        data.SetCaretX(-1);  // the remembered column was measured with the old stops
+    }
 }
 
 void CDocFile::ShowEditor(bool show) {

@@ -165,6 +165,7 @@ public:
     // Settings the host sets.
     void SetExtraRowSpacing(int px) { m_extraRowSpacing = px; }
     void SetTextOffset(int px) { m_textOffset = px; }
+    int GetTextOffset() const { return m_textOffset; }
     void SetTopBase(int px) { m_topBase = px; }
     void SetLeftBase(int px) { m_leftBase = px; }
     void SetModifiedColors(COLORREF unmodified, COLORREF modified) {
@@ -338,6 +339,7 @@ public:
     void SetOverwrite(bool on);
     bool IsOverwrite() const { return m_overwrite; }
     void SetBracketBlinkTime(int ms) { m_bracketBlinkTime = ms; }
+    int GetBracketBlinkTime() const { return m_bracketBlinkTime; }
     void SetDlgCode(UINT code) { m_dlgCode = code; }
     void InsertChar(char32_t ch);
     void OnChar(UINT ch);

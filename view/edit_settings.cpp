@@ -37,6 +37,9 @@ double WheelDeltaPerRow(int rowsPerNotch) { return 120.0 / (rowsPerNotch >= 1 ? 
 
 void ApplySettingsToEditor(CEditCtrl& editor, const CAppSettings& s, bool noComments, bool tagLanguage) {
     editor.SetExtraRowSpacing(s.rowSpace);
+    // The text sits in the middle of its row, the extra space split above and below.
+    editor.SetTextOffset((s.rowSpace + 1) / 2);
+    editor.SetBracketBlinkTime(s.bracketsBlinkTime);
     editor.SetTopBase(s.topSpace);
     editor.SetLeftBase(s.leftSpace);
     editor.m_wheelDeltaPerRow = WheelDeltaPerRow(s.wheelScrollRow);
@@ -46,6 +49,7 @@ void ApplySettingsToEditor(CEditCtrl& editor, const CAppSettings& s, bool noComm
                                s.keyword2Color, s.imeCaretColor, s.ruledLineColor};
     for (int i = 0; i < 13; ++i) editor.SetColor(i, colors[i]);
     if (!editor.IsWindow() || !editor.GetEditData()) return;
+    editor.Disp().Widths().SetCharSpacing(s.charSpace);
     if (editor.DispData().wrapMode == 2) editor.SetWrapMode(2, s.lineLen > 0 ? s.lineLen : 80);
     // The font again: spacing and margins are measured from it.
     if (HFONT font = editor.GetNormalFont()) editor.SetFont(font);

@@ -98,10 +98,24 @@ void CPavinView::ApplySettings(CEditCtrl& editor) {
     tabs_.ApplySettings();
 }
 
+void CPavinView::ApplySettingsToEditors() {
+    CPavinDoc* doc = GetDocument();
+    if (!doc) return;
+    for (const auto& record : doc->Files().Records()) {
+        CEditCtrl& editor = static_cast<CDocFile&>(*record).editor;
+        if (editor.IsWindow()) ApplySettings(editor);
+    }
+}
+
 void CPavinView::ApplyFonts() {
     if (theEditorFont.GetSafeHandle()) {
         SendMessage(WM_SETFONT, reinterpret_cast<WPARAM>(theEditorFont.GetSafeHandle()), FALSE);
-        if (CEditCtrl* editor = CurrentEditor()) editor->SetFont(theEditorFont);
+        // Every open file shows the one editor font.
+        if (CPavinDoc* doc = GetDocument())
+            for (const auto& record : doc->Files().Records()) {
+                CEditCtrl& editor = static_cast<CDocFile&>(*record).editor;
+                if (editor.IsWindow()) editor.SetFont(theEditorFont);
+            }
     }
     tabs_.ApplyFont();
     RecalcLayout();
@@ -140,7 +154,7 @@ void CPavinView::OnUpdate(CView*, LPARAM hint, CCmdTarget* hintObject) {
         if (editor) editor->InvalidateAll(TRUE);
         break;
     case HINT_SETTINGS_CHANGED:
-        if (editor) ApplySettings(*editor);
+        ApplySettingsToEditors();
         break;
     case HINT_EDIT_MODE_CHANGED:
         if (editor) {
@@ -158,7 +172,11 @@ void CPavinView::OnUpdate(CView*, LPARAM hint, CCmdTarget* hintObject) {
         // The document shows the file's window; it takes the view's place.
         if (editor) ApplySettings(*editor);
         RecalcLayout();
-        if (editor) editor->SetFocus();
+        if (editor) {
+            editor->SetFocus();
+            // The status bar's caret pane shows this file's caret, focused or not.
+            editor->UpdateCaret(0, true);
+        }
         break;
     }
 }

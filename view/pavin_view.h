@@ -48,6 +48,9 @@ public:
 
     // The tab strip on top, the current editor below it.
     void RecalcLayout();
+    // The settings record (theSettings) into every open file's text and
+    // editing window, after the settings changed.
+    void ApplySettingsToEditors();
     CViewTabs& Tabs() { return tabs_; }
 
     // What the dialogs, the search commands and the macro procedures search

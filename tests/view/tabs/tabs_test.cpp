@@ -13,6 +13,7 @@
 #include "app/pavin_doc.h"
 #include "app/profile/app_settings.h"
 #include "app/resource.h"
+#include "editctrl/edit_ctrl.h"
 #include "framework/cmdtarget.h"
 #include "framework/ole.h"
 #include "framework/seams.h"
@@ -521,6 +522,61 @@ TEST_F(Tabs, SaveAllWritesModifiedFilesAndAsksForNewNamesLast) {
     EXPECT_EQ(wtest::ReadBytes(saveAsPath), "new text");
     EXPECT_EQ(Titles(), (Names{L"t0.txt", L"named.txt", L"t1.txt", L"t2.txt"}));
     EXPECT_EQ(Current(), L"t1.txt");
+}
+
+// A click on a tab leaves the keyboard with that file's editing window (so
+// typing goes on at once) and the status bar's caret pane on its caret.
+TEST_F(Tabs, AClickOnATabGivesTheKeyboardToItsFile) {
+    theSettings.tabDragMove = 0;  // a drag would wait for the real mouse
+    Open({L"a.txt", L"b.txt", L"c.txt"});
+    ::SetActiveWindow(::GetAncestor(view->m_hWnd, GA_ROOT));
+    doc->Current().editor.SetFocus();
+    ASSERT_EQ(::GetFocus(), doc->Current().editor.m_hWnd);
+    for (int tab : {0, 2, 1}) {
+        theCaretPosition = {99, 99};
+        Strip().SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, Center(tab).ToLParam());
+        Strip().SendMessage(WM_LBUTTONUP, 0, Center(tab).ToLParam());
+        wtest::Pump();
+        EXPECT_EQ(Selected(), Titles()[size_t(tab)]);
+        EXPECT_EQ(Current(), Titles()[size_t(tab)]);
+        EXPECT_EQ(::GetFocus(), doc->Current().editor.m_hWnd) << tab;
+        EXPECT_EQ(theCaretPosition.line, 1) << tab;
+        EXPECT_EQ(theCaretPosition.column, 1) << tab;
+    }
+}
+
+// Changed settings reach the text and window of every open file, and a
+// file opened later starts with them.
+TEST_F(Tabs, SettingsReachEveryOpenFileAndNewOnes) {
+    Open({L"a.txt", L"b.txt"});
+    theSettings.tabStop = 8;
+    theSettings.charSpace = 3;
+    theSettings.rowSpace = 6;
+    theSettings.bracketsBlinkTime = 250;
+    doc->UpdateAllViews(nullptr, HINT_SETTINGS_CHANGED);
+    Open({L"c.txt"});
+    int files = 0;
+    for (const auto& record : doc->Files().Records()) {
+        if (record->id < 1) continue;
+        ++files;
+        CDocFile& file = static_cast<CDocFile&>(*record);
+        const std::wstring name = ToWide(record->path);
+        EXPECT_EQ(file.data.GetDispData().widths.TabSize(), 8) << name;
+        EXPECT_EQ(file.data.GetDispData().widths.CharSpacing(), 3) << name;
+        ASSERT_TRUE(file.editor.IsWindow()) << name;
+        EXPECT_EQ(file.editor.GetRowHeight(), file.editor.GetTextHeight() + 6) << name;
+        EXPECT_EQ(file.editor.GetTextOffset(), 3) << name;
+        EXPECT_EQ(file.editor.GetBracketBlinkTime(), 250) << name;
+        // Measured with the spacing: an 'x' takes its width and 3 pixels more.
+        CMeasure m = file.editor.Measure();
+        EXPECT_EQ(m.TabStop(), 8 * m.Advance('x')) << name;
+    }
+    EXPECT_EQ(files, 3);
+    // 0 is the default tab size.
+    theSettings.tabStop = 0;
+    doc->UpdateAllViews(nullptr, HINT_SETTINGS_CHANGED);
+    for (const auto& record : doc->Files().Records())
+        if (record->id >= 1) EXPECT_EQ(static_cast<CDocFile&>(*record).data.GetDispData().widths.TabSize(), 4);
 }
 
 TEST_F(Tabs, TheStripPaintsItsTabsInTheSetColoursWithCloseButtons) {
