@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "app/accel_dlg.h"
+#include "app/doccore/doc_text.h"
 #include "app/key_macro.h"
 #include "app/file_list_bar.h"
 #include "app/macro_calls.h"
@@ -30,7 +31,7 @@ const UINT kIndicators[] = {ID_SEPARATOR,        ID_INDICATOR_FORMAT, ID_INDICAT
 
 // The main toolbar: the system's standard images for the commands.
 const UINT kToolbarIds[] = {ID_FILE_NEW, ID_FILE_OPEN, ID_FILE_SAVE, 0, ID_EDIT_CUT, ID_EDIT_COPY, ID_EDIT_PASTE,
-                            0, ID_EDIT_UNDO, ID_EDIT_REDO, 0, ID_EDIT_FIND, 0, ID_FILE_PRINT};
+                            0, ID_EDIT_UNDO, ID_EDIT_REDO, 0, ID_SEARCH_FIND, 0, ID_FILE_PRINT};
 const int kToolbarImages[] = {STD_FILENEW, STD_FILEOPEN, STD_FILESAVE, -1,       STD_CUT,  STD_COPY, STD_PASTE,
                               -1,          STD_UNDO,     STD_REDOW,    -1,       STD_FIND, -1,       STD_PRINT};
 static_assert(sizeof(kToolbarIds) / sizeof(kToolbarIds[0]) == sizeof(kToolbarImages) / sizeof(kToolbarImages[0]));
@@ -78,6 +79,13 @@ int CMainFrame::OnCreate(CREATESTRUCTW* cs) {
         !m_wndStatusBar.SetIndicators(kIndicators, static_cast<int>(sizeof(kIndicators) / sizeof(kIndicators[0]))))
         return -1;
     m_wndStatusBar.SetPaneWidth(m_wndStatusBar.CommandToIndex(ID_INDICATOR_FORMAT), 120);
+    {
+        // Every encoding and line end fits, the longest included.
+        std::vector<std::wstring> formats;
+        for (int code : {1, 2, 3, 5, 6, 7, 8, 10, 11})
+            for (int lineEnd : {1, 2, 3}) formats.push_back(ToWide(FormatStatusText(code, lineEnd)));
+        m_wndStatusBar.FitPaneToTexts(m_wndStatusBar.CommandToIndex(ID_INDICATOR_FORMAT), formats);
+    }
     m_wndStatusBar.SetPaneWidth(m_wndStatusBar.CommandToIndex(ID_INDICATOR_CARET_POS), 100);
     m_wndStatusBar.SetMessageText(GetIdleMessage());
     SetStatusBar(&m_wndStatusBar);

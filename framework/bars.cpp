@@ -1,5 +1,7 @@
 #include "framework/bars.h"
 
+#include <algorithm>
+
 #include "framework/cmdids.h"
 #include "framework/resource_text.h"
 
@@ -37,6 +39,27 @@ int CStatusBar::CommandToIndex(UINT id) const {
 void CStatusBar::SetPaneWidth(int index, int width) {
     panes_[static_cast<size_t>(index)].width = width;
     RecalcParts();
+}
+
+void CStatusBar::FitPaneToTexts(int index, const std::vector<std::wstring>& texts) {
+    if (index < 0 || index >= GetCount() || !m_hWnd) return;
+    HDC dc = ::GetDC(m_hWnd);
+    HGDIOBJ old = ::SelectObject(dc, reinterpret_cast<HFONT>(SendMessage(WM_GETFONT)));
+    int widest = 0;
+    for (const std::wstring& text : texts) {
+        SIZE size{};
+        ::GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
+        widest = std::max(widest, static_cast<int>(size.cx));
+    }
+    ::SelectObject(dc, old);
+    ::ReleaseDC(m_hWnd, dc);
+    // The part's borders and the text's inset on both sides.
+    const int width = widest + 4 * ::GetSystemMetrics(SM_CXEDGE) + 8;
+    Pane& pane = panes_[static_cast<size_t>(index)];
+    if (width > pane.width) {
+        pane.width = width;
+        RecalcParts();
+    }
 }
 
 void CStatusBar::RecalcParts() {

@@ -5,6 +5,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <string>
 #include <vector>
 
 #include "framework/wnd.h"
@@ -22,6 +23,8 @@ public:
     UINT GetItemID(int index) const { return panes_[static_cast<size_t>(index)].id; }
     int CommandToIndex(UINT id) const;
     void SetPaneWidth(int index, int width);
+    // Widens the pane (never narrows it) so that each text fits in the bar's font.
+    void FitPaneToTexts(int index, const std::vector<std::wstring>& texts);
     void SetPaneText(int index, const wchar_t* text);
     CString GetPaneText(int index) const;
     // An indicator pane shows its text only while enabled.

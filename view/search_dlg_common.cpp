@@ -169,7 +169,11 @@ void CSearchDlgBase::PutSearchText(const std::u16string& text) {
 }
 
 void CSearchDlgBase::FocusSearchText() {
-    if (HWND combo = Item(IDC_SEARCH_TEXT)) ::SendMessageW(m_hWnd, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(combo), TRUE);
+    HWND combo = Item(IDC_SEARCH_TEXT);
+    if (!combo) return;
+    ::SendMessageW(m_hWnd, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(combo), TRUE);
+    // Selected also when the field had the focus already: typing replaces it.
+    ::SendMessageW(combo, CB_SETEDITSEL, 0, MAKELPARAM(0, -1));
 }
 
 void CSearchDlgBase::ChooseHistoryEntry() {

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <shlobj.h>
+#include <commctrl.h>
 
 #include <string>
 #include <vector>
@@ -13,6 +14,7 @@
 #include "app/main_frame.h"
 #include "app/resource.h"
 #include "app/torka_win_app.h"
+#include "framework/bars.h"
 
 namespace {
 
@@ -30,7 +32,7 @@ class TestFrame : public CMainFrame {
 public:
     std::vector<UINT> ran;
     bool OnCmdMsg(UINT id, CCmdUI* ui) override {
-        if (id == 32794 /* F3: find next */) {
+        if (id == 32794 /* F3: find next */ || id == ID_SEARCH_FIND) {
             if (!ui) ran.push_back(id);
             return true;
         }
@@ -91,6 +93,41 @@ TEST(MainFrame, KeysGoToMacroProceduresThenToBindingsOfHandledCommands) {
     EXPECT_TRUE(press(VK_F3));
     EXPECT_TRUE(macros.asked.empty());
     SetMacroCalls(previous);
+    frame->DestroyWindow();
+}
+
+// The toolbar's find button clicked with the mouse runs 検索; the status
+// bar's encoding pane holds the longest encoding text within its borders.
+TEST(MainFrame, ToolbarFindButtonAndTheEncodingPane) {
+    TestFrame* frame = MakeFrame();
+    frame->ShowWindow(SW_SHOW);
+    HWND toolbar = nullptr;
+    for (HWND w = ::FindWindowExW(frame->m_hWnd, nullptr, TOOLBARCLASSNAMEW, nullptr); w && !toolbar;
+         w = ::FindWindowExW(frame->m_hWnd, w, TOOLBARCLASSNAMEW, nullptr))
+        if (::SendMessageW(w, TB_COMMANDTOINDEX, ID_FILE_OPEN, 0) >= 0) toolbar = w;
+    ASSERT_NE(toolbar, nullptr);
+    const LRESULT index = ::SendMessageW(toolbar, TB_COMMANDTOINDEX, ID_SEARCH_FIND, 0);
+    ASSERT_GE(index, 0) << "the toolbar has no 検索 button";
+    RECT r{};
+    ::SendMessageW(toolbar, TB_GETITEMRECT, WPARAM(index), reinterpret_cast<LPARAM>(&r));
+    const LPARAM at = MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+    ::SendMessageW(toolbar, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    ::SendMessageW(toolbar, WM_LBUTTONUP, 0, at);
+    EXPECT_EQ(frame->ran, std::vector<UINT>{ID_SEARCH_FIND});
+
+    CStatusBar* bar = frame->GetStatusBar();
+    ASSERT_NE(bar, nullptr);
+    const int pane = bar->CommandToIndex(ID_INDICATOR_FORMAT);
+    RECT part{};
+    ASSERT_TRUE(::SendMessageW(bar->m_hWnd, SB_GETRECT, WPARAM(pane), reinterpret_cast<LPARAM>(&part)));
+    HDC dc = ::GetDC(bar->m_hWnd);
+    HGDIOBJ old = ::SelectObject(dc, reinterpret_cast<HFONT>(::SendMessageW(bar->m_hWnd, WM_GETFONT, 0, 0)));
+    const std::wstring longest = L"UNICODE(no sig.), CRLF(\\r\\n)";
+    SIZE text{};
+    ::GetTextExtentPoint32W(dc, longest.c_str(), static_cast<int>(longest.size()), &text);
+    ::SelectObject(dc, old);
+    ::ReleaseDC(bar->m_hWnd, dc);
+    EXPECT_GE(part.right - part.left, text.cx + 2 * ::GetSystemMetrics(SM_CXEDGE) + 4);
     frame->DestroyWindow();
 }
 

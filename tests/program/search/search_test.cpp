@@ -171,6 +171,29 @@ TEST_F(Search, EnterAndEscapeInTheFindDialogComeThroughTheMessageLoop) {
     EXPECT_TRUE(boxes.empty());
 }
 
+// Each opening of a dialog selects its search text, so what is typed
+// replaces the last pattern instead of being appended to it.
+TEST_F(Search, AReopenedDialogSelectsItsSearchTextForTyping) {
+    SetText(u"abc xyz");
+    struct Case {
+        UINT command;
+        CSearchDlgBase* dialog;
+    } cases[] = {{ID_SEARCH_FIND, &dialogs->search}, {ID_SEARCH_REPLACE, &dialogs->replace}};
+    for (const Case& c : cases) {
+        for (const wchar_t* typed : {L"abc", L"xyz", L"q"}) {
+            editor->ClearSelection(true);
+            Command(c.command);
+            ASSERT_TRUE(Visible(*c.dialog));
+            // Typed where the keyboard is, as a person types.
+            for (const wchar_t* p = typed; *p; ++p) ::PostMessageW(::GetFocus(), WM_CHAR, *p, 1);
+            Pump();
+            EXPECT_EQ(ComboText(*c.dialog, IDC_SEARCH_TEXT), typed) << c.command;
+            Key(*c.dialog, IDC_SEARCH_TEXT, VK_ESCAPE);
+            EXPECT_FALSE(Visible(*c.dialog));
+        }
+    }
+}
+
 TEST_F(Search, FindNextGoesOnWithTheDialogsConditionAndItsOptions) {
     SetText(u"Bat bit\r\nbut BIT b.t");
     Command(ID_SEARCH_FIND);
