@@ -1,6 +1,8 @@
 // The editor's two program-wide fonts, made from the settings record.
 #pragma once
 
+#include <string>
+
 #include "framework/gdi.h"
 
 extern CFont theEditorFont;
@@ -11,3 +13,11 @@ extern CFont theTabFont;
 bool CreateEditorFont();
 // theTabFont from TAB_FONT: FACENAME and POINT.
 bool CreateTabFont();
+
+// The sizes, in points, a font may be chosen in: what a screen can show.
+constexpr int kMinFontPoint = 6;
+constexpr int kMaxFontPoint = 72;
+
+// The face the font draws with (a substitute's real name); empty when the
+// font isn't made.
+std::wstring RealFaceName(const CFont& font);

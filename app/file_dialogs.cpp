@@ -45,6 +45,15 @@ void AlignLeftTo(HWND child, int id, int parentId) {
     ::SetWindowPos(control, nullptr, left.x, left.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
+// The file name box of the system's dialog gets the keyboard once the
+// dialog has placed its own focus.
+void FocusFileName(HWND dialog) {
+    constexpr int kFileNameCombo = 1148, kFileNameEdit = 1152;
+    HWND name = ::GetDlgItem(dialog, kFileNameCombo);
+    if (!name || !::IsWindowVisible(name)) name = ::GetDlgItem(dialog, kFileNameEdit);
+    if (name) ::PostMessageW(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(name), TRUE);
+}
+
 }  // namespace
 
 CPlacesBarFileDlg::CPlacesBarFileDlg(bool open, const wchar_t* defaultExt, const wchar_t* fileName, DWORD flags,
@@ -145,7 +154,8 @@ UINT_PTR CALLBACK CPlacesBarFileDlg::HookProc(HWND child, UINT msg, WPARAM wPara
         const auto* ofn = reinterpret_cast<const OPENFILENAMEW*>(lParam);
         ::SetWindowLongPtrW(child, DWLP_USER, ofn->lCustData);
         reinterpret_cast<CPlacesBarFileDlg*>(ofn->lCustData)->OnInitDialog(child);
-        return TRUE;
+        // The keyboard belongs on the file name, not on our first control.
+        return FALSE;
     }
     auto* dialog = reinterpret_cast<CPlacesBarFileDlg*>(::GetWindowLongPtrW(child, DWLP_USER));
     if (!dialog || msg != WM_NOTIFY) return 0;
@@ -153,6 +163,7 @@ UINT_PTR CALLBACK CPlacesBarFileDlg::HookProc(HWND child, UINT msg, WPARAM wPara
     switch (notify->hdr.code) {
     case CDN_INITDONE:
         dialog->OnInitDone(child);
+        FocusFileName(::GetParent(child));
         return 0;
     case CDN_FILEOK: {
         const UINT keep = dialog->OnFileNameOK(child);

@@ -3,6 +3,7 @@
 #include <shellapi.h>
 
 #include <algorithm>
+#include <string>
 #include <vector>
 
 #include "framework/cmdids.h"
@@ -207,6 +208,38 @@ void CWinApp::AddToRecentFileList(const wchar_t* path) {
         wchar_t key[16];
         ::wsprintfW(key, L"File%u", i + 1);
         WriteProfileString(kRecentSection, key, i < recentFiles_.size() ? recentFiles_[i].GetString() : nullptr);
+    }
+}
+
+void CWinApp::UpdateRecentFileMenu(HMENU popup) {
+    int at = -1;
+    for (int i = ::GetMenuItemCount(popup) - 1; i >= 0; --i) {
+        const UINT id = ::GetMenuItemID(popup, i);
+        if (id < ID_FILE_MRU_FILE1 || id > ID_FILE_MRU_LAST) continue;
+        if (id == ID_FILE_MRU_FILE1 && (::GetMenuState(popup, static_cast<UINT>(i), MF_BYPOSITION) & MF_GRAYED)) {
+            wchar_t text[256] = {};
+            ::GetMenuStringW(popup, static_cast<UINT>(i), text, 256, MF_BYPOSITION);
+            recentPlaceholder_ = text;
+        }
+        ::DeleteMenu(popup, static_cast<UINT>(i), MF_BYPOSITION);
+        at = i;
+    }
+    if (at < 0) return;
+    if (recentFiles_.empty()) {
+        ::InsertMenuW(popup, static_cast<UINT>(at), MF_BYPOSITION | MF_STRING | MF_GRAYED, ID_FILE_MRU_FILE1,
+                      recentPlaceholder_);
+        return;
+    }
+    for (size_t i = 0; i < recentFiles_.size(); ++i) {
+        std::wstring label;
+        if (i < 9) label = L"&" + std::to_wstring(i + 1) + L" ";
+        else label = std::to_wstring(i + 1) + L" ";
+        for (const wchar_t* p = recentFiles_[i].GetString(); *p; ++p) {
+            if (*p == L'&') label += L'&';  // shown as itself, not as a mnemonic
+            label += *p;
+        }
+        ::InsertMenuW(popup, static_cast<UINT>(at + static_cast<int>(i)), MF_BYPOSITION | MF_STRING,
+                      ID_FILE_MRU_FILE1 + i, label.c_str());
     }
 }
 

@@ -80,6 +80,10 @@ public:
     void AddToRecentFileList(const wchar_t* path);
     const std::vector<CString>& GetRecentFiles() const { return recentFiles_; }
     UINT GetMaxRecentFiles() const { return maxRecentFiles_; }
+    // A menu's recent-file items (ID_FILE_MRU_FILE1 onwards) become one
+    // numbered item per listed file; with none listed, the menu's own
+    // greyed item stays in their place.
+    void UpdateRecentFileMenu(HMENU popup);
 
     // ID_FILE_NEW, ID_APP_EXIT.
     bool OnCmdMsg(UINT id, CCmdUI* ui) override;
@@ -92,6 +96,7 @@ private:
     CString profileFile_;
     std::vector<CString> recentFiles_;
     UINT maxRecentFiles_ = 0;
+    CString recentPlaceholder_;  // the greyed item the menu resource holds
     int exitCode_ = 0;
 };
 

@@ -377,6 +377,7 @@ BOOL CFrameWnd::PreTranslateMessage(MSG* msg) {
 
 void CFrameWnd::OnInitMenuPopup(HMENU popup, UINT, BOOL sysMenu) {
     if (sysMenu) return;
+    if (CWinApp* app = AfxGetApp()) app->UpdateRecentFileMenu(popup);
     RouteTarget route(this);
     const int n = ::GetMenuItemCount(popup);
     for (int i = 0; i < n; ++i) {

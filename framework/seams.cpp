@@ -96,6 +96,11 @@ bool ShowFontDialog(FontDialogRequest& request) {
     cf.hwndOwner = request.owner;
     cf.lpLogFont = &request.font;
     cf.Flags = CF_SCREENFONTS | CF_INITTOLOGFONTSTRUCT;
+    if (request.minPoint > 0 && request.maxPoint >= request.minPoint) {
+        cf.Flags |= CF_LIMITSIZE;
+        cf.nSizeMin = request.minPoint;
+        cf.nSizeMax = request.maxPoint;
+    }
     if (!::ChooseFontW(&cf)) return false;
     request.pointSize = cf.iPointSize;
     return true;

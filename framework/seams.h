@@ -47,6 +47,8 @@ struct FontDialogRequest {
     HWND owner;
     LOGFONTW font;             // the font offered in, the one chosen out
     int pointSize;             // out: tenths of a point, as the dialog reports it
+    int minPoint = 0;          // in: the sizes offered, in points (0: any)
+    int maxPoint = 0;
 };
 
 // The handler's answer stands for MessageBoxW's result.

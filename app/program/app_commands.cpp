@@ -117,8 +117,16 @@ bool CPavinApp::OpenFileWithCharset(const std::wstring& path) {
 
 void CPavinApp::OnChooseFont(bool tabFont) {
     FontDialogRequest request{MainWindow(), {}, 0};
-    (tabFont ? theTabFont : theEditorFont).GetLogFont(&request.font);
+    const CFont& font = tabFont ? theTabFont : theEditorFont;
+    font.GetLogFont(&request.font);
+    // The dialog lists faces by the names they really have: a substituted
+    // name ("ＭＳ ゴシック") would leave it on the first face of its list.
+    std::wstring face = RealFaceName(font);
+    if (!face.empty()) lstrcpynW(request.font.lfFaceName, face.c_str(), LF_FACESIZE);
+    request.minPoint = kMinFontPoint;
+    request.maxPoint = kMaxFontPoint;
     if (!ShowFontDialog(request)) return;
+    request.pointSize = std::clamp(std::abs(request.pointSize), kMinFontPoint * 10, kMaxFontPoint * 10);
     if (tabFont) {
         theSettings.tabFontFaceName = AsU16(request.font.lfFaceName);
         theSettings.tabFontPoint = request.pointSize;

@@ -18,6 +18,7 @@
 #include "app/about_dlg.h"
 #include "app/app_resource.h"
 #include "app/edit_mode_token.h"
+#include "app/editor_fonts_win.h"
 #include "app/file_bookmark_dlg.h"
 #include "app/file_dialogs.h"
 #include "app/macro_calls.h"
@@ -55,12 +56,20 @@ public:
     std::vector<std::wstring> runs;
 };
 
+std::string Utf16Bytes(const std::wstring& text) {
+    return std::string(reinterpret_cast<const char*>(text.data()), text.size() * sizeof(wchar_t));
+}
+
 // One editor for the whole program (the framework keeps one application).
 class Commands : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
         // A blank in the program folder: started programs must be quoted.
         dir = wtest::MakeProgramFolder(L"wendrel cmds ");
+        // A recent-file list left by an earlier run.
+        wtest::WriteBytes(dir + L"recent & old.txt", "recent\r\n");
+        wtest::WriteBytes(dir + L"wendrel_local.ini",
+                          Utf16Bytes(L"\xFEFF[Recent File List]\r\nFile1=" + dir + L"recent & old.txt\r\n"));
         app = new CPavinApp;
         app->m_nCmdShow = SW_SHOWNOACTIVATE;
         ASSERT_TRUE(wtest::StartEditor(*app, dir, L""));
@@ -123,6 +132,21 @@ protected:
     static inline CMainFrame* frame = nullptr;
     std::vector<Box> boxes;
 };
+
+// The file menu lists the files of the recent-file list read at start-up,
+// numbered, and choosing one opens it.
+TEST_F(Commands, TheRecentFileListFromTheLocalSettingsIsListedAndOpens) {
+    HMENU file = ::GetSubMenu(::GetMenu(frame->m_hWnd), 0);
+    ASSERT_NE(file, nullptr);
+    frame->SendMessage(WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(file), 0);
+    wchar_t text[512] = {};
+    ::GetMenuStringW(file, ID_FILE_MRU_FILE1, text, 512, MF_BYCOMMAND);
+    EXPECT_EQ(std::wstring(text), L"&1 " + dir + L"recent && old.txt");
+    EXPECT_FALSE(::GetMenuState(file, ID_FILE_MRU_FILE1, MF_BYCOMMAND) & MF_GRAYED);
+    Run(ID_FILE_MRU_FILE1);
+    const std::vector<std::wstring> open = OpenPaths();
+    EXPECT_NE(std::find(open.begin(), open.end(), dir + L"recent & old.txt"), open.end());
+}
 
 TEST_F(Commands, OpenDialogOpensEveryChosenFileInTheChosenEncodingForThatOpenOnly) {
     const std::wstring euc = File(L"euc.txt", "\xC6\xFC\xCB\xDC");  // 日本 in EUC-JP
@@ -474,9 +498,21 @@ TEST_F(Commands, LineAndColumnNumberTogglesFlipAndAreSaved) {
 }
 
 TEST_F(Commands, FontDialogsStoreTheChoiceAndSaveIt) {
+    // Two files open: the new font reaches both.
+    Doc()->OnOpenDocument(File(L"font1.txt", "one").c_str());
+    Doc()->OnOpenDocument(File(L"font2.txt", "two").c_str());
+    // The dialog starts on the face the editor really draws with, at its size.
+    theSettings.fontFaceName = u"ＭＳ ゴシック";
+    theSettings.fontPoint = 140;
+    ASSERT_TRUE(CreateEditorFont());
+    const std::wstring realFace = RealFaceName(theEditorFont);
+    EXPECT_NE(realFace, L"ＭＳ ゴシック");
+    EXPECT_FALSE(realFace.empty());
     LOGFONTW offered{};
+    FontDialogRequest asked{};
     SetFontDialogHandler([&](FontDialogRequest& r) {
         offered = r.font;
+        asked = r;
         lstrcpyW(r.font.lfFaceName, L"Tahoma");
         r.font.lfWeight = FW_BOLD;
         r.font.lfItalic = TRUE;
@@ -484,10 +520,41 @@ TEST_F(Commands, FontDialogsStoreTheChoiceAndSaveIt) {
         return true;
     });
     Run(ID_VIEW_FONT);
+    EXPECT_EQ(std::wstring(offered.lfFaceName), realFace);
+    HDC screen = ::GetDC(nullptr);
+    EXPECT_EQ(offered.lfHeight, -::MulDiv(140, ::GetDeviceCaps(screen, LOGPIXELSY), 720));
+    ::ReleaseDC(nullptr, screen);
+    EXPECT_EQ(asked.minPoint, kMinFontPoint);
+    EXPECT_EQ(asked.maxPoint, kMaxFontPoint);
     EXPECT_EQ(theSettings.fontFaceName, u"Tahoma");
     EXPECT_EQ(theSettings.fontPoint, 120);
     EXPECT_EQ(theSettings.fontWeight, FW_BOLD);
     EXPECT_EQ(theSettings.fontItalic, 1);
+    int editors = 0;
+    for (const auto& r : Doc()->Files().Records()) {
+        CEditCtrl& editor = static_cast<CDocFile&>(*r).editor;
+        if (r->id < 1 || !editor.IsWindow()) continue;
+        LOGFONTW shown{};
+        ::GetObjectW(editor.GetNormalFont(), sizeof shown, &shown);
+        EXPECT_STREQ(shown.lfFaceName, L"Tahoma") << ToWide(r->path);
+        ++editors;
+    }
+    EXPECT_GE(editors, 2);
+    // A size beyond what a screen shows is held to the largest.
+    SetFontDialogHandler([](FontDialogRequest& r) {
+        r.pointSize = 20000;
+        return true;
+    });
+    Run(ID_VIEW_FONT);
+    EXPECT_EQ(theSettings.fontPoint, kMaxFontPoint * 10);
+    SetFontDialogHandler([&](FontDialogRequest& r) {
+        lstrcpyW(r.font.lfFaceName, L"Tahoma");
+        r.font.lfWeight = FW_BOLD;
+        r.font.lfItalic = TRUE;
+        r.pointSize = 120;
+        return true;
+    });
+    Run(ID_VIEW_FONT);
     const std::string ini = IniText(dir + L"wendrel.ini");
     EXPECT_NE(ini.find("FACENAME=Tahoma"), std::string::npos);
     EXPECT_NE(ini.find("POINT=120"), std::string::npos);
