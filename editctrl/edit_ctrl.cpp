@@ -456,6 +456,9 @@ void CEditCtrl::UpdateModifiedColor() {
 }
 
 void CEditCtrl::OnScrolled(int dx, int dy, BOOL thumbTracking) {
+    // Sideways the whole window is painted again: pixels moved while a row
+    // or the ruler still waited for its paint came out half erased.
+    if (dx) Invalidate(FALSE);
     if (m_paneMode && dx && m_data) Disp().BroadcastMessage(m_hWnd, WM_EDIT_SYNC_INVALIDATE, 1, 0);
     if (!m_placingCaret) UpdateCaret(0);
     SendParent(WM_EDIT_SCROLLED);
