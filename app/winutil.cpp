@@ -168,7 +168,17 @@ std::wstring_view OrEmpty(const wchar_t* s) { return s ? s : L""; }
 }  // namespace
 
 int CALLBACK BrowseFolderCallback(HWND hwnd, UINT msg, LPARAM, LPARAM data) {
-    if (msg == BFFM_INITIALIZED) SendMessageW(hwnd, BFFM_SETSELECTIONW, TRUE, data);
+    if (msg != BFFM_INITIALIZED) return 0;
+    // By its item list the picker finds and opens the folder; a path it
+    // cannot parse is offered as text.
+    PIDLIST_ABSOLUTE folder = nullptr;
+    const auto* path = reinterpret_cast<const wchar_t*>(data);
+    if (path && *path && SUCCEEDED(SHParseDisplayName(path, nullptr, &folder, 0, nullptr)) && folder) {
+        SendMessageW(hwnd, BFFM_SETSELECTIONW, FALSE, reinterpret_cast<LPARAM>(folder));
+        CoTaskMemFree(folder);
+    } else {
+        SendMessageW(hwnd, BFFM_SETSELECTIONW, TRUE, data);
+    }
     return 0;
 }
 

@@ -295,6 +295,14 @@ void CSulkiDlg::UpdateSearchButton(int selectedCombo) {
     ::EnableWindow(GetDlgItem(IDC_SULKI_SEARCH), ready);
 }
 
+LRESULT CSulkiResultView::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg == WM_KEYDOWN && wParam == VK_ESCAPE) {
+        ::PostMessageW(GetParentHandle(), WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+        return 0;
+    }
+    return CEditCtrl::WindowProc(msg, wParam, lParam);
+}
+
 void CSulkiDlg::Browse() {
     std::u16string start = ToU16(WindowText(folder_));
     RemoveTrailingBackslash(start);

@@ -22,6 +22,13 @@ enum SulkiDlgMessage : UINT {
 // Window text of the result view, by which a second start finds the first.
 inline constexpr wchar_t kSulkiWindowName[] = L"SULKI_WINDOW_NAME";
 
+// The result view: the editing window, except that Esc, which it would
+// take as a key of its own, closes the dialog as from any other field.
+class CSulkiResultView : public CEditCtrl {
+protected:
+    LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
+};
+
 class CSulkiDlg : public CDialog {
 public:
     CSulkiDlg();
@@ -80,7 +87,7 @@ private:
     std::wstring programDir_;
     HICON bigIcon_ = nullptr, smallIcon_ = nullptr;
     CEditData resultData_;
-    CEditCtrl resultView_;
+    CSulkiResultView resultView_;
     CFont resultFont_;
     int editorProtocol_ = kOlderEditor;
     int encoding_code_ = 9;

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 #include <shlobj.h>
+#include <commctrl.h>
 
 #include <string>
 #include <vector>
@@ -228,6 +229,70 @@ TEST_F(WinUtil, BrowseCallbackSelectsTheInitialFolder) {
     BrowseFolderCallback(hwnd, BFFM_INITIALIZED, 0, reinterpret_cast<LPARAM>(start));
     EXPECT_EQ(selected, start);
     DestroyWindow(hwnd);
+}
+
+// The real folder picker opens on the folder it is given, not on the top
+// of the drive: its tree's selected item is that folder.
+std::wstring g_pickerSelection;
+int g_pickerTicks = 0;
+
+BOOL CALLBACK FindPicker(HWND w, LPARAM found) {
+    wchar_t cls[32] = {};
+    ::GetClassNameW(w, cls, 32);
+    if (std::wstring(cls) == L"#32770" && ::IsWindowVisible(w)) *reinterpret_cast<HWND*>(found) = w;
+    return TRUE;
+}
+
+BOOL CALLBACK FindTree(HWND w, LPARAM found) {
+    wchar_t cls[32] = {};
+    ::GetClassNameW(w, cls, 32);
+    if (std::wstring(cls) == WC_TREEVIEWW) *reinterpret_cast<HWND*>(found) = w;
+    return TRUE;
+}
+
+void CALLBACK ReadPicker(HWND, UINT, UINT_PTR id, DWORD) {
+    HWND picker = nullptr;
+    ::EnumThreadWindows(::GetCurrentThreadId(), FindPicker, reinterpret_cast<LPARAM>(&picker));
+    if (!picker) {
+        if (++g_pickerTicks > 100) ::KillTimer(nullptr, id);
+        return;
+    }
+    HWND tree = nullptr;
+    ::EnumChildWindows(picker, FindTree, reinterpret_cast<LPARAM>(&tree));
+    if (tree && ++g_pickerTicks < 20) return;  // let it expand to the folder
+    if (tree) {
+        wchar_t text[MAX_PATH] = {};
+        TVITEMW item{};
+        item.mask = TVIF_TEXT;
+        item.hItem = reinterpret_cast<HTREEITEM>(::SendMessageW(tree, TVM_GETNEXTITEM, TVGN_CARET, 0));
+        item.pszText = text;
+        item.cchTextMax = MAX_PATH;
+        if (item.hItem) ::SendMessageW(tree, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item));
+        g_pickerSelection = text;
+    }
+    ::KillTimer(nullptr, id);
+    ::PostMessageW(picker, WM_COMMAND, IDCANCEL, 0);
+}
+
+TEST_F(WinUtil, TheFolderPickerOpensOnTheGivenFolder) {
+    wchar_t temp[MAX_PATH] = {};
+    ::GetTempPathW(MAX_PATH, temp);
+    const std::wstring outer = std::wstring(temp) + L"picker start", inner = outer + L"\\inner folder";
+    ::CreateDirectoryW(outer.c_str(), nullptr);
+    ::CreateDirectoryW(inner.c_str(), nullptr);
+    BROWSEINFOW bi{};
+    bi.lpszTitle = L"検索フォルダの選択";
+    bi.ulFlags = BIF_RETURNONLYFSDIRS;
+    bi.lpfn = BrowseFolderCallback;
+    bi.lParam = reinterpret_cast<LPARAM>(inner.c_str());
+    g_pickerSelection.clear();
+    g_pickerTicks = 0;
+    ::SetTimer(nullptr, 0, 100, ReadPicker);
+    PIDLIST_ABSOLUTE chosen = ::SHBrowseForFolderW(&bi);
+    if (chosen) ::CoTaskMemFree(chosen);
+    EXPECT_EQ(g_pickerSelection, L"inner folder");
+    ::RemoveDirectoryW(inner.c_str());
+    ::RemoveDirectoryW(outer.c_str());
 }
 
 }  // namespace
