@@ -1,0 +1,210 @@
+// The completion popup in a real editing window: opened by the command under
+// the word, narrowed by typing, moved by keys, accepted by Enter, Tab and a
+// double-click, closed by every closing event, and gone with its owner.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <string>
+
+#include "assist/code_assist_edit_ctrl.h"
+#include "editctrl/syntax/editmode.h"
+#include "editctrl/syntax/strtoken.h"
+#include "editctrl/syntax/syntax_files.h"
+#include "tests/editctrl/edit_ctrl_fixture.h"
+#include "tests/framework/window_test_support.h"
+
+namespace {
+
+const CStrToken& Sql() {
+    static CStrToken* t = [] {
+        auto* made = new CStrToken;
+        LoadBuiltinLanguage(u"<cpp>", u"no such folder", *made);
+        TextLines lines;
+        for (const char16_t* k : {u"SELECT", u"SELF,2", u"set", u"from", u"where"}) lines.Add(k);
+        std::u16string message;
+        made->SetKeywordLines(lines, message);
+        return made;
+    }();
+    return *t;
+}
+
+struct AssistFixture {
+    CEditData data;
+    CCodeAssistEditCtrl ctrl;
+
+    explicit AssistFixture(const std::u16string& text) {
+        ctrl.Create(WS_CHILD | WS_VISIBLE, CRect(0, 0, 400, 300), wtest::SharedHost(), 7);
+        CFont font = etest::MakeFont();
+        ctrl.SetFont(font);
+        data.InsertText(text.c_str(), 1);
+        data.SetSyntaxRules(&Sql());
+        ctrl.SetEditData(&data);
+        ctrl.Relayout(0);
+        const int last = data.GetLineCount() - 1;
+        data.SetCaretPos(last, data.GetLineLength(last));
+        ctrl.UpdateCaret(1);
+        ctrl.SetStyle(ECS_HOST_MAPS_KEYS);  // as in the program: the view maps the keys
+        ::SetFocus(ctrl);
+    }
+    std::u16string Line(int i = 0) const { return {data.GetLineText(i), std::size_t(data.GetLineLength(i))}; }
+    void Type(const std::u16string& s) {
+        for (char16_t c : s) ctrl.SendMessage(WM_CHAR, c, 0);
+    }
+    bool PopupVisible() { return ::IsWindowVisible(ctrl.AssistWnd().m_hWnd) != FALSE; }
+    std::u16string CurrentText() {
+        CCodeAssistList& list = ctrl.AssistWnd().List();
+        const int row = list.CurrentRow();
+        return row < 0 ? u"" : list.Shown()->GetCellText(row, 0);
+    }
+};
+
+TEST(CodeAssistPopup, OpensUnderTheWordNarrowsAndEnterReplacesTheWholeWord) {
+    AssistFixture f(u"x = sel");
+    f.ctrl.KeywordComplete(false);
+    ASSERT_TRUE(f.ctrl.IsAssistShown());
+    EXPECT_TRUE(f.PopupVisible());
+    EXPECT_EQ(f.CurrentText(), u"SELECT");
+
+    // Under the word: left at the word's first character less 5, top under its line.
+    const CEditCtrl::RowPos rp = f.ctrl.LinePosToRowPos(4, 0);
+    POINT word = f.ctrl.PointFromRowPos(rp.xColumn, rp.row);
+    ::ClientToScreen(f.ctrl, &word);
+    RECT popup;
+    ::GetWindowRect(f.ctrl.AssistWnd().m_hWnd, &popup);
+    EXPECT_EQ(popup.left, word.x - 5);
+    EXPECT_EQ(popup.top, word.y + f.ctrl.GetRowHeight());
+    RECT work;
+    ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    EXPECT_LE(popup.bottom, work.bottom);
+
+    f.Type(u"f");  // "self": SELF chosen
+    EXPECT_EQ(f.ctrl.GetAssistWord(), u"self");
+    EXPECT_EQ(f.CurrentText(), u"SELF");
+    f.ctrl.ListLineUp(false);
+    EXPECT_EQ(f.CurrentText(), u"SELECT");
+    f.Type(u"\r");
+    EXPECT_FALSE(f.ctrl.IsAssistShown());
+    EXPECT_FALSE(f.PopupVisible());
+    EXPECT_EQ(f.Line(), u"x = SELECT");
+}
+
+TEST(CodeAssistPopup, SingleCandidateIsInsertedAtOnceAndNothingOpensWithoutAWord) {
+    struct Case {
+        const char16_t* text;
+        const char16_t* after;
+    } cases[] = {
+        {u"fr", u"from"},
+        {u"a wh", u"a where"},
+        {u"sel ", u"sel "},  // after a break character
+        {u"", u""},          // column 0
+        {u"qq", u"qq"},      // no candidate
+    };
+    for (const Case& c : cases) {
+        AssistFixture f(c.text);
+        f.ctrl.KeywordComplete(false);
+        EXPECT_FALSE(f.ctrl.IsAssistShown());
+        EXPECT_EQ(f.Line(), c.after);
+    }
+}
+
+TEST(CodeAssistPopup, TabChoosesFirstWhenNoRowIsChosenThenInserts) {
+    AssistFixture f(u"s");
+    f.ctrl.KeywordComplete(false);
+    ASSERT_TRUE(f.ctrl.IsAssistShown());
+    f.Type(u"ez");
+    f.ctrl.BackSpace();  // inside the word: the list stays, the word shrinks
+    EXPECT_TRUE(f.ctrl.IsAssistShown());
+    EXPECT_EQ(f.ctrl.GetAssistWord(), u"se");
+    f.Type(u"x");  // no candidate starts with "sex": no row chosen
+    EXPECT_EQ(f.ctrl.AssistWnd().List().State(), ASSIST_NO_ROW);
+    EXPECT_TRUE(f.ctrl.IsAssistShown());
+    f.Type(u"\t");
+    EXPECT_TRUE(f.ctrl.IsAssistShown());
+    EXPECT_EQ(f.ctrl.AssistWnd().List().State(), ASSIST_ROW_CHOSEN);
+    EXPECT_EQ(f.Line(), u"sex");
+    f.ctrl.ListLast();
+    f.Type(u"\t");
+    EXPECT_FALSE(f.ctrl.IsAssistShown());
+    EXPECT_EQ(f.Line(), u"set");
+}
+
+TEST(CodeAssistPopup, ABreakCharacterInsertsTheChosenRowFollowedByIt) {
+    AssistFixture g(u"se");
+    g.ctrl.KeywordComplete(false);
+    ASSERT_TRUE(g.ctrl.IsAssistShown());
+    g.Type(u"(");
+    EXPECT_FALSE(g.ctrl.IsAssistShown());
+    EXPECT_EQ(g.Line(), u"SELECT(");
+}
+
+TEST(CodeAssistPopup, DoubleClickAcceptsTheRow) {
+    AssistFixture f(u"se");
+    f.ctrl.KeywordComplete(false);
+    ASSERT_TRUE(f.ctrl.IsAssistShown());
+    f.ctrl.ListLineDown(false);
+    f.ctrl.ListLineDown(false);
+    EXPECT_EQ(f.CurrentText(), u"set");
+    HWND popup = f.ctrl.AssistWnd().m_hWnd;
+    const int y = f.ctrl.AssistWnd().GetRowHeight() * 2 + f.ctrl.AssistWnd().GetRowHeight() / 2;
+    ::SendMessageW(popup, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(10, y));
+    wtest::Pump(300);
+    EXPECT_FALSE(f.ctrl.IsAssistShown());
+    EXPECT_EQ(f.Line(), u"set");
+}
+
+TEST(CodeAssistPopup, EveryClosingEventHidesTheList) {
+    HWND other = ::CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE, 500, 0, 10, 10, wtest::SharedHost(),
+                                   nullptr, nullptr, nullptr);
+    struct Case {
+        const char* what;
+        void (*close)(AssistFixture&, HWND other);
+    } cases[] = {
+        {"Esc", [](AssistFixture& f, HWND) { f.ctrl.SendMessage(WM_KEYDOWN, VK_ESCAPE, 0); }},
+        {"caret left of the word", [](AssistFixture& f, HWND) {
+             for (int i = 0; i < 3; ++i) f.ctrl.MoveCharLeft(false);
+         }},
+        {"click in the editor", [](AssistFixture& f, HWND) { f.ctrl.SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, 0); }},
+        {"focus to another window", [](AssistFixture&, HWND o) { ::SetFocus(o); }},
+        {"another application", [](AssistFixture& f, HWND) {
+             ::SendMessageW(f.ctrl.AssistWnd().m_hWnd, WM_ACTIVATEAPP, FALSE, 0);
+             wtest::Pump(100);
+         }},
+    };
+    for (const Case& c : cases) {
+        AssistFixture f(u"x se");
+        f.ctrl.KeywordComplete(false);
+        ASSERT_TRUE(f.ctrl.IsAssistShown()) << c.what;
+        f.ctrl.MoveCharLeft(false);  // still inside the word: stays open
+        EXPECT_TRUE(f.ctrl.IsAssistShown()) << c.what;
+        c.close(f, other);
+        EXPECT_FALSE(f.ctrl.IsAssistShown()) << c.what;
+        EXPECT_FALSE(f.PopupVisible()) << c.what;
+        EXPECT_EQ(f.Line(), u"x se") << c.what;
+    }
+    ::DestroyWindow(other);
+}
+
+TEST(CodeAssistPopup, ClosingTheEditorWithTheListOpenDestroysTheList) {
+    HWND popup;
+    {
+        AssistFixture f(u"se");
+        f.ctrl.KeywordComplete(false);
+        ASSERT_TRUE(f.ctrl.IsAssistShown());
+        popup = f.ctrl.AssistWnd().m_hWnd;
+        f.ctrl.DestroyWindow();
+        EXPECT_FALSE(::IsWindow(popup));
+        wtest::Pump(150);  // the focus timer must not fire on a dead window
+    }
+    wtest::Pump(150);
+    EXPECT_FALSE(::IsWindow(popup));
+}
+
+TEST(CodeAssistPopup, WithTheListSwitchedOffTheCommandCyclesInPlace) {
+    AssistFixture f(u"se");
+    f.ctrl.SetUseKeywordWindow(false);
+    f.ctrl.KeywordComplete(false);
+    EXPECT_FALSE(f.ctrl.IsAssistShown());
+    EXPECT_NE(f.Line(), u"se");
+}
+
+}  // namespace
