@@ -10,6 +10,7 @@
 #include "app/editor_fonts_win.h"
 #include "app/file_bookmark_dlg.h"
 #include "app/file_dialogs.h"
+#include "app/file_list_bar.h"
 #include "app/key_macro.h"
 #include "app/macro_calls.h"
 #include "app/pavin_doc.h"
@@ -170,6 +171,9 @@ void CPavinApp::OnOption() {
     const OptionChanges changes = TakeOptionValues(sheet.m_values, theSettings);
     if (changes.initialDir) ::SetCurrentDirectoryW(AsWide(ResolveSettingsDir(theSettings.initialDir, ToU16(programDir)).c_str()));
     if (changes.tabLayout) UpdateAllDocViews(HINT_TAB_TITLES);
+    // The pane lists the new filter's files at once, shown or not.
+    if (changes.fileListFilter && GetFileListBar().GetSafeHwnd())
+        GetFileListBar().SetFileListFilter(AsWide(theSettings.fileListFilter.c_str()));
     theOpenKanjiCode = theSettings.fileOpenKanjiCode;
     UpdateAllDocViews(HINT_SETTINGS_CHANGED);
     // The title follows WINDOW_TITLE_IS_PATH_NAME.

@@ -254,10 +254,12 @@ TEST_F(Options, OkStoresEveryPageSavesTheFileAndReachesEveryOpenEditor) {
     EXPECT_NE(ini.find(rowNumbers ? "SHOW_ROW_NUM=0" : "SHOW_ROW_NUM=1"), std::string::npos);
     EXPECT_NE(ini.find("TABSTOP=8"), std::string::npos);
     EXPECT_NE(ini.find("MAX_MRU=16"), std::string::npos);
-    CEditCtrl* editor = wtest::WindowsOf(*app).editor;
-    ASSERT_NE(editor, nullptr);
-    EXPECT_EQ((editor->GetStyleWord() & kRowNumberBit) != 0, !rowNumbers);
-    EXPECT_EQ(editor->Disp().GetColor(3), RGB(1, 2, 3));
+    ASSERT_GE(Editors().size(), 2u);
+    for (CEditCtrl* editor : Editors()) {
+        EXPECT_EQ((editor->GetStyleWord() & kRowNumberBit) != 0, !rowNumbers);
+        EXPECT_EQ(editor->Disp().GetColor(3), RGB(1, 2, 3));
+        EXPECT_EQ(editor->GetEditData()->GetDispData().widths.TabSize(), 8);
+    }
     theSettings = before;
 }
 
