@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "app/doccore/doc_file_list.h"
+#include "assist/code_assist_edit_ctrl.h"
 #include "editctrl/edit_ctrl.h"
 #include "framework/doc.h"
 
@@ -62,7 +63,7 @@ public:
     using CDocFileRecord::CDocFileRecord;
     void ShowEditor(bool show) override;
     bool IsEditorVisible() const override;
-    CEditCtrl editor;  // the view makes its window on HINT_FILE_ADDED
+    CCodeAssistEditCtrl editor;  // the view makes its window on HINT_FILE_ADDED
 };
 
 // What the document needs of the edit modes; the application installs it.

@@ -169,6 +169,14 @@ bool CCodeAssistEditCtrl::ProcessKey(UINT ch) {
     return true;
 }
 
+BOOL CCodeAssistEditCtrl::PreTranslateMessage(MSG* msg) {
+    if (m_shown && msg->message == WM_KEYDOWN && msg->wParam == VK_ESCAPE) {
+        HideAssistWnd();
+        return TRUE;
+    }
+    return CEditCtrl::PreTranslateMessage(msg);
+}
+
 void CCodeAssistEditCtrl::OnCaretMoved() {
     if (!m_shown) return;
     const EditPos caret = GetEditData()->GetCaretPos();

@@ -44,6 +44,8 @@ public:
     virtual void InsertCandidate(const char16_t* text, const char16_t* kind, const char16_t* extra);
     virtual bool IsAssistChar(UINT ch);
 
+    // Esc closes the open list before the key's command runs.
+    BOOL PreTranslateMessage(MSG* msg) override;
     void OnCaretMoved() override;
     void SetFont(HFONT font) override;
 

@@ -1,5 +1,7 @@
 #include "view/edit_settings.h"
 
+#include "assist/code_assist_edit_ctrl.h"
+
 #include "editctrl/edit_ctrl.h"
 
 namespace {
@@ -40,6 +42,7 @@ void ApplySettingsToEditor(CEditCtrl& editor, const CAppSettings& s, bool noComm
     // The text sits in the middle of its row, the extra space split above and below.
     editor.SetTextOffset((s.rowSpace + 1) / 2);
     editor.SetBracketBlinkTime(s.bracketsBlinkTime);
+    if (auto* assist = dynamic_cast<CCodeAssistEditCtrl*>(&editor)) assist->SetUseKeywordWindow(s.useKeywordWindow != 0);
     editor.SetTopBase(s.topSpace);
     editor.SetLeftBase(s.leftSpace);
     editor.m_wheelDeltaPerRow = WheelDeltaPerRow(s.wheelScrollRow);

@@ -2,6 +2,7 @@
 
 #include "app/profile/app_settings.h"
 #include "app/resource.h"
+#include "assist/code_assist_edit_ctrl.h"
 #include "editctrl/core/command_rules.h"
 #include "editctrl/edit_ctrl.h"
 #include "framework/cmdtarget.h"
@@ -213,7 +214,17 @@ void GoToMatchingBracket(CEditCtrl& e) {
     e.UpdateCaret(1);
 }
 
+// The editor's completion list, when it is shown.
+CCodeAssistEditCtrl* ShownList(CEditCtrl& e) {
+    auto* assist = dynamic_cast<CCodeAssistEditCtrl*>(&e);
+    return assist && assist->IsAssistShown() ? assist : nullptr;
+}
+
 void CompleteKeyword(CEditCtrl& e, bool reverse) {
+    if (auto* assist = dynamic_cast<CCodeAssistEditCtrl*>(&e)) {
+        assist->KeywordComplete(reverse);
+        return;
+    }
     if (e.HasSelection()) {
         e.ClearSelection(true);
         return;
@@ -248,25 +259,25 @@ const EditorCommand kCommands[] = {
     // Cursor moves.
     {ID_CURSOR_LEFT, [](CEditCtrl& e) { e.MoveCharLeft(false); }},
     {ID_CURSOR_RIGHT, [](CEditCtrl& e) { e.MoveCharRight(false); }},
-    {ID_CURSOR_UP, [](CEditCtrl& e) { e.MoveCaretRows(-1, false, false); }},
-    {ID_CURSOR_DOWN, [](CEditCtrl& e) { e.MoveCaretRows(1, false, false); }},
+    {ID_CURSOR_UP, [](CEditCtrl& e) { if (auto* l = ShownList(e)) l->ListLineUp(false); else e.MoveCaretRows(-1, false, false); }},
+    {ID_CURSOR_DOWN, [](CEditCtrl& e) { if (auto* l = ShownList(e)) l->ListLineDown(false); else e.MoveCaretRows(1, false, false); }},
     {ID_SELECT_UP, [](CEditCtrl& e) { e.MoveCaretRows(-1, true, false); }},
     {ID_SELECT_DOWN, [](CEditCtrl& e) { e.MoveCaretRows(1, true, false); }},
-    {ID_CURSOR_LINE_START, [](CEditCtrl& e) { e.MoveToLineStart(false, true); }},
+    {ID_CURSOR_LINE_START, [](CEditCtrl& e) { if (auto* l = ShownList(e)) l->ListFirst(); else e.MoveToLineStart(false, true); }},
     {ID_SELECT_LINE_START, [](CEditCtrl& e) { e.MoveToLineStart(true, true); }},
-    {ID_CURSOR_LINE_END, [](CEditCtrl& e) { e.MoveToLineEnd(false); }},
+    {ID_CURSOR_LINE_END, [](CEditCtrl& e) { if (auto* l = ShownList(e)) l->ListLast(); else e.MoveToLineEnd(false); }},
     {ID_SELECT_LINE_END, [](CEditCtrl& e) { e.MoveToLineEnd(true); }},
     {ID_CURSOR_WINDOW_LEFT, [](CEditCtrl& e) { e.MoveToLineStart(false); }},
     {ID_SELECT_WINDOW_LEFT, [](CEditCtrl& e) { e.MoveToLineStart(true); }},
     {ID_CURSOR_WINDOW_RIGHT, [](CEditCtrl& e) { e.MoveToRowEnd(false); }},
     {ID_SELECT_WINDOW_RIGHT, [](CEditCtrl& e) { e.MoveToRowEnd(true); }},
-    {ID_CURSOR_TEXT_START, [](CEditCtrl& e) { e.MoveToTextStart(false); }},
+    {ID_CURSOR_TEXT_START, [](CEditCtrl& e) { if (auto* l = ShownList(e)) l->ListFirst(); else e.MoveToTextStart(false); }},
     {ID_SELECT_TEXT_START, [](CEditCtrl& e) { e.MoveToTextStart(true); }},
-    {ID_CURSOR_TEXT_END, [](CEditCtrl& e) { e.MoveToTextEnd(false); }},
+    {ID_CURSOR_TEXT_END, [](CEditCtrl& e) { if (auto* l = ShownList(e)) l->ListLast(); else e.MoveToTextEnd(false); }},
     {ID_SELECT_TEXT_END, [](CEditCtrl& e) { e.MoveToTextEnd(true); }},
-    {ID_CURSOR_PAGE_UP, [](CEditCtrl& e) { e.MovePageUp(false); }},
+    {ID_CURSOR_PAGE_UP, [](CEditCtrl& e) { if (auto* l = ShownList(e)) l->ListPageUp(); else e.MovePageUp(false); }},
     {ID_SELECT_PAGE_UP, [](CEditCtrl& e) { e.MovePageUp(true); }},
-    {ID_CURSOR_PAGE_DOWN, [](CEditCtrl& e) { e.MovePageDown(false); }},
+    {ID_CURSOR_PAGE_DOWN, [](CEditCtrl& e) { if (auto* l = ShownList(e)) l->ListPageDown(); else e.MovePageDown(false); }},
     {ID_SELECT_PAGE_DOWN, [](CEditCtrl& e) { e.MovePageDown(true); }},
     {ID_CURSOR_WORD_LEFT, [](CEditCtrl& e) { PlainMove(e, StepWordLeft); }},
     {ID_CURSOR_WORD_RIGHT, [](CEditCtrl& e) { PlainMove(e, StepWordRight); }},
@@ -301,12 +312,12 @@ const EditorCommand kCommands[] = {
     {ID_EDIT_DELETE_TO_START, DeleteToLineStart},
     {ID_EDIT_DELETE_WORD_AFTER, DeleteWordAfter},
     {ID_EDIT_DELETE_WORD_BEFORE, DeleteWordBefore},
-    {ID_EDIT_INSERT_NEWLINE, [](CEditCtrl& e) { e.InsertChar(13); }},
+    {ID_EDIT_INSERT_NEWLINE, [](CEditCtrl& e) { if (auto* l = ShownList(e); !l || !l->ProcessKey(13)) e.InsertChar(13); }},
     {ID_EDIT_COMPLETE, [](CEditCtrl& e) { CompleteKeyword(e, false); }},
     {ID_EDIT_COMPLETE_REVERSE, [](CEditCtrl& e) { CompleteKeyword(e, true); }},
     // The Tab key's command until the text operations take it over: a
     // handler earlier in the view's chain wins.
-    {ID_EDIT_INDENT_TAB, [](CEditCtrl& e) { e.OnChar('\t'); }},
+    {ID_EDIT_INDENT_TAB, [](CEditCtrl& e) { if (auto* l = ShownList(e); !l || !l->ProcessKey('\t')) e.OnChar('\t'); }},
     {ID_EDIT_OVERWRITE, [](CEditCtrl& e) { e.SetOverwrite(!e.IsOverwrite()); }},
     // Wrap and display.
     {ID_VIEW_WRAP_NONE, [](CEditCtrl& e) { SetWrap(e, 0); }},

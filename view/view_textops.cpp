@@ -5,6 +5,7 @@
 #include <string>
 
 #include "app/resource.h"
+#include "assist/code_assist_edit_ctrl.h"
 #include "editctrl/edit_ctrl.h"
 #include "editctrl/syntax/strtoken.h"
 #include "editctrl/wait_cursor.h"
@@ -126,6 +127,8 @@ void InsertDateTime(CEditCtrl& e) {
 }
 
 void Indent(CEditCtrl& e, bool unindent, bool byTab) {
+    // Tab first serves an open completion list.
+    if (auto* assist = dynamic_cast<CCodeAssistEditCtrl*>(&e); assist && byTab && assist->ProcessKey('\t')) return;
     if (byTab)
         e.Indent(unindent, e.GetEditData()->GetTabAsSpace() != 0, e.Disp().Widths().TabSize(), L'\t');
     else

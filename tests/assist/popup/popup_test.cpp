@@ -160,6 +160,10 @@ TEST(CodeAssistPopup, EveryClosingEventHidesTheList) {
         void (*close)(AssistFixture&, HWND other);
     } cases[] = {
         {"Esc", [](AssistFixture& f, HWND) { f.ctrl.SendMessage(WM_KEYDOWN, VK_ESCAPE, 0); }},
+        {"Esc before its command", [](AssistFixture& f, HWND) {
+             MSG m{f.ctrl, WM_KEYDOWN, VK_ESCAPE, 0, 0, {}};
+             EXPECT_TRUE(f.ctrl.PreTranslateMessage(&m));
+         }},
         {"caret left of the word", [](AssistFixture& f, HWND) {
              for (int i = 0; i < 3; ++i) f.ctrl.MoveCharLeft(false);
          }},
