@@ -22,6 +22,7 @@ int CCodeAssistEditCtrl::OnCreate(CREATESTRUCTW* cs) {
 void CCodeAssistEditCtrl::OnDestroy() {
     // A file closed with the list open leaves nothing naming this control.
     HideAssistWnd();
+    m_frameHook.Remove();
     if (m_assist.IsWindow()) m_assist.DestroyWindow();
     CEditCtrl::OnDestroy();
 }
@@ -102,6 +103,7 @@ void CCodeAssistEditCtrl::ShowAssistWnd() {
     m_assist.SetPlacement(at);
     m_assist.Reposition();
     ::ShowWindow(m_assist.m_hWnd, SW_SHOWNA);
+    m_frameHook.Install(::GetAncestor(m_hWnd, GA_ROOT));
     m_shown = true;
 }
 
@@ -109,6 +111,7 @@ void CCodeAssistEditCtrl::HideAssistWnd() {
     if (!m_shown) return;
     m_shown = false;
     m_word.Close();
+    m_frameHook.Remove();
     if (m_assist.IsWindow()) ::ShowWindow(m_assist.m_hWnd, SW_HIDE);
 }
 
@@ -266,9 +269,14 @@ LRESULT CCodeAssistEditCtrl::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) 
         m_word.Close();
         return 0;
     }
-    case WM_CODEASSIST_CLOSE:
+    case WM_CODEASSIST_CLOSE: {
+        const bool wasShown = m_shown;
         HideAssistWnd();
+        // Another application took over: the main window, kept looking
+        // active for the list, now looks inactive.
+        if (!wParam && wasShown) ::PostMessageW(::GetAncestor(m_hWnd, GA_ROOT), WM_NCACTIVATE, FALSE, 0);
         return 0;
+    }
     case WM_LBUTTONDOWN:
         HideAssistWnd();
         break;

@@ -8,12 +8,14 @@
 
 #include <string>
 
+#include "assist/code_assist_frame_hook.h"
 #include "assist/code_assist_wnd.h"
 #include "assist/core/code_assist_data.h"
+#include "assist/core/code_assist_list_maker.h"
 #include "assist/core/code_assist_word.h"
 #include "editctrl/edit_ctrl.h"
 
-class CCodeAssistEditCtrl : public CEditCtrl {
+class CCodeAssistEditCtrl : public CEditCtrl, private CodeAssistFrameHook::Client {
 public:
     CCodeAssistEditCtrl();
     ~CCodeAssistEditCtrl() override;
@@ -31,6 +33,12 @@ public:
     // The word typed since the list opened (from the word's edge).
     std::u16string GetAssistWord() const;
     CCodeAssistWnd& AssistWnd() { return m_assist; }
+    // The main window hooked while the list is shown (null otherwise).
+    HWND HookedFrame() const { return m_frameHook.Frame(); }
+    // What fills the list when it opens by itself; null goes back to the
+    // default maker.
+    void SetListMaker(CCodeAssistListMaker* maker) { m_listMaker = maker ? maker : &m_defaultListMaker; }
+    CCodeAssistListMaker* ListMaker() const { return m_listMaker; }
 
     // List moves while it is shown; false when hidden (the editor moves).
     bool ListLineUp(bool byWord);
@@ -40,7 +48,7 @@ public:
     bool ListFirst();
     bool ListLast();
 
-    virtual void CloseAssistWnd() { HideAssistWnd(); }
+    void CloseAssistWnd() override { HideAssistWnd(); }
     virtual void InsertCandidate(const char16_t* text, const char16_t* kind, const char16_t* extra);
     virtual bool IsAssistChar(UINT ch);
 
@@ -59,10 +67,14 @@ private:
     bool AcceptRow(int row);
     void ChooseFirstRow();
     int LineLength(int line) const;
+    HWND AssistPopup() const override { return m_assist.m_hWnd; }
 
     CCodeAssistWnd m_assist;
     CCodeAssistData m_source;
     CCodeAssistWord m_word;
     bool m_useKeywordWindow = true;
     bool m_shown = false;
+    CodeAssistFrameHook m_frameHook{*this};
+    CCodeAssistListMaker m_defaultListMaker;
+    CCodeAssistListMaker* m_listMaker = &m_defaultListMaker;
 };

@@ -212,3 +212,91 @@ TEST(CodeAssistPopup, WithTheListSwitchedOffTheCommandCyclesInPlace) {
 }
 
 }  // namespace
+
+namespace {
+
+// The main window while the list is shown: its frame, its other children,
+// a move or losing the activation close the list; a hook of it never
+// outlives the list or the editor.
+TEST(CodeAssistPopup, TheMainWindowClosesTheListAndIsLeftAsItWas) {
+    HWND frame = wtest::SharedHost();
+    const LONG_PTR ownProc = ::GetWindowLongPtrW(frame, GWLP_WNDPROC);
+    HWND elsewhere = ::CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE, 500, 0, 10, 10, frame, nullptr,
+                                       nullptr, nullptr);
+    struct Case {
+        const char* what;
+        UINT msg;
+        WPARAM wParam;
+        bool closes;
+    } cases[] = {
+        {"click on the frame", WM_NCLBUTTONDOWN, HTNOWHERE, true},
+        {"click on another child", WM_PARENTNOTIFY, WM_LBUTTONDOWN, true},
+        {"a child made", WM_PARENTNOTIFY, WM_CREATE, false},
+        {"moved", WM_MOVE, 0, true},
+        {"another window activated", WM_ACTIVATE, WA_INACTIVE, true},
+        {"the list activated", WM_ACTIVATE, WA_INACTIVE, false},
+        {"frame drawn inactive", WM_NCACTIVATE, FALSE, false},
+    };
+    for (const Case& c : cases) {
+        AssistFixture f(u"x se");
+        f.ctrl.KeywordComplete(false);
+        ASSERT_TRUE(f.ctrl.IsAssistShown()) << c.what;
+        EXPECT_EQ(f.ctrl.HookedFrame(), frame) << c.what;
+        LPARAM lParam = 0;
+        if (c.msg == WM_ACTIVATE) lParam = LPARAM(c.closes ? elsewhere : f.ctrl.AssistWnd().m_hWnd);
+        if (c.msg == WM_PARENTNOTIFY) lParam = LPARAM(elsewhere);
+        const LRESULT r = ::SendMessageW(frame, c.msg, c.wParam, lParam);
+        if (c.msg == WM_NCACTIVATE) {
+            EXPECT_EQ(r, TRUE) << "the frame keeps its active look";
+        }
+        EXPECT_EQ(f.ctrl.IsAssistShown(), !c.closes) << c.what;
+        EXPECT_EQ(f.PopupVisible(), !c.closes) << c.what;
+        if (c.closes) {
+            EXPECT_EQ(::GetWindowLongPtrW(frame, GWLP_WNDPROC), ownProc) << c.what;
+        }
+        f.ctrl.HideAssistWnd();
+        EXPECT_EQ(f.ctrl.HookedFrame(), nullptr) << c.what;
+        EXPECT_EQ(::GetWindowLongPtrW(frame, GWLP_WNDPROC), ownProc) << c.what;
+        wtest::Pump(50);
+    }
+    ::DestroyWindow(elsewhere);
+    ::SendMessageW(frame, WM_NCACTIVATE, TRUE, 0);
+}
+
+TEST(CodeAssistPopup, AFileClosedWithTheListOpenLeavesTheMainWindowUnhooked) {
+    HWND frame = wtest::SharedHost();
+    const LONG_PTR ownProc = ::GetWindowLongPtrW(frame, GWLP_WNDPROC);
+    {
+        AssistFixture f(u"se");
+        f.ctrl.KeywordComplete(false);
+        ASSERT_TRUE(f.ctrl.IsAssistShown());
+        ASSERT_NE(::GetWindowLongPtrW(frame, GWLP_WNDPROC), ownProc);
+        f.ctrl.DestroyWindow();
+        EXPECT_EQ(::GetWindowLongPtrW(frame, GWLP_WNDPROC), ownProc);
+    }
+    // The control's memory is gone: the main window's next activation, click
+    // or move must reach nothing of it.
+    ::SendMessageW(frame, WM_NCACTIVATE, FALSE, 0);
+    ::SendMessageW(frame, WM_ACTIVATE, WA_INACTIVE, 0);
+    ::SendMessageW(frame, WM_NCLBUTTONDOWN, HTNOWHERE, 0);
+    ::SendMessageW(frame, WM_ACTIVATE, WA_ACTIVE, 0);
+    ::SendMessageW(frame, WM_NCACTIVATE, TRUE, 0);
+    wtest::Pump(100);
+    EXPECT_EQ(::GetWindowLongPtrW(frame, GWLP_WNDPROC), ownProc);
+}
+
+TEST(CodeAssistPopup, TheDefaultListMakerIsInUseUntilAnotherIsGiven) {
+    AssistFixture f(u"");
+    CCodeAssistListMaker* own = f.ctrl.ListMaker();
+    ASSERT_NE(own, nullptr);
+    CCodeAssistData t;
+    EXPECT_TRUE(own->MakeList(t, f.data));
+    EXPECT_EQ(t.GetRowCount(), 3);
+    CCodeAssistListMaker other;
+    f.ctrl.SetListMaker(&other);
+    EXPECT_EQ(f.ctrl.ListMaker(), &other);
+    f.ctrl.SetListMaker(nullptr);
+    EXPECT_EQ(f.ctrl.ListMaker(), own);
+}
+
+}  // namespace

@@ -8,9 +8,11 @@
 
 #include "assist/core/code_assist_data.h"
 #include "assist/core/code_assist_list.h"
+#include "assist/core/code_assist_list_maker.h"
 #include "assist/core/code_assist_word.h"
 #include "editctrl/syntax/strtoken.h"
 #include "editctrl/syntax/syntax_files.h"
+#include "textengine/edit_data.h"
 
 namespace {
 
@@ -243,6 +245,21 @@ TEST(CodeAssistPlacement, TenRowsHaveNoScrollBarAndTheListFlipsAboveNearTheBotto
         EXPECT_EQ(r.width, c.expected.width) << c.rows;
         EXPECT_EQ(r.height, c.expected.height) << c.rows;
     }
+}
+
+}  // namespace
+
+namespace {
+
+TEST(CodeAssistListMaker, TheDefaultMakerGivesItsThreeFixedRowsOverAnyOldOnes) {
+    CCodeAssistData t;
+    Fill(t, {u"stale"});
+    CEditData text;
+    CCodeAssistListMaker maker;
+    EXPECT_TRUE(maker.MakeList(t, text));
+    EXPECT_EQ(Column(t, CCodeAssistData::COL_TEXT), (std::vector<std::u16string>{u"AAA", u"BBB", u"CCC"}));
+    EXPECT_EQ(Column(t, CCodeAssistData::COL_KIND),
+              (std::vector<std::u16string>{u"VARCHAR2(10)", u"VARCHAR2(2)", u"VARCHAR2(9)"}));
 }
 
 }  // namespace
