@@ -32,6 +32,8 @@ public:
     bool IsAssistShown() const { return m_shown; }
     // The word typed since the list opened (from the word's edge).
     std::u16string GetAssistWord() const;
+    // Where the word began when the list opened.
+    EditPos AssistAnchor() const { return {m_word.Start(), m_word.Line()}; }
     CCodeAssistWnd& AssistWnd() { return m_assist; }
     // The main window hooked while the list is shown (null otherwise).
     HWND HookedFrame() const { return m_frameHook.Frame(); }

@@ -3,6 +3,7 @@
 #include "assist/code_assist_edit_ctrl.h"
 
 #include "editctrl/edit_ctrl.h"
+#include "grid/core/grid_style.h"
 
 namespace {
 
@@ -22,6 +23,16 @@ const StyleBit kStyleBits[] = {
     {&CAppSettings::showBracketsBold, 0x2000000}, {&CAppSettings::showRuledLine, 0x20000000},
     {&CAppSettings::clearAfterCopy, 0x40000000},
 };
+
+// The completion list in the editor's colours: its background, text, grid
+// lines and chosen row; a chosen row's text is drawn inverted.
+void ColorCompletionList(CGridCtrl& list, const CAppSettings& s) {
+    list.SetColor(GRID_CELL_BG, s.bgColor);
+    list.SetColor(GRID_TEXT, s.textColor);
+    list.SetColor(GRID_LINE, s.penColor);
+    list.SetColor(GRID_SELECTED_BG, s.selectedColor);
+    list.SetGridStyle(list.GetGridStyle() | GRID_INVERT_HIGHLIGHT);
+}
 
 }  // namespace
 
@@ -51,6 +62,7 @@ void ApplySettingsToEditor(CEditCtrl& editor, const CAppSettings& s, bool noComm
                                s.quoteColor,    s.searchColor,   s.selectedColor, s.rulerColor,    s.operatorColor,
                                s.keyword2Color, s.imeCaretColor, s.ruledLineColor};
     for (int i = 0; i < 13; ++i) editor.SetColor(i, colors[i]);
+    if (auto* assist = dynamic_cast<CCodeAssistEditCtrl*>(&editor)) ColorCompletionList(assist->AssistWnd(), s);
     if (!editor.IsWindow() || !editor.GetEditData()) return;
     editor.Disp().Widths().SetCharSpacing(s.charSpace);
     if (editor.DispData().wrapMode == 2) editor.SetWrapMode(2, s.lineLen > 0 ? s.lineLen : 80);

@@ -62,11 +62,15 @@ void SelectingMove(CEditCtrl& e, CaretStep step, bool box) {
     e.UpdateCaret(1);
 }
 
+CCodeAssistEditCtrl* ShownList(CEditCtrl& e);
+void LineMove(CEditCtrl& e, int rows, bool extend);
+
 // Box selection one row up or down: the row move begins the selection
-// itself and takes the box flag with it.
+// itself and takes the box flag with it (a shown list's row moves instead,
+// and no box is left waiting).
 void BoxRowMove(CEditCtrl& e, int rows) {
-    if (!e.HasSelection()) e.DispData().boxRequest = 1;
-    e.MoveCaretRows(rows, true, false);
+    if (!e.HasSelection() && !ShownList(e)) e.DispData().boxRequest = 1;
+    LineMove(e, rows, true);
 }
 
 // Plain move: a present selection goes first.
@@ -232,6 +236,70 @@ void CompleteKeyword(CEditCtrl& e, bool reverse) {
     e.CompleteKeyword(reverse);
 }
 
+// One row up or down: the list's chosen row while it is shown, else the caret.
+void LineMove(CEditCtrl& e, int rows, bool extend) {
+    if (auto* l = ShownList(e)) {
+        if (rows < 0)
+            l->ListLineUp(false);
+        else
+            l->ListLineDown(false);
+        return;
+    }
+    e.MoveCaretRows(rows, extend, false);
+}
+
+// The list's first or last row while it is shown, else the caret's move.
+template <typename Move>
+void ListEndOr(CEditCtrl& e, bool last, Move move) {
+    if (auto* l = ShownList(e)) {
+        if (last)
+            l->ListLast();
+        else
+            l->ListFirst();
+        return;
+    }
+    move();
+}
+
+void PageMove(CEditCtrl& e, int direction, bool extend) {
+    if (auto* l = ShownList(e)) {
+        if (direction < 0)
+            l->ListPageUp();
+        else
+            l->ListPageDown();
+        return;
+    }
+    if (direction < 0)
+        e.MovePageUp(extend);
+    else
+        e.MovePageDown(extend);
+}
+
+// Scrolling moves the shown list's window instead of the text.
+void Scroll(CEditCtrl& e, void (CScrollWnd::*scroll)()) {
+    if (auto* l = ShownList(e))
+        (l->AssistWnd().*scroll)();
+    else
+        (e.*scroll)();
+}
+
+// With the caret where the list's word began, Delete and BackSpace only
+// close the list; otherwise the list follows the shortened word.
+void DeleteOrBackSpace(CEditCtrl& e, bool back) {
+    if (auto* l = ShownList(e)) {
+        const bool atAnchor = e.GetEditData()->GetCaretPos() == l->AssistAnchor();
+        if (atAnchor && !(back && e.HasSelection())) {
+            l->HideAssistWnd();
+            return;
+        }
+    }
+    if (back)
+        e.BackSpace();
+    else
+        e.DeleteChar();
+    if (auto* l = ShownList(e)) l->AssistWnd().List().FilterByPrefix(l->GetAssistWord());
+}
+
 using Action = void (*)(CEditCtrl&);
 
 struct EditorCommand {
@@ -259,26 +327,26 @@ const EditorCommand kCommands[] = {
     // Cursor moves.
     {ID_CURSOR_LEFT, [](CEditCtrl& e) { e.MoveCharLeft(false); }},
     {ID_CURSOR_RIGHT, [](CEditCtrl& e) { e.MoveCharRight(false); }},
-    {ID_CURSOR_UP, [](CEditCtrl& e) { if (auto* l = ShownList(e)) l->ListLineUp(false); else e.MoveCaretRows(-1, false, false); }},
-    {ID_CURSOR_DOWN, [](CEditCtrl& e) { if (auto* l = ShownList(e)) l->ListLineDown(false); else e.MoveCaretRows(1, false, false); }},
-    {ID_SELECT_UP, [](CEditCtrl& e) { e.MoveCaretRows(-1, true, false); }},
-    {ID_SELECT_DOWN, [](CEditCtrl& e) { e.MoveCaretRows(1, true, false); }},
-    {ID_CURSOR_LINE_START, [](CEditCtrl& e) { if (auto* l = ShownList(e)) l->ListFirst(); else e.MoveToLineStart(false, true); }},
-    {ID_SELECT_LINE_START, [](CEditCtrl& e) { e.MoveToLineStart(true, true); }},
-    {ID_CURSOR_LINE_END, [](CEditCtrl& e) { if (auto* l = ShownList(e)) l->ListLast(); else e.MoveToLineEnd(false); }},
-    {ID_SELECT_LINE_END, [](CEditCtrl& e) { e.MoveToLineEnd(true); }},
-    {ID_CURSOR_WINDOW_LEFT, [](CEditCtrl& e) { e.MoveToLineStart(false); }},
-    {ID_SELECT_WINDOW_LEFT, [](CEditCtrl& e) { e.MoveToLineStart(true); }},
-    {ID_CURSOR_WINDOW_RIGHT, [](CEditCtrl& e) { e.MoveToRowEnd(false); }},
-    {ID_SELECT_WINDOW_RIGHT, [](CEditCtrl& e) { e.MoveToRowEnd(true); }},
-    {ID_CURSOR_TEXT_START, [](CEditCtrl& e) { if (auto* l = ShownList(e)) l->ListFirst(); else e.MoveToTextStart(false); }},
-    {ID_SELECT_TEXT_START, [](CEditCtrl& e) { e.MoveToTextStart(true); }},
-    {ID_CURSOR_TEXT_END, [](CEditCtrl& e) { if (auto* l = ShownList(e)) l->ListLast(); else e.MoveToTextEnd(false); }},
-    {ID_SELECT_TEXT_END, [](CEditCtrl& e) { e.MoveToTextEnd(true); }},
-    {ID_CURSOR_PAGE_UP, [](CEditCtrl& e) { if (auto* l = ShownList(e)) l->ListPageUp(); else e.MovePageUp(false); }},
-    {ID_SELECT_PAGE_UP, [](CEditCtrl& e) { e.MovePageUp(true); }},
-    {ID_CURSOR_PAGE_DOWN, [](CEditCtrl& e) { if (auto* l = ShownList(e)) l->ListPageDown(); else e.MovePageDown(false); }},
-    {ID_SELECT_PAGE_DOWN, [](CEditCtrl& e) { e.MovePageDown(true); }},
+    {ID_CURSOR_UP, [](CEditCtrl& e) { LineMove(e, -1, false); }},
+    {ID_CURSOR_DOWN, [](CEditCtrl& e) { LineMove(e, 1, false); }},
+    {ID_SELECT_UP, [](CEditCtrl& e) { LineMove(e, -1, true); }},
+    {ID_SELECT_DOWN, [](CEditCtrl& e) { LineMove(e, 1, true); }},
+    {ID_CURSOR_LINE_START, [](CEditCtrl& e) { ListEndOr(e, false, [&] { e.MoveToLineStart(false, true); }); }},
+    {ID_SELECT_LINE_START, [](CEditCtrl& e) { ListEndOr(e, false, [&] { e.MoveToLineStart(true, true); }); }},
+    {ID_CURSOR_LINE_END, [](CEditCtrl& e) { ListEndOr(e, true, [&] { e.MoveToLineEnd(false); }); }},
+    {ID_SELECT_LINE_END, [](CEditCtrl& e) { ListEndOr(e, true, [&] { e.MoveToLineEnd(true); }); }},
+    {ID_CURSOR_WINDOW_LEFT, [](CEditCtrl& e) { ListEndOr(e, false, [&] { e.MoveToLineStart(false); }); }},
+    {ID_SELECT_WINDOW_LEFT, [](CEditCtrl& e) { ListEndOr(e, false, [&] { e.MoveToLineStart(true); }); }},
+    {ID_CURSOR_WINDOW_RIGHT, [](CEditCtrl& e) { ListEndOr(e, true, [&] { e.MoveToRowEnd(false); }); }},
+    {ID_SELECT_WINDOW_RIGHT, [](CEditCtrl& e) { ListEndOr(e, true, [&] { e.MoveToRowEnd(true); }); }},
+    {ID_CURSOR_TEXT_START, [](CEditCtrl& e) { ListEndOr(e, false, [&] { e.MoveToTextStart(false); }); }},
+    {ID_SELECT_TEXT_START, [](CEditCtrl& e) { ListEndOr(e, false, [&] { e.MoveToTextStart(true); }); }},
+    {ID_CURSOR_TEXT_END, [](CEditCtrl& e) { ListEndOr(e, true, [&] { e.MoveToTextEnd(false); }); }},
+    {ID_SELECT_TEXT_END, [](CEditCtrl& e) { ListEndOr(e, true, [&] { e.MoveToTextEnd(true); }); }},
+    {ID_CURSOR_PAGE_UP, [](CEditCtrl& e) { PageMove(e, -1, false); }},
+    {ID_SELECT_PAGE_UP, [](CEditCtrl& e) { PageMove(e, -1, true); }},
+    {ID_CURSOR_PAGE_DOWN, [](CEditCtrl& e) { PageMove(e, 1, false); }},
+    {ID_SELECT_PAGE_DOWN, [](CEditCtrl& e) { PageMove(e, 1, true); }},
     {ID_CURSOR_WORD_LEFT, [](CEditCtrl& e) { PlainMove(e, StepWordLeft); }},
     {ID_CURSOR_WORD_RIGHT, [](CEditCtrl& e) { PlainMove(e, StepWordRight); }},
     {ID_CURSOR_WORD_END_LEFT, [](CEditCtrl& e) { PlainMove(e, StepWordEndLeft); }},
@@ -300,13 +368,13 @@ const EditorCommand kCommands[] = {
     {ID_CURSOR_LAST_EDIT, GoToLastEdit},
     {ID_CURSOR_MATCH_BRACKET, GoToMatchingBracket},
     // Scrolling; the caret stays.
-    {ID_SCROLL_LINE_UP, [](CEditCtrl& e) { e.ScrollLineUp(); }},
-    {ID_SCROLL_LINE_DOWN, [](CEditCtrl& e) { e.ScrollLineDown(); }},
-    {ID_SCROLL_PAGE_UP, [](CEditCtrl& e) { e.ScrollPageUp(); }},
-    {ID_SCROLL_PAGE_DOWN, [](CEditCtrl& e) { e.ScrollPageDown(); }},
+    {ID_SCROLL_LINE_UP, [](CEditCtrl& e) { Scroll(e, &CScrollWnd::ScrollLineUp); }},
+    {ID_SCROLL_LINE_DOWN, [](CEditCtrl& e) { Scroll(e, &CScrollWnd::ScrollLineDown); }},
+    {ID_SCROLL_PAGE_UP, [](CEditCtrl& e) { Scroll(e, &CScrollWnd::ScrollPageUp); }},
+    {ID_SCROLL_PAGE_DOWN, [](CEditCtrl& e) { Scroll(e, &CScrollWnd::ScrollPageDown); }},
     // Deleting and inserting.
-    {ID_EDIT_DELETE, [](CEditCtrl& e) { e.DeleteChar(); }},
-    {ID_EDIT_BACKSPACE, [](CEditCtrl& e) { e.BackSpace(); }},
+    {ID_EDIT_DELETE, [](CEditCtrl& e) { DeleteOrBackSpace(e, false); }},
+    {ID_EDIT_BACKSPACE, [](CEditCtrl& e) { DeleteOrBackSpace(e, true); }},
     {ID_EDIT_DELETE_LINE, [](CEditCtrl& e) { e.DeleteLine(); }},
     {ID_EDIT_DELETE_TO_END, DeleteToLineEnd},
     {ID_EDIT_DELETE_TO_START, DeleteToLineStart},

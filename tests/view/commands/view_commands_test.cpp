@@ -13,9 +13,11 @@
 #include "app/resource.h"
 #include "editctrl/core/command_rules.h"
 #include "framework/cmdtarget.h"
+#include "tests/assist/assist_fixture.h"
 #include "tests/editctrl/edit_ctrl_fixture.h"
 #include "view/edit_context_menu.h"
 #include "view/view_commands.h"
+#include "view/view_textops.h"
 #include "tests/textengine/edit_test_util.h"
 
 using etest::EditFixture;
@@ -451,6 +453,138 @@ TEST(EditContextMenu, LinkItemsComeAtPositionsTenToTwelveOnlyOnALink) {
 TEST(EditContextMenu, ShortNameIsThePromptAfterItsLineFeed) {
     EXPECT_EQ(CommandShortName(ID_EDIT_COPY_LINE), L"現在行をコピー");
     EXPECT_EQ(CommandShortName(59999), L"");
+}
+
+}  // namespace
+
+namespace {
+
+// The commands while the completion list is shown: the list's row moves,
+// its window scrolls, Delete and BackSpace at the word's start only close
+// it, elsewhere they shorten the word and the list follows.
+using atest::AssistFixture;
+
+void Command(AssistFixture& f, UINT id) { ASSERT_TRUE(RunEditorCommand(f.ctrl, id, nullptr)) << id; }
+
+TEST(EditorCommandsOnTheList, CursorAndPageCommandsMoveTheListsRowAndLeaveTheText) {
+    struct Case {
+        UINT id;
+        int rowBefore;
+        int rowAfter;
+    } cases[] = {
+        {ID_CURSOR_DOWN, 0, 1},         {ID_SELECT_DOWN, 0, 1},          {ID_BOXSEL_DOWN, 0, 1},
+        {ID_CURSOR_UP, 2, 1},           {ID_SELECT_UP, 2, 1},            {ID_BOXSEL_UP, 2, 1},
+        {ID_CURSOR_LINE_END, 0, 2},     {ID_SELECT_LINE_END, 0, 2},      {ID_CURSOR_LINE_START, 2, 0},
+        {ID_SELECT_LINE_START, 2, 0},   {ID_CURSOR_WINDOW_RIGHT, 0, 2},  {ID_SELECT_WINDOW_RIGHT, 0, 2},
+        {ID_CURSOR_WINDOW_LEFT, 2, 0},  {ID_SELECT_WINDOW_LEFT, 2, 0},   {ID_CURSOR_TEXT_END, 0, 2},
+        {ID_SELECT_TEXT_END, 0, 2},     {ID_CURSOR_TEXT_START, 2, 0},    {ID_SELECT_TEXT_START, 2, 0},
+        {ID_CURSOR_PAGE_DOWN, 0, 2},    {ID_SELECT_PAGE_DOWN, 0, 2},     {ID_CURSOR_PAGE_UP, 2, 0},
+        {ID_SELECT_PAGE_UP, 2, 0},
+    };
+    for (const Case& c : cases) {
+        AssistFixture f(u"a\nx se");  // SELECT, SELF, set
+        f.ctrl.KeywordComplete(false);
+        ASSERT_TRUE(f.ctrl.IsAssistShown()) << c.id;
+        f.ctrl.AssistWnd().List().SetCurrentRow(c.rowBefore);
+        Command(f, c.id);
+        EXPECT_TRUE(f.ctrl.IsAssistShown()) << c.id;
+        EXPECT_EQ(f.CurrentRow(), c.rowAfter) << c.id;
+        EXPECT_EQ(f.ctrl.AssistWnd().List().State(), ASSIST_ROW_CHOSEN) << c.id;
+        EXPECT_EQ(f.data.GetCaretPos(), (EditPos{4, 1})) << c.id;
+        EXPECT_FALSE(f.ctrl.HasSelection()) << c.id;
+        EXPECT_EQ(f.ctrl.DispData().boxRequest, 0) << c.id;
+        EXPECT_EQ(f.Line(1), u"x se") << c.id;
+    }
+}
+
+TEST(EditorCommandsOnTheList, ScrollCommandsScrollTheListNotTheText) {
+    static CStrToken* many = [] {
+        auto* t = new CStrToken;
+        LoadBuiltinLanguage(u"<cpp>", u"no such folder", *t);
+        TextLines lines;
+        std::vector<std::u16string> words;
+        for (int i = 0; i < 30; ++i) words.push_back(u"kw" + std::u16string(1, char16_t(u'a' + i / 10)) +
+                                                       std::u16string(1, char16_t(u'0' + i % 10)));
+        for (const std::u16string& w : words) lines.Add(w.c_str());
+        std::u16string message;
+        t->SetKeywordLines(lines, message);
+        return t;
+    }();
+    std::u16string text = u"kw";
+    for (int i = 0; i < 60; ++i) text += u"\nline";
+    AssistFixture f(text, *many);
+    f.data.SetCaretPos(0, 2);
+    f.ctrl.UpdateCaret(1);
+    const int editorTop = f.ctrl.GetScrollPos(SB_VERT);
+    f.ctrl.KeywordComplete(false);
+    ASSERT_TRUE(f.ctrl.IsAssistShown());
+    CCodeAssistWnd& list = f.ctrl.AssistWnd();
+    EXPECT_EQ(list.GetScrollPos(SB_VERT), 0);
+    Command(f, ID_SCROLL_LINE_DOWN);
+    EXPECT_EQ(list.GetScrollPos(SB_VERT), 1);
+    Command(f, ID_SCROLL_PAGE_DOWN);
+    EXPECT_GT(list.GetScrollPos(SB_VERT), 1);
+    Command(f, ID_SCROLL_PAGE_UP);
+    Command(f, ID_SCROLL_LINE_UP);
+    EXPECT_EQ(list.GetScrollPos(SB_VERT), 0);
+    EXPECT_EQ(f.ctrl.GetScrollPos(SB_VERT), editorTop);
+    EXPECT_TRUE(f.ctrl.IsAssistShown());
+    f.ctrl.HideAssistWnd();
+    Command(f, ID_SCROLL_LINE_DOWN);
+    EXPECT_EQ(f.ctrl.GetScrollPos(SB_VERT), editorTop + 1);
+}
+
+TEST(EditorCommandsOnTheList, DeleteAndBackSpaceAtTheWordsStartOnlyCloseTheList) {
+    for (UINT id : {ID_EDIT_DELETE, ID_EDIT_BACKSPACE}) {
+        AssistFixture f(u"x se");
+        f.ctrl.KeywordComplete(false);
+        ASSERT_TRUE(f.ctrl.IsAssistShown());
+        f.ctrl.MoveCharLeft(false);
+        f.ctrl.MoveCharLeft(false);  // at the word's start: still open
+        ASSERT_TRUE(f.ctrl.IsAssistShown());
+        Command(f, id);
+        EXPECT_FALSE(f.ctrl.IsAssistShown()) << id;
+        EXPECT_FALSE(f.PopupVisible()) << id;
+        EXPECT_EQ(f.Line(), u"x se") << id;
+        EXPECT_EQ(f.data.GetCaretPos(), (EditPos{2, 0})) << id;
+    }
+}
+
+TEST(EditorCommandsOnTheList, DeleteAndBackSpaceInsideTheWordRefilterTheList) {
+    AssistFixture f(u"x se");
+    f.ctrl.KeywordComplete(false);
+    ASSERT_TRUE(f.ctrl.IsAssistShown());
+    f.Type(u"x");  // nothing starts with "sex": no row chosen
+    ASSERT_EQ(f.ctrl.AssistWnd().List().State(), ASSIST_NO_ROW);
+    Command(f, ID_EDIT_BACKSPACE);
+    EXPECT_TRUE(f.ctrl.IsAssistShown());
+    EXPECT_EQ(f.ctrl.GetAssistWord(), u"se");
+    EXPECT_EQ(f.ctrl.AssistWnd().List().State(), ASSIST_ROW_CHOSEN);
+    EXPECT_EQ(f.CurrentText(), u"SELECT");
+
+    f.ctrl.MoveCharLeft(false);  // s|e
+    Command(f, ID_EDIT_DELETE);
+    EXPECT_TRUE(f.ctrl.IsAssistShown());
+    EXPECT_EQ(f.Line(), u"x s");
+    EXPECT_EQ(f.ctrl.GetAssistWord(), u"s");
+    EXPECT_EQ(f.ctrl.AssistWnd().List().State(), ASSIST_ROW_CHOSEN);
+}
+
+TEST(EditorCommandsOnTheList, TabIndentServesTheListFirst) {
+    for (UINT id : {ID_EDIT_INDENT_TAB, ID_EDIT_UNINDENT_TAB}) {
+        AssistFixture f(u"x se");
+        f.ctrl.KeywordComplete(false);
+        f.Type(u"x");  // no row chosen
+        ASSERT_TRUE(RunTextOpCommand(f.ctrl, id, nullptr));
+        EXPECT_TRUE(f.ctrl.IsAssistShown()) << id;
+        EXPECT_EQ(f.ctrl.AssistWnd().List().State(), ASSIST_ROW_CHOSEN) << id;
+        EXPECT_EQ(f.Line(), u"x sex") << id;
+        ASSERT_TRUE(RunTextOpCommand(f.ctrl, id, nullptr));
+        EXPECT_FALSE(f.ctrl.IsAssistShown()) << id;
+        EXPECT_EQ(f.Line(), u"x SELECT") << id;
+        ASSERT_TRUE(RunTextOpCommand(f.ctrl, id, nullptr));  // the list gone: the indent itself
+        EXPECT_EQ(f.Line(), id == ID_EDIT_INDENT_TAB ? u"x SELECT\t" : u"x SELECT") << id;
+    }
 }
 
 }  // namespace

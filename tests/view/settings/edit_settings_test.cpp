@@ -7,6 +7,8 @@
 #include <cmath>
 
 #include "editctrl/edit_ctrl.h"
+#include "grid/core/grid_style.h"
+#include "tests/assist/assist_fixture.h"
 #include "view/edit_settings.h"
 
 namespace {
@@ -54,6 +56,38 @@ TEST(EditSettings, WheelStepNeverDividesByZero) {
         EXPECT_TRUE(std::isfinite(step));
         EXPECT_DOUBLE_EQ(step, 40.0);
     }
+}
+
+}  // namespace
+
+namespace {
+
+TEST(EditSettings, TheCompletionListTakesTheEditorsColoursAndInvertsItsChosenRow) {
+    atest::AssistFixture f(u"se");
+    CAppSettings s;
+    s.bgColor = 0x102030;
+    s.textColor = 0x405060;
+    s.penColor = 0x708090;
+    s.selectedColor = 0xA0B0C0;
+    ApplySettingsToEditor(f.ctrl, s, false, false);
+    CCodeAssistWnd& list = f.ctrl.AssistWnd();
+    EXPECT_EQ(list.GetColor(GRID_CELL_BG), 0x102030u);
+    EXPECT_EQ(list.GetColor(GRID_TEXT), 0x405060u);
+    EXPECT_EQ(list.GetColor(GRID_CURRENT_ROW_TEXT), 0x405060u);
+    EXPECT_EQ(list.GetColor(GRID_LINE), 0x708090u);
+    EXPECT_EQ(list.GetColor(GRID_SELECTED_BG), 0xA0B0C0u);
+    EXPECT_TRUE(list.GetGridStyle() & GRID_INVERT_HIGHLIGHT);
+    EXPECT_FALSE(list.GetGridStyle() & (GRID_COL_TITLES | GRID_ROW_HEADERS));
+
+    // Shown over a table, the list keeps them and draws its background in them.
+    f.ctrl.KeywordComplete(false);
+    ASSERT_TRUE(f.ctrl.IsAssistShown());
+    EXPECT_EQ(list.GetColor(GRID_CELL_BG), 0x102030u);
+    wtest::Pump(100);
+    ::UpdateWindow(list.m_hWnd);
+    const wtest::Pixels px = wtest::CaptureClient(list.m_hWnd);
+    ASSERT_GT(px.width, 4);
+    EXPECT_EQ(px.At(px.width - 2, px.height - 2), RGB(0x30, 0x20, 0x10));
 }
 
 }  // namespace
