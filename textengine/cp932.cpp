@@ -49,6 +49,7 @@ const Tables& GetTables() {
 }  // namespace
 
 uint16_t Encode(char16_t cp) { return GetTables().encode[cp]; }
+const uint16_t* EncodeTable() { return GetTables().encode.data(); }
 uint16_t EncodeForJis(char16_t cp) { return GetTables().jisEncode[cp]; }
 
 }  // namespace cp932

@@ -32,6 +32,8 @@ inline char16_t DecodePair(uint8_t lead, uint8_t trail) {
 // Byte sequence for a BMP code point: below 0x100 one byte, else lead << 8 |
 // trail; 0 when there is none (U+0000 itself encodes as the byte 0).
 uint16_t Encode(char16_t cp);
+// Encode's table: 0x10000 entries, indexed by the code point.
+const uint16_t* EncodeTable();
 // As Encode, but only sequences that JIS X 0208 rows 1-94 can hold (the
 // IBM extensions as their NEC-selected copies), for EUC-JP and JIS output.
 uint16_t EncodeForJis(char16_t cp);

@@ -78,6 +78,14 @@ void PlaceFirstReplaced(const CKanjiTextFile& file, int line, unsigned long long
                           line};
 }
 
+inline void PrefetchForRead(const void* p) {
+#if defined(__GNUC__)
+    __builtin_prefetch(p);
+#else
+    (void)p;
+#endif
+}
+
 bool WriteLines(const CEditData& data, CByteStream& out, int code, int lineEnd, TextLossReport* loss) {
     if (!IsKnownKanjiCode(code)) return false;
     CKanjiTextFile file(&out, code, lineEnd);
@@ -85,7 +93,12 @@ bool WriteLines(const CEditData& data, CByteStream& out, int code, int lineEnd, 
     TextLossReport found;
     unsigned long long unitsWritten = 0;
     bool ok = true;
+    // After a sort the lines' records and texts lie anywhere in memory:
+    // each record is asked for well ahead, its text once the record is near.
+    constexpr int kTextAhead = 8, kRecordAhead = 16;
     for (int i = 0; ok && i <= last; ++i) {
+        if (i + kRecordAhead <= last) PrefetchForRead(data.GetLine(i + kRecordAhead));
+        if (i + kTextAhead <= last) PrefetchForRead(data.GetLineText(i + kTextAhead));
         const auto length = static_cast<size_t>(data.GetLineLength(i));
         ok = i < last ? file.WriteLine(data.GetLineText(i), length) : file.WriteText(data.GetLineText(i), length);
         PlaceFirstReplaced(file, i, unitsWritten, data, found);

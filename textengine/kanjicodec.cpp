@@ -1,5 +1,6 @@
 #include "textengine/kanjicodec.h"
 
+#include <bit>
 #include <cstring>
 #ifdef __SSE2__
 #include <emmintrin.h>
@@ -579,8 +580,66 @@ size_t CKanjiDecoder::DecodeUTF16(const uint8_t* p, size_t n, bool atEnd, char16
 
 // ---------------------------------------------------------------- encoding
 
+namespace {
+
+// UTF-16 out: every unit as it is, a lone half included, so the text is
+// copied in the file's byte order. Returns the bytes written.
+size_t CopyUnits(const char16_t* t, size_t n, uint8_t* o, bool bigEndian) {
+    const bool nativeOrder = bigEndian == (std::endian::native == std::endian::big);
+    if (nativeOrder) {
+        std::memcpy(o, t, n * sizeof(char16_t));
+    } else {
+        for (size_t k = 0; k < n; ++k) {
+            const char16_t u = t[k];
+            o[2 * k] = static_cast<uint8_t>(u >> 8);
+            o[2 * k + 1] = static_cast<uint8_t>(u);
+        }
+    }
+    return n * sizeof(char16_t);
+}
+
+// Each code point's Shift_JIS bytes as they lie in the file (a single
+// byte followed by 0), 0 where the table has no form or for U+0000.
+struct SjisBytesTable {
+    uint16_t bytes[0x10000];
+    SjisBytesTable() {
+        const uint16_t* const codes = cp932::EncodeTable();
+        for (unsigned cp = 0; cp < 0x10000; ++cp) {
+            const unsigned code = codes[cp];
+            const uint8_t form[2] = {static_cast<uint8_t>(code > 0xFF ? code >> 8 : code),
+                                     static_cast<uint8_t>(code > 0xFF ? code : 0)};
+            std::memcpy(&bytes[cp], form, 2);
+        }
+    }
+};
+
+// Shift_JIS out: the units the table maps, a byte or a pair each, up to the
+// first it does not (U+0000, a surrogate, a character with no form), which
+// is left to the caller. Returns the units taken and sets *written; one byte
+// past the written ones is scratch.
+size_t EncodeSjisRun(const char16_t* t, size_t n, uint8_t* o, size_t* written) {
+    static const SjisBytesTable table;
+    // Both bytes are stored; the second counts only for a pair, so mixed
+    // text takes no branch on the length.
+    constexpr int kSecondShift = std::endian::native == std::endian::little ? 8 : 0;
+    uint8_t* const start = o;
+    size_t i = 0;
+    for (; i < n; ++i) {
+        const uint16_t form = table.bytes[t[i]];
+        if (form == 0) break;
+        std::memcpy(o, &form, 2);
+        o += 1 + ((form >> kSecondShift & 0xFF) != 0);
+    }
+    *written = static_cast<size_t>(o - start);
+    return i;
+}
+
+}  // namespace
+
 void CKanjiEncoder::Reset(int code) {
     m_code = code;
+    m_wide = IsUnicodeCode(code);
+    m_bigEndian = IsBigEndianCode(code);
     m_jisState = 1;
     m_shiftOut = false;
     m_pendingHigh = 0;
@@ -747,7 +806,13 @@ size_t CKanjiEncoder::Encode(const char16_t* text, size_t n, uint8_t* out) {
         }
         if (m_unitReplaced) NoteReplaced(base - 1);  // the high half ended the call before
     }
+    if (m_wide) {
+        // No unit has to wait for the next: a pair split between calls comes
+        // out whole in turn.
+        return static_cast<size_t>(o - out) + CopyUnits(text + i, n - i, o, m_bigEndian);
+    }
     const bool utf8 = IsUTF8Code(m_code);
+    const bool sjis = m_code == KanjiCode::SJIS;
     const bool ascii = m_code == KanjiCode::SJIS || m_code == KanjiCode::EUC || utf8;
 #ifdef WENDREL_HAS_X86_EXTENSIONS
     const bool ssse3 = utf8 && CpuHasSsse3();
@@ -765,6 +830,12 @@ size_t CKanjiEncoder::Encode(const char16_t* text, size_t n, uint8_t* out) {
             i += narrow;
             o += narrow;
             while (i < n && text[i] < 0x80) *o++ = static_cast<uint8_t>(text[i++]);
+            if (i >= n) break;
+        }
+        if (sjis) {
+            size_t written;
+            i += EncodeSjisRun(text + i, n - i, o, &written);
+            o += written;
             if (i >= n) break;
         }
         if (utf8) {

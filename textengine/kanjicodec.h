@@ -9,6 +9,8 @@
 #include <string>
 #include <string_view>
 
+#include "textengine/kanjicode.h"
+
 class CKanjiDecoder {
 public:
     explicit CKanjiDecoder(int code = 1) { Reset(code); }
@@ -52,6 +54,22 @@ public:
     // returns the bytes written. A character with no form in the encoding is
     // written as '?'.
     size_t Encode(const char16_t* text, size_t n, uint8_t* out);
+    // Encode for a line end (CR, LF or both), which every code but JIS
+    // writes as fixed bytes once no high surrogate waits.
+    size_t EncodeLineEnd(const char16_t* lineEnd, size_t n, uint8_t* out) {
+        if (m_pendingHigh || m_code == KanjiCode::JIS) return Encode(lineEnd, n, out);
+        m_unitsBefore += n;
+        for (size_t k = 0; k < n; ++k) {
+            const auto b = static_cast<uint8_t>(lineEnd[k]);
+            if (!m_wide) {
+                *out++ = b;
+            } else {
+                *out++ = m_bigEndian ? 0 : b;
+                *out++ = m_bigEndian ? b : 0;
+            }
+        }
+        return m_wide ? 2 * n : n;
+    }
     // Ends the text: a pending lone high surrogate becomes '?', and JIS
     // returns to Roman. Returns the bytes written (at most 8).
     size_t Finish(uint8_t* out);
@@ -69,6 +87,7 @@ private:
     size_t EncodeJIS(uint16_t sjis, uint8_t* out);
 
     int m_code = 1;
+    bool m_wide = false, m_bigEndian = false;  // UTF-16 out, in which order
     int m_jisState = 1;
     bool m_shiftOut = false;
     char16_t m_pendingHigh = 0;

@@ -73,6 +73,7 @@ bool CKanjiTextFile::Close() {
 
 void CKanjiTextFile::SetKanjiCode(int code) {
     m_code = code;
+    m_codeKnown = IsKnownKanjiCode(code);
     m_decoder.Reset(code);
     m_encoder.Reset(code);
 }
@@ -233,7 +234,7 @@ bool CKanjiTextFile::WriteLineEnd() { return Write(nullptr, 0, true); }
 bool CKanjiTextFile::WriteLine(const char16_t* text, size_t n) { return Write(text, n, true); }
 
 bool CKanjiTextFile::Write(const char16_t* text, size_t n, bool lineEnd) {
-    if (!m_stream || !IsKnownKanjiCode(m_code)) return false;
+    if (!m_stream || !m_codeKnown) return false;
     m_unfinished = true;
     bool ok = true;
     if (!m_signatureDone) {
@@ -256,7 +257,7 @@ bool CKanjiTextFile::Write(const char16_t* text, size_t n, bool lineEnd) {
             room = m_out.data();
         }
         size_t bytes = m_encoder.Encode(text, k, room);
-        if (last && lineEnd) bytes += m_encoder.Encode(m_lineEnd, m_lineEndLength, room + bytes);
+        if (last && lineEnd) bytes += m_encoder.EncodeLineEnd(m_lineEnd, m_lineEndLength, room + bytes);
         if (room == m_out.data()) {
             ok = m_stream->Write(room, bytes);
         } else {

@@ -96,6 +96,7 @@ private:
     std::unique_ptr<CFileStream> m_file;  // when opened by path
     bool m_writing = false;
     int m_code = 0;
+    bool m_codeKnown = false;  // one of the nine encodings
     int m_lineEndType = 1;
     char16_t m_lineEnd[3] = {u'\r', u'\n', 0};
     size_t m_lineEndLength = 2;

@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 #include <iconv.h>
 
+#include <iterator>
 #include <string>
+#include <utility>
 
 #include "textengine/kanjicodec.h"
 
@@ -76,6 +78,33 @@ TEST(Cp932Iconv, EncodingMatchesForEveryBmpCodePoint) {
         std::string in{static_cast<char>(cp & 0xFF), static_cast<char>(cp >> 8)};
         std::string want = cv.Convert(in, out) ? out : "?";
         ASSERT_EQ(EncodeText(1, std::u16string(1, static_cast<char16_t>(cp))), want) << std::hex << "U+" << cp;
+    }
+}
+
+// Whole texts, as a save writes them: Japanese mixed with ASCII in runs of
+// every length, with line ends, through each encoder's block and table paths.
+TEST(Cp932Iconv, GeneratedTextsEncodeAsIconvDoes) {
+    static const std::u16string tokens[] = {u"a", u"xyz ", u"\t", u"カナ", u"漢字", u"ｱｲ", u"①", u"髙", u"～",
+                                            u"\r\n", u"\n", u"、", u"ＡＢ", u"0123456789abcdef"};
+    unsigned seed = 2026;
+    auto next = [&seed] { return (seed = seed * 1103515245 + 12345) >> 16; };
+    for (int round = 0; round < 300; ++round) {
+        std::u16string text;
+        for (unsigned k = 0, n = next() % 60; k < n; ++k)
+            for (unsigned r = 0, run = 1 + next() % 20; r < run; ++r) text += tokens[next() % std::size(tokens)];
+        const std::string utf16le(reinterpret_cast<const char*>(text.data()), text.size() * 2);
+        for (const auto& [code, name] : {std::pair{1, "CP932"}, std::pair{8, "UTF-8"}, std::pair{7, "UTF-16LE"}}) {
+            iconv_t cd = iconv_open(name, "UTF-16LE");
+            ASSERT_NE(cd, reinterpret_cast<iconv_t>(-1));
+            std::string want(utf16le.size() * 2 + 16, '\0');
+            char* in = const_cast<char*>(utf16le.data());
+            char* out = want.data();
+            size_t inLeft = utf16le.size(), outLeft = want.size();
+            ASSERT_NE(iconv(cd, &in, &inLeft, &out, &outLeft), static_cast<size_t>(-1)) << name;
+            iconv_close(cd);
+            want.resize(want.size() - outLeft);
+            ASSERT_EQ(EncodeText(code, text), want) << name << " round " << round;
+        }
     }
 }
 

@@ -1,10 +1,13 @@
 // Reading and writing text files in every encoding through CKanjiTextFile.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
+#include "textengine/cp932.h"
 #include "textengine/cpu_features.h"
+#include "textengine/edit_data.h"
 #include "textengine/kanjicodec.h"
 #include "textengine/kanjitextfile.h"
 
@@ -347,6 +350,152 @@ TEST(TextFile, OpenByPathReadsAndDetects) {
     CKanjiTextFile missing;
     EXPECT_FALSE(missing.Open(Utf8ToUtf16(dir + "/no/such/file.txt").c_str(), "r"));
     EXPECT_FALSE(missing.Open(Utf8ToUtf16(dir + "/no/such/file.txt").c_str(), "w"));
+}
+
+// Each character encoded on its own, with no block or table fast path: what
+// the encoders must write for any text, however it is cut into writes.
+struct Reference {
+    std::string bytes;
+    unsigned long long replaced = 0;
+    long long firstReplaced = -1;
+};
+
+Reference EncodeOneByOne(int code, const std::u16string& text) {
+    Reference r;
+    auto replace = [&r](std::size_t at) {
+        r.bytes += '?';
+        if (r.replaced++ == 0) r.firstReplaced = static_cast<long long>(at);
+    };
+    const bool wide = code == 7 || code == 11, bigEndian = code == 11;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char16_t u = text[i];
+        if (wide) {
+            r.bytes += static_cast<char>(bigEndian ? u >> 8 : u & 0xFF);
+            r.bytes += static_cast<char>(bigEndian ? u & 0xFF : u >> 8);
+            continue;
+        }
+        const bool pair = u >= 0xD800 && u < 0xDC00 && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
+                          text[i + 1] < 0xE000;
+        if (pair) {
+            const char32_t cp = 0x10000 + ((u - 0xD800) << 10) + (text[i + 1] - 0xDC00);
+            if (code == 8) {
+                r.bytes += static_cast<char>(0xF0 | cp >> 18);
+                r.bytes += static_cast<char>(0x80 | (cp >> 12 & 0x3F));
+                r.bytes += static_cast<char>(0x80 | (cp >> 6 & 0x3F));
+                r.bytes += static_cast<char>(0x80 | (cp & 0x3F));
+            } else {
+                replace(i);
+            }
+            ++i;
+        } else if (u >= 0xD800 && u < 0xE000) {
+            replace(i);
+        } else if (code == 8) {
+            if (u < 0x80) {
+                r.bytes += static_cast<char>(u);
+            } else if (u < 0x800) {
+                r.bytes += static_cast<char>(0xC0 | u >> 6);
+                r.bytes += static_cast<char>(0x80 | (u & 0x3F));
+            } else {
+                r.bytes += static_cast<char>(0xE0 | u >> 12);
+                r.bytes += static_cast<char>(0x80 | (u >> 6 & 0x3F));
+                r.bytes += static_cast<char>(0x80 | (u & 0x3F));
+            }
+        } else if (u == 0) {
+            r.bytes += '\0';
+        } else if (const uint16_t sjis = cp932::Encode(u); sjis == 0) {
+            replace(i);
+        } else {
+            if (sjis > 0xFF) r.bytes += static_cast<char>(sjis >> 8);
+            r.bytes += static_cast<char>(sjis & 0xFF);
+        }
+    }
+    return r;
+}
+
+// Random text of every kind of unit, in short runs as real text has them:
+// ASCII, kana and kanji, half-width katakana, NEC and IBM characters, U+0000,
+// characters Shift_JIS has no form for, pairs, lone halves, line ends.
+std::u16string RandomText(unsigned& seed, unsigned length) {
+    static const std::u16string tokens[] = {u"a",      u"\t",  u"カ",    u"漢",     u"ｱ",     u"①",
+                                            u"髙",     u"é",   u"\uFFFF", u"\uE000", u"😀",    u"\xD800",
+                                            u"\xDC00", u"\r",  u"\n",    u"\r\n",   u"abcdefghij"};
+    std::u16string text;
+    auto next = [&seed] { return (seed = seed * 1103515245 + 12345) >> 16; };
+    while (text.size() < length) {
+        const std::u16string& t = tokens[next() % (sizeof tokens / sizeof tokens[0])];
+        for (unsigned r = 0, run = 1 + next() % 12; r < run; ++r) text += t;
+        if (next() % 16 == 0) text += u'\0';
+    }
+    return text;
+}
+
+// The encoders' block and table paths, and a line end written after a line
+// or alone, give what the characters give one by one, wherever the writes
+// cut the text (a pair split between two writes included), with the same
+// count and place of characters written as '?'.
+TEST(TextFile, WritesMatchEncodingOneByOneWhereverTheTextIsCut) {
+    unsigned seed = 36;
+    for (int round = 0; round < 400; ++round) {
+        const std::u16string text = RandomText(seed, seed % 300);
+        for (int code : {1, 7, 8, 11})
+            for (int lineEnd : {1, 2, 3})
+                for (bool extensions : {true, false}) {
+                    AllowCpuExtensions(extensions);
+                    CMemoryStream out;
+                    CKanjiTextFile file(&out, code, lineEnd);
+                    const std::u16string end = lineEnd == 1 ? u"\r\n" : lineEnd == 2 ? u"\n" : u"\r";
+                    std::u16string written;
+                    unsigned cutSeed = seed + unsigned(code * 7 + lineEnd);
+                    for (std::size_t at = 0; at < text.size();) {
+                        const std::size_t n = std::min<std::size_t>(text.size() - at, 1 + (cutSeed = cutSeed * 69069 + 1) % 40);
+                        const unsigned how = cutSeed >> 28;
+                        if (how < 5) {
+                            ASSERT_TRUE(file.WriteLine(text.data() + at, n));
+                            written += text.substr(at, n) + end;
+                        } else if (how < 7) {
+                            ASSERT_TRUE(file.WriteText(text.data() + at, n));
+                            ASSERT_TRUE(file.WriteLineEnd());
+                            written += text.substr(at, n) + end;
+                        } else {
+                            ASSERT_TRUE(file.WriteText(text.data() + at, n));
+                            written += text.substr(at, n);
+                        }
+                        at += n;
+                    }
+                    ASSERT_TRUE(file.FinishText());
+                    const Reference want = EncodeOneByOne(code, written);
+                    ASSERT_EQ(out.Bytes(), want.bytes) << "round " << round << " code " << code;
+                    ASSERT_EQ(file.ReplacedChars(), want.replaced) << round;
+                    ASSERT_EQ(file.FirstReplacedUnit(), want.firstReplaced) << round;
+                }
+    }
+    AllowCpuExtensions(true);
+}
+
+// A saved buffer is its lines joined by the chosen line end, each encoded as
+// one by one, with or without a line end after the last line.
+TEST(TextFile, SavedBuffersMatchEncodingOneByOne) {
+    unsigned seed = 7;
+    for (int round = 0; round < 60; ++round) {
+        std::u16string text = RandomText(seed, seed % 2000);
+        std::replace(text.begin(), text.end(), u'\0', u' ');  // inserted as a terminated string
+        if (round % 2) text += u"\n";
+        CEditData data;
+        data.InsertText(text.c_str(), 1);
+        for (int code : {1, 7, 8, 11})
+            for (int lineEnd : {1, 2, 3}) {
+                const std::u16string end = lineEnd == 1 ? u"\r\n" : lineEnd == 2 ? u"\n" : u"\r";
+                std::u16string joined;
+                for (int i = 0; i < data.GetLineCount(); ++i)
+                    joined += (i ? end : u"") + std::u16string(data.GetLineText(i), std::size_t(data.GetLineLength(i)));
+                CMemoryStream out;
+                TextLossReport loss;
+                ASSERT_TRUE(data.Save(out, code, lineEnd, &loss));
+                const Reference want = EncodeOneByOne(code, joined);
+                ASSERT_EQ(out.Bytes(), want.bytes) << "round " << round << " code " << code;
+                ASSERT_EQ(loss.replacedChars, want.replaced);
+            }
+    }
 }
 
 TEST(TextFile, NamesAndCodes) {
