@@ -29,37 +29,37 @@ bool same_word_class(int ref, int c) {
 }
 
 
-// A line's sort key: its first eight units packed so that comparing the
-// numbers compares those units in order (most comparisons end there, with
-// no visit to the line's text), and its text for the rest.
+// A line's sort key: eight of its units from an offset packed so that
+// comparing the numbers compares those units in order, with no visit to the
+// text; units past its end count as 0.
 struct LineSortKey {
     std::uint64_t head[2];
     const char16_t* text;
     int length;
     int line;  // relative to the range's start
-
-    // -1, 0 or 1 by the heads.
-    int CompareHeads(const LineSortKey& other) const {
-        if (head[0] != other.head[0]) return head[0] < other.head[0] ? -1 : 1;
-        if (head[1] != other.head[1]) return head[1] < other.head[1] ? -1 : 1;
-        return 0;
-    }
 };
 
 constexpr int kSortHeadUnits = 8;
 
-LineSortKey MakeLineSortKey(const char16_t* text, int length, int line) {
-    LineSortKey key{{0, 0}, text, length, line};
-    for (int i = 0; i < kSortHeadUnits; ++i)
-        key.head[i / 4] = key.head[i / 4] << 16 | (i < length ? text[i] : 0u);
-    return key;
+inline void PrefetchForRead(const void* p) {
+#if defined(__GNUC__)
+    __builtin_prefetch(p);
+#else
+    (void)p;
+#endif
 }
 
-// -1, 0 or 1 by unit values (a text before its longer continuations), for
-// two keys whose heads are equal: their common first units are equal too.
-int CompareLineTails(const LineSortKey& x, const LineSortKey& y) {
+void FillSortHead(LineSortKey& key, int from) {
+    key.head[0] = key.head[1] = 0;
+    for (int i = 0; i < kSortHeadUnits; ++i)
+        key.head[i / 4] = key.head[i / 4] << 16 | (from + i < key.length ? key.text[from + i] : 0u);
+}
+
+// Two texts equal in their first `from` units, compared from there: -1, 0
+// or 1 by unit values, a text before its longer continuations.
+int CompareLineTails(const LineSortKey& x, const LineSortKey& y, int from) {
     const int n = std::min(x.length, y.length);
-    int i = std::min(n, kSortHeadUnits);
+    int i = std::min(n, from);
     if constexpr (std::endian::native == std::endian::little) {
         // Four units at a time; the lowest differing bits name the first
         // differing unit.
@@ -76,6 +76,67 @@ int CompareLineTails(const LineSortKey& x, const LineSortKey& y) {
     for (; i < n; ++i)
         if (x.text[i] != y.text[i]) return x.text[i] < y.text[i] ? -1 : 1;
     return x.length < y.length ? -1 : x.length > y.length ? 1 : 0;
+}
+
+// Below this many keys equal so far, a group is sorted by comparing the
+// texts themselves; above it, by the next eight units, packed once per key.
+constexpr std::ptrdiff_t kTextCompareGroup = 24;
+
+// Sorts keys whose texts are equal in their first `from` units, by their
+// texts (descending when asked) and then by their lines. Each pass packs the
+// next eight units and sorts by them; the keys they leave equal are sorted
+// again from eight units on. A text's units are read once per pass, not
+// once per comparison, which on a large text would fetch it from memory
+// each time.
+void SortLineKeys(LineSortKey* keys, std::ptrdiff_t count, bool descending) {
+    struct Group {
+        LineSortKey* first;
+        std::ptrdiff_t count;
+        int from;
+    };
+    std::vector<Group> todo{{keys, count, 0}};
+    while (!todo.empty()) {
+        const Group g = todo.back();
+        todo.pop_back();
+        LineSortKey* const first = g.first;
+        LineSortKey* const last = g.first + g.count;
+        const int from = g.from;
+        if (g.count <= kTextCompareGroup) {
+            std::sort(first, last, [from, descending](const LineSortKey& x, const LineSortKey& y) {
+                const int c = CompareLineTails(x, y, from);
+                return c != 0 ? (descending ? c > 0 : c < 0) : x.line < y.line;
+            });
+            continue;
+        }
+        if (from > 0) {
+            // The texts lie anywhere in memory: each is asked for ahead.
+            constexpr std::ptrdiff_t kAhead = 8;
+            for (LineSortKey* k = first; k != last; ++k) {
+                if (last - k > kAhead) PrefetchForRead(k[kAhead].text + from);
+                FillSortHead(*k, from);
+            }
+        }
+        // A text that ends within these eight units is ordered by its
+        // length among the equal ones (padding and U+0000 pack alike); the
+        // rest share one mark above every such length.
+        const int past = from + kSortHeadUnits + 1;
+        auto mark = [past](const LineSortKey& k) { return std::min(k.length, past); };
+        std::sort(first, last, [&mark, descending](const LineSortKey& x, const LineSortKey& y) {
+            if (x.head[0] != y.head[0]) return descending ? x.head[0] > y.head[0] : x.head[0] < y.head[0];
+            if (x.head[1] != y.head[1]) return descending ? x.head[1] > y.head[1] : x.head[1] < y.head[1];
+            const int mx = mark(x), my = mark(y);
+            if (mx != my) return descending ? mx > my : mx < my;
+            return x.line < y.line;
+        });
+        for (LineSortKey* run = first; run != last;) {
+            LineSortKey* end = run + 1;
+            while (end != last && end->head[0] == run->head[0] && end->head[1] == run->head[1] &&
+                   mark(*end) == mark(*run))
+                ++end;
+            if (end - run > 1 && mark(*run) == past) todo.push_back({run, end - run, from + kSortHeadUnits});
+            run = end;
+        }
+    }
 }
 
 }  // namespace
@@ -114,22 +175,15 @@ bool CEditData::SortLines(int a, int b, bool descending) {
     for (int i = 0; i < count; ++i) {
         CEditLine* rec = m_lines.At(a + i);
         recs[std::size_t(i)] = rec;
-        keys[std::size_t(i)] = MakeLineSortKey(rec->text, rec->Length(), i);
+        LineSortKey& key = keys[std::size_t(i)];
+        key.text = rec->text;
+        key.length = rec->Length();
+        key.line = i;
+        FillSortHead(key, 0);
     }
     // Equal texts are ordered by their line, so the sort is stable; no
     // input makes it quadratic or deep.
-    if (descending)
-        std::sort(keys.begin(), keys.end(), [](const LineSortKey& x, const LineSortKey& y) {
-            int c = x.CompareHeads(y);
-            if (c == 0) c = CompareLineTails(x, y);
-            return c != 0 ? c > 0 : x.line < y.line;
-        });
-    else
-        std::sort(keys.begin(), keys.end(), [](const LineSortKey& x, const LineSortKey& y) {
-            int c = x.CompareHeads(y);
-            if (c == 0) c = CompareLineTails(x, y);
-            return c != 0 ? c < 0 : x.line < y.line;
-        });
+    SortLineKeys(keys.data(), count, descending);
     // order[i] = the line that goes to slot i.
     std::vector<int> order(static_cast<std::size_t>(count));
     int first = count;
@@ -138,6 +192,7 @@ bool CEditData::SortLines(int a, int b, bool descending) {
         if (first == count && order[std::size_t(i)] != i) first = i;
     }
     if (first == count) return true;
+    keys = {};
 
     // One record holds the whole new order, so undo restores it in one step.
     CUndoGroupGuard group(m_undo, 0);
@@ -156,8 +211,13 @@ bool CEditData::SortLines(int a, int b, bool descending) {
         m_undo->GetCurrentRecord()->length = 0;
         return false;
     }
+    // The moved lines marked in their old order, in which their records
+    // mostly lie in memory, rather than scattered in the new.
+    std::vector<bool> moved(static_cast<std::size_t>(count));
     for (int i = first; i < count; ++i)
-        if (order[std::size_t(i)] != i) MarkLine(recs[std::size_t(order[std::size_t(i)])]);
+        if (order[std::size_t(i)] != i) moved[std::size_t(order[std::size_t(i)])] = true;
+    for (int i = 0; i < count; ++i)
+        if (moved[std::size_t(i)]) MarkLine(recs[std::size_t(i)]);
     m_undo->CloseCoalescing();
     group.Release();
     NotifyChanged();

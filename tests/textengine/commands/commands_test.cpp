@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "tests/textengine/edit_test_util.h"
+#include "textengine/bytestream.h"
 #include "textengine/edit_data.h"
 #include "textengine/layout.h"
 
@@ -250,6 +251,42 @@ TEST_F(Commands, SortMatchesAStableSortAndUndoesExactly) {
         s.Undo();
         for (int i = 0; i < s.GetLineCount(); ++i) ASSERT_EQ(s.GetLine(i), before[std::size_t(i)]) << round;
         ASSERT_TRUE(Consistent(s));
+    }
+}
+
+// Long lines that share prefixes of every length, many of them equal, and
+// units at both ends of the range (U+0000 included, which must not pass for
+// the end of a shorter line): the order and stability of a plain stable
+// sort, in both directions, over groups large and small.
+TEST_F(Commands, SortOfSharedPrefixesMatchesAStableSort) {
+    std::mt19937 rng(36);
+    const std::u16string stem = u"abcdefghijklmnopqrstuvwxyz0123456789ABCDEFGHIJ";
+    for (int round = 0; round < 12; ++round) {
+        std::vector<std::u16string> lines(std::size_t(200 + rng() % 400));
+        for (auto& l : lines) {
+            l = stem.substr(0, std::size_t(rng() % 4 ? (rng() % 5) * 8 + rng() % 3 : rng() % stem.size()));
+            for (int i = 0, n = int(rng() % 3); i < n; ++i) l += u"a\0\uFFFF"[rng() % 3];
+        }
+        std::u16string text;
+        for (std::size_t i = 0; i < lines.size(); ++i) text += (i ? u"\n" : u"") + lines[i];
+        CEditData s;
+        CMemoryStream in(std::string(reinterpret_cast<const char*>(text.data()), text.size() * 2));
+        int code = 7, lineEnd = 0;
+        ASSERT_TRUE(s.Load(in, code, lineEnd));
+        ASSERT_EQ(s.GetLineCount(), int(lines.size()));
+        const bool down = round % 2;
+        std::vector<const CEditLine*> before;
+        for (int i = 0; i < s.GetLineCount(); ++i) before.push_back(s.GetLine(i));
+        std::vector<int> idx(lines.size());
+        for (std::size_t i = 0; i < idx.size(); ++i) idx[i] = int(i);
+        std::stable_sort(idx.begin(), idx.end(), [&](int x, int y) {
+            return down ? lines[std::size_t(y)] < lines[std::size_t(x)] : lines[std::size_t(x)] < lines[std::size_t(y)];
+        });
+        ASSERT_TRUE(down ? s.SortLinesDescending(0, s.GetLineCount() - 1) : s.SortLinesAscending(0, s.GetLineCount() - 1));
+        for (std::size_t k = 0; k < idx.size(); ++k)
+            ASSERT_EQ(s.GetLine(int(k)), before[std::size_t(idx[k])]) << "round " << round << " slot " << k;
+        s.Undo();
+        for (int i = 0; i < s.GetLineCount(); ++i) ASSERT_EQ(s.GetLine(i), before[std::size_t(i)]) << round;
     }
 }
 
