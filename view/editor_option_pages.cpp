@@ -5,6 +5,7 @@
 #include "app/editor_fonts_win.h"
 #include "app/profile/setting_ranges.h"
 #include "app/winutil.h"
+#include "editctrl/syntax/editmode.h"
 #include "framework/wide.h"
 #include "view/edit_settings.h"
 #include "view/option_sheet.h"
@@ -55,18 +56,11 @@ BOOL CEditorOptionPage::OnInitDialog() {
 }
 
 void CEditorOptionPage::SetUpLanguage() {
+    // The preview is coloured as an HTML file would be; without the keyword
+    // file it shows the text uncoloured.
     language_.Reset();
-    language_.SetOpenComment(u"<!--");
-    language_.SetCloseComment(u"-->");
-    language_.SetQuoteChars(u"\"");
-    language_.SetBreakChars(u" ,.:;(){}[]\"=></");
-    language_.SetOperatorChars(u"=/<>");
-    language_.SetBracketChars(u">)}");
-    language_.SetTagLanguageMode(true);
     language_.FreeKeywords();
-    std::u16string message;
-    // Without the keyword file the preview shows the text uncoloured.
-    language_.initDefaultKeyword(ToU16(GetModuleDir() + L"data\\html.txt"), message);
+    LoadBuiltinLanguage(u"<html>", ToU16(GetModuleDir() + L"data"), language_);
     previewData_.SetSyntaxRules(&language_);
 }
 

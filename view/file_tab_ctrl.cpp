@@ -80,6 +80,9 @@ int CFileTabCtrl::InsertItem(int index, const std::wstring& text, int fileId) {
 
 void CFileTabCtrl::DeleteItem(int index) {
     SendMessage(TCM_DELETEITEM, WPARAM(index));
+    // The tab control repaints only the tabs that remain: where the last
+    // one stood, its outline would stay.
+    Invalidate(TRUE);
     PlaceCloseButtons();
 }
 
@@ -98,6 +101,7 @@ void CFileTabCtrl::SetItemText(int index, const std::wstring& text) {
     item.mask = TCIF_TEXT;
     item.pszText = const_cast<wchar_t*>(text.c_str());
     SendMessage(TCM_SETITEMW, WPARAM(index), reinterpret_cast<LPARAM>(&item));
+    Invalidate(TRUE);  // a shorter title leaves its old width behind otherwise
     PlaceCloseButtons();
 }
 

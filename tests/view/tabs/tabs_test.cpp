@@ -7,6 +7,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -609,6 +610,46 @@ TEST_F(Tabs, TheStripPaintsItsTabsInTheSetColoursWithCloseButtons) {
     EXPECT_EQ(px.At(button.left + 2, button.top + 8), kButton);
     EXPECT_EQ(px.At(button.left + 4, button.top + 4), kText);      // the X's top-left end
     EXPECT_EQ(px.At(button.left + 4 + 3, button.top + 4 + 3), kText);  // its middle
+}
+
+// Where a tab was (closed, or its title shortened) the strip shows its
+// bare background again, without asking the whole view to repaint.
+TEST_F(Tabs, NoOutlineStaysWhereATabWasAfterItClosesOrShrinks) {
+    const auto paths = Open({L"alpha-file.txt", L"beta-file.txt", L"gamma-file.txt"});
+    HWND host = wtest::SharedHost();
+    ::SetWindowPos(host, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    ::RedrawWindow(view->m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    wtest::Pump();
+    const COLORREF bare = wtest::CaptureClient(Strip().m_hWnd).At(Strip().GetClientRect().right - 2, 2);
+    // Pixels of the strip inside r that are not its bare background.
+    const auto marked = [&](const CRect& r, const char* picture) {
+        wtest::Pump();
+        const wtest::Pixels px = wtest::CaptureClient(Strip().m_hWnd);
+        wtest::WriteBmp(picture, px);
+        int n = 0;
+        for (int y = std::max<LONG>(r.top, 0); y < std::min<LONG>(r.bottom, px.height); ++y)
+            for (int x = std::max<LONG>(r.left, 0); x < std::min<LONG>(r.right, px.width); ++x)
+                n += px.At(x, y) != bare;
+        return n;
+    };
+
+    const int kRaised = 3;  // the selected tab stands out a little beyond its rectangle
+    TypeIn(paths[2]);  // "gamma-file.txt *"
+    wtest::Pump();
+    const CRect marked3 = Strip().GetItemRect(2);
+    doc->Current().data.Undo();
+    doc->UpdateTitle();  // the title loses its mark
+    const CRect shrunk3 = Strip().GetItemRect(2);
+    ASSERT_LT(shrunk3.right, marked3.right);
+    const CRect freed(shrunk3.right + kRaised, marked3.top, marked3.right, marked3.bottom);
+    EXPECT_EQ(marked(freed, TEST_OUTPUT_DIR "/tab_strip_shrunk.bmp"), 0);
+
+    const CRect last = Strip().GetItemRect(2);
+    view->Tabs().CloseTab(2);
+    ASSERT_EQ(Strip().GetItemCount(), 2);
+    const CRect gone(Strip().GetItemRect(1).right + kRaised, last.top, last.right, last.bottom);
+    EXPECT_EQ(marked(gone, TEST_OUTPUT_DIR "/tab_strip_closed.bmp"), 0);
+    ::SetWindowPos(host, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }
 
 }  // namespace
