@@ -78,6 +78,10 @@ public:
     // ReadFile. This one hands over the whole file as one block.
     virtual bool ReadFileBlocks(const std::u16string& path, std::string& buffer,
                                 const std::function<bool(const char*, std::size_t)>& take, std::u16string& reason);
+    // Whether ReadFile and ReadFileBlocks may run on several threads at
+    // once (ListFolder stays on the worker's thread): only then does a
+    // search read files on helper threads.
+    virtual bool ReadsOnAnyThread() const { return false; }
 };
 
 #ifdef __unix__
@@ -102,6 +106,10 @@ struct GrepParams {
     std::u16string messageText;  // out: closing or error message
     int result = GREP_DONE;      // out
     GrepFileSystem* fileSystem = nullptr;  // null on Unix: StdGrepFileSystem(); required on Windows
+    // Threads that read and search files: 0 as many as the machine has
+    // cores (helpers start only once a tree proves large), 1 the worker's
+    // own alone. The result lines are the same either way.
+    int threads = 0;
 };
 
 // The thread's work: searches params.folder and fills the out fields.

@@ -15,6 +15,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <thread>
 #include <vector>
 #endif
 
@@ -159,6 +160,7 @@ long long ReadRetrying(int fd, char* to, std::size_t n, int& error) {
 class PosixFileSystem : public GrepFileSystem {
 public:
     char16_t Separator() const override { return u'/'; }
+    bool ReadsOnAnyThread() const override { return true; }
 
     bool ListFolder(const std::u16string& folder, const std::function<bool(const GrepDirEntry&)>& visit,
                     std::u16string& reason) override {
@@ -280,7 +282,8 @@ private:
         constexpr int kFlags = O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY;
         int fd = -1;
         const std::size_t slash = path.rfind(u'/');
-        if (!open_.empty() && slash != std::u16string::npos && path.compare(0, slash, open_.back().folder) == 0 &&
+        // The folders being listed are this thread's: another thread opens by path.
+        if (std::this_thread::get_id() == owner_ && !open_.empty() && slash != std::u16string::npos && path.compare(0, slash, open_.back().folder) == 0 &&
             slash == open_.back().folder.size())
             fd = openat(open_.back().fd, PathToUtf8(path.c_str() + slash + 1).c_str(), kFlags);
         else
@@ -310,6 +313,7 @@ private:
         int fd;
     };
     std::vector<OpenFolder> open_;  // the folders being listed, innermost last
+    const std::thread::id owner_ = std::this_thread::get_id();
 };
 
 }  // namespace

@@ -22,6 +22,8 @@ std::u16string SystemReason(DWORD error) {
 class WinFileSystem : public GrepFileSystem {
 public:
     char16_t Separator() const override { return u'\\'; }
+    // Files are read through the base class, one stream per call.
+    bool ReadsOnAnyThread() const override { return true; }
 
     bool ListFolder(const std::u16string& folder, const std::function<bool(const GrepDirEntry&)>& visit,
                     std::u16string& reason) override {

@@ -255,3 +255,90 @@ TEST_F(Grep, ARegexThatGivesUpStopsTheSearchWithThatError) {
 }
 
 }  // namespace
+
+namespace {
+
+// A tree large enough that the search takes helper threads: its output,
+// progress lines and hit count must be those of a search on one thread.
+class GrepOnThreads : public Grep {
+protected:
+    GrepOnThreads() {
+        fs.readsOnAnyThread = true;
+        params.searchSubfolders = 1;
+        params.progress = &progress;
+        for (int f = 0; f < 4; ++f) {
+            const std::u16string folder = u"C:\\d\\f" + std::u16string(1, char16_t(u'0' + f));
+            fs.AddFolder(folder);
+            if (f == 2) fs.MakeUnreadable(folder);
+            for (int i = 0; i < 60; ++i) {
+                const std::u16string path = folder + u"\\" + std::u16string(1, char16_t(u'a' + i % 26)) +
+                                            std::u16string(1, char16_t(u'0' + i / 26)) + u".txt";
+                std::string text;
+                for (int line = 0; line < i % 7; ++line) text += line % 3 ? "miss\n" : "a hit\n";
+                fs.AddFile(path, text);
+                if (i % 17 == 5) fs.MakeUnreadable(path);
+            }
+        }
+        // One file whose hits outgrow what a helper keeps of a file.
+        std::string many;
+        for (int line = 0; line < 20000; ++line) many += "hit\n";
+        fs.AddFile(u"C:\\d\\f3\\many.txt", many);
+        fs.AddFile(u"C:\\d\\z.txt", "last hit\n");
+    }
+    struct Result {
+        int result;
+        std::string output, message;
+        std::vector<std::u16string> status;
+        int hits;
+    };
+    Result RunWith(int threads, const std::u16string& text) {
+        out.text_.clear();
+        progress = ScriptedProgress();
+        params.threads = threads;
+        const int result = Run(text);
+        return Result{result, Output(), U8(params.messageText), progress.status, params.hitCount};
+    }
+    ScriptedProgress progress;
+};
+
+TEST_F(GrepOnThreads, WriteWhatOneThreadWrites) {
+    for (const char16_t* text : {u"hit", u"miss", u"nothing"}) {
+        const Result one = RunWith(1, text), many = RunWith(0, text);
+        EXPECT_EQ(many.result, GREP_DONE);
+        EXPECT_EQ(many.output, one.output) << U8(text);
+        EXPECT_EQ(many.message, one.message);
+        EXPECT_EQ(many.status, one.status);
+        EXPECT_EQ(many.hits, one.hits);
+    }
+    EXPECT_NE(RunWith(0, u"hit").output.find("Error C:\\d\\f2: "), std::string::npos);
+}
+
+TEST_F(GrepOnThreads, ARegexGivingUpStopsTheSearchWhereOneThreadStops) {
+    fs.AddFile(u"C:\\d\\f3\\zz.txt", "hit\n" + std::string(40, 'a') + "\nhit\n");
+    params.regularExpression = 1;
+    const Result one = RunWith(1, u"hit|(a|a)*\\1b"), many = RunWith(0, u"hit|(a|a)*\\1b");
+    EXPECT_EQ(one.result, GREP_SEARCH_FAILED);
+    EXPECT_EQ(many.result, GREP_SEARCH_FAILED);
+    EXPECT_EQ(many.output, one.output);
+    EXPECT_EQ(many.message, one.message);
+    EXPECT_EQ(many.hits, one.hits);
+}
+
+TEST_F(GrepOnThreads, CancelKeepsTheLinesBeforeItInOrder) {
+    const std::string all = RunWith(1, u"hit").output;
+    for (int at : {30, 200, 2000}) {
+        out.text_.clear();
+        progress = ScriptedProgress();
+        progress.onQuery = [&](int n) {
+            if (n == at) progress.script = {GrepProgress::kCancelled};
+        };
+        params.threads = 0;
+        EXPECT_EQ(Run(u"hit"), GREP_CANCELLED);
+        const std::string part = Output();
+        EXPECT_FALSE(part.empty());
+        EXPECT_EQ(all.compare(0, part.size(), part), 0) << at;
+        EXPECT_EQ(U8(params.messageText), "検索を中断しました\n");
+    }
+}
+
+}  // namespace

@@ -29,6 +29,9 @@ public:
         files_[directory ? path + u"\\a.txt" : path] = "x";
     }
     void MakeUnreadable(const std::u16string& path) { unreadable_[path] = true; }
+    // Reads only look the maps up, so a test may let them run on helper threads.
+    bool ReadsOnAnyThread() const override { return readsOnAnyThread; }
+    bool readsOnAnyThread = false;
 
     bool ListFolder(const std::u16string& folder, const std::function<bool(const GrepDirEntry&)>& visit,
                     std::u16string& reason) override {
