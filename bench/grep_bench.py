@@ -190,8 +190,8 @@ def main():
     make_tree(shapes[0][1], files, 10000)
     make_tree(shapes[1][1], max(files // 10, 1), 100000)
     make_big(shapes[2][1], shapes[0][1], 3, big_bytes)
-    print("note: natively ours opens each file through its folder (openat), reads a file of over 8 MB in "
-          "blocks of 4 MB cut at line ends when no match can reach beyond its line, and otherwise reads a file "
+    print("note: natively ours opens each file through its folder (openat), reads a file of over 256 KB in "
+          "blocks of 128 KB cut at line ends when no match can reach beyond its line, and otherwise reads a file "
           "whole into huge pages where the system offers them; the Windows program opens by full path and "
           "reads every file whole into plain pages.", flush=True)
     for shape, tree in shapes:

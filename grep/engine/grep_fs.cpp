@@ -129,9 +129,9 @@ bool GrepFileSystem::ReadFileBlocks(const std::u16string& path, std::string& buf
 namespace {
 
 // Blocks of a big file: large enough that a search's start-up cost per block
-// vanishes, small enough to stay in the cache and never fault in fresh pages
-// beyond the first file's.
-constexpr std::size_t kBlockBytes = std::size_t(4) << 20;
+// vanishes, small enough that the block stays in the cache, where the
+// kernel's copy into it and the search after it are cheapest.
+constexpr std::size_t kBlockBytes = std::size_t(128) << 10;
 
 // Where a block of filled bytes may end: just after its last LF, or after
 // its last CR when that is not the final byte (an LF may follow). 0 when the
@@ -243,11 +243,14 @@ public:
             take(buffer.data(), std::size_t(got));
             return true;
         }
-        if (buffer.size() < kBlockBytes) buffer.resize(kBlockBytes);
+        // The same few blocks' worth of memory from block to block, so the
+        // bytes read stay in the cache; a longer line widens the window.
+        std::size_t window = kBlockBytes;
+        if (buffer.size() < window) buffer.resize(window);
         std::size_t filled = 0;
         for (;;) {
             int error = 0;
-            const long long got = ReadRetrying(fd, buffer.data() + filled, buffer.size() - filled, error);
+            const long long got = ReadRetrying(fd, buffer.data() + filled, window - filled, error);
             if (got < 0) {
                 reason = FileErrorMessage(error);
                 return false;
@@ -257,14 +260,15 @@ public:
                 if (filled) take(buffer.data(), filled);
                 return true;
             }
-            if (filled < buffer.size()) continue;
+            if (filled < window) continue;
             const std::size_t cut = CutAfterLineEnd(buffer.data(), filled);
-            if (cut == 0) {  // one line longer than the buffer
-                if (buffer.size() >= std::size_t(kGrepMaxFileBytes)) {
+            if (cut == 0) {  // one line longer than the window
+                if (window >= std::size_t(kGrepMaxFileBytes)) {
                     reason = u"ファイルが大きすぎます";
                     return false;
                 }
-                buffer.resize(buffer.size() * 2);
+                window *= 2;
+                if (buffer.size() < window) buffer.resize(window);
                 continue;
             }
             if (!take(buffer.data(), cut)) return true;

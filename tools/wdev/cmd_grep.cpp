@@ -43,7 +43,7 @@ public:
 
 private:
     CKanjiEncoder encoder_{KanjiCode::UTF8NoSig};
-    std::string block_ = std::string(std::size_t(1) << 18, '\0');
+    std::string block_ = std::string(std::size_t(1) << 16, '\0');  // small enough to stay in the cache
     std::size_t used_ = 0;
 };
 

@@ -104,7 +104,8 @@ TEST_F(GrepDisk, NamesThatAreNoUtf8AreOpenedByTheirOwnBytes) {
 }
 
 // A big file is searched in blocks cut at line ends: every line end form
-// may stand at a cut, and the line numbers run on across the cuts.
+// may stand at a cut, the line numbers run on across the cuts, and a line
+// longer than a block is met whole.
 TEST_F(GrepDisk, BigFilesKeepTheirLineNumbersAcrossBlocks) {
     const fs::path dir = root_ / "big";
     fs::create_directory(dir);
@@ -114,7 +115,8 @@ TEST_F(GrepDisk, BigFilesKeepTheirLineNumbersAcrossBlocks) {
     int line = 0;
     for (; text.size() < (std::size_t(13) << 20); ++line) {
         text += "line " + std::to_string(line) + std::string(std::size_t(line % 61), 'x');
-        if (line % 997 == 0 || line % 89 == 13) {
+        if (line == 5000) text += std::string(std::size_t(3) << 20, 'y');
+        if (line % 997 == 0 || line == 5000 || line % 89 == 13) {
             text += " 日本 hit";
             want.push_back(line + 1);
         }
