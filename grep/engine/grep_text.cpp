@@ -3,6 +3,10 @@
 #include <cstdint>
 #include <cstring>
 
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
+
 #include "textengine/kanjicode.h"
 #include "textengine/kanjicodec.h"
 #include "textengine/kanjidetect.h"
@@ -16,6 +20,17 @@ std::size_t SignatureBytes(std::string_view b, int code) {
     if (IsUTF8Code(code)) return starts("\xEF\xBB\xBF", 3) ? 3 : 0;
     return 0;
 }
+
+#ifdef __SSE2__
+// Bit 2k set where u[k] (k < 8) is CR, LF or NUL.
+inline unsigned SpecialUnits(const char16_t* u) {
+    const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(u));
+    const __m128i hit = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi16(x, _mm_set1_epi16(u'\n')),
+                                                  _mm_cmpeq_epi16(x, _mm_set1_epi16(u'\r'))),
+                                     _mm_cmpeq_epi16(x, _mm_setzero_si128()));
+    return unsigned(_mm_movemask_epi8(hit)) & 0x5555u;
+}
+#endif
 
 }  // namespace
 
@@ -59,18 +74,29 @@ void GrepText::DecodeRange(const char* bytes, std::size_t size, int code) {
     lengths_.clear();
     char16_t* u = units_.get();
     std::size_t start = 0;
-    for (std::size_t i = 0; i < n; ++i) {
+    // Ends the line at u[i] when it is a line end, or blanks a NUL (which
+    // in a binary file must not end the line early).
+    auto special = [&](std::size_t i) {
         const char16_t c = u[i];
-        if (c == u'\n' || c == u'\r') {
-            starts_.push_back(int(start));
-            lengths_.push_back(int(i - start));
-            u[i] = 0;
-            if (c == u'\r' && i + 1 < n && u[i + 1] == u'\n') ++i;
-            start = i + 1;
-        } else if (c == 0) {
-            u[i] = u' ';  // a NUL in a binary file must not end the line early
+        if (c == 0) {
+            u[i] = u' ';
+            return;
         }
-    }
+        if (i < start) return;  // the LF of a CR LF already ended
+        starts_.push_back(int(start));
+        lengths_.push_back(int(i - start));
+        u[i] = 0;
+        start = c == u'\r' && i + 1 < n && u[i + 1] == u'\n' ? i + 2 : i + 1;
+    };
+    std::size_t i = 0;
+#ifdef __SSE2__
+    // Eight units at a time; only the CRs, LFs and NULs among them are looked at.
+    for (; n - i >= 8; i += 8)
+        for (unsigned mask = SpecialUnits(u + i); mask; mask &= mask - 1)
+            special(i + unsigned(__builtin_ctz(mask)) / 2);
+#endif
+    for (; i < n; ++i)
+        if (u[i] == u'\n' || u[i] == u'\r' || u[i] == 0) special(i);
     starts_.push_back(int(start));
     lengths_.push_back(int(n - start));
 }

@@ -1,6 +1,8 @@
 #include "grep/engine/grep_lines.h"
+#include "grep/engine/grep_text.h"
 
 #include "textengine/cpu_features.h"
+#include "textengine/kanjicode.h"
 
 #include <gtest/gtest.h>
 
@@ -72,6 +74,47 @@ TEST(GrepLines, LongTextsCountAsAWalk) {
         }
     }
     AllowCpuExtensions(true);
+}
+
+}  // namespace
+
+namespace {
+
+// A file's text split into lines eight units at a time must give the lines
+// a walk gives: CR LF, LF and CR end one line each, a NUL reads as a blank.
+TEST(GrepText, DecodedLinesAgreeWithAWalk) {
+    std::mt19937 random(11);
+    const char* pieces[] = {"a", "\n", "\r", "\xE3\x81\x82", "\r\n"};
+    GrepText text;
+    for (int round = 0; round < 600; ++round) {
+        std::string bytes;
+        const std::size_t count = random() % 60;
+        const int ends = int(random() % 4);
+        for (std::size_t k = 0; k < count; ++k)
+            bytes += int(random() % 8) < ends ? (random() % 4 == 0 ? std::string(1, '\0') : pieces[1 + random() % 4])
+                                              : std::string("a");
+        std::vector<std::u16string> want(1);
+        for (std::size_t i = 0; i < bytes.size(); ++i) {
+            const char c = bytes[i];
+            if (c == '\n' || c == '\r') {
+                if (c == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') ++i;
+                want.emplace_back();
+            } else if (c == '\xE3') {
+                want.back() += u'あ';
+                i += 2;
+            } else {
+                want.back() += c == '\0' ? u' ' : char16_t(c);
+            }
+        }
+        text.DecodeRange(bytes.data(), bytes.size(), KanjiCode::UTF8NoSig);
+        ASSERT_EQ(text.LineCount(), int(want.size())) << round;
+        for (int line = 0; line < text.LineCount(); ++line) {
+            int length;
+            const char16_t* got = text.LineText(line, &length);
+            ASSERT_EQ(std::u16string(got, std::size_t(length)), want[std::size_t(line)]) << round << " line " << line;
+            ASSERT_EQ(got[length], 0) << round << " line " << line;
+        }
+    }
 }
 
 }  // namespace
