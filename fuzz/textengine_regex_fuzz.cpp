@@ -33,9 +33,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (!re) return 0;
     re->budget = 20000;
 
-    // Remembered failures and the one try per line of leading dots never
-    // change a result: the same pattern tried at every position by the plain
-    // machine finds the same first match and groups (when neither gives up).
+    // Remembered failures, the one try per line of leading dots and the look
+    // for a required character never change a result: the same pattern tried
+    // at every position by the plain machine finds the same first match and
+    // groups (when neither gives up).
     if (!(mode & 4) && re->prog.root) {
         CompiledRegex* plain = regex_compile_n(pattern.data(), int(pattern.size()), flags);
         if (!plain) __builtin_trap();
@@ -43,6 +44,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         regex_memo_free(plain->memo);
         plain->memo = nullptr;
         plain->search = regex_strategy_every;
+        delete plain->required;
+        plain->required = nullptr;
         if (re->memo) re->memo->eager = true;
         for (int from = 0; from <= int(subject.size()); from += 1 + int(subject.size()) / 3) {
             int c1 = -1, l1 = -1, c2 = -1, l2 = -1;

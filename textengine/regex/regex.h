@@ -64,6 +64,7 @@ enum RegexStrategyKind : int {
 struct LiteralSearcher;
 struct RegexFirstSet;
 struct RegexMemo;
+struct RegexRequired;
 struct RegexFrame;
 struct CompiledRegex;
 
@@ -82,6 +83,7 @@ struct CompiledRegex {
     const RegexCharClass* strategy_class = nullptr;  // strategy 5
     RegexFirstSet* first_set = nullptr;              // strategies 2 and 5: units that can start
     LiteralSearcher* literal = nullptr;              // strategy 3
+    RegexRequired* required = nullptr;               // a character every match holds; null when none is known
     bool graph_dropped = false;                      // the searcher alone decides
     RegexStrategyFn search = nullptr;
 

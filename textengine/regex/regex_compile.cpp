@@ -282,6 +282,7 @@ CompiledRegex* compile(const char16_t* pattern, int length, int flags, bool lite
             mark_stars(all);
             rc = plan_memo(re);
         }
+        if (rc == 0) rc = regex_plan_required(re, all);
         if (rc == 0) rc = regex_choose_strategy(re, pattern, length);
     }
     // A start position may cost a few backtracks per node without adding up
@@ -361,6 +362,7 @@ void regex_free(CompiledRegex* re) {
     if (!re) return;
     literal_searcher_free(re->literal);
     delete re->first_set;
+    delete re->required;
     regex_memo_free(re->memo);
     delete[] re->frames;
     regex_program_free(&re->prog);

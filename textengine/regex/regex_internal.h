@@ -1,6 +1,8 @@
 // Records shared by the compiler, the search strategies and the matcher.
 #pragma once
 
+#include <vector>
+
 #include "textengine/regex/regex.h"
 #include "textengine/utf16.h"
 
@@ -97,10 +99,37 @@ int literal_searcher_find(const LiteralSearcher* ls, const char16_t* text, int n
 int regex_match_internal(CompiledRegex* re, const RegexTextOps* ops, RegexPos pos, const char16_t* cur,
                          const char16_t* prev, RegexPos* end);
 
+// A character every match holds (in one of up to four units, as folding
+// allows), and where the current search call last looked for it.
+struct RegexRequired {
+    char16_t units[4];
+    int count;
+    bool crosses_lines;  // a match may consume a line end
+    RegexPos from;       // looked from here (line -1: not yet in this call) ...
+    RegexPos at;         // ... and found it here (line -1: not found)
+    int none;            // what not finding it meant
+};
+
+enum : int {
+    REGEX_REQUIRED_MAYBE = 0,        // a match may start here
+    REGEX_REQUIRED_NOT_ON_LINE = 1,  // none starts here or later on this line
+    REGEX_REQUIRED_NOT_AFTER = 2,    // none starts here or later at all
+};
+
+// Finds the required character (compile, after the passes); non-zero when
+// memory is short.
+int regex_plan_required(CompiledRegex* re, const std::vector<RegexNode*>& all);
+// Whether a match can start at p or later, judged by the required
+// character (re->required must be set).
+int regex_required_absent(CompiledRegex* re, const RegexTextOps* ops, RegexPos p);
+
 // Every strategy starts a search call with regex_search_begin and tries
 // each start position with regex_try_at, which counts the step budget per
 // call and line and keeps the record of failed states for that line.
-inline void regex_search_begin(CompiledRegex* re) { re->new_search = true; }
+inline void regex_search_begin(CompiledRegex* re) {
+    re->new_search = true;
+    if (re->required) re->required->from.line = -1;
+}
 void regex_start_line(CompiledRegex* re, RegexPos pos);
 void regex_check_memo(CompiledRegex* re, RegexPos pos);
 

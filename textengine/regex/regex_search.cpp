@@ -222,6 +222,19 @@ inline const char16_t* normalise_crlf(RegexPos* p, const char16_t* cur) {
     return cur;
 }
 
+// Whether a match may start at p, judged by the character every match holds.
+inline int required_verdict(CompiledRegex* re, const RegexTextOps* ops, RegexPos p) {
+    return REGEX_UNLIKELY(re->required != nullptr) ? regex_required_absent(re, ops, p) : REGEX_REQUIRED_MAYBE;
+}
+
+// Moves a walk to the next line's start: false when there is none.
+inline bool walk_to_next_line(const RegexTextOps* ops, RegexPos* p, const char16_t** cur, const char16_t** prev) {
+    if (!ops->next_line_start(ops->host, p)) return false;
+    *cur = normalise_crlf(p, ops->char_at(ops->host, *p));
+    *prev = nullptr;
+    return true;
+}
+
 // Strategies 2 and 5: skip quickly over units that cannot start a match,
 // inside each line's text, then confirm the candidate character.
 template <typename Scan, typename Exact>
@@ -260,6 +273,10 @@ int scan_search(CompiledRegex* re, const RegexTextOps* ops, RegexPos* pos, Regex
         int32_t c = regex_cp_at(cur, &units);
         if (c == 0) return 0;  // the end is no character
         if (exact(c)) {
+            if (const int v = required_verdict(re, ops, p)) {
+                if (v == REGEX_REQUIRED_NOT_AFTER || !walk_to_next_line(ops, &p, &cur, &prev)) return 0;
+                continue;
+            }
             if (int r = try_start(re, ops, p, cur, prev, pos, end)) return r;
         }
         prev = cur;
@@ -280,6 +297,10 @@ static int walk_every(CompiledRegex* re, const RegexTextOps* ops, RegexPos* pos,
     for (;;) {
         if (regex_pos_beyond(p, limit)) return 0;
         if (pred(p, cur, prev)) {
+            if (const int v = required_verdict(re, ops, p)) {
+                if (v == REGEX_REQUIRED_NOT_AFTER || !walk_to_next_line(ops, &p, &cur, &prev)) return 0;
+                continue;
+            }
             if (int r = try_start(re, ops, p, cur, prev, pos, end)) return r;
         }
         if (*cur == 0) return 0;
@@ -357,7 +378,11 @@ int regex_strategy_line_start(CompiledRegex* re, const RegexTextOps* ops, RegexP
             if (regex_pos_beyond(p, limit)) return 0;
             // A CR LF is tried at its LF, as every walk sees it.
             const char16_t* cur = normalise_crlf(&p, ops->char_at(ops->host, p));
-            if (int r = try_start(re, ops, p, cur, nullptr, pos, end)) return r;
+            const int v = required_verdict(re, ops, p);
+            if (v == REGEX_REQUIRED_NOT_AFTER) return 0;
+            if (v == REGEX_REQUIRED_MAYBE) {
+                if (int r = try_start(re, ops, p, cur, nullptr, pos, end)) return r;
+            }
         }
         if (!ops->next_line_start(ops->host, &p)) return 0;
         if (regex_pos_beyond(p, limit)) return 0;
@@ -389,6 +414,9 @@ int regex_strategy_literal(CompiledRegex* re, const RegexTextOps* ops, RegexPos*
                 re->last_closed = -1;
                 return 1;
             }
+            const int v = required_verdict(re, ops, at);
+            if (v == REGEX_REQUIRED_NOT_AFTER) return 0;
+            if (v == REGEX_REQUIRED_NOT_ON_LINE) break;
             if (int r = try_start(re, ops, at, text + hit, nullptr, pos, end)) return r;
             from = hit + ((regex_high_surrogate(text[hit]) && regex_low_surrogate(text[hit + 1])) ? 2 : 1);
         }
@@ -408,7 +436,11 @@ int regex_strategy_leading_dots(CompiledRegex* re, const RegexTextOps* ops, Rege
     const char16_t* prev = nullptr;
     for (;;) {
         if (regex_pos_beyond(p, limit)) return 0;
-        if (int r = try_start(re, ops, p, cur, prev, pos, end)) return r;
+        const int v = required_verdict(re, ops, p);
+        if (v == REGEX_REQUIRED_NOT_AFTER) return 0;
+        if (v == REGEX_REQUIRED_MAYBE) {
+            if (int r = try_start(re, ops, p, cur, prev, pos, end)) return r;
+        }
         if (re->strategy_fold || !ops->next_line_start(ops->host, &p)) return 0;
         cur = normalise_crlf(&p, ops->char_at(ops->host, p));
         prev = nullptr;

@@ -59,6 +59,8 @@ TEST(RegexLimits, RememberedFailuresNeverChangeAMatchOrItsGroups) {
         regex_memo_free(plain.get()->memo);
         plain.get()->memo = nullptr;
         plain.get()->search = regex_strategy_every;
+        delete plain.get()->required;
+        plain.get()->required = nullptr;
         if (remembering.get()->memo) remembering.get()->memo->eager = true;
         for (const char* s : subjects) {
             const std::u16string subject = u16(s);
@@ -100,6 +102,8 @@ TEST(RegexLimits, CrLfBreaksAreOneCharacterForEveryStrategy) {
         regex_memo_free(plain.get()->memo);
         plain.get()->memo = nullptr;
         plain.get()->search = regex_strategy_every;
+        delete plain.get()->required;
+        plain.get()->required = nullptr;
         for (CompiledRegex* re : {product.get(), plain.get()}) {
             int col = -1, len = -1;
             const int r = regex_search_string_n(re, subject.c_str(), int(subject.size()), c.from, &col, &len);
@@ -167,7 +171,8 @@ TEST(RegexLimits, ExplosivePatternsEndWithinOneBudgetPerSearch) {
     // would run on to "no match").
     RegexPtr backref = compile(u"(a|a){10}\\1b");
     backref.get()->budget = 20000;
-    EXPECT_EQ(regex_search_string_n(backref.get(), a2000.c_str(), int(a2000.size()), 0, &col, &len),
+    const std::u16string a2000b = a2000 + u"b";
+    EXPECT_EQ(regex_search_string_n(backref.get(), a2000b.c_str(), int(a2000b.size()), 0, &col, &len),
               REGEX_ERR_BUDGET);
     // The next search has its own budget.
     EXPECT_EQ(regex_search_string(backref.get(), u"aaaaaaaaaaab", 0, &col, &len), 1);
@@ -182,9 +187,97 @@ struct Lines {
     }
 };
 
+TEST(RegexLimits, ARequiredCharacterNeverChangesAMatch) {
+    // The plain machine at every position and the engine that first looks
+    // for a character every match holds agree on every match and group.
+    const char* patterns[] = {
+        "(a|a){3}b", "(\\w+)\\s*=", "[^,]*,[^,]*;", "(?i)x+Y", "(?w)a+ｂ", "(?iw)q", "(?=.*z)a", "a(?!b)",
+        "(a|b)c|d", "x?y", "(?:ab)*c", "(a)|b\\1", "\\bk+\\b", "(?s).*;", "あ+[いう]", "a\\Kb", "(?>a+)b",
+        "a*+b", "(?<=x)y", "(?(?=a)ab|c)d", "(a)?(?(1)x|y)", "\\((?:[^()]|(?R))*\\)", "c\\r?$",
+    };
+    const char* subjects[] = {
+        "aaab ab", "k = 1\nx=", "a,b;c,,;", "xxY XY", "aaｂ aａb aaＢ", "Ｑ q", "za az", "ab ac", "ac bd d",
+        "xxy", "ababc", "abba", "kk k", "a\r\nb;", "ああいう", "ab", "aab", "aab", "xy", "bc ac", "xay",
+        "(a(b)", "abc\r\nc\r", "none of them here",
+    };
+    for (const char* p : patterns) {
+        RegexPtr plain = compile(u16(p));
+        RegexPtr product = compile(u16(p));
+        ASSERT_TRUE(plain && product) << p;
+        regex_memo_free(plain.get()->memo);
+        plain.get()->memo = nullptr;
+        plain.get()->search = regex_strategy_every;
+        delete plain.get()->required;
+        plain.get()->required = nullptr;
+        for (const char* s : subjects)
+            EXPECT_EQ(all_matches(product.get(), u16(s)), all_matches(plain.get(), u16(s))) << p << " on " << s;
+    }
+}
+
+TEST(RegexLimits, ALineWithoutARequiredCharacterIsNeverTried) {
+    // Patterns that stop on a backtracking limit over a long line without
+    // the character answer at once.
+    const std::u16string a100k(100000, u'a');
+    for (const char16_t* p : {u"(a|a){20}b", u"(a|aa)*b", u"(a|a)*\\1b", u"(?:.a)*c", u"(?i)(a|a){20}B"}) {
+        RegexPtr re = compile(p);
+        ASSERT_TRUE(re) << u8(p);
+        int col, len;
+        EXPECT_EQ(regex_search_string_n(re.get(), a100k.c_str(), int(a100k.size()), 0, &col, &len), 0) << u8(p);
+        EXPECT_EQ(re.get()->work, 0) << u8(p);
+    }
+    // No character is required where a way avoids it.
+    for (const char16_t* p : {u"a*", u"(a|b)", u"[ab]", u"(?:b|)", u"(?=b)", u"(?:ab)?"}) {
+        RegexPtr re = compile(p);
+        ASSERT_TRUE(re) << u8(p);
+        EXPECT_EQ(re.get()->required, nullptr) << u8(p);
+    }
+    for (const char16_t* p : {u"b?a", u"(?:b|)a", u"a(?!b)", u"(?=a)(?:a|b)", u"(a|b)", u"(?<=b)a|a"}) {
+        RegexPtr re = compile(p);
+        ASSERT_TRUE(re) << u8(p);
+        int col, len;
+        EXPECT_EQ(regex_search_string(re.get(), u"xa", 0, &col, &len), 1) << u8(p);
+        EXPECT_EQ(col, 1) << u8(p);
+    }
+
+    // Over a host of lines, a pattern that stays on its line skips the lines
+    // without the character; one that may cross a line end looks on.
+    struct HostCase {
+        const char16_t* pattern;
+        std::vector<std::u16string> lines;
+        RegexPos match;  // line -1: none
+    };
+    const HostCase cases[] = {
+        {u"\\w+=", {u"aaa", u"bb", u"x=1"}, {2, 0}},
+        {u"\\w+=", {u"a=", u"bb"}, {0, 0}},
+        {u"\\w+=", {u"aaa", u"bb"}, {-1, 0}},
+        {u"[^;]+;", {u"ab", u"cd;"}, {1, 0}},  // a class never takes a line end here
+        {u"a[^;]+;", {u"xab", u"cd;"}, {-1, 0}},
+        {u"x\\nb", {u"ax", u"b"}, {0, 1}},
+        {u"[^;]+;", {u"ab", u"cd"}, {-1, 0}},
+        {u"(?s)a.*;", {u"xa", u"", u"b;"}, {0, 1}},
+        {u"^b+c", {u"bb", u"bc"}, {1, 0}},
+    };
+    for (const HostCase& c : cases) {
+        RegexPtr re = compile(c.pattern);
+        ASSERT_TRUE(re) << u8(c.pattern);
+        Lines host{c.lines};
+        RegexTextOps ops = RegexLineHost<Lines>::Make(&host);
+        RegexPos pos{0, 0}, end;
+        const int r = re.get()->search(re.get(), &ops, &pos, &end, RegexPos{-1, 0});
+        EXPECT_EQ(r, c.match.line >= 0 ? 1 : 0) << u8(c.pattern);
+        if (r == 1) {
+            EXPECT_EQ(pos.line, c.match.line) << u8(c.pattern);
+            EXPECT_EQ(pos.col, c.match.col) << u8(c.pattern);
+        }
+    }
+}
+
+
 TEST(RegexLimits, EachLineOfAHostHasItsOwnBudget) {
     RegexPtr re = compile(u"(a|a)*\\1b");
-    Lines one{{std::u16string(9, u'a')}};
+    // Each line holds the "b" every match needs, so none is passed over.
+    const std::u16string failing = std::u16string(9, u'a') + u"cb";
+    Lines one{{failing}};
     RegexTextOps ops = RegexLineHost<Lines>::Make(&one);
     RegexPos pos{0, 0}, end;
     ASSERT_EQ(re.get()->search(re.get(), &ops, &pos, &end, RegexPos{-1, 0}), 0);
@@ -192,7 +285,7 @@ TEST(RegexLimits, EachLineOfAHostHasItsOwnBudget) {
 
     // Lines that each cost two thirds of the budget: counted per line, every
     // one is searched to its end.
-    Lines nine{std::vector<std::u16string>(8, std::u16string(9, u'a'))};
+    Lines nine{std::vector<std::u16string>(8, failing)};
     nine.lines.push_back(u"aaaaaaaaab");
     ops = RegexLineHost<Lines>::Make(&nine);
     re.get()->budget = line_cost * 3 / 2;
