@@ -6,7 +6,7 @@
 // takes the last match of each, as the editor's backward search does.
 //
 //   bench_textengine_regex [UTF16LE-FILE]
-//   bench_textengine_regex --long-lines   (only the long-line cases below)
+//   bench_textengine_regex --long-lines [CASE...]  (only the long-line cases below, or those named)
 //
 // Without a file the text is read from /usr/share/man/ja. The peers are
 // loaded at run time, so the benchmark builds without their libraries.
@@ -358,7 +358,7 @@ double median(std::vector<double> v) {
     return v.empty() ? -1 : v[v.size() / 2];
 }
 
-void run_long_lines(std::vector<Engine*> engines) {
+void run_long_lines(std::vector<Engine*> engines, const std::vector<std::string>& only) {
     const LongLineCase cases[] = {
         {"dot-star-x", u".*x", u"abcdefghij", u""},
         {"dot-star-capture-x", u"(.*)x", u"abcdefghij", u""},
@@ -368,9 +368,14 @@ void run_long_lines(std::vector<Engine*> engines) {
         {"word-then-equals", u"(\\w+)\\s*=", u"abcdefghij", u""},
         {"comma-chain", u"[^,]*,[^,]*,[^,]*;", u"abcdefghij", u""},
         {"a-or-aa-star-b", u"(a|aa)*b", u"a", u""},
+        {"a-or-a-20-b", u"(a|a){20}b", u"a", u""},
+        // the required "b" stands at the line's end: every start is tried
+        {"a-or-a-20-b-at-end", u"(a|a){20}b", u"a", u"b"},
+        {"word-then-equals-at-end", u"(\\w+)\\s*=", u"abcdefghij", u"="},
     };
     const size_t sizes[] = {10000, 100000, 1000000};
     for (const LongLineCase& c : cases) {
+        if (!only.empty() && std::find(only.begin(), only.end(), c.name) == only.end()) continue;
         std::vector<std::vector<double>> ms(engines.size(), std::vector<double>(3, -1));
         std::vector<int> gave_up_at(engines.size(), -1);  // the first size where the engine gave up
         for (int si = 0; si < 3; ++si) {
@@ -380,6 +385,7 @@ void run_long_lines(std::vector<Engine*> engines) {
             line += c.tail;
             std::vector<std::vector<double>> runs(engines.size());
             std::vector<bool> active(engines.size());
+            std::vector<long> hits(engines.size(), -1);  // matches found by a run that did not give up
             for (size_t e = 0; e < engines.size(); ++e) {
                 // Ten times the line: expect the growth seen so far, or
                 // quadratic growth after the first size.
@@ -400,7 +406,11 @@ void run_long_lines(std::vector<Engine*> engines) {
                     const int reps = int(sizes[2] / sizes[si]);
                     long n = 0;
                     auto t0 = Clock::now();
-                    for (int k = 0; k < reps; ++k) n = std::min(n, engines[e]->count(line));
+                    for (int k = 0; k < reps; ++k) {
+                        const long found = engines[e]->count(line);
+                        if (found >= 0) hits[e] = found;
+                        n = std::min(n, found);
+                    }
                     runs[e].push_back(std::chrono::duration<double, std::milli>(Clock::now() - t0).count() / reps);
                     if (n < 0 && gave_up_at[e] < 0) gave_up_at[e] = si;
                     if (runs[e].back() > 1000) active[e] = false;  // one run is enough
@@ -415,6 +425,9 @@ void run_long_lines(std::vector<Engine*> engines) {
                 if (ms[0][si] < 0 || ms[e][si] < 0) continue;
                 std::printf("bench: %s-%zuk ours=%.3fms %s=%.3fms ratio=%.2f\n", c.name, sizes[si] / 1000, ms[0][si],
                             engines[e]->name, ms[e][si], ms[0][si] / ms[e][si]);
+                if (hits[0] >= 0 && hits[e] >= 0 && hits[0] != hits[e])
+                    std::printf("# %s-%zuk: match counts differ: ours %ld, %s %ld\n", c.name, sizes[si] / 1000, hits[0],
+                                engines[e]->name, hits[e]);
             }
             std::fflush(stdout);
         }
@@ -467,7 +480,7 @@ int main(int argc, char** argv) {
     for (Engine& p : peers)
         if (p.text_fraction == 1.0) line_engines.push_back(&p);
     if (only_long_lines) {
-        run_long_lines(line_engines);
+        run_long_lines(line_engines, std::vector<std::string>(argv + 2, argv + argc));
         return 0;
     }
 
@@ -533,6 +546,6 @@ int main(int argc, char** argv) {
         }
         std::fflush(stdout);
     }
-    run_long_lines(line_engines);
+    run_long_lines(line_engines, {});
     return 0;
 }
