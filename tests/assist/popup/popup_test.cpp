@@ -254,3 +254,34 @@ TEST(CodeAssistPopup, TheDefaultListMakerIsInUseUntilAnotherIsGiven) {
 }
 
 }  // namespace
+
+namespace {
+
+// An SQL file with the shipped SQL keywords: written in lower case, matched
+// ignoring case, the typed capitals narrowing the list.
+TEST(CodeAssistPopup, CompletesInAnSqlFileWithTheShippedKeywords) {
+    AssistFixture f(u"SELECT a FROM t WH", etest::Language(u"<sql>"));
+    f.ctrl.KeywordComplete(false);
+    ASSERT_TRUE(f.ctrl.IsAssistShown());
+    CCodeAssistData& shown = *f.ctrl.AssistWnd().List().Shown();
+    ASSERT_EQ(shown.GetRowCount(), 2);
+    EXPECT_EQ(std::u16string(shown.GetCellText(0, CCodeAssistData::COL_TEXT)), u"when");
+    EXPECT_EQ(std::u16string(shown.GetCellText(1, CCodeAssistData::COL_TEXT)), u"where");
+    EXPECT_EQ(f.CurrentText(), u"when");
+
+    f.Type(u"ER");
+    EXPECT_EQ(f.ctrl.GetAssistWord(), u"WHER");
+    EXPECT_EQ(f.CurrentText(), u"where");
+    EXPECT_EQ(f.ctrl.AssistWnd().List().State(), ASSIST_ROW_CHOSEN);
+    EXPECT_EQ(std::u16string(shown.GetCellText(0, CCodeAssistData::COL_MARK)), u"DISABLE");
+    EXPECT_EQ(std::u16string(shown.GetCellText(1, CCodeAssistData::COL_MARK)), u"");
+    wtest::Pump(100);
+    ::UpdateWindow(f.ctrl.AssistWnd().m_hWnd);
+    wtest::WriteBmp(TEST_OUTPUT_DIR "/assist_sql_list.bmp", wtest::CaptureClient(f.ctrl.AssistWnd().m_hWnd));
+
+    f.Type(u"\r");
+    EXPECT_FALSE(f.ctrl.IsAssistShown());
+    EXPECT_EQ(f.Line(), u"SELECT a FROM t where");
+}
+
+}  // namespace
