@@ -41,6 +41,8 @@ const char16_t* ReadCsvField(const char16_t* p, AtEnd atEnd, std::u16string& out
     return p;
 }
 
+bool IsSurrogate(char16_t u) { return u >= 0xD800 && u <= 0xDFFF; }
+
 char32_t FoldCase(char32_t c) {
     if ((c >= 'A' && c <= 'Z') || (c >= 0xFF21 && c <= 0xFF3A)) return c + 32;
     return c;
@@ -108,6 +110,14 @@ int CountChar(const char16_t* text, char32_t ch) {
 }
 
 int CompareNoCase(const char16_t* a, const char16_t* b) {
+    // Units outside the surrogates are code points of their own: compared
+    // as they come until a surrogate needs the pair read whole.
+    for (; !IsSurrogate(*a) && !IsSurrogate(*b); ++a, ++b) {
+        const char32_t ca = FoldCase(*a);
+        const char32_t cb = FoldCase(*b);
+        if (ca != cb) return int(ca) - int(cb);
+        if (ca == 0) return 0;
+    }
     int ua, ub;
     for (;;) {
         const char32_t ca = FoldCase(CodePointAt(a, &ua));
@@ -129,6 +139,10 @@ bool EqualsNoCase(std::u16string_view a, std::u16string_view b) {
 
 int CommonPrefixNoCase(const char16_t* a, const char16_t* b, int maxUnits) {
     int n = 0;
+    for (; *a && *b && !IsSurrogate(*a) && !IsSurrogate(*b); ++a, ++b) {
+        if (FoldCase(*a) != FoldCase(*b) || n + 1 > maxUnits) return n;
+        ++n;
+    }
     int ua, ub;
     while (*a && *b) {
         const char32_t ca = FoldCase(CodePointAt(a, &ua));

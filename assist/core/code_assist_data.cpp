@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <new>
 
+#include "util/strutil.h"
+
 namespace {
 
 GridColor DimChannel(GridColor color, GridColor background, int shift) {
@@ -14,9 +16,18 @@ GridColor DimChannel(GridColor color, GridColor background, int shift) {
 
 }  // namespace
 
+namespace {
+
+const char16_t kDisable[] = u"DISABLE";
+
+}  // namespace
+
 int CCodeAssistData::InitColumns(bool showWide) {
-    m_texts.clear();
-    if (Init(COL_COUNT, 64) != 0) return 1;
+    ClearRows();
+    // Filled again and again as the list opens: the cell table is kept.
+    if (GetColCount() != COL_COUNT && Init(COL_COUNT, 64) != 0) return 1;
+    SetColVisible(COL_TEXT, true);
+    SetColVisible(COL_KIND, true);
     SetColVisible(COL_EXTRA, false);
     SetColVisible(COL_UNUSED, false);
     SetColVisible(COL_MARK, false);
@@ -24,9 +35,45 @@ int CCodeAssistData::InitColumns(bool showWide) {
     return 0;
 }
 
+void CCodeAssistData::ClearRows() {
+    CPtrGridData::ClearRows();
+    m_texts.clear();
+    m_rowTexts.clear();
+    m_runSet = false;
+}
+
 void CCodeAssistData::SetColWidth(int col, int width) {
     if (col == COL_WIDE && width > m_wideCap) width = m_wideCap;
     CPtrGridData::SetColWidth(col, width);
+}
+
+const char16_t* CCodeAssistData::GetCellText(int row, int col) {
+    if (m_runSet && col == COL_MARK && row >= 0 && row < GetRowCount())
+        return row >= m_runFirst && row < m_runEnd ? u"" : kDisable;
+    return CPtrGridData::GetCellText(row, col);
+}
+
+void CCodeAssistData::SetMatchedRun(int first, int end) {
+    m_runSet = true;
+    m_runFirst = first;
+    m_runEnd = end;
+}
+
+void CCodeAssistData::SetMark(int row, bool disabled) {
+    if (m_runSet) {
+        // The run's marks go into the rows before one of them changes.
+        m_runSet = false;
+        for (int r = 0; r < GetRowCount(); ++r) SetCell(r, COL_MARK, r >= m_runFirst && r < m_runEnd ? u"" : kDisable);
+    }
+    SetCell(row, COL_MARK, disabled ? kDisable : u"");
+}
+
+bool CCodeAssistData::RowsSortedNoCase() {
+    const int rows = GetRowCount();
+    for (int row = 1; row < rows; ++row)
+        if (CompareNoCase(CPtrGridData::GetCellText(row - 1, COL_TEXT), CPtrGridData::GetCellText(row, COL_TEXT)) > 0)
+            return false;
+    return true;
 }
 
 GridColor CCodeAssistData::GetCellTextColor(int row, int col) {
@@ -38,25 +85,60 @@ GridColor CCodeAssistData::GetCellTextColor(int row, int col) {
     return color;
 }
 
+std::uint32_t CCodeAssistData::Keep(std::u16string_view text) {
+    static constexpr std::u16string_view keyword = u"KEYWORD", keyword2 = u"KEYWORD2";
+    if (text.empty()) return kTextEmpty;
+    if (text.size() == keyword.size() && text == keyword) return kTextKeyword;
+    if (text.size() == keyword2.size() && text == keyword2) return kTextKeyword2;
+    const std::uint32_t at = std::uint32_t(m_texts.size());
+    m_texts.append(text);
+    m_texts.push_back(u'\0');
+    return at;
+}
+
+const char16_t* CCodeAssistData::TextAt(std::uint32_t at) const {
+    switch (at) {
+    case kTextEmpty:
+        return u"";
+    case kTextKeyword:
+        return u"KEYWORD";
+    case kTextKeyword2:
+        return u"KEYWORD2";
+    default:
+        return m_texts.data() + at;
+    }
+}
+
+void CCodeAssistData::PointRow(int row) {
+    const std::array<std::uint32_t, 3>& at = m_rowTexts[std::size_t(row)];
+    SetCell(row, COL_TEXT, TextAt(at[0]));
+    SetCell(row, COL_KIND, TextAt(at[1]));
+    SetCell(row, COL_EXTRA, TextAt(at[2]));
+}
+
 bool CCodeAssistData::AddCandidate(std::u16string_view text, std::u16string_view kind, std::u16string_view extra) {
-    // The texts are copied before the row exists, so a failure leaves no half row.
-    const std::size_t kept = m_texts.size();
+    // The texts are kept before the row exists, so a failure leaves no half row.
+    const std::size_t keptTexts = m_texts.size();
+    const char16_t* before = m_texts.data();
     try {
-        m_texts.emplace_back(text);
-        m_texts.emplace_back(kind);
-        m_texts.emplace_back(extra);
+        m_rowTexts.push_back({Keep(text), Keep(kind), Keep(extra)});
     } catch (const std::bad_alloc&) {
-        m_texts.resize(kept);
+        m_texts.resize(keptTexts);
+        if (m_rowTexts.size() > std::size_t(GetRowCount())) m_rowTexts.pop_back();
         return false;
     }
     const int row = GetRowCount();
     if (AddRow() != 0) {
-        m_texts.resize(kept);
+        m_texts.resize(keptTexts);
+        m_rowTexts.pop_back();
         return false;
     }
-    SetCell(row, COL_TEXT, m_texts[kept].c_str());
-    SetCell(row, COL_KIND, m_texts[kept + 1].c_str());
-    SetCell(row, COL_EXTRA, m_texts[kept + 2].c_str());
+    if (m_texts.data() != before) {
+        // The texts moved as they grew: every row points at them again.
+        for (int r = 0; r <= row; ++r) PointRow(r);
+    } else {
+        PointRow(row);
+    }
     return true;
 }
 
@@ -67,7 +149,4 @@ int CCodeAssistData::FillFromKeywords(const CStrToken& tokens, std::u16string_vi
     return GetRowCount();
 }
 
-void CCodeAssistData::ResetList() {
-    ClearRows();
-    m_texts.clear();
-}
+void CCodeAssistData::ResetList() { ClearRows(); }

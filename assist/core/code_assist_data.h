@@ -5,8 +5,10 @@
 // The table owns the texts of the rows it was given.
 #pragma once
 
-#include <deque>
+#include <array>
+#include <cstdint>
 #include <string>
+#include <vector>
 #include <string_view>
 
 #include "editctrl/syntax/strtoken.h"
@@ -25,9 +27,20 @@ public:
     // Coloured by kind; a marked row is dimmed halfway to the background
     // when dimming is on.
     GridColor GetCellTextColor(int row, int col) override;
+    // The mark column reads from the matched run while one is set.
+    const char16_t* GetCellText(int row, int col) override;
+
+    // Every row outside [first, end) reads "DISABLE" in the mark column and
+    // every row inside it "", without touching the rows; the marks stored in
+    // the rows count again once a mark is set row by row or rows change.
+    void SetMatchedRun(int first, int end);
+    void SetMark(int row, bool disabled);
+    // Whether the rows are in CompareNoCase order of their candidates.
+    bool RowsSortedNoCase();
 
     // Appends a row with copies of the texts; false when memory fails.
     bool AddCandidate(std::u16string_view text, std::u16string_view kind, std::u16string_view extra = {});
+    void ClearRows() override;
     // The keywords of tokens starting with word (ignoring case); the row count.
     int FillFromKeywords(const CStrToken& tokens, std::u16string_view word);
 
@@ -44,5 +57,17 @@ public:
     int m_wideCap = kDefaultWideCap;
 
 private:
-    std::deque<std::u16string> m_texts;  // stable addresses for the cells
+    // Where a cell's text is: at an offset into m_texts, or a fixed text.
+    enum : std::uint32_t { kTextEmpty = 0xFFFFFFFF, kTextKeyword = 0xFFFFFFFE, kTextKeyword2 = 0xFFFFFFFD };
+    std::uint32_t Keep(std::u16string_view text);
+    const char16_t* TextAt(std::uint32_t at) const;
+    void PointRow(int row);
+
+    // The rows' own texts, each ended by a NUL, one after another; kept
+    // between fillings so that filling again allocates nothing.
+    std::u16string m_texts;
+    std::vector<std::array<std::uint32_t, 3>> m_rowTexts;  // text, kind, extra of each row
+    bool m_runSet = false;
+    int m_runFirst = 0;
+    int m_runEnd = 0;
 };

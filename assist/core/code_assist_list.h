@@ -44,7 +44,8 @@ public:
     bool FilterMode() const { return m_filterMode; }
     void SetWideCap(int cap) { m_wideCap = cap; }
 
-    // Shows source (or, in filter mode, a copy of it); no row chosen.
+    // Shows source (or, in filter mode, a copy of it); no row chosen. The
+    // source's rows stay as they are until it is shown again.
     void SetSourceData(CCodeAssistData* source);
     // Follows word: marks or drops the candidates not starting with it and
     // gives in *best the first row sharing the longest prefix with it (-1
@@ -74,11 +75,13 @@ public:
 private:
     void CopyAllRows();
     void SelectMatch(int direction, bool wrap, std::u16string_view word);
+    bool MatchSortedPrefix(std::u16string_view word, int* best);
 
     CodeAssistListView m_noView;
     CodeAssistListView* m_view = &m_noView;
     int m_state = ASSIST_NEVER_SHOWN;
     bool m_filterMode = false;
+    bool m_sourceSorted = false;  // the source's rows in CompareNoCase order
     CCodeAssistData* m_shown = nullptr;
     CCodeAssistData* m_source = nullptr;
     CCodeAssistData m_copy;

@@ -3,6 +3,7 @@
 // word an accepted candidate replaces, and where the list goes on screen.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -13,6 +14,7 @@
 #include "editctrl/syntax/strtoken.h"
 #include "editctrl/syntax/syntax_files.h"
 #include "textengine/edit_data.h"
+#include "util/strutil.h"
 
 namespace {
 
@@ -260,6 +262,53 @@ TEST(CodeAssistListMaker, TheDefaultMakerGivesItsThreeFixedRowsOverAnyOldOnes) {
     EXPECT_EQ(Column(t, CCodeAssistData::COL_TEXT), (std::vector<std::u16string>{u"AAA", u"BBB", u"CCC"}));
     EXPECT_EQ(Column(t, CCodeAssistData::COL_KIND),
               (std::vector<std::u16string>{u"VARCHAR2(10)", u"VARCHAR2(2)", u"VARCHAR2(9)"}));
+}
+
+}  // namespace
+
+namespace {
+
+// A keyword table comes sorted, and the list then finds the typed word by
+// halving instead of visiting every row: its answers must be those of the
+// row-by-row rule (first row sharing the longest prefix, rows not starting
+// with the word marked) for every word, including mixed and full-width case.
+TEST(CodeAssistList, SortedCandidatesAnswerAsTheRowByRowRule) {
+    std::vector<std::u16string> words = {u"Abc", u"abcd", u"ABD", u"b", u"Bcc", u"bcd", u"bx", u"c",
+                                         u"\xFF41\xFF42", u"\xFF21\xFF43", u"\xFF41z", u"zz"};
+    std::sort(words.begin(), words.end(),
+              [](const std::u16string& a, const std::u16string& b) { return CompareNoCase(a.c_str(), b.c_str()) < 0; });
+    CCodeAssistData t;
+    t.InitColumns(false);
+    for (const auto& w : words) ASSERT_TRUE(t.AddCandidate(w, u"KEYWORD"));
+    ASSERT_TRUE(t.RowsSortedNoCase());
+    CCodeAssistList list;
+    list.SetSourceData(&t);
+    const char16_t* queries[] = {u"a",  u"AB", u"abc", u"ABCDE", u"abq", u"b",   u"BC", u"bcz",
+                                 u"bz", u"c",  u"d",   u"\xFF21", u"\xFF41\xFF22", u"\xFF41q", u"zzz", u"0"};
+    for (const char16_t* q : queries) {
+        const std::u16string word = q;
+        int expectedBest = -1, longest = -1;
+        std::vector<std::u16string> expectedMarks;
+        for (int row = 0; row < int(words.size()); ++row) {
+            const char16_t* text = words[std::size_t(row)].c_str();
+            int h = -1;
+            if (FoldedFirstChar(text) == FoldedFirstChar(word)) h = CommonPrefixNoCase(word.c_str(), text, int(word.size()));
+            if (h > longest) {
+                longest = h;
+                expectedBest = row;
+            }
+            expectedMarks.push_back(h == int(word.size()) ? u"" : u"DISABLE");
+        }
+        int best = -2;
+        const bool full = list.MatchPrefix(word, &best, false);
+        EXPECT_EQ(full, longest == int(word.size())) << words.size() << " " << int(word[0]);
+        EXPECT_EQ(best, expectedBest) << int(word[0]) << " length " << word.size();
+        EXPECT_EQ(Column(t, CCodeAssistData::COL_MARK), expectedMarks) << int(word[0]) << " length " << word.size();
+    }
+    // Row by row again once a mark is set by hand: the others keep theirs.
+    t.SetMark(0, false);
+    EXPECT_EQ(std::u16string(t.GetCellText(0, CCodeAssistData::COL_MARK)), u"");
+    EXPECT_EQ(std::u16string(t.GetCellText(1, CCodeAssistData::COL_MARK)), u"DISABLE");
 }
 
 }  // namespace
