@@ -162,7 +162,7 @@ int GrepOrderedFiles::Drain(std::size_t keep) {
                 // wait for a file further on, when a helper has it, and
                 // then write all that is done before it.
                 std::size_t target = std::min(end, front_ + kWakeAfter) - 1;
-                if (target >= claim_.load()) target = front_;
+                if (target >= claim_.load() || ring_[target % kRing].state.load() == kDone) target = front_;
                 Entry& t = ring_[target % kRing];
                 std::unique_lock<std::mutex> lock(mutex_);
                 waitFor_ = target;
