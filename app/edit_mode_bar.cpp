@@ -5,6 +5,7 @@
 #include "app/app_resource.h"
 #include "app/resource.h"
 #include "editctrl/syntax/editmode.h"
+#include "framework/gdi.h"
 #include "framework/wide.h"
 
 namespace {
@@ -24,10 +25,9 @@ BOOL CEditModeBar::CreateBar(HWND parent) {
     SendMessage(TB_SETBITMAPSIZE, 0, MAKELPARAM(kImageWidth, kImageHeight));
     images_ = ::ImageList_Create(kImageWidth, kImageHeight, ILC_COLOR24 | ILC_MASK, 4, 4);
     if (!images_) return FALSE;
-    if (HBITMAP base = ::LoadBitmapW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDB_EDIT_MODE_BAR))) {
-        ::ImageList_AddMasked(images_, base, kMaskColor);
-        ::DeleteObject(base);
-    }
+    CBitmap base;
+    base.Attach(::LoadBitmapW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDB_EDIT_MODE_BAR)));
+    if (base) ::ImageList_AddMasked(images_, base, kMaskColor);
     SendMessage(TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(images_));
     return TRUE;
 }
@@ -35,30 +35,22 @@ BOOL CEditModeBar::CreateBar(HWND parent) {
 void CEditModeBar::MakeEditModeToolbarImages(const CEditModeTable& modes) {
     const int count = modes.Count();
     if (!m_hWnd || !images_ || count == 0) return;
-    HDC screen = ::GetDC(nullptr);
-    HDC dc = ::CreateCompatibleDC(screen);
-    HBITMAP bitmap = ::CreateCompatibleBitmap(screen, kImageWidth * count, kImageHeight);
-    ::ReleaseDC(nullptr, screen);
-    HGDIOBJ oldBitmap = ::SelectObject(dc, bitmap);
-    RECT all{0, 0, kImageWidth * count, kImageHeight};
-    ::FillRect(dc, &all, ::GetSysColorBrush(COLOR_BTNFACE));
-    HFONT font = ::CreateFontW(-10, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, SHIFTJIS_CHARSET, OUT_DEFAULT_PRECIS,
-                               CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, FIXED_PITCH | FF_MODERN, L"ＭＳ ゴシック");
-    HGDIOBJ oldFont = ::SelectObject(dc, font);
-    ::SetBkMode(dc, TRANSPARENT);
-    ::SetTextColor(dc, ::GetSysColor(COLOR_BTNTEXT));
+    CFont font;
+    font.Attach(::CreateFontW(-10, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, SHIFTJIS_CHARSET, OUT_DEFAULT_PRECIS,
+                              CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, FIXED_PITCH | FF_MODERN, L"ＭＳ ゴシック"));
+    CMemoryDC dc(CClientDC(nullptr), kImageWidth * count, kImageHeight);
+    if (!dc.IsCreated()) return;
+    dc.FillRect(RECT{0, 0, kImageWidth * count, kImageHeight}, ::GetSysColorBrush(COLOR_BTNFACE));
+    dc.SelectObject(font.GetSafeHandle());
+    dc.SetBkMode(TRANSPARENT);
+    dc.SetTextColor(::GetSysColor(COLOR_BTNTEXT));
     for (int i = 0; i < count; ++i) {
         const std::u16string& name = modes.Entry(i).shortName;
-        RECT cell{kImageWidth * i, 0, kImageWidth * (i + 1), kImageHeight};
-        ::ExtTextOutW(dc, cell.left, 2, ETO_CLIPPED, &cell, AsWide(name.c_str()), static_cast<UINT>(name.size()),
-                      nullptr);
+        const RECT cell{kImageWidth * i, 0, kImageWidth * (i + 1), kImageHeight};
+        dc.ExtTextOut(cell.left, 2, ETO_CLIPPED, &cell, AsWide(name.c_str()), static_cast<int>(name.size()));
     }
-    ::SelectObject(dc, oldFont);
-    ::SelectObject(dc, oldBitmap);
-    ::DeleteObject(font);
-    ::DeleteDC(dc);
+    const CBitmap bitmap = dc.TakeBitmap();
     const int first = ::ImageList_AddMasked(images_, bitmap, kMaskColor);
-    ::DeleteObject(bitmap);
     if (first < 0) return;
 
     std::vector<TBBUTTON> buttons;

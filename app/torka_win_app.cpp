@@ -16,9 +16,7 @@ void ShowStartupError(const wchar_t* text) { ShowMessageBox(nullptr, text, L"Err
 
 }  // namespace
 
-CTorkaWinApp::CTorkaWinApp() : m_pIniProfile(new CIniProfile) {}
-
-CTorkaWinApp::~CTorkaWinApp() { delete m_pIniProfile; }
+CTorkaWinApp::CTorkaWinApp() : m_pIniProfile(std::make_unique<CIniProfile>()) {}
 
 int CTorkaWinApp::GetProfileInt(const wchar_t* section, const wchar_t* key, int defaultValue) {
     return m_pIniProfile->GetInt(AsU16(section), AsU16(key), defaultValue);

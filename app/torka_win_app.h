@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include <memory>
 #include <string>
 
 #include "app/profile/ini_profile.h"
@@ -16,12 +17,11 @@ class CEditModeTable;
 class CTorkaWinApp : public CWinApp {
 public:
     CTorkaWinApp();
-    ~CTorkaWinApp() override;
     CTorkaWinApp(const CTorkaWinApp&) = delete;
     CTorkaWinApp& operator=(const CTorkaWinApp&) = delete;
 
     // The settings store: empty (no path, no entries) until start-up.
-    CIniProfile* m_pIniProfile;
+    const std::unique_ptr<CIniProfile> m_pIniProfile;
 
     // The entry's integer value, or defaultValue when it is absent. These
     // read and write the settings store, not the framework's profile file.

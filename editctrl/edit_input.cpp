@@ -328,19 +328,12 @@ void CEditCtrl::CreateEditCaret(bool recreate) {
         const int key[3] = {1, m_caretWidth, m_textHeight};
         if (!disp.caretBitmap || !std::equal(key, key + 3, disp.caretBitmapKey)) {
             disp.caretBitmap.DeleteObject();
-            CClientDC dc(m_hWnd);
-            CBitmap bmp;
-            if (bmp.CreateCompatibleBitmap(dc, m_caretWidth, m_textHeight)) {
-                HDC memory = ::CreateCompatibleDC(dc);
-                HGDIOBJ old = ::SelectObject(memory, bmp.GetSafeHandle());
+            CMemoryDC memory(CClientDC(m_hWnd), m_caretWidth, m_textHeight);
+            if (memory.IsCreated()) {
+                // The caret is drawn by inverting: this colour over the background shows the set one.
                 const COLORREF fill = (disp.GetColor(IME_CARET_COLOR) ^ disp.GetColor(BG_COLOR)) & 0xFFFFFF;
-                HBRUSH brush = ::CreateSolidBrush(fill);
-                const RECT r{0, 0, m_caretWidth, m_textHeight};
-                ::FillRect(memory, &r, brush);
-                ::DeleteObject(brush);
-                ::SelectObject(memory, old);
-                ::DeleteDC(memory);
-                disp.caretBitmap.Attach(bmp.Detach());
+                memory.FillSolidRect(RECT{0, 0, m_caretWidth, m_textHeight}, fill);
+                disp.caretBitmap = memory.TakeBitmap();
                 std::copy(key, key + 3, disp.caretBitmapKey);
             }
         }

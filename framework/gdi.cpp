@@ -66,6 +66,12 @@ bool CMemoryDC::Create(HDC reference, int width, int height) {
     return true;
 }
 
+CBitmap CMemoryDC::TakeBitmap() {
+    if (HDC dc = Release()) ::DeleteDC(dc);
+    size_ = CSize(-1, -1);
+    return std::move(bitmap_);
+}
+
 void CMemoryDC::Destroy() {
     if (HDC dc = Release()) ::DeleteDC(dc);
     bitmap_.DeleteObject();

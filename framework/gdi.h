@@ -175,6 +175,9 @@ public:
     void Destroy();
     bool IsCreated() const { return m_hDC != nullptr; }
     CSize GetSize() const { return size_; }
+    // Ends the drawing and hands over the finished picture, selected in no
+    // DC (as an image list or a caret wants it).
+    CBitmap TakeBitmap();
 
 private:
     CBitmap bitmap_;

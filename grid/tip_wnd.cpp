@@ -1,5 +1,7 @@
 #include "grid/tip_wnd.h"
 
+#include "framework/gdi.h"
+
 namespace {
 
 const wchar_t kClassName[] = L"Tip Control Window";
@@ -33,11 +35,9 @@ bool CTipWnd::Create(HINSTANCE instance) {
 }
 
 void CTipWnd::CalcTextSize() {
-    HDC dc = ::GetDC(hwnd_);
-    HGDIOBJ old = font ? ::SelectObject(dc, font) : nullptr;
+    CClientDC dc(hwnd_);
+    if (font) dc.SelectObject(font);
     const DWORD extent = ::GetTabbedTextExtentW(dc, text.c_str(), int(text.size()), 0, nullptr);
-    if (old) ::SelectObject(dc, old);
-    ::ReleaseDC(hwnd_, dc);
     textSize.cx = LOWORD(extent) + 3;
     textSize.cy = HIWORD(extent) + 2;
 }
@@ -69,17 +69,12 @@ void CTipWnd::Paint() {
     PAINTSTRUCT ps;
     ::BeginPaint(hwnd_, &ps);
     ::EndPaint(hwnd_, &ps);
-    HDC dc = ::GetDC(hwnd_);
-    ::SetBkMode(dc, TRANSPARENT);
-    HGDIOBJ old = font ? ::SelectObject(dc, font) : nullptr;
-    RECT fill{0, 0, textSize.cx + 2, hot_.bottom - hot_.top};
-    HBRUSH brush = ::CreateSolidBrush(background);
-    ::FillRect(dc, &fill, brush);
-    ::DeleteObject(brush);
-    ::SetTextColor(dc, textColor);
+    CClientDC dc(hwnd_);
+    dc.SetBkMode(TRANSPARENT);
+    if (font) dc.SelectObject(font);
+    dc.FillSolidRect(RECT{0, 0, textSize.cx + 2, hot_.bottom - hot_.top}, background);
+    dc.SetTextColor(textColor);
     ::TabbedTextOutW(dc, 3, 2, text.c_str(), int(text.size()), 0, nullptr, 3);
-    if (old) ::SelectObject(dc, old);
-    ::ReleaseDC(hwnd_, dc);
 }
 
 LRESULT CALLBACK CTipWnd::WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {

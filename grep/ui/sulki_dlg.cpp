@@ -190,7 +190,7 @@ void CSulkiDlg::CreateResultView() {
     const CIniProfile* settings = &empty;
     if (auto* app = dynamic_cast<CTorkaWinApp*>(AfxGetApp())) {
         const wchar_t* file = editorProtocol_ == kCurrentEditor ? L"wendrel.ini" : L"pavin.ini";
-        if (app->LoadSettingsFile(programDir_ + file)) settings = app->m_pIniProfile;
+        if (app->LoadSettingsFile(programDir_ + file)) settings = app->m_pIniProfile.get();
     }
     ApplyEditorDisplaySettings(resultView_, resultFont_, *settings);
 }
