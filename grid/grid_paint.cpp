@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "editctrl/edit_ctrl.h"
+#include "editctrl/text_drawer.h"
 #include "framework/wide.h"
 #include "grid/core/grid_style.h"
 #include "grid/grid_ctrl.h"
@@ -241,6 +242,8 @@ void CGridCtrl::DrawTextRun(HDC dc, const RECT& clip, int x, int y, const wchar_
     for (wchar_t& c : shown)
         if (c == L'\t') c = L' ';
     ::ExtTextOutW(dc, x, y, ETO_CLIPPED, &clip, shown.c_str(), UINT(n), dx.data());
+    // An underscore the rasteriser drops still shows, within the cell.
+    DrawLostGlyphs(dc, x, y, shown.c_str(), n, dx.data(), clip);
 }
 
 void CGridCtrl::DrawCell(HDC dc, const RECT& clip, const RECT& cell, int row, int col) {

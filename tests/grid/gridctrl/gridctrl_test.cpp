@@ -481,3 +481,46 @@ TEST_F(GridFixture, PictureWithHeadersSelectionAndTip) {
 }
 
 }  // namespace
+
+namespace {
+
+// Whether some pixel strictly inside r has the colour c.
+bool AnyPixelInside(const wtest::Pixels& p, const CRect& r, COLORREF c) {
+    for (int y = r.top + 1; y < r.bottom - 1 && y < p.height; ++y)
+        for (int x = r.left + 1; x < r.right - 1 && x < p.width; ++x)
+            if (p.At(x, y) == c) return true;
+    return false;
+}
+
+// An underscore's stroke, thinner than a pixel row or below the text's
+// cell, is lost by the monochrome rasteriser: a cell holding only
+// underscores still shows them, in a Japanese and a Western fixed-pitch face
+// at the sizes the editor offers.
+TEST(GridPaint, UnderscoresAreDrawnInTheirCells) {
+    for (const wchar_t* face : {L"ＭＳ ゴシック", L"DejaVu Sans Mono"}) {
+        for (int height = -10; height >= -24; --height) {
+            Table table;
+            table.SetCell(3, 1, u"___");
+            table.SetCell(3, 2, u"a_b");
+            table.m_curCell = {0, 0};
+            CGridCtrl grid;
+            ASSERT_TRUE(grid.Create(WS_CHILD | WS_VISIBLE, CRect(10, 10, 330, 230), wtest::SharedHost(), 5));
+            LOGFONTW lf{};
+            lf.lfHeight = height;
+            lf.lfCharSet = SHIFTJIS_CHARSET;
+            lf.lfPitchAndFamily = FIXED_PITCH;
+            lf.lfQuality = NONANTIALIASED_QUALITY;
+            wcscpy(lf.lfFaceName, face);
+            CFont font;
+            font.CreateFontIndirect(lf);
+            grid.SetFont(font);
+            grid.SetGridData(&table);
+            const wtest::Pixels px = Print(grid);
+            EXPECT_TRUE(AnyPixelInside(px, grid.GetCellRect(3, 1), 0x000000u)) << "size " << -height;
+            if (height == -16 && face[0] == L'D') wtest::WriteBmp(TEST_OUTPUT_DIR "/grid_underscores.bmp", px);
+            grid.DestroyWindow();
+        }
+    }
+}
+
+}  // namespace
