@@ -88,8 +88,10 @@ GridColor CCodeAssistData::GetCellTextColor(int row, int col) {
 std::uint32_t CCodeAssistData::Keep(std::u16string_view text) {
     static constexpr std::u16string_view keyword = u"KEYWORD", keyword2 = u"KEYWORD2";
     if (text.empty()) return kTextEmpty;
-    if (text.size() == keyword.size() && text == keyword) return kTextKeyword;
-    if (text.size() == keyword2.size() && text == keyword2) return kTextKeyword2;
+    if (text[0] == u'K') {
+        if (text == keyword) return kTextKeyword;
+        if (text == keyword2) return kTextKeyword2;
+    }
     const std::uint32_t at = std::uint32_t(m_texts.size());
     m_texts.append(text);
     m_texts.push_back(u'\0');
