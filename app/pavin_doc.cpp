@@ -73,17 +73,17 @@ bool IsMissingFile(const std::wstring& path) {
 
 int ReloadCode(UINT id) {
     switch (id) {
-    case ID_RELOAD_EUC: return KanjiCode::EUC;
-    case ID_RELOAD_SJIS: return KanjiCode::SJIS;
-    case ID_RELOAD_JIS: return KanjiCode::JIS;
-    case ID_RELOAD_UNICODE: return KanjiCode::Unicode;
-    case ID_RELOAD_UTF8: return KanjiCode::UTF8;
-    case ID_RELOAD_AUTO: return KanjiCode::Auto;
-    case ID_RELOAD_UTF16BE: return KanjiCode::UTF16BE;
-    case ID_RELOAD_UTF16BE_NOSIG: return KanjiCode::UTF16BENoSig;
-    case ID_RELOAD_UNICODE_NOSIG: return KanjiCode::UnicodeNoSig;
-    case ID_RELOAD_UTF8_NOSIG: return KanjiCode::UTF8NoSig;
-    default: return 0;  // ID_RELOAD_SAME and others
+    case ID_FILE_REOPEN_EUC: return KanjiCode::EUC;
+    case ID_FILE_REOPEN_SJIS: return KanjiCode::SJIS;
+    case ID_FILE_REOPEN_JIS: return KanjiCode::JIS;
+    case ID_FILE_REOPEN_UNICODE: return KanjiCode::Unicode;
+    case ID_FILE_REOPEN_UTF8: return KanjiCode::UTF8;
+    case ID_FILE_REOPEN_DETECT: return KanjiCode::Auto;
+    case ID_FILE_REOPEN_UTF16BE: return KanjiCode::UTF16BE;
+    case ID_FILE_REOPEN_UTF16BE_NOSIG: return KanjiCode::UTF16BENoSig;
+    case ID_FILE_REOPEN_UNICODE_NOSIG: return KanjiCode::UnicodeNoSig;
+    case ID_FILE_REOPEN_UTF8_NOSIG: return KanjiCode::UTF8NoSig;
+    default: return 0;  // ID_FILE_RELOAD and others
     }
 }
 
@@ -608,7 +608,7 @@ BOOL CPavinDoc::CanCloseFrame(CFrameWnd* frame) {
 
 bool CPavinDoc::OnCmdMsg(UINT id, CCmdUI* ui) {
     const int reload = ReloadCode(id);
-    const bool known = reload != 0 || id == ID_RELOAD_SAME || id == ID_FILE_CLOSE || id == ID_FILE_SAVE ||
+    const bool known = reload != 0 || id == ID_FILE_RELOAD || id == ID_FILE_CLOSE || id == ID_FILE_SAVE ||
                        id == ID_FILE_SAVE_AS || id == ID_FILE_CLOSE_ALL || id == ID_FILE_SAVE_ALL ||
                        id == ID_FILE_INSERT || id == ID_FILE_FORMAT;
     if (!known) return false;

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "app/doccore/doc_file_list.h"
+#include "app/resource.h"
 #include "assist/code_assist_edit_ctrl.h"
 #include "editctrl/edit_ctrl.h"
 #include "framework/doc.h"
@@ -38,25 +39,6 @@ inline int IdOfHintObject(CCmdTarget* object) { return static_cast<int>(reinterp
 
 // The status pane's text of the current file's encoding and line end.
 extern std::wstring theFormatStatusText;
-
-// Commands of the document beyond the framework's own.
-enum : UINT {
-    ID_FILE_CLOSE_ALL = 33200,
-    ID_FILE_FORMAT = 32995,
-    ID_FILE_INSERT = 33603,
-    ID_FILE_SAVE_ALL = 34200,
-    ID_RELOAD_EUC = 32972,
-    ID_RELOAD_SJIS = 32973,
-    ID_RELOAD_JIS = 32974,
-    ID_RELOAD_UNICODE = 33456,
-    ID_RELOAD_UTF8 = 33457,
-    ID_RELOAD_AUTO = 33458,
-    ID_RELOAD_SAME = 33459,
-    ID_RELOAD_UTF16BE = 33646,
-    ID_RELOAD_UTF16BE_NOSIG = 33647,
-    ID_RELOAD_UNICODE_NOSIG = 34202,
-    ID_RELOAD_UTF8_NOSIG = 34203,
-};
 
 class CDocFile : public CDocFileRecord {
 public:
