@@ -40,6 +40,55 @@ endif()
 set(WENDREL_WIN32_LIBS user32 gdi32 comctl32 comdlg32 shell32 ole32 oleaut32 uuid
     imm32 winspool advapi32 shlwapi version)
 
+# Makes <root>/<dir> show the source folder <dir> without the folders of
+# <excluded> beneath it: a link to the whole folder where none is excluded,
+# else a folder of links to its other entries. A new entry in such a folder
+# reconfigures the build, so the root keeps up with the sources.
+function(wendrel_export_folder root dir excluded)
+  set(link ${root}/${dir})
+  set(cut)
+  foreach(ex IN LISTS excluded)
+    string(FIND "${ex}/" "${dir}/" at)
+    if(at EQUAL 0 AND NOT ex STREQUAL dir)
+      list(APPEND cut ${ex})
+    endif()
+  endforeach()
+  get_filename_component(parent ${link} DIRECTORY)
+  file(MAKE_DIRECTORY ${parent})
+  if(NOT cut)
+    if(NOT IS_SYMLINK ${link})
+      file(REMOVE_RECURSE ${link})
+      file(CREATE_LINK ${CMAKE_SOURCE_DIR}/${dir} ${link} SYMBOLIC)
+    endif()
+    return()
+  endif()
+  # A link to the whole folder from an earlier layout gives way to a folder
+  # of links (removing the link leaves its target alone).
+  if(IS_SYMLINK ${link})
+    file(REMOVE ${link})
+  endif()
+  file(MAKE_DIRECTORY ${link})
+  file(GLOB entries LIST_DIRECTORIES true CONFIGURE_DEPENDS RELATIVE ${CMAKE_SOURCE_DIR}/${dir} ${CMAKE_SOURCE_DIR}/${dir}/*)
+  file(GLOB stale LIST_DIRECTORIES true RELATIVE ${link} ${link}/*)
+  foreach(entry IN LISTS stale)
+    if(NOT entry IN_LIST entries AND IS_SYMLINK ${link}/${entry})
+      file(REMOVE ${link}/${entry})
+    endif()
+  endforeach()
+  foreach(entry IN LISTS entries)
+    set(sub ${dir}/${entry})
+    if(sub IN_LIST cut)
+      if(IS_SYMLINK ${root}/${sub})
+        file(REMOVE ${root}/${sub})
+      endif()
+    elseif(IS_DIRECTORY ${CMAKE_SOURCE_DIR}/${sub})
+      wendrel_export_folder(${root} ${sub} "${cut}")
+    elseif(NOT IS_SYMLINK ${root}/${sub})
+      file(CREATE_LINK ${CMAKE_SOURCE_DIR}/${sub} ${root}/${sub} SYMBOLIC)
+    endif()
+  endforeach()
+endfunction()
+
 # wendrel_library(<name> [WINDOWS] DIRS <dir>... [EXCLUDE <dir>...] [DEPS <target>...])
 # Every .cpp below the named folders belongs to the library, so adding a
 # source file never needs a CMake edit. A folder that does not exist yet
@@ -64,14 +113,11 @@ function(wendrel_library name)
   # Each library compiles against an include root of its own folders and
   # gets its dependencies' roots through them, nothing else: an include of
   # a library it does not depend on (a lower layer reaching up) fails to
-  # compile. Includes keep their "folder/header.h" form.
+  # compile. A folder left out (EXCLUDE) belongs to another library and is
+  # left out of the root too. Includes keep their "folder/header.h" form.
   set(root ${CMAKE_BINARY_DIR}/include/${name})
   foreach(dir IN LISTS A_DIRS)
-    get_filename_component(parent ${root}/${dir} DIRECTORY)
-    file(MAKE_DIRECTORY ${parent})
-    if(NOT EXISTS ${root}/${dir})
-      file(CREATE_LINK ${CMAKE_SOURCE_DIR}/${dir} ${root}/${dir} SYMBOLIC)
-    endif()
+    wendrel_export_folder(${root} ${dir} "${A_EXCLUDE}")
   endforeach()
   target_include_directories(${name} PUBLIC ${root})
   foreach(dep IN LISTS A_DEPS)

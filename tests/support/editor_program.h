@@ -9,7 +9,7 @@
 
 #include "app/main_frame.h"
 #include "app/pavin_doc.h"
-#include "app/program/pavin_app.h"
+#include "program/pavin_app.h"
 #include "editctrl/edit_ctrl.h"
 #include "view/pavin_view.h"
 

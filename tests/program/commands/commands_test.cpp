@@ -26,7 +26,7 @@
 #include "app/pavin_doc.h"
 #include "app/profile/app_settings.h"
 #include "app/profile/ini_profile.h"
-#include "app/program/pavin_app.h"
+#include "program/pavin_app.h"
 #include "app/resource.h"
 #include "app/winutil.h"
 #include "framework/seams.h"

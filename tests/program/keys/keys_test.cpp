@@ -21,7 +21,7 @@
 #include "app/keycore/command_catalogue.h"
 #include "app/main_frame.h"
 #include "app/pavin_doc.h"
-#include "app/program/pavin_app.h"
+#include "program/pavin_app.h"
 #include "app/resource.h"
 #include "editctrl/edit_ctrl.h"
 #include "framework/seams.h"

@@ -20,7 +20,7 @@
 #include "app/macrohost/macro_host.h"
 #include "app/main_frame.h"
 #include "app/pavin_doc.h"
-#include "app/program/pavin_app.h"
+#include "program/pavin_app.h"
 #include "editctrl/edit_ctrl.h"
 #include "framework/seams.h"
 #include "framework/wide.h"

@@ -22,7 +22,7 @@
 #include <vector>
 
 #include "app/pavin_doc.h"
-#include "app/program/pavin_app.h"
+#include "program/pavin_app.h"
 #include "app/profile/app_settings.h"
 #include "editctrl/edit_ctrl.h"
 #include "framework/cmdids.h"

@@ -13,7 +13,7 @@
 #include "app/main_frame.h"
 #include "app/pavin_doc.h"
 #include "app/profile/app_settings.h"
-#include "app/program/pavin_app.h"
+#include "program/pavin_app.h"
 #include "app/resource.h"
 #include "editctrl/edit_ctrl.h"
 #include "framework/bars.h"

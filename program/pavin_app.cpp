@@ -1,4 +1,4 @@
-#include "app/program/pavin_app.h"
+#include "program/pavin_app.h"
 
 #include <imm.h>
 #include <ole2.h>

@@ -1,7 +1,7 @@
 // The editor program's entry: the one application object, run.
 #include <windows.h>
 
-#include "app/program/pavin_app.h"
+#include "program/pavin_app.h"
 
 CPavinApp theApp;
 

@@ -15,7 +15,7 @@
 #include "app/macro_calls.h"
 #include "app/pavin_doc.h"
 #include "app/profile/app_settings.h"
-#include "app/program/pavin_app.h"
+#include "program/pavin_app.h"
 #include "app/resource.h"
 #include "app/winutil.h"
 #include "editctrl/edit_ctrl.h"
