@@ -267,6 +267,7 @@ TEST(TextFile, MixedRunsMatchCharacterByCharacter) {
             AllowCpuExtensions(extensions);
             ASSERT_EQ(EncodeText(8, text), utf8) << round << " " << extensions;
             if (japaneseOnly) {
+                ASSERT_EQ(DecodeText(8, utf8), text) << round;
                 ASSERT_EQ(DecodeText(1, sjis), text) << round;
                 ASSERT_EQ(EncodeText(1, text), sjis) << round;
             }
