@@ -7,11 +7,15 @@
 
 namespace {
 
-bool SameLine(const CEditData& data, int a, int b) {
-    const int length = data.GetLineLength(a);
-    return data.GetLineLength(b) == length &&
-           std::memcmp(data.GetLineText(a), data.GetLineText(b), std::size_t(length) * sizeof(char16_t)) == 0;
-}
+// A line's text, looked up once for all the comparisons it takes part in.
+struct LineText {
+    const char16_t* text;
+    int length;
+    LineText(const CEditData& data, int line) : text(data.GetLineText(line)), length(data.GetLineLength(line)) {}
+    bool operator==(const LineText& other) const {
+        return length == other.length && std::memcmp(text, other.text, std::size_t(length) * sizeof(char16_t)) == 0;
+    }
+};
 
 inline void PrefetchForRead(const void* p) {
 #if defined(__GNUC__)
@@ -47,19 +51,29 @@ int DeleteDuplicateLines(CEditData& data, const EditPos* selStart, const EditPos
     // with the next one.
     int line = inSelection ? selStart->line + (selStart->column > 0 ? 1 : 0) : 0;
     std::vector<Run> runs;
+    if (line >= lineCount - 1) return 0;
+    LineText first(data, line);
     while (line < lineCount - 1) {
         PrefetchLine(data, line + 1, lineCount);
-        if (!SameLine(data, line, line + 1)) {
+        LineText next(data, line + 1);
+        if (!(next == first)) {
             ++line;
+            first = next;
             continue;
         }
         int last = line + 1;
-        while (last + 1 < lineCount && (PrefetchLine(data, last + 1, lineCount), SameLine(data, line, last + 1))) ++last;
+        while (last + 1 < lineCount) {
+            PrefetchLine(data, last + 1, lineCount);
+            next = LineText(data, last + 1);
+            if (!(next == first)) break;
+            ++last;
+        }
         // The run takes the line end after its last line when there is one.
         const EditPos end = last + 1 < lineCount ? EditPos{0, last + 1} : EditPos{data.GetLineLength(last), last};
         if (inSelection && limit < end) break;
         runs.push_back(Run{line, last});
         line = last + 1;
+        first = next;  // the line after the run, when there is one
     }
     if (runs.empty()) return 0;
 
@@ -69,15 +83,17 @@ int DeleteDuplicateLines(CEditData& data, const EditPos* selStart, const EditPos
     // From the last run back, so earlier positions stay valid. Deleting from
     // the end of the first line to the end of the last leaves the first line
     // and the last's line end.
-    constexpr std::ptrdiff_t kRunsAhead = 4;
+    // A run's records are asked for some runs before its texts; its first
+    // lines are enough to start on.
+    constexpr std::ptrdiff_t kRunTextsAhead = 4, kRunRecordsAhead = 8;
+    auto prefetchRun = [&data](const Run& run, bool texts) {
+        constexpr int kLines = 4;
+        for (int i = run.first; i <= run.last && i < run.first + kLines; ++i)
+            PrefetchForRead(texts ? static_cast<const void*>(data.GetLineText(i)) : data.GetLine(i));
+    };
     for (auto it = runs.rbegin(); it != runs.rend(); ++it) {
-        if (runs.rend() - it > kRunsAhead) {
-            const Run& next = it[kRunsAhead];
-            for (int i = next.first; i <= next.last && i < next.first + 4; ++i) {
-                PrefetchForRead(data.GetLine(i));
-                PrefetchForRead(data.GetLineText(i));
-            }
-        }
+        if (runs.rend() - it > kRunRecordsAhead) prefetchRun(it[kRunRecordsAhead], false);
+        if (runs.rend() - it > kRunTextsAhead) prefetchRun(it[kRunTextsAhead], true);
         const int length = data.GetLineLength(it->first);
         if (!data.DeleteText(EditPos{length, it->first}, EditPos{length, it->last}, 1)) {
             result = 1;
