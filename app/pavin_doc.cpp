@@ -575,30 +575,48 @@ bool CPavinDoc::CloseCurrentFile(bool ask) {
     return true;
 }
 
-bool CPavinDoc::QuerySaveFile() {
+bool CPavinDoc::CloseCurrentOfSeveral(BatchAnswer& all) {
     enum { kYesToAll = 4, kNoToAll = 5 };
-    int all = 0;
-    while (files_.Count() > 1) {
-        CDocFile& file = Current();
-        const bool modified = file.IsModified();
-        CloseQuestionScope asking(*this);
-        // Unmodified files are never written: that would overwrite what
-        // others changed on disk.
-        if (modified && all != kNoToAll) {
-            int answer = all;
-            if (answer == 0) {
-                MessageBeep(MB_ICONEXCLAMATION);
-                const std::wstring text = Format(L"%lsへの変更を保存しますか？", AsWide(file.path.c_str()));
-                answer = AskBeforeClosing(OwnerWindow(), text);
-            }
-            if (answer == IDCANCEL) return false;
-            if (answer == kYesToAll || answer == kNoToAll) all = answer;
-            if ((answer == IDYES || answer == kYesToAll) && !OnFileSave()) return false;
-        }
-        asking.End();
-        if (!CloseCurrentFile(false)) return false;
+    const bool modified = Current().IsModified() || IsModified();
+    CloseQuestionScope asking(*this);
+    // Unmodified files are never written: that would overwrite what others
+    // changed on disk.
+    if (modified && all == BatchAnswer::None) {
+        MessageBeep(MB_ICONEXCLAMATION);
+        const std::wstring text = Format(L"%lsへの変更を保存しますか？", AsWide(Current().path.c_str()));
+        const int answer = AskBeforeClosing(OwnerWindow(), text);
+        if (answer == IDCANCEL) return false;
+        if (answer == kYesToAll) all = BatchAnswer::SaveAll;
+        if (answer == kNoToAll) all = BatchAnswer::DiscardAll;
+        if (answer == IDYES && !OnFileSave()) return false;
     }
+    if (modified && all == BatchAnswer::SaveAll && !OnFileSave()) return false;
+    asking.End();
+    return CloseCurrentFile(false);
+}
+
+bool CPavinDoc::QuerySaveFile() {
+    BatchAnswer all = BatchAnswer::None;
+    while (files_.Count() > 1)
+        if (!CloseCurrentOfSeveral(all)) return false;
     return true;
+}
+
+bool CPavinDoc::CloseFiles(const std::vector<int>& ids) {
+    const int noted = Current().id;
+    BatchAnswer all = BatchAnswer::None;
+    bool closedAll = true;
+    for (const int id : ids) {
+        if (!files_.FindById(id)) continue;
+        ActivateFileById(id, true, true);
+        if (!CloseCurrentOfSeveral(all)) {
+            closedAll = false;
+            break;
+        }
+    }
+    // Also after a cancel: the file the command started from is current.
+    if (files_.FindById(noted)) ActivateFileById(noted, true, true);
+    return closedAll;
 }
 
 BOOL CPavinDoc::CanCloseFrame(CFrameWnd* frame) {

@@ -119,6 +119,10 @@ public:
     bool CloseCurrentFile(bool ask = true);
     // Closes every file, asking for each modified one; false stops.
     bool QuerySaveFile();
+    // Closes the files of these ids in turn, with the same questions; the
+    // file that was current stays current when it is not among them.
+    // False when the user (or a failed save) stopped.
+    bool CloseFiles(const std::vector<int>& ids);
     bool NeedsSaveAs();
     // name null: ask for one (Save As). false when cancelled or failed.
     bool DoSave(const wchar_t* name, bool replace);
@@ -149,6 +153,11 @@ protected:
     HWND OwnerWindow() const;
 
 private:
+    // Answers that hold for the rest of a close of several files.
+    enum class BatchAnswer { None, SaveAll, DiscardAll };
+    // Asks about the current file as one of several (unless an earlier
+    // answer holds for all), saves it or lets its changes go, and closes it.
+    bool CloseCurrentOfSeveral(BatchAnswer& all);
     void SetPathName(const wchar_t* path, bool addToRecent);
     bool ReadFile(const std::wstring& path);
     bool LoadWithCharset(CByteStream& in, int code, CEditData& data);

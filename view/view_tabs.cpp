@@ -1,6 +1,5 @@
 #include "view/view_tabs.h"
 
-#include <cstdio>
 
 #include "app/doccore/doc_text.h"
 #include "app/pavin_doc.h"
@@ -256,34 +255,7 @@ void CViewTabs::CloseSeveral(Side side) {
         const bool left = i < selected, right = i > selected;
         if ((left && side != Side::Right) || (right && side != Side::Left)) ids.push_back(all[size_t(i)]);
     }
-    const int noted = all[size_t(selected)];
-    enum class Mode { Ask, SaveAll, SaveNone } mode = Mode::Ask;
-    const HWND owner = ::GetAncestor(view_.m_hWnd, GA_ROOT);
-    for (const int id : ids) {
-        doc->ActivateFileById(id, true, true);
-        const bool modified = doc->Current().IsModified() || doc->IsModified();
-        CPavinDoc::CloseQuestionScope asking(*doc);
-        if (modified && mode == Mode::Ask) {
-            ::MessageBeep(MB_ICONEXCLAMATION);
-            wchar_t text[1200];
-            std::swprintf(text, sizeof text / sizeof text[0], L"%lsへの変更を保存しますか？",
-                          doc->GetCurrentPath().c_str());
-            const int answer = CQueryCloseDlg::Ask(owner, text);
-            if (answer == QUERY_CLOSE_CANCEL) break;
-            if (answer == QUERY_CLOSE_SAVE_ALL) mode = Mode::SaveAll;
-            if (answer == QUERY_CLOSE_DISCARD_ALL) mode = Mode::SaveNone;
-            if (answer == QUERY_CLOSE_SAVE && !doc->OnFileSave()) break;
-            if (answer == QUERY_CLOSE_DISCARD) doc->SetModifiedFlag(false);
-        }
-        // Only modified files are written: saving the others would
-        // overwrite what changed on disk meanwhile.
-        if (modified && mode == Mode::SaveNone) doc->SetModifiedFlag(false);
-        if (modified && mode == Mode::SaveAll && !doc->OnFileSave()) break;
-        asking.End();
-        if (!doc->CloseCurrentFile(false)) break;
-    }
-    // Also after a cancel: the file the command started from is current.
-    doc->ActivateFileById(noted, true, true);
+    doc->CloseFiles(ids);
 }
 
 void CViewTabs::SaveAll() {
