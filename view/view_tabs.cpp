@@ -1,6 +1,5 @@
 #include "view/view_tabs.h"
 
-
 #include "app/doccore/doc_text.h"
 #include "app/pavin_doc.h"
 #include "app/profile/app_settings.h"
