@@ -368,9 +368,7 @@ void run_long_lines(std::vector<Engine*> engines, const std::vector<std::string>
         {"word-then-equals", u"(\\w+)\\s*=", u"abcdefghij", u""},
         {"comma-chain", u"[^,]*,[^,]*,[^,]*;", u"abcdefghij", u""},
         {"a-or-aa-star-b", u"(a|aa)*b", u"a", u""},
-        {"a-or-a-20-b", u"(a|a){20}b", u"a", u""},
-        // the required "b" stands at the line's end: every start is tried
-        {"a-or-a-20-b-at-end", u"(a|a){20}b", u"a", u"b"},
+        // the required "=" stands at the line's end: every start is tried
         {"word-then-equals-at-end", u"(\\w+)\\s*=", u"abcdefghij", u"="},
     };
     const size_t sizes[] = {10000, 100000, 1000000};
