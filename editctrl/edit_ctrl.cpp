@@ -126,6 +126,7 @@ void CEditCtrl::SetEditData(CEditData* data) {
         if (m_data->GetListener() == &m_listener) m_data->SetListener(nullptr);
     }
     const bool fresh = m_data != data;
+    if (fresh) m_measuredFrom = MeasuredFrom{};
     m_data = data;
     if (!data) return;
     data->SetListener(&m_listener);
@@ -204,7 +205,12 @@ void CEditCtrl::ApplyFont() {
         CCharWidthTable& table = Disp().Widths();
         Disp().ReleaseMeasuringDC(m_hWnd);
         CGdiTextMetrics metrics(dc.GetSafeHdc());
-        table.Init(&metrics);
+        // Settings applied again bring the same font: its widths stay, and
+        // so does the measured layout.
+        LOGFONTW key = lf;
+        const size_t face = wcsnlen(key.lfFaceName, LF_FACESIZE);
+        std::fill(key.lfFaceName + face, key.lfFaceName + LF_FACESIZE, L'\0');
+        table.InitForFont(&metrics, &key, sizeof key);
         spacing = table.CharSpacing();
         threshold = table.FullWidth();
         zero = table.GetWidth(&metrics, '0');
@@ -277,6 +283,11 @@ void CEditCtrl::RecalcMargins() {
     m_topMargin = (m_style & ECS_SHOW_COL_NUM) ? m_rowHeight + m_topBase - m_textOffset + 4 : m_topBase;
 }
 
+CEditCtrl::MeasuredFrom CEditCtrl::CurrentLayoutInputs() const {
+    return MeasuredFrom{m_data, m_data ? m_data->GetLayoutGeneration() : 0, m_data ? m_data->GetDispData().wrapWidth : 0,
+                        m_data ? m_data->GetLineCount() : -1};
+}
+
 int CEditCtrl::MeasureLine(int line, const CMeasure& m) {
     if (!IsWindow()) return 1;
     const CEditLine* rec = m_data->GetLine(line);
@@ -291,10 +302,15 @@ void CEditCtrl::RecalcLineWidth(bool all, int fromLine, int count) {
     const int lines = m_data->GetLineCount();
     if (fromLine >= lines) return;
     fromLine = std::max(fromLine, 0);
+    const bool unchanged = all && IsWindow() && m_measuredFrom.data && m_measuredFrom == CurrentLayoutInputs() &&
+                           m_rowIndex.LineCount() == lines;
+    m_measuredFrom = MeasuredFrom{};
     try {
         // Line ends typed or removed: the index follows by the difference,
-        // which the caller's re-measured range covers.
-        if (all || m_rowIndex.LineCount() == 0) {
+        // which the caller's re-measured range covers. Nothing to measure
+        // when nothing the layout depends on changed since every line was.
+        if (unchanged) {
+        } else if (all || m_rowIndex.LineCount() == 0) {
             CRowIndex fresh;  // built aside: short of memory, the old one stays
             fresh.Reset(lines);
             m_rowIndex = std::move(fresh);
@@ -309,18 +325,21 @@ void CEditCtrl::RecalcLineWidth(bool all, int fromLine, int count) {
         ShowMessageBox(m_hWnd, L"メモリが確保できません", L"メッセージ", MB_ICONINFORMATION);
         return;
     }
-    const CMeasure m = Measure();
-    const int end = all ? lines : std::min(lines, fromLine + std::max(count, 0));
-    for (int i = fromLine; i < end; ++i) {
-        m_rowIndex.SetRowCount(i, MeasureLine(i, m));
+    if (!unchanged) {
+        const CMeasure m = Measure();
+        const int end = all ? lines : std::min(lines, fromLine + std::max(count, 0));
+        for (int i = fromLine; i < end; ++i) {
+            m_rowIndex.SetRowCount(i, MeasureLine(i, m));
+        }
+        Disp().MeasuringDC().Release();
     }
-    Disp().MeasuringDC().Release();
     // The widest line: the first of the widest width.
     if (all || m_data->GetWidestLineWidth() != m_rowIndex.WidestWidth()) {
         const int widest = m_rowIndex.FindWidestLine();
         if (widest >= 0) m_data->SetWidestLine(widest, m_rowIndex.Width(widest));
     }
     DispData().displayRows = m_rowIndex.TotalRows();
+    if (all && IsWindow()) m_measuredFrom = CurrentLayoutInputs();
 }
 
 int CEditCtrl::GetLineOfRow(int row) { return m_rowIndex.LineOfRow(row); }

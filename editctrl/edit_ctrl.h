@@ -407,6 +407,16 @@ private:
     void DeleteFonts();
     void RecalcVisibleRows();
     int MeasureLine(int line, const CMeasure& m);
+    // What a full measurement of the lines depends on: measuring every line
+    // again while it is the same gives the same row index.
+    struct MeasuredFrom {
+        const CEditData* data = nullptr;
+        unsigned generation = 0;
+        int wrapWidth = 0;
+        int lines = -1;
+        bool operator==(const MeasuredFrom&) const = default;
+    };
+    MeasuredFrom CurrentLayoutInputs() const;
     void SendParent(UINT msg, WPARAM wParam = 0, LPARAM lParam = 0);
     LRESULT OnImeRequest(WPARAM wParam, LPARAM lParam);
     void OnTimer(UINT_PTR id);
@@ -423,6 +433,7 @@ private:
     CEditData* m_data = nullptr;
     Listener m_listener{this};
     CRowIndex m_rowIndex;
+    MeasuredFrom m_measuredFrom;  // of the last full measurement; data null when none holds
     CHighlightMatcher* m_highlight = nullptr;
     int m_textHeight = 18;
     int m_charWidth = 9;

@@ -20,6 +20,12 @@ char16_t* copy_string(const char16_t* s) {
     return copy;
 }
 
+// Null and the empty string are the same: neither sets anything.
+bool same_string(const char16_t* a, const char16_t* b) {
+    if (!a || !*a || !b || !*b) return (!a || !*a) && (!b || !*b);
+    return utf16_compare(a, b) == 0;
+}
+
 int find_break(const char16_t* text, int from, int count) {
     for (int i = from; i < count; ++i)
         if (text[i] == u'\r' || text[i] == u'\n') return i;
@@ -107,18 +113,21 @@ void CEditData::SetLineEndType(int type) {
 }
 
 void CEditData::SetLastConfinementStr(const char16_t* s) {
+    if (!same_string(m_lastConfinement, s)) m_lines.CountChange();
     delete[] m_lastConfinement;
     m_lastConfinement = copy_string(s);
     m_breakAdjust = m_wordWrap || m_lastConfinement || m_firstConfinement;
 }
 
 void CEditData::SetFirstConfinementStr(const char16_t* s) {
+    if (!same_string(m_firstConfinement, s)) m_lines.CountChange();
     delete[] m_firstConfinement;
     m_firstConfinement = copy_string(s);
     m_breakAdjust = m_wordWrap || m_lastConfinement || m_firstConfinement;
 }
 
 void CEditData::SetWordWrapAtWordEnds(int on) {
+    if (m_wordWrap != on) m_lines.CountChange();
     m_wordWrap = on;
     m_breakAdjust = m_wordWrap || m_lastConfinement || m_firstConfinement;
 }
@@ -133,6 +142,7 @@ void CEditData::MarkSaved() {
 }
 
 void CEditData::NotifyChanged() {
+    m_lines.CountChange();  // whatever changed, a layout taken before it is not trusted
     if (m_listener) m_listener->OnEditDataChanged();
 }
 

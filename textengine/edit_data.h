@@ -14,6 +14,7 @@
 #include "textengine/edit_line.h"
 #include "textengine/edit_line_array.h"
 #include "textengine/edit_pos.h"
+#include "textengine/layout_generation.h"
 #include "textengine/text_arena.h"
 #include "textengine/text_loss.h"
 #include "textengine/undo_data.h"
@@ -68,7 +69,10 @@ public:
     // syntax classes (the editor's syntax tables implement them); null: the
     // default break characters, no comments, no quoted tokens. The caller
     // keeps them alive.
-    void SetSyntaxRules(const CSyntaxRules* rules) { m_syntaxRules = rules; }
+    void SetSyntaxRules(const CSyntaxRules* rules) {
+        if (rules != m_syntaxRules) m_lines.CountChange();  // word classes decide wrapping at word ends
+        m_syntaxRules = rules;
+    }
     const CSyntaxRules* GetSyntaxRules() const { return m_syntaxRules; }
     bool IsBreakChar(char32_t cp) const;
     // Word class of a character (0 line end, 1 break, 2 blank, 3 other
@@ -80,6 +84,12 @@ public:
     bool IsModified() const;
     void MarkSaved();
     int GetLineCount() const { return m_lines.Count(); }
+    // Changes whenever a change may alter this text's layout (see
+    // layout_generation.h): its lines' texts or order, its width table, its
+    // break rules.
+    unsigned GetLayoutGeneration() const {
+        return m_lines.Generation() + m_disp.widths.Generation() + LayoutGeneration();
+    }
     int GetCharCount() const { return m_charCount; }
     CEditLine* GetLine(int i) const;
     const char16_t* GetLineText(int i) const { return GetLine(i)->text; }

@@ -1,4 +1,5 @@
 #include "textengine/edit_line.h"
+#include "textengine/layout_generation.h"
 #include "textengine/utf16.h"
 
 #include <cstring>
@@ -81,6 +82,7 @@ int CEditLine::InsertChars(int at, const char16_t* chars, int count) {
     const int needed = (length + count) * int(sizeof(char16_t));
     if (needed >= capacity && SetCapacity(needed + int(sizeof(char16_t))) != 0) return 1;
     flags |= FlagTextChanged;
+    BumpLayoutGeneration();
     const int end = length - 1;
     if (at < end) std::memmove(text + at + count, text + at, std::size_t(end - at) * sizeof(char16_t));
     std::memcpy(text + at, chars, std::size_t(count) * sizeof(char16_t));
@@ -92,6 +94,7 @@ int CEditLine::InsertChars(int at, const char16_t* chars, int count) {
 int CEditLine::DeleteChars(int at, int count) {
     if (count <= 0) return 0;
     flags |= FlagTextChanged;
+    BumpLayoutGeneration();
     std::memmove(text + at, text + at + count, std::size_t(length - at - count) * sizeof(char16_t));
     length -= count;
     const int used = length * int(sizeof(char16_t));

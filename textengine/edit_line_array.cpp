@@ -75,6 +75,7 @@ int CEditLineArray::Reserve(int n) {
 int CEditLineArray::Insert(int at, CEditLine* const* records, int n) {
     if (n <= 0) return 0;
     if (Reserve(n) != 0) return 1;
+    ++m_generation;
     MoveGap(at);
     std::memcpy(m_items + m_gapStart, records, std::size_t(n) * sizeof(CEditLine*));
     m_gapStart += n;
@@ -92,6 +93,7 @@ void CEditLineArray::FreeWraps(int from, int to) {
 
 void CEditLineArray::Remove(int at, int n) {
     if (n <= 0) return;
+    ++m_generation;
     MoveGap(at + n);
     std::memset(m_items + at, 0, std::size_t(n) * sizeof(CEditLine*));
     FreeWraps(at, at + n);
@@ -100,6 +102,8 @@ void CEditLineArray::Remove(int at, int n) {
 }
 
 void CEditLineArray::Swap(CEditLineArray& other) {
+    ++m_generation;  // each array's own count goes on: neither equals what it was
+    ++other.m_generation;
     std::swap(m_items, other.m_items);
     std::swap(m_wraps, other.m_wraps);
     std::swap(m_count, other.m_count);
@@ -109,6 +113,7 @@ void CEditLineArray::Swap(CEditLineArray& other) {
 }
 
 void CEditLineArray::RemoveAll() {
+    ++m_generation;
     if (m_items) std::memset(m_items, 0, std::size_t(m_capacity) * sizeof(CEditLine*));
     FreeWraps(0, m_capacity);
     m_count = 0;
@@ -117,6 +122,7 @@ void CEditLineArray::RemoveAll() {
 }
 
 void CEditLineArray::SwapLines(int a, int b) {
+    ++m_generation;
     std::swap(m_items[Index(a)], m_items[Index(b)]);
     if (m_wraps) std::swap(m_wraps[Index(a)], m_wraps[Index(b)]);
 }
@@ -135,6 +141,7 @@ int CEditLineArray::Reorder(int first, int count, const int* from) {
         records[std::size_t(i)] = At(first + i);
         if (m_wraps) wraps[std::size_t(i)] = WrapsAt(first + i);
     }
+    ++m_generation;
     for (int i = 0; i < count; ++i) {
         m_items[Index(first + i)] = records[std::size_t(from[i])];
         if (m_wraps) m_wraps[Index(first + i)] = wraps[std::size_t(from[i])];

@@ -30,6 +30,10 @@ public:
     void RemoveAll();
     // Exchanges the contents of two arrays.
     void Swap(CEditLineArray& other);
+    // Counts the changes to which records the array holds and their order.
+    unsigned Generation() const { return m_generation; }
+    // Counts a change made to the lines' texts.
+    void CountChange() { ++m_generation; }
     // Exchanges two lines, with their row starts.
     void SwapLines(int a, int b);
     // Line first + i takes the record (and row starts) that line
@@ -60,4 +64,5 @@ private:
     int m_capacity = 0;
     int m_gapStart = 0;  // items before the gap
     int m_gapEnd = 0;    // first slot behind the gap
+    unsigned m_generation = 0;
 };

@@ -29,6 +29,7 @@ bool SetLineText(CEditLine* line, const char16_t* text, int length) {
     }
     line->length = length + 1;
     line->flags |= CEditLine::FlagTextChanged;
+    BumpLayoutGeneration();
     return true;
 }
 

@@ -17,6 +17,8 @@ void CTextMetrics::MeasureAscii(int* widths) {
 
 void CCharWidthTable::Init(CTextMetrics* m) {
     if (!m) return;
+    ++m_generation;
+    m_fontKey.clear();
     if (!m_widths) m_widths.reset(new int[kTableSize]);
     int* w = m_widths.get();
     std::fill(w, w + kTableSize, -1);
@@ -32,6 +34,15 @@ void CCharWidthTable::Init(CTextMetrics* m) {
     } else {
         w[kHiraganaA] = m_fullWidth;
     }
+}
+
+bool CCharWidthTable::InitForFont(CTextMetrics* m, const void* fontKey, std::size_t keyBytes) {
+    if (!m) return false;
+    const std::string key(static_cast<const char*>(fontKey), keyBytes);
+    if (m_widths && !key.empty() && key == m_fontKey) return false;
+    Init(m);
+    m_fontKey = key;
+    return true;
 }
 
 int CCharWidthTable::Measure(CTextMetrics* m, char32_t cp) const {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <memory>
+#include <string>
 
 #include "textengine/utf16.h"
 
@@ -50,7 +51,14 @@ public:
     // Forgets every width and measures the reference characters again (after
     // a font change). Does nothing without a source.
     void Init(CTextMetrics* m);
+    // The same, unless the table holds the widths of the font that fontKey
+    // describes in full already (the same font measures the same again):
+    // true when it measured anew.
+    bool InitForFont(CTextMetrics* m, const void* fontKey, std::size_t keyBytes);
     bool IsInitialized() const { return m_widths != nullptr; }
+    // Counts the changes that alter widths: a font measured, the tab size,
+    // the spacing.
+    unsigned Generation() const { return m_generation; }
 
     int GetWidth(CTextMetrics* m, char32_t cp) const {
         if (cp < 0x10000 && m_widths) {
@@ -85,9 +93,16 @@ public:
     }
 
     int TabSize() const { return m_tabSize; }
-    void SetTabSize(int chars) { m_tabSize = chars > 0 ? chars : 1; }
+    void SetTabSize(int chars) {
+        const int size = chars > 0 ? chars : 1;
+        if (size != m_tabSize) ++m_generation;
+        m_tabSize = size;
+    }
     int CharSpacing() const { return m_spacing; }
-    void SetCharSpacing(int pixels) { m_spacing = pixels; }
+    void SetCharSpacing(int pixels) {
+        if (pixels != m_spacing) ++m_generation;
+        m_spacing = pixels;
+    }
     int FullWidth() const { return m_fullWidth; }
     bool HasPitchCorrection() const { return m_correction; }
 
@@ -96,6 +111,8 @@ private:
     int AdvanceSlow(CTextMetrics* m, const char16_t* p, int& units) const;
 
     mutable std::unique_ptr<int[]> m_widths;  // 65536 entries, -1 = not measured yet
+    unsigned m_generation = 0;
+    std::string m_fontKey;                     // of the font measured, when InitForFont named it
     int m_tabSize = 4;
     int m_spacing = 0;
     mutable int m_fullWidth = 0;  // width of U+3042

@@ -174,6 +174,42 @@ TEST(EditCtrl, HorizontalBarFollowsTheWidestLine) {
     EXPECT_EQ(small.Pos(SB_HORZ), 0);
 }
 
+// Settings applied again (the same font, a full relayout) measure nothing
+// anew, yet every change made meanwhile, told or not, shows in the next one.
+TEST(EditCtrl, RelayoutAfterNoChangeKeepsTheLayoutAndAnyChangeIsMeasured) {
+    EditFixture f(u"short\n" + std::u16string(50, u'w') + u"\nmid", 0, 300, 200);
+    const int a = f.ctrl.Measure().Advance('w');
+    ASSERT_EQ(f.ctrl.GetWidestWidth(), 50 * a);
+    CFont font = etest::MakeFont();
+    f.ctrl.SetFont(font);
+    f.ctrl.Relayout(0);
+    EXPECT_EQ(f.ctrl.GetWidestWidth(), 50 * a);
+    EXPECT_EQ(f.data.GetWidestLine(), f.data.GetLine(1));
+    // A line's new text, the listener not told yet.
+    {
+        CUndoGroupGuard group(f.data.GetUndo(), 0);
+        ASSERT_TRUE(f.data.BeginLineTexts(3));
+        ASSERT_TRUE(f.data.ExchangeLineText(2, std::u16string(80, u'w').c_str(), 80));
+    }
+    f.ctrl.Relayout(0);
+    EXPECT_EQ(f.ctrl.GetWidestWidth(), 80 * a);
+    EXPECT_EQ(f.data.GetWidestLine(), f.data.GetLine(2));
+    // Wider tab stops widen a line of tabs.
+    f.data.SetCaretPos(0, 0);
+    f.data.InsertText(u"\t", 1);
+    f.ctrl.Relayout(0);
+    const int tabLine = CalcTextWidth(f.data.GetLineText(0), f.data.GetDispData().widths, nullptr);
+    f.data.GetDispData().widths.SetTabSize(f.data.GetDispData().widths.TabSize() * 40);
+    f.ctrl.Relayout(0);
+    EXPECT_GT(CalcTextWidth(f.data.GetLineText(0), f.data.GetDispData().widths, nullptr), tabLine);
+    EXPECT_EQ(f.ctrl.GetWidestWidth(), CalcTextWidth(f.data.GetLineText(0), f.data.GetDispData().widths, nullptr));
+    // Wrapping at fewer columns than the widest line cuts it into more rows.
+    const int rows = f.data.GetDispData().displayRows;
+    f.ctrl.SetWrapMode(2, 20);
+    f.ctrl.Relayout(0);
+    EXPECT_GT(f.data.GetDispData().displayRows, rows);
+}
+
 // The parent of the focused control hears layout, caret and scroll notices in that order.
 TEST(EditCtrl, ParentHearsLayoutCaretAndScrollNotices) {
     wtest::HostWindow& host = wtest::SharedHost();

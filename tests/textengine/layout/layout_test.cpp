@@ -363,6 +363,73 @@ TEST_F(Layout, RowsCoverTheLineWholeCharactersAndTheWidth) {
     }
 }
 
+// A window skips measuring every line again while the buffer's layout
+// generation stays: every change that can alter a width or a row must move
+// it, and settings applied again unchanged must not.
+TEST_F(Layout, LayoutGenerationMovesWithEveryChangeThatAltersTheLayout) {
+    SetText(u"abc\ndef\nghi");
+    struct Case {
+        const char* what;
+        void (*change)(CEditData& d, CCharWidthTable& table, CFakeTextMetrics& font);
+    };
+    const Case changes[] = {
+        {"typing", [](CEditData& d, CCharWidthTable&, CFakeTextMetrics&) { d.TypeChar(u'x'); }},
+        {"a line end", [](CEditData& d, CCharWidthTable&, CFakeTextMetrics&) { d.NewLine(); }},
+        {"deleting", [](CEditData& d, CCharWidthTable&, CFakeTextMetrics&) { d.Backspace(); }},
+        {"undo", [](CEditData& d, CCharWidthTable&, CFakeTextMetrics&) { d.Undo(); }},
+        {"swapping lines", [](CEditData& d, CCharWidthTable&, CFakeTextMetrics&) { d.SwapLines(0, 2, 1); }},
+        {"sorting", [](CEditData& d, CCharWidthTable&, CFakeTextMetrics&) { d.SortLinesAscending(0, 2); }},
+        {"a line's new text", [](CEditData& d, CCharWidthTable&, CFakeTextMetrics&) {
+             CUndoGroupGuard group(d.GetUndo(), 0);
+             d.BeginLineTexts(8);
+             d.ExchangeLineText(1, u"wider text", 10);
+         }},
+        {"tab size", [](CEditData&, CCharWidthTable& t, CFakeTextMetrics&) { t.SetTabSize(t.TabSize() + 1); }},
+        {"spacing", [](CEditData&, CCharWidthTable& t, CFakeTextMetrics&) { t.SetCharSpacing(t.CharSpacing() + 1); }},
+        {"another font", [](CEditData&, CCharWidthTable& t, CFakeTextMetrics& f) { t.InitForFont(&f, "B", 1); }},
+        {"word wrap", [](CEditData& d, CCharWidthTable&, CFakeTextMetrics&) { d.SetWordWrapAtWordEnds(1); }},
+        {"confinement", [](CEditData& d, CCharWidthTable&, CFakeTextMetrics&) { d.SetLastConfinementStr(u"("); }},
+    };
+    for (const Case& c : changes) {
+        const unsigned before = d.GetLayoutGeneration();
+        c.change(d, table, font);
+        EXPECT_NE(d.GetLayoutGeneration(), before) << c.what;
+    }
+    // The same settings again, and measuring, leave it.
+    const unsigned before = d.GetLayoutGeneration();
+    table.SetTabSize(table.TabSize());
+    table.SetCharSpacing(table.CharSpacing());
+    table.InitForFont(&font, "B", 1);
+    d.SetWordWrapAtWordEnds(1);
+    d.SetLastConfinementStr(u"(");
+    d.SetFirstConfinementStr(u"");
+    Width(d.GetLineText(1));
+    d.CalcLineWrap(1, &font);
+    EXPECT_EQ(d.GetLayoutGeneration(), before);
+    // Another buffer's changes may move it (a line does not know its buffer)
+    // but never move it back.
+    CEditData other;
+    other.InsertText(u"elsewhere", 1);
+    EXPECT_NE(d.GetLayoutGeneration(), before);
+}
+
+TEST_F(Layout, SameFontKeepsItsMeasuredWidths) {
+    CCharWidthTable t;
+    CFakeTextMetrics f;
+    EXPECT_TRUE(t.InitForFont(&f, "A", 1));
+    t.GetWidth(&f, 0x4E00);
+    const int measured = f.measured;
+    EXPECT_FALSE(t.InitForFont(&f, "A", 1));
+    t.GetWidth(&f, 0x4E00);
+    EXPECT_EQ(f.measured, measured);  // cached still
+    // A font with no key, or another, measures anew.
+    t.Init(&f);
+    EXPECT_TRUE(t.InitForFont(&f, "A", 1));
+    CFakeTextMetrics wide(10, 20);
+    EXPECT_TRUE(t.InitForFont(&wide, "B", 1));
+    EXPECT_EQ(t.GetWidth(&wide, 0x4E00), 20);
+}
+
 TEST(IntBuf, GrowsByDoublingThenByFixedSteps) {
     CIntBuf buf;
     EXPECT_EQ(buf.Capacity(), 0);
