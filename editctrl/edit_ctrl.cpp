@@ -289,7 +289,6 @@ CEditCtrl::MeasuredFrom CEditCtrl::CurrentLayoutInputs() const {
 }
 
 int CEditCtrl::MeasureLine(int line, const CMeasure& m) {
-    if (!IsWindow()) return 1;
     const CEditLine* rec = m_data->GetLine(line);
     const int width = m.TextWidth(rec->text, rec->Length());
     m_rowIndex.SetWidth(line, width);
@@ -328,9 +327,13 @@ void CEditCtrl::RecalcLineWidth(bool all, int fromLine, int count) {
     if (!unchanged) {
         const CMeasure m = Measure();
         const int end = all ? lines : std::min(lines, fromLine + std::max(count, 0));
+        // Without a window nothing is measured: one row a line.
+        const bool window = IsWindow();
+        if (all) m_rowIndex.BeginWidths();
         for (int i = fromLine; i < end; ++i) {
-            m_rowIndex.SetRowCount(i, MeasureLine(i, m));
+            m_rowIndex.SetRowCount(i, window ? MeasureLine(i, m) : 1);
         }
+        m_rowIndex.EndWidths();
         Disp().MeasuringDC().Release();
     }
     // The widest line: the first of the widest width.

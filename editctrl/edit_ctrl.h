@@ -406,6 +406,7 @@ private:
     void ApplyFont();
     void DeleteFonts();
     void RecalcVisibleRows();
+    // Measures one line of a window's text: its width and rows.
     int MeasureLine(int line, const CMeasure& m);
     // What a full measurement of the lines depends on: measuring every line
     // again while it is the same gives the same row index.

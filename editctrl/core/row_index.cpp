@@ -151,9 +151,30 @@ void CRowIndex::SetWidth(int line, int width) {
     if (line < 0 || line >= LineCount()) return;
     int& w = widths_.At(line);
     if (w == width) return;
-    CountWidth(w, -1);
-    CountWidth(width, 1);
+    if (counting_) {
+        CountWidth(w, -1);
+        CountWidth(width, 1);
+    }
     w = width;
+}
+
+void CRowIndex::EndWidths() {
+    if (counting_) return;
+    counting_ = true;
+    // Most lines are narrower than a few screens: those are counted in an
+    // array, the rest in the map itself.
+    constexpr int kDense = 1 << 14;
+    std::vector<int> dense(kDense, 0);
+    widthCount_.clear();
+    for (int i = 0, n = LineCount(); i < n; ++i) {
+        const int w = widths_.Get(i);
+        if (w >= 0 && w < kDense)
+            ++dense[static_cast<size_t>(w)];
+        else
+            ++widthCount_[w];
+    }
+    for (int w = 0; w < kDense; ++w)
+        if (dense[static_cast<size_t>(w)]) widthCount_.emplace(w, dense[static_cast<size_t>(w)]);
 }
 
 int CRowIndex::FindWidestLine() const {

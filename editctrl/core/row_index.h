@@ -46,6 +46,10 @@ public:
     int LineOfRow(int row);
 
     void SetWidth(int line, int width);
+    // Widths set between these two are counted once at the end, not one by
+    // one: for measuring every line.
+    void BeginWidths() { counting_ = false; }
+    void EndWidths();
     int Width(int line) const { return widths_.Get(line); }
     int WidestWidth() const { return widthCount_.empty() ? 0 : widthCount_.rbegin()->first; }
     // The first line of the widest width (-1 when empty); scans the widths.
@@ -65,4 +69,5 @@ private:
     int total_ = 0;
     int stepLine_ = 0;
     int stepRows_ = 0;
+    bool counting_ = true;
 };

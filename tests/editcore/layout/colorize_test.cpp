@@ -167,3 +167,25 @@ TEST(RowIndex, MatchesAPlainModelUnderRandomEdits) {
         ASSERT_EQ(index.WidestWidth(), widest);
     }
 }
+
+// Widths measured all at once are counted at the end: the widest then
+// follows later edits as if each had been counted on its own.
+TEST(RowIndex, WidthsCountedAtOnceFollowLaterEdits) {
+    CRowIndex index;
+    index.Reset(6);
+    index.BeginWidths();
+    const int widths[] = {30, 70000, 12, 70000, 16383, 16384};
+    for (int i = 0; i < 6; ++i) index.SetWidth(i, widths[i]);
+    index.EndWidths();
+    EXPECT_EQ(index.WidestWidth(), 70000);
+    EXPECT_EQ(index.FindWidestLine(), 1);
+    index.DeleteLines(1, 1);
+    EXPECT_EQ(index.WidestWidth(), 70000);  // a second line had it
+    index.DeleteLines(2, 1);
+    EXPECT_EQ(index.WidestWidth(), 16384);
+    index.SetWidth(3, 5);
+    EXPECT_EQ(index.WidestWidth(), 16383);
+    EXPECT_EQ(index.FindWidestLine(), 2);
+    index.DeleteLines(0, 4);
+    EXPECT_EQ(index.WidestWidth(), 0);
+}
