@@ -25,6 +25,7 @@
 #include "editctrl/edit_ctrl.h"
 #include "framework/seams.h"
 #include "framework/wide.h"
+#include "tests/framework/window_test_support.h"
 #include "tests/support/editor_program.h"
 #include "tests/support/test_files.h"
 #include "util/copydata.h"
@@ -344,6 +345,37 @@ TEST_F(Endpoint, ARecordTooLargeToDeliverNeitherEndsTheProgramNorChangesAnything
     CopyDataPath query = PathRecord(a);
     COPYDATASTRUCT cds{CD_QUERY_FILE_OPEN, sizeof query, &query};
     EXPECT_EQ(::SendMessageW(view->m_hWnd, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&cds)), 1);
+}
+
+// Another program asking to open what is no file (a folder, a device) gets
+// its reply first; the editor tells its user why afterwards, so the sender
+// never waits on a box nobody in its process can see.
+TEST_F(Endpoint, AnOpenOfWhatIsNoFileIsAnsweredFirstAndToldAfter) {
+    const int files = doc->Files().Count();
+    const std::wstring folder = dir + L"a folder";
+    ASSERT_TRUE(::CreateDirectoryW(folder.c_str(), nullptr) || ::GetLastError() == ERROR_ALREADY_EXISTS);
+    struct Told {
+        std::size_t repliesBefore;
+        std::wstring text;
+    };
+    static std::vector<Told> told;
+    told.clear();
+    SetMessageBoxHandler([](const MessageBoxRequest& r) {
+        told.push_back({theSeen ? theSeen->size() : SIZE_MAX, r.text});
+        return IDOK;
+    });
+    const std::vector<Seen> seen = SendFromAnotherProcess(
+        view->m_hWnd, doc, {Make(CD_OPEN_FILE, PathRecord(folder)), Make(CD_OPEN_FILE, PathRecord(L"NUL"))}, dir);
+    wtest::Pump();
+    SetMessageBoxHandler(nullptr);
+    ASSERT_EQ(seen.size(), 2u);
+    EXPECT_EQ(doc->Files().Count(), files);
+    ASSERT_EQ(told.size(), 2u);
+    for (std::size_t i = 0; i < told.size(); ++i) {
+        // Shown only once the record it tells of had its reply.
+        EXPECT_GT(told[i].repliesBefore, i) << i;
+        EXPECT_NE(told[i].text.find(i == 0 ? folder : L"NUL"), std::wstring::npos) << i;
+    }
 }
 
 // While the close question about one file is open, another program asks to
