@@ -156,8 +156,6 @@ bool CCodeAssistEditCtrl::ProcessKey(UINT ch) {
         return true;
     }
     const int row = list.CurrentRow();
-    const bool hadWord = true;
-    (void)hadWord;
     if (row < 0) {
         HideAssistWnd();
         return false;
