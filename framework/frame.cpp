@@ -43,7 +43,7 @@ BOOL CFrameWnd::LoadFrame(UINT resourceId, DWORD style, HWND parent, CCreateCont
     WNDCLASSW existing{};
     if (!::GetClassInfoW(inst, kFrameClass, &existing))
         CWnd::RegisterWindowClass(kFrameClass, CS_DBLCLKS, ::LoadCursorW(nullptr, IDC_ARROW),
-                                  reinterpret_cast<HBRUSH>(COLOR_APPWORKSPACE + 1), icon);
+                                  reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1), icon);
     resourceId_ = resourceId;
     appTitle_ = FirstLine(LoadResourceString(resourceId));
     HMENU menu = ::LoadMenuW(inst, MAKEINTRESOURCEW(resourceId));
