@@ -1,7 +1,7 @@
 #include "app/about_dlg.h"
 
 #include "app/app_resource.h"
-#include "app/winutil.h"
+#include "app/base/winutil.h"
 #include "framework/seams.h"
 
 CAboutDlg::CAboutDlg() : CDialog(IDD_ABOUTBOX) {}

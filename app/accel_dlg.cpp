@@ -4,7 +4,7 @@
 
 #include "app/accel_dlg_resource.h"
 #include "app/keycore/command_catalogue.h"
-#include "app/torka_win_app.h"
+#include "app/base/torka_win_app.h"
 #include "framework/seams.h"
 #include "framework/wide.h"
 

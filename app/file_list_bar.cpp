@@ -3,7 +3,7 @@
 #include <objbase.h>
 #include <process.h>
 
-#include "app/winutil.h"
+#include "app/base/winutil.h"
 #include "framework/app.h"
 
 namespace {

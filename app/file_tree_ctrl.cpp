@@ -5,7 +5,7 @@
 
 #include <algorithm>
 
-#include "app/winutil.h"
+#include "app/base/winutil.h"
 #include "framework/wide.h"
 #include "util/pathutil.h"
 

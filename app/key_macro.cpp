@@ -4,7 +4,7 @@
 #include <utility>
 
 #include "app/file_dialogs.h"
-#include "app/ini_file_win.h"
+#include "app/base/ini_file_win.h"
 #include "app/keycore/key_macro_recorder.h"
 #include "app/profile/app_settings.h"
 #include "app/resource.h"

@@ -14,7 +14,7 @@
 #include "app/profile/app_settings.h"
 #include "app/profile/ini_profile.h"
 #include "app/resource.h"
-#include "app/torka_win_app.h"
+#include "app/base/torka_win_app.h"
 #include "editctrl/syntax/editmode.h"
 #include "framework/doc.h"
 #include "framework/wide.h"

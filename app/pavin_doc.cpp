@@ -14,7 +14,7 @@
 #include "app/file_dialogs.h"
 #include "app/file_format_dlg.h"
 #include "app/profile/app_settings.h"
-#include "app/winutil.h"
+#include "app/base/winutil.h"
 #include "framework/app.h"
 #include "framework/cmdids.h"
 #include "framework/cmdtarget.h"

@@ -2,10 +2,10 @@
 
 #include <vector>
 
-#include "app/cmdline_paths.h"
+#include "app/base/cmdline_paths.h"
 #include "util/pathutil.h"
-#include "app/instance_handoff.h"
-#include "app/winutil.h"
+#include "app/base/instance_handoff.h"
+#include "app/base/winutil.h"
 #include "framework/seams.h"
 #include "framework/wide.h"
 

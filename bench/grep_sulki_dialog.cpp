@@ -19,7 +19,7 @@
 #include <string>
 #include <vector>
 
-#include "app/torka_win_app.h"
+#include "app/base/torka_win_app.h"
 #include "grep/ui/sulki_dlg.h"
 #include "grep/ui/sulki_resource.h"
 

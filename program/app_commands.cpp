@@ -17,7 +17,7 @@
 #include "app/profile/app_settings.h"
 #include "program/pavin_app.h"
 #include "app/resource.h"
-#include "app/winutil.h"
+#include "app/base/winutil.h"
 #include "editctrl/edit_ctrl.h"
 #include "framework/seams.h"
 #include "framework/wide.h"

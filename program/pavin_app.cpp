@@ -13,7 +13,7 @@
 #include "app/profile/app_settings.h"
 #include "app/resource.h"
 #include "app/settings_env_win.h"
-#include "app/winutil.h"
+#include "app/base/winutil.h"
 #include "framework/resource_text.h"
 #include "framework/seams.h"
 #include "framework/wide.h"

@@ -10,7 +10,7 @@
 #include <string>
 
 #include "app/startup_files.h"
-#include "app/torka_win_app.h"
+#include "app/base/torka_win_app.h"
 #include "editctrl/syntax/editmode.h"
 
 class CDocEditModes;

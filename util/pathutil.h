@@ -1,6 +1,6 @@
 // Windows path helpers that need no Windows API: paths are UTF-16 with '\'
 // separators. The parts that ask the system (current folder, module path,
-// files on disk) live in app/winutil.h and build on these.
+// files on disk) live in app/base/winutil.h and build on these.
 #pragma once
 
 #include <string>

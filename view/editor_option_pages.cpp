@@ -4,7 +4,7 @@
 
 #include "app/editor_fonts_win.h"
 #include "app/profile/setting_ranges.h"
-#include "app/winutil.h"
+#include "app/base/winutil.h"
 #include "editctrl/syntax/editmode.h"
 #include "framework/wide.h"
 #include "view/edit_settings.h"

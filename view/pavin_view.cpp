@@ -9,7 +9,7 @@
 #include "app/pavin_doc.h"
 #include "app/profile/app_settings.h"
 #include "app/resource.h"
-#include "app/torka_win_app.h"
+#include "app/base/torka_win_app.h"
 #include "editctrl/syntax/editmode.h"
 #include "editctrl/edit_ctrl.h"
 #include "framework/app.h"

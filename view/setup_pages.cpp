@@ -3,7 +3,7 @@
 // colours.
 #include "app/file_dialogs.h"
 #include "app/kanji_combos.h"
-#include "app/torka_win_app.h"
+#include "app/base/torka_win_app.h"
 #include "editctrl/syntax/editmode.h"
 #include "framework/app.h"
 #include "framework/wide.h"

@@ -1,8 +1,8 @@
 #include "view/view_jump.h"
 
-#include "app/instance_handoff.h"
+#include "app/base/instance_handoff.h"
 #include "app/resource.h"
-#include "app/winutil.h"
+#include "app/base/winutil.h"
 #include "editctrl/edit_ctrl.h"
 #include "framework/cmdtarget.h"
 #include "framework/wide.h"

@@ -5,7 +5,7 @@
 
 #include "app/pavin_doc.h"
 #include "app/profile/app_settings.h"
-#include "app/torka_win_app.h"
+#include "app/base/torka_win_app.h"
 #include "editctrl/edit_ctrl.h"
 #include "editctrl/wait_cursor.h"
 #include "framework/app.h"

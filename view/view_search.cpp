@@ -3,7 +3,7 @@
 #include "app/pavin_doc.h"
 #include "app/profile/app_settings.h"
 #include "app/resource.h"
-#include "app/torka_win_app.h"
+#include "app/base/torka_win_app.h"
 #include "editctrl/edit_ctrl.h"
 #include "framework/frame.h"
 #include "framework/wide.h"

@@ -1,7 +1,7 @@
 // How the settings store reaches its file: a lock shared with every other
 // program that uses the same file, whole-file reads, and replacement that
 // never leaves a half-written file behind. The Windows programs use a named
-// mutex and ReplaceFileW (app/ini_file_win.h); PlainIniFile serves tools and
+// mutex and ReplaceFileW (app/base/ini_file_win.h); PlainIniFile serves tools and
 // tests without a lock.
 #pragma once
 

@@ -2,8 +2,8 @@
 
 #include <ole2.h>
 
-#include "app/cmdline_paths.h"
-#include "app/winutil.h"
+#include "app/base/cmdline_paths.h"
+#include "app/base/winutil.h"
 #include "grep/ui/sulki_dlg.h"
 
 namespace {

@@ -4,7 +4,7 @@
 
 #include <windows.h>
 
-#include "app/torka_win_app.h"
+#include "app/base/torka_win_app.h"
 
 // Name of the mutex that marks a running sulki.
 inline constexpr wchar_t kSulkiMutexName[] = L"UNIQUE_STRING_TORKA_SULKI";

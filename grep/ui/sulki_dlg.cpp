@@ -6,8 +6,8 @@
 #include <algorithm>
 
 #include "app/profile/ini_profile.h"
-#include "app/torka_win_app.h"
-#include "app/winutil.h"
+#include "app/base/torka_win_app.h"
+#include "app/base/winutil.h"
 #include "framework/app.h"
 #include "framework/seams.h"
 #include "framework/wide.h"

@@ -1,7 +1,7 @@
 #include "grep/ui/sulki_handoff.h"
 
-#include "app/instance_handoff.h"
-#include "app/winutil.h"
+#include "app/base/instance_handoff.h"
+#include "app/base/winutil.h"
 #include "framework/seams.h"
 #include "framework/wide.h"
 #include "grep/engine/grep_result_line.h"

@@ -19,7 +19,7 @@
 #include "app/main_frame.h"
 #include "app/profile/app_settings.h"
 #include "app/resource.h"
-#include "app/torka_win_app.h"
+#include "app/base/torka_win_app.h"
 #include "framework/wide.h"
 #include "../../framework/window_test_support.h"
 

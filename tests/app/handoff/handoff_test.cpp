@@ -10,11 +10,11 @@
 #include <thread>
 #include <vector>
 
-#include "app/cmdline_paths.h"
+#include "app/base/cmdline_paths.h"
 #include "app/copydata_receiver.h"
-#include "app/instance_handoff.h"
+#include "app/base/instance_handoff.h"
 #include "app/startup_files.h"
-#include "app/winutil.h"
+#include "app/base/winutil.h"
 #include "framework/seams.h"
 #include "framework/wide.h"
 

@@ -13,7 +13,7 @@
 #include "app/macro_calls.h"
 #include "app/main_frame.h"
 #include "app/resource.h"
-#include "app/torka_win_app.h"
+#include "app/base/torka_win_app.h"
 #include "framework/bars.h"
 
 namespace {

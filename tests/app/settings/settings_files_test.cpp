@@ -12,12 +12,12 @@
 #include <vector>
 
 #include "app/editor_fonts_win.h"
-#include "app/ini_file_win.h"
+#include "app/base/ini_file_win.h"
 #include "app/ini_profile_win.h"
-#include "app/ini_registry_win.h"
+#include "app/base/ini_registry_win.h"
 #include "app/profile/app_settings.h"
 #include "app/profile/ini_format.h"
-#include "app/torka_win_app.h"
+#include "app/base/torka_win_app.h"
 #include "framework/seams.h"
 #include "framework/wide.h"
 #include "textengine/kanjicode.h"

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "app/instance_handoff.h"
-#include "app/winutil.h"
+#include "app/base/instance_handoff.h"
+#include "app/base/winutil.h"
 #include "framework/seams.h"
 #include "grep/ui/sulki_handoff.h"
 #include "tests/grep/fake_editor.h"

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "app/torka_win_app.h"
+#include "app/base/torka_win_app.h"
 #include "framework/seams.h"
 #include "framework/wide.h"
 #include "grep/engine/grep_engine.h"
@@ -18,7 +18,7 @@
 #include "grep/winfs/grep_folder_win.h"
 #include "tests/framework/window_test_support.h"
 #include "tests/grep/fake_editor.h"
-#include "app/instance_handoff.h"
+#include "app/base/instance_handoff.h"
 #include "grep/engine/grep_result_line.h"
 
 namespace {

@@ -28,7 +28,7 @@
 #include "app/profile/ini_profile.h"
 #include "program/pavin_app.h"
 #include "app/resource.h"
-#include "app/winutil.h"
+#include "app/base/winutil.h"
 #include "framework/seams.h"
 #include "editctrl/edit_ctrl.h"
 #include "framework/wide.h"

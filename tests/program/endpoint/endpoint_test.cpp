@@ -16,7 +16,7 @@
 #include <string>
 #include <vector>
 
-#include "app/instance_handoff.h"
+#include "app/base/instance_handoff.h"
 #include "app/main_frame.h"
 #include "app/pavin_doc.h"
 #include "app/profile/app_settings.h"

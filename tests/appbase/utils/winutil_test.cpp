@@ -1,4 +1,4 @@
-#include "app/winutil.h"
+#include "app/base/winutil.h"
 
 #include <gtest/gtest.h>
 #include <shlobj.h>

@@ -1,6 +1,6 @@
-#include "app/cmdline_paths.h"
+#include "app/base/cmdline_paths.h"
 
-#include "app/winutil.h"
+#include "app/base/winutil.h"
 #include "framework/wide.h"
 
 void CSystemCmdLinePaths::MakeFullPath(std::u16string& path) const {

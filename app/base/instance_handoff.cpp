@@ -1,10 +1,10 @@
-#include "app/instance_handoff.h"
+#include "app/base/instance_handoff.h"
 
 #include <algorithm>
 
 #include "util/cmdline_files.h"
 #include "util/copydata.h"
-#include "app/winutil.h"
+#include "app/base/winutil.h"
 #include "framework/seams.h"
 #include "framework/wide.h"
 

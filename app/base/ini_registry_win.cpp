@@ -1,10 +1,10 @@
-#include "app/ini_registry_win.h"
+#include "app/base/ini_registry_win.h"
 
 #include <cstring>
 #include <string>
 #include <vector>
 
-#include "app/ini_file_win.h"
+#include "app/base/ini_file_win.h"
 #include "app/profile/ini_format.h"
 #include "framework/wide.h"
 

@@ -1,11 +1,11 @@
-#include "app/torka_win_app.h"
+#include "app/base/torka_win_app.h"
 
 #include <memory>
 
-#include "app/ini_file_win.h"
-#include "app/ini_registry_win.h"
+#include "app/base/ini_file_win.h"
+#include "app/base/ini_registry_win.h"
 #include "app/profile/ini_format.h"
-#include "app/winutil.h"
+#include "app/base/winutil.h"
 #include "framework/resource_text.h"
 #include "framework/seams.h"
 #include "framework/wide.h"

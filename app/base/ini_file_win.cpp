@@ -1,4 +1,4 @@
-#include "app/ini_file_win.h"
+#include "app/base/ini_file_win.h"
 
 #include <algorithm>
 #include <new>
