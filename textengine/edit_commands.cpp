@@ -121,6 +121,15 @@ void SortLineKeys(LineSortKey* keys, std::ptrdiff_t count, bool descending) {
         // rest share one mark above every such length.
         const int past = from + kSortHeadUnits + 1;
         auto mark = [past](const LineSortKey& k) { return std::min(k.length, past); };
+        // Keys that all agree here (many copies of one long line) keep their
+        // order, which is by line: only their next units can change it.
+        const bool allAgree = std::all_of(first + 1, last, [&mark, first](const LineSortKey& k) {
+            return k.head[0] == first->head[0] && k.head[1] == first->head[1] && mark(k) == mark(*first);
+        });
+        if (allAgree) {
+            if (mark(*first) == past) todo.push_back({first, g.count, from + kSortHeadUnits});
+            continue;
+        }
         std::sort(first, last, [&mark, descending](const LineSortKey& x, const LineSortKey& y) {
             if (x.head[0] != y.head[0]) return descending ? x.head[0] > y.head[0] : x.head[0] < y.head[0];
             if (x.head[1] != y.head[1]) return descending ? x.head[1] > y.head[1] : x.head[1] < y.head[1];

@@ -290,6 +290,34 @@ TEST_F(Commands, SortOfSharedPrefixesMatchesAStableSort) {
     }
 }
 
+// Many copies of long lines that differ only far in, or are a prefix of one
+// another: each group of copies is carried along unit by unit, in line order.
+TEST_F(Commands, SortOfCopiesOfLongLinesMatchesAStableSort) {
+    const std::u16string base(300, u'k');
+    std::u16string later = base, last = base;
+    later[250] = u'l';
+    last[299] = u'j';
+    const std::u16string kinds[] = {base, later, last, base.substr(0, 277), base + u"k"};
+    std::mt19937 rng(5);
+    std::vector<std::u16string> lines(2000);
+    for (auto& l : lines) l = kinds[rng() % 5];
+    std::u16string text;
+    for (std::size_t i = 0; i < lines.size(); ++i) text += (i ? u"\n" : u"") + lines[i];
+    for (bool down : {false, true}) {
+        CEditData s;
+        s.InsertText(text.c_str(), 1);
+        std::vector<const CEditLine*> before;
+        for (int i = 0; i < s.GetLineCount(); ++i) before.push_back(s.GetLine(i));
+        std::vector<int> idx(lines.size());
+        for (std::size_t i = 0; i < idx.size(); ++i) idx[i] = int(i);
+        std::stable_sort(idx.begin(), idx.end(), [&](int x, int y) {
+            return down ? lines[std::size_t(y)] < lines[std::size_t(x)] : lines[std::size_t(x)] < lines[std::size_t(y)];
+        });
+        ASSERT_TRUE(down ? s.SortLinesDescending(0, s.GetLineCount() - 1) : s.SortLinesAscending(0, s.GetLineCount() - 1));
+        for (std::size_t k = 0; k < idx.size(); ++k) ASSERT_EQ(s.GetLine(int(k)), before[std::size_t(idx[k])]) << k;
+    }
+}
+
 TEST_F(Commands, SortOfEqualLinesStaysQuick) {
     // A quicksort around the middle line goes quadratic and recursion-deep here.
     constexpr int kLines = 200000;
