@@ -39,7 +39,7 @@ void CCodeAssistData::ClearRows() {
     CPtrGridData::ClearRows();
     m_texts.clear();
     m_rowTexts.clear();
-    m_runSet = false;
+    m_matchWordSet = false;
 }
 
 void CCodeAssistData::SetColWidth(int col, int width) {
@@ -47,23 +47,26 @@ void CCodeAssistData::SetColWidth(int col, int width) {
     CPtrGridData::SetColWidth(col, width);
 }
 
+bool CCodeAssistData::Matches(int row) {
+    const int length = int(m_matchWord.size());
+    return CommonPrefixNoCase(m_matchWord.c_str(), CPtrGridData::GetCellText(row, COL_TEXT), length) == length;
+}
+
 const char16_t* CCodeAssistData::GetCellText(int row, int col) {
-    if (m_runSet && col == COL_MARK && row >= 0 && row < GetRowCount())
-        return row >= m_runFirst && row < m_runEnd ? u"" : kDisable;
+    if (m_matchWordSet && col == COL_MARK && row >= 0 && row < GetRowCount()) return Matches(row) ? u"" : kDisable;
     return CPtrGridData::GetCellText(row, col);
 }
 
-void CCodeAssistData::SetMatchedRun(int first, int end) {
-    m_runSet = true;
-    m_runFirst = first;
-    m_runEnd = end;
+void CCodeAssistData::SetMatchWord(std::u16string_view word) {
+    m_matchWord.assign(word);
+    m_matchWordSet = true;
 }
 
 void CCodeAssistData::SetMark(int row, bool disabled) {
-    if (m_runSet) {
-        // The run's marks go into the rows before one of them changes.
-        m_runSet = false;
-        for (int r = 0; r < GetRowCount(); ++r) SetCell(r, COL_MARK, r >= m_runFirst && r < m_runEnd ? u"" : kDisable);
+    if (m_matchWordSet) {
+        // The word's marks go into the rows before one of them changes.
+        for (int r = 0; r < GetRowCount(); ++r) SetCell(r, COL_MARK, Matches(r) ? u"" : kDisable);
+        m_matchWordSet = false;
     }
     SetCell(row, COL_MARK, disabled ? kDisable : u"");
 }

@@ -30,10 +30,11 @@ public:
     // The mark column reads from the matched run while one is set.
     const char16_t* GetCellText(int row, int col) override;
 
-    // Every row outside [first, end) reads "DISABLE" in the mark column and
-    // every row inside it "", without touching the rows; the marks stored in
-    // the rows count again once a mark is set row by row or rows change.
-    void SetMatchedRun(int first, int end);
+    // Every row whose candidate starts with word (ignoring case) reads "" in
+    // the mark column and every other row "DISABLE", without touching the
+    // rows; the marks stored in the rows count again once a mark is set row
+    // by row or the rows change.
+    void SetMatchWord(std::u16string_view word);
     void SetMark(int row, bool disabled);
     // Whether the rows are in CompareNoCase order of their candidates.
     bool RowsSortedNoCase();
@@ -67,7 +68,7 @@ private:
     // between fillings so that filling again allocates nothing.
     std::u16string m_texts;
     std::vector<std::array<std::uint32_t, 3>> m_rowTexts;  // text, kind, extra of each row
-    bool m_runSet = false;
-    int m_runFirst = 0;
-    int m_runEnd = 0;
+    bool m_matchWordSet = false;
+    std::u16string m_matchWord;
+    bool Matches(int row);
 };

@@ -83,7 +83,7 @@ bool CCodeAssistList::MatchPrefix(std::u16string_view wordView, int* best, bool 
                 m_view->Reposition();
             }
         } else {
-            m_source->SetMatchedRun(0, rows);
+            m_source->SetMatchWord(u"");
             m_view->Repaint();
         }
         return false;
@@ -120,9 +120,9 @@ bool CCodeAssistList::MatchPrefix(std::u16string_view wordView, int* best, bool 
 }
 
 // The same answer as the row-by-row scan, for rows in CompareNoCase order:
-// the rows starting with the word are one run beginning where the word
-// would go, and the rows sharing the longest prefix with it begin where
-// that prefix would go, so no row needs visiting.
+// the rows sharing the longest prefix with the word begin where that prefix
+// would go, and it is shared by a neighbour of where the word would go; the
+// marks follow the word without visiting the rows.
 bool CCodeAssistList::MatchSortedPrefix(std::u16string_view wordView, int* best) {
     CCodeAssistData& table = *m_source;
     const int rows = table.GetRowCount();
@@ -144,19 +144,7 @@ bool CCodeAssistList::MatchSortedPrefix(std::u16string_view wordView, int* best)
     int longest = 0;
     for (int row : {at - 1, at})
         if (row >= 0 && row < rows) longest = std::max(longest, CommonUnits(word, text(row)));
-    int fullEnd = at;
-    if (longest == length) {
-        int lo = at, hi = rows;
-        while (lo < hi) {
-            const int mid = lo + (hi - lo) / 2;
-            if (CommonUnits(word, text(mid)) == length)
-                lo = mid + 1;
-            else
-                hi = mid;
-        }
-        fullEnd = lo;
-    }
-    table.SetMatchedRun(at, fullEnd);
+    table.SetMatchWord(word);
     m_view->Repaint();
     // No row shares even the first character: nothing is best.
     if (longest == 0) return false;
