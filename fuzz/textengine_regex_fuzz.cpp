@@ -46,6 +46,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         plain->search = regex_strategy_every;
         delete plain->required;
         plain->required = nullptr;
+        plain->run_atom = nullptr;
         if (re->memo) re->memo->eager = true;
         for (int from = 0; from <= int(subject.size()); from += 1 + int(subject.size()) / 3) {
             int c1 = -1, l1 = -1, c2 = -1, l2 = -1;

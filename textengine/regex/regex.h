@@ -84,6 +84,10 @@ struct CompiledRegex {
     RegexFirstSet* first_set = nullptr;              // strategies 2 and 5: units that can start
     LiteralSearcher* literal = nullptr;              // strategy 3
     RegexRequired* required = nullptr;               // a character every match holds; null when none is known
+    // The whole pattern is one greedy run of this single-character atom
+    // ("x*", "[a-z]+"), at least run_min long: matched without the machine.
+    const RegexNode* run_atom = nullptr;
+    int run_min = 0;
     bool graph_dropped = false;                      // the searcher alone decides
     RegexStrategyFn search = nullptr;
 

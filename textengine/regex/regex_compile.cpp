@@ -212,6 +212,25 @@ void mark_stars(std::vector<RegexNode*>& all) {
     }
 }
 
+// A pattern that is one greedy loop over one single-character atom, with
+// nothing after it and no group, is matched by a plain loop.
+void plan_run(CompiledRegex* re) {
+    RegexNode* b = re->prog.root;
+    const RegexNode* first = nullptr;  // the atom taken once before the loop ("x+")
+    if (!b || re->prog.group_count != 0) return;
+    if (single_char_atom(b) && b->next && b->next->kind == RN_BRANCH) {
+        first = b;
+        b = b->next;
+    }
+    if (b->kind != RN_BRANCH || !(b->marks & MARK_STAR) || (b->marks & MARK_STAR_LAZY)) return;
+    const bool loop_alt = (b->marks & MARK_STAR_ALT) != 0;
+    const RegexNode* atom = loop_alt ? b->alt : b->next;
+    const RegexNode* exit = loop_alt ? b->next : b->alt;
+    if (exit || (first && first != atom)) return;
+    re->run_atom = atom;
+    re->run_min = first ? 1 : 0;
+}
+
 // Decides whether a state's outcome depends on its node and position alone
 // and, where it does and the graph has branches, gives each branch its row
 // in the record of failed states. Progress checks look down the stack, so
@@ -280,6 +299,7 @@ CompiledRegex* compile(const char16_t* pattern, int length, int flags, bool lite
         if (rc == 0) rc = pass_strings(&re->prog, all);
         if (rc == 0) {
             mark_stars(all);
+            plan_run(re);
             rc = plan_memo(re);
         }
         if (rc == 0) rc = regex_plan_required(re, all);

@@ -188,6 +188,11 @@ int regex_strategy_leading_dots(CompiledRegex*, const RegexTextOps*, RegexPos*, 
 // candidate pair is marked by its high surrogate.
 struct RegexFirstSet {
     uint32_t bits[65536 / 32];
+    // The set as a few ranges [low, low + width], for the block scan; 0
+    // when it takes more.
+    int range_count = 0;
+    char16_t low[6];
+    char16_t width[6];
     bool test(char16_t u) const { return (bits[u >> 5] >> (u & 31)) & 1u; }
     void set(uint32_t u) { bits[u >> 5] |= 1u << (u & 31); }
 };

@@ -799,6 +799,20 @@ int regex_match_internal(CompiledRegex* re, const RegexTextOps* ops, RegexPos po
         re->last_closed = -1;
         return 1;
     }
+    if (const RegexNode* atom = re->run_atom) {
+        // One greedy run: it ends where the atom first refuses.
+        int units;
+        int count = 0;
+        RegexPos p = pos;
+        for (const char16_t* c = cur; atom_accepts(atom, regex_cp_at(c, &units)); ++count)
+            c = regex_step(ops, &p, c);
+        re->work += count;
+        if (count < re->run_min) return 0;
+        re->last_closed = -1;
+        re->match_start = pos;
+        *end = p;
+        return 1;
+    }
     // Frame 0 is the base the machine fails back to; frame 1 runs.
     re->frames[0].type = FRAME_RUN;
     re->frame_top = 1;
@@ -821,8 +835,8 @@ int regex_match_internal(CompiledRegex* re, const RegexTextOps* ops, RegexPos po
     int r = m.run(0, false);
     if (r == 1) {
         const RegexFrame* fin = &re->frames[re->frame_top];
-        for (int g = 0; g < REGEX_MAX_GROUPS; ++g)
-            re->last_groups[g] = g < re->prog.group_count ? fin->groups[g] : RegexGroupSlot{-1, -1, -1, -1, -1};
+        // Slots past the group count keep the unset mark they were made with.
+        for (int g = 0; g < re->prog.group_count; ++g) re->last_groups[g] = fin->groups[g];
         re->last_closed = fin->last_closed;
         re->match_start = fin->start;
         *end = fin->pos;

@@ -4,6 +4,14 @@
 #include <new>
 #include <vector>
 
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
+#include "textengine/cpu_features.h"
+#ifdef WENDREL_HAS_X86_EXTENSIONS
+#include <immintrin.h>
+#endif
+
 #include "textengine/regex/regex_internal.h"
 #include "textengine/utf16.h"
 
@@ -88,6 +96,21 @@ int install_first_set(CompiledRegex* re, RegexNode* first) {
         delete fs;
         return 0;
     }
+    // A few ranges let the scan test a block of units at once.
+    int count = 0;
+    for (uint32_t u = 1; u < 0x10000 && count >= 0; ++u) {
+        if (!fs->test(char16_t(u)) || fs->test(char16_t(u - 1))) continue;
+        uint32_t v = u;
+        while (v + 1 < 0x10000 && fs->test(char16_t(v + 1))) ++v;
+        if (count == 6) {
+            count = -1;
+            break;
+        }
+        fs->low[count] = char16_t(u);
+        fs->width[count] = char16_t(v - u);
+        ++count;
+    }
+    fs->range_count = count < 0 ? 0 : count;
     re->first_set = fs;
     return 1;
 }
@@ -332,10 +355,59 @@ int regex_strategy_word_boundary(CompiledRegex* re, const RegexTextOps* ops, Reg
 
 namespace {
 
+#ifdef WENDREL_HAS_X86_EXTENSIONS
+// Sixteen units at a time: the first inside one of the set's ranges, or
+// the first start of a block not tested.
+__attribute__((target("avx2"))) const char16_t* skip_outside_ranges_avx2(const RegexFirstSet* fs, const char16_t* q,
+                                                                         const char16_t* e) {
+    __m256i low[6], width[6];
+    const int k = fs->range_count;
+    for (int i = 0; i < k; ++i) {
+        low[i] = _mm256_set1_epi16(short(fs->low[i]));
+        width[i] = _mm256_set1_epi16(short(fs->width[i]));
+    }
+    const __m256i zero = _mm256_setzero_si256();
+    for (; e - q >= 16; q += 16) {
+        const __m256i x = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(q));
+        __m256i in = _mm256_cmpeq_epi16(_mm256_subs_epu16(_mm256_sub_epi16(x, low[0]), width[0]), zero);
+        for (int i = 1; i < k; ++i)
+            in = _mm256_or_si256(in, _mm256_cmpeq_epi16(_mm256_subs_epu16(_mm256_sub_epi16(x, low[i]), width[i]), zero));
+        if (const unsigned mask = unsigned(_mm256_movemask_epi8(in))) return q + __builtin_ctz(mask) / 2;
+    }
+    return q;
+}
+#endif
+
+#ifdef __SSE2__
+// Eight units at a time, as above.
+const char16_t* skip_outside_ranges(const RegexFirstSet* fs, const char16_t* q, const char16_t* e) {
+    const int k = fs->range_count;
+    const __m128i zero = _mm_setzero_si128();
+    for (; e - q >= 8; q += 8) {
+        const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(q));
+        __m128i in = zero;
+        for (int i = 0; i < k; ++i) {
+            const __m128i t = _mm_sub_epi16(x, _mm_set1_epi16(short(fs->low[i])));
+            in = _mm_or_si128(in, _mm_cmpeq_epi16(_mm_subs_epu16(t, _mm_set1_epi16(short(fs->width[i]))), zero));
+        }
+        if (const unsigned mask = unsigned(_mm_movemask_epi8(in))) return q + __builtin_ctz(mask) / 2;
+    }
+    return q;
+}
+#endif
+
 // Skips units outside the first set.
 struct SetScan {
     const RegexFirstSet* fs;
     const char16_t* operator()(const char16_t* q, const char16_t* e) const {
+        if (fs->range_count > 0) {
+#ifdef WENDREL_HAS_X86_EXTENSIONS
+            if (CpuHasAvx2()) q = skip_outside_ranges_avx2(fs, q, e);
+#endif
+#ifdef __SSE2__
+            if (q < e && !fs->test(*q)) q = skip_outside_ranges(fs, q, e);
+#endif
+        }
         while (q < e && !fs->test(*q)) ++q;
         return q;
     }

@@ -111,6 +111,38 @@ TEST(RegexStrategy, GraphDroppedOnlyForOneWholeString) {
     EXPECT_FALSE(cap.get()->graph_dropped);
 }
 
+TEST(RegexStrategy, FirstSetScansAgreeWithAWalk) {
+    // Random texts long enough for the block scans, each searched by the
+    // product's strategy (with and without the wide scan) and by the plain
+    // walk over every position.
+    std::mt19937 random(5);
+    const std::u16string alphabet = u"abcxAB ぁあんァフデオ\xD83D\xDE00\r\n";
+    const char* patterns[] = {"[ぁ-ん]+", "ファイル|デ|オプ", "[a-c]x", "(?i)ab|x", "[^a]b", "[ぁんa-c]+b|フ",
+                              "(?:あ|ん|a|b|x|A|デ)c", "\\w+"};
+    for (const char* p : patterns) {
+        RegexPtr product = compile(p);
+        RegexPtr plain = compile(p);
+        ASSERT_TRUE(product && plain) << p;
+        plain.get()->search = regex_strategy_every;
+        plain.get()->run_atom = nullptr;  // the machine itself, too
+        for (int round = 0; round < 60; ++round) {
+            std::u16string text;
+            const int n = int(random() % 90);
+            for (int i = 0; i < n; ++i) text += alphabet[random() % alphabet.size()];
+            AllowCpuExtensions(round % 2 == 0);
+            for (int from = 0; from <= n; from += 7) {
+                int c1 = -1, l1 = -1, c2 = -1, l2 = -1;
+                const int r1 = regex_search_string_n(product.get(), text.c_str(), n, from, &c1, &l1);
+                const int r2 = regex_search_string_n(plain.get(), text.c_str(), n, from, &c2, &l2);
+                ASSERT_EQ(r1, r2) << p << " round " << round;
+                ASSERT_EQ(c1, c2) << p << " round " << round;
+                ASSERT_EQ(l1, l2) << p << " round " << round;
+            }
+        }
+    }
+    AllowCpuExtensions(true);
+}
+
 TEST(RegexSearch, StartColumnAndRepeatedSearch) {
     RegexPtr re = compile("a+");
     std::u16string s = u"baa aaa a";

@@ -61,6 +61,7 @@ TEST(RegexLimits, RememberedFailuresNeverChangeAMatchOrItsGroups) {
         plain.get()->search = regex_strategy_every;
         delete plain.get()->required;
         plain.get()->required = nullptr;
+        plain.get()->run_atom = nullptr;
         if (remembering.get()->memo) remembering.get()->memo->eager = true;
         for (const char* s : subjects) {
             const std::u16string subject = u16(s);
@@ -104,6 +105,7 @@ TEST(RegexLimits, CrLfBreaksAreOneCharacterForEveryStrategy) {
         plain.get()->search = regex_strategy_every;
         delete plain.get()->required;
         plain.get()->required = nullptr;
+        plain.get()->run_atom = nullptr;
         for (CompiledRegex* re : {product.get(), plain.get()}) {
             int col = -1, len = -1;
             const int r = regex_search_string_n(re, subject.c_str(), int(subject.size()), c.from, &col, &len);
@@ -187,18 +189,21 @@ struct Lines {
     }
 };
 
-TEST(RegexLimits, ARequiredCharacterNeverChangesAMatch) {
-    // The plain machine at every position and the engine that first looks
-    // for a character every match holds agree on every match and group.
+TEST(RegexLimits, ShortcutsNeverChangeAMatch) {
+    // The plain machine at every position and the engine with its shortcuts
+    // (the look for a character every match holds, a lone greedy run matched
+    // by a loop) agree on every match and group.
     const char* patterns[] = {
         "(a|a){3}b", "(\\w+)\\s*=", "[^,]*,[^,]*;", "(?i)x+Y", "(?w)a+ｂ", "(?iw)q", "(?=.*z)a", "a(?!b)",
         "(a|b)c|d", "x?y", "(?:ab)*c", "(a)|b\\1", "\\bk+\\b", "(?s).*;", "あ+[いう]", "a\\Kb", "(?>a+)b",
         "a*+b", "(?<=x)y", "(?(?=a)ab|c)d", "(a)?(?(1)x|y)", "\\((?:[^()]|(?R))*\\)", "c\\r?$",
+        // one greedy run, matched without the machine
+        "a+", "[ぁ-ん]+", "\\w*", ".+", "(?s).*", "[^a]+", "(?i)b+", "\\s+",
     };
     const char* subjects[] = {
         "aaab ab", "k = 1\nx=", "a,b;c,,;", "xxY XY", "aaｂ aａb aaＢ", "Ｑ q", "za az", "ab ac", "ac bd d",
         "xxy", "ababc", "abba", "kk k", "a\r\nb;", "ああいう", "ab", "aab", "aab", "xy", "bc ac", "xay",
-        "(a(b)", "abc\r\nc\r", "none of them here",
+        "(a(b)", "abc\r\nc\r", "none of them here", "😀😀a\r\n\r\nbB", "",
     };
     for (const char* p : patterns) {
         RegexPtr plain = compile(u16(p));
@@ -209,6 +214,7 @@ TEST(RegexLimits, ARequiredCharacterNeverChangesAMatch) {
         plain.get()->search = regex_strategy_every;
         delete plain.get()->required;
         plain.get()->required = nullptr;
+        plain.get()->run_atom = nullptr;
         for (const char* s : subjects)
             EXPECT_EQ(all_matches(product.get(), u16(s)), all_matches(plain.get(), u16(s))) << p << " on " << s;
     }
