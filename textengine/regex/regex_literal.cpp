@@ -117,13 +117,16 @@ int find_impl(const LiteralSearcher* ls, const char16_t* text, int n, int from) 
     const char16_t* pat = ls->pattern;
     const char16_t last = pat[m - 1];
     int q = from;
+    // (Short texts, as most lines are, skip the wide scan's setup.)
 #ifdef WENDREL_HAS_X86_EXTENSIONS
-    if (CpuHasAvx2()) {
+    if (n - q >= m + 63 && CpuHasAvx2()) {
         if (int hit = find_in_blocks_avx2<ICase>(ls, text, n, &q); hit >= 0) return hit;
     }
 #endif
 #ifdef __SSE2__
-    if (int hit = find_in_blocks<ICase>(ls, text, n, &q); hit >= 0) return hit;
+    if (n - q >= m + 7) {
+        if (int hit = find_in_blocks<ICase>(ls, text, n, &q); hit >= 0) return hit;
+    }
 #endif
     while (q <= n - m) {
         char16_t u = text[q + m - 1];

@@ -176,6 +176,8 @@ int regex_choose_strategy(CompiledRegex* re, const char16_t* pattern, int length
                 re->prog.group_count == 0) {
                 re->graph_dropped = true;
                 re->prog.root = nullptr;
+                delete re->required;  // the searcher alone decides
+                re->required = nullptr;
             }
             return 0;
         }
