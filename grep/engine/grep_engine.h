@@ -72,12 +72,14 @@ public:
     // larger than kGrepMaxFileBytes (told before anything is read).
     virtual bool ReadFile(const std::u16string& path, std::string& bytes, std::u16string& reason);
     // The file a block at a time in buffer (kept from file to file): take
-    // gets each block, which ends just after a line end (LF, or a CR with no
-    // LF behind it) unless it is the last, and returns false to stop. False,
-    // with a reason, only when the file can't be read; the same checks as
-    // ReadFile. This one hands over the whole file as one block.
-    virtual bool ReadFileBlocks(const std::u16string& path, std::string& buffer,
-                                const std::function<bool(const char*, std::size_t)>& take, std::u16string& reason);
+    // gets each block and whether it is the last; a block but the last ends
+    // just after a line end (LF, or a CR with no LF behind it). take returns
+    // false to stop. False, with a reason, only when the file can't be read;
+    // the same checks as ReadFile. This one hands over the whole file as one
+    // block.
+    using BlockTaker = std::function<bool(const char* bytes, std::size_t size, bool last)>;
+    virtual bool ReadFileBlocks(const std::u16string& path, std::string& buffer, const BlockTaker& take,
+                                std::u16string& reason);
     // Whether ReadFile and ReadFileBlocks may run on several threads at
     // once (ListFolder stays on the worker's thread): only then does a
     // search read files on helper threads.

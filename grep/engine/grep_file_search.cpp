@@ -75,8 +75,11 @@ struct FileSearch {
     }
 
     // Searches bytes[start, size), lines numbered from firstLine, in code.
-    // endLine (when given) gets the number of the line after the bytes.
-    int Range(int code, std::string_view bytes, int firstLine, std::size_t start, int* endLine = nullptr) {
+    // endLine (when given) gets the number of the line after the bytes. The
+    // bytes of a block but a file's last end with a line end, and the empty
+    // text after it is no line yet.
+    int Range(int code, std::string_view bytes, int firstLine, std::size_t start, int* endLine = nullptr,
+              bool last = true) {
         const GrepPrefilter* prefilter = job.prefilter;
         // Encodings the needle has no form in (JIS, UTF-16) take the full path,
         // as do NULs (read as blanks) where the needle holds a blank.
@@ -90,17 +93,24 @@ struct FileSearch {
             }
             if (prefilter->LineLocal()) return NeedleLines(code, bytes, firstLine, start, first, endLine);
         }
-        if (endLine) *endLine = firstLine + int(CountLineEnds(bytes.data(), bytes.size(), start, bytes.size()));
         GrepText& text = job.scratch.text;
         text.DecodeRange(bytes.data() + start, bytes.size() - start, code);
+        if (endLine) {
+            // Lines are numbered as the text decodes, as when the file is
+            // read whole (a malformed byte run may decode to a line end); a
+            // search with a needle counts the bytes' line ends throughout.
+            const bool decoded = !prefilter || !prefilter->HasForm(code);
+            *endLine = firstLine + (decoded ? text.LineCount() - 1
+                                            : int(CountLineEnds(bytes.data(), bytes.size(), start, bytes.size())));
+        }
         const RegexTextOps ops = RegexLineOps(text);
-        const int count = text.LineCount();
+        const int count = text.LineCount() - (last ? 0 : 1);
         RegexPos pos{0, 0};
         while (pos.line < count) {
             RegexPos end;
             const int found = job.pattern->search(job.pattern, &ops, &pos, &end, RegexPos{-1, -1});
             if (found < 0) return SearchFailed(sink, path, firstLine + pos.line);
-            if (found == 0) break;
+            if (found == 0 || pos.line >= count) break;
             int length;
             const char16_t* line = text.LineText(pos.line, &length);
             if (Hit(sink, path, firstLine + pos.line, line, length, job.scratch.out) != GREP_DONE)
@@ -129,7 +139,7 @@ struct BlockSearch {
     int result = GREP_DONE;
     bool whole = false;
 
-    bool Take(const char* b, std::size_t n) {
+    bool Take(const char* b, std::size_t n, bool last) {
         const std::string_view bytes(b, n);
         std::size_t skip = 0;
         if (code < 0) {
@@ -139,7 +149,7 @@ struct BlockSearch {
                 return false;
             }
         }
-        result = search.Range(code, bytes, line, skip, &line);
+        result = search.Range(code, bytes, line, skip, &line, last);
         return result == GREP_DONE;
     }
 };
@@ -154,8 +164,9 @@ int SearchGrepFile(const std::u16string& path, const GrepFileJob& job, GrepFileS
     try {
         BlockSearch blocks{search, job.encoding};
         if (job.pattern && job.prefilter && job.prefilter->LineLocal()) {
-            if (!job.fs.ReadFileBlocks(path, bytes, [&](const char* b, std::size_t n) { return blocks.Take(b, n); },
-                                       reason)) {
+            if (!job.fs.ReadFileBlocks(
+                    path, bytes, [&](const char* b, std::size_t n, bool last) { return blocks.Take(b, n, last); },
+                    reason)) {
                 sink.Error(GrepErrorLine(path, reason));
                 return GREP_DONE;
             }

@@ -116,11 +116,10 @@ bool GrepFileSystem::ReadFile(const std::u16string& path, std::string& bytes, st
                          reason);
 }
 
-bool GrepFileSystem::ReadFileBlocks(const std::u16string& path, std::string& buffer,
-                                    const std::function<bool(const char*, std::size_t)>& take,
+bool GrepFileSystem::ReadFileBlocks(const std::u16string& path, std::string& buffer, const BlockTaker& take,
                                     std::u16string& reason) {
     if (!ReadFile(path, buffer, reason)) return false;
-    take(buffer.data(), buffer.size());
+    take(buffer.data(), buffer.size(), true);
     return true;
 }
 
@@ -139,8 +138,10 @@ constexpr std::size_t kBlockBytes = std::size_t(128) << 10;
 std::size_t CutAfterLineEnd(const char* b, std::size_t filled) {
     for (std::size_t i = filled; i > 0; --i)
         if (b[i - 1] == '\n') return i;
+    // After a CR only where a plain byte follows: a malformed run behind it
+    // could decode to the LF of a CR LF.
     for (std::size_t i = filled - 1; i > 0; --i)
-        if (b[i - 1] == '\r') return i;
+        if (b[i - 1] == '\r' && static_cast<unsigned char>(b[i]) < 0x80) return i;
     return 0;
 }
 
@@ -226,8 +227,8 @@ public:
                              reason);
     }
 
-    bool ReadFileBlocks(const std::u16string& path, std::string& buffer,
-                        const std::function<bool(const char*, std::size_t)>& take, std::u16string& reason) override {
+    bool ReadFileBlocks(const std::u16string& path, std::string& buffer, const BlockTaker& take,
+                        std::u16string& reason) override {
         long long size;
         const int fd = OpenRegular(path, size, reason);
         if (fd < 0) return false;
@@ -240,7 +241,7 @@ public:
                 size, buffer, [fd](char* to, std::size_t n, int& error) { return ReadRetrying(fd, to, n, error); },
                 reason);
             if (got < 0) return false;
-            take(buffer.data(), std::size_t(got));
+            take(buffer.data(), std::size_t(got), true);
             return true;
         }
         // The same few blocks' worth of memory from block to block, so the
@@ -257,7 +258,7 @@ public:
             }
             filled += std::size_t(got);
             if (got == 0) {  // the end: what is left is the last block
-                if (filled) take(buffer.data(), filled);
+                if (filled) take(buffer.data(), filled, true);
                 return true;
             }
             if (filled < window) continue;
@@ -271,7 +272,7 @@ public:
                 if (buffer.size() < window) buffer.resize(window);
                 continue;
             }
-            if (!take(buffer.data(), cut)) return true;
+            if (!take(buffer.data(), cut, false)) return true;
             std::memmove(buffer.data(), buffer.data() + cut, filled - cut);
             filled -= cut;
         }

@@ -182,6 +182,18 @@ bool HasManyForms(int code, const std::u16string& text) {
 
 }  // namespace
 
+bool GrepPrefilter::LineLocalText(const std::u16string& text, bool regex) {
+    if (text.find_first_of(u"\r\n") != std::u16string::npos) return false;
+    if (!regex) return true;
+    // A negated or named class may match a line end, as may a range from a
+    // control character; anything else that could reach across lines needs
+    // "(", "\\" or "|".
+    for (char16_t c : text)
+        if (c < 0x20) return false;
+    return text.find_first_of(u"()|\\") == std::u16string::npos && text.find(u"[^") == std::u16string::npos &&
+           text.find(u"[:") == std::u16string::npos;
+}
+
 std::u16string GrepPrefilter::RequiredText(const std::u16string& p) {
     if (p.find_first_of(u"()|\\{}") != std::u16string::npos) return u"";
     std::u16string best, run;
@@ -222,7 +234,7 @@ std::u16string GrepPrefilter::RequiredText(const std::u16string& p) {
 
 void GrepPrefilter::Build(const std::u16string& searchText, bool regex, bool ignoreCase, bool ignoreWidth, int code) {
     needles_.clear();
-    lineLocal_ = false;
+    lineLocal_ = LineLocalText(searchText, regex);
     exact_ = false;
     fold_ = ignoreCase;
     const bool detect = !IsKnownKanjiCode(code);
@@ -293,9 +305,6 @@ void GrepPrefilter::Build(const std::u16string& searchText, bool regex, bool ign
     // Held by no encoding: let every file through rather than guess.
     if (!anyForm) return;
     needles_ = std::move(found);
-    // A negated class may match a line end; anything else that could reach
-    // across lines needs "(", "\\" or "|", which give no needle at all.
-    lineLocal_ = !regex || searchText.find(u"[^") == std::u16string::npos;
     exact_ = !regex && !ignoreCase;
 }
 

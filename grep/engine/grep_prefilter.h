@@ -15,8 +15,8 @@ public:
     void Build(const std::u16string& searchText, bool regex, bool ignoreCase, bool ignoreWidth, int code);
     bool Active() const { return !needles_.empty(); }
 
-    // Every match lies on one line that holds the needle: a file can then be
-    // searched line by line from the needle's places alone.
+    // Every match lies on one line: a file can then be searched a block of
+    // lines at a time, and line by line from the needle's places alone.
     bool LineLocal() const { return lineLocal_; }
     // The next place of the needle in code's form at or after from; npos when
     // none, or when code has no form (then the file takes the full path:
@@ -39,6 +39,8 @@ public:
     // characters that no quantifier makes optional; empty when the pattern
     // is not simple enough to tell.
     static std::u16string RequiredText(const std::u16string& pattern);
+    // Whether no match of the search text can reach beyond its line.
+    static bool LineLocalText(const std::u16string& text, bool regex);
 
 private:
     struct Needle {

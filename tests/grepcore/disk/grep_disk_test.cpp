@@ -143,6 +143,41 @@ TEST_F(GrepDisk, BigFilesKeepTheirLineNumbersAcrossBlocks) {
     }
 }
 
+// A regex without a needle searches a big file in blocks too: its lines are
+// numbered as the text decodes, as when the file is read whole, even where a
+// malformed byte run (an overlong CR) decodes to a line end.
+TEST_F(GrepDisk, BlocksNumberLinesAsTheTextDecodes) {
+    const fs::path dir = root_ / "decoded";
+    fs::create_directory(dir);
+    std::string text;
+    std::vector<int> want;
+    int decoded = 0;
+    for (int line = 0; text.size() < (std::size_t(3) << 20); ++line) {
+        if (line % 1000 == 7) {
+            text += "split\xC0\x8D";  // one line more once decoded
+            ++decoded;
+        }
+        text += std::to_string(line % 10) + (line % 3 ? " hit\n" : " miss\n");
+        if (line % 3) want.push_back(decoded + 1);
+        ++decoded;
+    }
+    Write(dir / "big.txt", text);
+    LinesOutput out;
+    GrepParams params;
+    params.resultView = &out;
+    params.folder = dir.u16string();
+    params.searchText = u"^[0-9].[h]";
+    params.regularExpression = 1;
+    params.encoding = 8;
+    ASSERT_EQ(GrepThreadProc(params), GREP_DONE);
+    std::vector<int> got;
+    for (const auto& l : out.lines) {
+        const std::size_t open = l.find(u'('), close = l.find(u')');
+        got.push_back(std::stoi(std::string(l.begin() + open + 1, l.begin() + close)));
+    }
+    EXPECT_EQ(got, want);
+}
+
 // A file over the size limit is refused before it is read.
 TEST_F(GrepDisk, TooLargeAFileIsToldNotRead) {
     const fs::path big = root_ / "huge.txt";

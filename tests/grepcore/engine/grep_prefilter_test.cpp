@@ -32,6 +32,22 @@ TEST(GrepPrefilter, RequiredTextOfSimplePatterns) {
     for (const auto& c : cases) EXPECT_EQ(GrepPrefilter::RequiredText(c.pattern), c.required);
 }
 
+// Only a pattern no match of which can reach beyond its line lets a big
+// file be searched a block of lines at a time.
+TEST(GrepPrefilter, LineLocalPatterns) {
+    struct Case {
+        std::u16string text;
+        bool regex, local;
+    } cases[] = {
+        {u"[0-9]+[a-z]", true, true},  {u"^x{2,3}.$", true, true},   {u"a b", false, true},
+        {u"a(b)", false, true},        {u"[^a]b", true, false},      {u"a\\sb", true, false},
+        {u"(a|b)", true, false},       {u"a|b", true, false},        {u"[[:space:]]", true, false},
+        {u"[\x01-z]", true, false},   {u"a\nb", false, false},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(GrepPrefilter::LineLocalText(c.text, c.regex), c.local) << std::string(c.text.begin(), c.text.end());
+}
+
 TEST(GrepPrefilter, NeedleInTheFormOfTheFilesEncoding) {
     GrepPrefilter f;
     f.Build(u"日本", false, false, false, 9);
