@@ -66,16 +66,39 @@ int CCharWidthTable::AdvanceSlow(CTextMetrics* m, const char16_t* p, int& units)
 
 int CalcTextWidth(const char16_t* text, const CCharWidthTable& table, CTextMetrics* m, int n) {
     if (!text) return 0;
+    if (n < 0) n = static_cast<int>(utf16_length(text));
     const int tabStop = table.TabStopWidth(m);
+    const int* widths = table.CachedWidths();
+    const int spacing = table.CharSpacing(), full = table.FullWidth();
     int x = 0;
-    for (int i = 0; n < 0 ? text[i] != 0 : i < n;) {
+    for (int i = 0; i < n;) {
+        if (widths) {
+            // A run of measured units that are neither TABs nor halves of
+            // pairs: the table alone tells their advances.
+            if (spacing == 0) {
+                for (; i < n; ++i) {
+                    const char16_t u = text[i];
+                    const int w = widths[u];
+                    if (w < 0 || u == u'\t' || utf16_is_surrogate(u)) break;
+                    x += w;
+                }
+            } else {
+                for (; i < n; ++i) {
+                    const char16_t u = text[i];
+                    const int w = widths[u];
+                    if (w < 0 || u == u'\t' || utf16_is_surrogate(u)) break;
+                    x += w + (w < full ? spacing : 2 * spacing);
+                }
+            }
+            if (i >= n) break;
+        }
         if (text[i] == u'\t') {
             x = (x / tabStop + 1) * tabStop;
             ++i;
             continue;
         }
         int units;
-        if (n >= 0 && i + 1 == n && utf16_is_high_surrogate(text[i])) {
+        if (i + 1 == n && utf16_is_high_surrogate(text[i])) {
             x += table.Advance(m, text[i]);  // a pair cut by n: its high half alone
             units = 1;
         } else {

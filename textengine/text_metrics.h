@@ -104,6 +104,8 @@ public:
         m_spacing = pixels;
     }
     int FullWidth() const { return m_fullWidth; }
+    // The cached widths by unit (-1: not measured yet); null before Init.
+    const int* CachedWidths() const { return m_widths.get(); }
     bool HasPitchCorrection() const { return m_correction; }
 
 private:

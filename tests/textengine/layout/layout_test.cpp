@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <iterator>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -96,6 +98,39 @@ TEST_F(Layout, TextWidthWithTabsSpacingAndPairs) {
     EXPECT_EQ(Width(u"aあ"), 10 + 20);
     EXPECT_EQ(Width(u"\tA"), 40 + 10);
     EXPECT_EQ(Width(u"x", 0), 0);
+}
+
+// Widths of random texts (TABs, pairs whole and cut, characters measured
+// and not yet) against the advance of each character in turn.
+TEST_F(Layout, TextWidthOfRandomTextsIsTheSumOfTheAdvances) {
+    const char16_t pool[] = {u'a', u'\t', u'W', 0x3042, 0x4E00, 0xFF76, 0xD842, 0xDFB7, 0x00E9, u' '};
+    std::mt19937 rng(11);
+    for (int spacing : {0, 3}) {
+        table.SetCharSpacing(spacing);
+        for (int round = 0; round < 300; ++round) {
+            std::u16string text;
+            for (int k = static_cast<int>(rng() % 30); k > 0; --k) text += pool[rng() % std::size(pool)];
+            // Now and then a character never measured before.
+            if (rng() % 4 == 0) text.insert(text.begin() + rng() % (text.size() + 1), char16_t(0x5000 + round));
+            const int n = static_cast<int>(rng() % (text.size() + 1));
+            const int tabStop = table.TabStopWidth(&font);
+            int x = 0;
+            for (int i = 0; i < n;) {
+                if (text[i] == u'\t') {
+                    x = (x / tabStop + 1) * tabStop;
+                    ++i;
+                } else if (i + 1 < n && utf16_is_pair(text.c_str() + i)) {
+                    x += table.Advance(&font, utf16_get_code_point(text.c_str() + i));
+                    i += 2;
+                } else {
+                    x += table.Advance(&font, text[i]);
+                    ++i;
+                }
+            }
+            ASSERT_EQ(Width(text.c_str(), n), x) << "spacing " << spacing << " round " << round;
+            if (n == static_cast<int>(text.size())) ASSERT_EQ(Width(text.c_str()), x);
+        }
+    }
 }
 
 TEST_F(Layout, CharIndexAtXRoundsToTheNearestEdge) {
