@@ -5,6 +5,11 @@ if(CMAKE_CXX_COMPILER_ID MATCHES "GNU|Clang")
   add_compile_options(-Wall -Wextra -Wno-unused-parameter)
 endif()
 
+# Invariants are checked where the tests and fuzzers run (textengine/invariant.h).
+if(NOT WIN32)
+  add_compile_definitions(WENDREL_CHECK_INVARIANTS)
+endif()
+
 if(WENDREL_SANITIZE AND NOT WIN32)
   add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
   add_link_options(-fsanitize=address,undefined)

@@ -5,6 +5,8 @@
 // cost nothing per line while no line wraps.
 #pragma once
 
+#include "textengine/invariant.h"
+
 struct CEditLine;
 
 class CEditLineArray {
@@ -16,7 +18,10 @@ public:
 
     int Count() const { return m_count; }
     int Capacity() const { return m_capacity; }
-    CEditLine* At(int i) const { return m_items[Index(i)]; }
+    CEditLine* At(int i) const {
+        WENDREL_ASSERT(i >= 0 && i < m_count);
+        return m_items[Index(i)];
+    }
 
     // Makes room for n more lines: 0, or 1 when memory is short.
     int Reserve(int n);

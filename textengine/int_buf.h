@@ -2,6 +2,8 @@
 // painting and printing refill on every pass.
 #pragma once
 
+#include "textengine/invariant.h"
+
 class CIntBuf {
 public:
     CIntBuf() = default;
@@ -17,8 +19,14 @@ public:
 
     int* Data() const { return m_data; }
     int Capacity() const { return m_capacity; }
-    int& operator[](int i) { return m_data[i]; }
-    int operator[](int i) const { return m_data[i]; }
+    int& operator[](int i) {
+        WENDREL_ASSERT(i >= 0 && i < m_capacity);
+        return m_data[i];
+    }
+    int operator[](int i) const {
+        WENDREL_ASSERT(i >= 0 && i < m_capacity);
+        return m_data[i];
+    }
 
 private:
     int* m_data = nullptr;

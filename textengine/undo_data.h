@@ -6,6 +6,7 @@
 
 #include <climits>
 
+#include "textengine/invariant.h"
 #include "textengine/mempool.h"
 #include "textengine/mpool.h"
 
@@ -85,7 +86,10 @@ private:
     static void FreeRecords(UndoRecord* oldest);
     int Next(int i) const { return i + 1 >= m_maxGroups ? 0 : i + 1; }
     int Prev(int i) const { return i == 0 ? m_maxGroups - 1 : i - 1; }
-    UndoRecord* Entry(int i) const { return i < m_allocated ? m_ring[i] : nullptr; }
+    UndoRecord* Entry(int i) const {
+        WENDREL_ASSERT(i >= 0 && i < m_maxGroups);
+        return i < m_allocated ? m_ring[i] : nullptr;
+    }
     int OpenEntry(int serial, UndoRecord* head);
     void DropEntry(int entry);
 
