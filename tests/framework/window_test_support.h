@@ -93,6 +93,31 @@ inline Pixels CaptureClient(HWND hwnd) {
     return out;
 }
 
+// What the window paints into its client area, drawn off-screen through
+// WM_PRINTCLIENT: other windows over it on the display don't matter.
+inline Pixels RenderClient(HWND hwnd) {
+    RECT rc;
+    ::GetClientRect(hwnd, &rc);
+    Pixels out;
+    out.width = rc.right;
+    out.height = rc.bottom;
+    HDC wdc = ::GetDC(hwnd);
+    HDC mdc = ::CreateCompatibleDC(wdc);
+    ::ReleaseDC(hwnd, wdc);
+    CBitmap bmp;
+    void* bits = nullptr;
+    if (bmp.CreateDIBSection32(mdc, out.width, out.height, &bits)) {
+        HGDIOBJ old = ::SelectObject(mdc, bmp.GetSafeHandle());
+        ::SendMessageW(hwnd, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(mdc), PRF_CLIENT | PRF_ERASEBKGND);
+        ::GdiFlush();
+        const auto* p = static_cast<const DWORD*>(bits);
+        out.px.assign(p, p + static_cast<size_t>(out.width) * out.height);
+        ::SelectObject(mdc, old);
+    }
+    ::DeleteDC(mdc);
+    return out;
+}
+
 // Writes pixels as a BMP file for reviewers (the test script converts it).
 inline bool WriteBmp(const char* path, const Pixels& p) {
     const DWORD imageSize = static_cast<DWORD>(p.px.size() * sizeof(DWORD));

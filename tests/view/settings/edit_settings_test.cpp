@@ -83,9 +83,7 @@ TEST(EditSettings, TheCompletionListTakesTheEditorsColoursAndInvertsItsChosenRow
     f.ctrl.KeywordComplete(false);
     ASSERT_TRUE(f.ctrl.IsAssistShown());
     EXPECT_EQ(list.GetColor(GRID_CELL_BG), 0x102030u);
-    wtest::Pump(100);
-    ::UpdateWindow(list.m_hWnd);
-    const wtest::Pixels px = wtest::CaptureClient(list.m_hWnd);
+    const wtest::Pixels px = wtest::RenderClient(list.m_hWnd);
     ASSERT_GT(px.width, 4);
     EXPECT_EQ(px.At(px.width - 2, px.height - 2), RGB(0x30, 0x20, 0x10));
 }
