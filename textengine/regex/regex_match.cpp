@@ -65,22 +65,17 @@ REGEX_HOT bool atom_accepts(const RegexNode* a, int32_t c) {
     return false;
 }
 
-// One character back from pos (to no earlier than the run's start).
-const char16_t* step_back(const RegexTextOps* ops, RegexPos* pos) {
-    if (pos->col > 0) {
-        int len = 0;
-        const char16_t* base = ops->get_line(ops->host, pos->line, &len);
-        if (base && pos->col <= len) {
-            int c = pos->col - 1;
-            if (c > 0 && regex_low_surrogate(base[c]) && regex_high_surrogate(base[c - 1]))
-                --c;
-            else if (c > 0 && base[c] == u'\r' && base[c + 1] == u'\n')
-                --c;
-            pos->col = c;
-            return base + c;
-        }
-    }
-    return ops->previous(ops->host, pos);
+// One character back from pos inside its line's text (base, len units),
+// or null when pos is not inside it (the host then steps).
+inline const char16_t* step_back_in(const char16_t* base, int len, RegexPos* pos) {
+    if (!base || pos->col <= 0 || pos->col > len) return nullptr;
+    int c = pos->col - 1;
+    if (c > 0 && regex_low_surrogate(base[c]) && regex_high_surrogate(base[c - 1]))
+        --c;
+    else if (c > 0 && base[c] == u'\r' && base[c + 1] == u'\n')
+        --c;
+    pos->col = c;
+    return base + c;
 }
 
 // What must come first after a loop, so a loop gives back only where the
@@ -249,9 +244,20 @@ int Machine::star_retry(RegexFrame* s) {
         RegexMemo* m = memo();
         if (m && memo_seen(m, b, s->pos)) return 0;
     } else {
+        // One character back at a time (to no earlier than the run's
+        // start); the line's text is asked once for the whole walk.
+        int line = -1, len = 0;
+        const char16_t* base = nullptr;
         for (;;) {
             if (s->star_count <= 0) return 0;
-            s->cur = step_back(ops, &s->pos);
+            if (s->pos.line != line) {
+                line = s->pos.line;
+                len = 0;
+                base = s->pos.col > 0 ? ops->get_line(ops->host, line, &len) : nullptr;
+                if (!base) line = -1;
+            }
+            const char16_t* back = step_back_in(base, len, &s->pos);
+            s->cur = back ? back : ops->previous(ops->host, &s->pos);
             s->prev = nullptr;
             --s->star_count;
             if (!s->cur) return 0;
