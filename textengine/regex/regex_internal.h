@@ -105,6 +105,7 @@ struct RegexRequired {
     char16_t units[4];
     int count;
     bool crosses_lines;  // a match may consume a line end
+    int reach;           // units from a match's start to the character at most; -1 unbounded
     RegexPos from;       // looked from here (line -1: not yet in this call) ...
     RegexPos at;         // ... and found it here (line -1: not found)
     int none;            // what not finding it meant
@@ -114,6 +115,7 @@ enum : int {
     REGEX_REQUIRED_MAYBE = 0,        // a match may start here
     REGEX_REQUIRED_NOT_ON_LINE = 1,  // none starts here or later on this line
     REGEX_REQUIRED_NOT_AFTER = 2,    // none starts here or later at all
+    REGEX_REQUIRED_NOT_HERE = 3,     // none starts here: the character lies too far on
 };
 
 // Finds the required character (compile, after the passes); non-zero when

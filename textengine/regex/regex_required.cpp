@@ -79,6 +79,73 @@ bool required(const RegexProgram& prog, const Candidate& c, std::vector<uint8_t>
     return true;
 }
 
+// How many characters a match can take before the candidate's first
+// place, the most over every way; -1 when a loop, back-reference, recursion
+// or possessive repeat comes first and leaves it unbounded.
+int reach_chars(const RegexProgram& prog, const Candidate& c) {
+    // Nodes reached before the character, in an order where each comes
+    // after every node leading to it (a loop among them: unbounded).
+    std::vector<uint8_t> state(size_t(prog.serial) + 1, 0);  // 1 entered, 2 done
+    std::vector<const RegexNode*> order;
+    std::vector<std::pair<const RegexNode*, int>> stack;
+    auto offset_in = [&](const RegexNode* n) {
+        if (n->kind == RN_STRING)
+            for (int i = 0; i < n->value; ++i)
+                if (n->str[i] == c.value) return i;
+        return 0;
+    };
+    if (!prog.root) return -1;
+    stack.push_back({prog.root, 0});
+    while (!stack.empty()) {
+        auto& [n, k] = stack.back();
+        if (k == 0) {
+            if (state[size_t(n->serial)] == 2) {
+                stack.pop_back();
+                continue;
+            }
+            state[size_t(n->serial)] = 1;
+            if (!holds(n, c)) {
+                switch (n->kind) {
+                case RN_BACKREF: case RN_NAMED_BACKREF: case RN_RECURSE: case RN_POSSESSIVE:
+                    return -1;
+                }
+            }
+        }
+        const RegexNode* next[2];
+        const int count = holds(n, c) ? 0 : successors(n, next);
+        if (k < count) {
+            const RegexNode* s = next[k++];
+            if (!s) continue;
+            if (state[size_t(s->serial)] == 1) return -1;  // a loop before the character
+            if (state[size_t(s->serial)] == 0) stack.push_back({s, 0});
+            continue;
+        }
+        state[size_t(n->serial)] = 2;
+        order.push_back(n);
+        stack.pop_back();
+    }
+    // Longest way to the character, from the last node back to the root.
+    std::vector<int> most(size_t(prog.serial) + 1, 0);
+    for (const RegexNode* n : order) {
+        int best = 0;
+        if (holds(n, c)) {
+            best = offset_in(n);
+        } else {
+            const RegexNode* next[2];
+            const int count = successors(n, next);
+            for (int i = 0; i < count; ++i)
+                if (next[i] && most[size_t(next[i]->serial)] > best) best = most[size_t(next[i]->serial)];
+            switch (n->kind) {
+            case RN_CHAR: case RN_ANY: case RN_ANY_ALL: case RN_CLASS: best += 1; break;
+            case RN_STRING: best += n->value; break;
+            }
+        }
+        if (best > 1000000) return -1;
+        most[size_t(n->serial)] = best;
+    }
+    return most[size_t(prog.root->serial)];
+}
+
 // Whether a match may consume a line end (and so reach past its line).
 bool may_take_line_end(const RegexNode* n) {
     switch (n->kind) {
@@ -168,6 +235,10 @@ int regex_plan_required(CompiledRegex* re, const std::vector<RegexNode*>& all) {
     for (const Candidate& c : cands) {
         RegexRequired r{};
         if (c.last_serial <= best_serial || !units_of(c, &r) || !required(re->prog, c, seen, todo)) continue;
+        // A character reaches a unit of text with each step, the unit after
+        // a pair, and the CR of a CR LF it steps onto: three at most.
+        const int chars = reach_chars(re->prog, c);
+        r.reach = chars < 0 ? -1 : 3 * chars;
         best = r;
         best_serial = c.last_serial;
     }
@@ -187,7 +258,8 @@ int regex_required_absent(CompiledRegex* re, const RegexTextOps* ops, RegexPos p
         if (r.at.line < 0) {
             if (r.none == REGEX_REQUIRED_NOT_AFTER || p.line == r.from.line) return r.none;
         } else if (p.line < r.at.line || (p.line == r.at.line && p.col <= r.at.col)) {
-            return REGEX_REQUIRED_MAYBE;
+            return r.reach >= 0 && p.line == r.at.line && r.at.col - p.col > r.reach ? REGEX_REQUIRED_NOT_HERE
+                                                                                    : REGEX_REQUIRED_MAYBE;
         }
     }
     r.from = p;
@@ -198,7 +270,8 @@ int regex_required_absent(CompiledRegex* re, const RegexTextOps* ops, RegexPos p
         const int hit = q.col < len ? find_units(r, text, len, q.col) : -1;
         if (hit >= 0) {
             r.at = RegexPos{q.line, hit};
-            return REGEX_REQUIRED_MAYBE;
+            return r.reach >= 0 && q.line == p.line && hit - p.col > r.reach ? REGEX_REQUIRED_NOT_HERE
+                                                                             : REGEX_REQUIRED_MAYBE;
         }
         int next_len;
         const bool last = !ops->get_line(ops->host, q.line + 1, &next_len);

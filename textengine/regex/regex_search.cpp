@@ -298,11 +298,14 @@ int scan_search(CompiledRegex* re, const RegexTextOps* ops, RegexPos* pos, Regex
         int32_t c = regex_cp_at(cur, &units);
         if (c == 0) return 0;  // the end is no character
         if (exact(c)) {
-            if (const int v = required_verdict(re, ops, p)) {
+            const int v = required_verdict(re, ops, p);
+            if (v == REGEX_REQUIRED_NOT_AFTER || v == REGEX_REQUIRED_NOT_ON_LINE) {
                 if (v == REGEX_REQUIRED_NOT_AFTER || !walk_to_next_line(ops, &p, &cur, &prev)) return 0;
                 continue;
             }
-            if (int r = try_start(re, ops, p, cur, prev, pos, end)) return r;
+            if (v == REGEX_REQUIRED_MAYBE) {
+                if (int r = try_start(re, ops, p, cur, prev, pos, end)) return r;
+            }
         }
         prev = cur;
         cur = regex_step(ops, &p, cur);
@@ -322,11 +325,14 @@ static int walk_every(CompiledRegex* re, const RegexTextOps* ops, RegexPos* pos,
     for (;;) {
         if (regex_pos_beyond(p, limit)) return 0;
         if (pred(p, cur, prev)) {
-            if (const int v = required_verdict(re, ops, p)) {
+            const int v = required_verdict(re, ops, p);
+            if (v == REGEX_REQUIRED_NOT_AFTER || v == REGEX_REQUIRED_NOT_ON_LINE) {
                 if (v == REGEX_REQUIRED_NOT_AFTER || !walk_to_next_line(ops, &p, &cur, &prev)) return 0;
                 continue;
             }
-            if (int r = try_start(re, ops, p, cur, prev, pos, end)) return r;
+            if (v == REGEX_REQUIRED_MAYBE) {
+                if (int r = try_start(re, ops, p, cur, prev, pos, end)) return r;
+            }
         }
         if (*cur == 0) return 0;
         prev = cur;
@@ -491,7 +497,9 @@ int regex_strategy_literal(CompiledRegex* re, const RegexTextOps* ops, RegexPos*
             const int v = required_verdict(re, ops, at);
             if (v == REGEX_REQUIRED_NOT_AFTER) return 0;
             if (v == REGEX_REQUIRED_NOT_ON_LINE) break;
-            if (int r = try_start(re, ops, at, text + hit, nullptr, pos, end)) return r;
+            if (v == REGEX_REQUIRED_MAYBE) {
+                if (int r = try_start(re, ops, at, text + hit, nullptr, pos, end)) return r;
+            }
             from = hit + ((regex_high_surrogate(text[hit]) && regex_low_surrogate(text[hit + 1])) ? 2 : 1);
         }
         p = RegexPos{p.line + 1, 0};

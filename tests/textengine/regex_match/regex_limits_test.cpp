@@ -199,6 +199,8 @@ TEST(RegexLimits, ShortcutsNeverChangeAMatch) {
         "a*+b", "(?<=x)y", "(?(?=a)ab|c)d", "(a)?(?(1)x|y)", "\\((?:[^()]|(?R))*\\)", "c\\r?$",
         // one greedy run, matched without the machine
         "a+", "[ぁ-ん]+", "\\w*", ".+", "(?s).*", "[^a]+", "(?i)b+", "\\s+",
+        // the required character at most so far from a match's start
+        "a.b", "(ab|c)d", "x(?=y)y", "(?:a|bc){2}d", "a\\Kb", "(?>a|ab)c", "(?s)..\\n?b", "(?<=a)b",
     };
     const char* subjects[] = {
         "aaab ab", "k = 1\nx=", "a,b;c,,;", "xxY XY", "aaｂ aａb aaＢ", "Ｑ q", "za az", "ab ac", "ac bd d",
@@ -231,6 +233,15 @@ TEST(RegexLimits, ALineWithoutARequiredCharacterIsNeverTried) {
         EXPECT_EQ(regex_search_string_n(re.get(), a100k.c_str(), int(a100k.size()), 0, &col, &len), 0) << u8(p);
         EXPECT_EQ(re.get()->work, 0) << u8(p);
     }
+    // ... and one that holds it tries only the starts near enough to it.
+    RegexPtr twenty = compile(u"(a|a){20}b");
+    const std::u16string a100kb = a100k + u"b";
+    int col, len;
+    ASSERT_EQ(regex_search_string_n(twenty.get(), a100kb.c_str(), int(a100kb.size()), 0, &col, &len), 1);
+    EXPECT_EQ(col, 99980);
+    EXPECT_EQ(len, 21);
+    EXPECT_LT(twenty.get()->work, 100000);  // every start tried: millions
+
     // No character is required where a way avoids it.
     for (const char16_t* p : {u"a*", u"(a|b)", u"[ab]", u"(?:b|)", u"(?=b)", u"(?:ab)?"}) {
         RegexPtr re = compile(p);
