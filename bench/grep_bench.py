@@ -5,8 +5,10 @@ manual text: a tree of ~10 KB files, a tree of ~100 KB files, and a folder of
 a few ~100 MB files; each as UTF-8 and as Shift_JIS. On Shift_JIS the peer is
 ripgrep decoding it itself (`rg -E shift_jis`): grep cannot match Japanese
 there. Hit counts are checked first; a disagreement fails the run. Then one
-line per case and peer: the median of interleaved runs, the minimum beside:
+line per case and peer: the median of interleaved runs, the minimum beside,
+then the median CPU time (user and system, all threads):
   bench: <case> ours=<s>s <peer>=<s>s ratio=<ours/peer> min-ours=<s>s min-<peer>=<s>s
+         cpu-ours=<s>s cpu-<peer>=<s>s cpu-ratio=<ours/peer>
 usage: grep_bench.py [--small] [--files N] [--runs N] [--wdev PATH] [--data DIR]
 The data is made by grep_tree.py when DATA_DIR has none (defaults:
 build/native/tools/wdev/wdev; build/grep-bench, 20,000 files and 3 big files
@@ -33,6 +35,7 @@ CASES = [
     ("kanji-literal", [], ["-F"], ["-F"], "設定"),
     ("icase-word", ["--icase"], ["-i", "-F"], ["-i", "-F"], "error"),
     ("regex-class", ["--regex"], ["-E"], [], "ファイル[をのが]"),
+    ("regex-digits", ["--regex"], ["-E"], [], "[0-9]+[a-z]"),  # many hit lines, no needle
 ]
 
 args = None
@@ -52,9 +55,11 @@ def rg(opts, text, tree, threads, encoding=None):
 
 
 def times(cmds, runs):
-    """(median, minimum) wall time of each command; the runs take turns, so a
+    """(median, minimum, median CPU) wall time of each command, the CPU time
+    being user and system time of all its threads; the runs take turns, so a
     burst of load elsewhere on the machine hits every command alike."""
     took = [[] for _ in cmds]
+    cpu = [[] for _ in cmds]
     # Output goes to a real file: GNU grep stops at the first hit when it
     # sees its output is /dev/null.
     with tempfile.TemporaryFile() as out:
@@ -63,9 +68,11 @@ def times(cmds, runs):
                 out.seek(0)
                 out.truncate()
                 start = time.perf_counter()
-                subprocess.run(cmd, stdout=out, stderr=subprocess.DEVNULL, env=ENV)
+                proc = subprocess.Popen(cmd, stdout=out, stderr=subprocess.DEVNULL, env=ENV)
+                usage = os.wait4(proc.pid, 0)[2]
                 took[i].append(time.perf_counter() - start)
-    return [(statistics.median(t), min(t)) for t in took]
+                cpu[i].append(usage.ru_utime + usage.ru_stime)
+    return [(statistics.median(t), min(t), statistics.median(c)) for t, c in zip(took, cpu)]
 
 
 def count_lines(cmd):
@@ -86,8 +93,9 @@ def our_hits(cmd):
 
 
 def line(case, ours_t, peer, peer_t):
-    print("bench: %s ours=%.3fs %s=%.3fs ratio=%.3g min-ours=%.3fs min-%s=%.3fs"
-          % (case, ours_t[0], peer, peer_t[0], ours_t[0] / peer_t[0], ours_t[1], peer, peer_t[1]), flush=True)
+    print("bench: %s ours=%.3fs %s=%.3fs ratio=%.3g min-ours=%.3fs min-%s=%.3fs cpu-ours=%.3fs cpu-%s=%.3fs "
+          "cpu-ratio=%.3g" % (case, ours_t[0], peer, peer_t[0], ours_t[0] / peer_t[0], ours_t[1], peer, peer_t[1],
+                              ours_t[2], peer, peer_t[2], ours_t[2] / max(peer_t[2], 1e-9)), flush=True)
 
 
 def check(label, counts):
@@ -190,7 +198,8 @@ def main():
     make_tree(shapes[0][1], files, 10000)
     make_tree(shapes[1][1], max(files // 10, 1), 100000)
     make_big(shapes[2][1], shapes[0][1], 3, big_bytes)
-    print("note: natively ours opens each file through its folder (openat), reads a file of over 256 KB in "
+    print("note: natively ours opens each file through its folder (openat) on the worker's thread and by its "
+          "path on helper threads (taken from the 25th file of a search on), reads a file of over 256 KB in "
           "blocks of 128 KB cut at line ends when no match can reach beyond its line, and otherwise reads a file "
           "whole into huge pages where the system offers them; the Windows program opens by full path and "
           "reads every file whole into plain pages.", flush=True)

@@ -7,6 +7,11 @@
 // The two must agree on the closing line (the hit count); then the median
 // of interleaved runs, the minimum beside:
 //   bench: sulki-dialog ours=<s>s wdev-grep=<s>s ratio=<ours/peer> min-ours=<s>s min-wdev-grep=<s>s
+// In a bare Xvfb (no window manager) Wine waits 2 s for one each time a
+// window it hands to the manager is hidden, as the progress dialog is at
+// the end of every search: run this in a Wine prefix whose
+// "HKCU\Software\Wine\X11 Driver" has Managed=N, or that wait is measured
+// on ours alone.
 // usage: bench_grep_sulki_dialog TREE WDEV_EXE [RUNS] [TEXT]   (TREE, e.g. the
 // grep benchmark's tree-10k with its UTF-8 and Shift_JIS halves, as a
 // Windows path; TEXT default printf: wdev.exe reads its arguments in the
