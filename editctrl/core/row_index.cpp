@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 void CGapIntArray::MoveGap(int at) {
     if (at < gapStart_) {
@@ -46,15 +47,28 @@ void CGapIntArray::Assign(int n, int value) {
 }
 
 void CRowIndex::Reset(int lines) {
-    starts_.Assign(lines, 0);
-    for (int i = 0; i < lines; ++i) starts_.At(i) = i;
-    rows_.Assign(lines, 1);
+    plain_ = true;
+    starts_.Assign(0, 0);
+    rows_.Assign(0, 0);
     widths_.Assign(lines, 0);
     widthCount_.clear();
     if (lines > 0) widthCount_[0] = lines;
     total_ = lines;
     stepLine_ = lines;
     stepRows_ = 0;
+}
+
+void CRowIndex::BuildRows() {
+    const int lines = LineCount();
+    CGapIntArray starts, rows;
+    starts.Assign(lines, 0);
+    for (int i = 0; i < lines; ++i) starts.At(i) = i;
+    rows.Assign(lines, 1);
+    starts_ = std::move(starts);
+    rows_ = std::move(rows);
+    stepLine_ = lines;
+    stepRows_ = 0;
+    plain_ = false;
 }
 
 void CRowIndex::MoveStep(int line, int delta) {
@@ -77,6 +91,12 @@ void CRowIndex::MoveStep(int line, int delta) {
 
 void CRowIndex::InsertLines(int at, int n) {
     if (n <= 0) return;
+    if (plain_) {
+        widths_.Insert(at, n, 0);
+        CountWidth(0, n);
+        total_ += n;
+        return;
+    }
     const int first = at < LineCount() ? Start(at) : total_;
     if (stepLine_ >= at) {
         starts_.Insert(at, n, 0);
@@ -96,6 +116,12 @@ void CRowIndex::InsertLines(int at, int n) {
 void CRowIndex::DeleteLines(int at, int n) {
     n = std::min(n, LineCount() - at);
     if (n <= 0) return;
+    if (plain_) {
+        for (int i = at; i < at + n; ++i) CountWidth(widths_.Get(i), -1);
+        widths_.Delete(at, n);
+        total_ -= n;
+        return;
+    }
     int removed = 0;
     for (int i = at; i < at + n; ++i) {
         removed += rows_.Get(i);
@@ -114,6 +140,10 @@ void CRowIndex::DeleteLines(int at, int n) {
 
 void CRowIndex::SetRowCount(int line, int rows) {
     if (line < 0 || line >= LineCount()) return;
+    if (plain_) {
+        if (rows == 1) return;
+        BuildRows();
+    }
     const int delta = rows - rows_.Get(line);
     if (delta == 0) return;
     rows_.At(line) = rows;
@@ -124,13 +154,14 @@ void CRowIndex::SetRowCount(int line, int rows) {
 int CRowIndex::FirstRow(int line) {
     if (line <= 0) return 0;
     if (line >= LineCount()) return total_;
-    return Start(line);
+    return plain_ ? line : Start(line);
 }
 
 int CRowIndex::LineOfRow(int row) {
     int lo = 0, hi = LineCount() - 1;
     if (hi < 0) return 0;
     if (row <= 0) return 0;
+    if (plain_) return std::min(row, hi);
     while (lo < hi) {
         const int mid = lo + (hi - lo + 1) / 2;
         if (Start(mid) <= row)

@@ -3,7 +3,9 @@
 // starts whose entries behind the last change carry a pending shift (the
 // "step"), applied lazily as later changes or queries walk over them.
 // Widths of the lines ride along in a second gap array with a count of each
-// width, so the widest width is known without a rescan.
+// width, so the widest width is known without a rescan. While every line is
+// one row (nothing wraps) row i is line i: the row arrays are not built
+// until a line first takes more rows.
 #pragma once
 
 #include <map>
@@ -33,14 +35,14 @@ class CRowIndex {
 public:
     // lines lines of one row each, width 0.
     void Reset(int lines);
-    int LineCount() const { return rows_.Size(); }
+    int LineCount() const { return widths_.Size(); }
     int TotalRows() const { return total_; }
 
     // Lines [at, at + n) come in with one row each and width 0.
     void InsertLines(int at, int n);
     void DeleteLines(int at, int n);
     void SetRowCount(int line, int rows);
-    int RowCount(int line) const { return rows_.Get(line); }
+    int RowCount(int line) const { return plain_ ? 1 : rows_.Get(line); }
     int FirstRow(int line);
     // The line holding a display row (the last line for rows past the end).
     int LineOfRow(int row);
@@ -61,8 +63,11 @@ private:
     void MoveStep(int line, int delta);
     int Start(int line) const { return starts_.Get(line) + (line > stepLine_ ? stepRows_ : 0); }
     void CountWidth(int width, int delta);
+    // Builds the row arrays of the lines so far, one row each.
+    void BuildRows();
 
-    CGapIntArray starts_;  // LineCount() entries
+    bool plain_ = true;    // every line is one row; starts_ and rows_ are empty
+    CGapIntArray starts_;  // LineCount() entries unless plain_
     CGapIntArray rows_;
     CGapIntArray widths_;
     std::map<int, int> widthCount_;

@@ -126,45 +126,52 @@ TEST(Colorize, LinksAndMailAddresses) {
     for (const auto& c : cases) EXPECT_EQ(Links(c.text), c.expected) << std::string(c.text.begin(), c.text.end());
 }
 
-// The row index against a plain model under random edits.
+// The row index against a plain model under random edits; in the second
+// round no line takes more than one row for the first half.
 TEST(RowIndex, MatchesAPlainModelUnderRandomEdits) {
-    std::mt19937 rng(7);
-    CRowIndex index;
-    std::vector<int> rows(50, 1), widths(50, 0);
-    index.Reset(50);
-    for (int step = 0; step < 3000; ++step) {
-        const int n = static_cast<int>(rows.size());
-        const int op = static_cast<int>(rng() % 4);
-        const int at = n ? static_cast<int>(rng() % static_cast<unsigned>(n)) : 0;
-        if (op == 0) {
-            const int k = 1 + static_cast<int>(rng() % 3);
-            index.InsertLines(at, k);
-            rows.insert(rows.begin() + at, static_cast<size_t>(k), 1);
-            widths.insert(widths.begin() + at, static_cast<size_t>(k), 0);
-        } else if (op == 1 && n > 1) {
-            const int k = std::min(n - at, 1 + static_cast<int>(rng() % 3));
-            index.DeleteLines(at, k);
-            rows.erase(rows.begin() + at, rows.begin() + at + k);
-            widths.erase(widths.begin() + at, widths.begin() + at + k);
-        } else if (op == 2 && n) {
-            const int r = 1 + static_cast<int>(rng() % 4);
-            index.SetRowCount(at, r);
-            rows[static_cast<size_t>(at)] = r;
-        } else if (n) {
-            const int w = static_cast<int>(rng() % 100);
-            index.SetWidth(at, w);
-            widths[static_cast<size_t>(at)] = w;
+    for (int oneRowSteps : {0, 1500}) {
+        std::mt19937 rng(7);
+        CRowIndex index;
+        std::vector<int> rows(50, 1), widths(50, 0);
+        index.Reset(50);
+        for (int step = 0; step < 3000; ++step) {
+            const int n = static_cast<int>(rows.size());
+            const int op = static_cast<int>(rng() % 4);
+            const int at = n ? static_cast<int>(rng() % static_cast<unsigned>(n)) : 0;
+            if (op == 0) {
+                const int k = 1 + static_cast<int>(rng() % 3);
+                index.InsertLines(at, k);
+                rows.insert(rows.begin() + at, static_cast<size_t>(k), 1);
+                widths.insert(widths.begin() + at, static_cast<size_t>(k), 0);
+            } else if (op == 1 && n > 1) {
+                const int k = std::min(n - at, 1 + static_cast<int>(rng() % 3));
+                index.DeleteLines(at, k);
+                rows.erase(rows.begin() + at, rows.begin() + at + k);
+                widths.erase(widths.begin() + at, widths.begin() + at + k);
+            } else if (op == 2 && n) {
+                const int r = step < oneRowSteps ? 1 : 1 + static_cast<int>(rng() % 4);
+                index.SetRowCount(at, r);
+                rows[static_cast<size_t>(at)] = r;
+            } else if (n) {
+                const int w = static_cast<int>(rng() % 100);
+                index.SetWidth(at, w);
+                widths[static_cast<size_t>(at)] = w;
+            }
+            if (step % 50 != 0) continue;
+            int row = 0, widest = 0;
+            for (int i = 0; i < static_cast<int>(rows.size()); ++i) {
+                ASSERT_EQ(index.FirstRow(i), row) << "step " << step << " line " << i;
+                ASSERT_EQ(index.RowCount(i), rows[i]);
+                for (int k = 0; k < rows[i]; ++k) ASSERT_EQ(index.LineOfRow(row + k), i);
+                row += rows[i];
+                widest = std::max(widest, widths[i]);
+            }
+            ASSERT_EQ(index.TotalRows(), row);
+            ASSERT_EQ(index.LineCount(), static_cast<int>(rows.size()));
+            ASSERT_EQ(index.LineOfRow(row + 5), static_cast<int>(rows.size()) - 1);  // past the end: the last line
+            ASSERT_EQ(index.FirstRow(static_cast<int>(rows.size())), row);
+            ASSERT_EQ(index.WidestWidth(), widest);
         }
-        if (step % 50 != 0) continue;
-        int row = 0, widest = 0;
-        for (int i = 0; i < static_cast<int>(rows.size()); ++i) {
-            ASSERT_EQ(index.FirstRow(i), row) << "step " << step << " line " << i;
-            for (int k = 0; k < rows[i]; ++k) ASSERT_EQ(index.LineOfRow(row + k), i);
-            row += rows[i];
-            widest = std::max(widest, widths[i]);
-        }
-        ASSERT_EQ(index.TotalRows(), row);
-        ASSERT_EQ(index.WidestWidth(), widest);
     }
 }
 
