@@ -564,7 +564,9 @@ size_t CKanjiDecoder::DecodeUTF8(const uint8_t* p, size_t n, bool atEnd, char16_
 size_t CKanjiDecoder::DecodeUTF16(const uint8_t* p, size_t n, bool atEnd, char16_t* out, size_t& consumed,
                                   bool bigEndian) {
     size_t units = n / 2;
-    if (bigEndian) {
+    if (bigEndian == (std::endian::native == std::endian::big)) {
+        std::memcpy(out, p, units * sizeof(char16_t));  // the file's order is the machine's
+    } else if (bigEndian) {
         for (size_t k = 0; k < units; ++k) out[k] = static_cast<char16_t>(p[2 * k] << 8 | p[2 * k + 1]);
     } else {
         for (size_t k = 0; k < units; ++k) out[k] = static_cast<char16_t>(p[2 * k] | p[2 * k + 1] << 8);
