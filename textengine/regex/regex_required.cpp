@@ -7,6 +7,10 @@
 #ifdef __SSE2__
 #include <emmintrin.h>
 #endif
+#include "textengine/cpu_features.h"
+#ifdef WENDREL_HAS_X86_EXTENSIONS
+#include <immintrin.h>
+#endif
 
 #include "textengine/regex/regex_internal.h"
 
@@ -184,9 +188,36 @@ bool units_of(const Candidate& c, RegexRequired* r) {
     return true;
 }
 
+#ifdef WENDREL_HAS_X86_EXTENSIONS
+// Sixteen units at a time: the first of the set in text[*i, n), or -1 with
+// *i left at the first unit not tested.
+__attribute__((target("avx2"))) int find_units_avx2(const RegexRequired& r, const char16_t* text, int n, int* i) {
+    const __m256i u0 = _mm256_set1_epi16(short(r.units[0]));
+    const __m256i u1 = _mm256_set1_epi16(short(r.units[r.count > 1 ? 1 : 0]));
+    const __m256i u2 = _mm256_set1_epi16(short(r.units[r.count > 2 ? 2 : 0]));
+    const __m256i u3 = _mm256_set1_epi16(short(r.units[r.count > 3 ? 3 : 0]));
+    int k = *i;
+    for (; k + 16 <= n; k += 16) {
+        const __m256i x = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(text + k));
+        __m256i eq = _mm256_cmpeq_epi16(x, u0);
+        if (r.count > 1)
+            eq = _mm256_or_si256(eq, _mm256_or_si256(_mm256_cmpeq_epi16(x, u1), _mm256_cmpeq_epi16(x, u2)));
+        if (r.count > 3) eq = _mm256_or_si256(eq, _mm256_cmpeq_epi16(x, u3));
+        if (const unsigned mask = unsigned(_mm256_movemask_epi8(eq))) return k + __builtin_ctz(mask) / 2;
+    }
+    *i = k;
+    return -1;
+}
+#endif
+
 // First unit of the set in text[from, n), or -1.
 int find_units(const RegexRequired& r, const char16_t* text, int n, int from) {
     int i = from;
+#ifdef WENDREL_HAS_X86_EXTENSIONS
+    if (n - i >= 64 && CpuHasAvx2()) {
+        if (const int hit = find_units_avx2(r, text, n, &i); hit >= 0) return hit;
+    }
+#endif
 #ifdef __SSE2__
     const __m128i u0 = _mm_set1_epi16(short(r.units[0]));
     const __m128i u1 = _mm_set1_epi16(short(r.units[r.count > 1 ? 1 : 0]));

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "regex_test_util.h"
+#include "textengine/cpu_features.h"
 #include "textengine/regex/regex_internal.h"
 #include "textengine/regex_line_host.h"
 
@@ -233,6 +234,20 @@ TEST(RegexLimits, ALineWithoutARequiredCharacterIsNeverTried) {
         EXPECT_EQ(regex_search_string_n(re.get(), a100k.c_str(), int(a100k.size()), 0, &col, &len), 0) << u8(p);
         EXPECT_EQ(re.get()->work, 0) << u8(p);
     }
+    // The look itself, by the wide scan and the baseline one, finds the
+    // character wherever it stands.
+    for (const bool wide : {true, false}) {
+        AllowCpuExtensions(wide);
+        for (int at : {0, 7, 15, 16, 63, 64, 65, 99, 300}) {
+            std::u16string line(301, u'a');
+            line[size_t(at)] = u'Ｂ';  // folds to the "b" asked for
+            RegexPtr re = compile(u"(?iw)a?b");
+            int col, len;
+            ASSERT_EQ(regex_search_string_n(re.get(), line.c_str(), int(line.size()), 0, &col, &len), 1) << at;
+            EXPECT_EQ(col, at > 0 ? at - 1 : 0) << at;
+        }
+    }
+    AllowCpuExtensions(true);
     // ... and one that holds it tries only the starts near enough to it.
     RegexPtr twenty = compile(u"(a|a){20}b");
     const std::u16string a100kb = a100k + u"b";
