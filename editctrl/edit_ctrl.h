@@ -473,6 +473,9 @@ private:
     void SelectFound(EditPos start, EditPos end);
     int ShowFindResult(int length, EditPos at);
     void ReportSearchFailure();
+    // How a search asks before going round the text's end: with the asking
+    // style a box of this window, else nothing (it goes round silently).
+    std::function<bool(int direction)> WrapQuestionOfWindow() const;
     // After a command changed many lines: re-measure, repaint, caret shown.
     void AfterLinesChanged();
     // The selection's end after lines before it changed (the text after it did not).

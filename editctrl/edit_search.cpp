@@ -72,6 +72,16 @@ private:
 
 }  // namespace
 
+WrapQuestion CEditCtrl::WrapQuestionOfWindow() const {
+    if (!(m_style & ECS_SEARCH_LOOP_MSG)) return nullptr;  // goes round silently
+    const HWND owner = m_hWnd;
+    return [owner](int direction) {
+        const wchar_t* question = direction == 1 ? L"ファイルの終わりまで検索しました。\nファイルの先頭から検索しますか？"
+                                                 : L"ファイルの先頭まで検索しました。\nファイルの終わりから検索しますか？";
+        return ShowMessageBox(owner, question, L"Message", MB_OKCANCEL | MB_ICONQUESTION) == IDOK;
+    };
+}
+
 void CEditCtrl::ReportSearchFailure() { ShowMessageBox(m_hWnd, kGaveUp, kMessageCaption, MB_ICONINFORMATION); }
 
 void CEditCtrl::SetSearchHighlight(const wchar_t* pattern, BOOL matchCase, BOOL matchWidth, BOOL useRegex) {
@@ -148,8 +158,7 @@ int CEditCtrl::FindString(const wchar_t* pattern, int direction, BOOL matchCase,
     int length;
     {
         PromptsOfWindow prompts(m_hWnd);
-        length = SearchWithWrap(*m_data, &at, direction, 1, &from, (m_style & ECS_SEARCH_LOOP_MSG) ? m_hWnd : nullptr,
-                                re, wrapped);
+        length = SearchWithWrap(*m_data, &at, direction, 1, &from, WrapQuestionOfWindow(), re, wrapped);
     }
     if (length < 0) {
         // Nothing found: the caret and the selection stay as they were.
@@ -183,8 +192,7 @@ int CEditCtrl::FindReplace(const wchar_t* pattern, const wchar_t* replacement, i
     int length;
     {
         PromptsOfWindow prompts(m_hWnd);
-        length = SearchWithWrap(*m_data, &at, direction, 1, &start,
-                                (m_style & ECS_SEARCH_LOOP_MSG) ? m_hWnd : nullptr, re, wrapped);
+        length = SearchWithWrap(*m_data, &at, direction, 1, &start, WrapQuestionOfWindow(), re, wrapped);
     }
     if (length >= 0 && at == start) {
         const EditPos end = AdvancePos(*m_data, at, length);

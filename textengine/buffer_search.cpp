@@ -210,8 +210,8 @@ int SearchRegexLines(const CEditData& data, EditPos* pos, int direction, int fir
     return kSearchNotFound;
 }
 
-int SearchWithWrap(const CEditData& data, EditPos* pos, int direction, int wrap, const EditPos* start, void* window,
-                   CompiledRegex* re, int* wrapped) {
+int SearchWithWrap(const CEditData& data, EditPos* pos, int direction, int wrap, const EditPos* start,
+                   const WrapQuestion& askToWrap, CompiledRegex* re, int* wrapped) {
     const EditPos from = start ? *start : data.GetCaretPos();
     if (direction != 1 && direction != -1) return kSearchNotFound;
     *wrapped = 0;
@@ -228,13 +228,7 @@ int SearchWithWrap(const CEditData& data, EditPos* pos, int direction, int wrap,
     length = direction == 1 ? SearchRegexLines(data, pos, 1, from.line + 1, count - from.line - 1, re)
                             : SearchRegexLines(data, pos, -1, from.line - 1, from.line, re);
     if (length != kSearchNotFound || wrap != 1) return length;
-    if (window) {
-        const char16_t* question = direction == 1
-                                       ? u"ファイルの終わりまで検索しました。\nファイルの先頭から検索しますか？"
-                                       : u"ファイルの先頭まで検索しました。\nファイルの終わりから検索しますか？";
-        constexpr unsigned kOkCancelQuestion = 0x01 | 0x20;
-        if (te_message_box(question, u"Message", kOkCancelQuestion) != 1) return kSearchDeclined;
-    }
+    if (askToWrap && !askToWrap(direction)) return kSearchDeclined;
     *wrapped = 1;
     return direction == 1 ? SearchRegexLines(data, pos, 1, 0, from.line + 1, re)
                           : SearchRegexLines(data, pos, -1, count - 1, count - from.line, re);

@@ -8,6 +8,7 @@
 // ReplaceAll and FilterLines stop with it and change nothing.
 #pragma once
 
+#include <functional>
 #include <string>
 
 #include "textengine/edit_data.h"
@@ -42,10 +43,14 @@ int SearchRegex(const CEditData& data, int line, int column, int direction, int*
 int SearchRegexLines(const CEditData& data, EditPos* pos, int direction, int firstLine, int lineCount,
                      CompiledRegex* re);
 
+// Asked before a search goes round the text's end (direction 1: it reached
+// the end; -1: the start): true to go on from the other end.
+using WrapQuestion = std::function<bool(int direction)>;
+
 // From start (null: the caret) in direction, then, with wrap 1, around the
-// text's end (asking first when window is given). Returns the length.
-int SearchWithWrap(const CEditData& data, EditPos* pos, int direction, int wrap, const EditPos* start, void* window,
-                   CompiledRegex* re, int* wrapped);
+// text's end (asking first when askToWrap is given). Returns the length.
+int SearchWithWrap(const CEditData& data, EditPos* pos, int direction, int wrap, const EditPos* start,
+                   const WrapQuestion& askToWrap, CompiledRegex* re, int* wrapped);
 
 // pos moved forward by n units, a line end counting one; stops at the end of
 // the last line.

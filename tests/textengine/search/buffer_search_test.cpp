@@ -77,18 +77,7 @@ TEST(SearchRegexLines, FirstForwardsLastBackwards) {
     EXPECT_EQ(SearchRegexLines(b.data, &pos, 1, 2, 1, re.get()), kSearchNotFound);
 }
 
-struct BoxRecorder {
-    static int answer;
-    static std::vector<std::u16string> asked;
-    static int Box(const char16_t* text, const char16_t* caption, unsigned type) {
-        asked.push_back(std::u16string(caption) + u"|" + text);
-        return answer;
-    }
-};
-int BoxRecorder::answer = 1;
-std::vector<std::u16string> BoxRecorder::asked;
-
-TEST(SearchWithWrap, WrapsSilentlyWithoutWindowAndAsksWithOne) {
+TEST(SearchWithWrap, WrapsSilentlyWithoutAQuestionAndAsksWithOne) {
     Buffer b(u"hit\nx\nx");
     auto re = Compile(u"hit");
     const EditPos start{0, 1};
@@ -100,23 +89,21 @@ TEST(SearchWithWrap, WrapsSilentlyWithoutWindowAndAsksWithOne) {
     EXPECT_EQ(pos, (EditPos{0, 0}));
     EXPECT_EQ(wrapped, 1);
 
-    TextEnginePlatform hooks;
-    hooks.message_box = BoxRecorder::Box;
-    const TextEnginePlatform old = te_set_platform(hooks);
-    int window = 0;
-    BoxRecorder::answer = 2;  // Cancel
+    std::vector<int> asked;
+    bool answer = false;
+    const WrapQuestion ask = [&](int direction) {
+        asked.push_back(direction);
+        return answer;
+    };
     b.data.SetCaretPos(2, 1);
-    EXPECT_EQ(SearchWithWrap(b.data, &pos, 1, 1, nullptr, &window, re.get(), &wrapped), kSearchDeclined);
+    EXPECT_EQ(SearchWithWrap(b.data, &pos, 1, 1, nullptr, ask, re.get(), &wrapped), kSearchDeclined);
     EXPECT_EQ(b.data.GetCaretPos(), (EditPos{1, 2}));
-    BoxRecorder::answer = 1;
+    answer = true;
     Buffer back(u"x\nx\nhit");
     const EditPos top{0, 0};
-    EXPECT_EQ(SearchWithWrap(back.data, &pos, -1, 1, &top, &window, re.get(), &wrapped), 3);
+    EXPECT_EQ(SearchWithWrap(back.data, &pos, -1, 1, &top, ask, re.get(), &wrapped), 3);
     EXPECT_EQ(pos, (EditPos{0, 2}));
-    te_set_platform(old);
-    ASSERT_EQ(BoxRecorder::asked.size(), 2u);
-    EXPECT_EQ(U8(BoxRecorder::asked[0]), "Message|ファイルの終わりまで検索しました。\nファイルの先頭から検索しますか？");
-    EXPECT_EQ(U8(BoxRecorder::asked[1]), "Message|ファイルの先頭まで検索しました。\nファイルの終わりから検索しますか？");
+    EXPECT_EQ(asked, (std::vector<int>{1, -1}));
 }
 
 TEST(ReplaceAll, WholeTextWithTemplatesAndEmptyMatches) {
