@@ -5,12 +5,14 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 
 #include "app/main_frame.h"
 #include "app/pavin_doc.h"
 #include "program/pavin_app.h"
 #include "editctrl/edit_ctrl.h"
+#include "tests/support/test_files.h"
 #include "view/pavin_view.h"
 
 namespace wtest {
@@ -41,5 +43,37 @@ inline bool StartEditor(CPavinApp& app, const std::wstring& programDir, const wc
     app.m_lpCmdLine = commandLine;
     return app.InitInstance();
 }
+
+// One editor for a whole test program, started once in SetUpTestSuite on a
+// program folder of its own and ended in TearDownTestSuite (starting and
+// closing the frame for every test would cost seconds under Wine).
+class SuiteEditor {
+public:
+    // prepare fills the fresh program folder and returns the command line.
+    // showCommand, when given, is the main window's first show state.
+    bool Start(const std::wstring& folderName, const std::function<std::wstring(const std::wstring& dir)>& prepare,
+               int showCommand = -1) {
+        dir = MakeProgramFolder(folderName);
+        commandLine_ = prepare(dir);
+        app = new CPavinApp;
+        if (showCommand >= 0) app->m_nCmdShow = showCommand;
+        return StartEditor(*app, dir, commandLine_.c_str());
+    }
+    void End() {
+        if (!app) return;
+        if (app->m_pMainWnd) app->m_pMainWnd->DestroyWindow();
+        app->ExitInstance();
+    }
+    EditorWindows Windows() const { return WindowsOf(*app); }
+
+    CPavinApp* app = nullptr;  // left to the process's end, as the real one is
+    std::wstring dir;          // the program folder, ending in a backslash
+
+private:
+    std::wstring commandLine_;  // the application keeps a pointer to it
+};
+
+// The command line that opens the one file.
+inline std::wstring QuotedPath(const std::wstring& path) { return L"\"" + path + L"\""; }
 
 }  // namespace wtest

@@ -107,20 +107,15 @@ std::wstring TestPrinter() {
 class Print : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
-        dir_ = new std::wstring(wtest::MakeProgramFolder(L"wendrel_print_"));
-        const std::wstring file = *dir_ + L"text.txt";
-        wtest::WriteBytes(file, "alpha\r\n");
-        app_ = new CPavinApp;
-        commandLine_ = new std::wstring(L"\"" + file + L"\"");
-        ASSERT_TRUE(wtest::StartEditor(*app_, *dir_, commandLine_->c_str()));
+        ASSERT_TRUE(editor_.Start(L"wendrel_print_", [](const std::wstring& dir) {
+            wtest::WriteBytes(dir + L"text.txt", "alpha\r\n");
+            return wtest::QuotedPath(dir + L"text.txt");
+        }));
     }
-    static void TearDownTestSuite() {
-        if (app_->m_pMainWnd) app_->m_pMainWnd->DestroyWindow();
-        app_->ExitInstance();
-    }
+    static void TearDownTestSuite() { editor_.End(); }
 
     void SetUp() override {
-        const wtest::EditorWindows windows = wtest::WindowsOf(*app_);
+        const wtest::EditorWindows windows = editor_.Windows();
         view = windows.view;
         ASSERT_NE(view, nullptr);
         editor = windows.editor;
@@ -159,7 +154,7 @@ protected:
         return s;
     }
 
-    CIniProfile& Ini() { return *app_->m_pIniProfile; }
+    CIniProfile& Ini() { return *editor_.app->m_pIniProfile; }
     std::wstring IniValue(const char16_t* key) {
         const std::u16string* v = Ini().Find(u"PRINT", key);
         return v ? ToWide(*v) : L"<none>";
@@ -198,9 +193,7 @@ protected:
         return false;
     }
 
-    static inline CPavinApp* app_ = nullptr;
-    static inline std::wstring* dir_ = nullptr;
-    static inline std::wstring* commandLine_ = nullptr;
+    static inline wtest::SuiteEditor editor_;
     CPavinView* view = nullptr;
     CEditCtrl* editor = nullptr;
     CPavinDoc* doc = nullptr;
@@ -294,7 +287,7 @@ TEST_F(Print, DialogShowsThePrintSettingsHeldToItsRangesAndOkKeepsThem) {
     EXPECT_EQ(IniValue(u"PRINT_DATE"), L"1");
     EXPECT_EQ(IniValue(u"FONT_POINT"), L"720");
     EXPECT_EQ(IniValue(u"PRINTER_NAME"), TestPrinter());
-    EXPECT_NE(wtest::AsciiOfUtf16(wtest::ReadBytes(*dir_ + L"wendrel.ini")).find("SPACE_TOP=10"), std::string::npos)
+    EXPECT_NE(wtest::AsciiOfUtf16(wtest::ReadBytes(editor_.dir + L"wendrel.ini")).find("SPACE_TOP=10"), std::string::npos)
         << "the settings file is saved";
     EXPECT_EQ(ThePrinterMemory().name, TestPrinter());
     EXPECT_FALSE(ThePrinterMemory().devMode.empty()) << "the driver settings are remembered";

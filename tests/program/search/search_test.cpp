@@ -35,20 +35,15 @@ struct Box {
 class Search : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
-        dir_ = new std::wstring(wtest::MakeProgramFolder(L"wendrel_search_"));
-        const std::wstring file = *dir_ + L"text.txt";
-        wtest::WriteBytes(file, "alpha\r\n");
-        app_ = new CPavinApp;
-        commandLine_ = new std::wstring(L"\"" + file + L"\"");
-        ASSERT_TRUE(wtest::StartEditor(*app_, *dir_, commandLine_->c_str()));
+        ASSERT_TRUE(editor_.Start(L"wendrel_search_", [](const std::wstring& dir) {
+            wtest::WriteBytes(dir + L"text.txt", "alpha\r\n");
+            return wtest::QuotedPath(dir + L"text.txt");
+        }));
     }
-    static void TearDownTestSuite() {
-        if (app_->m_pMainWnd) app_->m_pMainWnd->DestroyWindow();
-        app_->ExitInstance();
-    }
+    static void TearDownTestSuite() { editor_.End(); }
 
     void SetUp() override {
-        const wtest::EditorWindows windows = wtest::WindowsOf(*app_);
+        const wtest::EditorWindows windows = editor_.Windows();
         frame = windows.frame;
         ASSERT_NE(frame, nullptr);
         view = windows.view;
@@ -70,7 +65,7 @@ protected:
     }
     void TearDown() override { SetMessageBoxHandler(nullptr); }
 
-    CIniProfile& Ini() { return *app_->m_pIniProfile; }
+    CIniProfile& Ini() { return *editor_.app->m_pIniProfile; }
 
     // The file's text, lines joined by '|', as one undo step from the last.
     void SetText(const char16_t* text) {
@@ -103,7 +98,7 @@ protected:
         MSG msg;
         for (int i = 0; i < 10000 && ::PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE); ++i) {
             if (msg.message == WM_QUIT || msg.message == WM_PAINT || msg.message == WM_TIMER) break;
-            app_->PumpMessage();
+            editor_.app->PumpMessage();
         }
     }
     // Keys and characters go to the focused control through the loop, as
@@ -136,9 +131,7 @@ protected:
         return v ? ToWide(*v) : L"<none>";
     }
 
-    static inline CPavinApp* app_ = nullptr;
-    static inline std::wstring* dir_ = nullptr;
-    static inline std::wstring* commandLine_ = nullptr;
+    static inline wtest::SuiteEditor editor_;
     CMainFrame* frame = nullptr;
     CPavinView* view = nullptr;
     CEditCtrl* editor = nullptr;

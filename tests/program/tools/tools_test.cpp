@@ -55,26 +55,25 @@ class Tools : public ::testing::Test {
 protected:
     // The colour picker's tests share the editor: it starts once.
     static void SetUpTestSuite() {
-        if (app_) return;
-        dir_ = new std::wstring(wtest::MakeProgramFolder(L"wendrel tools "));
-        wtest::CopyFolder(wtest::SourcePath("scmlib"), *dir_);
-        file_ = new std::wstring(*dir_ + L"page.html");
-        wtest::WriteBytes(*file_, "<p>page</p>\r\n");
-        const std::wstring browserDir = *dir_ + L"Program Files\\Web Browser\\";
-        ::CreateDirectoryW((*dir_ + L"Program Files").c_str(), nullptr);
-        ::CreateDirectoryW(browserDir.c_str(), nullptr);
-        browser_ = new std::wstring(browserDir + L"web.exe");
-        wchar_t self[MAX_PATH] = {};
-        ::GetModuleFileNameW(nullptr, self, MAX_PATH);
-        ::CopyFileW(self, browser_->c_str(), FALSE);
-        app_ = new CPavinApp;
-        app_->m_nCmdShow = SW_SHOWNOACTIVATE;
-        commandLine_ = new std::wstring(L"\"" + *file_ + L"\"");
-        ASSERT_TRUE(wtest::StartEditor(*app_, *dir_, commandLine_->c_str()));
+        if (editor_.app) return;
+        const auto prepare = [](const std::wstring& dir) {
+            wtest::CopyFolder(wtest::SourcePath("scmlib"), dir);
+            file_ = new std::wstring(dir + L"page.html");
+            wtest::WriteBytes(*file_, "<p>page</p>\r\n");
+            const std::wstring browserDir = dir + L"Program Files\\Web Browser\\";
+            ::CreateDirectoryW((dir + L"Program Files").c_str(), nullptr);
+            ::CreateDirectoryW(browserDir.c_str(), nullptr);
+            browser_ = new std::wstring(browserDir + L"web.exe");
+            wchar_t self[MAX_PATH] = {};
+            ::GetModuleFileNameW(nullptr, self, MAX_PATH);
+            ::CopyFileW(self, browser_->c_str(), FALSE);
+            return wtest::QuotedPath(*file_);
+        };
+        ASSERT_TRUE(editor_.Start(L"wendrel tools ", prepare, SW_SHOWNOACTIVATE));
     }
 
     void SetUp() override {
-        const wtest::EditorWindows windows = wtest::WindowsOf(*app_);
+        const wtest::EditorWindows windows = editor_.Windows();
         frame = windows.frame;
         ASSERT_NE(frame, nullptr);
         view = windows.view;
@@ -101,7 +100,7 @@ protected:
         SetProcessStartHandler(nullptr);
         SetFileDialogHandler(nullptr);
         SetColorDialogHandler(nullptr);
-        ::SetCurrentDirectoryW(dir_->c_str());
+        ::SetCurrentDirectoryW(editor_.dir.c_str());
     }
 
     void Run(UINT id) { frame->RouteCmdMsg(id, nullptr); }
@@ -148,7 +147,7 @@ protected:
         MSG msg;
         for (int i = 0; i < 1000 && ::PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE); ++i) {
             if (msg.message == WM_QUIT || msg.message == WM_PAINT || msg.message == WM_TIMER) break;
-            app_->PumpMessage();
+            editor_.app->PumpMessage();
         }
     }
     static std::wstring ClipboardText() {
@@ -162,11 +161,9 @@ protected:
         return text;
     }
 
-    static inline std::wstring* dir_ = nullptr;
     static inline std::wstring* file_ = nullptr;
     static inline std::wstring* browser_ = nullptr;
-    static inline std::wstring* commandLine_ = nullptr;
-    static inline CPavinApp* app_ = nullptr;
+    static inline wtest::SuiteEditor editor_;
     CMainFrame* frame = nullptr;
     CPavinView* view = nullptr;
     CPavinDoc* doc = nullptr;
@@ -180,7 +177,7 @@ protected:
 
 TEST_F(Tools, GrepStartsSulkiByItsPathWithTheSelectionAndTheFolderRule) {
     const std::wstring sulki = GetModuleDir() + L"sulki.exe";
-    const std::wstring folder = *dir_ + L"検索 フォルダ";
+    const std::wstring folder = editor_.dir + L"検索 フォルダ";
     ::CreateDirectoryW(folder.c_str(), nullptr);
     ASSERT_TRUE(::SetCurrentDirectoryW(folder.c_str()));
     const struct {
@@ -222,7 +219,7 @@ TEST_F(Tools, GrepStartsSulkiByItsPathWithTheSelectionAndTheFolderRule) {
 
 TEST_F(Tools, PreviewSavesTheFileFirstAndStartsTheConfiguredBrowserForReal) {
     SetProcessStartHandler(nullptr);
-    const std::wstring record = *dir_ + L"browser_record.txt";
+    const std::wstring record = editor_.dir + L"browser_record.txt";
     ::DeleteFileW(record.c_str());
     doc->ActivateFileByPath(*file_);
     SetText(u"<p>changed</p>");
@@ -252,7 +249,7 @@ TEST_F(Tools, PreviewOfANewFileAsksForANameAndACancelStartsNothing) {
     EXPECT_EQ(asked, 3);
     EXPECT_TRUE(started.empty());
 
-    const std::wstring named = *dir_ + L"新しい ページ.html";
+    const std::wstring named = editor_.dir + L"新しい ページ.html";
     SetFileDialogHandler([&](FileDialogRequest& r) {
         r.path = named;
         return true;
@@ -561,17 +558,17 @@ TEST_F(ColorPicker, ColoursAreReadOncePerOpeningAndKeptInTheSettingsOnClose) {
 
     // 挿入 keeps nothing; the close box keeps it all.
     Click(IDOK);
-    EXPECT_EQ(wtest::AsciiOfUtf16(wtest::ReadBytes(*dir_ + L"wendrel.ini")).find("=" + std::to_string(RGB(0xab, 0xcd, 0xef))),
+    EXPECT_EQ(wtest::AsciiOfUtf16(wtest::ReadBytes(editor_.dir + L"wendrel.ini")).find("=" + std::to_string(RGB(0xab, 0xcd, 0xef))),
               std::string::npos);
     picker->SendMessage(WM_CLOSE);
     wtest::Pump(300);  // the close box's Cancel comes posted
     EXPECT_FALSE(::IsWindowVisible(picker->m_hWnd));
-    const std::string ini = wtest::AsciiOfUtf16(wtest::ReadBytes(*dir_ + L"wendrel.ini"));
+    const std::string ini = wtest::AsciiOfUtf16(wtest::ReadBytes(editor_.dir + L"wendrel.ini"));
     EXPECT_NE(ini.find("CUSTOMER_COLOR_9=" + std::to_string(RGB(0xab, 0xcd, 0xef))), std::string::npos);
     EXPECT_NE(ini.find("FORMAT=1"), std::string::npos);
 
     // Read again on the next opening.
-    app_->m_pIniProfile->WriteInt(u"COLORDIALOG", u"CUSTOMER_COLOR_9", 0x0000ff);
+    editor_.app->m_pIniProfile->WriteInt(u"COLORDIALOG", u"CUSTOMER_COLOR_9", 0x0000ff);
     Run(ID_TOOL_COLOR_DATA);
     EXPECT_EQ(grid->Model().Color(9), 0x0000ffu);
     EXPECT_EQ(DataText(), L"RGB(0xff, 0x00, 0x00)");
