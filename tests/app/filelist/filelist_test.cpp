@@ -22,6 +22,7 @@
 #include "app/base/torka_win_app.h"
 #include "framework/wide.h"
 #include "../../framework/window_test_support.h"
+#include "tests/support/wait_until.h"
 
 namespace {
 
@@ -51,18 +52,7 @@ void WriteFile(const std::wstring& path) {
 }
 
 bool WaitFor(const std::function<bool()>& done, DWORD timeoutMs = 20000) {
-    const DWORD start = ::GetTickCount();
-    while (!done()) {
-        if (::GetTickCount() - start > timeoutMs) return false;
-        MSG msg;
-        if (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            ::TranslateMessage(&msg);
-            ::DispatchMessageW(&msg);
-        } else {
-            ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
-        }
-    }
-    return true;
+    return wtest::WaitUntil(done, timeoutMs);
 }
 
 CMainFrame* MakeFrame(DWORD style = WS_OVERLAPPEDWINDOW) {

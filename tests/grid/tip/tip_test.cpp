@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include "grid/tip_wnd.h"
+#include "tests/support/wait_until.h"
 
 namespace {
 
@@ -12,14 +13,7 @@ bool Visible(const CTipWnd& tip) { return ::IsWindowVisible(tip.GetSafeHwnd()) !
 
 // Pumps until the tip is hidden or the time is up.
 bool WaitHidden(const CTipWnd& tip, DWORD timeoutMs) {
-    const DWORD start = ::GetTickCount();
-    MSG msg;
-    while (::GetTickCount() - start < timeoutMs) {
-        while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageW(&msg);
-        if (!tip.IsShown() && !Visible(tip)) return true;
-        ::Sleep(20);
-    }
-    return false;
+    return wtest::WaitUntil([&] { return !tip.IsShown() && !Visible(tip); }, timeoutMs);
 }
 
 TEST(TipWnd, ShowsOnlyOverANarrowerRectangleUnderThePointerAndHidesWhenItLeaves) {

@@ -28,6 +28,7 @@
 #include "framework/wide.h"
 #include "tests/support/editor_program.h"
 #include "tests/support/test_files.h"
+#include "tests/support/wait_until.h"
 
 namespace {
 
@@ -121,11 +122,11 @@ protected:
     }
     template <class Done>
     static bool PumpUntil(Done done) {
-        for (int i = 0; i < 500 && !done(); ++i) {
-            Pump();
-            ::Sleep(10);
-        }
-        return done();
+        return wtest::WaitUntil(done, 5000, [](MSG& msg) {
+            if (app->PreTranslateMessage(&msg)) return;
+            ::TranslateMessage(&msg);
+            ::DispatchMessageW(&msg);
+        });
     }
     // The file dialog seam answering with path (empty: Cancel).
     void AnswerFile(const std::wstring& path) {
@@ -379,15 +380,11 @@ void PressInto(HWND dialog, std::initializer_list<WORD> keys, const std::wstring
     ::SetForegroundWindow(dialog);
     ::SetFocus(Item(dialog, IDC_ACCEL_KEY_EDIT));
     Chord(keys);
-    for (int i = 0; i < 300 && TextOf(Item(dialog, IDC_ACCEL_KEY_EDIT)) != expected; ++i) {
-        MSG msg;
-        while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            if (::IsDialogMessageW(dialog, &msg)) continue;
-            ::TranslateMessage(&msg);
-            ::DispatchMessageW(&msg);
-        }
-        ::Sleep(10);
-    }
+    wtest::WaitUntil([&] { return TextOf(Item(dialog, IDC_ACCEL_KEY_EDIT)) == expected; }, 3000, [&](MSG& msg) {
+        if (::IsDialogMessageW(dialog, &msg)) return;
+        ::TranslateMessage(&msg);
+        ::DispatchMessageW(&msg);
+    });
 }
 
 TEST_F(Keys, EveryCatalogueCommandHasANameOfItsOwn) {

@@ -26,6 +26,7 @@
 #include "framework/wide.h"
 #include "tests/support/editor_program.h"
 #include "tests/support/test_files.h"
+#include "tests/support/wait_until.h"
 #include "view/pavin_view.h"
 
 namespace {
@@ -141,14 +142,9 @@ protected:
             ::DispatchMessageW(&msg);
         }
     }
-    // Pumps messages until done() holds (at most about five seconds).
     template <class Done>
     bool PumpUntil(Done done) {
-        for (int i = 0; i < 500 && !done(); ++i) {
-            Pump();
-            ::Sleep(10);
-        }
-        return done();
+        return wtest::WaitUntil(done);
     }
 
     std::vector<Box> boxes;
