@@ -323,7 +323,13 @@ bool CPavinDoc::LoadWithCharset(CByteStream& in, int code, CEditData& data) {
     }
     int lineEnd = LineEndCRLF;
     TextLossReport loss;
-    if (!data.Load(in, code, lineEnd, &loss)) return false;
+    CEditData::LoadFailure why = CEditData::LoadFailure::None;
+    if (!data.Load(in, code, lineEnd, &loss, &why)) {
+        ShowMessageBox(OwnerWindow(),
+                       why == CEditData::LoadFailure::OutOfMemory ? L"メモリが確保できません" : L"ファイルの読み込みに失敗しました。",
+                       L"メッセージ", MB_ICONINFORMATION);
+        return false;
+    }
     data.SetLineEndType(lineEnd);
     CDocFile& file = Current();
     file.kanjiCode = code;

@@ -167,9 +167,10 @@ public:
     // line end; the caller sets the buffer's own line-end type. Load reads
     // into fresh lines and only then replaces the text and empties undo; on
     // failure (out of memory, a read error) the text, undo, code and lineEnd
-    // stay as they were, a message box says why, and false is returned. loss
-    // (when given) counts the bytes that decoded to nothing.
-    bool Load(CByteStream& in, int& code, int& lineEnd, TextLossReport* loss = nullptr);
+    // stay as they were, false is returned and why (when given) says which.
+    // loss (when given) counts the bytes that decoded to nothing.
+    enum class LoadFailure { None, OutOfMemory, ReadError };
+    bool Load(CByteStream& in, int& code, int& lineEnd, TextLossReport* loss = nullptr, LoadFailure* why = nullptr);
     // Inserts the file at the caret as one undo group; the caret stays.
     bool InsertFile(CByteStream& in, int& code, int& lineEnd, TextLossReport* loss = nullptr);
     // Writes every line, the line end between lines, and marks the text

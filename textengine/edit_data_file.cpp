@@ -10,12 +10,8 @@
 
 #include "textengine/edit_data.h"
 #include "textengine/kanjitextfile.h"
-#include "textengine/platform_hooks.h"
 
 namespace {
-
-const char16_t kNoMemory[] = u"メモリが確保できません";
-const char16_t kMessageCaption[] = u"メッセージ";
 
 // Detects what the caller left open: code 9 becomes the guess (Shift_JIS
 // when nothing tells), and the line end is always detected.
@@ -211,7 +207,8 @@ bool CEditData::ReadLines(CKanjiTextFile& file, long long fileSize, CTextArena& 
     return EndLoadedLine(arena, line, nullptr, 0, 0, charCount);
 }
 
-bool CEditData::Load(CByteStream& in, int& code, int& lineEnd, TextLossReport* loss) {
+bool CEditData::Load(CByteStream& in, int& code, int& lineEnd, TextLossReport* loss, LoadFailure* why) {
+    if (why) *why = LoadFailure::None;
     bool outOfMemory = false, ok = true;
     int detectedCode = code, detectedLineEnd = lineEnd;
     unsigned long long undecoded = 0;
@@ -232,8 +229,7 @@ bool CEditData::Load(CByteStream& in, int& code, int& lineEnd, TextLossReport* l
     }
     if (!ok) {
         // The text on screen stays: a failed reload must not cost unsaved work.
-        te_message_box(outOfMemory ? kNoMemory : u"ファイルの読み込みに失敗しました。", kMessageCaption,
-                       kBoxIconInformation);
+        if (why) *why = outOfMemory ? LoadFailure::OutOfMemory : LoadFailure::ReadError;
         return false;
     }
     try {

@@ -7,16 +7,13 @@
 
 #include "textengine/edit_data.h"
 #include "textengine/kanjitextfile.h"
-#include "textengine/platform_hooks.h"
 #include "wdev_command.h"
 
 namespace {
 
-std::string g_loadMessage;
-
-int RecordBox(const char16_t* text, const char16_t*, unsigned) {
-    g_loadMessage = PathToUtf8(text);
-    return 1;
+// What a failed read says, in the editor's words.
+const char* LoadFailureText(CEditData::LoadFailure why) {
+    return why == CEditData::LoadFailure::OutOfMemory ? "メモリが確保できません" : "ファイルの読み込みに失敗しました。";
 }
 
 bool ParseInt(const std::string& s, int& out) {
@@ -52,16 +49,12 @@ int run_convert(const wdev::Args& args) {
         std::printf("cannot open %s: %s\n", files[0].c_str(), PathToUtf8(FileErrorMessage(input.Error()).c_str()).c_str());
         return 1;
     }
-    TextEnginePlatform hooks;
-    hooks.message_box = RecordBox;
-    TextEnginePlatform old = te_set_platform(hooks);
     CEditData data;
     int code = from, lineEnd = 0;
     TextLossReport readLoss, writeLoss;
-    const bool loaded = data.Load(input, code, lineEnd, &readLoss);
-    te_set_platform(old);
-    if (!loaded) {
-        std::printf("%s\n", g_loadMessage.c_str());
+    CEditData::LoadFailure why = CEditData::LoadFailure::None;
+    if (!data.Load(input, code, lineEnd, &readLoss, &why)) {
+        std::printf("%s\n", LoadFailureText(why));
         return 1;
     }
     std::u16string message;

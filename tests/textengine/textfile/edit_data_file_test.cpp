@@ -17,7 +17,6 @@
 #include "textengine/file_replace.h"
 #include "textengine/kanjitextfile.h"
 #include "textengine/mpool.h"
-#include "textengine/platform_hooks.h"
 
 namespace {
 
@@ -49,22 +48,6 @@ bool LoadBytes(CEditData& d, const std::string& bytes, int& code, int& lineEnd) 
     CMemoryStream in(bytes);
     return d.Load(in, code, lineEnd);
 }
-
-struct MessageRecorder {
-    static inline std::vector<std::u16string> texts;
-    static int Box(const char16_t* text, const char16_t* caption, unsigned) {
-        texts.push_back(std::u16string(text) + u"|" + caption);
-        return 1;
-    }
-    MessageRecorder() {
-        texts.clear();
-        TextEnginePlatform hooks;
-        hooks.message_box = Box;
-        m_old = te_set_platform(hooks);
-    }
-    ~MessageRecorder() { te_set_platform(m_old); }
-    TextEnginePlatform m_old;
-};
 
 TEST(EditDataFile, EveryEncodingRoundTripsThroughLoadAndSave) {
     CEditData source;
@@ -138,19 +121,18 @@ private:
 };
 
 TEST(EditDataFile, AFailedLoadKeepsTheTextAndItsUndo) {
-    MessageRecorder messages;
     CEditData d;
     d.InsertText(u"unsaved\r\nwork", 1);
     FailingStream in(std::string(20000, 'x'), 10000);
     int code = 2, lineEnd = 3;
-    EXPECT_FALSE(d.Load(in, code, lineEnd));
+    CEditData::LoadFailure why = CEditData::LoadFailure::None;
+    EXPECT_FALSE(d.Load(in, code, lineEnd, nullptr, &why));
+    EXPECT_EQ(why, CEditData::LoadFailure::ReadError);
     EXPECT_EQ(Lines(d), (std::vector<std::u16string>{u"unsaved", u"work"}));
     EXPECT_TRUE(d.IsModified());
     EXPECT_TRUE(d.GetUndo()->CanUndo());
     EXPECT_EQ(code, 2);
     EXPECT_EQ(lineEnd, 3);
-    ASSERT_EQ(messages.texts.size(), 1u);
-    EXPECT_NE(messages.texts[0].find(u"|メッセージ"), std::u16string::npos);
     // The same buffer still loads a good file afterwards.
     code = 1;
     ASSERT_TRUE(LoadBytes(d, "new\r\ntext", code, lineEnd));
@@ -381,7 +363,6 @@ TEST(EditDataFile, LoadBuildsEveryLineWhateverTheChunkBoundaries) {
 }
 
 TEST(EditDataFile, LoadOutOfMemoryReportsAndKeepsTheText) {
-    MessageRecorder messages;
     CEditData d;
     d.InsertText(u"old text", 1);
     // A line this long takes a block of its own from the system, and the
@@ -391,12 +372,13 @@ TEST(EditDataFile, LoadOutOfMemoryReportsAndKeepsTheText) {
     {
         auto smallOnly = [](size_t n) -> void* { return n < 65536 ? std::malloc(n) : nullptr; };
         MPoolSystemAllocator old = mpool_set_system_allocator({smallOnly, std::free});
-        EXPECT_FALSE(LoadBytes(d, bytes, code, lineEnd));
+        CMemoryStream in(bytes);
+        CEditData::LoadFailure why = CEditData::LoadFailure::None;
+        EXPECT_FALSE(d.Load(in, code, lineEnd, nullptr, &why));
+        EXPECT_EQ(why, CEditData::LoadFailure::OutOfMemory);
         mpool_set_system_allocator(old);
     }
     EXPECT_EQ(Lines(d), std::vector<std::u16string>{u"old text"});
-    ASSERT_EQ(messages.texts.size(), 1u);
-    EXPECT_EQ(messages.texts[0], u"メモリが確保できません|メッセージ");
     ASSERT_TRUE(LoadBytes(d, bytes, code, lineEnd));
     EXPECT_EQ(d.GetLineCount(), 3);
     EXPECT_EQ(d.GetLineLength(1), 100000);
