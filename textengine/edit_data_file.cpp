@@ -201,7 +201,7 @@ bool CEditData::ReadLines(CKanjiTextFile& file, long long fileSize, CTextArena& 
             line = CEditLine::CreateLocked();
             if (!line) return false;
             line->flags = CEditLine::FlagTextChanged;
-            lines.Insert(have, &line, 1);  // cannot fail: room was made above
+            lines.Append(line);  // cannot fail: room was made above
         }
     }
     return EndLoadedLine(arena, line, nullptr, 0, 0, charCount);

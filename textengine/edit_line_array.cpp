@@ -33,6 +33,7 @@ CEditLineArray::~CEditLineArray() {
 }
 
 void CEditLineArray::MoveGap(int at) {
+    if (at == m_gapStart) return;
     const int gap = m_gapEnd - m_gapStart;
     if (gap == 0) {
         m_gapStart = m_gapEnd = at;

@@ -28,6 +28,17 @@ public:
     // Inserts n records before index at, with no row starts: 0, or 1 when
     // memory is short.
     int Insert(int at, CEditLine* const* records, int n);
+    // Adds a record after the last line, with no row starts: 0, or 1 when
+    // memory is short. Loading a file adds every line so.
+    int Append(CEditLine* record) {
+        if (m_gapStart == m_count && m_count + 6 < m_capacity) {
+            m_items[m_gapStart++] = record;  // the slot behind the lines is free and its row starts null
+            ++m_count;
+            ++m_generation;
+            return 0;
+        }
+        return Insert(m_count, &record, 1);
+    }
     // Removes n records at index at (the records are not freed; their row
     // starts are).
     void Remove(int at, int n);

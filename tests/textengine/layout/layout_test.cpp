@@ -323,6 +323,19 @@ TEST(LineArray, RowStartsFollowTheirLines) {
     model.erase(model.begin() + 60, model.begin() + 70);
     insert(2, 3);
     check();
+    // Appending after the last line: with the gap inside the text (it moves
+    // to the end), at the end with room, and where the arrays must grow.
+    auto append = [&](int n) {
+        for (int k = 0; k < n; ++k) {
+            ASSERT_EQ(lines.Append(&records[std::size_t(next)]), 0);
+            model.push_back(next);
+            if (next % 2 == 0) ASSERT_TRUE(lines.SetWraps(lines.Count() - 1, block(next)));
+            ++next;
+        }
+    };
+    append(1);
+    append(120);
+    check();
     lines.SwapLines(1, 40);
     std::swap(model[1], model[40]);
     std::vector<int> from(20);
