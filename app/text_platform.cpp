@@ -10,8 +10,8 @@ namespace {
 
 void Beep(unsigned type) { ::MessageBeep(type); }
 
-int Box(const char16_t* text, const char16_t* caption, unsigned type) {
-    return ShowMessageBox(::GetActiveWindow(), AsWide(text), AsWide(caption), type);
+void TellShortage(TextEngineShortage) {
+    ShowMessageBox(::GetActiveWindow(), L"メモリが確保できません", L"メッセージ", MB_ICONINFORMATION);
 }
 
 }  // namespace
@@ -19,6 +19,6 @@ int Box(const char16_t* text, const char16_t* caption, unsigned type) {
 void ConnectTextEngineToWindows() {
     TextEnginePlatform hooks;
     hooks.message_beep = Beep;
-    hooks.message_box = Box;
+    hooks.memory_short = TellShortage;
     te_set_platform(hooks);
 }

@@ -17,25 +17,20 @@ constexpr wchar_t kBadPattern[] = L"不正な正規表現です";
 constexpr wchar_t kGaveUp[] = L"正規表現の照合が複雑すぎるため、検索を中断しました";
 constexpr wchar_t kMessageCaption[] = L"メッセージ";
 
-// The text's wrap prompts shown as boxes of this window while a search runs.
-class PromptsOfWindow {
+// While a search runs, Esc pressed stops it.
+class EscapeStopsSearch {
 public:
-    explicit PromptsOfWindow(HWND owner) {
-        s_owner = owner;
+    EscapeStopsSearch() {
         s_escWasDown = (::GetAsyncKeyState(VK_ESCAPE) & 0x8000) != 0;
         TextEnginePlatform hooks = te_set_platform(TextEnginePlatform{});
-        hooks.message_box = &Box;
         hooks.search_should_stop = &EscPressed;
         m_old = te_set_platform(hooks);
     }
-    ~PromptsOfWindow() { te_set_platform(m_old); }
-    PromptsOfWindow(const PromptsOfWindow&) = delete;
-    PromptsOfWindow& operator=(const PromptsOfWindow&) = delete;
+    ~EscapeStopsSearch() { te_set_platform(m_old); }
+    EscapeStopsSearch(const EscapeStopsSearch&) = delete;
+    EscapeStopsSearch& operator=(const EscapeStopsSearch&) = delete;
 
 private:
-    static int Box(const char16_t* text, const char16_t* caption, unsigned type) {
-        return ShowMessageBox(s_owner, AsWide(text), AsWide(caption), type);
-    }
     // A press of Esc, not its state: a key held (or reported held) since
     // before the search does not stop it. Asking for the queue's state first
     // takes in the input that arrived meanwhile.
@@ -46,7 +41,6 @@ private:
         s_escWasDown = down;
         return pressed;
     }
-    static inline HWND s_owner = nullptr;
     static inline bool s_escWasDown = false;
     TextEnginePlatform m_old;
 };
@@ -157,7 +151,7 @@ int CEditCtrl::FindString(const wchar_t* pattern, int direction, BOOL matchCase,
     EditPos at{0, 0};
     int length;
     {
-        PromptsOfWindow prompts(m_hWnd);
+        EscapeStopsSearch escape;
         length = SearchWithWrap(*m_data, &at, direction, 1, &from, WrapQuestionOfWindow(), re, wrapped);
     }
     if (length < 0) {
@@ -191,7 +185,7 @@ int CEditCtrl::FindReplace(const wchar_t* pattern, const wchar_t* replacement, i
     EditPos at{0, 0};
     int length;
     {
-        PromptsOfWindow prompts(m_hWnd);
+        EscapeStopsSearch escape;
         length = SearchWithWrap(*m_data, &at, direction, 1, &start, WrapQuestionOfWindow(), re, wrapped);
     }
     if (length >= 0 && at == start) {
@@ -237,7 +231,7 @@ int CEditCtrl::RunPatternEdit(const wchar_t* pattern, BOOL matchCase, BOOL match
     CWaitCursor wait;
     int result;
     {
-        PromptsOfWindow prompts(m_hWnd);
+        EscapeStopsSearch escape;
         result = edit(re.regex, *count);
     }
     regex_holder_free(&re);

@@ -14,8 +14,8 @@ void te_message_beep(unsigned type) {
     if (g_platform.message_beep) g_platform.message_beep(type);
 }
 
-int te_message_box(const char16_t* text, const char16_t* caption, unsigned type) {
-    return g_platform.message_box ? g_platform.message_box(text, caption, type) : 1;
+void te_memory_short(TextEngineShortage what) {
+    if (g_platform.memory_short) g_platform.memory_short(what);
 }
 
 bool te_search_should_stop() { return g_platform.search_should_stop && g_platform.search_should_stop(); }

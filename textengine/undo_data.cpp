@@ -57,7 +57,7 @@ int CUndoData::Grow(int entries) {
     for (int i = entries; i < m_allocated; ++i) FreeChain(i);  // a smaller ring drops what it no longer holds
     auto* ring = static_cast<UndoRecord**>(mpool_system_alloc(std::size_t(entries) * sizeof(UndoRecord*)));
     if (!ring) {
-        te_message_box(u"メモリが確保できません", u"メッセージ", kBoxIconInformation);
+        te_memory_short(TextEngineShortage::UndoHistory);
         return 1;
     }
     const int keep = m_allocated < entries ? m_allocated : entries;

@@ -50,17 +50,14 @@ struct CountingListener : CEditDataListener {
 // Records what the engine asked of the platform.
 struct PlatformRecorder {
     static inline std::vector<unsigned> beeps;
-    static inline std::vector<std::u16string> boxes;
+    static inline std::vector<TextEngineShortage> shortages;
     TextEnginePlatform old;
     PlatformRecorder() {
         beeps.clear();
-        boxes.clear();
+        shortages.clear();
         TextEnginePlatform hooks;
         hooks.message_beep = [](unsigned type) { beeps.push_back(type); };
-        hooks.message_box = [](const char16_t* text, const char16_t* caption, unsigned) {
-            boxes.push_back(std::u16string(caption) + u": " + text);
-            return 1;
-        };
+        hooks.memory_short = [](TextEngineShortage what) { shortages.push_back(what); };
         old = te_set_platform(hooks);
     }
     ~PlatformRecorder() { te_set_platform(old); }

@@ -1,4 +1,4 @@
-// Start-up wiring: the text engine's boxes reach the window system.
+// Start-up wiring: the text engine's shortages reach the user in a box.
 #include "app/text_platform.h"
 
 #include <gtest/gtest.h>
@@ -9,14 +9,14 @@
 #include "framework/seams.h"
 #include "textengine/platform_hooks.h"
 
-TEST(TextPlatform, EngineBoxesGoThroughTheSeam) {
+TEST(TextPlatform, AShortageOfTheEngineIsToldInABoxThroughTheSeam) {
     std::vector<MessageBoxRequest> asked;
     auto previous = SetMessageBoxHandler([&](const MessageBoxRequest& r) {
         asked.push_back(r);
         return IDOK;
     });
     ConnectTextEngineToWindows();
-    EXPECT_EQ(te_message_box(u"メモリが確保できません", u"メッセージ", kBoxIconInformation), IDOK);
+    te_memory_short(TextEngineShortage::UndoHistory);
     ASSERT_EQ(asked.size(), 1u);
     EXPECT_EQ(asked[0].text, L"メモリが確保できません");
     EXPECT_EQ(asked[0].caption, L"メッセージ");

@@ -305,13 +305,12 @@ TEST_F(Undo, RingThatCannotGrowTellsTheUser) {
         d.TypeChar(u'a');
         d.MoveCaretChars(-1);
     }
-    EXPECT_TRUE(platform.boxes.empty());
+    EXPECT_TRUE(platform.shortages.empty());
     {
         edit_test::FailingAllocator fail;  // the 63rd step needs a bigger ring
         EXPECT_FALSE(d.TypeChar(u'c'));
     }
-    ASSERT_EQ(platform.boxes.size(), 1u);
-    EXPECT_EQ(platform.boxes[0], u"メッセージ: メモリが確保できません");
+    EXPECT_EQ(platform.shortages, std::vector<TextEngineShortage>{TextEngineShortage::UndoHistory});
     EXPECT_EQ(Text(d), std::u16string(62, u'a'));
     EXPECT_TRUE(d.TypeChar(u'b'));
     EXPECT_EQ(UndoSteps(), 63);
