@@ -6,6 +6,7 @@
 #include <iterator>
 #include <random>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "tests/textengine/edit_test_util.h"
@@ -101,34 +102,48 @@ TEST_F(Layout, TextWidthWithTabsSpacingAndPairs) {
 }
 
 // Widths of random texts (TABs, pairs whole and cut, characters measured
-// and not yet) against the advance of each character in turn.
+// and not yet, runs of ASCII) against the advance of each character in
+// turn, with a fixed-pitch font and with one whose 'W' is wider.
 TEST_F(Layout, TextWidthOfRandomTextsIsTheSumOfTheAdvances) {
-    const char16_t pool[] = {u'a', u'\t', u'W', 0x3042, 0x4E00, 0xFF76, 0xD842, 0xDFB7, 0x00E9, u' '};
+    struct WideW : CFakeTextMetrics {
+        int MeasureChar(char32_t cp) override { return cp == u'W' ? 13 : CFakeTextMetrics::MeasureChar(cp); }
+    };
+    const char16_t pool[] = {u'a', u'\t', u'W', 0x3042, 0x4E00, 0xFF76, 0xD842, 0xDFB7, 0x00E9, u' ',
+                             u'x', u'y', u'z', u'0', u'.', u'~'};
     std::mt19937 rng(11);
-    for (int spacing : {0, 3}) {
+    WideW wide;
+    for (const auto& [m, spacing] : {std::pair<CTextMetrics*, int>{&font, 0}, {&font, 3}, {&wide, 0}, {&wide, 3}}) {
+        table.Init(m);
         table.SetCharSpacing(spacing);
         for (int round = 0; round < 300; ++round) {
             std::u16string text;
-            for (int k = static_cast<int>(rng() % 30); k > 0; --k) text += pool[rng() % std::size(pool)];
+            for (int k = static_cast<int>(rng() % 40); k > 0; --k) {
+                // Mostly ASCII in every other text, so runs of eight and more occur.
+                const std::size_t choices = round % 2 ? std::size(pool) : std::size(pool) + 30;
+                const std::size_t c = rng() % choices;
+                text += c < std::size(pool) ? pool[c] : char16_t(u'!' + c % 90);
+            }
             // Now and then a character never measured before.
             if (rng() % 4 == 0) text.insert(text.begin() + rng() % (text.size() + 1), char16_t(0x5000 + round));
             const int n = static_cast<int>(rng() % (text.size() + 1));
-            const int tabStop = table.TabStopWidth(&font);
+            const int tabStop = table.TabStopWidth(m);
             int x = 0;
             for (int i = 0; i < n;) {
                 if (text[i] == u'\t') {
                     x = (x / tabStop + 1) * tabStop;
                     ++i;
                 } else if (i + 1 < n && utf16_is_pair(text.c_str() + i)) {
-                    x += table.Advance(&font, utf16_get_code_point(text.c_str() + i));
+                    x += table.Advance(m, utf16_get_code_point(text.c_str() + i));
                     i += 2;
                 } else {
-                    x += table.Advance(&font, text[i]);
+                    x += table.Advance(m, text[i]);
                     ++i;
                 }
             }
-            ASSERT_EQ(Width(text.c_str(), n), x) << "spacing " << spacing << " round " << round;
-            if (n == static_cast<int>(text.size())) ASSERT_EQ(Width(text.c_str()), x);
+            ASSERT_EQ(CalcTextWidth(text.c_str(), table, m, n), x) << "spacing " << spacing << " round " << round;
+            if (n == static_cast<int>(text.size())) {
+                ASSERT_EQ(CalcTextWidth(text.c_str(), table, m), x);
+            }
         }
     }
 }
@@ -329,7 +344,9 @@ TEST(LineArray, RowStartsFollowTheirLines) {
         for (int k = 0; k < n; ++k) {
             ASSERT_EQ(lines.Append(&records[std::size_t(next)]), 0);
             model.push_back(next);
-            if (next % 2 == 0) ASSERT_TRUE(lines.SetWraps(lines.Count() - 1, block(next)));
+            if (next % 2 == 0) {
+                ASSERT_TRUE(lines.SetWraps(lines.Count() - 1, block(next)));
+            }
             ++next;
         }
     };
