@@ -3,6 +3,7 @@
 #include <cstring>
 #include <vector>
 
+#include "textengine/prefetch.h"
 #include "textengine/undo_data.h"
 
 namespace {
@@ -16,14 +17,6 @@ struct LineText {
         return length == other.length && std::memcmp(text, other.text, std::size_t(length) * sizeof(char16_t)) == 0;
     }
 };
-
-inline void PrefetchForRead(const void* p) {
-#if defined(__GNUC__)
-    __builtin_prefetch(p);
-#else
-    (void)p;
-#endif
-}
 
 // After a sort the lines' records and texts lie anywhere in memory: the
 // record of a line well ahead is asked for, then its text once it is near.

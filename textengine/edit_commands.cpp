@@ -11,6 +11,7 @@
 #include "textengine/edit_data.h"
 #include "textengine/jwidth.h"
 #include "textengine/layout.h"
+#include "textengine/prefetch.h"
 #include "textengine/utf16.h"
 
 namespace {
@@ -40,14 +41,6 @@ struct LineSortKey {
 };
 
 constexpr int kSortHeadUnits = 8;
-
-inline void PrefetchForRead(const void* p) {
-#if defined(__GNUC__)
-    __builtin_prefetch(p);
-#else
-    (void)p;
-#endif
-}
 
 void FillSortHead(LineSortKey& key, int from) {
     key.head[0] = key.head[1] = 0;

@@ -10,6 +10,7 @@
 
 #include "textengine/edit_data.h"
 #include "textengine/kanjitextfile.h"
+#include "textengine/prefetch.h"
 
 namespace {
 
@@ -72,14 +73,6 @@ void PlaceFirstReplaced(const CKanjiTextFile& file, int line, unsigned long long
     const int length = data.GetLineLength(line);
     loss.firstReplaced = {column < static_cast<unsigned long long>(length) ? static_cast<int>(column) : length - 1,
                           line};
-}
-
-inline void PrefetchForRead(const void* p) {
-#if defined(__GNUC__)
-    __builtin_prefetch(p);
-#else
-    (void)p;
-#endif
 }
 
 bool WriteLines(const CEditData& data, CByteStream& out, int code, int lineEnd, TextLossReport* loss) {
