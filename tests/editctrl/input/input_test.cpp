@@ -15,6 +15,7 @@
 #include "framework/seams.h"
 #include "framework/wide.h"
 #include "tests/editctrl/edit_ctrl_fixture.h"
+#include "tests/support/wait_until.h"
 #include "textengine/undo_data.h"
 
 namespace {
@@ -549,7 +550,9 @@ TEST(EditInput, DraggingBelowTheBodyScrollsAndSelectsOnUntilTheButtonIsUp) {
     CPoint below(50, f.ctrl.GetClientRect().bottom + 40);
     f.ctrl.ClientToScreen(&below);
     ::SetCursorPos(below.x, below.y);
-    RunFor(600);
+    wtest::WaitUntil([&] {
+        return ::GetCapture() != f.ctrl.GetSafeHwnd() || (f.Pos(SB_VERT) > 0 && f.SelEnd().line > 8);
+    });
     // Test programs run side by side on one display: one that comes to the
     // front takes the capture, which ends the drag as it should.
     if (::GetCapture() != f.ctrl.GetSafeHwnd()) {
@@ -563,6 +566,6 @@ TEST(EditInput, DraggingBelowTheBodyScrollsAndSelectsOnUntilTheButtonIsUp) {
     // With mouse-select-copy the selection went to the clipboard.
     EXPECT_EQ(Lf(ClipboardText()), Lf(f.Selected()));
     const int pos = f.Pos(SB_VERT);
-    RunFor(300);
+    RunFor(300);  // a few of the scroll timer's ticks, had it stayed
     EXPECT_EQ(f.Pos(SB_VERT), pos);  // no more scrolling once the button is up
 }
