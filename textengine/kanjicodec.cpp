@@ -565,7 +565,7 @@ size_t CKanjiDecoder::DecodeUTF16(const uint8_t* p, size_t n, bool atEnd, char16
                                   bool bigEndian) {
     size_t units = n / 2;
     if (bigEndian == (std::endian::native == std::endian::big)) {
-        std::memcpy(out, p, units * sizeof(char16_t));  // the file's order is the machine's
+        if (units) std::memcpy(out, p, units * sizeof(char16_t));  // the file's order is the machine's
     } else if (bigEndian) {
         for (size_t k = 0; k < units; ++k) out[k] = static_cast<char16_t>(p[2 * k] << 8 | p[2 * k + 1]);
     } else {
@@ -589,7 +589,7 @@ namespace {
 size_t CopyUnits(const char16_t* t, size_t n, uint8_t* o, bool bigEndian) {
     const bool nativeOrder = bigEndian == (std::endian::native == std::endian::big);
     if (nativeOrder) {
-        std::memcpy(o, t, n * sizeof(char16_t));
+        if (n) std::memcpy(o, t, n * sizeof(char16_t));  // an empty run may come with no text at all
     } else {
         for (size_t k = 0; k < n; ++k) {
             const char16_t u = t[k];
