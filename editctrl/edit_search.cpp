@@ -22,9 +22,11 @@ class EscapeStopsSearch {
 public:
     EscapeStopsSearch() {
         s_escWasDown = (::GetAsyncKeyState(VK_ESCAPE) & 0x8000) != 0;
-        TextEnginePlatform hooks = te_set_platform(TextEnginePlatform{});
+        // The program's other hooks stay in place beside the stop.
+        m_old = te_set_platform(TextEnginePlatform{});
+        TextEnginePlatform hooks = m_old;
         hooks.search_should_stop = &EscPressed;
-        m_old = te_set_platform(hooks);
+        te_set_platform(hooks);
     }
     ~EscapeStopsSearch() { te_set_platform(m_old); }
     EscapeStopsSearch(const EscapeStopsSearch&) = delete;

@@ -13,6 +13,7 @@
 #include "app/profile/app_settings.h"
 #include "app/resource.h"
 #include "app/settings_env_win.h"
+#include "app/text_platform.h"
 #include "app/base/winutil.h"
 #include "framework/resource_text.h"
 #include "framework/seams.h"
@@ -57,6 +58,7 @@ CPavinApp::~CPavinApp() {
 
 BOOL CPavinApp::InitInstance() {
     if (programDir.empty()) programDir = GetModuleDir();
+    ConnectTextEngineToWindows();
     Step("ole");
     if (FAILED(::OleInitialize(nullptr))) {
         StartupError(L"OLEの初期化に失敗しました。");

@@ -9,6 +9,7 @@
 
 #include "framework/seams.h"
 #include "tests/editctrl/edit_ctrl_fixture.h"
+#include "textengine/platform_hooks.h"
 
 using etest::EditFixture;
 
@@ -285,4 +286,19 @@ TEST(EditSearch, ReadOnlyControlIgnoresEditingCommands) {
     EXPECT_FALSE(f.data.GetUndo()->CanUndo());
     // Finding still works.
     EXPECT_EQ(f.ctrl.FindString(L"a", 1, TRUE, TRUE, FALSE), 0);
+}
+
+// A search adds its Esc check to the text engine's hooks for its run only:
+// the program's own hooks (the beep, the shortage box) are there after it.
+TEST(EditSearch, TheProgramsTextEngineHooksOutlastASearch) {
+    static int shortages;
+    shortages = 0;
+    TextEnginePlatform hooks;
+    hooks.memory_short = [](TextEngineShortage) { ++shortages; };
+    const TextEnginePlatform old = te_set_platform(hooks);
+    EditFixture f(u"one\ntwo");
+    EXPECT_EQ(f.ctrl.FindString(L"two", 1, TRUE, TRUE, FALSE), 0);
+    te_memory_short(TextEngineShortage::UndoHistory);
+    te_set_platform(old);
+    EXPECT_EQ(shortages, 1);
 }
