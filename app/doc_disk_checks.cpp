@@ -6,6 +6,7 @@
 
 #include "framework/wide.h"
 #include "textengine/bytestream.h"
+#include "util/file_error_text.h"
 
 DocDiskStamp ReadDiskStamp(const std::wstring& path) {
     DocDiskStamp stamp;

@@ -24,6 +24,7 @@
 #include "textengine/bytestream.h"
 #include "textengine/kanjicode.h"
 #include "textengine/kanjidetect.h"
+#include "util/file_error_text.h"
 
 std::wstring theFormatStatusText;
 
@@ -537,10 +538,10 @@ BOOL CPavinDoc::OnSaveDocument(const wchar_t* path) {
             return FALSE;
     }
     if (!AskBeforeLossySave(target, file.kanjiCode)) return FALSE;
-    std::u16string message;
-    if (!file.data.Save(ToU16(target).c_str(), file.kanjiCode, file.lineEnd, &message)) {
+    int error = 0;
+    if (!file.data.Save(ToU16(target).c_str(), file.kanjiCode, file.lineEnd, &error)) {
         std::wstring text = L"ドキュメントの保存に失敗しました。";
-        if (!message.empty()) text += L"\n" + ToWide(message);
+        text += L"\n" + ToWide(SaveFailureMessage(ToU16(target).c_str(), error));
         ShowMessageBox(OwnerWindow(), text.c_str(), kAppCaption, MB_OK | MB_ICONEXCLAMATION);
         return FALSE;
     }

@@ -113,8 +113,7 @@ int RunOurs(const std::string& op, const std::string& in, const std::string& out
     const double t3 = CpuNow();
     if (!(op == "uniq" ? DeleteDuplicates(d) : SortAll(d))) return 3;
     const double t4 = CpuNow();
-    std::u16string message;
-    if (!d.Save(U16(out).c_str(), KanjiCode::UTF8NoSig, LineEndLF, &message)) return 4;
+    if (!d.Save(U16(out).c_str(), KanjiCode::UTF8NoSig, LineEndLF, nullptr)) return 4;
     const double t5 = CpuNow();
     if (verify) {
         std::printf("#   ours %s, CPU: load=%.0fms%s %s=%.0fms save=%.0fms\n", op.c_str(), (t1 - t0) * 1000,

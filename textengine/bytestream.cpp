@@ -354,21 +354,6 @@ std::u16string PathFromHost(const std::string& name) {
     return out;
 }
 
-std::u16string FileErrorMessage(int error) {
-    switch (error) {
-    case 0: return u"";
-    case ENOENT: return u"ファイルまたはフォルダが見つかりません。";
-    case EACCES:
-    case EPERM:
-    case EROFS: return u"アクセスが拒否されました。";
-    case ENOSPC: return u"ディスクの空き容量が不足しています。";
-    case ENOMEM: return u"メモリが確保できません";
-    case EISDIR: return u"フォルダです。";
-    case kNotRegularFile: return u"通常のファイルではありません。";
-    default: return u"ファイルの読み書きに失敗しました。";
-    }
-}
-
 std::string PathToUtf8(const char16_t* path) {
     std::string out;
     if (!path) return out;

@@ -122,8 +122,6 @@ private:
     bool m_exists = false, m_hardLinked = false;
 };
 
-// A short Japanese sentence for a failed file operation, for message boxes.
-std::u16string FileErrorMessage(int error);
 // The one UTF-16 <-> UTF-8 converter for text (the file codec's UTF-8
 // without a mark), with the codec's rule for what has no form: a surrogate
 // pair is one four-byte character, a lone surrogate (which UTF-8 cannot

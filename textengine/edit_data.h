@@ -179,9 +179,9 @@ public:
     // Saves to path (through symbolic links, to their target) so that a
     // failure never leaves the old file half-written: see
     // CReplacingFileStream. A target that is not a regular file is refused.
-    // On failure message (when given) says why.
-    bool Save(const char16_t* path, int code, int lineEnd, std::u16string* message,
-             TextLossReport* loss = nullptr);
+    // On failure error (when given) says why: an errno value,
+    // kNotRegularFile or kUnknownEncoding (textengine/file_replace.h).
+    bool Save(const char16_t* path, int code, int lineEnd, int* error, TextLossReport* loss = nullptr);
     // What saving in code would write as '?', without writing anything: for
     // asking the user before a lossy save. Unknown codes report nothing.
     TextLossReport CheckSave(int code) const;

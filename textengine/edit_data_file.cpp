@@ -9,6 +9,7 @@
 #endif
 
 #include "textengine/edit_data.h"
+#include "textengine/file_replace.h"
 #include "textengine/kanjitextfile.h"
 #include "textengine/prefetch.h"
 
@@ -305,17 +306,13 @@ TextLossReport CEditData::CheckSave(int code) const {
     return loss;
 }
 
-bool CEditData::Save(const char16_t* path, int code, int lineEnd, std::u16string* message, TextLossReport* loss) {
-    auto fail = [&](int error) {
-        if (message) {
-            *message = u"ファイルを保存できません。\n";
-            *message += path ? path : u"";
-            *message += u"\n";
-            *message += error ? FileErrorMessage(error) : u"文字コードが正しくありません。";
-        }
+bool CEditData::Save(const char16_t* path, int code, int lineEnd, int* error, TextLossReport* loss) {
+    auto fail = [&](int why) {
+        if (error) *error = why;
         return false;
     };
-    if (!IsKnownKanjiCode(code)) return fail(0);
+    if (error) *error = 0;
+    if (!IsKnownKanjiCode(code)) return fail(kUnknownEncoding);
     CReplacingFileStream file;
     if (!file.Open(path)) return fail(file.Error());
     bool written = false;
@@ -326,9 +323,9 @@ bool CEditData::Save(const char16_t* path, int code, int lineEnd, std::u16string
         return fail(ENOMEM);
     }
     if (!written || !file.Commit()) {
-        int error = file.Error() ? file.Error() : EIO;
+        const int why = file.Error() ? file.Error() : EIO;
         file.Abandon();
-        return fail(error);
+        return fail(why);
     }
     MarkSaved();
     return true;

@@ -8,6 +8,8 @@
 
 // The save target is a device, a pipe or another thing that is no file.
 constexpr int kNotRegularFile = 0x7001;
+// A save asked for in an encoding the codec does not know.
+constexpr int kUnknownEncoding = 0x7002;
 
 struct SaveTarget {
     std::u16string path;  // the file to write: the end of any symbolic links

@@ -5,6 +5,7 @@
 #include "textengine/bytestream.h"
 #include "textengine/file_replace.h"
 #include "textengine/kanjicodec.h"
+#include "util/file_error_text.h"
 
 #ifdef __unix__
 #include <dirent.h>

@@ -7,6 +7,7 @@
 
 #include "textengine/edit_data.h"
 #include "textengine/kanjitextfile.h"
+#include "util/file_error_text.h"
 #include "wdev_command.h"
 
 namespace {
@@ -57,9 +58,9 @@ int run_convert(const wdev::Args& args) {
         std::printf("%s\n", LoadFailureText(why));
         return 1;
     }
-    std::u16string message;
-    if (!data.Save(out.c_str(), to, eol, &message, &writeLoss)) {
-        std::printf("%s\n", PathToUtf8(message.c_str()).c_str());
+    int error = 0;
+    if (!data.Save(out.c_str(), to, eol, &error, &writeLoss)) {
+        std::printf("%s\n", PathToUtf8(SaveFailureMessage(out.c_str(), error).c_str()).c_str());
         return 1;
     }
     if (readLoss.undecodedBytes)

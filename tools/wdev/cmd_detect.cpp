@@ -1,6 +1,7 @@
 // wdev detect FILE: prints "<KanjiCode> <LineEndType>" as a load would
 // detect them (Shift_JIS when nothing tells).
 #include "textengine/kanjitextfile.h"
+#include "util/file_error_text.h"
 #include "wdev_command.h"
 
 namespace {

@@ -9,6 +9,7 @@
 
 #include "scheme/scheme.h"
 #include "textengine/bytestream.h"
+#include "util/file_error_text.h"
 #include "wdev_command.h"
 
 #ifdef _WIN32

@@ -1,6 +1,7 @@
 // Loading, inserting and saving a text buffer.
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -438,15 +439,16 @@ TEST(EditDataFile, SaveToAPathReplacesTheFileOnlyWhenAllWasWritten) {
 
     CEditData d;
     d.InsertText(u"新しい内容\r\n二行目", 1);
-    std::u16string message;
-    EXPECT_TRUE(d.Save(path.c_str(), 6, 2, &message)) << std::string(message.begin(), message.end());
+    int error = -1;
+    EXPECT_TRUE(d.Save(path.c_str(), 6, 2, &error)) << error;
+    EXPECT_EQ(error, 0);
     EXPECT_EQ(ReadFile(target), "\xEF\xBB\xBF新しい内容\n二行目");
     EXPECT_FALSE(d.IsModified());
 
     // A code that is no encoding: nothing is touched.
     d.InsertText(u"!", 1);
-    EXPECT_FALSE(d.Save(path.c_str(), 9, 1, &message));
-    EXPECT_FALSE(message.empty());
+    EXPECT_FALSE(d.Save(path.c_str(), 9, 1, &error));
+    EXPECT_EQ(error, kUnknownEncoding);
     EXPECT_EQ(ReadFile(target), "\xEF\xBB\xBF新しい内容\n二行目");
     EXPECT_TRUE(d.IsModified());
 
@@ -454,14 +456,15 @@ TEST(EditDataFile, SaveToAPathReplacesTheFileOnlyWhenAllWasWritten) {
     fs::path blocked = dir / "blocked";
     fs::create_directories(blocked / "inside");
     std::u16string blockedPath = Utf8ToUtf16(blocked.string());
-    message.clear();
-    EXPECT_FALSE(d.Save(blockedPath.c_str(), 1, 1, &message));
-    EXPECT_FALSE(message.empty());
+    error = 0;
+    EXPECT_FALSE(d.Save(blockedPath.c_str(), 1, 1, &error));
+    EXPECT_NE(error, 0);
     EXPECT_TRUE(fs::is_directory(blocked / "inside"));
 
-    // No folder: fails with a message.
+    // No folder: fails and says so.
     std::u16string missing = Utf8ToUtf16((dir / "no" / "such.txt").string());
-    EXPECT_FALSE(d.Save(missing.c_str(), 1, 1, &message));
+    EXPECT_FALSE(d.Save(missing.c_str(), 1, 1, &error));
+    EXPECT_EQ(error, ENOENT);
 
     // No temporary file is left behind.
     int files = 0;
@@ -480,10 +483,10 @@ std::filesystem::path FreshDir(const char* name) {
 
 std::u16string U16(const std::filesystem::path& p) { return Utf8ToUtf16(p.string()); }
 
-bool SaveText(const std::filesystem::path& p, const char16_t* text, std::u16string* message = nullptr) {
+bool SaveText(const std::filesystem::path& p, const char16_t* text, int* error = nullptr) {
     CEditData d;
     d.InsertText(text, 1);
-    return d.Save(U16(p).c_str(), 1, 2, message);
+    return d.Save(U16(p).c_str(), 1, 2, error);
 }
 
 TEST(EditDataFile, SaveThroughALinkWritesWhatItNames) {
@@ -528,11 +531,11 @@ TEST(EditDataFile, SaveRefusesWhatIsNoRegularFileAndKeepsPermissions) {
     const fs::path dir = FreshDir("save_special");
     const fs::path fifo = dir / "pipe";
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
-    std::u16string message;
-    EXPECT_FALSE(SaveText(fifo, u"x", &message));
-    EXPECT_NE(message.find(u"通常のファイルではありません"), std::u16string::npos);
+    int error = 0;
+    EXPECT_FALSE(SaveText(fifo, u"x", &error));
+    EXPECT_EQ(error, kNotRegularFile);
     EXPECT_TRUE(fs::is_fifo(fifo));
-    EXPECT_FALSE(SaveText("/dev/null", u"x", &message));
+    EXPECT_FALSE(SaveText("/dev/null", u"x", &error));
     EXPECT_TRUE(fs::is_character_file("/dev/null"));
     // A pipe is not opened for reading either (nothing would ever arrive).
     CFileStream in;
