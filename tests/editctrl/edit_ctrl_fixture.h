@@ -85,27 +85,7 @@ struct EditFixture {
         return si.nPos;
     }
     // The picture WM_PRINTCLIENT paints.
-    wtest::Pixels Print() {
-        const CRect rc = ctrl.GetClientRect();
-        wtest::Pixels out;
-        out.width = rc.Width();
-        out.height = rc.Height();
-        HDC screen = ::GetDC(nullptr);
-        HDC mdc = ::CreateCompatibleDC(screen);
-        ::ReleaseDC(nullptr, screen);
-        CBitmap bmp;
-        void* bits = nullptr;
-        if (bmp.CreateDIBSection32(mdc, out.width, out.height, &bits)) {
-            HGDIOBJ old = ::SelectObject(mdc, bmp);
-            ctrl.SendMessage(WM_PRINTCLIENT, reinterpret_cast<WPARAM>(mdc), PRF_CLIENT);
-            ::GdiFlush();
-            const auto* p = static_cast<const DWORD*>(bits);
-            out.px.assign(p, p + static_cast<size_t>(out.width) * out.height);
-            ::SelectObject(mdc, old);
-        }
-        ::DeleteDC(mdc);
-        return out;
-    }
+    wtest::Pixels Print() { return wtest::RenderClient(ctrl.m_hWnd); }
 };
 
 }  // namespace etest

@@ -69,46 +69,22 @@ struct Pixels {
     }
 };
 
-// What the window's client area shows on screen now.
-inline Pixels CaptureClient(HWND hwnd) {
+// The pixels of a client-sized 32-bit DIB after draw(dc) painted into it.
+template <class Draw>
+inline Pixels PixelsDrawnBy(HWND hwnd, Draw draw) {
     RECT rc;
     ::GetClientRect(hwnd, &rc);
     Pixels out;
     out.width = rc.right;
     out.height = rc.bottom;
-    HDC wdc = ::GetDC(hwnd);
-    HDC mdc = ::CreateCompatibleDC(wdc);
-    CBitmap bmp;
-    void* bits = nullptr;
-    if (bmp.CreateDIBSection32(mdc, out.width, out.height, &bits)) {
-        CDC dc(mdc);
-        dc.SelectObject(bmp.GetSafeHandle());
-        dc.BitBlt(0, 0, out.width, out.height, wdc, 0, 0);
-        ::GdiFlush();
-        const auto* p = static_cast<const DWORD*>(bits);
-        out.px.assign(p, p + static_cast<size_t>(out.width) * out.height);
-    }
-    ::DeleteDC(mdc);
-    ::ReleaseDC(hwnd, wdc);
-    return out;
-}
-
-// What the window paints into its client area, drawn off-screen through
-// WM_PRINTCLIENT: other windows over it on the display don't matter.
-inline Pixels RenderClient(HWND hwnd) {
-    RECT rc;
-    ::GetClientRect(hwnd, &rc);
-    Pixels out;
-    out.width = rc.right;
-    out.height = rc.bottom;
-    HDC wdc = ::GetDC(hwnd);
-    HDC mdc = ::CreateCompatibleDC(wdc);
-    ::ReleaseDC(hwnd, wdc);
+    HDC screen = ::GetDC(nullptr);
+    HDC mdc = ::CreateCompatibleDC(screen);
+    ::ReleaseDC(nullptr, screen);
     CBitmap bmp;
     void* bits = nullptr;
     if (bmp.CreateDIBSection32(mdc, out.width, out.height, &bits)) {
         HGDIOBJ old = ::SelectObject(mdc, bmp.GetSafeHandle());
-        ::SendMessageW(hwnd, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(mdc), PRF_CLIENT | PRF_ERASEBKGND);
+        draw(mdc, out.width, out.height);
         ::GdiFlush();
         const auto* p = static_cast<const DWORD*>(bits);
         out.px.assign(p, p + static_cast<size_t>(out.width) * out.height);
@@ -116,6 +92,23 @@ inline Pixels RenderClient(HWND hwnd) {
     }
     ::DeleteDC(mdc);
     return out;
+}
+
+// What the window's client area shows on screen now.
+inline Pixels CaptureClient(HWND hwnd) {
+    return PixelsDrawnBy(hwnd, [hwnd](HDC dc, int width, int height) {
+        HDC wdc = ::GetDC(hwnd);
+        ::BitBlt(dc, 0, 0, width, height, wdc, 0, 0, SRCCOPY);
+        ::ReleaseDC(hwnd, wdc);
+    });
+}
+
+// What the window paints into its client area, drawn off-screen through
+// WM_PRINTCLIENT: other windows over it on the display don't matter.
+inline Pixels RenderClient(HWND hwnd) {
+    return PixelsDrawnBy(hwnd, [hwnd](HDC dc, int, int) {
+        ::SendMessageW(hwnd, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT | PRF_ERASEBKGND);
+    });
 }
 
 // Writes pixels as a BMP file for reviewers (the test script converts it).
