@@ -288,11 +288,17 @@ TEST_F(WinUtil, TheFolderPickerOpensOnTheGivenFolder) {
     bi.ulFlags = BIF_RETURNONLYFSDIRS;
     bi.lpfn = BrowseFolderCallback;
     bi.lParam = reinterpret_cast<LPARAM>(inner.c_str());
+    // Rooted at the outer folder, the picker lists no drives: a host whose
+    // root folder cannot be read (as in some sandboxes) leaves it unharmed.
+    PIDLIST_ABSOLUTE root = nullptr;
+    ASSERT_EQ(::SHParseDisplayName(outer.c_str(), nullptr, &root, 0, nullptr), S_OK);
+    bi.pidlRoot = root;
     g_pickerSelection.clear();
     g_pickerTicks = 0;
     ::SetTimer(nullptr, 0, 100, ReadPicker);
     PIDLIST_ABSOLUTE chosen = ::SHBrowseForFolderW(&bi);
     if (chosen) ::CoTaskMemFree(chosen);
+    ::CoTaskMemFree(root);
     EXPECT_EQ(g_pickerSelection, g_pickerExpected);
     ::RemoveDirectoryW(inner.c_str());
     ::RemoveDirectoryW(outer.c_str());
