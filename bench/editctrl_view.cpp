@@ -129,7 +129,7 @@ void Layout(Host& host, HFONT font, int lines) {
     ours.ctrl.SetEditData(&ours.data);
     static const char* const kModes[] = {"nowrap", "window", "col40"};
     for (int mode = 0; mode < 3; ++mode) {
-        ours.ctrl.SetWrapMode(mode, 40);
+        ours.ctrl.SetWrapMode(WrapModeFromNumber(mode), 40);
         auto t = Clock::now();
         ours.ctrl.RecalcLayout(0, true);
         const double oursMs = MsSince(t);
@@ -172,7 +172,7 @@ void TypeLineAtTop(Ours& ours, HDC mdc) {
 
 void Keystroke(Host& host, HFONT font, int lines) {
     const std::u16string text = MakeText(lines, 60, u"\n");
-    for (int mode : {0, 2}) {
+    for (WrapMode mode : {WrapMode::None, WrapMode::FixedColumns}) {
         Ours ours(host, font);
         ours.data.InsertText(text.c_str(), 1);
         ours.data.SetCaretPos(0, 0);
@@ -188,8 +188,9 @@ void Keystroke(Host& host, HFONT font, int lines) {
         for (int i = 0; i < reps; ++i) TypeLineAtTop(ours, host.mdc);
         const double oursMs = MsSince(t) / reps;
         char name[64];
-        std::snprintf(name, sizeof(name), "keystroke_top_line_%s_%d", mode ? "col40" : "nowrap", lines);
-        double& small = g_keystroke1e3[mode ? 1 : 0];
+        const bool wraps = mode != WrapMode::None;
+        std::snprintf(name, sizeof(name), "keystroke_top_line_%s_%d", wraps ? "col40" : "nowrap", lines);
+        double& small = g_keystroke1e3[wraps ? 1 : 0];
         if (lines <= 1000) small = oursMs;
         PrintAbsolute(name, oursMs, "ms", lines > 1000 && small > 0 ? oursMs / small : 0);
     }

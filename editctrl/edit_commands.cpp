@@ -18,7 +18,7 @@ void CEditCtrl::MoveToRowEnd(bool extend) {
     if (!m_data) return;
     const EditPos caret = m_data->GetCaretPos();
     const LineRows rows = m_data->GetLineRows(caret.line);
-    if (DispData().wrapMode == 0 || rows.count < 2) {
+    if (DispData().wrapMode == WrapMode::None || rows.count < 2) {
         MoveToLineEnd(extend);
         return;
     }

@@ -226,10 +226,10 @@ void CEditCtrl::ApplyFont() {
     RecalcMargins();
     if (m_data) {
         CEditDispData& disp = DispData();
-        if (disp.wrapMode == 1) {
+        if (disp.wrapMode == WrapMode::WindowWidth) {
             SetWrapWidthToWindow(GetScrollClientRect().Width());
-        } else if (disp.wrapMode == 2) {
-            SetWrapMode(2, disp.wrapColumns);
+        } else if (disp.wrapMode == WrapMode::FixedColumns) {
+            SetWrapMode(WrapMode::FixedColumns, disp.wrapColumns);
         }
         RecalcLineWidth(true);
     }
@@ -248,14 +248,14 @@ void CEditCtrl::ApplyFont() {
     SendParent(WM_EDIT_LAYOUTCHANGED);
 }
 
-void CEditCtrl::SetWrapMode(int mode, int columns, bool relayout) {
+void CEditCtrl::SetWrapMode(WrapMode mode, int columns, bool relayout) {
     if (!m_data) return;
     CEditDispData& disp = DispData();
     disp.wrapMode = mode;
-    if (mode == 0) {
+    if (mode == WrapMode::None) {
         disp.wrapColumns = INT_MAX;
         disp.wrapWidth = INT_MAX;
-    } else if (mode == 1) {
+    } else if (mode == WrapMode::WindowWidth) {
         SetWrapWidthToWindow(GetScrollClientRect().Width());
     } else {
         const WrapGeometry wrap = WrapForColumns(columns, m_charWidth);
@@ -445,7 +445,7 @@ void CEditCtrl::RecalcClientSize() {
     m_body = GetScrollClientRect();
     m_body.left = m_leftMargin;
     m_body.top = m_topMargin;
-    if (m_data && DispData().wrapMode == 2) {
+    if (m_data && DispData().wrapMode == WrapMode::FixedColumns) {
         const long long right = m_leftMargin + static_cast<long long>(DispData().wrapColumns) * m_charWidth;
         m_body.right = right > INT_MAX ? INT_MAX : static_cast<int>(right);
     }
@@ -564,7 +564,7 @@ LRESULT CEditCtrl::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
         return 0;  // the paint covers everything
     case WM_SIZE:
         if (LOWORD(lParam) && m_data) {
-            if (DispData().wrapMode == 1) {
+            if (DispData().wrapMode == WrapMode::WindowWidth) {
                 SetWrapWidthToWindow(LOWORD(lParam));
                 RecalcLineWidth(true);
             }

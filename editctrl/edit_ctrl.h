@@ -123,8 +123,8 @@ public:
     HFONT GetNormalFont() const { return m_font; }
 
     // Wrap settings (the wrap commands set them; layout follows).
-    // Mode 0 no wrap, 1 at the window's width, 2 at fixed columns.
-    void SetWrapMode(int mode, int columns = 0, bool relayout = false);
+    // columns counts only for WrapMode::FixedColumns.
+    void SetWrapMode(WrapMode mode, int columns = 0, bool relayout = false);
     void SetWrapWidthToWindow(int clientWidth);
 
     // Layout.

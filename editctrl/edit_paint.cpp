@@ -148,7 +148,7 @@ void CEditPainter::DrawAll() {
     if (style_ & ECS_SHOW_ROW_LINE) {
         const int ly = ctrl_.GetTopMargin() + (ctrl_.GetCaretRow() - vScroll_ + 1) * rowHeight_ - 1;
         int right = client_.right;
-        if (data_.GetDispData().wrapMode == 2) {
+        if (data_.GetDispData().wrapMode == WrapMode::FixedColumns) {
             const long long wrapColumns = data_.GetDispData().wrapColumns;
             const long long wrapRight = ctrl_.GetLeftMargin() + (wrapColumns - hScroll_) * charWidth_;
             if (wrapRight < right) right = static_cast<int>(wrapRight);
@@ -433,7 +433,8 @@ void CEditCtrl::PaintTo(HDC target) {
             CPen pen;
             pen.CreatePen(PS_SOLID, 0, disp.GetColor(RULED_LINE_COLOR));
             m_backBuffer.SelectObject(pen.GetSafeHandle());
-            const int right = DispData().wrapMode == 2 ? m_leftMargin + DispData().wrapWidth : w - m_rightMargin;
+            const bool fixed = DispData().wrapMode == WrapMode::FixedColumns;
+            const int right = fixed ? m_leftMargin + DispData().wrapWidth : w - m_rightMargin;
             for (int i = 1; i <= m_visibleRows; ++i) {
                 const int y = m_topMargin + i * m_rowHeight;
                 if (y > h - m_bottomMargin) break;
@@ -452,7 +453,8 @@ void CEditCtrl::PaintTo(HDC target) {
     }
     if ((m_style & ECS_IDLE_POINTER) && m_idleCountdown > 0) {
         CBrush brush(disp.GetColor(RULED_LINE_COLOR));
-        const int right = (DispData().wrapMode == 2 ? m_leftBase + DispData().wrapWidth : w - m_rightMargin) + 10;
+        const bool fixed = DispData().wrapMode == WrapMode::FixedColumns;
+        const int right = (fixed ? m_leftBase + DispData().wrapWidth : w - m_rightMargin) + 10;
         mem.FrameRect(CRect(m_leftBase - 10, m_topBase - 10, right, h - m_bottomMargin + 10), brush);
     }
     ::BitBlt(target, 0, 0, w, h, mem, 0, 0, SRCCOPY);

@@ -11,6 +11,14 @@
 
 class CEditData;
 
+// How rows are cut. The numbers are those of the settings record (LINE_MODE).
+enum class WrapMode : int { None = 0, WindowWidth = 1, FixedColumns = 2 };
+// The mode stored as n; a number that is no mode wraps nowhere.
+inline WrapMode WrapModeFromNumber(int n) {
+    return n == 1 ? WrapMode::WindowWidth : n == 2 ? WrapMode::FixedColumns : WrapMode::None;
+}
+inline int WrapModeNumber(WrapMode mode) { return static_cast<int>(mode); }
+
 // The window-system side of the display data, owned by it.
 class CEditDispExtension {
 public:
@@ -31,7 +39,7 @@ public:
     void SetExtension(std::unique_ptr<CEditDispExtension> ext) { m_extension = std::move(ext); }
 
     int displayRows = 0;
-    int wrapMode = 0;          // 0 none, 1 window width, 2 fixed columns
+    WrapMode wrapMode = WrapMode::None;
     int wrapColumns = INT_MAX;
     int wrapWidth = INT_MAX;   // pixels; INT_MAX = no wrapping
     int mouseSelState = 0;

@@ -65,7 +65,8 @@ void ApplySettingsToEditor(CEditCtrl& editor, const CAppSettings& s, bool noComm
     if (auto* assist = dynamic_cast<CCodeAssistEditCtrl*>(&editor)) ColorCompletionList(assist->AssistWnd(), s);
     if (!editor.IsWindow() || !editor.GetEditData()) return;
     editor.Disp().Widths().SetCharSpacing(s.charSpace);
-    if (editor.DispData().wrapMode == 2) editor.SetWrapMode(2, s.lineLen > 0 ? s.lineLen : 80);
+    if (editor.DispData().wrapMode == WrapMode::FixedColumns)
+        editor.SetWrapMode(WrapMode::FixedColumns, s.lineLen > 0 ? s.lineLen : 80);
     // The font again: spacing and margins are measured from it.
     if (HFONT font = editor.GetNormalFont()) editor.SetFont(font);
     editor.RefreshLayout(0);

@@ -131,7 +131,7 @@ void CPavinView::CreateEditorOf(int id) {
     if (!editor.IsWindow() && !editor.Create(nullptr, L"", kEditorStyleShown, GetClientRect(), m_hWnd, kEditorId))
         return;
     if (theEditorFont.GetSafeHandle()) editor.SetFont(theEditorFont);
-    editor.SetWrapMode(theSettings.lineMode, theSettings.lineLen);
+    editor.SetWrapMode(WrapModeFromNumber(theSettings.lineMode), theSettings.lineLen);
     ApplySettings(editor);
     RecalcLayout();
 }

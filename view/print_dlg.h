@@ -10,6 +10,7 @@
 
 #include "framework/dialog.h"
 #include "framework/fwstring.h"
+#include "textengine/edit_disp_data.h"
 #include "view/printer_access.h"
 
 class CIniProfile;
@@ -35,13 +36,13 @@ public:
     int m_fontSize = 110;  // tenths of a point
     // Given by the caller.
     int m_digits = 2;
-    int m_wrapMode = 0;
+    WrapMode m_wrapMode = WrapMode::None;
     int m_wrapColumn = 80;
 
     // The selected printer's device context; null when there is none.
     HDC PrinterDC() const { return dc_; }
     // Rows of that many characters in the dialog's wrap mode, else -1.
-    int WrapColumn() const { return m_wrapMode == 2 ? m_wrapColumn : -1; }
+    int WrapColumn() const { return m_wrapMode == WrapMode::FixedColumns ? m_wrapColumn : -1; }
 
 protected:
     BOOL OnInitDialog() override;

@@ -121,11 +121,11 @@ void DeleteWordBefore(CEditCtrl& e) {
 
 // Only this file changes; LINE_MODE keeps the choice for new files and the
 // next start.
-void SetWrap(CEditCtrl& e, int mode) {
+void SetWrap(CEditCtrl& e, WrapMode mode) {
     e.SetWrapMode(mode, theSettings.lineLen, false);
     e.Relayout(0);
     e.RecalcClientSize();
-    theSettings.lineMode = mode;
+    theSettings.lineMode = WrapModeNumber(mode);
 }
 
 void ToggleBookmark(CEditCtrl& e) {
@@ -388,9 +388,9 @@ const EditorCommand kCommands[] = {
     {ID_EDIT_INDENT_TAB, [](CEditCtrl& e) { if (auto* l = ShownList(e); !l || !l->ProcessKey('\t')) e.OnChar('\t'); }},
     {ID_EDIT_OVERWRITE, [](CEditCtrl& e) { e.SetOverwrite(!e.IsOverwrite()); }},
     // Wrap and display.
-    {ID_VIEW_WRAP_NONE, [](CEditCtrl& e) { SetWrap(e, 0); }},
-    {ID_VIEW_WRAP_WINDOW, [](CEditCtrl& e) { SetWrap(e, 1); }},
-    {ID_VIEW_WRAP_COLUMN, [](CEditCtrl& e) { SetWrap(e, 2); }},
+    {ID_VIEW_WRAP_NONE, [](CEditCtrl& e) { SetWrap(e, WrapMode::None); }},
+    {ID_VIEW_WRAP_WINDOW, [](CEditCtrl& e) { SetWrap(e, WrapMode::WindowWidth); }},
+    {ID_VIEW_WRAP_COLUMN, [](CEditCtrl& e) { SetWrap(e, WrapMode::FixedColumns); }},
     {ID_VIEW_REDRAW, [](CEditCtrl& e) { e.RefreshLayout(0); }},
     // Brackets and bookmarks.
     {ID_EDIT_SHOW_MATCH_BRACKET, [](CEditCtrl& e) { e.FlashMatchingBracket(e.GetEditData()->GetCaretChar()); }},
@@ -406,11 +406,11 @@ const EditorCommand kCommands[] = {
 int WrapCheck(CEditCtrl& e, UINT id) {
     switch (id) {
     case ID_VIEW_WRAP_NONE:
-        return e.DispData().wrapMode == 0;
+        return e.DispData().wrapMode == WrapMode::None;
     case ID_VIEW_WRAP_WINDOW:
-        return e.DispData().wrapMode == 1;
+        return e.DispData().wrapMode == WrapMode::WindowWidth;
     case ID_VIEW_WRAP_COLUMN:
-        return e.DispData().wrapMode == 2;
+        return e.DispData().wrapMode == WrapMode::FixedColumns;
     }
     return -1;
 }

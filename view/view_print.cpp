@@ -40,7 +40,7 @@ void PrintCurrentFile(CPavinView& view, CEditCtrl& editor) {
     const HWND owner = ::GetAncestor(view.m_hWnd, GA_ROOT);
 
     CPrintDlg dialog(*app->m_pIniProfile);
-    dialog.m_wrapMode = theSettings.lineMode;
+    dialog.m_wrapMode = WrapModeFromNumber(theSettings.lineMode);
     dialog.m_wrapColumn = theSettings.lineLen;
     dialog.m_digits = editor.GetLineNumberDigits() > 2 ? editor.GetLineNumberDigits() : 2;
     if (dialog.DoModal(owner) != IDOK || !dialog.PrinterDC()) return;

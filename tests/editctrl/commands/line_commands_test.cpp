@@ -148,18 +148,18 @@ TEST(EditLines, MatchingBracketOnlyInCode) {
 TEST(EditLines, WrapModes) {
     EditFixture f(std::u16string(300, u'x'), 0, 400, 300);
     const int cw = f.ctrl.GetCharWidth();
-    f.ctrl.SetWrapMode(2, 0, true);
+    f.ctrl.SetWrapMode(WrapMode::FixedColumns, 0, true);
     EXPECT_EQ(f.ctrl.DispData().wrapColumns, 80);
     EXPECT_EQ(f.ctrl.GetEditData()->GetLineRowCount(0), (300 + 79) / 80);
-    f.ctrl.SetWrapMode(1, 0, true);
+    f.ctrl.SetWrapMode(WrapMode::WindowWidth, 0, true);
     EXPECT_EQ(f.ctrl.DispData().wrapWidth, f.ctrl.DispData().wrapColumns * cw);
     EXPECT_GT(f.ctrl.GetEditData()->GetLineRowCount(0), 1);
-    f.ctrl.SetWrapMode(0, 0, true);
+    f.ctrl.SetWrapMode(WrapMode::None, 0, true);
     EXPECT_EQ(f.ctrl.DispData().wrapWidth, INT_MAX);
     EXPECT_EQ(f.ctrl.GetEditData()->GetLineRowCount(0), 1);
     // A very narrow window still wraps at 20 columns.
     ::MoveWindow(f.ctrl, 0, 0, 40, 100, TRUE);
-    f.ctrl.SetWrapMode(1, 0, true);
+    f.ctrl.SetWrapMode(WrapMode::WindowWidth, 0, true);
     EXPECT_EQ(f.ctrl.DispData().wrapColumns, 20);
 }
 
@@ -281,7 +281,7 @@ TEST(EditLines, CopyAndPasteWholeLines) {
 
 TEST(EditLines, EndOfTheDisplayRowAndSelectLine) {
     EditFixture f(std::u16string(50, u'x') + u"\nshort");
-    f.ctrl.SetWrapMode(2, 20, true);
+    f.ctrl.SetWrapMode(WrapMode::FixedColumns, 20, true);
     ASSERT_EQ(f.data.GetLineRowCount(0), 3);
     f.data.SetCaretPos(0, 5);
     f.ctrl.UpdateCaret(0, true);
@@ -295,7 +295,7 @@ TEST(EditLines, EndOfTheDisplayRowAndSelectLine) {
     f.ctrl.MoveToRowEnd(true);
     EXPECT_EQ(f.data.GetCaretPos(), (EditPos{50, 0}));
     EXPECT_EQ(f.data.GetDispData().selStart, (EditPos{45, 0}));
-    f.ctrl.SetWrapMode(0, 0, true);
+    f.ctrl.SetWrapMode(WrapMode::None, 0, true);
     f.data.SetCaretPos(1, 1);
     f.ctrl.UpdateCaret(0, true);
     f.ctrl.MoveToRowEnd(false);

@@ -69,14 +69,14 @@ TEST(EditCtrl, RowTableFollowsEachWrapMode) {
             if (i + 1 < lines) text += u'\n';
         }
         EditFixture f(text, 0, 500, 300);
-        for (int mode : {0, 1, 2}) {
+        for (WrapMode mode : {WrapMode::None, WrapMode::WindowWidth, WrapMode::FixedColumns}) {
             f.ctrl.SetWrapMode(mode, 30);
             f.ctrl.Relayout(0);
             const CEditDispData& d = f.data.GetDispData();
-            if (mode == 0) {
+            if (mode == WrapMode::None) {
                 EXPECT_EQ(d.wrapWidth, INT_MAX);
             }
-            if (mode == 2) {
+            if (mode == WrapMode::FixedColumns) {
                 EXPECT_EQ(d.wrapWidth, 30 * f.ctrl.GetCharWidth());
             }
             const int a = f.ctrl.Measure().Advance('a');
@@ -84,7 +84,7 @@ TEST(EditCtrl, RowTableFollowsEachWrapMode) {
             for (int i = 0; i < lines; ++i) {
                 const int n = f.data.GetLineLength(i);
                 const int rows = f.data.GetLineRowCount(i);
-                ASSERT_EQ(rows, ExpectedRows(n, a, d.wrapWidth)) << lines << " mode " << mode << " line " << i;
+                ASSERT_EQ(rows, ExpectedRows(n, a, d.wrapWidth)) << lines << " mode " << WrapModeNumber(mode) << " line " << i;
                 ASSERT_EQ(f.ctrl.GetFirstRowOfLine(i), row);
                 for (int k = 0; k < rows; ++k) {
                     ASSERT_EQ(f.ctrl.GetLineOfRow(row + k), i);
@@ -102,19 +102,19 @@ TEST(EditCtrl, RowTableFollowsEachWrapMode) {
 
 TEST(EditCtrl, FixedColumnWrapFallsBackToEightyColumns) {
     EditFixture f(u"abc");
-    f.ctrl.SetWrapMode(2, 0);
+    f.ctrl.SetWrapMode(WrapMode::FixedColumns, 0);
     EXPECT_EQ(f.data.GetDispData().wrapColumns, 80);
     EXPECT_EQ(f.data.GetDispData().wrapWidth, 80 * f.ctrl.GetCharWidth());
     // A narrow window still wraps at twenty columns.
     EditFixture narrow(u"abc", 0, 60, 100);
-    narrow.ctrl.SetWrapMode(1);
+    narrow.ctrl.SetWrapMode(WrapMode::WindowWidth);
     EXPECT_EQ(narrow.data.GetDispData().wrapColumns, 20);
 }
 
 // Typing a line at the top keeps the index exact without a full rebuild.
 TEST(EditCtrl, InsertedAndJoinedLinesKeepRowsInStep) {
     EditFixture f(etest::NumberedLines(50), 0, 200, 300);
-    f.ctrl.SetWrapMode(2, 4);
+    f.ctrl.SetWrapMode(WrapMode::FixedColumns, 4);
     f.ctrl.Relayout(0);
     f.data.SetCaretPos(0, 0);
     f.data.InsertText(u"abcdefghij\nxy\n", 1);
@@ -205,7 +205,7 @@ TEST(EditCtrl, RelayoutAfterNoChangeKeepsTheLayoutAndAnyChangeIsMeasured) {
     EXPECT_EQ(f.ctrl.GetWidestWidth(), CalcTextWidth(f.data.GetLineText(0), f.data.GetDispData().widths, nullptr));
     // Wrapping at fewer columns than the widest line cuts it into more rows.
     const int rows = f.data.GetDispData().displayRows;
-    f.ctrl.SetWrapMode(2, 20);
+    f.ctrl.SetWrapMode(WrapMode::FixedColumns, 20);
     f.ctrl.Relayout(0);
     EXPECT_GT(f.data.GetDispData().displayRows, rows);
 }

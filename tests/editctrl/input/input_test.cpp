@@ -168,7 +168,7 @@ TEST(EditInput, UpAndDownKeepThePixelColumnOverAShortLine) {
 
 TEST(EditInput, EndOnAWrappedRowStaysOnThatRow) {
     Input f(std::u16string(100, u'x'));
-    f.ctrl.SetWrapMode(2, 20);
+    f.ctrl.SetWrapMode(WrapMode::FixedColumns, 20);
     f.ctrl.Relayout(0);
     f.data.SetCaretPos(0, 0);
     f.ctrl.UpdateCaret(1);

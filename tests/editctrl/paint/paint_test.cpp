@@ -161,7 +161,7 @@ TEST(EditPaint, BookmarkAndChangedLineMarks) {
 
 TEST(EditPaint, RulerTicksStopAtTheWrapColumn) {
     EditFixture f(u"abc", ECS_SHOW_COL_NUM, 600, 200);
-    f.ctrl.SetWrapMode(2, 23);
+    f.ctrl.SetWrapMode(WrapMode::FixedColumns, 23);
     f.ctrl.Relayout(0);
     const int cw = f.ctrl.GetCharWidth(), rh = f.ctrl.GetRowHeight();
     const int left = f.ctrl.GetLeftMargin(), base = f.ctrl.GetTopMargin() - 3;
@@ -195,7 +195,7 @@ TEST(EditPaint, CaretRowUnderlineAndRuledLines) {
 
 TEST(EditPaint, WrappedLineScrolledHalfAboveStartsAtItsVisibleRow) {
     EditFixture f(std::u16string(12, u'a') + u"bbbbbbbb\nx" + std::u16string(30, u'\n'), 0, 300, 200);
-    f.ctrl.SetWrapMode(2, 12);
+    f.ctrl.SetWrapMode(WrapMode::FixedColumns, 12);
     f.ctrl.Relayout(0);
     ASSERT_EQ(f.data.GetLineRowCount(0), 2);
     f.ctrl.SendMessage(WM_VSCROLL, MAKEWPARAM(SB_LINEDOWN, 0), 0);
@@ -217,7 +217,7 @@ TEST(EditPaint, ARunWrappedOntoTheNextRowKeepsItsColourBesideLineNumbers) {
     // (and the caret row's number) in colours of their own.
     EditFixture f(std::u16string(30, u'w') + u"\nx", ECS_SHOW_ROW_NUM, 400, 200);
     f.ctrl.SetLeftBase(9);
-    f.ctrl.SetWrapMode(2, 12);
+    f.ctrl.SetWrapMode(WrapMode::FixedColumns, 12);
     f.ctrl.Relayout(0);
     ASSERT_EQ(f.data.GetLineRowCount(0), 3);
     for (int caretLine : {0, 1}) {

@@ -275,21 +275,24 @@ TEST(EditorCommandUpdate, OverwriteCommandFlipsTheModeAndItsStatusPane) {
 TEST(EditorWrapCommands, ChangeOnlyTheirFileCheckTheirItemAndRecordLineMode) {
     const int savedMode = theSettings.lineMode, savedLen = theSettings.lineLen;
     EditFixture a(etest::NumberedLines(3)), b(etest::NumberedLines(3));
-    b.ctrl.SetWrapMode(0);
+    b.ctrl.SetWrapMode(WrapMode::None);
     theSettings.lineLen = 0;  // not positive: 80 columns
     struct Case {
         UINT id;
-        int mode;
-    } cases[] = {{ID_VIEW_WRAP_COLUMN, 2}, {ID_VIEW_WRAP_WINDOW, 1}, {ID_VIEW_WRAP_NONE, 0}};
+        WrapMode mode;
+        int lineMode;
+    } cases[] = {{ID_VIEW_WRAP_COLUMN, WrapMode::FixedColumns, 2},
+                 {ID_VIEW_WRAP_WINDOW, WrapMode::WindowWidth, 1},
+                 {ID_VIEW_WRAP_NONE, WrapMode::None, 0}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.id);
         Command(a, c.id);
         EXPECT_EQ(a.data.GetDispData().wrapMode, c.mode);
-        EXPECT_EQ(theSettings.lineMode, c.mode);
-        EXPECT_EQ(b.data.GetDispData().wrapMode, 0);
+        EXPECT_EQ(theSettings.lineMode, c.lineMode);
+        EXPECT_EQ(b.data.GetDispData().wrapMode, WrapMode::None);
         for (const Case& other : cases) EXPECT_EQ(UpdateThroughMenu(a.ctrl, other.id).checked, other.id == c.id);
-        if (c.mode == 2) EXPECT_EQ(a.data.GetDispData().wrapColumns, 80);
-        if (c.mode == 0) EXPECT_EQ(a.data.GetDispData().wrapWidth, INT_MAX);
+        if (c.mode == WrapMode::FixedColumns) EXPECT_EQ(a.data.GetDispData().wrapColumns, 80);
+        if (c.mode == WrapMode::None) EXPECT_EQ(a.data.GetDispData().wrapWidth, INT_MAX);
     }
     theSettings.lineMode = savedMode;
     theSettings.lineLen = savedLen;

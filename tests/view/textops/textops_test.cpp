@@ -320,7 +320,7 @@ TEST(TextOps, DateTimeAndBreakReplaceTheSelection) {
 TEST(TextOps, BreakAtWrapTurnsRowStartsIntoLineEndsAsOneStep) {
     EditFixture f(u"0123456789012345678901234567890123456789");
     f.data.ResetUndo();
-    f.ctrl.SetWrapMode(2, 20, true);
+    f.ctrl.SetWrapMode(WrapMode::FixedColumns, 20, true);
     ASSERT_GT(f.data.GetLineRowCount(0), 1);
     f.ctrl.SelectAll();
     RunCommand(f, ID_EDIT_BREAK_AT_WRAP);
