@@ -5,21 +5,20 @@
 #include "app/profile/app_settings.h"
 #include "framework/wide.h"
 
-CFont theEditorFont;
-CFont theTabFont;
-
-bool CreateEditorFont() {
+bool CreateEditorFont(CAppContext& context) {
+    const CAppSettings& settings = context.settings;
     LOGFONTW lf{};
-    lf.lfHeight = theSettings.fontPoint;
-    lf.lfWeight = theSettings.fontWeight;
-    lf.lfItalic = static_cast<BYTE>(theSettings.fontItalic);
+    lf.lfHeight = settings.fontPoint;
+    lf.lfWeight = settings.fontWeight;
+    lf.lfItalic = static_cast<BYTE>(settings.fontItalic);
     lf.lfCharSet = DEFAULT_CHARSET;
-    lstrcpynW(lf.lfFaceName, AsWide(theSettings.fontFaceName.c_str()), LF_FACESIZE);
-    return theEditorFont.CreatePointFontIndirect(lf);
+    lstrcpynW(lf.lfFaceName, AsWide(settings.fontFaceName.c_str()), LF_FACESIZE);
+    return context.editorFont.CreatePointFontIndirect(lf);
 }
 
-bool CreateTabFont() {
-    return theTabFont.CreatePointFont(theSettings.tabFontPoint, AsWide(theSettings.tabFontFaceName.c_str()));
+bool CreateTabFont(CAppContext& context) {
+    const CAppSettings& settings = context.settings;
+    return context.tabFont.CreatePointFont(settings.tabFontPoint, AsWide(settings.tabFontFaceName.c_str()));
 }
 
 std::wstring RealFaceName(const CFont& font) {

@@ -1,18 +1,16 @@
-// The editor's two program-wide fonts, made from the settings record.
+// The editor's two fonts, made from the settings record into the context.
 #pragma once
 
 #include <string>
 
+#include "app/app_context.h"
 #include "framework/gdi.h"
 
-extern CFont theEditorFont;
-extern CFont theTabFont;
-
-// theEditorFont from FONT: FACENAME, POINT (tenths of a point), WEIGHT,
+// The editor font from FONT: FACENAME, POINT (tenths of a point), WEIGHT,
 // ITALIC, default character set. False when the font can't be made.
-bool CreateEditorFont();
-// theTabFont from TAB_FONT: FACENAME and POINT.
-bool CreateTabFont();
+bool CreateEditorFont(CAppContext& context);
+// The tab font from TAB_FONT: FACENAME and POINT.
+bool CreateTabFont(CAppContext& context);
 
 // The sizes, in points, a font may be chosen in: what a screen can show.
 constexpr int kMinFontPoint = 6;

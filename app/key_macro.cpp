@@ -80,13 +80,14 @@ void ShowError(HWND owner, const wchar_t* text) { ShowMessageBox(owner, text, L"
 
 const wchar_t kFilter[] = L"Keyboard Macro Files (*.mac)|*.mac|All Files (*.*)|*.*||";
 
-bool AskPath(const wchar_t* title, bool open, HWND owner, const std::wstring& programDir, std::wstring& path) {
-    std::wstring folder = ToWide(ResolveSettingsDir(theSettings.kbMacroDir, ToU16(programDir)));
+bool AskPath(const wchar_t* title, bool open, HWND owner, const std::wstring& programDir, std::u16string& macroDir,
+             std::wstring& path) {
+    std::wstring folder = ToWide(ResolveSettingsDir(macroDir, ToU16(programDir)));
     const DWORD flags = open ? OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_HIDEREADONLY
                              : OFN_EXPLORER | OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY | OFN_PATHMUSTEXIST |
                                    OFN_NOREADONLYRETURN;
     if (!PromptFileNameInDir(title, open, L"mac", path, flags, kFilter, owner, folder)) return false;
-    theSettings.kbMacroDir = ToU16(folder);
+    macroDir = ToU16(folder);
     return true;
 }
 
@@ -219,7 +220,7 @@ void KeyMacroOnDeactivate() {
     if (State().playing) KeyMacroStopPlay();
 }
 
-bool KeyMacroCommand(UINT id, CCmdUI* ui, HWND owner, const std::wstring& programDir) {
+bool KeyMacroCommand(UINT id, CCmdUI* ui, HWND owner, const std::wstring& programDir, std::u16string& macroDir) {
     const bool busy = KeyMacroIsRecording() || KeyMacroIsPlaying();
     switch (id) {
     case ID_KEYMACRO_RECORD:
@@ -243,7 +244,7 @@ bool KeyMacroCommand(UINT id, CCmdUI* ui, HWND owner, const std::wstring& progra
         }
         if (busy) return true;
         std::wstring path;
-        if (!AskPath(L"キーボードマクロの保存", false, owner, programDir, path)) return true;
+        if (!AskPath(L"キーボードマクロの保存", false, owner, programDir, macroDir, path)) return true;
         if (!KeyMacroSave(path)) ShowError(owner, L"キーボードマクロの保存に失敗しました。");
         return true;
     }
@@ -257,7 +258,7 @@ bool KeyMacroCommand(UINT id, CCmdUI* ui, HWND owner, const std::wstring& progra
         if (busy) return true;
         const bool run = id == ID_KEYMACRO_RUN_FILE;
         std::wstring path;
-        if (!AskPath(run ? L"キーボードマクロの実行" : L"キーボードマクロの読込", true, owner, programDir, path))
+        if (!AskPath(run ? L"キーボードマクロの実行" : L"キーボードマクロの読込", true, owner, programDir, macroDir, path))
             return true;
         if (run) {
             if (!KeyMacroPlayFile(path)) ShowError(owner, L"キーボードマクロの実行に失敗しました。");

@@ -44,5 +44,6 @@ void KeyMacroFree();
 void KeyMacroOnDeactivate();
 
 // The commands record/stop, play, save, load and play-from-file: ui null
-// runs one, else its state is set. False for other ids.
-bool KeyMacroCommand(UINT id, CCmdUI* ui, HWND owner, const std::wstring& programDir);
+// runs one, else its state is set. The files are chosen in macroDir (empty:
+// programDir), which keeps the folder of the last choice. False for other ids.
+bool KeyMacroCommand(UINT id, CCmdUI* ui, HWND owner, const std::wstring& programDir, std::u16string& macroDir);

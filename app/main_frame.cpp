@@ -93,7 +93,7 @@ int CMainFrame::OnCreate(CREATESTRUCTW* cs) {
     if (CTorkaWinApp* app = App())
         if (const CEditModeTable* modes = app->GetEditModeTable()) m_wndEditModeBar.MakeEditModeToolbarImages(*modes);
     RecalcLayout();
-    if (GetFileListBar().IsVisible()) GetFileListBar().StartFileListThread(ToWide(theSettings.fileListFilter));
+    if (GetFileListBar().IsVisible()) GetFileListBar().StartFileListThread(ToWide(context_.settings.fileListFilter));
     return 0;
 }
 
@@ -259,7 +259,7 @@ void CMainFrame::RebuildEditModeMenu(HMENU popup) {
     const CEditModeTable* modes = app ? app->GetEditModeTable() : nullptr;
     if (!modes) return;
     for (int i = 0; i < modes->Count(); ++i) {
-        const UINT check = i == theSettings.editMode ? MF_CHECKED : MF_UNCHECKED;
+        const UINT check = i == context_.settings.editMode ? MF_CHECKED : MF_UNCHECKED;
         ::AppendMenuW(popup, MF_STRING | check, ID_EDIT_MODE_FIRST + static_cast<UINT>(i),
                       AsWide(modes->Entry(i).name.c_str()));
     }
@@ -310,7 +310,7 @@ bool CMainFrame::OnCmdMsg(UINT id, CCmdUI* ui) {
         if (ui) {
             ui->SetCheck(shown ? 1 : 0);
         } else {
-            if (!shown) pane.StartFileListThread(ToWide(theSettings.fileListFilter));
+            if (!shown) pane.StartFileListThread(ToWide(context_.settings.fileListFilter));
             ShowControlBar(&pane, !shown);
         }
         return true;

@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include "app/accel_table.h"
+#include "app/app_context.h"
 #include "app/edit_mode_bar.h"
 #include "framework/bars.h"
 #include "framework/frame.h"
@@ -18,8 +19,10 @@ constexpr UINT WM_FRAME_ACTIVATEAPP = WM_USER + 200;
 
 class CMainFrame : public CFrameWnd {
 public:
-    CMainFrame() = default;
+    explicit CMainFrame(CAppContext& context) : context_(context) {}
     ~CMainFrame() override;
+
+    CAppContext& Context() const { return context_; }
 
     CStatusBar m_wndStatusBar;
     CToolBar m_wndToolBar;
@@ -62,6 +65,7 @@ private:
     // key then goes to the focused window as it is.
     bool IsUnhandledBinding(const MSG& msg) const;
 
+    CAppContext& context_;
     CAcceleratorTable accelTable_;
     HACCEL accelHandle_ = nullptr;
 };

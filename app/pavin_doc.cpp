@@ -26,8 +26,6 @@
 #include "textengine/kanjidetect.h"
 #include "util/file_error_text.h"
 
-std::wstring theFormatStatusText;
-
 namespace {
 
 const wchar_t kAppCaption[] = L"wendrel";
@@ -109,15 +107,15 @@ int AskBeforeClosing(HWND owner, const std::wstring& text) {
 
 void SetDocCloseQuestion(DocCloseQuestion question) { CloseQuestion() = question; }
 
-void ApplyEditSettings(CEditData& data, bool modeAllowsCStyleIndent) {
-    data.SetWordWrapAtWordEnds(theSettings.enableWordWrap);
-    const bool confine = theSettings.enableConfinement != 0;
-    data.SetFirstConfinementStr(confine ? theSettings.firstConfinementStr.c_str() : u"");
-    data.SetLastConfinementStr(confine ? theSettings.lastConfinementStr.c_str() : u"");
-    data.SetIndentMode(theSettings.indentMode == 2 && !modeAllowsCStyleIndent ? 1 : theSettings.indentMode);
-    data.SetTabAsSpace(theSettings.tabAsSpace);
+void ApplyEditSettings(const CAppSettings& settings, CEditData& data, bool modeAllowsCStyleIndent) {
+    data.SetWordWrapAtWordEnds(settings.enableWordWrap);
+    const bool confine = settings.enableConfinement != 0;
+    data.SetFirstConfinementStr(confine ? settings.firstConfinementStr.c_str() : u"");
+    data.SetLastConfinementStr(confine ? settings.lastConfinementStr.c_str() : u"");
+    data.SetIndentMode(settings.indentMode == 2 && !modeAllowsCStyleIndent ? 1 : settings.indentMode);
+    data.SetTabAsSpace(settings.tabAsSpace);
     CCharWidthTable& widths = data.GetDispData().widths;
-    const int tabSize = theSettings.tabStop > 0 ? theSettings.tabStop : 4;
+    const int tabSize = settings.tabStop > 0 ? settings.tabStop : 4;
     if (widths.TabSize() != tabSize) {
         widths.SetTabSize(tabSize);
         data.SetCaretX(-1);  // the remembered column was measured with the old stops
@@ -132,7 +130,7 @@ bool CDocFile::IsEditorVisible() const {
     return editor.GetSafeHwnd() && (::GetWindowLongPtrW(editor.GetSafeHwnd(), GWL_STYLE) & WS_VISIBLE);
 }
 
-CPavinDoc::CPavinDoc() : files_(std::make_unique<CDocFile>(0, u"-")) {}
+CPavinDoc::CPavinDoc(CAppContext& context) : context_(context), files_(std::make_unique<CDocFile>(0, u"-")) {}
 
 CPavinDoc::~CPavinDoc() = default;
 
@@ -161,8 +159,8 @@ int CPavinDoc::AddFile(const std::wstring& path) {
     CDocFile& file = Current();
     file.data.SetUndoUnlimited();
     file.data.SetSyntaxRules(&CurrentModeToken());
-    file.kanjiCode = IsKnownKanjiCode(theSettings.defaultKanjiCode) ? theSettings.defaultKanjiCode : KanjiCode::SJIS;
-    file.lineEnd = theSettings.defaultLineType >= 1 && theSettings.defaultLineType <= 3 ? theSettings.defaultLineType : 1;
+    file.kanjiCode = IsKnownKanjiCode(context_.settings.defaultKanjiCode) ? context_.settings.defaultKanjiCode : KanjiCode::SJIS;
+    file.lineEnd = context_.settings.defaultLineType >= 1 && context_.settings.defaultLineType <= 3 ? context_.settings.defaultLineType : 1;
     file.data.SetLineEndType(file.lineEnd);
     file.MarkFormatSaved();
     return id;
@@ -199,7 +197,7 @@ void CPavinDoc::BuildTitle() {
     if (!file.path.empty()) {
         const bool modified = file.IsModified();
         SetModifiedFlag(modified);
-        SetTitle(AsWide(BuildDocTitle(file.path, theSettings.windowTitleIsPathName != 0, modified).c_str()));
+        SetTitle(AsWide(BuildDocTitle(file.path, context_.settings.windowTitleIsPathName != 0, modified).c_str()));
     }
     UpdateAllViews(nullptr, HINT_MODIFIED_CHANGED);
 }
@@ -220,7 +218,7 @@ void CPavinDoc::UpdateTitle() {
 }
 
 void CPavinDoc::UpdateFormatStatus() {
-    theFormatStatusText = ToWide(FormatStatusText(files_.Current().kanjiCode, files_.Current().lineEnd));
+    context_.formatStatusText = ToWide(FormatStatusText(files_.Current().kanjiCode, files_.Current().lineEnd));
 }
 
 void CPavinDoc::SetPathName(const wchar_t* path) { SetPathName(path, true); }
@@ -307,7 +305,7 @@ bool CPavinDoc::ReadFile(const std::wstring& path) {
     WaitCursor wait;
     SetModifiedFlag(true);
     bool ok = true;
-    if (in.Size() != 0) ok = LoadWithCharset(in, theOpenKanjiCode, Current().data);
+    if (in.Size() != 0) ok = LoadWithCharset(in, context_.openKanjiCode, Current().data);
     in.Close();
     SetModifiedFlag(false);
     if (ok) Current().diskStamp = ReadDiskStamp(path);
@@ -318,7 +316,7 @@ bool CPavinDoc::LoadWithCharset(CByteStream& in, int code, CEditData& data) {
     if (!IsKnownKanjiCode(code)) {
         std::vector<uint8_t> head(kDetectBytes);
         const size_t n = in.Read(head.data(), head.size());
-        const int fallback = IsKnownKanjiCode(theSettings.defaultKanjiCode) ? theSettings.defaultKanjiCode : 1;
+        const int fallback = IsKnownKanjiCode(context_.settings.defaultKanjiCode) ? context_.settings.defaultKanjiCode : 1;
         code = DetectKanjiCode(head.data(), n, fallback);
         if (!in.Rewind()) return false;
     }
@@ -390,7 +388,7 @@ bool CPavinDoc::ReloadWithCharset(int code) {
 
 bool CPavinDoc::OnInsertFile() {
     std::wstring path;
-    int code = theOpenKanjiCode;
+    int code = context_.openKanjiCode;
     if (!PromptFileName(OwnerWindow(), path, L"挿入", OFN_FILEMUSTEXIST, true, &code, nullptr)) return false;
     CFileStream in;
     if (!in.Open(ToU16(path).c_str(), CFileStream::ReadOnly)) {
@@ -555,7 +553,7 @@ BOOL CPavinDoc::OnSaveDocument(const wchar_t* path) {
 }
 
 BOOL CPavinDoc::SaveModified() {
-    SetModifiedFlag(theSettings.saveModified ? files_.Current().IsModified() : false);
+    SetModifiedFlag(context_.settings.saveModified ? files_.Current().IsModified() : false);
     UpdateAllViews(nullptr, HINT_MODIFIED_CHANGED);
     return TRUE;
 }

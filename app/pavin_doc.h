@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "app/app_context.h"
 #include "app/doccore/doc_file_list.h"
 #include "app/resource.h"
 #include "assist/code_assist_edit_ctrl.h"
@@ -36,9 +37,6 @@ enum ViewUpdateHint : int {
 // File ids travel as the hint object.
 inline CCmdTarget* HintObjectOfId(int id) { return reinterpret_cast<CCmdTarget*>(static_cast<INT_PTR>(id)); }
 inline int IdOfHintObject(CCmdTarget* object) { return static_cast<int>(reinterpret_cast<INT_PTR>(object)); }
-
-// The status pane's text of the current file's encoding and line end.
-extern std::wstring theFormatStatusText;
 
 class CDocFile : public CDocFileRecord {
 public:
@@ -70,15 +68,17 @@ CDocEditModes* GetDocEditModes();
 using DocCloseQuestion = int (*)(HWND owner, const std::wstring& text);
 void SetDocCloseQuestion(DocCloseQuestion question);
 
-// Pushes the editing settings into a file's text: word wrap at word ends,
+// Pushes the editing settings of the record into a file's text: word wrap at word ends,
 // the characters that may not begin or end a line, the indent mode (C-style
 // only where the edit mode allows it) and tabs typed as blanks.
-void ApplyEditSettings(CEditData& data, bool modeAllowsCStyleIndent);
+void ApplyEditSettings(const CAppSettings& settings, CEditData& data, bool modeAllowsCStyleIndent);
 
 class CPavinDoc : public CDocument {
 public:
-    CPavinDoc();
+    explicit CPavinDoc(CAppContext& context);
     ~CPavinDoc() override;
+
+    CAppContext& Context() const { return context_; }
 
     CDocFileList& Files() { return files_; }
     CDocFile& Current() { return static_cast<CDocFile&>(files_.Current()); }
@@ -130,7 +130,8 @@ public:
     // Reads the current file again in code (9 = detect, 0 = its own); the
     // old text stays when reading fails.
     bool ReloadWithCharset(int code);
-    // Asks for a file and inserts it at the caret, read in theOpenKanjiCode.
+    // Asks for a file and inserts it at the caret, read in the context's
+    // open encoding.
     bool OnInsertFile();
     // The file-format dialog for the current file; a chosen encoding that
     // cannot hold the text is asked about first. False when nothing changed.
@@ -168,6 +169,7 @@ private:
     bool HasRealFile() const { return files_.Count() > 1; }
     void ReportOpenFailure(const std::wstring& path, const std::wstring& reason);
 
+    CAppContext& context_;
     CDocFileList files_;
     int nextId_ = 1;
     int askedFileId_ = 0;

@@ -81,7 +81,7 @@ HWND CPavinApp::MainWindow() const { return m_pMainWnd ? m_pMainWnd->GetSafeHwnd
 bool CPavinApp::SetEditMode(int index) {
     // A bad index keeps the mode the user has.
     if (index < 0 || index >= editModes_.Count()) return false;
-    theSettings.editMode = index;
+    context_.settings.editMode = index;
     if (index == loadedMode_) return true;
     loadedMode_ = index;
     std::u16string message;
@@ -96,12 +96,12 @@ void CPavinApp::OnFileOpen() {
     dialog.SetTitle(L"開く");
     dialog.SetInitialDir(CurrentDirectory());
     dialog.SetBufferSize(kMultiSelectBufferUnits);
-    dialog.m_kanjiCode = theOpenKanjiCode;
+    dialog.m_kanjiCode = context_.openKanjiCode;
     if (dialog.DoModal() != IDOK) return;
-    const int saved = theOpenKanjiCode;
-    theOpenKanjiCode = dialog.m_kanjiCode;
+    const int saved = context_.openKanjiCode;
+    context_.openKanjiCode = dialog.m_kanjiCode;
     for (const std::wstring& path : dialog.GetPathNames()) OpenFileWithCharset(path);
-    theOpenKanjiCode = saved;
+    context_.openKanjiCode = saved;
     // The window that had the focus before may have gone with the untitled
     // file the open replaced: the current file's window takes it.
     if (HWND frame = MainWindow(); frame && ::GetActiveWindow() == frame) ::SetFocus(frame);
@@ -111,14 +111,14 @@ bool CPavinApp::OpenFileWithCharset(const std::wstring& path) {
     if (CPavinDoc* doc = TheDocument(*this)) {
         const std::wstring current = doc->GetPathName().GetString();
         if (doc->Current().id > 0 && !current.empty() && LongFormOf(path) == LongFormOf(current))
-            return doc->ReloadWithCharset(theOpenKanjiCode);
+            return doc->ReloadWithCharset(context_.openKanjiCode);
     }
     return OpenDocumentFile(path.c_str()) != nullptr;
 }
 
 void CPavinApp::OnChooseFont(bool tabFont) {
     FontDialogRequest request{MainWindow(), {}, 0};
-    const CFont& font = tabFont ? theTabFont : theEditorFont;
+    const CFont& font = tabFont ? context_.tabFont : context_.editorFont;
     font.GetLogFont(&request.font);
     // The dialog lists faces by the names they really have: a substituted
     // name ("ＭＳ ゴシック") would leave it on the first face of its list.
@@ -129,56 +129,56 @@ void CPavinApp::OnChooseFont(bool tabFont) {
     if (!ShowFontDialog(request)) return;
     request.pointSize = std::clamp(std::abs(request.pointSize), kMinFontPoint * 10, kMaxFontPoint * 10);
     if (tabFont) {
-        theSettings.tabFontFaceName = AsU16(request.font.lfFaceName);
-        theSettings.tabFontPoint = request.pointSize;
-        CreateTabFont();
+        context_.settings.tabFontFaceName = AsU16(request.font.lfFaceName);
+        context_.settings.tabFontPoint = request.pointSize;
+        CreateTabFont(context_);
     } else {
-        theSettings.fontFaceName = AsU16(request.font.lfFaceName);
-        theSettings.fontPoint = request.pointSize;
-        theSettings.fontWeight = request.font.lfWeight;
-        theSettings.fontItalic = request.font.lfItalic ? 1 : 0;
-        CreateEditorFont();
+        context_.settings.fontFaceName = AsU16(request.font.lfFaceName);
+        context_.settings.fontPoint = request.pointSize;
+        context_.settings.fontWeight = request.font.lfWeight;
+        context_.settings.fontItalic = request.font.lfItalic ? 1 : 0;
+        CreateEditorFont(context_);
     }
     UpdateAllDocViews(HINT_FONT_CHANGED);
-    SaveFontSettings(*m_pIniProfile);
+    SaveFontSettings(context_.settings, *m_pIniProfile);
 }
 
 void CPavinApp::OnFontSize(bool larger) {
     std::vector<int> sizes;
     HDC dc = ::GetDC(nullptr);
-    CEditCtrl::EnumFontSizes(dc, AsWide(theSettings.fontFaceName.c_str()), sizes);
+    CEditCtrl::EnumFontSizes(dc, AsWide(context_.settings.fontFaceName.c_str()), sizes);
     ::ReleaseDC(nullptr, dc);
     std::sort(sizes.begin(), sizes.end());
-    const int current = std::abs(theSettings.fontPoint) / 10;
+    const int current = std::abs(context_.settings.fontPoint) / 10;
     const auto at = std::find(sizes.begin(), sizes.end(), current);
     if (at == sizes.end()) return;
     if (larger ? at + 1 == sizes.end() : at == sizes.begin()) return;
-    theSettings.fontPoint = (larger ? at[1] : at[-1]) * 10;
-    CreateEditorFont();
+    context_.settings.fontPoint = (larger ? at[1] : at[-1]) * 10;
+    CreateEditorFont(context_);
     UpdateAllDocViews(HINT_FONT_CHANGED);
-    SaveFontSettings(*m_pIniProfile);
+    SaveFontSettings(context_.settings, *m_pIniProfile);
 }
 
 void CPavinApp::ToggleSetting(int& value) {
     value = value ? 0 : 1;
     UpdateAllDocViews(HINT_SETTINGS_CHANGED);
-    SaveEditorSettings(*m_pIniProfile);
+    SaveEditorSettings(context_.settings, *m_pIniProfile);
 }
 
 void CPavinApp::OnOption() {
-    COptionSheet sheet(MainWindow(), theSettings);
+    COptionSheet sheet(MainWindow(), context_.settings, context_.editorFont);
     if (sheet.DoModal() != IDOK) return;
-    const OptionChanges changes = TakeOptionValues(sheet.m_values, theSettings);
-    if (changes.initialDir) ::SetCurrentDirectoryW(AsWide(ResolveSettingsDir(theSettings.initialDir, ToU16(programDir)).c_str()));
+    const OptionChanges changes = TakeOptionValues(sheet.m_values, context_.settings);
+    if (changes.initialDir) ::SetCurrentDirectoryW(AsWide(ResolveSettingsDir(context_.settings.initialDir, ToU16(programDir)).c_str()));
     if (changes.tabLayout) UpdateAllDocViews(HINT_TAB_TITLES);
     // The pane lists the new filter's files at once, shown or not.
     if (changes.fileListFilter && GetFileListBar().GetSafeHwnd())
-        GetFileListBar().SetFileListFilter(AsWide(theSettings.fileListFilter.c_str()));
-    theOpenKanjiCode = theSettings.fileOpenKanjiCode;
+        GetFileListBar().SetFileListFilter(AsWide(context_.settings.fileListFilter.c_str()));
+    context_.openKanjiCode = context_.settings.fileOpenKanjiCode;
     UpdateAllDocViews(HINT_SETTINGS_CHANGED);
     // The title follows WINDOW_TITLE_IS_PATH_NAME.
     if (CPavinDoc* doc = TheDocument(*this)) doc->BuildTitle();
-    SaveEditorSettings(*m_pIniProfile);
+    SaveEditorSettings(context_.settings, *m_pIniProfile);
 }
 
 void CPavinApp::OnNewWindow() {
@@ -232,13 +232,13 @@ void CPavinApp::OnAbout() {
 }
 
 bool CPavinApp::OnCmdMsg(UINT id, CCmdUI* ui) {
-    if (KeyMacroCommand(id, ui, MainWindow(), programDir)) return true;
+    if (KeyMacroCommand(id, ui, MainWindow(), programDir, context_.settings.kbMacroDir)) return true;
     if (id >= ID_EDIT_MODE_FIRST && id <= ID_EDIT_MODE_LAST) {
         // The last id stays unused: the list holds at most 15 modes.
         const int index = static_cast<int>(id - ID_EDIT_MODE_FIRST);
         if (ui) {
             ui->Enable(index < editModes_.Count());
-            ui->SetCheck(index == theSettings.editMode ? 1 : 0);
+            ui->SetCheck(index == context_.settings.editMode ? 1 : 0);
         } else if (SetEditMode(index)) {
             UpdateAllDocViews(HINT_EDIT_MODE_CHANGED);
         }
@@ -247,7 +247,7 @@ bool CPavinApp::OnCmdMsg(UINT id, CCmdUI* ui) {
     switch (id) {
     case ID_VIEW_ROW_NUM:
     case ID_VIEW_COL_NUM: {
-        int& value = id == ID_VIEW_ROW_NUM ? theSettings.showRowNum : theSettings.showColNum;
+        int& value = id == ID_VIEW_ROW_NUM ? context_.settings.showRowNum : context_.settings.showColNum;
         if (ui)
             ui->SetCheck(value ? 1 : 0);
         else

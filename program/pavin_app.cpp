@@ -29,7 +29,7 @@ void StartupError(const wchar_t* text) { ShowMessageBox(nullptr, text, L"Error",
 class EditModesForDocument : public CDocEditModes {
 public:
     EditModesForDocument(CPavinApp& app, CEditModeTable& table) : app_(app), table_(table) {}
-    int Current() const override { return theSettings.editMode; }
+    int Current() const override { return app_.Context().settings.editMode; }
     void Select(int index) override { app_.SetEditMode(index); }
     std::vector<std::u16string> Patterns() const override {
         std::vector<std::u16string> patterns;
@@ -37,8 +37,9 @@ public:
         return patterns;
     }
     int ForNewFile() const override {
-        if (theSettings.defaultEditModeStr == u"NONE") return -1;
-        return table_.FindEditMode(theSettings.defaultEditModeStr);
+        const std::u16string& name = app_.Context().settings.defaultEditModeStr;
+        if (name == u"NONE") return -1;
+        return table_.FindEditMode(name);
     }
     int Find(std::u16string_view name) const override { return table_.FindEditMode(name); }
 
@@ -82,27 +83,30 @@ BOOL CPavinApp::InitInstance() {
     SetFileDialogEditModes(&editModes_);
 
     Step("settings");
-    LoadEditorSettings(*m_pIniProfile, SystemSettingsEnvironment(&editModes_));
-    ReadStartupSettings(*m_pIniProfile, theSettings);
-    if (theSettings.editMode < 0 || theSettings.editMode >= editModes_.Count()) theSettings.editMode = 0;
-    SetEditMode(theSettings.editMode);
+    ReadEditorSettings(*m_pIniProfile, SystemSettingsEnvironment(&editModes_), context_.settings);
+    context_.openKanjiCode = context_.settings.fileOpenKanjiCode;
+    ReadStartupSettings(*m_pIniProfile, context_.settings);
+    if (context_.settings.editMode < 0 || context_.settings.editMode >= editModes_.Count()) context_.settings.editMode = 0;
+    SetEditMode(context_.settings.editMode);
 
     Step("fonts");
-    ReadFontSettings(*m_pIniProfile, theSettings);
-    LoadStdProfileSettings(static_cast<UINT>(theSettings.maxMru > 0 ? theSettings.maxMru : 0));
-    CreateEditorFont();
-    CreateTabFont();
+    ReadFontSettings(*m_pIniProfile, context_.settings);
+    LoadStdProfileSettings(static_cast<UINT>(context_.settings.maxMru > 0 ? context_.settings.maxMru : 0));
+    CreateEditorFont(context_);
+    CreateTabFont(context_);
 
     Step("template");
-    AddDocTemplate(CSingleDocTemplate::Make<CPavinDoc, CMainFrame, CPavinView>(IDR_MAINFRAME));
+    AddDocTemplate(std::make_unique<CSingleDocTemplate>(
+        IDR_MAINFRAME, [this] { return new CPavinDoc(context_); }, [this] { return new CMainFrame(context_); },
+        [this] { return new CPavinView(context_); }));
 
     Step("command line");
     const std::wstring arguments = m_lpCmdLine ? m_lpCmdLine : L"";
     if (handOffToRunningEditor &&
-        !CheckSingleInstance(theSettings.disableDoubleBoot != 0, arguments, singleInstanceMutex_))
+        !CheckSingleInstance(context_.settings.disableDoubleBoot != 0, arguments, singleInstanceMutex_))
         return FALSE;
     if (GetProfileInt(L"WINDOW", L"ZOOMED", 0) != 0) m_nCmdShow = SW_SHOWMAXIMIZED;
-    const std::wstring initialDir = AsWide(ResolveSettingsDir(theSettings.initialDir, ToU16(programDir)).c_str());
+    const std::wstring initialDir = AsWide(ResolveSettingsDir(context_.settings.initialDir, ToU16(programDir)).c_str());
     switch (ProcessCommandLine(arguments, *this, initialDir)) {
     case StartupFiles::Stop:
         return FALSE;
@@ -120,7 +124,7 @@ BOOL CPavinApp::InitInstance() {
     ::DragAcceptFiles(frame->m_hWnd, TRUE);
     frame->UpdateWindow();
     frame->LoadKeyBindings(*m_pIniProfile);
-    if (theSettings.bootOnIme) {
+    if (context_.settings.bootOnIme) {
         HIMC imc = ::ImmGetContext(frame->m_hWnd);
         ::ImmSetOpenStatus(imc, TRUE);
         ::ImmReleaseContext(frame->m_hWnd, imc);
@@ -134,7 +138,7 @@ int CPavinApp::ExitInstance() {
         singleInstanceMutex_ = nullptr;
     }
     // The store refuses to write over a file it could not read at start-up.
-    if (started_) SaveExitSettings(*m_pIniProfile);
+    if (started_) SaveExitSettings(context_.settings, *m_pIniProfile);
     ExitMacro();
     KeyMacroFree();
     ::OleUninitialize();

@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 
+#include "app/app_context.h"
 #include "app/startup_files.h"
 #include "app/base/torka_win_app.h"
 #include "editctrl/syntax/editmode.h"
@@ -27,6 +28,8 @@ public:
     // The prompt of a command: edit-mode commands name their mode.
     CString GetCommandPrompt(UINT id);
 
+    // The program's state, handed to the document, the frame and the view.
+    CAppContext& Context() { return context_; }
     CEditModeTable& EditModes() { return editModes_; }
     const CEditModeTable* GetEditModeTable() const override { return &editModes_; }
 
@@ -35,7 +38,8 @@ public:
     // The open dialog with its encoding box; each chosen file is opened in
     // the chosen encoding, which applies to this open only.
     void OnFileOpen();
-    // Opens path in theOpenKanjiCode; the current file is read again instead.
+    // Opens path in the context's open encoding; the current file is read
+    // again instead.
     bool OpenFileWithCharset(const std::wstring& path);
     // Makes index the current edit mode and loads its language. An index
     // outside the list changes nothing (false).
@@ -66,6 +70,7 @@ private:
     bool NewDocumentWithPath(const std::wstring& path) override;
     void Step(const char* name) { startupLog.push_back(name); }
 
+    CAppContext context_;
     CEditModeTable editModes_;
     std::unique_ptr<CDocEditModes> documentModes_;  // the document's view of editModes_
     HANDLE singleInstanceMutex_ = nullptr;

@@ -39,8 +39,8 @@ int ColourIndexOf(int id) {
 
 }  // namespace
 
-CEditorOptionPage::CEditorOptionPage(CAppSettings& values)
-    : COptionPage(IDD_EDITOR_OPTION, OptionPage::Editor, values) {}
+CEditorOptionPage::CEditorOptionPage(CAppSettings& values, const CFont& font)
+    : COptionPage(IDD_EDITOR_OPTION, OptionPage::Editor, values), font_(font) {}
 
 BOOL CEditorOptionPage::OnInitDialog() {
     previewData_.InsertText(kPreviewText, 1);
@@ -72,7 +72,7 @@ void CEditorOptionPage::CreatePreview() {
     const RECT area{20, button.bottom + 15, client.right - 20, client.bottom - 10};
     preview_.SetEditData(&previewData_);
     if (!preview_.Create(WS_CHILD | WS_VISIBLE | WS_BORDER, area, m_hWnd, kPreviewId)) return;
-    if (theEditorFont.GetSafeHandle()) preview_.SetFont(theEditorFont);
+    if (font_.GetSafeHandle()) preview_.SetFont(font_);
     for (int i = 0; i < 13; ++i) preview_.SetColor(i, values_.*kEditorColours[i]);
     shown_ = values_;
     shown_.tabStop = -1;  // the first apply sets every measure

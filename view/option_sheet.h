@@ -8,6 +8,7 @@
 #include "app/profile/app_settings.h"
 #include "editctrl/edit_ctrl.h"
 #include "editctrl/syntax/strtoken.h"
+#include "framework/gdi.h"
 #include "framework/property_sheet.h"
 #include "textengine/edit_data.h"
 #include "view/core/option_values.h"
@@ -40,7 +41,8 @@ protected:
 
 class CEditorOptionPage : public COptionPage {
 public:
-    explicit CEditorOptionPage(CAppSettings& values);
+    // The preview shows the text in font (when it is made).
+    CEditorOptionPage(CAppSettings& values, const CFont& font);
     CEditCtrl& Preview() { return preview_; }
     CEditData& PreviewData() { return previewData_; }
 
@@ -57,6 +59,7 @@ private:
 
     CStrToken language_;
     CEditData previewData_;
+    const CFont& font_;
     CEditCtrl preview_;
     CAppSettings shown_;  // what the preview shows
 };
@@ -98,7 +101,7 @@ protected:
 
 class COptionSheet : public CPropertySheet {
 public:
-    COptionSheet(HWND parent, const CAppSettings& settings);
+    COptionSheet(HWND parent, const CAppSettings& settings, const CFont& editorFont);
     INT_PTR DoModal() override;
 
     CAppSettings m_values;  // the working copy the pages edit

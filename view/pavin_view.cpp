@@ -24,8 +24,6 @@
 #include "view/view_tools.h"
 #include "view/view_print.h"
 
-CaretPositionStatus theCaretPosition;
-
 namespace {
 
 // Hidden until the document makes the file current.
@@ -35,7 +33,7 @@ constexpr UINT kEditorId = 1;
 
 }  // namespace
 
-CPavinView::CPavinView() = default;
+CPavinView::CPavinView(CAppContext& context) : context_(context) {}
 CPavinView::~CPavinView() = default;
 
 CSelectColorDlg* CPavinView::ColorPicker() {
@@ -88,13 +86,13 @@ void CPavinView::ApplySettings(CEditCtrl& editor) {
     // The current edit mode decides C-style indent and the comment and tag bits.
     const CTorkaWinApp* app = dynamic_cast<CTorkaWinApp*>(AfxGetApp());
     const CEditModeTable* modes = app ? app->GetEditModeTable() : nullptr;
-    const bool cStyleIndent = !modes || theSettings.editMode < 0 || theSettings.editMode >= modes->Count() ||
-                              modes->Entry(theSettings.editMode).cStyleIndent != 0;
-    if (CEditData* data = editor.GetEditData()) ApplyEditSettings(*data, cStyleIndent);
+    const bool cStyleIndent = !modes || context_.settings.editMode < 0 || context_.settings.editMode >= modes->Count() ||
+                              modes->Entry(context_.settings.editMode).cStyleIndent != 0;
+    if (CEditData* data = editor.GetEditData()) ApplyEditSettings(context_.settings, *data, cStyleIndent);
     const CStrToken& language = CurrentModeToken();
     const bool noComments =
         language.RowCommentCount() == 0 && language.OpenComment().empty() && language.CloseComment().empty();
-    ApplySettingsToEditor(editor, theSettings, noComments, language.TagLanguageMode());
+    ApplySettingsToEditor(editor, context_.settings, noComments, language.TagLanguageMode());
     tabs_.ApplySettings();
 }
 
@@ -108,13 +106,13 @@ void CPavinView::ApplySettingsToEditors() {
 }
 
 void CPavinView::ApplyFonts() {
-    if (theEditorFont.GetSafeHandle()) {
-        SendMessage(WM_SETFONT, reinterpret_cast<WPARAM>(theEditorFont.GetSafeHandle()), FALSE);
+    if (context_.editorFont.GetSafeHandle()) {
+        SendMessage(WM_SETFONT, reinterpret_cast<WPARAM>(context_.editorFont.GetSafeHandle()), FALSE);
         // Every open file shows the one editor font.
         if (CPavinDoc* doc = GetDocument())
             for (const auto& record : doc->Files().Records()) {
                 CEditCtrl& editor = static_cast<CDocFile&>(*record).editor;
-                if (editor.IsWindow()) editor.SetFont(theEditorFont);
+                if (editor.IsWindow()) editor.SetFont(context_.editorFont);
             }
     }
     tabs_.ApplyFont();
@@ -130,8 +128,8 @@ void CPavinView::CreateEditorOf(int id) {
     editor.SetEditData(&file->data);
     if (!editor.IsWindow() && !editor.Create(nullptr, L"", kEditorStyleShown, GetClientRect(), m_hWnd, kEditorId))
         return;
-    if (theEditorFont.GetSafeHandle()) editor.SetFont(theEditorFont);
-    editor.SetWrapMode(WrapModeFromNumber(theSettings.lineMode), theSettings.lineLen);
+    if (context_.editorFont.GetSafeHandle()) editor.SetFont(context_.editorFont);
+    editor.SetWrapMode(WrapModeFromNumber(context_.settings.lineMode), context_.settings.lineLen);
     ApplySettings(editor);
     RecalcLayout();
 }
@@ -159,7 +157,7 @@ void CPavinView::OnUpdate(CView*, LPARAM hint, CCmdTarget* hintObject) {
     case HINT_EDIT_MODE_CHANGED:
         if (editor) {
             ApplySettings(*editor);
-            if (CPavinDoc* doc = GetDocument()) doc->Current().editMode = theSettings.editMode;
+            if (CPavinDoc* doc = GetDocument()) doc->Current().editMode = context_.settings.editMode;
         }
         break;
     case HINT_FRAME_MOVED:
@@ -186,12 +184,12 @@ bool CPavinView::OnCmdMsg(UINT id, CCmdUI* ui) {
     case ID_INDICATOR_CARET_POS:
         if (ui) {
             wchar_t text[64];
-            ::wsprintfW(text, L" %d 行，%d 列", theCaretPosition.line, theCaretPosition.column);
+            ::wsprintfW(text, L" %d 行，%d 列", context_.caretPosition.line, context_.caretPosition.column);
             ui->SetText(CurrentEditor() ? text : L"");
         }
         return true;
     case ID_INDICATOR_FORMAT:
-        if (ui) ui->SetText(theFormatStatusText.c_str());
+        if (ui) ui->SetText(context_.formatStatusText.c_str());
         return true;
     case ID_INDICATOR_BOX: {
         CEditCtrl* editor = CurrentEditor();
@@ -206,7 +204,7 @@ bool CPavinView::OnCmdMsg(UINT id, CCmdUI* ui) {
     if (RunToolCommand(*this, id, ui)) return true;
     if (RunPrintCommand(*this, id, ui)) return true;
     if (CEditCtrl* editor = CurrentEditor())
-        if (RunEditorCommand(*editor, id, ui)) return true;
+        if (RunEditorCommand(*editor, id, ui, context_.settings)) return true;
     return CView::OnCmdMsg(id, ui);
 }
 
@@ -230,8 +228,8 @@ LRESULT CPavinView::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
         if (CurrentEditor()) return 0;
         break;
     case WM_EDIT_CARETMOVED:
-        theCaretPosition.column = static_cast<int>(wParam) + 1;
-        theCaretPosition.line = static_cast<int>(lParam) + 1;
+        context_.caretPosition.column = static_cast<int>(wParam) + 1;
+        context_.caretPosition.line = static_cast<int>(lParam) + 1;
         if (CPavinDoc* doc = GetDocument()) doc->UpdateTitle();
         FireMacroEvent("on-cursor-moved");
         return 0;
@@ -248,7 +246,7 @@ LRESULT CPavinView::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
         InsertColorText(*this, reinterpret_cast<const wchar_t*>(wParam));
         return 0;
     case WM_EDIT_DBLCLK:
-        if (theSettings.enableTagJump) TagJump(*this);
+        if (context_.settings.enableTagJump) TagJump(*this);
         return 0;
     case WM_COPYDATA: {
         CPavinDoc* doc = GetDocument();

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "app/app_context.h"
 #include "framework/doc.h"
 #include "view/view_tabs.h"
 #include "view/core/search_condition.h"
@@ -21,13 +22,6 @@ class CEditCtrl;
 class CViewSearchDialogs;
 class CSelectColorDlg;
 
-// The caret's place for the status bar: display column + 1 and line + 1.
-struct CaretPositionStatus {
-    int column = 0;
-    int line = 0;
-};
-extern CaretPositionStatus theCaretPosition;
-
 // Posted to the view to show a report kept while a WM_COPYDATA was answered.
 constexpr UINT WM_VIEW_SHOW_REPORT = WM_USER + 120;
 
@@ -35,8 +29,10 @@ class CPavinView : public CView {
 public:
     static constexpr const wchar_t* kWindowName = L"WENDREL_VIEW_WINDOWNAME";
 
-    CPavinView();
+    explicit CPavinView(CAppContext& context);
     ~CPavinView() override;
+
+    CAppContext& Context() const { return context_; }
 
     CPavinDoc* GetDocument() const;
     // The current file's editing window; null before the first file.
@@ -48,7 +44,7 @@ public:
 
     // The tab strip on top, the current editor below it.
     void RecalcLayout();
-    // The settings record (theSettings) into every open file's text and
+    // The context's settings record into every open file's text and
     // editing window, after the settings changed.
     void ApplySettingsToEditors();
     CViewTabs& Tabs() { return tabs_; }
@@ -72,6 +68,7 @@ private:
     void ApplySettings(CEditCtrl& editor);
     void ApplyFonts();
 
+    CAppContext& context_;
     CViewTabs tabs_{*this};
     CSearchCondition m_searchCondition;
     std::unique_ptr<CViewSearchDialogs> m_searchDialogs;

@@ -125,10 +125,10 @@ bool CSetupPage2::OnCommand(WPARAM wParam, LPARAM lParam) {
     return COptionPage::OnCommand(wParam, lParam);
 }
 
-COptionSheet::COptionSheet(HWND parent, const CAppSettings& settings)
+COptionSheet::COptionSheet(HWND parent, const CAppSettings& settings, const CFont& editorFont)
     : CPropertySheet(L"オプション", parent),
       m_values(settings),
-      m_editorPage(m_values),
+      m_editorPage(m_values, editorFont),
       m_editPage(m_values),
       m_setupPage(m_values),
       m_setupPage2(m_values) {}

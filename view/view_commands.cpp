@@ -121,11 +121,11 @@ void DeleteWordBefore(CEditCtrl& e) {
 
 // Only this file changes; LINE_MODE keeps the choice for new files and the
 // next start.
-void SetWrap(CEditCtrl& e, WrapMode mode) {
-    e.SetWrapMode(mode, theSettings.lineLen, false);
+void SetWrap(CEditCtrl& e, WrapMode mode, CAppSettings& settings) {
+    e.SetWrapMode(mode, settings.lineLen, false);
     e.Relayout(0);
     e.RecalcClientSize();
-    theSettings.lineMode = WrapModeNumber(mode);
+    settings.lineMode = WrapModeNumber(mode);
 }
 
 void ToggleBookmark(CEditCtrl& e) {
@@ -387,10 +387,10 @@ const EditorCommand kCommands[] = {
     // handler earlier in the view's chain wins.
     {ID_EDIT_INDENT_TAB, [](CEditCtrl& e) { if (auto* l = ShownList(e); !l || !l->ProcessKey('\t')) e.OnChar('\t'); }},
     {ID_EDIT_OVERWRITE, [](CEditCtrl& e) { e.SetOverwrite(!e.IsOverwrite()); }},
-    // Wrap and display.
-    {ID_VIEW_WRAP_NONE, [](CEditCtrl& e) { SetWrap(e, WrapMode::None); }},
-    {ID_VIEW_WRAP_WINDOW, [](CEditCtrl& e) { SetWrap(e, WrapMode::WindowWidth); }},
-    {ID_VIEW_WRAP_COLUMN, [](CEditCtrl& e) { SetWrap(e, WrapMode::FixedColumns); }},
+    // Wrap (no action here: it writes the settings too) and display.
+    {ID_VIEW_WRAP_NONE, nullptr},
+    {ID_VIEW_WRAP_WINDOW, nullptr},
+    {ID_VIEW_WRAP_COLUMN, nullptr},
     {ID_VIEW_REDRAW, [](CEditCtrl& e) { e.RefreshLayout(0); }},
     // Brackets and bookmarks.
     {ID_EDIT_SHOW_MATCH_BRACKET, [](CEditCtrl& e) { e.FlashMatchingBracket(e.GetEditData()->GetCaretChar()); }},
@@ -402,17 +402,26 @@ const EditorCommand kCommands[] = {
     {ID_BOOKMARK_CLEAR_ALL, ClearAllBookmarks},
 };
 
-// -1: no check mark to show.
-int WrapCheck(CEditCtrl& e, UINT id) {
+// The wrap mode a command chooses; false for other commands.
+bool WrapModeOf(UINT id, WrapMode& mode) {
     switch (id) {
     case ID_VIEW_WRAP_NONE:
-        return e.DispData().wrapMode == WrapMode::None;
+        mode = WrapMode::None;
+        return true;
     case ID_VIEW_WRAP_WINDOW:
-        return e.DispData().wrapMode == WrapMode::WindowWidth;
+        mode = WrapMode::WindowWidth;
+        return true;
     case ID_VIEW_WRAP_COLUMN:
-        return e.DispData().wrapMode == WrapMode::FixedColumns;
+        mode = WrapMode::FixedColumns;
+        return true;
     }
-    return -1;
+    return false;
+}
+
+// -1: no check mark to show.
+int WrapCheck(CEditCtrl& e, UINT id) {
+    WrapMode mode;
+    return WrapModeOf(id, mode) ? e.DispData().wrapMode == mode : -1;
 }
 
 bool IsEnabled(CEditCtrl& e, UINT id) {
@@ -435,7 +444,7 @@ bool IsEnabled(CEditCtrl& e, UINT id) {
 
 }  // namespace
 
-bool RunEditorCommand(CEditCtrl& editor, UINT id, CCmdUI* ui) {
+bool RunEditorCommand(CEditCtrl& editor, UINT id, CCmdUI* ui, CAppSettings& settings) {
     if (!editor.GetEditData()) return false;
     if (id == ID_INDICATOR_OVR) {
         if (ui) ui->Enable(editor.IsOverwrite());
@@ -447,8 +456,10 @@ bool RunEditorCommand(CEditCtrl& editor, UINT id, CCmdUI* ui) {
             ui->Enable(IsEnabled(editor, id));
             const int check = WrapCheck(editor, id);
             if (check >= 0) ui->SetCheck(check);
-        } else {
+        } else if (c.run) {
             c.run(editor);
+        } else if (WrapMode mode; WrapModeOf(id, mode)) {
+            SetWrap(editor, mode, settings);
         }
         return true;
     }

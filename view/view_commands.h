@@ -9,7 +9,9 @@
 
 class CCmdUI;
 class CEditCtrl;
+struct CAppSettings;
 
 // Runs (ui null) or updates (ui set) command id on editor; false when the
-// command is none of these.
-bool RunEditorCommand(CEditCtrl& editor, UINT id, CCmdUI* ui);
+// command is none of these. A wrap command keeps its mode in settings as the
+// one for new files.
+bool RunEditorCommand(CEditCtrl& editor, UINT id, CCmdUI* ui, CAppSettings& settings);

@@ -40,8 +40,8 @@ void PrintCurrentFile(CPavinView& view, CEditCtrl& editor) {
     const HWND owner = ::GetAncestor(view.m_hWnd, GA_ROOT);
 
     CPrintDlg dialog(*app->m_pIniProfile);
-    dialog.m_wrapMode = WrapModeFromNumber(theSettings.lineMode);
-    dialog.m_wrapColumn = theSettings.lineLen;
+    dialog.m_wrapMode = WrapModeFromNumber(view.Context().settings.lineMode);
+    dialog.m_wrapColumn = view.Context().settings.lineLen;
     dialog.m_digits = editor.GetLineNumberDigits() > 2 ? editor.GetLineNumberDigits() : 2;
     if (dialog.DoModal(owner) != IDOK || !dialog.PrinterDC()) return;
 
@@ -58,7 +58,7 @@ void PrintCurrentFile(CPavinView& view, CEditCtrl& editor) {
             return;
         }
         selection = std::make_unique<CEditData>();
-        ApplyEditSettings(*selection, false);
+        ApplyEditSettings(view.Context().settings, *selection, false);
         if (!selection->InsertText(selected.c_str(), 0)) {
             TellFailure(owner, ERROR_NOT_ENOUGH_MEMORY);
             return;

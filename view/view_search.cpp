@@ -100,7 +100,7 @@ void OpenDialog(CPavinView& view, CViewSearchDialogs& dialogs, Which which) {
     dialog->SetRequest(request);
     switch (which) {
     case Which::Search:
-        dialogs.search.SetCloseWhenFound(theSettings.searchDlgCloseAtFound != 0);
+        dialogs.search.SetCloseWhenFound(view.Context().settings.searchDlgCloseAtFound != 0);
         break;
     case Which::Replace:
         dialogs.replace.SetReplaceMessage(WM_SEARCH_REPLACE);

@@ -48,7 +48,7 @@ CPavinDoc* CViewTabs::Doc() const { return view_.GetDocument(); }
 
 bool CViewTabs::Create() {
     DWORD style = WS_CHILD | WS_VISIBLE | TCS_FOCUSNEVER | TCS_OWNERDRAWFIXED;
-    if (theSettings.tabMultiRow) style |= TCS_MULTILINE;
+    if (view_.Context().settings.tabMultiRow) style |= TCS_MULTILINE;
     const CRect client = view_.GetClientRect();
     if (!strip_.CreateStrip(style, CRect(0, 0, client.Width(), kDefaultStripHeight), view_.m_hWnd, IDC_FILE_TAB))
         return false;
@@ -60,11 +60,11 @@ bool CViewTabs::Create() {
 
 int CViewTabs::Layout(const CRect& client) {
     if (!strip_.IsWindow()) return 0;
-    const bool buttonsOnTabs = theSettings.closeBtnOnTab != 0;
+    const bool buttonsOnTabs = view_.Context().settings.closeBtnOnTab != 0;
     const int width = client.Width() - (buttonsOnTabs ? 0 : kCloseButtonWidth);
     const int count = strip_.GetItemCount();
     int height = 0;
-    if (count > 0 && !(theSettings.hideTabBarAtOne && count == 1))
+    if (count > 0 && !(view_.Context().settings.hideTabBarAtOne && count == 1))
         height = strip_.GetItemRect(0).Height() * strip_.GetRowCount() + 4;
     height_ = height;
     strip_.MoveWindow(0, 0, width, height);
@@ -79,7 +79,7 @@ int CViewTabs::Layout(const CRect& client) {
 
 void CViewTabs::ApplySettings() {
     if (!strip_.IsWindow()) return;
-    const CAppSettings& s = theSettings;
+    const CAppSettings& s = view_.Context().settings;
     if (strip_.textColor != s.fileTabTextColor || strip_.activeColor != s.fileTabActiveBkColor ||
         strip_.inactiveColor != s.fileTabNoActiveBkColor || strip_.buttonColor != s.fileTabBtnColor) {
         strip_.textColor = s.fileTabTextColor;
@@ -106,8 +106,8 @@ void CViewTabs::ApplySettings() {
 
 void CViewTabs::ApplyFont() {
     if (!strip_.IsWindow()) return;
-    if (theTabFont.GetSafeHandle())
-        strip_.SendMessage(WM_SETFONT, reinterpret_cast<WPARAM>(theTabFont.GetSafeHandle()), TRUE);
+    if (view_.Context().tabFont.GetSafeHandle())
+        strip_.SendMessage(WM_SETFONT, reinterpret_cast<WPARAM>(view_.Context().tabFont.GetSafeHandle()), TRUE);
     strip_.PlaceCloseButtons();
 }
 
@@ -119,7 +119,7 @@ std::wstring CViewTabs::PathOf(int fileId) const {
 }
 
 std::wstring CViewTabs::TitleOfTab(int index) const {
-    return TabTitleOf(PathOf(strip_.GetItemFileId(index)), theSettings.tabTitleIsPathName != 0);
+    return TabTitleOf(PathOf(strip_.GetItemFileId(index)), view_.Context().settings.tabTitleIsPathName != 0);
 }
 
 int CViewTabs::IndexOf(int fileId) const {
@@ -158,7 +158,7 @@ void CViewTabs::OnUpdate(LPARAM hint, CCmdTarget* hintObject) {
     switch (hint) {
     case HINT_FILE_ADDED: {
         const int id = IdOfHintObject(hintObject);
-        const int at = strip_.InsertItem(id, TabTitleOf(PathOf(id), theSettings.tabTitleIsPathName != 0), id);
+        const int at = strip_.InsertItem(id, TabTitleOf(PathOf(id), view_.Context().settings.tabTitleIsPathName != 0), id);
         if (at >= 0) strip_.SetCurSel(at);
         UpdateCloseButtonState();
         break;
@@ -179,7 +179,7 @@ void CViewTabs::OnUpdate(LPARAM hint, CCmdTarget* hintObject) {
     case HINT_MODIFIED_CHANGED: {
         const int index = IndexOf(doc->Current().id);
         if (index < 0) break;
-        std::wstring title = TabTitleOf(doc->GetCurrentPath(), theSettings.tabTitleIsPathName != 0);
+        std::wstring title = TabTitleOf(doc->GetCurrentPath(), view_.Context().settings.tabTitleIsPathName != 0);
         if (doc->IsModified()) title += AsWide(kModifiedMark);
         if (strip_.GetItemText(index) == title) break;
         strip_.SetItemText(index, title);
@@ -194,12 +194,12 @@ void CViewTabs::OnUpdate(LPARAM hint, CCmdTarget* hintObject) {
 
 void CViewTabs::UpdateTitles() {
     CPavinDoc* doc = Doc();
-    strip_.ModifyStyle(TCS_MULTILINE, theSettings.tabMultiRow ? TCS_MULTILINE : 0);
+    strip_.ModifyStyle(TCS_MULTILINE, view_.Context().settings.tabMultiRow ? TCS_MULTILINE : 0);
     const int count = strip_.GetItemCount();
     for (int i = 0; i < count; ++i) {
         const CDocFileRecord* file = doc->Files().FindById(strip_.GetItemFileId(i));
         if (!file) continue;
-        std::wstring title = TabTitleOf(ToWide(file->path), theSettings.tabTitleIsPathName != 0);
+        std::wstring title = TabTitleOf(ToWide(file->path), view_.Context().settings.tabTitleIsPathName != 0);
         if (file->IsModified()) title += AsWide(kModifiedMark);
         strip_.SetItemText(i, title);
     }
@@ -322,7 +322,7 @@ void CViewTabs::OnNotify(NMHDR& hdr) {
     const int index = int(hdr.idFrom);
     switch (hdr.code) {
     case TABN_MIDDLECLICK:
-        if (theSettings.tabCloseAtMClick) CloseTab(index);
+        if (view_.Context().settings.tabCloseAtMClick) CloseTab(index);
         break;
     case TABN_CLOSEBUTTON:
         CloseTab(index);
@@ -415,7 +415,7 @@ bool CViewTabs::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& r
     case WM_LBUTTONDBLCLK: {
         const CPoint point = CPoint::FromLParam(lParam);
         if (point.y >= height_) return false;
-        if (theSettings.tabCreateAtDblClick)
+        if (view_.Context().settings.tabCreateAtDblClick)
             if (CFrameWnd* frame = view_.GetParentFrame()) frame->SendMessage(WM_COMMAND, ID_FILE_NEW);
         return true;
     }

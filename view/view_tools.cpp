@@ -34,7 +34,7 @@ std::u16string CurrentFolder() {
 }
 
 void LaunchGrep(CPavinView& view) {
-    const std::u16string folder = theSettings.searchDirAsCurrentDir ? CurrentFolder() : std::u16string();
+    const std::u16string folder = view.Context().settings.searchDirAsCurrentDir ? CurrentFolder() : std::u16string();
     CEditCtrl* editor = view.CurrentEditor();
     const std::u16string text = editor ? editor->GetSelectedText() : std::u16string();
     const std::wstring program = GetModuleDir() + L"sulki.exe";
@@ -48,17 +48,17 @@ struct Browser {
     const wchar_t* service;
 };
 
-Browser BrowserOf(UINT id) {
+Browser BrowserOf(const CAppSettings& settings, UINT id) {
     switch (id) {
     case ID_TOOL_BROWSER_FIREFOX:
     case ID_LINK_OPEN_FIREFOX:
-        return {theSettings.browserFirefox, L"Firefox"};
+        return {settings.browserFirefox, L"Firefox"};
     case ID_TOOL_BROWSER_IE:
     case ID_LINK_OPEN_IE:
     case ID_LINK_NEW_WINDOW_IE:
-        return {theSettings.browserIe, L"Iexplore"};
+        return {settings.browserIe, L"Iexplore"};
     default:
-        return {theSettings.browserNs, L"Netscape"};
+        return {settings.browserNs, L"Netscape"};
     }
 }
 
@@ -68,7 +68,7 @@ void PreviewInBrowser(CPavinView& view, UINT id) {
     // The browser shows the file on disk: it is saved first, and a new file
     // is given its name now; refused, cancelled or failed: nothing opens.
     if (!doc->OnFileSave()) return;
-    const Browser browser = BrowserOf(id);
+    const Browser browser = BrowserOf(view.Context().settings, id);
     OpenURL(browser.service, doc->GetCurrentPath().c_str(), AsWide(browser.path.c_str()));
 }
 
@@ -79,13 +79,13 @@ void CopyLink(CEditCtrl& editor) {
     if (editor.GetLinkRangeAtCaret(start, end)) editor.CopyTextToClipboard(start, end, false);
 }
 
-void OpenLink(CEditCtrl& editor, UINT id) {
+void OpenLink(const CAppSettings& settings, CEditCtrl& editor, UINT id) {
     const std::wstring link = LinkAtCaret(&editor);
     if (link.empty()) return;
     // "www.…" and mail addresses become addresses a browser takes; a link
     // is never handed to the shell, which would run whatever it names.
     const std::wstring address = ToWide(transfer::LinkAddress(ToU16(link)));
-    const Browser browser = BrowserOf(id);
+    const Browser browser = BrowserOf(settings, id);
     if (id == ID_LINK_NEW_WINDOW_IE || id == ID_LINK_NEW_WINDOW_NS)
         ExecBrowser(AsWide(browser.path.c_str()), address.c_str());
     else
@@ -131,7 +131,7 @@ bool RunToolCommand(CPavinView& view, UINT id, CCmdUI* ui) {
             if (id == ID_LINK_COPY)
                 CopyLink(*editor);
             else if (id != ID_LINK_OPEN)
-                OpenLink(*editor, id);
+                OpenLink(view.Context().settings, *editor, id);
         }
         return true;
     }

@@ -3,9 +3,6 @@
 #include "app/profile/ini_profile.h"
 #include "app/profile/setting_ranges.h"
 
-CAppSettings theSettings;
-int theOpenKanjiCode = 9;
-
 namespace {
 
 // Who reads a value, and who writes it.
@@ -180,11 +177,6 @@ void ReadEditorSettings(const CIniProfile& profile, const SettingsEnvironment& e
     if (env.isEditModeName && !env.isEditModeName(settings.defaultEditModeStr)) settings.defaultEditModeStr = u"NONE";
 }
 
-void LoadEditorSettings(const CIniProfile& profile, const SettingsEnvironment& env) {
-    ReadEditorSettings(profile, env, theSettings);
-    theOpenKanjiCode = theSettings.fileOpenKanjiCode;
-}
-
 void ReadStartupSettings(const CIniProfile& profile, CAppSettings& settings) {
     ReadRows(profile, ReadBy::Startup, CAppSettings(), settings);
     ClampSettings(settings);
@@ -208,18 +200,18 @@ void StoreFontSettings(const CAppSettings& settings, CIniProfile& profile) { Sto
 
 void StoreExitSettings(const CAppSettings& settings, CIniProfile& profile) { StoreRows(settings, kExitSave, profile); }
 
-bool SaveEditorSettings(CIniProfile& profile) {
-    StoreEditorSettings(theSettings, profile);
+bool SaveEditorSettings(const CAppSettings& settings, CIniProfile& profile) {
+    StoreEditorSettings(settings, profile);
     return profile.Save();
 }
 
-bool SaveFontSettings(CIniProfile& profile) {
-    StoreFontSettings(theSettings, profile);
+bool SaveFontSettings(const CAppSettings& settings, CIniProfile& profile) {
+    StoreFontSettings(settings, profile);
     return profile.Save();
 }
 
-bool SaveExitSettings(CIniProfile& profile) {
-    StoreExitSettings(theSettings, profile);
+bool SaveExitSettings(const CAppSettings& settings, CIniProfile& profile) {
+    StoreExitSettings(settings, profile);
     return profile.Save();
 }
 

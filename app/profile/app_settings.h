@@ -1,4 +1,4 @@
-// The editor's program-wide options (theSettings): plain values read from
+// The editor's options: plain values read from
 // the settings store at start-up and written back by the options command,
 // the font commands and at exit. Each value's section, key and default are
 // in the table of app_settings.cpp.
@@ -108,12 +108,6 @@ struct CAppSettings {
     bool operator==(const CAppSettings&) const = default;
 };
 
-extern CAppSettings theSettings;
-// The KanjiCode proposed for the next file opened: 9 (detect) at start, then
-// FILE_OPEN_KANJI_CODE whenever that is loaded or changed, and whatever the
-// open dialogs pick.
-extern int theOpenKanjiCode;
-
 // What the defaults and checks take from the running system.
 struct SettingsEnvironment {
     int caretBlinkTime = 530;
@@ -131,8 +125,6 @@ CAppSettings DefaultSettings(const SettingsEnvironment& env);
 // range are clamped into it (setting_ranges.h), and an edit-mode name the
 // list doesn't hold becomes "NONE".
 void ReadEditorSettings(const CIniProfile& profile, const SettingsEnvironment& env, CAppSettings& settings);
-// The same into theSettings; also sets theOpenKanjiCode.
-void LoadEditorSettings(const CIniProfile& profile, const SettingsEnvironment& env);
 // LINE_MODE and EDIT_MODE, read by start-up after the edit modes are loaded.
 void ReadStartupSettings(const CIniProfile& profile, CAppSettings& settings);
 // FONT and TAB_FONT.
@@ -145,12 +137,12 @@ void StoreFontSettings(const CAppSettings& settings, CIniProfile& profile);
 // LINE_MODE, EDIT_MODE and KB_MACRO_DIR, written at exit.
 void StoreExitSettings(const CAppSettings& settings, CIniProfile& profile);
 
-// theSettings into the store, then the store to its file (the options
+// The values into the store, then the store to its file (the options
 // command, the font commands, exit). False when the file was not written;
 // the writers go on regardless.
-bool SaveEditorSettings(CIniProfile& profile);
-bool SaveFontSettings(CIniProfile& profile);
-bool SaveExitSettings(CIniProfile& profile);
+bool SaveEditorSettings(const CAppSettings& settings, CIniProfile& profile);
+bool SaveFontSettings(const CAppSettings& settings, CIniProfile& profile);
+bool SaveExitSettings(const CAppSettings& settings, CIniProfile& profile);
 
 // A folder setting where it is used: empty means programDir.
 std::u16string ResolveSettingsDir(const std::u16string& dir, const std::u16string& programDir);

@@ -22,6 +22,7 @@ namespace {
 // Records its macro events and status texts.
 class TestDoc : public CPavinDoc {
 public:
+    using CPavinDoc::CPavinDoc;
     std::vector<std::string> events;
     std::vector<std::wstring> status;
 
@@ -38,8 +39,6 @@ struct Box {
 class Document : public ::testing::Test {
 protected:
     void SetUp() override {
-        theSettings = CAppSettings{};
-        theOpenKanjiCode = 9;
         SetMessageBoxHandler([this](const MessageBoxRequest& r) {
             boxes.push_back({r.caption, r.text, r.type});
             if (answers.empty()) return IDCANCEL;
@@ -54,7 +53,7 @@ protected:
             return true;
         });
         root = wtest::MakeTempFolder(L"doc test ");
-        doc = new TestDoc;
+        doc = new TestDoc(context);
         ASSERT_TRUE(doc->OnNewDocument());
     }
     void TearDown() override {
@@ -85,6 +84,7 @@ protected:
         return out;
     }
 
+    CAppContext context;
     TestDoc* doc = nullptr;
     std::vector<Box> boxes;
     std::vector<int> answers;
@@ -129,7 +129,7 @@ TEST_F(Document, OpensAndSavesEveryEncodingAndLineEndByteForByte) {
         for (int lineEnd = 1; lineEnd <= 3; ++lineEnd) {
             const std::string bytes = FileBytes(e, lineEnd);
             const std::wstring path = Write(L"in.txt", bytes);
-            theOpenKanjiCode = e.code;
+            context.openKanjiCode = e.code;
             ASSERT_TRUE(doc->OnOpenDocument(path.c_str())) << e.name;
             EXPECT_EQ(Text(), u"aあ|b") << e.name << lineEnd;
             EXPECT_EQ(doc->Current().kanjiCode, e.code);
@@ -155,8 +155,8 @@ TEST_F(Document, OpensAndSavesEveryEncodingAndLineEndByteForByte) {
 }
 
 TEST_F(Document, DetectionOpensWithTheDefaultForPlainAscii) {
-    theSettings.defaultKanjiCode = 2;
-    theOpenKanjiCode = 9;
+    context.settings.defaultKanjiCode = 2;
+    context.openKanjiCode = 9;
     const std::wstring sjis = Write(L"sjis.txt", "\x93\xfa\x96\x7b\x8c\xea\x82\xcc\x95\xb6\x8f\xcd\x82\xc5\x82\xb7\x81\x42\r\n");
     ASSERT_TRUE(doc->OnOpenDocument(sjis.c_str()));
     EXPECT_EQ(Text(), u"日本語の文章です。|");
@@ -164,7 +164,21 @@ TEST_F(Document, DetectionOpensWithTheDefaultForPlainAscii) {
     const std::wstring ascii = Write(L"ascii.txt", "plain\n");
     ASSERT_TRUE(doc->OnOpenDocument(ascii.c_str()));
     EXPECT_EQ(doc->Current().kanjiCode, 2);
-    EXPECT_EQ(theFormatStatusText, L"EUC, LF(\\n)");
+    EXPECT_EQ(context.formatStatusText, L"EUC, LF(\\n)");
+
+    // A document of another context reads with that context's settings and
+    // shows its status there; this one's stays.
+    CAppContext otherContext;
+    otherContext.settings.defaultKanjiCode = 1;
+    otherContext.settings.windowTitleIsPathName = 0;
+    TestDoc other(otherContext);
+    ASSERT_TRUE(other.OnNewDocument());
+    ASSERT_TRUE(other.OnOpenDocument(ascii.c_str()));
+    EXPECT_EQ(other.Current().kanjiCode, 1);
+    EXPECT_EQ(otherContext.formatStatusText, L"SJIS, LF(\\n)");
+    EXPECT_EQ(std::wstring(other.GetTitle()), L"ascii.txt");
+    EXPECT_EQ(context.formatStatusText, L"EUC, LF(\\n)");
+    EXPECT_EQ(std::wstring(doc->GetTitle()), ascii);
 }
 
 TEST_F(Document, OpeningReplacesOnlyAnUntouchedUntitledFile) {
@@ -179,7 +193,7 @@ TEST_F(Document, OpeningReplacesOnlyAnUntouchedUntitledFile) {
     EXPECT_EQ(doc->GetCurrentPath(), a);
 
     // A typed-into untitled file stays.
-    TestDoc* other = new TestDoc;
+    TestDoc* other = new TestDoc(context);
     ASSERT_TRUE(other->OnNewDocument());
     other->Current().data.InsertText(u"x", 1);
     ASSERT_TRUE(other->OnOpenDocument(a.c_str()));
@@ -239,7 +253,7 @@ TEST_F(Document, AFileThatCannotBeReadSaysWhyAndLeavesNoRecord) {
 }
 
 TEST_F(Document, ReloadReadsAgainInAnotherEncodingKeepingTheCaret) {
-    theOpenKanjiCode = 1;
+    context.openKanjiCode = 1;
     const std::wstring path = Write(L"u8.txt", "l1\n\xe6\x97\xa5\xe6\x9c\xac\xe8\xaa\x9e\nl3\n");
     ASSERT_TRUE(doc->OnOpenDocument(path.c_str()));
     EXPECT_NE(Text(), u"l1|日本語|l3|");
@@ -288,7 +302,7 @@ TEST_F(Document, TitleCarriesTheModifiedMark) {
     ASSERT_TRUE(doc->OnFileSave());
     doc->UpdateTitle();
     EXPECT_EQ(std::wstring(doc->GetTitle()), path);
-    theSettings.windowTitleIsPathName = 0;
+    context.settings.windowTitleIsPathName = 0;
     doc->BuildTitle();
     EXPECT_EQ(std::wstring(doc->GetTitle()), L"t.txt");
     EXPECT_EQ(wtest::ReadBytes(path), "yx");
@@ -460,7 +474,7 @@ TEST_F(Document, AFailedSaveAsOverAnExistingFileLeavesItWhole) {
 
 TEST_F(Document, LossySavesAskFirstDefaultNo) {
     const std::wstring path = Write(L"l.txt", "abc");
-    theOpenKanjiCode = 1;
+    context.openKanjiCode = 1;
     ASSERT_TRUE(doc->OnOpenDocument(path.c_str()));
     doc->Current().data.SetCaretPos(0, 1);
     Type(u"한");
@@ -482,7 +496,7 @@ TEST_F(Document, LossySavesAskFirstDefaultNo) {
 }
 
 TEST_F(Document, UndecodableBytesAreToldAndSavingOverAsks) {
-    theOpenKanjiCode = 8;
+    context.openKanjiCode = 8;
     const std::wstring path = Write(L"bad.txt", "ok\xff\xfe!");
     ASSERT_TRUE(doc->OnOpenDocument(path.c_str()));
     ASSERT_EQ(doc->status.size(), 1u);
@@ -579,24 +593,24 @@ TEST_F(Document, InsertsAFileAtTheCaretAndAppliesEditSettings) {
     doc->Current().data.SetCaretPos(0, 1);
     EXPECT_FALSE(doc->OnInsertFile());  // the dialog was cancelled
     saveAsPath = part;
-    theOpenKanjiCode = 9;
+    context.openKanjiCode = 9;
     ASSERT_TRUE(doc->OnInsertFile());
     EXPECT_EQ(Text(), u"a挿入|b");
     EXPECT_EQ(std::wstring(doc->GetTitle()), path + L" *");
 
-    theSettings.indentMode = 2;
-    theSettings.tabAsSpace = 1;
-    theSettings.enableConfinement = 0;
+    context.settings.indentMode = 2;
+    context.settings.tabAsSpace = 1;
+    context.settings.enableConfinement = 0;
     CEditData& data = doc->Current().data;
-    ApplyEditSettings(data, false);
+    ApplyEditSettings(context.settings, data, false);
     EXPECT_EQ(data.GetIndentMode(), 1);
     EXPECT_EQ(data.GetTabAsSpace(), 1);
     const char16_t* none = data.GetFirstConfinementStr();
     EXPECT_TRUE(!none || !*none);
-    theSettings.enableConfinement = 1;
-    ApplyEditSettings(data, true);
+    context.settings.enableConfinement = 1;
+    ApplyEditSettings(context.settings, data, true);
     EXPECT_EQ(data.GetIndentMode(), 2);
-    EXPECT_EQ(std::u16string(data.GetLastConfinementStr()), theSettings.lastConfinementStr);
+    EXPECT_EQ(std::u16string(data.GetLastConfinementStr()), context.settings.lastConfinementStr);
 }
 
 // Two modes; the current one is a plain number.

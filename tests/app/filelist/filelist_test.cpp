@@ -55,8 +55,8 @@ bool WaitFor(const std::function<bool()>& done, DWORD timeoutMs = 20000) {
     return wtest::WaitUntil(done, timeoutMs);
 }
 
-CMainFrame* MakeFrame(DWORD style = WS_OVERLAPPEDWINDOW) {
-    auto* frame = new CMainFrame;
+CMainFrame* MakeFrame(CAppContext& context, DWORD style = WS_OVERLAPPEDWINDOW) {
+    auto* frame = new CMainFrame(context);
     EXPECT_TRUE(frame->LoadFrame(IDR_MAINFRAME, style));
     frame->MoveWindow(0, 0, 800, 600);
     return frame;
@@ -118,10 +118,11 @@ protected:
         theTestApp.SetProfileFile(OutputPath(L"filelist_local.ini").c_str());
         ::DeleteFileW(OutputPath(L"filelist_local.ini").c_str());
     }
+    CAppContext context;
 };
 
 TEST_F(FileListTest, PaneDocksResizesFloatsClosesAndComesBackAfterARestart) {
-    CMainFrame* frame = MakeFrame();
+    CMainFrame* frame = MakeFrame(context);
     CFileListBar& pane = GetFileListBar();
     ASSERT_TRUE(pane.m_hWnd);
     EXPECT_FALSE(pane.IsVisible());
@@ -210,13 +211,13 @@ TEST_F(FileListTest, PaneDocksResizesFloatsClosesAndComesBackAfterARestart) {
               static_cast<UINT>(AFX_IDW_DOCKBAR_LEFT));
 
     // A width below the minimum in the file loads as the minimum.
-    CMainFrame* again = MakeFrame();
+    CMainFrame* again = MakeFrame(context);
     EXPECT_TRUE(pane.IsVisible());
     EXPECT_EQ(PaneRect(again).Width(), 260);
     EXPECT_TRUE(WaitFor([&] { return pane.Tree().IsReady(); }));
     again->DestroyWindow();
     ::WritePrivateProfileStringW(L"BarState-SCBar-59426", L"sizeVertCX", L"10", ini.c_str());
-    CMainFrame* third = MakeFrame();
+    CMainFrame* third = MakeFrame(context);
     EXPECT_EQ(PaneRect(third).Width(), 80);
     third->DestroyWindow();
 }
@@ -255,8 +256,8 @@ TEST_F(FileListTest, TreeShowsFoldersThenTheFiltersFilesAndOpensThem) {
     ASSERT_EQ(::GetFileAttributesW(L"T:\\tree\\Alpha\\inner.txt") != INVALID_FILE_ATTRIBUTES, true)
         << "drive T: should show the test folder (made by the test set-up)";
 
-    theSettings.fileListFilter = u"*.txt";
-    CMainFrame* frame = MakeFrame();
+    context.settings.fileListFilter = u"*.txt";
+    CMainFrame* frame = MakeFrame(context);
     CFileListBar& pane = GetFileListBar();
     frame->RouteCmdMsg(ID_VIEW_FILE_LIST, nullptr);
     // Hidden and shown again before the roots are in: still one worker.
@@ -325,8 +326,8 @@ TEST_F(FileListTest, ALargeFolderIsReadOffTheWindowsThread) {
         WriteFile(big + L"\\" + name);
         expected.push_back(name);
     }
-    theSettings.fileListFilter = u"*.txt";
-    CMainFrame* frame = MakeFrame();
+    context.settings.fileListFilter = u"*.txt";
+    CMainFrame* frame = MakeFrame(context);
     CFileListBar& pane = GetFileListBar();
     frame->RouteCmdMsg(ID_VIEW_FILE_LIST, nullptr);
     ASSERT_TRUE(WaitFor([&] { return pane.Tree().IsReady(); }));
@@ -359,7 +360,7 @@ TEST_F(FileListTest, ALargeFolderIsReadOffTheWindowsThread) {
 }
 
 TEST_F(FileListTest, TheGripperAndTheCloseButtonDrawTheirGlyphs) {
-    CMainFrame* frame = MakeFrame(WS_OVERLAPPEDWINDOW | WS_VISIBLE);
+    CMainFrame* frame = MakeFrame(context, WS_OVERLAPPEDWINDOW | WS_VISIBLE);
     CFileListBar& pane = GetFileListBar();
     frame->RouteCmdMsg(ID_VIEW_FILE_LIST, nullptr);
     ASSERT_TRUE(WaitFor([&] { return pane.Tree().IsReady(); }));

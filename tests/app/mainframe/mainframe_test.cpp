@@ -30,6 +30,7 @@ TestApp theTestApp;
 
 class TestFrame : public CMainFrame {
 public:
+    using CMainFrame::CMainFrame;
     std::vector<UINT> ran;
     bool OnCmdMsg(UINT id, CCmdUI* ui) override {
         if (id == 32794 /* F3: find next */ || id == ID_SEARCH_FIND) {
@@ -57,14 +58,15 @@ public:
 };
 
 // A hidden frame (closing a shown one costs seconds under Wine).
-TestFrame* MakeFrame() {
-    auto* frame = new TestFrame;
+TestFrame* MakeFrame(CAppContext& context) {
+    auto* frame = new TestFrame(context);
     EXPECT_TRUE(frame->LoadFrame(IDR_MAINFRAME, WS_OVERLAPPEDWINDOW));
     return frame;
 }
 
 TEST(MainFrame, KeysGoToMacroProceduresThenToBindingsOfHandledCommands) {
-    TestFrame* frame = MakeFrame();
+    CAppContext context;
+    TestFrame* frame = MakeFrame(context);
     frame->GetAccelTable().LoadDefault();
     frame->RebuildAccelerators();
     RecordingMacros macros;
@@ -99,7 +101,8 @@ TEST(MainFrame, KeysGoToMacroProceduresThenToBindingsOfHandledCommands) {
 // The toolbar's find button clicked with the mouse runs 検索; the status
 // bar's encoding pane holds the longest encoding text within its borders.
 TEST(MainFrame, ToolbarFindButtonAndTheEncodingPane) {
-    TestFrame* frame = MakeFrame();
+    CAppContext context;
+    TestFrame* frame = MakeFrame(context);
     frame->ShowWindow(SW_SHOW);
     HWND toolbar = nullptr;
     for (HWND w = ::FindWindowExW(frame->m_hWnd, nullptr, TOOLBARCLASSNAMEW, nullptr); w && !toolbar;
@@ -132,7 +135,8 @@ TEST(MainFrame, ToolbarFindButtonAndTheEncodingPane) {
 }
 
 TEST(MainFrame, MenuItemsShowTheirKeys) {
-    TestFrame* frame = MakeFrame();
+    CAppContext context;
+    TestFrame* frame = MakeFrame(context);
     frame->GetAccelTable().LoadDefault();
     HMENU popup = ::CreatePopupMenu();
     ::AppendMenuW(popup, MF_STRING, ID_FILE_SAVE, L"上書き保存(&S)");
@@ -178,7 +182,8 @@ TEST(MainFrame, PlacementIsReadAtCreationAndWrittenAtClose) {
     ini.WriteInt(u"WINDOW", u"TOP", 30);
     ini.WriteInt(u"WINDOW", u"WIDTH", 500);
     ini.WriteInt(u"WINDOW", u"HEIGHT", 400);
-    TestFrame* frame = MakeFrame();
+    CAppContext context;
+    TestFrame* frame = MakeFrame(context);
     CRect r = frame->GetWindowRect();
     EXPECT_EQ(r.left, 40);
     EXPECT_EQ(r.top, 30);
@@ -213,7 +218,8 @@ HDROP MakeDrop(const std::vector<std::wstring>& paths) {
 }
 
 TEST(MainFrame, DroppedFilesOpenInOrderAndOverlongPathsAreSkipped) {
-    TestFrame* frame = MakeFrame();
+    CAppContext context;
+    TestFrame* frame = MakeFrame(context);
     const std::wstring tooLong = L"C:\\" + std::wstring(300, L'長') + L".txt";
     theTestApp.opened.clear();
     frame->SendMessage(WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop({L"C:\\a.txt", tooLong, L"C:\\日本.txt"})));

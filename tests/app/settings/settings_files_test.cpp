@@ -136,10 +136,12 @@ TEST_F(SettingsFiles, AFileThatCouldNotBeReadAtStartIsToldOnceAndNeverSavedOver)
     CloseHandle(held);
     ASSERT_EQ(boxes_.size(), 1u);
     EXPECT_EQ(boxes_[0], L"Error|INIファイルから設定を取得できませんでした。\nデフォルトの設定で起動します。");
-    LoadEditorSettings(*app.m_pIniProfile, SettingsEnvironment());
-    EXPECT_EQ(theSettings.tabStop, 4) << "start-up goes on with the defaults";
-    EXPECT_FALSE(SaveEditorSettings(*app.m_pIniProfile));
-    EXPECT_FALSE(SaveExitSettings(*app.m_pIniProfile));
+    CAppSettings settings;
+    settings.tabStop = 6;
+    ReadEditorSettings(*app.m_pIniProfile, SettingsEnvironment(), settings);
+    EXPECT_EQ(settings.tabStop, 4) << "start-up goes on with the defaults";
+    EXPECT_FALSE(SaveEditorSettings(settings, *app.m_pIniProfile));
+    EXPECT_FALSE(SaveExitSettings(settings, *app.m_pIniProfile));
     EXPECT_EQ(Read(L"wendrel.ini"), original);
     EXPECT_EQ(boxes_.size(), 1u);
 }
@@ -170,21 +172,22 @@ TEST(IniProfileForWindows, StringsWithTextOrResourceDefaults) {
 }
 
 TEST(EditorFonts, AreMadeFromTheFontSettingsInTenthsOfAPoint) {
-    const CAppSettings saved = theSettings;
-    theSettings.fontFaceName = u"Arial";
-    theSettings.fontPoint = 200;
-    theSettings.fontWeight = 700;
-    theSettings.fontItalic = 1;
-    theSettings.tabFontFaceName = u"Courier New";
-    theSettings.tabFontPoint = 100;
-    ASSERT_TRUE(CreateEditorFont());
-    ASSERT_TRUE(CreateTabFont());
+    CAppContext context;
+    CAppSettings& s = context.settings;
+    s.fontFaceName = u"Arial";
+    s.fontPoint = 200;
+    s.fontWeight = 700;
+    s.fontItalic = 1;
+    s.tabFontFaceName = u"Courier New";
+    s.tabFontPoint = 100;
+    ASSERT_TRUE(CreateEditorFont(context));
+    ASSERT_TRUE(CreateTabFont(context));
     HDC screen = GetDC(nullptr);
     const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
     ReleaseDC(nullptr, screen);
     LOGFONTW editor{}, tab{};
-    ASSERT_TRUE(theEditorFont.GetLogFont(&editor));
-    ASSERT_TRUE(theTabFont.GetLogFont(&tab));
+    ASSERT_TRUE(context.editorFont.GetLogFont(&editor));
+    ASSERT_TRUE(context.tabFont.GetLogFont(&tab));
     EXPECT_EQ(editor.lfHeight, -MulDiv(200, dpi, 720));
     EXPECT_EQ(editor.lfWeight, 700);
     EXPECT_EQ(editor.lfItalic, 1);
@@ -193,7 +196,6 @@ TEST(EditorFonts, AreMadeFromTheFontSettingsInTenthsOfAPoint) {
     EXPECT_EQ(tab.lfHeight, -MulDiv(100, dpi, 720));
     EXPECT_EQ(tab.lfWeight, 0);
     EXPECT_STREQ(tab.lfFaceName, L"Courier New");
-    theSettings = saved;
 }
 
 // A lock whose owner ended without releasing it.
@@ -330,7 +332,7 @@ TEST_F(RegistryMigration, WithoutOldSettingsBothFilesHoldTheSignature) {
     EXPECT_EQ(Read(L"wendrel.ini"), "\xFF\xFE");
     EXPECT_EQ(Read(L"wendrel_local.ini"), "\xFF\xFE");
     EXPECT_TRUE(boxes_.empty());
-    EXPECT_TRUE(SaveEditorSettings(*app.m_pIniProfile));
+    EXPECT_TRUE(SaveEditorSettings(CAppSettings(), *app.m_pIniProfile));
     EXPECT_EQ(ParseBytes(Read(L"wendrel.ini")).at(IniKey(u"TEXT_EDITOR", u"TABSTOP")), u"4");
 }
 

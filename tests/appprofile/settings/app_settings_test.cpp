@@ -255,16 +255,16 @@ TEST(AppSettings, EachSaveWritesOnlyItsOwnKeys) {
     EXPECT_NE(editorOnly.Find(u"APPLICATION", u"KB_MACRO_DIR"), nullptr);
 }
 
-TEST(AppSettings, LoadingTheGlobalRecordSetsTheOpenEncoding) {
+TEST(AppSettings, TheWrapModeIsReadByStartUpNotWithTheEditorSettings) {
     CIniProfile profile;
     profile.WriteInt(u"APPLICATION", u"FILE_OPEN_KANJI_CODE", 6);
     profile.WriteInt(u"TEXT_EDITOR", u"LINE_MODE", 2);
-    LoadEditorSettings(profile, TestEnvironment());
-    EXPECT_EQ(theSettings.fileOpenKanjiCode, 6);
-    EXPECT_EQ(theOpenKanjiCode, 6);
-    EXPECT_EQ(theSettings.lineMode, 0) << "the wrap mode is read by start-up, not with the editor settings";
-    ReadStartupSettings(profile, theSettings);
-    EXPECT_EQ(theSettings.lineMode, 2);
+    CAppSettings settings;
+    ReadEditorSettings(profile, TestEnvironment(), settings);
+    EXPECT_EQ(settings.fileOpenKanjiCode, 6);
+    EXPECT_EQ(settings.lineMode, 0);
+    ReadStartupSettings(profile, settings);
+    EXPECT_EQ(settings.lineMode, 2);
 }
 
 }  // namespace

@@ -83,7 +83,7 @@ protected:
             boxes.push_back({r.text, r.caption});
             return IDOK;
         });
-        theOpenKanjiCode = KanjiCode::Auto;
+        app->Context().openKanjiCode = KanjiCode::Auto;
     }
     void TearDown() override {
         SetMessageBoxHandler(nullptr);
@@ -163,7 +163,7 @@ TEST_F(Commands, OpenDialogOpensEveryChosenFileInTheChosenEncodingForThatOpenOnl
     EXPECT_FALSE(asked[0].save);
     EXPECT_EQ(asked[0].caption, L"開く");
     EXPECT_TRUE(asked[0].flags & OFN_ALLOWMULTISELECT);
-    EXPECT_EQ(asked[0].encoding, KanjiCode::Auto);  // theOpenKanjiCode offered
+    EXPECT_EQ(asked[0].encoding, KanjiCode::Auto);  // the open encoding offered
     EXPECT_EQ(asked[0].lineEnd, 0);                 // the open form has no line-end box
     const std::wstring all(L"すべてのファイル (*.*)\0*.*\0", 19);
     EXPECT_EQ(asked[0].filter.substr(0, all.size()), all);
@@ -176,7 +176,7 @@ TEST_F(Commands, OpenDialogOpensEveryChosenFileInTheChosenEncodingForThatOpenOnl
     ASSERT_TRUE(Doc()->ActivateFileByPath(euc));
     EXPECT_EQ(CurrentText(), u"日本");
     EXPECT_EQ(Doc()->Current().kanjiCode, KanjiCode::EUC);
-    EXPECT_EQ(theOpenKanjiCode, KanjiCode::Auto);
+    EXPECT_EQ(app->Context().openKanjiCode, KanjiCode::Auto);
 
     // The current file chosen again is read again in the new encoding, not
     // opened twice.
@@ -208,7 +208,7 @@ TEST_F(Commands, SaveFormOffersTheFileFormatAndItsChoiceReachesTheBytes) {
     EXPECT_EQ(seen.caption, L"名前を付けて保存");
     EXPECT_EQ(seen.encoding, KanjiCode::SJIS);
     EXPECT_EQ(seen.lineEnd, 1);
-    EXPECT_EQ(seen.filterIndex, theSettings.editMode + 1);
+    EXPECT_EQ(seen.filterIndex, app->Context().settings.editMode + 1);
     EXPECT_TRUE(seen.flags & OFN_OVERWRITEPROMPT);
     EXPECT_EQ(wtest::ReadBytes(target), "\xEF\xBB\xBF\xE3\x81\x82\n\xE3\x81\x84");
     EXPECT_EQ(Doc()->Current().kanjiCode, KanjiCode::UTF8);
@@ -397,7 +397,7 @@ TEST_F(Commands, EditModesSelectTheirLanguageAndABadIndexKeepsTheMode) {
     ASSERT_TRUE(view && view->CurrentEditor());
     CEditCtrl& editor = *view->CurrentEditor();
     Run(ID_EDIT_MODE_FIRST + 2);  // C++
-    EXPECT_EQ(theSettings.editMode, 2);
+    EXPECT_EQ(app->Context().settings.editMode, 2);
     EXPECT_EQ(Doc()->Current().editMode, 2);
     EXPECT_NE(CurrentModeToken().IsQuoteChar(u"'"), 0);
     EXPECT_FALSE(editor.GetStyleWord() & 0x80);   // it has comments
@@ -411,13 +411,13 @@ TEST_F(Commands, EditModesSelectTheirLanguageAndABadIndexKeepsTheMode) {
 
     for (int bad : {-1, modes.Count(), 15, 99}) {
         EXPECT_FALSE(app->SetEditMode(bad)) << bad;
-        EXPECT_EQ(theSettings.editMode, 2) << bad;
+        EXPECT_EQ(app->Context().settings.editMode, 2) << bad;
     }
     Run(ID_EDIT_MODE_LAST);
-    EXPECT_EQ(theSettings.editMode, 2);
+    EXPECT_EQ(app->Context().settings.editMode, 2);
 
     Run(ID_EDIT_MODE_FIRST);  // Text: no quotes, no comments
-    EXPECT_EQ(theSettings.editMode, 0);
+    EXPECT_EQ(app->Context().settings.editMode, 0);
     EXPECT_EQ(CurrentModeToken().IsQuoteChar(u"'"), 0);
     EXPECT_TRUE(editor.GetStyleWord() & 0x80);
 
@@ -484,8 +484,8 @@ TEST_F(Commands, LineAndColumnNumberTogglesFlipAndAreSaved) {
         UINT id;
         int* value;
         const char* key;
-    } cases[] = {{ID_VIEW_ROW_NUM, &theSettings.showRowNum, "SHOW_ROW_NUM="},
-                 {ID_VIEW_COL_NUM, &theSettings.showColNum, "SHOW_COL_NUM="}};
+    } cases[] = {{ID_VIEW_ROW_NUM, &app->Context().settings.showRowNum, "SHOW_ROW_NUM="},
+                 {ID_VIEW_COL_NUM, &app->Context().settings.showColNum, "SHOW_COL_NUM="}};
     for (const Case& c : cases) {
         const int before = *c.value;
         EXPECT_EQ((MenuState(c.id) & MF_CHECKED) != 0, before != 0) << c.key;
@@ -502,10 +502,10 @@ TEST_F(Commands, FontDialogsStoreTheChoiceAndSaveIt) {
     Doc()->OnOpenDocument(File(L"font1.txt", "one").c_str());
     Doc()->OnOpenDocument(File(L"font2.txt", "two").c_str());
     // The dialog starts on the face the editor really draws with, at its size.
-    theSettings.fontFaceName = u"ＭＳ ゴシック";
-    theSettings.fontPoint = 140;
-    ASSERT_TRUE(CreateEditorFont());
-    const std::wstring realFace = RealFaceName(theEditorFont);
+    app->Context().settings.fontFaceName = u"ＭＳ ゴシック";
+    app->Context().settings.fontPoint = 140;
+    ASSERT_TRUE(CreateEditorFont(app->Context()));
+    const std::wstring realFace = RealFaceName(app->Context().editorFont);
     EXPECT_NE(realFace, L"ＭＳ ゴシック");
     EXPECT_FALSE(realFace.empty());
     LOGFONTW offered{};
@@ -526,10 +526,10 @@ TEST_F(Commands, FontDialogsStoreTheChoiceAndSaveIt) {
     ::ReleaseDC(nullptr, screen);
     EXPECT_EQ(asked.minPoint, kMinFontPoint);
     EXPECT_EQ(asked.maxPoint, kMaxFontPoint);
-    EXPECT_EQ(theSettings.fontFaceName, u"Tahoma");
-    EXPECT_EQ(theSettings.fontPoint, 120);
-    EXPECT_EQ(theSettings.fontWeight, FW_BOLD);
-    EXPECT_EQ(theSettings.fontItalic, 1);
+    EXPECT_EQ(app->Context().settings.fontFaceName, u"Tahoma");
+    EXPECT_EQ(app->Context().settings.fontPoint, 120);
+    EXPECT_EQ(app->Context().settings.fontWeight, FW_BOLD);
+    EXPECT_EQ(app->Context().settings.fontItalic, 1);
     int editors = 0;
     for (const auto& r : Doc()->Files().Records()) {
         CEditCtrl& editor = static_cast<CDocFile&>(*r).editor;
@@ -546,7 +546,7 @@ TEST_F(Commands, FontDialogsStoreTheChoiceAndSaveIt) {
         return true;
     });
     Run(ID_VIEW_FONT);
-    EXPECT_EQ(theSettings.fontPoint, kMaxFontPoint * 10);
+    EXPECT_EQ(app->Context().settings.fontPoint, kMaxFontPoint * 10);
     SetFontDialogHandler([&](FontDialogRequest& r) {
         lstrcpyW(r.font.lfFaceName, L"Tahoma");
         r.font.lfWeight = FW_BOLD;
@@ -566,19 +566,19 @@ TEST_F(Commands, FontDialogsStoreTheChoiceAndSaveIt) {
         return true;
     });
     Run(ID_VIEW_TAB_FONT);
-    EXPECT_EQ(theSettings.tabFontFaceName, u"Arial");
-    EXPECT_EQ(theSettings.tabFontPoint, 90);
-    EXPECT_EQ(theSettings.fontFaceName, u"Tahoma");
+    EXPECT_EQ(app->Context().settings.tabFontFaceName, u"Arial");
+    EXPECT_EQ(app->Context().settings.tabFontPoint, 90);
+    EXPECT_EQ(app->Context().settings.fontFaceName, u"Tahoma");
 
     // Cancel changes nothing.
     SetFontDialogHandler([](FontDialogRequest&) { return false; });
     Run(ID_VIEW_FONT);
-    EXPECT_EQ(theSettings.fontPoint, 120);
+    EXPECT_EQ(app->Context().settings.fontPoint, 120);
 }
 
 TEST_F(Commands, FontSizeStepsAlongTheFacesSizesAndStopsAtTheEnds) {
     // A TrueType face offers 8, 9, 10, 11, 12, 14, ... 48, 72.
-    theSettings.fontFaceName = u"IPAGothic";
+    app->Context().settings.fontFaceName = u"IPAGothic";
     struct Case {
         int point;
         UINT id;
@@ -588,18 +588,18 @@ TEST_F(Commands, FontSizeStepsAlongTheFacesSizesAndStopsAtTheEnds) {
                  {130, ID_VIEW_FONT_LARGER, 0}};
     const std::wstring ini = dir + L"wendrel.ini";
     for (const Case& c : cases) {
-        theSettings.fontPoint = c.point;
+        app->Context().settings.fontPoint = c.point;
         ::DeleteFileW(ini.c_str());
         Run(c.id);
         if (c.expected) {
-            EXPECT_EQ(theSettings.fontPoint, c.expected) << c.point;
+            EXPECT_EQ(app->Context().settings.fontPoint, c.expected) << c.point;
             EXPECT_NE(IniText(ini).find("POINT=" + std::to_string(c.expected)), std::string::npos) << c.point;
         } else {
-            EXPECT_EQ(theSettings.fontPoint, c.point) << c.point;
+            EXPECT_EQ(app->Context().settings.fontPoint, c.point) << c.point;
             EXPECT_EQ(::GetFileAttributesW(ini.c_str()), INVALID_FILE_ATTRIBUTES) << c.point;
         }
     }
-    theSettings.fontPoint = 140;
+    app->Context().settings.fontPoint = 140;
 }
 
 // ---- Other programs and documents.

@@ -434,10 +434,10 @@ TEST_F(Endpoint, AModeNameSelectsThatEditModeAndAnUnknownOneTheFirst) {
     ASSERT_GT(cpp, 0);
     const std::vector<Record> records = {Make(CD_OPEN_AT_LINE, AtLine(t, 0, u"C++"))};
     SendFromAnotherProcess(view->m_hWnd, doc, records, dir);
-    EXPECT_EQ(theSettings.editMode, cpp);
+    EXPECT_EQ(GetEditor().app.Context().settings.editMode, cpp);
     EXPECT_EQ(doc->Current().editMode, cpp);
     SendFromAnotherProcess(view->m_hWnd, doc, {Make(CD_OPEN_AT_LINE, AtLine(t, 0, u"NoSuch"))}, dir);
-    EXPECT_EQ(theSettings.editMode, 0);
+    EXPECT_EQ(GetEditor().app.Context().settings.editMode, 0);
 }
 
 TEST_F(Endpoint, FindNextGoesOnWithTheSearchARecordBrought) {

@@ -71,7 +71,7 @@ protected:
 
     void SetUp() override {
         ASSERT_NE(frame, nullptr);
-        theOpenKanjiCode = KanjiCode::Auto;
+        app->Context().openKanjiCode = KanjiCode::Auto;
         SetMessageBoxHandler([this](const MessageBoxRequest& r) {
             boxes.push_back(r.text);
             return boxAnswer;
@@ -201,8 +201,8 @@ TEST_F(Options, TheSheetShowsFourPagesInOrderAndThePreviewFollowsTheEditorPage) 
 }
 
 TEST_F(Options, OkStoresEveryPageSavesTheFileAndReachesEveryOpenEditor) {
-    const CAppSettings before = theSettings;
-    const bool rowNumbers = theSettings.showRowNum != 0;
+    const CAppSettings before = app->Context().settings;
+    const bool rowNumbers = app->Context().settings.showRowNum != 0;
     RunOptions([&](COptionSheet& sheet) {
         HWND page = sheet.m_editorPage.m_hWnd;
         SetCheck(page, 2045, !rowNumbers);
@@ -232,23 +232,23 @@ TEST_F(Options, OkStoresEveryPageSavesTheFileAndReachesEveryOpenEditor) {
         sheet.PressButton(PSBTN_OK);
     });
     EXPECT_TRUE(boxes.empty());
-    EXPECT_EQ(theSettings.showRowNum, rowNumbers ? 0 : 1);
-    EXPECT_EQ(theSettings.tabStop, 8);
-    EXPECT_EQ(theSettings.bgColor, RGB(1, 2, 3));
-    EXPECT_EQ(theSettings.indentMode, 1);
-    EXPECT_EQ(theSettings.dragDropEdit, 1);
-    EXPECT_EQ(theSettings.bracketsBlinkTime, 250);
-    EXPECT_TRUE(theSettings.browserFirefox == u"C:\\fx\\firefox.exe");
-    EXPECT_EQ(theSettings.defaultKanjiCode, KanjiCode::UTF8);
-    EXPECT_EQ(theSettings.defaultLineType, 2);
-    EXPECT_EQ(theSettings.fileOpenKanjiCode, KanjiCode::EUC);
-    EXPECT_EQ(theOpenKanjiCode, KanjiCode::EUC);
-    EXPECT_TRUE(theSettings.defaultEditModeStr == u"NONE");
-    EXPECT_EQ(theSettings.tabMultiRow, 1);
-    EXPECT_EQ(theSettings.maxMru, 16);
+    EXPECT_EQ(app->Context().settings.showRowNum, rowNumbers ? 0 : 1);
+    EXPECT_EQ(app->Context().settings.tabStop, 8);
+    EXPECT_EQ(app->Context().settings.bgColor, RGB(1, 2, 3));
+    EXPECT_EQ(app->Context().settings.indentMode, 1);
+    EXPECT_EQ(app->Context().settings.dragDropEdit, 1);
+    EXPECT_EQ(app->Context().settings.bracketsBlinkTime, 250);
+    EXPECT_TRUE(app->Context().settings.browserFirefox == u"C:\\fx\\firefox.exe");
+    EXPECT_EQ(app->Context().settings.defaultKanjiCode, KanjiCode::UTF8);
+    EXPECT_EQ(app->Context().settings.defaultLineType, 2);
+    EXPECT_EQ(app->Context().settings.fileOpenKanjiCode, KanjiCode::EUC);
+    EXPECT_EQ(app->Context().openKanjiCode, KanjiCode::EUC);
+    EXPECT_TRUE(app->Context().settings.defaultEditModeStr == u"NONE");
+    EXPECT_EQ(app->Context().settings.tabMultiRow, 1);
+    EXPECT_EQ(app->Context().settings.maxMru, 16);
     // What the sheet doesn't show is kept.
-    EXPECT_EQ(theSettings.lineMode, before.lineMode);
-    EXPECT_TRUE(theSettings.fontFaceName == before.fontFaceName);
+    EXPECT_EQ(app->Context().settings.lineMode, before.lineMode);
+    EXPECT_TRUE(app->Context().settings.fontFaceName == before.fontFaceName);
 
     const std::string ini = wtest::AsciiOfUtf16(Ini());
     EXPECT_NE(ini.find(rowNumbers ? "SHOW_ROW_NUM=0" : "SHOW_ROW_NUM=1"), std::string::npos);
@@ -260,11 +260,11 @@ TEST_F(Options, OkStoresEveryPageSavesTheFileAndReachesEveryOpenEditor) {
         EXPECT_EQ(editor->Disp().GetColor(3), RGB(1, 2, 3));
         EXPECT_EQ(editor->GetEditData()->GetDispData().widths.TabSize(), 8);
     }
-    theSettings = before;
+    app->Context().settings = before;
 }
 
 TEST_F(Options, CancelChangesNoSettingNoFileAndNoEditor) {
-    const CAppSettings before = theSettings;
+    const CAppSettings before = app->Context().settings;
     const std::string ini = Ini();
     std::vector<DWORD> styles;
     for (CEditCtrl* editor : Editors()) styles.push_back(editor->GetStyleWord());
@@ -278,7 +278,7 @@ TEST_F(Options, CancelChangesNoSettingNoFileAndNoEditor) {
         Command(page, IDC_DEFAULT_COLORS, BN_CLICKED);
         sheet.PressButton(PSBTN_CANCEL);
     });
-    EXPECT_EQ(theSettings, before);
+    EXPECT_EQ(app->Context().settings, before);
     EXPECT_EQ(Ini(), ini);
     std::vector<DWORD> after;
     for (CEditCtrl* editor : Editors()) after.push_back(editor->GetStyleWord());
@@ -286,7 +286,7 @@ TEST_F(Options, CancelChangesNoSettingNoFileAndNoEditor) {
 }
 
 TEST_F(Options, NumbersAreCheckedWhenThePageIsLeftNotWhileTyping) {
-    const CAppSettings before = theSettings;
+    const CAppSettings before = app->Context().settings;
     RunOptions([&](COptionSheet& sheet) {
         HWND page = sheet.m_editorPage.m_hWnd;
         // Clearing a field to type anew raises nothing.
@@ -322,7 +322,7 @@ TEST_F(Options, NumbersAreCheckedWhenThePageIsLeftNotWhileTyping) {
         EXPECT_TRUE(::IsWindow(sheet.m_hWnd));
         sheet.PressButton(PSBTN_CANCEL);
     });
-    EXPECT_EQ(theSettings, before);
+    EXPECT_EQ(app->Context().settings, before);
 }
 
 TEST_F(Options, DefaultsButtonsResetOnlyTheColoursAndEnabledStatesFollowTheChecks) {
@@ -394,7 +394,7 @@ TEST_F(Options, SetupPageBrowsesFromTheFieldsAndListsTheCurrentFilterFirst) {
 
         HWND filter = ::GetDlgItem(page, IDC_FILE_LIST_FILTER);
         EXPECT_EQ(::SendMessageW(filter, CB_GETCOUNT, 0, 0), 9);
-        EXPECT_EQ(Text(page, IDC_FILE_LIST_FILTER), AsWide(theSettings.fileListFilter.c_str()));
+        EXPECT_EQ(Text(page, IDC_FILE_LIST_FILTER), AsWide(app->Context().settings.fileListFilter.c_str()));
         sheet.PressButton(PSBTN_CANCEL);
     });
 }

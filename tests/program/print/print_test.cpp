@@ -131,7 +131,7 @@ protected:
                                     u"PRINT_PAGE", u"PRINT_ROW_NUM", u"PRINT_DATE", u"FONT_FACE_NAME", u"FONT_POINT",
                                     u"PRINTER_NAME"})
             Ini().Erase(u"PRINT", key);
-        theSettings.lineMode = 0;
+        editor_.app->Context().settings.lineMode = 0;
     }
     void TearDown() override {
         SetMessageBoxHandler(nullptr);

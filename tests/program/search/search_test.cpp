@@ -60,7 +60,7 @@ protected:
                            static_cast<CDialog*>(&dialogs->filter)})
             d->ShowWindow(SW_HIDE);
         view->SearchCondition() = CSearchCondition{};
-        theSettings.searchDlgCloseAtFound = 0;
+        editor_.app->Context().settings.searchDlgCloseAtFound = 0;
         Status(L"");
     }
     void TearDown() override { SetMessageBoxHandler(nullptr); }
@@ -156,8 +156,8 @@ TEST_F(Search, EnterAndEscapeInTheFindDialogComeThroughTheMessageLoop) {
     EXPECT_TRUE(Visible(dlg));
     // The status bar's caret position follows although the dialog has the focus.
     EXPECT_NE(::GetFocus(), editor->m_hWnd);
-    EXPECT_EQ(theCaretPosition.line, 2);
-    EXPECT_EQ(theCaretPosition.column, 14);
+    EXPECT_EQ(editor_.app->Context().caretPosition.line, 2);
+    EXPECT_EQ(editor_.app->Context().caretPosition.column, 14);
     EXPECT_EQ(IniValue(u"SEARCH_TEXT", u"0"), L"検索語");
     Key(dlg, IDC_SEARCH_TEXT, VK_ESCAPE);
     EXPECT_FALSE(Visible(dlg));
@@ -514,7 +514,7 @@ TEST_F(Search, ASearchTextWithALineBreakIsListedButNotWrittenToTheSettings) {
 
 TEST_F(Search, CloseWhenFoundHidesTheFindDialogOnlyAfterAHit) {
     SetText(u"here");
-    theSettings.searchDlgCloseAtFound = 1;
+    editor_.app->Context().settings.searchDlgCloseAtFound = 1;
     Command(ID_SEARCH_FIND);
     CSearchDlg& dlg = dialogs->search;
     Type(dlg, IDC_SEARCH_TEXT, L"nowhere");

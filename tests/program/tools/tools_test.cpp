@@ -90,10 +90,10 @@ protected:
             started.push_back(r);
             return startSucceeds;
         });
-        theSettings.searchDirAsCurrentDir = 0;
-        theSettings.browserIe = ToU16(*browser_);
-        theSettings.browserFirefox = ToU16(*browser_);
-        theSettings.browserNs = ToU16(*browser_);
+        editor_.app->Context().settings.searchDirAsCurrentDir = 0;
+        editor_.app->Context().settings.browserIe = ToU16(*browser_);
+        editor_.app->Context().settings.browserFirefox = ToU16(*browser_);
+        editor_.app->Context().settings.browserNs = ToU16(*browser_);
     }
     void TearDown() override {
         SetMessageBoxHandler(nullptr);
@@ -199,7 +199,7 @@ TEST_F(Tools, GrepStartsSulkiByItsPathWithTheSelectionAndTheFolderRule) {
         SCOPED_TRACE(c.arguments);
         SetText(c.text);
         if (c.c2 || c.l2) Select(c.c1, c.l1, c.c2, c.l2);
-        theSettings.searchDirAsCurrentDir = c.folderRule;
+        editor_.app->Context().settings.searchDirAsCurrentDir = c.folderRule;
         started.clear();
         EXPECT_TRUE(Enabled(ID_SEARCH_GREP));
         Run(ID_SEARCH_GREP);
@@ -262,7 +262,7 @@ TEST_F(Tools, PreviewOfANewFileAsksForANameAndACancelStartsNothing) {
 
     // A setting naming no program says so and starts nothing.
     started.clear();
-    theSettings.browserNs = u"C:\\no such\\browser.exe";
+    editor_.app->Context().settings.browserNs = u"C:\\no such\\browser.exe";
     Run(ID_TOOL_BROWSER_OTHER);
     EXPECT_TRUE(started.empty());
     ASSERT_EQ(boxes.size(), 1u);
@@ -312,14 +312,14 @@ TEST_F(Tools, LinkCommandsActOnTheLinkUnderTheCaretOnly) {
     EXPECT_TRUE(started.empty());
 
     // Links not clickable: nothing is a link.
-    theSettings.clickableUrl = 0;
+    editor_.app->Context().settings.clickableUrl = 0;
     frame->GetActiveDocument()->UpdateAllViews(nullptr, HINT_SETTINGS_CHANGED, nullptr);
     Caret(8, 0);
     EXPECT_FALSE(Enabled(ID_LINK_COPY));
     Run(ID_LINK_COPY);
     Run(ID_LINK_OPEN_IE);
     EXPECT_TRUE(started.empty());
-    theSettings.clickableUrl = 1;
+    editor_.app->Context().settings.clickableUrl = 1;
     frame->GetActiveDocument()->UpdateAllViews(nullptr, HINT_SETTINGS_CHANGED, nullptr);
     EXPECT_TRUE(boxes.empty());
 }

@@ -71,7 +71,13 @@ void Place(EditFixture& f, int line, int column) {
     f.ctrl.UpdateCaret(0, true);
 }
 
-void Command(EditFixture& f, UINT id) { ASSERT_TRUE(RunEditorCommand(f.ctrl, id, nullptr)) << id; }
+void Command(EditFixture& f, UINT id, CAppSettings& settings) {
+    ASSERT_TRUE(RunEditorCommand(f.ctrl, id, nullptr, settings)) << id;
+}
+void Command(EditFixture& f, UINT id) {
+    CAppSettings settings;
+    Command(f, id, settings);
+}
 
 struct Selection {
     EditPos start, end;
@@ -202,7 +208,8 @@ ItemState UpdateThroughMenu(CEditCtrl& editor, UINT id) {
     HMENU menu = ::CreatePopupMenu();
     ::AppendMenuW(menu, MF_STRING | MF_GRAYED, id, L"item");
     CCmdUI ui = CCmdUI::ForMenuItem(menu, 0, id);
-    EXPECT_TRUE(RunEditorCommand(editor, id, &ui)) << id;
+    CAppSettings settings;
+    EXPECT_TRUE(RunEditorCommand(editor, id, &ui, settings)) << id;
     const UINT state = ::GetMenuState(menu, 0, MF_BYPOSITION);
     ::DestroyMenu(menu);
     return {!(state & MF_GRAYED), (state & MF_CHECKED) != 0};
@@ -273,10 +280,10 @@ TEST(EditorCommandUpdate, OverwriteCommandFlipsTheModeAndItsStatusPane) {
 }
 
 TEST(EditorWrapCommands, ChangeOnlyTheirFileCheckTheirItemAndRecordLineMode) {
-    const int savedMode = theSettings.lineMode, savedLen = theSettings.lineLen;
+    CAppSettings settings;
     EditFixture a(etest::NumberedLines(3)), b(etest::NumberedLines(3));
     b.ctrl.SetWrapMode(WrapMode::None);
-    theSettings.lineLen = 0;  // not positive: 80 columns
+    settings.lineLen = 0;  // not positive: 80 columns
     struct Case {
         UINT id;
         WrapMode mode;
@@ -286,16 +293,14 @@ TEST(EditorWrapCommands, ChangeOnlyTheirFileCheckTheirItemAndRecordLineMode) {
                  {ID_VIEW_WRAP_NONE, WrapMode::None, 0}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.id);
-        Command(a, c.id);
+        Command(a, c.id, settings);
         EXPECT_EQ(a.data.GetDispData().wrapMode, c.mode);
-        EXPECT_EQ(theSettings.lineMode, c.lineMode);
+        EXPECT_EQ(settings.lineMode, c.lineMode);
         EXPECT_EQ(b.data.GetDispData().wrapMode, WrapMode::None);
         for (const Case& other : cases) EXPECT_EQ(UpdateThroughMenu(a.ctrl, other.id).checked, other.id == c.id);
         if (c.mode == WrapMode::FixedColumns) EXPECT_EQ(a.data.GetDispData().wrapColumns, 80);
         if (c.mode == WrapMode::None) EXPECT_EQ(a.data.GetDispData().wrapWidth, INT_MAX);
     }
-    theSettings.lineMode = savedMode;
-    theSettings.lineLen = savedLen;
 }
 
 // Vertical moves keep their column in the text's one caret column memory;
@@ -467,7 +472,10 @@ namespace {
 // it, elsewhere they shorten the word and the list follows.
 using atest::AssistFixture;
 
-void Command(AssistFixture& f, UINT id) { ASSERT_TRUE(RunEditorCommand(f.ctrl, id, nullptr)) << id; }
+void Command(AssistFixture& f, UINT id) {
+    CAppSettings settings;
+    ASSERT_TRUE(RunEditorCommand(f.ctrl, id, nullptr, settings)) << id;
+}
 
 TEST(EditorCommandsOnTheList, CursorAndPageCommandsMoveTheListsRowAndLeaveTheText) {
     struct Case {

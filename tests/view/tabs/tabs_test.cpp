@@ -30,6 +30,9 @@ namespace {
 const COleThread g_ole;
 
 class QuietDoc : public CPavinDoc {
+public:
+    using CPavinDoc::CPavinDoc;
+
 protected:
     void FireEvent(const char*) override {}
     void ShowStatusMessage(const std::wstring&) override {}
@@ -48,12 +51,10 @@ struct Question {
 class Tabs : public ::testing::Test {
 protected:
     void SetUp() override {
-        theSettings = CAppSettings{};
-        theSettings.fileTabTextColor = kText;
-        theSettings.fileTabActiveBkColor = kActive;
-        theSettings.fileTabNoActiveBkColor = kInactive;
-        theSettings.fileTabBtnColor = kButton;
-        theOpenKanjiCode = 9;
+        context.settings.fileTabTextColor = kText;
+        context.settings.fileTabActiveBkColor = kActive;
+        context.settings.fileTabNoActiveBkColor = kInactive;
+        context.settings.fileTabBtnColor = kButton;
         SetMessageBoxHandler([this](const MessageBoxRequest& r) {
             boxes.push_back(r.text);
             return IDCANCEL;
@@ -80,8 +81,8 @@ protected:
             ::SendMessageW(item, BM_CLICK, 0, 0);
         });
         root = wtest::MakeTempFolder(L"tabs test ");
-        doc = new QuietDoc;
-        view = new CPavinView;
+        doc = new QuietDoc(context);
+        view = new CPavinView(context);
         view->SetDocument(doc);
         CWnd::RegisterWindowClass(L"TORKA_View", CS_DBLCLKS, ::LoadCursorW(nullptr, IDC_ARROW), nullptr);
         ASSERT_TRUE(view->CreateEx(0, L"TORKA_View", L"", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN,
@@ -138,6 +139,7 @@ protected:
         Strip().SendMessage(WM_MBUTTONUP, 0, up.ToLParam());
     }
 
+    CAppContext context;
     QuietDoc* doc = nullptr;
     CPavinView* view = nullptr;
     std::wstring root;
@@ -254,10 +256,10 @@ TEST_F(Tabs, CommandsAreEnabledByThePlaceOfTheSelectedTab) {
 
 TEST_F(Tabs, MiddleClickClosesTheTabOnlyWhenSetAndOnlyForAClick) {
     Open({L"a.txt", L"b.txt", L"c.txt"});
-    theSettings.tabCloseAtMClick = 0;
+    context.settings.tabCloseAtMClick = 0;
     MiddleClick(Center(0), Center(0));
     EXPECT_EQ(Strip().GetItemCount(), 3);
-    theSettings.tabCloseAtMClick = 1;
+    context.settings.tabCloseAtMClick = 1;
     // Released 6 pixels away: no click.
     MiddleClick(Center(0), CPoint(Center(0).x + 6, Center(0).y));
     EXPECT_EQ(Strip().GetItemCount(), 3);
@@ -297,8 +299,8 @@ TEST_F(Tabs, EveryTabHasACloseButtonThatClosesIt) {
 }
 
 TEST_F(Tabs, WithoutButtonsOnTheTabsTheViewsOwnButtonClosesTheCurrentFile) {
-    theSettings.closeBtnOnTab = 0;
-    theSettings.hideTabBarAtOne = 1;
+    context.settings.closeBtnOnTab = 0;
+    context.settings.hideTabBarAtOne = 1;
     Open({L"a.txt"});
     CCloseBtn& button = view->Tabs().CloseButton();
     // One file and the bar hidden at one: no strip, no button.
@@ -324,14 +326,14 @@ TEST_F(Tabs, TitlesWithTheFolderWhenAskedAndTheMultiRowStyle) {
     CreateDirectoryW((root + L"\\sub").c_str(), nullptr);
     const auto paths = Open({L"sub\\x.txt", L"y.txt"});
     TypeIn(paths[0]);
-    theSettings.tabTitleIsPathName = 1;
-    theSettings.tabMultiRow = 1;
+    context.settings.tabTitleIsPathName = 1;
+    context.settings.tabMultiRow = 1;
     doc->UpdateAllViews(nullptr, HINT_TAB_TITLES);
     const std::wstring folder = TabTitleOf(root, false);
     EXPECT_EQ(Titles(), (Names{L"sub\\x.txt *", folder + L"\\y.txt"}));
     EXPECT_TRUE(Strip().GetStyle() & TCS_MULTILINE);
-    theSettings.tabTitleIsPathName = 0;
-    theSettings.tabMultiRow = 0;
+    context.settings.tabTitleIsPathName = 0;
+    context.settings.tabMultiRow = 0;
     doc->UpdateAllViews(nullptr, HINT_TAB_TITLES);
     EXPECT_EQ(Titles(), (Names{L"x.txt *", L"y.txt"}));
     EXPECT_FALSE(Strip().GetStyle() & TCS_MULTILINE);
@@ -528,21 +530,21 @@ TEST_F(Tabs, SaveAllWritesModifiedFilesAndAsksForNewNamesLast) {
 // A click on a tab leaves the keyboard with that file's editing window (so
 // typing goes on at once) and the status bar's caret pane on its caret.
 TEST_F(Tabs, AClickOnATabGivesTheKeyboardToItsFile) {
-    theSettings.tabDragMove = 0;  // a drag would wait for the real mouse
+    context.settings.tabDragMove = 0;  // a drag would wait for the real mouse
     Open({L"a.txt", L"b.txt", L"c.txt"});
     ::SetActiveWindow(::GetAncestor(view->m_hWnd, GA_ROOT));
     doc->Current().editor.SetFocus();
     ASSERT_EQ(::GetFocus(), doc->Current().editor.m_hWnd);
     for (int tab : {0, 2, 1}) {
-        theCaretPosition = {99, 99};
+        context.caretPosition = {99, 99};
         Strip().SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, Center(tab).ToLParam());
         Strip().SendMessage(WM_LBUTTONUP, 0, Center(tab).ToLParam());
         wtest::Pump();
         EXPECT_EQ(Selected(), Titles()[size_t(tab)]);
         EXPECT_EQ(Current(), Titles()[size_t(tab)]);
         EXPECT_EQ(::GetFocus(), doc->Current().editor.m_hWnd) << tab;
-        EXPECT_EQ(theCaretPosition.line, 1) << tab;
-        EXPECT_EQ(theCaretPosition.column, 1) << tab;
+        EXPECT_EQ(context.caretPosition.line, 1) << tab;
+        EXPECT_EQ(context.caretPosition.column, 1) << tab;
     }
 }
 
@@ -550,10 +552,10 @@ TEST_F(Tabs, AClickOnATabGivesTheKeyboardToItsFile) {
 // file opened later starts with them.
 TEST_F(Tabs, SettingsReachEveryOpenFileAndNewOnes) {
     Open({L"a.txt", L"b.txt"});
-    theSettings.tabStop = 8;
-    theSettings.charSpace = 3;
-    theSettings.rowSpace = 6;
-    theSettings.bracketsBlinkTime = 250;
+    context.settings.tabStop = 8;
+    context.settings.charSpace = 3;
+    context.settings.rowSpace = 6;
+    context.settings.bracketsBlinkTime = 250;
     doc->UpdateAllViews(nullptr, HINT_SETTINGS_CHANGED);
     Open({L"c.txt"});
     int files = 0;
@@ -574,7 +576,7 @@ TEST_F(Tabs, SettingsReachEveryOpenFileAndNewOnes) {
     }
     EXPECT_EQ(files, 3);
     // 0 is the default tab size.
-    theSettings.tabStop = 0;
+    context.settings.tabStop = 0;
     doc->UpdateAllViews(nullptr, HINT_SETTINGS_CHANGED);
     for (const auto& record : doc->Files().Records())
         if (record->id >= 1) EXPECT_EQ(static_cast<CDocFile&>(*record).data.GetDispData().widths.TabSize(), 4);
