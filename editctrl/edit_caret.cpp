@@ -7,6 +7,7 @@
 
 #include "editctrl/core/bracket_pair.h"
 #include "editctrl/core/caret_geometry.h"
+#include "editctrl/core/caret_motion.h"
 #include "editctrl/core/selection_model.h"
 #include "editctrl/edit_ctrl.h"
 
@@ -206,66 +207,35 @@ void CEditCtrl::MoveCharOrCollapse(int n, bool extend) {
     MoveCaret(0, n, extend, true);
 }
 
-void CEditCtrl::MoveWordLeft(bool extend) {
-    if (!m_data) return;
+void CEditCtrl::MoveTo(EditPos target, bool extend) {
     BeginOrClearSelection(extend);
-    m_data->SkipBlanks(-1);
-    m_data->MoveWord(-1);
-    const EditPos c = m_data->GetCaretPos();
-    if (extend) ExtendSelectionTo(0, c.column, c.line);
+    m_data->SetCaretPos(target.line, target.column);
+    if (extend) ExtendSelectionTo(0, target.column, target.line);
     UpdateCaret(1);
+}
+
+void CEditCtrl::MoveWordLeft(bool extend) {
+    if (m_data) MoveTo(motion::WordLeft(*m_data, m_data->GetCaretPos()), extend);
 }
 
 void CEditCtrl::MoveWordRight(bool extend) {
-    if (!m_data) return;
-    BeginOrClearSelection(extend);
-    m_data->MoveWord(1);
-    m_data->SkipBlanks(1);
-    const EditPos c = m_data->GetCaretPos();
-    if (extend) ExtendSelectionTo(0, c.column, c.line);
-    UpdateCaret(1);
+    if (m_data) MoveTo(motion::WordRight(*m_data, m_data->GetCaretPos(), motion::WordStop::NextWordStart), extend);
 }
 
 void CEditCtrl::MoveToLineStart(bool extend, bool always) {
-    if (!m_data) return;
-    const EditPos was = m_data->GetCaretPos();
-    int column = 0;
-    if (!always) {
-        const char16_t* text = m_data->GetLineText(was.line);
-        const int length = m_data->GetLineLength(was.line);
-        while (column < length && m_data->GetWordCharType(text[column]) == 2) ++column;
-        if (column == was.column && was.column != 0) column = 0;
-    }
-    BeginOrClearSelection(extend);
-    m_data->SetCaretPos(was.line, column);
-    if (extend) ExtendSelectionTo(0, column, was.line);
-    UpdateCaret(1);
+    if (m_data) MoveTo(motion::LineStart(*m_data, m_data->GetCaretPos(), !always), extend);
 }
 
 void CEditCtrl::MoveToLineEnd(bool extend) {
-    if (!m_data) return;
-    const int line = m_data->GetCaretPos().line;
-    BeginOrClearSelection(extend);
-    m_data->SetCaretPos(line, m_data->GetLineLength(line));
-    if (extend) ExtendSelectionTo(0, m_data->GetLineLength(line), line);
-    UpdateCaret(1);
+    if (m_data) MoveTo(motion::LineEnd(*m_data, m_data->GetCaretPos()), extend);
 }
 
 void CEditCtrl::MoveToTextStart(bool extend) {
-    if (!m_data) return;
-    BeginOrClearSelection(extend);
-    m_data->SetCaretPos(0, 0);
-    if (extend) ExtendSelectionTo(0, 0, 0);
-    UpdateCaret(1);
+    if (m_data) MoveTo(motion::TextStart(), extend);
 }
 
 void CEditCtrl::MoveToTextEnd(bool extend) {
-    if (!m_data) return;
-    const int last = m_data->GetLineCount() - 1;
-    BeginOrClearSelection(extend);
-    m_data->SetCaretPos(last, m_data->GetLineLength(last));
-    if (extend) ExtendSelectionTo(0, m_data->GetLineLength(last), last);
-    UpdateCaret(1);
+    if (m_data) MoveTo(motion::TextEnd(*m_data), extend);
 }
 
 void CEditCtrl::MovePageUp(bool extend) {
@@ -279,7 +249,11 @@ void CEditCtrl::MovePageDown(bool extend) {
 }
 
 EditPos CEditCtrl::GetWordEdge(int n) {
-    return m_data ? selmodel::WordEdge(*m_data, m_data->GetCaretPos(), n) : EditPos{0, 0};
+    if (!m_data) return {0, 0};
+    // Taking a word edge ends the typed run, as a caret move would: what
+    // the caller then deletes or completes is an undo step of its own.
+    if (CUndoData* undo = m_data->GetUndo()) undo->CloseCoalescing();
+    return motion::WordEdge(*m_data, m_data->GetCaretPos(), n);
 }
 
 // Selection ----------------------------------------------------------------------------
@@ -418,7 +392,7 @@ void CEditCtrl::SelectLineAt(int line) {
 
 void CEditCtrl::SelectWordAt() {
     if (!m_data) return;
-    const auto word = selmodel::WordAt(*m_data, m_data->GetCaretPos());
+    const auto word = motion::WordAt(*m_data, m_data->GetCaretPos());
     BeginSelection(word.first.column, word.first.line);
     ExtendSelection(0, word.second.column, word.second.line);
     m_data->SetCaretPos(word.second.line, word.second.column);

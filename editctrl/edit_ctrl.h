@@ -305,6 +305,8 @@ public:
     void MovePageDown(bool extend);
     // The word edge after (n > 0) or before (n < 0) the caret.
     EditPos GetWordEdge(int n);
+    // The caret to target, the selection dropped or (extend) grown to it.
+    void MoveTo(EditPos target, bool extend);
 
     // Selection (edit_caret.cpp).
     bool HasSelection() const;

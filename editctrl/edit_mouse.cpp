@@ -6,6 +6,7 @@
 
 #include <algorithm>
 
+#include "editctrl/core/caret_motion.h"
 #include "editctrl/core/command_rules.h"
 #include "editctrl/core/selection_model.h"
 #include "editctrl/core/transfer_text.h"
@@ -85,7 +86,7 @@ void CEditCtrl::MouseSelectTo(bool scroll, int x, int y) {
     if ((m_style & ECS_SHOW_ROW_NUM) && x < m_leftMargin && pos.line >= d.selAnchor.line)
         pos = pos.line < last ? EditPos{0, pos.line + 1} : EditPos{m_data->GetLineLength(last), last};
     if ((m_style & ECS_WORD_DRAG) && d.wordDrag) {
-        const auto word = selmodel::WordAt(*m_data, pos);
+        const auto word = motion::WordAt(*m_data, pos);
         if (pos != word.first && pos != word.second) pos = pos < d.selAnchor ? word.first : word.second;
     }
     m_data->SetCaretPos(pos.line, pos.column);

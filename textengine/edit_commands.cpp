@@ -266,12 +266,10 @@ bool at_line_end(const CEditData& d, EditPos p) { return p.column >= d.GetLineLe
 
 }  // namespace
 
-void CEditData::MoveWord(int n) {
-    m_undo->CloseCoalescing();
-    m_caretX = -1;
-    EditPos p = ClampPos(m_caret);
+EditPos CEditData::WordStepFrom(EditPos p, int n) const {
+    p = ClampPos(p);
     if (n <= 0) {
-        if (p.line == 0 && p.column == 0) return;
+        if (p.line == 0 && p.column == 0) return p;
         int ref = GetWordCharType(char_before(*this, p));
         p = MovePos(p, -1);
         while (p.column > 0) {
@@ -290,46 +288,27 @@ void CEditData::MoveWord(int n) {
             p = MovePos(p, 1);
         }
     }
-    m_caret = p;
+    return p;
 }
 
-void CEditData::SkipBlanks(int n) {
-    m_undo->CloseCoalescing();
-    m_caretX = -1;
-    EditPos p = ClampPos(m_caret);
+EditPos CEditData::BlanksSkippedFrom(EditPos p, int n) const {
+    p = ClampPos(p);
     if (n > 0) {
         while (GetWordCharType(char_at(*this, p)) == 2) p = MovePos(p, 1);
     } else {
         while (p.column > 0 && GetWordCharType(char_before(*this, p)) == 2) p = MovePos(p, -1);
     }
-    m_caret = p;
+    return p;
 }
 
-void CEditData::MoveToWordEdge(int n) {
-    m_undo->CloseCoalescing();
-    m_caretX = -1;
-    EditPos p = ClampPos(m_caret);
-    if (n <= 0) {
-        while (p.column > 0 && !IsBreakChar(char_before(*this, p))) p = MovePos(p, -1);
-    } else {
-        while (!at_line_end(*this, p) && !IsBreakChar(char_at(*this, p))) p = MovePos(p, 1);
-    }
-    m_caret = p;
-}
-
-void CEditData::MoveToBlank(int n, const char32_t blanks[3]) {
-    m_undo->CloseCoalescing();
-    m_caretX = -1;
+EditPos CEditData::BlankRunFrom(EditPos p, int n, const char32_t blanks[3]) const {
     auto blank = [&](char32_t cp) { return cp != 0 && (cp == blanks[0] || cp == blanks[1] || cp == blanks[2]); };
-    EditPos p = ClampPos(m_caret);
+    p = ClampPos(p);
     if (n <= 0) {
-        if (p.column == 0) {
-            p = MovePos(p, -1);
-        } else {
-            const bool state = blank(char_before(*this, p));
-            p = MovePos(p, -1);
-            while (p.column > 0 && blank(char_before(*this, p)) == state) p = MovePos(p, -1);
-        }
+        if (p.column == 0) return MovePos(p, -1);
+        const bool state = blank(char_before(*this, p));
+        p = MovePos(p, -1);
+        while (p.column > 0 && blank(char_before(*this, p)) == state) p = MovePos(p, -1);
     } else if (at_line_end(*this, p)) {
         p = MovePos(p, 1);
     } else {
@@ -337,8 +316,30 @@ void CEditData::MoveToBlank(int n, const char32_t blanks[3]) {
         p = MovePos(p, 1);
         while (!at_line_end(*this, p) && blank(char_at(*this, p)) == state) p = MovePos(p, 1);
     }
+    return p;
+}
+
+void CEditData::MoveCaretTo(EditPos p) {
+    m_undo->CloseCoalescing();
+    m_caretX = -1;
     m_caret = p;
 }
+
+void CEditData::MoveWord(int n) { MoveCaretTo(WordStepFrom(m_caret, n)); }
+
+void CEditData::SkipBlanks(int n) { MoveCaretTo(BlanksSkippedFrom(m_caret, n)); }
+
+void CEditData::MoveToWordEdge(int n) {
+    EditPos p = ClampPos(m_caret);
+    if (n <= 0) {
+        while (p.column > 0 && !IsBreakChar(char_before(*this, p))) p = MovePos(p, -1);
+    } else {
+        while (!at_line_end(*this, p) && !IsBreakChar(char_at(*this, p))) p = MovePos(p, 1);
+    }
+    MoveCaretTo(p);
+}
+
+void CEditData::MoveToBlank(int n, const char32_t blanks[3]) { MoveCaretTo(BlankRunFrom(m_caret, n, blanks)); }
 
 // Conversions ----------------------------------------------------------------
 

@@ -151,6 +151,12 @@ public:
     void SkipBlanks(int n);
     void MoveToWordEdge(int n);
     void MoveToBlank(int n, const char32_t blanks[3]);
+    // The same walks from any position, the caret untouched: one word
+    // (a run of one class; n <= 0 backwards), the blanks, or the run of
+    // blanks or of non-blanks up to the next change.
+    EditPos WordStepFrom(EditPos p, int n) const;
+    EditPos BlanksSkippedFrom(EditPos p, int n) const;
+    EditPos BlankRunFrom(EditPos p, int n, const char32_t blanks[3]) const;
     // Scans from the caret (backwards for direction <= 0, over the
     // characters before it; else over those after the caret character) to
     // limit (line -1: the text's end) for the bracket that brings depth to 0,
@@ -265,6 +271,9 @@ public:
     bool SortLinesDescending(int a, int b);
 
 private:
+    // Puts the caret at a clamped position as every caret move does: undo
+    // coalescing ends and the remembered column is forgotten.
+    void MoveCaretTo(EditPos p);
     int CheckMaxLength(char16_t ch) const;
     void MarkLine(CEditLine* line);
     bool RecordText(const char16_t* text, int count);

@@ -3,6 +3,7 @@
 #include "app/profile/app_settings.h"
 #include "app/resource.h"
 #include "assist/code_assist_edit_ctrl.h"
+#include "editctrl/core/caret_motion.h"
 #include "editctrl/core/command_rules.h"
 #include "editctrl/edit_ctrl.h"
 #include "framework/cmdtarget.h"
@@ -18,32 +19,26 @@ void EndUndoCoalescing(CEditData& data) {
     if (CUndoData* undo = data.GetUndo()) undo->CloseCoalescing();
 }
 
-// One step of the caret inside the text; the commands below add the
-// selection handling around it.
-using CaretStep = void (*)(CEditData&);
+// Where one step of the caret lands (the editor model's motions); the
+// commands below add the selection handling around it.
+using CaretStep = EditPos (*)(const CEditData&, EditPos);
 
-const char32_t kBlanks[3] = {U' ', U'\t', U'\x3000'};
+EditPos StepCharLeft(const CEditData& d, EditPos p) { return motion::CharStep(d, p, -1); }
+EditPos StepCharRight(const CEditData& d, EditPos p) { return motion::CharStep(d, p, 1); }
+EditPos StepWordRight(const CEditData& d, EditPos p) {
+    return motion::WordRight(d, p, motion::WordStop::NextWordEnd);
+}
+EditPos StepWordEndLeft(const CEditData& d, EditPos p) { return motion::WordEndStep(d, p, -1); }
+EditPos StepWordEndRight(const CEditData& d, EditPos p) { return motion::WordEndStep(d, p, 1); }
+EditPos StepPrevSpace(const CEditData& d, EditPos p) { return motion::BlankStep(d, p, -1); }
+EditPos StepNextSpace(const CEditData& d, EditPos p) { return motion::BlankStep(d, p, 1); }
 
-void StepCharLeft(CEditData& d) {
-    const EditPos p = d.MovePos(d.GetCaretPos(), -1);
-    d.SetCaretPos(p.line, p.column);
+// The caret to the step's target: that ends undo coalescing and forgets
+// the caret column, as every move does.
+void Step(CEditData& d, CaretStep step) {
+    const EditPos to = step(d, d.GetCaretPos());
+    d.SetCaretPos(to.line, to.column);
 }
-void StepCharRight(CEditData& d) {
-    const EditPos p = d.MovePos(d.GetCaretPos(), 1);
-    d.SetCaretPos(p.line, p.column);
-}
-void StepWordLeft(CEditData& d) {
-    d.SkipBlanks(-1);
-    d.MoveWord(-1);
-}
-void StepWordRight(CEditData& d) {
-    d.SkipBlanks(1);
-    d.MoveWord(1);
-}
-void StepWordEndLeft(CEditData& d) { d.MoveWord(-1); }
-void StepWordEndRight(CEditData& d) { d.MoveWord(1); }
-void StepPrevSpace(CEditData& d) { d.MoveToBlank(-1, kBlanks); }
-void StepNextSpace(CEditData& d) { d.MoveToBlank(1, kBlanks); }
 
 // Shift-style move: a selection that is not there yet starts at the caret
 // (an empty anchored one is dropped, its old anchor is not reused).
@@ -54,9 +49,7 @@ void SelectingMove(CEditCtrl& e, CaretStep step, bool box) {
         const EditPos c = d.GetCaretPos();
         e.BeginSelection(c.column, c.line);
     }
-    ForgetCaretColumn(d);
-    EndUndoCoalescing(d);
-    step(d);
+    Step(d, step);
     const EditPos c = d.GetCaretPos();
     e.ExtendSelectionTo(0, c.column, c.line);
     e.UpdateCaret(1);
@@ -77,8 +70,7 @@ void BoxRowMove(CEditCtrl& e, int rows) {
 void PlainMove(CEditCtrl& e, CaretStep step) {
     CEditData& d = *e.GetEditData();
     e.ClearSelection(true);
-    ForgetCaretColumn(d);
-    step(d);
+    Step(d, step);
     e.UpdateCaret(1);
 }
 
@@ -347,7 +339,7 @@ const EditorCommand kCommands[] = {
     {ID_SELECT_PAGE_UP, [](CEditCtrl& e) { PageMove(e, -1, true); }},
     {ID_CURSOR_PAGE_DOWN, [](CEditCtrl& e) { PageMove(e, 1, false); }},
     {ID_SELECT_PAGE_DOWN, [](CEditCtrl& e) { PageMove(e, 1, true); }},
-    {ID_CURSOR_WORD_LEFT, [](CEditCtrl& e) { PlainMove(e, StepWordLeft); }},
+    {ID_CURSOR_WORD_LEFT, [](CEditCtrl& e) { PlainMove(e, motion::WordLeft); }},
     {ID_CURSOR_WORD_RIGHT, [](CEditCtrl& e) { PlainMove(e, StepWordRight); }},
     {ID_CURSOR_WORD_END_LEFT, [](CEditCtrl& e) { PlainMove(e, StepWordEndLeft); }},
     {ID_CURSOR_WORD_END_RIGHT, [](CEditCtrl& e) { PlainMove(e, StepWordEndRight); }},
@@ -355,7 +347,7 @@ const EditorCommand kCommands[] = {
     {ID_CURSOR_NEXT_SPACE, [](CEditCtrl& e) { PlainMove(e, StepNextSpace); }},
     {ID_SELECT_LEFT, [](CEditCtrl& e) { SelectingMove(e, StepCharLeft, false); }},
     {ID_SELECT_RIGHT, [](CEditCtrl& e) { SelectingMove(e, StepCharRight, false); }},
-    {ID_SELECT_WORD_LEFT, [](CEditCtrl& e) { SelectingMove(e, StepWordLeft, false); }},
+    {ID_SELECT_WORD_LEFT, [](CEditCtrl& e) { SelectingMove(e, motion::WordLeft, false); }},
     {ID_SELECT_WORD_RIGHT, [](CEditCtrl& e) { SelectingMove(e, StepWordRight, false); }},
     {ID_SELECT_WORD_END_LEFT, [](CEditCtrl& e) { SelectingMove(e, StepWordEndLeft, false); }},
     {ID_SELECT_WORD_END_RIGHT, [](CEditCtrl& e) { SelectingMove(e, StepWordEndRight, false); }},

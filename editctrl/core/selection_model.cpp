@@ -71,36 +71,6 @@ bool Contains(const CEditData& data, EditPos pos, bool inclusiveEnd) {
     return true;
 }
 
-EditPos WordEdge(CEditData& data, EditPos pos, int n) {
-    const EditPos caret = data.GetCaretPos();
-    const int caretX = data.GetCaretX();
-    data.SetCaretPos(pos.line, pos.column);
-    if (n > 0) {
-        data.MoveWord(1);
-        data.SkipBlanks(1);
-    } else {
-        data.SkipBlanks(-1);
-        data.MoveWord(-1);
-    }
-    const EditPos edge = data.GetCaretPos();
-    data.SetCaretPos(caret.line, caret.column);
-    data.SetCaretX(caretX);
-    return edge;
-}
-
-std::pair<EditPos, EditPos> WordAt(CEditData& data, EditPos pos) {
-    const EditPos caret = data.GetCaretPos();
-    const int caretX = data.GetCaretX();
-    data.SetCaretPos(pos.line, pos.column);
-    data.MoveWord(1);
-    const EditPos end = data.GetCaretPos();
-    data.MoveWord(-1);
-    const EditPos start = data.GetCaretPos();
-    data.SetCaretPos(caret.line, caret.column);
-    data.SetCaretX(caretX);
-    return {start, end};
-}
-
 EditPos AfterStreamRemoval(EditPos target, EditPos start, EditPos end) {
     if (!(end < target) && target != end) {
         // Before the selection, or inside it: only what lies after moves.

@@ -1,6 +1,6 @@
 // The selection of a text as positions: which end anchors it while it
 // grows, which lines change when it moves, whether a position lies inside
-// it, word edges, and where a moved text lands once its source is removed.
+// it, and where a moved text lands once its source is removed.
 // The editing window maps all of it to rows and pixels.
 #pragma once
 
@@ -30,12 +30,6 @@ std::vector<std::pair<int, int>> StreamRedrawLines(EditPos oldStart, EditPos old
 // stream with inclusive ends when inclusiveEnd, else with the end excluded
 // on a selection over several lines.
 bool Contains(const CEditData& data, EditPos pos, bool inclusiveEnd);
-
-// The edge of the word after (n > 0: over the word, then the blanks behind
-// it) or before (n < 0: over blanks, then over the word) pos; the caret and its remembered x stay.
-EditPos WordEdge(CEditData& data, EditPos pos, int n);
-// The word at pos: one word forward for its end, one word back from there.
-std::pair<EditPos, EditPos> WordAt(CEditData& data, EditPos pos);
 
 // Where a moved text is inserted once its source is deleted: target as it
 // was before the deletion of the stream [start, end], or of a box over the

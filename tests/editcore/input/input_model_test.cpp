@@ -1,6 +1,6 @@
 // The platform-free side of the editing window's input: rows and pixels of
 // caret positions, scrolling the caret into view, the selection's anchor and
-// repaint ranges, box columns with TABs and wide characters, word edges,
+// repaint ranges, box columns with TABs and wide characters,
 // the bold bracket pair and the bounded reading of foreign text blocks.
 // The fake font is 8 px below U+0100 and 16 px above; a TAB stop is 32 px.
 #include <gtest/gtest.h>
@@ -178,22 +178,6 @@ TEST_F(Text, BoxColumnsFollowPixelsOverTabsAndWideCharacters) {
         EXPECT_EQ(to, c.to) << c.line;
     }
     EXPECT_EQ(d.GetBoxSelectionString(), u"cdef\nx\nいう\n\n");
-}
-
-TEST_F(Text, WordEdgesAndWordsLeaveTheCaretAlone) {
-    Set(u"foo  bar日本語abc");
-    d.SetCaretPos(0, 1);
-    d.SetCaretX(40);
-    EXPECT_EQ(selmodel::WordEdge(d, {0, 0}, 1), (EditPos{5, 0}));  // over the word and the blanks
-    EXPECT_EQ(selmodel::WordEdge(d, {5, 0}, -1), (EditPos{0, 0}));
-    const auto word = selmodel::WordAt(d, {6, 0});
-    EXPECT_EQ(word.first, (EditPos{5, 0}));
-    EXPECT_EQ(word.second, (EditPos{8, 0}));
-    const auto kanji = selmodel::WordAt(d, {9, 0});
-    EXPECT_EQ(kanji.first, (EditPos{8, 0}));
-    EXPECT_EQ(kanji.second, (EditPos{11, 0}));
-    EXPECT_EQ(d.GetCaretPos(), (EditPos{1, 0}));
-    EXPECT_EQ(d.GetCaretX(), 40);
 }
 
 TEST(SelectionModel, AMovedTextLandsWhereThePointerWasAfterTheRemoval) {
