@@ -1,15 +1,26 @@
 // The editor's state that lives as long as the program: the settings record,
-// the encoding offered for the next open, what the status panes show and the
-// fonts made from the settings.
+// the encoding offered for the next open, what the status panes show, the
+// fonts made from the settings, the current edit mode's language and the
+// seams the application and the view install for the document.
 // The application object owns the one context and hands it by reference to
 // the document, the frame and the view; a test builds its own, so nothing
 // carries over between tests or between two editors in one process.
 #pragma once
 
+#include <windows.h>
+
 #include <string>
 
 #include "app/profile/app_settings.h"
+#include "editctrl/syntax/strtoken.h"
 #include "framework/gdi.h"
+
+class CDocEditModes;
+class CEditModeTable;
+
+// The question before each modified file when several close: IDYES, IDNO,
+// 4 (save this and every following one), 5 (discard them) or IDCANCEL.
+using DocCloseQuestion = int (*)(HWND owner, const std::wstring& text);
 
 // The caret's place for the status bar: display column + 1 and line + 1.
 struct CaretPositionStatus {
@@ -36,4 +47,15 @@ struct CAppContext {
     // (app/editor_fonts_win.h makes them).
     CFont editorFont;
     CFont tabFont;
+    // The language of the current edit mode: one tokenizer that every open
+    // file's buffer reads for colouring and indenting. Selecting an edit
+    // mode loads its language into it.
+    CStrToken modeLanguage;
+    // The edit modes as the document sees them, and their list for the file
+    // dialogs' filter; the application sets both once the list is read.
+    CDocEditModes* editModes = nullptr;
+    const CEditModeTable* editModeTable = nullptr;
+    // Asks about each modified file when several close; the view installs
+    // its dialog, without one a message box asks.
+    DocCloseQuestion closeQuestion = nullptr;
 };

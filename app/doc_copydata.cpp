@@ -31,7 +31,7 @@ bool CDocCopyDataTarget::OpenAtLine(const std::wstring& path, int line, const st
     GoToLine(line);
     if (!mode.empty()) {
         // An unknown name leaves the first mode selected.
-        CDocEditModes* modes = GetDocEditModes();
+        CDocEditModes* modes = doc_.Context().editModes;
         const int found = modes ? modes->Find(ToU16(mode)) : -1;
         const int index = found < 0 ? 0 : found;
         if (modes) modes->Select(index);

@@ -11,11 +11,6 @@
 
 namespace {
 
-const CEditModeTable*& DialogEditModes() {
-    static const CEditModeTable* modes = nullptr;
-    return modes;
-}
-
 // '|'-separated pairs ("a|*.a|b|*.b||") become NUL-ended ones.
 std::wstring PairsOf(const std::wstring& filter) {
     std::wstring pairs = filter;
@@ -223,21 +218,19 @@ void CExtFileDialog::TakeAnswer(const FileDialogRequest& request) {
     if (!IsOpenForm()) m_lineEnd = request.lineEnd;
 }
 
-void SetFileDialogEditModes(const CEditModeTable* modes) { DialogEditModes() = modes; }
-
-std::wstring EditModeFileFilter() {
+std::wstring EditModeFileFilter(const CEditModeTable* modes) {
     std::u16string filter = u"すべてのファイル (*.*)";
     filter += u'\0';
     filter += u"*.*";
     filter += u'\0';
-    if (const CEditModeTable* modes = DialogEditModes()) modes->MakeEditModeFileFilter(filter);
+    if (modes) modes->MakeEditModeFileFilter(filter);
     return ToWide(filter);
 }
 
 bool PromptFileName(HWND owner, std::wstring& path, const std::wstring& title, DWORD extraFlags, bool open,
-                    int* kanjiCode, int* lineEnd, int filterIndex) {
+                    int* kanjiCode, int* lineEnd, int filterIndex, const CEditModeTable* modes) {
     CExtFileDialog dialog(open, path.c_str(), OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT | extraFlags,
-                          EditModeFileFilter(), owner);
+                          EditModeFileFilter(modes), owner);
     dialog.SetTitle(title);
     if (kanjiCode && *kanjiCode != 0) dialog.m_kanjiCode = *kanjiCode;
     if (!open && lineEnd && *lineEnd != 0) dialog.m_lineEnd = *lineEnd;

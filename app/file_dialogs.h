@@ -92,18 +92,16 @@ protected:
     void TakeAnswer(const FileDialogRequest& request) override;
 };
 
-// The edit modes that make the file dialogs' filter; the application sets
-// them once they are read.
-void SetFileDialogEditModes(const CEditModeTable* modes);
-// "すべてのファイル (*.*)" then one pair per edit mode, NUL-separated.
-std::wstring EditModeFileFilter();
+// "すべてのファイル (*.*)" then one pair per edit mode of modes (when
+// given), NUL-separated.
+std::wstring EditModeFileFilter(const CEditModeTable* modes);
 
 // Asks for a file name in the encoding dialog: the open or the save form,
-// starting in the current folder with the edit modes' filter. kanjiCode
+// starting in the current folder with the filter of the edit modes. kanjiCode
 // and lineEnd (either may be null) offer a choice when not 0 and receive
 // the one made. filterIndex 0 leaves the dialog's own. path is in and out.
 bool PromptFileName(HWND owner, std::wstring& path, const std::wstring& title, DWORD extraFlags, bool open,
-                    int* kanjiCode, int* lineEnd, int filterIndex = 0);
+                    int* kanjiCode, int* lineEnd, int filterIndex, const CEditModeTable* modes);
 
 // Runs a plain file dialog starting in folder (in and out: the folder the
 // user ended in); the current folder is the same afterwards. filter uses

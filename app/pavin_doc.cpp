@@ -10,7 +10,6 @@
 #include "app/doc_disk_checks.h"
 #include "app/doccore/doc_text.h"
 #include "app/macro_calls.h"
-#include "app/edit_mode_token.h"
 #include "app/file_dialogs.h"
 #include "app/file_format_dlg.h"
 #include "app/profile/app_settings.h"
@@ -30,11 +29,6 @@ namespace {
 
 const wchar_t kAppCaption[] = L"wendrel";
 const wchar_t kUntitled[] = L"無題";
-
-CDocEditModes*& EditModes() {
-    static CDocEditModes* modes = nullptr;
-    return modes;
-}
 
 std::wstring LongFormOf(const std::wstring& path) {
     std::wstring longer;
@@ -88,24 +82,14 @@ int ReloadCode(UINT id) {
 
 }  // namespace
 
-void SetDocEditModes(CDocEditModes* modes) { EditModes() = modes; }
-CDocEditModes* GetDocEditModes() { return EditModes(); }
-
 namespace {
 
-DocCloseQuestion& CloseQuestion() {
-    static DocCloseQuestion question = nullptr;
-    return question;
-}
-
-int AskBeforeClosing(HWND owner, const std::wstring& text) {
-    if (CloseQuestion()) return CloseQuestion()(owner, text);
+int AskBeforeClosing(DocCloseQuestion question, HWND owner, const std::wstring& text) {
+    if (question) return question(owner, text);
     return ShowMessageBox(owner, text.c_str(), kAppCaption, MB_YESNOCANCEL | MB_ICONEXCLAMATION);
 }
 
 }  // namespace
-
-void SetDocCloseQuestion(DocCloseQuestion question) { CloseQuestion() = question; }
 
 void ApplyEditSettings(const CAppSettings& settings, CEditData& data, bool modeAllowsCStyleIndent) {
     data.SetWordWrapAtWordEnds(settings.enableWordWrap);
@@ -134,10 +118,10 @@ CPavinDoc::CPavinDoc(CAppContext& context) : context_(context), files_(std::make
 
 CPavinDoc::~CPavinDoc() = default;
 
-int CPavinDoc::CurrentEditMode() const { return EditModes() ? EditModes()->Current() : 0; }
+int CPavinDoc::CurrentEditMode() const { return context_.editModes ? context_.editModes->Current() : 0; }
 
 void CPavinDoc::SelectEditMode(int index) {
-    if (EditModes() && index >= 0) EditModes()->Select(index);
+    if (context_.editModes && index >= 0) context_.editModes->Select(index);
 }
 
 HWND CPavinDoc::OwnerWindow() const {
@@ -158,7 +142,7 @@ int CPavinDoc::AddFile(const std::wstring& path) {
     UpdateAllViews(nullptr, HINT_FILE_ADDED, HintObjectOfId(id));
     CDocFile& file = Current();
     file.data.SetUndoUnlimited();
-    file.data.SetSyntaxRules(&CurrentModeToken());
+    file.data.SetSyntaxRules(&context_.modeLanguage);
     file.kanjiCode = IsKnownKanjiCode(context_.settings.defaultKanjiCode) ? context_.settings.defaultKanjiCode : KanjiCode::SJIS;
     file.lineEnd = context_.settings.defaultLineType >= 1 && context_.settings.defaultLineType <= 3 ? context_.settings.defaultLineType : 1;
     file.data.SetLineEndType(file.lineEnd);
@@ -245,8 +229,8 @@ BOOL CPavinDoc::OnNewDocument() {
     Current().newFile = true;
     ActivateFileById(id, true, true);
     SetModifiedFlag(false);
-    if (EditModes()) {
-        const int mode = EditModes()->ForNewFile();
+    if (context_.editModes) {
+        const int mode = context_.editModes->ForNewFile();
         SelectEditMode(mode);
         Current().editMode = CurrentEditMode();
     }
@@ -276,8 +260,8 @@ BOOL CPavinDoc::OnOpenDocument(const wchar_t* path) {
     CloseUndoStep(Current().data);
     // The file's window was made for the empty text: it measures the read one.
     if (Current().editor.GetSafeHwnd()) Current().editor.RefreshLayout(0);
-    if (EditModes()) {
-        const int mode = EditModeForPath(ToU16(full), EditModes()->Patterns());
+    if (context_.editModes) {
+        const int mode = EditModeForPath(ToU16(full), context_.editModes->Patterns());
         SelectEditMode(mode);
     }
     Current().editMode = CurrentEditMode();
@@ -389,7 +373,9 @@ bool CPavinDoc::ReloadWithCharset(int code) {
 bool CPavinDoc::OnInsertFile() {
     std::wstring path;
     int code = context_.openKanjiCode;
-    if (!PromptFileName(OwnerWindow(), path, L"挿入", OFN_FILEMUSTEXIST, true, &code, nullptr)) return false;
+    if (!PromptFileName(OwnerWindow(), path, L"挿入", OFN_FILEMUSTEXIST, true, &code, nullptr, 0,
+                        context_.editModeTable))
+        return false;
     CFileStream in;
     if (!in.Open(ToU16(path).c_str(), CFileStream::ReadOnly)) {
         ReportOpenFailure(path, OpenFailureReason(path, in.Error()));
@@ -434,8 +420,8 @@ bool CPavinDoc::DoSave(const wchar_t* name, bool replace) {
         target = name;
     } else {
         std::u16string patterns;
-        if (EditModes()) {
-            const auto all = EditModes()->Patterns();
+        if (context_.editModes) {
+            const auto all = context_.editModes->Patterns();
             const int mode = CurrentEditMode();
             if (mode >= 0 && mode < int(all.size())) patterns = all[std::size_t(mode)];
         }
@@ -445,7 +431,7 @@ bool CPavinDoc::DoSave(const wchar_t* name, bool replace) {
         int code = file.kanjiCode, lineEnd = file.lineEnd;
         if (!PromptFileName(OwnerWindow(), target, replace ? L"名前を付けて保存" : L"コピーの保存",
                             OFN_PATHMUSTEXIST | OFN_NOREADONLYRETURN, false, &code, &lineEnd,
-                            CurrentEditMode() + 1))
+                            CurrentEditMode() + 1, context_.editModeTable))
             return false;
         file.kanjiCode = code;
         file.lineEnd = lineEnd;
@@ -589,7 +575,7 @@ bool CPavinDoc::CloseCurrentOfSeveral(BatchAnswer& all) {
     if (modified && all == BatchAnswer::None) {
         MessageBeep(MB_ICONEXCLAMATION);
         const std::wstring text = Format(L"%lsへの変更を保存しますか？", AsWide(Current().path.c_str()));
-        const int answer = AskBeforeClosing(OwnerWindow(), text);
+        const int answer = AskBeforeClosing(context_.closeQuestion, OwnerWindow(), text);
         if (answer == IDCANCEL) return false;
         if (answer == kYesToAll) all = BatchAnswer::SaveAll;
         if (answer == kNoToAll) all = BatchAnswer::DiscardAll;

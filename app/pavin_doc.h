@@ -46,7 +46,8 @@ public:
     CCodeAssistEditCtrl editor;  // the view makes its window on HINT_FILE_ADDED
 };
 
-// What the document needs of the edit modes; the application installs it.
+// What the document needs of the edit modes; the application installs it in
+// the context.
 class CDocEditModes {
 public:
     virtual ~CDocEditModes() = default;
@@ -59,14 +60,6 @@ public:
     // The index of the mode of that name; -1 when there is none.
     virtual int Find(std::u16string_view) const { return -1; }
 };
-void SetDocEditModes(CDocEditModes* modes);
-CDocEditModes* GetDocEditModes();
-
-// The question before each modified file when several close: IDYES, IDNO,
-// 4 (save this and every following one), 5 (discard them) or IDCANCEL. The
-// view installs its dialog; without one a message box asks.
-using DocCloseQuestion = int (*)(HWND owner, const std::wstring& text);
-void SetDocCloseQuestion(DocCloseQuestion question);
 
 // Pushes the editing settings of the record into a file's text: word wrap at word ends,
 // the characters that may not begin or end a line, the indent mode (C-style

@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "app/about_dlg.h"
-#include "app/edit_mode_token.h"
 #include "app/editor_fonts_win.h"
 #include "app/file_bookmark_dlg.h"
 #include "app/file_dialogs.h"
@@ -85,14 +84,14 @@ bool CPavinApp::SetEditMode(int index) {
     if (index == loadedMode_) return true;
     loadedMode_ = index;
     std::u16string message;
-    if (!LoadLanguageSettings(editModes_.Entry(index), CurrentModeToken(), message))
+    if (!LoadLanguageSettings(editModes_.Entry(index), context_.modeLanguage, message))
         ShowMessageBox(MainWindow(), AsWide(message.c_str()), L"wendrel", MB_OK | MB_ICONEXCLAMATION);
     return true;
 }
 
 void CPavinApp::OnFileOpen() {
     CExtFileDialog dialog(true, nullptr, OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_ALLOWMULTISELECT,
-                          EditModeFileFilter(), MainWindow());
+                          EditModeFileFilter(&editModes_), MainWindow());
     dialog.SetTitle(L"開く");
     dialog.SetInitialDir(CurrentDirectory());
     dialog.SetBufferSize(kMultiSelectBufferUnits);

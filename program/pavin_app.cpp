@@ -53,8 +53,8 @@ private:
 CPavinApp::CPavinApp() = default;
 
 CPavinApp::~CPavinApp() {
-    SetDocEditModes(nullptr);
-    SetFileDialogEditModes(nullptr);
+    context_.editModes = nullptr;
+    context_.editModeTable = nullptr;
 }
 
 BOOL CPavinApp::InitInstance() {
@@ -79,8 +79,8 @@ BOOL CPavinApp::InitInstance() {
         return FALSE;
     }
     documentModes_ = std::make_unique<EditModesForDocument>(*this, editModes_);
-    SetDocEditModes(documentModes_.get());
-    SetFileDialogEditModes(&editModes_);
+    context_.editModes = documentModes_.get();
+    context_.editModeTable = &editModes_;
 
     Step("settings");
     ReadEditorSettings(*m_pIniProfile, SystemSettingsEnvironment(&editModes_), context_.settings);

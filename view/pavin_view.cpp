@@ -2,7 +2,6 @@
 
 #include <windowsx.h>
 
-#include "app/edit_mode_token.h"
 #include "app/editor_fonts_win.h"
 #include "app/doc_copydata.h"
 #include "app/macro_calls.h"
@@ -89,7 +88,7 @@ void CPavinView::ApplySettings(CEditCtrl& editor) {
     const bool cStyleIndent = !modes || context_.settings.editMode < 0 || context_.settings.editMode >= modes->Count() ||
                               modes->Entry(context_.settings.editMode).cStyleIndent != 0;
     if (CEditData* data = editor.GetEditData()) ApplyEditSettings(context_.settings, *data, cStyleIndent);
-    const CStrToken& language = CurrentModeToken();
+    const CStrToken& language = context_.modeLanguage;
     const bool noComments =
         language.RowCommentCount() == 0 && language.OpenComment().empty() && language.CloseComment().empty();
     ApplySettingsToEditor(editor, context_.settings, noComments, language.TagLanguageMode());

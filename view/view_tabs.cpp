@@ -54,7 +54,7 @@ bool CViewTabs::Create() {
         return false;
     closeButton_.CreateButton(view_.m_hWnd, ID_FILE_CLOSE, client.Width() - CCloseBtn::kSize, 1);
     // Closing several files asks with answers for all of them.
-    SetDocCloseQuestion(&CQueryCloseDlg::Ask);
+    view_.Context().closeQuestion = &CQueryCloseDlg::Ask;
     return true;
 }
 

@@ -625,7 +625,7 @@ public:
 
 TEST_F(Document, EachFileKeepsTheEditModeItsNameSelects) {
     FakeModes modes;
-    SetDocEditModes(&modes);
+    context.editModes = &modes;
     const std::wstring c = Write(L"x.CPP", "int"), t = Write(L"y.txt", "y"), other = Write(L"z.dat", "z");
     ASSERT_TRUE(doc->OnOpenDocument(c.c_str()));
     EXPECT_EQ(modes.current, 1);
@@ -638,7 +638,6 @@ TEST_F(Document, EachFileKeepsTheEditModeItsNameSelects) {
     ASSERT_TRUE(doc->OnNewDocument());
     EXPECT_EQ(modes.current, 1);
     EXPECT_EQ(doc->Current().editMode, 1);
-    SetDocEditModes(nullptr);
 }
 
 TEST_F(Document, ReloadKeepsTheScrollPositionOfTheEditingWindow) {

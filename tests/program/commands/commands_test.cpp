@@ -17,7 +17,6 @@
 
 #include "app/about_dlg.h"
 #include "app/app_resource.h"
-#include "app/edit_mode_token.h"
 #include "app/editor_fonts_win.h"
 #include "app/file_bookmark_dlg.h"
 #include "app/file_dialogs.h"
@@ -305,7 +304,8 @@ int LeftEdge(HWND hwnd) {
 
 TEST_F(Commands, RealOpenDialogShowsTheEncodingBoxUnderTheFileTypeBox) {
     const std::wstring file = File(L"real open.txt", "x");
-    CExtFileDialog dialog(true, nullptr, OFN_HIDEREADONLY | OFN_PATHMUSTEXIST, EditModeFileFilter(), frame->m_hWnd);
+    CExtFileDialog dialog(true, nullptr, OFN_HIDEREADONLY | OFN_PATHMUSTEXIST, EditModeFileFilter(&app->EditModes()),
+                          frame->m_hWnd);
     dialog.SetInitialDir(dir);
     dialog.m_kanjiCode = KanjiCode::JIS;
     std::vector<int> listed;
@@ -336,7 +336,7 @@ TEST_F(Commands, RealOpenDialogShowsTheEncodingBoxUnderTheFileTypeBox) {
 }
 
 TEST_F(Commands, RealSaveDialogOffersNoDetectionAndReturnsTheLineEnd) {
-    CExtFileDialog dialog(false, nullptr, OFN_HIDEREADONLY, EditModeFileFilter(), frame->m_hWnd);
+    CExtFileDialog dialog(false, nullptr, OFN_HIDEREADONLY, EditModeFileFilter(&app->EditModes()), frame->m_hWnd);
     dialog.SetInitialDir(dir);
     dialog.m_kanjiCode = KanjiCode::UTF8NoSig;
     dialog.m_lineEnd = 2;
@@ -399,7 +399,7 @@ TEST_F(Commands, EditModesSelectTheirLanguageAndABadIndexKeepsTheMode) {
     Run(ID_EDIT_MODE_FIRST + 2);  // C++
     EXPECT_EQ(app->Context().settings.editMode, 2);
     EXPECT_EQ(Doc()->Current().editMode, 2);
-    EXPECT_NE(CurrentModeToken().IsQuoteChar(u"'"), 0);
+    EXPECT_NE(app->Context().modeLanguage.IsQuoteChar(u"'"), 0);
     EXPECT_FALSE(editor.GetStyleWord() & 0x80);   // it has comments
     EXPECT_FALSE(editor.GetStyleWord() & 0x100);  // no tag language
     Run(ID_EDIT_MODE_FIRST + 1);  // Html
@@ -418,7 +418,7 @@ TEST_F(Commands, EditModesSelectTheirLanguageAndABadIndexKeepsTheMode) {
 
     Run(ID_EDIT_MODE_FIRST);  // Text: no quotes, no comments
     EXPECT_EQ(app->Context().settings.editMode, 0);
-    EXPECT_EQ(CurrentModeToken().IsQuoteChar(u"'"), 0);
+    EXPECT_EQ(app->Context().modeLanguage.IsQuoteChar(u"'"), 0);
     EXPECT_TRUE(editor.GetStyleWord() & 0x80);
 
     // A language that cannot be read is told with the loader's text.
