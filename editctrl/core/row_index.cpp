@@ -27,6 +27,7 @@ void CGapIntArray::Reserve(int extra) {
 
 void CGapIntArray::Insert(int at, int n, int value) {
     if (n <= 0) return;
+    WENDREL_ASSERT(at >= 0 && at <= Size());
     Reserve(n);
     MoveGap(at);
     std::fill(body_.begin() + gapStart_, body_.begin() + gapStart_ + n, value);
@@ -36,6 +37,7 @@ void CGapIntArray::Insert(int at, int n, int value) {
 
 void CGapIntArray::Delete(int at, int n) {
     if (n <= 0) return;
+    WENDREL_ASSERT(at >= 0 && at + n <= Size());
     MoveGap(at);
     gapLength_ += n;
 }
@@ -91,6 +93,7 @@ void CRowIndex::MoveStep(int line, int delta) {
 
 void CRowIndex::InsertLines(int at, int n) {
     if (n <= 0) return;
+    WENDREL_ASSERT(at >= 0 && at <= LineCount());
     if (plain_) {
         widths_.Insert(at, n, 0);
         CountWidth(0, n);
@@ -114,6 +117,7 @@ void CRowIndex::InsertLines(int at, int n) {
 }
 
 void CRowIndex::DeleteLines(int at, int n) {
+    WENDREL_ASSERT(at >= 0);
     n = std::min(n, LineCount() - at);
     if (n <= 0) return;
     if (plain_) {
@@ -140,6 +144,9 @@ void CRowIndex::DeleteLines(int at, int n) {
 
 void CRowIndex::SetRowCount(int line, int rows) {
     if (line < 0 || line >= LineCount()) return;
+    // Every line shows at least one row: row starts strictly increase,
+    // which the search for a row's line relies on.
+    WENDREL_ASSERT(rows >= 1);
     if (plain_) {
         if (rows == 1) return;
         BuildRows();
@@ -154,7 +161,10 @@ void CRowIndex::SetRowCount(int line, int rows) {
 int CRowIndex::FirstRow(int line) {
     if (line <= 0) return 0;
     if (line >= LineCount()) return total_;
-    return plain_ ? line : Start(line);
+    if (plain_) return line;
+    // Rows are contiguous: each line starts where the one before ends.
+    WENDREL_ASSERT(Start(line) == Start(line - 1) + rows_.Get(line - 1));
+    return Start(line);
 }
 
 int CRowIndex::LineOfRow(int row) {
@@ -169,6 +179,10 @@ int CRowIndex::LineOfRow(int row) {
         else
             hi = mid - 1;
     }
+    // The found line holds the row, or is the last line for rows past the end.
+    WENDREL_ASSERT(Start(lo) <= row);
+    WENDREL_ASSERT(row < Start(lo) + rows_.Get(lo) || (lo == LineCount() - 1 && row >= total_));
+    WENDREL_ASSERT(Start(LineCount() - 1) + rows_.Get(LineCount() - 1) == total_);
     return lo;
 }
 

@@ -11,13 +11,21 @@
 #include <map>
 #include <vector>
 
+#include "textengine/invariant.h"
+
 // A vector with a movable gap: insertions and deletions near the previous
 // one cost nothing beyond moving the gap there.
 class CGapIntArray {
 public:
     int Size() const { return static_cast<int>(body_.size()) - gapLength_; }
-    int Get(int i) const { return i < gapStart_ ? body_[i] : body_[i + gapLength_]; }
-    int& At(int i) { return i < gapStart_ ? body_[i] : body_[i + gapLength_]; }
+    int Get(int i) const {
+        WENDREL_ASSERT(i >= 0 && i < Size());
+        return i < gapStart_ ? body_[i] : body_[i + gapLength_];
+    }
+    int& At(int i) {
+        WENDREL_ASSERT(i >= 0 && i < Size());
+        return i < gapStart_ ? body_[i] : body_[i + gapLength_];
+    }
     void Insert(int at, int n, int value);
     void Delete(int at, int n);
     void Assign(int n, int value);
