@@ -19,22 +19,14 @@
 #include "app/main_frame.h"
 #include "app/profile/app_settings.h"
 #include "app/resource.h"
-#include "app/base/torka_win_app.h"
 #include "framework/wide.h"
 #include "../../framework/window_test_support.h"
+#include "tests/support/recording_app.h"
 #include "tests/support/wait_until.h"
 
 namespace {
 
-class TestApp : public CTorkaWinApp {
-public:
-    std::vector<std::wstring> opened;
-    CDocument* OpenDocumentFile(const wchar_t* path) override {
-        opened.push_back(path);
-        return nullptr;
-    }
-};
-TestApp theTestApp;
+wtest::RecordingApp theTestApp;
 
 std::wstring OutputPath(const wchar_t* name) {
     std::wstring dir;

@@ -13,20 +13,12 @@
 #include "app/macro_calls.h"
 #include "app/main_frame.h"
 #include "app/resource.h"
-#include "app/base/torka_win_app.h"
 #include "framework/bars.h"
+#include "tests/support/recording_app.h"
 
 namespace {
 
-class TestApp : public CTorkaWinApp {
-public:
-    std::vector<std::wstring> opened;
-    CDocument* OpenDocumentFile(const wchar_t* path) override {
-        opened.push_back(path);
-        return nullptr;
-    }
-};
-TestApp theTestApp;
+wtest::RecordingApp theTestApp;
 
 class TestFrame : public CMainFrame {
 public:
