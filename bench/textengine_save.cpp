@@ -37,17 +37,19 @@
 #include <string>
 #include <vector>
 
+#include "bench/support/child_runs.h"
+#include "bench/support/word_lines.h"
 #include "textengine/bytestream.h"
 #include "textengine/edit_data.h"
 #include "textengine/kanjicode.h"
 
-extern char** environ;
-
 namespace {
 
-struct Times {
-    double cpu = 0, wall = 0;  // seconds
-};
+using bench::Median;
+using bench::Min;
+using bench::Slurp;
+using bench::Spawn;
+using bench::Times;
 
 Times Now() {
     timespec c, w;
@@ -64,28 +66,11 @@ Times Since(const Times& t0) {
 // Lines of 1 to 12 words drawn from ASCII, kana, kanji, full-width and
 // half-width forms (all of them in code page 932), from a fixed seed.
 std::string MakeLines(int lines) {
-    static const char* words[] = {"alpha",  "beta ",  "日本語",   "テキスト", "の",   "を",     "検索し",  "置換",
-                                  "ｶﾀｶﾅ",   "ＡＢＣ", "\t",       " ",        "x=1;", "漢字かな", "42",      "編集する",
-                                  "、",     "。",     "(int)",    "ファイル", "保存", "「引用」", "ー",      "―",
-                                  "①",      "＜＞",   "return 0", "〜",       "です", "ます",   "http://", "ﾃﾞｰﾀ"};
-    const unsigned nWords = sizeof(words) / sizeof(words[0]);
-    std::string out;
-    out.reserve(std::size_t(lines) * 48);
-    unsigned seed = 36;
-    auto next = [&] { return seed = seed * 1103515245u + 12345u, (seed >> 16) & 0x7FFF; };
-    for (int i = 0; i < lines; ++i) {
-        const int n = 1 + int(next() % 12);
-        for (int w = 0; w < n; ++w) out += words[next() % nWords];
-        out += '\n';
-    }
-    return out;
-}
-
-std::string Slurp(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
+    static const char* const words[] = {"alpha",  "beta ",  "日本語",   "テキスト", "の",   "を",     "検索し",  "置換",
+                                        "ｶﾀｶﾅ",   "ＡＢＣ", "\t",       " ",        "x=1;", "漢字かな", "42",      "編集する",
+                                        "、",     "。",     "(int)",    "ファイル", "保存", "「引用」", "ー",      "―",
+                                        "①",      "＜＞",   "return 0", "〜",       "です", "ます",   "http://", "ﾃﾞｰﾀ"};
+    return bench::MakeWordLines(words, 36, lines, 12);
 }
 
 void WriteFile(const std::string& path, const std::string& bytes) {
@@ -115,41 +100,6 @@ bool IconvSave(const std::string& utf16le, const char* to, const std::string& pa
     iconv_close(cd);
     return ok;
 }
-
-// A child's CPU time (user + system, its waited-for children included) and wall time.
-Times Spawn(const std::vector<std::string>& argv) {
-    std::vector<char*> args;
-    for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
-    args.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-    const Times t0 = Now();
-    pid_t pid;
-    if (posix_spawnp(&pid, args[0], &actions, nullptr, args.data(), environ) != 0) {
-        std::fprintf(stderr, "cannot start %s\n", args[0]);
-        std::exit(1);
-    }
-    posix_spawn_file_actions_destroy(&actions);
-    int status = 0;
-    rusage usage{};
-    wait4(pid, &status, 0, &usage);
-    const Times waited = Since(t0);
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
-        std::fprintf(stderr, "%s failed (status %d)\n", args[0], status);
-        std::exit(1);
-    }
-    auto seconds = [](const timeval& t) { return double(t.tv_sec) + double(t.tv_usec) * 1e-6; };
-    return {seconds(usage.ru_utime) + seconds(usage.ru_stime), waited.wall};
-}
-
-double Median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    const std::size_t n = v.size();
-    return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
-}
-
-double Min(const std::vector<double>& v) { return *std::min_element(v.begin(), v.end()); }
 
 struct Series {
     std::vector<double> cpu, wall;

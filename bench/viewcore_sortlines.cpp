@@ -32,14 +32,20 @@
 #include <string>
 #include <vector>
 
+#include "bench/support/child_runs.h"
+#include "bench/support/word_lines.h"
 #include "textengine/bytestream.h"
 #include "textengine/duplicate_lines.h"
 #include "textengine/edit_data.h"
 #include "textengine/kanjicode.h"
 
-extern char** environ;
-
 namespace {
+
+using bench::Median;
+using bench::Min;
+using bench::Slurp;
+using bench::Spawn;
+using bench::Times;
 
 std::u16string U16(const std::string& s) { return std::u16string(s.begin(), s.end()); }
 
@@ -47,21 +53,10 @@ std::u16string U16(const std::string& s) { return std::u16string(s.begin(), s.en
 // UTF-16 unit order, code point order and UTF-8 byte order agree): about
 // half of them repeat an earlier line.
 void MakeInput(const std::string& path, int lines) {
-    static const char* words[] = {"alpha", "beta", "日本語", "テキスト", "gamma", "検索", "delta", "置換",
-                                  "ｶﾀｶﾅ", "ＡＢＣ", "\t", " ", "x", "漢字かな", "42", "編集"};
-    const unsigned nWords = sizeof(words) / sizeof(words[0]);
-    std::string out;
-    out.reserve(std::size_t(lines) * 24);
-    unsigned seed = 2026;
-    auto next = [&] { return seed = seed * 1103515245u + 12345u, (seed >> 16) & 0x7FFF; };
-    for (int i = 0; i < lines; ++i) {
-        const int n = 1 + int(next() % 4);
-        // A small range of numbers makes repeats likely.
-        for (int w = 0; w < n; ++w) out += words[next() % nWords];
-        out += std::to_string(next() % 1200);
-        out += '\n';
-    }
-    std::ofstream(path, std::ios::binary) << out;
+    static const char* const words[] = {"alpha", "beta", "日本語", "テキスト", "gamma", "検索", "delta", "置換",
+                                        "ｶﾀｶﾅ", "ＡＢＣ", "\t", " ", "x", "漢字かな", "42", "編集"};
+    // A small range of numbers makes repeats likely.
+    std::ofstream(path, std::ios::binary) << bench::MakeWordLines(words, 2026, lines, 4, 1200);
 }
 
 // The child's side -------------------------------------------------------
@@ -129,57 +124,6 @@ int RunOurs(const std::string& op, const std::string& in, const std::string& out
 
 // The parent's side ------------------------------------------------------
 
-struct Figure {
-    double cpu = 0;   // seconds, user + system of the child
-    double wall = 0;  // seconds
-};
-
-double Seconds(const timeval& t) { return double(t.tv_sec) + double(t.tv_usec) * 1e-6; }
-
-Figure Spawn(const std::vector<std::string>& argv, bool quiet = true) {
-    std::vector<char*> args;
-    for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
-    args.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    if (quiet) posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-    timespec t0, t1;
-    clock_gettime(CLOCK_MONOTONIC, &t0);
-    pid_t pid;
-    if (posix_spawnp(&pid, args[0], &actions, nullptr, args.data(), environ) != 0) {
-        std::fprintf(stderr, "cannot start %s\n", args[0]);
-        std::exit(1);
-    }
-    posix_spawn_file_actions_destroy(&actions);
-    int status = 0;
-    rusage usage{};
-    wait4(pid, &status, 0, &usage);
-    clock_gettime(CLOCK_MONOTONIC, &t1);
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
-        std::fprintf(stderr, "%s failed (status %d)\n", args[0], status);
-        std::exit(1);
-    }
-    Figure f;
-    f.cpu = Seconds(usage.ru_utime) + Seconds(usage.ru_stime);
-    f.wall = double(t1.tv_sec - t0.tv_sec) + double(t1.tv_nsec - t0.tv_nsec) * 1e-9;
-    return f;
-}
-
-std::string Slurp(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-double Median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    const std::size_t n = v.size();
-    return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
-}
-
-double Min(const std::vector<double>& v) { return *std::min_element(v.begin(), v.end()); }
-
 struct Case {
     const char* name;  // the bench line's case
     const char* op;    // ours
@@ -245,7 +189,7 @@ int main(int argc, char** argv) {
         for (Case& c : cases) {
             const std::string mine = dir + "/ours_" + c.op + ".txt", theirs = dir + "/peer_" + c.op + ".txt";
             // Alternate which side goes first.
-            Figure a, b;
+            Times a, b;
             if (r % 2) {
                 b = peer(c, theirs);
                 a = ours(c, mine, false);
