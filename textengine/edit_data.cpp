@@ -4,6 +4,7 @@
 #include <cstring>
 #include <new>
 
+#include "textengine/invariant.h"
 #include "textengine/platform_hooks.h"
 #include "textengine/syntax_rules.h"
 #include "textengine/utf16.h"
@@ -185,6 +186,11 @@ bool CEditData::IsCaretAtLineEnd() const { return m_caret.column >= GetLineLengt
 
 bool CEditData::IsCaretAtTextEnd() const { return m_caret.line >= m_lines.Count() - 1 && IsCaretAtLineEnd(); }
 
+bool CEditData::Holds(EditPos pos) const {
+    return pos.line >= 0 && pos.line < m_lines.Count() && pos.column >= 0 &&
+           pos.column <= m_lines.At(pos.line)->Length();
+}
+
 EditPos CEditData::ClampPos(EditPos pos) const {
     const int last = m_lines.Count() - 1;
     pos.line = pos.line < 0 ? 0 : pos.line > last ? last : pos.line;
@@ -317,6 +323,8 @@ int CEditData::CheckMaxLength(char16_t ch) const {
 
 bool CEditData::InputChar(char16_t ch) {
     if (ch == u'\n') return true;
+    // Typing goes in at the caret, which every edit leaves inside the text.
+    WENDREL_ASSERT(Holds(m_caret));
     CEditLine* line = m_lines.At(m_caret.line);
     if (CheckMaxLength(ch)) {
         te_message_beep(kBeepExclamation);
@@ -450,6 +458,7 @@ bool CEditData::InsertBlock(const char16_t* text) { return text ? InsertBlock(te
 
 bool CEditData::InsertBlock(const char16_t* text, int count) {
     if (!text || count <= 0) return true;
+    WENDREL_ASSERT(Holds(m_caret));
     CEditLine* line = m_lines.At(m_caret.line);
     const int col = m_caret.column;
     const int firstBreak = find_break(text, 0, count);
@@ -585,6 +594,7 @@ bool CEditData::Backspace() {
 // the open record first.
 bool CEditData::DeleteRange(EditPos from, EditPos to, int record) {
     if (!(from < to)) return true;
+    WENDREL_ASSERT(Holds(from) && Holds(to));
     CEditLine* first = m_lines.At(from.line);
     if (from.line == to.line) {
         const int n = to.column - from.column;

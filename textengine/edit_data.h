@@ -274,6 +274,9 @@ private:
     // Puts the caret at a clamped position as every caret move does: undo
     // coalescing ends and the remembered column is forgotten.
     void MoveCaretTo(EditPos p);
+    // Whether a position lies in the text: an existing line, a column from
+    // its start to its end.
+    bool Holds(EditPos pos) const;
     int CheckMaxLength(char16_t ch) const;
     void MarkLine(CEditLine* line);
     bool RecordText(const char16_t* text, int count);
