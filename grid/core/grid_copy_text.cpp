@@ -1,5 +1,7 @@
 #include "grid/core/grid_copy_text.h"
 
+#include "textengine/invariant.h"
+
 namespace {
 
 bool NeedsQuotes(const char16_t* s) {
@@ -14,6 +16,8 @@ bool NeedsQuotes(const char16_t* s) {
 GridRange CopyRange(const CGridData& model) {
     if (model.m_sel.IsMultiCell())
         return {model.m_sel.Left(), model.m_sel.first.row, model.m_sel.Right(), model.m_sel.second.row};
+    // Only a grid with a current cell copies.
+    WENDREL_ASSERT(model.m_curCell.row >= 0 && model.m_curCell.col >= 0);
     return {model.m_curCell.col, model.m_curCell.row, model.m_curCell.col, model.m_curCell.row};
 }
 

@@ -6,6 +6,7 @@
 #include <thread>
 
 #include "grid/core/grid_filter.h"
+#include "textengine/invariant.h"
 #include "textengine/mpool.h"
 #include "textengine/regex/regex.h"
 #include "textengine/utf16.h"
@@ -261,6 +262,8 @@ int CGridData::Sort(const int* cols, const int* dirs, int keys) { return SortRow
 
 bool CGridData::IsInSelection(int row, int col) const {
     if (!m_sel.IsMultiCell()) return false;
+    // Corners in row-major order: the first on the smaller row.
+    WENDREL_ASSERT(m_sel.first.row <= m_sel.second.row);
     return row >= m_sel.first.row && row <= m_sel.second.row && col >= m_sel.Left() && col <= m_sel.Right();
 }
 

@@ -1,6 +1,7 @@
 #include "grid/core/grid_navigation.h"
 
 #include "grid/core/grid_style.h"
+#include "textengine/invariant.h"
 
 namespace {
 
@@ -23,6 +24,9 @@ GridCell ResolveMove(CGridData& model, GridCell from, GridCell to) {
         }
         col = c;
     }
+    // The grid's window draws and edits the cell it lands on: inside the
+    // grid, or -1 on an axis without cells.
+    WENDREL_ASSERT(lastCol < 0 ? col == -1 : col >= 0 && col <= lastCol);
     return {col, Clamp(to.row, lastRow)};
 }
 
@@ -48,6 +52,7 @@ void ExtendSelectionTo(CGridData& model, GridCell cell) {
     }
     sel.first = a;
     sel.second = b;
+    WENDREL_ASSERT(sel.first.row <= sel.second.row);
 }
 
 void ClearSelectionState(GridSelection& sel) {

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "textengine/invariant.h"
 #include "textengine/mpool.h"
 
 namespace {
@@ -14,6 +15,8 @@ CPtrGridData::~CPtrGridData() { Free(); }
 
 const char16_t* CPtrGridData::GetCellText(int row, int col) {
     if (row < 0 || row >= m_rows || col < 0 || col >= m_cols || !m_cells) return kEmpty;
+    // The table holds every row and column shown.
+    WENDREL_ASSERT(m_rows <= m_capacity && m_cols <= m_tableCols);
     const char16_t* text = m_cells[std::size_t(row) * std::size_t(m_tableCols) + std::size_t(col)];
     return text ? text : kEmpty;
 }
@@ -91,6 +94,7 @@ int CPtrGridData::AddRow() {
 
 void CPtrGridData::SetCell(int row, int col, const char16_t* text) {
     if (row < 0 || row >= m_rows || col < 0 || col >= m_cols || !m_cells) return;
+    WENDREL_ASSERT(m_rows <= m_capacity && m_cols <= m_tableCols);
     m_cells[std::size_t(row) * std::size_t(m_tableCols) + std::size_t(col)] = text ? text : kEmpty;
 }
 
