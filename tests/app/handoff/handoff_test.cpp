@@ -25,6 +25,8 @@ public:
     struct Options {
         std::vector<std::wstring> open;
         bool acceptOpen = true;
+        // A slow editor: its replies and its window come late by these fixed
+        // times, which are what the hand-off must bear, not waits of the test.
         DWORD replyDelayMs = 0;
         DWORD appearAfterMs = 0;
     };

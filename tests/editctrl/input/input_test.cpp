@@ -67,14 +67,9 @@ struct Input : etest::EditFixture {
     std::u16string Selected() const { return ctrl.GetSelectedText(); }
 };
 
-// Runs the thread's messages, timers included, for ms milliseconds.
-void RunFor(DWORD ms) {
-    const DWORD start = ::GetTickCount();
-    while (::GetTickCount() - start < ms) {
-        wtest::Pump(50);
-        ::Sleep(10);
-    }
-}
+// Runs the thread's messages, timers included, for ms milliseconds: for
+// checking that something does not happen, which no condition can end early.
+void RunFor(DWORD ms) { wtest::WaitUntil([] { return false; }, ms); }
 
 std::u16string Lf(const std::u16string& s) {
     std::u16string out;

@@ -51,7 +51,9 @@ TEST(SearchEscape, PressingEscDuringALongSearchStopsItWhereItWas) {
             ::Sleep(2);
         }
     });
-    // The presses reach the key state before the search starts.
+    // The presses reach the key state before the search starts. The queued
+    // key messages are left for the search's own loop, so this polls the
+    // key state instead of running messages as WaitUntil would.
     bool seen = false;
     for (int i = 0; i < 2500 && !seen; ++i) {
         seen = (::GetAsyncKeyState(VK_ESCAPE) & 0x8000) != 0;

@@ -14,6 +14,7 @@
 #include "framework/seams.h"
 #include "grep/ui/common_cancel_dlg.h"
 #include "tests/framework/window_test_support.h"
+#include "tests/support/wait_until.h"
 
 namespace {
 
@@ -40,13 +41,9 @@ std::wstring TextOf(HWND hwnd) {
     return buf;
 }
 
-// Polls the state until it is the wanted one (bounded).
+// Waits (bounded) until the state is the wanted one.
 bool WaitForState(CCancelDlgLink& link, int wanted) {
-    for (int i = 0; i < 500; ++i) {
-        if (link.QueryState() == wanted) return true;
-        ::Sleep(10);
-    }
-    return false;
+    return wtest::WaitUntil([&] { return link.QueryState() == wanted; });
 }
 
 class CancelDlg : public ::testing::Test {
@@ -134,7 +131,7 @@ TEST_F(CancelDlg, CancelAskedThenResumedThenCancelled) {
     Worker w(
         [&](CCancelDlgLink& l) {
             ::PostMessageW(l.dialog.load(), WM_COMMAND, IDCANCEL, 0);  // the Cancel button
-            for (int i = 0; i < 500 && answers.load() < 1; ++i) ::Sleep(10);
+            wtest::WaitUntil([&] { return answers.load() >= 1; });
             resumed = l.QueryState() == CCommonCancelDlg::kRunning;  // after No
             ::PostMessageW(l.dialog.load(), WM_CLOSE, 0, 0);  // the close box asks the same
             cancelled = WaitForState(l, CCommonCancelDlg::kCancelled);

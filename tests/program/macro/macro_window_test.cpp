@@ -304,6 +304,8 @@ TEST_F(MacroWindow, TimerFiresFromTheMessageLoopAndSkipsWhileItsRunIsOpen) {
     int pumpedInBox = 0;
     onBox = [&](const Box& box) {
         if (box.text != "first tick") return;
+        // Time for the 10 ms timer to come due while the box is open: the
+        // ticks skipped are what is checked, so no condition ends this early.
         for (int i = 0; i < 5; ++i) {
             Pump();
             ::Sleep(15);
@@ -333,7 +335,7 @@ TEST_F(MacroWindow, RunawayMacroIsCancelledByAPressOfTheCancelKeyNotByOneHeldFro
     std::atomic<bool> done{false};
     std::thread presser([&] {
         const volatile int32_t* wasDown = &ctx->cancel_key_was_down;
-        while (!done && *wasDown != 0) ::Sleep(1);
+        while (!done && *wasDown != 0) ::Sleep(1);  // off the window thread: no messages to run
         if (!done) ::keybd_event(VK_F24, 0, 0, 0);
     });
     boxes.clear();

@@ -25,6 +25,7 @@
 #include "tests/framework/window_test_support.h"
 #include "tests/support/editor_program.h"
 #include "tests/support/test_files.h"
+#include "tests/support/wait_until.h"
 #include "view/color_resource.h"
 #include "view/pavin_view.h"
 #include "view/select_color_dlg.h"
@@ -227,7 +228,7 @@ TEST_F(Tools, PreviewSavesTheFileFirstAndStartsTheConfiguredBrowserForReal) {
     Run(ID_TOOL_BROWSER_IE);
     ::SetEnvironmentVariableW(kRecordVariable, nullptr);
     EXPECT_EQ(wtest::ReadBytes(*file_), "<p>changed</p>");
-    for (int i = 0; i < 300 && ::GetFileAttributesW(record.c_str()) == INVALID_FILE_ATTRIBUTES; ++i) ::Sleep(100);
+    wtest::WaitUntil([&] { return ::GetFileAttributesW(record.c_str()) != INVALID_FILE_ATTRIBUTES; }, 30000);
     const std::string line = wtest::ReadBytes(record);
     const std::wstring expected = L"\"" + *browser_ + L"\" \"" + doc->GetCurrentPath() + L"\"";
     EXPECT_EQ(std::wstring(reinterpret_cast<const wchar_t*>(line.data()), line.size() / sizeof(wchar_t)), expected);
