@@ -9,6 +9,7 @@
 
 #include "editctrl/core/command_rules.h"
 #include "tests/editctrl/edit_ctrl_fixture.h"
+#include "tests/support/clipboard.h"
 #include "tests/textengine/edit_test_util.h"
 
 using etest::EditFixture;
@@ -216,29 +217,7 @@ TEST(EditLines, PointOnTextAndHostUtilities) {
 
 namespace {
 
-void SetClipboard(const wchar_t* text) {
-    ASSERT_TRUE(::OpenClipboard(nullptr));
-    ::EmptyClipboard();
-    if (text) {
-        const size_t bytes = (wcslen(text) + 1) * sizeof(wchar_t);
-        HGLOBAL block = ::GlobalAlloc(GMEM_MOVEABLE, bytes);
-        memcpy(::GlobalLock(block), text, bytes);
-        ::GlobalUnlock(block);
-        ::SetClipboardData(CF_UNICODETEXT, block);
-    }
-    ::CloseClipboard();
-}
-
-std::wstring Clipboard() {
-    std::wstring s;
-    if (!::OpenClipboard(nullptr)) return s;
-    if (HANDLE h = ::GetClipboardData(CF_UNICODETEXT)) {
-        s = static_cast<const wchar_t*>(::GlobalLock(h));
-        ::GlobalUnlock(h);
-    }
-    ::CloseClipboard();
-    return s;
-}
+void SetClipboard(const wchar_t* text) { ASSERT_TRUE(wtest::SetClipboardText(text)); }
 
 }  // namespace
 
@@ -248,10 +227,10 @@ TEST(EditLines, CopyAndPasteWholeLines) {
     f.data.SetUndoUnlimited();
     f.data.SetCaretPos(1, 2);
     f.ctrl.CopyLine();
-    EXPECT_EQ(Clipboard(), L"two\n");
+    EXPECT_EQ(wtest::ClipboardText(), L"two\n");
     f.data.SetCaretPos(2, 1);
     f.ctrl.CopyLine();
-    EXPECT_EQ(Clipboard(), L"three");
+    EXPECT_EQ(wtest::ClipboardText(), L"three");
 
     SetClipboard(L"x\n");
     f.data.SetCaretPos(1, 2);

@@ -18,6 +18,7 @@
 #include "grid/grid_ctrl.h"
 #include "grid/tip_wnd.h"
 #include "tests/framework/window_test_support.h"
+#include "tests/support/clipboard.h"
 #include "textengine/edit_data.h"
 
 namespace {
@@ -302,14 +303,7 @@ TEST_F(GridFixture, CopiesTheSelectionToTheClipboard) {
     Hold(VK_CONTROL, true);
     grid.SendMessage(WM_CHAR, 0x03, 1);
     Hold(VK_CONTROL, false);
-    std::wstring text;
-    ASSERT_TRUE(::OpenClipboard(nullptr));
-    if (HANDLE h = ::GetClipboardData(CF_UNICODETEXT)) {
-        text = static_cast<const wchar_t*>(::GlobalLock(h));
-        ::GlobalUnlock(h);
-    }
-    ::CloseClipboard();
-    EXPECT_EQ(text, L"banana\t1-2\r\n2-1\t2-2\r\n");
+    EXPECT_EQ(wtest::ClipboardText(), L"banana\t1-2\r\n2-1\t2-2\r\n");
 
     // A clipboard held by another window: said in a box, nothing left open.
     std::vector<std::wstring> boxes;

@@ -31,6 +31,7 @@
 #include "framework/seams.h"
 #include "editctrl/edit_ctrl.h"
 #include "framework/wide.h"
+#include "tests/support/clipboard.h"
 #include "tests/support/editor_program.h"
 #include "tests/support/test_files.h"
 #include "textengine/kanjicode.h"
@@ -697,13 +698,7 @@ TEST_F(Commands, MacroFilesAndClipboardTextRunThroughTheMacroHost) {
     EXPECT_STREQ(after, before);
 
     const std::wstring source = L"(editor-paste-string \"x\")";
-    ASSERT_TRUE(::OpenClipboard(frame->m_hWnd));
-    ::EmptyClipboard();
-    HGLOBAL memory = ::GlobalAlloc(GMEM_MOVEABLE, (source.size() + 1) * sizeof(wchar_t));
-    memcpy(::GlobalLock(memory), source.c_str(), (source.size() + 1) * sizeof(wchar_t));
-    ::GlobalUnlock(memory);
-    ::SetClipboardData(CF_UNICODETEXT, memory);
-    ::CloseClipboard();
+    ASSERT_TRUE(wtest::SetClipboardText(source.c_str(), frame->m_hWnd));
     Run(ID_MACRO_RUN_CLIPBOARD);
 
     ASSERT_EQ(macros.runs.size(), 2u);

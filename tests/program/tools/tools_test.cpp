@@ -23,6 +23,7 @@
 #include "framework/seams.h"
 #include "framework/wide.h"
 #include "tests/framework/window_test_support.h"
+#include "tests/support/clipboard.h"
 #include "tests/support/editor_program.h"
 #include "tests/support/test_files.h"
 #include "tests/support/wait_until.h"
@@ -151,16 +152,6 @@ protected:
             editor_.app->PumpMessage();
         }
     }
-    static std::wstring ClipboardText() {
-        std::wstring text;
-        if (!::OpenClipboard(nullptr)) return text;
-        if (HANDLE h = ::GetClipboardData(CF_UNICODETEXT)) {
-            text = static_cast<const wchar_t*>(::GlobalLock(h));
-            ::GlobalUnlock(h);
-        }
-        ::CloseClipboard();
-        return text;
-    }
 
     static inline std::wstring* file_ = nullptr;
     static inline std::wstring* browser_ = nullptr;
@@ -285,7 +276,7 @@ TEST_F(Tools, LinkCommandsActOnTheLinkUnderTheCaretOnly) {
     ::EmptyClipboard();
     ::CloseClipboard();
     Run(ID_LINK_COPY);
-    EXPECT_EQ(ClipboardText(), L"http://example.com/a?q=1");
+    EXPECT_EQ(wtest::ClipboardText(), L"http://example.com/a?q=1");
     for (UINT id : {ID_LINK_OPEN_IE, ID_LINK_OPEN_FIREFOX, ID_LINK_OPEN_OTHER, ID_LINK_NEW_WINDOW_IE,
                     ID_LINK_NEW_WINDOW_NS}) {
         started.clear();

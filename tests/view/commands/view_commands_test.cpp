@@ -15,6 +15,7 @@
 #include "framework/cmdtarget.h"
 #include "tests/assist/assist_fixture.h"
 #include "tests/editctrl/edit_ctrl_fixture.h"
+#include "tests/support/clipboard.h"
 #include "view/edit_context_menu.h"
 #include "view/view_commands.h"
 #include "view/view_textops.h"
@@ -38,29 +39,13 @@ void Select(EditFixture& f, EditPos anchor, EditPos caret) {
     f.data.SetCaretPos(caret.line, caret.column);
 }
 
-void SetClipboard(const wchar_t* text) {
-    ASSERT_TRUE(::OpenClipboard(nullptr));
-    ::EmptyClipboard();
-    if (text) {
-        const size_t bytes = (wcslen(text) + 1) * sizeof(wchar_t);
-        HGLOBAL block = ::GlobalAlloc(GMEM_MOVEABLE, bytes);
-        memcpy(::GlobalLock(block), text, bytes);
-        ::GlobalUnlock(block);
-        ::SetClipboardData(CF_UNICODETEXT, block);
-    }
-    ::CloseClipboard();
-}
+void SetClipboard(const wchar_t* text) { ASSERT_TRUE(wtest::SetClipboardText(text)); }
 
 // The clipboard's text with line ends as LF.
 std::u16string Clipboard() {
     std::u16string s;
-    if (!::OpenClipboard(nullptr)) return s;
-    if (HANDLE h = ::GetClipboardData(CF_UNICODETEXT)) {
-        for (const wchar_t* p = static_cast<const wchar_t*>(::GlobalLock(h)); *p; ++p)
-            if (*p != L'\r') s += static_cast<char16_t>(*p);
-        ::GlobalUnlock(h);
-    }
-    ::CloseClipboard();
+    for (wchar_t c : wtest::ClipboardText())
+        if (c != L'\r') s += static_cast<char16_t>(c);
     return s;
 }
 
