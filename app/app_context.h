@@ -1,7 +1,7 @@
 // The editor's state that lives as long as the program: the settings record,
 // the encoding offered for the next open, what the status panes show, the
-// fonts made from the settings, the current edit mode's language and the
-// seams the application and the view install for the document.
+// fonts made from the settings, the current edit mode's language, the macro
+// host and the seams the application and the view install for the document.
 // The application object owns the one context and hands it by reference to
 // the document, the frame and the view; a test builds its own, so nothing
 // carries over between tests or between two editors in one process.
@@ -9,8 +9,11 @@
 
 #include <windows.h>
 
+#include <memory>
 #include <string>
 
+#include "app/macro_calls.h"
+#include "app/macro_host_win.h"
 #include "app/profile/app_settings.h"
 #include "editctrl/syntax/strtoken.h"
 #include "framework/gdi.h"
@@ -58,4 +61,12 @@ struct CAppContext {
     // Asks about each modified file when several close; the view installs
     // its dialog, without one a message box asks.
     DocCloseQuestion closeQuestion = nullptr;
+    // The macro host as the frame, the view and the commands call it.
+    CMacroLink macros;
+    // The interpreter behind it, from InitMacro to ExitMacro.
+    std::unique_ptr<CAppMacro> macroHost;
+    // app-input-box's dialog; without one the program's own box asks.
+    MacroInputBoxHandler inputBox;
+    // Where a macro's search goes besides the editor.
+    MacroSearchConditionWriter searchWriter = nullptr;
 };

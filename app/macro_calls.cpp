@@ -1,38 +1,29 @@
 #include "app/macro_calls.h"
 
 #include <cstring>
-#include <vector>
 
-namespace {
-
-CMacroCalls* g_calls = nullptr;
-std::vector<const char*> g_running;  // events being handled now
-
-}  // namespace
-
-CMacroCalls* SetMacroCalls(CMacroCalls* calls) {
-    CMacroCalls* previous = g_calls;
-    g_calls = calls;
+CMacroCalls* CMacroLink::Install(CMacroCalls* calls) {
+    CMacroCalls* previous = calls_;
+    calls_ = calls;
     return previous;
 }
 
-CMacroCalls* GetMacroCalls() { return g_calls; }
-
-void FireMacroEvent(const char* event) {
-    if (!g_calls || !g_calls->HasEventHandler(event)) return;
-    for (const char* running : g_running)
+void CMacroLink::FireEvent(const char* event) {
+    if (!calls_ || !calls_->HasEventHandler(event)) return;
+    for (const char* running : running_)
         if (std::strcmp(running, event) == 0) return;
-    g_running.push_back(event);
+    running_.push_back(event);
     struct Pop {
-        ~Pop() { g_running.pop_back(); }
-    } pop;
-    g_calls->FireEvent(event);
+        std::vector<const char*>& running;
+        ~Pop() { running.pop_back(); }
+    } pop{running_};
+    calls_->FireEvent(event);
 }
 
-void RunMacroFile(const std::wstring& path) {
-    if (g_calls) g_calls->RunFile(path);
+void CMacroLink::RunFile(const std::wstring& path) {
+    if (calls_) calls_->RunFile(path);
 }
 
-void RunMacroText(const std::wstring& text) {
-    if (g_calls) g_calls->RunText(text);
+void CMacroLink::RunText(const std::wstring& text) {
+    if (calls_) calls_->RunText(text);
 }

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "app/accel_table.h"
+#include "app/app_context.h"
 #include "app/macro_calls.h"
 #include "app/macro_platform_win.h"
 #include "app/macrohost/macro_host.h"
@@ -15,9 +16,6 @@
 #include "framework/wide.h"
 
 namespace {
-
-MacroInputBoxHandler g_inputBoxHandler;
-MacroSearchConditionWriter g_searchWriter = nullptr;
 
 CMainFrame* MainFrame() {
     CWinApp* app = AfxGetApp();
@@ -113,8 +111,8 @@ private:
     std::vector<WORD> words_;
 };
 
-bool RunInputBox(const std::wstring& caption, std::wstring& text) {
-    if (g_inputBoxHandler) return g_inputBoxHandler(caption, text);
+bool RunInputBox(const MacroInputBoxHandler& handler, const std::wstring& caption, std::wstring& text) {
+    if (handler) return handler(caption, text);
     DialogTemplate t;
     t.Header(DS_MODALFRAME | DS_SETFONT | DS_CENTER | WS_POPUP | WS_CAPTION | WS_SYSMENU, 3, 220, 52);
     t.Item(WS_CHILD | WS_VISIBLE | WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL, 7, 7, 206, 14, kInputEditId, 0x0081, L"");
@@ -176,9 +174,11 @@ public:
 
 // --- the program's windows behind the host ----------------------------------------------------
 
+void CALLBACK MacroTimerProc(HWND window, UINT message, UINT_PTR id, DWORD time);
+
 class WindowsUi : public CMacroHostUi {
 public:
-    explicit WindowsUi(std::wstring programDir) : programDir_(std::move(programDir)) {}
+    WindowsUi(std::wstring programDir, CAppContext& context) : programDir_(std::move(programDir)), context_(context) {}
 
     bool HasMainWindow() override { return MainWindow() != nullptr; }
     void SetStatusText(const std::u16string& text) override {
@@ -193,7 +193,7 @@ public:
     }
     bool InputBox(const std::u16string& caption, std::u16string& text) override {
         std::wstring wide = ToWide(text);
-        if (!RunInputBox(ToWide(caption), wide)) return false;
+        if (!RunInputBox(context_.inputBox, ToWide(caption), wide)) return false;
         text = ToU16(wide);
         return true;
     }
@@ -223,7 +223,7 @@ public:
         CMainFrame* frame = MainFrame();
         CView* view = frame && ActiveEditDoc() ? frame->GetActiveView() : nullptr;
         if (!view) return false;
-        if (g_searchWriter) g_searchWriter(view, ToWide(pattern), matchCase);
+        if (context_.searchWriter) context_.searchWriter(view, ToWide(pattern), matchCase);
         return true;
     }
     CMacroEditor* ActiveEditor() override {
@@ -259,6 +259,7 @@ private:
     }
 
     std::wstring programDir_;
+    CAppContext& context_;
     EditorOfWindow editor_;
 };
 
@@ -276,48 +277,44 @@ private:
     CMacroHost& host_;
 };
 
-struct AppMacro {
+class AppMacro : public CAppMacro {
+public:
+    CMacroHost& Host() override { return *host; }
     std::unique_ptr<WindowsUi> ui;
     std::unique_ptr<CMacroHost> host;
     std::unique_ptr<HostCalls> calls;
 };
-AppMacro g_macro;
+
+// The timer procedure of macro timers (SetTimer on the main frame): the
+// frame's context holds the host.
+void CALLBACK MacroTimerProc(HWND, UINT, UINT_PTR id, DWORD) {
+    CMainFrame* frame = MainFrame();
+    if (CMacroHost* host = frame ? MacroHostOf(frame->Context()) : nullptr) host->OnTimer(static_cast<int>(id & 0xFFFF));
+}
 
 }  // namespace
 
-bool InitMacro(const std::wstring& programDir) {
-    ExitMacro();
-    auto ui = std::make_unique<WindowsUi>(programDir);
-    auto host = std::make_unique<CMacroHost>(*ui);
-    if (!host->Init(MacroPlatformWin())) return false;
-    g_macro.ui = std::move(ui);
-    g_macro.host = std::move(host);
-    g_macro.calls = std::make_unique<HostCalls>(*g_macro.host);
-    SetMacroCalls(g_macro.calls.get());
+bool InitMacro(const std::wstring& programDir, CAppContext& context) {
+    ExitMacro(context);
+    auto macro = std::make_unique<AppMacro>();
+    macro->ui = std::make_unique<WindowsUi>(programDir, context);
+    macro->host = std::make_unique<CMacroHost>(*macro->ui);
+    if (!macro->host->Init(MacroPlatformWin())) return false;
+    macro->calls = std::make_unique<HostCalls>(*macro->host);
+    context.macros.Install(macro->calls.get());
+    context.macroHost = std::move(macro);
     return true;
 }
 
-void ExitMacro() {
-    if (GetMacroCalls() == g_macro.calls.get()) SetMacroCalls(nullptr);
-    if (g_macro.host) {
-        if (HWND main = MainWindow())
-            for (const auto& timer : g_macro.host->timers) ::KillTimer(main, timer.first);
-    }
-    g_macro.calls.reset();
-    g_macro.host.reset();
-    g_macro.ui.reset();
+void ExitMacro(CAppContext& context) {
+    auto* macro = static_cast<AppMacro*>(context.macroHost.get());
+    if (!macro) return;
+    if (context.macros.Calls() == macro->calls.get()) context.macros.Install(nullptr);
+    if (HWND main = MainWindow())
+        for (const auto& timer : macro->host->timers) ::KillTimer(main, timer.first);
+    context.macroHost.reset();
 }
 
-CMacroHost* GetAppMacroHost() { return g_macro.host.get(); }
-
-void CALLBACK MacroTimerProc(HWND, UINT, UINT_PTR id, DWORD) {
-    if (g_macro.host) g_macro.host->OnTimer(static_cast<int>(id & 0xFFFF));
+CMacroHost* MacroHostOf(const CAppContext& context) {
+    return context.macroHost ? &context.macroHost->Host() : nullptr;
 }
-
-MacroInputBoxHandler SetMacroInputBoxHandler(MacroInputBoxHandler handler) {
-    MacroInputBoxHandler previous = std::move(g_inputBoxHandler);
-    g_inputBoxHandler = std::move(handler);
-    return previous;
-}
-
-void SetMacroSearchConditionWriter(MacroSearchConditionWriter writer) { g_searchWriter = writer; }

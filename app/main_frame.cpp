@@ -189,7 +189,7 @@ bool CMainFrame::IsUnhandledBinding(const MSG& msg) const {
 
 BOOL CMainFrame::PreTranslateMessage(MSG* msg) {
     if (msg->message == WM_KEYDOWN || msg->message == WM_SYSKEYDOWN) {
-        if (CMacroCalls* macros = GetMacroCalls()) {
+        if (CMacroCalls* macros = context_.macros.Calls()) {
             const DWORD binding = (static_cast<DWORD>(HeldModifiers(true)) << 16) | (msg->wParam & 0xFFFF);
             if (macros->RunKeyProcedure(binding)) return TRUE;
         }
@@ -337,7 +337,7 @@ LRESULT CMainFrame::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
             KeyMacroOnDeactivate();  // keys typed elsewhere are not the editor's
         break;
     case WM_FRAME_ACTIVATEAPP:
-        FireMacroEvent("on-activate-app");
+        context_.macros.FireEvent("on-activate-app");
         return 0;
     case WM_MOVE:
         if (CDocument* document = GetActiveDocument()) document->UpdateAllViews(nullptr, 115);

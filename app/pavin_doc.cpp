@@ -150,7 +150,7 @@ int CPavinDoc::AddFile(const std::wstring& path) {
     return id;
 }
 
-void CPavinDoc::FireEvent(const char* name) { FireMacroEvent(name); }
+void CPavinDoc::FireEvent(const char* name) { context_.macros.FireEvent(name); }
 
 bool CPavinDoc::ActivateFileById(int id, bool keepMode, bool fireEvent) {
     // While a close question is open only the file asked about may be current.

@@ -208,14 +208,13 @@ void CPavinApp::OnRunMacroFile() {
     if (!PromptFileNameInDir(L"マクロの実行", true, L"scm", path, OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_HIDEREADONLY,
                              L"Scheme Macro Files (*.scm)|*.scm|All Files (*.*)|*.*||", MainWindow(), macroDir_))
         return;
-    RunMacroFile(path);
+    context_.macros.RunFile(path);
 }
 
 void CPavinApp::OnRunClipboardMacro() {
-    CMacroCalls* macros = GetMacroCalls();
-    if (!macros) return;
+    if (!context_.macros.Calls()) return;
     const std::wstring text = ClipboardText(MainWindow());
-    if (!text.empty()) RunMacroText(text);
+    if (!text.empty()) context_.macros.RunText(text);
 }
 
 void CPavinApp::OnFavorites() {
@@ -256,7 +255,7 @@ bool CPavinApp::OnCmdMsg(UINT id, CCmdUI* ui) {
     case ID_MACRO_RUN_FILE:
     case ID_MACRO_RUN_CLIPBOARD:
         if (ui)
-            ui->Enable(GetMacroCalls() != nullptr);
+            ui->Enable(context_.macros.Calls() != nullptr);
         else if (id == ID_MACRO_RUN_FILE)
             OnRunMacroFile();
         else

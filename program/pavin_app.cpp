@@ -66,8 +66,8 @@ BOOL CPavinApp::InitInstance() {
         return FALSE;
     }
     Step("macro");
-    if (!InitMacro(programDir)) return FALSE;
-    SetMacroSearchConditionWriter(WriteMacroSearchCondition);
+    if (!InitMacro(programDir, context_)) return FALSE;
+    context_.searchWriter = WriteMacroSearchCondition;
     Step("settings files");
     OpenSettingsFiles(programDir);
     started_ = true;
@@ -139,7 +139,7 @@ int CPavinApp::ExitInstance() {
     }
     // The store refuses to write over a file it could not read at start-up.
     if (started_) SaveExitSettings(context_.settings, *m_pIniProfile);
-    ExitMacro();
+    ExitMacro(context_);
     KeyMacroFree();
     ::OleUninitialize();
     return CTorkaWinApp::ExitInstance();
@@ -148,8 +148,8 @@ int CPavinApp::ExitInstance() {
 CDocument* CPavinApp::OpenDocumentFile(const wchar_t* path) {
     CDocument* document = CTorkaWinApp::OpenDocumentFile(path);
     if (auto* doc = dynamic_cast<CPavinDoc*>(document)) {
-        FireMacroEvent("on-open-file");
-        FireMacroEvent("on-tab-changed");
+        context_.macros.FireEvent("on-open-file");
+        context_.macros.FireEvent("on-tab-changed");
         doc->UpdateTitle();
     }
     return document;

@@ -230,10 +230,10 @@ LRESULT CPavinView::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
         context_.caretPosition.column = static_cast<int>(wParam) + 1;
         context_.caretPosition.line = static_cast<int>(lParam) + 1;
         if (CPavinDoc* doc = GetDocument()) doc->UpdateTitle();
-        FireMacroEvent("on-cursor-moved");
+        context_.macros.FireEvent("on-cursor-moved");
         return 0;
     case WM_EDIT_SELCHANGED:
-        FireMacroEvent("on-selection-changed");
+        context_.macros.FireEvent("on-selection-changed");
         return 0;
     case WM_CONTEXTMENU:
         if (CEditCtrl* editor = CurrentEditor())

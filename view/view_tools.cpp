@@ -92,14 +92,14 @@ void OpenLink(const CAppSettings& settings, CEditCtrl& editor, UINT id) {
         OpenURL(browser.service, address.c_str(), AsWide(browser.path.c_str()));
 }
 
-void RunSelection(CEditCtrl& editor) {
+void RunSelection(CMacroLink& macros, CEditCtrl& editor) {
     CEditData* data = editor.GetEditData();
     if (!data) return;
     // The macro reader takes line feeds: the selection is read with them.
     CLineEndTypeGuard restore(data);
     data->SetLineEndType(LineEndLF);
     const std::u16string text = editor.GetSelectedText();
-    if (!text.empty()) RunMacroText(ToWide(text));
+    if (!text.empty()) macros.RunText(ToWide(text));
 }
 
 void OpenColorPicker(CPavinView& view) {
@@ -154,7 +154,7 @@ bool RunToolCommand(CPavinView& view, UINT id, CCmdUI* ui) {
         if (ui)
             ui->Enable(editor && editor->HasSelection());
         else if (editor && editor->HasSelection())
-            RunSelection(*editor);
+            RunSelection(view.Context().macros, *editor);
         return true;
     case ID_TOOL_COLOR_DATA:
         if (ui)

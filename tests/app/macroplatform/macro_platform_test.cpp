@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "app/app_context.h"
 #include "app/macro_calls.h"
 #include "app/macro_host_win.h"
 #include "app/macrohost/macro_host.h"
@@ -50,12 +51,12 @@ protected:
             boxes.push_back({wtest::Utf8(r.caption), wtest::Utf8(r.text), r.type, r.owner});
             return IDOK;
         });
-        ASSERT_TRUE(InitMacro(dir_));
-        ASSERT_NE(GetMacroCalls(), nullptr);
+        ASSERT_TRUE(InitMacro(dir_, context));
+        ASSERT_NE(context.macros.Calls(), nullptr);
     }
 
     void TearDown() override {
-        ExitMacro();
+        ExitMacro(context);
         SetMessageBoxHandler(previousBox_);
     }
 
@@ -63,12 +64,13 @@ protected:
     // of its last box.
     std::string Output(const std::string& source) {
         boxes.clear();
-        GetMacroCalls()->RunText(wtest::FromUtf8(source));
+        context.macros.Calls()->RunText(wtest::FromUtf8(source));
         for (const Box& b : boxes)
             if (b.caption == "scheme output") return b.text;
         return boxes.empty() ? "" : "[" + boxes.back().caption + "] " + boxes.back().text;
     }
 
+    CAppContext context;
     std::vector<Box> boxes;
     MessageBoxHandler previousBox_;
     static inline std::wstring dir_;

@@ -62,7 +62,7 @@ TEST(MainFrame, KeysGoToMacroProceduresThenToBindingsOfHandledCommands) {
     frame->GetAccelTable().LoadDefault();
     frame->RebuildAccelerators();
     RecordingMacros macros;
-    CMacroCalls* previous = SetMacroCalls(&macros);
+    context.macros.Install(&macros);
     auto press = [&](WPARAM vk) {
         MSG msg{frame->m_hWnd, WM_KEYDOWN, vk, 1, 0, {}};
         return frame->PreTranslateMessage(&msg);
@@ -82,11 +82,10 @@ TEST(MainFrame, KeysGoToMacroProceduresThenToBindingsOfHandledCommands) {
     // F5 is bound to a command nothing handles here: the key stays a key.
     EXPECT_FALSE(press(VK_F5));
     // Without a macro host the bindings alone decide.
-    SetMacroCalls(nullptr);
+    context.macros.Install(nullptr);
     macros.asked.clear();
     EXPECT_TRUE(press(VK_F3));
     EXPECT_TRUE(macros.asked.empty());
-    SetMacroCalls(previous);
     frame->DestroyWindow();
 }
 
@@ -220,16 +219,18 @@ TEST(MainFrame, DroppedFilesOpenInOrderAndOverlongPathsAreSkipped) {
 }
 
 TEST(MacroEvents, AnEventCausedByItsOwnHandlerDoesNotReenter) {
+    CMacroLink link;
     struct Reentering : RecordingMacros {
+        CMacroLink* link = nullptr;
         void FireEvent(const char* event) override {
             RecordingMacros::FireEvent(event);
-            FireMacroEvent(event);                 // the handler moves the caret again
-            FireMacroEvent("on-selection-changed");  // another event still fires
+            link->FireEvent(event);                   // the handler moves the caret again
+            link->FireEvent("on-selection-changed");  // another event still fires
         }
     } macros;
-    CMacroCalls* previous = SetMacroCalls(&macros);
-    FireMacroEvent("on-cursor-moved");
-    SetMacroCalls(previous);
+    macros.link = &link;
+    link.Install(&macros);
+    link.FireEvent("on-cursor-moved");
     EXPECT_EQ(macros.events, (std::vector<std::string>{"on-cursor-moved", "on-selection-changed"}));
 }
 

@@ -90,7 +90,7 @@ protected:
         SetFileDialogHandler(nullptr);
         SetProcessStartHandler(nullptr);
         SetFontDialogHandler(nullptr);
-        SetMacroCalls(nullptr);
+        app->Context().macros.Install(nullptr);
     }
 
     static CPavinDoc* Doc() { return dynamic_cast<CPavinDoc*>(frame->GetActiveDocument()); }
@@ -678,7 +678,7 @@ TEST_F(Commands, MacroFilesAndClipboardTextRunThroughTheMacroHost) {
     EXPECT_TRUE(MenuState(ID_MACRO_RUN_FILE) & MF_GRAYED);
     EXPECT_TRUE(MenuState(ID_MACRO_RUN_CLIPBOARD) & MF_GRAYED);
     RecordingMacros macros;
-    SetMacroCalls(&macros);
+    app->Context().macros.Install(&macros);
     EXPECT_FALSE(MenuState(ID_MACRO_RUN_FILE) & MF_GRAYED);
 
     wchar_t before[MAX_PATH] = {};

@@ -71,7 +71,7 @@ protected:
         ASSERT_NE(frame_, nullptr);
         doc_ = windows.doc;
         ASSERT_NE(doc_, nullptr);
-        ASSERT_NE(GetAppMacroHost(), nullptr);
+        ASSERT_NE(MacroHostOf(app_->Context()), nullptr);
         if (doc_->Files().FindByPath(ToU16(LongPath(second_))) < 0) app_->OpenDocumentFile(second_.c_str());
         firstId_ = doc_->Files().FindByPath(ToU16(LongPath(first_)));
         secondId_ = doc_->Files().FindByPath(ToU16(LongPath(second_)));
@@ -88,7 +88,7 @@ protected:
     }
 
     void TearDown() override {
-        SetMacroInputBoxHandler(nullptr);
+        app_->Context().inputBox = nullptr;
         SetMessageBoxHandler(previousBox_);
     }
 
@@ -117,7 +117,7 @@ protected:
         Data().SetLineEndType(2);
         return wtest::Utf8(ToWide(Data().GetText()));
     }
-    void Run(const std::string& source) { RunMacroText(wtest::FromUtf8(source)); }
+    void Run(const std::string& source) { app_->Context().macros.RunText(wtest::FromUtf8(source)); }
     // The status bar's message pane.
     std::string StatusText() {
         HWND bar = ::FindWindowExW(frame_->m_hWnd, nullptr, L"msctls_statusbar32", nullptr);
@@ -226,7 +226,7 @@ TEST_F(MacroWindow, UndoGroupEndsOnTheFileTheRunBeganOnWhenItSwitchedOrClosed) {
     static int target;
     doc = doc_;
     target = secondId_;
-    scheme_context* ctx = GetAppMacroHost()->Context();
+    scheme_context* ctx = MacroHostOf(app_->Context())->Context();
     ASSERT_EQ(scheme_register_function(
                   ctx, u"test-activate-other",
                   [](scheme_context* c, scheme_cell**, int) {
@@ -317,7 +317,7 @@ TEST_F(MacroWindow, TimerFiresFromTheMessageLoopAndSkipsWhileItsRunIsOpen) {
     EXPECT_EQ(pumpedInBox, 5);
     Pump();
     EXPECT_EQ(Output("(display ticks)"), "2");
-    EXPECT_TRUE(GetAppMacroHost()->timers.empty());
+    EXPECT_TRUE(MacroHostOf(app_->Context())->timers.empty());
 }
 
 TEST_F(MacroWindow, RunawayMacroIsCancelledByAPressOfTheCancelKeyNotByOneHeldFromBefore) {
@@ -330,7 +330,7 @@ TEST_F(MacroWindow, RunawayMacroIsCancelledByAPressOfTheCancelKeyNotByOneHeldFro
     ::keybd_event(VK_F24, 0, KEYEVENTF_KEYUP, 0);
     // Pressed while the run goes on: once a poll of the run has seen the key
     // up, another thread presses it.
-    scheme_context* ctx = GetAppMacroHost()->Context();
+    scheme_context* ctx = MacroHostOf(app_->Context())->Context();
     ctx->cancel_key_was_down = 1;
     std::atomic<bool> done{false};
     std::thread presser([&] {
@@ -350,7 +350,7 @@ TEST_F(MacroWindow, RunawayMacroIsCancelledByAPressOfTheCancelKeyNotByOneHeldFro
 
 TEST_F(MacroWindow, BoundKeyRunsItsProcedure) {
     Run("(app-set-key \"F9\" (lambda () (editor-paste-string \"key\")) \"types key\")");
-    CMacroCalls* calls = GetMacroCalls();
+    CMacroCalls* calls = app_->Context().macros.Calls();
     ASSERT_NE(calls, nullptr);
     EXPECT_TRUE(calls->RunKeyProcedure(3u << 16 | VK_F9));
     EXPECT_FALSE(calls->RunKeyProcedure(3u << 16 | VK_F8));
@@ -395,11 +395,11 @@ TEST_F(MacroWindow, RealInputBoxGivesTheTypedTextOrFalse) {
 }
 
 TEST_F(MacroWindow, InputBoxStatusBarAndMacroFile) {
-    SetMacroInputBoxHandler([](const std::wstring& caption, std::wstring& text) {
+    app_->Context().inputBox = [](const std::wstring& caption, std::wstring& text) {
         if (caption == L"no") return false;
         text += L"!";
         return true;
-    });
+    };
     EXPECT_EQ(Output("(display (app-input-box \"name\" \"abc\"))"), "abc!");
     EXPECT_EQ(Output("(display (app-input-box \"no\"))"), "#f");
 
@@ -411,7 +411,7 @@ TEST_F(MacroWindow, InputBoxStatusBarAndMacroFile) {
     EXPECT_EQ(StatusText(), "");
 
     wtest::WriteBytes(dir_ + L"edit.scm", "(editor-set-row-col 0 0) (editor-paste-string \"file:\")");
-    RunMacroFile(dir_ + L"edit.scm");
+    app_->Context().macros.RunFile(dir_ + L"edit.scm");
     EXPECT_EQ(Text(), "file:hello world\nsecond line");
 }
 

@@ -239,13 +239,13 @@ TEST_F(Search, SearchForTheSelectionSetsAPlainConditionThatFindNextContinues) {
 
 TEST_F(Search, FindNextGoesOnWithAMacrosSearch) {
     SetText(u"A1 a22 a333 A4");
-    RunMacroText(L"(editor-search-string \"a[0-9]+\")");
+    editor_.app->Context().macros.RunText(L"(editor-search-string \"a[0-9]+\")");
     EXPECT_EQ(Selected(), u"a22");
     Command(ID_SEARCH_NEXT);
     EXPECT_EQ(Selected(), u"a333");
     // The case-insensitive procedure leaves its own condition.
     SetText(u"A1 a22 A333");
-    RunMacroText(L"(editor-search-string-ci \"a[0-9]+\")");
+    editor_.app->Context().macros.RunText(L"(editor-search-string-ci \"a[0-9]+\")");
     EXPECT_EQ(Selected(), u"A1");
     Command(ID_SEARCH_NEXT);
     EXPECT_EQ(Selected(), u"a22");

@@ -319,7 +319,7 @@ TEST_F(Tools, LinkCommandsActOnTheLinkUnderTheCaretOnly) {
 // ---- The selection as a macro.
 
 TEST_F(Tools, SelectionRunsAsOneMacroRunUndoneInOneStep) {
-    ASSERT_NE(GetAppMacroHost(), nullptr);
+    ASSERT_NE(MacroHostOf(editor_.app->Context()), nullptr);
     SetText(u"A(editor-paste-string \"x\")B\r\nkeep");
     EXPECT_FALSE(Enabled(ID_TOOL_RUN_SELECTION));
     Select(1, 0, 26, 0);
