@@ -8,8 +8,12 @@
 
 #if defined(__GNUC__)
 #define REGEX_UNLIKELY(x) __builtin_expect(!!(x), 0)
+// For a step of the search loops that must cost what it would written out
+// in each of them.
+#define REGEX_ALWAYS_INLINE inline __attribute__((always_inline))
 #else
 #define REGEX_UNLIKELY(x) (x)
+#define REGEX_ALWAYS_INLINE inline
 #endif
 
 // The state of one match attempt; every choice point is a whole copy.

@@ -260,6 +260,28 @@ inline bool walk_to_next_line(const RegexTextOps* ops, RegexPos* p, const char16
     return true;
 }
 
+// Where a walk goes on after a candidate start.
+enum class WalkOn { stop, next_line, next_char };
+
+// A candidate start at p, judged first by the character every match holds,
+// then tried: stop with the search's result in *result (a match, an error,
+// or 0 when no match can come any more), next_line with the walk moved to
+// the next line's start, or next_char to step past p.
+REGEX_ALWAYS_INLINE WalkOn try_candidate(CompiledRegex* re, const RegexTextOps* ops, RegexPos* p, const char16_t** cur,
+                            const char16_t** prev, RegexPos* pos, RegexPos* end, int* result) {
+    const int v = required_verdict(re, ops, *p);
+    if (v == REGEX_REQUIRED_NOT_AFTER || v == REGEX_REQUIRED_NOT_ON_LINE) {
+        *result = 0;
+        if (v == REGEX_REQUIRED_NOT_AFTER || !walk_to_next_line(ops, p, cur, prev)) return WalkOn::stop;
+        return WalkOn::next_line;
+    }
+    if (v == REGEX_REQUIRED_MAYBE) {
+        *result = try_start(re, ops, *p, *cur, *prev, pos, end);
+        if (*result) return WalkOn::stop;
+    }
+    return WalkOn::next_char;
+}
+
 // Strategies 2 and 5: skip quickly over units that cannot start a match,
 // inside each line's text, then confirm the candidate character.
 template <typename Scan, typename Exact>
@@ -298,14 +320,10 @@ int scan_search(CompiledRegex* re, const RegexTextOps* ops, RegexPos* pos, Regex
         int32_t c = regex_cp_at(cur, &units);
         if (c == 0) return 0;  // the end is no character
         if (exact(c)) {
-            const int v = required_verdict(re, ops, p);
-            if (v == REGEX_REQUIRED_NOT_AFTER || v == REGEX_REQUIRED_NOT_ON_LINE) {
-                if (v == REGEX_REQUIRED_NOT_AFTER || !walk_to_next_line(ops, &p, &cur, &prev)) return 0;
-                continue;
-            }
-            if (v == REGEX_REQUIRED_MAYBE) {
-                if (int r = try_start(re, ops, p, cur, prev, pos, end)) return r;
-            }
+            int r;
+            const WalkOn on = try_candidate(re, ops, &p, &cur, &prev, pos, end, &r);
+            if (on == WalkOn::stop) return r;
+            if (on == WalkOn::next_line) continue;
         }
         prev = cur;
         cur = regex_step(ops, &p, cur);
@@ -325,14 +343,10 @@ static int walk_every(CompiledRegex* re, const RegexTextOps* ops, RegexPos* pos,
     for (;;) {
         if (regex_pos_beyond(p, limit)) return 0;
         if (pred(p, cur, prev)) {
-            const int v = required_verdict(re, ops, p);
-            if (v == REGEX_REQUIRED_NOT_AFTER || v == REGEX_REQUIRED_NOT_ON_LINE) {
-                if (v == REGEX_REQUIRED_NOT_AFTER || !walk_to_next_line(ops, &p, &cur, &prev)) return 0;
-                continue;
-            }
-            if (v == REGEX_REQUIRED_MAYBE) {
-                if (int r = try_start(re, ops, p, cur, prev, pos, end)) return r;
-            }
+            int r;
+            const WalkOn on = try_candidate(re, ops, &p, &cur, &prev, pos, end, &r);
+            if (on == WalkOn::stop) return r;
+            if (on == WalkOn::next_line) continue;
         }
         if (*cur == 0) return 0;
         prev = cur;
