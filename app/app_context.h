@@ -1,7 +1,8 @@
 // The editor's state that lives as long as the program: the settings record,
 // the encoding offered for the next open, what the status panes show, the
 // fonts made from the settings, the current edit mode's language, the macro
-// host and the seams the application and the view install for the document.
+// host, the printer last chosen and the seams the application and the view
+// install for the document.
 // The application object owns the one context and hands it by reference to
 // the document, the frame and the view; a test builds its own, so nothing
 // carries over between tests or between two editors in one process.
@@ -11,12 +12,24 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "app/macro_calls.h"
 #include "app/macro_host_win.h"
 #include "app/profile/app_settings.h"
 #include "editctrl/syntax/strtoken.h"
 #include "framework/gdi.h"
+
+// The printer chosen by the print dialog's last OK in this run, with a copy
+// of its driver settings.
+struct PrinterMemory {
+    std::wstring name;
+    std::vector<BYTE> devMode;
+    void Clear() {
+        name.clear();
+        devMode.clear();
+    }
+};
 
 class CDocEditModes;
 class CEditModeTable;
@@ -69,4 +82,5 @@ struct CAppContext {
     MacroInputBoxHandler inputBox;
     // Where a macro's search goes besides the editor.
     MacroSearchConditionWriter searchWriter = nullptr;
+    PrinterMemory printerMemory;
 };

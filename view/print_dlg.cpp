@@ -20,7 +20,8 @@ CString PointText(int tenths) {
 
 }  // namespace
 
-CPrintDlg::CPrintDlg(CIniProfile& profile) : CDialog(IDD_PRINT_DLG), profile_(profile) {}
+CPrintDlg::CPrintDlg(CIniProfile& profile, PrinterMemory& memory)
+    : CDialog(IDD_PRINT_DLG), profile_(profile), memory_(memory) {}
 
 CPrintDlg::~CPrintDlg() { ReleasePrinter(); }
 
@@ -63,8 +64,7 @@ BOOL CPrintDlg::OnInitDialog() {
     HWND combo = GetDlgItem(IDC_PRINT_PRINTER);
     for (const std::wstring& name : printers) ::SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name.c_str()));
 
-    const PrinterMemory& memory = ThePrinterMemory();
-    std::wstring wanted = memory.name;
+    std::wstring wanted = memory_.name;
     if (wanted.empty()) wanted = ToWide(s.printerName);
     if (wanted.empty()) wanted = DefaultPrinterName();
     // The whole name, in its own case.
@@ -73,7 +73,7 @@ BOOL CPrintDlg::OnInitDialog() {
 
     const BOOL result = CDialog::OnInitDialog();
     if (::SendMessageW(combo, CB_GETCURSEL, 0, 0) != CB_ERR) {
-        const bool remembered = !memory.name.empty() && memory.name == wanted && !memory.devMode.empty();
+        const bool remembered = !memory_.name.empty() && memory_.name == wanted && !memory_.devMode.empty();
         if (!OpenPrinter(remembered) && remembered) {
             EndDialog(IDCANCEL);
             return TRUE;
@@ -102,8 +102,7 @@ bool CPrintDlg::OpenPrinter(bool withRememberedSettings) {
         return false;
     }
     if (withRememberedSettings) {
-        const PrinterMemory& memory = ThePrinterMemory();
-        const auto* settings = reinterpret_cast<const DEVMODEW*>(memory.devMode.data());
+        const auto* settings = reinterpret_cast<const DEVMODEW*>(memory_.devMode.data());
         if (!info_.MergeDevMode(settings, false, m_hWnd, error)) {
             ReportError(error);
             info_.Release();
@@ -225,13 +224,12 @@ void CPrintDlg::OnOK() {
     WritePrintSettings(s, profile_);
     profile_.Save();
 
-    PrinterMemory& memory = ThePrinterMemory();
     std::vector<BYTE> settings = info_.CopyDevMode();
     if (!m_printerName.IsEmpty() && !settings.empty()) {
-        memory.name = m_printerName.str();
-        memory.devMode = std::move(settings);
+        memory_.name = m_printerName.str();
+        memory_.devMode = std::move(settings);
     } else {
-        memory.Clear();
+        memory_.Clear();
     }
     WritePrintPrinterName(ToU16(m_printerName.str()), profile_);
     profile_.Save();

@@ -8,6 +8,7 @@
 
 #include <windows.h>
 
+#include "app/app_context.h"
 #include "framework/dialog.h"
 #include "framework/fwstring.h"
 #include "textengine/edit_disp_data.h"
@@ -17,7 +18,8 @@ class CIniProfile;
 
 class CPrintDlg : public CDialog {
 public:
-    explicit CPrintDlg(CIniProfile& profile);
+    // memory: the printer of the last OK, offered first and set by this OK.
+    CPrintDlg(CIniProfile& profile, PrinterMemory& memory);
     ~CPrintDlg() override;
 
     CString m_printerName;
@@ -66,6 +68,7 @@ private:
     int MarginFromEdit(int id, int fallback) const;
 
     CIniProfile& profile_;
+    PrinterMemory& memory_;
     CPrinterInfo info_;
     HDC dc_ = nullptr;
 };

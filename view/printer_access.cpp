@@ -168,7 +168,3 @@ HDC CPrinterInfo::CreateDC() const {
     return ::CreateDCW(nullptr, name_.c_str(), nullptr, DevMode());
 }
 
-PrinterMemory& ThePrinterMemory() {
-    static PrinterMemory memory;
-    return memory;
-}

@@ -45,14 +45,3 @@ private:
     std::vector<BYTE> devMode_;  // settings of our own, when merged
 };
 
-// The printer chosen by the dialog's last OK in this run, with a copy of
-// its driver settings.
-struct PrinterMemory {
-    std::wstring name;
-    std::vector<BYTE> devMode;
-    void Clear() {
-        name.clear();
-        devMode.clear();
-    }
-};
-PrinterMemory& ThePrinterMemory();

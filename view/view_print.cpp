@@ -39,7 +39,7 @@ void PrintCurrentFile(CPavinView& view, CEditCtrl& editor) {
     if (!app || !app->m_pIniProfile || !source) return;
     const HWND owner = ::GetAncestor(view.m_hWnd, GA_ROOT);
 
-    CPrintDlg dialog(*app->m_pIniProfile);
+    CPrintDlg dialog(*app->m_pIniProfile, view.Context().printerMemory);
     dialog.m_wrapMode = WrapModeFromNumber(view.Context().settings.lineMode);
     dialog.m_wrapColumn = view.Context().settings.lineLen;
     dialog.m_digits = editor.GetLineNumberDigits() > 2 ? editor.GetLineNumberDigits() : 2;

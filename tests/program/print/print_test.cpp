@@ -126,7 +126,7 @@ protected:
             boxes.push_back({r.text, r.caption, r.type});
             return IDOK;
         });
-        ThePrinterMemory().Clear();
+        editor_.app->Context().printerMemory.Clear();
         for (const char16_t* key : {u"SPACE_TOP", u"SPACE_BOTTOM", u"SPACE_LEFT", u"SPACE_RIGHT", u"PRINT_TITLE",
                                     u"PRINT_PAGE", u"PRINT_ROW_NUM", u"PRINT_DATE", u"FONT_FACE_NAME", u"FONT_POINT",
                                     u"PRINTER_NAME"})
@@ -289,8 +289,8 @@ TEST_F(Print, DialogShowsThePrintSettingsHeldToItsRangesAndOkKeepsThem) {
     EXPECT_EQ(IniValue(u"PRINTER_NAME"), TestPrinter());
     EXPECT_NE(wtest::AsciiOfUtf16(wtest::ReadBytes(editor_.dir + L"wendrel.ini")).find("SPACE_TOP=10"), std::string::npos)
         << "the settings file is saved";
-    EXPECT_EQ(ThePrinterMemory().name, TestPrinter());
-    EXPECT_FALSE(ThePrinterMemory().devMode.empty()) << "the driver settings are remembered";
+    EXPECT_EQ(editor_.app->Context().printerMemory.name, TestPrinter());
+    EXPECT_FALSE(editor_.app->Context().printerMemory.devMode.empty()) << "the driver settings are remembered";
 
     // The remembered printer wins over the file's until the program ends;
     // the settings come back as OK left them.
