@@ -350,10 +350,9 @@ LRESULT CMainFrame::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
         auto* info = reinterpret_cast<NMTTDISPINFOW*>(lParam);
         const UINT_PTR id = info->hdr.idFrom;
         if (info->hdr.code == TTN_GETDISPINFOW && id >= ID_EDIT_MODE_FIRST && id <= ID_EDIT_MODE_LAST && App()) {
-            static CString tip;
             const std::wstring prompt = App()->LoadPromptString(static_cast<UINT>(id)).str();
-            tip = prompt.substr(prompt.find(L'\n') + 1).c_str();
-            info->lpszText = const_cast<wchar_t*>(tip.GetString());
+            editModeTip_ = prompt.substr(prompt.find(L'\n') + 1).c_str();
+            info->lpszText = const_cast<wchar_t*>(editModeTip_.GetString());
             return 0;
         }
         break;

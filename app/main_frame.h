@@ -68,4 +68,5 @@ private:
     CAppContext& context_;
     CAcceleratorTable accelTable_;
     HACCEL accelHandle_ = nullptr;
+    CString editModeTip_;  // the text an edit-mode button's tip shows
 };
