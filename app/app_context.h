@@ -1,8 +1,8 @@
 // The editor's state that lives as long as the program: the settings record,
 // the encoding offered for the next open, what the status panes show, the
 // fonts made from the settings, the current edit mode's language, the macro
-// host, the printer last chosen and the seams the application and the view
-// install for the document.
+// host, the keyboard macro, the printer last chosen and the seams the
+// application and the view install for the document.
 // The application object owns the one context and hands it by reference to
 // the document, the frame and the view; a test builds its own, so nothing
 // carries over between tests or between two editors in one process.
@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "app/key_macro.h"
 #include "app/macro_calls.h"
 #include "app/macro_host_win.h"
 #include "app/profile/app_settings.h"
@@ -83,4 +84,6 @@ struct CAppContext {
     // Where a macro's search goes besides the editor.
     MacroSearchConditionWriter searchWriter = nullptr;
     PrinterMemory printerMemory;
+    // The keyboard macro of this run, recorded, loaded or playing.
+    CKeyMacros keyMacros;
 };

@@ -5,7 +5,6 @@
 
 #include "app/file_dialogs.h"
 #include "app/base/ini_file_win.h"
-#include "app/keycore/key_macro_recorder.h"
 #include "app/profile/app_settings.h"
 #include "app/resource.h"
 #include "framework/cmdtarget.h"
@@ -21,34 +20,17 @@ constexpr ULONG_PTR kLastPlayedKey = 0x4B4D4144;
 // Posted to the thread once the last played key has been taken.
 constexpr WPARAM kPlayDoneTag = 0x4B4D;
 
-using Macro = std::vector<KeyMacroEvent>;
+using Macro = CKeyMacros::Macro;
 
-struct KeyMacroState {
-    std::optional<Macro> macro;
-    KeyMacroRecorder recorder;
-    HHOOK recordHook = nullptr;
-    HHOOK playHook = nullptr;
-    bool playing = false;
-    // While a file plays once: the macro it replaced.
-    bool fileRun = false;
-    std::optional<Macro> setAside;
-};
-
-KeyMacroState& State() {
-    static KeyMacroState state;
-    return state;
-}
+// A thread's message hook carries no data of its own: these are the macros
+// whose hook is installed, set and cleared with it. The hooks watch the
+// editor's one thread.
+CKeyMacros* recordingMacros = nullptr;
+CKeyMacros* playingMacros = nullptr;
 
 LRESULT CALLBACK RecordProc(int code, WPARAM wParam, LPARAM lParam) {
-    if (code == HC_ACTION && wParam == PM_REMOVE) {
-        const MSG* msg = reinterpret_cast<const MSG*>(lParam);
-        KeyMacroRecorder& recorder = State().recorder;
-        if (IsKeyMessage(msg->message))
-            recorder.Key(msg->message, static_cast<uint16_t>(msg->wParam), static_cast<uint32_t>(msg->lParam),
-                         static_cast<uint32_t>(msg->time));
-        else if (msg->message == WM_CHAR)
-            recorder.Char(static_cast<char16_t>(msg->wParam), static_cast<uint32_t>(msg->lParam));
-    }
+    if (code == HC_ACTION && wParam == PM_REMOVE && recordingMacros)
+        recordingMacros->Record(*reinterpret_cast<const MSG*>(lParam));
     return ::CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
@@ -60,7 +42,7 @@ LRESULT CALLBACK PlayProc(int code, WPARAM wParam, LPARAM lParam) {
             ::PostThreadMessageW(::GetCurrentThreadId(), WM_NULL, kPlayDoneTag, static_cast<LPARAM>(kLastPlayedKey));
         } else if (msg->message == WM_NULL && !msg->hwnd && msg->wParam == kPlayDoneTag &&
                    msg->lParam == static_cast<LPARAM>(kLastPlayedKey)) {
-            KeyMacroStopPlay();
+            if (playingMacros) playingMacros->StopPlay();
         }
     }
     return ::CallNextHookEx(nullptr, code, wParam, lParam);
@@ -93,71 +75,77 @@ bool AskPath(const wchar_t* title, bool open, HWND owner, const std::wstring& pr
 
 }  // namespace
 
-bool KeyMacroIsRecording() { return State().recordHook != nullptr; }
-bool KeyMacroIsPlaying() { return State().playing; }
-bool KeyMacroExists() { return State().macro.has_value(); }
-const std::vector<KeyMacroEvent>* KeyMacroEvents() { return State().macro ? &*State().macro : nullptr; }
-
-void KeyMacroStopRecording() {
-    KeyMacroState& s = State();
-    if (!s.recordHook) return;
-    ::UnhookWindowsHookEx(s.recordHook);
-    s.recordHook = nullptr;
-    s.macro = s.recorder.Finish();
+CKeyMacros::~CKeyMacros() {
+    StopRecording();
+    StopPlay();
 }
 
-void KeyMacroToggleRecording() {
-    KeyMacroState& s = State();
-    if (s.recordHook) {
-        KeyMacroStopRecording();
+void CKeyMacros::Record(const MSG& msg) {
+    if (IsKeyMessage(msg.message))
+        recorder_.Key(msg.message, static_cast<uint16_t>(msg.wParam), static_cast<uint32_t>(msg.lParam),
+                      static_cast<uint32_t>(msg.time));
+    else if (msg.message == WM_CHAR)
+        recorder_.Char(static_cast<char16_t>(msg.wParam), static_cast<uint32_t>(msg.lParam));
+}
+
+void CKeyMacros::StopRecording() {
+    if (!recordHook_) return;
+    ::UnhookWindowsHookEx(recordHook_);
+    recordHook_ = nullptr;
+    if (recordingMacros == this) recordingMacros = nullptr;
+    macro_ = recorder_.Finish();
+}
+
+void CKeyMacros::ToggleRecording() {
+    if (recordHook_) {
+        StopRecording();
         return;
     }
-    if (s.playing) return;
-    s.macro = Macro{};
-    s.recorder.Finish();
+    if (playing_) return;
+    macro_ = Macro{};
+    recorder_.Finish();
     // A Shift or Ctrl held for the command must not reach what is typed next.
     BYTE keys[256];
     if ((::GetKeyState(VK_SHIFT) & 0x8000 || ::GetKeyState(VK_CONTROL) & 0x8000) && ::GetKeyboardState(keys)) {
         for (int vk : {VK_SHIFT, VK_LSHIFT, VK_RSHIFT, VK_CONTROL, VK_LCONTROL, VK_RCONTROL}) keys[vk] = 0;
         ::SetKeyboardState(keys);
     }
-    s.recordHook = ::SetWindowsHookExW(WH_GETMESSAGE, &RecordProc, nullptr, ::GetCurrentThreadId());
+    recordingMacros = this;
+    recordHook_ = ::SetWindowsHookExW(WH_GETMESSAGE, &RecordProc, nullptr, ::GetCurrentThreadId());
+    if (!recordHook_) recordingMacros = nullptr;
 }
 
-bool KeyMacroLoad(const std::wstring& path) {
-    KeyMacroState& s = State();
-    s.macro.reset();
+bool CKeyMacros::Load(const std::wstring& path) {
+    macro_.reset();
     Macro events;
     try {
         if (!ReadKeyMacroFile(ToU16(path), events)) return false;
     } catch (const std::bad_alloc&) {
         return false;
     }
-    s.macro = std::move(events);
+    macro_ = std::move(events);
     return true;
 }
 
-bool KeyMacroSave(const std::wstring& path) {
-    const KeyMacroState& s = State();
-    if (!s.macro || path.empty()) return false;
-    return ReplaceFileContents(path.c_str(), KeyMacroFileBytes(*s.macro));
+bool CKeyMacros::Save(const std::wstring& path) const {
+    if (!macro_ || path.empty()) return false;
+    return ReplaceFileContents(path.c_str(), KeyMacroFileBytes(*macro_));
 }
 
-void KeyMacroPlay() {
-    KeyMacroState& s = State();
-    if (!s.macro) return;
-    KeyMacroStopRecording();
-    if (s.playHook) {
-        ::UnhookWindowsHookEx(s.playHook);
-        s.playHook = nullptr;
-        s.playing = false;
+void CKeyMacros::Play() {
+    if (!macro_) return;
+    StopRecording();
+    if (playHook_) {
+        ::UnhookWindowsHookEx(playHook_);
+        playHook_ = nullptr;
+        playing_ = false;
     }
     std::vector<INPUT> inputs;
     // Shift and Ctrl held for the command are let go first.
     for (WORD vk : {VK_SHIFT, VK_CONTROL})
         if (::GetAsyncKeyState(vk) & 0x8000) inputs.push_back(KeyInput(vk, 0, KEYEVENTF_KEYUP));
     const size_t first = inputs.size();
-    for (const KeyMacroEvent& e : *s.macro) {
+    for (const KeyMacroEvent& e : *macro_) {
         KeyMacroInput key;
         if (!KeyMacroEventInput(e, key)) continue;
         DWORD flags = key.up ? KEYEVENTF_KEYUP : 0;
@@ -168,84 +156,85 @@ void KeyMacroPlay() {
     if (inputs.size() == first) {
         // Nothing to type: over at once.
         if (!inputs.empty()) ::SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
-        KeyMacroStopPlay();
+        StopPlay();
         return;
     }
     inputs.back().ki.dwExtraInfo = kLastPlayedKey;
-    s.playing = true;
-    s.playHook = ::SetWindowsHookExW(WH_GETMESSAGE, &PlayProc, nullptr, ::GetCurrentThreadId());
+    playing_ = true;
+    playingMacros = this;
+    playHook_ = ::SetWindowsHookExW(WH_GETMESSAGE, &PlayProc, nullptr, ::GetCurrentThreadId());
     const UINT sent = ::SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
     // Without the last key the end would never be seen.
-    if (!s.playHook || sent != inputs.size()) KeyMacroStopPlay();
+    if (!playHook_ || sent != inputs.size()) StopPlay();
 }
 
-void KeyMacroStopPlay() {
-    KeyMacroState& s = State();
-    if (s.playHook) ::UnhookWindowsHookEx(s.playHook);
-    s.playHook = nullptr;
-    s.playing = false;
-    if (s.fileRun) {
-        s.macro = std::move(s.setAside);
-        s.setAside.reset();
-        s.fileRun = false;
+void CKeyMacros::StopPlay() {
+    if (playHook_) ::UnhookWindowsHookEx(playHook_);
+    playHook_ = nullptr;
+    playing_ = false;
+    if (playingMacros == this) playingMacros = nullptr;
+    if (fileRun_) {
+        macro_ = std::move(setAside_);
+        setAside_.reset();
+        fileRun_ = false;
     }
 }
 
-bool KeyMacroPlayFile(const std::wstring& path) {
-    KeyMacroState& s = State();
-    if (s.playing || s.recordHook) return false;
-    if (!s.fileRun) {
-        s.setAside = std::move(s.macro);
-        s.fileRun = true;
+bool CKeyMacros::PlayFile(const std::wstring& path) {
+    if (playing_ || recordHook_) return false;
+    if (!fileRun_) {
+        setAside_ = std::move(macro_);
+        fileRun_ = true;
     }
-    if (!KeyMacroLoad(path)) {
-        s.macro = std::move(s.setAside);
-        s.setAside.reset();
-        s.fileRun = false;
+    if (!Load(path)) {
+        macro_ = std::move(setAside_);
+        setAside_.reset();
+        fileRun_ = false;
         return false;
     }
-    KeyMacroPlay();
+    Play();
     return true;
 }
 
-void KeyMacroFree() {
-    KeyMacroStopRecording();
-    KeyMacroStopPlay();
-    State().macro.reset();
+void CKeyMacros::Free() {
+    StopRecording();
+    StopPlay();
+    macro_.reset();
 }
 
-void KeyMacroOnDeactivate() {
-    KeyMacroStopRecording();
+void CKeyMacros::OnDeactivate() {
+    StopRecording();
     // Keys not yet taken go to whatever is active now; nothing waits for them.
-    if (State().playing) KeyMacroStopPlay();
+    if (playing_) StopPlay();
 }
 
-bool KeyMacroCommand(UINT id, CCmdUI* ui, HWND owner, const std::wstring& programDir, std::u16string& macroDir) {
-    const bool busy = KeyMacroIsRecording() || KeyMacroIsPlaying();
+bool KeyMacroCommand(CKeyMacros& macros, UINT id, CCmdUI* ui, HWND owner, const std::wstring& programDir,
+                     std::u16string& macroDir) {
+    const bool busy = macros.IsRecording() || macros.IsPlaying();
     switch (id) {
     case ID_KEYMACRO_RECORD:
         if (ui) {
-            ui->Enable(!KeyMacroIsPlaying());
-            ui->SetCheck(KeyMacroIsRecording() ? 1 : 0);
+            ui->Enable(!macros.IsPlaying());
+            ui->SetCheck(macros.IsRecording() ? 1 : 0);
         } else {
-            KeyMacroToggleRecording();
+            macros.ToggleRecording();
         }
         return true;
     case ID_KEYMACRO_PLAY:
         if (ui)
-            ui->Enable(KeyMacroExists() && !busy);
+            ui->Enable(macros.Exists() && !busy);
         else if (!busy)
-            KeyMacroPlay();
+            macros.Play();
         return true;
     case ID_KEYMACRO_SAVE: {
         if (ui) {
-            ui->Enable(KeyMacroExists() && !busy);
+            ui->Enable(macros.Exists() && !busy);
             return true;
         }
         if (busy) return true;
         std::wstring path;
         if (!AskPath(L"キーボードマクロの保存", false, owner, programDir, macroDir, path)) return true;
-        if (!KeyMacroSave(path)) ShowError(owner, L"キーボードマクロの保存に失敗しました。");
+        if (!macros.Save(path)) ShowError(owner, L"キーボードマクロの保存に失敗しました。");
         return true;
     }
     case ID_KEYMACRO_LOAD:
@@ -261,8 +250,8 @@ bool KeyMacroCommand(UINT id, CCmdUI* ui, HWND owner, const std::wstring& progra
         if (!AskPath(run ? L"キーボードマクロの実行" : L"キーボードマクロの読込", true, owner, programDir, macroDir, path))
             return true;
         if (run) {
-            if (!KeyMacroPlayFile(path)) ShowError(owner, L"キーボードマクロの実行に失敗しました。");
-        } else if (!KeyMacroLoad(path)) {
+            if (!macros.PlayFile(path)) ShowError(owner, L"キーボードマクロの実行に失敗しました。");
+        } else if (!macros.Load(path)) {
             ShowError(owner, L"キーボードマクロの読込に失敗しました。");
         }
         return true;

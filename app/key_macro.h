@@ -11,39 +11,68 @@
 
 #include <windows.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "app/keycore/key_macro_file.h"
+#include "app/keycore/key_macro_recorder.h"
 
 class CCmdUI;
 
-bool KeyMacroIsRecording();
-bool KeyMacroIsPlaying();
-bool KeyMacroExists();
-// The current macro (null when there is none).
-const std::vector<KeyMacroEvent>* KeyMacroEvents();
+// The application context holds one; a test may make its own.
+class CKeyMacros {
+public:
+    using Macro = std::vector<KeyMacroEvent>;
 
-// Starts recording a new macro (the old one goes), or stops and keeps it.
-void KeyMacroToggleRecording();
-void KeyMacroStopRecording();
-// Replaces the macro by the file's events; false (and no macro) when the
-// file cannot be read or is no macro file.
-bool KeyMacroLoad(const std::wstring& path);
-// Writes the macro; false when there is none or the file could not be
-// written whole (a file already there is then left as it was).
-bool KeyMacroSave(const std::wstring& path);
-void KeyMacroPlay();
-void KeyMacroStopPlay();
-// Plays a file once; the macro set aside comes back when that ends. False
-// (the macro unchanged) when the file gives no macro.
-bool KeyMacroPlayFile(const std::wstring& path);
-// Stops recording and playing and drops the macro (at exit).
-void KeyMacroFree();
-// The editor lost the activation: recording stops, playing is over.
-void KeyMacroOnDeactivate();
+    CKeyMacros() = default;
+    CKeyMacros(const CKeyMacros&) = delete;
+    CKeyMacros& operator=(const CKeyMacros&) = delete;
+    // Recording and playing stop: no hook is left behind.
+    ~CKeyMacros();
 
-// The commands record/stop, play, save, load and play-from-file: ui null
-// runs one, else its state is set. The files are chosen in macroDir (empty:
-// programDir), which keeps the folder of the last choice. False for other ids.
-bool KeyMacroCommand(UINT id, CCmdUI* ui, HWND owner, const std::wstring& programDir, std::u16string& macroDir);
+    bool IsRecording() const { return recordHook_ != nullptr; }
+    bool IsPlaying() const { return playing_; }
+    bool Exists() const { return macro_.has_value(); }
+    // The current macro (null when there is none).
+    const Macro* Events() const { return macro_ ? &*macro_ : nullptr; }
+
+    // Starts recording a new macro (the old one goes), or stops and keeps it.
+    void ToggleRecording();
+    void StopRecording();
+    // Replaces the macro by the file's events; false (and no macro) when the
+    // file cannot be read or is no macro file.
+    bool Load(const std::wstring& path);
+    // Writes the macro; false when there is none or the file could not be
+    // written whole (a file already there is then left as it was).
+    bool Save(const std::wstring& path) const;
+    void Play();
+    void StopPlay();
+    // Plays a file once; the macro set aside comes back when that ends.
+    // False (the macro unchanged) when the file gives no macro.
+    bool PlayFile(const std::wstring& path);
+    // Stops recording and playing and drops the macro (at exit).
+    void Free();
+    // The editor lost the activation: recording stops, playing is over.
+    void OnDeactivate();
+
+    // The hooks' ends, called by the thread's message hooks.
+    void Record(const MSG& msg);
+
+private:
+    std::optional<Macro> macro_;
+    KeyMacroRecorder recorder_;
+    HHOOK recordHook_ = nullptr;
+    HHOOK playHook_ = nullptr;
+    bool playing_ = false;
+    // While a file plays once: the macro it replaced.
+    bool fileRun_ = false;
+    std::optional<Macro> setAside_;
+};
+
+// The commands record/stop, play, save, load and play-from-file on macros:
+// ui null runs one, else its state is set. The files are chosen in macroDir
+// (empty: programDir), which keeps the folder of the last choice. False for
+// other ids.
+bool KeyMacroCommand(CKeyMacros& macros, UINT id, CCmdUI* ui, HWND owner, const std::wstring& programDir,
+                     std::u16string& macroDir);

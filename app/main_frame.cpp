@@ -162,7 +162,7 @@ void CMainFrame::SaveWindowPlacement() {
 }
 
 void CMainFrame::OnDestroy() {
-    KeyMacroStopRecording();
+    context_.keyMacros.StopRecording();
     for (CSizingControlBar* bar : CSizingControlBar::AllBars()) bar->SaveState(kBarStateName);
     SaveBarState(kBarStateName);
     SaveWindowPlacement();
@@ -334,7 +334,7 @@ LRESULT CMainFrame::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
         if (wParam)
             PostMessage(WM_FRAME_ACTIVATEAPP);
         else
-            KeyMacroOnDeactivate();  // keys typed elsewhere are not the editor's
+            context_.keyMacros.OnDeactivate();  // keys typed elsewhere are not the editor's
         break;
     case WM_FRAME_ACTIVATEAPP:
         context_.macros.FireEvent("on-activate-app");

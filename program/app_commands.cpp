@@ -230,7 +230,7 @@ void CPavinApp::OnAbout() {
 }
 
 bool CPavinApp::OnCmdMsg(UINT id, CCmdUI* ui) {
-    if (KeyMacroCommand(id, ui, MainWindow(), programDir, context_.settings.kbMacroDir)) return true;
+    if (KeyMacroCommand(context_.keyMacros, id, ui, MainWindow(), programDir, context_.settings.kbMacroDir)) return true;
     if (id >= ID_EDIT_MODE_FIRST && id <= ID_EDIT_MODE_LAST) {
         // The last id stays unused: the list holds at most 15 modes.
         const int index = static_cast<int>(id - ID_EDIT_MODE_FIRST);

@@ -140,7 +140,7 @@ int CPavinApp::ExitInstance() {
     // The store refuses to write over a file it could not read at start-up.
     if (started_) SaveExitSettings(context_.settings, *m_pIniProfile);
     ExitMacro(context_);
-    KeyMacroFree();
+    context_.keyMacros.Free();
     ::OleUninitialize();
     return CTorkaWinApp::ExitInstance();
 }

@@ -73,7 +73,7 @@ protected:
             boxes.push_back({r.text, r.caption});
             return boxAnswer;
         });
-        KeyMacroFree();
+        Macros().Free();
         CEditData& d = Data();
         d.Clear();
         d.SetCaretPos(0, 0);
@@ -85,11 +85,12 @@ protected:
         SetMessageBoxHandler(nullptr);
         SetFileDialogHandler(nullptr);
         SetModalDialogHandler(nullptr);
-        KeyMacroFree();
+        Macros().Free();
         Pump();
     }
 
     static CPavinDoc* Doc() { return dynamic_cast<CPavinDoc*>(frame->GetActiveDocument()); }
+    static CKeyMacros& Macros() { return app->Context().keyMacros; }
     static CEditCtrl& Editor() { return Doc()->Current().editor; }
     static CEditData& Data() { return Doc()->Current().data; }
     static std::u16string Text() {
@@ -139,13 +140,13 @@ protected:
     // Records "aBあ" with real key input.
     void RecordSample() {
         Run(ID_KEYMACRO_RECORD);
-        ASSERT_TRUE(KeyMacroIsRecording());
+        ASSERT_TRUE(Macros().IsRecording());
         Chord({'A'});
         Chord({VK_SHIFT, 'B'});
         TypeChar(L'あ');
         ASSERT_TRUE(PumpUntil([] { return Text() == u"aBあ"; })) << ToWide(Text()).size();
         Run(ID_KEYMACRO_RECORD);
-        ASSERT_FALSE(KeyMacroIsRecording());
+        ASSERT_FALSE(Macros().IsRecording());
     }
 
     static inline std::wstring dir;
@@ -159,7 +160,7 @@ protected:
 TEST_F(Keys, RecordedKeysPlayBackIntoTheEditor) {
     EXPECT_FALSE(Enabled(ID_KEYMACRO_PLAY));  // no macro yet
     RecordSample();
-    const std::vector<KeyMacroEvent>* macro = KeyMacroEvents();
+    const std::vector<KeyMacroEvent>* macro = Macros().Events();
     ASSERT_NE(macro, nullptr);
     // Each key down and up with its virtual key; the character beyond ASCII
     // as itself; Shift around B.
@@ -174,14 +175,14 @@ TEST_F(Keys, RecordedKeysPlayBackIntoTheEditor) {
     EXPECT_TRUE(Enabled(ID_KEYMACRO_PLAY));
 
     Run(ID_KEYMACRO_PLAY);
-    ASSERT_TRUE(KeyMacroIsPlaying());
+    ASSERT_TRUE(Macros().IsPlaying());
     // Nothing loads, records or plays over a macro being played.
     for (UINT id : {ID_KEYMACRO_PLAY, ID_KEYMACRO_RECORD, ID_KEYMACRO_LOAD, ID_KEYMACRO_RUN_FILE, ID_KEYMACRO_SAVE})
         EXPECT_FALSE(Enabled(id)) << id;
-    ASSERT_TRUE(PumpUntil([] { return !KeyMacroIsPlaying(); }));
+    ASSERT_TRUE(PumpUntil([] { return !Macros().IsPlaying(); }));
     EXPECT_EQ(Text(), u"aBあaBあ");
     Run(ID_KEYMACRO_PLAY);
-    ASSERT_TRUE(PumpUntil([] { return !KeyMacroIsPlaying(); }));
+    ASSERT_TRUE(PumpUntil([] { return !Macros().IsPlaying(); }));
     EXPECT_EQ(Text(), u"aBあaBあaBあ");
     EXPECT_EQ(::GetKeyState(VK_SHIFT) & 0x8000, 0);
 }
@@ -194,9 +195,9 @@ TEST_F(Keys, RecordingStopsWhenTheEditorLosesTheActivationAndLoadWaits) {
     Chord({'Q'});
     ASSERT_TRUE(PumpUntil([] { return Text() == u"q"; }));
     ::SendMessageW(frame->m_hWnd, WM_ACTIVATEAPP, FALSE, 0);
-    EXPECT_FALSE(KeyMacroIsRecording());
-    ASSERT_NE(KeyMacroEvents(), nullptr);
-    EXPECT_EQ(KeyMacroEvents()->size(), 2u);
+    EXPECT_FALSE(Macros().IsRecording());
+    ASSERT_NE(Macros().Events(), nullptr);
+    EXPECT_EQ(Macros().Events()->size(), 2u);
     EXPECT_TRUE(Enabled(ID_KEYMACRO_LOAD));
     EXPECT_FALSE(MenuState(ID_KEYMACRO_RECORD) & MF_CHECKED);
 }
@@ -250,17 +251,17 @@ TEST_F(Keys, KeysTypedIntoAnotherProgramAreNeverRecorded) {
     ::CloseHandle(thread);
     ::CloseHandle(other.ready);
     // The editor lost the activation: the recording ended with its own key.
-    EXPECT_FALSE(KeyMacroIsRecording());
-    ASSERT_NE(KeyMacroEvents(), nullptr);
+    EXPECT_FALSE(Macros().IsRecording());
+    ASSERT_NE(Macros().Events(), nullptr);
     std::vector<uint32_t> keys;
-    for (const KeyMacroEvent& e : *KeyMacroEvents()) keys.push_back(e.paramL & 0xFF);
+    for (const KeyMacroEvent& e : *Macros().Events()) keys.push_back(e.paramL & 0xFF);
     EXPECT_EQ(keys, (std::vector<uint32_t>{'K', 'K'}));
     EXPECT_EQ(Text(), u"k");
 }
 
 TEST_F(Keys, SavesLoadsAndPlaysFilesOnceKeepingTheMacroSetAside) {
     RecordSample();
-    const std::vector<KeyMacroEvent> recorded = *KeyMacroEvents();
+    const std::vector<KeyMacroEvent> recorded = *Macros().Events();
     const std::wstring saved = dir + L"sample.mac";
     AnswerFile(saved);
     Run(ID_KEYMACRO_SAVE);
@@ -284,13 +285,13 @@ TEST_F(Keys, SavesLoadsAndPlaysFilesOnceKeepingTheMacroSetAside) {
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].text, L"キーボードマクロの読込に失敗しました。");
     EXPECT_EQ(boxes[0].caption, L"Error");
-    EXPECT_FALSE(KeyMacroExists());
+    EXPECT_FALSE(Macros().Exists());
     EXPECT_FALSE(Enabled(ID_KEYMACRO_PLAY));
 
     AnswerFile(saved);
     Run(ID_KEYMACRO_LOAD);
-    ASSERT_NE(KeyMacroEvents(), nullptr);
-    EXPECT_EQ(*KeyMacroEvents(), recorded);
+    ASSERT_NE(Macros().Events(), nullptr);
+    EXPECT_EQ(*Macros().Events(), recorded);
 
     // Played once from a file ("x"), then the loaded macro is back.
     const std::wstring x = wtest::WriteFileIn(
@@ -299,11 +300,11 @@ TEST_F(Keys, SavesLoadsAndPlaysFilesOnceKeepingTheMacroSetAside) {
     Run(ID_KEYMACRO_RUN_FILE);
     EXPECT_EQ(asked.back().caption, L"キーボードマクロの実行");
     // A second file while the first plays never takes the place set aside.
-    EXPECT_FALSE(KeyMacroPlayFile(x));
-    ASSERT_TRUE(PumpUntil([] { return !KeyMacroIsPlaying(); }));
+    EXPECT_FALSE(Macros().PlayFile(x));
+    ASSERT_TRUE(PumpUntil([] { return !Macros().IsPlaying(); }));
     EXPECT_EQ(Text(), u"aBあx");
-    ASSERT_NE(KeyMacroEvents(), nullptr);
-    EXPECT_EQ(*KeyMacroEvents(), recorded);
+    ASSERT_NE(Macros().Events(), nullptr);
+    EXPECT_EQ(*Macros().Events(), recorded);
 
     // A file that gives no macro keeps the one there.
     boxes.clear();
@@ -311,9 +312,9 @@ TEST_F(Keys, SavesLoadsAndPlaysFilesOnceKeepingTheMacroSetAside) {
     Run(ID_KEYMACRO_RUN_FILE);
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].text, L"キーボードマクロの実行に失敗しました。");
-    ASSERT_NE(KeyMacroEvents(), nullptr);
-    EXPECT_EQ(*KeyMacroEvents(), recorded);
-    EXPECT_FALSE(KeyMacroIsPlaying());
+    ASSERT_NE(Macros().Events(), nullptr);
+    EXPECT_EQ(*Macros().Events(), recorded);
+    EXPECT_FALSE(Macros().IsPlaying());
 }
 
 TEST_F(Keys, ASaveThatCannotBeWrittenSaysSoAndLeavesTheFileAsItWas) {
