@@ -50,12 +50,13 @@ wait_until() {
     return 1
 }
 
-# The editor with its data and macro library beside it, in a fresh folder of
-# the work folder; its path is printed.
+# The editor and sulki with the data and macro library beside them, in a
+# fresh folder of the work folder; its path is printed.
 install_copy() {
     local dir="$work/$1"
     mkdir -p "$dir"
     cp "$build/wendrel.exe" "$dir/"
+    [ -f "$build/sulki.exe" ] && cp "$build/sulki.exe" "$dir/"
     cp -r "$build/data" "$build/scmlib" "$dir/"
     echo "$dir"
 }
@@ -72,6 +73,15 @@ start_program() {
 start_editor() {
     local dir=$1; shift
     start_program "$dir/wendrel.exe" "$@"
+}
+
+# The same in a current folder of the caller's choice:
+# start_editor_in <current folder> <program folder> [args...]
+start_editor_in() {
+    local cwd=$1 dir=$2; shift 2
+    (cd "$cwd" && exec "$WINE_LOADER" "$dir/wendrel.exe" "$@") >/dev/null 2>&1 &
+    started=$!
+    pids+=("$started")
 }
 
 # A visible window whose title matches the pattern; its id lands in $window.
@@ -106,6 +116,8 @@ other_window() {
     return 1
 }
 wait_other_window() { wait_until "${2:-100}" other_window "$1"; }
+no_other_window() { ! other_window "$1"; }
+wait_no_other_window() { wait_until "${2:-50}" no_other_window "$1"; }
 
 # Gives the window the keyboard. There is no window manager: focus, not
 # activate. The first remapped key after focusing is lost unless a key came
@@ -118,8 +130,50 @@ focus() {
 # Types text into the focused window at a person's pace.
 type_text() { xdotool type --delay "${2:-100}" "$1"; }
 
+# Drags with the left button from one point to another in <steps> moves:
+# drag <x1> <y1> <x2> <y2> <steps>. The pauses are a person's pace and stay
+# fixed: the program must see each move before the next, and nothing it
+# shows tells when it has.
+drag() {
+    local x1=$1 y1=$2 x2=$3 y2=$4 steps=$5 step
+    xdotool mousemove "$x1" "$y1"
+    sleep 0.2
+    xdotool mousedown 1
+    for step in $(seq 1 "$steps"); do
+        xdotool mousemove $((x1 + (x2 - x1) * step / steps)) $((y1 + (y2 - y1) * step / steps))
+        sleep 0.1
+    done
+    sleep 0.3
+    xdotool mouseup 1
+}
+
 # Waits until a file holds exactly the bytes of another.
 wait_bytes() { wait_until "${3:-30}" cmp -s "$1" "$2"; }
+
+# Waits until a file holds exactly a text (a final line end aside, as
+# "$(cat)" reads it): wait_text_is <file> <text> [tenths]
+file_text_is() { [ "$(cat "$1" 2>/dev/null)" = "$2" ]; }
+wait_text_is() { wait_until "${3:-30}" file_text_is "$1" "$2"; }
+
+# A menu is a window of its own while it is open (a popup without a title).
+menu_open() {
+    xdotool search --onlyvisible --class '#32768' >/dev/null 2>&1 ||
+        xdotool search --onlyvisible --name '^$' >/dev/null 2>&1
+}
+wait_menu_open() { wait_until "${1:-50}" menu_open; }
+
+# What keys copy to the clipboard, once the program has put it there:
+# copied <keys...>. The clipboard first holds a mark of ours, so that the
+# text of an earlier copy is never taken for the new one; nothing is printed
+# when nothing new came.
+clipboard_mark="outside-in: nothing copied yet"
+clipboard_text() { timeout 5 xclip -o -selection clipboard 2>/dev/null; }
+clipboard_changed() { [ "$(clipboard_text)" != "$clipboard_mark" ]; }
+copied() {
+    printf '%s' "$clipboard_mark" | xclip -i -selection clipboard >/dev/null 2>&1
+    xdotool key "$@"
+    wait_until 30 clipboard_changed && clipboard_text | tr -d '\r'
+}
 
 # Waits until the screen shows the same picture three times in a row, a
 # tenth of a second apart (at most <tries> pictures): the program has
