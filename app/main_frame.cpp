@@ -90,8 +90,7 @@ int CMainFrame::OnCreate(CREATESTRUCTW* cs) {
     m_wndStatusBar.SetMessageText(GetIdleMessage());
     SetStatusBar(&m_wndStatusBar);
     if (!CreateFileListPane()) return -1;
-    if (CTorkaWinApp* app = App())
-        if (const CEditModeTable* modes = app->GetEditModeTable()) m_wndEditModeBar.MakeEditModeToolbarImages(*modes);
+    if (const CEditModeTable* modes = context_.editModeTable) m_wndEditModeBar.MakeEditModeToolbarImages(*modes);
     RecalcLayout();
     if (GetFileListBar().IsVisible()) GetFileListBar().StartFileListThread(ToWide(context_.settings.fileListFilter));
     return 0;
@@ -255,8 +254,7 @@ void CMainFrame::OnInitMenuPopup(HMENU popup, UINT index, BOOL sysMenu) {
 
 void CMainFrame::RebuildEditModeMenu(HMENU popup) {
     for (UINT id = ID_EDIT_MODE_FIRST; id <= ID_EDIT_MODE_LAST; ++id) ::DeleteMenu(popup, id, MF_BYCOMMAND);
-    CTorkaWinApp* app = App();
-    const CEditModeTable* modes = app ? app->GetEditModeTable() : nullptr;
+    const CEditModeTable* modes = context_.editModeTable;
     if (!modes) return;
     for (int i = 0; i < modes->Count(); ++i) {
         const UINT check = i == context_.settings.editMode ? MF_CHECKED : MF_UNCHECKED;

@@ -165,7 +165,7 @@ void CPavinApp::ToggleSetting(int& value) {
 }
 
 void CPavinApp::OnOption() {
-    COptionSheet sheet(MainWindow(), context_.settings, context_.editorFont);
+    COptionSheet sheet(MainWindow(), context_);
     if (sheet.DoModal() != IDOK) return;
     const OptionChanges changes = TakeOptionValues(sheet.m_values, context_.settings);
     if (changes.initialDir) ::SetCurrentDirectoryW(AsWide(ResolveSettingsDir(context_.settings.initialDir, ToU16(programDir)).c_str()));

@@ -31,7 +31,6 @@ public:
     // The program's state, handed to the document, the frame and the view.
     CAppContext& Context() { return context_; }
     CEditModeTable& EditModes() { return editModes_; }
-    const CEditModeTable* GetEditModeTable() const override { return &editModes_; }
 
     // The application's own commands (app_commands.cpp).
     bool OnCmdMsg(UINT id, CCmdUI* ui) override;

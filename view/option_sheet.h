@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include "app/app_context.h"
 #include "app/profile/app_settings.h"
 #include "editctrl/edit_ctrl.h"
 #include "editctrl/syntax/strtoken.h"
@@ -79,7 +80,8 @@ private:
 
 class CSetupPage : public COptionPage {
 public:
-    explicit CSetupPage(CAppSettings& values);
+    // modes: the edit-mode list the default mode is chosen from (may be null).
+    CSetupPage(CAppSettings& values, const CEditModeTable* modes);
 
 protected:
     BOOL OnInitDialog() override;
@@ -89,6 +91,8 @@ protected:
 private:
     void BrowseFolder();
     void BrowseProgram(int editId);
+
+    const CEditModeTable* modes_;
 };
 
 class CSetupPage2 : public COptionPage {
@@ -101,7 +105,9 @@ protected:
 
 class COptionSheet : public CPropertySheet {
 public:
-    COptionSheet(HWND parent, const CAppSettings& settings, const CFont& editorFont);
+    // The pages edit a copy of the context's settings; the editor page's
+    // preview shows its font, the setup page lists its edit modes.
+    COptionSheet(HWND parent, const CAppContext& context);
     INT_PTR DoModal() override;
 
     CAppSettings m_values;  // the working copy the pages edit

@@ -83,8 +83,7 @@ void CPavinView::RecalcLayout() {
 
 void CPavinView::ApplySettings(CEditCtrl& editor) {
     // The current edit mode decides C-style indent and the comment and tag bits.
-    const CTorkaWinApp* app = dynamic_cast<CTorkaWinApp*>(AfxGetApp());
-    const CEditModeTable* modes = app ? app->GetEditModeTable() : nullptr;
+    const CEditModeTable* modes = context_.editModeTable;
     const bool cStyleIndent = !modes || context_.settings.editMode < 0 || context_.settings.editMode >= modes->Count() ||
                               modes->Entry(context_.settings.editMode).cStyleIndent != 0;
     if (CEditData* data = editor.GetEditData()) ApplyEditSettings(context_.settings, *data, cStyleIndent);

@@ -3,7 +3,6 @@
 // colours.
 #include "app/file_dialogs.h"
 #include "app/kanji_combos.h"
-#include "app/base/torka_win_app.h"
 #include "editctrl/syntax/editmode.h"
 #include "framework/app.h"
 #include "framework/wide.h"
@@ -24,11 +23,6 @@ const wchar_t* const kFilterPresets[] = {
     L"*.sql;*.ora;*.log",
 };
 
-const CEditModeTable* EditModes() {
-    const auto* app = dynamic_cast<CTorkaWinApp*>(AfxGetApp());
-    return app ? app->GetEditModeTable() : nullptr;
-}
-
 int AddComboItem(HWND combo, const wchar_t* text, LPARAM data) {
     const LRESULT index = ::SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text));
     if (index >= 0) ::SendMessageW(combo, CB_SETITEMDATA, static_cast<WPARAM>(index), data);
@@ -37,7 +31,8 @@ int AddComboItem(HWND combo, const wchar_t* text, LPARAM data) {
 
 }  // namespace
 
-CSetupPage::CSetupPage(CAppSettings& values) : COptionPage(IDD_SETUP, OptionPage::Setup, values) {}
+CSetupPage::CSetupPage(CAppSettings& values, const CEditModeTable* modes)
+    : COptionPage(IDD_SETUP, OptionPage::Setup, values), modes_(modes) {}
 
 BOOL CSetupPage::OnInitDialog() {
     FillKanjiCodeCombo(GetDlgItem(IDC_DEFAULT_KANJI_CODE), values_.defaultKanjiCode, false);
@@ -48,7 +43,7 @@ BOOL CSetupPage::OnInitDialog() {
     ::SendMessageW(modes, CB_SETEXTENDEDUI, TRUE, 0);
     AddComboItem(modes, L"前回起動時の設定", -1);
     int selected = 0;
-    if (const CEditModeTable* table = EditModes()) {
+    if (const CEditModeTable* table = modes_) {
         for (int i = 0; i < table->Count(); ++i) {
             const int index = AddComboItem(modes, AsWide(table->Entry(i).name.c_str()), i);
             if (table->Entry(i).name == values_.defaultEditModeStr) selected = index;
@@ -125,12 +120,12 @@ bool CSetupPage2::OnCommand(WPARAM wParam, LPARAM lParam) {
     return COptionPage::OnCommand(wParam, lParam);
 }
 
-COptionSheet::COptionSheet(HWND parent, const CAppSettings& settings, const CFont& editorFont)
+COptionSheet::COptionSheet(HWND parent, const CAppContext& context)
     : CPropertySheet(L"オプション", parent),
-      m_values(settings),
-      m_editorPage(m_values, editorFont),
+      m_values(context.settings),
+      m_editorPage(m_values, context.editorFont),
       m_editPage(m_values),
-      m_setupPage(m_values),
+      m_setupPage(m_values, context.editModeTable),
       m_setupPage2(m_values) {}
 
 INT_PTR COptionSheet::DoModal() {

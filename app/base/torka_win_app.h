@@ -12,8 +12,6 @@
 #include "app/profile/ini_profile.h"
 #include "framework/app.h"
 
-class CEditModeTable;
-
 class CTorkaWinApp : public CWinApp {
 public:
     CTorkaWinApp();
@@ -50,8 +48,6 @@ public:
     // The string resource of a command id (the editor gives edit-mode
     // commands texts of their own).
     virtual CString LoadPromptString(UINT id);
-    // The edit-mode list of the editor; null for a program without one.
-    virtual const CEditModeTable* GetEditModeTable() const { return nullptr; }
     // UpdateAllViews with no sender on every document of every template.
     void UpdateAllDocViews(LPARAM hint, CCmdTarget* hintObject = nullptr);
 };
