@@ -20,6 +20,7 @@
 #include "app/profile/app_settings.h"
 #include "editctrl/syntax/strtoken.h"
 #include "framework/gdi.h"
+#include "textengine/kanjicode.h"
 
 // The printer chosen by the print dialog's last OK in this run, with a copy
 // of its driver settings.
@@ -53,10 +54,10 @@ struct CAppContext {
     // Read from the settings store at start-up and written back by the
     // options command, the font commands and at exit.
     CAppSettings settings;
-    // The KanjiCode proposed for the next file opened: 9 (detect) at start,
-    // then FILE_OPEN_KANJI_CODE whenever that is loaded or changed, and
-    // whatever the open dialogs pick.
-    int openKanjiCode = 9;
+    // The code proposed for the next file opened: Detect at start, then
+    // FILE_OPEN_KANJI_CODE whenever that is loaded or changed, and whatever
+    // the open dialogs pick.
+    KanjiCode openKanjiCode = KanjiCode::Detect;
     // The status pane's text of the current file's encoding and line end.
     std::wstring formatStatusText;
     CaretPositionStatus caretPosition;

@@ -203,18 +203,18 @@ void CExtFileDialog::OnInitDone(HWND child) {
 }
 
 UINT CExtFileDialog::OnFileNameOK(HWND child) {
-    if (HWND combo = ::GetDlgItem(child, IDC_FILE_KANJI_CODE)) m_kanjiCode = SelectedComboData(combo, m_kanjiCode);
+    if (HWND combo = ::GetDlgItem(child, IDC_FILE_KANJI_CODE)) m_kanjiCode = SelectedKanjiCode(combo, m_kanjiCode);
     if (HWND combo = ::GetDlgItem(child, IDC_FILE_LINE_END)) m_lineEnd = SelectedComboData(combo, m_lineEnd);
     return 0;
 }
 
 void CExtFileDialog::FillRequest(FileDialogRequest& request) const {
-    request.encoding = m_kanjiCode;
+    request.encoding = KanjiCodeNumber(m_kanjiCode);
     request.lineEnd = IsOpenForm() ? 0 : m_lineEnd;
 }
 
 void CExtFileDialog::TakeAnswer(const FileDialogRequest& request) {
-    m_kanjiCode = request.encoding;
+    m_kanjiCode = KanjiCodeFromNumber(request.encoding).value_or(m_kanjiCode);
     if (!IsOpenForm()) m_lineEnd = request.lineEnd;
 }
 
@@ -228,11 +228,11 @@ std::wstring EditModeFileFilter(const CEditModeTable* modes) {
 }
 
 bool PromptFileName(HWND owner, std::wstring& path, const std::wstring& title, DWORD extraFlags, bool open,
-                    int* kanjiCode, int* lineEnd, int filterIndex, const CEditModeTable* modes) {
+                    KanjiCode* kanjiCode, int* lineEnd, int filterIndex, const CEditModeTable* modes) {
     CExtFileDialog dialog(open, path.c_str(), OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT | extraFlags,
                           EditModeFileFilter(modes), owner);
     dialog.SetTitle(title);
-    if (kanjiCode && *kanjiCode != 0) dialog.m_kanjiCode = *kanjiCode;
+    if (kanjiCode) dialog.m_kanjiCode = *kanjiCode;
     if (!open && lineEnd && *lineEnd != 0) dialog.m_lineEnd = *lineEnd;
     if (filterIndex > 0) dialog.SetFilterIndex(filterIndex);
     dialog.SetInitialDir(CurrentDirectory());

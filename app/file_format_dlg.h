@@ -2,12 +2,13 @@
 #pragma once
 
 #include "framework/dialog.h"
+#include "textengine/kanjicode.h"
 
 class CFileFormatDlg : public CDialog {
 public:
     CFileFormatDlg();
     // In: the file's; out after OK: the chosen ones.
-    int m_kanjiCode = 1;
+    KanjiCode m_kanjiCode = KanjiCode::SJIS;
     int m_lineEnd = 1;
 
 protected:

@@ -15,18 +15,22 @@ int AddItem(HWND combo, const char* utf8Name, int data) {
 
 }  // namespace
 
-int FillKanjiCodeCombo(HWND combo, int selected, bool withAuto) {
+int FillKanjiCodeCombo(HWND combo, KanjiCode selected, bool withDetect) {
     ::SendMessageW(combo, CB_RESETCONTENT, 0, 0);
     int found = -1;
-    auto add = [&](int code) {
-        const int index = AddItem(combo, KanjiCodeName(code), code);
+    auto add = [&](KanjiCode code) {
+        const int index = AddItem(combo, KanjiCodeName(code), KanjiCodeNumber(code));
         if (code == selected) found = index;
     };
-    if (withAuto) add(KanjiCode::Auto);
-    for (int code : kKanjiCodeOrder)
-        if (code != KanjiCode::Auto) add(code);
+    if (withDetect) add(KanjiCode::Detect);
+    for (KanjiCode code : kKanjiCodeOrder)
+        if (code != KanjiCode::Detect) add(code);
     ::SendMessageW(combo, CB_SETCURSEL, static_cast<WPARAM>(found), 0);
     return found;
+}
+
+KanjiCode SelectedKanjiCode(HWND combo, KanjiCode fallback) {
+    return KanjiCodeFromNumber(SelectedComboData(combo, KanjiCodeNumber(fallback))).value_or(fallback);
 }
 
 int FillLineEndCombo(HWND combo, int selected) {

@@ -4,10 +4,14 @@
 
 #include <windows.h>
 
-// "自動判別" (9) first when withAuto, then the nine encodings in display
-// order, each with its code as item data; selects the item of selected.
-// Returns the selected index, -1 when no item has that code.
-int FillKanjiCodeCombo(HWND combo, int selected, bool withAuto);
+#include "textengine/kanjicode.h"
+
+// "自動判別" (Detect) first when withDetect, then the nine encodings in
+// display order, each with its code's number as item data; selects the item
+// of selected. Returns the selected index, -1 when no item has that code.
+int FillKanjiCodeCombo(HWND combo, KanjiCode selected, bool withDetect);
+// The code of the combo's selection, or fallback when none is selected.
+KanjiCode SelectedKanjiCode(HWND combo, KanjiCode fallback);
 // The three line ends with their types as item data; selects selected.
 int FillLineEndCombo(HWND combo, int selected);
 // The item data of the combo's selection, or fallback when none is selected.

@@ -82,7 +82,7 @@ int CMainFrame::OnCreate(CREATESTRUCTW* cs) {
     {
         // Every encoding and line end fits, the longest included.
         std::vector<std::wstring> formats;
-        for (int code : {1, 2, 3, 5, 6, 7, 8, 10, 11})
+        for (KanjiCode code : kKanjiCodeOrder)
             for (int lineEnd : {1, 2, 3}) formats.push_back(ToWide(FormatStatusText(code, lineEnd)));
         m_wndStatusBar.FitPaneToTexts(m_wndStatusBar.CommandToIndex(ID_INDICATOR_FORMAT), formats);
     }

@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <cstdarg>
 #include <cstdio>
+#include <optional>
 #include <vector>
 
 #include "app/doc_disk_checks.h"
@@ -13,6 +14,7 @@
 #include "app/file_dialogs.h"
 #include "app/file_format_dlg.h"
 #include "app/profile/app_settings.h"
+#include "app/profile/setting_ranges.h"
 #include "app/base/winutil.h"
 #include "framework/app.h"
 #include "framework/cmdids.h"
@@ -64,19 +66,20 @@ bool IsMissingFile(const std::wstring& path) {
     return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
 }
 
-int ReloadCode(UINT id) {
+// The code a reload command reads in; none keeps the file's own.
+std::optional<KanjiCode> ReloadCode(UINT id) {
     switch (id) {
     case ID_FILE_REOPEN_EUC: return KanjiCode::EUC;
     case ID_FILE_REOPEN_SJIS: return KanjiCode::SJIS;
     case ID_FILE_REOPEN_JIS: return KanjiCode::JIS;
     case ID_FILE_REOPEN_UNICODE: return KanjiCode::Unicode;
     case ID_FILE_REOPEN_UTF8: return KanjiCode::UTF8;
-    case ID_FILE_REOPEN_DETECT: return KanjiCode::Auto;
+    case ID_FILE_REOPEN_DETECT: return KanjiCode::Detect;
     case ID_FILE_REOPEN_UTF16BE: return KanjiCode::UTF16BE;
     case ID_FILE_REOPEN_UTF16BE_NOSIG: return KanjiCode::UTF16BENoSig;
     case ID_FILE_REOPEN_UNICODE_NOSIG: return KanjiCode::UnicodeNoSig;
     case ID_FILE_REOPEN_UTF8_NOSIG: return KanjiCode::UTF8NoSig;
-    default: return 0;  // ID_FILE_RELOAD and others
+    default: return std::nullopt;  // ID_FILE_RELOAD and others
     }
 }
 
@@ -143,7 +146,7 @@ int CPavinDoc::AddFile(const std::wstring& path) {
     CDocFile& file = Current();
     file.data.SetUndoUnlimited();
     file.data.SetSyntaxRules(&context_.modeLanguage);
-    file.kanjiCode = IsKnownKanjiCode(context_.settings.defaultKanjiCode) ? context_.settings.defaultKanjiCode : KanjiCode::SJIS;
+    file.kanjiCode = DefaultKanjiCodeOf(context_.settings);
     file.lineEnd = context_.settings.defaultLineType >= 1 && context_.settings.defaultLineType <= 3 ? context_.settings.defaultLineType : 1;
     file.data.SetLineEndType(file.lineEnd);
     file.MarkFormatSaved();
@@ -296,12 +299,11 @@ bool CPavinDoc::ReadFile(const std::wstring& path) {
     return ok;
 }
 
-bool CPavinDoc::LoadWithCharset(CByteStream& in, int code, CEditData& data) {
+bool CPavinDoc::LoadWithCharset(CByteStream& in, KanjiCode code, CEditData& data) {
     if (!IsKnownKanjiCode(code)) {
         std::vector<uint8_t> head(kDetectBytes);
         const size_t n = in.Read(head.data(), head.size());
-        const int fallback = IsKnownKanjiCode(context_.settings.defaultKanjiCode) ? context_.settings.defaultKanjiCode : 1;
-        code = DetectKanjiCode(head.data(), n, fallback);
+        code = DetectKanjiCode(head.data(), n, DefaultKanjiCodeOf(context_.settings));
         if (!in.Rewind()) return false;
     }
     int lineEnd = LineEndCRLF;
@@ -326,7 +328,7 @@ bool CPavinDoc::LoadWithCharset(CByteStream& in, int code, CEditData& data) {
     return true;
 }
 
-bool CPavinDoc::ReloadWithCharset(int code) {
+bool CPavinDoc::ReloadWithCharset(std::optional<KanjiCode> code) {
     CDocFile& file = Current();
     if (file.IsModified() &&
         ShowMessageBox(OwnerWindow(), L"変更を破棄して読み直しますか？", L"確認", MB_YESNO | MB_ICONQUESTION) != IDYES)
@@ -349,7 +351,7 @@ bool CPavinDoc::ReloadWithCharset(int code) {
     {
         WaitCursor wait;
         // The text engine reads into fresh lines: on failure the old text stays.
-        ok = LoadWithCharset(in, code == 0 ? file.kanjiCode : code, file.data);
+        ok = LoadWithCharset(in, code.value_or(file.kanjiCode), file.data);
     }
     in.Close();
     UpdateTitle();
@@ -372,7 +374,7 @@ bool CPavinDoc::ReloadWithCharset(int code) {
 
 bool CPavinDoc::OnInsertFile() {
     std::wstring path;
-    int code = context_.openKanjiCode;
+    KanjiCode code = context_.openKanjiCode;
     if (!PromptFileName(OwnerWindow(), path, L"挿入", OFN_FILEMUSTEXIST, true, &code, nullptr, 0,
                         context_.editModeTable))
         return false;
@@ -428,7 +430,8 @@ bool CPavinDoc::DoSave(const wchar_t* name, bool replace) {
         target = ToWide(DefaultSaveName(ToU16(GetPathName().GetString()), ToU16(GetTitle().GetString()), replace,
                                         patterns));
         CDocFile& file = Current();
-        int code = file.kanjiCode, lineEnd = file.lineEnd;
+        KanjiCode code = file.kanjiCode;
+        int lineEnd = file.lineEnd;
         if (!PromptFileName(OwnerWindow(), target, replace ? L"名前を付けて保存" : L"コピーの保存",
                             OFN_PATHMUSTEXIST | OFN_NOREADONLYRETURN, false, &code, &lineEnd,
                             CurrentEditMode() + 1, context_.editModeTable))
@@ -453,7 +456,7 @@ bool CPavinDoc::DoSave(const wchar_t* name, bool replace) {
     return true;
 }
 
-bool CPavinDoc::AskBeforeLossySave(const std::wstring& path, int code) {
+bool CPavinDoc::AskBeforeLossySave(const std::wstring& path, KanjiCode code) {
     CDocFile& file = Current();
     const TextLossReport loss = file.data.CheckSave(code);
     if (loss.replacedChars > 0) {
@@ -482,7 +485,8 @@ bool CPavinDoc::OnFileFormat() {
     dialog.m_kanjiCode = file.kanjiCode;
     dialog.m_lineEnd = file.lineEnd;
     if (dialog.DoModal(OwnerWindow()) != IDOK) return false;
-    const int code = dialog.m_kanjiCode, lineEnd = dialog.m_lineEnd;
+    const KanjiCode code = dialog.m_kanjiCode;
+    const int lineEnd = dialog.m_lineEnd;
     if (code == file.kanjiCode && lineEnd == file.lineEnd) return false;
     if (code != file.kanjiCode) {
         const TextLossReport loss = file.data.CheckSave(code);
@@ -616,8 +620,8 @@ BOOL CPavinDoc::CanCloseFrame(CFrameWnd* frame) {
 }
 
 bool CPavinDoc::OnCmdMsg(UINT id, CCmdUI* ui) {
-    const int reload = ReloadCode(id);
-    const bool known = reload != 0 || id == ID_FILE_RELOAD || id == ID_FILE_CLOSE || id == ID_FILE_SAVE ||
+    const std::optional<KanjiCode> reload = ReloadCode(id);
+    const bool known = reload || id == ID_FILE_RELOAD || id == ID_FILE_CLOSE || id == ID_FILE_SAVE ||
                        id == ID_FILE_SAVE_AS || id == ID_FILE_CLOSE_ALL || id == ID_FILE_SAVE_ALL ||
                        id == ID_FILE_INSERT || id == ID_FILE_FORMAT;
     if (!known) return false;

@@ -5,6 +5,7 @@
 // the update hints below.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -120,9 +121,9 @@ public:
     // name null: ask for one (Save As). false when cancelled or failed.
     bool DoSave(const wchar_t* name, bool replace);
     bool OnFileSave();
-    // Reads the current file again in code (9 = detect, 0 = its own); the
-    // old text stays when reading fails.
-    bool ReloadWithCharset(int code);
+    // Reads the current file again in code (Detect guesses it, none keeps
+    // the file's own); the old text stays when reading fails.
+    bool ReloadWithCharset(std::optional<KanjiCode> code);
     // Asks for a file and inserts it at the caret, read in the context's
     // open encoding.
     bool OnInsertFile();
@@ -154,9 +155,9 @@ private:
     bool CloseCurrentOfSeveral(BatchAnswer& all);
     void SetPathName(const wchar_t* path, bool addToRecent);
     bool ReadFile(const std::wstring& path);
-    bool LoadWithCharset(CByteStream& in, int code, CEditData& data);
+    bool LoadWithCharset(CByteStream& in, KanjiCode code, CEditData& data);
     bool SaveCurrentTo(const std::wstring& path);
-    bool AskBeforeLossySave(const std::wstring& path, int code);
+    bool AskBeforeLossySave(const std::wstring& path, KanjiCode code);
     void SelectEditMode(int index);
     int CurrentEditMode() const;
     bool HasRealFile() const { return files_.Count() > 1; }

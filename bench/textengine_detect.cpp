@@ -15,19 +15,20 @@ namespace fs = std::filesystem;
 namespace {
 
 // Families: a signature makes no difference to what was recognised.
-std::string Family(int code) {
+std::string Family(KanjiCode code) {
     switch (code) {
-    case 1: return "sjis";
-    case 2: return "eucjp";
-    case 3: return "jis";
-    case 5:
-    case 7: return "utf16le";
-    case 10:
-    case 11: return "utf16be";
-    case 6:
-    case 8: return "utf8";
-    default: return "?";
+    case KanjiCode::SJIS: return "sjis";
+    case KanjiCode::EUC: return "eucjp";
+    case KanjiCode::JIS: return "jis";
+    case KanjiCode::Unicode:
+    case KanjiCode::UnicodeNoSig: return "utf16le";
+    case KanjiCode::UTF16BE:
+    case KanjiCode::UTF16BENoSig: return "utf16be";
+    case KanjiCode::UTF8:
+    case KanjiCode::UTF8NoSig: return "utf8";
+    case KanjiCode::Detect: break;
     }
+    return "?";
 }
 
 std::string FamilyOfName(std::string name) {

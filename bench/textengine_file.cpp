@@ -18,6 +18,7 @@
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -87,12 +88,12 @@ Run Best(const std::vector<std::string>& argv, const std::string& out = "/dev/nu
     return best;
 }
 
-bool LoadFile(CEditData& data, const std::string& path, int& code) {
+bool LoadFile(CEditData& data, const std::string& path, KanjiCode& code) {
     std::u16string p = Utf8ToUtf16(path);
     CFileStream in;
     if (!in.Open(p.c_str(), CFileStream::ReadOnly)) return false;
     int lineEnd = 0;
-    code = KanjiCode::Auto;
+    code = KanjiCode::Detect;
     return data.Load(in, code, lineEnd);
 }
 
@@ -101,7 +102,7 @@ bool LoadFile(CEditData& data, const std::string& path, int& code) {
 int RunMode(const std::string& mode, char** argv) {
     if (mode == "--load") {
         CEditData data;
-        int code;
+        KanjiCode code;
         return LoadFile(data, argv[0], code) ? 0 : 1;
     }
     if (mode == "--decode") {
@@ -115,10 +116,12 @@ int RunMode(const std::string& mode, char** argv) {
     }
     if (mode == "--convert") {  // IN OUT CODE: as wdev convert, a save syncing the file
         CEditData data;
-        int code;
+        KanjiCode code;
+        const std::optional<KanjiCode> to = KanjiCodeFromNumber(std::atoi(argv[2]));
+        if (!to) return 2;
         if (!LoadFile(data, argv[0], code)) return 1;
         const std::u16string out = Utf8ToUtf16(argv[1]);
-        return data.Save(out.c_str(), std::atoi(argv[2]), 2, nullptr) ? 0 : 1;
+        return data.Save(out.c_str(), *to, 2, nullptr) ? 0 : 1;
     }
     return 2;
 }
@@ -128,7 +131,7 @@ double LoadPeakMB(const std::string& path) {
     pid_t pid = fork();
     if (pid == 0) {
         CEditData data;
-        int code;
+        KanjiCode code;
         _exit(LoadFile(data, path, code) ? 0 : 1);
     }
     int status = 0;

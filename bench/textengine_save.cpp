@@ -170,14 +170,15 @@ int main(int argc, char** argv) {
     CEditData data;
     {
         CMemoryStream in(utf16le);
-        int code = KanjiCode::UnicodeNoSig, lineEnd = LineEndLF;
+        KanjiCode code = KanjiCode::UnicodeNoSig;
+        int lineEnd = LineEndLF;
         if (!data.Load(in, code, lineEnd)) return 1;
     }
     std::printf("# %d lines, %zu units of UTF-16; %d interleaved runs after one warm-up\n", lines, text.size(), runs);
 
     struct Case {
         const char* name;
-        int code;
+        KanjiCode code;
         const char* iconvName;
     };
     const Case cases[] = {{"save_sjis", KanjiCode::SJIS, "CP932"},

@@ -64,7 +64,8 @@ void MakeInput(const std::string& path, int lines) {
 bool Load(CEditData& d, const std::string& path) {
     CFileStream in;
     if (!in.Open(U16(path).c_str(), CFileStream::ReadOnly)) return false;
-    int code = KanjiCode::UTF8NoSig, lineEnd = LineEndLF;
+    KanjiCode code = KanjiCode::UTF8NoSig;
+    int lineEnd = LineEndLF;
     if (!d.Load(in, code, lineEnd)) return false;
     d.SetLineEndType(LineEndLF);
     d.SetUndoUnlimited();

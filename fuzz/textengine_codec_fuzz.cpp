@@ -13,24 +13,24 @@
 
 namespace {
 
-const int kCodes[] = {KanjiCode::SJIS,      KanjiCode::EUC,        KanjiCode::JIS,         KanjiCode::Unicode,
-                      KanjiCode::UTF8,      KanjiCode::UnicodeNoSig, KanjiCode::UTF8NoSig, KanjiCode::UTF16BE,
-                      KanjiCode::UTF16BENoSig};
+const KanjiCode kCodes[] = {KanjiCode::SJIS,         KanjiCode::EUC,       KanjiCode::JIS,
+                            KanjiCode::Unicode,      KanjiCode::UTF8,      KanjiCode::UnicodeNoSig,
+                            KanjiCode::UTF8NoSig,    KanjiCode::UTF16BE,   KanjiCode::UTF16BENoSig};
 
-void ExpectRoundTrip(int code, const std::u16string& text) {
+void ExpectRoundTrip(KanjiCode code, const std::u16string& text) {
     if (DecodeText(code, EncodeText(code, text)) != text) std::abort();
 }
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    const int detected = DetectKanjiCode(data, size, KanjiCode::SJIS);
+    const KanjiCode detected = DetectKanjiCode(data, size, KanjiCode::SJIS);
     (void)DetectCharCode(data, size);
     bool known = false;
-    for (int code : kCodes) known = known || code == detected;
+    for (KanjiCode code : kCodes) known = known || code == detected;
     if (!known) std::abort();
     const std::string_view bytes(reinterpret_cast<const char*>(data), size);
-    for (int code : kCodes) {
+    for (KanjiCode code : kCodes) {
         const std::u16string text = DecodeText(code, bytes);
         (void)EncodeText(code, text);
         if (code == KanjiCode::UnicodeNoSig || code == KanjiCode::UTF8NoSig) ExpectRoundTrip(code, text);

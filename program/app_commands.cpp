@@ -14,6 +14,7 @@
 #include "app/macro_calls.h"
 #include "app/pavin_doc.h"
 #include "app/profile/app_settings.h"
+#include "app/profile/setting_ranges.h"
 #include "program/pavin_app.h"
 #include "app/resource.h"
 #include "app/base/winutil.h"
@@ -97,7 +98,7 @@ void CPavinApp::OnFileOpen() {
     dialog.SetBufferSize(kMultiSelectBufferUnits);
     dialog.m_kanjiCode = context_.openKanjiCode;
     if (dialog.DoModal() != IDOK) return;
-    const int saved = context_.openKanjiCode;
+    const KanjiCode saved = context_.openKanjiCode;
     context_.openKanjiCode = dialog.m_kanjiCode;
     for (const std::wstring& path : dialog.GetPathNames()) OpenFileWithCharset(path);
     context_.openKanjiCode = saved;
@@ -173,7 +174,7 @@ void CPavinApp::OnOption() {
     // The pane lists the new filter's files at once, shown or not.
     if (changes.fileListFilter && GetFileListBar().GetSafeHwnd())
         GetFileListBar().SetFileListFilter(AsWide(context_.settings.fileListFilter.c_str()));
-    context_.openKanjiCode = context_.settings.fileOpenKanjiCode;
+    context_.openKanjiCode = FileOpenKanjiCodeOf(context_.settings);
     UpdateAllDocViews(HINT_SETTINGS_CHANGED);
     // The title follows WINDOW_TITLE_IS_PATH_NAME.
     if (CPavinDoc* doc = TheDocument(*this)) doc->BuildTitle();

@@ -11,6 +11,7 @@
 #include "app/main_frame.h"
 #include "app/pavin_doc.h"
 #include "app/profile/app_settings.h"
+#include "app/profile/setting_ranges.h"
 #include "app/resource.h"
 #include "app/settings_env_win.h"
 #include "app/text_platform.h"
@@ -84,7 +85,7 @@ BOOL CPavinApp::InitInstance() {
 
     Step("settings");
     ReadEditorSettings(*m_pIniProfile, SystemSettingsEnvironment(&editModes_), context_.settings);
-    context_.openKanjiCode = context_.settings.fileOpenKanjiCode;
+    context_.openKanjiCode = FileOpenKanjiCodeOf(context_.settings);
     ReadStartupSettings(*m_pIniProfile, context_.settings);
     if (context_.settings.editMode < 0 || context_.settings.editMode >= editModes_.Count()) context_.settings.editMode = 0;
     SetEditMode(context_.settings.editMode);

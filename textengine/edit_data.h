@@ -14,6 +14,7 @@
 #include "textengine/edit_line.h"
 #include "textengine/edit_line_array.h"
 #include "textengine/edit_pos.h"
+#include "textengine/kanjicode.h"
 #include "textengine/layout_generation.h"
 #include "textengine/text_arena.h"
 #include "textengine/text_loss.h"
@@ -169,28 +170,28 @@ public:
                         EditPos& pos) const;
 
     // Files (edit_data_file.cpp) ----------------------------------------------
-    // code 9 is replaced by the detected code, and lineEnd by the detected
+    // code Detect is replaced by the detected code, and lineEnd by the detected
     // line end; the caller sets the buffer's own line-end type. Load reads
     // into fresh lines and only then replaces the text and empties undo; on
     // failure (out of memory, a read error) the text, undo, code and lineEnd
     // stay as they were, false is returned and why (when given) says which.
     // loss (when given) counts the bytes that decoded to nothing.
     enum class LoadFailure { None, OutOfMemory, ReadError };
-    bool Load(CByteStream& in, int& code, int& lineEnd, TextLossReport* loss = nullptr, LoadFailure* why = nullptr);
+    bool Load(CByteStream& in, KanjiCode& code, int& lineEnd, TextLossReport* loss = nullptr, LoadFailure* why = nullptr);
     // Inserts the file at the caret as one undo group; the caret stays.
-    bool InsertFile(CByteStream& in, int& code, int& lineEnd, TextLossReport* loss = nullptr);
+    bool InsertFile(CByteStream& in, KanjiCode& code, int& lineEnd, TextLossReport* loss = nullptr);
     // Writes every line, the line end between lines, and marks the text
     // saved. loss (when given) counts the characters written as '?'.
-    bool Save(CByteStream& out, int code, int lineEnd, TextLossReport* loss = nullptr);
+    bool Save(CByteStream& out, KanjiCode code, int lineEnd, TextLossReport* loss = nullptr);
     // Saves to path (through symbolic links, to their target) so that a
     // failure never leaves the old file half-written: see
     // CReplacingFileStream. A target that is not a regular file is refused.
     // On failure error (when given) says why: an errno value,
     // kNotRegularFile or kUnknownEncoding (textengine/file_replace.h).
-    bool Save(const char16_t* path, int code, int lineEnd, int* error, TextLossReport* loss = nullptr);
+    bool Save(const char16_t* path, KanjiCode code, int lineEnd, int* error, TextLossReport* loss = nullptr);
     // What saving in code would write as '?', without writing anything: for
     // asking the user before a lossy save. Unknown codes report nothing.
-    TextLossReport CheckSave(int code) const;
+    TextLossReport CheckSave(KanjiCode code) const;
 
     // Undo --------------------------------------------------------------------
     void ResetUndo();

@@ -15,10 +15,10 @@
 
 namespace {
 
-// Detects what the caller left open: code 9 becomes the guess (Shift_JIS
+// Detects what the caller left open: Detect becomes the guess (Shift_JIS
 // when nothing tells), and the line end is always detected.
-void DetectFor(CKanjiTextFile& file, int& code, int& lineEnd) {
-    if (code == KanjiCode::Auto || !IsKnownKanjiCode(code)) code = file.DetectKanjiCode(KanjiCode::SJIS);
+void DetectFor(CKanjiTextFile& file, KanjiCode& code, int& lineEnd) {
+    if (!IsKnownKanjiCode(code)) code = file.DetectKanjiCode(KanjiCode::SJIS);
     file.SetKanjiCode(code);
     lineEnd = file.DetectLineEnd();
 }
@@ -76,7 +76,7 @@ void PlaceFirstReplaced(const CKanjiTextFile& file, int line, unsigned long long
                           line};
 }
 
-bool WriteLines(const CEditData& data, CByteStream& out, int code, int lineEnd, TextLossReport* loss) {
+bool WriteLines(const CEditData& data, CByteStream& out, KanjiCode code, int lineEnd, TextLossReport* loss) {
     if (!IsKnownKanjiCode(code)) return false;
     CKanjiTextFile file(&out, code, lineEnd);
     const int last = data.GetLineCount() - 1;
@@ -201,10 +201,11 @@ bool CEditData::ReadLines(CKanjiTextFile& file, long long fileSize, CTextArena& 
     return EndLoadedLine(arena, line, nullptr, 0, 0, charCount);
 }
 
-bool CEditData::Load(CByteStream& in, int& code, int& lineEnd, TextLossReport* loss, LoadFailure* why) {
+bool CEditData::Load(CByteStream& in, KanjiCode& code, int& lineEnd, TextLossReport* loss, LoadFailure* why) {
     if (why) *why = LoadFailure::None;
     bool outOfMemory = false, ok = true;
-    int detectedCode = code, detectedLineEnd = lineEnd;
+    KanjiCode detectedCode = code;
+    int detectedLineEnd = lineEnd;
     unsigned long long undecoded = 0;
     CTextArena freshText;  // outlives the records of a failed load
     LoadedLines fresh;
@@ -249,7 +250,7 @@ bool CEditData::Load(CByteStream& in, int& code, int& lineEnd, TextLossReport* l
     return true;
 }
 
-bool CEditData::InsertFile(CByteStream& in, int& code, int& lineEnd, TextLossReport* loss) {
+bool CEditData::InsertFile(CByteStream& in, KanjiCode& code, int& lineEnd, TextLossReport* loss) {
     const EditPos caret = m_caret;
     bool ok = true;
     try {
@@ -293,20 +294,20 @@ bool CEditData::InsertFile(CByteStream& in, int& code, int& lineEnd, TextLossRep
     return ok;
 }
 
-bool CEditData::Save(CByteStream& out, int code, int lineEnd, TextLossReport* loss) {
+bool CEditData::Save(CByteStream& out, KanjiCode code, int lineEnd, TextLossReport* loss) {
     if (!WriteLines(*this, out, code, lineEnd, loss)) return false;
     MarkSaved();
     return true;
 }
 
-TextLossReport CEditData::CheckSave(int code) const {
+TextLossReport CEditData::CheckSave(KanjiCode code) const {
     TextLossReport loss;
     CDiscardStream nowhere;
     WriteLines(*this, nowhere, code, LineEndCRLF, &loss);
     return loss;
 }
 
-bool CEditData::Save(const char16_t* path, int code, int lineEnd, int* error, TextLossReport* loss) {
+bool CEditData::Save(const char16_t* path, KanjiCode code, int lineEnd, int* error, TextLossReport* loss) {
     auto fail = [&](int why) {
         if (error) *error = why;
         return false;

@@ -1,9 +1,12 @@
-// The encodings of text files, shared by the file codec, the
-// detection and every caller that stores them as numbers (INI files, dialogs).
+// The encodings of text files, shared by the file codec, the detection and
+// every caller. The numbers are those stored in settings files and records
+// and printed by the harness; they change only through KanjiCodeFromNumber
+// and KanjiCodeNumber.
 #pragma once
 
-namespace KanjiCode {
-enum : int {
+#include <optional>
+
+enum class KanjiCode : int {
     SJIS = 1,
     EUC = 2,
     JIS = 3,
@@ -11,24 +14,28 @@ enum : int {
     UTF8 = 6,           // with EF BB BF
     UnicodeNoSig = 7,   // UTF-16LE
     UTF8NoSig = 8,
-    Auto = 9,           // detect when reading
+    Detect = 9,         // no encoding: guess one when reading
     UTF16BE = 10,       // with FE FF
     UTF16BENoSig = 11,
 };
-}  // namespace KanjiCode
 
-// Codes 5, 7, 10 and 11.
-bool IsUnicodeCode(int code);
-inline bool IsBigEndianCode(int code) { return code == KanjiCode::UTF16BE || code == KanjiCode::UTF16BENoSig; }
-inline bool IsUTF8Code(int code) { return code == KanjiCode::UTF8 || code == KanjiCode::UTF8NoSig; }
-// One of the nine encodings (9, "detect", is not one).
-bool IsKnownKanjiCode(int code);
+// The code stored as n (Detect for 9); none for a number that is no code.
+std::optional<KanjiCode> KanjiCodeFromNumber(int n);
+inline int KanjiCodeNumber(KanjiCode code) { return static_cast<int>(code); }
 
-// Display names, e.g. "SJIS", "UNICODE(no signature)", "自動判別" for 9; null
-// for a number that is no code. The UTF-8 literal is what the window layer shows.
-const char* KanjiCodeName(int code);
+// The four UTF-16 codes.
+bool IsUnicodeCode(KanjiCode code);
+inline bool IsBigEndianCode(KanjiCode code) { return code == KanjiCode::UTF16BE || code == KanjiCode::UTF16BENoSig; }
+inline bool IsUTF8Code(KanjiCode code) { return code == KanjiCode::UTF8 || code == KanjiCode::UTF8NoSig; }
+// One of the nine encodings (Detect is not one).
+bool IsKnownKanjiCode(KanjiCode code);
+
+// Display names, e.g. "SJIS", "UNICODE(no signature)", "自動判別" for
+// Detect; null for a value that is no code. The UTF-8 literal is what the
+// window layer shows.
+const char* KanjiCodeName(KanjiCode code);
 // "CR+LF(\r\n)", "LF(\n)", "CR(\r)"; null otherwise.
 const char* LineEndTypeName(int type);
 
-// The ten codes in display order (the nine encodings, then 9).
-extern const int kKanjiCodeOrder[10];
+// The ten codes in display order (the nine encodings, then Detect).
+extern const KanjiCode kKanjiCodeOrder[10];

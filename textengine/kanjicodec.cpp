@@ -129,29 +129,37 @@ inline bool IsCont(uint8_t b) { return (b & 0xC0) == 0x80; }
 
 }  // namespace
 
-bool IsUnicodeCode(int code) {
+bool IsUnicodeCode(KanjiCode code) {
     return code == KanjiCode::Unicode || code == KanjiCode::UnicodeNoSig || code == KanjiCode::UTF16BE ||
            code == KanjiCode::UTF16BENoSig;
 }
 
-bool IsKnownKanjiCode(int code) { return KanjiCodeName(code) && code != KanjiCode::Auto; }
+bool IsKnownKanjiCode(KanjiCode code) { return KanjiCodeName(code) && code != KanjiCode::Detect; }
 
-const int kKanjiCodeOrder[10] = {1, 2, 3, 5, 7, 10, 11, 6, 8, 9};
+std::optional<KanjiCode> KanjiCodeFromNumber(int n) {
+    const auto code = static_cast<KanjiCode>(n);
+    if (!KanjiCodeName(code)) return std::nullopt;
+    return code;
+}
 
-const char* KanjiCodeName(int code) {
+const KanjiCode kKanjiCodeOrder[10] = {
+    KanjiCode::SJIS,    KanjiCode::EUC,          KanjiCode::JIS,  KanjiCode::Unicode,   KanjiCode::UnicodeNoSig,
+    KanjiCode::UTF16BE, KanjiCode::UTF16BENoSig, KanjiCode::UTF8, KanjiCode::UTF8NoSig, KanjiCode::Detect};
+
+const char* KanjiCodeName(KanjiCode code) {
     switch (code) {
-    case 1: return "SJIS";
-    case 2: return "EUC";
-    case 3: return "JIS";
-    case 5: return "UNICODE";
-    case 7: return "UNICODE(no signature)";
-    case 10: return "UTF16BE";
-    case 11: return "UTF16BE(no signature)";
-    case 6: return "UTF8";
-    case 8: return "UTF8(no signature)";
-    case 9: return "自動判別";
-    default: return nullptr;
+    case KanjiCode::SJIS: return "SJIS";
+    case KanjiCode::EUC: return "EUC";
+    case KanjiCode::JIS: return "JIS";
+    case KanjiCode::Unicode: return "UNICODE";
+    case KanjiCode::UnicodeNoSig: return "UNICODE(no signature)";
+    case KanjiCode::UTF16BE: return "UTF16BE";
+    case KanjiCode::UTF16BENoSig: return "UTF16BE(no signature)";
+    case KanjiCode::UTF8: return "UTF8";
+    case KanjiCode::UTF8NoSig: return "UTF8(no signature)";
+    case KanjiCode::Detect: return "自動判別";
     }
+    return nullptr;
 }
 
 const char* LineEndTypeName(int type) {
@@ -165,7 +173,7 @@ const char* LineEndTypeName(int type) {
 
 // ---------------------------------------------------------------- decoding
 
-void CKanjiDecoder::Reset(int code) {
+void CKanjiDecoder::Reset(KanjiCode code) {
     m_code = code;
     m_jisState = 1;
     m_shiftOut = false;
@@ -638,7 +646,7 @@ size_t EncodeSjisRun(const char16_t* t, size_t n, uint8_t* o, size_t* written) {
 
 }  // namespace
 
-void CKanjiEncoder::Reset(int code) {
+void CKanjiEncoder::Reset(KanjiCode code) {
     m_code = code;
     m_wide = IsUnicodeCode(code);
     m_bigEndian = IsBigEndianCode(code);
@@ -906,7 +914,7 @@ size_t CKanjiEncoder::Finish(uint8_t* out) {
 
 // ---------------------------------------------------------------- whole texts
 
-std::u16string DecodeText(int code, std::string_view bytes) {
+std::u16string DecodeText(KanjiCode code, std::string_view bytes) {
     CKanjiDecoder decoder(code);
     std::u16string out(bytes.size() + 4, u'\0');
     size_t consumed = 0;
@@ -915,7 +923,7 @@ std::u16string DecodeText(int code, std::string_view bytes) {
     return out;
 }
 
-std::string EncodeText(int code, std::u16string_view text) {
+std::string EncodeText(KanjiCode code, std::u16string_view text) {
     CKanjiEncoder encoder(code);
     std::string out(text.size() * CKanjiEncoder::kMaxBytesPerUnit + 16, '\0');
     auto* o = reinterpret_cast<uint8_t*>(out.data());

@@ -13,10 +13,10 @@
 
 class CKanjiDecoder {
 public:
-    explicit CKanjiDecoder(int code = 1) { Reset(code); }
+    explicit CKanjiDecoder(KanjiCode code = KanjiCode::SJIS) { Reset(code); }
     // Back to the initial state (JIS: Roman, shift-in).
-    void Reset(int code);
-    int Code() const { return m_code; }
+    void Reset(KanjiCode code);
+    KanjiCode Code() const { return m_code; }
 
     // Decodes bytes[0, n) into out (room for n + 4 units). Sets consumed to
     // the bytes used; the rest (at most three bytes, an incomplete sequence)
@@ -35,7 +35,7 @@ private:
     size_t DecodeUTF8(const uint8_t* p, size_t n, bool atEnd, char16_t* out, size_t& consumed);
     size_t DecodeUTF16(const uint8_t* p, size_t n, bool atEnd, char16_t* out, size_t& consumed, bool bigEndian);
 
-    int m_code = 1;
+    KanjiCode m_code = KanjiCode::SJIS;
     int m_jisState = 1;  // 1 Roman, 2 kanji, 3 half-width katakana
     bool m_shiftOut = false;
     unsigned long long m_undecoded = 0;
@@ -43,9 +43,9 @@ private:
 
 class CKanjiEncoder {
 public:
-    explicit CKanjiEncoder(int code = 1) { Reset(code); }
-    void Reset(int code);
-    int Code() const { return m_code; }
+    explicit CKanjiEncoder(KanjiCode code = KanjiCode::SJIS) { Reset(code); }
+    void Reset(KanjiCode code);
+    KanjiCode Code() const { return m_code; }
 
     // Bytes that one UTF-16 unit can become at most, escape sequences included.
     static constexpr size_t kMaxBytesPerUnit = 6;
@@ -86,7 +86,7 @@ private:
     size_t EncodeLoneHalf(char16_t u, uint8_t* out);
     size_t EncodeJIS(uint16_t sjis, uint8_t* out);
 
-    int m_code = 1;
+    KanjiCode m_code = KanjiCode::SJIS;
     bool m_wide = false, m_bigEndian = false;  // UTF-16 out, in which order
     int m_jisState = 1;
     bool m_shiftOut = false;
@@ -98,5 +98,5 @@ private:
 };
 
 // Whole-text helpers (tests, the harness, small files).
-std::u16string DecodeText(int code, std::string_view bytes);
-std::string EncodeText(int code, std::u16string_view text);
+std::u16string DecodeText(KanjiCode code, std::string_view bytes);
+std::string EncodeText(KanjiCode code, std::u16string_view text);

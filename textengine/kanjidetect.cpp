@@ -61,7 +61,7 @@ const WeightTables& Weights() {
 }
 
 struct Scorer {
-    int code = 0;
+    KanjiCode code = KanjiCode::Detect;
     bool valid = true;
     int hiragana = 0, katakana = 0, halfKana = 0, points = 0;
     int weight = 0;  // tenths; 0 = none
@@ -378,7 +378,7 @@ int FrequentCharWeightUtf8(uint8_t a, uint8_t b, uint8_t c) {
     return Weights().utf8[WeightTables::Utf8Index(a, b, c)];
 }
 
-int DetectCharCode(const uint8_t* bytes, size_t n) {
+KanjiCode DetectCharCode(const uint8_t* bytes, size_t n) {
     // Only a read that stopped at the limit may have cut a character.
     const size_t stop = n >= kDetectBytes ? n - 4 : n;
     // Quick passes tell which encodings are in the race at all: text in one
@@ -388,11 +388,11 @@ int DetectCharCode(const uint8_t* bytes, size_t n) {
     const Scorer quickSjis = QuickScoreSjis(bytes, n, stop), quickUtf8 = QuickScoreUtf8(bytes, n, stop);
     const Scorer euc = ScoreEuc(bytes, n, stop);
     const int alive = int(live(quickSjis)) + int(live(quickUtf8)) + int(live(euc));
-    if (alive == 0) return KanjiCode::Auto;
+    if (alive == 0) return KanjiCode::Detect;
     if (alive == 1) return live(quickSjis) ? KanjiCode::SJIS : live(quickUtf8) ? KanjiCode::UTF8NoSig : KanjiCode::EUC;
     const Scorer scorers[3] = {live(quickSjis) ? ScoreSjis(bytes, n, stop) : quickSjis,
                                live(quickUtf8) ? ScoreUtf8(bytes, n, stop) : quickUtf8, euc};
-    int result = KanjiCode::Auto;
+    KanjiCode result = KanjiCode::Detect;
     int best = -1;
     for (const Scorer& s : scorers) {
         int score = s.Score();
@@ -405,7 +405,7 @@ int DetectCharCode(const uint8_t* bytes, size_t n) {
     return result;
 }
 
-int DetectKanjiCode(const uint8_t* p, size_t n, int defaultCode) {
+KanjiCode DetectKanjiCode(const uint8_t* p, size_t n, KanjiCode defaultCode) {
     if (n == 0) return defaultCode;
     if (n >= 2 && p[0] == 0xFF && p[1] == 0xFE) return KanjiCode::Unicode;
     if (n >= 2 && p[0] == 0xFE && p[1] == 0xFF) return KanjiCode::UTF16BE;
@@ -435,8 +435,8 @@ int DetectKanjiCode(const uint8_t* p, size_t n, int defaultCode) {
             return i % 2 == 0 ? KanjiCode::UnicodeNoSig : KanjiCode::UTF16BENoSig;
     }
     if (eightBit) {
-        int code = DetectCharCode(p, n);
-        return code == KanjiCode::Auto ? KanjiCode::EUC : code;
+        const KanjiCode code = DetectCharCode(p, n);
+        return code == KanjiCode::Detect ? KanjiCode::EUC : code;
     }
     return IsUnicodeCode(defaultCode) ? KanjiCode::SJIS : defaultCode;
 }

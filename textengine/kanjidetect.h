@@ -4,19 +4,21 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "textengine/kanjicode.h"
+
 // Bytes the encoding guess looks at.
 constexpr size_t kDetectBytes = 65536;
 
 // The KanjiCode of bytes[0, n): signatures, JIS escapes, UTF-16 without
 // signature, then the multibyte guess; pure 7-bit text keeps defaultCode
 // (a UTF-16 default becomes Shift_JIS). An empty text gives defaultCode.
-int DetectKanjiCode(const uint8_t* bytes, size_t n, int defaultCode);
+KanjiCode DetectKanjiCode(const uint8_t* bytes, size_t n, KanjiCode defaultCode);
 
-// The multibyte guess alone: 1 (Shift_JIS), 8 (UTF-8), 2 (EUC-JP) or 9 when
-// no candidate scored. A text of kDetectBytes or more is taken as cut at the
+// The multibyte guess alone: SJIS, UTF8NoSig, EUC or Detect when no
+// candidate scored. A text of kDetectBytes or more is taken as cut at the
 // read limit and its last four bytes are not judged; a shorter one is the
 // whole file and every byte counts.
-int DetectCharCode(const uint8_t* bytes, size_t n);
+KanjiCode DetectCharCode(const uint8_t* bytes, size_t n);
 
 // The weight the guess gives a character frequent in Japanese prose, by its
 // bytes in each encoding; 0 for any other character.

@@ -15,7 +15,7 @@ constexpr int kCRLF = 1, kLF = 2, kCR = 3;
 
 CKanjiTextFile::CKanjiTextFile() {}
 
-CKanjiTextFile::CKanjiTextFile(CByteStream* stream, int code, int lineEnd) : m_stream(stream) {
+CKanjiTextFile::CKanjiTextFile(CByteStream* stream, KanjiCode code, int lineEnd) : m_stream(stream) {
     SetKanjiCode(code);
     SetLineEndType(lineEnd);
 }
@@ -39,7 +39,7 @@ bool CKanjiTextFile::Open(const char16_t* path, const char* mode) {
     m_writing = write;
     m_signatureDone = false;
     if (write) {
-        SetKanjiCode(KanjiCode::Auto);
+        SetKanjiCode(KanjiCode::Detect);
     } else {
         SetKanjiCode(KanjiCode::SJIS);
         SetKanjiCode(DetectKanjiCode(KanjiCode::SJIS));
@@ -71,7 +71,7 @@ bool CKanjiTextFile::Close() {
     return ok;
 }
 
-void CKanjiTextFile::SetKanjiCode(int code) {
+void CKanjiTextFile::SetKanjiCode(KanjiCode code) {
     m_code = code;
     m_codeKnown = IsKnownKanjiCode(code);
     m_decoder.Reset(code);
@@ -282,9 +282,9 @@ bool CKanjiTextFile::FinishText() {
 
 // ---------------------------------------------------------------- detection
 
-int CKanjiTextFile::DetectKanjiCode(int defaultCode) {
+KanjiCode CKanjiTextFile::DetectKanjiCode(KanjiCode defaultCode) {
     if (!m_stream || !Rewind()) return defaultCode;
-    int code = defaultCode;
+    KanjiCode code = defaultCode;
     try {
         std::vector<uint8_t> head(kDetectBytes);
         size_t n = m_stream->Read(head.data(), head.size());

@@ -19,25 +19,26 @@ class CKanjiTextFile {
 public:
     static constexpr size_t kChunkBytes = 4096;
 
-    // No stream yet; code 0, line end CR LF.
+    // No stream yet; code Detect (nothing is written), line end CR LF.
     CKanjiTextFile();
     // Over an open stream that the caller keeps. lineEnd 2 writes "\n", 3
     // "\r", anything else "\r\n".
-    CKanjiTextFile(CByteStream* stream, int code, int lineEnd);
+    CKanjiTextFile(CByteStream* stream, KanjiCode code, int lineEnd);
     ~CKanjiTextFile();
     CKanjiTextFile(const CKanjiTextFile&) = delete;
     CKanjiTextFile& operator=(const CKanjiTextFile&) = delete;
 
     // mode "r": opens for reading, shared with everyone, and detects the code
-    // (Shift_JIS when nothing tells). mode "w": creates the file, code 9, so
-    // nothing is written until SetKanjiCode. False when it can't be opened.
+    // (Shift_JIS when nothing tells). mode "w": creates the file, code
+    // Detect, so nothing is written until SetKanjiCode. False when it can't
+    // be opened.
     bool Open(const char16_t* path, const char* mode);
     // Ends the text (see FinishText) when writing and closes an owned file;
     // false when any write, the flush or the close failed.
     bool Close();
 
-    int GetKanjiCode() const { return m_code; }
-    void SetKanjiCode(int code);
+    KanjiCode GetKanjiCode() const { return m_code; }
+    void SetKanjiCode(KanjiCode code);
     int GetLineEndType() const { return m_lineEndType; }
     void SetLineEndType(int type);
     CByteStream* Stream() const { return m_stream; }
@@ -68,7 +69,7 @@ public:
     char16_t* ReadLine(char16_t* buffer, size_t capacity);
 
     // Converts text to the stream's code and writes it; the first write of
-    // codes 5, 10 and 6 writes the signature first. False on a write error.
+    // Unicode, UTF16BE and UTF8 writes the signature first. False on a write error.
     bool WriteText(const char16_t* text);
     bool WriteText(const char16_t* text, size_t n);
     // The line end of the line-end type.
@@ -80,7 +81,7 @@ public:
 
     // Guesses the code from the first 64 KiB of the file, or returns
     // defaultCode; rewinds the stream.
-    int DetectKanjiCode(int defaultCode);
+    KanjiCode DetectKanjiCode(KanjiCode defaultCode);
     // The line end of the first line end in the file under the current code
     // (CR LF when there is none; LF for EUC-JP and JIS); kept as the line-end
     // type. Rewinds the stream.
@@ -95,7 +96,7 @@ private:
     CByteStream* m_stream = nullptr;
     std::unique_ptr<CFileStream> m_file;  // when opened by path
     bool m_writing = false;
-    int m_code = 0;
+    KanjiCode m_code = KanjiCode::Detect;
     bool m_codeKnown = false;  // one of the nine encodings
     int m_lineEndType = 1;
     char16_t m_lineEnd[3] = {u'\r', u'\n', 0};

@@ -3,6 +3,7 @@
 // colours.
 #include "app/file_dialogs.h"
 #include "app/kanji_combos.h"
+#include "app/profile/setting_ranges.h"
 #include "editctrl/syntax/editmode.h"
 #include "framework/app.h"
 #include "framework/wide.h"
@@ -35,9 +36,9 @@ CSetupPage::CSetupPage(CAppSettings& values, const CEditModeTable* modes)
     : COptionPage(IDD_SETUP, OptionPage::Setup, values), modes_(modes) {}
 
 BOOL CSetupPage::OnInitDialog() {
-    FillKanjiCodeCombo(GetDlgItem(IDC_DEFAULT_KANJI_CODE), values_.defaultKanjiCode, false);
+    FillKanjiCodeCombo(GetDlgItem(IDC_DEFAULT_KANJI_CODE), DefaultKanjiCodeOf(values_), false);
     FillLineEndCombo(GetDlgItem(IDC_DEFAULT_LINE_TYPE), values_.defaultLineType);
-    FillKanjiCodeCombo(GetDlgItem(IDC_FILE_OPEN_KANJI_CODE), values_.fileOpenKanjiCode, true);
+    FillKanjiCodeCombo(GetDlgItem(IDC_FILE_OPEN_KANJI_CODE), FileOpenKanjiCodeOf(values_), true);
 
     HWND modes = GetDlgItem(IDC_DEFAULT_EDIT_MODE);
     ::SendMessageW(modes, CB_SETEXTENDEDUI, TRUE, 0);
@@ -59,9 +60,11 @@ BOOL CSetupPage::OnInitDialog() {
 }
 
 BOOL CSetupPage::OnApply() {
-    values_.defaultKanjiCode = SelectedComboData(GetDlgItem(IDC_DEFAULT_KANJI_CODE), values_.defaultKanjiCode);
+    values_.defaultKanjiCode =
+        KanjiCodeNumber(SelectedKanjiCode(GetDlgItem(IDC_DEFAULT_KANJI_CODE), DefaultKanjiCodeOf(values_)));
     values_.defaultLineType = SelectedComboData(GetDlgItem(IDC_DEFAULT_LINE_TYPE), values_.defaultLineType);
-    values_.fileOpenKanjiCode = SelectedComboData(GetDlgItem(IDC_FILE_OPEN_KANJI_CODE), values_.fileOpenKanjiCode);
+    values_.fileOpenKanjiCode =
+        KanjiCodeNumber(SelectedKanjiCode(GetDlgItem(IDC_FILE_OPEN_KANJI_CODE), FileOpenKanjiCodeOf(values_)));
     values_.defaultEditModeStr = u"NONE";
     HWND modes = GetDlgItem(IDC_DEFAULT_EDIT_MODE);
     const LRESULT index = ::SendMessageW(modes, CB_GETCURSEL, 0, 0);

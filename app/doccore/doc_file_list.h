@@ -35,7 +35,7 @@ public:
     int editMode = 0;
     const int id;
     std::u16string path;     // the untitled name for a new file
-    int kanjiCode = 1;
+    KanjiCode kanjiCode = KanjiCode::SJIS;
     int lineEnd = 1;
     bool newFile = false;    // made by New: not saved under a name yet
     // Bytes of the file that could not be decoded at the last load (read
@@ -43,7 +43,7 @@ public:
     unsigned long long undecodedBytes = 0;
     // The encoding and line end of the last load or save: a format chosen
     // since is a change to save, and choosing the old one again undoes it.
-    int savedKanjiCode = 1;
+    KanjiCode savedKanjiCode = KanjiCode::SJIS;
     int savedLineEnd = 1;
     void MarkFormatSaved() { savedKanjiCode = kanjiCode, savedLineEnd = lineEnd; }
     bool IsModified() const { return data.IsModified() || kanjiCode != savedKanjiCode || lineEnd != savedLineEnd; }

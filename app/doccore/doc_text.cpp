@@ -13,19 +13,19 @@ std::u16string BuildDocTitle(std::u16string_view path, bool fullPath, bool modif
     return title;
 }
 
-std::u16string FormatStatusText(int kanjiCode, int lineEnd) {
+std::u16string FormatStatusText(KanjiCode kanjiCode, int lineEnd) {
     std::u16string text;
     switch (kanjiCode) {
-    case 1: text = u"SJIS"; break;
-    case 2: text = u"EUC"; break;
-    case 3: text = u"JIS"; break;
-    case 5: text = u"UNICODE"; break;
-    case 6: text = u"UTF8"; break;
-    case 7: text = u"UNICODE(no sig.)"; break;
-    case 8: text = u"UTF8(no sig.)"; break;
-    case 10: text = u"UTF16BE"; break;
-    case 11: text = u"UTF16BE(no sig.)"; break;
-    default: break;
+    case KanjiCode::SJIS: text = u"SJIS"; break;
+    case KanjiCode::EUC: text = u"EUC"; break;
+    case KanjiCode::JIS: text = u"JIS"; break;
+    case KanjiCode::Unicode: text = u"UNICODE"; break;
+    case KanjiCode::UTF8: text = u"UTF8"; break;
+    case KanjiCode::UnicodeNoSig: text = u"UNICODE(no sig.)"; break;
+    case KanjiCode::UTF8NoSig: text = u"UTF8(no sig.)"; break;
+    case KanjiCode::UTF16BE: text = u"UTF16BE"; break;
+    case KanjiCode::UTF16BENoSig: text = u"UTF16BE(no sig.)"; break;
+    case KanjiCode::Detect: break;
     }
     switch (lineEnd) {
     case 1: text += u", CRLF(\\r\\n)"; break;

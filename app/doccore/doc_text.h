@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+#include "textengine/kanjicode.h"
+
 // The file name of a path: the text after its last '\'.
 std::u16string FileTitleOf(std::u16string_view path);
 
@@ -16,7 +18,7 @@ inline constexpr char16_t kModifiedMark[] = u" *";
 
 // "SJIS, CRLF(\r\n)" (the backslashes are literal); empty parts for
 // unknown values.
-std::u16string FormatStatusText(int kanjiCode, int lineEnd);
+std::u16string FormatStatusText(KanjiCode kanjiCode, int lineEnd);
 
 // The edit mode a path selects: its extension (".htm" for anything under
 // "Temporary Internet Files") against each mode's ";"-separated patterns

@@ -62,7 +62,16 @@ void ClampSettings(CAppSettings& s) {
     // The top byte of a colour is no colour: it would pick a palette entry.
     for (uint32_t S::*colour : kColours) s.*colour &= 0xFFFFFF;
     const CAppSettings defaults;
-    if (!IsKnownKanjiCode(s.defaultKanjiCode)) s.defaultKanjiCode = defaults.defaultKanjiCode;
-    if (!IsKnownKanjiCode(s.fileOpenKanjiCode) && s.fileOpenKanjiCode != KanjiCode::Auto)
-        s.fileOpenKanjiCode = defaults.fileOpenKanjiCode;
+    if (!IsKnownKanjiCode(KanjiCodeFromNumber(s.defaultKanjiCode).value_or(KanjiCode::Detect)))
+        s.defaultKanjiCode = defaults.defaultKanjiCode;
+    if (!KanjiCodeFromNumber(s.fileOpenKanjiCode)) s.fileOpenKanjiCode = defaults.fileOpenKanjiCode;
+}
+
+KanjiCode DefaultKanjiCodeOf(const CAppSettings& s) {
+    const KanjiCode code = KanjiCodeFromNumber(s.defaultKanjiCode).value_or(KanjiCode::SJIS);
+    return IsKnownKanjiCode(code) ? code : KanjiCode::SJIS;
+}
+
+KanjiCode FileOpenKanjiCodeOf(const CAppSettings& s) {
+    return KanjiCodeFromNumber(s.fileOpenKanjiCode).value_or(KanjiCode::Detect);
 }

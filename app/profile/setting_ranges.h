@@ -4,6 +4,7 @@
 #pragma once
 
 #include "app/profile/app_settings.h"
+#include "textengine/kanjicode.h"
 
 struct SettingRange {
     int CAppSettings::*member;
@@ -23,3 +24,9 @@ const SettingRange* SettingRangesEnd();
 // Every ranged value into its range, colours to their 24 bits, encodings
 // and line ends to ones the file codec knows (else their defaults).
 void ClampSettings(CAppSettings& settings);
+
+// The record's encodings as codes, checked as ClampSettings checks them:
+// DEFAULT_KANJI_CODE is one of the nine encodings (else Shift_JIS), and
+// FILE_OPEN_KANJI_CODE one of them or Detect (else Detect).
+KanjiCode DefaultKanjiCodeOf(const CAppSettings& settings);
+KanjiCode FileOpenKanjiCodeOf(const CAppSettings& settings);

@@ -8,6 +8,8 @@
 #include <functional>
 #include <string>
 
+#include "textengine/kanjicode.h"
+
 struct CompiledRegex;
 
 // Result codes of a search (GrepParams::result).
@@ -102,7 +104,7 @@ struct GrepParams {
     int distinguishWidth = 1;
     int regularExpression = 0;
     int searchSubfolders = 0;
-    int encoding = 9;  // KanjiCode; 9 detects per file
+    KanjiCode encoding = KanjiCode::Detect;  // Detect: guessed per file
     GrepProgress* progress = nullptr;
     int hitCount = 0;            // out: matching lines
     std::u16string messageText;  // out: closing or error message

@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <new>
+#include <optional>
 
 #include "grep/engine/grep_lines.h"
 #include "grep/engine/grep_prefilter.h"
@@ -40,7 +41,7 @@ struct FileSearch {
     // The file's lines that hold the needle, each decoded and searched alone.
     // Used only when no match can reach beyond its line. endLine (when given)
     // gets the number of the line after the bytes.
-    int NeedleLines(int code, std::string_view bytes, int firstLine, std::size_t start, std::size_t first,
+    int NeedleLines(KanjiCode code, std::string_view bytes, int firstLine, std::size_t start, std::size_t first,
                     int* endLine) {
         const GrepPrefilter& filter = *job.prefilter;
         GrepText& one = job.scratch.line;
@@ -78,7 +79,7 @@ struct FileSearch {
     // endLine (when given) gets the number of the line after the bytes. The
     // bytes of a block but a file's last end with a line end, and the empty
     // text after it is no line yet.
-    int Range(int code, std::string_view bytes, int firstLine, std::size_t start, int* endLine = nullptr,
+    int Range(KanjiCode code, std::string_view bytes, int firstLine, std::size_t start, int* endLine = nullptr,
               bool last = true) {
         const GrepPrefilter* prefilter = job.prefilter;
         // Encodings the needle has no form in (JIS, UTF-16) take the full path,
@@ -123,7 +124,7 @@ struct FileSearch {
 
 // Codes whose line ends are single bytes no character holds: a file in one
 // of them can be searched block by block, cut after a line end.
-bool LinesCutBetweenBytes(int code) {
+bool LinesCutBetweenBytes(KanjiCode code) {
     return code == KanjiCode::SJIS || code == KanjiCode::EUC || IsUTF8Code(code);
 }
 
@@ -133,8 +134,8 @@ bool LinesCutBetweenBytes(int code) {
 // has no single-byte line ends.
 struct BlockSearch {
     FileSearch& search;
-    int encoding;
-    int code = -1;
+    KanjiCode encoding;
+    std::optional<KanjiCode> code;  // once resolved
     int line = 0;
     int result = GREP_DONE;
     bool whole = false;
@@ -142,14 +143,14 @@ struct BlockSearch {
     bool Take(const char* b, std::size_t n, bool last) {
         const std::string_view bytes(b, n);
         std::size_t skip = 0;
-        if (code < 0) {
+        if (!code) {
             code = GrepText::ResolveCode(bytes, encoding, &skip);
-            if (!LinesCutBetweenBytes(code)) {
+            if (!LinesCutBetweenBytes(*code)) {
                 whole = true;
                 return false;
             }
         }
-        result = search.Range(code, bytes, line, skip, &line, last);
+        result = search.Range(*code, bytes, line, skip, &line, last);
         return result == GREP_DONE;
     }
 };
@@ -178,7 +179,7 @@ int SearchGrepFile(const std::u16string& path, const GrepFileJob& job, GrepFileS
             sink.Error(GrepErrorLine(path, u"ファイルが大きすぎます"));
         } else if (job.pattern) {
             std::size_t skip;
-            const int code = GrepText::ResolveCode(bytes, job.encoding, &skip);
+            const KanjiCode code = GrepText::ResolveCode(bytes, job.encoding, &skip);
             result = search.Range(code, bytes, 0, skip);
         }
     } catch (const std::bad_alloc&) {

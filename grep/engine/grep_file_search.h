@@ -32,7 +32,7 @@ struct GrepScratch {
 // to the calling thread, the rest may be shared.
 struct GrepFileJob {
     GrepFileSystem& fs;
-    int encoding;
+    KanjiCode encoding;
     CompiledRegex* pattern;
     const GrepPrefilter* prefilter;  // may be null
     GrepScratch& scratch;

@@ -139,7 +139,7 @@ __attribute__((target("avx2"))) std::size_t FindInBlocksAvx2(const unsigned char
 
 // For each UTF-16 unit, how many one- or two-byte sequences of code decode
 // to it alone.
-std::vector<unsigned char> CountSources(int code) {
+std::vector<unsigned char> CountSources(KanjiCode code) {
     std::vector<unsigned char> count(0x10000, 0);
     auto add = [&](const uint8_t* bytes, std::size_t n) {
         CKanjiDecoder decoder(code);
@@ -162,7 +162,7 @@ std::vector<unsigned char> CountSources(int code) {
 // reads as: the NEC and IBM copies of a symbol or kanji in Shift_JIS, or
 // "?", which stands for every byte that maps to nothing. A needle in one
 // form would pass over the files written with the other.
-bool HasManyForms(int code, const std::u16string& text) {
+bool HasManyForms(KanjiCode code, const std::u16string& text) {
     if (text.find(u'?') != std::u16string::npos) return true;
     if (code != KanjiCode::SJIS && code != KanjiCode::EUC) return false;
     // Each table made the first time its encoding is asked about.
@@ -232,7 +232,7 @@ std::u16string GrepPrefilter::RequiredText(const std::u16string& p) {
     return best;
 }
 
-void GrepPrefilter::Build(const std::u16string& searchText, bool regex, bool ignoreCase, bool ignoreWidth, int code) {
+void GrepPrefilter::Build(const std::u16string& searchText, bool regex, bool ignoreCase, bool ignoreWidth, KanjiCode code) {
     needles_.clear();
     lineLocal_ = LineLocalText(searchText, regex);
     exact_ = false;
@@ -246,16 +246,16 @@ void GrepPrefilter::Build(const std::u16string& searchText, bool regex, bool ign
         // Full-width letters fold to full-width: not an ASCII-only fold.
         if (ignoreCase && ((u >= 0xFF21 && u <= 0xFF3A) || (u >= 0xFF41 && u <= 0xFF5A))) return;
     }
-    std::vector<int> codes;
+    std::vector<KanjiCode> codes;
     if (detect)
         codes = {KanjiCode::SJIS, KanjiCode::EUC, KanjiCode::UTF8NoSig};
     else if (code == KanjiCode::SJIS || code == KanjiCode::EUC || IsUTF8Code(code))
-        codes = {code == KanjiCode::UTF8 ? int(KanjiCode::UTF8NoSig) : code};
+        codes = {code == KanjiCode::UTF8 ? KanjiCode::UTF8NoSig : code};
     else
         return;  // JIS and UTF-16 are read in full
     std::vector<Needle> found;
     bool anyForm = false;
-    for (int c : codes) {
+    for (KanjiCode c : codes) {
         const std::string bytes = EncodeText(c, text);
         // A text the encoding can't hold can't turn up in it either.
         if (bytes.empty() || DecodeText(c, bytes) != text) continue;
@@ -308,17 +308,17 @@ void GrepPrefilter::Build(const std::u16string& searchText, bool regex, bool ign
     exact_ = !regex && !ignoreCase;
 }
 
-bool GrepPrefilter::IsUtf8Form(int code) { return IsUTF8Code(code); }
+bool GrepPrefilter::IsUtf8Form(KanjiCode code) { return IsUTF8Code(code); }
 
-const GrepPrefilter::Needle* GrepPrefilter::NeedleFor(int code) const {
+const GrepPrefilter::Needle* GrepPrefilter::NeedleFor(KanjiCode code) const {
     if (code == KanjiCode::UTF8) code = KanjiCode::UTF8NoSig;
     for (const Needle& n : needles_)
-        for (int c : n.codes)
+        for (KanjiCode c : n.codes)
             if (c == code) return &n;
     return nullptr;
 }
 
-std::size_t GrepPrefilter::FindFrom(int code, std::string_view bytes, std::size_t from) const {
+std::size_t GrepPrefilter::FindFrom(KanjiCode code, std::string_view bytes, std::size_t from) const {
     const Needle* n = NeedleFor(code);
     return n ? Find(*n, bytes, from) : std::string::npos;
 }

@@ -9,10 +9,12 @@
 #include <string_view>
 #include <vector>
 
+#include "textengine/kanjicode.h"
+
 class GrepPrefilter {
 public:
-    // code: the KanjiCode the files are read in (9 = detected per file).
-    void Build(const std::u16string& searchText, bool regex, bool ignoreCase, bool ignoreWidth, int code);
+    // code: the encoding the files are read in (Detect: guessed per file).
+    void Build(const std::u16string& searchText, bool regex, bool ignoreCase, bool ignoreWidth, KanjiCode code);
     bool Active() const { return !needles_.empty(); }
 
     // Every match lies on one line: a file can then be searched a block of
@@ -21,16 +23,16 @@ public:
     // The next place of the needle in code's form at or after from; npos when
     // none, or when code has no form (then the file takes the full path:
     // HasForm tells).
-    bool HasForm(int code) const { return NeedleFor(code) != nullptr; }
-    std::size_t FindFrom(int code, std::string_view bytes, std::size_t from) const;
+    bool HasForm(KanjiCode code) const { return NeedleFor(code) != nullptr; }
+    std::size_t FindFrom(KanjiCode code, std::string_view bytes, std::size_t from) const;
     // Whether a line that holds the needle in code's form matches, with no
     // further test: a plain text, its case kept, in UTF-8, where a needle
     // can only sit on character starts.
-    bool Exact(int code) const { return exact_ && IsUtf8Form(code) && NeedleFor(code); }
+    bool Exact(KanjiCode code) const { return exact_ && IsUtf8Form(code) && NeedleFor(code); }
     // Whether a NUL, which a file's text reads as a blank, could stand where
     // the needle in code's form has one: only then must a file with NULs
     // take the full path.
-    bool NulsMatter(int code) const {
+    bool NulsMatter(KanjiCode code) const {
         const Needle* n = NeedleFor(code);
         return n && n->bytes.find(' ') != std::string::npos;
     }
@@ -46,13 +48,13 @@ private:
     struct Needle {
         std::string bytes;
         std::array<unsigned char, 256> shift;
-        std::vector<int> codes;
+        std::vector<KanjiCode> codes;
         // The two places whose bytes are least common in Japanese text: the
         // block scan tests those first.
         std::size_t rare1 = 0, rare2 = 0;
     };
-    const Needle* NeedleFor(int code) const;
-    static bool IsUtf8Form(int code);
+    const Needle* NeedleFor(KanjiCode code) const;
+    static bool IsUtf8Form(KanjiCode code);
     std::size_t Find(const Needle& n, std::string_view hay, std::size_t from) const;
 
     std::vector<Needle> needles_;

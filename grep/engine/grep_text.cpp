@@ -14,7 +14,7 @@
 namespace {
 
 // Bytes of the signature the file starts with for code, 0 when none.
-std::size_t SignatureBytes(std::string_view b, int code) {
+std::size_t SignatureBytes(std::string_view b, KanjiCode code) {
     auto starts = [&](const char* sig, std::size_t n) { return b.size() >= n && b.compare(0, n, sig, n) == 0; };
     if (IsUnicodeCode(code)) return starts(IsBigEndianCode(code) ? "\xFE\xFF" : "\xFF\xFE", 2) ? 2 : 0;
     if (IsUTF8Code(code)) return starts("\xEF\xBB\xBF", 3) ? 3 : 0;
@@ -34,7 +34,7 @@ inline unsigned SpecialUnits(const char16_t* u) {
 
 }  // namespace
 
-int GrepText::ResolveCode(std::string_view bytes, int code, std::size_t* skip) {
+KanjiCode GrepText::ResolveCode(std::string_view bytes, KanjiCode code, std::size_t* skip) {
     if (!IsKnownKanjiCode(code)) {
         const auto* data = reinterpret_cast<const uint8_t*>(bytes.data());
         const std::size_t probe = bytes.size() < kDetectBytes ? bytes.size() : kDetectBytes;
@@ -44,7 +44,7 @@ int GrepText::ResolveCode(std::string_view bytes, int code, std::size_t* skip) {
     return code;
 }
 
-std::size_t GrepText::DecodeUnits(const char* bytes, std::size_t size, int code) {
+std::size_t GrepText::DecodeUnits(const char* bytes, std::size_t size, KanjiCode code) {
     CKanjiDecoder decoder(code);
     const std::size_t need = size + 8;
     if (need > capacity_) {
@@ -58,7 +58,7 @@ std::size_t GrepText::DecodeUnits(const char* bytes, std::size_t size, int code)
     return n;
 }
 
-void GrepText::DecodeLine(const char* bytes, std::size_t size, int code) {
+void GrepText::DecodeLine(const char* bytes, std::size_t size, KanjiCode code) {
     const std::size_t n = DecodeUnits(bytes, size, code);
     if (std::memchr(bytes, 0, size))
         for (std::size_t i = 0; i < n; ++i)
@@ -67,7 +67,7 @@ void GrepText::DecodeLine(const char* bytes, std::size_t size, int code) {
     lengths_.assign(1, int(n));
 }
 
-void GrepText::DecodeRange(const char* bytes, std::size_t size, int code) {
+void GrepText::DecodeRange(const char* bytes, std::size_t size, KanjiCode code) {
     const std::size_t n = DecodeUnits(bytes, size, code);
 
     starts_.clear();

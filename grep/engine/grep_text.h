@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "textengine/kanjicode.h"
 #include "textengine/regex_line_host.h"
 
 class GrepText {
@@ -15,12 +16,12 @@ public:
     // Decodes bytes known to be in code, without a signature. Lines end at
     // CR LF, LF or CR; the text after the last line end is one more (maybe
     // empty) line.
-    void DecodeRange(const char* bytes, std::size_t size, int code);
+    void DecodeRange(const char* bytes, std::size_t size, KanjiCode code);
     // One line: bytes known to hold no line end. A NUL reads as a blank,
     // as in DecodeRange.
-    void DecodeLine(const char* bytes, std::size_t size, int code);
-    // The encoding a file is read in (9 detects) and its signature's size.
-    static int ResolveCode(std::string_view bytes, int code, std::size_t* skip);
+    void DecodeLine(const char* bytes, std::size_t size, KanjiCode code);
+    // The encoding a file is read in (Detect guesses) and its signature's size.
+    static KanjiCode ResolveCode(std::string_view bytes, KanjiCode code, std::size_t* skip);
 
     int LineCount() const { return int(starts_.size()); }
     const char16_t* LineText(int line, int* length) const {
@@ -30,7 +31,7 @@ public:
 
 private:
     // Decodes into units_ with a terminator behind: the units written.
-    std::size_t DecodeUnits(const char* bytes, std::size_t size, int code);
+    std::size_t DecodeUnits(const char* bytes, std::size_t size, KanjiCode code);
 
     std::unique_ptr<char16_t[]> units_;  // not cleared between files
     std::size_t capacity_ = 0;

@@ -28,13 +28,19 @@ constexpr int kMinWidth = 560, kMinHeight = 300;
 
 struct EncodingItem {
     const wchar_t* name;
-    int code;
+    KanjiCode code;
 };
 constexpr EncodingItem kEncodings[] = {
-    {L"自動判別", 9}, {L"SJIS", 1},  {L"EUC", 2},
-    {L"JIS", 3},      {L"UNICODE", 5}, {L"UNICODE(no signature)", 7},
-    {L"UTF16BE", 10}, {L"UTF16BE(no signature)", 11}, {L"UTF8", 6},
-    {L"UTF8(no signature)", 8},
+    {L"自動判別", KanjiCode::Detect},
+    {L"SJIS", KanjiCode::SJIS},
+    {L"EUC", KanjiCode::EUC},
+    {L"JIS", KanjiCode::JIS},
+    {L"UNICODE", KanjiCode::Unicode},
+    {L"UNICODE(no signature)", KanjiCode::UnicodeNoSig},
+    {L"UTF16BE", KanjiCode::UTF16BE},
+    {L"UTF16BE(no signature)", KanjiCode::UTF16BENoSig},
+    {L"UTF8", KanjiCode::UTF8},
+    {L"UTF8(no signature)", KanjiCode::UTF8NoSig},
 };
 
 constexpr const wchar_t* kDefaultFileTypes[] = {
@@ -98,14 +104,16 @@ CSulkiDlg::~CSulkiDlg() {
 void CSulkiDlg::FillEncodings() {
     for (const EncodingItem& e : kEncodings) {
         const LRESULT i = ::SendMessageW(encoding_, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(e.name));
-        ::SendMessageW(encoding_, CB_SETITEMDATA, i, e.code);
+        ::SendMessageW(encoding_, CB_SETITEMDATA, i, KanjiCodeNumber(e.code));
         if (e.code == encoding_code_) ::SendMessageW(encoding_, CB_SETCURSEL, i, 0);
     }
 }
 
-int CSulkiDlg::SelectedEncoding() const {
+KanjiCode CSulkiDlg::SelectedEncoding() const {
     const LRESULT i = ::SendMessageW(encoding_, CB_GETCURSEL, 0, 0);
-    return i == CB_ERR ? 9 : static_cast<int>(::SendMessageW(encoding_, CB_GETITEMDATA, i, 0));
+    if (i == CB_ERR) return KanjiCode::Detect;
+    const auto number = static_cast<int>(::SendMessageW(encoding_, CB_GETITEMDATA, i, 0));
+    return KanjiCodeFromNumber(number).value_or(KanjiCode::Detect);
 }
 
 void CSulkiDlg::LoadOptions() {

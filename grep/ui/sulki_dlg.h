@@ -12,6 +12,7 @@
 #include "framework/gdi.h"
 #include "grep/ui/sulki_handoff.h"
 #include "textengine/edit_data.h"
+#include "textengine/kanjicode.h"
 
 // The dialog's own messages.
 enum SulkiDlgMessage : UINT {
@@ -79,7 +80,7 @@ private:
     CRect PlaceholderRect() const;
     void AppendToView(const wchar_t* text);
     void HandOffLine(int line);
-    int SelectedEncoding() const;
+    KanjiCode SelectedEncoding() const;
     void ShowAbout();
 
     HWND encoding_ = nullptr, text_ = nullptr, folder_ = nullptr, fileType_ = nullptr;
@@ -90,7 +91,7 @@ private:
     CSulkiResultView resultView_;
     CFont resultFont_;
     int editorProtocol_ = kOlderEditor;
-    int encoding_code_ = 9;
+    KanjiCode encoding_code_ = KanjiCode::Detect;
     SulkiSearchSpec lastSearch_;
 };
 

@@ -130,7 +130,7 @@ void CSulkiDlg::Search() {
         ShowMessageBox(m_hWnd, L"フォルダが存在しません", L"Error", MB_ICONEXCLAMATION);
         return;
     }
-    const int encoding = SelectedEncoding();
+    const KanjiCode encoding = SelectedEncoding();
     resultView_.ClearText();
     folder = NormalisedFolder(folder);
     AppendToView((L"'" + folder + L"' を検索中...\n").c_str());

@@ -4,6 +4,7 @@
 // bytes of IN decoded to nothing or characters had no form in OUT's code
 // (each becomes '?'), says how many on standard error and exits 3.
 #include <cstdlib>
+#include <optional>
 
 #include "textengine/edit_data.h"
 #include "textengine/kanjitextfile.h"
@@ -27,7 +28,7 @@ bool ParseInt(const std::string& s, int& out) {
 
 int run_convert(const wdev::Args& args) {
     std::vector<std::string> files;
-    int from = KanjiCode::Auto, to = 0, eol = 0;
+    int from = KanjiCodeNumber(KanjiCode::Detect), to = 0, eol = 0;
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
         int* target = a == "--from" ? &from : a == "--to" ? &to : a == "--eol" ? &eol : nullptr;
@@ -40,8 +41,9 @@ int run_convert(const wdev::Args& args) {
         }
     }
     if (files.size() != 2) return wdev::usage_error("convert needs IN and OUT");
-    if (from != KanjiCode::Auto && !IsKnownKanjiCode(from)) return wdev::usage_error("unknown --from code");
-    if (!IsKnownKanjiCode(to)) return wdev::usage_error("--to needs an encoding code");
+    const std::optional<KanjiCode> fromCode = KanjiCodeFromNumber(from), toCode = KanjiCodeFromNumber(to);
+    if (!fromCode) return wdev::usage_error("unknown --from code");
+    if (!toCode || !IsKnownKanjiCode(*toCode)) return wdev::usage_error("--to needs an encoding code");
     if (eol < 1 || eol > 3) return wdev::usage_error("--eol must be 1, 2 or 3");
 
     std::u16string in = Utf8ToUtf16(files[0]), out = Utf8ToUtf16(files[1]);
@@ -51,7 +53,8 @@ int run_convert(const wdev::Args& args) {
         return 1;
     }
     CEditData data;
-    int code = from, lineEnd = 0;
+    KanjiCode code = *fromCode;
+    int lineEnd = 0;
     TextLossReport readLoss, writeLoss;
     CEditData::LoadFailure why = CEditData::LoadFailure::None;
     if (!data.Load(input, code, lineEnd, &readLoss, &why)) {
@@ -59,7 +62,7 @@ int run_convert(const wdev::Args& args) {
         return 1;
     }
     int error = 0;
-    if (!data.Save(out.c_str(), to, eol, &error, &writeLoss)) {
+    if (!data.Save(out.c_str(), *toCode, eol, &error, &writeLoss)) {
         std::printf("%s\n", PathToUtf8(SaveFailureMessage(out.c_str(), error).c_str()).c_str());
         return 1;
     }

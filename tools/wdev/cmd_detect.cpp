@@ -1,5 +1,5 @@
-// wdev detect FILE: prints "<KanjiCode> <LineEndType>" as a load would
-// detect them (Shift_JIS when nothing tells).
+// wdev detect FILE: prints "<encoding> <line end>", their stored numbers, as
+// a load would detect them (Shift_JIS when nothing tells).
 #include "textengine/kanjitextfile.h"
 #include "util/file_error_text.h"
 #include "wdev_command.h"
@@ -15,8 +15,8 @@ int run_detect(const wdev::Args& args) {
                      PathToUtf8(FileErrorMessage(file.Error()).c_str()).c_str());
         return 1;
     }
-    int code = file.GetKanjiCode();
-    int lineEnd = file.DetectLineEnd();
+    const int code = KanjiCodeNumber(file.GetKanjiCode());
+    const int lineEnd = file.DetectLineEnd();
     std::printf("%d %d\n", code, lineEnd);
     return 0;
 }

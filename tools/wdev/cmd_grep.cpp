@@ -4,6 +4,7 @@
 // pattern or mask list (an error box in sulki) goes to stderr.
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
 #include <string>
 
 #include "grep/engine/grep_engine.h"
@@ -67,10 +68,11 @@ int run_grep(const wdev::Args& args) {
                 params.masks = Utf8ToUtf16(v);
             } else {
                 char* end = nullptr;
-                const long code = std::strtol(v.c_str(), &end, 10);
-                if (v.empty() || *end || (code != 9 && !IsKnownKanjiCode(int(code))))
-                    return wdev::usage_error("--code takes an encoding number (1-3, 5-11)");
-                params.encoding = int(code);
+                const long number = std::strtol(v.c_str(), &end, 10);
+                const std::optional<KanjiCode> code =
+                    number == int(number) ? KanjiCodeFromNumber(int(number)) : std::nullopt;
+                if (v.empty() || *end || !code) return wdev::usage_error("--code takes an encoding number (1-3, 5-11)");
+                params.encoding = *code;
             }
         } else if (a.size() > 2 && a.compare(0, 2, "--") == 0) {
             return wdev::usage_error("grep: unknown option " + a);

@@ -95,28 +95,28 @@ protected:
 
 // "aあ", then "b", in every encoding and line end.
 struct Encoded {
-    int code;
+    KanjiCode code;
     const char* name;
     std::string sig, a, b;
 };
 const Encoded kEncodings[] = {
-    {1, "sjis", "", std::string("a\x82\xa0"), "b"},
-    {2, "euc", "", std::string("a\xa4\xa2"), "b"},
-    {3, "jis", "", std::string("a\x1b$B$\"\x1b(J"), "b"},  // back to JIS-Roman
-    {5, "utf16le-sig", "\xff\xfe", std::string("a\0\x42\x30", 4), std::string("b\0", 2)},
-    {6, "utf8-sig", "\xef\xbb\xbf", "a\xe3\x81\x82", "b"},
-    {7, "utf16le", "", std::string("a\0\x42\x30", 4), std::string("b\0", 2)},
-    {8, "utf8", "", "a\xe3\x81\x82", "b"},
-    {10, "utf16be-sig", "\xfe\xff", std::string("\0a\x30\x42", 4), std::string("\0b", 2)},
-    {11, "utf16be", "", std::string("\0a\x30\x42", 4), std::string("\0b", 2)},
+    {KanjiCode::SJIS, "sjis", "", std::string("a\x82\xa0"), "b"},
+    {KanjiCode::EUC, "euc", "", std::string("a\xa4\xa2"), "b"},
+    {KanjiCode::JIS, "jis", "", std::string("a\x1b$B$\"\x1b(J"), "b"},  // back to JIS-Roman
+    {KanjiCode::Unicode, "utf16le-sig", "\xff\xfe", std::string("a\0\x42\x30", 4), std::string("b\0", 2)},
+    {KanjiCode::UTF8, "utf8-sig", "\xef\xbb\xbf", "a\xe3\x81\x82", "b"},
+    {KanjiCode::UnicodeNoSig, "utf16le", "", std::string("a\0\x42\x30", 4), std::string("b\0", 2)},
+    {KanjiCode::UTF8NoSig, "utf8", "", "a\xe3\x81\x82", "b"},
+    {KanjiCode::UTF16BE, "utf16be-sig", "\xfe\xff", std::string("\0a\x30\x42", 4), std::string("\0b", 2)},
+    {KanjiCode::UTF16BENoSig, "utf16be", "", std::string("\0a\x30\x42", 4), std::string("\0b", 2)},
 };
 
 std::string LineEndBytes(const Encoded& e, int lineEnd) {
     const std::string ends[] = {"\r\n", "\n", "\r"};
     std::string out;
     for (char c : ends[lineEnd - 1]) {
-        if (e.code == 5 || e.code == 7) out += std::string{c, '\0'};
-        else if (e.code == 10 || e.code == 11) out += std::string{'\0', c};
+        if (IsUnicodeCode(e.code) && !IsBigEndianCode(e.code)) out += std::string{c, '\0'};
+        else if (IsBigEndianCode(e.code)) out += std::string{'\0', c};
         else out += c;
     }
     return out;
@@ -141,7 +141,7 @@ TEST_F(Document, OpensAndSavesEveryEncodingAndLineEndByteForByte) {
             ASSERT_TRUE(doc->OnFileSave()) << e.name;
             EXPECT_EQ(wtest::ReadBytes(path), bytes) << e.name << lineEnd;
             for (const auto& to : kEncodings) {
-                const int toEnd = 1 + (lineEnd + to.code) % 3;
+                const int toEnd = 1 + (lineEnd + KanjiCodeNumber(to.code)) % 3;
                 doc->Current().kanjiCode = to.code;
                 doc->Current().lineEnd = toEnd;
                 ASSERT_TRUE(doc->OnFileSave());
@@ -156,14 +156,14 @@ TEST_F(Document, OpensAndSavesEveryEncodingAndLineEndByteForByte) {
 
 TEST_F(Document, DetectionOpensWithTheDefaultForPlainAscii) {
     context.settings.defaultKanjiCode = 2;
-    context.openKanjiCode = 9;
+    context.openKanjiCode = KanjiCode::Detect;
     const std::wstring sjis = Write(L"sjis.txt", "\x93\xfa\x96\x7b\x8c\xea\x82\xcc\x95\xb6\x8f\xcd\x82\xc5\x82\xb7\x81\x42\r\n");
     ASSERT_TRUE(doc->OnOpenDocument(sjis.c_str()));
     EXPECT_EQ(Text(), u"日本語の文章です。|");
-    EXPECT_EQ(doc->Current().kanjiCode, 1);
+    EXPECT_EQ(doc->Current().kanjiCode, KanjiCode::SJIS);
     const std::wstring ascii = Write(L"ascii.txt", "plain\n");
     ASSERT_TRUE(doc->OnOpenDocument(ascii.c_str()));
-    EXPECT_EQ(doc->Current().kanjiCode, 2);
+    EXPECT_EQ(doc->Current().kanjiCode, KanjiCode::EUC);
     EXPECT_EQ(context.formatStatusText, L"EUC, LF(\\n)");
 
     // A document of another context reads with that context's settings and
@@ -174,7 +174,7 @@ TEST_F(Document, DetectionOpensWithTheDefaultForPlainAscii) {
     TestDoc other(otherContext);
     ASSERT_TRUE(other.OnNewDocument());
     ASSERT_TRUE(other.OnOpenDocument(ascii.c_str()));
-    EXPECT_EQ(other.Current().kanjiCode, 1);
+    EXPECT_EQ(other.Current().kanjiCode, KanjiCode::SJIS);
     EXPECT_EQ(otherContext.formatStatusText, L"SJIS, LF(\\n)");
     EXPECT_EQ(std::wstring(other.GetTitle()), L"ascii.txt");
     EXPECT_EQ(context.formatStatusText, L"EUC, LF(\\n)");
@@ -240,7 +240,7 @@ TEST_F(Document, AFileThatCannotBeReadSaysWhyAndLeavesNoRecord) {
     ASSERT_TRUE(doc->OnOpenDocument(gone.c_str()));
     DeleteFileW(gone.c_str());
     boxes.clear();
-    EXPECT_FALSE(doc->ReloadWithCharset(0));
+    EXPECT_FALSE(doc->ReloadWithCharset(std::nullopt));
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].text, L"ドキュメントを開くことに失敗しました。\n" + gone + L"\nファイルまたはフォルダが見つかりません。");
     EXPECT_EQ(Text(), u"text");
@@ -253,15 +253,15 @@ TEST_F(Document, AFileThatCannotBeReadSaysWhyAndLeavesNoRecord) {
 }
 
 TEST_F(Document, ReloadReadsAgainInAnotherEncodingKeepingTheCaret) {
-    context.openKanjiCode = 1;
+    context.openKanjiCode = KanjiCode::SJIS;
     const std::wstring path = Write(L"u8.txt", "l1\n\xe6\x97\xa5\xe6\x9c\xac\xe8\xaa\x9e\nl3\n");
     ASSERT_TRUE(doc->OnOpenDocument(path.c_str()));
     EXPECT_NE(Text(), u"l1|日本語|l3|");
     doc->Current().data.SetCaretPos(1, 4);
     doc->events.clear();
-    ASSERT_TRUE(doc->ReloadWithCharset(8));
+    ASSERT_TRUE(doc->ReloadWithCharset(KanjiCode::UTF8NoSig));
     EXPECT_EQ(Text(), u"l1|日本語|l3|");
-    EXPECT_EQ(doc->Current().kanjiCode, 8);
+    EXPECT_EQ(doc->Current().kanjiCode, KanjiCode::UTF8NoSig);
     EXPECT_EQ(doc->Current().data.GetCaretPos().line, 1);
     EXPECT_EQ(doc->Current().data.GetCaretPos().column, 3);  // clamped to the line
     EXPECT_EQ(doc->events, (std::vector<std::string>{"on-close-file", "on-open-file"}));
@@ -269,7 +269,7 @@ TEST_F(Document, ReloadReadsAgainInAnotherEncodingKeepingTheCaret) {
     // Unsaved changes: asked first; No keeps them.
     Type(u"z");
     answers = {IDNO};
-    EXPECT_FALSE(doc->ReloadWithCharset(1));
+    EXPECT_FALSE(doc->ReloadWithCharset(KanjiCode::SJIS));
     EXPECT_EQ(Text(), u"l1|日本語z|l3|");
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].text, L"変更を破棄して読み直しますか？");
@@ -278,13 +278,13 @@ TEST_F(Document, ReloadReadsAgainInAnotherEncodingKeepingTheCaret) {
     // The file is gone: the text stays as it was.
     DeleteFileW(path.c_str());
     answers = {IDYES};
-    EXPECT_FALSE(doc->ReloadWithCharset(8));
+    EXPECT_FALSE(doc->ReloadWithCharset(KanjiCode::UTF8NoSig));
     EXPECT_EQ(Text(), u"l1|日本語z|l3|");
 
     // The untitled file has nothing to read.
     ASSERT_TRUE(doc->OnNewDocument());
     boxes.clear();
-    EXPECT_FALSE(doc->ReloadWithCharset(8));
+    EXPECT_FALSE(doc->ReloadWithCharset(KanjiCode::UTF8NoSig));
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].text, L"ファイルが存在しません。");
 }
@@ -474,7 +474,7 @@ TEST_F(Document, AFailedSaveAsOverAnExistingFileLeavesItWhole) {
 
 TEST_F(Document, LossySavesAskFirstDefaultNo) {
     const std::wstring path = Write(L"l.txt", "abc");
-    context.openKanjiCode = 1;
+    context.openKanjiCode = KanjiCode::SJIS;
     ASSERT_TRUE(doc->OnOpenDocument(path.c_str()));
     doc->Current().data.SetCaretPos(0, 1);
     Type(u"한");
@@ -488,7 +488,7 @@ TEST_F(Document, LossySavesAskFirstDefaultNo) {
     EXPECT_TRUE(doc->OnFileSave());
     EXPECT_EQ(wtest::ReadBytes(path), "a?bc");
     // In an encoding that holds it: no question.
-    doc->Current().kanjiCode = 8;
+    doc->Current().kanjiCode = KanjiCode::UTF8NoSig;
     Type(u"x");
     boxes.clear();
     EXPECT_TRUE(doc->OnFileSave());
@@ -496,7 +496,7 @@ TEST_F(Document, LossySavesAskFirstDefaultNo) {
 }
 
 TEST_F(Document, UndecodableBytesAreToldAndSavingOverAsks) {
-    context.openKanjiCode = 8;
+    context.openKanjiCode = KanjiCode::UTF8NoSig;
     const std::wstring path = Write(L"bad.txt", "ok\xff\xfe!");
     ASSERT_TRUE(doc->OnOpenDocument(path.c_str()));
     ASSERT_EQ(doc->status.size(), 1u);
@@ -593,7 +593,7 @@ TEST_F(Document, InsertsAFileAtTheCaretAndAppliesEditSettings) {
     doc->Current().data.SetCaretPos(0, 1);
     EXPECT_FALSE(doc->OnInsertFile());  // the dialog was cancelled
     saveAsPath = part;
-    context.openKanjiCode = 9;
+    context.openKanjiCode = KanjiCode::Detect;
     ASSERT_TRUE(doc->OnInsertFile());
     EXPECT_EQ(Text(), u"a挿入|b");
     EXPECT_EQ(std::wstring(doc->GetTitle()), path + L" *");
@@ -654,7 +654,7 @@ TEST_F(Document, ReloadKeepsTheScrollPositionOfTheEditingWindow) {
     file.editor.OnScrollBy(0, 100, FALSE);
     const int top = file.editor.GetScrollPos(SB_VERT);
     ASSERT_GT(top, 50);
-    ASSERT_TRUE(doc->ReloadWithCharset(8));
+    ASSERT_TRUE(doc->ReloadWithCharset(KanjiCode::UTF8NoSig));
     EXPECT_EQ(file.editor.GetScrollPos(SB_VERT), top);
     EXPECT_EQ(file.data.GetCaretPos().line, 120);
     EXPECT_EQ(file.data.GetCaretPos().column, 2);

@@ -69,15 +69,22 @@ TEST(DocTexts, TitlesAndStatus) {
     EXPECT_EQ(BuildDocTitle(u"C:\\dir\\a.txt", false, true), u"a.txt *");
     EXPECT_EQ(BuildDocTitle(u"無題", false, false), u"無題");
     struct Case {
-        int code, lineEnd;
+        KanjiCode code;
+        int lineEnd;
         std::u16string text;
     } cases[] = {
-        {1, 1, u"SJIS, CRLF(\\r\\n)"}, {2, 2, u"EUC, LF(\\n)"},           {3, 3, u"JIS, CR(\\r)"},
-        {5, 1, u"UNICODE, CRLF(\\r\\n)"}, {6, 2, u"UTF8, LF(\\n)"},       {7, 2, u"UNICODE(no sig.), LF(\\n)"},
-        {8, 3, u"UTF8(no sig.), CR(\\r)"}, {10, 1, u"UTF16BE, CRLF(\\r\\n)"}, {11, 2, u"UTF16BE(no sig.), LF(\\n)"},
-        {9, 4, u""},
+        {KanjiCode::SJIS, 1, u"SJIS, CRLF(\\r\\n)"},
+        {KanjiCode::EUC, 2, u"EUC, LF(\\n)"},
+        {KanjiCode::JIS, 3, u"JIS, CR(\\r)"},
+        {KanjiCode::Unicode, 1, u"UNICODE, CRLF(\\r\\n)"},
+        {KanjiCode::UTF8, 2, u"UTF8, LF(\\n)"},
+        {KanjiCode::UnicodeNoSig, 2, u"UNICODE(no sig.), LF(\\n)"},
+        {KanjiCode::UTF8NoSig, 3, u"UTF8(no sig.), CR(\\r)"},
+        {KanjiCode::UTF16BE, 1, u"UTF16BE, CRLF(\\r\\n)"},
+        {KanjiCode::UTF16BENoSig, 2, u"UTF16BE(no sig.), LF(\\n)"},
+        {KanjiCode::Detect, 4, u""},
     };
-    for (const auto& c : cases) EXPECT_EQ(FormatStatusText(c.code, c.lineEnd), c.text) << c.code;
+    for (const auto& c : cases) EXPECT_EQ(FormatStatusText(c.code, c.lineEnd), c.text) << KanjiCodeNumber(c.code);
 }
 
 TEST(DocTexts, EditModeByExtension) {

@@ -130,7 +130,7 @@ TEST_F(GrepDisk, BigFilesKeepTheirLineNumbersAcrossBlocks) {
     params.resultView = &out;
     params.folder = dir.u16string();
     params.searchText = u"hit";
-    for (int code : {9, 8}) {
+    for (KanjiCode code : {KanjiCode::Detect, KanjiCode::UTF8NoSig}) {
         out.lines.clear();
         params.encoding = code;
         ASSERT_EQ(GrepThreadProc(params), GREP_DONE);
@@ -139,7 +139,7 @@ TEST_F(GrepDisk, BigFilesKeepTheirLineNumbersAcrossBlocks) {
             const std::size_t open = l.find(u'('), close = l.find(u')');
             got.push_back(std::stoi(std::string(l.begin() + open + 1, l.begin() + close)));
         }
-        EXPECT_EQ(got, want) << "code " << code;
+        EXPECT_EQ(got, want) << "code " << KanjiCodeNumber(code);
     }
 }
 
@@ -168,7 +168,7 @@ TEST_F(GrepDisk, BlocksNumberLinesAsTheTextDecodes) {
     params.folder = dir.u16string();
     params.searchText = u"^[0-9].[h]";
     params.regularExpression = 1;
-    params.encoding = 8;
+    params.encoding = KanjiCode::UTF8NoSig;
     ASSERT_EQ(GrepThreadProc(params), GREP_DONE);
     std::vector<int> got;
     for (const auto& l : out.lines) {

@@ -131,7 +131,7 @@ TEST_F(Grep, EncodingsAreReadOrDetected) {
               "C:\\d\\utf16.txt(1): 日本語\n");
 
     out.text_.clear();
-    params.encoding = 1;  // Shift_JIS given: the EUC file reads as other characters
+    params.encoding = KanjiCode::SJIS;  // Shift_JIS given: the EUC file reads as other characters
     EXPECT_EQ(Run(u"日本"), GREP_DONE);
     EXPECT_EQ(Output(), "C:\\d\\sjis.txt(1): 日本語\n");
 }
@@ -235,7 +235,7 @@ TEST_F(Grep, CancelAnsweredAfterTheSearchStillCounts) {
 TEST_F(Grep, BinaryAndOddLinesDoNotCutLinesShort) {
     fs.AddFile(u"C:\\d\\bin.dat", std::string("ab\0cd x\n", 8));
     fs.AddFile(u"C:\\d\\pair.txt", "\xF0\xA0\xAE\xB7x\n");  // 𠮷x, UTF-8
-    params.encoding = 8;
+    params.encoding = KanjiCode::UTF8NoSig;
     EXPECT_EQ(Run(u"x"), GREP_DONE);
     EXPECT_EQ(Output(), "C:\\d\\bin.dat(1): ab cd x\nC:\\d\\pair.txt(1): 𠮷x\n");
 }

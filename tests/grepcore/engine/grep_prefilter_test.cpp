@@ -50,29 +50,29 @@ TEST(GrepPrefilter, LineLocalPatterns) {
 
 TEST(GrepPrefilter, NeedleInTheFormOfTheFilesEncoding) {
     GrepPrefilter f;
-    f.Build(u"日本", false, false, false, 9);
+    f.Build(u"日本", false, false, false, KanjiCode::Detect);
     ASSERT_TRUE(f.Active());
-    EXPECT_EQ(f.FindFrom(8, "x\xE6\x97\xA5\xE6\x9C\xAC", 0), 1u);
-    EXPECT_EQ(f.FindFrom(1, "x\x93\xfa\x96\x7b", 0), 1u);
-    EXPECT_EQ(f.FindFrom(2, "\xc6\xfc\xcb\xdc", 0), 0u);
-    EXPECT_EQ(f.FindFrom(1, "\xE6\x97\xA5\xE6\x9C\xAC", 0), std::string::npos);
-    EXPECT_FALSE(f.HasForm(5));  // UTF-16 is read in full
-    EXPECT_FALSE(f.HasForm(3));  // so is JIS
+    EXPECT_EQ(f.FindFrom(KanjiCode::UTF8NoSig, "x\xE6\x97\xA5\xE6\x9C\xAC", 0), 1u);
+    EXPECT_EQ(f.FindFrom(KanjiCode::SJIS, "x\x93\xfa\x96\x7b", 0), 1u);
+    EXPECT_EQ(f.FindFrom(KanjiCode::EUC, "\xc6\xfc\xcb\xdc", 0), 0u);
+    EXPECT_EQ(f.FindFrom(KanjiCode::SJIS, "\xE6\x97\xA5\xE6\x9C\xAC", 0), std::string::npos);
+    EXPECT_FALSE(f.HasForm(KanjiCode::Unicode));  // UTF-16 is read in full
+    EXPECT_FALSE(f.HasForm(KanjiCode::JIS));  // so is JIS
 
-    f.Build(u"Error", false, true, false, 8);
-    EXPECT_EQ(f.FindFrom(8, "an ERROR here", 0), 3u);
-    EXPECT_EQ(f.FindFrom(8, "an err0r here", 0), std::string::npos);
-    f.Build(u"Ａ", false, true, false, 8);  // full-width letters fold among themselves
+    f.Build(u"Error", false, true, false, KanjiCode::UTF8NoSig);
+    EXPECT_EQ(f.FindFrom(KanjiCode::UTF8NoSig, "an ERROR here", 0), 3u);
+    EXPECT_EQ(f.FindFrom(KanjiCode::UTF8NoSig, "an err0r here", 0), std::string::npos);
+    f.Build(u"Ａ", false, true, false, KanjiCode::UTF8NoSig);  // full-width letters fold among themselves
     EXPECT_FALSE(f.Active());
-    f.Build(u"abc", false, false, true, 8);  // width folding: no needle
+    f.Build(u"abc", false, false, true, KanjiCode::UTF8NoSig);  // width folding: no needle
     EXPECT_FALSE(f.Active());
     // Characters with more than one byte form get no needle: the NEC and
     // IBM copies in Shift_JIS, and "?", which every unmapped byte reads as.
-    f.Build(u"∵", false, false, false, 9);
+    f.Build(u"∵", false, false, false, KanjiCode::Detect);
     EXPECT_FALSE(f.Active());
-    f.Build(u"ⅰ", false, false, false, 1);
+    f.Build(u"ⅰ", false, false, false, KanjiCode::SJIS);
     EXPECT_FALSE(f.Active());
-    f.Build(u"a?", false, false, false, 8);
+    f.Build(u"a?", false, false, false, KanjiCode::UTF8NoSig);
     EXPECT_FALSE(f.Active());
 }
 
@@ -97,7 +97,7 @@ TEST(GrepPrefilter, FindsEachPlaceAtEveryOffset) {
             AllowCpuExtensions(avx2);
             const std::string& needle = n.bytes;
             GrepPrefilter f;
-            f.Build(n.text, false, ignoreCase, false, 1);
+            f.Build(n.text, false, ignoreCase, false, KanjiCode::SJIS);
             ASSERT_TRUE(f.Active());
             auto lower = [&](std::string s) {
                 if (ignoreCase)
@@ -116,7 +116,7 @@ TEST(GrepPrefilter, FindsEachPlaceAtEveryOffset) {
                     const std::string lowHay = lower(hay), lowNeedle = lower(needle);
                     for (std::size_t from : {std::size_t(0), place, place + 1}) {
                         const std::size_t want = from <= size ? lowHay.find(lowNeedle, from) : std::string::npos;
-                        EXPECT_EQ(f.FindFrom(1, hay, from), want) << needle << " case " << ignoreCase << " size "
+                        EXPECT_EQ(f.FindFrom(KanjiCode::SJIS, hay, from), want) << needle << " case " << ignoreCase << " size "
                                                                    << size << " at " << place << " from " << from
                                                                    << " avx2 " << avx2;
                     }
@@ -176,7 +176,7 @@ TEST_F(Equivalence, ShortcutsWriteWhatThePlainSearchWrites) {
         {u"abc*d", 1, 1},        {u"ABC*D", 1, 0},    {u"ファイル[をが]$", 1, 1}, {u"xフ", 1, 1},
         {u"c a", 0, 1},
     };
-    for (int code : {9, 1, 8, 2}) {
+    for (KanjiCode code : {KanjiCode::Detect, KanjiCode::SJIS, KanjiCode::UTF8NoSig, KanjiCode::EUC}) {
         for (const auto& c : cases) {
             RecordingOutput whole, plain;
             GrepParams params;
@@ -195,7 +195,7 @@ TEST_F(Equivalence, ShortcutsWriteWhatThePlainSearchWrites) {
             ASSERT_NE(re, nullptr);
             for (const auto& name : names) GrepFile(u"C:\\d\\" + name, params, re);
             regex_free(re);
-            EXPECT_EQ(whole.text_, plain.text_) << "code " << code << " case " << (&c - cases);
+            EXPECT_EQ(whole.text_, plain.text_) << "code " << KanjiCodeNumber(code) << " case " << (&c - cases);
         }
     }
 }

@@ -83,7 +83,7 @@ protected:
             boxes.push_back({r.text, r.caption});
             return IDOK;
         });
-        app->Context().openKanjiCode = KanjiCode::Auto;
+        app->Context().openKanjiCode = KanjiCode::Detect;
     }
     void TearDown() override {
         SetMessageBoxHandler(nullptr);
@@ -155,7 +155,7 @@ TEST_F(Commands, OpenDialogOpensEveryChosenFileInTheChosenEncodingForThatOpenOnl
     SetFileDialogHandler([&](FileDialogRequest& r) {
         asked.push_back(r);
         r.paths = {euc, plain};
-        r.encoding = KanjiCode::EUC;
+        r.encoding = KanjiCodeNumber(KanjiCode::EUC);
         return true;
     });
     Run(ID_FILE_OPEN);
@@ -163,7 +163,7 @@ TEST_F(Commands, OpenDialogOpensEveryChosenFileInTheChosenEncodingForThatOpenOnl
     EXPECT_FALSE(asked[0].save);
     EXPECT_EQ(asked[0].caption, L"開く");
     EXPECT_TRUE(asked[0].flags & OFN_ALLOWMULTISELECT);
-    EXPECT_EQ(asked[0].encoding, KanjiCode::Auto);  // the open encoding offered
+    EXPECT_EQ(asked[0].encoding, KanjiCodeNumber(KanjiCode::Detect));  // the open encoding offered
     EXPECT_EQ(asked[0].lineEnd, 0);                 // the open form has no line-end box
     const std::wstring all(L"すべてのファイル (*.*)\0*.*\0", 19);
     EXPECT_EQ(asked[0].filter.substr(0, all.size()), all);
@@ -176,13 +176,13 @@ TEST_F(Commands, OpenDialogOpensEveryChosenFileInTheChosenEncodingForThatOpenOnl
     ASSERT_TRUE(Doc()->ActivateFileByPath(euc));
     EXPECT_EQ(CurrentText(), u"日本");
     EXPECT_EQ(Doc()->Current().kanjiCode, KanjiCode::EUC);
-    EXPECT_EQ(app->Context().openKanjiCode, KanjiCode::Auto);
+    EXPECT_EQ(app->Context().openKanjiCode, KanjiCode::Detect);
 
     // The current file chosen again is read again in the new encoding, not
     // opened twice.
     SetFileDialogHandler([&](FileDialogRequest& r) {
         r.paths = {euc};
-        r.encoding = KanjiCode::SJIS;
+        r.encoding = KanjiCodeNumber(KanjiCode::SJIS);
         return true;
     });
     Run(ID_FILE_OPEN);
@@ -199,14 +199,14 @@ TEST_F(Commands, SaveFormOffersTheFileFormatAndItsChoiceReachesTheBytes) {
     SetFileDialogHandler([&](FileDialogRequest& r) {
         seen = r;
         r.path = target;
-        r.encoding = KanjiCode::UTF8;
+        r.encoding = KanjiCodeNumber(KanjiCode::UTF8);
         r.lineEnd = 2;
         return true;
     });
     Run(ID_FILE_SAVE_AS);
     EXPECT_TRUE(seen.save);
     EXPECT_EQ(seen.caption, L"名前を付けて保存");
-    EXPECT_EQ(seen.encoding, KanjiCode::SJIS);
+    EXPECT_EQ(seen.encoding, KanjiCodeNumber(KanjiCode::SJIS));
     EXPECT_EQ(seen.lineEnd, 1);
     EXPECT_EQ(seen.filterIndex, app->Context().settings.editMode + 1);
     EXPECT_TRUE(seen.flags & OFN_OVERWRITEPROMPT);
@@ -216,14 +216,14 @@ TEST_F(Commands, SaveFormOffersTheFileFormatAndItsChoiceReachesTheBytes) {
 
     // Detection is no format to save in: Shift_JIS with CRLF is offered.
     CExtFileDialog dialog(false, L"x.txt", 0, L"", nullptr);
-    dialog.m_kanjiCode = KanjiCode::Auto;
+    dialog.m_kanjiCode = KanjiCode::Detect;
     dialog.m_lineEnd = 3;
     SetFileDialogHandler([&](FileDialogRequest& r) {
         seen = r;
         return false;
     });
     EXPECT_EQ(dialog.DoModal(), IDCANCEL);
-    EXPECT_EQ(seen.encoding, KanjiCode::SJIS);
+    EXPECT_EQ(seen.encoding, KanjiCodeNumber(KanjiCode::SJIS));
     EXPECT_EQ(seen.lineEnd, 1);
 }
 
@@ -324,12 +324,12 @@ TEST_F(Commands, RealOpenDialogShowsTheEncodingBoxUnderTheFileTypeBox) {
         lineEndBox = ::GetDlgItem(child, IDC_FILE_LINE_END) != nullptr;
         boxLeft = LeftEdge(combo);
         typeLeft = LeftEdge(::GetDlgItem(d, 1136));
-        SelectData(combo, KanjiCode::UTF16BE);
+        SelectData(combo, KanjiCodeNumber(KanjiCode::UTF16BE));
         TypeNameAndOk(d, file);
     });
     ASSERT_EQ(result, IDOK);
     EXPECT_EQ(listed, (std::vector<int>{9, 1, 2, 3, 5, 7, 10, 11, 6, 8}));
-    EXPECT_EQ(offered, KanjiCode::JIS);
+    EXPECT_EQ(offered, KanjiCodeNumber(KanjiCode::JIS));
     EXPECT_FALSE(lineEndBox);
     EXPECT_EQ(boxLeft, typeLeft);
     EXPECT_EQ(dialog.m_kanjiCode, KanjiCode::UTF16BE);

@@ -71,7 +71,7 @@ protected:
 
     void SetUp() override {
         ASSERT_NE(frame, nullptr);
-        app->Context().openKanjiCode = KanjiCode::Auto;
+        app->Context().openKanjiCode = KanjiCode::Detect;
         SetMessageBoxHandler([this](const MessageBoxRequest& r) {
             boxes.push_back(r.text);
             return boxAnswer;
@@ -221,9 +221,9 @@ TEST_F(Options, OkStoresEveryPageSavesTheFileAndReachesEveryOpenEditor) {
 
         page = ShowPage(sheet, 2);
         Type(page, IDC_BROWSER_FIREFOX, L"C:\\fx\\firefox.exe");
-        SelectData(page, IDC_DEFAULT_KANJI_CODE, KanjiCode::UTF8);
+        SelectData(page, IDC_DEFAULT_KANJI_CODE, KanjiCodeNumber(KanjiCode::UTF8));
         SelectData(page, IDC_DEFAULT_LINE_TYPE, 2);
-        SelectData(page, IDC_FILE_OPEN_KANJI_CODE, KanjiCode::EUC);
+        SelectData(page, IDC_FILE_OPEN_KANJI_CODE, KanjiCodeNumber(KanjiCode::EUC));
         ::SendMessageW(::GetDlgItem(page, IDC_DEFAULT_EDIT_MODE), CB_SETCURSEL, 0, 0);  // "前回起動時の設定"
 
         page = ShowPage(sheet, 3);
@@ -239,9 +239,9 @@ TEST_F(Options, OkStoresEveryPageSavesTheFileAndReachesEveryOpenEditor) {
     EXPECT_EQ(app->Context().settings.dragDropEdit, 1);
     EXPECT_EQ(app->Context().settings.bracketsBlinkTime, 250);
     EXPECT_TRUE(app->Context().settings.browserFirefox == u"C:\\fx\\firefox.exe");
-    EXPECT_EQ(app->Context().settings.defaultKanjiCode, KanjiCode::UTF8);
+    EXPECT_EQ(app->Context().settings.defaultKanjiCode, KanjiCodeNumber(KanjiCode::UTF8));
     EXPECT_EQ(app->Context().settings.defaultLineType, 2);
-    EXPECT_EQ(app->Context().settings.fileOpenKanjiCode, KanjiCode::EUC);
+    EXPECT_EQ(app->Context().settings.fileOpenKanjiCode, KanjiCodeNumber(KanjiCode::EUC));
     EXPECT_EQ(app->Context().openKanjiCode, KanjiCode::EUC);
     EXPECT_TRUE(app->Context().settings.defaultEditModeStr == u"NONE");
     EXPECT_EQ(app->Context().settings.tabMultiRow, 1);
@@ -402,7 +402,8 @@ TEST_F(Options, SetupPageBrowsesFromTheFieldsAndListsTheCurrentFilterFirst) {
 // ---- The file format of the current file.
 
 struct FormatCase {
-    int code, lineEnd;
+    KanjiCode code;
+    int lineEnd;
     std::string bytes;  // "あ", the line end, "b"
 };
 
@@ -424,7 +425,7 @@ TEST_F(Options, FileFormatChoiceReachesTheSavedBytes) {
         SetModalDialogHandler([&](const ModalDialogRequest& r) {
             ++shown;
             EXPECT_EQ(r.templateId, static_cast<UINT>(IDD_FILE_FORMAT));
-            SelectData(r.dialog, IDC_FILE_KANJI_CODE, c.code);
+            SelectData(r.dialog, IDC_FILE_KANJI_CODE, KanjiCodeNumber(c.code));
             SelectData(r.dialog, IDC_FILE_LINE_END, c.lineEnd);
             ::SendMessageW(r.dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
         });
@@ -434,7 +435,7 @@ TEST_F(Options, FileFormatChoiceReachesTheSavedBytes) {
         EXPECT_EQ(Doc()->Current().lineEnd, c.lineEnd);
         EXPECT_TRUE(Doc()->Current().IsModified());
         Run(ID_FILE_SAVE);
-        EXPECT_EQ(wtest::ReadBytes(path), c.bytes) << c.code << "/" << c.lineEnd << wtest::Utf8(boxes.empty() ? L"" : boxes.back());
+        EXPECT_EQ(wtest::ReadBytes(path), c.bytes) << KanjiCodeNumber(c.code) << "/" << c.lineEnd << wtest::Utf8(boxes.empty() ? L"" : boxes.back());
         EXPECT_FALSE(Doc()->Current().IsModified());
     }
     EXPECT_EQ(boxes, std::vector<std::wstring>{});
@@ -445,9 +446,9 @@ TEST_F(Options, AFormatThatLosesTextAsksFirstAndTheOldFormatUndoesTheChange) {
     wtest::WriteBytes(path, "\xEF\xBB\xBF\xF0\x9F\x98\x80\n");  // an emoji in UTF-8
     ASSERT_NE(app->OpenDocumentFile(path.c_str()), nullptr);
     ASSERT_EQ(Doc()->Current().kanjiCode, KanjiCode::UTF8);
-    auto choose = [&](int code, int lineEnd) {
+    auto choose = [&](KanjiCode code, int lineEnd) {
         SetModalDialogHandler([=](const ModalDialogRequest& r) {
-            SelectData(r.dialog, IDC_FILE_KANJI_CODE, code);
+            SelectData(r.dialog, IDC_FILE_KANJI_CODE, KanjiCodeNumber(code));
             SelectData(r.dialog, IDC_FILE_LINE_END, lineEnd);
             ::SendMessageW(r.dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
         });

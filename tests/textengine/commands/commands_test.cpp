@@ -271,7 +271,8 @@ TEST_F(Commands, SortOfSharedPrefixesMatchesAStableSort) {
         for (std::size_t i = 0; i < lines.size(); ++i) text += (i ? u"\n" : u"") + lines[i];
         CEditData s;
         CMemoryStream in(std::string(reinterpret_cast<const char*>(text.data()), text.size() * 2));
-        int code = 7, lineEnd = 0;
+        KanjiCode code = KanjiCode::UnicodeNoSig;
+        int lineEnd = 0;
         ASSERT_TRUE(s.Load(in, code, lineEnd));
         ASSERT_EQ(s.GetLineCount(), int(lines.size()));
         const bool down = round % 2;

@@ -53,7 +53,7 @@ TEST(Cp932Iconv, DecodingMatches) {
         if (IsLead(b)) continue;
         std::string in(1, static_cast<char>(b));
         std::u16string want = cv.Convert(in, out) ? FromUtf16le(out) : u"?";
-        ASSERT_EQ(DecodeText(1, in), want) << "byte " << b;
+        ASSERT_EQ(DecodeText(KanjiCode::SJIS, in), want) << "byte " << b;
     }
     for (int lead = 0x81; lead <= 0xFC; ++lead) {
         if (!IsLead(lead)) continue;
@@ -63,7 +63,7 @@ TEST(Cp932Iconv, DecodingMatches) {
             bool ok = cv.Convert(in, out);
             std::u16string want = ok ? FromUtf16le(out) : u"?";  // one '?' per unmapped pair
             mapped += ok;
-            ASSERT_EQ(DecodeText(1, in), want) << std::hex << "pair " << lead << " " << trail;
+            ASSERT_EQ(DecodeText(KanjiCode::SJIS, in), want) << std::hex << "pair " << lead << " " << trail;
         }
     }
     EXPECT_GT(mapped, 7000);
@@ -77,7 +77,7 @@ TEST(Cp932Iconv, EncodingMatchesForEveryBmpCodePoint) {
         if (cp >= 0xD800 && cp < 0xE000) continue;
         std::string in{static_cast<char>(cp & 0xFF), static_cast<char>(cp >> 8)};
         std::string want = cv.Convert(in, out) ? out : "?";
-        ASSERT_EQ(EncodeText(1, std::u16string(1, static_cast<char16_t>(cp))), want) << std::hex << "U+" << cp;
+        ASSERT_EQ(EncodeText(KanjiCode::SJIS, std::u16string(1, static_cast<char16_t>(cp))), want) << std::hex << "U+" << cp;
     }
 }
 
@@ -93,7 +93,8 @@ TEST(Cp932Iconv, GeneratedTextsEncodeAsIconvDoes) {
         for (unsigned k = 0, n = next() % 60; k < n; ++k)
             for (unsigned r = 0, run = 1 + next() % 20; r < run; ++r) text += tokens[next() % std::size(tokens)];
         const std::string utf16le(reinterpret_cast<const char*>(text.data()), text.size() * 2);
-        for (const auto& [code, name] : {std::pair{1, "CP932"}, std::pair{8, "UTF-8"}, std::pair{7, "UTF-16LE"}}) {
+        for (const auto& [code, name] : {std::pair{KanjiCode::SJIS, "CP932"}, std::pair{KanjiCode::UTF8NoSig, "UTF-8"},
+                                   std::pair{KanjiCode::UnicodeNoSig, "UTF-16LE"}}) {
             iconv_t cd = iconv_open(name, "UTF-16LE");
             ASSERT_NE(cd, reinterpret_cast<iconv_t>(-1));
             std::string want(utf16le.size() * 2 + 16, '\0');

@@ -9,7 +9,7 @@
 
 namespace {
 
-int Detect(const std::string& bytes, int defaultCode = 1) {
+KanjiCode Detect(const std::string& bytes, KanjiCode defaultCode = KanjiCode::SJIS) {
     return DetectKanjiCode(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), defaultCode);
 }
 
@@ -20,52 +20,52 @@ const std::u16string kProse =
 struct DetectCase {
     const char* name;
     std::string bytes;
-    int defaultCode;
-    int code;
+    KanjiCode defaultCode;
+    KanjiCode code;
 };
 
 TEST(Detect, KanjiCode) {
     const DetectCase cases[] = {
-        {"empty keeps the default", "", 5, 5},
-        {"ASCII keeps the default", "plain text\r\n", 1, 1},
-        {"ASCII with a UTF-16 default", "plain text\r\n", 5, 1},
-        {"ASCII with EUC default", "plain text\r\n", 2, 2},
-        {"UTF-16LE signature", "\xFF\xFE" "a", 1, 5},
-        {"UTF-16BE signature", "\xFE\xFF", 1, 10},
-        {"UTF-8 signature", "\xEF\xBB\xBF" "a", 1, 6},
-        {"JIS escape", "abc\x1b$B4A\x1b(B", 1, 3},
-        {"JIS escape after an 8-bit byte", "\x82\xA0\x82\xA2\x1b$B4A\x1b(B....", 1, 1},
-        {"JIS escape right before an 8-bit byte", "abcdefghij\x1b$\x82\xA0\x82\xA2\x82\xA4....", 1, 3},
-        {"JIS escape after a late 8-bit byte", "abcdefghijk\x82\xA0\x1b$B4A\x1b(B....", 1, 1},
-        {"escape without $ then a JIS escape", "ab\x1b\x1b$B4A\x1b(B", 1, 3},
-        {"escape as the last byte", "abcdefghijklmnop\x1b", 1, 1},
-        {"UTF-16LE without signature", std::string("a\0b\0", 4), 1, 7},
-        {"UTF-16BE without signature", std::string("\0a\0b", 4), 1, 11},
-        {"nothing scores: EUC-JP", "\x80\x80\x80\x80\x80\x80\x80", 1, 2},
-        {"a tie goes to Shift_JIS", "\xE0\xA1\xE0\xA1\xE0\xA1\xE0\xA1" "abcd", 1, 1},
-        {"Shift_JIS prose", EncodeText(1, kProse), 1, 1},
-        {"EUC-JP prose", EncodeText(2, kProse), 1, 2},
-        {"UTF-8 prose", EncodeText(8, kProse), 1, 8},
-        {"JIS prose", EncodeText(3, kProse), 1, 3},
-        {"UTF-16LE prose", "\xFF\xFE" + EncodeText(5, kProse), 1, 5},
-        {"UTF-8 hiragana", "\xE3\x81\x82\xE3\x81\x84\xE3\x81\x86\xE3\x81\x88\xE3\x81\x8A" "abcd", 1, 8},
+        {"empty keeps the default", "", KanjiCode::Unicode, KanjiCode::Unicode},
+        {"ASCII keeps the default", "plain text\r\n", KanjiCode::SJIS, KanjiCode::SJIS},
+        {"ASCII with a UTF-16 default", "plain text\r\n", KanjiCode::Unicode, KanjiCode::SJIS},
+        {"ASCII with EUC default", "plain text\r\n", KanjiCode::EUC, KanjiCode::EUC},
+        {"UTF-16LE signature", "\xFF\xFE" "a", KanjiCode::SJIS, KanjiCode::Unicode},
+        {"UTF-16BE signature", "\xFE\xFF", KanjiCode::SJIS, KanjiCode::UTF16BE},
+        {"UTF-8 signature", "\xEF\xBB\xBF" "a", KanjiCode::SJIS, KanjiCode::UTF8},
+        {"JIS escape", "abc\x1b$B4A\x1b(B", KanjiCode::SJIS, KanjiCode::JIS},
+        {"JIS escape after an 8-bit byte", "\x82\xA0\x82\xA2\x1b$B4A\x1b(B....", KanjiCode::SJIS, KanjiCode::SJIS},
+        {"JIS escape right before an 8-bit byte", "abcdefghij\x1b$\x82\xA0\x82\xA2\x82\xA4....", KanjiCode::SJIS, KanjiCode::JIS},
+        {"JIS escape after a late 8-bit byte", "abcdefghijk\x82\xA0\x1b$B4A\x1b(B....", KanjiCode::SJIS, KanjiCode::SJIS},
+        {"escape without $ then a JIS escape", "ab\x1b\x1b$B4A\x1b(B", KanjiCode::SJIS, KanjiCode::JIS},
+        {"escape as the last byte", "abcdefghijklmnop\x1b", KanjiCode::SJIS, KanjiCode::SJIS},
+        {"UTF-16LE without signature", std::string("a\0b\0", 4), KanjiCode::SJIS, KanjiCode::UnicodeNoSig},
+        {"UTF-16BE without signature", std::string("\0a\0b", 4), KanjiCode::SJIS, KanjiCode::UTF16BENoSig},
+        {"nothing scores: EUC-JP", "\x80\x80\x80\x80\x80\x80\x80", KanjiCode::SJIS, KanjiCode::EUC},
+        {"a tie goes to Shift_JIS", "\xE0\xA1\xE0\xA1\xE0\xA1\xE0\xA1" "abcd", KanjiCode::SJIS, KanjiCode::SJIS},
+        {"Shift_JIS prose", EncodeText(KanjiCode::SJIS, kProse), KanjiCode::SJIS, KanjiCode::SJIS},
+        {"EUC-JP prose", EncodeText(KanjiCode::EUC, kProse), KanjiCode::SJIS, KanjiCode::EUC},
+        {"UTF-8 prose", EncodeText(KanjiCode::UTF8NoSig, kProse), KanjiCode::SJIS, KanjiCode::UTF8NoSig},
+        {"JIS prose", EncodeText(KanjiCode::JIS, kProse), KanjiCode::SJIS, KanjiCode::JIS},
+        {"UTF-16LE prose", "\xFF\xFE" + EncodeText(KanjiCode::Unicode, kProse), KanjiCode::SJIS, KanjiCode::Unicode},
+        {"UTF-8 hiragana", "\xE3\x81\x82\xE3\x81\x84\xE3\x81\x86\xE3\x81\x88\xE3\x81\x8A" "abcd", KanjiCode::SJIS, KanjiCode::UTF8NoSig},
         // "\xC3\x80\n" is valid UTF-8 and breaks Shift_JIS and EUC-JP at once;
         // UTF-8 then wins only with a three-byte character the scan reaches.
-        {"UTF-8 alone, two-byte characters only", "\xC3\x80\nabcdefgh", 1, 2},
+        {"UTF-8 alone, two-byte characters only", "\xC3\x80\nabcdefgh", KanjiCode::SJIS, KanjiCode::EUC},
         {"UTF-8 alone, a three-byte character after ASCII words",
-         "\xC3\x80\nabcdefghijklmnop\xE3\x80\x81" "abcd", 1, 8},
+         "\xC3\x80\nabcdefghijklmnop\xE3\x80\x81" "abcd", KanjiCode::SJIS, KanjiCode::UTF8NoSig},
         {"UTF-8 alone, the three-byte character in the last four bytes", "\xC3\x80\nabcdefghijklmnop\xE3\x80\x81",
-         1, 8},
+         KanjiCode::SJIS, KanjiCode::UTF8NoSig},
         {"UTF-8 alone, a NUL before the three-byte character",
-         std::string("\xC3\x80\nabcdefgh\0\xE3\x80\x81" "abcd", 19), 1, 2},
-        {"Shift_JIS prose over many blocks", EncodeText(1, kProse + kProse + kProse) + "abcdef", 1, 1},
-        {"Shift_JIS prose with a stray byte near its end", EncodeText(1, kProse + kProse + kProse) + "\x80" "abcdef", 1,
-         2},
+         std::string("\xC3\x80\nabcdefgh\0\xE3\x80\x81" "abcd", 19), KanjiCode::SJIS, KanjiCode::EUC},
+        {"Shift_JIS prose over many blocks", EncodeText(KanjiCode::SJIS, kProse + kProse + kProse) + "abcdef", KanjiCode::SJIS, KanjiCode::SJIS},
+        {"Shift_JIS prose with a stray byte near its end", EncodeText(KanjiCode::SJIS, kProse + kProse + kProse) + "\x80" "abcdef", KanjiCode::SJIS,
+         KanjiCode::EUC},
         {"Shift_JIS prose with a cut character near its end",
-         EncodeText(1, kProse + kProse + kProse) + "\x82\n" "abcdef", 1, 2},
-        {"UTF-8 prose over many blocks", EncodeText(8, kProse + kProse + kProse) + "abcdef", 1, 8},
-        {"UTF-8 prose broken near its end", EncodeText(8, kProse + kProse + kProse) + "\xFF" "abcdef", 1, 2},
-        {"UTF-8 alone, broken after the three-byte character", "\xC3\x80\n\xE3\x80\x81" "abcdefgh\xFF" "abcd", 1, 2},
+         EncodeText(KanjiCode::SJIS, kProse + kProse + kProse) + "\x82\n" "abcdef", KanjiCode::SJIS, KanjiCode::EUC},
+        {"UTF-8 prose over many blocks", EncodeText(KanjiCode::UTF8NoSig, kProse + kProse + kProse) + "abcdef", KanjiCode::SJIS, KanjiCode::UTF8NoSig},
+        {"UTF-8 prose broken near its end", EncodeText(KanjiCode::UTF8NoSig, kProse + kProse + kProse) + "\xFF" "abcdef", KanjiCode::SJIS, KanjiCode::EUC},
+        {"UTF-8 alone, broken after the three-byte character", "\xC3\x80\n\xE3\x80\x81" "abcdefgh\xFF" "abcd", KanjiCode::SJIS, KanjiCode::EUC},
     };
     for (bool avx2 : {true, false}) {  // the wide and the baseline block scans
         AllowCpuExtensions(avx2);
@@ -78,7 +78,7 @@ TEST(Detect, KanjiCode) {
 // chunks and blocks, or none: the wide scans decide as the baseline does.
 TEST(Detect, Utf8FaultsAnywhereDecideAsTheBaseline) {
     std::string prose;
-    while (prose.size() < 1500) prose += EncodeText(8, kProse) + "abc \xC3\xA9 \xF0\x9F\x98\x80 ";
+    while (prose.size() < 1500) prose += EncodeText(KanjiCode::UTF8NoSig, kProse) + "abc \xC3\xA9 \xF0\x9F\x98\x80 ";
     const std::string faults[] = {"",         "\xFF", std::string(1, '\0'), "\x80",           "\xE3\x81",
                                   "\xC3",     "\xF8\x80", "\xF8\x80\x80\x80",     "\xF0\x9F\x98"};
     for (const std::string& fault : faults)
@@ -88,7 +88,7 @@ TEST(Detect, Utf8FaultsAnywhereDecideAsTheBaseline) {
             for (std::size_t size : {bytes.size(), std::size_t(300), std::size_t(520)}) {
                 const std::string cut = bytes.substr(0, size);
                 AllowCpuExtensions(false);
-                const int baseline = Detect(cut);
+                const KanjiCode baseline = Detect(cut);
                 AllowCpuExtensions(true);
                 ASSERT_EQ(Detect(cut), baseline) << "fault " << testing::PrintToString(fault) << " at " << at
                                                  << " size " << size;
@@ -100,10 +100,10 @@ TEST(Detect, Utf8FaultsAnywhereDecideAsTheBaseline) {
         std::string bytes = two;
         bytes.insert(at, "\xE3\x80\x81");
         AllowCpuExtensions(false);
-        const int baseline = Detect(bytes);
+        const KanjiCode baseline = Detect(bytes);
         AllowCpuExtensions(true);
         EXPECT_EQ(Detect(bytes), baseline) << at;
-        EXPECT_EQ(baseline, 8) << at;
+        EXPECT_EQ(baseline, KanjiCode::UTF8NoSig) << at;
     }
     AllowCpuExtensions(true);
 }
@@ -120,9 +120,9 @@ TEST(Detect, FrequentCharWeights) {
             for (char x : b) v = v << 8 | uint8_t(x);
             return v;
         };
-        sjis.insert(pack(EncodeText(1, one)));
-        euc.insert(pack(EncodeText(2, one)));
-        utf8.insert(pack(EncodeText(8, one)));
+        sjis.insert(pack(EncodeText(KanjiCode::SJIS, one)));
+        euc.insert(pack(EncodeText(KanjiCode::EUC, one)));
+        utf8.insert(pack(EncodeText(KanjiCode::UTF8NoSig, one)));
     }
     ASSERT_EQ(sjis.size(), frequent.size());
     ASSERT_EQ(euc.size(), frequent.size());
@@ -144,7 +144,7 @@ TEST(Detect, CharCodeScoresStopAtNul) {
     std::string s = "\x82\xA0\x82\xA2\x82\xA4";
     s += '\0';
     s += "\x80\x80\x80\x80\x80\x80";
-    EXPECT_EQ(DetectCharCode(reinterpret_cast<const uint8_t*>(s.data()), s.size()), 1);
+    EXPECT_EQ(DetectCharCode(reinterpret_cast<const uint8_t*>(s.data()), s.size()), KanjiCode::SJIS);
 }
 
 // A text read whole is judged on all its bytes; one that fills the read
@@ -155,26 +155,26 @@ TEST(Detect, LastBytesJudgedUnlessTheReadWasCut) {
         return head + std::string(kDetectBytes - head.size() - tail.size(), 'a') + tail;
     };
     const DetectCase cases[] = {
-        {"one kanji and a line end in Shift_JIS", sjisKanji, 1, 1},
-        {"one kanji and a line end in EUC-JP", "\xBB\xCF\r\n", 1, 2},
-        {"one hiragana in UTF-8", "\xE3\x81\x82\n", 1, 8},
-        {"one kanji alone in Shift_JIS", "\x8E\x6E", 1, 1},
-        {"a whole text ending in a Shift_JIS lead byte", "\x82\xA0\x82", 1, 2},
-        {"a whole text ending inside a UTF-8 character", "\xE3\x81\x82\xE3\x81", 1, 2},
+        {"one kanji and a line end in Shift_JIS", sjisKanji, KanjiCode::SJIS, KanjiCode::SJIS},
+        {"one kanji and a line end in EUC-JP", "\xBB\xCF\r\n", KanjiCode::SJIS, KanjiCode::EUC},
+        {"one hiragana in UTF-8", "\xE3\x81\x82\n", KanjiCode::SJIS, KanjiCode::UTF8NoSig},
+        {"one kanji alone in Shift_JIS", "\x8E\x6E", KanjiCode::SJIS, KanjiCode::SJIS},
+        {"a whole text ending in a Shift_JIS lead byte", "\x82\xA0\x82", KanjiCode::SJIS, KanjiCode::EUC},
+        {"a whole text ending inside a UTF-8 character", "\xE3\x81\x82\xE3\x81", KanjiCode::SJIS, KanjiCode::EUC},
         {"a cut text: a UTF-8 character in the last four bytes is not judged",
-         filled("\xC3\x80\n", "\xE3\x80\x81"), 1, 2},
-        {"a cut text: a character cut at the limit is no fault", filled("\x82\xA0\x82\xA2", "\x82"), 1, 1},
-        {"a cut text: the kanji in the last four bytes is not judged (nothing scores)", filled("", sjisKanji), 1, 2},
+         filled("\xC3\x80\n", "\xE3\x80\x81"), KanjiCode::SJIS, KanjiCode::EUC},
+        {"a cut text: a character cut at the limit is no fault", filled("\x82\xA0\x82\xA2", "\x82"), KanjiCode::SJIS, KanjiCode::SJIS},
+        {"a cut text: the kanji in the last four bytes is not judged (nothing scores)", filled("", sjisKanji), KanjiCode::SJIS, KanjiCode::EUC},
     };
     for (const auto& c : cases) EXPECT_EQ(Detect(c.bytes, c.defaultCode), c.code) << c.name;
 }
 
 TEST(Detect, OnlyTheFirst64KiBAreLookedAt) {
     std::string s(kDetectBytes, 'a');
-    s += EncodeText(2, kProse);
+    s += EncodeText(KanjiCode::EUC, kProse);
     CMemoryStream in(s);
-    CKanjiTextFile file(&in, 1, 1);
-    EXPECT_EQ(file.DetectKanjiCode(1), 1);
+    CKanjiTextFile file(&in, KanjiCode::SJIS, 1);
+    EXPECT_EQ(file.DetectKanjiCode(KanjiCode::SJIS), KanjiCode::SJIS);
     // The stream is rewound: reading starts at the first byte.
     std::u16string line;
     ASSERT_TRUE(file.ReadLine(line));
@@ -183,28 +183,28 @@ TEST(Detect, OnlyTheFirst64KiBAreLookedAt) {
 
 struct LineEndCase {
     const char* name;
-    int code;
+    KanjiCode code;
     std::string bytes;
     int lineEnd;
 };
 
 TEST(Detect, LineEnd) {
     const LineEndCase cases[] = {
-        {"CR LF", 1, "a\r\nb\n", 1},
-        {"LF", 1, "a\nb\r\n", 2},
-        {"CR", 1, "a\rb\r\n", 3},
-        {"CR at the very end", 1, "a\r", 3},
-        {"CR ending a block, LF behind it", 1, std::string(65535, 'a') + "\r\n", 1},
-        {"CR ending a block alone", 1, std::string(65535, 'a') + "\rb", 3},
-        {"LF blocks after a CR LF", 1, std::string(70000, 'a') + "\r\n" + std::string(70000, 'b') + "\n", 1},
-        {"none in EUC-JP", 2, "\xB4\xC1", 2},
-        {"none in JIS", 3, "abc", 2},
-        {"none in UTF-8", 8, "abc", 1},
-        {"none in Shift_JIS", 1, "abc", 1},
-        {"UTF-16LE CR LF", 5, std::string("\xFF\xFE" "a\0\r\0\n\0", 8), 1},
-        {"UTF-16BE LF", 11, std::string("\0a\0\n", 4), 2},
-        {"UTF-16LE unit 0D0A is no line end", 7, std::string("\x0A\x0D\n\0", 4), 2},
-        {"UTF-16LE CR across a block", 7, std::string(65534, 'a') + std::string("\r\0\n\0", 4), 1},
+        {"CR LF", KanjiCode::SJIS, "a\r\nb\n", 1},
+        {"LF", KanjiCode::SJIS, "a\nb\r\n", 2},
+        {"CR", KanjiCode::SJIS, "a\rb\r\n", 3},
+        {"CR at the very end", KanjiCode::SJIS, "a\r", 3},
+        {"CR ending a block, LF behind it", KanjiCode::SJIS, std::string(65535, 'a') + "\r\n", 1},
+        {"CR ending a block alone", KanjiCode::SJIS, std::string(65535, 'a') + "\rb", 3},
+        {"LF blocks after a CR LF", KanjiCode::SJIS, std::string(70000, 'a') + "\r\n" + std::string(70000, 'b') + "\n", 1},
+        {"none in EUC-JP", KanjiCode::EUC, "\xB4\xC1", 2},
+        {"none in JIS", KanjiCode::JIS, "abc", 2},
+        {"none in UTF-8", KanjiCode::UTF8NoSig, "abc", 1},
+        {"none in Shift_JIS", KanjiCode::SJIS, "abc", 1},
+        {"UTF-16LE CR LF", KanjiCode::Unicode, std::string("\xFF\xFE" "a\0\r\0\n\0", 8), 1},
+        {"UTF-16BE LF", KanjiCode::UTF16BENoSig, std::string("\0a\0\n", 4), 2},
+        {"UTF-16LE unit 0D0A is no line end", KanjiCode::UnicodeNoSig, std::string("\x0A\x0D\n\0", 4), 2},
+        {"UTF-16LE CR across a block", KanjiCode::UnicodeNoSig, std::string(65534, 'a') + std::string("\r\0\n\0", 4), 1},
     };
     for (const auto& c : cases) {
         CMemoryStream in(c.bytes);

@@ -21,7 +21,7 @@
 
 namespace {
 
-const int kAllCodes[] = {1, 2, 3, 5, 7, 10, 11, 6, 8};
+const KanjiCode kAllCodes[] = {KanjiCode::SJIS, KanjiCode::EUC, KanjiCode::JIS, KanjiCode::Unicode, KanjiCode::UnicodeNoSig, KanjiCode::UTF16BE, KanjiCode::UTF16BENoSig, KanjiCode::UTF8, KanjiCode::UTF8NoSig};
 
 std::vector<std::u16string> Lines(const CEditData& d) {
     std::vector<std::u16string> out;
@@ -39,13 +39,13 @@ std::u16string Prose() {
     return text + u"おわり";
 }
 
-std::string SaveBytes(CEditData& d, int code, int lineEnd) {
+std::string SaveBytes(CEditData& d, KanjiCode code, int lineEnd) {
     CMemoryStream out;
     EXPECT_TRUE(d.Save(out, code, lineEnd));
     return out.Bytes();
 }
 
-bool LoadBytes(CEditData& d, const std::string& bytes, int& code, int& lineEnd) {
+bool LoadBytes(CEditData& d, const std::string& bytes, KanjiCode& code, int& lineEnd) {
     CMemoryStream in(bytes);
     return d.Load(in, code, lineEnd);
 }
@@ -54,21 +54,22 @@ TEST(EditDataFile, EveryEncodingRoundTripsThroughLoadAndSave) {
     CEditData source;
     source.InsertText(Prose().c_str(), 1);
     const auto want = Lines(source);
-    for (int code : kAllCodes) {
+    for (KanjiCode code : kAllCodes) {
         for (int lineEnd : {1, 2, 3}) {
             std::string bytes = SaveBytes(source, code, lineEnd);
             CEditData loaded;
-            int readCode = 9, readEnd = 0;
+            KanjiCode readCode = KanjiCode::Detect;
+            int readEnd = 0;
             ASSERT_TRUE(LoadBytes(loaded, bytes, readCode, readEnd));
             // Detection finds every encoding but the signature-less UTF-16 ones.
-            if (code != 7 && code != 11) {
-                EXPECT_EQ(readCode, code) << "code " << code;
+            if (code != KanjiCode::UnicodeNoSig && code != KanjiCode::UTF16BENoSig) {
+                EXPECT_EQ(readCode, code) << "code " << KanjiCodeNumber(code);
             }
             readCode = code;
             ASSERT_TRUE(LoadBytes(loaded, bytes, readCode, readEnd));
             EXPECT_EQ(readEnd, lineEnd);
-            EXPECT_EQ(Lines(loaded), want) << "code " << code << " line end " << lineEnd;
-            EXPECT_EQ(SaveBytes(loaded, code, lineEnd), bytes) << "code " << code;
+            EXPECT_EQ(Lines(loaded), want) << "code " << KanjiCodeNumber(code) << " line end " << lineEnd;
+            EXPECT_EQ(SaveBytes(loaded, code, lineEnd), bytes) << "code " << KanjiCodeNumber(code);
             EXPECT_FALSE(loaded.IsModified());
             EXPECT_EQ(loaded.GetCaretPos().line, 0);
             EXPECT_EQ(loaded.GetUndo()->CanUndo(), false);
@@ -79,22 +80,23 @@ TEST(EditDataFile, EveryEncodingRoundTripsThroughLoadAndSave) {
 TEST(EditDataFile, SaveWritesExactlyTheLinesLineEnds) {
     CEditData d;
     d.InsertText(u"a\r\n", 1);
-    EXPECT_EQ(SaveBytes(d, 1, 2), "a\n");
+    EXPECT_EQ(SaveBytes(d, KanjiCode::SJIS, 2), "a\n");
     CEditData empty;
-    EXPECT_EQ(SaveBytes(empty, 1, 1), "");
-    EXPECT_EQ(SaveBytes(empty, 5, 1), "\xFF\xFE");  // an empty UTF-16 file keeps its signature
+    EXPECT_EQ(SaveBytes(empty, KanjiCode::SJIS, 1), "");
+    EXPECT_EQ(SaveBytes(empty, KanjiCode::Unicode, 1), "\xFF\xFE");  // an empty UTF-16 file keeps its signature
     CMemoryStream out;
-    EXPECT_FALSE(d.Save(out, 9, 1));
+    EXPECT_FALSE(d.Save(out, KanjiCode::Detect, 1));
 }
 
 TEST(EditDataFile, NulInAFileKeepsTheRestOfItsChunk) {
     CEditData d;
-    int code = 1, lineEnd = 0;
+    KanjiCode code = KanjiCode::SJIS;
+    int lineEnd = 0;
     ASSERT_TRUE(LoadBytes(d, std::string("a\0b\r\nc", 6), code, lineEnd));
     ASSERT_EQ(d.GetLineCount(), 2);
     EXPECT_EQ(Lines(d)[0], std::u16string(u"a\0b", 3));
     EXPECT_EQ(Lines(d)[1], u"c");
-    EXPECT_EQ(SaveBytes(d, 1, 1), std::string("a\0b\r\nc", 6));
+    EXPECT_EQ(SaveBytes(d, KanjiCode::SJIS, 1), std::string("a\0b\r\nc", 6));
 }
 
 // A stream that fails after some bytes, as a disk or network error would.
@@ -125,17 +127,18 @@ TEST(EditDataFile, AFailedLoadKeepsTheTextAndItsUndo) {
     CEditData d;
     d.InsertText(u"unsaved\r\nwork", 1);
     FailingStream in(std::string(20000, 'x'), 10000);
-    int code = 2, lineEnd = 3;
+    KanjiCode code = KanjiCode::EUC;
+    int lineEnd = 3;
     CEditData::LoadFailure why = CEditData::LoadFailure::None;
     EXPECT_FALSE(d.Load(in, code, lineEnd, nullptr, &why));
     EXPECT_EQ(why, CEditData::LoadFailure::ReadError);
     EXPECT_EQ(Lines(d), (std::vector<std::u16string>{u"unsaved", u"work"}));
     EXPECT_TRUE(d.IsModified());
     EXPECT_TRUE(d.GetUndo()->CanUndo());
-    EXPECT_EQ(code, 2);
+    EXPECT_EQ(code, KanjiCode::EUC);
     EXPECT_EQ(lineEnd, 3);
     // The same buffer still loads a good file afterwards.
-    code = 1;
+    code = KanjiCode::SJIS;
     ASSERT_TRUE(LoadBytes(d, "new\r\ntext", code, lineEnd));
     EXPECT_EQ(Lines(d), (std::vector<std::u16string>{u"new", u"text"}));
     EXPECT_FALSE(d.IsModified());
@@ -145,25 +148,25 @@ TEST(EditDataFile, ASaveReportsWhatTheCodeCouldNotHold) {
     const std::u16string emoji = u"\U0001F600";
     struct Case {
         std::u16string text;
-        int code;
+        KanjiCode code;
         unsigned long long replaced;
         EditPos first;
     } cases[] = {
-        {u"plain ? and 漢字", 1, 0, {-1, -1}},
-        {u"ab" + emoji + u"c", 1, 1, {2, 0}},
-        {u"line\r\ncafé é", 1, 2, {3, 1}},
-        {u"x\r\n" + emoji + emoji, 2, 2, {0, 1}},
-        {u"かな" + emoji, 3, 1, {2, 0}},
-        {u"ab" + emoji + u"c", 6, 0, {-1, -1}},
-        {u"ab" + emoji + u"c", 5, 0, {-1, -1}},
+        {u"plain ? and 漢字", KanjiCode::SJIS, 0, {-1, -1}},
+        {u"ab" + emoji + u"c", KanjiCode::SJIS, 1, {2, 0}},
+        {u"line\r\ncafé é", KanjiCode::SJIS, 2, {3, 1}},
+        {u"x\r\n" + emoji + emoji, KanjiCode::EUC, 2, {0, 1}},
+        {u"かな" + emoji, KanjiCode::JIS, 1, {2, 0}},
+        {u"ab" + emoji + u"c", KanjiCode::UTF8, 0, {-1, -1}},
+        {u"ab" + emoji + u"c", KanjiCode::Unicode, 0, {-1, -1}},
         // A lone high surrogate is only known to be alone at the line end.
-        {std::u16string(u"ok\r\nab\xD800\r\nz"), 1, 1, {2, 1}},
-        {std::u16string(u"ab\xD800"), 1, 1, {2, 0}},
+        {std::u16string(u"ok\r\nab\xD800\r\nz"), KanjiCode::SJIS, 1, {2, 1}},
+        {std::u16string(u"ab\xD800"), KanjiCode::SJIS, 1, {2, 0}},
     };
     for (const Case& c : cases) {
         CEditData d;
         d.InsertText(c.text.c_str(), 1);
-        const std::string where = "code " + std::to_string(c.code) + " text " + PathToUtf8(c.text.c_str());
+        const std::string where = "code " + std::to_string(KanjiCodeNumber(c.code)) + " text " + PathToUtf8(c.text.c_str());
         const TextLossReport checked = d.CheckSave(c.code);
         EXPECT_EQ(checked.replacedChars, c.replaced) << where;
         EXPECT_EQ(checked.firstReplaced, c.first) << where;
@@ -182,25 +185,26 @@ TEST(EditDataFile, ASaveReportsWhatTheCodeCouldNotHold) {
 TEST(EditDataFile, ALoadReportsTheBytesThatDecodedToNothing) {
     struct Case {
         std::string bytes;
-        int code;
+        KanjiCode code;
         unsigned long long undecoded;
     } cases[] = {
-        {"plain ? text", 1, 0},
-        {"\x8A\xBF\x8E\x9A", 1, 0},          // 漢字
-        {"a\x85\x40" "b\x81", 1, 3},         // an unassigned pair, a lead at the end
-        {"\x81\x20", 1, 1},                    // a lead with no trail: the space stays
-        {"\xB4\xC1\x8F\xB0\xA1z", 2, 3},      // a JIS X 0212 character
-        {"\x1B$B4A\x1B(B\x1B%Gx", 3, 2},       // an unknown escape
-        {"ok\xFF\xED\xA0\x80", 8, 4},         // a stray byte and an encoded surrogate
-        {std::string("a\0b", 3), 7, 1},       // an odd last byte of UTF-16
+        {"plain ? text", KanjiCode::SJIS, 0},
+        {"\x8A\xBF\x8E\x9A", KanjiCode::SJIS, 0},          // 漢字
+        {"a\x85\x40" "b\x81", KanjiCode::SJIS, 3},         // an unassigned pair, a lead at the end
+        {"\x81\x20", KanjiCode::SJIS, 1},                    // a lead with no trail: the space stays
+        {"\xB4\xC1\x8F\xB0\xA1z", KanjiCode::EUC, 3},      // a JIS X 0212 character
+        {"\x1B$B4A\x1B(B\x1B%Gx", KanjiCode::JIS, 2},       // an unknown escape
+        {"ok\xFF\xED\xA0\x80", KanjiCode::UTF8NoSig, 4},         // a stray byte and an encoded surrogate
+        {std::string("a\0b", 3), KanjiCode::UnicodeNoSig, 1},       // an odd last byte of UTF-16
     };
     for (const Case& c : cases) {
         CEditData d;
-        int code = c.code, lineEnd = 0;
+        KanjiCode code = c.code;
+        int lineEnd = 0;
         TextLossReport loss;
         CMemoryStream in(c.bytes);
         ASSERT_TRUE(d.Load(in, code, lineEnd, &loss));
-        EXPECT_EQ(loss.undecodedBytes, c.undecoded) << "code " << c.code << " bytes " << c.bytes;
+        EXPECT_EQ(loss.undecodedBytes, c.undecoded) << "code " << KanjiCodeNumber(c.code) << " bytes " << c.bytes;
         EXPECT_EQ(loss.replacedChars, 0u);
     }
 }
@@ -218,7 +222,8 @@ TEST(EditDataFile, LoadedLinesGrowAndShrinkLikeTypedOnes) {
     }
     want.emplace_back();
     CEditData d;
-    int code = 1, lineEnd = 0;
+    KanjiCode code = KanjiCode::SJIS;
+    int lineEnd = 0;
     ASSERT_TRUE(LoadBytes(d, bytes, code, lineEnd));
     for (int i = 0; i < 300; ++i) {
         const int length = d.GetLineLength(i);
@@ -245,7 +250,8 @@ TEST(EditDataFile, LoadedLinesSurviveEveryKindOfChange) {
     bytes.pop_back();
     CEditData d;
     d.SetUndoUnlimited();
-    int code = 1, lineEnd = 0;
+    KanjiCode code = KanjiCode::SJIS;
+    int lineEnd = 0;
     ASSERT_TRUE(LoadBytes(d, bytes, code, lineEnd));
     ASSERT_EQ(Lines(d), loaded);
 
@@ -339,7 +345,8 @@ TEST(EditDataFile, LoadBuildsEveryLineWhateverTheChunkBoundaries) {
     for (const auto& text : cases) {
         CEditData d;
         d.InsertText(u"old\r\ntext", 1);
-        int code = 7, lineEnd = 0;
+        KanjiCode code = KanjiCode::UnicodeNoSig;
+        int lineEnd = 0;
         ASSERT_TRUE(LoadBytes(d, Utf16LE(text), code, lineEnd));
         const auto want = SplitLines(text);
         ASSERT_EQ(Lines(d), want) << text.size();
@@ -369,7 +376,8 @@ TEST(EditDataFile, LoadOutOfMemoryReportsAndKeepsTheText) {
     // A line this long takes a block of its own from the system, and the
     // system has no big blocks left.
     std::string bytes = "first\r\n" + std::string(100000, 'x') + "\r\nlast";
-    int code = 1, lineEnd = 0;
+    KanjiCode code = KanjiCode::SJIS;
+    int lineEnd = 0;
     {
         auto smallOnly = [](size_t n) -> void* { return n < 65536 ? std::malloc(n) : nullptr; };
         MPoolSystemAllocator old = mpool_set_system_allocator({smallOnly, std::free});
@@ -391,10 +399,11 @@ TEST(EditDataFile, InsertFileIsOneUndoStepAndKeepsTheCaret) {
     d.SetCaretPos(0, 5);
     std::u16string text(5000, u'あ');
     text += u"\r\nend ";
-    CMemoryStream in(EncodeText(1, text));
-    int code = 9, lineEnd = 0;
+    CMemoryStream in(EncodeText(KanjiCode::SJIS, text));
+    KanjiCode code = KanjiCode::Detect;
+    int lineEnd = 0;
     ASSERT_TRUE(d.InsertFile(in, code, lineEnd));
-    EXPECT_EQ(code, 1);
+    EXPECT_EQ(code, KanjiCode::SJIS);
     EXPECT_EQ(lineEnd, 1);
     ASSERT_EQ(d.GetLineCount(), 2);
     EXPECT_EQ(Lines(d)[0], u"head " + std::u16string(5000, u'あ'));
@@ -411,7 +420,8 @@ TEST(EditDataFile, InsertFileKeepsNulWithAndWithoutAMaximum) {
         CEditData d;
         d.SetMaxLength(max);
         CMemoryStream in(std::string("a\0b\r\nc", 6));
-        int code = 1, lineEnd = 0;
+        KanjiCode code = KanjiCode::SJIS;
+        int lineEnd = 0;
         ASSERT_TRUE(d.InsertFile(in, code, lineEnd)) << max;
         ASSERT_EQ(d.GetLineCount(), 2) << max;
         EXPECT_EQ(Lines(d)[0], std::u16string(u"a\0b", 3)) << max;
@@ -440,14 +450,14 @@ TEST(EditDataFile, SaveToAPathReplacesTheFileOnlyWhenAllWasWritten) {
     CEditData d;
     d.InsertText(u"新しい内容\r\n二行目", 1);
     int error = -1;
-    EXPECT_TRUE(d.Save(path.c_str(), 6, 2, &error)) << error;
+    EXPECT_TRUE(d.Save(path.c_str(), KanjiCode::UTF8, 2, &error)) << error;
     EXPECT_EQ(error, 0);
     EXPECT_EQ(ReadFile(target), "\xEF\xBB\xBF新しい内容\n二行目");
     EXPECT_FALSE(d.IsModified());
 
     // A code that is no encoding: nothing is touched.
     d.InsertText(u"!", 1);
-    EXPECT_FALSE(d.Save(path.c_str(), 9, 1, &error));
+    EXPECT_FALSE(d.Save(path.c_str(), KanjiCode::Detect, 1, &error));
     EXPECT_EQ(error, kUnknownEncoding);
     EXPECT_EQ(ReadFile(target), "\xEF\xBB\xBF新しい内容\n二行目");
     EXPECT_TRUE(d.IsModified());
@@ -457,13 +467,13 @@ TEST(EditDataFile, SaveToAPathReplacesTheFileOnlyWhenAllWasWritten) {
     fs::create_directories(blocked / "inside");
     std::u16string blockedPath = Utf8ToUtf16(blocked.string());
     error = 0;
-    EXPECT_FALSE(d.Save(blockedPath.c_str(), 1, 1, &error));
+    EXPECT_FALSE(d.Save(blockedPath.c_str(), KanjiCode::SJIS, 1, &error));
     EXPECT_NE(error, 0);
     EXPECT_TRUE(fs::is_directory(blocked / "inside"));
 
     // No folder: fails and says so.
     std::u16string missing = Utf8ToUtf16((dir / "no" / "such.txt").string());
-    EXPECT_FALSE(d.Save(missing.c_str(), 1, 1, &error));
+    EXPECT_FALSE(d.Save(missing.c_str(), KanjiCode::SJIS, 1, &error));
     EXPECT_EQ(error, ENOENT);
 
     // No temporary file is left behind.
@@ -486,7 +496,7 @@ std::u16string U16(const std::filesystem::path& p) { return Utf8ToUtf16(p.string
 bool SaveText(const std::filesystem::path& p, const char16_t* text, int* error = nullptr) {
     CEditData d;
     d.InsertText(text, 1);
-    return d.Save(U16(p).c_str(), 1, 2, error);
+    return d.Save(U16(p).c_str(), KanjiCode::SJIS, 2, error);
 }
 
 TEST(EditDataFile, SaveThroughALinkWritesWhatItNames) {

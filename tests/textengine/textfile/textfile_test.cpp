@@ -13,7 +13,7 @@
 
 namespace {
 
-const int kAllCodes[] = {1, 2, 3, 5, 7, 10, 11, 6, 8};
+const KanjiCode kAllCodes[] = {KanjiCode::SJIS, KanjiCode::EUC, KanjiCode::JIS, KanjiCode::Unicode, KanjiCode::UnicodeNoSig, KanjiCode::UTF16BE, KanjiCode::UTF16BENoSig, KanjiCode::UTF8, KanjiCode::UTF8NoSig};
 
 // Real Japanese text with half-width katakana, an NEC special character and
 // an IBM extension kanji, which every encoding can hold.
@@ -23,7 +23,7 @@ const std::u16string kJapanese =
     u"①Ⅹ㈱ 髙橋 ～ ￢ ＄ \\ ~ tab\there\r\n"
     u"last line";
 
-std::string Write(int code, int lineEnd, const std::vector<std::u16string>& pieces) {
+std::string Write(KanjiCode code, int lineEnd, const std::vector<std::u16string>& pieces) {
     CMemoryStream out;
     CKanjiTextFile file(&out, code, lineEnd);
     for (const auto& p : pieces) EXPECT_TRUE(file.WriteText(p.data(), p.size()));
@@ -31,7 +31,7 @@ std::string Write(int code, int lineEnd, const std::vector<std::u16string>& piec
     return out.Bytes();
 }
 
-std::u16string ReadAll(int code, const std::string& bytes) {
+std::u16string ReadAll(KanjiCode code, const std::string& bytes) {
     CMemoryStream in(bytes);
     CKanjiTextFile file(&in, code, 1);
     std::u16string text;
@@ -40,7 +40,7 @@ std::u16string ReadAll(int code, const std::string& bytes) {
     return text;
 }
 
-std::vector<std::u16string> ReadLines(int code, const std::string& bytes) {
+std::vector<std::u16string> ReadLines(KanjiCode code, const std::string& bytes) {
     CMemoryStream in(bytes);
     CKanjiTextFile file(&in, code, 1);
     std::vector<std::u16string> lines;
@@ -56,38 +56,38 @@ std::string Bytes(std::initializer_list<int> list) {
 }
 
 TEST(TextFile, JapaneseRoundTripsInEveryEncoding) {
-    for (int code : kAllCodes) {
+    for (KanjiCode code : kAllCodes) {
         std::string bytes = Write(code, 1, {kJapanese});
-        EXPECT_EQ(ReadAll(code, bytes), kJapanese) << "code " << code;
+        EXPECT_EQ(ReadAll(code, bytes), kJapanese) << "code " << KanjiCodeNumber(code);
     }
 }
 
 TEST(TextFile, SignaturesAreWrittenOnlyForTheirCodes) {
-    EXPECT_EQ(Write(5, 1, {u"a"}), Bytes({0xFF, 0xFE, 'a', 0}));
-    EXPECT_EQ(Write(7, 1, {u"a"}), Bytes({'a', 0}));
-    EXPECT_EQ(Write(10, 1, {u"a"}), Bytes({0xFE, 0xFF, 0, 'a'}));
-    EXPECT_EQ(Write(11, 1, {u"a"}), Bytes({0, 'a'}));
-    EXPECT_EQ(Write(6, 1, {u"a"}), Bytes({0xEF, 0xBB, 0xBF, 'a'}));
-    EXPECT_EQ(Write(8, 1, {u"a"}), "a");
+    EXPECT_EQ(Write(KanjiCode::Unicode, 1, {u"a"}), Bytes({0xFF, 0xFE, 'a', 0}));
+    EXPECT_EQ(Write(KanjiCode::UnicodeNoSig, 1, {u"a"}), Bytes({'a', 0}));
+    EXPECT_EQ(Write(KanjiCode::UTF16BE, 1, {u"a"}), Bytes({0xFE, 0xFF, 0, 'a'}));
+    EXPECT_EQ(Write(KanjiCode::UTF16BENoSig, 1, {u"a"}), Bytes({0, 'a'}));
+    EXPECT_EQ(Write(KanjiCode::UTF8, 1, {u"a"}), Bytes({0xEF, 0xBB, 0xBF, 'a'}));
+    EXPECT_EQ(Write(KanjiCode::UTF8NoSig, 1, {u"a"}), "a");
     // A signature is skipped whenever present, whatever the code says.
-    EXPECT_EQ(ReadAll(7, Bytes({0xFF, 0xFE, 'a', 0})), u"a");
-    EXPECT_EQ(ReadAll(5, Bytes({'a', 0})), u"a");
-    EXPECT_EQ(ReadAll(11, Bytes({0xFE, 0xFF, 0, 'a'})), u"a");
-    EXPECT_EQ(ReadAll(8, Bytes({0xEF, 0xBB, 0xBF, 'a'})), u"a");
+    EXPECT_EQ(ReadAll(KanjiCode::UnicodeNoSig, Bytes({0xFF, 0xFE, 'a', 0})), u"a");
+    EXPECT_EQ(ReadAll(KanjiCode::Unicode, Bytes({'a', 0})), u"a");
+    EXPECT_EQ(ReadAll(KanjiCode::UTF16BENoSig, Bytes({0xFE, 0xFF, 0, 'a'})), u"a");
+    EXPECT_EQ(ReadAll(KanjiCode::UTF8NoSig, Bytes({0xEF, 0xBB, 0xBF, 'a'})), u"a");
 }
 
 // A character, or a CR LF, that straddles the 4096-byte chunk boundary at
 // every offset reads back whole.
 TEST(TextFile, SequencesSplitByTheChunkBoundaryReadWhole) {
     const std::u16string tails[] = {u"漢ｱ\r\nx", u"\r\n\r\nb", u"😀z"};
-    for (int code : kAllCodes) {
+    for (KanjiCode code : kAllCodes) {
         for (const auto& tail : tails) {
             if (tail[0] == 0xD83D && !(IsUnicodeCode(code) || IsUTF8Code(code))) continue;
             for (size_t pad = 4085; pad <= 4096; ++pad) {
                 std::u16string text(pad, u'a');
                 text += tail;
                 std::string bytes = Write(code, 1, {text});
-                ASSERT_EQ(ReadAll(code, bytes), text) << "code " << code << " pad " << pad;
+                ASSERT_EQ(ReadAll(code, bytes), text) << "code " << KanjiCodeNumber(code) << " pad " << pad;
             }
         }
     }
@@ -96,13 +96,13 @@ TEST(TextFile, SequencesSplitByTheChunkBoundaryReadWhole) {
 TEST(TextFile, CrAtTheEndOfAChunkAndLfAtTheStartOfTheNextAreOneLineEnd) {
     std::string bytes(4095, 'a');
     bytes += "\r\nb";
-    auto lines = ReadLines(1, bytes);
+    auto lines = ReadLines(KanjiCode::SJIS, bytes);
     ASSERT_EQ(lines.size(), 2u);
     EXPECT_EQ(lines[0], std::u16string(4095, u'a') + u"\r\n");
     EXPECT_EQ(lines[1], u"b");
     // The chunk itself never ends in that CR.
     CMemoryStream in(bytes);
-    CKanjiTextFile file(&in, 1, 1);
+    CKanjiTextFile file(&in, KanjiCode::SJIS, 1);
     size_t n;
     const char16_t* chunk = file.ReadChunk(&n);
     ASSERT_NE(chunk, nullptr);
@@ -110,16 +110,16 @@ TEST(TextFile, CrAtTheEndOfAChunkAndLfAtTheStartOfTheNextAreOneLineEnd) {
 }
 
 TEST(TextFile, ReadLineKeepsEachKindOfLineEnd) {
-    auto lines = ReadLines(8, "a\nb\r\nc\rd\r\r\ne");
+    auto lines = ReadLines(KanjiCode::UTF8NoSig, "a\nb\r\nc\rd\r\r\ne");
     std::vector<std::u16string> want = {u"a\n", u"b\r\n", u"c\r", u"d\r", u"\r\n", u"e"};
     EXPECT_EQ(lines, want);
-    EXPECT_TRUE(ReadLines(1, "").empty());
-    EXPECT_EQ(ReadLines(1, "x\n"), std::vector<std::u16string>{u"x\n"});
+    EXPECT_TRUE(ReadLines(KanjiCode::SJIS, "").empty());
+    EXPECT_EQ(ReadLines(KanjiCode::SJIS, "x\n"), std::vector<std::u16string>{u"x\n"});
 }
 
 TEST(TextFile, ReadLineIntoABufferCutsLongLinesWithoutOverrun) {
     CMemoryStream in(std::string("abcdef\r\ngh\r\nj"));
-    CKanjiTextFile file(&in, 1, 1);
+    CKanjiTextFile file(&in, KanjiCode::SJIS, 1);
     char16_t buf[5] = {};
     std::vector<std::u16string> got;
     while (file.ReadLine(buf, 4)) got.push_back(buf);
@@ -131,7 +131,7 @@ TEST(TextFile, ReadLineIntoABufferCutsLongLinesWithoutOverrun) {
 
 TEST(TextFile, ReadChunkAfterReadLineContinuesWhereTheLineEnded) {
     CMemoryStream in(std::string("one\ntwo\nthree"));
-    CKanjiTextFile file(&in, 1, 1);
+    CKanjiTextFile file(&in, KanjiCode::SJIS, 1);
     std::u16string line;
     ASSERT_TRUE(file.ReadLine(line));
     size_t n;
@@ -141,12 +141,12 @@ TEST(TextFile, ReadChunkAfterReadLineContinuesWhereTheLineEnded) {
 }
 
 TEST(TextFile, NulDoesNotCutTheChunk) {
-    EXPECT_EQ(ReadAll(1, std::string("a\0b\0c", 5)), std::u16string(u"a\0b\0c", 5));
-    EXPECT_EQ(ReadAll(8, std::string("\0\xE3\x81\x82", 4)), std::u16string(u"\0あ", 2));
+    EXPECT_EQ(ReadAll(KanjiCode::SJIS, std::string("a\0b\0c", 5)), std::u16string(u"a\0b\0c", 5));
+    EXPECT_EQ(ReadAll(KanjiCode::UTF8NoSig, std::string("\0\xE3\x81\x82", 4)), std::u16string(u"\0あ", 2));
 }
 
 struct DecodeCase {
-    int code;
+    KanjiCode code;
     std::string bytes;
     std::u16string text;
 };
@@ -154,36 +154,36 @@ struct DecodeCase {
 TEST(TextFile, BadBytesBecomeOneQuestionMarkEach) {
     const DecodeCase cases[] = {
         // Shift_JIS: unmapped single bytes, an unmapped pair, a lead without trail.
-        {1, Bytes({0x80, 0xA0, 0xFD, 'a'}), u"???a"},
-        {1, Bytes({0x85, 0x40, 'a'}), u"?a"},
-        {1, Bytes({0x81, 0x20, 'a'}), u"? a"},
-        {1, Bytes({'a', 0x88}), u"a?"},
-        {1, Bytes({0xF0, 0x40}), u"\uE000"},  // user-defined area
+        {KanjiCode::SJIS, Bytes({0x80, 0xA0, 0xFD, 'a'}), u"???a"},
+        {KanjiCode::SJIS, Bytes({0x85, 0x40, 'a'}), u"?a"},
+        {KanjiCode::SJIS, Bytes({0x81, 0x20, 'a'}), u"? a"},
+        {KanjiCode::SJIS, Bytes({'a', 0x88}), u"a?"},
+        {KanjiCode::SJIS, Bytes({0xF0, 0x40}), u"\uE000"},  // user-defined area
         // UTF-8: leads F8-FF, surrogates, beyond U+10FFFF, bad continuations, truncation.
-        {8, Bytes({0xF8, 0x88, 0x80, 0x80, 0x80}), u"?????"},
-        {8, Bytes({0xFF, 'a'}), u"?a"},
-        {8, Bytes({0xED, 0xA0, 0x80, 'a'}), u"?a"},
-        {8, Bytes({0xF4, 0x90, 0x80, 0x80, 'a'}), u"?a"},
-        {8, Bytes({0xE3, 0x81, 'a'}), u"??a"},
-        {8, Bytes({0xC3, 0x28}), u"?("},
-        {8, Bytes({'a', 0xE3, 0x81}), u"a??"},
-        {8, Bytes({0xF0, 0x9F, 0x98, 0x80}), u"😀"},
-        {8, Bytes({0xF4, 0x8F, 0xBF, 0xBF}), u"\U0010FFFF"},
+        {KanjiCode::UTF8NoSig, Bytes({0xF8, 0x88, 0x80, 0x80, 0x80}), u"?????"},
+        {KanjiCode::UTF8NoSig, Bytes({0xFF, 'a'}), u"?a"},
+        {KanjiCode::UTF8NoSig, Bytes({0xED, 0xA0, 0x80, 'a'}), u"?a"},
+        {KanjiCode::UTF8NoSig, Bytes({0xF4, 0x90, 0x80, 0x80, 'a'}), u"?a"},
+        {KanjiCode::UTF8NoSig, Bytes({0xE3, 0x81, 'a'}), u"??a"},
+        {KanjiCode::UTF8NoSig, Bytes({0xC3, 0x28}), u"?("},
+        {KanjiCode::UTF8NoSig, Bytes({'a', 0xE3, 0x81}), u"a??"},
+        {KanjiCode::UTF8NoSig, Bytes({0xF0, 0x9F, 0x98, 0x80}), u"😀"},
+        {KanjiCode::UTF8NoSig, Bytes({0xF4, 0x8F, 0xBF, 0xBF}), u"\U0010FFFF"},
         // UTF-16 with an odd byte count keeps the last byte as '?'.
-        {7, Bytes({'a', 0, 'b'}), u"a?"},
-        {11, Bytes({0, 'a', 'b'}), u"a?"},
+        {KanjiCode::UnicodeNoSig, Bytes({'a', 0, 'b'}), u"a?"},
+        {KanjiCode::UTF16BENoSig, Bytes({0, 'a', 'b'}), u"a?"},
         // EUC-JP: JIS X 0212 and broken pairs.
-        {2, Bytes({0x8F, 0xB0, 0xA1, 'a'}), u"?a"},
-        {2, Bytes({0xB4, 0xC1, 0xB4, 'a'}), u"漢?a"},
-        {2, Bytes({0x8E, 0xB1, 0x8E, 'a'}), u"ｱ?a"},
+        {KanjiCode::EUC, Bytes({0x8F, 0xB0, 0xA1, 'a'}), u"?a"},
+        {KanjiCode::EUC, Bytes({0xB4, 0xC1, 0xB4, 'a'}), u"漢?a"},
+        {KanjiCode::EUC, Bytes({0x8E, 0xB1, 0x8E, 'a'}), u"ｱ?a"},
         // JIS: controls pass through in every state; a lone kanji byte is '?'.
-        {3, "\x1b$B4A\r\n4A\t\x1b(Ja", u"漢\r\n漢\ta"},
-        {3, "\x1b$B4A4", u"漢?"},
-        {3, "\x0e\x31\x0f" "a\x1b(I\x32\x1b(Bb", u"ｱaｲb"},
-        {3, "\x1bKa", u"a"},  // an unknown escape drops the byte after it
+        {KanjiCode::JIS, "\x1b$B4A\r\n4A\t\x1b(Ja", u"漢\r\n漢\ta"},
+        {KanjiCode::JIS, "\x1b$B4A4", u"漢?"},
+        {KanjiCode::JIS, "\x0e\x31\x0f" "a\x1b(I\x32\x1b(Bb", u"ｱaｲb"},
+        {KanjiCode::JIS, "\x1bKa", u"a"},  // an unknown escape drops the byte after it
     };
     for (const auto& c : cases)
-        EXPECT_EQ(ReadAll(c.code, c.bytes), c.text) << "code " << c.code << " bytes " << testing::PrintToString(c.bytes);
+        EXPECT_EQ(ReadAll(c.code, c.bytes), c.text) << "code " << KanjiCodeNumber(c.code) << " bytes " << testing::PrintToString(c.bytes);
 }
 
 // The UTF-8 codec takes ASCII and three-byte characters in blocks: every
@@ -215,9 +215,9 @@ TEST(TextFile, Utf8RunsAroundBlockEdges) {
                 }
                 bytes += t.bytes + "z";
                 text += t.text + u"z";
-                EXPECT_EQ(DecodeText(8, bytes), text) << ascii << " " << kana << " " << t.bytes;
+                EXPECT_EQ(DecodeText(KanjiCode::UTF8NoSig, bytes), text) << ascii << " " << kana << " " << t.bytes;
                 if (t.text.find(u'?') == std::u16string::npos) {
-                    EXPECT_EQ(EncodeText(8, text), bytes) << ascii;
+                    EXPECT_EQ(EncodeText(KanjiCode::UTF8NoSig, text), bytes) << ascii;
                 }
             }
     // A lone surrogate anywhere in a run is written as '?'.
@@ -228,7 +228,7 @@ TEST(TextFile, Utf8RunsAroundBlockEdges) {
             text[at] = char16_t(0xDC00);
             std::string bytes;
             for (std::size_t k = 0; k < 17; ++k) bytes += k == at ? "?" : "\xE3\x82\xAB";
-            EXPECT_EQ(EncodeText(8, text), bytes) << at;
+            EXPECT_EQ(EncodeText(KanjiCode::UTF8NoSig, text), bytes) << at;
         }
     AllowCpuExtensions(true);
 }
@@ -265,11 +265,11 @@ TEST(TextFile, MixedRunsMatchCharacterByCharacter) {
         }
         for (bool extensions : {true, false}) {
             AllowCpuExtensions(extensions);
-            ASSERT_EQ(EncodeText(8, text), utf8) << round << " " << extensions;
+            ASSERT_EQ(EncodeText(KanjiCode::UTF8NoSig, text), utf8) << round << " " << extensions;
             if (japaneseOnly) {
-                ASSERT_EQ(DecodeText(8, utf8), text) << round;
-                ASSERT_EQ(DecodeText(1, sjis), text) << round;
-                ASSERT_EQ(EncodeText(1, text), sjis) << round;
+                ASSERT_EQ(DecodeText(KanjiCode::UTF8NoSig, utf8), text) << round;
+                ASSERT_EQ(DecodeText(KanjiCode::SJIS, sjis), text) << round;
+                ASSERT_EQ(EncodeText(KanjiCode::SJIS, text), sjis) << round;
             }
         }
     }
@@ -277,41 +277,41 @@ TEST(TextFile, MixedRunsMatchCharacterByCharacter) {
 }
 
 struct EncodeCase {
-    int code;
+    KanjiCode code;
     std::u16string text;
     std::string bytes;
 };
 
 TEST(TextFile, WritingPicksTheFormOfEachEncoding) {
     const EncodeCase cases[] = {
-        {3, u"漢a", "\x1b$B4A\x1b(Ja"},
-        {3, u"漢", "\x1b$B4A\x1b(J"},           // returns to Roman at the end
-        {3, u"ｱ漢ｲ", "\x0e\x31\x0f\x1b$B4A\x1b(J\x0e\x32\x0f"},
-        {1, u"😀", "?"},
-        {8, u"😀", "\xF0\x9F\x98\x80"},
-        {1, u"\xD800" u"a", "?a"},             // a lone surrogate
-        {8, u"a\xDC00", "a?"},
-        {1, u"髙①¥", "\xFB\xFC\x87\x40\x5C"},   // IBM extension, NEC row 13, one-way ¥
+        {KanjiCode::JIS, u"漢a", "\x1b$B4A\x1b(Ja"},
+        {KanjiCode::JIS, u"漢", "\x1b$B4A\x1b(J"},           // returns to Roman at the end
+        {KanjiCode::JIS, u"ｱ漢ｲ", "\x0e\x31\x0f\x1b$B4A\x1b(J\x0e\x32\x0f"},
+        {KanjiCode::SJIS, u"😀", "?"},
+        {KanjiCode::UTF8NoSig, u"😀", "\xF0\x9F\x98\x80"},
+        {KanjiCode::SJIS, u"\xD800" u"a", "?a"},             // a lone surrogate
+        {KanjiCode::UTF8NoSig, u"a\xDC00", "a?"},
+        {KanjiCode::SJIS, u"髙①¥", "\xFB\xFC\x87\x40\x5C"},   // IBM extension, NEC row 13, one-way ¥
         // EUC-JP and JIS hold JIS X 0208 rows only: the IBM kanji goes out as its
         // NEC-selected copy, the user-defined area as '?'.
-        {2, u"髙\uE000ｱ", "\xFC\xE2?\x8E\xB1"},
-        {3, u"\uE000\u2170", "?\x1b$B|q\x1b(J"},
-        {2, u"\u0080", "?"},
+        {KanjiCode::EUC, u"髙\uE000ｱ", "\xFC\xE2?\x8E\xB1"},
+        {KanjiCode::JIS, u"\uE000\u2170", "?\x1b$B|q\x1b(J"},
+        {KanjiCode::EUC, u"\u0080", "?"},
     };
-    for (const auto& c : cases) EXPECT_EQ(EncodeText(c.code, c.text), c.bytes) << "code " << c.code;
+    for (const auto& c : cases) EXPECT_EQ(EncodeText(c.code, c.text), c.bytes) << "code " << KanjiCodeNumber(c.code);
     // JIS output stays 7-bit whatever the text.
     std::u16string all;
     for (char16_t u = 1; u < 0xD800; ++u) all += u;
-    for (unsigned char b : EncodeText(3, all)) ASSERT_LT(b, 0x80);
+    for (unsigned char b : EncodeText(KanjiCode::JIS, all)) ASSERT_LT(b, 0x80);
 }
 
 TEST(TextFile, JisStateCarriesAcrossWrites) {
-    EXPECT_EQ(Write(3, 2, {u"漢", u"\n", u"字"}), "\x1b$B4A\x1b(J\n\x1b$B;z\x1b(J");
+    EXPECT_EQ(Write(KanjiCode::JIS, 2, {u"漢", u"\n", u"字"}), "\x1b$B4A\x1b(J\n\x1b$B;z\x1b(J");
 }
 
 TEST(TextFile, WritingWithoutACodeWritesNothing) {
     CMemoryStream out;
-    CKanjiTextFile file(&out, 9, 1);
+    CKanjiTextFile file(&out, KanjiCode::Detect, 1);
     EXPECT_FALSE(file.WriteText(u"a"));
     EXPECT_TRUE(out.Bytes().empty());
 }
@@ -319,7 +319,7 @@ TEST(TextFile, WritingWithoutACodeWritesNothing) {
 TEST(TextFile, LineEndTypes) {
     for (int type : {1, 2, 3, 7}) {
         CMemoryStream out;
-        CKanjiTextFile file(&out, 1, type);
+        CKanjiTextFile file(&out, KanjiCode::SJIS, type);
         file.WriteLineEnd();
         EXPECT_EQ(out.Bytes(), type == 2 ? "\n" : type == 3 ? "\r" : "\r\n");
     }
@@ -331,8 +331,8 @@ TEST(TextFile, OpenByPathReadsAndDetects) {
     {
         CKanjiTextFile out;
         ASSERT_TRUE(out.Open(path.c_str(), "w"));
-        EXPECT_EQ(out.GetKanjiCode(), 9);
-        out.SetKanjiCode(2);
+        EXPECT_EQ(out.GetKanjiCode(), KanjiCode::Detect);
+        out.SetKanjiCode(KanjiCode::EUC);
         out.SetLineEndType(2);
         EXPECT_TRUE(out.WriteText(u"日本語のテキストです。"));
         EXPECT_TRUE(out.WriteLineEnd());
@@ -340,7 +340,7 @@ TEST(TextFile, OpenByPathReadsAndDetects) {
     }
     CKanjiTextFile in;
     ASSERT_TRUE(in.Open(path.c_str(), "r"));
-    EXPECT_EQ(in.GetKanjiCode(), 2);
+    EXPECT_EQ(in.GetKanjiCode(), KanjiCode::EUC);
     EXPECT_EQ(in.DetectLineEnd(), 2);
     std::u16string line;
     ASSERT_TRUE(in.ReadLine(line));
@@ -361,13 +361,13 @@ struct Reference {
     long long firstReplaced = -1;
 };
 
-Reference EncodeOneByOne(int code, const std::u16string& text) {
+Reference EncodeOneByOne(KanjiCode code, const std::u16string& text) {
     Reference r;
     auto replace = [&r](std::size_t at) {
         r.bytes += '?';
         if (r.replaced++ == 0) r.firstReplaced = static_cast<long long>(at);
     };
-    const bool wide = code == 7 || code == 11, bigEndian = code == 11;
+    const bool wide = code == KanjiCode::UnicodeNoSig || code == KanjiCode::UTF16BENoSig, bigEndian = code == KanjiCode::UTF16BENoSig;
     for (std::size_t i = 0; i < text.size(); ++i) {
         const char16_t u = text[i];
         if (wide) {
@@ -379,7 +379,7 @@ Reference EncodeOneByOne(int code, const std::u16string& text) {
                           text[i + 1] < 0xE000;
         if (pair) {
             const char32_t cp = 0x10000 + ((u - 0xD800) << 10) + (text[i + 1] - 0xDC00);
-            if (code == 8) {
+            if (code == KanjiCode::UTF8NoSig) {
                 r.bytes += static_cast<char>(0xF0 | cp >> 18);
                 r.bytes += static_cast<char>(0x80 | (cp >> 12 & 0x3F));
                 r.bytes += static_cast<char>(0x80 | (cp >> 6 & 0x3F));
@@ -390,7 +390,7 @@ Reference EncodeOneByOne(int code, const std::u16string& text) {
             ++i;
         } else if (u >= 0xD800 && u < 0xE000) {
             replace(i);
-        } else if (code == 8) {
+        } else if (code == KanjiCode::UTF8NoSig) {
             if (u < 0x80) {
                 r.bytes += static_cast<char>(u);
             } else if (u < 0x800) {
@@ -438,7 +438,7 @@ TEST(TextFile, WritesMatchEncodingOneByOneWhereverTheTextIsCut) {
     unsigned seed = 36;
     for (int round = 0; round < 400; ++round) {
         const std::u16string text = RandomText(seed, seed % 300);
-        for (int code : {1, 7, 8, 11})
+        for (KanjiCode code : {KanjiCode::SJIS, KanjiCode::UnicodeNoSig, KanjiCode::UTF8NoSig, KanjiCode::UTF16BENoSig})
             for (int lineEnd : {1, 2, 3})
                 for (bool extensions : {true, false}) {
                     AllowCpuExtensions(extensions);
@@ -446,7 +446,7 @@ TEST(TextFile, WritesMatchEncodingOneByOneWhereverTheTextIsCut) {
                     CKanjiTextFile file(&out, code, lineEnd);
                     const std::u16string end = lineEnd == 1 ? u"\r\n" : lineEnd == 2 ? u"\n" : u"\r";
                     std::u16string written;
-                    unsigned cutSeed = seed + unsigned(code * 7 + lineEnd);
+                    unsigned cutSeed = seed + unsigned(KanjiCodeNumber(code) * 7 + lineEnd);
                     for (std::size_t at = 0; at < text.size();) {
                         const std::size_t n = std::min<std::size_t>(text.size() - at, 1 + (cutSeed = cutSeed * 69069 + 1) % 40);
                         const unsigned how = cutSeed >> 28;
@@ -465,7 +465,7 @@ TEST(TextFile, WritesMatchEncodingOneByOneWhereverTheTextIsCut) {
                     }
                     ASSERT_TRUE(file.FinishText());
                     const Reference want = EncodeOneByOne(code, written);
-                    ASSERT_EQ(out.Bytes(), want.bytes) << "round " << round << " code " << code;
+                    ASSERT_EQ(out.Bytes(), want.bytes) << "round " << round << " code " << KanjiCodeNumber(code);
                     ASSERT_EQ(file.ReplacedChars(), want.replaced) << round;
                     ASSERT_EQ(file.FirstReplacedUnit(), want.firstReplaced) << round;
                 }
@@ -483,7 +483,7 @@ TEST(TextFile, SavedBuffersMatchEncodingOneByOne) {
         if (round % 2) text += u"\n";
         CEditData data;
         data.InsertText(text.c_str(), 1);
-        for (int code : {1, 7, 8, 11})
+        for (KanjiCode code : {KanjiCode::SJIS, KanjiCode::UnicodeNoSig, KanjiCode::UTF8NoSig, KanjiCode::UTF16BENoSig})
             for (int lineEnd : {1, 2, 3}) {
                 const std::u16string end = lineEnd == 1 ? u"\r\n" : lineEnd == 2 ? u"\n" : u"\r";
                 std::u16string joined;
@@ -493,19 +493,31 @@ TEST(TextFile, SavedBuffersMatchEncodingOneByOne) {
                 TextLossReport loss;
                 ASSERT_TRUE(data.Save(out, code, lineEnd, &loss));
                 const Reference want = EncodeOneByOne(code, joined);
-                ASSERT_EQ(out.Bytes(), want.bytes) << "round " << round << " code " << code;
+                ASSERT_EQ(out.Bytes(), want.bytes) << "round " << round << " code " << KanjiCodeNumber(code);
                 ASSERT_EQ(loss.replacedChars, want.replaced);
             }
     }
 }
 
 TEST(TextFile, NamesAndCodes) {
-    EXPECT_STREQ(KanjiCodeName(7), "UNICODE(no signature)");
-    EXPECT_STREQ(KanjiCodeName(9), "自動判別");
-    EXPECT_EQ(KanjiCodeName(4), nullptr);
+    EXPECT_STREQ(KanjiCodeName(KanjiCode::UnicodeNoSig), "UNICODE(no signature)");
+    EXPECT_STREQ(KanjiCodeName(KanjiCode::Detect), "自動判別");
     EXPECT_STREQ(LineEndTypeName(1), "CR+LF(\\r\\n)");
-    for (int code : {5, 7, 10, 11}) EXPECT_TRUE(IsUnicodeCode(code));
-    for (int code : {1, 2, 3, 4, 6, 8, 9}) EXPECT_FALSE(IsUnicodeCode(code));
+    for (KanjiCode code : {KanjiCode::Unicode, KanjiCode::UnicodeNoSig, KanjiCode::UTF16BE, KanjiCode::UTF16BENoSig})
+        EXPECT_TRUE(IsUnicodeCode(code));
+    for (KanjiCode code : {KanjiCode::SJIS, KanjiCode::EUC, KanjiCode::JIS, KanjiCode::UTF8, KanjiCode::UTF8NoSig,
+                           KanjiCode::Detect})
+        EXPECT_FALSE(IsUnicodeCode(code));
+}
+
+// Stored numbers become codes only through the checked conversion: each code
+// keeps its number, and a number that is no code gives none.
+TEST(TextFile, StoredNumbersOfCodes) {
+    for (KanjiCode code : kKanjiCodeOrder) EXPECT_EQ(KanjiCodeFromNumber(KanjiCodeNumber(code)), code);
+    EXPECT_EQ(KanjiCodeNumber(KanjiCode::Detect), 9);
+    EXPECT_EQ(KanjiCodeNumber(KanjiCode::UTF16BENoSig), 11);
+    for (int none : {0, 4, 12, -1, 1000}) EXPECT_FALSE(KanjiCodeFromNumber(none).has_value()) << none;
+    EXPECT_FALSE(IsKnownKanjiCode(KanjiCode::Detect));
 }
 
 }  // namespace
