@@ -109,7 +109,7 @@ void CEditCtrl::UpdateCaret(int scrollIntoView, bool force, bool preferPreviousR
                             m_caretPoint.y + m_textHeight);
             InvalidateRect(&old, FALSE);
         }
-        if (m_overwrite && CaretWidthAt() != m_caretWidth) CreateEditCaret(true);
+        if (IsOverwrite() && CaretWidthAt() != m_caretWidth) CreateEditCaret(true);
         ::SetCaretPos(pt.x, pt.y);
         m_caretPoint = pt;
         if (HIMC imc = ::ImmGetContext(m_hWnd)) {
@@ -152,7 +152,7 @@ void CEditCtrl::UpdateCaret(int scrollIntoView, bool force, bool preferPreviousR
 }
 
 int CEditCtrl::CaretWidthAt() {
-    if (!m_overwrite || !m_data) return 2;
+    if (!IsOverwrite() || !m_data) return 2;
     const char32_t ch = m_data->GetCaretChar();
     if (!ch || ch == '\t') return std::max(2, m_charWidth);
     const int w = Measure().Advance(ch);
@@ -164,11 +164,10 @@ int CEditCtrl::CaretWidthAt() {
 
 void CEditCtrl::MoveCaret(int lines, int chars, bool extend, bool scroll) {
     if (!m_data) return;
-    BeginOrClearSelection(extend);
+    m_model.BeginOrClearSelection(extend);
     if (lines) m_data->MoveCaretLinesHome(lines);
     if (chars) m_data->MoveCaretChars(chars);
-    const EditPos c = m_data->GetCaretPos();
-    if (extend) ExtendSelectionTo(0, c.column, c.line);
+    if (extend) m_model.ExtendSelectionTo(m_data->GetCaretPos());
     UpdateCaret(scroll ? 1 : 0);
 }
 
@@ -180,62 +179,12 @@ void CEditCtrl::MoveCaretRows(int n, bool extend, bool scrollView) {
     const int x = m_leftMargin + preferred - GetScrollPos(SB_HORZ) * m_charWidth;
     const EditPos from = m_data->GetCaretPos();
     const EditPos target = PosFromPoint(x, (m_caretRow + n - vpos) * m_rowHeight + m_topMargin, true);
-    BeginOrClearSelection(extend);
+    m_model.BeginOrClearSelection(extend);
     m_data->SetCaretPos(target.line, target.column);
     m_data->SetCaretX(preferred);
-    if (extend) ExtendSelectionTo(0, target.column, target.line);
+    if (extend) m_model.ExtendSelectionTo(target);
     if (scrollView) OnScrollBy(0, n, FALSE);
     UpdateCaret(1, false, target.line == from.line && x >= m_leftMargin + 2 * m_charWidth);
-}
-
-void CEditCtrl::MoveCharLeft(bool extend) { MoveCharOrCollapse(-1, extend); }
-
-void CEditCtrl::MoveCharRight(bool extend) { MoveCharOrCollapse(1, extend); }
-
-void CEditCtrl::MoveCharOrCollapse(int n, bool extend) {
-    if (!m_data) return;
-    const CEditDispData& d = DispData();
-    const EditPos c = m_data->GetCaretPos();
-    // A selection one of whose ends is the caret collapses to its start (left) or end (right).
-    if (!extend && HasSelection() && (d.selStart == c || d.selEnd == c)) {
-        const EditPos to = n < 0 ? d.selStart : d.selEnd;
-        ClearSelection(true);
-        m_data->SetCaretPos(to.line, to.column);
-        UpdateCaret(1);
-        return;
-    }
-    MoveCaret(0, n, extend, true);
-}
-
-void CEditCtrl::MoveTo(EditPos target, bool extend) {
-    BeginOrClearSelection(extend);
-    m_data->SetCaretPos(target.line, target.column);
-    if (extend) ExtendSelectionTo(0, target.column, target.line);
-    UpdateCaret(1);
-}
-
-void CEditCtrl::MoveWordLeft(bool extend) {
-    if (m_data) MoveTo(motion::WordLeft(*m_data, m_data->GetCaretPos()), extend);
-}
-
-void CEditCtrl::MoveWordRight(bool extend) {
-    if (m_data) MoveTo(motion::WordRight(*m_data, m_data->GetCaretPos(), motion::WordStop::NextWordStart), extend);
-}
-
-void CEditCtrl::MoveToLineStart(bool extend, bool always) {
-    if (m_data) MoveTo(motion::LineStart(*m_data, m_data->GetCaretPos(), !always), extend);
-}
-
-void CEditCtrl::MoveToLineEnd(bool extend) {
-    if (m_data) MoveTo(motion::LineEnd(*m_data, m_data->GetCaretPos()), extend);
-}
-
-void CEditCtrl::MoveToTextStart(bool extend) {
-    if (m_data) MoveTo(motion::TextStart(), extend);
-}
-
-void CEditCtrl::MoveToTextEnd(bool extend) {
-    if (m_data) MoveTo(motion::TextEnd(*m_data), extend);
 }
 
 void CEditCtrl::MovePageUp(bool extend) {
@@ -256,55 +205,24 @@ EditPos CEditCtrl::GetWordEdge(int n) {
     return motion::WordEdge(*m_data, m_data->GetCaretPos(), n);
 }
 
-// Selection ----------------------------------------------------------------------------
+// What the editor model asks of this window ----------------------------------------------
 
-bool CEditCtrl::HasSelection() const { return m_data && selmodel::HasSelection(DispData()); }
-
-bool CEditCtrl::IsMultiLineSelection() const {
-    return HasSelection() && DispData().selStart.line != DispData().selEnd.line;
+int CEditCtrl::ColumnX(EditPos pos) {
+    const int x = GetColumnX(pos.line, pos.column);
+    Disp().MeasuringDC().Release();
+    return x;
 }
 
-bool CEditCtrl::IsLineInSelection(int line) const {
-    return HasSelection() && DispData().selStart.line <= line && line <= DispData().selEnd.line;
+CEditModelView::TabMetrics CEditCtrl::TabMetricsAtCaret() {
+    const EditPos c = m_data->GetCaretPos();
+    const CMeasure m = Measure();
+    const TabMetrics t{m.TextWidth(m_data->GetLineText(c.line), c.column), m.Advance(' '), m.TabStop()};
+    Disp().MeasuringDC().Release();
+    return t;
 }
 
-void CEditCtrl::BeginSelection(int column, int line) {
-    if (!m_data) return;
-    ClearSelection(true);
-    m_completionStart = -1;
-    CEditDispData& d = DispData();
-    const EditPos pos = m_data->ClampPos({column, line});
-    d.selAnchor = pos;
-    d.boxSelection = d.boxRequest;
-    d.boxRequest = 0;
-    if (d.boxSelection) {
-        d.boxX[0] = d.boxX[1] = GetColumnX(pos.line, pos.column);
-        Disp().MeasuringDC().Release();
-    }
-    d.initialRange[0] = pos;
-    d.initialRange[1] = {-1, -1};
-    d.selStart = d.selEnd = pos;
-}
-
-void CEditCtrl::ExtendSelection(int boxFlag, int column, int line) {
-    ExtendSelectionTo(boxFlag, column, line);
-    CEditDispData& d = DispData();
-    d.initialRange[1] = m_data->ClampPos({column, line});
-    if (d.initialRange[1] < d.initialRange[0]) std::swap(d.initialRange[0], d.initialRange[1]);
-}
-
-void CEditCtrl::ExtendSelectionTo(int boxFlag, int column, int line) {
-    if (!m_data) return;
-    CEditDispData& d = DispData();
-    const EditPos pos = m_data->ClampPos({column, line});
-    if (d.selAnchor.line < 0) BeginSelection(pos.column, pos.line);
-    if (d.boxSelection && !boxFlag) {
-        d.boxX[1] = GetColumnX(pos.line, pos.column);
-        Disp().MeasuringDC().Release();
-    }
-    const bool had = HasSelection();
-    const EditPos oldStart = d.selStart, oldEnd = d.selEnd;
-    selmodel::ExtendTo(d, pos);
+void CEditCtrl::SelectionMoved(bool had, EditPos oldStart, EditPos oldEnd) {
+    const CEditDispData& d = DispData();
     if (d.boxSelection) {
         // Lines that left the box, then the whole new box (its columns may have changed).
         if (had) {
@@ -312,92 +230,27 @@ void CEditCtrl::ExtendSelectionTo(int boxFlag, int column, int line) {
             if (oldEnd.line > d.selEnd.line) InvalidateLines(d.selEnd.line + 1, oldEnd.line);
         }
         MirrorInvalidateLines(d.selStart.line, d.selEnd.line);
-    } else {
-        if (m_paneMode && had)
-            Disp().BroadcastMessage(m_hWnd, WM_EDIT_SYNC_REDRAWLINES, std::min(oldStart.line, d.selStart.line),
-                                    std::max(oldEnd.line, d.selEnd.line));
-        else if (m_paneMode)
-            Disp().BroadcastMessage(m_hWnd, WM_EDIT_SYNC_REDRAWLINES, d.selStart.line, d.selEnd.line);
-        for (const auto& span : selmodel::StreamRedrawLines(had ? oldStart : EditPos{-1, -1}, oldEnd, d.selStart,
-                                                            d.selEnd, d.selAnchor.line))
-            InvalidateLines(span.first, span.second);
-    }
-    SendParent(WM_EDIT_SELCHANGED);
-}
-
-void CEditCtrl::BeginOrClearSelection(bool extend) {
-    if (!m_data) return;
-    if (extend) {
-        if (DispData().selAnchor.line < 0 || !HasSelection()) {
-            const EditPos c = m_data->GetCaretPos();
-            BeginSelection(c.column, c.line);
-        }
-    } else {
-        ClearSelection(true);
-    }
-    m_completionStart = -1;
-}
-
-void CEditCtrl::ClearSelection(bool redraw) {
-    m_completionStart = -1;
-    if (!m_data) return;
-    CEditDispData& d = DispData();
-    if (!HasSelection()) {
-        if (d.selAnchor.line >= 0) d.ResetSelection();
         return;
     }
-    if (redraw) MirrorInvalidateLines(d.selStart.line, d.selEnd.line);
-    d.ResetSelection();
-    SendParent(WM_EDIT_SELCHANGED);
+    if (m_paneMode && had)
+        Disp().BroadcastMessage(m_hWnd, WM_EDIT_SYNC_REDRAWLINES, std::min(oldStart.line, d.selStart.line),
+                                std::max(oldEnd.line, d.selEnd.line));
+    else if (m_paneMode)
+        Disp().BroadcastMessage(m_hWnd, WM_EDIT_SYNC_REDRAWLINES, d.selStart.line, d.selEnd.line);
+    for (const auto& span : selmodel::StreamRedrawLines(had ? oldStart : EditPos{-1, -1}, oldEnd, d.selStart,
+                                                        d.selEnd, d.selAnchor.line))
+        InvalidateLines(span.first, span.second);
 }
 
-void CEditCtrl::SelectRange(int column1, int line1, int column2, int line2, bool box) {
-    if (!m_data) return;
-    const EditPos a = m_data->ClampPos({column1, line1}), b = m_data->ClampPos({column2, line2});
-    if (box || a != b) {
-        DispData().boxRequest = box ? 1 : 0;
-        BeginSelection(a.column, a.line);
-        ExtendSelectionTo(0, b.column, b.line);
-        m_data->SetCaretPos(b.line, b.column);
-    } else {
-        ClearSelection(true);
-        m_data->SetCaretPos(a.line, a.column);
-    }
-    UpdateCaret(1, true);
+void CEditCtrl::SelectionLinesDropped(int first, int last) { MirrorInvalidateLines(first, last); }
+
+void CEditCtrl::SelectionChanged() { SendParent(WM_EDIT_SELCHANGED); }
+
+void CEditCtrl::CaretMoved(bool scroll, bool force, bool preferPreviousRow) {
+    UpdateCaret(scroll ? 1 : 0, force, preferPreviousRow);
 }
 
-void CEditCtrl::SelectAll() {
-    if (!m_data) return;
-    const int last = m_data->GetLineCount() - 1;
-    BeginSelection(m_data->GetLineLength(last), last);
-    ExtendSelectionTo(0, 0, 0);
-    CEditDispData& d = DispData();
-    d.initialRange[1] = {0, 0};
-    if (d.initialRange[1] < d.initialRange[0]) std::swap(d.initialRange[0], d.initialRange[1]);
-    m_data->SetCaretPos(0, 0);
-    RedrawAll();
-    UpdateCaret(1);
-}
-
-void CEditCtrl::SelectLineAt(int line) {
-    if (!m_data) return;
-    const int last = m_data->GetLineCount() - 1;
-    line = std::clamp(line, 0, last);
-    const EditPos end = line < last ? EditPos{0, line + 1} : EditPos{m_data->GetLineLength(line), line};
-    BeginSelection(0, line);
-    ExtendSelection(0, end.column, end.line);
-    m_data->SetCaretPos(end.line, end.column);
-    UpdateCaret(1);
-}
-
-void CEditCtrl::SelectWordAt() {
-    if (!m_data) return;
-    const auto word = motion::WordAt(*m_data, m_data->GetCaretPos());
-    BeginSelection(word.first.column, word.first.line);
-    ExtendSelection(0, word.second.column, word.second.line);
-    m_data->SetCaretPos(word.second.line, word.second.column);
-    UpdateCaret(1);
-}
+void CEditCtrl::RepaintAll() { RedrawAll(); }
 
 void CEditCtrl::UpdateBoldBrackets() {
     if (!m_data || !LanguageOf(m_data->GetSyntaxRules())) return;

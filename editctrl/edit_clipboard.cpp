@@ -30,7 +30,7 @@ void CEditCtrl::CopyAndClear() {
 }
 
 void CEditCtrl::Cut() {
-    if (m_readOnly || !HasSelection()) return;
+    if (IsReadOnly() || !HasSelection()) return;
     // The text goes only once the clipboard holds it.
     if (!CopyTextToClipboard(DispData().selStart, DispData().selEnd, DispData().boxSelection != 0)) return;
     DeleteSelection();
@@ -75,12 +75,12 @@ bool CEditCtrl::CopyTextToClipboard(EditPos start, EditPos end, bool box) {
 }
 
 void CEditCtrl::Paste(bool raw, bool asBox) {
-    if (m_readOnly || !m_data) return;
+    if (IsReadOnly() || !m_data) return;
     std::u16string text;
     bool box = false;
     if (!ReadClipboardText(m_hWnd, text, box)) return;
     if (raw) {
-        const EditSnapshot before = Snapshot();
+        const EditSnapshot before = m_model.Snapshot();
         m_data->InsertText(text.c_str(), 1);
         AfterEdit(before, before.caretLine, false);
         return;
@@ -89,13 +89,13 @@ void CEditCtrl::Paste(bool raw, bool asBox) {
 }
 
 bool CEditCtrl::CanPaste() const {
-    return !m_readOnly && (::IsClipboardFormatAvailable(CF_UNICODETEXT) || ::IsClipboardFormatAvailable(CF_TEXT) ||
+    return !IsReadOnly() && (::IsClipboardFormatAvailable(CF_UNICODETEXT) || ::IsClipboardFormatAvailable(CF_TEXT) ||
                            ::IsClipboardFormatAvailable(CF_OEMTEXT));
 }
 
 void CEditCtrl::ReplaceSelection(const char16_t* text, bool asBox) {
-    if (m_readOnly || !m_data || !text) return;
-    const EditSnapshot before = Snapshot();
+    if (IsReadOnly() || !m_data || !text) return;
+    const EditSnapshot before = m_model.Snapshot();
     int firstLine = before.caretLine;
     bool severalLines = false;
     if (asBox && !HasSelection()) {
@@ -149,12 +149,12 @@ void CEditCtrl::Undo() { Replay(-1); }
 void CEditCtrl::Redo() { Replay(1); }
 
 void CEditCtrl::Replay(int direction) {
-    if (m_readOnly || !m_data) return;
+    if (IsReadOnly() || !m_data) return;
     if (direction < 0)
         m_data->Undo();
     else
         m_data->Redo();
     ClearSelection(true);
-    m_completionStart = -1;
+    m_model.ResetCompletion();
     Relayout(1);
 }

@@ -11,7 +11,7 @@
 #include "textengine/text_metrics.h"
 
 void CEditCtrl::SelectLine() {
-    if (m_data) SelectLineAt(m_data->GetCaretPos().line);
+    if (m_data) m_model.SelectLineAt(m_data->GetCaretPos().line);
 }
 
 void CEditCtrl::MoveToRowEnd(bool extend) {
@@ -29,7 +29,7 @@ void CEditCtrl::MoveToRowEnd(bool extend) {
         while (offset + 1 < rows.count && rows.starts[offset] <= caret.column) ++offset;
     }
     const int end = rows.End(offset);
-    BeginOrClearSelection(extend);
+    m_model.BeginOrClearSelection(extend);
     m_data->SetCaretPos(caret.line, end);
     if (extend) ExtendSelectionTo(0, end, caret.line);
     // Shown at the end of that row, not at the start of the next.
@@ -37,7 +37,7 @@ void CEditCtrl::MoveToRowEnd(bool extend) {
 }
 
 void CEditCtrl::DeleteLine() {
-    if (!m_data || m_readOnly) return;
+    if (!m_data || IsReadOnly()) return;
     if (m_data->GetLineCount() == 1 && m_data->GetLineLength(0) == 0) return;
     const EditPos caret = m_data->GetCaretPos();
     const int x = GetColumnX(caret.line, caret.column);
@@ -69,7 +69,7 @@ void CEditCtrl::CopyLine() {
 }
 
 void CEditCtrl::PasteLine(bool above) {
-    if (!m_data || m_readOnly) return;
+    if (!m_data || IsReadOnly()) return;
     std::u16string text;
     bool box = false;
     // Nothing to paste: no empty line is left behind either.
@@ -102,7 +102,7 @@ void CEditCtrl::SortLines(BOOL descending) {
 }
 
 void CEditCtrl::ReorderSelectedLines(LineOrder order) {
-    if (!m_data || m_readOnly || !HasSelection() || DispData().boxSelection) return;
+    if (!m_data || IsReadOnly() || !HasSelection() || DispData().boxSelection) return;
     CWaitCursor wait;
     int first, last;
     SelectedLineSpan(DispData().selStart, DispData().selEnd, first, last);
@@ -129,7 +129,7 @@ void CEditCtrl::ReorderSelectedLines(LineOrder order) {
 }
 
 void CEditCtrl::ClearText() {
-    if (!m_data || m_readOnly) return;
+    if (!m_data || IsReadOnly()) return;
     ClearSelection(true);
     m_data->Clear();
     m_data->ResetUndo();
@@ -143,7 +143,7 @@ bool CEditCtrl::GoToBookmark(int from, int to, int step, bool extend) {
     if (!m_data) return false;
     const int line = FindBookmarkLine(*m_data, from, to, step);
     if (line < 0) return false;
-    BeginOrClearSelection(extend);
+    m_model.BeginOrClearSelection(extend);
     m_data->SetCaretPos(line, 0);
     if (extend) ExtendSelectionTo(0, 0, line);
     UpdateCaret(1, true);

@@ -128,6 +128,7 @@ void CEditCtrl::SetEditData(CEditData* data) {
     const bool fresh = m_data != data;
     if (fresh) m_measuredFrom = MeasuredFrom{};
     m_data = data;
+    m_model.SetData(data);
     if (!data) return;
     data->SetListener(&m_listener);
     if (fresh && IsWindow()) {
@@ -545,8 +546,8 @@ void CEditCtrl::OnTimer(UINT_PTR id) {
         ::GetCursorPos(&p);
         ScreenToClient(&p);
         CEditDispData& d = DispData();
-        if (!PointInBody(p) && d.mouseSelState == 1) d.mouseSelState = 2;
-        if (d.mouseSelState == 2 && !PointInBody(p)) MouseSelectTo(true, p.x, p.y);
+        if (!PointInBody(p) && d.mouseSelection == MouseSelection::Pressed) d.mouseSelection = MouseSelection::Dragging;
+        if (d.mouseSelection == MouseSelection::Dragging && !PointInBody(p)) MouseSelectTo(true, p.x, p.y);
     }
 }
 
@@ -608,7 +609,7 @@ LRESULT CEditCtrl::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
         // Lost to someone else (a message box during a drag): the drag ends.
         if (reinterpret_cast<HWND>(lParam) != m_hWnd) {
             KillTimer(kTimerDragScroll);
-            if (m_data) DispData().mouseSelState = 0;
+            if (m_data) DispData().mouseSelection = MouseSelection::None;
         }
         return 0;
     case WM_SETCURSOR:

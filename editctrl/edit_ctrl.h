@@ -13,6 +13,7 @@
 
 #include "editctrl/edit_disp_gdi.h"
 #include "editctrl/edit_measure.h"
+#include "editctrl/core/edit_model.h"
 #include "editctrl/core/regex_cache.h"
 #include "editctrl/core/row_index.h"
 #include "editctrl/scrollwnd.h"
@@ -96,7 +97,7 @@ public:
     virtual bool Find(const CEditData& data, int line, int from, int* start, int* end) = 0;
 };
 
-class CEditCtrl : public CScrollWnd {
+class CEditCtrl : public CScrollWnd, private CEditModelView {
 public:
     static const wchar_t kClassName[];
 
@@ -112,6 +113,9 @@ public:
 
     void SetEditData(CEditData* data);
     CEditData* GetEditData() const { return m_data; }
+    // The editing behaviour: typing, deleting, caret moves and the selection.
+    CEditModel& Model() { return m_model; }
+    const CEditModel& Model() const { return m_model; }
     CEditDispGdi& Disp() const { return CEditDispGdi::Of(*m_data); }
     CEditDispData& DispData() const { return m_data->GetDispData(); }
 
@@ -215,8 +219,8 @@ public:
     void PaintTo(HDC dc);
 
     // A read-only control ignores every editing command.
-    void SetReadOnly(bool on) { m_readOnly = on; }
-    bool IsReadOnly() const { return m_readOnly; }
+    void SetReadOnly(bool on) { m_model.SetReadOnly(on); }
+    bool IsReadOnly() const { return m_model.IsReadOnly(); }
 
     // Search, replace, filter and the search-hit highlight (edit_search.cpp).
     // Options: matchCase, matchWidth (full/half width distinguished), useRegex
@@ -290,37 +294,33 @@ public:
     // Scrolls so that the cell at pixel x of a display row is visible.
     void EnsureVisible(int pixelX, int row);
 
-    // Caret movement (edit_caret.cpp). extend: grow the selection.
+    // Caret movement (edit_caret.cpp; the model's moves). extend: grow the selection.
     void MoveCaret(int lines, int chars, bool extend, bool scroll);
     void MoveCaretRows(int n, bool extend, bool scrollView);
-    void MoveCharLeft(bool extend);
-    void MoveCharRight(bool extend);
-    void MoveWordLeft(bool extend);
-    void MoveWordRight(bool extend);
-    void MoveToLineStart(bool extend, bool always = false);
-    void MoveToLineEnd(bool extend);
-    void MoveToTextStart(bool extend);
-    void MoveToTextEnd(bool extend);
+    void MoveCharLeft(bool extend) { m_model.MoveCharOrCollapse(-1, extend); }
+    void MoveCharRight(bool extend) { m_model.MoveCharOrCollapse(1, extend); }
+    // always: to column 0, else to the first non-blank and from there to column 0.
+    void MoveToLineStart(bool extend, bool always = false) { m_model.MoveToLineStart(extend, !always); }
+    void MoveToLineEnd(bool extend) { m_model.MoveToLineEnd(extend); }
+    void MoveToTextStart(bool extend) { m_model.MoveToTextStart(extend); }
+    void MoveToTextEnd(bool extend) { m_model.MoveToTextEnd(extend); }
     void MovePageUp(bool extend);
     void MovePageDown(bool extend);
     // The word edge after (n > 0) or before (n < 0) the caret.
     EditPos GetWordEdge(int n);
-    // The caret to target, the selection dropped or (extend) grown to it.
-    void MoveTo(EditPos target, bool extend);
 
-    // Selection (edit_caret.cpp).
-    bool HasSelection() const;
-    bool IsMultiLineSelection() const;
-    bool IsLineInSelection(int line) const;
-    void BeginSelection(int column, int line);
-    void ExtendSelection(int boxFlag, int column, int line);
-    void ExtendSelectionTo(int boxFlag, int column, int line);
-    void BeginOrClearSelection(bool extend);
-    void ClearSelection(bool redraw);
-    void SelectRange(int column1, int line1, int column2, int line2, bool box);
-    void SelectAll();
-    void SelectLineAt(int line);
-    void SelectWordAt();
+    // Selection (the model's).
+    bool HasSelection() const { return m_model.HasSelection(); }
+    bool IsMultiLineSelection() const { return m_model.IsMultiLineSelection(); }
+    void BeginSelection(int column, int line) { m_model.BeginSelection({column, line}); }
+    // boxFlag: the box's right edge in pixels is set already.
+    void ExtendSelectionTo(int boxFlag, int column, int line) { m_model.ExtendSelectionTo({column, line}, boxFlag != 0); }
+    void ClearSelection(bool redraw) { m_model.ClearSelection(redraw); }
+    void SelectRange(int column1, int line1, int column2, int line2, bool box) {
+        m_model.SelectRange({column1, line1}, {column2, line2}, box);
+    }
+    void SelectAll() { m_model.SelectAll(); }
+    void SelectWordAt() { m_model.SelectWordAt(); }
     void UpdateBoldBrackets();
 
     // Repaints here and, in pane mode, in the other windows of the text.
@@ -339,23 +339,21 @@ public:
 
     // Typing and keys (edit_input.cpp).
     void SetOverwrite(bool on);
-    bool IsOverwrite() const { return m_overwrite; }
+    bool IsOverwrite() const { return m_model.IsOverwrite(); }
     void SetBracketBlinkTime(int ms) { m_bracketBlinkTime = ms; }
     int GetBracketBlinkTime() const { return m_bracketBlinkTime; }
     void SetDlgCode(UINT code) { m_dlgCode = code; }
     void InsertChar(char32_t ch);
     void OnChar(UINT ch);
     void OnKeyDown(UINT key);
-    void BackSpace();
-    void DeleteChar();
+    void BackSpace() { m_model.BackSpace(); }
+    void DeleteChar() { m_model.DeleteChar(); }
     void CompleteKeyword(bool backwards);
-    void ResetCompletion() { m_completionStart = -1; }
+    void ResetCompletion() { m_model.ResetCompletion(); }
     void CreateEditCaret(bool recreate);
     void FlashMatchingBracket(char32_t ch);
-    // Deletes [start, end), or the box selection when there is one.
-    void DeleteRange(EditPos start, EditPos end, bool updateCaret);
-    void DeleteSelection();
-    void DeleteRangeAsGroup(EditPos start, EditPos end);
+    void DeleteSelection() { m_model.DeleteSelection(); }
+    void DeleteRangeAsGroup(EditPos start, EditPos end) { m_model.DeleteRangeAsGroup(start, end); }
 
     // Mouse (edit_mouse.cpp).
     void ClickAt(bool extend, int x, int y);
@@ -433,7 +431,19 @@ private:
     void MarkSearchHits(LineAttrSlot* slot, int line);
     void MarkBoldBrackets(LineAttrSlot* slot, int line);
 
+    // CEditModelView: the model's questions and repaints.
+    int ColumnX(EditPos pos) override;
+    TabMetrics TabMetricsAtCaret() override;
+    void SelectionMoved(bool had, EditPos oldStart, EditPos oldEnd) override;
+    void SelectionLinesDropped(int first, int last) override;
+    void SelectionChanged() override;
+    void CaretMoved(bool scroll, bool force, bool preferPreviousRow) override;
+    void RepaintAll() override;
+    void TextEdited(const EditSnapshot& before, int firstLine, bool severalLines) override;
+    void RangeDeleted(const EditSnapshot& before, int first, int last, bool box, bool showCaret) override;
+
     CEditData* m_data = nullptr;
+    CEditModel m_model{*this};
     Listener m_listener{this};
     CRowIndex m_rowIndex;
     MeasuredFrom m_measuredFrom;  // of the last full measurement; data null when none holds
@@ -448,7 +458,6 @@ private:
     CFont m_font, m_underlineFont, m_boldFont;
     DWORD m_style = 0;
     int m_visibleRows = 1;
-    int m_completionStart = -1;
     int m_lineNumberDigits = 0;
     int m_extraRowSpacing = 0;
     int m_textOffset = 0;
@@ -466,7 +475,6 @@ private:
     int m_caretX = 0;
     int m_caretRow = 0;
     int m_wrapColumnsSetting = 80;
-    bool m_readOnly = false;
 
     // Search state (edit_search.cpp).
     CRegexCache m_searchCache;
@@ -493,7 +501,6 @@ private:
                        const std::function<int(CompiledRegex* re, int& count)>& edit);
 
     // Input state.
-    bool m_overwrite = false;
     bool m_changedBlinkTime = false;
     UINT m_dlgCode = DLGC_WANTALLKEYS;
     CPoint m_caretPoint{-1, -1};
@@ -503,7 +510,6 @@ private:
     CPoint m_lastMouse{-1, -1};
     bool m_placingCaret = false;
     bool m_tripleClickArmed = false;
-    char16_t m_pendingHigh = 0;
     CRect m_dropCaret{0, 0, 0, 0};
     EditPos m_dropPos{-1, -1};
     DropTargetTmpl<CEditCtrl> m_dropTarget{this};
@@ -519,20 +525,10 @@ private:
     void OnSetFocus(HWND lost);
     void OnKillFocus(HWND gained);
     void OnSyncLineChanged(WPARAM wParam);
-    // The caret line's state before an edit, for LineChanged.
-    struct EditSnapshot {
-        int lines;
-        int caretLine;
-        const CEditLine* record;
-        int rows;
-    };
-    EditSnapshot Snapshot() const;
     void AfterEdit(const EditSnapshot& before, int firstLine, bool fullLayout);
     bool IsCommentMarkerChar(char32_t ch) const;
     // Overwrite caret width: the character at the caret with its spacing.
     int CaretWidthAt();
-    void TypeOne(char32_t ch);
-    void MoveCharOrCollapse(int n, bool extend);
     // Undo (direction < 0) or redo, with what follows either.
     void Replay(int direction);
 };

@@ -22,12 +22,12 @@ bool CEditCtrl::StartDrag() {
     disp.droppedIntoSameText = false;
     const DWORD effect = source.DoDragDrop(DROPEFFECT_COPY | DROPEFFECT_MOVE);
     disp.dragRunning = false;
-    if (effect == DROPEFFECT_MOVE && !disp.droppedIntoSameText && !m_readOnly) DeleteSelection();
+    if (effect == DROPEFFECT_MOVE && !disp.droppedIntoSameText && !IsReadOnly()) DeleteSelection();
     return effect != DROPEFFECT_NONE;
 }
 
 DWORD CEditCtrl::OnDragOver(IDataObject* data, DWORD keys, CPoint point) {
-    if (!m_data || m_readOnly || !(m_style & (ECS_DRAG_DROP_EDIT | ECS_TEXT_DROP_EDIT)) || !DataOffersText(data))
+    if (!m_data || IsReadOnly() || !(m_style & (ECS_DRAG_DROP_EDIT | ECS_TEXT_DROP_EDIT)) || !DataOffersText(data))
         return DROPEFFECT_NONE;
     const EditPos pos = PosFromPoint(point.x, point.y, true);
     const RowPos rp = LinePosToRowPos(pos.column, pos.line);
@@ -55,7 +55,7 @@ void CEditCtrl::OnDragLeave() {
 
 bool CEditCtrl::Drop(IDataObject* data, DWORD effect, CPoint point) {
     OnDragLeave();
-    if (!m_data || m_readOnly) return false;
+    if (!m_data || IsReadOnly()) return false;
     CEditDispGdi& disp = Disp();
     CEditDispData& d = DispData();
     const bool internal = disp.dragRunning;
@@ -96,7 +96,7 @@ bool CEditCtrl::Drop(IDataObject* data, DWORD effect, CPoint point) {
     const bool hadSelection = d.selAnchor.line >= 0;
     d.ResetSelection();
     if (hadSelection) SendParent(WM_EDIT_SELCHANGED);
-    m_completionStart = -1;
+    m_model.ResetCompletion();
     Relayout(1);
     if (box) {
         // The pasted box: its rows from the target's line, as wide as its widest row.

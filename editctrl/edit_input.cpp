@@ -27,13 +27,8 @@ UINT OriginalCaretBlinkTime() {
     return original;
 }
 
-CEditCtrl::EditSnapshot CEditCtrl::Snapshot() const {
-    const int line = m_data->GetCaretPos().line;
-    return {m_data->GetLineCount(), line, m_data->GetLine(line), m_data->GetLineRowCount(line)};
-}
-
 void CEditCtrl::AfterEdit(const EditSnapshot& before, int firstLine, bool severalLines) {
-    m_completionStart = -1;
+    m_model.ResetCompletion();
     if (severalLines && m_data->GetLineCount() == before.lines) {
         // A box edit: every line of it changed, the count did not.
         const int last = std::max(m_data->GetCaretPos().line, before.caretLine);
@@ -49,71 +44,20 @@ void CEditCtrl::AfterEdit(const EditSnapshot& before, int firstLine, bool severa
     UpdateCaret(1, true);
 }
 
-void CEditCtrl::TypeOne(char32_t ch) {
-    if (ch == '\t') {
-        const EditPos c = m_data->GetCaretPos();
-        const CMeasure m = Measure();
-        const int x = m.TextWidth(m_data->GetLineText(c.line), c.column);
-        m_data->InsertTab(x, m.Advance(' '), m.TabStop());
-        Disp().MeasuringDC().Release();
-        return;
-    }
-    m_data->TypeChar(ch);
+void CEditCtrl::TextEdited(const EditSnapshot& before, int firstLine, bool severalLines) {
+    AfterEdit(before, firstLine, severalLines);
 }
 
 void CEditCtrl::InsertChar(char32_t ch) {
-    if (m_readOnly || !m_data) return;
+    if (IsReadOnly() || !m_data) return;
     if (ch == 8 || ch == 27) return;
-    // A pair typed as two units is one character.
-    if (ch >= 0xD800 && ch < 0xDC00) {
-        m_pendingHigh = static_cast<char16_t>(ch);
-        return;
-    }
-    if (ch >= 0xDC00 && ch < 0xE000) {
-        if (!m_pendingHigh) return;
-        ch = 0x10000 + ((static_cast<char32_t>(m_pendingHigh) - 0xD800) << 10) + (ch - 0xDC00);
-    }
-    m_pendingHigh = 0;
+    if (!m_model.CombineTyped(ch)) return;
     if ((ch == '\t' || ch == '\r') && (m_style & ECS_SINGLE_LINE)) return;
     if (ch == '\t' && IsMultiLineSelection()) {
         Indent(KeyDown(VK_SHIFT), m_data->GetTabAsSpace() != 0, Disp().Widths().TabSize(), L'\t');
         return;
     }
-    const EditSnapshot before = Snapshot();
-    int firstLine = before.caretLine;
-    bool severalLines = false;
-    if (HasSelection()) {
-        CEditDispData& d = DispData();
-        const EditPos start = d.selStart, end = d.selEnd;
-        firstLine = start.line;
-        severalLines = start.line != end.line;
-        {
-            CUndoGroupGuard group(m_data->GetUndo(), 0);
-            m_data->RecordCaretForUndo();
-            if (d.boxSelection)
-                m_data->DeleteBoxSelection();
-            else
-                m_data->DeleteText(start, end, 1);
-            TypeOne(ch);
-        }
-        MirrorInvalidateLines(start.line, end.line);
-        d.ResetSelection();
-        SendParent(WM_EDIT_SELCHANGED);
-    } else if (!m_overwrite || m_data->IsCaretAtTextEnd()) {
-        TypeOne(ch);
-    } else if (ch == '\r') {
-        // Overwriting a line end moves on to the next line.
-        const EditPos c = m_data->GetCaretPos();
-        if (c.line + 1 >= m_data->GetLineCount()) return;
-        m_data->SetCaretPos(c.line + 1, 0);
-        UpdateCaret(1);
-        return;
-    } else {
-        CUndoGroupGuard group(m_data->GetUndo(), 0);
-        m_data->DeleteCharAtCaret();
-        TypeOne(ch);
-    }
-    AfterEdit(before, firstLine, severalLines);
+    m_model.Type(ch);
     const CStrToken* lang = LanguageOf(m_data->GetSyntaxRules());
     if ((m_style & ECS_BRACKET_FLASH) && lang && ch < 256 && lang->GetBracketKind(ch) == 1) {
         const EditPos after = m_data->GetCaretPos();
@@ -174,11 +118,11 @@ void CEditCtrl::OnKeyDown(UINT key) {
         else MoveToLineStart(shift);
         break;
     case VK_LEFT:
-        if (ctrl) MoveWordLeft(shift);
+        if (ctrl) m_model.MoveWordLeft(shift);
         else MoveCharLeft(shift);
         break;
     case VK_RIGHT:
-        if (ctrl) MoveWordRight(shift);
+        if (ctrl) m_model.MoveWordRight(shift);
         else MoveCharRight(shift);
         break;
     case VK_UP:
@@ -194,22 +138,7 @@ void CEditCtrl::OnKeyDown(UINT key) {
     }
 }
 
-void CEditCtrl::DeleteRange(EditPos start, EditPos end, bool updateCaret) {
-    if (m_readOnly || !m_data) return;
-    const EditSnapshot before = Snapshot();
-    CEditDispData& d = DispData();
-    const bool box = d.boxSelection && HasSelection();
-    const int first = box ? d.selStart.line : std::min(start.line, end.line);
-    const int last = box ? d.selEnd.line : std::max(start.line, end.line);
-    if (box)
-        m_data->DeleteBoxSelection();
-    else
-        m_data->DeleteText(start, end, 1);
-    if (HasSelection()) MirrorInvalidateLines(d.selStart.line, d.selEnd.line);
-    const bool hadSelection = d.selAnchor.line >= 0;
-    d.ResetSelection();
-    if (hadSelection) SendParent(WM_EDIT_SELCHANGED);
-    m_completionStart = -1;
+void CEditCtrl::RangeDeleted(const EditSnapshot& before, int first, int last, bool box, bool showCaret) {
     if (box && first != last) {
         RecalcLineWidth(false, first, last - first + 1);
         UpdateScrollBars();
@@ -219,57 +148,21 @@ void CEditCtrl::DeleteRange(EditPos start, EditPos end, bool updateCaret) {
         LineChanged(before.lines, before.record, before.rows, first);
     }
     if (!(m_style & ECS_NO_COMMENT_SYNTAX)) UpdateLineStates(m_data->GetCaretPos().line, m_data->GetCaretPos().line);
-    if (updateCaret) UpdateCaret(1, true);
-}
-
-void CEditCtrl::DeleteSelection() {
-    if (!HasSelection()) return;
-    DeleteRangeAsGroup(DispData().selStart, DispData().selEnd);
-}
-
-void CEditCtrl::DeleteRangeAsGroup(EditPos start, EditPos end) {
-    if (m_readOnly || !m_data || (start == end && !(DispData().boxSelection && HasSelection()))) return;
-    CUndoGroupGuard group(m_data->GetUndo(), 0);
-    m_data->RecordCaretForUndo();
-    DeleteRange(start, end, true);
-    m_data->RecordCaretForUndo();
-}
-
-void CEditCtrl::BackSpace() {
-    if (m_readOnly || !m_data) return;
-    if (HasSelection()) {
-        DeleteSelection();
-        return;
-    }
-    const EditSnapshot before = Snapshot();
-    const int first = std::max(before.caretLine - (m_data->GetCaretPos().column == 0 ? 1 : 0), 0);
-    m_data->Backspace();
-    AfterEdit(before, first, false);
-}
-
-void CEditCtrl::DeleteChar() {
-    if (m_readOnly || !m_data) return;
-    if (HasSelection()) {
-        DeleteSelection();
-        return;
-    }
-    const EditSnapshot before = Snapshot();
-    m_data->DeleteCharAtCaret();
-    AfterEdit(before, before.caretLine, false);
+    if (showCaret) UpdateCaret(1, true);
 }
 
 void CEditCtrl::CompleteKeyword(bool backwards) {
-    if (m_readOnly || !m_data) return;
+    if (IsReadOnly() || !m_data) return;
     const CStrToken* lang = LanguageOf(m_data->GetSyntaxRules());
     const char32_t before = m_data->GetCharBeforeCaret();
     if (!lang || !before || before == '\r' || lang->IsBreakChar(before)) return;
     int cycle = -1;
-    if (m_completionStart >= 0) {
+    if (m_model.CompletionCycle() >= 0) {
         // Back to the typed prefix; the cycle goes on from its index.
-        const EditSnapshot snap = Snapshot();
+        const EditSnapshot snap = m_model.Snapshot();
         m_data->Undo();
         LineChanged(snap.lines, snap.record, snap.rows, snap.caretLine);
-        cycle = m_completionStart;
+        cycle = m_model.CompletionCycle();
     }
     const EditPos caret = m_data->GetCaretPos();
     if (caret.column == 0) return;
@@ -289,22 +182,22 @@ void CEditCtrl::CompleteKeyword(bool backwards) {
     }
     char16_t keyword[256];
     const int next = lang->NextKeywordByPrefix(m_completionPrefix, cycle, keyword, sizeof(keyword), backwards);
-    m_completionStart = -1;
+    m_model.ResetCompletion();
     if (next < 0) {
         UpdateCaret(1);
         return;
     }
-    const EditSnapshot snap = Snapshot();
+    const EditSnapshot snap = m_model.Snapshot();
     m_data->ReplaceRange(start, caret, keyword);
     LineChanged(snap.lines, snap.record, snap.rows, snap.caretLine);
     UpdateScrollBars();
     RedrawLine(m_data->GetCaretPos().line);
     UpdateCaret(1);
-    m_completionStart = next;
+    m_model.SetCompletionCycle(next);
 }
 
 void CEditCtrl::SetOverwrite(bool on) {
-    m_overwrite = on;
+    m_model.SetOverwrite(on);
     if (HasFocus()) CreateEditCaret(true);
     UpdateCaret(0);
 }
@@ -315,7 +208,7 @@ void CEditCtrl::CreateEditCaret(bool recreate) {
         ::HideCaret(m_hWnd);
         ::DestroyCaret();
     }
-    m_caretWidth = m_overwrite ? CaretWidthAt() : 2;
+    m_caretWidth = IsOverwrite() ? CaretWidthAt() : 2;
     bool imeOpen = false;
     if (m_style & ECS_IME_CARET) {
         if (HIMC imc = ::ImmGetContext(m_hWnd)) {

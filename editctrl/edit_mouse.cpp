@@ -33,7 +33,7 @@ void CEditCtrl::OnLButtonDown(UINT flags, CPoint p) {
         KillTimer(kTimerTripleClick);
         m_tripleClickArmed = false;
         ClearSelection(true);
-        SelectLineAt(m_dblClickPos.line);
+        m_model.SelectLineAt(m_dblClickPos.line);
         StartMouseSelection(false);
         return;
     }
@@ -49,13 +49,13 @@ void CEditCtrl::OnLButtonDown(UINT flags, CPoint p) {
 void CEditCtrl::ClickAt(bool extend, int x, int y) {
     if (!m_data) return;
     const EditPos pos = PosFromPoint(x, y, false);
-    BeginOrClearSelection(extend);
+    m_model.BeginOrClearSelection(extend);
     m_data->SetCaretPos(pos.line, pos.column);
     if (extend) ExtendSelectionTo(0, pos.column, pos.line);
     UpdateCaret(1, false, x >= m_leftMargin + 2 * m_charWidth);
     if (!extend) {
         const int line = LineNumberHit(x, y);
-        if (line >= 0) SelectLineAt(line);
+        if (line >= 0) m_model.SelectLineAt(line);
     }
 }
 
@@ -67,12 +67,12 @@ int CEditCtrl::LineNumberHit(int x, int y) {
 
 void CEditCtrl::StartMouseSelection(bool wordMode) {
     CEditDispData& d = DispData();
-    d.mouseSelState = 1;
+    d.mouseSelection = MouseSelection::Pressed;
     if (d.selAnchor.line < 0) {
         const EditPos c = m_data->GetCaretPos();
         BeginSelection(c.column, c.line);
         d.wordDrag = wordMode ? 1 : 0;
-        d.mouseSelState = 1;
+        d.mouseSelection = MouseSelection::Pressed;
     }
     ::SetCapture(m_hWnd);
     SetTimer(kTimerDragScroll, 100);
@@ -98,9 +98,9 @@ void CEditCtrl::MouseSelectTo(bool scroll, int x, int y) {
 void CEditCtrl::OnMouseMove(UINT flags, CPoint p) {
     if (!m_data) return;
     CEditDispData& d = DispData();
-    if (::GetCapture() == m_hWnd && d.mouseSelState) {
-        if (d.mouseSelState == 1)
-            d.mouseSelState = 2;  // the first move only arms dragging
+    if (::GetCapture() == m_hWnd && d.mouseSelection != MouseSelection::None) {
+        if (d.mouseSelection == MouseSelection::Pressed)
+            d.mouseSelection = MouseSelection::Dragging;  // the first move only arms dragging
         else
             MouseSelectTo(false, p.x, p.y);
     } else if (::GetCapture() != m_hWnd) {
@@ -120,7 +120,7 @@ void CEditCtrl::OnLButtonUp() {
 
 void CEditCtrl::EndMouseCapture() {
     KillTimer(kTimerDragScroll);
-    if (m_data) DispData().mouseSelState = 0;
+    if (m_data) DispData().mouseSelection = MouseSelection::None;
     if (::GetCapture() == m_hWnd) ::ReleaseCapture();
 }
 

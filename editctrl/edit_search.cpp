@@ -195,7 +195,7 @@ int CEditCtrl::FindReplace(const wchar_t* pattern, const wchar_t* replacement, i
         if (!selected) {
             if (length > 0) return ShowFindResult(length, at);
         } else if (disp.selEnd == end && !disp.boxSelection) {
-            if (m_readOnly) return 1;
+            if (IsReadOnly()) return 1;
             const std::u16string text = useRegex ? GetReplacementText(*m_data, at, length, AsU16(replacement), re)
                                                  : std::u16string(AsU16(replacement ? replacement : L""));
             ClearSelection(true);
@@ -224,7 +224,7 @@ int CEditCtrl::RunPatternEdit(const wchar_t* pattern, BOOL matchCase, BOOL match
     int countLocal = 0;
     if (!count) count = &countLocal;
     *count = 0;
-    if (!m_data || m_readOnly || !pattern || !*pattern) return 1;
+    if (!m_data || IsReadOnly() || !pattern || !*pattern) return 1;
     RegexHolder re{CompileSearchPattern(AsU16(pattern), matchCase, matchWidth, useRegex)};
     if (!re.regex) {
         ShowMessageBox(m_hWnd, kBadPattern, kMessageCaption, MB_ICONINFORMATION);
@@ -275,7 +275,7 @@ int CEditCtrl::DeleteDuplicateLines(int* count) {
     int countLocal = 0;
     if (!count) count = &countLocal;
     *count = 0;
-    if (!m_data || m_readOnly) return 1;
+    if (!m_data || IsReadOnly()) return 1;
     CEditDispData& disp = DispData();
     // Runs span lines, and a box holds only pieces of lines.
     if (HasSelection() && disp.boxSelection) return 0;
@@ -342,7 +342,7 @@ void CEditCtrl::SelectWholeLines() {
 }
 
 void CEditCtrl::Indent(BOOL unindent, BOOL tabAsSpaces, int tabSize, wchar_t ch) {
-    if (!m_data || m_readOnly) return;
+    if (!m_data || IsReadOnly()) return;
     CEditDispData& disp = DispData();
     const bool selected = HasSelection();
     const bool box = selected && disp.boxSelection;

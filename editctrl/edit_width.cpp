@@ -7,7 +7,7 @@ void CEditCtrl::ToFullWidth(bool ascii, bool kana) { ConvertSelectionWidth(ascii
 void CEditCtrl::ToHalfWidth(bool ascii, bool kana) { ConvertSelectionWidth(ascii, kana, false); }
 
 void CEditCtrl::ConvertSelectionWidth(bool ascii, bool kana, bool toFull) {
-    if (!m_data || m_readOnly || !HasSelection()) return;
+    if (!m_data || IsReadOnly() || !HasSelection()) return;
     CEditDispData& disp = DispData();
     if (disp.boxSelection) {
         ShowMessageBox(m_hWnd, L"矩形選択には対応していません", L"メッセージ", MB_ICONINFORMATION);

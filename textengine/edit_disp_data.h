@@ -11,6 +11,10 @@
 
 class CEditData;
 
+// A selection by the mouse: none, the button down (the first move only arms
+// dragging), or dragging.
+enum class MouseSelection { None, Pressed, Dragging };
+
 // How rows are cut. The numbers are those of the settings record (LINE_MODE).
 enum class WrapMode : int { None = 0, WindowWidth = 1, FixedColumns = 2 };
 // The mode stored as n; a number that is no mode wraps nowhere.
@@ -42,7 +46,7 @@ public:
     WrapMode wrapMode = WrapMode::None;
     int wrapColumns = INT_MAX;
     int wrapWidth = INT_MAX;   // pixels; INT_MAX = no wrapping
-    int mouseSelState = 0;
+    MouseSelection mouseSelection = MouseSelection::None;
     EditPos selAnchor{-1, -1};
     EditPos initialRange[2] = {{-1, -1}, {-1, -1}};
     EditPos selStart{-1, -1};  // ordered; line -1 = no selection

@@ -312,7 +312,7 @@ TEST(EditInput, MouseClicksWordsLinesAndDrags) {
     // A lost capture (a message box during the drag) ends it.
     EXPECT_EQ(::GetCapture(), f.ctrl.GetSafeHwnd());
     ::SetCapture(wtest::SharedHost());
-    EXPECT_EQ(f.data.GetDispData().mouseSelState, 0);
+    EXPECT_EQ(f.data.GetDispData().mouseSelection, MouseSelection::None);
     EXPECT_FALSE(::KillTimer(f.ctrl, kTimerDragScroll));  // the auto-scroll timer is gone
     f.Mouse(WM_MOUSEMOVE, f.At(10, 0), MK_LBUTTON);
     EXPECT_EQ(f.Selected(), u"lph");
