@@ -135,7 +135,7 @@ bool LinesCutBetweenBytes(KanjiCode code) {
 struct BlockSearch {
     FileSearch& search;
     KanjiCode encoding;
-    std::optional<KanjiCode> code;  // once resolved
+    std::optional<KanjiCode> code = std::nullopt;  // once resolved
     int line = 0;
     int result = GREP_DONE;
     bool whole = false;

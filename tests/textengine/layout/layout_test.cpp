@@ -324,7 +324,9 @@ TEST(LineArray, RowStartsFollowTheirLines) {
         ASSERT_EQ(lines.Insert(at, recs.data(), n), 0);
         for (int k = 0; k < n; ++k) {
             model.insert(model.begin() + at + k, next + k);
-            if ((next + k) % 2 == 0) ASSERT_TRUE(lines.SetWraps(at + k, block(next + k)));
+            if ((next + k) % 2 == 0) {
+                ASSERT_TRUE(lines.SetWraps(at + k, block(next + k)));
+            }
         }
         next += n;
     };

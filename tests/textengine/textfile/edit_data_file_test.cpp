@@ -178,7 +178,9 @@ TEST(EditDataFile, ASaveReportsWhatTheCodeCouldNotHold) {
         EXPECT_EQ(saved.firstReplaced, c.first) << where;
         EXPECT_EQ(saved.Lossy(), c.replaced > 0) << where;
         // The file itself keeps the '?' that stored files rely on.
-        if (c.replaced) EXPECT_NE(out.Bytes().find('?'), std::string::npos) << where;
+        if (c.replaced) {
+            EXPECT_NE(out.Bytes().find('?'), std::string::npos) << where;
+        }
     }
 }
 
