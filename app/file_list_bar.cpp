@@ -13,11 +13,6 @@ constexpr UINT WM_FILELIST_ROOTS = WM_APP + 0x312;
 
 }  // namespace
 
-CFileListBar& GetFileListBar() {
-    static CFileListBar bar;
-    return bar;
-}
-
 CFileListBar::CFileListBar() {
     edgeWidth_ = 5;
     sizes_.minimum = {80, 60};

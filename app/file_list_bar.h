@@ -57,6 +57,3 @@ private:
     std::vector<DriveRoot> roots_;
     bool rootsGathered_ = false;
 };
-
-// The editor's one file-list pane.
-CFileListBar& GetFileListBar();

@@ -92,13 +92,13 @@ int CMainFrame::OnCreate(CREATESTRUCTW* cs) {
     if (!CreateFileListPane()) return -1;
     if (const CEditModeTable* modes = context_.editModeTable) m_wndEditModeBar.MakeEditModeToolbarImages(*modes);
     RecalcLayout();
-    if (GetFileListBar().IsVisible()) GetFileListBar().StartFileListThread(ToWide(context_.settings.fileListFilter));
+    if (fileListBar_.IsVisible()) fileListBar_.StartFileListThread(ToWide(context_.settings.fileListFilter));
     return 0;
 }
 
 bool CMainFrame::CreateFileListPane() {
     EnableDocking(CBRS_ALIGN_ANY);
-    CFileListBar& pane = GetFileListBar();
+    CFileListBar& pane = fileListBar_;
     // Hidden until the user asks for it; the saved bar state may show it.
     if (!pane.Create(L"FileListBar", this, CSize(200, 200), TRUE, ID_FILE_LIST_BAR, WS_CHILD)) return false;
     pane.EnableDocking(CBRS_ALIGN_ANY);
@@ -193,7 +193,7 @@ BOOL CMainFrame::PreTranslateMessage(MSG* msg) {
             if (macros->RunKeyProcedure(binding)) return TRUE;
         }
         // The arrow keys move in the file list while its tree has the focus.
-        CFileListBar& pane = GetFileListBar();
+        CFileListBar& pane = fileListBar_;
         if (msg->message == WM_KEYDOWN && msg->wParam >= VK_LEFT && msg->wParam <= VK_DOWN && pane.IsVisible() &&
             pane.Tree().m_hWnd && ::GetFocus() == pane.Tree().m_hWnd)
             return FALSE;
@@ -302,7 +302,7 @@ bool CMainFrame::OnCmdMsg(UINT id, CCmdUI* ui) {
         return true;
     }
     case ID_VIEW_FILE_LIST: {
-        CFileListBar& pane = GetFileListBar();
+        CFileListBar& pane = fileListBar_;
         if (!pane.m_hWnd) return false;
         const bool shown = pane.IsVisible();
         if (ui) {

@@ -9,6 +9,7 @@
 #include "app/accel_table.h"
 #include "app/app_context.h"
 #include "app/edit_mode_bar.h"
+#include "app/file_list_bar.h"
 #include "framework/bars.h"
 #include "framework/frame.h"
 
@@ -27,6 +28,8 @@ public:
     CStatusBar m_wndStatusBar;
     CToolBar m_wndToolBar;
     CEditModeBar m_wndEditModeBar;
+    // The file-list pane docked at the left.
+    CFileListBar& FileListBar() { return fileListBar_; }
 
     // The bindings from the store and the accelerator handle built anew.
     void LoadKeyBindings(const CIniProfile& profile);
@@ -69,4 +72,5 @@ private:
     CAcceleratorTable accelTable_;
     HACCEL accelHandle_ = nullptr;
     CString editModeTip_;  // the text an edit-mode button's tip shows
+    CFileListBar fileListBar_;
 };

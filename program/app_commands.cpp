@@ -9,7 +9,7 @@
 #include "app/editor_fonts_win.h"
 #include "app/file_bookmark_dlg.h"
 #include "app/file_dialogs.h"
-#include "app/file_list_bar.h"
+#include "app/main_frame.h"
 #include "app/key_macro.h"
 #include "app/macro_calls.h"
 #include "app/pavin_doc.h"
@@ -172,8 +172,9 @@ void CPavinApp::OnOption() {
     if (changes.initialDir) ::SetCurrentDirectoryW(AsWide(ResolveSettingsDir(context_.settings.initialDir, ToU16(programDir)).c_str()));
     if (changes.tabLayout) UpdateAllDocViews(HINT_TAB_TITLES);
     // The pane lists the new filter's files at once, shown or not.
-    if (changes.fileListFilter && GetFileListBar().GetSafeHwnd())
-        GetFileListBar().SetFileListFilter(AsWide(context_.settings.fileListFilter.c_str()));
+    auto* frame = dynamic_cast<CMainFrame*>(m_pMainWnd);
+    if (changes.fileListFilter && frame && frame->FileListBar().GetSafeHwnd())
+        frame->FileListBar().SetFileListFilter(AsWide(context_.settings.fileListFilter.c_str()));
     context_.openKanjiCode = FileOpenKanjiCodeOf(context_.settings);
     UpdateAllDocViews(HINT_SETTINGS_CHANGED);
     // The title follows WINDOW_TITLE_IS_PATH_NAME.

@@ -66,7 +66,7 @@ bool Checked(CMainFrame* frame) {
 
 // The pane's window rectangle in the frame's client coordinates.
 CRect PaneRect(CMainFrame* frame) {
-    CRect r = GetFileListBar().GetWindowRect();
+    CRect r = frame->FileListBar().GetWindowRect();
     POINT tl = r.TopLeft(), br = r.BottomRight();
     frame->ScreenToClient(&tl);
     frame->ScreenToClient(&br);
@@ -74,8 +74,8 @@ CRect PaneRect(CMainFrame* frame) {
 }
 
 // A drag of the pane's edge at a screen point by dx, dy, as the mouse sends it.
-void DragEdge(POINT at, int dx, int dy) {
-    CFileListBar& pane = GetFileListBar();
+void DragEdge(CMainFrame* frame, POINT at, int dx, int dy) {
+    CFileListBar& pane = frame->FileListBar();
     const UINT hit = static_cast<UINT>(pane.SendMessage(WM_NCHITTEST, 0, CPoint(at).ToLParam()));
     pane.SendMessage(WM_NCLBUTTONDOWN, hit, CPoint(at).ToLParam());
     POINT to{at.x + dx, at.y + dy};
@@ -85,8 +85,8 @@ void DragEdge(POINT at, int dx, int dy) {
 }
 
 // A drag of the pane by its gripper to a screen point.
-void DragPaneTo(POINT screen) {
-    CFileListBar& pane = GetFileListBar();
+void DragPaneTo(CMainFrame* frame, POINT screen) {
+    CFileListBar& pane = frame->FileListBar();
     const CRect w = pane.GetWindowRect();
     POINT grip{w.left + 20, w.top + 10};  // in the gripper strip
     pane.ScreenToClient(&grip);
@@ -115,7 +115,7 @@ protected:
 
 TEST_F(FileListTest, PaneDocksResizesFloatsClosesAndComesBackAfterARestart) {
     CMainFrame* frame = MakeFrame(context);
-    CFileListBar& pane = GetFileListBar();
+    CFileListBar& pane = frame->FileListBar();
     ASSERT_TRUE(pane.m_hWnd);
     EXPECT_FALSE(pane.IsVisible());
     EXPECT_FALSE(Checked(frame));
@@ -142,7 +142,7 @@ TEST_F(FileListTest, PaneDocksResizesFloatsClosesAndComesBackAfterARestart) {
     for (const auto& d : drags) {
         const CRect w = pane.GetWindowRect();
         const CRect before = frame->GetInnerArea();
-        DragEdge(POINT{w.right - 3, (w.top + w.bottom) / 2}, d.dx, 0);
+        DragEdge(frame, POINT{w.right - 3, (w.top + w.bottom) / 2}, d.dx, 0);
         const int expected = d.width ? d.width : w.Width() + before.Width() - 4;
         EXPECT_EQ(PaneRect(frame).Width(), expected) << "drag by " << d.dx;
         EXPECT_EQ(frame->GetInnerArea().left, PaneRect(frame).right);
@@ -150,11 +150,11 @@ TEST_F(FileListTest, PaneDocksResizesFloatsClosesAndComesBackAfterARestart) {
     EXPECT_FALSE(pane.IsTracking());
 
     // Dragged by its gripper to the right edge, then into the open: floating.
-    DragPaneTo(ClientToScreenOf(frame, frame->GetInnerArea().right - 5, inner.top + 100));
+    DragPaneTo(frame, ClientToScreenOf(frame, frame->GetInnerArea().right - 5, inner.top + 100));
     EXPECT_EQ(pane.GetDockBarId(), static_cast<UINT>(AFX_IDW_DOCKBAR_RIGHT));
     EXPECT_EQ(PaneRect(frame).right, frame->GetClientRect().right);
     EXPECT_EQ(PaneRect(frame).Width(), 260);
-    DragPaneTo(ClientToScreenOf(frame, 400, 300));
+    DragPaneTo(frame, ClientToScreenOf(frame, 400, 300));
     EXPECT_TRUE(pane.IsFloating());
     ASSERT_TRUE(pane.GetFloatingFrame());
     EXPECT_TRUE(pane.GetFloatingFrame()->GetStyle() & WS_VISIBLE);
@@ -166,7 +166,7 @@ TEST_F(FileListTest, PaneDocksResizesFloatsClosesAndComesBackAfterARestart) {
     pane.GetFloatingFrame()->SendMessage(WM_NCLBUTTONDBLCLK, HTCAPTION, 0);
     EXPECT_EQ(pane.GetDockBarId(), static_cast<UINT>(AFX_IDW_DOCKBAR_RIGHT));
     EXPECT_EQ(PaneRect(frame).Width(), 260);
-    DragPaneTo(ClientToScreenOf(frame, 3, frame->GetInnerArea().top + 50));
+    DragPaneTo(frame, ClientToScreenOf(frame, 3, frame->GetInnerArea().top + 50));
     EXPECT_EQ(pane.GetDockBarId(), static_cast<UINT>(AFX_IDW_DOCKBAR_LEFT));
     EXPECT_EQ(PaneRect(frame).left, 0);
     // A double click on the gripper floats it; another docks it back.
@@ -204,9 +204,10 @@ TEST_F(FileListTest, PaneDocksResizesFloatsClosesAndComesBackAfterARestart) {
 
     // A width below the minimum in the file loads as the minimum.
     CMainFrame* again = MakeFrame(context);
-    EXPECT_TRUE(pane.IsVisible());
+    CFileListBar& paneAgain = again->FileListBar();
+    EXPECT_TRUE(paneAgain.IsVisible());
     EXPECT_EQ(PaneRect(again).Width(), 260);
-    EXPECT_TRUE(WaitFor([&] { return pane.Tree().IsReady(); }));
+    EXPECT_TRUE(WaitFor([&] { return paneAgain.Tree().IsReady(); }));
     again->DestroyWindow();
     ::WritePrivateProfileStringW(L"BarState-SCBar-59426", L"sizeVertCX", L"10", ini.c_str());
     CMainFrame* third = MakeFrame(context);
@@ -250,7 +251,7 @@ TEST_F(FileListTest, TreeShowsFoldersThenTheFiltersFilesAndOpensThem) {
 
     context.settings.fileListFilter = u"*.txt";
     CMainFrame* frame = MakeFrame(context);
-    CFileListBar& pane = GetFileListBar();
+    CFileListBar& pane = frame->FileListBar();
     frame->RouteCmdMsg(ID_VIEW_FILE_LIST, nullptr);
     // Hidden and shown again before the roots are in: still one worker.
     frame->RouteCmdMsg(ID_VIEW_FILE_LIST, nullptr);
@@ -320,7 +321,7 @@ TEST_F(FileListTest, ALargeFolderIsReadOffTheWindowsThread) {
     }
     context.settings.fileListFilter = u"*.txt";
     CMainFrame* frame = MakeFrame(context);
-    CFileListBar& pane = GetFileListBar();
+    CFileListBar& pane = frame->FileListBar();
     frame->RouteCmdMsg(ID_VIEW_FILE_LIST, nullptr);
     ASSERT_TRUE(WaitFor([&] { return pane.Tree().IsReady(); }));
     CFileTreeCtrl& tree = pane.Tree();
@@ -353,7 +354,7 @@ TEST_F(FileListTest, ALargeFolderIsReadOffTheWindowsThread) {
 
 TEST_F(FileListTest, TheGripperAndTheCloseButtonDrawTheirGlyphs) {
     CMainFrame* frame = MakeFrame(context, WS_OVERLAPPEDWINDOW | WS_VISIBLE);
-    CFileListBar& pane = GetFileListBar();
+    CFileListBar& pane = frame->FileListBar();
     frame->RouteCmdMsg(ID_VIEW_FILE_LIST, nullptr);
     ASSERT_TRUE(WaitFor([&] { return pane.Tree().IsReady(); }));
     ::RedrawWindow(frame->m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
