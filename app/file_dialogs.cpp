@@ -178,7 +178,7 @@ CExtFileDialog::CExtFileDialog(bool open, const wchar_t* fileName, DWORD flags, 
 INT_PTR CExtFileDialog::DoModal() {
     if (!IsOpenForm() && !IsKnownKanjiCode(m_kanjiCode)) {
         m_kanjiCode = KanjiCode::SJIS;
-        m_lineEnd = 1;
+        m_lineEnd = LineEndType::CRLF;
     }
     return CPlacesBarFileDlg::DoModal();
 }
@@ -204,18 +204,18 @@ void CExtFileDialog::OnInitDone(HWND child) {
 
 UINT CExtFileDialog::OnFileNameOK(HWND child) {
     if (HWND combo = ::GetDlgItem(child, IDC_FILE_KANJI_CODE)) m_kanjiCode = SelectedKanjiCode(combo, m_kanjiCode);
-    if (HWND combo = ::GetDlgItem(child, IDC_FILE_LINE_END)) m_lineEnd = SelectedComboData(combo, m_lineEnd);
+    if (HWND combo = ::GetDlgItem(child, IDC_FILE_LINE_END)) m_lineEnd = SelectedLineEnd(combo, m_lineEnd);
     return 0;
 }
 
 void CExtFileDialog::FillRequest(FileDialogRequest& request) const {
     request.encoding = KanjiCodeNumber(m_kanjiCode);
-    request.lineEnd = IsOpenForm() ? 0 : m_lineEnd;
+    request.lineEnd = IsOpenForm() ? 0 : LineEndTypeNumber(m_lineEnd);
 }
 
 void CExtFileDialog::TakeAnswer(const FileDialogRequest& request) {
     m_kanjiCode = KanjiCodeFromNumber(request.encoding).value_or(m_kanjiCode);
-    if (!IsOpenForm()) m_lineEnd = request.lineEnd;
+    if (!IsOpenForm()) m_lineEnd = LineEndTypeFromNumber(request.lineEnd).value_or(m_lineEnd);
 }
 
 std::wstring EditModeFileFilter(const CEditModeTable* modes) {
@@ -228,12 +228,12 @@ std::wstring EditModeFileFilter(const CEditModeTable* modes) {
 }
 
 bool PromptFileName(HWND owner, std::wstring& path, const std::wstring& title, DWORD extraFlags, bool open,
-                    KanjiCode* kanjiCode, int* lineEnd, int filterIndex, const CEditModeTable* modes) {
+                    KanjiCode* kanjiCode, LineEndType* lineEnd, int filterIndex, const CEditModeTable* modes) {
     CExtFileDialog dialog(open, path.c_str(), OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT | extraFlags,
                           EditModeFileFilter(modes), owner);
     dialog.SetTitle(title);
     if (kanjiCode) dialog.m_kanjiCode = *kanjiCode;
-    if (!open && lineEnd && *lineEnd != 0) dialog.m_lineEnd = *lineEnd;
+    if (!open && lineEnd) dialog.m_lineEnd = *lineEnd;
     if (filterIndex > 0) dialog.SetFilterIndex(filterIndex);
     dialog.SetInitialDir(CurrentDirectory());
     const bool ok = dialog.DoModal() == IDOK;

@@ -81,7 +81,7 @@ public:
     CExtFileDialog(bool open, const wchar_t* fileName, DWORD flags, const std::wstring& filter, HWND owner);
 
     KanjiCode m_kanjiCode = KanjiCode::Detect;
-    int m_lineEnd = 1;
+    LineEndType m_lineEnd = LineEndType::CRLF;
 
     INT_PTR DoModal() override;
 
@@ -99,11 +99,11 @@ std::wstring EditModeFileFilter(const CEditModeTable* modes);
 
 // Asks for a file name in the encoding dialog: the open or the save form,
 // starting in the current folder with the filter of the edit modes. kanjiCode
-// and lineEnd (either may be null) offer a choice (lineEnd when not 0) and
-// receive the one made. filterIndex 0 leaves the dialog's own. path is in
+// and lineEnd (either may be null; lineEnd only in the save form) offer a
+// choice and receive the one made. filterIndex 0 leaves the dialog's own. path is in
 // and out.
 bool PromptFileName(HWND owner, std::wstring& path, const std::wstring& title, DWORD extraFlags, bool open,
-                    KanjiCode* kanjiCode, int* lineEnd, int filterIndex, const CEditModeTable* modes);
+                    KanjiCode* kanjiCode, LineEndType* lineEnd, int filterIndex, const CEditModeTable* modes);
 
 // Runs a plain file dialog starting in folder (in and out: the folder the
 // user ended in); the current folder is the same afterwards. filter uses

@@ -13,6 +13,6 @@ BOOL CFileFormatDlg::OnInitDialog() {
 
 void CFileFormatDlg::OnOK() {
     m_kanjiCode = SelectedKanjiCode(GetDlgItem(IDC_FILE_KANJI_CODE), m_kanjiCode);
-    m_lineEnd = SelectedComboData(GetDlgItem(IDC_FILE_LINE_END), m_lineEnd);
+    m_lineEnd = SelectedLineEnd(GetDlgItem(IDC_FILE_LINE_END), m_lineEnd);
     EndDialog(IDOK);
 }

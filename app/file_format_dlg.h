@@ -9,7 +9,7 @@ public:
     CFileFormatDlg();
     // In: the file's; out after OK: the chosen ones.
     KanjiCode m_kanjiCode = KanjiCode::SJIS;
-    int m_lineEnd = 1;
+    LineEndType m_lineEnd = LineEndType::CRLF;
 
 protected:
     BOOL OnInitDialog() override;

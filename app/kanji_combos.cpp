@@ -13,6 +13,13 @@ int AddItem(HWND combo, const char* utf8Name, int data) {
     return static_cast<int>(index);
 }
 
+// The item data of the combo's selection, or fallback when none is selected.
+int SelectedComboData(HWND combo, int fallback) {
+    const LRESULT index = ::SendMessageW(combo, CB_GETCURSEL, 0, 0);
+    if (index == CB_ERR) return fallback;
+    return static_cast<int>(::SendMessageW(combo, CB_GETITEMDATA, static_cast<WPARAM>(index), 0));
+}
+
 }  // namespace
 
 int FillKanjiCodeCombo(HWND combo, KanjiCode selected, bool withDetect) {
@@ -33,19 +40,17 @@ KanjiCode SelectedKanjiCode(HWND combo, KanjiCode fallback) {
     return KanjiCodeFromNumber(SelectedComboData(combo, KanjiCodeNumber(fallback))).value_or(fallback);
 }
 
-int FillLineEndCombo(HWND combo, int selected) {
+int FillLineEndCombo(HWND combo, LineEndType selected) {
     ::SendMessageW(combo, CB_RESETCONTENT, 0, 0);
     int found = -1;
-    for (int type = 1; type <= 3; ++type) {
-        const int index = AddItem(combo, LineEndTypeName(type), type);
+    for (LineEndType type : kLineEndTypes) {
+        const int index = AddItem(combo, LineEndTypeName(type), LineEndTypeNumber(type));
         if (type == selected) found = index;
     }
     ::SendMessageW(combo, CB_SETCURSEL, static_cast<WPARAM>(found), 0);
     return found;
 }
 
-int SelectedComboData(HWND combo, int fallback) {
-    const LRESULT index = ::SendMessageW(combo, CB_GETCURSEL, 0, 0);
-    if (index == CB_ERR) return fallback;
-    return static_cast<int>(::SendMessageW(combo, CB_GETITEMDATA, static_cast<WPARAM>(index), 0));
+LineEndType SelectedLineEnd(HWND combo, LineEndType fallback) {
+    return LineEndTypeFromNumber(SelectedComboData(combo, LineEndTypeNumber(fallback))).value_or(fallback);
 }

@@ -12,7 +12,7 @@
 int FillKanjiCodeCombo(HWND combo, KanjiCode selected, bool withDetect);
 // The code of the combo's selection, or fallback when none is selected.
 KanjiCode SelectedKanjiCode(HWND combo, KanjiCode fallback);
-// The three line ends with their types as item data; selects selected.
-int FillLineEndCombo(HWND combo, int selected);
-// The item data of the combo's selection, or fallback when none is selected.
-int SelectedComboData(HWND combo, int fallback);
+// The three line ends with their numbers as item data; selects selected.
+int FillLineEndCombo(HWND combo, LineEndType selected);
+// The line end of the combo's selection, or fallback when none is selected.
+LineEndType SelectedLineEnd(HWND combo, LineEndType fallback);

@@ -83,7 +83,7 @@ int CMainFrame::OnCreate(CREATESTRUCTW* cs) {
         // Every encoding and line end fits, the longest included.
         std::vector<std::wstring> formats;
         for (KanjiCode code : kKanjiCodeOrder)
-            for (int lineEnd : {1, 2, 3}) formats.push_back(ToWide(FormatStatusText(code, lineEnd)));
+            for (LineEndType lineEnd : kLineEndTypes) formats.push_back(ToWide(FormatStatusText(code, lineEnd)));
         m_wndStatusBar.FitPaneToTexts(m_wndStatusBar.CommandToIndex(ID_INDICATOR_FORMAT), formats);
     }
     m_wndStatusBar.SetPaneWidth(m_wndStatusBar.CommandToIndex(ID_INDICATOR_CARET_POS), 100);

@@ -147,7 +147,7 @@ int CPavinDoc::AddFile(const std::wstring& path) {
     file.data.SetUndoUnlimited();
     file.data.SetSyntaxRules(&context_.modeLanguage);
     file.kanjiCode = DefaultKanjiCodeOf(context_.settings);
-    file.lineEnd = context_.settings.defaultLineType >= 1 && context_.settings.defaultLineType <= 3 ? context_.settings.defaultLineType : 1;
+    file.lineEnd = DefaultLineEndOf(context_.settings);
     file.data.SetLineEndType(file.lineEnd);
     file.MarkFormatSaved();
     return id;
@@ -306,7 +306,7 @@ bool CPavinDoc::LoadWithCharset(CByteStream& in, KanjiCode code, CEditData& data
         code = DetectKanjiCode(head.data(), n, DefaultKanjiCodeOf(context_.settings));
         if (!in.Rewind()) return false;
     }
-    int lineEnd = LineEndCRLF;
+    LineEndType lineEnd = LineEndType::CRLF;
     TextLossReport loss;
     CEditData::LoadFailure why = CEditData::LoadFailure::None;
     if (!data.Load(in, code, lineEnd, &loss, &why)) {
@@ -383,7 +383,7 @@ bool CPavinDoc::OnInsertFile() {
         ReportOpenFailure(path, OpenFailureReason(path, in.Error()));
         return false;
     }
-    int lineEnd = LineEndCRLF;
+    LineEndType lineEnd = LineEndType::CRLF;
     bool ok;
     {
         WaitCursor wait;
@@ -431,7 +431,7 @@ bool CPavinDoc::DoSave(const wchar_t* name, bool replace) {
                                         patterns));
         CDocFile& file = Current();
         KanjiCode code = file.kanjiCode;
-        int lineEnd = file.lineEnd;
+        LineEndType lineEnd = file.lineEnd;
         if (!PromptFileName(OwnerWindow(), target, replace ? L"名前を付けて保存" : L"コピーの保存",
                             OFN_PATHMUSTEXIST | OFN_NOREADONLYRETURN, false, &code, &lineEnd,
                             CurrentEditMode() + 1, context_.editModeTable))
@@ -486,7 +486,7 @@ bool CPavinDoc::OnFileFormat() {
     dialog.m_lineEnd = file.lineEnd;
     if (dialog.DoModal(OwnerWindow()) != IDOK) return false;
     const KanjiCode code = dialog.m_kanjiCode;
-    const int lineEnd = dialog.m_lineEnd;
+    const LineEndType lineEnd = dialog.m_lineEnd;
     if (code == file.kanjiCode && lineEnd == file.lineEnd) return false;
     if (code != file.kanjiCode) {
         const TextLossReport loss = file.data.CheckSave(code);

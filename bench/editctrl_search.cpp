@@ -103,7 +103,7 @@ int main(int argc, char** argv) {
     CEditData text;
     CEditData* data = &text;
     data->SetUndoUnlimited();
-    data->SetLineEndType(LineEndLF);  // GetText joins lines as the file had them
+    data->SetLineEndType(LineEndType::LF);  // GetText joins lines as the file had them
     CEditCtrl ctrl;
     ctrl.Create(WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_HSCROLL, CRect(0, 0, 800, 600), host, 1);
     ctrl.SetFont(font);

@@ -92,7 +92,7 @@ bool LoadFile(CEditData& data, const std::string& path, KanjiCode& code) {
     std::u16string p = Utf8ToUtf16(path);
     CFileStream in;
     if (!in.Open(p.c_str(), CFileStream::ReadOnly)) return false;
-    int lineEnd = 0;
+    LineEndType lineEnd = LineEndType::CRLF;
     code = KanjiCode::Detect;
     return data.Load(in, code, lineEnd);
 }
@@ -121,7 +121,7 @@ int RunMode(const std::string& mode, char** argv) {
         if (!to) return 2;
         if (!LoadFile(data, argv[0], code)) return 1;
         const std::u16string out = Utf8ToUtf16(argv[1]);
-        return data.Save(out.c_str(), *to, 2, nullptr) ? 0 : 1;
+        return data.Save(out.c_str(), *to, LineEndType::LF, nullptr) ? 0 : 1;
     }
     return 2;
 }

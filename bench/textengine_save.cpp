@@ -171,7 +171,7 @@ int main(int argc, char** argv) {
     {
         CMemoryStream in(utf16le);
         KanjiCode code = KanjiCode::UnicodeNoSig;
-        int lineEnd = LineEndLF;
+        LineEndType lineEnd = LineEndType::LF;
         if (!data.Load(in, code, lineEnd)) return 1;
     }
     std::printf("# %d lines, %zu units of UTF-16; %d interleaved runs after one warm-up\n", lines, text.size(), runs);
@@ -193,7 +193,7 @@ int main(int argc, char** argv) {
             runs, ours, peer,
             [&] {
                 const Times t0 = Now();
-                if (!data.Save(path.c_str(), c.code, LineEndLF, nullptr)) std::exit(2);
+                if (!data.Save(path.c_str(), c.code, LineEndType::LF, nullptr)) std::exit(2);
                 return Since(t0);
             },
             [&] {

@@ -65,9 +65,9 @@ bool Load(CEditData& d, const std::string& path) {
     CFileStream in;
     if (!in.Open(U16(path).c_str(), CFileStream::ReadOnly)) return false;
     KanjiCode code = KanjiCode::UTF8NoSig;
-    int lineEnd = LineEndLF;
+    LineEndType lineEnd = LineEndType::LF;
     if (!d.Load(in, code, lineEnd)) return false;
-    d.SetLineEndType(LineEndLF);
+    d.SetLineEndType(LineEndType::LF);
     d.SetUndoUnlimited();
     return true;
 }
@@ -109,7 +109,7 @@ int RunOurs(const std::string& op, const std::string& in, const std::string& out
     const double t3 = CpuNow();
     if (!(op == "uniq" ? DeleteDuplicates(d) : SortAll(d))) return 3;
     const double t4 = CpuNow();
-    if (!d.Save(U16(out).c_str(), KanjiCode::UTF8NoSig, LineEndLF, nullptr)) return 4;
+    if (!d.Save(U16(out).c_str(), KanjiCode::UTF8NoSig, LineEndType::LF, nullptr)) return 4;
     const double t5 = CpuNow();
     if (verify) {
         std::printf("#   ours %s, CPU: load=%.0fms%s %s=%.0fms save=%.0fms\n", op.c_str(), (t1 - t0) * 1000,

@@ -97,7 +97,7 @@ void CEditData::Clear() {
     m_widestWidth = 0;
     m_caretX = 0;
     m_editCounter = 0;
-    SetLineEndType(LineEndCRLF);
+    SetLineEndType(LineEndType::CRLF);
 }
 
 void CEditData::Reset() {
@@ -106,11 +106,11 @@ void CEditData::Reset() {
     ResetUndo();
 }
 
-void CEditData::SetLineEndType(int type) {
-    m_lineEndType = type == LineEndLF || type == LineEndCR ? type : LineEndCRLF;
-    m_lineEndChars[0] = m_lineEndType == LineEndLF ? u'\n' : u'\r';
-    m_lineEndChars[1] = m_lineEndType == LineEndCRLF ? u'\n' : 0;
-    m_lineEndLength = m_lineEndType == LineEndCRLF ? 2 : 1;
+void CEditData::SetLineEndType(LineEndType type) {
+    m_lineEndType = type;
+    m_lineEndChars[0] = type == LineEndType::LF ? u'\n' : u'\r';
+    m_lineEndChars[1] = type == LineEndType::CRLF ? u'\n' : 0;
+    m_lineEndLength = type == LineEndType::CRLF ? 2 : 1;
 }
 
 void CEditData::SetLastConfinementStr(const char16_t* s) {

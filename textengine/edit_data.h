@@ -23,8 +23,6 @@
 class CByteStream;
 class CKanjiTextFile;
 
-enum LineEndType : int { LineEndCRLF = 1, LineEndLF = 2, LineEndCR = 3 };
-
 // Told after each completed change (the editor control re-measures, re-wraps
 // and repaints).
 class CEditDataListener {
@@ -52,8 +50,8 @@ public:
     // Settings and listener -------------------------------------------------
     void Clear();
     void Reset();
-    void SetLineEndType(int type);
-    int GetLineEndType() const { return m_lineEndType; }
+    void SetLineEndType(LineEndType type);
+    LineEndType GetLineEndType() const { return m_lineEndType; }
     const char16_t* GetLineEndChars() const { return m_lineEndChars; }
     int GetLineEndLength() const { return m_lineEndLength; }
     int GetMaxLength() const { return m_maxLength; }
@@ -177,18 +175,18 @@ public:
     // stay as they were, false is returned and why (when given) says which.
     // loss (when given) counts the bytes that decoded to nothing.
     enum class LoadFailure { None, OutOfMemory, ReadError };
-    bool Load(CByteStream& in, KanjiCode& code, int& lineEnd, TextLossReport* loss = nullptr, LoadFailure* why = nullptr);
+    bool Load(CByteStream& in, KanjiCode& code, LineEndType& lineEnd, TextLossReport* loss = nullptr, LoadFailure* why = nullptr);
     // Inserts the file at the caret as one undo group; the caret stays.
-    bool InsertFile(CByteStream& in, KanjiCode& code, int& lineEnd, TextLossReport* loss = nullptr);
+    bool InsertFile(CByteStream& in, KanjiCode& code, LineEndType& lineEnd, TextLossReport* loss = nullptr);
     // Writes every line, the line end between lines, and marks the text
     // saved. loss (when given) counts the characters written as '?'.
-    bool Save(CByteStream& out, KanjiCode code, int lineEnd, TextLossReport* loss = nullptr);
+    bool Save(CByteStream& out, KanjiCode code, LineEndType lineEnd, TextLossReport* loss = nullptr);
     // Saves to path (through symbolic links, to their target) so that a
     // failure never leaves the old file half-written: see
     // CReplacingFileStream. A target that is not a regular file is refused.
     // On failure error (when given) says why: an errno value,
     // kNotRegularFile or kUnknownEncoding (textengine/file_replace.h).
-    bool Save(const char16_t* path, KanjiCode code, int lineEnd, int* error, TextLossReport* loss = nullptr);
+    bool Save(const char16_t* path, KanjiCode code, LineEndType lineEnd, int* error, TextLossReport* loss = nullptr);
     // What saving in code would write as '?', without writing anything: for
     // asking the user before a lossy save. Unknown codes report nothing.
     TextLossReport CheckSave(KanjiCode code) const;
@@ -328,7 +326,7 @@ private:
     char16_t* m_firstConfinement = nullptr;
     int m_wordWrap = 0;
     int m_breakAdjust = 0;
-    int m_lineEndType = LineEndCRLF;
+    LineEndType m_lineEndType = LineEndType::CRLF;
     char16_t m_lineEndChars[4] = {u'\r', u'\n', 0, 0};
     int m_lineEndLength = 2;
     CEditDataListener* m_listener = nullptr;
@@ -338,8 +336,9 @@ private:
 // Restores the buffer's line-end type when the scope ends.
 class CLineEndTypeGuard {
 public:
-    explicit CLineEndTypeGuard(CEditData* data) : m_data(data), m_type(data ? data->GetLineEndType() : 1) {}
-    CLineEndTypeGuard(CEditData* data, int type) : m_data(data), m_type(type) {}
+    explicit CLineEndTypeGuard(CEditData* data)
+        : m_data(data), m_type(data ? data->GetLineEndType() : LineEndType::CRLF) {}
+    CLineEndTypeGuard(CEditData* data, LineEndType type) : m_data(data), m_type(type) {}
     ~CLineEndTypeGuard() {
         if (m_data) m_data->SetLineEndType(m_type);
     }
@@ -348,5 +347,5 @@ public:
 
 private:
     CEditData* m_data;
-    int m_type;
+    LineEndType m_type;
 };

@@ -17,7 +17,7 @@ namespace {
 
 // Detects what the caller left open: Detect becomes the guess (Shift_JIS
 // when nothing tells), and the line end is always detected.
-void DetectFor(CKanjiTextFile& file, KanjiCode& code, int& lineEnd) {
+void DetectFor(CKanjiTextFile& file, KanjiCode& code, LineEndType& lineEnd) {
     if (!IsKnownKanjiCode(code)) code = file.DetectKanjiCode(KanjiCode::SJIS);
     file.SetKanjiCode(code);
     lineEnd = file.DetectLineEnd();
@@ -76,7 +76,8 @@ void PlaceFirstReplaced(const CKanjiTextFile& file, int line, unsigned long long
                           line};
 }
 
-bool WriteLines(const CEditData& data, CByteStream& out, KanjiCode code, int lineEnd, TextLossReport* loss) {
+bool WriteLines(const CEditData& data, CByteStream& out, KanjiCode code, LineEndType lineEnd,
+                TextLossReport* loss) {
     if (!IsKnownKanjiCode(code)) return false;
     CKanjiTextFile file(&out, code, lineEnd);
     const int last = data.GetLineCount() - 1;
@@ -93,7 +94,7 @@ bool WriteLines(const CEditData& data, CByteStream& out, KanjiCode code, int lin
         ok = i < last ? file.WriteLine(data.GetLineText(i), length) : file.WriteText(data.GetLineText(i), length);
         PlaceFirstReplaced(file, i, unitsWritten, data, found);
         unitsWritten += length;
-        if (i < last) unitsWritten += static_cast<unsigned long long>(lineEnd == 2 || lineEnd == 3 ? 1 : 2);
+        if (i < last) unitsWritten += lineEnd == LineEndType::CRLF ? 2 : 1;
     }
     ok = file.FinishText() && ok;
     PlaceFirstReplaced(file, last + 1, unitsWritten, data, found);
@@ -201,16 +202,16 @@ bool CEditData::ReadLines(CKanjiTextFile& file, long long fileSize, CTextArena& 
     return EndLoadedLine(arena, line, nullptr, 0, 0, charCount);
 }
 
-bool CEditData::Load(CByteStream& in, KanjiCode& code, int& lineEnd, TextLossReport* loss, LoadFailure* why) {
+bool CEditData::Load(CByteStream& in, KanjiCode& code, LineEndType& lineEnd, TextLossReport* loss, LoadFailure* why) {
     if (why) *why = LoadFailure::None;
     bool outOfMemory = false, ok = true;
     KanjiCode detectedCode = code;
-    int detectedLineEnd = lineEnd;
+    LineEndType detectedLineEnd = lineEnd;
     unsigned long long undecoded = 0;
     CTextArena freshText;  // outlives the records of a failed load
     LoadedLines fresh;
     try {
-        CKanjiTextFile file(&in, code, 1);
+        CKanjiTextFile file(&in, code, LineEndType::CRLF);
         DetectFor(file, detectedCode, detectedLineEnd);
         if (!ReadLines(file, in.Size(), freshText, fresh.lines, fresh.charCount)) {
             outOfMemory = true;
@@ -250,11 +251,11 @@ bool CEditData::Load(CByteStream& in, KanjiCode& code, int& lineEnd, TextLossRep
     return true;
 }
 
-bool CEditData::InsertFile(CByteStream& in, KanjiCode& code, int& lineEnd, TextLossReport* loss) {
+bool CEditData::InsertFile(CByteStream& in, KanjiCode& code, LineEndType& lineEnd, TextLossReport* loss) {
     const EditPos caret = m_caret;
     bool ok = true;
     try {
-        CKanjiTextFile file(&in, code, 1);
+        CKanjiTextFile file(&in, code, LineEndType::CRLF);
         DetectFor(file, code, lineEnd);
         CUndoGroupGuard group(m_undo, 0);
         size_t n;
@@ -294,7 +295,7 @@ bool CEditData::InsertFile(CByteStream& in, KanjiCode& code, int& lineEnd, TextL
     return ok;
 }
 
-bool CEditData::Save(CByteStream& out, KanjiCode code, int lineEnd, TextLossReport* loss) {
+bool CEditData::Save(CByteStream& out, KanjiCode code, LineEndType lineEnd, TextLossReport* loss) {
     if (!WriteLines(*this, out, code, lineEnd, loss)) return false;
     MarkSaved();
     return true;
@@ -303,11 +304,11 @@ bool CEditData::Save(CByteStream& out, KanjiCode code, int lineEnd, TextLossRepo
 TextLossReport CEditData::CheckSave(KanjiCode code) const {
     TextLossReport loss;
     CDiscardStream nowhere;
-    WriteLines(*this, nowhere, code, LineEndCRLF, &loss);
+    WriteLines(*this, nowhere, code, LineEndType::CRLF, &loss);
     return loss;
 }
 
-bool CEditData::Save(const char16_t* path, KanjiCode code, int lineEnd, int* error, TextLossReport* loss) {
+bool CEditData::Save(const char16_t* path, KanjiCode code, LineEndType lineEnd, int* error, TextLossReport* loss) {
     auto fail = [&](int why) {
         if (error) *error = why;
         return false;

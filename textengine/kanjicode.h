@@ -30,12 +30,22 @@ inline bool IsUTF8Code(KanjiCode code) { return code == KanjiCode::UTF8 || code 
 // One of the nine encodings (Detect is not one).
 bool IsKnownKanjiCode(KanjiCode code);
 
+// How lines end in a file. The numbers are those of settings files and the
+// harness, as with KanjiCode.
+enum class LineEndType : int { CRLF = 1, LF = 2, CR = 3 };
+
+// The line end stored as n; none for a number that is no line end.
+std::optional<LineEndType> LineEndTypeFromNumber(int n);
+inline int LineEndTypeNumber(LineEndType type) { return static_cast<int>(type); }
+
 // Display names, e.g. "SJIS", "UNICODE(no signature)", "自動判別" for
 // Detect; null for a value that is no code. The UTF-8 literal is what the
 // window layer shows.
 const char* KanjiCodeName(KanjiCode code);
-// "CR+LF(\r\n)", "LF(\n)", "CR(\r)"; null otherwise.
-const char* LineEndTypeName(int type);
+// "CR+LF(\r\n)", "LF(\n)", "CR(\r)".
+const char* LineEndTypeName(LineEndType type);
 
 // The ten codes in display order (the nine encodings, then Detect).
 extern const KanjiCode kKanjiCodeOrder[10];
+// The three line ends in display order.
+extern const LineEndType kLineEndTypes[3];

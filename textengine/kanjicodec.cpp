@@ -162,13 +162,21 @@ const char* KanjiCodeName(KanjiCode code) {
     return nullptr;
 }
 
-const char* LineEndTypeName(int type) {
+const LineEndType kLineEndTypes[3] = {LineEndType::CRLF, LineEndType::LF, LineEndType::CR};
+
+std::optional<LineEndType> LineEndTypeFromNumber(int n) {
+    for (LineEndType type : kLineEndTypes)
+        if (LineEndTypeNumber(type) == n) return type;
+    return std::nullopt;
+}
+
+const char* LineEndTypeName(LineEndType type) {
     switch (type) {
-    case 1: return "CR+LF(\\r\\n)";
-    case 2: return "LF(\\n)";
-    case 3: return "CR(\\r)";
-    default: return nullptr;
+    case LineEndType::CRLF: return "CR+LF(\\r\\n)";
+    case LineEndType::LF: return "LF(\\n)";
+    case LineEndType::CR: return "CR(\\r)";
     }
+    return nullptr;
 }
 
 // ---------------------------------------------------------------- decoding

@@ -3,19 +3,17 @@
 
 #include <cstring>
 #include <new>
+#include <optional>
 
 namespace {
 
 constexpr size_t kWriteSlice = 2048;  // units encoded per pass
 
-// Line-end types: 1 CR LF, 2 LF, 3 CR.
-constexpr int kCRLF = 1, kLF = 2, kCR = 3;
-
 }  // namespace
 
 CKanjiTextFile::CKanjiTextFile() {}
 
-CKanjiTextFile::CKanjiTextFile(CByteStream* stream, KanjiCode code, int lineEnd) : m_stream(stream) {
+CKanjiTextFile::CKanjiTextFile(CByteStream* stream, KanjiCode code, LineEndType lineEnd) : m_stream(stream) {
     SetKanjiCode(code);
     SetLineEndType(lineEnd);
 }
@@ -78,10 +76,10 @@ void CKanjiTextFile::SetKanjiCode(KanjiCode code) {
     m_encoder.Reset(code);
 }
 
-void CKanjiTextFile::SetLineEndType(int type) {
-    m_lineEndType = type == 2 || type == 3 ? type : 1;
-    m_lineEnd[0] = type == 2 ? u'\n' : u'\r';
-    m_lineEnd[1] = type == 1 || (type != 2 && type != 3) ? u'\n' : u'\0';
+void CKanjiTextFile::SetLineEndType(LineEndType type) {
+    m_lineEndType = type;
+    m_lineEnd[0] = type == LineEndType::LF ? u'\n' : u'\r';
+    m_lineEnd[1] = type == LineEndType::CRLF ? u'\n' : u'\0';
     m_lineEnd[2] = 0;
     m_lineEndLength = m_lineEnd[1] ? 2 : 1;
 }
@@ -295,8 +293,8 @@ KanjiCode CKanjiTextFile::DetectKanjiCode(KanjiCode defaultCode) {
     return code;
 }
 
-int CKanjiTextFile::DetectLineEnd() {
-    int type = 0;
+LineEndType CKanjiTextFile::DetectLineEnd() {
+    std::optional<LineEndType> type;  // the first line end met
     if (m_stream && Rewind()) {
         const bool wide = IsUnicodeCode(m_code), be = IsBigEndianCode(m_code);
         // A file of one long line is read to its end here: large reads, and
@@ -306,7 +304,7 @@ int CKanjiTextFile::DetectLineEnd() {
         std::vector<uint8_t> buf(block);
         bool pendingCR = false;
         size_t n;
-        while (type == 0 && (n = m_stream->Read(buf.data(), block)) > 0) {
+        while (!type && (n = m_stream->Read(buf.data(), block)) > 0) {
             const size_t step = wide ? 2 : 1;
             size_t from = 0;
             if (!wide && !pendingCR) {
@@ -318,21 +316,21 @@ int CKanjiTextFile::DetectLineEnd() {
             for (size_t i = from; i + step <= n; i += step) {
                 unsigned u = !wide ? buf[i] : be ? (buf[i] << 8 | buf[i + 1]) : (buf[i] | buf[i + 1] << 8);
                 if (pendingCR) {
-                    type = u == '\n' ? kCRLF : kCR;
+                    type = u == '\n' ? LineEndType::CRLF : LineEndType::CR;
                     break;
                 }
                 if (u == '\n') {
-                    type = kLF;
+                    type = LineEndType::LF;
                     break;
                 }
                 pendingCR = u == '\r';
             }
             if (n < block) break;
         }
-        if (type == 0 && pendingCR) type = kCR;
+        if (!type && pendingCR) type = LineEndType::CR;
         Rewind();
     }
-    if (type == 0) type = m_code == KanjiCode::EUC || m_code == KanjiCode::JIS ? kLF : kCRLF;
-    SetLineEndType(type);
-    return type;
+    if (!type) type = m_code == KanjiCode::EUC || m_code == KanjiCode::JIS ? LineEndType::LF : LineEndType::CRLF;
+    SetLineEndType(*type);
+    return *type;
 }

@@ -21,9 +21,8 @@ public:
 
     // No stream yet; code Detect (nothing is written), line end CR LF.
     CKanjiTextFile();
-    // Over an open stream that the caller keeps. lineEnd 2 writes "\n", 3
-    // "\r", anything else "\r\n".
-    CKanjiTextFile(CByteStream* stream, KanjiCode code, int lineEnd);
+    // Over an open stream that the caller keeps, writing lineEnd.
+    CKanjiTextFile(CByteStream* stream, KanjiCode code, LineEndType lineEnd);
     ~CKanjiTextFile();
     CKanjiTextFile(const CKanjiTextFile&) = delete;
     CKanjiTextFile& operator=(const CKanjiTextFile&) = delete;
@@ -39,8 +38,8 @@ public:
 
     KanjiCode GetKanjiCode() const { return m_code; }
     void SetKanjiCode(KanjiCode code);
-    int GetLineEndType() const { return m_lineEndType; }
-    void SetLineEndType(int type);
+    LineEndType GetLineEndType() const { return m_lineEndType; }
+    void SetLineEndType(LineEndType type);
     CByteStream* Stream() const { return m_stream; }
     // A read or write error happened on the stream.
     bool Failed() const { return m_stream && m_stream->Failed(); }
@@ -85,7 +84,7 @@ public:
     // The line end of the first line end in the file under the current code
     // (CR LF when there is none; LF for EUC-JP and JIS); kept as the line-end
     // type. Rewinds the stream.
-    int DetectLineEnd();
+    LineEndType DetectLineEnd();
 
 private:
     void ResetReading();
@@ -98,7 +97,7 @@ private:
     bool m_writing = false;
     KanjiCode m_code = KanjiCode::Detect;
     bool m_codeKnown = false;  // one of the nine encodings
-    int m_lineEndType = 1;
+    LineEndType m_lineEndType = LineEndType::CRLF;
     char16_t m_lineEnd[3] = {u'\r', u'\n', 0};
     size_t m_lineEndLength = 2;
 

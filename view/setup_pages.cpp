@@ -37,7 +37,7 @@ CSetupPage::CSetupPage(CAppSettings& values, const CEditModeTable* modes)
 
 BOOL CSetupPage::OnInitDialog() {
     FillKanjiCodeCombo(GetDlgItem(IDC_DEFAULT_KANJI_CODE), DefaultKanjiCodeOf(values_), false);
-    FillLineEndCombo(GetDlgItem(IDC_DEFAULT_LINE_TYPE), values_.defaultLineType);
+    FillLineEndCombo(GetDlgItem(IDC_DEFAULT_LINE_TYPE), DefaultLineEndOf(values_));
     FillKanjiCodeCombo(GetDlgItem(IDC_FILE_OPEN_KANJI_CODE), FileOpenKanjiCodeOf(values_), true);
 
     HWND modes = GetDlgItem(IDC_DEFAULT_EDIT_MODE);
@@ -62,7 +62,8 @@ BOOL CSetupPage::OnInitDialog() {
 BOOL CSetupPage::OnApply() {
     values_.defaultKanjiCode =
         KanjiCodeNumber(SelectedKanjiCode(GetDlgItem(IDC_DEFAULT_KANJI_CODE), DefaultKanjiCodeOf(values_)));
-    values_.defaultLineType = SelectedComboData(GetDlgItem(IDC_DEFAULT_LINE_TYPE), values_.defaultLineType);
+    values_.defaultLineType =
+        LineEndTypeNumber(SelectedLineEnd(GetDlgItem(IDC_DEFAULT_LINE_TYPE), DefaultLineEndOf(values_)));
     values_.fileOpenKanjiCode =
         KanjiCodeNumber(SelectedKanjiCode(GetDlgItem(IDC_FILE_OPEN_KANJI_CODE), FileOpenKanjiCodeOf(values_)));
     values_.defaultEditModeStr = u"NONE";

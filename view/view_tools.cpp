@@ -97,7 +97,7 @@ void RunSelection(CMacroLink& macros, CEditCtrl& editor) {
     if (!data) return;
     // The macro reader takes line feeds: the selection is read with them.
     CLineEndTypeGuard restore(data);
-    data->SetLineEndType(LineEndLF);
+    data->SetLineEndType(LineEndType::LF);
     const std::u16string text = editor.GetSelectedText();
     if (!text.empty()) macros.RunText(ToWide(text));
 }

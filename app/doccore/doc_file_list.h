@@ -36,7 +36,7 @@ public:
     const int id;
     std::u16string path;     // the untitled name for a new file
     KanjiCode kanjiCode = KanjiCode::SJIS;
-    int lineEnd = 1;
+    LineEndType lineEnd = LineEndType::CRLF;
     bool newFile = false;    // made by New: not saved under a name yet
     // Bytes of the file that could not be decoded at the last load (read
     // as '?'): saving over the file would lose them.
@@ -44,7 +44,7 @@ public:
     // The encoding and line end of the last load or save: a format chosen
     // since is a change to save, and choosing the old one again undoes it.
     KanjiCode savedKanjiCode = KanjiCode::SJIS;
-    int savedLineEnd = 1;
+    LineEndType savedLineEnd = LineEndType::CRLF;
     void MarkFormatSaved() { savedKanjiCode = kanjiCode, savedLineEnd = lineEnd; }
     bool IsModified() const { return data.IsModified() || kanjiCode != savedKanjiCode || lineEnd != savedLineEnd; }
     DocDiskStamp diskStamp;

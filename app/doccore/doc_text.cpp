@@ -13,7 +13,7 @@ std::u16string BuildDocTitle(std::u16string_view path, bool fullPath, bool modif
     return title;
 }
 
-std::u16string FormatStatusText(KanjiCode kanjiCode, int lineEnd) {
+std::u16string FormatStatusText(KanjiCode kanjiCode, LineEndType lineEnd) {
     std::u16string text;
     switch (kanjiCode) {
     case KanjiCode::SJIS: text = u"SJIS"; break;
@@ -28,10 +28,9 @@ std::u16string FormatStatusText(KanjiCode kanjiCode, int lineEnd) {
     case KanjiCode::Detect: break;
     }
     switch (lineEnd) {
-    case 1: text += u", CRLF(\\r\\n)"; break;
-    case 2: text += u", LF(\\n)"; break;
-    case 3: text += u", CR(\\r)"; break;
-    default: break;
+    case LineEndType::CRLF: text += u", CRLF(\\r\\n)"; break;
+    case LineEndType::LF: text += u", LF(\\n)"; break;
+    case LineEndType::CR: text += u", CR(\\r)"; break;
     }
     return text;
 }

@@ -18,7 +18,7 @@ inline constexpr char16_t kModifiedMark[] = u" *";
 
 // "SJIS, CRLF(\r\n)" (the backslashes are literal); empty parts for
 // unknown values.
-std::u16string FormatStatusText(KanjiCode kanjiCode, int lineEnd);
+std::u16string FormatStatusText(KanjiCode kanjiCode, LineEndType lineEnd);
 
 // The edit mode a path selects: its extension (".htm" for anything under
 // "Temporary Internet Files") against each mode's ";"-separated patterns

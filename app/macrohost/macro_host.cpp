@@ -171,7 +171,7 @@ void CMacroHost::Run(Body body) {
     std::unique_ptr<Outer> outer;
     if (depth_ > 0) {
         CLineEndTypeGuard lf(output_.get(), output_->GetLineEndType());
-        output_->SetLineEndType(2);
+        output_->SetLineEndType(LineEndType::LF);
         outer.reset(new Outer{errorFlag, errorText, output_->GetText()});
     }
     ++depth_;

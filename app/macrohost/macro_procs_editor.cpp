@@ -7,8 +7,6 @@
 
 namespace {
 
-constexpr int kLineEndLF = 2;
-
 CMacroEditor* Editor(scheme_context* ctx) { return MacroHostOf(ctx).Ui().ActiveEditor(); }
 
 scheme_cell* Int(scheme_context* ctx, long long value) {
@@ -107,7 +105,7 @@ scheme_cell* ReplaceSelectedCi(scheme_context* ctx, scheme_cell** args, int) {
 scheme_cell* GetSelectedString(scheme_context* ctx, scheme_cell**, int) {
     WITH_EDITOR(editor);
     CLineEndTypeGuard restore(&editor->Data());
-    editor->Data().SetLineEndType(kLineEndLF);
+    editor->Data().SetLineEndType(LineEndType::LF);
     const std::u16string text = editor->SelectedText();
     return scheme_mk_string(ctx, text.c_str());
 }
@@ -115,7 +113,7 @@ scheme_cell* GetSelectedString(scheme_context* ctx, scheme_cell**, int) {
 scheme_cell* GetAllString(scheme_context* ctx, scheme_cell**, int) {
     WITH_EDITOR(editor);
     CLineEndTypeGuard restore(&editor->Data());
-    editor->Data().SetLineEndType(kLineEndLF);
+    editor->Data().SetLineEndType(LineEndType::LF);
     const std::u16string text = editor->Data().GetText();
     return scheme_mk_string(ctx, text.c_str());
 }
@@ -140,7 +138,7 @@ scheme_cell* GetSelectedStringBytes(scheme_context* ctx, scheme_cell**, int) {
     CEditData& data = editor->Data();
     if (!HasSelection(data)) return Int(ctx, 0);
     CLineEndTypeGuard restore(&data);
-    data.SetLineEndType(kLineEndLF);
+    data.SetLineEndType(LineEndType::LF);
     const CEditDispData& d = Disp(data);
     const std::size_t size = d.boxSelection ? data.GetBoxSelectionSize() : data.GetRangeSize(d.selStart, d.selEnd);
     return Int(ctx, static_cast<long long>(size) - 2);
@@ -153,7 +151,7 @@ scheme_cell* GetSelectedStringChars(scheme_context* ctx, scheme_cell**, int) {
     const CEditDispData& d = Disp(data);
     if (!d.boxSelection) {
         CLineEndTypeGuard restore(&data);
-        data.SetLineEndType(kLineEndLF);
+        data.SetLineEndType(LineEndType::LF);
         return Int(ctx, data.CountChars(d.selStart, d.selEnd));
     }
     long long n = 0;

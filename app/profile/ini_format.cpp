@@ -10,8 +10,6 @@
 
 namespace {
 
-constexpr int kLineEndLF = 2;
-
 bool HasLineBreakOrNul(std::u16string_view s) { return s.find_first_of(std::u16string_view(u"\r\n\0", 3)) != s.npos; }
 
 // Reads bytes line by line in their detected encoding.
@@ -21,7 +19,7 @@ public:
         : m_stream(bytes),
           m_file(&m_stream,
                  DetectKanjiCode(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), KanjiCode::SJIS),
-                 1) {}
+                 LineEndType::CRLF) {}
     // The next line without its line end; hadEnd tells whether it had one.
     bool Next(std::u16string& line, bool& hadEnd) {
         if (!m_file.ReadLine(line)) return false;
@@ -41,7 +39,7 @@ private:
 
 std::string Utf16LeFileBytes(const std::u16string& text) {
     CMemoryStream out;
-    CKanjiTextFile file(&out, KanjiCode::Unicode, kLineEndLF);
+    CKanjiTextFile file(&out, KanjiCode::Unicode, LineEndType::LF);
     file.WriteText(text.data(), text.size());  // writes the signature even for no text
     file.FinishText();
     return out.Bytes();

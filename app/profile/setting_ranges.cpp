@@ -75,3 +75,7 @@ KanjiCode DefaultKanjiCodeOf(const CAppSettings& s) {
 KanjiCode FileOpenKanjiCodeOf(const CAppSettings& s) {
     return KanjiCodeFromNumber(s.fileOpenKanjiCode).value_or(KanjiCode::Detect);
 }
+
+LineEndType DefaultLineEndOf(const CAppSettings& s) {
+    return LineEndTypeFromNumber(s.defaultLineType).value_or(LineEndType::CRLF);
+}

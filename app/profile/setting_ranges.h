@@ -30,3 +30,5 @@ void ClampSettings(CAppSettings& settings);
 // FILE_OPEN_KANJI_CODE one of them or Detect (else Detect).
 KanjiCode DefaultKanjiCodeOf(const CAppSettings& settings);
 KanjiCode FileOpenKanjiCodeOf(const CAppSettings& settings);
+// DEFAULT_LINE_TYPE as a line end (CR LF when the number is none).
+LineEndType DefaultLineEndOf(const CAppSettings& settings);

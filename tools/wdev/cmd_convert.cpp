@@ -44,7 +44,8 @@ int run_convert(const wdev::Args& args) {
     const std::optional<KanjiCode> fromCode = KanjiCodeFromNumber(from), toCode = KanjiCodeFromNumber(to);
     if (!fromCode) return wdev::usage_error("unknown --from code");
     if (!toCode || !IsKnownKanjiCode(*toCode)) return wdev::usage_error("--to needs an encoding code");
-    if (eol < 1 || eol > 3) return wdev::usage_error("--eol must be 1, 2 or 3");
+    const std::optional<LineEndType> eolType = LineEndTypeFromNumber(eol);
+    if (!eolType) return wdev::usage_error("--eol must be 1, 2 or 3");
 
     std::u16string in = Utf8ToUtf16(files[0]), out = Utf8ToUtf16(files[1]);
     CFileStream input;
@@ -54,7 +55,7 @@ int run_convert(const wdev::Args& args) {
     }
     CEditData data;
     KanjiCode code = *fromCode;
-    int lineEnd = 0;
+    LineEndType lineEnd = LineEndType::CRLF;
     TextLossReport readLoss, writeLoss;
     CEditData::LoadFailure why = CEditData::LoadFailure::None;
     if (!data.Load(input, code, lineEnd, &readLoss, &why)) {
@@ -62,7 +63,7 @@ int run_convert(const wdev::Args& args) {
         return 1;
     }
     int error = 0;
-    if (!data.Save(out.c_str(), *toCode, eol, &error, &writeLoss)) {
+    if (!data.Save(out.c_str(), *toCode, *eolType, &error, &writeLoss)) {
         std::printf("%s\n", PathToUtf8(SaveFailureMessage(out.c_str(), error).c_str()).c_str());
         return 1;
     }

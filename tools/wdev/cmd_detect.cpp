@@ -16,7 +16,7 @@ int run_detect(const wdev::Args& args) {
         return 1;
     }
     const int code = KanjiCodeNumber(file.GetKanjiCode());
-    const int lineEnd = file.DetectLineEnd();
+    const int lineEnd = LineEndTypeNumber(file.DetectLineEnd());
     std::printf("%d %d\n", code, lineEnd);
     return 0;
 }

@@ -126,12 +126,13 @@ std::string FileBytes(const Encoded& e, int lineEnd) { return e.sig + e.a + Line
 
 TEST_F(Document, OpensAndSavesEveryEncodingAndLineEndByteForByte) {
     for (const auto& e : kEncodings) {
-        for (int lineEnd = 1; lineEnd <= 3; ++lineEnd) {
-            const std::string bytes = FileBytes(e, lineEnd);
+        for (LineEndType lineEnd : kLineEndTypes) {
+            const int number = LineEndTypeNumber(lineEnd);
+            const std::string bytes = FileBytes(e, number);
             const std::wstring path = Write(L"in.txt", bytes);
             context.openKanjiCode = e.code;
             ASSERT_TRUE(doc->OnOpenDocument(path.c_str())) << e.name;
-            EXPECT_EQ(Text(), u"aあ|b") << e.name << lineEnd;
+            EXPECT_EQ(Text(), u"aあ|b") << e.name << number;
             EXPECT_EQ(doc->Current().kanjiCode, e.code);
             EXPECT_EQ(doc->Current().lineEnd, lineEnd) << e.name;
             // Saved unchanged over what another program wrote meanwhile (the
@@ -139,11 +140,11 @@ TEST_F(Document, OpensAndSavesEveryEncodingAndLineEndByteForByte) {
             Write(L"in.txt", "x");
             answers = {IDYES};
             ASSERT_TRUE(doc->OnFileSave()) << e.name;
-            EXPECT_EQ(wtest::ReadBytes(path), bytes) << e.name << lineEnd;
+            EXPECT_EQ(wtest::ReadBytes(path), bytes) << e.name << number;
             for (const auto& to : kEncodings) {
-                const int toEnd = 1 + (lineEnd + KanjiCodeNumber(to.code)) % 3;
+                const int toEnd = 1 + (number + KanjiCodeNumber(to.code)) % 3;
                 doc->Current().kanjiCode = to.code;
-                doc->Current().lineEnd = toEnd;
+                doc->Current().lineEnd = *LineEndTypeFromNumber(toEnd);
                 ASSERT_TRUE(doc->OnFileSave());
                 EXPECT_EQ(wtest::ReadBytes(path), FileBytes(to, toEnd)) << e.name << " to " << to.name << toEnd;
             }

@@ -70,19 +70,19 @@ TEST(DocTexts, TitlesAndStatus) {
     EXPECT_EQ(BuildDocTitle(u"無題", false, false), u"無題");
     struct Case {
         KanjiCode code;
-        int lineEnd;
+        LineEndType lineEnd;
         std::u16string text;
     } cases[] = {
-        {KanjiCode::SJIS, 1, u"SJIS, CRLF(\\r\\n)"},
-        {KanjiCode::EUC, 2, u"EUC, LF(\\n)"},
-        {KanjiCode::JIS, 3, u"JIS, CR(\\r)"},
-        {KanjiCode::Unicode, 1, u"UNICODE, CRLF(\\r\\n)"},
-        {KanjiCode::UTF8, 2, u"UTF8, LF(\\n)"},
-        {KanjiCode::UnicodeNoSig, 2, u"UNICODE(no sig.), LF(\\n)"},
-        {KanjiCode::UTF8NoSig, 3, u"UTF8(no sig.), CR(\\r)"},
-        {KanjiCode::UTF16BE, 1, u"UTF16BE, CRLF(\\r\\n)"},
-        {KanjiCode::UTF16BENoSig, 2, u"UTF16BE(no sig.), LF(\\n)"},
-        {KanjiCode::Detect, 4, u""},
+        {KanjiCode::SJIS, LineEndType::CRLF, u"SJIS, CRLF(\\r\\n)"},
+        {KanjiCode::EUC, LineEndType::LF, u"EUC, LF(\\n)"},
+        {KanjiCode::JIS, LineEndType::CR, u"JIS, CR(\\r)"},
+        {KanjiCode::Unicode, LineEndType::CRLF, u"UNICODE, CRLF(\\r\\n)"},
+        {KanjiCode::UTF8, LineEndType::LF, u"UTF8, LF(\\n)"},
+        {KanjiCode::UnicodeNoSig, LineEndType::LF, u"UNICODE(no sig.), LF(\\n)"},
+        {KanjiCode::UTF8NoSig, LineEndType::CR, u"UTF8(no sig.), CR(\\r)"},
+        {KanjiCode::UTF16BE, LineEndType::CRLF, u"UTF16BE, CRLF(\\r\\n)"},
+        {KanjiCode::UTF16BENoSig, LineEndType::LF, u"UTF16BE(no sig.), LF(\\n)"},
+        {KanjiCode::Detect, LineEndType::CRLF, u", CRLF(\\r\\n)"},  // detection is no encoding to name
     };
     for (const auto& c : cases) EXPECT_EQ(FormatStatusText(c.code, c.lineEnd), c.text) << KanjiCodeNumber(c.code);
 }

@@ -223,7 +223,7 @@ void SetClipboard(const wchar_t* text) { ASSERT_TRUE(wtest::SetClipboardText(tex
 
 TEST(EditLines, CopyAndPasteWholeLines) {
     EditFixture f(u"one\ntwo\nthree");
-    f.data.SetLineEndType(LineEndLF);
+    f.data.SetLineEndType(LineEndType::LF);
     f.data.SetUndoUnlimited();
     f.data.SetCaretPos(1, 2);
     f.ctrl.CopyLine();

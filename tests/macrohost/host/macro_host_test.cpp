@@ -448,7 +448,7 @@ TEST(MacroHostEditorProcedures, ReadTheText) {
         {"(editor-get-col-from-caret-col 1 6)", "3"},
     };
     for (const auto& [source, expected] : cases) EXPECT_EQ(f.Eval(source), expected) << source;
-    EXPECT_EQ(f.editor.data.GetLineEndType(), 1);  // put back after reading with "\n"
+    EXPECT_EQ(f.editor.data.GetLineEndType(), LineEndType::CRLF);  // put back after reading with "\n"
 }
 
 TEST(MacroHostEditorProcedures, CaretAndSelection) {

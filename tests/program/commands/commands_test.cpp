@@ -212,12 +212,12 @@ TEST_F(Commands, SaveFormOffersTheFileFormatAndItsChoiceReachesTheBytes) {
     EXPECT_TRUE(seen.flags & OFN_OVERWRITEPROMPT);
     EXPECT_EQ(wtest::ReadBytes(target), "\xEF\xBB\xBF\xE3\x81\x82\n\xE3\x81\x84");
     EXPECT_EQ(Doc()->Current().kanjiCode, KanjiCode::UTF8);
-    EXPECT_EQ(Doc()->Current().lineEnd, 2);
+    EXPECT_EQ(Doc()->Current().lineEnd, LineEndType::LF);
 
     // Detection is no format to save in: Shift_JIS with CRLF is offered.
     CExtFileDialog dialog(false, L"x.txt", 0, L"", nullptr);
     dialog.m_kanjiCode = KanjiCode::Detect;
-    dialog.m_lineEnd = 3;
+    dialog.m_lineEnd = LineEndType::CR;
     SetFileDialogHandler([&](FileDialogRequest& r) {
         seen = r;
         return false;
@@ -340,7 +340,7 @@ TEST_F(Commands, RealSaveDialogOffersNoDetectionAndReturnsTheLineEnd) {
     CExtFileDialog dialog(false, nullptr, OFN_HIDEREADONLY, EditModeFileFilter(&app->EditModes()), frame->m_hWnd);
     dialog.SetInitialDir(dir);
     dialog.m_kanjiCode = KanjiCode::UTF8NoSig;
-    dialog.m_lineEnd = 2;
+    dialog.m_lineEnd = LineEndType::LF;
     std::vector<int> codes, ends;
     int offeredEnd = 0;
     const INT_PTR result = RunRealDialog(dialog, [&](HWND d) {
@@ -362,7 +362,7 @@ TEST_F(Commands, RealSaveDialogOffersNoDetectionAndReturnsTheLineEnd) {
     EXPECT_EQ(ends, (std::vector<int>{1, 2, 3}));
     EXPECT_EQ(offeredEnd, 2);
     EXPECT_EQ(dialog.m_kanjiCode, KanjiCode::UTF8NoSig);
-    EXPECT_EQ(dialog.m_lineEnd, 3);
+    EXPECT_EQ(dialog.m_lineEnd, LineEndType::CR);
     EXPECT_EQ(dialog.GetPathName(), dir + L"real save.txt");
 }
 

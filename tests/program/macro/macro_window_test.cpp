@@ -114,7 +114,7 @@ protected:
     CEditData& DataOf(int id) { return static_cast<CDocFile*>(doc_->Files().FindById(id))->data; }
     std::string Text() {
         CLineEndTypeGuard keep(&Data());
-        Data().SetLineEndType(2);
+        Data().SetLineEndType(LineEndType::LF);
         return wtest::Utf8(ToWide(Data().GetText()));
     }
     void Run(const std::string& source) { app_->Context().macros.RunText(wtest::FromUtf8(source)); }

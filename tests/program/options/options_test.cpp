@@ -432,7 +432,7 @@ TEST_F(Options, FileFormatChoiceReachesTheSavedBytes) {
         Run(ID_FILE_FORMAT);
         EXPECT_EQ(shown, 1);
         EXPECT_EQ(Doc()->Current().kanjiCode, c.code);
-        EXPECT_EQ(Doc()->Current().lineEnd, c.lineEnd);
+        EXPECT_EQ(LineEndTypeNumber(Doc()->Current().lineEnd), c.lineEnd);
         EXPECT_TRUE(Doc()->Current().IsModified());
         Run(ID_FILE_SAVE);
         EXPECT_EQ(wtest::ReadBytes(path), c.bytes) << KanjiCodeNumber(c.code) << "/" << c.lineEnd << wtest::Utf8(boxes.empty() ? L"" : boxes.back());

@@ -326,7 +326,7 @@ TEST_F(Tools, SelectionRunsAsOneMacroRunUndoneInOneStep) {
     EXPECT_TRUE(Enabled(ID_TOOL_RUN_SELECTION));
     Run(ID_TOOL_RUN_SELECTION);
     EXPECT_EQ(Text(), u"AxB|keep");
-    EXPECT_EQ(editor->GetEditData()->GetLineEndType(), LineEndCRLF);
+    EXPECT_EQ(editor->GetEditData()->GetLineEndType(), LineEndType::CRLF);
     Run(ID_EDIT_UNDO);
     EXPECT_EQ(Text(), u"A(editor-paste-string \"x\")B|keep");
 

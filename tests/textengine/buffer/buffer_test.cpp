@@ -36,10 +36,10 @@ TEST_F(Buffer, NewAndClearedBufferHasOneEmptyLine) {
             EXPECT_FALSE(d.IsModified());
         }
         EXPECT_EQ(d.GetMaxLength(), -1);
-        EXPECT_EQ(d.GetLineEndType(), LineEndCRLF);
+        EXPECT_EQ(d.GetLineEndType(), LineEndType::CRLF);
         d.InsertText(u"abc\r\ndef", 1);
         d.SetMaxLength(10);
-        d.SetLineEndType(LineEndLF);
+        d.SetLineEndType(LineEndType::LF);
         EXPECT_FALSE(d.IsEmpty());
         d.Clear();
         EXPECT_EQ(d.GetCaretPos(), (EditPos{0, 0}));
@@ -137,7 +137,7 @@ TEST_F(Buffer, MaximumLengthRefusesWithABeep) {
 
     // With a one-unit line end a break costs one.
     d.Reset();
-    d.SetLineEndType(LineEndLF);
+    d.SetLineEndType(LineEndType::LF);
     d.SetMaxLength(2);
     EXPECT_FALSE(d.InsertText(u"a\nb", 1));
     EXPECT_EQ(Text(d), u"a\n");
@@ -313,19 +313,20 @@ TEST_F(Buffer, SwapLinesExchangesRecords) {
 }
 
 TEST_F(Buffer, LineEndSettings) {
+    // Stored numbers: one that is no line end falls back to CR LF.
     struct Case { int type; const char16_t* chars; int length; };
     const Case cases[] = {{1, u"\r\n", 2}, {2, u"\n", 1}, {3, u"\r", 1}, {0, u"\r\n", 2}, {9, u"\r\n", 2}};
     for (const Case& c : cases) {
-        d.SetLineEndType(c.type);
+        d.SetLineEndType(LineEndTypeFromNumber(c.type).value_or(LineEndType::CRLF));
         EXPECT_EQ(std::u16string(d.GetLineEndChars()), c.chars);
         EXPECT_EQ(d.GetLineEndLength(), c.length);
     }
-    d.SetLineEndType(LineEndCR);
+    d.SetLineEndType(LineEndType::CR);
     {
         CLineEndTypeGuard guard(&d);
-        d.SetLineEndType(LineEndLF);
+        d.SetLineEndType(LineEndType::LF);
     }
-    EXPECT_EQ(d.GetLineEndType(), LineEndCR);
+    EXPECT_EQ(d.GetLineEndType(), LineEndType::CR);
 }
 
 TEST_F(Buffer, ConfinementStringsDriveBreakAdjustment) {

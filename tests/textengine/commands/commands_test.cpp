@@ -83,7 +83,7 @@ TEST_F(Commands, CountsSizesAndCopies) {
     EXPECT_EQ(d.GetRangeSize({1, 1}, {1, 3}), (2 + 2 + 2 + 1 + 1) * sizeof(char16_t));
     EXPECT_EQ(d.GetText(), u"a\U0001F600\r\nbcd\r\n\r\nef");
 
-    d.SetLineEndType(LineEndLF);
+    d.SetLineEndType(LineEndType::LF);
     EXPECT_EQ(d.CountChars({0, 0}, {2, 3}), 10);
     std::vector<char16_t> buf(d.GetRangeSize({0, 1}, {2, 3}) / sizeof(char16_t), u'#');
     d.CopyRange({0, 1}, {2, 3}, buf.data());
@@ -272,7 +272,7 @@ TEST_F(Commands, SortOfSharedPrefixesMatchesAStableSort) {
         CEditData s;
         CMemoryStream in(std::string(reinterpret_cast<const char*>(text.data()), text.size() * 2));
         KanjiCode code = KanjiCode::UnicodeNoSig;
-        int lineEnd = 0;
+        LineEndType lineEnd = LineEndType::CRLF;
         ASSERT_TRUE(s.Load(in, code, lineEnd));
         ASSERT_EQ(s.GetLineCount(), int(lines.size()));
         const bool down = round % 2;

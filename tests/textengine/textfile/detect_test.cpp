@@ -173,7 +173,7 @@ TEST(Detect, OnlyTheFirst64KiBAreLookedAt) {
     std::string s(kDetectBytes, 'a');
     s += EncodeText(KanjiCode::EUC, kProse);
     CMemoryStream in(s);
-    CKanjiTextFile file(&in, KanjiCode::SJIS, 1);
+    CKanjiTextFile file(&in, KanjiCode::SJIS, LineEndType::CRLF);
     EXPECT_EQ(file.DetectKanjiCode(KanjiCode::SJIS), KanjiCode::SJIS);
     // The stream is rewound: reading starts at the first byte.
     std::u16string line;
@@ -185,30 +185,30 @@ struct LineEndCase {
     const char* name;
     KanjiCode code;
     std::string bytes;
-    int lineEnd;
+    LineEndType lineEnd;
 };
 
 TEST(Detect, LineEnd) {
     const LineEndCase cases[] = {
-        {"CR LF", KanjiCode::SJIS, "a\r\nb\n", 1},
-        {"LF", KanjiCode::SJIS, "a\nb\r\n", 2},
-        {"CR", KanjiCode::SJIS, "a\rb\r\n", 3},
-        {"CR at the very end", KanjiCode::SJIS, "a\r", 3},
-        {"CR ending a block, LF behind it", KanjiCode::SJIS, std::string(65535, 'a') + "\r\n", 1},
-        {"CR ending a block alone", KanjiCode::SJIS, std::string(65535, 'a') + "\rb", 3},
-        {"LF blocks after a CR LF", KanjiCode::SJIS, std::string(70000, 'a') + "\r\n" + std::string(70000, 'b') + "\n", 1},
-        {"none in EUC-JP", KanjiCode::EUC, "\xB4\xC1", 2},
-        {"none in JIS", KanjiCode::JIS, "abc", 2},
-        {"none in UTF-8", KanjiCode::UTF8NoSig, "abc", 1},
-        {"none in Shift_JIS", KanjiCode::SJIS, "abc", 1},
-        {"UTF-16LE CR LF", KanjiCode::Unicode, std::string("\xFF\xFE" "a\0\r\0\n\0", 8), 1},
-        {"UTF-16BE LF", KanjiCode::UTF16BENoSig, std::string("\0a\0\n", 4), 2},
-        {"UTF-16LE unit 0D0A is no line end", KanjiCode::UnicodeNoSig, std::string("\x0A\x0D\n\0", 4), 2},
-        {"UTF-16LE CR across a block", KanjiCode::UnicodeNoSig, std::string(65534, 'a') + std::string("\r\0\n\0", 4), 1},
+        {"CR LF", KanjiCode::SJIS, "a\r\nb\n", LineEndType::CRLF},
+        {"LF", KanjiCode::SJIS, "a\nb\r\n", LineEndType::LF},
+        {"CR", KanjiCode::SJIS, "a\rb\r\n", LineEndType::CR},
+        {"CR at the very end", KanjiCode::SJIS, "a\r", LineEndType::CR},
+        {"CR ending a block, LF behind it", KanjiCode::SJIS, std::string(65535, 'a') + "\r\n", LineEndType::CRLF},
+        {"CR ending a block alone", KanjiCode::SJIS, std::string(65535, 'a') + "\rb", LineEndType::CR},
+        {"LF blocks after a CR LF", KanjiCode::SJIS, std::string(70000, 'a') + "\r\n" + std::string(70000, 'b') + "\n", LineEndType::CRLF},
+        {"none in EUC-JP", KanjiCode::EUC, "\xB4\xC1", LineEndType::LF},
+        {"none in JIS", KanjiCode::JIS, "abc", LineEndType::LF},
+        {"none in UTF-8", KanjiCode::UTF8NoSig, "abc", LineEndType::CRLF},
+        {"none in Shift_JIS", KanjiCode::SJIS, "abc", LineEndType::CRLF},
+        {"UTF-16LE CR LF", KanjiCode::Unicode, std::string("\xFF\xFE" "a\0\r\0\n\0", 8), LineEndType::CRLF},
+        {"UTF-16BE LF", KanjiCode::UTF16BENoSig, std::string("\0a\0\n", 4), LineEndType::LF},
+        {"UTF-16LE unit 0D0A is no line end", KanjiCode::UnicodeNoSig, std::string("\x0A\x0D\n\0", 4), LineEndType::LF},
+        {"UTF-16LE CR across a block", KanjiCode::UnicodeNoSig, std::string(65534, 'a') + std::string("\r\0\n\0", 4), LineEndType::CRLF},
     };
     for (const auto& c : cases) {
         CMemoryStream in(c.bytes);
-        CKanjiTextFile file(&in, c.code, 1);
+        CKanjiTextFile file(&in, c.code, LineEndType::CRLF);
         EXPECT_EQ(file.DetectLineEnd(), c.lineEnd) << c.name;
         EXPECT_EQ(file.GetLineEndType(), c.lineEnd) << c.name;
         size_t n = 0;

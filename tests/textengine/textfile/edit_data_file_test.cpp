@@ -39,13 +39,13 @@ std::u16string Prose() {
     return text + u"おわり";
 }
 
-std::string SaveBytes(CEditData& d, KanjiCode code, int lineEnd) {
+std::string SaveBytes(CEditData& d, KanjiCode code, LineEndType lineEnd) {
     CMemoryStream out;
     EXPECT_TRUE(d.Save(out, code, lineEnd));
     return out.Bytes();
 }
 
-bool LoadBytes(CEditData& d, const std::string& bytes, KanjiCode& code, int& lineEnd) {
+bool LoadBytes(CEditData& d, const std::string& bytes, KanjiCode& code, LineEndType& lineEnd) {
     CMemoryStream in(bytes);
     return d.Load(in, code, lineEnd);
 }
@@ -55,11 +55,11 @@ TEST(EditDataFile, EveryEncodingRoundTripsThroughLoadAndSave) {
     source.InsertText(Prose().c_str(), 1);
     const auto want = Lines(source);
     for (KanjiCode code : kAllCodes) {
-        for (int lineEnd : {1, 2, 3}) {
+        for (LineEndType lineEnd : kLineEndTypes) {
             std::string bytes = SaveBytes(source, code, lineEnd);
             CEditData loaded;
             KanjiCode readCode = KanjiCode::Detect;
-            int readEnd = 0;
+            LineEndType readEnd = LineEndType::CRLF;
             ASSERT_TRUE(LoadBytes(loaded, bytes, readCode, readEnd));
             // Detection finds every encoding but the signature-less UTF-16 ones.
             if (code != KanjiCode::UnicodeNoSig && code != KanjiCode::UTF16BENoSig) {
@@ -68,7 +68,7 @@ TEST(EditDataFile, EveryEncodingRoundTripsThroughLoadAndSave) {
             readCode = code;
             ASSERT_TRUE(LoadBytes(loaded, bytes, readCode, readEnd));
             EXPECT_EQ(readEnd, lineEnd);
-            EXPECT_EQ(Lines(loaded), want) << "code " << KanjiCodeNumber(code) << " line end " << lineEnd;
+            EXPECT_EQ(Lines(loaded), want) << "code " << KanjiCodeNumber(code) << " line end " << LineEndTypeNumber(lineEnd);
             EXPECT_EQ(SaveBytes(loaded, code, lineEnd), bytes) << "code " << KanjiCodeNumber(code);
             EXPECT_FALSE(loaded.IsModified());
             EXPECT_EQ(loaded.GetCaretPos().line, 0);
@@ -80,23 +80,23 @@ TEST(EditDataFile, EveryEncodingRoundTripsThroughLoadAndSave) {
 TEST(EditDataFile, SaveWritesExactlyTheLinesLineEnds) {
     CEditData d;
     d.InsertText(u"a\r\n", 1);
-    EXPECT_EQ(SaveBytes(d, KanjiCode::SJIS, 2), "a\n");
+    EXPECT_EQ(SaveBytes(d, KanjiCode::SJIS, LineEndType::LF), "a\n");
     CEditData empty;
-    EXPECT_EQ(SaveBytes(empty, KanjiCode::SJIS, 1), "");
-    EXPECT_EQ(SaveBytes(empty, KanjiCode::Unicode, 1), "\xFF\xFE");  // an empty UTF-16 file keeps its signature
+    EXPECT_EQ(SaveBytes(empty, KanjiCode::SJIS, LineEndType::CRLF), "");
+    EXPECT_EQ(SaveBytes(empty, KanjiCode::Unicode, LineEndType::CRLF), "\xFF\xFE");  // an empty UTF-16 file keeps its signature
     CMemoryStream out;
-    EXPECT_FALSE(d.Save(out, KanjiCode::Detect, 1));
+    EXPECT_FALSE(d.Save(out, KanjiCode::Detect, LineEndType::CRLF));
 }
 
 TEST(EditDataFile, NulInAFileKeepsTheRestOfItsChunk) {
     CEditData d;
     KanjiCode code = KanjiCode::SJIS;
-    int lineEnd = 0;
+    LineEndType lineEnd = LineEndType::CRLF;
     ASSERT_TRUE(LoadBytes(d, std::string("a\0b\r\nc", 6), code, lineEnd));
     ASSERT_EQ(d.GetLineCount(), 2);
     EXPECT_EQ(Lines(d)[0], std::u16string(u"a\0b", 3));
     EXPECT_EQ(Lines(d)[1], u"c");
-    EXPECT_EQ(SaveBytes(d, KanjiCode::SJIS, 1), std::string("a\0b\r\nc", 6));
+    EXPECT_EQ(SaveBytes(d, KanjiCode::SJIS, LineEndType::CRLF), std::string("a\0b\r\nc", 6));
 }
 
 // A stream that fails after some bytes, as a disk or network error would.
@@ -128,7 +128,7 @@ TEST(EditDataFile, AFailedLoadKeepsTheTextAndItsUndo) {
     d.InsertText(u"unsaved\r\nwork", 1);
     FailingStream in(std::string(20000, 'x'), 10000);
     KanjiCode code = KanjiCode::EUC;
-    int lineEnd = 3;
+    LineEndType lineEnd = LineEndType::CR;
     CEditData::LoadFailure why = CEditData::LoadFailure::None;
     EXPECT_FALSE(d.Load(in, code, lineEnd, nullptr, &why));
     EXPECT_EQ(why, CEditData::LoadFailure::ReadError);
@@ -136,7 +136,7 @@ TEST(EditDataFile, AFailedLoadKeepsTheTextAndItsUndo) {
     EXPECT_TRUE(d.IsModified());
     EXPECT_TRUE(d.GetUndo()->CanUndo());
     EXPECT_EQ(code, KanjiCode::EUC);
-    EXPECT_EQ(lineEnd, 3);
+    EXPECT_EQ(lineEnd, LineEndType::CR);
     // The same buffer still loads a good file afterwards.
     code = KanjiCode::SJIS;
     ASSERT_TRUE(LoadBytes(d, "new\r\ntext", code, lineEnd));
@@ -173,7 +173,7 @@ TEST(EditDataFile, ASaveReportsWhatTheCodeCouldNotHold) {
         EXPECT_TRUE(d.IsModified()) << "checking saves nothing: " << where;
         TextLossReport saved;
         CMemoryStream out;
-        ASSERT_TRUE(d.Save(out, c.code, 1, &saved)) << where;
+        ASSERT_TRUE(d.Save(out, c.code, LineEndType::CRLF, &saved)) << where;
         EXPECT_EQ(saved.replacedChars, c.replaced) << where;
         EXPECT_EQ(saved.firstReplaced, c.first) << where;
         EXPECT_EQ(saved.Lossy(), c.replaced > 0) << where;
@@ -202,7 +202,7 @@ TEST(EditDataFile, ALoadReportsTheBytesThatDecodedToNothing) {
     for (const Case& c : cases) {
         CEditData d;
         KanjiCode code = c.code;
-        int lineEnd = 0;
+        LineEndType lineEnd = LineEndType::CRLF;
         TextLossReport loss;
         CMemoryStream in(c.bytes);
         ASSERT_TRUE(d.Load(in, code, lineEnd, &loss));
@@ -225,7 +225,7 @@ TEST(EditDataFile, LoadedLinesGrowAndShrinkLikeTypedOnes) {
     want.emplace_back();
     CEditData d;
     KanjiCode code = KanjiCode::SJIS;
-    int lineEnd = 0;
+    LineEndType lineEnd = LineEndType::CRLF;
     ASSERT_TRUE(LoadBytes(d, bytes, code, lineEnd));
     for (int i = 0; i < 300; ++i) {
         const int length = d.GetLineLength(i);
@@ -253,7 +253,7 @@ TEST(EditDataFile, LoadedLinesSurviveEveryKindOfChange) {
     CEditData d;
     d.SetUndoUnlimited();
     KanjiCode code = KanjiCode::SJIS;
-    int lineEnd = 0;
+    LineEndType lineEnd = LineEndType::CRLF;
     ASSERT_TRUE(LoadBytes(d, bytes, code, lineEnd));
     ASSERT_EQ(Lines(d), loaded);
 
@@ -348,7 +348,7 @@ TEST(EditDataFile, LoadBuildsEveryLineWhateverTheChunkBoundaries) {
         CEditData d;
         d.InsertText(u"old\r\ntext", 1);
         KanjiCode code = KanjiCode::UnicodeNoSig;
-        int lineEnd = 0;
+        LineEndType lineEnd = LineEndType::CRLF;
         ASSERT_TRUE(LoadBytes(d, Utf16LE(text), code, lineEnd));
         const auto want = SplitLines(text);
         ASSERT_EQ(Lines(d), want) << text.size();
@@ -379,7 +379,7 @@ TEST(EditDataFile, LoadOutOfMemoryReportsAndKeepsTheText) {
     // system has no big blocks left.
     std::string bytes = "first\r\n" + std::string(100000, 'x') + "\r\nlast";
     KanjiCode code = KanjiCode::SJIS;
-    int lineEnd = 0;
+    LineEndType lineEnd = LineEndType::CRLF;
     {
         auto smallOnly = [](size_t n) -> void* { return n < 65536 ? std::malloc(n) : nullptr; };
         MPoolSystemAllocator old = mpool_set_system_allocator({smallOnly, std::free});
@@ -403,10 +403,10 @@ TEST(EditDataFile, InsertFileIsOneUndoStepAndKeepsTheCaret) {
     text += u"\r\nend ";
     CMemoryStream in(EncodeText(KanjiCode::SJIS, text));
     KanjiCode code = KanjiCode::Detect;
-    int lineEnd = 0;
+    LineEndType lineEnd = LineEndType::CRLF;
     ASSERT_TRUE(d.InsertFile(in, code, lineEnd));
     EXPECT_EQ(code, KanjiCode::SJIS);
-    EXPECT_EQ(lineEnd, 1);
+    EXPECT_EQ(lineEnd, LineEndType::CRLF);
     ASSERT_EQ(d.GetLineCount(), 2);
     EXPECT_EQ(Lines(d)[0], u"head " + std::u16string(5000, u'あ'));
     EXPECT_EQ(Lines(d)[1], u"end tail");
@@ -423,7 +423,7 @@ TEST(EditDataFile, InsertFileKeepsNulWithAndWithoutAMaximum) {
         d.SetMaxLength(max);
         CMemoryStream in(std::string("a\0b\r\nc", 6));
         KanjiCode code = KanjiCode::SJIS;
-        int lineEnd = 0;
+        LineEndType lineEnd = LineEndType::CRLF;
         ASSERT_TRUE(d.InsertFile(in, code, lineEnd)) << max;
         ASSERT_EQ(d.GetLineCount(), 2) << max;
         EXPECT_EQ(Lines(d)[0], std::u16string(u"a\0b", 3)) << max;
@@ -452,14 +452,14 @@ TEST(EditDataFile, SaveToAPathReplacesTheFileOnlyWhenAllWasWritten) {
     CEditData d;
     d.InsertText(u"新しい内容\r\n二行目", 1);
     int error = -1;
-    EXPECT_TRUE(d.Save(path.c_str(), KanjiCode::UTF8, 2, &error)) << error;
+    EXPECT_TRUE(d.Save(path.c_str(), KanjiCode::UTF8, LineEndType::LF, &error)) << error;
     EXPECT_EQ(error, 0);
     EXPECT_EQ(ReadFile(target), "\xEF\xBB\xBF新しい内容\n二行目");
     EXPECT_FALSE(d.IsModified());
 
     // A code that is no encoding: nothing is touched.
     d.InsertText(u"!", 1);
-    EXPECT_FALSE(d.Save(path.c_str(), KanjiCode::Detect, 1, &error));
+    EXPECT_FALSE(d.Save(path.c_str(), KanjiCode::Detect, LineEndType::CRLF, &error));
     EXPECT_EQ(error, kUnknownEncoding);
     EXPECT_EQ(ReadFile(target), "\xEF\xBB\xBF新しい内容\n二行目");
     EXPECT_TRUE(d.IsModified());
@@ -469,13 +469,13 @@ TEST(EditDataFile, SaveToAPathReplacesTheFileOnlyWhenAllWasWritten) {
     fs::create_directories(blocked / "inside");
     std::u16string blockedPath = Utf8ToUtf16(blocked.string());
     error = 0;
-    EXPECT_FALSE(d.Save(blockedPath.c_str(), KanjiCode::SJIS, 1, &error));
+    EXPECT_FALSE(d.Save(blockedPath.c_str(), KanjiCode::SJIS, LineEndType::CRLF, &error));
     EXPECT_NE(error, 0);
     EXPECT_TRUE(fs::is_directory(blocked / "inside"));
 
     // No folder: fails and says so.
     std::u16string missing = Utf8ToUtf16((dir / "no" / "such.txt").string());
-    EXPECT_FALSE(d.Save(missing.c_str(), KanjiCode::SJIS, 1, &error));
+    EXPECT_FALSE(d.Save(missing.c_str(), KanjiCode::SJIS, LineEndType::CRLF, &error));
     EXPECT_EQ(error, ENOENT);
 
     // No temporary file is left behind.
@@ -498,7 +498,7 @@ std::u16string U16(const std::filesystem::path& p) { return Utf8ToUtf16(p.string
 bool SaveText(const std::filesystem::path& p, const char16_t* text, int* error = nullptr) {
     CEditData d;
     d.InsertText(text, 1);
-    return d.Save(U16(p).c_str(), KanjiCode::SJIS, 2, error);
+    return d.Save(U16(p).c_str(), KanjiCode::SJIS, LineEndType::LF, error);
 }
 
 TEST(EditDataFile, SaveThroughALinkWritesWhatItNames) {

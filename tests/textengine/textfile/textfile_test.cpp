@@ -23,7 +23,7 @@ const std::u16string kJapanese =
     u"①Ⅹ㈱ 髙橋 ～ ￢ ＄ \\ ~ tab\there\r\n"
     u"last line";
 
-std::string Write(KanjiCode code, int lineEnd, const std::vector<std::u16string>& pieces) {
+std::string Write(KanjiCode code, LineEndType lineEnd, const std::vector<std::u16string>& pieces) {
     CMemoryStream out;
     CKanjiTextFile file(&out, code, lineEnd);
     for (const auto& p : pieces) EXPECT_TRUE(file.WriteText(p.data(), p.size()));
@@ -33,7 +33,7 @@ std::string Write(KanjiCode code, int lineEnd, const std::vector<std::u16string>
 
 std::u16string ReadAll(KanjiCode code, const std::string& bytes) {
     CMemoryStream in(bytes);
-    CKanjiTextFile file(&in, code, 1);
+    CKanjiTextFile file(&in, code, LineEndType::CRLF);
     std::u16string text;
     size_t n;
     while (const char16_t* chunk = file.ReadChunk(&n)) text.append(chunk, n);
@@ -42,7 +42,7 @@ std::u16string ReadAll(KanjiCode code, const std::string& bytes) {
 
 std::vector<std::u16string> ReadLines(KanjiCode code, const std::string& bytes) {
     CMemoryStream in(bytes);
-    CKanjiTextFile file(&in, code, 1);
+    CKanjiTextFile file(&in, code, LineEndType::CRLF);
     std::vector<std::u16string> lines;
     std::u16string line;
     while (file.ReadLine(line)) lines.push_back(line);
@@ -57,18 +57,18 @@ std::string Bytes(std::initializer_list<int> list) {
 
 TEST(TextFile, JapaneseRoundTripsInEveryEncoding) {
     for (KanjiCode code : kAllCodes) {
-        std::string bytes = Write(code, 1, {kJapanese});
+        std::string bytes = Write(code, LineEndType::CRLF, {kJapanese});
         EXPECT_EQ(ReadAll(code, bytes), kJapanese) << "code " << KanjiCodeNumber(code);
     }
 }
 
 TEST(TextFile, SignaturesAreWrittenOnlyForTheirCodes) {
-    EXPECT_EQ(Write(KanjiCode::Unicode, 1, {u"a"}), Bytes({0xFF, 0xFE, 'a', 0}));
-    EXPECT_EQ(Write(KanjiCode::UnicodeNoSig, 1, {u"a"}), Bytes({'a', 0}));
-    EXPECT_EQ(Write(KanjiCode::UTF16BE, 1, {u"a"}), Bytes({0xFE, 0xFF, 0, 'a'}));
-    EXPECT_EQ(Write(KanjiCode::UTF16BENoSig, 1, {u"a"}), Bytes({0, 'a'}));
-    EXPECT_EQ(Write(KanjiCode::UTF8, 1, {u"a"}), Bytes({0xEF, 0xBB, 0xBF, 'a'}));
-    EXPECT_EQ(Write(KanjiCode::UTF8NoSig, 1, {u"a"}), "a");
+    EXPECT_EQ(Write(KanjiCode::Unicode, LineEndType::CRLF, {u"a"}), Bytes({0xFF, 0xFE, 'a', 0}));
+    EXPECT_EQ(Write(KanjiCode::UnicodeNoSig, LineEndType::CRLF, {u"a"}), Bytes({'a', 0}));
+    EXPECT_EQ(Write(KanjiCode::UTF16BE, LineEndType::CRLF, {u"a"}), Bytes({0xFE, 0xFF, 0, 'a'}));
+    EXPECT_EQ(Write(KanjiCode::UTF16BENoSig, LineEndType::CRLF, {u"a"}), Bytes({0, 'a'}));
+    EXPECT_EQ(Write(KanjiCode::UTF8, LineEndType::CRLF, {u"a"}), Bytes({0xEF, 0xBB, 0xBF, 'a'}));
+    EXPECT_EQ(Write(KanjiCode::UTF8NoSig, LineEndType::CRLF, {u"a"}), "a");
     // A signature is skipped whenever present, whatever the code says.
     EXPECT_EQ(ReadAll(KanjiCode::UnicodeNoSig, Bytes({0xFF, 0xFE, 'a', 0})), u"a");
     EXPECT_EQ(ReadAll(KanjiCode::Unicode, Bytes({'a', 0})), u"a");
@@ -86,7 +86,7 @@ TEST(TextFile, SequencesSplitByTheChunkBoundaryReadWhole) {
             for (size_t pad = 4085; pad <= 4096; ++pad) {
                 std::u16string text(pad, u'a');
                 text += tail;
-                std::string bytes = Write(code, 1, {text});
+                std::string bytes = Write(code, LineEndType::CRLF, {text});
                 ASSERT_EQ(ReadAll(code, bytes), text) << "code " << KanjiCodeNumber(code) << " pad " << pad;
             }
         }
@@ -102,7 +102,7 @@ TEST(TextFile, CrAtTheEndOfAChunkAndLfAtTheStartOfTheNextAreOneLineEnd) {
     EXPECT_EQ(lines[1], u"b");
     // The chunk itself never ends in that CR.
     CMemoryStream in(bytes);
-    CKanjiTextFile file(&in, KanjiCode::SJIS, 1);
+    CKanjiTextFile file(&in, KanjiCode::SJIS, LineEndType::CRLF);
     size_t n;
     const char16_t* chunk = file.ReadChunk(&n);
     ASSERT_NE(chunk, nullptr);
@@ -119,7 +119,7 @@ TEST(TextFile, ReadLineKeepsEachKindOfLineEnd) {
 
 TEST(TextFile, ReadLineIntoABufferCutsLongLinesWithoutOverrun) {
     CMemoryStream in(std::string("abcdef\r\ngh\r\nj"));
-    CKanjiTextFile file(&in, KanjiCode::SJIS, 1);
+    CKanjiTextFile file(&in, KanjiCode::SJIS, LineEndType::CRLF);
     char16_t buf[5] = {};
     std::vector<std::u16string> got;
     while (file.ReadLine(buf, 4)) got.push_back(buf);
@@ -131,7 +131,7 @@ TEST(TextFile, ReadLineIntoABufferCutsLongLinesWithoutOverrun) {
 
 TEST(TextFile, ReadChunkAfterReadLineContinuesWhereTheLineEnded) {
     CMemoryStream in(std::string("one\ntwo\nthree"));
-    CKanjiTextFile file(&in, KanjiCode::SJIS, 1);
+    CKanjiTextFile file(&in, KanjiCode::SJIS, LineEndType::CRLF);
     std::u16string line;
     ASSERT_TRUE(file.ReadLine(line));
     size_t n;
@@ -306,20 +306,21 @@ TEST(TextFile, WritingPicksTheFormOfEachEncoding) {
 }
 
 TEST(TextFile, JisStateCarriesAcrossWrites) {
-    EXPECT_EQ(Write(KanjiCode::JIS, 2, {u"漢", u"\n", u"字"}), "\x1b$B4A\x1b(J\n\x1b$B;z\x1b(J");
+    EXPECT_EQ(Write(KanjiCode::JIS, LineEndType::LF, {u"漢", u"\n", u"字"}), "\x1b$B4A\x1b(J\n\x1b$B;z\x1b(J");
 }
 
 TEST(TextFile, WritingWithoutACodeWritesNothing) {
     CMemoryStream out;
-    CKanjiTextFile file(&out, KanjiCode::Detect, 1);
+    CKanjiTextFile file(&out, KanjiCode::Detect, LineEndType::CRLF);
     EXPECT_FALSE(file.WriteText(u"a"));
     EXPECT_TRUE(out.Bytes().empty());
 }
 
 TEST(TextFile, LineEndTypes) {
+    // Stored numbers: one that is no line end falls back to CR LF.
     for (int type : {1, 2, 3, 7}) {
         CMemoryStream out;
-        CKanjiTextFile file(&out, KanjiCode::SJIS, type);
+        CKanjiTextFile file(&out, KanjiCode::SJIS, LineEndTypeFromNumber(type).value_or(LineEndType::CRLF));
         file.WriteLineEnd();
         EXPECT_EQ(out.Bytes(), type == 2 ? "\n" : type == 3 ? "\r" : "\r\n");
     }
@@ -333,7 +334,7 @@ TEST(TextFile, OpenByPathReadsAndDetects) {
         ASSERT_TRUE(out.Open(path.c_str(), "w"));
         EXPECT_EQ(out.GetKanjiCode(), KanjiCode::Detect);
         out.SetKanjiCode(KanjiCode::EUC);
-        out.SetLineEndType(2);
+        out.SetLineEndType(LineEndType::LF);
         EXPECT_TRUE(out.WriteText(u"日本語のテキストです。"));
         EXPECT_TRUE(out.WriteLineEnd());
         EXPECT_TRUE(out.Close());
@@ -341,7 +342,7 @@ TEST(TextFile, OpenByPathReadsAndDetects) {
     CKanjiTextFile in;
     ASSERT_TRUE(in.Open(path.c_str(), "r"));
     EXPECT_EQ(in.GetKanjiCode(), KanjiCode::EUC);
-    EXPECT_EQ(in.DetectLineEnd(), 2);
+    EXPECT_EQ(in.DetectLineEnd(), LineEndType::LF);
     std::u16string line;
     ASSERT_TRUE(in.ReadLine(line));
     EXPECT_EQ(line, u"日本語のテキストです。\n");
@@ -439,14 +440,14 @@ TEST(TextFile, WritesMatchEncodingOneByOneWhereverTheTextIsCut) {
     for (int round = 0; round < 400; ++round) {
         const std::u16string text = RandomText(seed, seed % 300);
         for (KanjiCode code : {KanjiCode::SJIS, KanjiCode::UnicodeNoSig, KanjiCode::UTF8NoSig, KanjiCode::UTF16BENoSig})
-            for (int lineEnd : {1, 2, 3})
+            for (LineEndType lineEnd : kLineEndTypes)
                 for (bool extensions : {true, false}) {
                     AllowCpuExtensions(extensions);
                     CMemoryStream out;
                     CKanjiTextFile file(&out, code, lineEnd);
-                    const std::u16string end = lineEnd == 1 ? u"\r\n" : lineEnd == 2 ? u"\n" : u"\r";
+                    const std::u16string end = lineEnd == LineEndType::CRLF ? u"\r\n" : lineEnd == LineEndType::LF ? u"\n" : u"\r";
                     std::u16string written;
-                    unsigned cutSeed = seed + unsigned(KanjiCodeNumber(code) * 7 + lineEnd);
+                    unsigned cutSeed = seed + unsigned(KanjiCodeNumber(code) * 7 + LineEndTypeNumber(lineEnd));
                     for (std::size_t at = 0; at < text.size();) {
                         const std::size_t n = std::min<std::size_t>(text.size() - at, 1 + (cutSeed = cutSeed * 69069 + 1) % 40);
                         const unsigned how = cutSeed >> 28;
@@ -484,8 +485,8 @@ TEST(TextFile, SavedBuffersMatchEncodingOneByOne) {
         CEditData data;
         data.InsertText(text.c_str(), 1);
         for (KanjiCode code : {KanjiCode::SJIS, KanjiCode::UnicodeNoSig, KanjiCode::UTF8NoSig, KanjiCode::UTF16BENoSig})
-            for (int lineEnd : {1, 2, 3}) {
-                const std::u16string end = lineEnd == 1 ? u"\r\n" : lineEnd == 2 ? u"\n" : u"\r";
+            for (LineEndType lineEnd : kLineEndTypes) {
+                const std::u16string end = lineEnd == LineEndType::CRLF ? u"\r\n" : lineEnd == LineEndType::LF ? u"\n" : u"\r";
                 std::u16string joined;
                 for (int i = 0; i < data.GetLineCount(); ++i)
                     joined += (i ? end : u"") + std::u16string(data.GetLineText(i), std::size_t(data.GetLineLength(i)));
@@ -502,7 +503,7 @@ TEST(TextFile, SavedBuffersMatchEncodingOneByOne) {
 TEST(TextFile, NamesAndCodes) {
     EXPECT_STREQ(KanjiCodeName(KanjiCode::UnicodeNoSig), "UNICODE(no signature)");
     EXPECT_STREQ(KanjiCodeName(KanjiCode::Detect), "自動判別");
-    EXPECT_STREQ(LineEndTypeName(1), "CR+LF(\\r\\n)");
+    EXPECT_STREQ(LineEndTypeName(LineEndType::CRLF), "CR+LF(\\r\\n)");
     for (KanjiCode code : {KanjiCode::Unicode, KanjiCode::UnicodeNoSig, KanjiCode::UTF16BE, KanjiCode::UTF16BENoSig})
         EXPECT_TRUE(IsUnicodeCode(code));
     for (KanjiCode code : {KanjiCode::SJIS, KanjiCode::EUC, KanjiCode::JIS, KanjiCode::UTF8, KanjiCode::UTF8NoSig,
@@ -510,14 +511,17 @@ TEST(TextFile, NamesAndCodes) {
         EXPECT_FALSE(IsUnicodeCode(code));
 }
 
-// Stored numbers become codes only through the checked conversion: each code
-// keeps its number, and a number that is no code gives none.
+// Stored numbers become codes and line ends only through the checked
+// conversions: each keeps its number, and a number that is none gives none.
 TEST(TextFile, StoredNumbersOfCodes) {
     for (KanjiCode code : kKanjiCodeOrder) EXPECT_EQ(KanjiCodeFromNumber(KanjiCodeNumber(code)), code);
     EXPECT_EQ(KanjiCodeNumber(KanjiCode::Detect), 9);
     EXPECT_EQ(KanjiCodeNumber(KanjiCode::UTF16BENoSig), 11);
     for (int none : {0, 4, 12, -1, 1000}) EXPECT_FALSE(KanjiCodeFromNumber(none).has_value()) << none;
     EXPECT_FALSE(IsKnownKanjiCode(KanjiCode::Detect));
+    for (LineEndType type : kLineEndTypes) EXPECT_EQ(LineEndTypeFromNumber(LineEndTypeNumber(type)), type);
+    EXPECT_EQ(LineEndTypeNumber(LineEndType::CR), 3);
+    for (int none : {0, 4, -1}) EXPECT_FALSE(LineEndTypeFromNumber(none).has_value()) << none;
 }
 
 }  // namespace

@@ -15,7 +15,7 @@ namespace {
 std::u16string Text(const CEditData& d) { return d.GetText(); }
 
 void Load(CEditData& d, const std::u16string& text) {
-    d.SetLineEndType(LineEndLF);
+    d.SetLineEndType(LineEndType::LF);
     d.InsertText(text.c_str(), 1);
     d.ResetUndo();
     d.SetCaretPos(0, 0);
