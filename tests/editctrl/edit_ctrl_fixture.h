@@ -84,6 +84,15 @@ struct EditFixture {
         ::GetScrollInfo(ctrl, bar, &si);
         return si.nPos;
     }
+    // A stream selection from anchor to caret (either way round), the caret
+    // at caret.
+    void Select(EditPos anchor, EditPos caret) {
+        CEditDispData& d = data.GetDispData();
+        d.selAnchor = anchor;
+        d.selStart = anchor < caret ? anchor : caret;
+        d.selEnd = anchor < caret ? caret : anchor;
+        data.SetCaretPos(caret.line, caret.column);
+    }
     // The picture WM_PRINTCLIENT paints.
     wtest::Pixels Print() { return wtest::RenderClient(ctrl.m_hWnd); }
 };

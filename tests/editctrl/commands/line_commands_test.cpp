@@ -20,14 +20,6 @@ namespace {
 
 using edit_test::Text;
 
-void Select(EditFixture& f, EditPos start, EditPos end) {
-    CEditDispData& d = f.data.GetDispData();
-    d.selAnchor = start;
-    d.selStart = start;
-    d.selEnd = end;
-    f.data.SetCaretPos(end.line, end.column);
-}
-
 bool Selected(EditFixture& f) { return f.data.GetDispData().selStart.line >= 0; }
 
 }  // namespace
@@ -35,15 +27,15 @@ bool Selected(EditFixture& f) { return f.data.GetDispData().selStart.line >= 0; 
 TEST(EditLines, ReverseAndSortTheSelectedLinesAsOneUndoStep) {
     EditFixture f(u"l0\nl1\nl2\nc\na\nb\nl6");
     f.data.SetUndoUnlimited();
-    Select(f, {0, 3}, {0, 6});
+    f.Select({0, 3}, {0, 6});
     f.ctrl.ReverseLines();
     EXPECT_EQ(Text(f.data), u"l0\nl1\nl2\nb\na\nc\nl6");
     EXPECT_FALSE(Selected(f));
     EXPECT_EQ(f.data.GetCaretPos(), (EditPos{0, 6}));
-    Select(f, {1, 3}, {1, 5});
+    f.Select({1, 3}, {1, 5});
     f.ctrl.SortLines(FALSE);
     EXPECT_EQ(Text(f.data), u"l0\nl1\nl2\na\nb\nc\nl6");
-    Select(f, {0, 4}, {2, 6});
+    f.Select({0, 4}, {2, 6});
     f.ctrl.SortLines(TRUE);
     EXPECT_EQ(Text(f.data), u"l0\nl1\nl2\na\nl6\nc\nb");
     EXPECT_EQ(f.data.GetCaretPos(), (EditPos{1, 6}));  // the end of the last line
@@ -84,7 +76,7 @@ TEST(EditLines, DeleteLineKeepsThePixelColumnAndUndoRestoresTheCaret) {
 
 TEST(EditLines, ClearTextEmptiesTextAndUndo) {
     EditFixture f(u"a\nb\nc");
-    Select(f, {0, 0}, {1, 1});
+    f.Select({0, 0}, {1, 1});
     f.ctrl.ClearText();
     EXPECT_EQ(Text(f.data), u"");
     EXPECT_EQ(f.data.GetLineCount(), 1);
@@ -94,7 +86,7 @@ TEST(EditLines, ClearTextEmptiesTextAndUndo) {
 
 TEST(EditLines, SelectWholeLinesAnchorsAtTheEnd) {
     EditFixture f(u"ab\ncd\nef\ngh");
-    Select(f, {1, 1}, {0, 3});
+    f.Select({1, 1}, {0, 3});
     f.ctrl.SelectWholeLines();
     const CEditDispData& d = f.data.GetDispData();
     EXPECT_EQ(d.selStart, (EditPos{0, 1}));

@@ -58,14 +58,6 @@ std::ostream& operator<<(std::ostream& os, const Sel& s) {
 
 Sel Selection(EditFixture& f) { return Sel{f.data.GetDispData().selStart, f.data.GetDispData().selEnd}; }
 
-void Select(EditFixture& f, EditPos start, EditPos end) {
-    CEditDispData& d = f.data.GetDispData();
-    d.selAnchor = start;
-    d.selStart = start;
-    d.selEnd = end;
-    f.data.SetCaretPos(end.line, end.column);
-}
-
 }  // namespace
 
 TEST(EditSearch, FindsForwardsAndBackwardsAndWrapsSilentlyWithoutTheAskingStyle) {
@@ -97,7 +89,7 @@ TEST(EditSearch, FindsForwardsAndBackwardsAndWrapsSilentlyWithoutTheAskingStyle)
 TEST(EditSearch, AskingBeforeWrappingAndCancelLeavesEverything) {
     EditFixture f(u"hit\nx\nx", ECS_SEARCH_LOOP_MSG);
     Boxes boxes;
-    Select(f, {0, 1}, {1, 1});
+    f.Select({0, 1}, {1, 1});
     boxes.answer = IDCANCEL;
     EXPECT_EQ(f.ctrl.FindString(L"hit", 1, TRUE, TRUE, FALSE), 1);
     EXPECT_EQ(Selection(f), (Sel{{0, 1}, {1, 1}}));
@@ -129,7 +121,7 @@ TEST(EditSearch, BadPatternsAndGivingUpAreReportedAndChangeNothing) {
     EditFixture f(text);
     f.data.ResetUndo();
     Boxes boxes;
-    Select(f, {0, 0}, {1, 0});
+    f.Select({0, 0}, {1, 0});
     int count = -1;
     EXPECT_EQ(f.ctrl.ReplaceAll(L"(", L"x", TRUE, TRUE, TRUE, FALSE, &count), 1);
     EXPECT_EQ(f.ctrl.FilterLines(L"[", TRUE, TRUE, TRUE, FALSE, &count, TRUE), 1);
@@ -170,7 +162,7 @@ TEST(EditSearch, ReplaceAllInTheTextOrTheSelectionAsOneUndoStep) {
     EditFixture f(u"aa\naa\naa\naa");
     f.data.SetUndoUnlimited();
     int count = -1;
-    Select(f, {1, 1}, {1, 2});
+    f.Select({1, 1}, {1, 2});
     ASSERT_EQ(f.ctrl.ReplaceAll(L"a", L"bcd", TRUE, TRUE, FALSE, TRUE, &count), 0);
     EXPECT_EQ(count, 2);
     EXPECT_EQ(Text(f.data), u"aa\nabcd\nbcda\naa");
@@ -199,7 +191,7 @@ TEST(EditSearch, FilterKeepsOrDeletesTheMatchingLines) {
     };
     for (const Case& c : cases) {
         EditFixture f(u"a1\nb\na2\nc\na3");
-        Select(f, {0, 1}, {0, 3});  // lines 1 and 2 (line 3 reached at column 0)
+        f.Select({0, 1}, {0, 3});  // lines 1 and 2 (line 3 reached at column 0)
         int count = -1;
         ASSERT_EQ(f.ctrl.FilterLines(L"a", TRUE, TRUE, FALSE, c.inSelection, &count, c.deleteMatching), 0);
         EXPECT_EQ(Text(f.data), c.after) << c.deleteMatching << c.inSelection;
@@ -212,11 +204,11 @@ TEST(EditSearch, FilterKeepsOrDeletesTheMatchingLines) {
 TEST(EditSearch, IndentAndUnindentWholeLines) {
     EditFixture f(u"x\n\ty\n      z\n \tw");
     f.data.SetUndoUnlimited();
-    Select(f, {0, 1}, {0, 3});
+    f.Select({0, 1}, {0, 3});
     f.ctrl.Indent(FALSE, FALSE, 4, L'\t');
     EXPECT_EQ(Text(f.data), u"x\n\t\ty\n\t      z\n \tw");
     EXPECT_EQ(Selection(f), (Sel{{0, 1}, {8, 2}}));
-    Select(f, {0, 0}, {2, 3});
+    f.Select({0, 0}, {2, 3});
     f.ctrl.Indent(TRUE, FALSE, 4, L'\t');
     f.ctrl.Indent(TRUE, FALSE, 4, L'\t');
     // One tab or up to four spaces per step, never a mix.
@@ -224,7 +216,7 @@ TEST(EditSearch, IndentAndUnindentWholeLines) {
     f.data.Undo();
     EXPECT_EQ(Text(f.data), u"x\n\ty\n      z\n\tw");
     // Spaces for a tab, then Shift+Tab on the caret line keeps the caret on its character.
-    Select(f, {0, 2}, {7, 2});
+    f.Select({0, 2}, {7, 2});
     f.ctrl.Indent(FALSE, TRUE, 4, L'\t');
     EXPECT_EQ(Text(f.data), u"x\n\ty\n          z\n\tw");
     f.ctrl.DispData().ResetSelection();
@@ -236,7 +228,7 @@ TEST(EditSearch, IndentAndUnindentWholeLines) {
     f.data.Undo();
     EXPECT_EQ(f.data.GetCaretPos(), (EditPos{10, 2}));
     // A part of one line: the character is typed in its place.
-    Select(f, {1, 1}, {2, 1});
+    f.Select({1, 1}, {2, 1});
     f.ctrl.Indent(FALSE, FALSE, 4, L'\t');
     EXPECT_EQ(U8(Text(f.data)), U8(u"x\n\t\t\n          z\n\tw"));
 }
@@ -274,7 +266,7 @@ TEST(EditSearch, ReadOnlyControlIgnoresEditingCommands) {
     f.data.ResetUndo();
     f.ctrl.SetReadOnly(true);
     int count = -1;
-    Select(f, {0, 0}, {1, 2});
+    f.Select({0, 0}, {1, 2});
     EXPECT_EQ(f.ctrl.ReplaceAll(L"a", L"x", TRUE, TRUE, FALSE, FALSE, &count), 1);
     EXPECT_EQ(f.ctrl.FilterLines(L"a", TRUE, TRUE, FALSE, FALSE, &count, TRUE), 1);
     f.ctrl.Indent(FALSE, FALSE, 4, L'\t');

@@ -31,14 +31,6 @@ constexpr EditPos kNone{-1, -1};
 
 using edit_test::Text;
 
-void Select(EditFixture& f, EditPos anchor, EditPos caret) {
-    CEditDispData& d = f.data.GetDispData();
-    d.selAnchor = anchor;
-    d.selStart = anchor < caret ? anchor : caret;
-    d.selEnd = anchor < caret ? caret : anchor;
-    f.data.SetCaretPos(caret.line, caret.column);
-}
-
 void SetClipboard(const wchar_t* text) { ASSERT_TRUE(wtest::SetClipboardText(text)); }
 
 // The clipboard's text with line ends as LF.
@@ -159,7 +151,7 @@ TEST_P(EditorCommandTable, ChangesTextCaretSelectionAndClipboard) {
     EditFixture f(c.text, c.style);
     f.data.SetUndoUnlimited();
     Place(f, c.caret.line, c.caret.column);
-    if (c.anchor.line >= 0) Select(f, c.anchor, c.caret);
+    if (c.anchor.line >= 0) f.Select(c.anchor, c.caret);
     if (c.clipboardBefore) SetClipboard(c.clipboardBefore);
     Command(f, c.id);
     EXPECT_EQ(Text(f.data), c.textAfter);
@@ -224,7 +216,7 @@ TEST(EditorCommandUpdate, ClipboardAndUndoItemsFollowSelectionReadOnlyAndStyle) 
             f.ctrl.InsertChar(U'x');
             if (c.undone) f.ctrl.Undo();
         }
-        if (c.selection) Select(f, {0, 0}, {2, 0});
+        if (c.selection) f.Select({0, 0}, {2, 0});
         f.ctrl.SetReadOnly(c.readOnly);
         SetClipboard(c.clipboardText ? L"clip" : nullptr);
         EXPECT_EQ(UpdateThroughMenu(f.ctrl, ID_EDIT_COPY).enabled, c.copy);
@@ -240,7 +232,7 @@ TEST(EditorCommandUpdate, ClipboardAndUndoItemsFollowSelectionReadOnlyAndStyle) 
 
 TEST(EditorCommandUpdate, ReadOnlyCutAndCutLineChangeNothing) {
     EditFixture f(u"ab\ncd");
-    Select(f, {0, 0}, {1, 0});
+    f.Select({0, 0}, {1, 0});
     f.ctrl.SetReadOnly(true);
     SetClipboard(L"kept");
     Command(f, ID_EDIT_CUT);
@@ -375,7 +367,7 @@ TEST(EditorLastEdit, GoesToTheEndOfAnInsertionOrTheStartOfADeletion) {
     f.data.SetCaretPos(1, 1);  // line 1, column 1: t|wo
     f.ctrl.ReplaceSelection(u"A\nBC", false);
     f.data.SetCaretPos(0, 0);
-    Select(f, {0, 0}, {2, 0});
+    f.Select({0, 0}, {2, 0});
     Command(f, ID_CURSOR_LAST_EDIT);
     EXPECT_EQ(f.data.GetCaretPos(), (EditPos{2, 2}));
     EXPECT_FALSE(f.ctrl.HasSelection());

@@ -39,12 +39,8 @@ std::string Narrow(const std::u16string& s) {
 using edit_test::Text;
 
 void Select(EditFixture& f, EditPos start, EditPos end) {
-    CEditDispData& d = f.data.GetDispData();
-    d.ResetSelection();
-    d.selAnchor = start;
-    d.selStart = start;
-    d.selEnd = end;
-    f.data.SetCaretPos(end.line, end.column);
+    f.data.GetDispData().ResetSelection();
+    f.Select(start, end);
 }
 
 bool Selected(EditFixture& f) { return f.ctrl.HasSelection(); }
