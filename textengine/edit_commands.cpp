@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "textengine/edit_data.h"
+#include "textengine/invariant.h"
 #include "textengine/jwidth.h"
 #include "textengine/layout.h"
 #include "textengine/prefetch.h"
@@ -320,6 +321,7 @@ EditPos CEditData::BlankRunFrom(EditPos p, int n, const char32_t blanks[3]) cons
 }
 
 void CEditData::MoveCaretTo(EditPos p) {
+    WENDREL_ASSERT(Holds(p));  // the motions hand over clamped positions
     m_undo->CloseCoalescing();
     m_caretX = -1;
     m_caret = p;
