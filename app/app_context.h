@@ -35,6 +35,7 @@ struct PrinterMemory {
 
 class CDocEditModes;
 class CEditModeTable;
+class CIniProfile;
 
 // The question before each modified file when several close: IDYES, IDNO,
 // 4 (save this and every following one), 5 (discard them) or IDCANCEL.
@@ -54,6 +55,9 @@ struct CAppContext {
     // Read from the settings store at start-up and written back by the
     // options command, the font commands and at exit.
     CAppSettings settings;
+    // The settings store, where the dialogs keep their histories and
+    // choices; the application's (null where a test has none).
+    CIniProfile* profile = nullptr;
     // The code proposed for the next file opened: Detect at start, then
     // FILE_OPEN_KANJI_CODE whenever that is loaded or changed, and whatever
     // the open dialogs pick.

@@ -51,7 +51,7 @@ private:
 
 }  // namespace
 
-CPavinApp::CPavinApp() = default;
+CPavinApp::CPavinApp() { context_.profile = m_pIniProfile.get(); }
 
 CPavinApp::~CPavinApp() {
     context_.editModes = nullptr;

@@ -8,7 +8,6 @@
 #include "app/pavin_doc.h"
 #include "app/profile/app_settings.h"
 #include "app/resource.h"
-#include "app/base/torka_win_app.h"
 #include "editctrl/syntax/editmode.h"
 #include "editctrl/edit_ctrl.h"
 #include "framework/app.h"
@@ -37,8 +36,7 @@ CPavinView::~CPavinView() = default;
 
 CSelectColorDlg* CPavinView::ColorPicker() {
     if (!m_colorPicker && m_hWnd) {
-        if (auto* app = dynamic_cast<CTorkaWinApp*>(AfxGetApp()); app && app->m_pIniProfile)
-            m_colorPicker = std::make_unique<CSelectColorDlg>(*app->m_pIniProfile);
+        if (context_.profile) m_colorPicker = std::make_unique<CSelectColorDlg>(*context_.profile);
     }
     return m_colorPicker.get();
 }
@@ -64,7 +62,7 @@ int CPavinView::OnCreate(CREATESTRUCTW* cs) {
         first.editor.RecalcLineWidth(true);
     }
     ApplyFonts();
-    m_searchDialogs = CreateSearchDialogs(m_hWnd);
+    m_searchDialogs = CreateSearchDialogs(m_hWnd, context_.profile);
     return 0;
 }
 

@@ -5,7 +5,6 @@
 
 #include "app/pavin_doc.h"
 #include "app/profile/app_settings.h"
-#include "app/base/torka_win_app.h"
 #include "editctrl/edit_ctrl.h"
 #include "editctrl/wait_cursor.h"
 #include "framework/app.h"
@@ -34,12 +33,12 @@ void TellFailure(HWND owner, DWORD error) {
 
 void PrintCurrentFile(CPavinView& view, CEditCtrl& editor) {
     CWaitCursor wait;
-    auto* app = dynamic_cast<CTorkaWinApp*>(AfxGetApp());
+    CIniProfile* profile = view.Context().profile;
     CEditData* source = editor.GetEditData();
-    if (!app || !app->m_pIniProfile || !source) return;
+    if (!profile || !source) return;
     const HWND owner = ::GetAncestor(view.m_hWnd, GA_ROOT);
 
-    CPrintDlg dialog(*app->m_pIniProfile, view.Context().printerMemory);
+    CPrintDlg dialog(*profile, view.Context().printerMemory);
     dialog.m_wrapMode = WrapModeFromNumber(view.Context().settings.lineMode);
     dialog.m_wrapColumn = view.Context().settings.lineLen;
     dialog.m_digits = editor.GetLineNumberDigits() > 2 ? editor.GetLineNumberDigits() : 2;

@@ -3,7 +3,6 @@
 #include "app/pavin_doc.h"
 #include "app/profile/app_settings.h"
 #include "app/resource.h"
-#include "app/base/torka_win_app.h"
 #include "editctrl/edit_ctrl.h"
 #include "framework/frame.h"
 #include "framework/wide.h"
@@ -125,10 +124,9 @@ bool CViewSearchDialogs::Create(HWND view) {
            filter.Create(IDD_FILTER_DLG, view);
 }
 
-std::unique_ptr<CViewSearchDialogs> CreateSearchDialogs(HWND view) {
-    auto* app = dynamic_cast<CTorkaWinApp*>(AfxGetApp());
-    if (!app || !app->m_pIniProfile) return nullptr;
-    auto dialogs = std::make_unique<CViewSearchDialogs>(*app->m_pIniProfile);
+std::unique_ptr<CViewSearchDialogs> CreateSearchDialogs(HWND view, CIniProfile* profile) {
+    if (!profile) return nullptr;
+    auto dialogs = std::make_unique<CViewSearchDialogs>(*profile);
     if (!dialogs->Create(view)) return nullptr;
     return dialogs;
 }

@@ -37,8 +37,9 @@ public:
     CFilterDlg filter;
 };
 
-// The dialogs for a new view window; null without a settings store.
-std::unique_ptr<CViewSearchDialogs> CreateSearchDialogs(HWND view);
+// The dialogs for a new view window, keeping their histories in profile;
+// null without a settings store.
+std::unique_ptr<CViewSearchDialogs> CreateSearchDialogs(HWND view, CIniProfile* profile);
 
 // Runs (ui null) or updates (ui set) a search command; false when id is none.
 bool RunSearchCommand(CPavinView& view, UINT id, CCmdUI* ui);
