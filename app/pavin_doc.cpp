@@ -182,26 +182,28 @@ std::wstring CPavinDoc::GetCurrentPath() const { return ToWide(files_.Current().
 void CPavinDoc::BuildTitle() {
     CDocFileRecord& file = files_.Current();
     if (!file.path.empty()) {
-        const bool modified = file.IsModified();
-        SetModifiedFlag(modified);
-        SetTitle(AsWide(BuildDocTitle(file.path, context_.settings.windowTitleIsPathName != 0, modified).c_str()));
+        SetModifiedFlag(file.IsModified());
+        SetTitle(AsWide(BuildDocTitle(file.path, context_.settings.windowTitleIsPathName != 0, false).c_str()));
     }
     UpdateAllViews(nullptr, HINT_MODIFIED_CHANGED);
 }
 
 void CPavinDoc::UpdateTitle() {
     const bool modified = files_.Current().IsModified();
-    std::wstring title = GetTitle().GetString();
-    const std::wstring mark = AsWide(kModifiedMark);
-    const bool marked = title.size() >= mark.size() && title.compare(title.size() - mark.size(), mark.size(), mark) == 0;
-    if (IsModified() && !modified) {
-        SetModifiedFlag(false);
-        if (marked) SetTitle(title.substr(0, title.size() - mark.size()).c_str());
-    } else if (!IsModified() && modified) {
-        SetModifiedFlag(true);
-        if (!marked) SetTitle((title + mark).c_str());
+    if (modified != (IsModified() != FALSE)) {
+        SetModifiedFlag(modified);
+        ShowTitle();
     }
     UpdateAllViews(nullptr, HINT_MODIFIED_CHANGED);
+}
+
+void CPavinDoc::SetTitle(const wchar_t* title) {
+    plainTitle_ = title ? title : L"";
+    ShowTitle();
+}
+
+void CPavinDoc::ShowTitle() {
+    CDocument::SetTitle(IsModified() ? (plainTitle_ + AsWide(kModifiedMark)).c_str() : plainTitle_.c_str());
 }
 
 void CPavinDoc::UpdateFormatStatus() {

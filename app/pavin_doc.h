@@ -83,8 +83,14 @@ public:
     std::wstring GetCurrentPath() const;
 
     void BuildTitle();
+    // The modified mark follows the current file's modified state: called
+    // when it may have flipped (the editing window's modified-changed
+    // event, a format change, the end of a macro's undo group).
     void UpdateTitle();
     void UpdateFormatStatus();
+    // The window title is this title with the modified mark while the file is modified.
+    void SetTitle(const wchar_t* title) override;
+    const std::wstring& PlainTitle() const { return plainTitle_; }
 
     // While a close question (and the save it may lead to) is open, the file
     // asked about stays current: activating or opening another is refused.
@@ -148,6 +154,9 @@ protected:
     HWND OwnerWindow() const;
 
 private:
+    // The title shown: the plain title, marked while the document is modified.
+    void ShowTitle();
+    std::wstring plainTitle_;
     // Answers that hold for the rest of a close of several files.
     enum class BatchAnswer { None, SaveAll, DiscardAll };
     // Asks about the current file as one of several (unless an earlier

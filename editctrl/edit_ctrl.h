@@ -68,6 +68,8 @@ enum EditCtrlMessage : UINT {
     WM_EDIT_SETFOCUS = 0x8206,
     WM_EDIT_SELCHANGED = 0x8207,
     WM_EDIT_INSERT_TEXT = 0x8208,
+    // To the parent when the text turns modified (wParam 1) or back unmodified (0).
+    WM_EDIT_MODIFIEDCHANGED = 0x8209,
     WM_EDIT_SYNC_FIRST = 0x8210,
     WM_EDIT_SYNC_INVALIDATE = 0x8210,
     WM_EDIT_SYNC_LINECHANGED = 0x8211,
@@ -398,6 +400,7 @@ private:
     public:
         explicit Listener(CEditCtrl* owner) : m_owner(owner) {}
         void OnEditDataChanged() override { m_owner->UpdateModifiedColor(); }
+        void OnModifiedChanged(bool modified) override { m_owner->SendParent(WM_EDIT_MODIFIEDCHANGED, modified ? 1 : 0); }
 
     private:
         CEditCtrl* m_owner;

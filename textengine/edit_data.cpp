@@ -140,11 +140,20 @@ bool CEditData::IsModified() const { return m_undo->GetCurrentSerial() != m_save
 void CEditData::MarkSaved() {
     for (int i = 0, n = m_lines.Count(); i < n; ++i) m_lines.At(i)->changeMark = -1;
     m_savedPoint = m_undo->GetCurrentSerial();
+    ReportModifiedChange();
 }
 
 void CEditData::NotifyChanged() {
     m_lines.CountChange();  // whatever changed, a layout taken before it is not trusted
     if (m_listener) m_listener->OnEditDataChanged();
+    ReportModifiedChange();
+}
+
+void CEditData::ReportModifiedChange() {
+    const bool modified = IsModified();
+    if (modified == m_reportedModified) return;
+    m_reportedModified = modified;
+    if (m_listener) m_listener->OnModifiedChanged(modified);
 }
 
 void CEditData::SetWidestLine(int line, int width) {
@@ -694,6 +703,7 @@ void CEditData::SetUndoUnlimited() {
     // Keep the modified state: a fresh store's serial 0 is the saved point
     // only when the text was unmodified.
     m_savedPoint = modified ? -1 : 0;
+    ReportModifiedChange();
 }
 
 bool CEditData::RecordCaretForUndo() {
@@ -701,6 +711,8 @@ bool CEditData::RecordCaretForUndo() {
     UndoRecord* rec = m_undo->GetCurrentRecord();
     rec->line = m_caret.line;
     rec->column = m_caret.column;
+    // A caret record alone is a step: the text counts as modified from here.
+    ReportModifiedChange();
     return true;
 }
 

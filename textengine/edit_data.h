@@ -24,11 +24,13 @@ class CByteStream;
 class CKanjiTextFile;
 
 // Told after each completed change (the editor control re-measures, re-wraps
-// and repaints).
+// and repaints), and once each time the text turns modified or back
+// unmodified (an edit, undo to the saved point, saving, loading).
 class CEditDataListener {
 public:
     virtual ~CEditDataListener() = default;
     virtual void OnEditDataChanged() = 0;
+    virtual void OnModifiedChanged(bool /*modified*/) {}
 };
 
 class CEditData {
@@ -270,6 +272,8 @@ public:
     bool SortLinesDescending(int a, int b);
 
 private:
+    // Tells the listener when IsModified() differs from what it last heard.
+    void ReportModifiedChange();
     // Puts the caret at a clamped position as every caret move does: undo
     // coalescing ends and the remembered column is forgotten.
     void MoveCaretTo(EditPos p);
@@ -330,6 +334,7 @@ private:
     char16_t m_lineEndChars[4] = {u'\r', u'\n', 0, 0};
     int m_lineEndLength = 2;
     CEditDataListener* m_listener = nullptr;
+    bool m_reportedModified = false;  // the modified state the listener last heard of
     const CSyntaxRules* m_syntaxRules = nullptr;
 };
 

@@ -248,6 +248,7 @@ bool CEditData::Load(CByteStream& in, KanjiCode& code, LineEndType& lineEnd, Tex
     // as the saved point without visiting the lines again.
     m_undo->Reset();
     m_savedPoint = m_undo->GetCurrentSerial();
+    ReportModifiedChange();
     return true;
 }
 

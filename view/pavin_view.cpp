@@ -226,8 +226,10 @@ LRESULT CPavinView::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_EDIT_CARETMOVED:
         context_.caretPosition.column = static_cast<int>(wParam) + 1;
         context_.caretPosition.line = static_cast<int>(lParam) + 1;
-        if (CPavinDoc* doc = GetDocument()) doc->UpdateTitle();
         context_.macros.FireEvent("on-cursor-moved");
+        return 0;
+    case WM_EDIT_MODIFIEDCHANGED:
+        if (CPavinDoc* doc = GetDocument()) doc->UpdateTitle();
         return 0;
     case WM_EDIT_SELCHANGED:
         context_.macros.FireEvent("on-selection-changed");

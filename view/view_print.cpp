@@ -45,7 +45,8 @@ void PrintCurrentFile(CPavinView& view, CEditCtrl& editor) {
     if (dialog.DoModal(owner) != IDOK || !dialog.PrinterDC()) return;
 
     CPavinDoc* doc = view.GetDocument();
-    const std::wstring documentTitle = doc ? ToWide(PrintTitleOf(ToU16(doc->GetTitle().str()))) : L"";
+    // The title without the modified mark.
+    const std::wstring documentTitle = doc ? doc->PlainTitle() : L"";
     const std::wstring title = dialog.m_title ? documentTitle : L"";
 
     const CEditData* text = source;

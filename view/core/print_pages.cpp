@@ -67,11 +67,6 @@ std::u16string FormatPrintLineNumber(int number, int digits) {
     return text;
 }
 
-std::u16string PrintTitleOf(std::u16string title) {
-    if (title.size() >= 2 && title.compare(title.size() - 2, 2, u" *") == 0) title.resize(title.size() - 2);
-    return title;
-}
-
 int PrintRows(const CEditData& data, const CCharWidthTable& table, CTextMetrics* m, const PrintGeometry& g,
               PrintPageSink& sink) {
     if (!g.HasRoom()) return -1;

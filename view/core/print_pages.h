@@ -78,8 +78,6 @@ PrintGeometry ComputePrintGeometry(const PrintDeviceCaps& device, const PrintFon
 
 // A line number right-aligned in digits places (wider when it needs more).
 std::u16string FormatPrintLineNumber(int number, int digits);
-// A document title without the modified mark " *" at its end.
-std::u16string PrintTitleOf(std::u16string title);
 
 // Receives the walk's pages and rows. A false from a page call stops the
 // walk (the printer failed).

@@ -422,3 +422,36 @@ TEST(UndoRandom, SurrogatePairsAreNeverSplit) {
 }
 
 }  // namespace
+
+namespace {
+
+// Hears each flip of the modified state once, in order.
+struct ModifiedLog : CEditDataListener {
+    std::vector<bool> heard;
+    void OnEditDataChanged() override {}
+    void OnModifiedChanged(bool modified) override { heard.push_back(modified); }
+};
+
+TEST_F(Undo, TheModifiedStateIsToldOnceAtEachFlip) {
+    Load(u"abc");
+    ModifiedLog log;
+    d.SetListener(&log);
+    Type(u"xy");  // the first edit flips it; the second keeps it
+    EXPECT_EQ(log.heard, (std::vector<bool>{true}));
+    d.Undo();  // back at the saved point
+    EXPECT_EQ(log.heard, (std::vector<bool>{true, false}));
+    d.Redo();
+    d.MarkSaved();  // saving
+    EXPECT_EQ(log.heard, (std::vector<bool>{true, false, true, false}));
+    Type(u"z");
+    EXPECT_EQ(log.heard.back(), true);
+    d.ResetUndo();  // a reload
+    EXPECT_EQ(log.heard.back(), false);
+    const std::size_t before = log.heard.size();
+    d.SetUndoUnlimited();  // keeps the state: nothing to tell
+    d.SetCaretPos(0, 0);
+    EXPECT_EQ(log.heard.size(), before);
+    d.SetListener(nullptr);
+}
+
+}  // namespace

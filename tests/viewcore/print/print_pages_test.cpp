@@ -93,9 +93,6 @@ TEST(PrintGeometry, HeaderPlacesAndLineNumbers) {
 
     EXPECT_EQ(FormatPrintLineNumber(7, 3), u"  7");
     EXPECT_EQ(FormatPrintLineNumber(1234, 2), u"1234");
-    EXPECT_EQ(PrintTitleOf(u"memo.txt *"), u"memo.txt");
-    EXPECT_EQ(PrintTitleOf(u"memo.txt"), u"memo.txt");
-    EXPECT_EQ(PrintTitleOf(u"*"), u"*");
 }
 
 // Pages and rows as the walk handed them out.
