@@ -1,4 +1,5 @@
 // Bracket classes and the built-in sets \d \w \s \l.
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -200,6 +201,9 @@ public:
     }
 
     bool finish(RegexProgram* prog) {
+        // Sorted, so that a long list is searched by halves (see regex_class_contains).
+        std::sort(singles_.begin(), singles_.end());
+        singles_.erase(std::unique(singles_.begin(), singles_.end()), singles_.end());
         return to_arena(prog, ranges_, &cc_->ranges, &cc_->range_count) &&
                to_arena(prog, singles_, &cc_->singles, &cc_->single_count);
     }

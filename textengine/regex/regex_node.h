@@ -152,6 +152,24 @@ inline bool regex_class_bit(const RegexCharClass* cc, int32_t c) {
     return (cc->bitmap[c >> 5] >> (c & 31)) & 1u;
 }
 
+// The singles are sorted and unique: a short list is scanned, a long one
+// (a pasted run of kanji) halved.
+inline bool regex_class_has_single(const RegexCharClass* cc, int32_t c) {
+    const int32_t* s = cc->singles;
+    int lo = 0, hi = cc->single_count;
+    if (hi <= 16) {
+        for (int i = 0; i < hi; ++i)
+            if (s[i] == c) return true;
+        return false;
+    }
+    while (lo < hi) {
+        const int mid = lo + (hi - lo) / 2;
+        if (s[mid] < c) lo = mid + 1;
+        else hi = mid;
+    }
+    return lo < cc->single_count && s[lo] == c;
+}
+
 // Membership test; c = 0 (end of text) is never a member.
 inline bool regex_class_contains(const RegexCharClass* cc, int32_t c) {
     if (c == 0) return false;
@@ -160,8 +178,7 @@ inline bool regex_class_contains(const RegexCharClass* cc, int32_t c) {
     if (c <= 255) {
         in = regex_class_bit(cc, c);
     } else {
-        in = (cc->flags & REGEX_CLASS_ABOVE_255) != 0;
-        for (int i = 0; !in && i < cc->single_count; ++i) in = cc->singles[i] == c;
+        in = (cc->flags & REGEX_CLASS_ABOVE_255) != 0 || regex_class_has_single(cc, c);
         for (int i = 0; !in && i < cc->range_count; ++i)
             in = cc->ranges[i].low <= c && c <= cc->ranges[i].high;
     }

@@ -37,13 +37,36 @@ void first_set_add_char(RegexFirstSet* fs, int32_t c, int fold) {
     for (int32_t u : {0x3000, 0xFFE5, 0xFFE3, 0x201D, 0x2019, 0x2018}) try_unit(u);
 }
 
+// The class's own members in the BMP, before folding and negation, laid
+// out from its parts: a class of thousands of characters then costs its
+// length once, not its length for each of the 64K units.
+std::vector<uint32_t> class_member_bits(const RegexCharClass* cls) {
+    std::vector<uint32_t> bits(0x10000 / 32, 0);
+    auto set = [&](int32_t u) { bits[size_t(u) >> 5] |= 1u << (u & 31); };
+    for (int32_t u = 0; u < 256; ++u)
+        if (regex_class_bit(cls, u)) set(u);
+    if (cls->flags & REGEX_CLASS_ABOVE_255)
+        for (int32_t u = 256; u < 0x10000; ++u) set(u);
+    for (int i = 0; i < cls->single_count; ++i)
+        if (cls->singles[i] < 0x10000) set(cls->singles[i]);
+    for (int i = 0; i < cls->range_count; ++i)
+        for (int32_t u = cls->ranges[i].low; u <= cls->ranges[i].high && u < 0x10000; ++u) set(u);
+    return bits;
+}
+
 void first_set_add_class(RegexFirstSet* fs, const RegexCharClass* cls) {
+    const std::vector<uint32_t> members = class_member_bits(cls);
+    const bool fold = (cls->flags & REGEX_CLASS_WIDTH_FOLD) != 0;
+    const bool negated = (cls->flags & REGEX_CLASS_NEGATED) != 0;
     for (int32_t u = 1; u < 0x10000; ++u) {
         if (utf16_is_high_surrogate(char32_t(u))) {
             fs->set(uint32_t(u));  // a pair may be a member: the matcher decides
             continue;
         }
-        if (regex_class_contains(cls, u)) fs->set(uint32_t(u));
+        const int32_t c = fold ? regex_width_fold(u) : u;
+        const bool in = c < 0x10000 ? ((members[size_t(c) >> 5] >> (c & 31)) & 1u) != negated
+                                    : regex_class_contains(cls, u);
+        if (in) fs->set(uint32_t(u));
     }
 }
 

@@ -116,12 +116,19 @@ TEST(RegexStrategy, FirstSetScansAgreeWithAWalk) {
     // product's strategy (with and without the wide scan) and by the plain
     // walk over every position.
     std::mt19937 random(5);
-    const std::u16string alphabet = u"abcxAB ぁあんァフデオ\xD83D\xDE00\r\n";
-    const char* patterns[] = {"[ぁ-ん]+", "ファイル|デ|オプ", "[a-c]x", "(?i)ab|x", "[^a]b", "[ぁんa-c]+b|フ",
-                              "(?:あ|ん|a|b|x|A|デ)c", "\\w+"};
-    for (const char* p : patterns) {
-        RegexPtr product = compile(p);
-        RegexPtr plain = compile(p);
+    const std::u16string alphabet = u"abcxAB ぁあんァフデオａＢ\xD83D\xDE00\r\n";
+    // The long classes are listed out of order, as a pasted list would be.
+    const std::string many = "ヴんをろるりらよゆやもめむみまほへふひはのぬにねなとてつちたそせすしさこけくきかおえういあbＢ";
+    const struct {
+        std::string pattern;
+        int flags;
+    } patterns[] = {{"[ぁ-ん]+", 0}, {"ファイル|デ|オプ", 0}, {"[a-c]x", 0}, {"(?i)ab|x", 0}, {"[^a]b", 0},
+                    {"[ぁんa-c]+b|フ", 0}, {"(?:あ|ん|a|b|x|A|デ)c", 0}, {"\\w+", 0},
+                    {"[" + many + "]+", 0}, {"[^" + many + "]", 0}, {"[" + many + "]", REGEX_COMPILE_IWIDTH},
+                    {"[^" + many + "]b", REGEX_COMPILE_IWIDTH}};
+    for (const auto& [p, flags] : patterns) {
+        RegexPtr product = compile(p.c_str(), flags);
+        RegexPtr plain = compile(p.c_str(), flags);
         ASSERT_TRUE(product && plain) << p;
         plain.get()->search = regex_strategy_every;
         plain.get()->run_atom = nullptr;  // the machine itself, too

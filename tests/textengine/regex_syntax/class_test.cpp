@@ -84,6 +84,9 @@ TEST_F(ClassFixture, MembershipByOptions) {
         {u"[ -\\x{ffff}]", 0, u"A \u00E9あ", u"\t"},        // a range straddling 255 sets its bits
         {u"[a-\\x{3093}]", I, u"aBzあん", u"\u3094"},
         {u"[ぁ-ん]", 0, u"ぁあん", u"ァ"},
+        // A long list, out of order and with repeats, as pasted.
+        {u"[ヴんをろれるりらよゆやもめむみまほへふひはのぬにねなとてつちたそせすしさこけくきかおえういああん]", 0,
+         u"あいうえおかきくけこさしすせそたちつてとなにぬねのはひふへほまみむめもやゆよらりるれろをんヴ", u"ぁぃゎゐゑヵ"},
     };
     for (const auto& c : cases) {
         std::string name(c.pattern.begin(), c.pattern.end());
