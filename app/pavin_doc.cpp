@@ -95,12 +95,12 @@ int AskBeforeClosing(DocCloseQuestion question, HWND owner, const std::wstring& 
 }  // namespace
 
 void ApplyEditSettings(const CAppSettings& settings, CEditData& data, bool modeAllowsCStyleIndent) {
-    data.SetWordWrapAtWordEnds(settings.enableWordWrap);
+    data.SetWordWrapAtWordEnds(settings.enableWordWrap != 0);
     const bool confine = settings.enableConfinement != 0;
     data.SetFirstConfinementStr(confine ? settings.firstConfinementStr.c_str() : u"");
     data.SetLastConfinementStr(confine ? settings.lastConfinementStr.c_str() : u"");
     data.SetIndentMode(settings.indentMode == 2 && !modeAllowsCStyleIndent ? 1 : settings.indentMode);
-    data.SetTabAsSpace(settings.tabAsSpace);
+    data.SetTabAsSpace(settings.tabAsSpace != 0);
     CCharWidthTable& widths = data.GetDispData().widths;
     const int tabSize = settings.tabStop > 0 ? settings.tabStop : 4;
     if (widths.TabSize() != tabSize) {

@@ -270,7 +270,7 @@ void CEditCtrl::SetWrapMode(WrapMode mode, int columns, bool relayout) {
 void CEditCtrl::SetWrapWidthToWindow(int clientWidth) {
     if (!m_data) return;
     const WrapGeometry wrap =
-        WrapForWindow(clientWidth, m_leftMargin, m_rightMargin, m_charWidth, m_data->GetBreakAdjustment() != 0);
+        WrapForWindow(clientWidth, m_leftMargin, m_rightMargin, m_charWidth, m_data->GetBreakAdjustment());
     DispData().wrapColumns = wrap.columns;
     DispData().wrapWidth = wrap.width;
 }

@@ -54,7 +54,7 @@ void CEditCtrl::InsertChar(char32_t ch) {
     if (!m_model.CombineTyped(ch)) return;
     if ((ch == '\t' || ch == '\r') && (m_style & ECS_SINGLE_LINE)) return;
     if (ch == '\t' && IsMultiLineSelection()) {
-        Indent(KeyDown(VK_SHIFT), m_data->GetTabAsSpace() != 0, Disp().Widths().TabSize(), L'\t');
+        Indent(KeyDown(VK_SHIFT), m_data->GetTabAsSpace(), Disp().Widths().TabSize(), L'\t');
         return;
     }
     m_model.Type(ch);

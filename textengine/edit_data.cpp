@@ -127,7 +127,7 @@ void CEditData::SetFirstConfinementStr(const char16_t* s) {
     m_breakAdjust = m_wordWrap || m_lastConfinement || m_firstConfinement;
 }
 
-void CEditData::SetWordWrapAtWordEnds(int on) {
+void CEditData::SetWordWrapAtWordEnds(bool on) {
     if (m_wordWrap != on) m_lines.CountChange();
     m_wordWrap = on;
     m_breakAdjust = m_wordWrap || m_lastConfinement || m_firstConfinement;

@@ -58,8 +58,8 @@ public:
     int GetLineEndLength() const { return m_lineEndLength; }
     int GetMaxLength() const { return m_maxLength; }
     void SetMaxLength(int max) { m_maxLength = max; }
-    int GetTabAsSpace() const { return m_tabAsSpace; }
-    void SetTabAsSpace(int on) { m_tabAsSpace = on; }
+    bool GetTabAsSpace() const { return m_tabAsSpace; }
+    void SetTabAsSpace(bool on) { m_tabAsSpace = on; }
     int GetIndentMode() const { return m_indentMode; }
     void SetIndentMode(int mode) { m_indentMode = mode; }
     void SetListener(CEditDataListener* listener) { m_listener = listener; }
@@ -211,9 +211,10 @@ public:
     void SetFirstConfinementStr(const char16_t* s);
     const char16_t* GetLastConfinementStr() const { return m_lastConfinement; }
     const char16_t* GetFirstConfinementStr() const { return m_firstConfinement; }
-    void SetWordWrapAtWordEnds(int on);
-    int GetWordWrapAtWordEnds() const { return m_wordWrap; }
-    int GetBreakAdjustment() const { return m_breakAdjust; }
+    void SetWordWrapAtWordEnds(bool on);
+    bool GetWordWrapAtWordEnds() const { return m_wordWrap; }
+    // Rows are cut at word ends or around the confinement characters.
+    bool GetBreakAdjustment() const { return m_breakAdjust; }
     // The editor control measures the lines and names the widest.
     void SetWidestLine(int line, int width);
     int GetWidestLineWidth() const { return m_widestWidth; }
@@ -311,7 +312,7 @@ private:
     int m_maxLength = -1;
     CUndoData* m_undo = nullptr;
     EditPos m_caret{0, 0};
-    int m_tabAsSpace = 0;
+    bool m_tabAsSpace = false;
     int m_indentMode = 0;
     int m_widestWidth = 0;
     CEditLine* m_widestLine = nullptr;
@@ -328,8 +329,8 @@ private:
     CEditDispData m_disp;
     char16_t* m_lastConfinement = nullptr;
     char16_t* m_firstConfinement = nullptr;
-    int m_wordWrap = 0;
-    int m_breakAdjust = 0;
+    bool m_wordWrap = false;
+    bool m_breakAdjust = false;
     LineEndType m_lineEndType = LineEndType::CRLF;
     char16_t m_lineEndChars[4] = {u'\r', u'\n', 0, 0};
     int m_lineEndLength = 2;

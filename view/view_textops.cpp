@@ -130,7 +130,7 @@ void Indent(CEditCtrl& e, bool unindent, bool byTab) {
     // Tab first serves an open completion list.
     if (auto* assist = dynamic_cast<CCodeAssistEditCtrl*>(&e); assist && byTab && assist->ProcessKey('\t')) return;
     if (byTab)
-        e.Indent(unindent, e.GetEditData()->GetTabAsSpace() != 0, e.Disp().Widths().TabSize(), L'\t');
+        e.Indent(unindent, e.GetEditData()->GetTabAsSpace(), e.Disp().Widths().TabSize(), L'\t');
     else
         e.Indent(unindent, FALSE, 1, L' ');
 }

@@ -124,7 +124,7 @@ int GrepFolder(GrepParams& p, const std::u16string& folder) {
         return GREP_BAD_PATTERN;
     }
     GrepPrefilter prefilter;
-    prefilter.Build(p.searchText, p.regularExpression != 0, !p.distinguishCase, !p.distinguishWidth, p.encoding);
+    prefilter.Build(p.searchText, p.regularExpression, !p.distinguishCase, !p.distinguishWidth, p.encoding);
     GrepOrderedFiles files(p, FileSystemOf(p), pattern.get(), flags, &prefilter);
     s.files = &files;
     const int result = SearchFolder(p, folder, s);

@@ -100,10 +100,10 @@ struct GrepParams {
     std::u16string searchText;
     std::u16string masks;  // ";"-separated (see grep_masks.h); empty = all files
     std::u16string folder;
-    int distinguishCase = 1;
-    int distinguishWidth = 1;
-    int regularExpression = 0;
-    int searchSubfolders = 0;
+    bool distinguishCase = true;
+    bool distinguishWidth = true;
+    bool regularExpression = false;
+    bool searchSubfolders = false;
     KanjiCode encoding = KanjiCode::Detect;  // Detect: guessed per file
     GrepProgress* progress = nullptr;
     int hitCount = 0;            // out: matching lines

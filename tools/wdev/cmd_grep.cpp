@@ -54,13 +54,13 @@ int run_grep(const wdev::Args& args) {
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
         if (a == "--regex") {
-            params.regularExpression = 1;
+            params.regularExpression = true;
         } else if (a == "--icase") {
-            params.distinguishCase = 0;
+            params.distinguishCase = false;
         } else if (a == "--iwidth") {
-            params.distinguishWidth = 0;
+            params.distinguishWidth = false;
         } else if (a == "--subdirs") {
-            params.searchSubfolders = 1;
+            params.searchSubfolders = true;
         } else if (a == "--masks" || a == "--code") {
             if (i + 1 >= args.size()) return wdev::usage_error(a + " needs a value");
             const std::string& v = args[++i];

@@ -605,7 +605,7 @@ TEST_F(Document, InsertsAFileAtTheCaretAndAppliesEditSettings) {
     CEditData& data = doc->Current().data;
     ApplyEditSettings(context.settings, data, false);
     EXPECT_EQ(data.GetIndentMode(), 1);
-    EXPECT_EQ(data.GetTabAsSpace(), 1);
+    EXPECT_TRUE(data.GetTabAsSpace());
     const char16_t* none = data.GetFirstConfinementStr();
     EXPECT_TRUE(!none || !*none);
     context.settings.enableConfinement = 1;

@@ -149,7 +149,7 @@ TEST(CIndent, CopyingAndStrippingAgreeOnIndentation) {
 
 TEST(CIndent, TabsAsSpacesAndOneUndoStep) {
     Buffer b(u"if (a) {\n\t  x = g(|");
-    b.data.SetTabAsSpace(1);
+    b.data.SetTabAsSpace(true);
     b.data.GetDispData().widths.SetTabSize(4);
     // The tab of the line above becomes spaces to the next stop, then one level more.
     EXPECT_EQ(b.Type(u'\r'), u"if (a) {\n\t  x = g(\n        |");

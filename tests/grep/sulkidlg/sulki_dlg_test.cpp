@@ -233,8 +233,8 @@ TEST_F(SulkiDlg, MixedEncodingTreeShowsWhatTheEngineWrites) {
     p.searchText = u"検索";
     p.masks = u"*.txt";
     p.folder = ToU16(tree);
-    p.distinguishCase = p.distinguishWidth = 0;
-    p.searchSubfolders = 1;
+    p.distinguishCase = p.distinguishWidth = false;
+    p.searchSubfolders = true;
     p.fileSystem = &WinGrepFileSystem();
     ASSERT_EQ(GrepThreadProc(p), GREP_DONE);
     EXPECT_EQ(p.hitCount, 4);

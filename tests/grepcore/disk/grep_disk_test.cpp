@@ -42,7 +42,7 @@ protected:
         LinesOutput out;
         params.resultView = &out;
         params.folder = root_.u16string();
-        params.searchSubfolders = 1;
+        params.searchSubfolders = true;
         params.searchText = u"hit";
         std::vector<std::string> lines;
         if (GrepThreadProc(params) != GREP_DONE) lines.push_back("result " + std::to_string(params.result));
@@ -92,7 +92,7 @@ TEST_F(GrepDisk, NamesThatAreNoUtf8AreOpenedByTheirOwnBytes) {
     GrepParams params;
     params.resultView = &out;
     params.folder = root_.u16string();
-    params.searchSubfolders = 1;
+    params.searchSubfolders = true;
     params.searchText = u"hit in";
     ASSERT_EQ(GrepThreadProc(params), GREP_DONE);
     ASSERT_EQ(out.lines.size(), 3u);
@@ -167,7 +167,7 @@ TEST_F(GrepDisk, BlocksNumberLinesAsTheTextDecodes) {
     params.resultView = &out;
     params.folder = dir.u16string();
     params.searchText = u"^[0-9].[h]";
-    params.regularExpression = 1;
+    params.regularExpression = true;
     params.encoding = KanjiCode::UTF8NoSig;
     ASSERT_EQ(GrepThreadProc(params), GREP_DONE);
     std::vector<int> got;
@@ -199,7 +199,7 @@ TEST_F(GrepDisk, WorkersOnSeveralThreadsShareNothing) {
         threads.emplace_back([&, i] {
             for (int round = 0; round < 20; ++round) {
                 GrepParams params;
-                params.distinguishCase = i % 2;
+                params.distinguishCase = i % 2 != 0;
                 results[i] = Search(params);
                 if (results[i] != kExpected) break;
             }

@@ -86,7 +86,7 @@ TEST_F(Grep, HitLinesAreWrittenOncePerLineInFolderOrder) {
     fs.AddFolder(u"C:\\d\\sub");
     fs.AddFile(u"C:\\d\\sub\\c.txt", "x\rfoo\r");
     fs.AddFile(u"C:\\d\\z.txt", "\nfoo\n");
-    params.searchSubfolders = 1;
+    params.searchSubfolders = true;
     EXPECT_EQ(Run(u"foo"), GREP_DONE);
     EXPECT_EQ(Output(),
               "C:\\d\\b.txt(2): foo foo foo\n"
@@ -162,12 +162,12 @@ TEST_F(Grep, CaseWidthAndRegexOptions) {
 
 TEST_F(Grep, BadPatternAndBadMasksEndBeforeAnyFileIsRead) {
     fs.AddFile(u"C:\\d\\a.txt", "(");
-    params.regularExpression = 1;
+    params.regularExpression = true;
     EXPECT_EQ(Run(u"("), GREP_BAD_PATTERN);
     EXPECT_EQ(U8(params.messageText), "不正な正規表現です");
     EXPECT_EQ(Output(), "");
 
-    params.regularExpression = 0;
+    params.regularExpression = false;
     params.masks = u"*.txt|*.log";
     EXPECT_EQ(Run(u"("), GREP_BAD_MASKS);
     EXPECT_EQ(U8(params.messageText).rfind("ファイルの種類の指定が不正です\n\nファイルの種類の設定例\n", 0), 0u);
@@ -181,7 +181,7 @@ TEST_F(Grep, UnreadableFilesAndFoldersAreReportedAndTheSearchGoesOn) {
     fs.MakeUnreadable(u"C:\\d\\locked");
     fs.AddFile(u"C:\\d\\b.txt", "x");
     fs.MakeUnreadable(u"C:\\d\\a.txt");
-    params.searchSubfolders = 1;
+    params.searchSubfolders = true;
     EXPECT_EQ(Run(u"x"), GREP_DONE);
     EXPECT_EQ(Output(),
               "Error C:\\d\\a.txt: 読み取れません\n"
@@ -198,7 +198,7 @@ TEST_F(Grep, LinksAreNeverFollowed) {
     fs.AddFile(u"C:\\d\\a.txt", "x");
     fs.AddLink(u"C:\\d\\loop", true);  // a followed link would list loop\\a.txt
     fs.AddLink(u"C:\\d\\alias.txt", false);
-    params.searchSubfolders = 1;
+    params.searchSubfolders = true;
     EXPECT_EQ(Run(u"x"), GREP_DONE);
     EXPECT_EQ(Output(), "C:\\d\\a.txt(1): x\n");
 }
@@ -247,7 +247,7 @@ namespace {
 TEST_F(Grep, ARegexThatGivesUpStopsTheSearchWithThatError) {
     fs.AddFile(u"C:\\d\\a.txt", "hit\n" + std::string(40, 'a') + "\nhit\n");
     fs.AddFile(u"C:\\d\\b.txt", "hit\n");
-    params.regularExpression = 1;
+    params.regularExpression = true;
     EXPECT_EQ(Run(u"hit|(a|a)*\\1b"), GREP_SEARCH_FAILED);  // a back-reference: no shortcut tames it
     EXPECT_EQ(Output(), "C:\\d\\a.txt(1): hit\nError C:\\d\\a.txt: 正規表現の照合が複雑すぎます (2行目)\n");
     EXPECT_EQ(U8(params.messageText), "正規表現の照合が複雑すぎるため、検索を中断しました\n");
@@ -264,7 +264,7 @@ class GrepOnThreads : public Grep {
 protected:
     GrepOnThreads() {
         fs.readsOnAnyThread = true;
-        params.searchSubfolders = 1;
+        params.searchSubfolders = true;
         params.progress = &progress;
         for (int f = 0; f < 4; ++f) {
             const std::u16string folder = u"C:\\d\\f" + std::u16string(1, char16_t(u'0' + f));
@@ -315,7 +315,7 @@ TEST_F(GrepOnThreads, WriteWhatOneThreadWrites) {
 
 TEST_F(GrepOnThreads, ARegexGivingUpStopsTheSearchWhereOneThreadStops) {
     fs.AddFile(u"C:\\d\\f3\\zz.txt", "hit\n" + std::string(40, 'a') + "\nhit\n");
-    params.regularExpression = 1;
+    params.regularExpression = true;
     const Result one = RunWith(1, u"hit|(a|a)*\\1b"), many = RunWith(0, u"hit|(a|a)*\\1b");
     EXPECT_EQ(one.result, GREP_SEARCH_FAILED);
     EXPECT_EQ(many.result, GREP_SEARCH_FAILED);

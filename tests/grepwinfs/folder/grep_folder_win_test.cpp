@@ -66,7 +66,7 @@ TEST_F(WinGrep, SearchWritesWindowsPathsAndSkipsJunctionLoops) {
     params.resultView = &out;
     params.fileSystem = &WinGrepFileSystem();
     params.folder = Root();
-    params.searchSubfolders = 1;
+    params.searchSubfolders = true;
     params.searchText = u"hit";
     EXPECT_EQ(GrepThreadProc(params), GREP_DONE);
     EXPECT_EQ(params.hitCount, 2);

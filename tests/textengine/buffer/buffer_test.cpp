@@ -250,13 +250,13 @@ TEST_F(Buffer, TabAsSpaceTypesBlanksToTheNextStop) {
     const Case cases[] = {{0, 4}, {8, 3}, {24, 1}, {30, 4}, {32, 4}, {20, 1}};
     for (const Case& c : cases) {
         d.Reset();
-        d.SetTabAsSpace(1);
+        d.SetTabAsSpace(true);
         EXPECT_TRUE(d.InsertTab(c.caretX, 8, 32));
         EXPECT_EQ(Text(d), std::u16string(std::size_t(c.expectBlanks), u' ')) << c.caretX;
         EXPECT_EQ(d.GetCaretX(), -1);
     }
     d.Reset();
-    d.SetTabAsSpace(0);
+    d.SetTabAsSpace(false);
     d.InsertTab(0, 8, 32);
     EXPECT_EQ(Text(d), u"\t");
 }
@@ -330,18 +330,18 @@ TEST_F(Buffer, LineEndSettings) {
 }
 
 TEST_F(Buffer, ConfinementStringsDriveBreakAdjustment) {
-    EXPECT_EQ(d.GetBreakAdjustment(), 0);
+    EXPECT_FALSE(d.GetBreakAdjustment());
     d.SetLastConfinementStr(u"（「");
     EXPECT_EQ(std::u16string(d.GetLastConfinementStr()), u"（「");
-    EXPECT_EQ(d.GetBreakAdjustment(), 1);
+    EXPECT_TRUE(d.GetBreakAdjustment());
     d.SetLastConfinementStr(u"");
     EXPECT_EQ(d.GetLastConfinementStr(), nullptr);
-    EXPECT_EQ(d.GetBreakAdjustment(), 0);
-    d.SetWordWrapAtWordEnds(1);
-    EXPECT_EQ(d.GetBreakAdjustment(), 1);
-    d.SetWordWrapAtWordEnds(0);
+    EXPECT_FALSE(d.GetBreakAdjustment());
+    d.SetWordWrapAtWordEnds(true);
+    EXPECT_TRUE(d.GetBreakAdjustment());
+    d.SetWordWrapAtWordEnds(false);
     d.SetFirstConfinementStr(u"、。");
-    EXPECT_EQ(d.GetBreakAdjustment(), 1);
+    EXPECT_TRUE(d.GetBreakAdjustment());
 }
 
 TEST_F(Buffer, WidestLineNeverNamesAFreedRecord) {

@@ -201,7 +201,7 @@ TEST_F(Layout, FitCharsKeepsConfinementCharacters) {
 }
 
 TEST_F(Layout, WordWrapMovesShortWordsAndCutsLongOnes) {
-    d.SetWordWrapAtWordEnds(1);
+    d.SetWordWrapAtWordEnds(true);
     const std::u16string ten = u"go " + std::u16string(10, u'w') + u" x";
     EXPECT_EQ(Fit(ten.c_str(), 8 * 8), 3);  // the word starts the next row
     const std::u16string fifty = u"go " + std::u16string(50, u'w');
@@ -210,7 +210,7 @@ TEST_F(Layout, WordWrapMovesShortWordsAndCutsLongOnes) {
     EXPECT_EQ(Fit(std::u16string(10, u'w').c_str(), 8 * 4), 4);  // the row keeps its one word
     EXPECT_EQ(Fit(u"ab  cd", 8 * 3), 3);  // the break falls on a blank: nothing to move
 
-    d.SetWordWrapAtWordEnds(0);
+    d.SetWordWrapAtWordEnds(false);
     EXPECT_EQ(Fit(ten.c_str(), 8 * 8), 8);
 }
 
@@ -406,7 +406,7 @@ TEST_F(Layout, RowsCoverTheLineWholeCharactersAndTheWidth) {
         one.GetDispData().widths.Init(&font);
         one.SetFirstConfinementStr(u"。");
         one.SetLastConfinementStr(u"（");
-        one.SetWordWrapAtWordEnds(round % 2);
+        one.SetWordWrapAtWordEnds(round % 2 != 0);
         one.InsertText(line.c_str(), 1);
         const int width = 10 + round % 90;
         one.GetDispData().wrapWidth = width;
@@ -454,7 +454,7 @@ TEST_F(Layout, LayoutGenerationMovesWithEveryChangeThatAltersTheLayout) {
         {"tab size", [](CEditData&, CCharWidthTable& t, CFakeTextMetrics&) { t.SetTabSize(t.TabSize() + 1); }},
         {"spacing", [](CEditData&, CCharWidthTable& t, CFakeTextMetrics&) { t.SetCharSpacing(t.CharSpacing() + 1); }},
         {"another font", [](CEditData&, CCharWidthTable& t, CFakeTextMetrics& f) { t.InitForFont(&f, "B", 1); }},
-        {"word wrap", [](CEditData& d, CCharWidthTable&, CFakeTextMetrics&) { d.SetWordWrapAtWordEnds(1); }},
+        {"word wrap", [](CEditData& d, CCharWidthTable&, CFakeTextMetrics&) { d.SetWordWrapAtWordEnds(true); }},
         {"confinement", [](CEditData& d, CCharWidthTable&, CFakeTextMetrics&) { d.SetLastConfinementStr(u"("); }},
     };
     for (const Case& c : changes) {
@@ -467,7 +467,7 @@ TEST_F(Layout, LayoutGenerationMovesWithEveryChangeThatAltersTheLayout) {
     table.SetTabSize(table.TabSize());
     table.SetCharSpacing(table.CharSpacing());
     table.InitForFont(&font, "B", 1);
-    d.SetWordWrapAtWordEnds(1);
+    d.SetWordWrapAtWordEnds(true);
     d.SetLastConfinementStr(u"(");
     d.SetFirstConfinementStr(u"");
     Width(d.GetLineText(1));
