@@ -515,4 +515,13 @@ TEST(IntBuf, GrowsByDoublingThenByFixedSteps) {
     EXPECT_EQ(buf.Data(), nullptr);
 }
 
+// LINE_MODE's stored numbers: each mode keeps its own, and a number that is
+// none wraps nowhere.
+TEST(WrapModes, StoredNumbers) {
+    for (WrapMode mode : {WrapMode::None, WrapMode::WindowWidth, WrapMode::FixedColumns})
+        EXPECT_EQ(WrapModeFromNumber(WrapModeNumber(mode)), mode);
+    EXPECT_EQ(WrapModeNumber(WrapMode::FixedColumns), 2);
+    for (int none : {-1, 3, 100}) EXPECT_EQ(WrapModeFromNumber(none), WrapMode::None) << none;
+}
+
 }  // namespace
