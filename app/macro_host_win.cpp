@@ -153,7 +153,7 @@ public:
         editor->SelectRange(from.column, from.line, to.column, to.line, box);
     }
     void ReplaceSelection(const std::u16string& text) override { editor->ReplaceSelection(text.c_str(), false); }
-    void DeleteSelection() override { editor->DeleteSelection(); }
+    void DeleteSelection() override { editor->Model().DeleteSelection(); }
     int Find(const std::u16string& pattern, bool matchCase) override {
         return editor->FindString(AsWide(pattern.c_str()), 1, matchCase, TRUE, TRUE);
     }

@@ -43,7 +43,7 @@ void CCodeAssistEditCtrl::KeywordComplete(bool reverse) {
     if (!data) return;
     if (HasSelection()) {
         ClearSelection(true);
-        ResetCompletion();
+        Model().ResetCompletion();
         return;
     }
     if (IsReadOnly()) return;

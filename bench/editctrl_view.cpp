@@ -299,7 +299,7 @@ void SelectToEnd(Host& host, HFONT font, int lines) {
     double total = 0;
     for (int i = 0; i < reps; ++i) {
         ours.ctrl.ClearSelection(true);
-        ours.ctrl.MoveToTextStart(false);
+        ours.ctrl.Model().MoveToTextStart(false);
         ::UpdateWindow(ours.ctrl);
         SetModifiers(true, true);
         auto t = Clock::now();

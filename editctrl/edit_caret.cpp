@@ -109,7 +109,7 @@ void CEditCtrl::UpdateCaret(int scrollIntoView, bool force, bool preferPreviousR
                             m_caretPoint.y + m_textHeight);
             InvalidateRect(&old, FALSE);
         }
-        if (IsOverwrite() && CaretWidthAt() != m_caretWidth) CreateEditCaret(true);
+        if (m_model.IsOverwrite() && CaretWidthAt() != m_caretWidth) CreateEditCaret(true);
         ::SetCaretPos(pt.x, pt.y);
         m_caretPoint = pt;
         if (HIMC imc = ::ImmGetContext(m_hWnd)) {
@@ -152,7 +152,7 @@ void CEditCtrl::UpdateCaret(int scrollIntoView, bool force, bool preferPreviousR
 }
 
 int CEditCtrl::CaretWidthAt() {
-    if (!IsOverwrite() || !m_data) return 2;
+    if (!m_model.IsOverwrite() || !m_data) return 2;
     const char32_t ch = m_data->GetCaretChar();
     if (!ch || ch == '\t') return std::max(2, m_charWidth);
     const int w = Measure().Advance(ch);

@@ -33,7 +33,7 @@ void CEditCtrl::Cut() {
     if (IsReadOnly() || !HasSelection()) return;
     // The text goes only once the clipboard holds it.
     if (!CopyTextToClipboard(DispData().selStart, DispData().selEnd, DispData().boxSelection != 0)) return;
-    DeleteSelection();
+    m_model.DeleteSelection();
 }
 
 bool CEditCtrl::CopyTextToClipboard(EditPos start, EditPos end, bool box) {

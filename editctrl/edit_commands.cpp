@@ -19,7 +19,7 @@ void CEditCtrl::MoveToRowEnd(bool extend) {
     const EditPos caret = m_data->GetCaretPos();
     const LineRows rows = m_data->GetLineRows(caret.line);
     if (DispData().wrapMode == WrapMode::None || rows.count < 2) {
-        MoveToLineEnd(extend);
+        m_model.MoveToLineEnd(extend);
         return;
     }
     // The row the caret is shown on: at a row's end it belongs to that row.
@@ -134,7 +134,7 @@ void CEditCtrl::ClearText() {
     m_data->Clear();
     m_data->ResetUndo();
     Disp().AttrCache().Clear();
-    ResetCompletion();
+    m_model.ResetCompletion();
     m_emptyMatchAt = EditPos{-1, -1};
     Relayout(1);
 }

@@ -303,9 +303,6 @@ public:
     void MoveCharRight(bool extend) { m_model.MoveCharOrCollapse(1, extend); }
     // always: to column 0, else to the first non-blank and from there to column 0.
     void MoveToLineStart(bool extend, bool always = false) { m_model.MoveToLineStart(extend, !always); }
-    void MoveToLineEnd(bool extend) { m_model.MoveToLineEnd(extend); }
-    void MoveToTextStart(bool extend) { m_model.MoveToTextStart(extend); }
-    void MoveToTextEnd(bool extend) { m_model.MoveToTextEnd(extend); }
     void MovePageUp(bool extend);
     void MovePageDown(bool extend);
     // The word edge after (n > 0) or before (n < 0) the caret.
@@ -313,7 +310,6 @@ public:
 
     // Selection (the model's).
     bool HasSelection() const { return m_model.HasSelection(); }
-    bool IsMultiLineSelection() const { return m_model.IsMultiLineSelection(); }
     void BeginSelection(int column, int line) { m_model.BeginSelection({column, line}); }
     // boxFlag: the box's right edge in pixels is set already.
     void ExtendSelectionTo(int boxFlag, int column, int line) { m_model.ExtendSelectionTo({column, line}, boxFlag != 0); }
@@ -322,7 +318,6 @@ public:
         m_model.SelectRange({column1, line1}, {column2, line2}, box);
     }
     void SelectAll() { m_model.SelectAll(); }
-    void SelectWordAt() { m_model.SelectWordAt(); }
     void UpdateBoldBrackets();
 
     // Repaints here and, in pane mode, in the other windows of the text.
@@ -341,21 +336,15 @@ public:
 
     // Typing and keys (edit_input.cpp).
     void SetOverwrite(bool on);
-    bool IsOverwrite() const { return m_model.IsOverwrite(); }
     void SetBracketBlinkTime(int ms) { m_bracketBlinkTime = ms; }
     int GetBracketBlinkTime() const { return m_bracketBlinkTime; }
     void SetDlgCode(UINT code) { m_dlgCode = code; }
     void InsertChar(char32_t ch);
     void OnChar(UINT ch);
     void OnKeyDown(UINT key);
-    void BackSpace() { m_model.BackSpace(); }
-    void DeleteChar() { m_model.DeleteChar(); }
     void CompleteKeyword(bool backwards);
-    void ResetCompletion() { m_model.ResetCompletion(); }
     void CreateEditCaret(bool recreate);
     void FlashMatchingBracket(char32_t ch);
-    void DeleteSelection() { m_model.DeleteSelection(); }
-    void DeleteRangeAsGroup(EditPos start, EditPos end) { m_model.DeleteRangeAsGroup(start, end); }
 
     // Mouse (edit_mouse.cpp).
     void ClickAt(bool extend, int x, int y);

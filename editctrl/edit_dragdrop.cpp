@@ -22,7 +22,7 @@ bool CEditCtrl::StartDrag() {
     disp.droppedIntoSameText = false;
     const DWORD effect = source.DoDragDrop(DROPEFFECT_COPY | DROPEFFECT_MOVE);
     disp.dragRunning = false;
-    if (effect == DROPEFFECT_MOVE && !disp.droppedIntoSameText && !IsReadOnly()) DeleteSelection();
+    if (effect == DROPEFFECT_MOVE && !disp.droppedIntoSameText && !IsReadOnly()) m_model.DeleteSelection();
     return effect != DROPEFFECT_NONE;
 }
 

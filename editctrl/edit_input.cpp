@@ -53,7 +53,7 @@ void CEditCtrl::InsertChar(char32_t ch) {
     if (ch == 8 || ch == 27) return;
     if (!m_model.CombineTyped(ch)) return;
     if ((ch == '\t' || ch == '\r') && (m_style & ECS_SINGLE_LINE)) return;
-    if (ch == '\t' && IsMultiLineSelection()) {
+    if (ch == '\t' && m_model.IsMultiLineSelection()) {
         Indent(KeyDown(VK_SHIFT), m_data->GetTabAsSpace(), Disp().Widths().TabSize(), L'\t');
         return;
     }
@@ -94,7 +94,7 @@ void CEditCtrl::OnKeyDown(UINT key) {
     }
     const bool shift = KeyDown(VK_SHIFT), ctrl = KeyDown(VK_CONTROL);
     switch (key) {
-    case VK_BACK: BackSpace(); break;
+    case VK_BACK: m_model.BackSpace(); break;
     case VK_ESCAPE:
         if (HasSelection())
             ClearSelection(true);
@@ -110,11 +110,11 @@ void CEditCtrl::OnKeyDown(UINT key) {
         else MovePageDown(shift);
         break;
     case VK_END:
-        if (ctrl) MoveToTextEnd(shift);
-        else MoveToLineEnd(shift);
+        if (ctrl) m_model.MoveToTextEnd(shift);
+        else m_model.MoveToLineEnd(shift);
         break;
     case VK_HOME:
-        if (ctrl) MoveToTextStart(shift);
+        if (ctrl) m_model.MoveToTextStart(shift);
         else MoveToLineStart(shift);
         break;
     case VK_LEFT:
@@ -133,7 +133,7 @@ void CEditCtrl::OnKeyDown(UINT key) {
         if (ctrl) ScrollLineDown();
         else MoveCaretRows(1, shift, false);
         break;
-    case VK_DELETE: DeleteChar(); break;
+    case VK_DELETE: m_model.DeleteChar(); break;
     default: break;
     }
 }
@@ -208,7 +208,7 @@ void CEditCtrl::CreateEditCaret(bool recreate) {
         ::HideCaret(m_hWnd);
         ::DestroyCaret();
     }
-    m_caretWidth = IsOverwrite() ? CaretWidthAt() : 2;
+    m_caretWidth = m_model.IsOverwrite() ? CaretWidthAt() : 2;
     bool imeOpen = false;
     if (m_style & ECS_IME_CARET) {
         if (HIMC imc = ::ImmGetContext(m_hWnd)) {

@@ -137,7 +137,7 @@ void CEditCtrl::OnLButtonDblClk(CPoint p) {
     m_dblClickPos = m_data->GetCaretPos();
     SetTimer(kTimerTripleClick, ::GetDoubleClickTime());
     m_tripleClickArmed = true;
-    SelectWordAt();
+    m_model.SelectWordAt();
     // The selection grows by words from here.
     DispData().selAnchor = DispData().initialRange[0];
     StartMouseSelection(true);

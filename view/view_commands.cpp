@@ -91,24 +91,24 @@ void CutLine(CEditCtrl& e) {
 void DeleteToLineEnd(CEditCtrl& e) {
     const CEditData& d = *e.GetEditData();
     const EditPos c = d.GetCaretPos();
-    e.DeleteRangeAsGroup(c, {d.GetLineLength(c.line), c.line});
+    e.Model().DeleteRangeAsGroup(c, {d.GetLineLength(c.line), c.line});
 }
 
 void DeleteToLineStart(CEditCtrl& e) {
     const EditPos c = e.GetEditData()->GetCaretPos();
-    e.DeleteRangeAsGroup({0, c.line}, c);
+    e.Model().DeleteRangeAsGroup({0, c.line}, c);
 }
 
 void DeleteWordAfter(CEditCtrl& e) {
     const EditPos c = e.GetEditData()->GetCaretPos();
     const EditPos edge = e.GetWordEdge(1);
-    if (c < edge) e.DeleteRangeAsGroup(c, edge);
+    if (c < edge) e.Model().DeleteRangeAsGroup(c, edge);
 }
 
 void DeleteWordBefore(CEditCtrl& e) {
     const EditPos c = e.GetEditData()->GetCaretPos();
     const EditPos edge = e.GetWordEdge(-1);
-    if (edge < c) e.DeleteRangeAsGroup(edge, c);
+    if (edge < c) e.Model().DeleteRangeAsGroup(edge, c);
 }
 
 // Only this file changes; LINE_MODE keeps the choice for new files and the
@@ -286,9 +286,9 @@ void DeleteOrBackSpace(CEditCtrl& e, bool back) {
         }
     }
     if (back)
-        e.BackSpace();
+        e.Model().BackSpace();
     else
-        e.DeleteChar();
+        e.Model().DeleteChar();
     if (auto* l = ShownList(e)) l->AssistWnd().List().FilterByPrefix(l->GetAssistWord());
 }
 
@@ -314,7 +314,7 @@ const EditorCommand kCommands[] = {
     // Selection.
     {ID_SELECT_ALL, [](CEditCtrl& e) { e.SelectAll(); }},
     {ID_EDIT_SELECT_LINE, [](CEditCtrl& e) { e.SelectLine(); }},
-    {ID_EDIT_SELECT_WORD, [](CEditCtrl& e) { e.SelectWordAt(); }},
+    {ID_EDIT_SELECT_WORD, [](CEditCtrl& e) { e.Model().SelectWordAt(); }},
     {ID_EDIT_BOX_SELECT, [](CEditCtrl& e) { e.DispData().boxRequest = 1; }},
     // Cursor moves.
     {ID_CURSOR_LEFT, [](CEditCtrl& e) { e.MoveCharLeft(false); }},
@@ -325,16 +325,16 @@ const EditorCommand kCommands[] = {
     {ID_SELECT_DOWN, [](CEditCtrl& e) { LineMove(e, 1, true); }},
     {ID_CURSOR_LINE_START, [](CEditCtrl& e) { ListEndOr(e, false, [&] { e.MoveToLineStart(false, true); }); }},
     {ID_SELECT_LINE_START, [](CEditCtrl& e) { ListEndOr(e, false, [&] { e.MoveToLineStart(true, true); }); }},
-    {ID_CURSOR_LINE_END, [](CEditCtrl& e) { ListEndOr(e, true, [&] { e.MoveToLineEnd(false); }); }},
-    {ID_SELECT_LINE_END, [](CEditCtrl& e) { ListEndOr(e, true, [&] { e.MoveToLineEnd(true); }); }},
+    {ID_CURSOR_LINE_END, [](CEditCtrl& e) { ListEndOr(e, true, [&] { e.Model().MoveToLineEnd(false); }); }},
+    {ID_SELECT_LINE_END, [](CEditCtrl& e) { ListEndOr(e, true, [&] { e.Model().MoveToLineEnd(true); }); }},
     {ID_CURSOR_WINDOW_LEFT, [](CEditCtrl& e) { ListEndOr(e, false, [&] { e.MoveToLineStart(false); }); }},
     {ID_SELECT_WINDOW_LEFT, [](CEditCtrl& e) { ListEndOr(e, false, [&] { e.MoveToLineStart(true); }); }},
     {ID_CURSOR_WINDOW_RIGHT, [](CEditCtrl& e) { ListEndOr(e, true, [&] { e.MoveToRowEnd(false); }); }},
     {ID_SELECT_WINDOW_RIGHT, [](CEditCtrl& e) { ListEndOr(e, true, [&] { e.MoveToRowEnd(true); }); }},
-    {ID_CURSOR_TEXT_START, [](CEditCtrl& e) { ListEndOr(e, false, [&] { e.MoveToTextStart(false); }); }},
-    {ID_SELECT_TEXT_START, [](CEditCtrl& e) { ListEndOr(e, false, [&] { e.MoveToTextStart(true); }); }},
-    {ID_CURSOR_TEXT_END, [](CEditCtrl& e) { ListEndOr(e, true, [&] { e.MoveToTextEnd(false); }); }},
-    {ID_SELECT_TEXT_END, [](CEditCtrl& e) { ListEndOr(e, true, [&] { e.MoveToTextEnd(true); }); }},
+    {ID_CURSOR_TEXT_START, [](CEditCtrl& e) { ListEndOr(e, false, [&] { e.Model().MoveToTextStart(false); }); }},
+    {ID_SELECT_TEXT_START, [](CEditCtrl& e) { ListEndOr(e, false, [&] { e.Model().MoveToTextStart(true); }); }},
+    {ID_CURSOR_TEXT_END, [](CEditCtrl& e) { ListEndOr(e, true, [&] { e.Model().MoveToTextEnd(false); }); }},
+    {ID_SELECT_TEXT_END, [](CEditCtrl& e) { ListEndOr(e, true, [&] { e.Model().MoveToTextEnd(true); }); }},
     {ID_CURSOR_PAGE_UP, [](CEditCtrl& e) { PageMove(e, -1, false); }},
     {ID_SELECT_PAGE_UP, [](CEditCtrl& e) { PageMove(e, -1, true); }},
     {ID_CURSOR_PAGE_DOWN, [](CEditCtrl& e) { PageMove(e, 1, false); }},
@@ -378,7 +378,7 @@ const EditorCommand kCommands[] = {
     // The Tab key's command until the text operations take it over: a
     // handler earlier in the view's chain wins.
     {ID_EDIT_INDENT_TAB, [](CEditCtrl& e) { if (auto* l = ShownList(e); !l || !l->ProcessKey('\t')) e.OnChar('\t'); }},
-    {ID_EDIT_OVERWRITE, [](CEditCtrl& e) { e.SetOverwrite(!e.IsOverwrite()); }},
+    {ID_EDIT_OVERWRITE, [](CEditCtrl& e) { e.SetOverwrite(!e.Model().IsOverwrite()); }},
     // Wrap (no action here: it writes the settings too) and display.
     {ID_VIEW_WRAP_NONE, nullptr},
     {ID_VIEW_WRAP_WINDOW, nullptr},
@@ -439,7 +439,7 @@ bool IsEnabled(CEditCtrl& e, UINT id) {
 bool RunEditorCommand(CEditCtrl& editor, UINT id, CCmdUI* ui, CAppSettings& settings) {
     if (!editor.GetEditData()) return false;
     if (id == ID_INDICATOR_OVR) {
-        if (ui) ui->Enable(editor.IsOverwrite());
+        if (ui) ui->Enable(editor.Model().IsOverwrite());
         return true;
     }
     for (const EditorCommand& c : kCommands) {

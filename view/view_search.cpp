@@ -57,7 +57,7 @@ void Filter(CPavinView& view, CEditCtrl& editor) {
     const CSearchCondition& c = view.SearchCondition();
     int count = 0;
     const int result = editor.FilterLines(AsWide(c.pattern.c_str()), c.matchCase, c.widthSensitive, c.regex,
-                                          editor.IsMultiLineSelection(), &count, c.direction);
+                                          editor.Model().IsMultiLineSelection(), &count, c.direction);
     if (CPavinDoc* doc = view.GetDocument()) doc->UpdateTitle();
     if (result == 0) {
         wchar_t text[64];
@@ -69,7 +69,7 @@ void Filter(CPavinView& view, CEditCtrl& editor) {
 // Only a selection within one line is taken as a search text: several
 // lines are what the replace dialog's selection range is for.
 bool SelectionWithinOneLine(const CEditCtrl* editor) {
-    return editor && editor->HasSelection() && !editor->IsMultiLineSelection();
+    return editor && editor->HasSelection() && !editor->Model().IsMultiLineSelection();
 }
 
 enum class Which { Search, Replace, Filter };
@@ -89,7 +89,7 @@ void OpenDialog(CPavinView& view, CViewSearchDialogs& dialogs, Which which) {
         return;
     }
     if (SelectionWithinOneLine(editor)) condition.pattern = editor->GetSelectedText();
-    if (which == Which::Replace) condition.inSelection = editor && editor->IsMultiLineSelection() ? 1 : 0;
+    if (which == Which::Replace) condition.inSelection = editor && editor->Model().IsMultiLineSelection() ? 1 : 0;
 
     SearchDlgRequest request;
     request.initialise = true;

@@ -66,7 +66,7 @@ TEST(CodeAssistPopup, TabChoosesFirstWhenNoRowIsChosenThenInserts) {
     f.ctrl.KeywordComplete(false);
     ASSERT_TRUE(f.ctrl.IsAssistShown());
     f.Type(u"ez");
-    f.ctrl.BackSpace();  // inside the word: the list stays, the word shrinks
+    f.ctrl.Model().BackSpace();  // inside the word: the list stays, the word shrinks
     EXPECT_TRUE(f.ctrl.IsAssistShown());
     EXPECT_EQ(f.ctrl.GetAssistWord(), u"se");
     f.Type(u"x");  // no candidate starts with "sex": no row chosen

@@ -266,7 +266,7 @@ TEST_F(MacroWindow, CursorEventFiresOnceWithoutReentering) {
     ::SetForegroundWindow(frame_->m_hWnd);
     Editor().SetFocus();
     ASSERT_EQ(::GetFocus(), Editor().m_hWnd);
-    Editor().MoveToLineEnd(false);
+    Editor().Model().MoveToLineEnd(false);
     Pump();
     EXPECT_EQ(Output("(display moved)"), "1");
     EXPECT_EQ(Data().GetCaretPos(), (EditPos{0, 1}));  // End, then the handler's one step on

@@ -163,7 +163,7 @@ protected:
         editor->SelectAll();
         editor->ReplaceSelection(text.c_str(), false);
         editor->ClearSelection(true);
-        editor->MoveToTextStart(false);
+        editor->Model().MoveToTextStart(false);
     }
     // Lines "line 1" ... "line n".
     static std::u16string Lines(int n) {

@@ -72,7 +72,7 @@ protected:
         editor->SelectAll();
         editor->ReplaceSelection(text, false);
         editor->ClearSelection(true);
-        editor->MoveToTextStart(false);
+        editor->Model().MoveToTextStart(false);
         editor->GetEditData()->ResetUndo();
     }
     std::u16string Text() {
@@ -407,7 +407,7 @@ TEST_F(Search, FilterKeepsOrDeletesTheMatchingLinesAndRemembersTheCondition) {
     EXPECT_EQ(StatusText(), L"2行削除しました");
     EXPECT_EQ(IniValue(u"FILTER_DLG", u"ACTION"), L"0");
     // Enter finds.
-    editor->MoveToTextStart(false);
+    editor->Model().MoveToTextStart(false);
     Key(dlg, IDC_SEARCH_TEXT, VK_RETURN);
     EXPECT_EQ(Selected(), u"x");
     EXPECT_EQ(Caret().line, 0);

@@ -125,7 +125,7 @@ protected:
         editor->SelectAll();
         editor->ReplaceSelection(text, false);
         editor->ClearSelection(true);
-        editor->MoveToTextStart(false);
+        editor->Model().MoveToTextStart(false);
         editor->GetEditData()->ResetUndo();
         editor->RefreshLayout(0);
     }

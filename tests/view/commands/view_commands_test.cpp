@@ -248,7 +248,7 @@ TEST(EditorCommandUpdate, OverwriteCommandFlipsTheModeAndItsStatusPane) {
     EditFixture f(u"abc");
     EXPECT_FALSE(UpdateThroughMenu(f.ctrl, ID_INDICATOR_OVR).enabled);
     Command(f, ID_EDIT_OVERWRITE);
-    EXPECT_TRUE(f.ctrl.IsOverwrite());
+    EXPECT_TRUE(f.ctrl.Model().IsOverwrite());
     EXPECT_TRUE(UpdateThroughMenu(f.ctrl, ID_INDICATOR_OVR).enabled);
     f.ctrl.InsertChar(U'X');
     EXPECT_EQ(Text(f.data), u"Xbc");
