@@ -363,6 +363,8 @@ TEST(EditPaint, UnderscoresAreDrawnAtTheBottomOfTheirCells) {
         };
         EXPECT_TRUE(AnyPixel(p, cell(1, 0), Color(TEXT_COLOR))) << "row 0 " << k.face;
         for (int col : {0, 1, 2}) EXPECT_TRUE(AnyPixel(p, cell(col, 1), Color(TEXT_COLOR))) << "row 1 " << k.face;
-        if (k.rowSpace) EXPECT_TRUE(wtest::WriteBmp(TEST_OUTPUT_DIR "/editctrl_underscores.bmp", p));
+        if (k.rowSpace) {
+            EXPECT_TRUE(wtest::WriteBmp(TEST_OUTPUT_DIR "/editctrl_underscores.bmp", p));
+        }
     }
 }

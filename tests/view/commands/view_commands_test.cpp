@@ -159,7 +159,9 @@ TEST_P(EditorCommandTable, ChangesTextCaretSelectionAndClipboard) {
     const Selection sel = SelectionOf(f);
     EXPECT_EQ(sel.start, c.selectionAfter.start);
     EXPECT_EQ(sel.end, c.selectionAfter.end);
-    if (c.clipboardAfter) EXPECT_EQ(Clipboard(), c.clipboardAfter);
+    if (c.clipboardAfter) {
+        EXPECT_EQ(Clipboard(), c.clipboardAfter);
+    }
     // Every change is one undo step back to the text it started from.
     if (Text(f.data) != c.text) {
         f.ctrl.Undo();
@@ -275,8 +277,12 @@ TEST(EditorWrapCommands, ChangeOnlyTheirFileCheckTheirItemAndRecordLineMode) {
         EXPECT_EQ(settings.lineMode, c.lineMode);
         EXPECT_EQ(b.data.GetDispData().wrapMode, WrapMode::None);
         for (const Case& other : cases) EXPECT_EQ(UpdateThroughMenu(a.ctrl, other.id).checked, other.id == c.id);
-        if (c.mode == WrapMode::FixedColumns) EXPECT_EQ(a.data.GetDispData().wrapColumns, 80);
-        if (c.mode == WrapMode::None) EXPECT_EQ(a.data.GetDispData().wrapWidth, INT_MAX);
+        if (c.mode == WrapMode::FixedColumns) {
+            EXPECT_EQ(a.data.GetDispData().wrapColumns, 80);
+        }
+        if (c.mode == WrapMode::None) {
+            EXPECT_EQ(a.data.GetDispData().wrapWidth, INT_MAX);
+        }
     }
 }
 

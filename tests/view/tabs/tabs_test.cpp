@@ -579,7 +579,9 @@ TEST_F(Tabs, SettingsReachEveryOpenFileAndNewOnes) {
     context.settings.tabStop = 0;
     doc->UpdateAllViews(nullptr, HINT_SETTINGS_CHANGED);
     for (const auto& record : doc->Files().Records())
-        if (record->id >= 1) EXPECT_EQ(static_cast<CDocFile&>(*record).data.GetDispData().widths.TabSize(), 4);
+        if (record->id >= 1) {
+            EXPECT_EQ(static_cast<CDocFile&>(*record).data.GetDispData().widths.TabSize(), 4);
+        }
 }
 
 TEST_F(Tabs, TheStripPaintsItsTabsInTheSetColoursWithCloseButtons) {
