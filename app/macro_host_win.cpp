@@ -150,9 +150,11 @@ public:
         editor->UpdateCaret(1, true);
     }
     void SelectRange(EditPos from, EditPos to, bool box) override {
-        editor->SelectRange(from.column, from.line, to.column, to.line, box);
+        editor->Model().SelectRange({from.column, from.line}, {to.column, to.line}, box);
     }
-    void ReplaceSelection(const std::u16string& text) override { editor->ReplaceSelection(text.c_str(), false); }
+    void ReplaceSelection(const std::u16string& text) override {
+        editor->Model().ReplaceSelection(text.c_str(), false);
+    }
     void DeleteSelection() override { editor->Model().DeleteSelection(); }
     int Find(const std::u16string& pattern, bool matchCase) override {
         return editor->FindString(AsWide(pattern.c_str()), 1, matchCase, TRUE, TRUE);
@@ -164,10 +166,10 @@ public:
                            &count);
         return count;
     }
-    std::u16string SelectedText() override { return editor->GetSelectedText(); }
+    std::u16string SelectedText() override { return editor->Model().SelectedText(); }
     void MoveChars(int count, bool extend) override {
-        for (int i = 0; i < count; ++i) editor->MoveCharRight(extend);
-        for (int i = 0; i > count; --i) editor->MoveCharLeft(extend);
+        for (int i = 0; i < count; ++i) editor->Model().MoveCharOrCollapse(1, extend);
+        for (int i = 0; i > count; --i) editor->Model().MoveCharOrCollapse(-1, extend);
     }
     void MoveRows(int count, bool extend) override { editor->MoveCaretRows(count, extend, false); }
 };

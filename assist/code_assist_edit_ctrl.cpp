@@ -41,14 +41,14 @@ int CCodeAssistEditCtrl::LineLength(int line) const {
 void CCodeAssistEditCtrl::KeywordComplete(bool reverse) {
     CEditData* data = GetEditData();
     if (!data) return;
-    if (HasSelection()) {
-        ClearSelection(true);
+    if (Model().HasSelection()) {
+        Model().ClearSelection(true);
         Model().ResetCompletion();
         return;
     }
-    if (IsReadOnly()) return;
+    if (Model().IsReadOnly()) return;
     if (!m_useKeywordWindow) {
-        CompleteKeyword(reverse);
+        Model().CompleteKeyword(reverse);
         return;
     }
     CCodeAssistList& list = m_assist.List();
@@ -61,7 +61,7 @@ void CCodeAssistEditCtrl::KeywordComplete(bool reverse) {
     }
     const EditPos caret = data->GetCaretPos();
     if (caret.column == 0) return;
-    const EditPos start = GetWordEdge(-1);
+    const EditPos start = Model().WordEdge(-1);
     if (start.line != caret.line || start.column >= caret.column) return;
     const std::u16string word(data->GetLineText(caret.line) + start.column, std::size_t(caret.column - start.column));
     const CStrToken* lang = LanguageOf(data->GetSyntaxRules());
@@ -127,7 +127,7 @@ bool CCodeAssistEditCtrl::AcceptRow(int row) {
     if (!table || row < 0 || row >= table->GetRowCount()) return false;
     int start, end;
     m_word.ReplaceRange(std::max(LineLength(m_word.Line()), 0), &start, &end);
-    if (start < end) SelectRange(start, m_word.Line(), end, m_word.Line(), false);
+    if (start < end) Model().SelectRange({start, m_word.Line()}, {end, m_word.Line()}, false);
     InsertCandidate(table->GetCellText(row, CCodeAssistData::COL_TEXT),
                     table->GetCellText(row, CCodeAssistData::COL_KIND),
                     table->GetCellText(row, CCodeAssistData::COL_EXTRA));
@@ -135,7 +135,7 @@ bool CCodeAssistEditCtrl::AcceptRow(int row) {
 }
 
 void CCodeAssistEditCtrl::InsertCandidate(const char16_t* text, const char16_t*, const char16_t*) {
-    ReplaceSelection(text, false);
+    Model().ReplaceSelection(text, false);
 }
 
 bool CCodeAssistEditCtrl::IsAssistChar(UINT ch) {

@@ -298,7 +298,7 @@ void SelectToEnd(Host& host, HFONT font, int lines) {
     const int reps = 20;
     double total = 0;
     for (int i = 0; i < reps; ++i) {
-        ours.ctrl.ClearSelection(true);
+        ours.ctrl.Model().ClearSelection(true);
         ours.ctrl.Model().MoveToTextStart(false);
         ::UpdateWindow(ours.ctrl);
         SetModifiers(true, true);

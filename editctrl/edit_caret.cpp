@@ -7,7 +7,6 @@
 
 #include "editctrl/core/bracket_pair.h"
 #include "editctrl/core/caret_geometry.h"
-#include "editctrl/core/caret_motion.h"
 #include "editctrl/core/selection_model.h"
 #include "editctrl/edit_ctrl.h"
 
@@ -162,15 +161,6 @@ int CEditCtrl::CaretWidthAt() {
 
 // Movement ----------------------------------------------------------------------------
 
-void CEditCtrl::MoveCaret(int lines, int chars, bool extend, bool scroll) {
-    if (!m_data) return;
-    m_model.BeginOrClearSelection(extend);
-    if (lines) m_data->MoveCaretLinesHome(lines);
-    if (chars) m_data->MoveCaretChars(chars);
-    if (extend) m_model.ExtendSelectionTo(m_data->GetCaretPos());
-    UpdateCaret(scroll ? 1 : 0);
-}
-
 void CEditCtrl::MoveCaretRows(int n, bool extend, bool scrollView) {
     if (!m_data) return;
     int preferred = m_data->GetCaretX();
@@ -197,20 +187,19 @@ void CEditCtrl::MovePageDown(bool extend) {
     MoveCaretRows(n, extend, true);
 }
 
-EditPos CEditCtrl::GetWordEdge(int n) {
-    if (!m_data) return {0, 0};
-    // Taking a word edge ends the typed run, as a caret move would: what
-    // the caller then deletes or completes is an undo step of its own.
-    if (CUndoData* undo = m_data->GetUndo()) undo->CloseCoalescing();
-    return motion::WordEdge(*m_data, m_data->GetCaretPos(), n);
-}
-
 // What the editor model asks of this window ----------------------------------------------
 
 int CEditCtrl::ColumnX(EditPos pos) {
     const int x = GetColumnX(pos.line, pos.column);
     Disp().MeasuringDC().Release();
     return x;
+}
+
+int CEditCtrl::ColumnAtX(int line, int x) {
+    const CMeasure m = Measure();
+    const int column = CalcCharIndexAtX(m_data->GetLineText(line), *m.table, m.metrics, x);
+    Disp().MeasuringDC().Release();
+    return column;
 }
 
 CEditModelView::TabMetrics CEditCtrl::TabMetricsAtCaret() {

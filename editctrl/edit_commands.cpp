@@ -1,18 +1,13 @@
-// Line commands, bookmarks, brackets, visible lines, links and the host
-// utilities of the editing window.
+// The line commands that need the window (the row's end, the clipboard),
+// visible lines, links and the host utilities of the editing window.
 #include <algorithm>
 
+#include "editctrl/core/caret_motion.h"
 #include "editctrl/core/command_rules.h"
 #include "editctrl/edit_ctrl.h"
-#include "editctrl/wait_cursor.h"
 #include "editctrl/edit_transfer.h"
-#include "editctrl/syntax/strtoken.h"
 #include "textengine/layout.h"
 #include "textengine/text_metrics.h"
-
-void CEditCtrl::SelectLine() {
-    if (m_data) m_model.SelectLineAt(m_data->GetCaretPos().line);
-}
 
 void CEditCtrl::MoveToRowEnd(bool extend) {
     if (!m_data) return;
@@ -31,154 +26,32 @@ void CEditCtrl::MoveToRowEnd(bool extend) {
     const int end = rows.End(offset);
     m_model.BeginOrClearSelection(extend);
     m_data->SetCaretPos(caret.line, end);
-    if (extend) ExtendSelectionTo(0, end, caret.line);
+    if (extend) m_model.ExtendSelectionTo({end, caret.line});
     // Shown at the end of that row, not at the start of the next.
     UpdateCaret(1, false, true);
-}
-
-void CEditCtrl::DeleteLine() {
-    if (!m_data || IsReadOnly()) return;
-    if (m_data->GetLineCount() == 1 && m_data->GetLineLength(0) == 0) return;
-    const EditPos caret = m_data->GetCaretPos();
-    const int x = GetColumnX(caret.line, caret.column);
-    ClearSelection(true);
-    {
-        CUndoGroupGuard group(m_data->GetUndo(), 0);
-        m_data->RecordCaretForUndo();
-        EditPos from, to;
-        m_data->GetLineRange(caret.line, caret.line, from, to);
-        m_data->DeleteText(from, to, 1);
-        // The line now at that place takes the caret under the same pixel x.
-        const int line = std::min(caret.line, m_data->GetLineCount() - 1);
-        const CMeasure m = Measure();
-        const int column = CalcCharIndexAtX(m_data->GetLineText(line), *m.table, m.metrics, x);
-        Disp().MeasuringDC().Release();
-        m_data->SetCaretPos(line, column);
-        m_data->RecordCaretForUndo();
-    }
-    AfterLinesChanged();
 }
 
 void CEditCtrl::CopyLine() {
     if (!m_data) return;
     const int line = m_data->GetCaretPos().line;
-    const EditPos from{0, line};
-    const EditPos to = line + 1 < m_data->GetLineCount() ? EditPos{0, line + 1}
-                                                         : EditPos{m_data->GetLineLength(line), line};
-    CopyTextToClipboard(from, to, false);
+    CopyTextToClipboard({0, line}, motion::PastLine(*m_data, line), false);
 }
 
 void CEditCtrl::PasteLine(bool above) {
-    if (!m_data || IsReadOnly()) return;
+    if (!m_data || m_model.IsReadOnly()) return;
     std::u16string text;
     bool box = false;
-    // Nothing to paste: no empty line is left behind either.
-    if (!ReadClipboardText(m_hWnd, text, box) || text.empty()) return;
-    ClearSelection(true);
-    {
-        CUndoGroupGuard group(m_data->GetUndo(), 0);
-        m_data->RecordCaretForUndo();
-        const int line = m_data->GetCaretPos().line;
-        if (above) {
-            m_data->SetCaretPos(line, 0);
-            m_data->InsertText(u"\n", 1);
-            m_data->SetCaretPos(line, 0);
-        } else {
-            m_data->SetCaretPos(line, m_data->GetLineLength(line));
-            m_data->InsertText(u"\n", 1);
-        }
-        m_data->InsertText(text.c_str(), 1);
-        // Text that ended with a line end leaves one line end too many.
-        if (m_data->GetCaretPos().column == 0) m_data->Backspace();
-        m_data->RecordCaretForUndo();
-    }
-    AfterLinesChanged();
-}
-
-void CEditCtrl::ReverseLines() { ReorderSelectedLines(LineOrder::Reversed); }
-
-void CEditCtrl::SortLines(BOOL descending) {
-    ReorderSelectedLines(descending ? LineOrder::Descending : LineOrder::Ascending);
-}
-
-void CEditCtrl::ReorderSelectedLines(LineOrder order) {
-    if (!m_data || IsReadOnly() || !HasSelection() || DispData().boxSelection) return;
-    CWaitCursor wait;
-    int first, last;
-    SelectedLineSpan(DispData().selStart, DispData().selEnd, first, last);
-    {
-        CUndoGroupGuard group(m_data->GetUndo(), 0);
-        m_data->RecordCaretForUndo();
-        switch (order) {
-        case LineOrder::Reversed:
-            for (int a = first, b = last; a < b; ++a, --b) m_data->SwapLines(a, b, 1);
-            break;
-        case LineOrder::Ascending:
-            m_data->SortLinesAscending(first, last);
-            break;
-        case LineOrder::Descending:
-            m_data->SortLinesDescending(first, last);
-            break;
-        }
-    }
-    ClearSelection(true);
-    const EditPos after = last + 1 < m_data->GetLineCount() ? EditPos{0, last + 1}
-                                                             : EditPos{m_data->GetLineLength(last), last};
-    m_data->SetCaretPos(after.line, after.column);
-    AfterLinesChanged();
+    if (ReadClipboardText(m_hWnd, text, box)) m_model.PasteLines(text, above);
 }
 
 void CEditCtrl::ClearText() {
-    if (!m_data || IsReadOnly()) return;
-    ClearSelection(true);
+    if (!m_data || m_model.IsReadOnly()) return;
+    m_model.ClearSelection(true);
     m_data->Clear();
     m_data->ResetUndo();
     Disp().AttrCache().Clear();
-    m_model.ResetCompletion();
     m_emptyMatchAt = EditPos{-1, -1};
     Relayout(1);
-}
-
-bool CEditCtrl::GoToBookmark(int from, int to, int step, bool extend) {
-    if (!m_data) return false;
-    const int line = FindBookmarkLine(*m_data, from, to, step);
-    if (line < 0) return false;
-    m_model.BeginOrClearSelection(extend);
-    m_data->SetCaretPos(line, 0);
-    if (extend) ExtendSelectionTo(0, 0, line);
-    UpdateCaret(1, true);
-    return true;
-}
-
-bool CEditCtrl::FindMatchingBracket(char32_t ch, EditPos& pos) {
-    const CStrToken* language = m_data ? LanguageOf(m_data->GetSyntaxRules()) : nullptr;
-    if (!language || ch >= 256) return false;
-    const int kind = language->GetBracketKind(ch);
-    if (kind != 1 && kind != 2) return false;
-    const EditPos caret = m_data->GetCaretPos();
-    if (m_data->GetCharClass(caret.line, caret.column, nullptr) != CharClassCode) return false;
-    if (kind == 2) {
-        char32_t close = 0;
-        switch (ch) {
-        case u'(': close = u')'; break;
-        case u'<': close = u'>'; break;
-        case u'[': close = u']'; break;
-        case u'{': close = u'}'; break;
-        default: return false;
-        }
-        // The caret stands on the opener: its partner follows.
-        return m_data->FindMatchingBracket(ch, close, 1, EditPos{-1, -1}, 1, pos);
-    }
-    char32_t open = 0;
-    switch (ch) {
-    case u')': open = u'('; break;
-    case u'>': open = u'<'; break;
-    case u']': open = u'['; break;
-    case u'}': open = u'{'; break;
-    default: return false;
-    }
-    // The caret stands on the closer: its opener lies before it.
-    return m_data->FindMatchingBracket(open, ch, 1, EditPos{-1, -1}, -1, pos);
 }
 
 int CEditCtrl::GetFirstVisibleLine() { return GetLineOfRow(GetScrollPos(SB_VERT)); }

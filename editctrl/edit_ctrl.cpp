@@ -352,10 +352,6 @@ int CEditCtrl::GetFirstRowOfLine(int line) { return m_rowIndex.FirstRow(line); }
 
 int CEditCtrl::GetRowOffset(int row) { return row - m_rowIndex.FirstRow(m_rowIndex.LineOfRow(row)); }
 
-int CEditCtrl::GetWrapOffset(int line, int rowOffset) const {
-    return rowOffset <= 0 ? 0 : m_data->GetLineRows(line).Start(rowOffset);
-}
-
 int CEditCtrl::GetColumnX(int line, int column) {
     const CEditLine* rec = m_data->GetLine(line);
     return Measure().TextWidth(rec->text, std::min(column, rec->Length()));
@@ -589,7 +585,7 @@ LRESULT CEditCtrl::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
         OnKeyDown(static_cast<UINT>(wParam));
         return 0;
     case WM_GETDLGCODE:
-        return m_dlgCode;
+        return DLGC_WANTALLKEYS;
     case WM_LBUTTONDOWN:
         OnLButtonDown(static_cast<UINT>(wParam), CPoint::FromLParam(lParam));
         return 0;
@@ -642,7 +638,7 @@ LRESULT CEditCtrl::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
         if (wParam == IMR_RECONVERTSTRING) return OnImeRequest(wParam, lParam);
         break;
     case WM_EDIT_INSERT_TEXT:
-        if (wParam) ReplaceSelection(AsU16(reinterpret_cast<const wchar_t*>(wParam)), false);
+        if (wParam) m_model.ReplaceSelection(AsU16(reinterpret_cast<const wchar_t*>(wParam)), false);
         return 0;
     case WM_EDIT_SYNC_INVALIDATE:
         Invalidate(wParam ? TRUE : FALSE);

@@ -153,7 +153,6 @@ public:
     int GetLineOfRow(int row);
     int GetFirstRowOfLine(int line);
     int GetRowOffset(int row);
-    int GetWrapOffset(int line, int rowOffset) const;
     int GetCaretRow() const { return m_caretRow; }
     int GetCaretX() const { return m_caretX; }
 
@@ -220,10 +219,6 @@ public:
     // Paints the whole client area into dc (WM_PAINT and WM_PRINTCLIENT).
     void PaintTo(HDC dc);
 
-    // A read-only control ignores every editing command.
-    void SetReadOnly(bool on) { m_model.SetReadOnly(on); }
-    bool IsReadOnly() const { return m_model.IsReadOnly(); }
-
     // Search, replace, filter and the search-hit highlight (edit_search.cpp).
     // Options: matchCase, matchWidth (full/half width distinguished), useRegex
     // (else the pattern is found as it stands). A pattern that does not
@@ -252,24 +247,14 @@ public:
     // Tab / Shift+Tab over whole lines (or ch typed over a part of one line).
     void Indent(BOOL unindent, BOOL tabAsSpaces, int tabSize, wchar_t ch);
 
-    // Text and line commands (edit_commands.cpp). Each editing command is
-    // one undo step that also puts the caret back.
-    void SelectWholeLines();
-    // The caret line with its line end.
-    void SelectLine();
+    // Line commands that need the window (edit_commands.cpp); the others are the model's.
     // To the end of the caret's display row (wrapped lines), else of its line.
     void MoveToRowEnd(bool extend);
-    void DeleteLine();
     // The caret line with its line end to the clipboard.
     void CopyLine();
     // The clipboard's text as whole lines above or below the caret line.
     void PasteLine(bool above);
-    void ReverseLines();
-    void SortLines(BOOL descending);
     void ClearText();
-    bool GoToBookmark(int from, int to, int step, bool extend);
-    // The partner of the bracket ch at the caret (in code only).
-    bool FindMatchingBracket(char32_t ch, EditPos& pos);
     int GetFirstVisibleLine();
     int GetLastVisibleLine();
     int GetLineTop(int line);
@@ -296,28 +281,10 @@ public:
     // Scrolls so that the cell at pixel x of a display row is visible.
     void EnsureVisible(int pixelX, int row);
 
-    // Caret movement (edit_caret.cpp; the model's moves). extend: grow the selection.
-    void MoveCaret(int lines, int chars, bool extend, bool scroll);
+    // Moves by display rows (edit_caret.cpp); extend: grow the selection.
     void MoveCaretRows(int n, bool extend, bool scrollView);
-    void MoveCharLeft(bool extend) { m_model.MoveCharOrCollapse(-1, extend); }
-    void MoveCharRight(bool extend) { m_model.MoveCharOrCollapse(1, extend); }
-    // always: to column 0, else to the first non-blank and from there to column 0.
-    void MoveToLineStart(bool extend, bool always = false) { m_model.MoveToLineStart(extend, !always); }
     void MovePageUp(bool extend);
     void MovePageDown(bool extend);
-    // The word edge after (n > 0) or before (n < 0) the caret.
-    EditPos GetWordEdge(int n);
-
-    // Selection (the model's).
-    bool HasSelection() const { return m_model.HasSelection(); }
-    void BeginSelection(int column, int line) { m_model.BeginSelection({column, line}); }
-    // boxFlag: the box's right edge in pixels is set already.
-    void ExtendSelectionTo(int boxFlag, int column, int line) { m_model.ExtendSelectionTo({column, line}, boxFlag != 0); }
-    void ClearSelection(bool redraw) { m_model.ClearSelection(redraw); }
-    void SelectRange(int column1, int line1, int column2, int line2, bool box) {
-        m_model.SelectRange({column1, line1}, {column2, line2}, box);
-    }
-    void SelectAll() { m_model.SelectAll(); }
     void UpdateBoldBrackets();
 
     // Repaints here and, in pane mode, in the other windows of the text.
@@ -338,11 +305,9 @@ public:
     void SetOverwrite(bool on);
     void SetBracketBlinkTime(int ms) { m_bracketBlinkTime = ms; }
     int GetBracketBlinkTime() const { return m_bracketBlinkTime; }
-    void SetDlgCode(UINT code) { m_dlgCode = code; }
     void InsertChar(char32_t ch);
     void OnChar(UINT ch);
     void OnKeyDown(UINT key);
-    void CompleteKeyword(bool backwards);
     void CreateEditCaret(bool recreate);
     void FlashMatchingBracket(char32_t ch);
 
@@ -354,7 +319,7 @@ public:
     void OpenLinkAtCaret();
     void EndMouseCapture();
 
-    // Clipboard and undo (edit_clipboard.cpp).
+    // Clipboard (edit_clipboard.cpp).
     void Copy();
     void CopyAndClear();
     void Cut();
@@ -362,16 +327,6 @@ public:
     bool CopyTextToClipboard(EditPos start, EditPos end, bool box);
     void Paste(bool raw, bool asBox);
     bool CanPaste() const;
-    void ReplaceSelection(const char16_t* text, bool asBox);
-    void PasteBox(const char16_t* text);
-    std::u16string GetSelectedText() const;
-    std::size_t GetSelectedSize() const;
-    // Converts the stream selection's ASCII and katakana (edit_width.cpp);
-    // a box selection is refused with a message.
-    void ToFullWidth(bool ascii, bool kana);
-    void ToHalfWidth(bool ascii, bool kana);
-    void Undo();
-    void Redo();
 
     // Drag and drop (edit_dragdrop.cpp): true when a drop happened.
     bool StartDrag();
@@ -433,6 +388,9 @@ private:
     void RepaintAll() override;
     void TextEdited(const EditSnapshot& before, int firstLine, bool severalLines) override;
     void RangeDeleted(const EditSnapshot& before, int first, int last, bool box, bool showCaret) override;
+    int ColumnAtX(int line, int x) override;
+    void LinesChanged(bool showCaret) override;
+    void LineEdited(const EditSnapshot& before) override;
 
     CEditData* m_data = nullptr;
     CEditModel m_model{*this};
@@ -466,7 +424,6 @@ private:
     CMemoryDC m_backBuffer;
     int m_caretX = 0;
     int m_caretRow = 0;
-    int m_wrapColumnsSetting = 80;
 
     // Search state (edit_search.cpp).
     CRegexCache m_searchCache;
@@ -478,14 +435,6 @@ private:
     // How a search asks before going round the text's end: with the asking
     // style a box of this window, else nothing (it goes round silently).
     std::function<bool(int direction)> WrapQuestionOfWindow() const;
-    // After a command changed many lines: re-measure, repaint, caret shown.
-    void AfterLinesChanged();
-    // The selection's end after lines before it changed (the text after it did not).
-    void KeepSelectionEnd(int linesAfter, int unitsAfter);
-    void ConvertSelectionWidth(bool ascii, bool kana, bool toFull);
-    // Reverses or sorts the selected whole lines as one undo step.
-    enum class LineOrder { Reversed, Ascending, Descending };
-    void ReorderSelectedLines(LineOrder order);
     // Replace-all and the filter: the checks, the pattern compiled for this
     // one run, its failures told, and the relayout around edit, which gets
     // the pattern and the count to fill and returns the text's result.
@@ -494,16 +443,12 @@ private:
 
     // Input state.
     bool m_changedBlinkTime = false;
-    UINT m_dlgCode = DLGC_WANTALLKEYS;
     CPoint m_caretPoint{-1, -1};
     EditPos m_dblClickPos{-1, -1};
-    static constexpr int kCompletionPrefixUnits = 200;
-    char16_t m_completionPrefix[kCompletionPrefixUnits] = {};
     CPoint m_lastMouse{-1, -1};
     bool m_placingCaret = false;
     bool m_tripleClickArmed = false;
     CRect m_dropCaret{0, 0, 0, 0};
-    EditPos m_dropPos{-1, -1};
     DropTargetTmpl<CEditCtrl> m_dropTarget{this};
 
     void OnLButtonDown(UINT flags, CPoint p);
@@ -517,12 +462,8 @@ private:
     void OnSetFocus(HWND lost);
     void OnKillFocus(HWND gained);
     void OnSyncLineChanged(WPARAM wParam);
-    void AfterEdit(const EditSnapshot& before, int firstLine, bool fullLayout);
-    bool IsCommentMarkerChar(char32_t ch) const;
     // Overwrite caret width: the character at the caret with its spacing.
     int CaretWidthAt();
-    // Undo (direction < 0) or redo, with what follows either.
-    void Replay(int direction);
 };
 
 // The registered id of the box clipboard format.

@@ -9,9 +9,9 @@
 #include "textengine/undo_data.h"
 
 bool CEditCtrl::StartDrag() {
-    if (!(m_style & ECS_DRAG_DROP_EDIT) || !HasSelection()) return false;
+    if (!(m_style & ECS_DRAG_DROP_EDIT) || !m_model.HasSelection()) return false;
     const bool box = DispData().boxSelection != 0;
-    const std::u16string text = GetSelectedText();
+    const std::u16string text = m_model.SelectedText();
     char marker[transfer::kBoxMarkerBytes];
     transfer::FillMarker(marker, box);
     COleDataSource source;
@@ -22,12 +22,13 @@ bool CEditCtrl::StartDrag() {
     disp.droppedIntoSameText = false;
     const DWORD effect = source.DoDragDrop(DROPEFFECT_COPY | DROPEFFECT_MOVE);
     disp.dragRunning = false;
-    if (effect == DROPEFFECT_MOVE && !disp.droppedIntoSameText && !IsReadOnly()) m_model.DeleteSelection();
+    if (effect == DROPEFFECT_MOVE && !disp.droppedIntoSameText && !m_model.IsReadOnly()) m_model.DeleteSelection();
     return effect != DROPEFFECT_NONE;
 }
 
 DWORD CEditCtrl::OnDragOver(IDataObject* data, DWORD keys, CPoint point) {
-    if (!m_data || IsReadOnly() || !(m_style & (ECS_DRAG_DROP_EDIT | ECS_TEXT_DROP_EDIT)) || !DataOffersText(data))
+    if (!m_data || m_model.IsReadOnly() || !(m_style & (ECS_DRAG_DROP_EDIT | ECS_TEXT_DROP_EDIT)) ||
+        !DataOffersText(data))
         return DROPEFFECT_NONE;
     const EditPos pos = PosFromPoint(point.x, point.y, true);
     const RowPos rp = LinePosToRowPos(pos.column, pos.line);
@@ -43,7 +44,6 @@ DWORD CEditCtrl::OnDragOver(IDataObject* data, DWORD keys, CPoint point) {
         if (!caret.IsRectEmpty()) ::PatBlt(dc, caret.left, caret.top, 2, caret.Height(), DSTINVERT);
         m_dropCaret = caret;
     }
-    m_dropPos = pos;
     if (outside) EnsureVisible(cell.x - m_leftMargin + GetScrollPos(SB_HORZ) * m_charWidth, rp.row);
     return ((keys & MK_CONTROL) || ::GetAsyncKeyState(VK_CONTROL) < 0) ? DROPEFFECT_COPY : DROPEFFECT_MOVE;
 }
@@ -55,7 +55,7 @@ void CEditCtrl::OnDragLeave() {
 
 bool CEditCtrl::Drop(IDataObject* data, DWORD effect, CPoint point) {
     OnDragLeave();
-    if (!m_data || IsReadOnly()) return false;
+    if (!m_data || m_model.IsReadOnly()) return false;
     CEditDispGdi& disp = Disp();
     CEditDispData& d = DispData();
     const bool internal = disp.dragRunning;
@@ -70,7 +70,7 @@ bool CEditCtrl::Drop(IDataObject* data, DWORD effect, CPoint point) {
     {
         CUndoGroupGuard group(m_data->GetUndo(), 0);
         m_data->RecordCaretForUndo();
-        if (internal && effect == DROPEFFECT_MOVE && HasSelection()) {
+        if (internal && effect == DROPEFFECT_MOVE && m_model.HasSelection()) {
             if (d.boxSelection) {
                 int from, to;
                 m_data->GetBoxColumns(target.line, from, to);
@@ -87,7 +87,7 @@ bool CEditCtrl::Drop(IDataObject* data, DWORD effect, CPoint point) {
         m_data->SetCaretPos(target.line, target.column);
         if (box) {
             d.ResetSelection();
-            PasteBox(text.c_str());
+            m_model.PasteBox(text.c_str());
         } else {
             m_data->InsertText(text.c_str(), 1);
         }
@@ -114,17 +114,17 @@ bool CEditCtrl::Drop(IDataObject* data, DWORD effect, CPoint point) {
         const int left = GetColumnX(target.line, target.column);
         const int lastLine = std::min(target.line + std::max(rows, 1) - 1, m_data->GetLineCount() - 1);
         d.boxRequest = 1;
-        BeginSelection(target.column, target.line);
+        m_model.BeginSelection({target.column, target.line});
         d.boxX[0] = left;
         d.boxX[1] = left + widest;
-        ExtendSelectionTo(1, m_data->GetLineLength(lastLine), lastLine);
+        m_model.ExtendSelectionTo({m_data->GetLineLength(lastLine), lastLine}, true);
         int from, to;
         m_data->GetBoxColumns(lastLine, from, to);
         d.selEnd.column = to;
         m_data->SetCaretPos(lastLine, to);
         UpdateCaret(1, true);
     } else {
-        SelectRange(target.column, target.line, caret.column, caret.line, false);
+        m_model.SelectRange({target.column, target.line}, {caret.column, caret.line}, false);
     }
     disp.droppedIntoSameText = internal;
     if (HWND root = ::GetAncestor(m_hWnd, GA_ROOT)) ::SetForegroundWindow(root);

@@ -1,16 +1,14 @@
-// Typed characters, the control's own key map, keyword completion on Esc,
+// Typed characters, the control's own key map (keyword completion on Esc),
 // the caret's shape and the focus.
 #include <windows.h>
 #include <imm.h>
 
 #include <algorithm>
-#include <cstring>
 
 #include "editctrl/core/bracket_pair.h"
 #include "editctrl/edit_ctrl.h"
 #include "editctrl/syntax/strtoken.h"
 #include "framework/wide.h"
-#include "textengine/undo_data.h"
 
 namespace {
 
@@ -27,7 +25,7 @@ UINT OriginalCaretBlinkTime() {
     return original;
 }
 
-void CEditCtrl::AfterEdit(const EditSnapshot& before, int firstLine, bool severalLines) {
+void CEditCtrl::TextEdited(const EditSnapshot& before, int firstLine, bool severalLines) {
     m_model.ResetCompletion();
     if (severalLines && m_data->GetLineCount() == before.lines) {
         // A box edit: every line of it changed, the count did not.
@@ -44,12 +42,8 @@ void CEditCtrl::AfterEdit(const EditSnapshot& before, int firstLine, bool severa
     UpdateCaret(1, true);
 }
 
-void CEditCtrl::TextEdited(const EditSnapshot& before, int firstLine, bool severalLines) {
-    AfterEdit(before, firstLine, severalLines);
-}
-
 void CEditCtrl::InsertChar(char32_t ch) {
-    if (IsReadOnly() || !m_data) return;
+    if (m_model.IsReadOnly() || !m_data) return;
     if (ch == 8 || ch == 27) return;
     if (!m_model.CombineTyped(ch)) return;
     if ((ch == '\t' || ch == '\r') && (m_style & ECS_SINGLE_LINE)) return;
@@ -76,12 +70,12 @@ void CEditCtrl::OnChar(UINT ch) {
     }
     if (!(m_style & ECS_CTRL_KEYS_FROM_CHAR)) return;
     switch (ch) {
-    case 1: SelectAll(); break;
+    case 1: m_model.SelectAll(); break;
     case 3: CopyAndClear(); break;
     case 22: Paste(false, false); break;
     case 24: Cut(); break;
-    case 25: Redo(); break;
-    case 26: Undo(); break;
+    case 25: m_model.Redo(); break;
+    case 26: m_model.Undo(); break;
     default: break;
     }
 }
@@ -89,17 +83,17 @@ void CEditCtrl::OnChar(UINT ch) {
 void CEditCtrl::OnKeyDown(UINT key) {
     if (!m_data) return;
     if (m_style & ECS_HOST_MAPS_KEYS) {
-        if (key == VK_ESCAPE) ClearSelection(true);
+        if (key == VK_ESCAPE) m_model.ClearSelection(true);
         return;
     }
     const bool shift = KeyDown(VK_SHIFT), ctrl = KeyDown(VK_CONTROL);
     switch (key) {
     case VK_BACK: m_model.BackSpace(); break;
     case VK_ESCAPE:
-        if (HasSelection())
-            ClearSelection(true);
+        if (m_model.HasSelection())
+            m_model.ClearSelection(true);
         else
-            CompleteKeyword(shift);
+            m_model.CompleteKeyword(shift);
         break;
     case VK_PRIOR:
         if (ctrl) ScrollPageUp();
@@ -115,15 +109,15 @@ void CEditCtrl::OnKeyDown(UINT key) {
         break;
     case VK_HOME:
         if (ctrl) m_model.MoveToTextStart(shift);
-        else MoveToLineStart(shift);
+        else m_model.MoveToLineStart(shift, true);
         break;
     case VK_LEFT:
         if (ctrl) m_model.MoveWordLeft(shift);
-        else MoveCharLeft(shift);
+        else m_model.MoveCharOrCollapse(-1, shift);
         break;
     case VK_RIGHT:
         if (ctrl) m_model.MoveWordRight(shift);
-        else MoveCharRight(shift);
+        else m_model.MoveCharOrCollapse(1, shift);
         break;
     case VK_UP:
         if (ctrl) ScrollLineUp();
@@ -151,49 +145,8 @@ void CEditCtrl::RangeDeleted(const EditSnapshot& before, int first, int last, bo
     if (showCaret) UpdateCaret(1, true);
 }
 
-void CEditCtrl::CompleteKeyword(bool backwards) {
-    if (IsReadOnly() || !m_data) return;
-    const CStrToken* lang = LanguageOf(m_data->GetSyntaxRules());
-    const char32_t before = m_data->GetCharBeforeCaret();
-    if (!lang || !before || before == '\r' || lang->IsBreakChar(before)) return;
-    int cycle = -1;
-    if (m_model.CompletionCycle() >= 0) {
-        // Back to the typed prefix; the cycle goes on from its index.
-        const EditSnapshot snap = m_model.Snapshot();
-        m_data->Undo();
-        LineChanged(snap.lines, snap.record, snap.rows, snap.caretLine);
-        cycle = m_model.CompletionCycle();
-    }
-    const EditPos caret = m_data->GetCaretPos();
-    if (caret.column == 0) return;
-    const int caretX = m_data->GetCaretX();
-    m_data->MoveWord(-1);
-    const EditPos start = m_data->GetCaretPos();
-    m_data->SetCaretPos(caret.line, caret.column);
-    m_data->SetCaretX(caretX);
-    if (start.line != caret.line) return;
-    if (cycle < 0) {
-        const int length = caret.column - start.column;
-        // The prefix buffer holds at most its size less the terminator.
-        if (length <= 0 || length >= kCompletionPrefixUnits) return;
-        std::memcpy(m_completionPrefix, m_data->GetLineText(caret.line) + start.column,
-                    static_cast<std::size_t>(length) * sizeof(char16_t));
-        m_completionPrefix[length] = 0;
-    }
-    char16_t keyword[256];
-    const int next = lang->NextKeywordByPrefix(m_completionPrefix, cycle, keyword, sizeof(keyword), backwards);
-    m_model.ResetCompletion();
-    if (next < 0) {
-        UpdateCaret(1);
-        return;
-    }
-    const EditSnapshot snap = m_model.Snapshot();
-    m_data->ReplaceRange(start, caret, keyword);
-    LineChanged(snap.lines, snap.record, snap.rows, snap.caretLine);
-    UpdateScrollBars();
-    RedrawLine(m_data->GetCaretPos().line);
-    UpdateCaret(1);
-    m_model.SetCompletionCycle(next);
+void CEditCtrl::LineEdited(const EditSnapshot& before) {
+    LineChanged(before.lines, before.record, before.rows, before.caretLine);
 }
 
 void CEditCtrl::SetOverwrite(bool on) {

@@ -32,7 +32,7 @@ void CEditCtrl::OnLButtonDown(UINT flags, CPoint p) {
     if (m_tripleClickArmed && PosFromPoint(p.x, p.y, false) == m_dblClickPos) {
         KillTimer(kTimerTripleClick);
         m_tripleClickArmed = false;
-        ClearSelection(true);
+        m_model.ClearSelection(true);
         m_model.SelectLineAt(m_dblClickPos.line);
         StartMouseSelection(false);
         return;
@@ -51,7 +51,7 @@ void CEditCtrl::ClickAt(bool extend, int x, int y) {
     const EditPos pos = PosFromPoint(x, y, false);
     m_model.BeginOrClearSelection(extend);
     m_data->SetCaretPos(pos.line, pos.column);
-    if (extend) ExtendSelectionTo(0, pos.column, pos.line);
+    if (extend) m_model.ExtendSelectionTo({pos.column, pos.line});
     UpdateCaret(1, false, x >= m_leftMargin + 2 * m_charWidth);
     if (!extend) {
         const int line = LineNumberHit(x, y);
@@ -70,7 +70,7 @@ void CEditCtrl::StartMouseSelection(bool wordMode) {
     d.mouseSelection = MouseSelection::Pressed;
     if (d.selAnchor.line < 0) {
         const EditPos c = m_data->GetCaretPos();
-        BeginSelection(c.column, c.line);
+        m_model.BeginSelection({c.column, c.line});
         d.wordDrag = wordMode ? 1 : 0;
         d.mouseSelection = MouseSelection::Pressed;
     }
@@ -92,7 +92,7 @@ void CEditCtrl::MouseSelectTo(bool scroll, int x, int y) {
     m_data->SetCaretPos(pos.line, pos.column);
     UpdateCaret(scroll ? 1 : 0);
     if (d.boxSelection) d.boxX[1] = GetScrollPos(SB_HORZ) * m_charWidth + x - m_leftMargin;
-    ExtendSelectionTo(d.boxSelection ? 1 : 0, pos.column, pos.line);
+    m_model.ExtendSelectionTo({pos.column, pos.line}, d.boxSelection != 0);
 }
 
 void CEditCtrl::OnMouseMove(UINT flags, CPoint p) {
@@ -115,7 +115,7 @@ void CEditCtrl::OnMouseMove(UINT flags, CPoint p) {
 
 void CEditCtrl::OnLButtonUp() {
     EndMouseCapture();
-    if ((m_style & ECS_MOUSE_SELECT_COPY) && HasSelection()) Copy();
+    if ((m_style & ECS_MOUSE_SELECT_COPY) && m_model.HasSelection()) Copy();
 }
 
 void CEditCtrl::EndMouseCapture() {
@@ -130,8 +130,8 @@ void CEditCtrl::OnLButtonDblClk(CPoint p) {
         OpenLinkAtCaret();
         return;
     }
-    if (HasSelection()) {
-        ClearSelection(true);
+    if (m_model.HasSelection()) {
+        m_model.ClearSelection(true);
         return;
     }
     m_dblClickPos = m_data->GetCaretPos();
@@ -146,7 +146,7 @@ void CEditCtrl::OnLButtonDblClk(CPoint p) {
 }
 
 bool CEditCtrl::IsPointInSelection(int x, int y) {
-    if (!HasSelection() || !PointInBody(CPoint(x, y))) return false;
+    if (!m_model.HasSelection() || !PointInBody(CPoint(x, y))) return false;
     return selmodel::Contains(*m_data, PosFromPoint(x, y, true), false);
 }
 
@@ -154,7 +154,7 @@ void CEditCtrl::OnRButtonDown(UINT flags, CPoint p) {
     if (!m_data) return;
     SetFocus();
     EndMouseCapture();
-    if (!(HasSelection() && selmodel::Contains(*m_data, PosFromPoint(p.x, p.y, true), true)))
+    if (!(m_model.HasSelection() && selmodel::Contains(*m_data, PosFromPoint(p.x, p.y, true), true)))
         ClickAt((flags & MK_SHIFT) != 0, p.x, p.y);
 }
 

@@ -99,7 +99,7 @@ void CEditCtrl::SelectFound(EditPos start, EditPos end) {
     // The match's start comes into view first, then the caret at its end.
     m_data->SetCaretPos(start.line, start.column);
     UpdateCaret(1, true);
-    SelectRange(start.column, start.line, end.column, end.line, false);
+    m_model.SelectRange({start.column, start.line}, {end.column, end.line}, false);
 }
 
 int CEditCtrl::ShowFindResult(int length, EditPos at) {
@@ -132,7 +132,7 @@ int CEditCtrl::FindString(const wchar_t* pattern, int direction, BOOL matchCase,
     CWaitCursor wait;
     CEditDispData& disp = DispData();
     const EditPos caretBefore = m_data->GetCaretPos();
-    const bool selected = HasSelection();
+    const bool selected = m_model.HasSelection();
     // Where the search starts: past the match just found.
     EditPos from = caretBefore;
     if (selected) {
@@ -182,7 +182,7 @@ int CEditCtrl::FindReplace(const wchar_t* pattern, const wchar_t* replacement, i
     SetSearchHighlight(pattern, matchCase, matchWidth, useRegex);
     CWaitCursor wait;
     CEditDispData& disp = DispData();
-    const bool selected = HasSelection();
+    const bool selected = m_model.HasSelection();
     const EditPos start = selected ? disp.selStart : m_data->GetCaretPos();
     EditPos at{0, 0};
     int length;
@@ -195,28 +195,19 @@ int CEditCtrl::FindReplace(const wchar_t* pattern, const wchar_t* replacement, i
         if (!selected) {
             if (length > 0) return ShowFindResult(length, at);
         } else if (disp.selEnd == end && !disp.boxSelection) {
-            if (IsReadOnly()) return 1;
+            if (m_model.IsReadOnly()) return 1;
             const std::u16string text = useRegex ? GetReplacementText(*m_data, at, length, AsU16(replacement), re)
                                                  : std::u16string(AsU16(replacement ? replacement : L""));
-            ClearSelection(true);
+            m_model.ClearSelection(true);
             m_data->ReplaceRange(at, end, text.c_str());
             *count = 1;
             // A backward search goes on before the replacement.
             if (direction == -1) m_data->SetCaretPos(at.line, at.column);
-            AfterLinesChanged();
+            LinesChanged(true);
             return FindString(pattern, direction, matchCase, matchWidth, useRegex, wrapped);
         }
     }
     return ShowFindResult(length, at);
-}
-
-void CEditCtrl::KeepSelectionEnd(int linesAfter, int unitsAfter) {
-    CEditDispData& disp = DispData();
-    const int line = std::max(0, m_data->GetLineCount() - 1 - linesAfter);
-    const int column = std::max(0, m_data->GetLineLength(line) - unitsAfter);
-    disp.selEnd = EditPos{column, line};
-    if (disp.selEnd < disp.selStart) disp.selEnd = disp.selStart;
-    disp.selAnchor = disp.selEnd;
 }
 
 int CEditCtrl::RunPatternEdit(const wchar_t* pattern, BOOL matchCase, BOOL matchWidth, BOOL useRegex, int* count,
@@ -224,7 +215,7 @@ int CEditCtrl::RunPatternEdit(const wchar_t* pattern, BOOL matchCase, BOOL match
     int countLocal = 0;
     if (!count) count = &countLocal;
     *count = 0;
-    if (!m_data || IsReadOnly() || !pattern || !*pattern) return 1;
+    if (!m_data || m_model.IsReadOnly() || !pattern || !*pattern) return 1;
     RegexHolder re{CompileSearchPattern(AsU16(pattern), matchCase, matchWidth, useRegex)};
     if (!re.regex) {
         ShowMessageBox(m_hWnd, kBadPattern, kMessageCaption, MB_ICONINFORMATION);
@@ -246,7 +237,7 @@ int CEditCtrl::RunPatternEdit(const wchar_t* pattern, BOOL matchCase, BOOL match
         *count = 0;
         return 1;
     }
-    AfterLinesChanged();
+    LinesChanged(true);
     return result == 0 ? 0 : 1;
 }
 
@@ -255,18 +246,17 @@ int CEditCtrl::ReplaceAll(const wchar_t* pattern, const wchar_t* replacement, BO
     return RunPatternEdit(pattern, matchCase, matchWidth, useRegex, count, [&](CompiledRegex* re, int& n) {
         CEditDispData& disp = DispData();
         const char16_t* with = AsU16(replacement ? replacement : L"");
-        if (!(inSelection && HasSelection())) {
+        if (!(inSelection && m_model.HasSelection())) {
             const int result = ::ReplaceAll(*m_data, with, useRegex, nullptr, nullptr, &n, re, 0);
-            if (result == 0) ClearSelection(true);
+            if (result == 0) m_model.ClearSelection(true);
             return result;
         }
         const EditPos start = disp.selStart, end = disp.selEnd;
-        const int linesAfter = m_data->GetLineCount() - 1 - end.line;
-        const int unitsAfter = m_data->GetLineLength(end.line) - end.column;
+        const CEditModel::EndFromTextEnd mark = m_model.SelectionEndFromTextEnd();
         if (disp.boxSelection) Measure();  // the box's columns are measured in this window's font
         const int result = ::ReplaceAll(*m_data, with, useRegex, &start, &end, &n, re, disp.boxSelection);
         if (disp.boxSelection) Disp().MeasuringDC().Release();
-        if (result == 0) KeepSelectionEnd(linesAfter, unitsAfter);
+        if (result == 0) m_model.KeepSelectionEnd(mark);
         return result;
     });
 }
@@ -275,23 +265,22 @@ int CEditCtrl::DeleteDuplicateLines(int* count) {
     int countLocal = 0;
     if (!count) count = &countLocal;
     *count = 0;
-    if (!m_data || IsReadOnly()) return 1;
+    if (!m_data || m_model.IsReadOnly()) return 1;
     CEditDispData& disp = DispData();
     // Runs span lines, and a box holds only pieces of lines.
-    if (HasSelection() && disp.boxSelection) return 0;
+    if (m_model.HasSelection() && disp.boxSelection) return 0;
     CWaitCursor wait;
     int result;
-    if (!HasSelection()) {
+    if (!m_model.HasSelection()) {
         result = ::DeleteDuplicateLines(*m_data, nullptr, nullptr, count);
-        if (result == 0) ClearSelection(true);
+        if (result == 0) m_model.ClearSelection(true);
     } else {
         const EditPos start = disp.selStart, end = disp.selEnd;
-        const int linesAfter = m_data->GetLineCount() - 1 - end.line;
-        const int unitsAfter = m_data->GetLineLength(end.line) - end.column;
+        const CEditModel::EndFromTextEnd mark = m_model.SelectionEndFromTextEnd();
         result = ::DeleteDuplicateLines(*m_data, &start, &end, count);
-        if (result == 0) KeepSelectionEnd(linesAfter, unitsAfter);
+        if (result == 0) m_model.KeepSelectionEnd(mark);
     }
-    AfterLinesChanged();
+    LinesChanged(true);
     return result;
 }
 
@@ -299,52 +288,31 @@ int CEditCtrl::FilterLines(const wchar_t* pattern, BOOL matchCase, BOOL matchWid
                            int* count, BOOL deleteMatching) {
     return RunPatternEdit(pattern, matchCase, matchWidth, useRegex, count, [&](CompiledRegex* re, int& n) {
         CEditDispData& disp = DispData();
-        const bool within = inSelection && HasSelection();
+        const bool within = inSelection && m_model.HasSelection();
         int first = 0, last = -1;
         if (within) SelectedLineSpan(disp.selStart, disp.selEnd, first, last);
-        const EditPos end = disp.selEnd;
-        const int linesAfter = within ? m_data->GetLineCount() - 1 - end.line : 0;
-        const int unitsAfter = within ? m_data->GetLineLength(end.line) - end.column : 0;
+        const CEditModel::EndFromTextEnd mark =
+            within ? m_model.SelectionEndFromTextEnd() : CEditModel::EndFromTextEnd{0, 0};
         const int result = ::FilterLines(*m_data, FilterLinesArgs{first, last, &n, re, deleteMatching ? 1 : 0});
         if (result == kSearchFailed || result == kSearchDeclined) return result;
-        if (within && n > 0 && m_data->GetLineCount() - 1 - linesAfter >= disp.selStart.line) {
-            KeepSelectionEnd(linesAfter, unitsAfter);
+        if (within && n > 0 && m_data->GetLineCount() - 1 - mark.lines >= disp.selStart.line) {
+            m_model.KeepSelectionEnd(mark);
         } else if (!within || n > 0) {
-            ClearSelection(true);
+            m_model.ClearSelection(true);
         }
         return result;
     });
 }
 
-void CEditCtrl::AfterLinesChanged() {
+void CEditCtrl::LinesChanged(bool showCaret) {
     Relayout(1);
-    UpdateCaret(1, true);
-}
-
-void CEditCtrl::SelectWholeLines() {
-    if (!m_data) return;
-    CEditDispData& disp = DispData();
-    int first, last;
-    if (HasSelection() && !disp.boxSelection) {
-        SelectedLineSpan(disp.selStart, disp.selEnd, first, last);
-    } else {
-        first = last = m_data->GetCaretPos().line;
-    }
-    const EditPos start{0, first}, end{m_data->GetLineLength(last), last};
-    disp.ResetSelection();
-    disp.selAnchor = end;
-    disp.selStart = start;
-    disp.selEnd = end;
-    m_data->SetCaretPos(start.line, start.column);
-    Disp().AttrCache().Clear();
-    InvalidateAll(FALSE);
-    SendParent(WM_EDIT_SELCHANGED);
+    if (showCaret) UpdateCaret(1, true);
 }
 
 void CEditCtrl::Indent(BOOL unindent, BOOL tabAsSpaces, int tabSize, wchar_t ch) {
-    if (!m_data || IsReadOnly()) return;
+    if (!m_data || m_model.IsReadOnly()) return;
     CEditDispData& disp = DispData();
-    const bool selected = HasSelection();
+    const bool selected = m_model.HasSelection();
     const bool box = selected && disp.boxSelection;
     const bool wholeLines = selected && !box &&
                             (disp.selStart.line != disp.selEnd.line ||
@@ -357,7 +325,7 @@ void CEditCtrl::Indent(BOOL unindent, BOOL tabAsSpaces, int tabSize, wchar_t ch)
     if (!unindent) {
         std::u16string insertion = tabAsSpaces ? std::u16string(std::size_t(std::max(tabSize, 1)), u' ')
                                                : std::u16string(1, static_cast<char16_t>(ch));
-        if (!box) SelectWholeLines();
+        if (!box) m_model.SelectWholeLines();
         int count;
         ReplaceAll(box ? L"\\=^" : L"^", AsWide(insertion.c_str()), TRUE, TRUE, TRUE, TRUE, &count);
         return;
@@ -367,12 +335,12 @@ void CEditCtrl::Indent(BOOL unindent, BOOL tabAsSpaces, int tabSize, wchar_t ch)
     const int lengthBefore = m_data->GetLineLength(caret.line);
     CUndoGroupGuard group(m_data->GetUndo(), 0);
     m_data->RecordCaretForUndo();
-    if (!box) SelectWholeLines();
+    if (!box) m_model.SelectWholeLines();
     int count;
     ReplaceAll(AsWide(UnindentPattern(tabSize, box).c_str()), L"", TRUE, TRUE, TRUE, TRUE, &count);
     if (!hadSelection) {
         // The caret stays on its character.
-        ClearSelection(true);
+        m_model.ClearSelection(true);
         const int removed = lengthBefore - m_data->GetLineLength(caret.line);
         m_data->SetCaretPos(caret.line, std::max(0, caret.column - removed));
         UpdateCaret(1, true);

@@ -94,7 +94,7 @@ bool CGridCtrl::BeginEdit(bool caretAtStart) {
     }
     m_editor->SetStyle(style);
 
-    m_editor->ClearSelection(false);
+    m_editor->Model().ClearSelection(false);
     if (m_search.highlightOn)
         m_editor->SetSearchHighlight(AsWide(m_searchPattern.c_str()), m_searchMatchCase, m_searchMatchWidth,
                                      m_searchRegex);
@@ -171,7 +171,7 @@ void CGridCtrl::OnChar(UINT ch) {
         if (!m_data->IsEditable() || ch == L'\t' || ch == L'\r' || ch == 0x1B) return;
         if (!IsEditing()) {
             if (!BeginEdit(false)) return;
-            m_editor->SelectAll();
+            m_editor->Model().SelectAll();
         }
         if (ch == L'\b') {
             m_editor->PostMessage(WM_KEYDOWN, VK_BACK, 1);
@@ -199,9 +199,9 @@ void CGridCtrl::OnChar(UINT ch) {
     case 0x1A:  // Ctrl+Z
         if (IsEditing()) {
             if (ch == 0x19)
-                m_editor->Redo();
+                m_editor->Model().Redo();
             else
-                m_editor->Undo();
+                m_editor->Model().Undo();
         } else if (m_data->IsEditable()) {
             if (ch == 0x19)
                 m_data->Redo();

@@ -362,7 +362,7 @@ void CGridCtrl::OnLButtonDblClk(CPoint p) {
     }
     case GridHit::Cell:
         if (BeginEdit(false)) {
-            m_editor->SelectAll();
+            m_editor->Model().SelectAll();
             // The click that made the double-click places the caret in the editor.
             const bool swapped = ::GetSystemMetrics(SM_SWAPBUTTON) != 0;
             INPUT input[2] = {};

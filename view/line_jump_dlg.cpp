@@ -58,7 +58,9 @@ void JumpToLine(CEditCtrl& editor, int line) {
     if (!data || line < 1) return;
     // A move by lines clamps to the text and lands at column 0; on the same
     // line only the column goes back.
-    editor.MoveCaret(line - 1 - data->GetCaretPos().line, 0, false, true);
+    editor.Model().ClearSelection(true);
+    data->MoveCaretLinesHome(line - 1 - data->GetCaretPos().line);
+    editor.UpdateCaret(1);
     const EditPos caret = data->GetCaretPos();
     if (caret.column != 0) {
         data->SetCaretPos(caret.line, 0);

@@ -3,6 +3,7 @@
 #include "app/profile/app_settings.h"
 #include "app/resource.h"
 #include "assist/code_assist_edit_ctrl.h"
+#include "editctrl/core/bracket_pair.h"
 #include "editctrl/core/caret_motion.h"
 #include "editctrl/core/command_rules.h"
 #include "editctrl/edit_ctrl.h"
@@ -44,14 +45,14 @@ void Step(CEditData& d, CaretStep step) {
 // (an empty anchored one is dropped, its old anchor is not reused).
 void SelectingMove(CEditCtrl& e, CaretStep step, bool box) {
     CEditData& d = *e.GetEditData();
-    if (!e.HasSelection()) {
+    if (!e.Model().HasSelection()) {
         if (box) e.DispData().boxRequest = 1;
         const EditPos c = d.GetCaretPos();
-        e.BeginSelection(c.column, c.line);
+        e.Model().BeginSelection({c.column, c.line});
     }
     Step(d, step);
     const EditPos c = d.GetCaretPos();
-    e.ExtendSelectionTo(0, c.column, c.line);
+    e.Model().ExtendSelectionTo({c.column, c.line});
     e.UpdateCaret(1);
 }
 
@@ -62,14 +63,14 @@ void LineMove(CEditCtrl& e, int rows, bool extend);
 // itself and takes the box flag with it (a shown list's row moves instead,
 // and no box is left waiting).
 void BoxRowMove(CEditCtrl& e, int rows) {
-    if (!e.HasSelection() && !ShownList(e)) e.DispData().boxRequest = 1;
+    if (!e.Model().HasSelection() && !ShownList(e)) e.DispData().boxRequest = 1;
     LineMove(e, rows, true);
 }
 
 // Plain move: a present selection goes first.
 void PlainMove(CEditCtrl& e, CaretStep step) {
     CEditData& d = *e.GetEditData();
-    e.ClearSelection(true);
+    e.Model().ClearSelection(true);
     Step(d, step);
     e.UpdateCaret(1);
 }
@@ -79,13 +80,13 @@ void CopyThenMaybeClear(CEditCtrl& e, bool line) {
         e.CopyLine();
     else
         e.Copy();
-    if ((e.GetStyleWord() & ECS_CLEAR_AFTER_COPY) && e.HasSelection()) e.ClearSelection(true);
+    if ((e.GetStyleWord() & ECS_CLEAR_AFTER_COPY) && e.Model().HasSelection()) e.Model().ClearSelection(true);
 }
 
 void CutLine(CEditCtrl& e) {
-    if (e.IsReadOnly()) return;
+    if (e.Model().IsReadOnly()) return;
     e.CopyLine();
-    e.DeleteLine();
+    e.Model().DeleteLine();
 }
 
 void DeleteToLineEnd(CEditCtrl& e) {
@@ -101,13 +102,13 @@ void DeleteToLineStart(CEditCtrl& e) {
 
 void DeleteWordAfter(CEditCtrl& e) {
     const EditPos c = e.GetEditData()->GetCaretPos();
-    const EditPos edge = e.GetWordEdge(1);
+    const EditPos edge = e.Model().WordEdge(1);
     if (c < edge) e.Model().DeleteRangeAsGroup(c, edge);
 }
 
 void DeleteWordBefore(CEditCtrl& e) {
     const EditPos c = e.GetEditData()->GetCaretPos();
-    const EditPos edge = e.GetWordEdge(-1);
+    const EditPos edge = e.Model().WordEdge(-1);
     if (edge < c) e.Model().DeleteRangeAsGroup(edge, c);
 }
 
@@ -125,19 +126,6 @@ void ToggleBookmark(CEditCtrl& e) {
     const int line = d.GetCaretPos().line;
     d.GetLine(line)->flags ^= kLineFlagBookmark;
     e.MirrorRedrawMargin(e.GetFirstRowOfLine(line));
-}
-
-// Onwards from the line after (before) the caret, then round from the other
-// end up to the caret line itself.
-void GoToBookmark(CEditCtrl& e, int step, bool extend) {
-    const CEditData& d = *e.GetEditData();
-    const int caret = d.GetCaretPos().line;
-    const int last = d.GetLineCount() - 1;
-    if (step > 0) {
-        if (!e.GoToBookmark(caret + 1, last, 1, extend)) e.GoToBookmark(0, caret, 1, extend);
-    } else {
-        if (!e.GoToBookmark(caret - 1, 0, -1, extend)) e.GoToBookmark(last, caret, -1, extend);
-    }
 }
 
 void ClearAllBookmarks(CEditCtrl& e) {
@@ -188,7 +176,7 @@ bool LastEditPosition(const CEditData& d, EditPos& at) {
 
 void GoToLastEdit(CEditCtrl& e) {
     CEditData& d = *e.GetEditData();
-    e.ClearSelection(true);
+    e.Model().ClearSelection(true);
     ForgetCaretColumn(d);
     EndUndoCoalescing(d);
     EditPos at;
@@ -202,7 +190,7 @@ void GoToLastEdit(CEditCtrl& e) {
 void GoToMatchingBracket(CEditCtrl& e) {
     CEditData& d = *e.GetEditData();
     EditPos at;
-    if (!e.FindMatchingBracket(d.GetCaretChar(), at)) return;
+    if (!FindMatchingBracketAtCaret(d, d.GetCaretChar(), at)) return;
     EndUndoCoalescing(d);
     at = d.ClampPos(at);
     d.SetCaretPos(at.line, at.column);
@@ -221,11 +209,11 @@ void CompleteKeyword(CEditCtrl& e, bool reverse) {
         assist->KeywordComplete(reverse);
         return;
     }
-    if (e.HasSelection()) {
-        e.ClearSelection(true);
+    if (e.Model().HasSelection()) {
+        e.Model().ClearSelection(true);
         return;
     }
-    e.CompleteKeyword(reverse);
+    e.Model().CompleteKeyword(reverse);
 }
 
 // One row up or down: the list's chosen row while it is shown, else the caret.
@@ -280,7 +268,7 @@ void Scroll(CEditCtrl& e, void (CScrollWnd::*scroll)()) {
 void DeleteOrBackSpace(CEditCtrl& e, bool back) {
     if (auto* l = ShownList(e)) {
         const bool atAnchor = e.GetEditData()->GetCaretPos() == l->AssistAnchor();
-        if (atAnchor && !(back && e.HasSelection())) {
+        if (atAnchor && !(back && e.Model().HasSelection())) {
             l->HideAssistWnd();
             return;
         }
@@ -309,26 +297,26 @@ const EditorCommand kCommands[] = {
     {ID_EDIT_PASTE_BOX, [](CEditCtrl& e) { e.Paste(false, true); }},
     {ID_EDIT_PASTE_BELOW, [](CEditCtrl& e) { e.PasteLine(false); }},
     {ID_EDIT_PASTE_ABOVE, [](CEditCtrl& e) { e.PasteLine(true); }},
-    {ID_EDIT_UNDO, [](CEditCtrl& e) { e.Undo(); }},
-    {ID_EDIT_REDO, [](CEditCtrl& e) { e.Redo(); }},
+    {ID_EDIT_UNDO, [](CEditCtrl& e) { e.Model().Undo(); }},
+    {ID_EDIT_REDO, [](CEditCtrl& e) { e.Model().Redo(); }},
     // Selection.
-    {ID_SELECT_ALL, [](CEditCtrl& e) { e.SelectAll(); }},
-    {ID_EDIT_SELECT_LINE, [](CEditCtrl& e) { e.SelectLine(); }},
+    {ID_SELECT_ALL, [](CEditCtrl& e) { e.Model().SelectAll(); }},
+    {ID_EDIT_SELECT_LINE, [](CEditCtrl& e) { e.Model().SelectLineAt(e.GetEditData()->GetCaretPos().line); }},
     {ID_EDIT_SELECT_WORD, [](CEditCtrl& e) { e.Model().SelectWordAt(); }},
     {ID_EDIT_BOX_SELECT, [](CEditCtrl& e) { e.DispData().boxRequest = 1; }},
     // Cursor moves.
-    {ID_CURSOR_LEFT, [](CEditCtrl& e) { e.MoveCharLeft(false); }},
-    {ID_CURSOR_RIGHT, [](CEditCtrl& e) { e.MoveCharRight(false); }},
+    {ID_CURSOR_LEFT, [](CEditCtrl& e) { e.Model().MoveCharOrCollapse(-1, false); }},
+    {ID_CURSOR_RIGHT, [](CEditCtrl& e) { e.Model().MoveCharOrCollapse(1, false); }},
     {ID_CURSOR_UP, [](CEditCtrl& e) { LineMove(e, -1, false); }},
     {ID_CURSOR_DOWN, [](CEditCtrl& e) { LineMove(e, 1, false); }},
     {ID_SELECT_UP, [](CEditCtrl& e) { LineMove(e, -1, true); }},
     {ID_SELECT_DOWN, [](CEditCtrl& e) { LineMove(e, 1, true); }},
-    {ID_CURSOR_LINE_START, [](CEditCtrl& e) { ListEndOr(e, false, [&] { e.MoveToLineStart(false, true); }); }},
-    {ID_SELECT_LINE_START, [](CEditCtrl& e) { ListEndOr(e, false, [&] { e.MoveToLineStart(true, true); }); }},
+    {ID_CURSOR_LINE_START, [](CEditCtrl& e) { ListEndOr(e, false, [&] { e.Model().MoveToLineStart(false, false); }); }},
+    {ID_SELECT_LINE_START, [](CEditCtrl& e) { ListEndOr(e, false, [&] { e.Model().MoveToLineStart(true, false); }); }},
     {ID_CURSOR_LINE_END, [](CEditCtrl& e) { ListEndOr(e, true, [&] { e.Model().MoveToLineEnd(false); }); }},
     {ID_SELECT_LINE_END, [](CEditCtrl& e) { ListEndOr(e, true, [&] { e.Model().MoveToLineEnd(true); }); }},
-    {ID_CURSOR_WINDOW_LEFT, [](CEditCtrl& e) { ListEndOr(e, false, [&] { e.MoveToLineStart(false); }); }},
-    {ID_SELECT_WINDOW_LEFT, [](CEditCtrl& e) { ListEndOr(e, false, [&] { e.MoveToLineStart(true); }); }},
+    {ID_CURSOR_WINDOW_LEFT, [](CEditCtrl& e) { ListEndOr(e, false, [&] { e.Model().MoveToLineStart(false, true); }); }},
+    {ID_SELECT_WINDOW_LEFT, [](CEditCtrl& e) { ListEndOr(e, false, [&] { e.Model().MoveToLineStart(true, true); }); }},
     {ID_CURSOR_WINDOW_RIGHT, [](CEditCtrl& e) { ListEndOr(e, true, [&] { e.MoveToRowEnd(false); }); }},
     {ID_SELECT_WINDOW_RIGHT, [](CEditCtrl& e) { ListEndOr(e, true, [&] { e.MoveToRowEnd(true); }); }},
     {ID_CURSOR_TEXT_START, [](CEditCtrl& e) { ListEndOr(e, false, [&] { e.Model().MoveToTextStart(false); }); }},
@@ -367,7 +355,7 @@ const EditorCommand kCommands[] = {
     // Deleting and inserting.
     {ID_EDIT_DELETE, [](CEditCtrl& e) { DeleteOrBackSpace(e, false); }},
     {ID_EDIT_BACKSPACE, [](CEditCtrl& e) { DeleteOrBackSpace(e, true); }},
-    {ID_EDIT_DELETE_LINE, [](CEditCtrl& e) { e.DeleteLine(); }},
+    {ID_EDIT_DELETE_LINE, [](CEditCtrl& e) { e.Model().DeleteLine(); }},
     {ID_EDIT_DELETE_TO_END, DeleteToLineEnd},
     {ID_EDIT_DELETE_TO_START, DeleteToLineStart},
     {ID_EDIT_DELETE_WORD_AFTER, DeleteWordAfter},
@@ -387,10 +375,10 @@ const EditorCommand kCommands[] = {
     // Brackets and bookmarks.
     {ID_EDIT_SHOW_MATCH_BRACKET, [](CEditCtrl& e) { e.FlashMatchingBracket(e.GetEditData()->GetCaretChar()); }},
     {ID_BOOKMARK_TOGGLE, ToggleBookmark},
-    {ID_BOOKMARK_NEXT, [](CEditCtrl& e) { GoToBookmark(e, 1, false); }},
-    {ID_BOOKMARK_PREV, [](CEditCtrl& e) { GoToBookmark(e, -1, false); }},
-    {ID_BOOKMARK_SELECT_NEXT, [](CEditCtrl& e) { GoToBookmark(e, 1, true); }},
-    {ID_BOOKMARK_SELECT_PREV, [](CEditCtrl& e) { GoToBookmark(e, -1, true); }},
+    {ID_BOOKMARK_NEXT, [](CEditCtrl& e) { e.Model().NextBookmark(1, false); }},
+    {ID_BOOKMARK_PREV, [](CEditCtrl& e) { e.Model().NextBookmark(-1, false); }},
+    {ID_BOOKMARK_SELECT_NEXT, [](CEditCtrl& e) { e.Model().NextBookmark(1, true); }},
+    {ID_BOOKMARK_SELECT_PREV, [](CEditCtrl& e) { e.Model().NextBookmark(-1, true); }},
     {ID_BOOKMARK_CLEAR_ALL, ClearAllBookmarks},
 };
 
@@ -420,16 +408,16 @@ bool IsEnabled(CEditCtrl& e, UINT id) {
     const CUndoData* undo = e.GetEditData()->GetUndo();
     switch (id) {
     case ID_EDIT_COPY:
-        return (e.GetStyleWord() & ECS_ROW_COPY_AT_NO_SEL) || e.HasSelection();
+        return (e.GetStyleWord() & ECS_ROW_COPY_AT_NO_SEL) || e.Model().HasSelection();
     case ID_EDIT_CUT:
-        return !e.IsReadOnly() && e.HasSelection();
+        return !e.Model().IsReadOnly() && e.Model().HasSelection();
     case ID_EDIT_PASTE:
     case ID_EDIT_PASTE_BOX:
         return e.CanPaste();
     case ID_EDIT_UNDO:
-        return !e.IsReadOnly() && undo && undo->CanUndo();
+        return !e.Model().IsReadOnly() && undo && undo->CanUndo();
     case ID_EDIT_REDO:
-        return !e.IsReadOnly() && undo && undo->CanRedo();
+        return !e.Model().IsReadOnly() && undo && undo->CanRedo();
     }
     return true;
 }

@@ -37,7 +37,7 @@ HWND WaitForEditorWithFile(const std::wstring& path) {
 
 void DropSelection(CEditCtrl* editor) {
     if (!editor) return;
-    editor->ClearSelection(true);
+    editor->Model().ClearSelection(true);
     if (CEditData* data = editor->GetEditData()) data->SetCaretX(-1);
 }
 

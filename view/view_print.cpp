@@ -52,7 +52,7 @@ void PrintCurrentFile(CPavinView& view, CEditCtrl& editor) {
     const CEditData* text = source;
     std::unique_ptr<CEditData> selection;
     if (dialog.m_selectionOnly) {
-        const std::u16string selected = editor.GetSelectedText();
+        const std::u16string selected = editor.Model().SelectedText();
         if (selected.empty()) {
             Tell(owner, L"選択範囲がありません", MB_ICONERROR);
             return;

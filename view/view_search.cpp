@@ -69,7 +69,7 @@ void Filter(CPavinView& view, CEditCtrl& editor) {
 // Only a selection within one line is taken as a search text: several
 // lines are what the replace dialog's selection range is for.
 bool SelectionWithinOneLine(const CEditCtrl* editor) {
-    return editor && editor->HasSelection() && !editor->Model().IsMultiLineSelection();
+    return editor && editor->Model().HasSelection() && !editor->Model().IsMultiLineSelection();
 }
 
 enum class Which { Search, Replace, Filter };
@@ -83,12 +83,12 @@ void OpenDialog(CPavinView& view, CViewSearchDialogs& dialogs, Which which) {
     CSearchCondition& condition = view.SearchCondition();
     if (::IsWindowVisible(dialog->m_hWnd)) {
         if (which == Which::Search && SelectionWithinOneLine(editor))
-            dialog->PutSearchText(editor->GetSelectedText());
+            dialog->PutSearchText(editor->Model().SelectedText());
         else
             dialog->FocusSearchText();
         return;
     }
-    if (SelectionWithinOneLine(editor)) condition.pattern = editor->GetSelectedText();
+    if (SelectionWithinOneLine(editor)) condition.pattern = editor->Model().SelectedText();
     if (which == Which::Replace) condition.inSelection = editor && editor->Model().IsMultiLineSelection() ? 1 : 0;
 
     SearchDlgRequest request;
@@ -147,9 +147,9 @@ bool RunSearchCommand(CPavinView& view, UINT id, CCmdUI* ui) {
         return true;
     case ID_SEARCH_SELECTED_NEXT:
     case ID_SEARCH_SELECTED_PREV:
-        if (!ui && editor && editor->HasSelection()) {
+        if (!ui && editor && editor->Model().HasSelection()) {
             CSearchCondition& c = view.SearchCondition();
-            c.pattern = editor->GetSelectedText();
+            c.pattern = editor->Model().SelectedText();
             c.direction = 1;
             c.matchCase = c.widthSensitive = c.regex = 0;
         }

@@ -28,7 +28,7 @@ std::u16string FirstRowComment(const CEditCtrl& e) {
 
 bool SelectionOverLines(const CEditCtrl& e) {
     const CEditDispData& d = e.DispData();
-    return e.HasSelection() && d.selStart.line != d.selEnd.line;
+    return e.Model().HasSelection() && d.selStart.line != d.selEnd.line;
 }
 
 void RunLineEdit(CEditCtrl& e, LineEdit edit) {
@@ -44,13 +44,13 @@ void DeleteDuplicates(CEditCtrl& e) {
 
 void JoinLines(CEditCtrl& e) {
     CEditData* data = e.GetEditData();
-    if (e.IsReadOnly()) return;
+    if (e.Model().IsReadOnly()) return;
     if (SelectionOverLines(e)) {
         int count = 0;
         e.ReplaceAll(L"\\n", L"", FALSE, TRUE, TRUE, TRUE, &count);
         return;
     }
-    e.ClearSelection(true);
+    e.Model().ClearSelection(true);
     {
         CUndoGroupGuard group(data->GetUndo(), 0);
         data->RecordCaretForUndo();
@@ -63,25 +63,41 @@ void JoinLines(CEditCtrl& e) {
     e.UpdateCaret(1, true);
 }
 
-void ChangeCase(CEditCtrl& e, bool upper) {
-    if (e.IsReadOnly() || !e.HasSelection()) return;
+// A command on the stream selection: a box selection is refused with a
+// message, and without a selection (or on a read-only text) nothing happens.
+bool StreamSelectionToEdit(CEditCtrl& e) {
+    if (e.Model().IsReadOnly() || !e.Model().HasSelection()) return false;
     if (e.DispData().boxSelection) {
         ShowMessageBox(e.GetSafeHwnd(), L"矩形選択には対応していません", L"メッセージ", MB_ICONINFORMATION);
-        return;
+        return false;
     }
-    std::u16string text = e.GetSelectedText();
+    return true;
+}
+
+void ChangeCase(CEditCtrl& e, bool upper) {
+    if (!StreamSelectionToEdit(e)) return;
+    std::u16string text = e.Model().SelectedText();
     for (char16_t& c : text) {
         const wchar_t w = static_cast<wchar_t>(c);
         c = static_cast<char16_t>(upper ? std::towupper(w) : std::towlower(w));
     }
-    e.ReplaceSelection(text.c_str(), false);
+    e.Model().ReplaceSelection(text.c_str(), false);
+}
+
+void ConvertWidth(CEditCtrl& e, bool ascii, bool kana, bool toFull) {
+    if (StreamSelectionToEdit(e)) e.Model().ConvertSelectionWidth(ascii, kana, toFull);
+}
+
+void ReorderLines(CEditCtrl& e, CEditModel::LineOrder order) {
+    CWaitCursor wait;
+    e.Model().ReorderSelectedLines(order);
 }
 
 void ConvertTabs(CEditCtrl& e, bool toTabs) {
     CEditData* data = e.GetEditData();
-    if (e.IsReadOnly()) return;
-    const bool hadSelection = e.HasSelection();
-    e.SelectWholeLines();
+    if (e.Model().IsReadOnly()) return;
+    const bool hadSelection = e.Model().HasSelection();
+    e.Model().SelectWholeLines();
     const EditPos start = e.DispData().selStart;
     const int last = e.DispData().selEnd.line;
     if (toTabs)
@@ -89,16 +105,16 @@ void ConvertTabs(CEditCtrl& e, bool toTabs) {
     else
         data->TabsToSpaces(start.line, last);
     e.Relayout(0);
-    e.SelectRange(start.column, start.line, data->GetLineLength(last), last, false);
+    e.Model().SelectRange({start.column, start.line}, {data->GetLineLength(last), last}, false);
     if (!hadSelection) {
-        e.ClearSelection(true);
+        e.Model().ClearSelection(true);
         data->SetCaretX(-1);
     }
 }
 
 void BreakAtWrap(CEditCtrl& e) {
     CEditData* data = e.GetEditData();
-    if (e.IsReadOnly() || !e.HasSelection()) return;
+    if (e.Model().IsReadOnly() || !e.Model().HasSelection()) return;
     CWaitCursor wait;
     const EditPos from = e.DispData().selStart;
     EditPos to = e.DispData().selEnd;
@@ -108,7 +124,7 @@ void BreakAtWrap(CEditCtrl& e) {
     if (!(e.GetStyleWord() & ECS_NO_COMMENT_SYNTAX)) e.UpdateLineStates(0, -1);
     e.Relayout(0);
     // The old range selected, the caret at its start.
-    e.SelectRange(to.column, to.line, from.column, from.line, false);
+    e.Model().SelectRange({to.column, to.line}, {from.column, from.line}, false);
     data->GetUndo()->CloseCoalescing();
     data->SetCaretX(-1);
     e.UpdateCaret(1, true);
@@ -116,8 +132,8 @@ void BreakAtWrap(CEditCtrl& e) {
 }
 
 void InsertText(CEditCtrl& e, const std::u16string& text) {
-    if (e.IsReadOnly()) return;
-    e.ReplaceSelection(text.c_str(), false);
+    if (e.Model().IsReadOnly()) return;
+    e.Model().ReplaceSelection(text.c_str(), false);
 }
 
 void InsertDateTime(CEditCtrl& e) {
@@ -158,15 +174,18 @@ const TextOp kTextOps[] = {
     {ID_EDIT_UNINDENT_TAB, [](CEditCtrl& e) { Indent(e, true, true); }, Needs::Nothing},
     {ID_EDIT_INDENT_SPACE, [](CEditCtrl& e) { Indent(e, false, false); }, Needs::Nothing},
     {ID_EDIT_UNINDENT_SPACE, [](CEditCtrl& e) { Indent(e, true, false); }, Needs::Nothing},
-    {ID_EDIT_REVERSE_LINES, [](CEditCtrl& e) { e.ReverseLines(); }, Needs::SelectionOverLines},
-    {ID_EDIT_SORT_ASC, [](CEditCtrl& e) { e.SortLines(FALSE); }, Needs::SelectionOverLines},
-    {ID_EDIT_SORT_DESC, [](CEditCtrl& e) { e.SortLines(TRUE); }, Needs::SelectionOverLines},
-    {ID_EDIT_TO_FULLWIDTH, [](CEditCtrl& e) { e.ToFullWidth(true, true); }, Needs::Selection},
-    {ID_EDIT_TO_FULLWIDTH_ALNUM, [](CEditCtrl& e) { e.ToFullWidth(true, false); }, Needs::Selection},
-    {ID_EDIT_TO_FULLWIDTH_KANA, [](CEditCtrl& e) { e.ToFullWidth(false, true); }, Needs::Selection},
-    {ID_EDIT_TO_HALFWIDTH, [](CEditCtrl& e) { e.ToHalfWidth(true, true); }, Needs::Selection},
-    {ID_EDIT_TO_HALFWIDTH_ALNUM, [](CEditCtrl& e) { e.ToHalfWidth(true, false); }, Needs::Selection},
-    {ID_EDIT_TO_HALFWIDTH_KANA, [](CEditCtrl& e) { e.ToHalfWidth(false, true); }, Needs::Selection},
+    {ID_EDIT_REVERSE_LINES, [](CEditCtrl& e) { ReorderLines(e, CEditModel::LineOrder::Reversed); },
+     Needs::SelectionOverLines},
+    {ID_EDIT_SORT_ASC, [](CEditCtrl& e) { ReorderLines(e, CEditModel::LineOrder::Ascending); },
+     Needs::SelectionOverLines},
+    {ID_EDIT_SORT_DESC, [](CEditCtrl& e) { ReorderLines(e, CEditModel::LineOrder::Descending); },
+     Needs::SelectionOverLines},
+    {ID_EDIT_TO_FULLWIDTH, [](CEditCtrl& e) { ConvertWidth(e, true, true, true); }, Needs::Selection},
+    {ID_EDIT_TO_FULLWIDTH_ALNUM, [](CEditCtrl& e) { ConvertWidth(e, true, false, true); }, Needs::Selection},
+    {ID_EDIT_TO_FULLWIDTH_KANA, [](CEditCtrl& e) { ConvertWidth(e, false, true, true); }, Needs::Selection},
+    {ID_EDIT_TO_HALFWIDTH, [](CEditCtrl& e) { ConvertWidth(e, true, true, false); }, Needs::Selection},
+    {ID_EDIT_TO_HALFWIDTH_ALNUM, [](CEditCtrl& e) { ConvertWidth(e, true, false, false); }, Needs::Selection},
+    {ID_EDIT_TO_HALFWIDTH_KANA, [](CEditCtrl& e) { ConvertWidth(e, false, true, false); }, Needs::Selection},
     {ID_EDIT_DATE_TIME, InsertDateTime, Needs::Nothing},
     {ID_EDIT_INSERT_BR, [](CEditCtrl& e) { InsertText(e, u"<br>\n"); }, Needs::Nothing},
     {ID_EDIT_LOWER_CASE, [](CEditCtrl& e) { ChangeCase(e, false); }, Needs::Selection},
@@ -180,7 +199,7 @@ const TextOp kTextOps[] = {
 bool IsEnabled(const CEditCtrl& e, Needs needs) {
     switch (needs) {
     case Needs::Nothing: return true;
-    case Needs::Selection: return e.HasSelection();
+    case Needs::Selection: return e.Model().HasSelection();
     case Needs::SelectionOverLines: return SelectionOverLines(e);
     case Needs::RowComment: return !FirstRowComment(e).empty();
     }
@@ -193,13 +212,13 @@ void ReplaceInSelectedLines(CEditCtrl& e, const wchar_t* pattern, const wchar_t*
     CEditData* data = e.GetEditData();
     if (!data) return;
     const EditPos caret = data->GetCaretPos();
-    const bool hadSelection = e.HasSelection();
-    if (wholeLines) e.SelectWholeLines();
+    const bool hadSelection = e.Model().HasSelection();
+    if (wholeLines) e.Model().SelectWholeLines();
     int count = 0;
     e.ReplaceAll(pattern, replacement, TRUE, TRUE, TRUE, TRUE, &count);
     // A selection stays on the processed lines.
     if (hadSelection) return;
-    e.ClearSelection(true);
+    e.Model().ClearSelection(true);
     data->SetCaretX(-1);
     if (count == 0) {
         data->SetCaretPos(caret.line, caret.column);

@@ -36,7 +36,7 @@ std::u16string CurrentFolder() {
 void LaunchGrep(CPavinView& view) {
     const std::u16string folder = view.Context().settings.searchDirAsCurrentDir ? CurrentFolder() : std::u16string();
     CEditCtrl* editor = view.CurrentEditor();
-    const std::u16string text = editor ? editor->GetSelectedText() : std::u16string();
+    const std::u16string text = editor ? editor->Model().SelectedText() : std::u16string();
     const std::wstring program = GetModuleDir() + L"sulki.exe";
     const std::wstring line = ToWide(BuildSulkiCommandLine(ToU16(program), text, folder));
     if (!StartProcess(line.c_str(), nullptr, false, program.c_str()))
@@ -98,7 +98,7 @@ void RunSelection(CMacroLink& macros, CEditCtrl& editor) {
     // The macro reader takes line feeds: the selection is read with them.
     CLineEndTypeGuard restore(data);
     data->SetLineEndType(LineEndType::LF);
-    const std::u16string text = editor.GetSelectedText();
+    const std::u16string text = editor.Model().SelectedText();
     if (!text.empty()) macros.RunText(ToWide(text));
 }
 
@@ -152,8 +152,8 @@ bool RunToolCommand(CPavinView& view, UINT id, CCmdUI* ui) {
         return true;
     case ID_TOOL_RUN_SELECTION:
         if (ui)
-            ui->Enable(editor && editor->HasSelection());
-        else if (editor && editor->HasSelection())
+            ui->Enable(editor && editor->Model().HasSelection());
+        else if (editor && editor->Model().HasSelection())
             RunSelection(view.Context().macros, *editor);
         return true;
     case ID_TOOL_COLOR_DATA:
@@ -169,6 +169,6 @@ bool RunToolCommand(CPavinView& view, UINT id, CCmdUI* ui) {
 void InsertColorText(CPavinView& view, const wchar_t* text) {
     CEditCtrl* editor = view.CurrentEditor();
     if (!editor || !text) return;
-    editor->ReplaceSelection(AsU16(text), false);
+    editor->Model().ReplaceSelection(AsU16(text), false);
     if (CPavinDoc* doc = view.GetDocument()) doc->UpdateTitle();
 }

@@ -1,6 +1,7 @@
 #include "editctrl/core/bracket_pair.h"
 
 #include "editctrl/syntax/strtoken.h"
+#include "textengine/layout.h"
 
 char16_t OpenerOf(char16_t closing) {
     switch (closing) {
@@ -10,6 +11,35 @@ char16_t OpenerOf(char16_t closing) {
     case u'>': return u'<';
     default: return 0;
     }
+}
+
+namespace {
+
+char16_t CloserOf(char16_t opening) {
+    switch (opening) {
+    case u'(': return u')';
+    case u'[': return u']';
+    case u'{': return u'}';
+    case u'<': return u'>';
+    default: return 0;
+    }
+}
+
+}  // namespace
+
+bool FindMatchingBracketAtCaret(const CEditData& data, char32_t ch, EditPos& pos) {
+    const CStrToken* language = LanguageOf(data.GetSyntaxRules());
+    if (!language || ch >= 256) return false;
+    const int kind = language->GetBracketKind(ch);
+    if (kind != 1 && kind != 2) return false;
+    const EditPos caret = data.GetCaretPos();
+    if (data.GetCharClass(caret.line, caret.column, nullptr) != CharClassCode) return false;
+    if (kind == 2) {
+        const char16_t close = CloserOf(static_cast<char16_t>(ch));
+        return close && data.FindMatchingBracket(ch, close, 1, EditPos{-1, -1}, 1, pos);
+    }
+    const char16_t open = OpenerOf(static_cast<char16_t>(ch));
+    return open && data.FindMatchingBracket(open, ch, 1, EditPos{-1, -1}, -1, pos);
 }
 
 BracketPair FindBracketPair(const CEditData& data, EditPos caret, const CStrToken& lang, EditPos firstVisible,

@@ -51,6 +51,10 @@ EditPos TextEnd(const CEditData& d) {
     return {d.GetLineLength(last), last};
 }
 
+EditPos PastLine(const CEditData& d, int line) {
+    return line + 1 < d.GetLineCount() ? EditPos{0, line + 1} : EditPos{d.GetLineLength(line), line};
+}
+
 EditPos WordEdge(const CEditData& d, EditPos from, int n) {
     return n > 0 ? WordRight(d, from, WordStop::NextWordStart) : WordLeft(d, from);
 }

@@ -29,6 +29,9 @@ EditPos LineStart(const CEditData& d, EditPos from, bool smart);
 EditPos LineEnd(const CEditData& d, EditPos from);
 EditPos TextStart();
 EditPos TextEnd(const CEditData& d);
+// Past a whole line with its line end: the next line's start, or the end
+// of the last line.
+EditPos PastLine(const CEditData& d, int line);
 
 // The edge of the word after (n > 0: the next word's start) or before
 // (n < 0: the word's start over blanks) a position.

@@ -112,9 +112,8 @@ void CEditModel::SelectAll() {
 
 void CEditModel::SelectLineAt(int line) {
     if (!m_data) return;
-    const int last = m_data->GetLineCount() - 1;
-    line = std::clamp(line, 0, last);
-    const EditPos end = line < last ? EditPos{0, line + 1} : EditPos{m_data->GetLineLength(line), line};
+    line = std::clamp(line, 0, m_data->GetLineCount() - 1);
+    const EditPos end = motion::PastLine(*m_data, line);
     BeginSelection({0, line});
     ExtendSelection(end);
     m_data->SetCaretPos(end.line, end.column);
@@ -176,6 +175,12 @@ void CEditModel::MoveToTextStart(bool extend) {
 
 void CEditModel::MoveToTextEnd(bool extend) {
     if (m_data) MoveTo(motion::TextEnd(*m_data), extend);
+}
+
+EditPos CEditModel::WordEdge(int n) {
+    if (!m_data) return {0, 0};
+    if (CUndoData* undo = m_data->GetUndo()) undo->CloseCoalescing();
+    return motion::WordEdge(*m_data, m_data->GetCaretPos(), n);
 }
 
 // Typing and deleting -----------------------------------------------------------------
@@ -294,4 +299,64 @@ void CEditModel::DeleteRangeAsGroup(EditPos start, EditPos end) {
     m_data->RecordCaretForUndo();
     DeleteRange(start, end, true);
     m_data->RecordCaretForUndo();
+}
+
+void CEditModel::ReplaceSelection(const char16_t* text, bool asBox) {
+    if (m_readOnly || !m_data || !text) return;
+    const EditSnapshot before = Snapshot();
+    int firstLine = before.caretLine;
+    bool severalLines = false;
+    if (asBox && !HasSelection()) {
+        PasteBox(text);
+        severalLines = true;
+    } else if (!HasSelection()) {
+        m_data->InsertText(text, 1);
+    } else {
+        CEditDispData& d = Sel();
+        const EditPos start = d.selStart, end = d.selEnd;
+        firstLine = start.line;
+        severalLines = start.line != end.line || d.boxSelection;
+        if (d.boxSelection)
+            m_data->InsertBoxText(text);
+        else
+            m_data->ReplaceRange(start, end, text);
+        DropSelection(start.line, end.line);
+    }
+    m_completionStart = -1;
+    m_view.TextEdited(before, firstLine, severalLines);
+}
+
+void CEditModel::PasteBox(const char16_t* text) {
+    if (!m_data || !text) return;
+    CEditDispData& d = Sel();
+    if (!HasSelection()) {
+        const EditPos c = m_data->GetCaretPos();
+        d.boxRequest = 1;
+        BeginSelection(c);
+        ExtendSelectionTo(c);
+        d.selAnchor = c;
+    }
+    m_data->InsertBoxText(text);
+    d.ResetSelection();
+}
+
+// Undo and the text of the selection ------------------------------------------------------
+
+void CEditModel::Undo() { Replay(-1); }
+
+void CEditModel::Redo() { Replay(1); }
+
+void CEditModel::Replay(int direction) {
+    if (m_readOnly || !m_data) return;
+    if (direction < 0)
+        m_data->Undo();
+    else
+        m_data->Redo();
+    ClearSelection(true);
+    m_view.LinesChanged(false);
+}
+
+std::u16string CEditModel::SelectedText() const {
+    if (!HasSelection()) return {};
+    return Sel().boxSelection ? m_data->GetBoxSelectionString() : m_data->GetSelectedText();
 }

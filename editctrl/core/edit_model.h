@@ -1,10 +1,13 @@
 // The editor model: what typing, deleting, moving the caret and selecting
-// (stream and box) do to a text and its selection, and how those edits
-// group into undo steps. It knows no window: the window that shows the text
-// answers the few questions of geometry and repaints when told, through
-// CEditModelView. Moves by display rows and pages take their target from the
-// window and then go through MoveTo like every other move.
+// (stream and box), undo, keyword completion and the line commands do to a
+// text and its selection, and how those edits group into undo steps. It
+// knows no window: the window that shows the text answers the few questions
+// of geometry and repaints when told, through CEditModelView. Moves by
+// display rows and pages take their target from the window and then go
+// through MoveTo like every other move.
 #pragma once
+
+#include <string>
 
 #include "textengine/edit_data.h"
 
@@ -45,6 +48,14 @@ public:
     virtual void TextEdited(const EditSnapshot& before, int firstLine, bool severalLines) = 0;
     // After DeleteRange removed first..last (box: a box selection).
     virtual void RangeDeleted(const EditSnapshot& before, int first, int last, bool box, bool showCaret) = 0;
+    // The column of a line under pixel x from the line's start.
+    virtual int ColumnAtX(int line, int x) = 0;
+    // Lines anywhere changed (a line command, an undo step): re-measure and
+    // repaint them all; showCaret: the caret is shown even without the focus.
+    virtual void LinesChanged(bool showCaret) = 0;
+    // The caret's line was edited in place of a word (completion): re-measure
+    // from the state before and repaint.
+    virtual void LineEdited(const EditSnapshot& before) = 0;
 };
 
 class CEditModel {
@@ -60,6 +71,7 @@ public:
     }
     CEditData* Data() const { return m_data; }
 
+    // A read-only text ignores every editing command.
     void SetReadOnly(bool on) { m_readOnly = on; }
     bool IsReadOnly() const { return m_readOnly; }
     void SetOverwrite(bool on) { m_overwrite = on; }
@@ -106,6 +118,10 @@ public:
     void MoveToLineEnd(bool extend);
     void MoveToTextStart(bool extend);
     void MoveToTextEnd(bool extend);
+    // The word edge after (n > 0) or before (n < 0) the caret. Taking it
+    // ends the typed run, as a caret move would: what the caller then
+    // deletes or completes is an undo step of its own.
+    EditPos WordEdge(int n);
 
     // Typing and deleting -------------------------------------------------------
     // Combines a surrogate pair typed as two units: false while the first waits.
@@ -122,10 +138,62 @@ public:
     void DeleteSelection();
     // DeleteRange as one undo group that puts the caret back.
     void DeleteRangeAsGroup(EditPos start, EditPos end);
+    // text in place of the selection (a box's rows into a box selection),
+    // else at the caret; asBox: with no selection, text's lines go in as a
+    // box at the caret.
+    void ReplaceSelection(const char16_t* text, bool asBox);
+    // text's lines as a box into the box selection, or at the caret.
+    void PasteBox(const char16_t* text);
+
+    // Undo and the text of the selection ----------------------------------------
+    // One undo (redo) step: the text and the caret as the step left them, no selection.
+    void Undo();
+    void Redo();
+    // The selected text; a box's rows with a line end after each.
+    std::u16string SelectedText() const;
+
+    // Keyword completion (edit_model_completion.cpp) ----------------------------
+    // The word before the caret becomes the language's next (previous)
+    // keyword it begins; asked again, the cycle goes on from the typed
+    // prefix. Any other edit ends the cycle.
+    void CompleteKeyword(bool backwards);
+
+    // Line commands (edit_model_lines.cpp) ------------------------------------
+    // Each one that edits is one undo step that also puts the caret back.
+    // The caret line with its line end goes; the line then at its place
+    // takes the caret under the same pixel x.
+    void DeleteLine();
+    // text as whole lines above or below the caret line (a line end at
+    // its end is not doubled); empty text changes nothing.
+    void PasteLines(const std::u16string& text, bool above);
+    // The whole lines of a stream selection, reversed or sorted; the caret
+    // goes past them, the selection goes.
+    enum class LineOrder { Reversed, Ascending, Descending };
+    void ReorderSelectedLines(LineOrder order);
+    // The stream selection's whole lines (else the caret line) selected
+    // without the last line end, anchored at their end, the caret at their start.
+    void SelectWholeLines();
+    // The caret to the next bookmarked line after (step > 0) or before the
+    // caret line, round from the other end up to the caret line itself;
+    // extend: the selection grows to it.
+    void NextBookmark(int step, bool extend);
+    // Converts the stream selection's ASCII and katakana to full or half
+    // width; a box selection is left as it is.
+    void ConvertSelectionWidth(bool ascii, bool kana, bool toFull);
+    // Where the selection's end stands, counted from the text's end: the
+    // selection keeps its end there after an edit inside it (lines replaced,
+    // filtered, converted), anchored at that end.
+    struct EndFromTextEnd {
+        int lines, units;
+    };
+    EndFromTextEnd SelectionEndFromTextEnd() const;
+    void KeepSelectionEnd(EndFromTextEnd mark);
 
 private:
     CEditDispData& Sel() const { return m_data->GetDispData(); }
     void TypeOne(char32_t ch);
+    bool GoToBookmark(int from, int to, int step, bool extend);
+    void Replay(int direction);
 
     CEditModelView& m_view;
     CEditData* m_data = nullptr;
@@ -133,4 +201,7 @@ private:
     bool m_overwrite = false;
     char16_t m_pendingHigh = 0;
     int m_completionStart = -1;
+    // The typed prefix the completion cycle started from; a longer word is not completed.
+    static constexpr std::size_t kMaxCompletionPrefix = 199;
+    std::u16string m_completionPrefix;
 };

@@ -119,7 +119,7 @@ TEST(CodeAssistPopup, EveryClosingEventHidesTheList) {
              EXPECT_TRUE(f.ctrl.PreTranslateMessage(&m));
          }},
         {"caret left of the word", [](AssistFixture& f, HWND) {
-             for (int i = 0; i < 3; ++i) f.ctrl.MoveCharLeft(false);
+             for (int i = 0; i < 3; ++i) f.ctrl.Model().MoveCharOrCollapse(-1, false);
          }},
         {"click in the editor", [](AssistFixture& f, HWND) { f.ctrl.SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, 0); }},
         {"focus to another window", [](AssistFixture&, HWND o) { ::SetFocus(o); }},
@@ -132,7 +132,7 @@ TEST(CodeAssistPopup, EveryClosingEventHidesTheList) {
         AssistFixture f(u"x se");
         f.ctrl.KeywordComplete(false);
         ASSERT_TRUE(f.ctrl.IsAssistShown()) << c.what;
-        f.ctrl.MoveCharLeft(false);  // still inside the word: stays open
+        f.ctrl.Model().MoveCharOrCollapse(-1, false);  // still inside the word: stays open
         EXPECT_TRUE(f.ctrl.IsAssistShown()) << c.what;
         c.close(f, other);
         EXPECT_FALSE(f.ctrl.IsAssistShown()) << c.what;

@@ -248,6 +248,31 @@ TEST_F(Brackets, AnOpenerAboveTheFirstVisibleRowIsNotSeen) {
     EXPECT_EQ(At(3, 0, {0, 1}).open, (EditPos{0, 1}));
 }
 
+TEST_F(Brackets, ThePartnerOfTheBracketAtTheCaretOnlyInCode) {
+    Load(u"f(a[1], \")\") { x(); }");
+    struct Case {
+        int column;
+        char32_t ch;
+        bool found;
+        int partner;
+    } cases[] = {
+        {1, u'(', true, 11},   // the ")" in the string does not count
+        {11, u')', true, 1},
+        {13, u'{', true, 20},
+        {3, u'[', true, 5},
+        {9, u')', false, 0},   // inside the string
+        {0, u'f', false, 0},   // no bracket
+    };
+    for (const Case& c : cases) {
+        d.SetCaretPos(0, c.column);
+        EditPos pos{-1, -1};
+        EXPECT_EQ(FindMatchingBracketAtCaret(d, c.ch, pos), c.found) << c.column;
+        if (c.found) {
+            EXPECT_EQ(pos, (EditPos{c.partner, 0})) << c.column;
+        }
+    }
+}
+
 TEST(TransferText, ForeignBlocksAreReadWithinTheirSize) {
     const char16_t unterminated[3] = {u'a', u'b', u'c'};
     EXPECT_EQ(transfer::TextOfBlock(unterminated, sizeof(unterminated)), u"abc");

@@ -2,67 +2,9 @@
 // run against what breaks it: a move, a deletion, a line break), typing over stream and box selections, the
 // box's columns over TABs and wide characters, overwrite, deletion, moves
 // that collapse or grow the selection, and what the window is told.
-// The fake font is 8 px below U+0100 and 16 px above; a TAB stop is 32 px.
-#include <gtest/gtest.h>
-
-#include <string>
-#include <vector>
-
-#include "editctrl/core/edit_model.h"
-#include "textengine/edit_data.h"
-#include "textengine/text_metrics.h"
+#include "tests/editcore/model/model_fixture.h"
 
 namespace {
-
-// Answers geometry from the fake font and counts what the model reports.
-struct FakeView : CEditModelView {
-    CEditData* data = nullptr;
-    CFakeTextMetrics* font = nullptr;
-    int selectionChanged = 0, caretMoved = 0, edits = 0, deletes = 0;
-    std::vector<std::pair<int, int>> dropped;
-
-    int ColumnX(EditPos pos) override {
-        return CalcTextWidth(data->GetLineText(pos.line), data->GetDispData().widths, font, pos.column);
-    }
-    TabMetrics TabMetricsAtCaret() override { return {ColumnX(data->GetCaretPos()), 8, 32}; }
-    void SelectionMoved(bool, EditPos, EditPos) override {}
-    void SelectionLinesDropped(int first, int last) override { dropped.push_back({first, last}); }
-    void SelectionChanged() override { ++selectionChanged; }
-    void CaretMoved(bool, bool, bool) override { ++caretMoved; }
-    void RepaintAll() override {}
-    void TextEdited(const EditSnapshot&, int, bool) override { ++edits; }
-    void RangeDeleted(const EditSnapshot&, int, int, bool, bool) override { ++deletes; }
-};
-
-struct Model : ::testing::Test {
-    CFakeTextMetrics font;
-    CEditData d;
-    FakeView view;
-    CEditModel model{view};
-
-    Model() {
-        d.GetDispData().widths.Init(&font);
-        d.GetDispData().metrics = &font;
-        view.data = &d;
-        view.font = &font;
-        model.SetData(&d);
-    }
-    void Set(const char16_t* text, EditPos caret = {0, 0}) {
-        d.InsertText(text, 1);
-        d.ResetUndo();
-        d.SetCaretPos(caret.line, caret.column);
-    }
-    void TypeAll(const std::u16string& s) {
-        for (char16_t c : s) {
-            char32_t ch = c;
-            if (model.CombineTyped(ch)) model.Type(ch);
-        }
-    }
-    std::u16string Text() const { return d.GetText(); }
-    EditPos Caret() const { return d.GetCaretPos(); }
-    EditPos SelStart() const { return d.GetDispData().selStart; }
-    EditPos SelEnd() const { return d.GetDispData().selEnd; }
-};
 
 TEST_F(Model, ATypedRunIsOneUndoStepAndAnyMoveOrDeletionBreaksIt) {
     struct Case {
@@ -95,6 +37,13 @@ TEST_F(Model, ATypedRunIsOneUndoStepAndAnyMoveOrDeletionBreaksIt) {
              m.TypeAll(u"cd");
          },
          u"ab cd", u"ab "},
+        {"the word edge asked for",
+         [](Model& m) {
+             m.TypeAll(u"ab");
+             m.model.WordEdge(-1);
+             m.TypeAll(u"c");
+         },
+         u"abc", u"ab"},
         {"deleted between",
          [](Model& m) {
              m.TypeAll(u"abc");
@@ -163,6 +112,36 @@ TEST_F(Model, TypingOverABoxSelectionDeletesTheBoxFirstInOneStep) {
     EXPECT_EQ(Text().substr(3), u"\r\nad");
     d.Undo();
     EXPECT_EQ(Text(), u"abcd\r\nabcd");
+}
+
+TEST_F(Model, TextReplacesTheSelectionOrGoesInAtTheCaretAsOneStep) {
+    // Pixels 8..24 are columns 1..3 of both lines.
+    struct Case {
+        const char* name;
+        EditPos from, to;  // to.line -1: no selection, the caret at from
+        bool box, asBox;
+        const char16_t* text;
+        std::u16string after;
+    } cases[] = {
+        {"at the caret", {1, 0}, {0, -1}, false, false, u"X\rY", u"aX\r\nYbcd\r\nefgh"},
+        {"over a stream", {1, 0}, {2, 1}, false, false, u"X", u"aXgh"},
+        {"as a box at the caret", {1, 0}, {0, -1}, false, true, u"X\nY", u"aXbcd\r\neYfgh"},
+        {"into a box", {1, 0}, {3, 1}, true, false, u"X\nY", u"aXd\r\neYh"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        model.ClearSelection(false);
+        d.Clear();
+        Set(u"abcd\refgh", c.from);
+        if (c.to.line >= 0) model.SelectRange(c.from, c.to, c.box);
+        const int edits = view.edits;
+        model.ReplaceSelection(c.text, c.asBox);
+        EXPECT_EQ(Text(), c.after);
+        EXPECT_FALSE(model.HasSelection());
+        EXPECT_EQ(view.edits, edits + 1);
+        d.Undo();
+        EXPECT_EQ(Text(), u"abcd\r\nefgh");
+    }
 }
 
 TEST_F(Model, OverwriteReplacesTheCharacterAtTheCaretAndStepsOverALineEnd) {

@@ -1,5 +1,5 @@
-// Line commands, bookmarks, brackets, wrap, visible lines, links and host
-// utilities of the editing window on real windows.
+// Line commands, bookmarks, wrap, visible lines, links and host utilities
+// of the editing window on real windows.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -28,15 +28,15 @@ TEST(EditLines, ReverseAndSortTheSelectedLinesAsOneUndoStep) {
     EditFixture f(u"l0\nl1\nl2\nc\na\nb\nl6");
     f.data.SetUndoUnlimited();
     f.Select({0, 3}, {0, 6});
-    f.ctrl.ReverseLines();
+    f.ctrl.Model().ReorderSelectedLines(CEditModel::LineOrder::Reversed);
     EXPECT_EQ(Text(f.data), u"l0\nl1\nl2\nb\na\nc\nl6");
     EXPECT_FALSE(Selected(f));
     EXPECT_EQ(f.data.GetCaretPos(), (EditPos{0, 6}));
     f.Select({1, 3}, {1, 5});
-    f.ctrl.SortLines(FALSE);
+    f.ctrl.Model().ReorderSelectedLines(CEditModel::LineOrder::Ascending);
     EXPECT_EQ(Text(f.data), u"l0\nl1\nl2\na\nb\nc\nl6");
     f.Select({0, 4}, {2, 6});
-    f.ctrl.SortLines(TRUE);
+    f.ctrl.Model().ReorderSelectedLines(CEditModel::LineOrder::Descending);
     EXPECT_EQ(Text(f.data), u"l0\nl1\nl2\na\nl6\nc\nb");
     EXPECT_EQ(f.data.GetCaretPos(), (EditPos{1, 6}));  // the end of the last line
     f.data.Undo();
@@ -46,7 +46,7 @@ TEST(EditLines, ReverseAndSortTheSelectedLinesAsOneUndoStep) {
     f.data.Undo();
     EXPECT_EQ(Text(f.data), u"l0\nl1\nl2\nc\na\nb\nl6");
     // Without a selection nothing happens.
-    f.ctrl.ReverseLines();
+    f.ctrl.Model().ReorderSelectedLines(CEditModel::LineOrder::Reversed);
     EXPECT_EQ(Text(f.data), u"l0\nl1\nl2\nc\na\nb\nl6");
 }
 
@@ -54,21 +54,21 @@ TEST(EditLines, DeleteLineKeepsThePixelColumnAndUndoRestoresTheCaret) {
     EditFixture f(u"abcdef\nxy\nabcdefgh");
     f.data.SetUndoUnlimited();
     f.data.SetCaretPos(2, 5);
-    f.ctrl.DeleteLine();
+    f.ctrl.Model().DeleteLine();
     EXPECT_EQ(Text(f.data), u"abcdef\nxy");
     EXPECT_EQ(f.data.GetCaretPos(), (EditPos{2, 1}));  // "xy" is shorter
     f.data.SetCaretPos(0, 4);
-    f.ctrl.DeleteLine();
+    f.ctrl.Model().DeleteLine();
     EXPECT_EQ(Text(f.data), u"xy");
     EXPECT_EQ(f.data.GetCaretPos(), (EditPos{2, 0}));
     f.data.Undo();
     EXPECT_EQ(Text(f.data), u"abcdef\nxy");
     EXPECT_EQ(f.data.GetCaretPos(), (EditPos{4, 0}));
-    f.ctrl.DeleteLine();
-    f.ctrl.DeleteLine();
+    f.ctrl.Model().DeleteLine();
+    f.ctrl.Model().DeleteLine();
     EXPECT_EQ(Text(f.data), u"");
     const int steps = f.data.GetUndo()->CanUndo();
-    f.ctrl.DeleteLine();  // one empty line: nothing, no undo step
+    f.ctrl.Model().DeleteLine();  // one empty line: nothing, no undo step
     EXPECT_EQ(f.data.GetUndo()->CanUndo(), steps != 0);
     f.data.Undo();
     EXPECT_EQ(Text(f.data), u"xy");
@@ -87,7 +87,7 @@ TEST(EditLines, ClearTextEmptiesTextAndUndo) {
 TEST(EditLines, SelectWholeLinesAnchorsAtTheEnd) {
     EditFixture f(u"ab\ncd\nef\ngh");
     f.Select({1, 1}, {0, 3});
-    f.ctrl.SelectWholeLines();
+    f.ctrl.Model().SelectWholeLines();
     const CEditDispData& d = f.data.GetDispData();
     EXPECT_EQ(d.selStart, (EditPos{0, 1}));
     EXPECT_EQ(d.selEnd, (EditPos{2, 2}));
@@ -95,47 +95,26 @@ TEST(EditLines, SelectWholeLinesAnchorsAtTheEnd) {
     EXPECT_EQ(f.data.GetCaretPos(), (EditPos{0, 1}));
     f.data.GetDispData().ResetSelection();
     f.data.SetCaretPos(3, 1);
-    f.ctrl.SelectWholeLines();
+    f.ctrl.Model().SelectWholeLines();
     EXPECT_EQ(d.selStart, (EditPos{0, 3}));
     EXPECT_EQ(d.selEnd, (EditPos{2, 3}));
 }
 
-TEST(EditLines, BookmarksTakeTheCaretOrTheSelection) {
+TEST(EditLines, BookmarksTakeTheCaretOrTheSelectionIntoView) {
     EditFixture f(etest::NumberedLines(200), 0, 300, 200);
     f.data.GetLine(150)->flags |= kLineFlagBookmark;
     f.data.GetLine(20)->flags |= kLineFlagBookmark;
     f.data.SetCaretPos(30, 3);
-    EXPECT_TRUE(f.ctrl.GoToBookmark(31, 199, 1, false));
+    f.ctrl.Model().NextBookmark(1, false);
     EXPECT_EQ(f.data.GetCaretPos(), (EditPos{0, 150}));
     EXPECT_LE(f.ctrl.GetFirstVisibleLine(), 150);  // scrolled to it
     EXPECT_GE(f.ctrl.GetLastVisibleLine(), 150);
-    EXPECT_FALSE(f.ctrl.GoToBookmark(151, 199, 1, false));
-    EXPECT_EQ(f.data.GetCaretPos(), (EditPos{0, 150}));
-    EXPECT_TRUE(f.ctrl.GoToBookmark(149, 0, -1, true));
+    f.ctrl.Model().NextBookmark(-1, true);
     EXPECT_EQ(f.data.GetCaretPos(), (EditPos{0, 20}));
     EXPECT_EQ(f.data.GetDispData().selStart, (EditPos{0, 20}));
     EXPECT_EQ(f.data.GetDispData().selEnd, (EditPos{0, 150}));
+    EXPECT_LE(f.ctrl.GetFirstVisibleLine(), 20);
     EXPECT_EQ(f.ctrl.GetLineTop(f.ctrl.GetFirstVisibleLine()), f.ctrl.GetTopMargin());
-}
-
-TEST(EditLines, MatchingBracketOnlyInCode) {
-    EditFixture f(u"f(a[1], \")\") { x(); }");
-    f.data.SetSyntaxRules(&etest::Cpp());
-    f.ctrl.Relayout(0);
-    EditPos pos{-1, -1};
-    f.data.SetCaretPos(0, 1);
-    ASSERT_TRUE(f.ctrl.FindMatchingBracket(u'(', pos));
-    EXPECT_EQ(pos, (EditPos{11, 0}));  // the ")" in the string does not count
-    f.data.SetCaretPos(0, 11);
-    ASSERT_TRUE(f.ctrl.FindMatchingBracket(u')', pos));
-    EXPECT_EQ(pos, (EditPos{1, 0}));
-    f.data.SetCaretPos(0, 13);
-    ASSERT_TRUE(f.ctrl.FindMatchingBracket(u'{', pos));
-    EXPECT_EQ(pos, (EditPos{20, 0}));
-    f.data.SetCaretPos(0, 9);
-    EXPECT_FALSE(f.ctrl.FindMatchingBracket(u')', pos));  // inside the string
-    f.data.SetCaretPos(0, 0);
-    EXPECT_FALSE(f.ctrl.FindMatchingBracket(u'f', pos));
 }
 
 TEST(EditLines, WrapModes) {
@@ -273,7 +252,7 @@ TEST(EditLines, EndOfTheDisplayRowAndSelectLine) {
     EXPECT_EQ(f.data.GetCaretPos(), (EditPos{5, 1}));
     EXPECT_EQ(f.data.GetDispData().selStart.line, -1);
     f.data.SetCaretPos(0, 3);
-    f.ctrl.SelectLine();
+    f.ctrl.Model().SelectLineAt(f.data.GetCaretPos().line);
     EXPECT_EQ(f.data.GetDispData().selStart, (EditPos{0, 0}));
     EXPECT_EQ(f.data.GetDispData().selEnd, (EditPos{0, 1}));
 }

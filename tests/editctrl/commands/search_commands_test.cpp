@@ -264,15 +264,15 @@ TEST(EditSearch, HighlightMarksTheHitsUntilCleared) {
 TEST(EditSearch, ReadOnlyControlIgnoresEditingCommands) {
     EditFixture f(u"b\na\nc");
     f.data.ResetUndo();
-    f.ctrl.SetReadOnly(true);
+    f.ctrl.Model().SetReadOnly(true);
     int count = -1;
     f.Select({0, 0}, {1, 2});
     EXPECT_EQ(f.ctrl.ReplaceAll(L"a", L"x", TRUE, TRUE, FALSE, FALSE, &count), 1);
     EXPECT_EQ(f.ctrl.FilterLines(L"a", TRUE, TRUE, FALSE, FALSE, &count, TRUE), 1);
     f.ctrl.Indent(FALSE, FALSE, 4, L'\t');
-    f.ctrl.SortLines(FALSE);
-    f.ctrl.ReverseLines();
-    f.ctrl.DeleteLine();
+    f.ctrl.Model().ReorderSelectedLines(CEditModel::LineOrder::Ascending);
+    f.ctrl.Model().ReorderSelectedLines(CEditModel::LineOrder::Reversed);
+    f.ctrl.Model().DeleteLine();
     f.ctrl.ClearText();
     EXPECT_EQ(Text(f.data), u"b\na\nc");
     EXPECT_FALSE(f.data.GetUndo()->CanUndo());

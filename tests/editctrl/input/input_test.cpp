@@ -64,7 +64,7 @@ struct Input : etest::EditFixture {
     EditPos Caret() const { return data.GetCaretPos(); }
     EditPos SelStart() const { return data.GetDispData().selStart; }
     EditPos SelEnd() const { return data.GetDispData().selEnd; }
-    std::u16string Selected() const { return ctrl.GetSelectedText(); }
+    std::u16string Selected() const { return ctrl.Model().SelectedText(); }
 };
 
 // Runs the thread's messages, timers included, for ms milliseconds: for
@@ -137,7 +137,7 @@ TEST(EditInput, KeysMoveTheCaretAndShiftGrowsTheSelection) {
         f.Key(s.vk, s.mods);
         EXPECT_EQ(f.Caret(), s.caret) << s.vk << "/" << s.mods;
         if (s.selStart.line < 0) {
-            EXPECT_FALSE(f.ctrl.HasSelection()) << s.vk << "/" << s.mods;
+            EXPECT_FALSE(f.ctrl.Model().HasSelection()) << s.vk << "/" << s.mods;
         } else {
             EXPECT_EQ(f.SelStart(), s.selStart) << s.vk << "/" << s.mods;
             EXPECT_EQ(f.SelEnd(), s.selEnd) << s.vk << "/" << s.mods;
@@ -201,13 +201,13 @@ TEST(EditInput, TypingInsertsOverwritesAndReplacesTheSelection) {
         Input f(c.text);
         f.ctrl.SetOverwrite(c.overwrite);
         if (c.selTo.line >= 0)
-            f.ctrl.SelectRange(c.caret.column, c.caret.line, c.selTo.column, c.selTo.line, false);
+            f.ctrl.Model().SelectRange({c.caret.column, c.caret.line}, {c.selTo.column, c.selTo.line}, false);
         else
             f.data.SetCaretPos(c.caret.line, c.caret.column);
         f.Type(c.typed);
         EXPECT_EQ(Lf(f.Text()), c.expected) << std::string(c.typed.begin(), c.typed.end()).c_str();
         EXPECT_EQ(f.Caret(), c.caretAfter) << "after typing into " << std::string(c.text, c.text + 2).c_str();
-        EXPECT_FALSE(f.ctrl.HasSelection() && c.typed != u"\t");
+        EXPECT_FALSE(f.ctrl.Model().HasSelection() && c.typed != u"\t");
     }
 }
 
@@ -220,13 +220,13 @@ TEST(EditInput, ImeCharactersAndBoxTypingAndReadOnly) {
     // A box over columns 1..3 of the last two lines, replaced by one character.
     Input g(u"abcd\nefgh\nijkl");
     g.data.GetDispData().boxRequest = 1;
-    g.ctrl.BeginSelection(1, 1);
-    g.ctrl.ExtendSelectionTo(0, 3, 2);
+    g.ctrl.Model().BeginSelection({1, 1});
+    g.ctrl.Model().ExtendSelectionTo({3, 2});
     EXPECT_EQ(g.Selected(), u"fg\njk\n");
     g.Type(u"Z");
     EXPECT_EQ(Lf(g.Text()), u"abcd\neZh\nil");
     // Read-only: nothing changes.
-    g.ctrl.SetReadOnly(true);
+    g.ctrl.Model().SetReadOnly(true);
     g.Type(u"Q");
     g.Key(VK_DELETE);
     g.Key(VK_BACK);
@@ -237,7 +237,7 @@ TEST(EditInput, UndoAndRedoRestoreTextAndCaret) {
     Input f(u"one\ntwo", ECS_CTRL_KEYS_FROM_CHAR);
     f.data.SetCaretPos(0, 3);
     f.Type(u"more");
-    f.ctrl.SelectRange(0, 1, 3, 1, false);
+    f.ctrl.Model().SelectRange({0, 1}, {3, 1}, false);
     f.Type(u"2");
     EXPECT_EQ(Lf(f.Text()), u"onemore\n2");
     SetMods(Ctrl);
@@ -253,8 +253,8 @@ TEST(EditInput, UndoAndRedoRestoreTextAndCaret) {
     SetMods(None);
     EXPECT_EQ(Lf(f.Selected()), u"onemore\ntwo");
     // Undo drops a selection.
-    f.ctrl.Undo();
-    EXPECT_FALSE(f.ctrl.HasSelection());
+    f.ctrl.Model().Undo();
+    EXPECT_FALSE(f.ctrl.Model().HasSelection());
 }
 
 TEST(EditInput, EscCyclesThroughKeywordsAndBackToThePrefix) {
@@ -306,7 +306,7 @@ TEST(EditInput, MouseClicksWordsLinesAndDrags) {
     // The first move after a click never extends.
     f.Mouse(WM_LBUTTONDOWN, f.At(1, 0), MK_LBUTTON);
     f.Mouse(WM_MOUSEMOVE, f.At(4, 0), MK_LBUTTON);
-    EXPECT_FALSE(f.ctrl.HasSelection());
+    EXPECT_FALSE(f.ctrl.Model().HasSelection());
     f.Mouse(WM_MOUSEMOVE, f.At(4, 0), MK_LBUTTON);
     EXPECT_EQ(f.Selected(), u"lph");
     // A lost capture (a message box during the drag) ends it.
@@ -328,9 +328,9 @@ TEST(EditInput, CtrlDragSelectsABoxAndRightClickKeepsIt) {
     EXPECT_TRUE(f.data.GetDispData().boxSelection);
     EXPECT_EQ(f.Selected(), u"bcd\nbcd\nbcd\n");
     f.Mouse(WM_RBUTTONDOWN, f.At(2, 1), MK_RBUTTON);
-    EXPECT_TRUE(f.ctrl.HasSelection());
+    EXPECT_TRUE(f.ctrl.Model().HasSelection());
     f.Mouse(WM_RBUTTONDOWN, f.At(5, 2), MK_RBUTTON);
-    EXPECT_FALSE(f.ctrl.HasSelection());
+    EXPECT_FALSE(f.ctrl.Model().HasSelection());
     EXPECT_EQ(f.Caret(), (EditPos{5, 2}));
 }
 
@@ -353,23 +353,23 @@ TEST(EditInput, LinksOpenAsWebAddresses) {
     f.Mouse(WM_LBUTTONDBLCLK, f.At(9, 0), MK_LBUTTON);
     ASSERT_EQ(seams.starts.size(), 1u);
     EXPECT_EQ(seams.starts[0], L"http://www.example.jp");
-    EXPECT_FALSE(f.ctrl.HasSelection());
+    EXPECT_FALSE(f.ctrl.Model().HasSelection());
 }
 
 TEST(EditInput, ClipboardRoundTripsStreamAndBoxText) {
     Input a(u"abcdef\nabcdef\nabcdef", ECS_CTRL_KEYS_FROM_CHAR);
     Input b(u"123456\n123456\n123456");
     // Stream: copy, then paste replaces a selection.
-    a.ctrl.SelectRange(2, 0, 3, 1, false);
+    a.ctrl.Model().SelectRange({2, 0}, {3, 1}, false);
     a.ctrl.Copy();
     EXPECT_EQ(Lf(ClipboardText()), u"cdef\nabc");
-    b.ctrl.SelectRange(1, 0, 2, 0, false);
+    b.ctrl.Model().SelectRange({1, 0}, {2, 0}, false);
     b.ctrl.Paste(false, false);
     EXPECT_EQ(Lf(b.Text()), u"1cdef\nabc3456\n123456\n123456");
     // A box copied here pastes as a box there.
     a.data.GetDispData().boxRequest = 1;
-    a.ctrl.BeginSelection(1, 0);
-    a.ctrl.ExtendSelectionTo(0, 3, 1);
+    a.ctrl.Model().BeginSelection({1, 0});
+    a.ctrl.Model().ExtendSelectionTo({3, 1});
     a.ctrl.Copy();
     b.data.SetCaretPos(1, 2);
     b.ctrl.Paste(false, false);
@@ -401,7 +401,7 @@ TEST(EditInput, ClipboardRoundTripsStreamAndBoxText) {
     EXPECT_EQ(text, u"uv");
     ::GlobalFree(block);
     // Cut with Ctrl+X: the text goes only after the clipboard has it.
-    a.ctrl.SelectRange(0, 2, 3, 2, false);
+    a.ctrl.Model().SelectRange({0, 2}, {3, 2}, false);
     SetMods(Ctrl);
     a.ctrl.SendMessage(WM_CHAR, 24, 0);
     SetMods(None);
@@ -412,7 +412,7 @@ TEST(EditInput, ClipboardRoundTripsStreamAndBoxText) {
 TEST(EditInput, CutKeepsTheTextWhenTheClipboardCannotBeOpened) {
     Seams seams;
     Input f(u"keep me");
-    f.ctrl.SelectRange(0, 0, 4, 0, false);
+    f.ctrl.Model().SelectRange({0, 0}, {4, 0}, false);
     // Another window holds the clipboard open.
     ASSERT_TRUE(::OpenClipboard(wtest::SharedHost()));
     f.ctrl.Cut();
@@ -435,7 +435,7 @@ TEST(EditInput, DropMovesAndCopiesWithinOneControl) {
     };
     for (const Case& c : cases) {
         Input f(u"abcdef\nuvwxyz", ECS_DRAG_DROP_EDIT);
-        f.ctrl.SelectRange(c.from.column, c.from.line, c.to.column, c.to.line, false);
+        f.ctrl.Model().SelectRange({c.from.column, c.from.line}, {c.to.column, c.to.line}, false);
         const std::u16string text = f.Selected();
         COleDataSource source;
         source.CacheGlobalData(CF_UNICODETEXT, GlobalFromBytes(text.c_str(), (text.size() + 1) * 2));
@@ -449,7 +449,7 @@ TEST(EditInput, DropMovesAndCopiesWithinOneControl) {
     }
     // Onto itself without Ctrl: only the caret moves.
     Input f(u"abcdef", ECS_DRAG_DROP_EDIT);
-    f.ctrl.SelectRange(1, 0, 4, 0, false);
+    f.ctrl.Model().SelectRange({1, 0}, {4, 0}, false);
     COleDataSource source;
     source.CacheGlobalData(CF_UNICODETEXT, GlobalFromBytes(u"bcd", 8));
     IDataObject* data = source.GetDataObject();
@@ -458,7 +458,7 @@ TEST(EditInput, DropMovesAndCopiesWithinOneControl) {
     f.ctrl.Disp().dragRunning = false;
     data->Release();
     EXPECT_EQ(Lf(f.Text()), u"abcdef");
-    EXPECT_FALSE(f.ctrl.HasSelection());
+    EXPECT_FALSE(f.ctrl.Model().HasSelection());
 }
 
 TEST(EditInput, ABoxDropsAsABox) {
@@ -476,7 +476,7 @@ TEST(EditInput, ABoxDropsAsABox) {
 
 TEST(EditInput, TheRealOlePathMovesTextWithinTheControl) {
     Input f(u"abcdef\nuvwxyz", ECS_DRAG_DROP_EDIT);
-    f.ctrl.SelectRange(1, 0, 3, 0, false);
+    f.ctrl.Model().SelectRange({1, 0}, {3, 0}, false);
     // The button is up: OLE drops at once where the pointer is, over our
     // window (other test programs share the display).
     HWND host = wtest::SharedHost();

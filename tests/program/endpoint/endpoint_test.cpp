@@ -552,13 +552,13 @@ TEST_F(Endpoint, TagJumpOpensTheFileAndLineTheCaretLineNames) {
         // A word of the caret line is selected, as a double-click leaves it.
         ASSERT_TRUE(doc->ActivateFileByPath(list));
         CEditCtrl& listEditor = doc->Current().editor;
-        listEditor.SelectRange(0, c.caretLine, 2, c.caretLine, false);
+        listEditor.Model().SelectRange({0, c.caretLine}, {2, c.caretLine}, false);
         JumpFrom(view, doc, list, c.caretLine);
         const std::wstring expected = c.file ? *c.file : list;
         EXPECT_EQ(doc->GetCurrentPath(), expected) << c.caretLine;
         if (c.file) {
             EXPECT_EQ(CaretLine(), c.line) << c.caretLine;
-            EXPECT_FALSE(listEditor.HasSelection()) << c.caretLine;
+            EXPECT_FALSE(listEditor.Model().HasSelection()) << c.caretLine;
         }
     }
 }

@@ -211,7 +211,7 @@ TEST_F(MacroWindow, ARunIsOneUndoAndErrorsAreReported) {
         "(editor-paste-string \"c\")");
     EXPECT_EQ(Text(), "abhello world\ncsecond line");
     EXPECT_EQ(Data().GetUndo()->GetGroupDepth(), 0);
-    Editor().Undo();
+    Editor().Model().Undo();
     EXPECT_EQ(Text(), "hello world\nsecond line");
 
     boxes.clear();
@@ -255,7 +255,7 @@ TEST_F(MacroWindow, UndoGroupEndsOnTheFileTheRunBeganOnWhenItSwitchedOrClosed) {
     Run("(editor-paste-string \"3\") (test-close-current)");
     EXPECT_EQ(doc_->Current().id, firstId_);
     EXPECT_EQ(DataOf(firstId_).GetUndo()->GetGroupDepth(), 0);
-    Editor().Undo();
+    Editor().Model().Undo();
     EXPECT_EQ(Text(), "hello world\nsecond line");
 }
 

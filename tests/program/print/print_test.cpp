@@ -160,9 +160,9 @@ protected:
         return v ? ToWide(*v) : L"<none>";
     }
     void SetText(const std::u16string& text) {
-        editor->SelectAll();
-        editor->ReplaceSelection(text.c_str(), false);
-        editor->ClearSelection(true);
+        editor->Model().SelectAll();
+        editor->Model().ReplaceSelection(text.c_str(), false);
+        editor->Model().ClearSelection(true);
         editor->Model().MoveToTextStart(false);
     }
     // Lines "line 1" ... "line n".
@@ -349,12 +349,12 @@ TEST_F(Print, OnlyTheSelectionIsPrintedAndWithoutOneNothing) {
     NEED_PRINTER();
     SetText(Lines(500));
     doc->SetTitle(L"print-selection.txt");
-    editor->SelectRange(0, 10, 0, 13, false);
+    editor->Model().SelectRange({0, 10}, {0, 13}, false);
     PrintWith([](HWND d) { SetCheck(d, IDC_PRINT_SELECTION, true); });
     ExpectJob(L"print-selection.txt", 1);
     EXPECT_TRUE(Told(L"印刷しました"));
 
-    editor->ClearSelection(true);
+    editor->Model().ClearSelection(true);
     doc->SetTitle(L"print-no-selection.txt");
     PrintWith([](HWND d) { SetCheck(d, IDC_PRINT_SELECTION, true); });
     ExpectJob(L"print-no-selection.txt", 0);

@@ -69,9 +69,9 @@ protected:
 
     // The file's text, lines joined by '|', as one undo step from the last.
     void SetText(const char16_t* text) {
-        editor->SelectAll();
-        editor->ReplaceSelection(text, false);
-        editor->ClearSelection(true);
+        editor->Model().SelectAll();
+        editor->Model().ReplaceSelection(text, false);
+        editor->Model().ClearSelection(true);
         editor->Model().MoveToTextStart(false);
         editor->GetEditData()->ResetUndo();
     }
@@ -84,9 +84,9 @@ protected:
         }
         return t;
     }
-    std::u16string Selected() { return editor->GetSelectedText(); }
+    std::u16string Selected() { return editor->Model().SelectedText(); }
     EditPos Caret() { return editor->GetEditData()->GetCaretPos(); }
-    void Select(int c1, int l1, int c2, int l2) { editor->SelectRange(c1, l1, c2, l2, false); }
+    void Select(int c1, int l1, int c2, int l2) { editor->Model().SelectRange({c1, l1}, {c2, l2}, false); }
 
     void Command(UINT id) { view->OnCmdMsg(id, nullptr); }
     std::wstring StatusText() { return frame->GetStatusBar()->GetPaneText(0).GetString(); }
@@ -174,7 +174,7 @@ TEST_F(Search, AReopenedDialogSelectsItsSearchTextForTyping) {
     } cases[] = {{ID_SEARCH_FIND, &dialogs->search}, {ID_SEARCH_REPLACE, &dialogs->replace}};
     for (const Case& c : cases) {
         for (const wchar_t* typed : {L"abc", L"xyz", L"q"}) {
-            editor->ClearSelection(true);
+            editor->Model().ClearSelection(true);
             Command(c.command);
             ASSERT_TRUE(Visible(*c.dialog));
             // Typed where the keyboard is, as a person types.
@@ -230,8 +230,8 @@ TEST_F(Search, SearchForTheSelectionSetsAPlainConditionThatFindNextContinues) {
     Command(ID_SEARCH_NEXT);
     EXPECT_EQ(Caret().line, 1);
     // Nothing selected: the previous condition, unchanged, backwards.
-    editor->ClearSelection(true);
-    editor->MoveToLineStart(false, true);
+    editor->Model().ClearSelection(true);
+    editor->Model().MoveToLineStart(false, false);
     Command(ID_SEARCH_SELECTED_PREV);
     EXPECT_EQ(Selected(), u"FOO.*");
     EXPECT_EQ(c.pattern, u"foo.*");
@@ -377,7 +377,7 @@ TEST_F(Search, ReplaceAllWithinASelectionOfSeveralLinesWithARegexTemplate) {
     EXPECT_EQ(Text(), u"k=1|v2|v3|k=4");
     EXPECT_EQ(StatusText(), L"2件置換しました");
     // One undo step takes it all back.
-    editor->Undo();
+    editor->Model().Undo();
     EXPECT_EQ(Text(), u"k=1|k=2|k=3|k=4");
     // The whole text again enables the others.
     Click(dlg, IDC_RANGE_WHOLE);

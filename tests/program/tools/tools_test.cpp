@@ -122,9 +122,9 @@ protected:
     // The current file's text, lines joined by '|', as one undo step from the last.
     void SetText(const char16_t* text) {
         editor = view->CurrentEditor();
-        editor->SelectAll();
-        editor->ReplaceSelection(text, false);
-        editor->ClearSelection(true);
+        editor->Model().SelectAll();
+        editor->Model().ReplaceSelection(text, false);
+        editor->Model().ClearSelection(true);
         editor->Model().MoveToTextStart(false);
         editor->GetEditData()->ResetUndo();
         editor->RefreshLayout(0);
@@ -138,9 +138,9 @@ protected:
         }
         return t;
     }
-    void Select(int c1, int l1, int c2, int l2) { editor->SelectRange(c1, l1, c2, l2, false); }
+    void Select(int c1, int l1, int c2, int l2) { editor->Model().SelectRange({c1, l1}, {c2, l2}, false); }
     void Caret(int column, int line) {
-        editor->ClearSelection(true);
+        editor->Model().ClearSelection(true);
         editor->GetEditData()->SetCaretPos(line, column);
         editor->UpdateCaret();
     }

@@ -62,7 +62,7 @@ struct Selection {
 
 Selection SelectionOf(EditFixture& f) {
     const CEditDispData& d = f.data.GetDispData();
-    if (!f.ctrl.HasSelection()) return {kNone, kNone};
+    if (!f.ctrl.Model().HasSelection()) return {kNone, kNone};
     return {d.selStart, d.selEnd};
 }
 
@@ -164,7 +164,7 @@ TEST_P(EditorCommandTable, ChangesTextCaretSelectionAndClipboard) {
     }
     // Every change is one undo step back to the text it started from.
     if (Text(f.data) != c.text) {
-        f.ctrl.Undo();
+        f.ctrl.Model().Undo();
         EXPECT_EQ(Text(f.data), c.text);
     }
 }
@@ -216,10 +216,10 @@ TEST(EditorCommandUpdate, ClipboardAndUndoItemsFollowSelectionReadOnlyAndStyle) 
         if (c.edited) {
             f.data.SetCaretPos(0, 3);
             f.ctrl.InsertChar(U'x');
-            if (c.undone) f.ctrl.Undo();
+            if (c.undone) f.ctrl.Model().Undo();
         }
         if (c.selection) f.Select({0, 0}, {2, 0});
-        f.ctrl.SetReadOnly(c.readOnly);
+        f.ctrl.Model().SetReadOnly(c.readOnly);
         SetClipboard(c.clipboardText ? L"clip" : nullptr);
         EXPECT_EQ(UpdateThroughMenu(f.ctrl, ID_EDIT_COPY).enabled, c.copy);
         EXPECT_EQ(UpdateThroughMenu(f.ctrl, ID_EDIT_CUT).enabled, c.cut);
@@ -235,7 +235,7 @@ TEST(EditorCommandUpdate, ClipboardAndUndoItemsFollowSelectionReadOnlyAndStyle) 
 TEST(EditorCommandUpdate, ReadOnlyCutAndCutLineChangeNothing) {
     EditFixture f(u"ab\ncd");
     f.Select({0, 0}, {1, 0});
-    f.ctrl.SetReadOnly(true);
+    f.ctrl.Model().SetReadOnly(true);
     SetClipboard(L"kept");
     Command(f, ID_EDIT_CUT);
     Command(f, ID_EDIT_CUT_LINE);
@@ -305,14 +305,14 @@ TEST(EditorCaretColumn, OtherMovesForgetTheColumnThatVerticalMovesKeep) {
     };
     for (const Case& m : moves) {
         SCOPED_TRACE(m.id);
-        f.ctrl.ClearSelection(true);
+        f.ctrl.Model().ClearSelection(true);
         Place(f, 2, 6);
         Command(f, ID_CURSOR_DOWN);
         Command(f, ID_CURSOR_UP);
         ASSERT_EQ(f.data.GetCaretPos(), (EditPos{6, 2}));
         Command(f, m.id);
         EXPECT_EQ(f.data.GetCaretPos(), m.afterMove);
-        f.ctrl.ClearSelection(true);
+        f.ctrl.Model().ClearSelection(true);
         Command(f, ID_CURSOR_UP);
         Command(f, ID_CURSOR_UP);
         EXPECT_EQ(f.data.GetCaretPos(), (EditPos{m.afterMove.column, 0}));
@@ -327,7 +327,7 @@ TEST(EditorBoxSelection, BoxMovesAndTheBoxCommandMakeRectangularSelections) {
     EXPECT_TRUE(f.data.GetDispData().boxSelection);
     EXPECT_EQ(SelectionOf(f).start, (EditPos{1, 0}));
     EXPECT_EQ(SelectionOf(f).end, (EditPos{2, 1}));
-    f.ctrl.ClearSelection(true);
+    f.ctrl.Model().ClearSelection(true);
     Place(f, 0, 0);
     Command(f, ID_EDIT_BOX_SELECT);
     Command(f, ID_SELECT_DOWN);
@@ -371,12 +371,12 @@ TEST(EditorLastEdit, GoesToTheEndOfAnInsertionOrTheStartOfADeletion) {
     EditFixture f(u"one\ntwo\nthree");
     f.data.SetUndoUnlimited();
     f.data.SetCaretPos(1, 1);  // line 1, column 1: t|wo
-    f.ctrl.ReplaceSelection(u"A\nBC", false);
+    f.ctrl.Model().ReplaceSelection(u"A\nBC", false);
     f.data.SetCaretPos(0, 0);
     f.Select({0, 0}, {2, 0});
     Command(f, ID_CURSOR_LAST_EDIT);
     EXPECT_EQ(f.data.GetCaretPos(), (EditPos{2, 2}));
-    EXPECT_FALSE(f.ctrl.HasSelection());
+    EXPECT_FALSE(f.ctrl.Model().HasSelection());
     f.data.SetCaretPos(3, 3);
     Command(f, ID_EDIT_BACKSPACE);
     Command(f, ID_EDIT_BACKSPACE);
@@ -485,7 +485,7 @@ TEST(EditorCommandsOnTheList, CursorAndPageCommandsMoveTheListsRowAndLeaveTheTex
         EXPECT_EQ(f.CurrentRow(), c.rowAfter) << c.id;
         EXPECT_EQ(f.ctrl.AssistWnd().List().State(), ASSIST_ROW_CHOSEN) << c.id;
         EXPECT_EQ(f.data.GetCaretPos(), (EditPos{4, 1})) << c.id;
-        EXPECT_FALSE(f.ctrl.HasSelection()) << c.id;
+        EXPECT_FALSE(f.ctrl.Model().HasSelection()) << c.id;
         EXPECT_EQ(f.ctrl.DispData().boxRequest, 0) << c.id;
         EXPECT_EQ(f.Line(1), u"x se") << c.id;
     }
@@ -533,8 +533,8 @@ TEST(EditorCommandsOnTheList, DeleteAndBackSpaceAtTheWordsStartOnlyCloseTheList)
         AssistFixture f(u"x se");
         f.ctrl.KeywordComplete(false);
         ASSERT_TRUE(f.ctrl.IsAssistShown());
-        f.ctrl.MoveCharLeft(false);
-        f.ctrl.MoveCharLeft(false);  // at the word's start: still open
+        f.ctrl.Model().MoveCharOrCollapse(-1, false);
+        f.ctrl.Model().MoveCharOrCollapse(-1, false);  // at the word's start: still open
         ASSERT_TRUE(f.ctrl.IsAssistShown());
         Command(f, id);
         EXPECT_FALSE(f.ctrl.IsAssistShown()) << id;
@@ -556,7 +556,7 @@ TEST(EditorCommandsOnTheList, DeleteAndBackSpaceInsideTheWordRefilterTheList) {
     EXPECT_EQ(f.ctrl.AssistWnd().List().State(), ASSIST_ROW_CHOSEN);
     EXPECT_EQ(f.CurrentText(), u"SELECT");
 
-    f.ctrl.MoveCharLeft(false);  // s|e
+    f.ctrl.Model().MoveCharOrCollapse(-1, false);  // s|e
     Command(f, ID_EDIT_DELETE);
     EXPECT_TRUE(f.ctrl.IsAssistShown());
     EXPECT_EQ(f.Line(), u"x s");

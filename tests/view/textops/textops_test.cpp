@@ -43,7 +43,7 @@ void Select(EditFixture& f, EditPos start, EditPos end) {
     f.Select(start, end);
 }
 
-bool Selected(EditFixture& f) { return f.ctrl.HasSelection(); }
+bool Selected(EditFixture& f) { return f.ctrl.Model().HasSelection(); }
 
 void RunCommand(EditFixture& f, UINT id) { ASSERT_TRUE(RunTextOpCommand(f.ctrl, id, nullptr)) << id; }
 
@@ -127,11 +127,11 @@ TEST(TextOps, EveryOperationOnTheWholeSampleIsUndoneInOneStep) {
         EditFixture f(kSample);
         f.data.SetSyntaxRules(&etest::Cpp());
         f.data.ResetUndo();
-        f.ctrl.SelectAll();
+        f.ctrl.Model().SelectAll();
         RunCommand(f, c.id);
         EXPECT_EQ(Narrow(Text(f.data)), Narrow(c.expected));
         if (c.expected == kSample) continue;  // nothing to undo
-        f.ctrl.Undo();
+        f.ctrl.Model().Undo();
         EXPECT_EQ(Narrow(Text(f.data)), Narrow(kSample));
     }
 }
@@ -140,7 +140,7 @@ TEST(TextOps, CaseConversionFollowsTheRuntimesMappingAndIsOneStep) {
     for (bool upper : {false, true}) {
         EditFixture f(kSample);
         f.data.ResetUndo();
-        f.ctrl.SelectAll();
+        f.ctrl.Model().SelectAll();
         RunCommand(f, upper ? ID_EDIT_UPPER_CASE : ID_EDIT_LOWER_CASE);
         std::u16string expected = kSample;
         for (char16_t& ch : expected)
@@ -148,7 +148,7 @@ TEST(TextOps, CaseConversionFollowsTheRuntimesMappingAndIsOneStep) {
         EXPECT_EQ(Narrow(Text(f.data)), Narrow(expected));
         // ASCII letters change whatever the runtime does beyond them.
         EXPECT_NE(Text(f.data).find(upper ? u"XYZ" : u"xyz"), std::u16string::npos);
-        f.ctrl.Undo();
+        f.ctrl.Model().Undo();
         EXPECT_EQ(Narrow(Text(f.data)), Narrow(kSample));
     }
 }
@@ -156,7 +156,7 @@ TEST(TextOps, CaseConversionFollowsTheRuntimesMappingAndIsOneStep) {
 TEST(TextOps, TabsAndSpacesFollowTheTabSize) {
     EditFixture f(u"\t\tx\n      y\n");
     f.data.ResetUndo();
-    f.ctrl.SelectAll();
+    f.ctrl.Model().SelectAll();
     RunCommand(f, ID_EDIT_TABS_TO_SPACES);
     EXPECT_EQ(Narrow(Text(f.data)), Narrow(u"        x\n      y\n"));
     // The selection runs from the old start to the end of the last line.
@@ -165,10 +165,10 @@ TEST(TextOps, TabsAndSpacesFollowTheTabSize) {
     RunCommand(f, ID_EDIT_SPACES_TO_TABS);
     EXPECT_EQ(Narrow(Text(f.data)), Narrow(u"\t\tx\n\t  y\n"));
     EXPECT_EQ(f.data.GetDispData().selEnd, (EditPos{4, 1}));
-    f.ctrl.Undo();
+    f.ctrl.Model().Undo();
     EXPECT_EQ(Narrow(Text(f.data)), Narrow(u"        x\n      y\n"));
     // Without a selection only the caret line, and no selection after.
-    f.ctrl.ClearSelection(true);
+    f.ctrl.Model().ClearSelection(true);
     f.data.SetCaretPos(1, 3);
     RunCommand(f, ID_EDIT_SPACES_TO_TABS);
     EXPECT_EQ(Narrow(Text(f.data)), Narrow(u"        x\n\t  y\n"));
@@ -184,7 +184,7 @@ TEST(TextOps, CommentMarkersWithRegexAndTemplateCharactersCommentAndUncommentExa
         f.data.SetSyntaxRules(&LanguageWithComment(m));
         f.data.ResetUndo();
         EXPECT_TRUE(Enabled(f, ID_EDIT_INSERT_COMMENT));
-        f.ctrl.SelectAll();
+        f.ctrl.Model().SelectAll();
         RunCommand(f, ID_EDIT_INSERT_COMMENT);
         EXPECT_EQ(Narrow(Text(f.data)), Narrow(m + u"ab\n" + m + u"\tcd\n" + m + u".x\n"));
         // The selection stays on the processed lines for the next command.
@@ -253,7 +253,7 @@ TEST(TextOps, JoinLinesWithoutASelectionJoinsTheCaretLineWithTheNext) {
     f.data.SetCaretPos(1, 1);  // line 1, column 1
     RunCommand(f, ID_EDIT_JOIN_LINES);
     EXPECT_EQ(Narrow(Text(f.data)), "ab\ncdef");
-    f.ctrl.Undo();
+    f.ctrl.Model().Undo();
     EXPECT_EQ(Narrow(Text(f.data)), "ab\ncd\nef");
     EXPECT_EQ(f.data.GetCaretPos(), (EditPos{1, 1}));
     // On the last line there is no line break to delete.
@@ -261,7 +261,7 @@ TEST(TextOps, JoinLinesWithoutASelectionJoinsTheCaretLineWithTheNext) {
     RunCommand(f, ID_EDIT_JOIN_LINES);
     EXPECT_EQ(Narrow(Text(f.data)), "ab\ncd\nef");
     // Read-only: nothing.
-    f.ctrl.SetReadOnly(true);
+    f.ctrl.Model().SetReadOnly(true);
     f.data.SetCaretPos(0, 0);
     RunCommand(f, ID_EDIT_JOIN_LINES);
     EXPECT_EQ(Narrow(Text(f.data)), "ab\ncd\nef");
@@ -271,7 +271,7 @@ TEST(TextOps, CaseAndWidthRefuseABoxSelectionWithAMessage) {
     for (UINT id : {ID_EDIT_LOWER_CASE, ID_EDIT_UPPER_CASE, ID_EDIT_TO_FULLWIDTH, ID_EDIT_TO_HALFWIDTH}) {
         EditFixture f(u"abc\nDEF\n");
         f.data.GetDispData().boxRequest = 1;
-        f.ctrl.SelectRange(0, 0, 2, 1, true);
+        f.ctrl.Model().SelectRange({0, 0}, {2, 1}, true);
         ASSERT_TRUE(f.data.GetDispData().boxSelection);
         BoxRecorder boxes;
         RunCommand(f, id);
@@ -309,7 +309,7 @@ TEST(TextOps, DateTimeAndBreakReplaceTheSelection) {
     EXPECT_EQ(text[11], u'/');
     EXPECT_EQ(text[14], u'/');
     EXPECT_EQ(text[17], u'c');
-    f.ctrl.Undo();
+    f.ctrl.Model().Undo();
     EXPECT_EQ(Narrow(Text(f.data)), "abc");
 }
 
@@ -318,7 +318,7 @@ TEST(TextOps, BreakAtWrapTurnsRowStartsIntoLineEndsAsOneStep) {
     f.data.ResetUndo();
     f.ctrl.SetWrapMode(WrapMode::FixedColumns, 20, true);
     ASSERT_GT(f.data.GetLineRowCount(0), 1);
-    f.ctrl.SelectAll();
+    f.ctrl.Model().SelectAll();
     RunCommand(f, ID_EDIT_BREAK_AT_WRAP);
     EXPECT_GT(f.data.GetLineCount(), 1);
     std::u16string joined;
@@ -327,7 +327,7 @@ TEST(TextOps, BreakAtWrapTurnsRowStartsIntoLineEndsAsOneStep) {
     // The old range selected, the caret at its start.
     EXPECT_TRUE(Selected(f));
     EXPECT_EQ(f.data.GetCaretPos(), (EditPos{0, 0}));
-    f.ctrl.Undo();
+    f.ctrl.Model().Undo();
     EXPECT_EQ(f.data.GetLineCount(), 1);
 }
 
