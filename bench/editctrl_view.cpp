@@ -6,7 +6,8 @@
 // multi-line EDIT control on the same text, wrapping at the same width
 // (none, or the window's); where it has no honest counterpart (fixed-column
 // wrapping, 10^6 lines) the figure is printed alone as an absolute one, with
-// the growth from 10^3 to 10^6 lines beside it.
+// the growth from 10^3 to 10^6 lines beside it; the selection's figure has
+// its CPU time beside.
 #include <windows.h>
 
 #include <chrono>
@@ -27,12 +28,16 @@ void PrintLine(const char* name, double ours, const char* peerName, double peer)
 }
 
 // A figure without a peer; growth is the same case's figure at 10^6 lines
-// over its figure at 10^3 (0: not measured at both sizes).
-void PrintAbsolute(const char* name, double ours, const char* unit, double growth = 0) {
+// over its figure at 10^3 (0: not measured at both sizes); cpu, when not
+// negative, the CPU time beside a figure in ms.
+void PrintAbsolute(const char* name, double ours, const char* unit, double growth = 0, double cpu = -1) {
+    char cpuText[32] = "";
+    if (cpu >= 0) std::snprintf(cpuText, sizeof(cpuText), " cpu=%.3fms", cpu);
     if (growth > 0)
-        std::printf("bench: %s ours=%.3f%s (absolute, no peer) growth_1e6_over_1e3=%.3f\n", name, ours, unit, growth);
+        std::printf("bench: %s ours=%.3f%s%s (absolute, no peer) growth_1e6_over_1e3=%.3f\n", name, ours, unit,
+                    cpuText, growth);
     else
-        std::printf("bench: %s ours=%.3f%s (absolute, no peer)\n", name, ours, unit);
+        std::printf("bench: %s ours=%.3f%s%s (absolute, no peer)\n", name, ours, unit, cpuText);
     std::fflush(stdout);
 }
 
@@ -288,6 +293,16 @@ void Typing(Host& host, HFONT font, int lines) {
     }
 }
 
+// CPU time of this thread so far, in milliseconds.
+double ThreadCpuMs() {
+    FILETIME created, exited, kernel, user;
+    if (!::GetThreadTimes(::GetCurrentThread(), &created, &exited, &kernel, &user)) return 0;
+    auto ms = [](const FILETIME& f) {
+        return static_cast<double>((static_cast<unsigned long long>(f.dwHighDateTime) << 32) | f.dwLowDateTime) / 1e4;
+    };
+    return ms(kernel) + ms(user);
+}
+
 // Shift+Ctrl+End from the top: the selection's redraw.
 void SelectToEnd(Host& host, HFONT font, int lines) {
     const std::u16string text = MakeText(lines, 60, u"\n");
@@ -296,23 +311,26 @@ void SelectToEnd(Host& host, HFONT font, int lines) {
     ours.ctrl.SetEditData(&ours.data);
     ours.ctrl.SetFocus();
     const int reps = 20;
-    double total = 0;
+    double total = 0, cpu = 0;
     for (int i = 0; i < reps; ++i) {
         ours.ctrl.Model().ClearSelection(true);
         ours.ctrl.Model().MoveToTextStart(false);
         ::UpdateWindow(ours.ctrl);
         SetModifiers(true, true);
+        const double cpuBefore = ThreadCpuMs();
         auto t = Clock::now();
         ::SendMessageW(ours.ctrl, WM_KEYDOWN, VK_END, 1);
         ::UpdateWindow(ours.ctrl);
         total += MsSince(t);
+        cpu += ThreadCpuMs() - cpuBefore;
         SetModifiers(false, false);
     }
     const double oursMs = total / reps;
     char name[64];
     std::snprintf(name, sizeof(name), "select_to_text_end_%d", lines);
     if (lines <= 1000) g_select1e3 = oursMs;
-    PrintAbsolute(name, oursMs, "ms", lines > 1000 && g_select1e3 > 0 ? oursMs / g_select1e3 : 0);
+    const double growth = lines > 1000 && g_select1e3 > 0 ? oursMs / g_select1e3 : 0;
+    PrintAbsolute(name, oursMs, "ms", growth, cpu / reps);
 }
 
 }  // namespace
@@ -321,10 +339,15 @@ int main(int argc, char** argv) {
     Host host;
     HFONT font = MakeFont();
     const bool quick = argc > 1 && std::string(argv[1]) == "--quick";
-    // --input: only typing and selecting, at both sizes.
+    // --input: only typing and selecting, at both sizes; --select: only selecting.
     const bool inputOnly = argc > 1 && std::string(argv[1]) == "--input";
+    const bool selectOnly = argc > 1 && std::string(argv[1]) == "--select";
     for (int lines : {1000, 1000000}) {
         if (quick && lines > 1000) break;
+        if (selectOnly) {
+            SelectToEnd(host, font, lines);
+            continue;
+        }
         if (inputOnly) {
             Typing(host, font, lines);
             SelectToEnd(host, font, lines);
@@ -335,7 +358,7 @@ int main(int argc, char** argv) {
         SelectToEnd(host, font, lines);
         Layout(host, font, lines);
     }
-    if (!quick && !inputOnly) FirstPaint(host, font);
+    if (!quick && !inputOnly && !selectOnly) FirstPaint(host, font);
     ::DeleteObject(font);
     return 0;
 }
