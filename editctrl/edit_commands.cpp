@@ -23,12 +23,8 @@ void CEditCtrl::MoveToRowEnd(bool extend) {
         offset = 0;
         while (offset + 1 < rows.count && rows.starts[offset] <= caret.column) ++offset;
     }
-    const int end = rows.End(offset);
-    m_model.BeginOrClearSelection(extend);
-    m_data->SetCaretPos(caret.line, end);
-    if (extend) m_model.ExtendSelectionTo({end, caret.line});
     // Shown at the end of that row, not at the start of the next.
-    UpdateCaret(1, false, true);
+    m_model.MoveTo({rows.End(offset), caret.line}, extend, true);
 }
 
 void CEditCtrl::CopyLine() {

@@ -238,9 +238,6 @@ public:
     // 0 on success, 1 when nothing could be done (bad pattern, read-only).
     int ReplaceAll(const wchar_t* pattern, const wchar_t* replacement, BOOL matchCase, BOOL matchWidth,
                    BOOL useRegex, BOOL inSelection, int* count);
-    // Runs of adjacent equal lines in the selection (none: the whole text)
-    // become their first line; a box selection is left as it is.
-    int DeleteDuplicateLines(int* count);
     // deleteMatching: nonzero deletes the matching lines, 0 keeps only them.
     int FilterLines(const wchar_t* pattern, BOOL matchCase, BOOL matchWidth, BOOL useRegex, BOOL inSelection,
                     int* count, BOOL deleteMatching);

@@ -48,11 +48,7 @@ void CEditCtrl::OnLButtonDown(UINT flags, CPoint p) {
 
 void CEditCtrl::ClickAt(bool extend, int x, int y) {
     if (!m_data) return;
-    const EditPos pos = PosFromPoint(x, y, false);
-    m_model.BeginOrClearSelection(extend);
-    m_data->SetCaretPos(pos.line, pos.column);
-    if (extend) m_model.ExtendSelectionTo({pos.column, pos.line});
-    UpdateCaret(1, false, x >= m_leftMargin + 2 * m_charWidth);
+    m_model.MoveTo(PosFromPoint(x, y, false), extend, x >= m_leftMargin + 2 * m_charWidth);
     if (!extend) {
         const int line = LineNumberHit(x, y);
         if (line >= 0) m_model.SelectLineAt(line);

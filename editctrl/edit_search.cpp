@@ -8,7 +8,6 @@
 #include "framework/seams.h"
 #include "framework/wide.h"
 #include "textengine/buffer_search.h"
-#include "textengine/duplicate_lines.h"
 #include "textengine/platform_hooks.h"
 
 namespace {
@@ -259,29 +258,6 @@ int CEditCtrl::ReplaceAll(const wchar_t* pattern, const wchar_t* replacement, BO
         if (result == 0) m_model.KeepSelectionEnd(mark);
         return result;
     });
-}
-
-int CEditCtrl::DeleteDuplicateLines(int* count) {
-    int countLocal = 0;
-    if (!count) count = &countLocal;
-    *count = 0;
-    if (!m_data || m_model.IsReadOnly()) return 1;
-    CEditDispData& disp = DispData();
-    // Runs span lines, and a box holds only pieces of lines.
-    if (m_model.HasSelection() && disp.boxSelection) return 0;
-    CWaitCursor wait;
-    int result;
-    if (!m_model.HasSelection()) {
-        result = ::DeleteDuplicateLines(*m_data, nullptr, nullptr, count);
-        if (result == 0) m_model.ClearSelection(true);
-    } else {
-        const EditPos start = disp.selStart, end = disp.selEnd;
-        const CEditModel::EndFromTextEnd mark = m_model.SelectionEndFromTextEnd();
-        result = ::DeleteDuplicateLines(*m_data, &start, &end, count);
-        if (result == 0) m_model.KeepSelectionEnd(mark);
-    }
-    LinesChanged(true);
-    return result;
 }
 
 int CEditCtrl::FilterLines(const wchar_t* pattern, BOOL matchCase, BOOL matchWidth, BOOL useRegex, BOOL inSelection,

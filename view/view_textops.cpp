@@ -38,8 +38,9 @@ void RunLineEdit(CEditCtrl& e, LineEdit edit) {
 }
 
 void DeleteDuplicates(CEditCtrl& e) {
+    CWaitCursor wait;
     int count = 0;
-    e.DeleteDuplicateLines(&count);
+    e.Model().DeleteDuplicateLines(count);
 }
 
 void JoinLines(CEditCtrl& e) {

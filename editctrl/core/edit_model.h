@@ -177,6 +177,11 @@ public:
     // caret line, round from the other end up to the caret line itself;
     // extend: the selection grows to it.
     void NextBookmark(int step, bool extend);
+    // Runs of adjacent equal lines in the stream selection (none: the whole
+    // text) become their first line, the selection keeping its end; a box
+    // selection is left as it is. The text's result (0: done); count: the
+    // runs shortened.
+    int DeleteDuplicateLines(int& count);
     // Converts the stream selection's ASCII and katakana to full or half
     // width; a box selection is left as it is.
     void ConvertSelectionWidth(bool ascii, bool kana, bool toFull);

@@ -1,11 +1,12 @@
-// The editor model's line commands: deleting, pasting, reordering and
-// selecting whole lines, bookmarks, width conversion, and the selection's
-// end kept across edits inside it.
+// The editor model's line commands: deleting, pasting, reordering,
+// de-duplicating and selecting whole lines, bookmarks, width conversion,
+// and the selection's end kept across edits inside it.
 #include <algorithm>
 
 #include "editctrl/core/caret_motion.h"
 #include "editctrl/core/command_rules.h"
 #include "editctrl/core/edit_model.h"
+#include "textengine/duplicate_lines.h"
 #include "textengine/undo_data.h"
 
 void CEditModel::DeleteLine() {
@@ -114,6 +115,25 @@ void CEditModel::NextBookmark(int step, bool extend) {
     } else {
         if (!GoToBookmark(caret - 1, 0, -1, extend)) GoToBookmark(last, caret, -1, extend);
     }
+}
+
+int CEditModel::DeleteDuplicateLines(int& count) {
+    count = 0;
+    if (!m_data || m_readOnly) return 1;
+    // Runs span lines, and a box holds only pieces of lines.
+    if (HasSelection() && Sel().boxSelection) return 0;
+    int result;
+    if (!HasSelection()) {
+        result = ::DeleteDuplicateLines(*m_data, nullptr, nullptr, &count);
+        if (result == 0) ClearSelection(true);
+    } else {
+        const EditPos start = Sel().selStart, end = Sel().selEnd;
+        const EndFromTextEnd mark = SelectionEndFromTextEnd();
+        result = ::DeleteDuplicateLines(*m_data, &start, &end, &count);
+        if (result == 0) KeepSelectionEnd(mark);
+    }
+    m_view.LinesChanged(true);
+    return result;
 }
 
 void CEditModel::ConvertSelectionWidth(bool ascii, bool kana, bool toFull) {

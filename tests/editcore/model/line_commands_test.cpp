@@ -215,6 +215,32 @@ TEST_F(Lines, AConvertedSelectionKeepsWhatFollowsItAndEndsAtItsEnd) {
     }
 }
 
+TEST_F(Lines, DuplicateLinesInTheSelectionOrTheWholeText) {
+    struct Case {
+        const char* name;
+        EditPos selFrom, selTo;  // selTo.line -1: no selection
+        bool box;
+        std::u16string after;
+        int runs;
+        EditPos selEnd;  // line -1: no selection after
+    } cases[] = {
+        {"the whole text", {0, 0}, {0, -1}, false, u"a\nb\nc\nb", 3, {-1, -1}},
+        {"in the selection, a run on its last line left, its end kept", {0, 1}, {1, 5}, false,
+         u"a\na\nb\nc\nc\nb", 1, {1, 4}},
+        {"a box: nothing", {0, 0}, {1, 5}, true, u"a\na\nb\nb\nc\nc\nb", 0, {1, 5}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Reset(u"a\na\nb\nb\nc\nc\nb", c.selFrom);
+        if (c.selTo.line >= 0) Select(c.selFrom, c.selTo, c.box);
+        int runs = -1;
+        EXPECT_EQ(model.DeleteDuplicateLines(runs), 0);
+        EXPECT_EQ(Text(), c.after);
+        EXPECT_EQ(runs, c.runs);
+        EXPECT_EQ(SelEnd(), c.selEnd);
+    }
+}
+
 struct Completion : Lines {
     CStrToken language;
     Completion() {
