@@ -21,7 +21,8 @@ here = os.path.dirname(os.path.abspath(__file__))
 root = os.path.dirname(here)
 corpus = sys.argv[1] if len(sys.argv) > 1 else os.path.join(root, "build/bench-corpus")
 native = sys.argv[2] if len(sys.argv) > 2 else os.path.join(root, "build/native")
-win64 = sys.argv[3] if len(sys.argv) > 3 else os.path.join(root, "build/win64")
+# Wine takes only an absolute prefix.
+win64 = os.path.abspath(sys.argv[3] if len(sys.argv) > 3 else os.path.join(root, "build/win64"))
 RUNS = 3
 
 
@@ -72,6 +73,8 @@ def main():
     runners = [("native", lambda p, o: peak_kib([wdev, "convert", p, o, "--from", "1", "--to", "8", "--eol", "1"]))]
     if os.path.exists(wdev_exe) and os.path.exists("/usr/lib/wine/wine64"):
         env = wine_env()
+        subprocess.run([os.path.join(root, "tools", "wine-prefix"), win64], env=env, check=True,
+                       stdout=subprocess.DEVNULL)
         runners.append(("win64", lambda p, o: peak_kib(
             ["/usr/lib/wine/wine64", wdev_exe, "convert", p, o, "--from", "1", "--to", "8", "--eol", "1"], env)))
     else:
