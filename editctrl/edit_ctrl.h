@@ -370,7 +370,6 @@ private:
     bool ScanLineStates(int from, int to);
 
     // Colouring (edit_colorize.cpp).
-    void Colorize(LineAttrSlot* slot, int line, const char16_t* text);
     void MarkSelection(LineAttrSlot* slot, int line);
     void MarkSearchHits(LineAttrSlot* slot, int line);
     void MarkBoldBrackets(LineAttrSlot* slot, int line);

@@ -43,8 +43,9 @@ public:
     virtual void CaretMoved(bool scroll, bool force, bool preferPreviousRow) = 0;
     // Every line changed its look (the whole text was selected).
     virtual void RepaintAll() = 0;
-    // After typing or a deletion at the caret (severalLines: a selection
-    // over several lines went first): re-measure from firstLine, repaint, show the caret.
+    // After typing, a deletion at the caret or text put in place of the
+    // selection (severalLines: a selection over several lines went first):
+    // re-measure from firstLine, repaint, show the caret.
     virtual void TextEdited(const EditSnapshot& before, int firstLine, bool severalLines) = 0;
     // After DeleteRange removed first..last (box: a box selection).
     virtual void RangeDeleted(const EditSnapshot& before, int first, int last, bool box, bool showCaret) = 0;
