@@ -368,6 +368,8 @@ void run_long_lines(std::vector<Engine*> engines, const std::vector<std::string>
         {"word-then-equals", u"(\\w+)\\s*=", u"abcdefghij", u""},
         {"comma-chain", u"[^,]*,[^,]*,[^,]*;", u"abcdefghij", u""},
         {"a-or-aa-star-b", u"(a|aa)*b", u"a", u""},
+        // the "b" ends the line: one try takes a choice point a character
+        {"a-or-aa-star-b-at-end", u"(a|aa)*b", u"a", u"b"},
         // the required "=" stands at the line's end: every start is tried
         {"word-then-equals-at-end", u"(\\w+)\\s*=", u"abcdefghij", u"="},
     };

@@ -48,6 +48,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         plain->required = nullptr;
         plain->run_atom = nullptr;
         if (re->memo) re->memo->eager = true;
+        // A small stack makes deep tries drop the choice points sure to fail,
+        // where the plain machine keeps every one.
+        const int frame_limit = re->frame_limit;
+        if (mode & 32) re->frame_limit = 34 + ((mode >> 6) & 63);
         for (int from = 0; from <= int(subject.size()); from += 1 + int(subject.size()) / 3) {
             int c1 = -1, l1 = -1, c2 = -1, l2 = -1;
             const int r1 = regex_search_string_n(re, subject.c_str(), int(subject.size()), from, &c1, &l1);
@@ -60,6 +64,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         }
         regex_free(plain);
         if (re->memo) re->memo->eager = false;
+        re->frame_limit = frame_limit;
     }
 
     int from = 0, col, len;

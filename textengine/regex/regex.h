@@ -100,6 +100,7 @@ struct CompiledRegex {
     RegexFrame* frames = nullptr;
     int frame_top = 0;
     int frame_capacity = 0;
+    int frame_limit = 32768;     // frames the stack may grow to (REGEX_MAX_FRAMES; tests give less)
     int sub_depth = 0;           // nested sub-matches running now
 
     // Every search call (and every line of a multi-line host it walks)

@@ -166,7 +166,8 @@ inline int regex_try_at(CompiledRegex* re, const RegexTextOps* ops, RegexPos pos
 // no loop returns to a column without consuming), so the second visit
 // fails at once. Only kept where `position_decides`, outside sub-matches,
 // and switched on once a line's search does more work than its length
-// warrants, so ordinary searches never pay for it.
+// warrants (or a try grows deep, when it also lets the matcher drop choice
+// points that cannot matter), so ordinary searches never pay for it.
 struct RegexMemo {
     uint64_t* bits = nullptr;
     size_t capacity = 0;  // words

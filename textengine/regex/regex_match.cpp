@@ -25,9 +25,9 @@ inline void copy_frame(RegexFrame* dst, const RegexFrame* src, int groups) {
 // Copies the top frame to a new top. False when the stack is exhausted.
 bool push(CompiledRegex* re) {
     if (re->frame_top + 1 >= re->frame_capacity) {
-        if (re->frame_capacity >= REGEX_MAX_FRAMES) return false;
+        if (re->frame_capacity >= re->frame_limit) return false;
         int cap = re->frame_capacity * 2;
-        if (cap > REGEX_MAX_FRAMES) cap = REGEX_MAX_FRAMES;
+        if (cap > re->frame_limit) cap = re->frame_limit;
         auto* bigger = new (std::nothrow) RegexFrame[size_t(cap)];
         if (!bigger) return false;
         for (int i = 0; i <= re->frame_top; ++i) copy_frame(&bigger[i], &re->frames[i], re->prog.group_count);
@@ -111,6 +111,17 @@ enum : long long {
     MEMO_MAX_WORDS = 1 << 20,      // 8 MB of marks at most; beyond, states are not kept
 };
 
+enum : int {
+    // A top-level try this deep (or an eighth of its frame limit) keeps the
+    // record of failed states from there on.
+    MEMO_DEPTH = 64,
+    // A deep try first drops choices at this depth (the stack it works on
+    // stays small and in the cache), then at twice what it kept.
+    DROP_FIRST_DEPTH = 512,
+    // Nodes followed from a choice's other way to judge it.
+    WAY_LEFT_STEPS = 32,
+};
+
 bool memo_reserve(RegexMemo* m, size_t words) {
     if (words > size_t(MEMO_MAX_WORDS)) return false;
     if (words > m->capacity) {
@@ -141,6 +152,14 @@ inline bool memo_seen(RegexMemo* m, const RegexNode* n, RegexPos pos) {
     return false;
 }
 
+// The same question without marking: was branch n at pos reached before?
+inline bool memo_marked(const RegexMemo* m, const RegexNode* n, RegexPos pos) {
+    if (pos.line != m->line || pos.col < m->base_col) return false;
+    const size_t bit = size_t(pos.col - m->base_col) * size_t(m->slots) + size_t(n->memo_slot);
+    const size_t word = bit >> 6;
+    return word < m->used && (m->bits[word] >> (bit & 63)) & 1u;
+}
+
 void memo_restart(RegexMemo* m, int line, int col) {
     if (m->used) std::memset(m->bits, 0, m->used * sizeof(uint64_t));
     m->used = 0;
@@ -159,6 +178,13 @@ enum : int {
 struct Machine {
     CompiledRegex* re;
     const RegexTextOps* ops;
+    bool dropping_spent = false;  // dropping choices freed too little to try again
+    int drop_at = DROP_FIRST_DEPTH;  // the depth at which a deep try next drops choices
+    int drop_next = 0;  // the top frame's index when it does (none: past any)
+    // Frames below this one were pushed before the record of failed states
+    // was kept; once judged, those kept are not judged again.
+    int unrecorded = 1;
+    int judged = 1;
 
     RegexFrame* top() { return &re->frames[re->frame_top]; }
     // The record of failed states, when it is kept here.
@@ -191,6 +217,17 @@ struct Machine {
     void leave_recursion(RegexFrame* f);
     int possessive(RegexFrame* f, RegexNode* n);
     bool backref(RegexFrame* f, int g, int fold);
+
+    // Before a top-level choice point is pushed: see make_room below.
+    REGEX_HOT void make_room() {
+        if (REGEX_UNLIKELY(re->frame_top >= MEMO_DEPTH || re->frame_top * 8 >= re->frame_limit) &&
+            re->sub_depth == 0 && re->memo && (!re->memo_live || re->frame_top >= drop_next))
+            deep_try();
+    }
+    void deep_try();
+    enum class WayLeft { open, fails, matches };
+    WayLeft way_left(const RegexFrame* ch);
+    WayLeft follow(RegexFrame* probe, int* steps);
 
     // Failing: back to the latest choice that has a way left.
     int backtrack(int base);
@@ -317,6 +354,7 @@ REGEX_HOT int Machine::star_enter(RegexFrame* f, RegexNode* n) {
     RegexMemo* m = memo();
     if (m && memo_seen(m, n, f->pos)) return STEP_FAIL;
     if (n->marks & MARK_STAR_LAZY) {
+        make_room();
         if (!push(re)) return REGEX_ERR_STACK;
         RegexFrame* s = &re->frames[re->frame_top - 1];
         s->type = FRAME_STAR;
@@ -354,6 +392,7 @@ REGEX_HOT int Machine::star_enter(RegexFrame* f, RegexNode* n) {
     f->node = exit;
     if (count == 0) return STEP_GO;
     const Peek peek(exit);
+    make_room();
     if (!push(re)) return REGEX_ERR_STACK;
     RegexFrame* s = &re->frames[re->frame_top - 1];
     s->type = FRAME_STAR;
@@ -386,6 +425,7 @@ REGEX_HOT int Machine::branch(RegexFrame* f, RegexNode* n) {
             }
         }
     }
+    make_room();
     if (!push(re)) return REGEX_ERR_STACK;
     RegexFrame* ch = &re->frames[re->frame_top - 1];
     ch->type = FRAME_CHOICE;
@@ -666,6 +706,139 @@ int Machine::possessive(RegexFrame* f, RegexNode* n) {
     if (count < min) return STEP_FAIL;
     f->node = n->next;
     return STEP_GO;
+}
+
+// A top-level try that has grown deep keeps the record of failed states
+// from here on (what it did before stays unrecorded), and when its stack is
+// nearly full, drops the choice points that can make no difference:
+//  - one whose other way is sure to fail, as that way would reach a branch
+//    at a recorded position (a second visit fails at once) or meet text it
+//    does not accept;
+//  - every one below a choice whose other way is sure to end in a match:
+//    failing back past that choice cannot happen.
+// A part of the stack stays free for sub-matches and loops. Nothing else
+// looks down the stack here: with the record kept there are no progress or
+// recursion markers, and no sub-match is running.
+void Machine::deep_try() {
+    if (!re->memo_live) {
+        re->memo_live = re->memo;
+        unrecorded = re->frame_top;
+    }
+    const int limit = re->frame_limit;
+    const int last_room = limit - limit / 8;
+    drop_next = dropping_spent ? 0x7FFFFFFF : (drop_at < last_room ? drop_at : last_room) - 1;
+    if (re->frame_top < drop_next) return;
+    for (int i = 1; i < re->frame_top; ++i) {
+        const int type = re->frames[i].type;
+        if (type != FRAME_CHOICE && type != FRAME_STAR) {
+            dropping_spent = true;
+            drop_next = 0x7FFFFFFF;
+            return;
+        }
+    }
+    // From the top down: mark the dead choices (as spent run frames) until
+    // one that surely matches. The choices made before the record was kept
+    // are judged once: they rarely change, and would cost a walk every time.
+    int floor = 1;
+    for (int i = re->frame_top - 1; i >= judged; --i) {
+        RegexFrame* fr = &re->frames[i];
+        if (fr->type != FRAME_CHOICE) continue;
+        const WayLeft w = way_left(fr);
+        if (w == WayLeft::matches) {
+            floor = i;
+            break;
+        }
+        if (w == WayLeft::fails) fr->type = FRAME_RUN;
+    }
+    const int groups = re->prog.group_count;
+    int kept = 1;  // frame 0 is the base
+    int settled = 1;
+    for (int i = floor; i < re->frame_top; ++i) {
+        const RegexFrame* fr = &re->frames[i];
+        if (fr->type == FRAME_RUN) continue;
+        if (kept != i) copy_frame(&re->frames[kept], fr, groups);
+        ++kept;
+        if (i < unrecorded) settled = kept;
+    }
+    if (kept != re->frame_top) copy_frame(&re->frames[kept], &re->frames[re->frame_top], groups);
+    re->frame_top = kept;
+    unrecorded = judged = settled;
+    // Freeing little would mean dropping again at every push.
+    if (kept > limit / 2) dropping_spent = true;
+    if (2 * kept > drop_at) drop_at = 2 * kept;
+    drop_next = dropping_spent ? 0x7FFFFFFF : (drop_at < last_room ? drop_at : last_room) - 1;
+}
+
+// Follows the way a choice point has left as the machine would take it, on
+// a copy of its state, while each step is certain.
+Machine::WayLeft Machine::way_left(const RegexFrame* ch) {
+    RegexFrame probe;
+    std::memcpy(static_cast<void*>(&probe), ch, offsetof(RegexFrame, groups));
+    probe.node = ch->way ? ch->node->next : ch->node->alt;
+    int steps = WAY_LEFT_STEPS;
+    return follow(&probe, &steps);
+}
+
+// Runs the probe's state on (its captures are not kept) for at most *steps
+// nodes. A branch at a recorded position fails when it is reached; one
+// that is not splits the walk, its first way first, as the machine tries
+// them. (A position recorded by the time this way is taken has been found
+// to lead to no match, so neither verdict can change.)
+Machine::WayLeft Machine::follow(RegexFrame* probe, int* steps) {
+    while ((*steps)-- > 0) {
+        RegexNode* n = probe->node;
+        if (!n) return WayLeft::matches;
+        int r;
+        switch (n->kind) {
+        case RN_EMPTY:
+        case RN_OPEN:
+        case RN_CLOSE:
+        case RN_KEEP:
+            probe->node = n->next;
+            continue;
+        case RN_CHAR:
+            r = consume_char(probe, n);
+            break;
+        case RN_STRING:
+            r = consume_string(probe, n);
+            break;
+        case RN_ANY:
+        case RN_ANY_ALL:
+        case RN_CLASS:
+            r = consume_one(probe, n);
+            break;
+        case RN_LINE_START:
+        case RN_TEXT_START:
+        case RN_LINE_END:
+        case RN_TEXT_END_LF:
+        case RN_TEXT_END:
+        case RN_WORD_BOUNDARY:
+        case RN_NOT_WORD_BOUNDARY:
+        case RN_HOST_TEXT_START:
+        case RN_HOST_TEXT_END:
+        case RN_HOST_LINE_START:
+        case RN_HOST_LINE_END:
+            r = assertion(probe, n);
+            break;
+        case RN_BRANCH: {
+            if (memo_marked(re->memo, n, probe->pos)) return WayLeft::fails;
+            if (n->marks & MARK_STAR) return WayLeft::open;
+            RegexFrame other;
+            std::memcpy(static_cast<void*>(&other), probe, offsetof(RegexFrame, groups));
+            probe->node = n->choice ? n->alt : n->next;
+            other.node = n->choice ? n->next : n->alt;
+            const WayLeft first = follow(probe, steps);
+            if (first == WayLeft::matches) return first;
+            const WayLeft second = follow(&other, steps);
+            if (second == WayLeft::matches) return second;
+            return first == WayLeft::fails && second == WayLeft::fails ? WayLeft::fails : WayLeft::open;
+        }
+        default:
+            return WayLeft::open;
+        }
+        if (r == STEP_FAIL) return WayLeft::fails;
+    }
+    return WayLeft::open;
 }
 
 int Machine::backtrack(int base) {

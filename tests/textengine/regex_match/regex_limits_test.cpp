@@ -16,6 +16,21 @@ RegexPtr compile(const std::u16string& p, int flags = 0) {
     return RegexPtr(regex_compile_n(p.data(), int(p.size()), flags));
 }
 
+// The same pattern run by the plain machine at every position: no record of
+// failed states, no required character, no run loop.
+RegexPtr compile_plain(const std::u16string& p, int flags = 0) {
+    CompiledRegex* re = regex_compile_n(p.data(), int(p.size()), flags);
+    if (re) {
+        regex_memo_free(re->memo);
+        re->memo = nullptr;
+        re->search = regex_strategy_every;
+        delete re->required;
+        re->required = nullptr;
+        re->run_atom = nullptr;
+    }
+    return RegexPtr(re);
+}
+
 // Every match from each match end, with its groups: "col+len(g1,g2..) ...".
 std::string all_matches(CompiledRegex* re, const std::u16string& s) {
     std::string out;
@@ -29,8 +44,14 @@ std::string all_matches(CompiledRegex* re, const std::u16string& s) {
         out += std::to_string(col) + "+" + std::to_string(len) + "(";
         for (int g = 0; g < re->prog.group_count; ++g) {
             const RegexGroupSlot& slot = re->last_groups[g];
-            out += (g ? "," : "") + (slot.length < 0 ? std::string("~") : std::to_string(slot.start_col) + ":" +
-                                                                            std::to_string(slot.length));
+            if (g) out += ",";
+            if (slot.length < 0) {
+                out += "~";
+            } else {
+                out += std::to_string(slot.start_col);
+                out += ":";
+                out += std::to_string(slot.length);
+            }
         }
         out += ") ";
         from = col + (len > 0 ? len : 1);
@@ -47,28 +68,110 @@ TEST(RegexLimits, RememberedFailuresNeverChangeAMatchOrItsGroups) {
         "(.+)(\\d)", "(?:ab|a)(?:bc|c)*", "\\s+$", "(x+x+)+y", "(?=(a+))a*b", "(?>a|ab)c|(a|b)*",
         "(a+)+b|a", "\\b(\\w+)\\b.*?\\b(\\w+)$", "(a|b|ab)*?c", "([ぁ-ん]+|カ)+。",
         "(?=[xab]*(a|b)c)[xab]b", ".*x", "(.*?)(x|y)", ".+(\\d)", "(?s).*x", "(?s)(.+?)x$",
+        // counted repeats, empty loops, back-references, lookarounds, folding
+        "(a|ab){2,3}c", "(?:a|b){3}", "(a?){2,}b", "(a?)*b", "(a|)+c", "(\\w)\\1", "(a|b)*\\1c",
+        "(?<!a)(b|ab)+", "(?=(\\w+))\\w*?x", "(?i)(ab|A)+c", "(?w)(ａ|b)+c", "(?iw)(Ａ|ｂ)*C",
     };
     const char* subjects[] = {
         "abcd abbcd aabcdd", "key = value\nname=1", "a,b,c,x,,x", "aaaaaaab aab ab",
         "xx x1 x2y xx9", "aaaaaaaaaaaaac", "  trailing  \nnext  ", "abcbcbc abab",
         "xxxxxxxxy xxxx", "aab ab a", "foo bar baz", "あいうカえお。かか。", "xabc", "ab\ncx\r\nyy\nx",
+        "aAbAc ａbC bbab", "abab ababc aac aabbc",
     };
     for (const char* p : patterns) {
-        RegexPtr plain = compile(u16(p));
+        RegexPtr plain = compile_plain(u16(p));
         RegexPtr remembering = compile(u16(p));
         ASSERT_TRUE(plain && remembering) << p;
-        regex_memo_free(plain.get()->memo);
-        plain.get()->memo = nullptr;
-        plain.get()->search = regex_strategy_every;
-        delete plain.get()->required;
-        plain.get()->required = nullptr;
-        plain.get()->run_atom = nullptr;
         if (remembering.get()->memo) remembering.get()->memo->eager = true;
         for (const char* s : subjects) {
             const std::u16string subject = u16(s);
             EXPECT_EQ(all_matches(remembering.get(), subject), all_matches(plain.get(), subject))
                 << p << " on " << s;
         }
+    }
+}
+
+struct DeepCase {
+    const char* pattern;
+    const char* unit;  // repeated to a long line ...
+    const char* tail;  // ... that ends in this
+    const char* head = "";  // ... and starts with this
+};
+
+// Patterns that take a choice point a character, on lines far longer than
+// the stack they are given: the matches, groups and failures are those of
+// the plain machine with room for every choice point.
+const DeepCase kDeepCases[] = {
+    {"(a|aa)*b", "a", "b"},          {"(a|aa)*b", "a", "c"},           {"(a|aa)*ac", "a", "c"},
+    {"(ab|a)*c", "ab", "c"},         {"(?:a|ab)*(c)", "ab", "c ac"},   {"((a)|b)+", "ab", ""},
+    {"(?:(a)|(aa))*b", "a", "b"},    {"(a|b)*?c", "ab", "c"},          {"(?:x|xy)*z", "xy", "xz"},
+    {"(\\w|\\s)+$", "ab ", ""},       {"(a|aa)*$", "a", ""},            {"(a|aa)*b|a+c", "a", "c"},
+    {"(?i)(A|aa)*B", "aA", "b"},     {"(?w)(ａ|aa)*b", "aａ", "ｂ"},   {"(?iw)(ａ|AA)*Ｂ", "Aａ", "b"},
+    {"(?:(?=a)a|aa)*b", "a", "b"},   {"(?:a(?!x)|aa)*b", "a", "b"},    {"(?:(?<=a)a|a)*b", "a", "b"},
+    {"(a|aa){20,}b", "a", "b"},      {"(?:a|aa){2}(?:a|b)*c", "ab", "c"}, {"(?:ab|a)*+c|(a|b)*d", "ab", "d"},
+    {"(?:.|\\n)*x", "ab", "x"},      {"(a|aa)*b", "a", "ab"},          {"(a|aa)*?b", "a", "b"},
+    {"(?:あ|ああ)*(い)", "あ", "い"}, {"(?:a|aa)*\\Kb", "a", "b"},     {"(😀|😀😀)*b", "😀", "b"},
+    // choices far down the stack that the answer comes back to
+    {"(?:a|(?=a)ab)(?:b|bb)*c|ab+", "b", "d", "a"}, {"(b|bb)*c|(b)+$", "b", "", "xx"},
+    {"x(?:(b)|bb)*(?:c|$)", "b", "", "x"},
+};
+
+TEST(RegexLimits, ADeepTryDropsOnlyChoicesThatCannotMatter) {
+    // A stack of 64 frames against lines of 3,000 units: only dropping the
+    // choice points that cannot change the outcome lets the search finish.
+    // It agrees with the engine given room for every choice point and, where
+    // that one does not give up, with the plain machine.
+    for (const DeepCase& c : kDeepCases) {
+        std::u16string line = u16(c.head);
+        while (line.size() < 3000) line += u16(c.unit);
+        line += u16(c.tail);
+        const std::string name = std::string(c.pattern) + " on " + c.head + c.unit + "... " + c.tail;
+        RegexPtr plain = compile_plain(u16(c.pattern));
+        RegexPtr roomy = compile(u16(c.pattern));
+        RegexPtr deep = compile(u16(c.pattern));
+        ASSERT_TRUE(plain && roomy && deep) << name;
+        ASSERT_NE(deep.get()->memo, nullptr) << name;
+        roomy.get()->memo->eager = true;
+        plain.get()->budget = 200000;  // the plain machine gives up on some: soon, then
+        deep.get()->frame_limit = 64;
+        const std::string want = all_matches(roomy.get(), line);
+        EXPECT_EQ(want.find("error"), std::string::npos) << name;
+        EXPECT_EQ(all_matches(deep.get(), line), want) << name;
+        const std::string from_plain = all_matches(plain.get(), line);
+        if (from_plain.find("error") == std::string::npos) {
+            EXPECT_EQ(from_plain, want) << name;
+        }
+    }
+}
+
+TEST(RegexLimits, ADeepTryWithoutARecordStillStopsOnTheStack) {
+    // A back-reference or an empty loop keeps failed states from being
+    // recorded: nothing may be dropped, so the search that outgrows the
+    // stack reports it rather than guessing.
+    for (const char16_t* p : {u"(a|aa)*\\1b", u"(a|aa|)*b", u"(?:(a)|(?(1)aa|a))*b"}) {
+        RegexPtr re = compile(p);
+        ASSERT_TRUE(re) << u8(p);
+        EXPECT_EQ(re.get()->memo, nullptr) << u8(p);
+        re.get()->frame_limit = 64;
+        const std::u16string line = std::u16string(3000, u'a') + u"b";
+        int col, len;
+        EXPECT_EQ(regex_search_string_n(re.get(), line.c_str(), int(line.size()), 0, &col, &len), REGEX_ERR_STACK)
+            << u8(p);
+    }
+}
+
+TEST(RegexLimits, LongMatchesOfAlternationLoopsAreFound) {
+    // One choice point a character over a million: the answer, at the
+    // stack's ordinary size.
+    for (const int n : {100000, 1000000}) {
+        const std::u16string line = std::u16string(size_t(n), u'a') + u"b";
+        RegexPtr re = compile(u"(a|aa)*b");
+        int col, len;
+        ASSERT_EQ(regex_search_string_n(re.get(), line.c_str(), int(line.size()), 0, &col, &len), 1) << n;
+        EXPECT_EQ(col, 0);
+        EXPECT_EQ(len, n + 1);
+        EXPECT_EQ(re.get()->last_groups[0].start_col, n - 1);
+        EXPECT_EQ(re.get()->last_groups[0].length, 1);
     }
 }
 
@@ -99,14 +202,8 @@ TEST(RegexLimits, CrLfBreaksAreOneCharacterForEveryStrategy) {
         const std::u16string subject = c.subject;
         const std::string name = u8(c.pattern) + " from " + std::to_string(c.from);
         RegexPtr product = compile(c.pattern);
-        RegexPtr plain = compile(c.pattern);
+        RegexPtr plain = compile_plain(c.pattern);
         ASSERT_TRUE(product && plain) << name;
-        regex_memo_free(plain.get()->memo);
-        plain.get()->memo = nullptr;
-        plain.get()->search = regex_strategy_every;
-        delete plain.get()->required;
-        plain.get()->required = nullptr;
-        plain.get()->run_atom = nullptr;
         for (CompiledRegex* re : {product.get(), plain.get()}) {
             int col = -1, len = -1;
             const int r = regex_search_string_n(re, subject.c_str(), int(subject.size()), c.from, &col, &len);
@@ -209,15 +306,9 @@ TEST(RegexLimits, ShortcutsNeverChangeAMatch) {
         "(a(b)", "abc\r\nc\r", "none of them here", "😀😀a\r\n\r\nbB", "",
     };
     for (const char* p : patterns) {
-        RegexPtr plain = compile(u16(p));
+        RegexPtr plain = compile_plain(u16(p));
         RegexPtr product = compile(u16(p));
         ASSERT_TRUE(plain && product) << p;
-        regex_memo_free(plain.get()->memo);
-        plain.get()->memo = nullptr;
-        plain.get()->search = regex_strategy_every;
-        delete plain.get()->required;
-        plain.get()->required = nullptr;
-        plain.get()->run_atom = nullptr;
         for (const char* s : subjects)
             EXPECT_EQ(all_matches(product.get(), u16(s)), all_matches(plain.get(), u16(s))) << p << " on " << s;
     }
