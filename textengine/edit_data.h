@@ -7,6 +7,7 @@
 // index is accepted, and lines outside the text read as one shared empty line.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <utility>
 
@@ -175,9 +176,17 @@ public:
     // into fresh lines and only then replaces the text and empties undo; on
     // failure (out of memory, a read error) the text, undo, code and lineEnd
     // stay as they were, false is returned and why (when given) says which.
-    // loss (when given) counts the bytes that decoded to nothing.
+    // loss (when given) counts the bytes that decoded to nothing. progress
+    // (when given) hears how far the read has come; see LoadProgress.
     enum class LoadFailure { None, OutOfMemory, ReadError };
-    bool Load(CByteStream& in, KanjiCode& code, LineEndType& lineEnd, TextLossReport* loss = nullptr, LoadFailure* why = nullptr);
+    // Bytes read so far and the stream's size (what was read, where that is
+    // more or the size is unknown): each time kLoadProgressBytes more are
+    // read, and once at the end with read == total. Called between chunks,
+    // never with the pool locked, so it may draw or edit other texts.
+    using LoadProgress = std::function<void(unsigned long long read, unsigned long long total)>;
+    static constexpr unsigned long long kLoadProgressBytes = 4ull << 20;
+    bool Load(CByteStream& in, KanjiCode& code, LineEndType& lineEnd, TextLossReport* loss = nullptr,
+              LoadFailure* why = nullptr, const LoadProgress& progress = {});
     // Inserts the file at the caret as one undo group; the caret stays.
     bool InsertFile(CByteStream& in, KanjiCode& code, LineEndType& lineEnd, TextLossReport* loss = nullptr);
     // Writes every line, the line end between lines, and marks the text
@@ -294,7 +303,7 @@ private:
     void AfterReplay();
     void CopyIndentation();
     static bool ReadLines(CKanjiTextFile& file, long long fileSize, CTextArena& arena, CEditLineArray& lines,
-                          int& charCount);
+                          int& charCount, const LoadProgress& progress);
     static bool EndLoadedLine(CTextArena& arena, CEditLine* line, const char16_t* text, int n, size_t atMost,
                               int& charCount);
     bool SortLines(int a, int b, bool descending);

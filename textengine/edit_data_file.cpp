@@ -147,7 +147,7 @@ bool CEditData::EndLoadedLine(CTextArena& arena, CEditLine* line, const char16_t
 // or change marking (the records stay unmarked, as saving would leave them),
 // and the line array is sized from the file's size instead of doubling.
 bool CEditData::ReadLines(CKanjiTextFile& file, long long fileSize, CTextArena& arena, CEditLineArray& lines,
-                          int& charCount) {
+                          int& charCount, const LoadProgress& progress) {
     CEditLine* line = CEditLine::Create();  // the line being read
     if (!line) return false;
     if (lines.Insert(0, &line, 1) != 0) {
@@ -163,9 +163,19 @@ bool CEditData::ReadLines(CKanjiTextFile& file, long long fileSize, CTextArena& 
         const unsigned long long left = static_cast<unsigned long long>(fileSize) - read + 8;
         return left < SIZE_MAX / 8 ? static_cast<size_t>(left) : 0;
     };
+    // Without a listener the next report never comes: one comparison a chunk.
+    unsigned long long nextReport = progress ? kLoadProgressBytes : ULLONG_MAX, reported = ULLONG_MAX;
+    auto report = [&](unsigned long long read) {
+        const unsigned long long size = fileSize > 0 ? static_cast<unsigned long long>(fileSize) : 0;
+        progress(read, read > size ? read : size);
+        reported = read;
+        nextReport = read + kLoadProgressBytes;
+    };
     size_t n;
     while (const char16_t* chunk = file.ReadChunk(&n)) {
         if (n > static_cast<size_t>(INT_MAX)) return false;
+        // Before the chunk's pool lock: the listener may paint.
+        if (file.BytesRead() >= nextReport) report(file.BytesRead());
         const int count = static_cast<int>(n);
         MPoolLock lock;  // once for the chunk's lines, not twice a line
         int at = 0;
@@ -199,10 +209,13 @@ bool CEditData::ReadLines(CKanjiTextFile& file, long long fileSize, CTextArena& 
             lines.Append(line);  // cannot fail: room was made above
         }
     }
-    return EndLoadedLine(arena, line, nullptr, 0, 0, charCount);
+    if (!EndLoadedLine(arena, line, nullptr, 0, 0, charCount)) return false;
+    if (progress && reported != file.BytesRead()) report(file.BytesRead());
+    return true;
 }
 
-bool CEditData::Load(CByteStream& in, KanjiCode& code, LineEndType& lineEnd, TextLossReport* loss, LoadFailure* why) {
+bool CEditData::Load(CByteStream& in, KanjiCode& code, LineEndType& lineEnd, TextLossReport* loss, LoadFailure* why,
+                     const LoadProgress& progress) {
     if (why) *why = LoadFailure::None;
     bool outOfMemory = false, ok = true;
     KanjiCode detectedCode = code;
@@ -213,7 +226,7 @@ bool CEditData::Load(CByteStream& in, KanjiCode& code, LineEndType& lineEnd, Tex
     try {
         CKanjiTextFile file(&in, code, LineEndType::CRLF);
         DetectFor(file, detectedCode, detectedLineEnd);
-        if (!ReadLines(file, in.Size(), freshText, fresh.lines, fresh.charCount)) {
+        if (!ReadLines(file, in.Size(), freshText, fresh.lines, fresh.charCount, progress)) {
             outOfMemory = true;
             ok = false;
         }

@@ -395,6 +395,54 @@ TEST(EditDataFile, LoadOutOfMemoryReportsAndKeepsTheText) {
     EXPECT_EQ(d.GetLineLength(1), 100000);
 }
 
+TEST(EditDataFile, ALoadTellsHowFarItHasComeAndReadsTheSameText) {
+    std::u16string text;
+    while (text.size() < (5u << 20)) text += Prose();
+    CEditData source;
+    source.InsertText(text.c_str(), 1);
+    // Several reports' worth of bytes in each form; an empty file is read at once.
+    for (KanjiCode code : {KanjiCode::SJIS, KanjiCode::UTF8, KanjiCode::Unicode, KanjiCode::Detect}) {
+        const std::string bytes = code == KanjiCode::Detect ? std::string() : SaveBytes(source, code, LineEndType::CRLF);
+        const KanjiCode readAs = code == KanjiCode::Detect ? KanjiCode::SJIS : code;
+        std::vector<std::pair<unsigned long long, unsigned long long>> calls;
+        CEditData elsewhere;
+        auto progress = [&](unsigned long long read, unsigned long long total) {
+            calls.emplace_back(read, total);
+            // Work that takes the pool's lock, as painting does: a report
+            // made under the lock would never come back.
+            elsewhere.InsertText(u"x", 1);
+        };
+        CEditData plain, told;
+        KanjiCode plainCode = readAs, toldCode = readAs;
+        LineEndType plainEnd = LineEndType::CRLF, toldEnd = LineEndType::CRLF;
+        CMemoryStream plainIn(bytes), toldIn(bytes);
+        ASSERT_TRUE(plain.Load(plainIn, plainCode, plainEnd));
+        ASSERT_TRUE(told.Load(toldIn, toldCode, toldEnd, nullptr, nullptr, progress));
+        EXPECT_EQ(Lines(told), Lines(plain));
+        EXPECT_EQ(SaveBytes(told, readAs, LineEndType::CRLF), bytes);
+        EXPECT_FALSE(told.IsModified());
+
+        const unsigned long long size = bytes.size();
+        ASSERT_FALSE(calls.empty());
+        EXPECT_EQ(calls.back().first, size) << KanjiCodeNumber(code);
+        EXPECT_LE(calls.size(), size / CEditData::kLoadProgressBytes + 1);
+        if (size >= 2 * CEditData::kLoadProgressBytes) {
+            EXPECT_GE(calls.size(), 2u);
+        }
+        // A report each time that many more were read, the last at the end.
+        for (size_t i = 0; i < calls.size(); ++i) {
+            EXPECT_EQ(calls[i].second, size);
+            if (i + 2 < calls.size()) {
+                EXPECT_GE(calls[i + 1].first, calls[i].first + CEditData::kLoadProgressBytes);
+            }
+            if (i + 1 < calls.size()) {
+                EXPECT_LT(calls[i].first, calls[i + 1].first);
+            }
+        }
+        EXPECT_EQ(elsewhere.GetCharCount(), static_cast<int>(calls.size()));
+    }
+}
+
 TEST(EditDataFile, InsertFileIsOneUndoStepAndKeepsTheCaret) {
     CEditData d;
     d.InsertText(u"head tail", 1);
