@@ -7,7 +7,7 @@
 bool CDocCopyDataTarget::IsFileOpen(const std::wstring& path) { return doc_.Files().FindByPath(ToU16(path)) >= 0; }
 
 bool CDocCopyDataTarget::OpenFile(const std::wstring& path) {
-    if (doc_.IsAskingToClose()) return false;
+    if (doc_.IsAskingToClose() || doc_.IsReading()) return false;
     CWinApp* app = AfxGetApp();
     return app && app->OpenDocumentFile(path.c_str()) != nullptr;
 }

@@ -17,6 +17,7 @@
 #include "app/profile/setting_ranges.h"
 #include "app/base/winutil.h"
 #include "framework/app.h"
+#include "framework/bars.h"
 #include "framework/cmdids.h"
 #include "framework/cmdtarget.h"
 #include "framework/frame.h"
@@ -54,6 +55,18 @@ std::wstring Format(const wchar_t* format, ...) {
     vswprintf(text, sizeof text / sizeof text[0], format, args);
     va_end(args);
     return text;
+}
+
+// A file of this size takes long enough to read that its progress is shown.
+constexpr long long kShowReadingFrom = 16LL << 20;
+
+// Paints what waits to be painted and takes nothing else from the queue:
+// keys, clicks and a close wait there until the text is whole. Bounded, for
+// a window that would leave its area unpainted.
+void PaintWaitingWindows() {
+    MSG msg;
+    for (int i = 0; i < 64 && ::PeekMessageW(&msg, nullptr, WM_PAINT, WM_PAINT, PM_REMOVE); ++i)
+        ::DispatchMessageW(&msg);
 }
 
 void CloseUndoStep(CEditData& data) {
@@ -138,6 +151,19 @@ void CPavinDoc::ShowStatusMessage(const std::wstring& text) {
         if (CFrameWnd* frame = view->GetParentFrame()) frame->SetMessageText(text.c_str());
 }
 
+std::wstring CPavinDoc::StatusMessage() const {
+    for (CView* view : GetViews())
+        if (CFrameWnd* frame = view->GetParentFrame())
+            if (CStatusBar* bar = frame->GetStatusBar(); bar && bar->m_hWnd) return bar->GetPaneText(0).str();
+    return {};
+}
+
+void CPavinDoc::ShowOwnerFrame() {
+    for (CView* view : GetViews())
+        if (CFrameWnd* frame = view->GetParentFrame(); frame && !::IsWindowVisible(frame->GetSafeHwnd()))
+            frame->ActivateFrame();
+}
+
 int CPavinDoc::AddFile(const std::wstring& path) {
     const int id = nextId_++;
     files_.Append(std::make_unique<CDocFile>(id, ToU16(path)));
@@ -158,6 +184,7 @@ void CPavinDoc::FireEvent(const char* name) { context_.macros.FireEvent(name); }
 bool CPavinDoc::ActivateFileById(int id, bool keepMode, bool fireEvent) {
     // While a close question is open only the file asked about may be current.
     if (askedFileId_ != 0 && id != askedFileId_) return false;
+    if (reading_) return false;
     const int previous = files_.Current().id;
     UpdateAllViews(nullptr, HINT_FILE_ACTIVATED, HintObjectOfId(id));
     if (keepMode) files_.Current().editMode = CurrentEditMode();
@@ -245,7 +272,7 @@ BOOL CPavinDoc::OnNewDocument() {
 }
 
 BOOL CPavinDoc::OnOpenDocument(const wchar_t* path) {
-    if (IsAskingToClose()) return FALSE;
+    if (IsAskingToClose() || reading_) return FALSE;
     const std::wstring full = LongFormOf(path ? path : L"");
     // The untitled file made at start-up gives way while nothing was typed.
     CDocFile& current = Current();
@@ -311,7 +338,29 @@ bool CPavinDoc::LoadWithCharset(CByteStream& in, KanjiCode code, CEditData& data
     LineEndType lineEnd = LineEndType::CRLF;
     TextLossReport loss;
     CEditData::LoadFailure why = CEditData::LoadFailure::None;
-    if (!data.Load(in, code, lineEnd, &loss, &why)) {
+    // A large file: the share read in the message pane, the windows
+    // repainted, and the pane's text back at the end.
+    const bool showProgress = in.Size() >= kShowReadingFrom;
+    const std::wstring statusBefore = showProgress ? StatusMessage() : std::wstring();
+    int shownPercent = -1;
+    CEditData::LoadProgress progress;
+    if (showProgress) {
+        progress = [&](unsigned long long read, unsigned long long total) {
+            const int percent = total > 0 ? static_cast<int>(read * 100 / total) : 100;
+            if (percent != shownPercent) ShowStatusMessage(Format(L"読み込み中... %d%%", percent));
+            shownPercent = percent;
+            PaintWaitingWindows();
+        };
+    }
+    reading_ = true;
+    if (showProgress) {
+        ShowOwnerFrame();
+        progress(0, static_cast<unsigned long long>(in.Size()));
+    }
+    const bool loaded = data.Load(in, code, lineEnd, &loss, &why, progress);
+    reading_ = false;
+    if (showProgress) ShowStatusMessage(statusBefore);
+    if (!loaded) {
         ShowMessageBox(OwnerWindow(),
                        why == CEditData::LoadFailure::OutOfMemory ? L"メモリが確保できません" : L"ファイルの読み込みに失敗しました。",
                        L"メッセージ", MB_ICONINFORMATION);

@@ -95,6 +95,9 @@ public:
     // While a close question (and the save it may lead to) is open, the file
     // asked about stays current: activating or opening another is refused.
     bool IsAskingToClose() const { return askedFileId_ != 0; }
+    // While a file is read (the windows repaint meanwhile), it stays current
+    // and no other is opened or activated.
+    bool IsReading() const { return reading_; }
     class CloseQuestionScope {
     public:
         explicit CloseQuestionScope(CPavinDoc& doc);
@@ -151,6 +154,8 @@ protected:
     virtual void FireEvent(const char* name);
     // A short text in the main frame's message pane.
     virtual void ShowStatusMessage(const std::wstring& text);
+    // What the message pane shows now (empty without a frame).
+    std::wstring StatusMessage() const;
     HWND OwnerWindow() const;
 
 private:
@@ -165,6 +170,9 @@ private:
     void SetPathName(const wchar_t* path, bool addToRecent);
     bool ReadFile(const std::wstring& path);
     bool LoadWithCharset(CByteStream& in, KanjiCode code, CEditData& data);
+    // Shows the main frame when it is still hidden (at start-up the first
+    // file is read before it is shown).
+    void ShowOwnerFrame();
     bool SaveCurrentTo(const std::wstring& path);
     bool AskBeforeLossySave(const std::wstring& path, KanjiCode code);
     void SelectEditMode(int index);
@@ -177,5 +185,6 @@ private:
     int nextId_ = 1;
     int askedFileId_ = 0;
     bool deferReports_ = false;
+    bool reading_ = false;
     std::vector<std::wstring> deferredReports_;
 };
