@@ -19,6 +19,10 @@ constexpr std::size_t kWindow = 128;
 // Units a helper records of one file; a file with more output is searched
 // again by the worker itself, so the memory held stays bounded.
 constexpr std::size_t kRecordUnits = std::size_t(1) << 16;
+// Recorded units not yet written past which helpers take no new file: when
+// the worker's writing is what holds the search up, running further ahead
+// only spreads the records over more memory than the caches hold.
+constexpr std::size_t kAheadUnits = std::size_t(1) << 18;
 constexpr unsigned kMostHelpers = 8;
 // Files waiting before a sleeping helper is woken.
 constexpr std::size_t kWakeForFiles = 16;
@@ -93,7 +97,8 @@ void GrepOrderedFiles::Wake(std::condition_variable& cv, bool all) {
 // Wakes a sleeping helper once a few files wait for one: waking one per
 // file would cost more than the files do.
 void GrepOrderedFiles::WakeHelperForMore() {
-    if (idle_.load() > 0 && end_.load() - claim_.load() >= kWakeForFiles) Wake(work_, false);
+    if (idle_.load() > 0 && end_.load() - claim_.load() >= kWakeForFiles && ahead_.load() <= kAheadUnits / 4)
+        Wake(work_, false);
 }
 
 int GrepOrderedFiles::File(const std::u16string& path) {
@@ -135,9 +140,7 @@ int GrepOrderedFiles::Add(Kind kind, const std::u16string& text) {
     e.before.swap(pending_);
     pending_.clear();
     e.path = text;
-    e.lines.clear();
-    e.ends.clear();
-    e.hits.clear();
+    GiveBack(std::move(e.record));
     e.result = GREP_DONE;
     e.redo = false;
     e.state.store(kWaiting, std::memory_order_relaxed);
@@ -188,24 +191,63 @@ int GrepOrderedFiles::WriteLine(const Line& line) {
 
 int GrepOrderedFiles::WriteOut(Entry& e) {
     for (const Line& line : e.before) WriteLine(line);
+    std::unique_ptr<Record> record = std::move(e.record);
+    int result = e.result;
+    if (!e.redo && p_.progress) p_.progress->SetStatus(2, FileStatus(e.path));
+    if (record) {
+        for (std::size_t i = 0, from = 0; !e.redo && i < record->ends.size(); ++i) {
+            line_.assign(record->lines, from, record->ends[i] - from);
+            from = record->ends[i];
+            Write(p_, line_);
+            if (record->hits[i]) {
+                ++p_.hitCount;
+                if (GrepPoll(p_) != GREP_DONE) {
+                    result = GREP_CANCELLED;
+                    break;
+                }
+            }
+        }
+        const std::size_t units = record->lines.size();
+        GiveBack(std::move(record));
+        // Helpers held back by the records waiting may go on.
+        if (ahead_.fetch_sub(units) > kAheadUnits / 4 && ahead_.load() <= kAheadUnits / 4 && idle_.load() > 0)
+            Wake(work_, true);
+    }
     if (e.redo) return SearchHere(e.path);
-    if (p_.progress) p_.progress->SetStatus(2, u"ファイル: " + e.path);
-    std::size_t from = 0;
-    for (std::size_t i = 0; i < e.ends.size(); ++i) {
-        line_.assign(e.lines, from, e.ends[i] - from);
-        from = e.ends[i];
-        Write(p_, line_);
-        if (e.hits[i]) {
-            ++p_.hitCount;
-            if (GrepPoll(p_) != GREP_DONE) return GREP_CANCELLED;
+    if (result == GREP_SEARCH_FAILED) SetGrepMessage(p_, kSearchFailedText);
+    return result;
+}
+
+const std::u16string& GrepOrderedFiles::FileStatus(const std::u16string& path) {
+    status_.assign(u"ファイル: ");
+    status_ += path;
+    return status_;
+}
+
+// A spare record, or a new one when every record is in use.
+std::unique_ptr<GrepOrderedFiles::Record> GrepOrderedFiles::TakeRecord() {
+    {
+        std::lock_guard<std::mutex> lock(spareMutex_);
+        if (!spare_.empty()) {
+            std::unique_ptr<Record> record = std::move(spare_.back());
+            spare_.pop_back();
+            return record;
         }
     }
-    if (e.result == GREP_SEARCH_FAILED) SetGrepMessage(p_, kSearchFailedText);
-    return e.result;
+    return std::make_unique<Record>();
+}
+
+void GrepOrderedFiles::GiveBack(std::unique_ptr<Record> record) {
+    if (!record) return;
+    record->lines.clear();
+    record->ends.clear();
+    record->hits.clear();
+    std::lock_guard<std::mutex> lock(spareMutex_);
+    spare_.push_back(std::move(record));
 }
 
 int GrepOrderedFiles::SearchHere(const std::u16string& path) {
-    if (p_.progress) p_.progress->SetStatus(2, u"ファイル: " + path);
+    if (p_.progress) p_.progress->SetStatus(2, FileStatus(path));
     ViewSink sink(p_);
     const int result = SearchGrepFile(path, GrepFileJob{fs_, p_.encoding, pattern_, prefilter_, scratch_}, sink);
     if (result == GREP_SEARCH_FAILED) SetGrepMessage(p_, kSearchFailedText);
@@ -213,6 +255,7 @@ int GrepOrderedFiles::SearchHere(const std::u16string& path) {
 }
 
 void GrepOrderedFiles::StartHelpers() {
+    spare_.reserve(kRing);  // records never outnumber the ring's places
     const unsigned cores = std::thread::hardware_concurrency();
     const unsigned count = std::min(cores > 1 ? cores - 1 : 1u, kMostHelpers);
     for (unsigned i = 0; i < count; ++i) {
@@ -235,38 +278,35 @@ bool GrepOrderedFiles::Claim(std::size_t& number) {
     return false;
 }
 
-namespace {
-
-// Records a helper's findings; stops when the search ends or the record
-// outgrows its bound.
-class RecordSink : public GrepFileSink {
+// Records a helper's findings into a record taken at the first line; stops
+// when the search ends or the record outgrows its bound.
+class GrepOrderedFiles::RecordSink : public GrepFileSink {
 public:
-    RecordSink(std::u16string& lines, std::vector<std::size_t>& ends, std::vector<bool>& hits, bool& redo,
-               const std::atomic<bool>& stop)
-        : lines_(lines), ends_(ends), hits_(hits), redo_(redo), stop_(stop) {}
+    RecordSink(GrepOrderedFiles& owner, Entry& entry) : owner_(owner), entry_(entry) {}
     int Hit(const std::u16string& line) override {
-        if (stop_ || !Record(line, true)) return GREP_CANCELLED;
+        if (owner_.stop_ || !Record(line, true)) return GREP_CANCELLED;
         return GREP_DONE;
     }
     void Error(const std::u16string& line) override { Record(line, false); }
 
 private:
     bool Record(const std::u16string& line, bool hit) {
-        if (redo_ || lines_.size() + line.size() > kRecordUnits) {
-            redo_ = true;
+        if (!entry_.record) entry_.record = owner_.TakeRecord();
+        GrepOrderedFiles::Record& r = *entry_.record;
+        if (entry_.redo || r.lines.size() + line.size() > kRecordUnits) {
+            entry_.redo = true;
             return false;
         }
-        lines_ += line;
-        ends_.push_back(lines_.size());
-        hits_.push_back(hit);
+        r.lines += line;
+        r.ends.push_back(r.lines.size());
+        r.hits.push_back(hit);
         return true;
     }
-    std::u16string& lines_;
-    std::vector<std::size_t>& ends_;
-    std::vector<bool>& hits_;
-    bool& redo_;
-    const std::atomic<bool>& stop_;
+    GrepOrderedFiles& owner_;
+    Entry& entry_;
 };
+
+namespace {
 
 struct RegexDeleter {
     void operator()(CompiledRegex* re) const { regex_free(re); }
@@ -285,16 +325,17 @@ void GrepOrderedFiles::Help() {
     for (;;) {
         std::size_t n;
         if (stop_) return;
-        if (!Claim(n)) {
+        if (ahead_.load() > kAheadUnits || !Claim(n)) {
             std::unique_lock<std::mutex> lock(mutex_);
             ++idle_;
-            work_.wait(lock, [&] { return stop_ || claim_.load() < end_.load(); });
+            work_.wait(lock,
+                       [&] { return stop_ || (claim_.load() < end_.load() && ahead_.load() <= kAheadUnits); });
             --idle_;
             continue;
         }
         WakeHelperForMore();
         Entry& e = ring_[n % kRing];
-        RecordSink sink(e.lines, e.ends, e.hits, e.redo, stop_);
+        RecordSink sink(*this, e);
         int result;
         try {
             result = SearchGrepFile(e.path, job, sink);
@@ -303,6 +344,7 @@ void GrepOrderedFiles::Help() {
             result = GREP_CANCELLED;
         }
         e.result = result;
+        if (e.record) ahead_ += e.record->lines.size();
         e.state.store(kDone);
         if (waitFor_.load() == n) Wake(done_, false);
     }

@@ -45,20 +45,28 @@ private:
         Kind kind;
         std::u16string text;  // the folder or error line
     };
+    // A helper's record of a file: its lines back to back, where each ends
+    // and whether it is a hit. Records go back to a shared pool once written
+    // and keep their memory, so a long search reuses the few that are warm
+    // instead of growing (and faulting in) fresh strings for every file.
+    struct Record {
+        std::u16string lines;
+        std::vector<std::size_t> ends;
+        std::vector<bool> hits;
+    };
     // A place in the ring of files met but not yet written.
     struct Entry {
         std::vector<Line> before;  // folder and error lines met before the file
         std::u16string path;
         std::atomic<int> state{kDone};
-        // A helper's record of a file: its lines back to back, where each
-        // ends and whether it is a hit, and how the search ended. redo: the
-        // record grew too large, so the worker searches the file again.
-        std::u16string lines;
-        std::vector<std::size_t> ends;
-        std::vector<bool> hits;
+        // The file's record (none until its first line) and how the search
+        // ended. redo: the record grew too large, so the worker searches the
+        // file again.
+        std::unique_ptr<Record> record;
         int result = GREP_DONE;
         bool redo = false;
     };
+    class RecordSink;
     static constexpr std::size_t kRing = 128;  // how far the helpers may run ahead
 
     int Add(Kind kind, const std::u16string& text);
@@ -66,11 +74,14 @@ private:
     int Drain(std::size_t keep);
     int WriteOut(Entry& e);
     int SearchHere(const std::u16string& path);
+    const std::u16string& FileStatus(const std::u16string& path);
     void StartHelpers();
     void Help();
     bool Claim(std::size_t& number);
     void Wake(std::condition_variable& cv, bool all);
     void WakeHelperForMore();
+    std::unique_ptr<Record> TakeRecord();
+    void GiveBack(std::unique_ptr<Record> record);
 
     GrepParams& p_;
     GrepFileSystem& fs_;
@@ -81,6 +92,7 @@ private:
     bool mayHelp_ = false;
     int files_ = 0;
     std::u16string line_;
+    std::u16string status_;  // the file's progress line
 
     // Entries are numbered as met; number n lives in ring_[n % kRing]. The
     // worker fills them (end_) and writes them out (front_); helpers claim
@@ -91,6 +103,7 @@ private:
     std::size_t front_ = 0;
     std::atomic<std::size_t> end_{0};
     std::atomic<std::size_t> claim_{0};
+    std::atomic<std::size_t> ahead_{0};  // units recorded by helpers, not yet written
     std::atomic<bool> stop_{false};
     // Sleeping and waking only: helpers with nothing to claim, the worker
     // waiting for an entry (waitFor_, or none) to be done.
@@ -100,4 +113,7 @@ private:
     std::atomic<int> idle_{0};
     std::atomic<std::size_t> waitFor_{~std::size_t(0)};
     std::vector<std::thread> helpers_;
+    // Written records waiting to be taken again, the last given back on top.
+    std::mutex spareMutex_;
+    std::vector<std::unique_ptr<Record>> spare_;
 };

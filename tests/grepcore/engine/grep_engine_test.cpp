@@ -324,6 +324,33 @@ TEST_F(GrepOnThreads, ARegexGivingUpStopsTheSearchWhereOneThreadStops) {
     EXPECT_EQ(many.hits, one.hits);
 }
 
+// Together the files' records outgrow what the helpers may hold unwritten,
+// so the helpers stop and go on while the worker writes them.
+TEST_F(GrepOnThreads, FilesOfManyHitsWriteWhatOneThreadWrites) {
+    for (int i = 0; i < 60; ++i) {
+        std::string text;
+        for (int line = 0; line < 1500 + i; ++line) text += line % 5 ? "a hit\n" : "miss\n";
+        fs.AddFile(u"C:\\d\\f1\\big" + std::u16string(1, char16_t(u'a' + i / 10)) +
+                       std::u16string(1, char16_t(u'0' + i % 10)) + u".txt",
+                   text);
+    }
+    const Result one = RunWith(1, u"hit"), many = RunWith(0, u"hit");
+    EXPECT_EQ(many.result, GREP_DONE);
+    EXPECT_EQ(many.output, one.output);
+    EXPECT_EQ(many.status, one.status);
+    EXPECT_EQ(many.hits, one.hits);
+
+    out.text_.clear();
+    progress = ScriptedProgress();
+    progress.onQuery = [&](int n) {
+        if (n == 40000) progress.script = {GrepProgress::kCancelled};
+    };
+    EXPECT_EQ(Run(u"hit"), GREP_CANCELLED);
+    const std::string part = Output();
+    EXPECT_GT(part.size(), std::size_t(40000));
+    EXPECT_EQ(one.output.compare(0, part.size(), part), 0);
+}
+
 TEST_F(GrepOnThreads, CancelKeepsTheLinesBeforeItInOrder) {
     const std::string all = RunWith(1, u"hit").output;
     for (int at : {30, 200, 2000}) {
