@@ -14,8 +14,6 @@ constexpr char16_t kSearchFailedText[] = u"正規表現の照合が複雑すぎ�
 // Files the worker searches alone before helpers start: a small tree is
 // done before threads would pay for themselves.
 constexpr int kFilesBeforeHelpers = 24;
-// Entries met but not yet written: how far the helpers may run ahead.
-constexpr std::size_t kWindow = 128;
 // Units a helper records of one file; a file with more output is searched
 // again by the worker itself, so the memory held stays bounded.
 constexpr std::size_t kRecordUnits = std::size_t(1) << 16;
