@@ -272,7 +272,7 @@ void CALLBACK ReadPicker(HWND, UINT, UINT_PTR id, DWORD) {
     }
     // The tree expands to the folder in steps: read again until it is there
     // or the time is up.
-    if (g_pickerSelection != g_pickerExpected && ++g_pickerTicks < 150) return;
+    if (g_pickerSelection != g_pickerExpected && ++g_pickerTicks < 300) return;
     ::KillTimer(nullptr, id);
     ::PostMessageW(picker, WM_COMMAND, IDCANCEL, 0);
 }
