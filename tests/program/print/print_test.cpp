@@ -314,7 +314,9 @@ TEST_F(Print, WithoutAChoiceTheDefaultPrinterIsTaken) {
 TEST_F(Print, TheFileIsPrintedOnThePagesTheDialogPromised) {
     NEED_PRINTER();
     SetText(Lines(130));
-    doc->SetTitle(L"print-file.txt *");
+    // A modified file: its window title carries the mark, its own title does not.
+    doc->SetModifiedFlag(TRUE);
+    doc->SetTitle(L"print-file.txt");
     int lines = 0, chars = 0;
     PrintWith([&](HWND d) {
         SetCheck(d, IDC_PRINT_PAGE, true);
@@ -325,6 +327,7 @@ TEST_F(Print, TheFileIsPrintedOnThePagesTheDialogPromised) {
     // The modified mark is no part of the title.
     ExpectJob(L"print-file.txt", (130 + lines - 1) / lines);
     EXPECT_TRUE(Told(L"印刷しました"));
+    doc->SetModifiedFlag(FALSE);
 }
 
 TEST_F(Print, LongLinesWrapOntoMoreRows) {
