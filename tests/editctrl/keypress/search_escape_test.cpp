@@ -55,7 +55,13 @@ TEST(SearchEscape, PressingEscDuringALongSearchStopsItWhereItWas) {
     // key messages are left for the search's own loop, so this polls the
     // key state instead of running messages as WaitUntil would.
     bool seen = false;
-    for (int i = 0; i < 2500 && !seen; ++i) {
+    // Another program's window may hold the display's focus for a moment
+    // after it ends: take it again while waiting.
+    for (int i = 0; i < 10000 && !seen; ++i) {
+        if (i % 500 == 0) {
+            ::SetForegroundWindow(f.ctrl.m_hWnd);
+            ::SetFocus(f.ctrl.m_hWnd);
+        }
         seen = (::GetAsyncKeyState(VK_ESCAPE) & 0x8000) != 0;
         ::Sleep(1);
     }
